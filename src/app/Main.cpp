@@ -1,0 +1,281 @@
+#include "Main.h"
+
+#include "AppContext.h"
+#include "ApplicationPrinter.h"
+#include "Clock.h"
+#include "IniFile.h"
+#include "StatusMessage.h"
+#include "Twips.h"
+#include "frmAbout.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace {
+
+// Menu entries as the user sees them. An entry without a handler opens a
+// window that is not part of the program yet and stays disabled.
+struct MenuEntry
+{
+    const char* name; // empty for a separator
+    const char* caption;
+};
+
+struct MenuDef
+{
+    const char* name;
+    const char* caption;
+    std::vector<MenuEntry> entries;
+};
+
+const std::vector<MenuDef>& menuDefs()
+{
+    static const std::vector<MenuDef> menus = {
+        {"MenuArchivi",
+         "&Archivi",
+         {{"VoceClienti", "Archivio &Clienti"},
+          {"VoceFatture", "Archivio &Fatture"},
+          {"VoceFornitori", "Archivio F&ornitori"},
+          {"VoceMovimenti", "&Movimenti passivi"},
+          {"", ""},
+          {"IntUT", "&Intestazione utente"},
+          {"VoceStampante", "Imposta &stampante ..."},
+          {"", ""},
+          {"VoceRgnChv", "&Riparazione archivi"},
+          {"VoceCompArc", "&Compattamento archivi"},
+          {"", ""},
+          {"MenuUscita", "&Uscita"}}},
+        {"MenuStampe",
+         "&Stampe",
+         {{"VoceStampaFattura", "Stampa F&attura"}, {"", ""}, {"VoceStampaEtichette", "Stampa &Etichette"}}},
+        {"MenuStatistiche",
+         "S&tatistiche",
+         {{"VoceFatturato", "&Fatturato per periodo"},
+          {"VoceStampaMovimento", "Stampa &Movimenti passivi"},
+          {"VoceRitenuta", "Situazione &Ritenuta d'imposta"}}},
+        {"MenuGuida", "&Guida", {{"VoceAbout", "&About FALMIDE ..."}}},
+    };
+    return menus;
+}
+
+const char* const kOpStazCaptions[4] = {"Clienti", "Fatture", "Movimenti", "Parcella"};
+
+constexpr int kBarraHeight = 52;
+constexpr int kP3D2Left = 100; // pixels, right of the exit button
+
+} // namespace
+
+Main::Main(AppContext& context, QWidget* parent) : QMainWindow(parent), m_context(context)
+{
+    setObjectName(QStringLiteral("Main"));
+    setWindowTitle(kDesignCaption);
+    buildMenus();
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(buildBarra());
+    auto* body = new QHBoxLayout;
+    body->setContentsMargins(0, 0, 0, 0);
+    body->setSpacing(0);
+    body->addWidget(buildPanOpStaz());
+    auto* backdrop = new QMdiArea(central);
+    backdrop->setObjectName(QStringLiteral("Sfondo"));
+    body->addWidget(backdrop, 1);
+    layout->addLayout(body, 1);
+    setCentralWidget(central);
+
+    m_stato = new QLabel(testoStato(QString(), false), this);
+    m_stato->setObjectName(QStringLiteral("Stato"));
+    statusBar()->addWidget(m_stato, 1);
+    registraPannelloStato(m_stato);
+
+    // Sized to fit the screen it opens on.
+    QRect available(0, 0, 1024, 720);
+    if (const QScreen* s = screen())
+        available = s->availableGeometry();
+    resize(qMin(1024, available.width()), qMin(720, available.height()));
+    move(available.center() - rect().center());
+}
+
+void Main::buildMenus()
+{
+    for (const MenuDef& def : menuDefs()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(def.caption));
+        menu->setObjectName(QString::fromLatin1(def.name));
+        for (const MenuEntry& e : def.entries) {
+            if (!*e.name) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* a = menu->addAction(QString::fromUtf8(e.caption));
+            a->setObjectName(QString::fromLatin1(e.name));
+            a->setEnabled(false);
+        }
+    }
+    auto enable = [this](const char* name, void (Main::*handler)()) {
+        QAction* a = voce(QString::fromLatin1(name));
+        a->setEnabled(true);
+        connect(a, &QAction::triggered, this, handler);
+    };
+    enable("VoceStampante", &Main::VoceStampante_Click);
+    enable("MenuUscita", &Main::MenuUscita_Click);
+    enable("VoceAbout", &Main::VoceAbout_Click);
+}
+
+QWidget* Main::buildBarra()
+{
+    m_barra = new QWidget(this);
+    m_barra->setObjectName(QStringLiteral("Barra"));
+    m_barra->setFixedHeight(kBarraHeight);
+
+    m_exit = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Uscita"), m_barra);
+    m_exit->setObjectName(QStringLiteral("Exit"));
+    m_exit->setGeometry(6, 6, kP3D2Left - 12, kBarraHeight - 12);
+    connect(m_exit, &QPushButton::clicked, this, &Main::Exit_Click);
+
+    m_p3d2 = new QFrame(m_barra);
+    m_p3d2->setObjectName(QStringLiteral("P3D2"));
+    m_p3d2->setFrameShape(QFrame::Panel);
+    m_p3d2->setFrameShadow(QFrame::Sunken);
+    m_p3d2->setGeometry(kP3D2Left, 4, 400, kBarraHeight - 8);
+
+    m_giorno = new QLabel(m_p3d2);
+    m_giorno->setObjectName(QStringLiteral("Giorno"));
+    QFont bold = m_giorno->font();
+    bold.setBold(true);
+    m_giorno->setFont(bold);
+    m_giorno->setGeometry(8, 2, 400, 20);
+
+    m_finestra = new QLabel(QStringLiteral("Scritta utile"), m_p3d2);
+    m_finestra->setObjectName(QStringLiteral("Finestra"));
+    m_finestra->setGeometry(8, 22, 400, 18);
+    return m_barra;
+}
+
+QWidget* Main::buildPanOpStaz()
+{
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("PanOpStaz"));
+    panel->setFrameShape(QFrame::StyledPanel);
+    auto* column = new QVBoxLayout(panel);
+    const QStyle::StandardPixmap icons[4] = {QStyle::SP_DirHomeIcon, QStyle::SP_FileIcon,
+                                             QStyle::SP_DriveHDIcon, QStyle::SP_FileDialogDetailedView};
+    for (int i = 0; i < 4; ++i) {
+        auto* b = new QPushButton(style()->standardIcon(icons[i]), QString::fromLatin1(kOpStazCaptions[i]), panel);
+        b->setObjectName(QStringLiteral("OpStaz%1").arg(i));
+        b->setMinimumSize(110, 56);
+        b->setIconSize(QSize(24, 24));
+        // The windows these buttons open are not part of the program yet.
+        b->setEnabled(false);
+        column->addWidget(b);
+        m_opStaz[std::size_t(i)] = b;
+    }
+    column->addStretch(1);
+    return panel;
+}
+
+QAction* Main::voce(const QString& name) const
+{
+    return findChild<QAction*>(name);
+}
+
+EsitoAvvio Main::MDIForm_Load(QString* error)
+{
+    const Separatori sep = separatoriDaLocale(QLocale::system());
+    m_context.SepDecimali = sep.decimali;
+    m_context.SepMigliaia = sep.migliaia;
+    updateBorders();
+    setWindowTitle(didascaliaPrincipale(
+        windowTitle(), LeggiIni(QStringLiteral("Generale"), QStringLiteral("Calcolo"), m_context.settingsFile())));
+    m_context.SqlConsulta.clear();
+
+    const EsitoAvvio esito = apriArchivi(m_context, error);
+    if (esito != EsitoAvvio::Pronto)
+        return esito;
+
+    m_giorno->setText(dataLunga(Clock::today()));
+    m_finestra->setText(QString());
+    return EsitoAvvio::Pronto;
+}
+
+void Main::updateBorders()
+{
+    const double dpi = logicalDpi(this);
+    const QRect frame = frameGeometry();
+    m_context.BordoDestro = twipsFromPixels(frame.left() + frame.width(), dpi);
+    m_context.BordoInferiore = twipsFromPixels(frame.top() + frame.height(), dpi);
+}
+
+void Main::MDIForm_Resize()
+{
+    updateBorders();
+    const double dpi = logicalDpi(this);
+    const double width = larghezzaPannelloData(twipsFromPixels(m_p3d2->x(), dpi), twipsFromPixels(this->width(), dpi),
+                                               twipsFromPixels(m_p3d2->width(), dpi));
+    const int pixels = qMax(0, pixelsFromTwips(width, dpi));
+    m_p3d2->resize(pixels, m_p3d2->height());
+    m_giorno->resize(pixels, m_giorno->height());
+    m_finestra->resize(qMax(0, pixels - 16), m_finestra->height());
+}
+
+void Main::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    MDIForm_Resize();
+}
+
+void Main::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    updateBorders();
+}
+
+void Main::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    QApplication::quit();
+}
+
+void Main::VoceStampante_Click()
+{
+    // A set-up dialog: the choice becomes the program's printer; no page
+    // range is asked for because nothing is printed here.
+    QPrintDialog dialog(&applicationPrinter(), this);
+    dialog.setWindowTitle(QStringLiteral("Imposta stampante"));
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.exec();
+}
+
+void Main::VoceAbout_Click()
+{
+    frmAbout about(this);
+    about.exec();
+}
+
+void Main::MenuUscita_Click()
+{
+    close();
+}
+
+void Main::Exit_Click()
+{
+    close();
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "StartUp.h"
+
+#include <QMainWindow>
+#include <array>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QPushButton;
+struct AppContext;
+
+// The program's main window: menus, the four shortcut buttons, today's date
+// and the status panel. Every other window is opened from here, modally.
+class Main : public QMainWindow
+{
+    Q_OBJECT
+public:
+    static inline const QString kDesignCaption = QStringLiteral("Falmide - EURO");
+
+    explicit Main(AppContext& context, QWidget* parent = nullptr);
+
+    // Start-up: separators, edges, caption, database, heading data, date.
+    EsitoAvvio MDIForm_Load(QString* error);
+
+    void VoceStampante_Click();
+    void VoceAbout_Click();
+    void MenuUscita_Click();
+    void Exit_Click();
+
+    QAction* voce(const QString& name) const;
+    QPushButton* opStaz(int index) const { return m_opStaz.at(std::size_t(index)); }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    QWidget* buildBarra();
+    QWidget* buildPanOpStaz();
+    void MDIForm_Resize();
+    void updateBorders();
+
+    AppContext& m_context;
+    QLabel* m_stato = nullptr;
+    QWidget* m_barra = nullptr;
+    QPushButton* m_exit = nullptr;
+    QFrame* m_p3d2 = nullptr;
+    QLabel* m_giorno = nullptr;
+    QLabel* m_finestra = nullptr;
+    std::array<QPushButton*, 4> m_opStaz{};
+};

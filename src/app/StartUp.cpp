@@ -1,0 +1,54 @@
+#include "StartUp.h"
+
+#include "AppContext.h"
+#include "DataFolder.h"
+
+#include <QDir>
+
+Separatori separatoriDaLocale(const QLocale& locale)
+{
+    const QString formatted = locale.toString(3.0 / 2.0);
+    if (formatted.size() > 1 && formatted.at(1) == QLatin1Char(','))
+        return {QStringLiteral(","), QStringLiteral(".")};
+    return {QStringLiteral("."), QStringLiteral(",")};
+}
+
+QString didascaliaPrincipale(const QString& designCaption, const std::optional<QString>& calcolo)
+{
+    if (!calcolo)
+        return designCaption;
+    return designCaption + QStringLiteral(" versione ") + *calcolo;
+}
+
+QString dataLunga(const QDate& date)
+{
+    // The program speaks Italian whatever the system's language.
+    return QLocale(QLocale::Italian, QLocale::Italy).toString(date, QStringLiteral("dddd d MMMM yyyy"));
+}
+
+double larghezzaPannelloData(double panelLeft, double windowWidth, double currentWidth)
+{
+    if (panelLeft + 120 < windowWidth)
+        return windowWidth - panelLeft - 120 - 90;
+    return currentWidth;
+}
+
+EsitoAvvio apriArchivi(AppContext& context, QString* error)
+{
+    if (!prepareDataFolder(context.programFolder, error))
+        return EsitoAvvio::CartellaDati;
+    QDir::setCurrent(context.programFolder);
+
+    if (!context.DbArchivi.open(context.databaseFile(), error))
+        return EsitoAvvio::ArchivioDanneggiato;
+    context.NomeDb = QLatin1String(kDatabaseFileName);
+
+    if (!CaricaDatiUtente(context.DbArchivi, &context.DatiUtente, error)) {
+        context.DbArchivi.close();
+        return EsitoAvvio::ArchivioDanneggiato;
+    }
+    context.UltimaTabella = 4;
+    context.NomiTabelle = {QStringLiteral("Clienti"), QStringLiteral("Fatture"), QStringLiteral("Fornitori"),
+                           QStringLiteral("Movimenti"), QStringLiteral("Parcelle")};
+    return EsitoAvvio::Pronto;
+}

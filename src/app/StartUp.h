@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDate>
+#include <QLocale>
+#include <QString>
+#include <optional>
+
+struct AppContext;
+
+struct Separatori
+{
+    QString decimali;
+    QString migliaia;
+};
+
+// The decimal separator is what the locale writes as the second character of
+// 1.5; the thousands separator is the other of "," and ".".
+Separatori separatoriDaLocale(const QLocale& locale);
+
+// The main window's caption, with " versione " and the profession appended
+// when the settings name one.
+QString didascaliaPrincipale(const QString& designCaption, const std::optional<QString>& calcolo);
+
+// Today's date as the status area shows it: the Italian long form.
+QString dataLunga(const QDate& date);
+
+// The date panel's new width, in twips, after the main window was resized;
+// the current width when the window has become too narrow for the panel.
+double larghezzaPannelloData(double panelLeft, double windowWidth, double currentWidth);
+
+enum class EsitoAvvio { Pronto, CartellaDati, ArchivioDanneggiato };
+
+// Everything start-up does with files, in order: the data folder becomes the
+// current directory, the database is opened (or created on first run), the
+// heading data and the table names are loaded. On failure, error says why.
+EsitoAvvio apriArchivi(AppContext& context, QString* error);

@@ -1,0 +1,33 @@
+#include "AppContext.h"
+#include "DataFolder.h"
+#include "Main.h"
+#include "MessageBox.h"
+
+#include <QApplication>
+#include <cstdio>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Falmide"));
+
+    AppContext context;
+    context.programFolder = dataFolderPath();
+    AppContext::setCurrent(&context);
+
+    Main window(context);
+    QString error;
+    switch (window.MDIForm_Load(&error)) {
+    case EsitoAvvio::Pronto:
+        break;
+    case EsitoAvvio::CartellaDati:
+        Messaggio::errore(nullptr, error);
+        return 1;
+    case EsitoAvvio::ArchivioDanneggiato:
+        std::fprintf(stderr, "falmide: %s: %s\n", qPrintable(context.databaseFile()), qPrintable(error));
+        Messaggio::mostra(nullptr, QStringLiteral("ATTENZIONE! DATABASE DANNEGGIATO"), QMessageBox::Warning);
+        return 2;
+    }
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+// Engine type codes of a stored column. The numbers are the ones the record
+// rules reason about (3 integer, 4 long, 5 currency ... 12 memo).
+enum class FieldType : int {
+    Integer = 3,
+    Long = 4,
+    Currency = 5,
+    Single = 6,
+    Double = 7,
+    Date = 8,
+    Text = 10,
+    Memo = 12,
+};
+
+struct ColumnType
+{
+    FieldType type = FieldType::Text;
+    int size = 0; // characters for text, bytes for numbers, 0 for memo
+};
+
+// Reads the declared type of a column ("VARCHAR(40)", "LONGTEXT", "SMALLINT",
+// "INTEGER", "BIGINT", "CURRENCY", "FLOAT", "DOUBLE", "DATE").
+ColumnType columnTypeFromDeclaration(const QString& declared);
+
+// The declaration that creates a column of the given type.
+QString declarationFor(FieldType type, int size = 0);
+
+bool isDecimalKind(FieldType type);
+bool isIntegerKind(FieldType type);

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "FieldType.h"
+
+#include <QString>
+#include <QVariant>
+#include <QVector>
+#include <memory>
+
+class Database;
+
+struct FieldInfo
+{
+    QString name;
+    FieldType type = FieldType::Text;
+    int size = 0;
+};
+
+// A table opened in key order with a current record, as the archive windows
+// use it: seek by key, walk, add, edit, delete, fields by position. Every
+// move reads through the index, so the recordset always sees the table as it
+// is now and never holds more than one row.
+class Recordset
+{
+public:
+    // Opens a table in the order of its primary key (Chiave), or in insertion
+    // order for a table without one. Returns null and the reason on failure.
+    static std::unique_ptr<Recordset> OpenTable(Database& db, const QString& table, QString* error);
+
+    QString tableName() const { return m_table; }
+    int fieldCount() const { return int(m_fields.size()); }
+    const FieldInfo& fieldInfo(int i) const { return m_fields.at(i); }
+    int keyWidth() const;
+
+    // Seek with "=" or ">=". A search that finds nothing is not an error: it
+    // sets NoMatch. Returns false only when the database failed.
+    bool Seek(const QString& comparison, const QVariant& key);
+    bool NoMatch() const { return m_noMatch; }
+
+    bool MoveFirst();
+    bool MoveNext();
+    bool MoveLast();
+    // No current record: after walking past the last one, on an empty table,
+    // after a seek that found nothing or after a delete.
+    bool Eof() const { return !m_hasCurrent; }
+    int RecordCount();
+
+    // The current record's field (or the edit buffer's, between AddNew or
+    // Edit and Update). Null fields are null variants; dates are QDate.
+    QVariant value(int i) const;
+    // The same value as text: Null as "", dates as dd/mm/yyyy.
+    QString text(int i) const;
+
+    void AddNew();
+    bool Edit();
+    // Converts and checks the value for the field's type. Empty text stores
+    // Null; text beyond the field's width, or text that is not a number or a
+    // date for such a field, is refused.
+    bool setValue(int i, const QVariant& v);
+    // Writes the buffer in one transaction; on failure the table is left as it
+    // was and the buffer kept, so the caller can report and retry.
+    bool Update();
+    void CancelUpdate();
+    bool Delete();
+
+    bool editing() const { return m_mode != Mode::None; }
+    QString lastError() const { return m_error; }
+
+private:
+    enum class Mode { None, AddNew, Edit };
+    Recordset(Database& db, QString table);
+    bool loadFields();
+    bool fetchOne(const QString& where, const QString& order, const QVariantList& values);
+    QString orderColumn() const;
+    bool fail(const QString& error);
+
+    Database& m_db;
+    QString m_table;
+    QString m_quotedTable;
+    QVector<FieldInfo> m_fields;
+    bool m_keyed = false;
+    bool m_textKey = false;
+
+    bool m_hasCurrent = false;
+    qint64 m_rowid = 0;
+    QVariantList m_row;
+    QVariantList m_buffer;
+    Mode m_mode = Mode::None;
+    bool m_noMatch = false;
+    QString m_error;
+};
+
+// Converts a value for a column of the given type, as stored: Null for
+// empty text, whole numbers for integer kinds, ISO text for dates.
+bool toStorage(const FieldInfo& field, const QVariant& in, QVariant* out, QString* error);
+// A stored value as the program reads it (dates become QDate).
+QVariant fromStorage(const FieldInfo& field, const QVariant& stored);
+// A read value as text: Null as "", dates as dd/mm/yyyy, numbers plain.
+QString valueText(const QVariant& v);

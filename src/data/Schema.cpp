@@ -1,0 +1,123 @@
+#include "Schema.h"
+
+namespace {
+
+ColumnDef text(const char* name, int size)
+{
+    return {QString::fromLatin1(name), FieldType::Text, size};
+}
+ColumnDef memo(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::Memo, 0};
+}
+ColumnDef date(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::Date, 8};
+}
+ColumnDef longNumber(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::Long, 4};
+}
+ColumnDef smallNumber(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::Integer, 2};
+}
+ColumnDef single(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::Single, 4};
+}
+// Euro amounts are whole cents.
+ColumnDef cents(const char* name)
+{
+    return {QString::fromLatin1(name), FieldType::Long, 8};
+}
+
+std::vector<ColumnDef> addressBookColumns(const char* codeName)
+{
+    return {text("Chiave", 10),   text(codeName, 10),  text("Denominazione", 40),
+            text("Indirizzo", 40), text("Citta", 40),  text("CAP", 5),
+            text("PartitaIVA", 11), text("CodiceFiscale", 16), memo("Note")};
+}
+
+std::vector<ColumnDef> feeDocumentColumns(const char* dateName)
+{
+    return {text("Chiave", 14),    date(dateName),         longNumber("Numero"),
+            text("CodCli", 10),    text("Oggetto", 240),   memo("Descrizione"),
+            cents("Onorario"),     smallNumber("AliqIVA"), smallNumber("AliqContributo"),
+            smallNumber("AliqRA"), date("DataPag"),        memo("Note"),
+            cents("ImportoIVA"),   cents("ImportoContributo"), cents("ImportoRA"),
+            cents("SpeseEsenti")};
+}
+
+std::vector<TableDef> buildTables()
+{
+    std::vector<TableDef> tables;
+
+    auto clienti = addressBookColumns("CodCliente");
+    clienti.push_back(text("Definiz", 10));
+    tables.push_back({QStringLiteral("Clienti"), clienti});
+
+    tables.push_back({QStringLiteral("Fornitori"), addressBookColumns("CodFornitore")});
+
+    tables.push_back({QStringLiteral("datipers"),
+                      {text("Denominazione", 40), text("Indirizzo", 40), text("Citta", 40),
+                       text("CAP", 5), text("PartitaIVA", 11), text("CodiceFiscale", 16)},
+                      false});
+
+    auto fatture = feeDocumentColumns("Data");
+    fatture.push_back(cents("Bollo"));
+    tables.push_back({QStringLiteral("Fatture"), fatture});
+
+    tables.push_back({QStringLiteral("Parcelle"), feeDocumentColumns("Data")});
+
+    tables.push_back({QStringLiteral("Movimenti"),
+                      {text("Chiave", 14), date("Data"), longNumber("Numero"),
+                       text("CodFor", 10), memo("Descrizione"), cents("Imponibile"),
+                       single("AliqIVA"), single("Deducibilita"), memo("Note"),
+                       cents("Esente")}});
+
+    // One row per previewed page; the key is a counter so that rows can be
+    // appended with the page number alone.
+    tables.push_back({QStringLiteral("STAMPA"),
+                      {longNumber("Chiave"), longNumber("Pagina")},
+                      true,
+                      true});
+    return tables;
+}
+
+QString quoted(const QString& identifier)
+{
+    QString q = identifier;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+} // namespace
+
+const std::vector<TableDef>& schemaTables()
+{
+    static const std::vector<TableDef> tables = buildTables();
+    return tables;
+}
+
+const TableDef* findTableDef(const QString& name)
+{
+    for (const TableDef& t : schemaTables())
+        if (t.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &t;
+    return nullptr;
+}
+
+QStringList createStatements(const TableDef& table)
+{
+    QStringList columns;
+    for (std::size_t i = 0; i < table.columns.size(); ++i) {
+        const ColumnDef& c = table.columns[i];
+        QString line = quoted(c.name) + QLatin1Char(' ') + declarationFor(c.type, c.size);
+        if (i == 0 && table.keyed)
+            line += table.autoKey ? QStringLiteral(" PRIMARY KEY AUTOINCREMENT")
+                                  : QStringLiteral(" NOT NULL PRIMARY KEY");
+        columns << line;
+    }
+    return {QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(table.name), columns.join(QStringLiteral(", ")))};
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "FieldType.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+struct ColumnDef
+{
+    QString name;
+    FieldType type;
+    int size = 0;
+};
+
+struct TableDef
+{
+    QString name;
+    std::vector<ColumnDef> columns; // in record position order
+    bool keyed = true;              // position 0 is the key column Chiave
+    bool autoKey = false;           // Chiave is a counter the database assigns
+};
+
+// The version written into a new database. A later version appends columns
+// and migrates older files in one transaction.
+constexpr int kSchemaVersion = 1;
+
+// Every table of the program's database, in creation order.
+const std::vector<TableDef>& schemaTables();
+const TableDef* findTableDef(const QString& name);
+
+// The CREATE statements of one table.
+QStringList createStatements(const TableDef& table);

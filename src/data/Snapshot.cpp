@@ -1,0 +1,58 @@
+#include "Snapshot.h"
+
+#include "Database.h"
+#include "Recordset.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+std::unique_ptr<Snapshot> Snapshot::Open(Database& db, const QString& sql, const QVariantList& values,
+                                         QString* error)
+{
+    QSqlQuery q(db.connection());
+    q.setForwardOnly(true);
+    bool ok = q.prepare(sql);
+    if (ok) {
+        for (const QVariant& v : values)
+            q.addBindValue(v);
+        ok = q.exec();
+    }
+    if (!ok) {
+        if (error) {
+            const QSqlError e = q.lastError();
+            *error = (e.databaseText().isEmpty() ? e.text() : e.databaseText()).trimmed();
+        }
+        return nullptr;
+    }
+    auto snapshot = std::make_unique<Snapshot>();
+    const QSqlRecord record = q.record();
+    for (int i = 0; i < record.count(); ++i)
+        snapshot->m_names << record.fieldName(i);
+    while (q.next()) {
+        QVariantList row;
+        row.reserve(record.count());
+        for (int i = 0; i < record.count(); ++i)
+            row << q.value(i);
+        snapshot->m_rows << row;
+    }
+    return snapshot;
+}
+
+void Snapshot::MoveNext()
+{
+    if (m_current < m_rows.size())
+        ++m_current;
+}
+
+QVariant Snapshot::value(int i) const
+{
+    if (Eof())
+        return {};
+    return m_rows.at(m_current).value(i);
+}
+
+QString Snapshot::text(int i) const
+{
+    return valueText(value(i));
+}

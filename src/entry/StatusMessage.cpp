@@ -1,0 +1,37 @@
+#include "StatusMessage.h"
+
+#include <QLabel>
+#include <QPointer>
+
+namespace {
+QPointer<QLabel>& panel()
+{
+    static QPointer<QLabel> p;
+    return p;
+}
+} // namespace
+
+QString testoStato(const QString& text, bool waiting)
+{
+    if (text.isEmpty())
+        return QStringLiteral("Pronto");
+    return waiting ? text + QStringLiteral(", Prego attendere...") : text;
+}
+
+void MessaggioStato(const QString& text, bool waiting)
+{
+    if (!panel())
+        return;
+    panel()->setText(testoStato(text, waiting));
+    panel()->repaint();
+}
+
+void registraPannelloStato(QLabel* label)
+{
+    panel() = label;
+}
+
+QString pannelloStatoCorrente()
+{
+    return panel() ? panel()->text() : QString();
+}

@@ -1,0 +1,134 @@
+#include "IniFileTest.h"
+
+#include "IniFile.h"
+
+#include <QFile>
+#include <QtTest>
+
+QString IniFileTest::write(const QByteArray& content)
+{
+    QFile f(m_file);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(content);
+    return m_file;
+}
+
+QByteArray IniFileTest::contents() const
+{
+    QFile f(m_file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void IniFileTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_file = m_dir->filePath("falmide.ini");
+}
+
+void IniFileTest::readsKeys()
+{
+    write("junk line without equals\n"
+          "orphan=outside any section\n"
+          "; comment=not a key\n"
+          "  [ generale ]  \n"
+          "calcolo = GEOMETRA  \n"
+          "Intesta=\"Studio Tecnico\"\n"
+          "Vuoto=\n"
+          "Spazi=   \n"
+          "[CartaIntestata]\n"
+          "logo_x=250\n"
+          "[Generale]\n"
+          "Importo=second section of the same name is not read\n");
+    QCOMPARE(LeggiIni("Generale", "Calcolo", m_file), std::optional<QString>("GEOMETRA"));
+    QCOMPARE(LeggiIni("GENERALE", "CALCOLO", m_file), std::optional<QString>("GEOMETRA"));
+    QCOMPARE(LeggiIni("Generale", "Intesta", m_file), std::optional<QString>("Studio Tecnico"));
+    QCOMPARE(LeggiIni("cartaintestata", "LOGO_X", m_file), std::optional<QString>("250"));
+    // Empty counts as absent.
+    QVERIFY(!LeggiIni("Generale", "Vuoto", m_file));
+    QVERIFY(!LeggiIni("Generale", "Spazi", m_file));
+    QVERIFY(!LeggiIni("Generale", "Importo", m_file));
+    QVERIFY(!LeggiIni("Generale", "orphan", m_file));
+    QVERIFY(!LeggiIni("Generale", "; comment", m_file));
+    QVERIFY(!LeggiIni("Manca", "Calcolo", m_file));
+    QVERIFY(!LeggiIni("Generale", "Calcolo", m_dir->filePath("missing.ini")));
+}
+
+void IniFileTest::longValuesAreCut()
+{
+    const QByteArray value(300, 'x');
+    write("[Generale]\nNota_RA=" + value + "\n");
+    const auto read = LeggiIni("Generale", "Nota_RA", m_file);
+    QVERIFY(read);
+    QCOMPARE(read->size(), 254);
+    QCOMPARE(*read, QString(254, 'x'));
+
+    // A very long line elsewhere does not disturb the others.
+    write("[A]\n" + QByteArray(100000, 'y') + "\nk=v\n");
+    QCOMPARE(LeggiIni("A", "k", m_file), std::optional<QString>("v"));
+}
+
+void IniFileTest::writeKeepsOtherLines()
+{
+    write("; settings of the studio\n"
+          "[Generale]\n"
+          "Calcolo=GEOMETRA\n"
+          "\n"
+          "[Consulta]\n"
+          "richieste0=1200\n"
+          "\n"
+          "[Altro]\n"
+          "x=1\n");
+    QVERIFY(ScriviIni("consulta", "Richieste0", m_file, "900"));
+    QVERIFY(ScriviIni("Consulta", "Tipo", m_file, "2"));
+    QCOMPARE(contents(), QByteArray("; settings of the studio\n"
+                                    "[Generale]\n"
+                                    "Calcolo=GEOMETRA\n"
+                                    "\n"
+                                    "[Consulta]\n"
+                                    "richieste0=900\n"
+                                    "Tipo=2\n"
+                                    "\n"
+                                    "[Altro]\n"
+                                    "x=1\n"));
+    QCOMPARE(LeggiIni("Consulta", "Richieste0", m_file), std::optional<QString>("900"));
+
+    // A value cannot smuggle a line of its own into the file.
+    QVERIFY(ScriviIni("Altro", "x", m_file, "a\n[Generale]"));
+    QCOMPARE(LeggiIni("Altro", "x", m_file), std::optional<QString>("a [Generale]"));
+}
+
+void IniFileTest::writeCreatesFileAndSection()
+{
+    QVERIFY(ScriviIni("Consulta", "Tipo", m_file, "1"));
+    QCOMPARE(contents(), QByteArray("[Consulta]\nTipo=1\n"));
+    QVERIFY(ScriviIni("Generale", "Calcolo", m_file, "GEOMETRA"));
+    QCOMPARE(contents(), QByteArray("[Consulta]\nTipo=1\n[Generale]\nCalcolo=GEOMETRA\n"));
+
+    // A file without a final line break gets the new section on a line of its own.
+    write("[A]\nk=v");
+    QVERIFY(ScriviIni("B", "n", m_file, "1"));
+    QCOMPARE(contents(), QByteArray("[A]\nk=v\n[B]\nn=1\n"));
+}
+
+void IniFileTest::crlfAndLatin1Files()
+{
+    write("[Generale]\r\nIntesta=Studio Citt\xe0\r\nCalcolo=GEOMETRA\r\n");
+    QCOMPARE(LeggiIni("Generale", "Intesta", m_file), std::optional<QString>(QString::fromUtf8("Studio Città")));
+    QCOMPARE(LeggiIni("Generale", "Calcolo", m_file), std::optional<QString>("GEOMETRA"));
+    QVERIFY(ScriviIni("Generale", "Calcolo", m_file, QString::fromUtf8("perù")));
+    // Line ends and the other line's bytes stay as they were.
+    QCOMPARE(contents(), QByteArray("[Generale]\r\nIntesta=Studio Citt\xe0\r\nCalcolo=per\xf9\r\n"));
+
+    write("[Generale]\nIntesta=Studio Citt\xc3\xa0\n");
+    QCOMPARE(LeggiIni("Generale", "Intesta", m_file), std::optional<QString>(QString::fromUtf8("Studio Città")));
+}
+
+void IniFileTest::unwritableFileIsReported()
+{
+    // A folder where the file should be: nothing can be written or read, and
+    // the failure is reported instead of claimed as done.
+    const QString blocked = m_dir->filePath("blocked.ini");
+    QVERIFY(QDir().mkpath(blocked));
+    QVERIFY(!ScriviIni("A", "b", blocked, "c"));
+    QVERIFY(!LeggiIni("A", "b", blocked));
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QObject>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "Database.h"
+
+class RecordsetTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void newDatabaseHasSchema();
+    void seekIgnoresCaseAndTrailingBlanks();
+    void addUpdateDelete();
+    void walkInKeyOrder();
+    void valuesConvertByType();
+    void failedSaveLeavesTableAsItWas();
+    void snapshotBindsValues();
+    void refusesWhatIsNotOurDatabase();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Database> m_db;
+};

@@ -1,0 +1,11 @@
+#include "IniFileTest.h"
+#include "KeyTextTest.h"
+#include "MultiTestMain.h"
+#include "RecordsetTest.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char* argv[])
+{
+    return runTests<QCoreApplication, KeyTextTest, RecordsetTest, IniFileTest>(argc, argv);
+}
