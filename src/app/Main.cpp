@@ -4,6 +4,7 @@
 #include "ApplicationPrinter.h"
 #include "Clock.h"
 #include "IniFile.h"
+#include "MessageBox.h"
 #include "StatusMessage.h"
 #include "Twips.h"
 #include "frmAbout.h"
@@ -18,6 +19,8 @@
 #include <QMenuBar>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QDialogButtonBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -253,6 +256,10 @@ void Main::closeEvent(QCloseEvent* event)
 
 void Main::VoceStampante_Click()
 {
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        Messaggio::mostra(this, QStringLiteral("Nessuna stampante installata"));
+        return;
+    }
     // A set-up dialog: the choice becomes the program's printer; no page
     // range is asked for because nothing is printed here.
     QPrintDialog dialog(&applicationPrinter(), this);
@@ -261,6 +268,9 @@ void Main::VoceStampante_Click()
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral("OK"));
     dialog.exec();
 }
 

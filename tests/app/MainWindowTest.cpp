@@ -1,0 +1,220 @@
+#include "MainWindowTest.h"
+
+#include "AppContext.h"
+#include "Clock.h"
+#include "Main.h"
+#include "MessageBox.h"
+#include "StatusMessage.h"
+#include "Twips.h"
+#include "frmAbout.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QPrinterInfo>
+#include <QTimer>
+#include <QtTest>
+
+void MainWindowTest::init()
+{
+    m_startDir = QDir::currentPath();
+    Messaggio::resetForTest();
+    Clock::setToday(QDate(2026, 12, 6));
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_context = std::make_unique<AppContext>();
+    m_context->programFolder = m_dir->path();
+    AppContext::setCurrent(m_context.get());
+    m_main = std::make_unique<Main>(*m_context);
+}
+
+void MainWindowTest::cleanup()
+{
+    m_main.reset();
+    AppContext::setCurrent(nullptr);
+    m_context.reset();
+    m_dir.reset();
+    Clock::setToday({});
+    QDir::setCurrent(m_startDir);
+}
+
+void MainWindowTest::captionsAndStartState()
+{
+    QString error;
+    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    QCOMPARE(m_main->windowTitle(), QStringLiteral("Falmide - EURO"));
+
+    QStringList menus;
+    for (QAction* a : m_main->menuBar()->actions())
+        menus << a->text();
+    QCOMPARE(menus, (QStringList{"&Archivi", "&Stampe", "S&tatistiche", "&Guida"}));
+
+    // Every entry with its caption; those whose windows are not in the
+    // program yet are present but disabled.
+    const struct
+    {
+        const char* name;
+        const char* caption;
+        bool enabled;
+    } entries[] = {
+        {"VoceClienti", "Archivio &Clienti", false},
+        {"VoceFatture", "Archivio &Fatture", false},
+        {"VoceFornitori", "Archivio F&ornitori", false},
+        {"VoceMovimenti", "&Movimenti passivi", false},
+        {"IntUT", "&Intestazione utente", false},
+        {"VoceStampante", "Imposta &stampante ...", true},
+        {"VoceRgnChv", "&Riparazione archivi", false},
+        {"VoceCompArc", "&Compattamento archivi", false},
+        {"MenuUscita", "&Uscita", true},
+        {"VoceStampaFattura", "Stampa F&attura", false},
+        {"VoceStampaEtichette", "Stampa &Etichette", false},
+        {"VoceFatturato", "&Fatturato per periodo", false},
+        {"VoceStampaMovimento", "Stampa &Movimenti passivi", false},
+        {"VoceRitenuta", "Situazione &Ritenuta d'imposta", false},
+        {"VoceAbout", "&About FALMIDE ...", true},
+    };
+    for (const auto& e : entries) {
+        QAction* a = m_main->voce(e.name);
+        QVERIFY2(a, e.name);
+        QCOMPARE(a->text(), QString::fromUtf8(e.caption));
+        QCOMPARE(a->isEnabled(), e.enabled);
+    }
+    // Separators stand where the menu groups its entries.
+    auto* archivi = m_main->findChild<QMenu*>("MenuArchivi");
+    QCOMPARE(archivi->actions().size(), 12);
+    QVERIFY(archivi->actions().at(4)->isSeparator());
+    QVERIFY(archivi->actions().at(7)->isSeparator());
+    QVERIFY(archivi->actions().at(10)->isSeparator());
+
+    const QStringList buttons{"Clienti", "Fatture", "Movimenti", "Parcella"};
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(m_main->opStaz(i)->text(), buttons[i]);
+        QVERIFY(!m_main->opStaz(i)->isEnabled());
+    }
+    QCOMPARE(m_main->findChild<QPushButton*>("Exit")->text(), QStringLiteral("Uscita"));
+    QCOMPARE(m_main->findChild<QLabel*>("Giorno")->text(), QStringLiteral("domenica 6 dicembre 2026"));
+    QCOMPARE(m_main->findChild<QLabel*>("Finestra")->text(), QString());
+    QCOMPARE(m_main->findChild<QLabel*>("Stato")->text(), QStringLiteral("Pronto"));
+
+    // The edges children centre against, in twips.
+    const double dpi = logicalDpi(m_main.get());
+    const QRect frame = m_main->frameGeometry();
+    QCOMPARE(qRound(m_context->BordoDestro), qRound(twipsFromPixels(frame.x() + frame.width(), dpi)));
+    QCOMPARE(qRound(m_context->BordoInferiore), qRound(twipsFromPixels(frame.y() + frame.height(), dpi)));
+    QVERIFY(m_context->SepDecimali == "," || m_context->SepDecimali == ".");
+    QVERIFY(m_context->SepDecimali != m_context->SepMigliaia);
+}
+
+void MainWindowTest::captionWithProfession()
+{
+    QFile ini(m_dir->filePath("falmide.ini"));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[Generale]\r\nCalcolo=GEOMETRA\r\n");
+    ini.close();
+    QString error;
+    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
+    QCOMPARE(m_main->windowTitle(), QStringLiteral("Falmide - EURO versione GEOMETRA"));
+}
+
+void MainWindowTest::menusWorkFromTheKeyboard()
+{
+    QString error;
+    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+
+    // Alt+G opens "&Guida", A picks "&About FALMIDE ...": the box shows the
+    // program's captions and closes with a click on OK.
+    QString seenTitle, seenVersion, seenCaption;
+    QTimer::singleShot(0, this, [&] {
+        auto* about = qobject_cast<frmAbout*>(QApplication::activeModalWidget());
+        QVERIFY(about);
+        seenCaption = about->windowTitle();
+        seenTitle = about->findChild<QLabel*>("lblTitle")->text();
+        seenVersion = about->findChild<QLabel*>("lblVersion")->text();
+        QCOMPARE(about->findChild<QPushButton*>("cmdSysInfo")->text(), QStringLiteral("&System Info..."));
+        QTest::mouseClick(about->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    });
+    QTest::keyClick(m_main.get(), Qt::Key_G, Qt::AltModifier);
+    auto* guida = m_main->findChild<QMenu*>("MenuGuida");
+    QTRY_VERIFY(guida->isVisible());
+    QTest::keyClick(guida, Qt::Key_A);
+    QTRY_COMPARE(seenTitle, QStringLiteral("Falmide"));
+    QCOMPARE(seenCaption, QStringLiteral("About Falmide"));
+    QVERIFY(seenVersion.startsWith("Version "));
+    QCOMPARE(seenVersion.count('.'), 2);
+    QVERIFY(!QApplication::activeModalWidget());
+
+    // Without a system information program the box says so.
+    QCOMPARE(frmAbout::programmaInfoSistema({"falmide-no-such-program"}), QString());
+    frmAbout about(m_main.get());
+    if (frmAbout::programmaInfoSistema().isEmpty()) {
+        Messaggio::setNextAnswer(QMessageBox::Ok);
+        QTest::mouseClick(about.findChild<QPushButton*>("cmdSysInfo"), Qt::LeftButton);
+        QCOMPARE(Messaggio::lastText(), QStringLiteral("System Information Is Unavailable At This Time"));
+    }
+}
+
+void MainWindowTest::resizeKeepsDatePanelInside()
+{
+    QString error;
+    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    auto* panel = m_main->findChild<QFrame*>("P3D2");
+    auto* giorno = m_main->findChild<QLabel*>("Giorno");
+
+    m_main->resize(900, 600);
+    QTRY_COMPARE(m_main->width(), 900);
+    const double dpi = logicalDpi(m_main.get());
+    const int margin = pixelsFromTwips(210, dpi);
+    QVERIFY(qAbs(panel->x() + panel->width() + margin - 900) <= 1);
+    QCOMPARE(giorno->width(), panel->width());
+    const int wide = panel->width();
+
+    m_main->resize(700, 600);
+    QTRY_COMPARE(m_main->width(), 700);
+    QCOMPARE(panel->width(), wide - 200);
+    QCOMPARE(giorno->width(), panel->width());
+}
+
+void MainWindowTest::statusMessages()
+{
+    QString error;
+    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
+    auto* stato = m_main->findChild<QLabel*>("Stato");
+    MessaggioStato("Compattamento archivi", true);
+    QCOMPARE(stato->text(), QStringLiteral("Compattamento archivi, Prego attendere..."));
+    MessaggioStato("Stampa in corso", false);
+    QCOMPARE(stato->text(), QStringLiteral("Stampa in corso"));
+    MessaggioStato("", true);
+    QCOMPARE(stato->text(), QStringLiteral("Pronto"));
+}
+
+void MainWindowTest::printerSetupWithoutPrinters()
+{
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        QSKIP("this machine has printers installed");
+    QString error;
+    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
+    Messaggio::setNextAnswer(QMessageBox::Ok);
+    m_main->voce("VoceStampante")->trigger();
+    QCOMPARE(Messaggio::lastText(), QStringLiteral("Nessuna stampante installata"));
+    QCOMPARE(Messaggio::shownCount(), 1);
+}
+
+void MainWindowTest::exitButtonCloses()
+{
+    QString error;
+    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    QTest::mouseClick(m_main->findChild<QPushButton*>("Exit"), Qt::LeftButton);
+    QVERIFY(!m_main->isVisible());
+}

@@ -1,0 +1,161 @@
+#include "StartUpTest.h"
+
+#include "AppContext.h"
+#include "Recordset.h"
+#include "IniFile.h"
+#include "StartUp.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+void StartUpTest::separators_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("decimal");
+    QTest::addColumn<QString>("thousands");
+    QTest::newRow("Italian") << "it_IT" << "," << ".";
+    QTest::newRow("German") << "de_DE" << "," << ".";
+    QTest::newRow("English") << "en_US" << "." << ",";
+    QTest::newRow("Swiss Italian") << "it_CH" << "." << ",";
+}
+
+void StartUpTest::separators()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, decimal);
+    QFETCH(QString, thousands);
+    const Separatori s = separatoriDaLocale(QLocale(locale));
+    QCOMPARE(s.decimali, decimal);
+    QCOMPARE(s.migliaia, thousands);
+}
+
+void StartUpTest::caption()
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("falmide.ini");
+    const QString design = QStringLiteral("Falmide - EURO");
+    auto captionFrom = [&](const QByteArray& content) {
+        QFile f(ini);
+        f.open(QIODevice::WriteOnly);
+        f.write(content);
+        f.close();
+        return didascaliaPrincipale(design, LeggiIni("Generale", "Calcolo", ini));
+    };
+    QCOMPARE(captionFrom("[Generale]\nCalcolo=GEOMETRA\n"), QStringLiteral("Falmide - EURO versione GEOMETRA"));
+    QCOMPARE(captionFrom("[Generale]\nCalcolo=\n"), design);
+    QCOMPARE(captionFrom("[Altro]\nCalcolo=GEOMETRA\n"), design);
+    QFile::remove(ini);
+    QCOMPARE(didascaliaPrincipale(design, LeggiIni("Generale", "Calcolo", ini)), design);
+}
+
+void StartUpTest::longDate()
+{
+    // Italian whatever the system's language.
+    QCOMPARE(dataLunga(QDate(2026, 12, 6)), QStringLiteral("domenica 6 dicembre 2026"));
+    QCOMPARE(dataLunga(QDate(2024, 3, 1)), QStringLiteral("venerdì 1 marzo 2024"));
+}
+
+void StartUpTest::datePanelWidth()
+{
+    QCOMPARE(larghezzaPannelloData(1500, 12000, 3000), 12000.0 - 1500 - 120 - 90);
+    // Too narrow: the panel keeps its last width.
+    QCOMPARE(larghezzaPannelloData(1500, 1620, 3000), 3000.0);
+    QCOMPARE(larghezzaPannelloData(1500, 1621, 3000), 1621.0 - 1500 - 210);
+}
+
+void StartUpTest::freshFolderGetsDatabase()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("nuova/cartella");
+    const QString before = QDir::currentPath();
+    {
+        AppContext context;
+        context.programFolder = folder;
+        QString error;
+        QCOMPARE(apriArchivi(context, &error), EsitoAvvio::Pronto);
+        QCOMPARE(QDir::currentPath(), QDir(folder).canonicalPath());
+        QCOMPARE(context.NomeDb, QStringLiteral("falmide.db"));
+        QCOMPARE(context.NomiTabelle,
+                 (QStringList{"Clienti", "Fatture", "Fornitori", "Movimenti", "Parcelle"}));
+        QCOMPARE(context.UltimaTabella, 4);
+        QCOMPARE(context.DatiUtente, QStringList(6));
+
+        auto rs = Recordset::OpenTable(context.DbArchivi, "Clienti", &error);
+        rs->AddNew();
+        rs->setValue(0, "c1");
+        QVERIFY(rs->Update());
+    }
+    QVERIFY(QFile::exists(folder + "/falmide.db"));
+    {
+        // The second start opens the same file and finds the record.
+        AppContext context;
+        context.programFolder = folder;
+        QString error;
+        QCOMPARE(apriArchivi(context, &error), EsitoAvvio::Pronto);
+        auto rs = Recordset::OpenTable(context.DbArchivi, "Clienti", &error);
+        QCOMPARE(rs->RecordCount(), 1);
+    }
+    QDir::setCurrent(before);
+}
+
+void StartUpTest::headingDataFromDatabase()
+{
+    QTemporaryDir dir;
+    AppContext context;
+    context.programFolder = dir.path();
+    QString error;
+    QCOMPARE(apriArchivi(context, &error), EsitoAvvio::Pronto);
+    {
+        auto rs = Recordset::OpenTable(context.DbArchivi, "datipers", &error);
+        QVERIFY(rs->Edit());
+        rs->setValue(0, "Studio Bianchi");
+        rs->setValue(2, QString::fromUtf8("Forlì"));
+        rs->setValue(5, "BNCMRA70A01D704X");
+        QVERIFY(rs->Update());
+    }
+    QStringList dati;
+    QVERIFY(CaricaDatiUtente(context.DbArchivi, &dati, &error));
+    QCOMPARE(dati, (QStringList{"Studio Bianchi", "", QString::fromUtf8("Forlì"), "", "", "BNCMRA70A01D704X"}));
+
+    // Without a heading record the data is six empty strings, not an error.
+    QVERIFY(context.DbArchivi.execute("DELETE FROM datipers", {}, &error));
+    QVERIFY(CaricaDatiUtente(context.DbArchivi, &dati, &error));
+    QCOMPARE(dati, QStringList(6));
+}
+
+void StartUpTest::damagedDatabaseIsLeftAlone()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("falmide.db");
+    QByteArray junk("SQLite format 3");
+    junk.append(QByteArray(4096, '\x5a'));
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(junk);
+    }
+    AppContext context;
+    context.programFolder = dir.path();
+    QString error;
+    QCOMPARE(apriArchivi(context, &error), EsitoAvvio::ArchivioDanneggiato);
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!context.DbArchivi.isOpen());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), junk);
+}
+
+void StartUpTest::unusableDataFolder()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("occupato");
+    QFile(file).open(QIODevice::WriteOnly);
+    AppContext context;
+    context.programFolder = file + "/falmide";
+    QString error;
+    QCOMPARE(apriArchivi(context, &error), EsitoAvvio::CartellaDati);
+    QVERIFY2(error.contains(context.programFolder), qPrintable(error));
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QObject>
+
+class StartUpTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void separators_data();
+    void separators();
+    void caption();
+    void longDate();
+    void datePanelWidth();
+    void freshFolderGetsDatabase();
+    void headingDataFromDatabase();
+    void damagedDatabaseIsLeftAlone();
+    void unusableDataFolder();
+};

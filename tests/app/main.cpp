@@ -1,0 +1,10 @@
+#include "MainWindowTest.h"
+#include "MultiTestMain.h"
+#include "StartUpTest.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    return runTests<QApplication, StartUpTest, MainWindowTest>(argc, argv);
+}
