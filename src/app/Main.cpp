@@ -7,6 +7,9 @@
 #include "MessageBox.h"
 #include "StatusMessage.h"
 #include "Twips.h"
+#include "FArcCLI.h"
+#include "FArcFOR.h"
+#include "FrmUtente.h"
 #include "frmAbout.h"
 
 #include <QAction>
@@ -138,6 +141,9 @@ void Main::buildMenus()
     enable("VoceStampante", &Main::VoceStampante_Click);
     enable("MenuUscita", &Main::MenuUscita_Click);
     enable("VoceAbout", &Main::VoceAbout_Click);
+    enable("VoceClienti", &Main::VoceClienti_Click);
+    enable("VoceFornitori", &Main::VoceFornitori_Click);
+    enable("IntUT", &Main::IntUT_Click);
 }
 
 QWidget* Main::buildBarra()
@@ -183,8 +189,9 @@ QWidget* Main::buildPanOpStaz()
         b->setObjectName(QStringLiteral("OpStaz%1").arg(i));
         b->setMinimumSize(110, 56);
         b->setIconSize(QSize(24, 24));
-        // The windows these buttons open are not part of the program yet.
-        b->setEnabled(false);
+        // Buttons whose windows are not part of the program yet stay disabled.
+        b->setEnabled(i == 0);
+        connect(b, &QPushButton::clicked, this, [this, i] { OpStaz_Click(i); });
         column->addWidget(b);
         m_opStaz[std::size_t(i)] = b;
     }
@@ -278,6 +285,30 @@ void Main::VoceAbout_Click()
 {
     frmAbout about(this);
     about.exec();
+}
+
+void Main::VoceClienti_Click()
+{
+    FArcCLI window(m_context, this);
+    window.exec();
+}
+
+void Main::VoceFornitori_Click()
+{
+    FArcFOR window(m_context, this);
+    window.exec();
+}
+
+void Main::IntUT_Click()
+{
+    FrmUtente window(m_context, this);
+    window.exec();
+}
+
+void Main::OpStaz_Click(int index)
+{
+    if (index == 0)
+        VoceClienti_Click();
 }
 
 void Main::MenuUscita_Click()

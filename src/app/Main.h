@@ -26,6 +26,10 @@ public:
 
     void VoceStampante_Click();
     void VoceAbout_Click();
+    void VoceClienti_Click();
+    void VoceFornitori_Click();
+    void IntUT_Click();
+    void OpStaz_Click(int index);
     void MenuUscita_Click();
     void Exit_Click();
 

@@ -43,7 +43,7 @@ struct AppContext
     double RicercaX = 0;
     double RicercaY = 0;
     int TabellaCorrente = 0;
-    QString EsitoConsulta;
+    int EsitoConsulta = 0;
     QString TestoZoom;
     QVariantList ParametriLista; // 0..50
 

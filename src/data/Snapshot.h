@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Recordset.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -18,6 +20,9 @@ public:
 
     int fieldCount() const { return int(m_names.size()); }
     QString fieldName(int i) const { return m_names.value(i); }
+    // Type and width of a column read straight from a table; a computed
+    // column counts as memo text.
+    const FieldInfo& fieldInfo(int i) const { return m_fields.at(i); }
     int RecordCount() const { return int(m_rows.size()); }
 
     void MoveFirst() { m_current = 0; }
@@ -32,6 +37,7 @@ public:
 
 private:
     QStringList m_names;
+    QVector<FieldInfo> m_fields;
     QVector<QVariantList> m_rows;
     int m_current = 0;
 };

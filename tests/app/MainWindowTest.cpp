@@ -4,6 +4,7 @@
 #include "Clock.h"
 #include "Main.h"
 #include "MessageBox.h"
+#include "ModalHelper.h"
 #include "StatusMessage.h"
 #include "Twips.h"
 #include "frmAbout.h"
@@ -63,11 +64,11 @@ void MainWindowTest::captionsAndStartState()
         const char* caption;
         bool enabled;
     } entries[] = {
-        {"VoceClienti", "Archivio &Clienti", false},
+        {"VoceClienti", "Archivio &Clienti", true},
         {"VoceFatture", "Archivio &Fatture", false},
-        {"VoceFornitori", "Archivio F&ornitori", false},
+        {"VoceFornitori", "Archivio F&ornitori", true},
         {"VoceMovimenti", "&Movimenti passivi", false},
-        {"IntUT", "&Intestazione utente", false},
+        {"IntUT", "&Intestazione utente", true},
         {"VoceStampante", "Imposta &stampante ...", true},
         {"VoceRgnChv", "&Riparazione archivi", false},
         {"VoceCompArc", "&Compattamento archivi", false},
@@ -95,7 +96,7 @@ void MainWindowTest::captionsAndStartState()
     const QStringList buttons{"Clienti", "Fatture", "Movimenti", "Parcella"};
     for (int i = 0; i < 4; ++i) {
         QCOMPARE(m_main->opStaz(i)->text(), buttons[i]);
-        QVERIFY(!m_main->opStaz(i)->isEnabled());
+        QCOMPARE(m_main->opStaz(i)->isEnabled(), i == 0);
     }
     QCOMPARE(m_main->findChild<QPushButton*>("Exit")->text(), QStringLiteral("Uscita"));
     QCOMPARE(m_main->findChild<QLabel*>("Giorno")->text(), QStringLiteral("domenica 6 dicembre 2026"));
@@ -132,9 +133,7 @@ void MainWindowTest::menusWorkFromTheKeyboard()
     // Alt+G opens "&Guida", A picks "&About FALMIDE ...": the box shows the
     // program's captions and closes with a click on OK.
     QString seenTitle, seenVersion, seenCaption;
-    QTimer::singleShot(0, this, [&] {
-        auto* about = qobject_cast<frmAbout*>(QApplication::activeModalWidget());
-        QVERIFY(about);
+    whenModal<frmAbout>(this, [&](frmAbout* about) {
         seenCaption = about->windowTitle();
         seenTitle = about->findChild<QLabel*>("lblTitle")->text();
         seenVersion = about->findChild<QLabel*>("lblVersion")->text();

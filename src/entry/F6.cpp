@@ -1,0 +1,118 @@
+#include "F6.h"
+
+#include "AppContext.h"
+#include "CodeList.h"
+#include "FArcCLI.h"
+#include "FArcFOR.h"
+#include "FieldDeclaration.h"
+#include "MessageBox.h"
+#include "Twips.h"
+#include "WindowPlacement.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+constexpr double kWidthTwips = 4704;
+constexpr double kHeightTwips = 3870;
+} // namespace
+
+F6::F6(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+{
+    setObjectName(QStringLiteral("F6"));
+    setWindowTitle(QStringLiteral("Elenco codici disponibili"));
+    m_label = new QLabel(QStringLiteral("Codici:"), this);
+    m_label->setObjectName(QStringLiteral("TableListLabel"));
+    m_lista = new QListWidget(this);
+    m_lista->setObjectName(QStringLiteral("Lista"));
+    m_lista->setUniformItemSizes(true);
+    QFont mono(QStringLiteral("Courier New"));
+    mono.setStyleHint(QFont::Monospace);
+    m_lista->setFont(mono); // the codes line up in a column
+    m_lista->installEventFilter(this);
+    m_label->setBuddy(m_lista);
+    m_nuovo = new QPushButton(QStringLiteral("&Nuovo codice ..."), this);
+    m_nuovo->setObjectName(QStringLiteral("Nuovo"));
+    m_nuovo->setAutoDefault(false);
+    connect(m_nuovo, &QPushButton::clicked, this, &F6::Nuovo_Click);
+    connect(m_lista, &QListWidget::itemDoubleClicked, this, &F6::choose);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_label);
+    layout->addWidget(m_lista, 1);
+    layout->addWidget(m_nuovo, 0, Qt::AlignLeft);
+
+    const FieldDeclaration decl = FieldDeclaration::parse(m_context.CodiceRicerca);
+    // A new code is offered only for a code of another table.
+    m_nuovo->setVisible(decl.link == QLatin1Char('A'));
+    m_table = decl.table;
+    m_descriptionField = decl.descriptionField;
+    m_context.CodiceRicerca.clear();
+
+    const double dpi = logicalDpi(parent);
+    resize(pixelsFromTwips(kWidthTwips, dpi), pixelsFromTwips(kHeightTwips, dpi));
+    const TwipsPoint p = codeListPosition(m_context.RicercaX, m_context.RicercaY, twipsFromPixels(m_lista->y(), dpi),
+                                          m_context.BordoDestro > 0 ? m_context.BordoDestro : 1e9,
+                                          m_context.BordoInferiore > 0 ? m_context.BordoInferiore : 1e9,
+                                          kWidthTwips, kHeightTwips);
+    move(pixelsFromTwips(p.left, dpi), pixelsFromTwips(p.top, dpi));
+}
+
+void F6::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!m_filled)
+        RiempiLista();
+    m_lista->setFocus();
+}
+
+void F6::RiempiLista()
+{
+    m_filled = true;
+    m_lista->clear();
+    QStringList lines;
+    QString error;
+    if (!codeListLines(m_context.DbArchivi, m_context.NomiTabelle.value(m_table), m_descriptionField, &lines,
+                       &m_codeWidth, &error)) {
+        Messaggio::errore(this, error);
+        return;
+    }
+    m_lista->addItems(lines);
+    if (m_lista->count() > 0)
+        m_lista->setCurrentRow(0);
+}
+
+void F6::choose()
+{
+    if (QListWidgetItem* item = m_lista->currentItem())
+        m_context.CodiceRicerca = codeOfLine(item->text(), m_codeWidth);
+    accept();
+}
+
+void F6::Nuovo_Click()
+{
+    if (m_table == 0) {
+        FArcCLI window(m_context, this);
+        window.exec();
+    } else if (m_table == 2) {
+        FArcFOR window(m_context, this);
+        window.exec();
+    }
+    RiempiLista();
+    m_lista->setFocus();
+}
+
+bool F6::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_lista && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            choose();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "ArchiveWindow.h"
+
+// The client archive.
+class FArcCLI : public ArchiveWindow
+{
+    Q_OBJECT
+public:
+    FArcCLI(AppContext& context, QWidget* parent = nullptr);
+    static const FieldTable& fields();
+};

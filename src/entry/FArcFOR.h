@@ -1,0 +1,12 @@
+#pragma once
+
+#include "ArchiveWindow.h"
+
+// The supplier archive.
+class FArcFOR : public ArchiveWindow
+{
+    Q_OBJECT
+public:
+    FArcFOR(AppContext& context, QWidget* parent = nullptr);
+    static const FieldTable& fields();
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "FieldDeclaration.h"
+
+#include <QString>
+#include <vector>
+
+// One input field of a window, as the window declares it: the row of its
+// field table. The record position is where the field is stored (index + 1
+// in the archive windows).
+struct FieldSpec
+{
+    int index = 0;
+    QString caption;
+    QString declaration;
+    int maxLength = 0; // 0: no limit
+    int tabIndex = 0;
+    int recordPosition = 0;
+    bool visible = true;
+
+    FieldDeclaration parsed() const { return FieldDeclaration::parse(declaration); }
+};
+
+using FieldTable = std::vector<FieldSpec>;

@@ -1,0 +1,349 @@
+#include "FieldWindow.h"
+
+#include "AppContext.h"
+#include "F6.h"
+#include "KeyFilter.h"
+#include "TextForms.h"
+#include "Twips.h"
+#include "Validation.h"
+#include "VidArch.h"
+#include "WindowPlacement.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QValidator>
+#include <algorithm>
+
+namespace {
+
+// Holds pasted and dropped text to the rules typing follows. Blanks are
+// ignored: they are the grouping of a number shown in display form.
+class FieldValidator : public QValidator
+{
+public:
+    FieldValidator(FieldDeclaration field, QObject* parent) : QValidator(parent), m_field(std::move(field)) {}
+    State validate(QString& input, int& pos) const override
+    {
+        Q_UNUSED(pos);
+        QString plain = input;
+        plain.remove(QLatin1Char(' '));
+        return acceptsText(m_field, plain) ? Acceptable : Invalid;
+    }
+
+private:
+    FieldDeclaration m_field;
+};
+
+} // namespace
+
+FieldWindow::FieldWindow(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+{
+    setModal(true);
+}
+
+QGridLayout* FieldWindow::buildFields(const FieldTable& fields, QWidget* container)
+{
+    m_specs = fields;
+    const int count = int(fields.size());
+    m_dati.fill(nullptr, count);
+    m_desLbl.fill(nullptr, count);
+    m_ombra.fill(nullptr, count);
+
+    std::vector<int> order(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        order[std::size_t(i)] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return fields[std::size_t(a)].tabIndex < fields[std::size_t(b)].tabIndex; });
+
+    auto* grid = new QGridLayout(container);
+    const int letter = fontMetrics().horizontalAdvance(QLatin1Char('M'));
+    int row = 0;
+    QWidget* previous = nullptr;
+    for (int i : order) {
+        const FieldSpec& spec = fields[std::size_t(i)];
+        const FieldDeclaration decl = spec.parsed();
+        auto* caption = new QLabel(spec.caption, container);
+        caption->setObjectName(QStringLiteral("DesLbl%1").arg(spec.index));
+        QWidget* field = nullptr;
+        if (decl.isMemo()) {
+            auto* memo = new QPlainTextEdit(container);
+            memo->setTabChangesFocus(true);
+            memo->setMinimumHeight(fontMetrics().lineSpacing() * 4 + 10);
+            field = memo;
+        } else {
+            auto* line = new QLineEdit(container);
+            if (spec.maxLength > 0)
+                line->setMaxLength(spec.maxLength);
+            if (!decl.isText())
+                line->setValidator(new FieldValidator(decl, line));
+            const int chars = std::clamp(spec.maxLength > 0 ? spec.maxLength : 20, 4, 40);
+            line->setMinimumWidth(letter * chars * 3 / 4 + 12);
+            field = line;
+        }
+        field->setObjectName(QStringLiteral("Dati%1").arg(spec.index));
+        field->installEventFilter(this);
+        caption->setBuddy(field);
+        auto* shadow = new QLabel(container);
+        shadow->setObjectName(QStringLiteral("Ombra%1").arg(spec.index));
+        shadow->setMinimumWidth(letter * 12);
+
+        if (!spec.visible) {
+            caption->hide();
+            field->hide();
+            shadow->hide();
+        } else {
+            grid->addWidget(caption, row, 0, decl.isMemo() ? Qt::AlignTop : Qt::Alignment());
+            if (decl.isMemo()) {
+                grid->addWidget(field, row, 1, 1, 2);
+            } else {
+                grid->addWidget(field, row, 1, Qt::AlignLeft);
+                grid->addWidget(shadow, row, 2);
+            }
+            ++row;
+            if (previous)
+                setTabOrder(previous, field);
+            previous = field;
+        }
+        m_dati[i] = field;
+        m_desLbl[i] = caption;
+        m_ombra[i] = shadow;
+    }
+    grid->setColumnStretch(2, 1);
+    return grid;
+}
+
+QString FieldWindow::text(int index) const
+{
+    QWidget* w = m_dati.value(index);
+    if (auto* line = qobject_cast<QLineEdit*>(w))
+        return line->text();
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(w))
+        return memo->toPlainText();
+    return {};
+}
+
+void FieldWindow::setText(int index, const QString& text)
+{
+    QWidget* w = m_dati.value(index);
+    if (auto* line = qobject_cast<QLineEdit*>(w))
+        line->setText(text);
+    else if (auto* memo = qobject_cast<QPlainTextEdit*>(w))
+        memo->setPlainText(text);
+}
+
+void FieldWindow::focusField(int index)
+{
+    if (QWidget* w = m_dati.value(index); w && w->isEnabled() && w->isVisible())
+        w->setFocus(Qt::OtherFocusReason);
+}
+
+void FieldWindow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    m_closing = false;
+    placeCentred(this, m_context);
+    // The window opens on its first field in tab order.
+    int first = -1;
+    for (int i = 0; i < fieldCount(); ++i)
+        if (m_specs[std::size_t(i)].visible && (first < 0 || m_specs[std::size_t(i)].tabIndex < m_specs[std::size_t(first)].tabIndex))
+            first = i;
+    if (first >= 0)
+        focusField(first);
+}
+
+void FieldWindow::reject()
+{
+    BtUscita_Click();
+}
+
+void FieldWindow::BtUscita_Click()
+{
+    // Leaving fields while the window closes checks nothing.
+    m_closing = true;
+    QDialog::reject();
+}
+
+bool FieldWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    const int index = int(m_dati.indexOf(static_cast<QWidget*>(watched)));
+    if (index < 0)
+        return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::FocusIn: {
+        // Coming back from another window is not entering the field.
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason
+            && (m_refocus < 0 || m_refocus == index))
+            Dati_GotFocus(index);
+        break;
+    }
+    case QEvent::FocusOut: {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && m_refocus < 0)
+            Dati_LostFocus(index);
+        break;
+    }
+    case QEvent::KeyPress:
+        return filterKey(index, static_cast<QKeyEvent*>(event));
+    case QEvent::KeyRelease:
+        Dati_KeyUp(index, static_cast<QKeyEvent*>(event)->key());
+        break;
+    case QEvent::MouseButtonDblClick:
+        Dati_DblClick(index);
+        return m_specs[std::size_t(index)].parsed().isCode();
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool FieldWindow::filterKey(int index, QKeyEvent* event)
+{
+    const FieldDeclaration decl = m_specs[std::size_t(index)].parsed();
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !decl.isMemo()) {
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QCoreApplication::sendEvent(m_dati[index], &tab);
+        return true;
+    }
+    if (key == Qt::Key_Escape) {
+        BtUscita_Click();
+        return true;
+    }
+    const QString typed = event->text();
+    if (typed.isEmpty() || typed.at(0).unicode() < 32 || (event->modifiers() & Qt::ControlModifier))
+        return false;
+    auto* line = qobject_cast<QLineEdit*>(m_dati[index]);
+    if (!line)
+        return false;
+    // The text the key would go into: any selection is replaced by it.
+    QString text = line->text();
+    int caret = line->cursorPosition();
+    if (line->hasSelectedText()) {
+        caret = line->selectionStart();
+        text.remove(caret, line->selectedText().size());
+    }
+    text.remove(QLatin1Char(' '));
+    for (const QChar c : typed) {
+        if (!acceptsKey(decl, text, caret, c)) {
+            QApplication::beep();
+            return true;
+        }
+        text.insert(caret++, c);
+    }
+    return false;
+}
+
+void FieldWindow::Dati_GotFocus(int index)
+{
+    if (m_refocus == index)
+        m_refocus = -1;
+    const FieldDeclaration decl = m_specs[std::size_t(index)].parsed();
+    auto* line = qobject_cast<QLineEdit*>(m_dati[index]);
+    if (!line)
+        return;
+    if (decl.isNumber() || (formatsEuro() && decl.isEuro())) {
+        QString t = line->text();
+        TogliSpazi(t);
+        line->setText(t);
+    }
+    line->selectAll();
+    // Again after a mouse click has placed the cursor.
+    QTimer::singleShot(0, line, [line] {
+        if (line->hasFocus())
+            line->selectAll();
+    });
+}
+
+void FieldWindow::Dati_KeyUp(int index, int key)
+{
+    if (key == Qt::Key_F6)
+        openCodeList(index);
+    else if (key == Qt::Key_F3)
+        openArchiveList();
+}
+
+void FieldWindow::keyReleaseEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F3)
+        openArchiveList();
+    else
+        QDialog::keyReleaseEvent(event);
+}
+
+void FieldWindow::Dati_DblClick(int index)
+{
+    openCodeList(index);
+}
+
+void FieldWindow::openCodeList(int index)
+{
+    const FieldSpec& spec = m_specs[std::size_t(index)];
+    if (!spec.parsed().isCode())
+        return;
+    m_context.CodiceRicerca = spec.declaration;
+    QWidget* field = m_dati[index];
+    const double dpi = logicalDpi(this);
+    const QPoint topRight = field->mapToGlobal(QPoint(field->width(), 0));
+    m_context.RicercaX = twipsFromPixels(topRight.x(), dpi);
+    m_context.RicercaY = twipsFromPixels(topRight.y(), dpi);
+    F6 list(m_context, this);
+    list.exec();
+    if (!m_context.CodiceRicerca.isEmpty())
+        setText(index, m_context.CodiceRicerca);
+    activateWindow();
+    field->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void FieldWindow::openArchiveList()
+{
+    VidArch archives(m_context, this);
+    archives.exec();
+}
+
+void FieldWindow::Dati_LostFocus(int index)
+{
+    if (!isVisible() || m_closing)
+        return;
+    const FieldSpec& spec = m_specs[std::size_t(index)];
+    const FieldDeclaration decl = spec.parsed();
+    Database& db = m_context.DbArchivi;
+    const QStringList tables = m_context.NomiTabelle;
+    const ValidationResult result =
+        Valida(decl, spec.maxLength, text(index), [&db, &tables](int table, const QString& key, int field) {
+            return Descrizione(db, tables, table, key, field);
+        });
+    if (result.description)
+        m_ombra[index]->setText(result.description->trimmed());
+    else if (decl.link == QLatin1Char('A'))
+        m_ombra[index]->clear(); // a blank code has no description
+    if (!result.valid) {
+        QApplication::beep();
+        m_refocus = index;
+        QTimer::singleShot(0, this, [this, index] {
+            focusField(index);
+            m_refocus = -1;
+        });
+        return;
+    }
+    if (result.text != text(index))
+        setText(index, result.text);
+    if (index <= UltimaChiave)
+        keyFieldLeft(index);
+    if (auto* line = qobject_cast<QLineEdit*>(m_dati[index])) {
+        if (decl.isNumber()) {
+            QString t = line->text();
+            FormattaNumero(t);
+            line->setText(t);
+        } else if (formatsEuro() && decl.isEuro()) {
+            line->setText(FormattaEuro(line->text()));
+        }
+    }
+}

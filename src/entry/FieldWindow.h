@@ -1,0 +1,72 @@
+#pragma once
+
+#include "FieldSpec.h"
+#include "RecordRules.h"
+
+#include <QDialog>
+#include <QVector>
+
+class QLabel;
+class QGridLayout;
+struct AppContext;
+
+// An input window made of declared fields: it builds the controls from the
+// window's field table and drives them as every input window of the program
+// does. Enter moves on, F6 or a double-click lists the codes of a code field,
+// F3 lists the archives, Esc closes; typed and pasted text is filtered by the
+// field's type, and each field is checked when the focus leaves it.
+class FieldWindow : public QDialog, public FieldAccess
+{
+    Q_OBJECT
+public:
+    FieldWindow(AppContext& context, QWidget* parent);
+
+    // FieldAccess
+    int fieldCount() const override { return int(m_specs.size()); }
+    const FieldSpec& spec(int index) const override { return m_specs.at(std::size_t(index)); }
+    QString text(int index) const override;
+    void setText(int index, const QString& text) override;
+
+    QWidget* Dati(int index) const { return m_dati.value(index); }
+    QLabel* DesLbl(int index) const { return m_desLbl.value(index); }
+    QLabel* Ombra(int index) const { return m_ombra.value(index); }
+
+    // The window's close button, also run by Esc.
+    virtual void BtUscita_Click();
+
+protected:
+    // Builds the field controls into a grid, rows in TabIndex order, and sets
+    // the focus order. Returns the grid so the window can add to it.
+    QGridLayout* buildFields(const FieldTable& fields, QWidget* container);
+
+    virtual void Dati_GotFocus(int index);
+    virtual void Dati_KeyUp(int index, int key);
+    virtual void Dati_DblClick(int index);
+    virtual void Dati_LostFocus(int index);
+    // Called after a key field was left with a valid text.
+    virtual void keyFieldLeft(int index) { Q_UNUSED(index); }
+
+    // Document windows edit euro amounts in plain form and show them grouped.
+    virtual bool formatsEuro() const { return false; }
+    int UltimaChiave = -1;
+
+    void focusField(int index);
+    void showEvent(QShowEvent* event) override;
+    void reject() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+
+    AppContext& m_context;
+
+private:
+    bool filterKey(int index, QKeyEvent* event);
+    void openCodeList(int index);
+    void openArchiveList();
+
+    FieldTable m_specs;
+    QVector<QWidget*> m_dati;
+    QVector<QLabel*> m_desLbl;
+    QVector<QLabel*> m_ombra;
+    bool m_closing = false;
+    int m_refocus = -1; // a field refused on leaving gets the focus back
+};

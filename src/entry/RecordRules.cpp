@@ -1,0 +1,164 @@
+#include "RecordRules.h"
+
+#include "KeyText.h"
+#include "Recordset.h"
+#include "TextForms.h"
+
+#include <algorithm>
+
+namespace {
+
+const FieldSpec* fieldWithTabIndex(const FieldAccess& fields, int tabIndex, int* index)
+{
+    for (int i = 0; i < fields.fieldCount(); ++i) {
+        if (fields.spec(i).tabIndex == tabIndex) {
+            *index = i;
+            return &fields.spec(i);
+        }
+    }
+    return nullptr;
+}
+
+bool isKeyField(const FieldSpec& spec, int UltimaChiave)
+{
+    return spec.tabIndex <= UltimaChiave;
+}
+
+int lastField(int UltimoDato, const FieldAccess& fields)
+{
+    return std::min(UltimoDato, fields.fieldCount() - 1);
+}
+
+} // namespace
+
+QString CostruisciChiave(int UltimoDato, int UltimaChiave, const FieldAccess& fields)
+{
+    Q_UNUSED(UltimoDato);
+    std::vector<KeyField> parts;
+    for (int tab = 0; tab <= UltimaChiave; ++tab) {
+        int index = -1;
+        if (const FieldSpec* spec = fieldWithTabIndex(fields, tab, &index))
+            parts.push_back({spec->declaration, spec->maxLength, fields.text(index)});
+    }
+    return buildKey(parts);
+}
+
+QString recordValueToText(const FieldDeclaration& field, FieldType storedType, const QVariant& value)
+{
+    if (value.isNull())
+        return {};
+    if (field.isEuro())
+        return euroFromCents(value.toLongLong());
+    QString text = valueText(value);
+    if (isDecimalKind(storedType))
+        FormattaNumero(text);
+    return text;
+}
+
+QVariant textToRecordValue(const FieldDeclaration& field, FieldType storedType, const QString& text,
+                           bool keyField, const QString& sepMigliaia, const QString& sepDecimali)
+{
+    if (field.isEuro()) {
+        const auto cents = centsFromText(TogliFormato(text));
+        // An empty amount is stored as 0; text that is no amount is handed on
+        // as it is so that the save reports it instead of storing 0.
+        if (TogliFormato(text).isEmpty())
+            return qint64(0);
+        return cents ? QVariant(*cents) : QVariant(text);
+    }
+    QString value = text;
+    if (isDecimalKind(storedType))
+        NormalizzaNumero(value, sepMigliaia, sepDecimali);
+    else if (isIntegerKind(storedType))
+        TogliSpazi(value);
+    else if (storedType == FieldType::Text && keyField)
+        value = value.toUpper();
+    if (value.isEmpty())
+        return {};
+    return value;
+}
+
+LoadOutcome CaricaRecord(Recordset& table, int UltimoDato, int UltimaChiave, FieldAccess& fields, QString* error)
+{
+    const QString key = CostruisciChiave(UltimoDato, UltimaChiave, fields);
+    if (key.isEmpty())
+        return LoadOutcome::NoKey;
+    if (!table.Seek(QStringLiteral("="), key)) {
+        if (error)
+            *error = table.lastError();
+        return LoadOutcome::Failed;
+    }
+    const int last = lastField(UltimoDato, fields);
+    if (!table.NoMatch()) {
+        for (int i = 0; i <= last; ++i) {
+            const int pos = fields.spec(i).recordPosition;
+            if (pos >= table.fieldCount())
+                continue;
+            fields.setText(i, recordValueToText(fields.spec(i).parsed(), table.fieldInfo(pos).type, table.value(pos)));
+        }
+        return LoadOutcome::Found;
+    }
+    for (int i = 0; i <= last; ++i)
+        if (!isKeyField(fields.spec(i), UltimaChiave))
+            fields.setText(i, QString());
+    return LoadOutcome::NotFound;
+}
+
+SaveOutcome MemorizzaRecord(Recordset& table, int UltimoDato, int UltimaChiave, FieldAccess& fields,
+                            const QString& sepMigliaia, const QString& sepDecimali, QString* error)
+{
+    const QString key = CostruisciChiave(UltimoDato, UltimaChiave, fields);
+    if (key.isEmpty())
+        return SaveOutcome::NoKey;
+    auto fail = [&] {
+        if (error)
+            *error = table.lastError();
+        table.CancelUpdate();
+        return SaveOutcome::Failed;
+    };
+    if (!table.Seek(QStringLiteral("="), key))
+        return fail();
+    if (table.NoMatch())
+        table.AddNew();
+    else if (!table.Edit())
+        return fail();
+    if (!table.setValue(0, key.toUpper()))
+        return fail();
+    const int last = lastField(UltimoDato, fields);
+    for (int i = 0; i <= last; ++i) {
+        const FieldSpec& spec = fields.spec(i);
+        if (spec.recordPosition >= table.fieldCount())
+            continue;
+        const QVariant value = textToRecordValue(spec.parsed(), table.fieldInfo(spec.recordPosition).type,
+                                                 fields.text(i), isKeyField(spec, UltimaChiave), sepMigliaia,
+                                                 sepDecimali);
+        if (!table.setValue(spec.recordPosition, value))
+            return fail();
+    }
+    if (!table.Update())
+        return fail();
+    return SaveOutcome::Saved;
+}
+
+DeleteOutcome EliminaRecord(Recordset& table, int UltimoDato, int UltimaChiave, FieldAccess& fields, QString* error)
+{
+    const QString key = CostruisciChiave(UltimoDato, UltimaChiave, fields);
+    if (key.isEmpty())
+        return DeleteOutcome::NoKey;
+    if (!table.Seek(QStringLiteral("="), key)) {
+        if (error)
+            *error = table.lastError();
+        return DeleteOutcome::Failed;
+    }
+    if (table.NoMatch())
+        return DeleteOutcome::NotFound;
+    if (!table.Delete()) {
+        if (error)
+            *error = table.lastError();
+        return DeleteOutcome::Failed;
+    }
+    const int last = lastField(UltimoDato, fields);
+    for (int i = 0; i <= last; ++i)
+        fields.setText(i, QString());
+    return DeleteOutcome::Deleted;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "FieldSpec.h"
+#include "FieldType.h"
+
+#include <QString>
+#include <QVariant>
+
+class Recordset;
+
+// What the record rules need of a window: its fields' declarations and texts.
+// Windows implement it over their controls; tests over plain strings.
+class FieldAccess
+{
+public:
+    virtual ~FieldAccess() = default;
+    virtual int fieldCount() const = 0; // UltimoDato + 1
+    virtual const FieldSpec& spec(int index) const = 0;
+    virtual QString text(int index) const = 0;
+    virtual void setText(int index, const QString& text) = 0;
+};
+
+// The key the fields with TabIndex 0..UltimaChiave form, in TabIndex order;
+// "" when they are all blank.
+QString CostruisciChiave(int UltimoDato, int UltimaChiave, const FieldAccess& fields);
+
+// How a stored value is shown in a field of the given declaration.
+QString recordValueToText(const FieldDeclaration& field, FieldType storedType, const QVariant& value);
+// How a field's text is stored in a column of the given type.
+QVariant textToRecordValue(const FieldDeclaration& field, FieldType storedType, const QString& text,
+                           bool keyField, const QString& sepMigliaia, const QString& sepDecimali);
+
+enum class LoadOutcome { NoKey, Found, NotFound, Failed };
+
+// Looks the typed key up: a stored record fills every field; a new key clears
+// every field that is not part of the key.
+LoadOutcome CaricaRecord(Recordset& table, int UltimoDato, int UltimaChiave, FieldAccess& fields,
+                         QString* error);
+
+enum class SaveOutcome { NoKey, Saved, Failed };
+
+// Adds or updates the record of the typed key in one transaction; on failure
+// the table is as it was and error says why.
+SaveOutcome MemorizzaRecord(Recordset& table, int UltimoDato, int UltimaChiave, FieldAccess& fields,
+                            const QString& sepMigliaia, const QString& sepDecimali, QString* error);
+
+enum class DeleteOutcome { NoKey, NotFound, Deleted, Failed };
+
+// Deletes the record of the typed key and clears every field.
+DeleteOutcome EliminaRecord(Recordset& table, int UltimoDato, int UltimaChiave, FieldAccess& fields,
+                            QString* error);

@@ -1,0 +1,78 @@
+#include "VidArch.h"
+
+#include "AppContext.h"
+#include "FconsCOD.h"
+#include "WindowPlacement.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+VidArch::VidArch(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+{
+    setObjectName(QStringLiteral("VidArch"));
+    setWindowTitle(QStringLiteral("Lista Archivi"));
+    auto* label = new QLabel(QStringLiteral("Tabelle"), this);
+    label->setObjectName(QStringLiteral("TableListLabel"));
+    m_lista = new QListWidget(this);
+    m_lista->setObjectName(QStringLiteral("ListaArch"));
+    label->setBuddy(m_lista);
+    for (int i = 0; i <= m_context.UltimaTabella && i < m_context.NomiTabelle.size(); ++i)
+        m_lista->addItem(m_context.NomiTabelle.at(i));
+    if (m_lista->count() > 0)
+        m_lista->setCurrentRow(0);
+    m_lista->installEventFilter(this);
+
+    auto* apri = new QPushButton(QStringLiteral("&Apri"), this);
+    apri->setObjectName(QStringLiteral("BtApri"));
+    auto* uscita = new QPushButton(QStringLiteral("&Uscita"), this);
+    uscita->setObjectName(QStringLiteral("BtUscita"));
+    uscita->setAutoDefault(false);
+    connect(apri, &QPushButton::clicked, this, &VidArch::BtApri_Click);
+    connect(uscita, &QPushButton::clicked, this, &VidArch::reject);
+    connect(m_lista, &QListWidget::itemDoubleClicked, this, &VidArch::BtApri_Click);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(apri);
+    buttons->addStretch(1);
+    buttons->addWidget(uscita);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addWidget(m_lista, 1);
+    layout->addLayout(buttons);
+    resize(300, 260);
+}
+
+void VidArch::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    placeCentred(this, m_context);
+}
+
+void VidArch::BtApri_Click()
+{
+    const int index = m_lista->currentRow();
+    if (index < 0)
+        return;
+    const int previous = m_context.TabellaCorrente;
+    m_context.TabellaCorrente = index;
+    m_context.EsitoConsulta = 0;
+    FconsCOD grid(m_context, this);
+    grid.exec();
+    m_context.TabellaCorrente = previous;
+}
+
+bool VidArch::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_lista && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            BtApri_Click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

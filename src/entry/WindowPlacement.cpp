@@ -1,0 +1,57 @@
+#include "WindowPlacement.h"
+
+#include "AppContext.h"
+#include "Twips.h"
+
+#include <QApplication>
+#include <QWidget>
+#include <algorithm>
+#include <cmath>
+
+TwipsPoint centredPosition(double BordoDestro, double BordoInferiore, double width, double height)
+{
+    TwipsPoint p{BordoDestro / 2 - width / 2, BordoInferiore / 2 - height / 2};
+    if (p.top + height > BordoInferiore)
+        p.top = BordoInferiore - height;
+    if (p.top < 0)
+        p.top = 0;
+    if (p.left + width > BordoDestro)
+        p.left = BordoDestro - width;
+    if (p.left < 0)
+        p.left = 0;
+    return p;
+}
+
+TwipsPoint codeListPosition(double RicercaX, double RicercaY, double listTop, double BordoDestro,
+                            double BordoInferiore, double width, double height)
+{
+    TwipsPoint p{std::round(std::min(RicercaX + 100, BordoDestro - width)),
+                 std::round(std::min(RicercaY - listTop, BordoInferiore - height))};
+    p.left = std::max(0.0, p.left);
+    p.top = std::max(0.0, p.top);
+    return p;
+}
+
+void placeCentred(QWidget* window, const AppContext& context)
+{
+    if (context.BordoDestro <= 0 || context.BordoInferiore <= 0)
+        return;
+    const double dpi = logicalDpi(window);
+    const QRect frame = window->frameGeometry();
+    const TwipsPoint p = centredPosition(context.BordoDestro, context.BordoInferiore,
+                                         twipsFromPixels(frame.width(), dpi), twipsFromPixels(frame.height(), dpi));
+    window->move(pixelsFromTwips(p.left, dpi), pixelsFromTwips(p.top, dpi));
+}
+
+void CursoreAttesa()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void CursoreNormale()
+{
+    if (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}

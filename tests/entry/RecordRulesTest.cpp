@@ -1,0 +1,239 @@
+#include "RecordRulesTest.h"
+
+#include "CodeList.h"
+#include "FArcCLI.h"
+#include "FrmUtente.h"
+#include "GridModel.h"
+#include "RecordRules.h"
+#include "Recordset.h"
+#include "Snapshot.h"
+
+#include <QtTest>
+
+namespace {
+
+// The fields of a window as plain strings.
+class Fields : public FieldAccess
+{
+public:
+    explicit Fields(FieldTable specs) : m_specs(std::move(specs)), m_texts(int(m_specs.size())) {}
+    int fieldCount() const override { return int(m_specs.size()); }
+    const FieldSpec& spec(int index) const override { return m_specs.at(std::size_t(index)); }
+    QString text(int index) const override { return m_texts.at(index); }
+    void setText(int index, const QString& text) override { m_texts[index] = text; }
+
+private:
+    FieldTable m_specs;
+    QStringList m_texts;
+};
+
+// An invoice-like window: date and number form the key, then amounts.
+FieldTable documentFields()
+{
+    return {{0, "Data", "TOLD-", 10, 0, 1},     {1, "Numero", "LOL", 10, 1, 2},
+            {2, "Cliente", "AOLA0002", 10, 2, 3}, {3, "Oggetto", "AOL", 240, 3, 4},
+            {4, "Descrizione", "MOL", 0, 4, 5},   {5, "Onorario", "EOLZZ", 14, 5, 6},
+            {6, "IVA", "IOLZZ", 5, 6, 7}};
+}
+
+} // namespace
+
+void RecordRulesTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_context = std::make_unique<AppContext>();
+    QString error;
+    QVERIFY2(m_context->DbArchivi.open(m_dir->filePath("falmide.db"), &error), qPrintable(error));
+}
+
+void RecordRulesTest::cleanup()
+{
+    m_context.reset();
+    m_dir.reset();
+}
+
+void RecordRulesTest::clientSavedAndFound()
+{
+    QString error;
+    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
+    Fields f(FArcCLI::fields());
+    f.setText(0, "ab1");
+    f.setText(1, "Rossi Mario");
+    f.setText(8, "Sig.");
+    f.setText(7, "Prima riga\nSeconda riga");
+    QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::Saved);
+
+    // The key and the code in upper case; the other fields as typed; empty
+    // fields stored as Null.
+    QVERIFY(rs->Seek("=", "AB1"));
+    QCOMPARE(rs->value(0).toString(), QStringLiteral("AB1       "));
+    QCOMPARE(rs->text(1), QStringLiteral("AB1"));
+    QCOMPARE(rs->text(2), QStringLiteral("Rossi Mario"));
+    QCOMPARE(rs->text(9), QStringLiteral("Sig."));
+    QVERIFY(rs->value(3).isNull());
+
+    // Saving again with the same code updates the one record.
+    f.setText(2, "Via Roma 1");
+    QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::Saved);
+    QCOMPARE(rs->RecordCount(), 1);
+
+    Fields loaded(FArcCLI::fields());
+    loaded.setText(0, "ab1  ");
+    for (int i = 1; i <= 8; ++i)
+        loaded.setText(i, "stale");
+    QCOMPARE(CaricaRecord(*rs, 8, 0, loaded, &error), LoadOutcome::Found);
+    QCOMPARE(loaded.text(0), QStringLiteral("AB1"));
+    QCOMPARE(loaded.text(2), QStringLiteral("Via Roma 1"));
+    QCOMPARE(loaded.text(3), QString()); // Null comes back as ""
+    QCOMPARE(loaded.text(7), QStringLiteral("Prima riga\nSeconda riga"));
+
+    // A code not in the table clears everything but the code.
+    loaded.setText(0, "zz");
+    QCOMPARE(CaricaRecord(*rs, 8, 0, loaded, &error), LoadOutcome::NotFound);
+    QCOMPARE(loaded.text(0), QStringLiteral("zz"));
+    for (int i = 1; i <= 8; ++i)
+        QCOMPARE(loaded.text(i), QString());
+
+    // Blank key: nothing is looked up, stored or deleted.
+    loaded.setText(0, "  ");
+    QCOMPARE(CaricaRecord(*rs, 8, 0, loaded, &error), LoadOutcome::NoKey);
+    QCOMPARE(MemorizzaRecord(*rs, 8, 0, loaded, ".", ",", &error), SaveOutcome::NoKey);
+    QCOMPARE(EliminaRecord(*rs, 8, 0, loaded, &error), DeleteOutcome::NoKey);
+
+    loaded.setText(0, "zz");
+    QCOMPARE(EliminaRecord(*rs, 8, 0, loaded, &error), DeleteOutcome::NotFound);
+    loaded.setText(0, "AB1");
+    loaded.setText(1, "x");
+    QCOMPARE(EliminaRecord(*rs, 8, 0, loaded, &error), DeleteOutcome::Deleted);
+    for (int i = 0; i <= 8; ++i)
+        QCOMPARE(loaded.text(i), QString());
+    QCOMPARE(rs->RecordCount(), 0);
+}
+
+void RecordRulesTest::documentKeysAndAmounts()
+{
+    QString error;
+    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
+    Fields f(documentFields());
+    f.setText(0, "05/03/2024");
+    f.setText(1, "12");
+    f.setText(5, "1 234.56");
+    f.setText(6, "22");
+    QCOMPARE(MemorizzaRecord(*rs, 6, 1, f, ".", ",", &error), SaveOutcome::Saved);
+    QVERIFY(rs->Seek("=", "2024" + QString(8, ' ') + "12"));
+    QCOMPARE(rs->value(6).toLongLong(), 123456);
+    QCOMPARE(rs->value(7).toInt(), 22);
+    QCOMPARE(rs->text(1), QStringLiteral("05/03/2024"));
+
+    // Another date of the same year and the same number is the same document.
+    Fields g(documentFields());
+    g.setText(0, "20/11/2024");
+    g.setText(1, "12");
+    QCOMPARE(CaricaRecord(*rs, 6, 1, g, &error), LoadOutcome::Found);
+    QCOMPARE(g.text(0), QStringLiteral("05/03/2024"));
+    QCOMPARE(g.text(5), QStringLiteral("1 234.56"));
+    QCOMPARE(MemorizzaRecord(*rs, 6, 1, g, ".", ",", &error), SaveOutcome::Saved);
+    QVERIFY(rs->Seek("=", "2024" + QString(8, ' ') + "12"));
+    QCOMPARE(rs->value(6).toLongLong(), 123456); // stored again unchanged
+
+    // An empty amount is stored as 0 and a stored 0 shows as an empty field.
+    g.setText(5, "");
+    QCOMPARE(MemorizzaRecord(*rs, 6, 1, g, ".", ",", &error), SaveOutcome::Saved);
+    QVERIFY(rs->Seek("=", "2024" + QString(8, ' ') + "12"));
+    QCOMPARE(rs->value(6).toLongLong(), 0);
+    QCOMPARE(CaricaRecord(*rs, 6, 1, g, &error), LoadOutcome::Found);
+    QCOMPARE(g.text(5), QString());
+
+    // A date that is not one gives no key: nothing is stored under a wrong key.
+    g.setText(0, "31/02/2024");
+    QCOMPARE(MemorizzaRecord(*rs, 6, 1, g, ".", ",", &error), SaveOutcome::NoKey);
+    QCOMPARE(rs->RecordCount(), 1);
+}
+
+void RecordRulesTest::refusedValuesLeaveTableAsItWas()
+{
+    QString error;
+    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
+    Fields f(documentFields());
+    f.setText(0, "05/03/2024");
+    f.setText(1, "1");
+    f.setText(3, "Primo");
+    QCOMPARE(MemorizzaRecord(*rs, 6, 1, f, ".", ",", &error), SaveOutcome::Saved);
+
+    // A value the column cannot hold is reported and nothing is written.
+    f.setText(3, "Cambiato");
+    f.setText(5, "12x");
+    QCOMPARE(MemorizzaRecord(*rs, 6, 1, f, ".", ",", &error), SaveOutcome::Failed);
+    QVERIFY2(error.contains("Onorario"), qPrintable(error));
+    f.setText(5, "");
+    f.setText(6, "99999999");
+    QCOMPARE(MemorizzaRecord(*rs, 6, 1, f, ".", ",", &error), SaveOutcome::Failed);
+    QVERIFY(rs->Seek("=", "2024         1"));
+    QCOMPARE(rs->text(4), QStringLiteral("Primo"));
+    QVERIFY(!rs->editing());
+}
+
+void RecordRulesTest::codeListAndGrid()
+{
+    QString error;
+    QStringList lines;
+    int width = 0;
+    QVERIFY(codeListLines(m_context->DbArchivi, "Clienti", 2, &lines, &width, &error));
+    QVERIFY(lines.isEmpty());
+    QCOMPARE(width, 10);
+
+    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
+    Fields f(FArcCLI::fields());
+    f.setText(0, "b2");
+    f.setText(1, "BIANCHI Costruzioni S.r.l Sede di Milano");
+    QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::Saved);
+    f.setText(0, "a1");
+    f.setText(1, "");
+    QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::Saved);
+
+    QVERIFY(codeListLines(m_context->DbArchivi, "Clienti", 2, &lines, &width, &error));
+    QCOMPARE(lines, (QStringList{"A1         - ", "B2         - bianchi costruzioni s.r.l sede di milano"}));
+    QCOMPARE(codeOfLine(lines.at(1), width), QStringLiteral("B2"));
+
+    auto all = Snapshot::Open(m_context->DbArchivi, "SELECT * FROM Clienti ORDER BY Chiave", {}, &error);
+    GridModel grid;
+    QCOMPARE(RiempiGriglia(grid, *all, 2000, 0, 100), 2);
+    QCOMPARE(grid.columnCount(), 10);
+    QCOMPARE(grid.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("CODCLIENTE"));
+    QCOMPARE(grid.cell(0, 0), QStringLiteral("1"));
+    QCOMPARE(grid.cell(1, 1), QStringLiteral("B2"));
+    QCOMPARE(grid.columnWidthTwips(0), 360.0);
+    QCOMPARE(grid.columnWidthTwips(1), 100 * 1.2 * 10);  // text of 10
+    QCOMPARE(grid.columnWidthTwips(2), 100 * 1.2 * 15);  // text of 40
+    QCOMPARE(grid.columnWidthTwips(8), 100 * 1.2 * 15);  // memo
+    QCOMPARE(RiempiGriglia(grid, *all, 1, 10, 100), 1);   // limit and offset
+    QCOMPARE(grid.cell(0, 0), QStringLiteral("11"));
+
+    auto invoices = Snapshot::Open(m_context->DbArchivi, "SELECT * FROM Fatture", {}, &error);
+    RiempiGriglia(grid, *invoices, 10, 0, 100);
+    QCOMPARE(grid.columnAlignment(1), Qt::Alignment(Qt::AlignHCenter)); // date
+    QCOMPARE(grid.columnAlignment(2), Qt::Alignment(Qt::AlignRight));   // number
+    QCOMPARE(grid.columnWidthTwips(1), 100 * 1.2 * 8);
+    QCOMPARE(grid.columnWidthTwips(2), 100 * 1.2 * 7);
+    QCOMPARE(gridText("a\r\nb\tc"), QStringLiteral("a  b c"));
+}
+
+void RecordRulesTest::headingDataCreatedWhenMissing()
+{
+    QString error;
+    QVERIFY(m_context->DbArchivi.execute("DELETE FROM datipers", {}, &error));
+    auto rs = Recordset::OpenTable(m_context->DbArchivi, "datipers", &error);
+    QStringList dati(6);
+    const QStringList values{"Studio Rossi", "Via Po 3", "Torino", "10100", "01234567890", "RSSMRA70A01L219X"};
+    QVERIFY(MemorizzaDatiUtente(*rs, values, &dati, &error));
+    QCOMPARE(dati, values);
+    QCOMPARE(rs->RecordCount(), 1);
+    QVERIFY(MemorizzaDatiUtente(*rs, {"Studio Bianchi"}, &dati, &error));
+    QCOMPARE(rs->RecordCount(), 1);
+    QCOMPARE(dati.at(0), QStringLiteral("Studio Bianchi"));
+    QCOMPARE(dati.at(1), QString());
+
+    // A value too long for its column is refused and DatiUtente kept.
+    QVERIFY(!MemorizzaDatiUtente(*rs, {"x", "y", "z", "123456"}, &dati, &error));
+    QCOMPARE(dati.at(0), QStringLiteral("Studio Bianchi"));
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "AppContext.h"
+
+#include <QObject>
+#include <QTemporaryDir>
+#include <memory>
+
+class RecordRulesTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void clientSavedAndFound();
+    void documentKeysAndAmounts();
+    void refusedValuesLeaveTableAsItWas();
+    void codeListAndGrid();
+    void headingDataCreatedWhenMissing();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<AppContext> m_context;
+};

@@ -1,0 +1,209 @@
+#include "TextFormsTest.h"
+
+#include "KeyFilter.h"
+#include "TextForms.h"
+#include "Validation.h"
+#include "WindowPlacement.h"
+
+#include <QtTest>
+
+void TextFormsTest::numberForm_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("grouped with decimals") << "1234567.891" << "1 234 567.891";
+    QTest::newRow("negative") << "-123456" << "-123 456";
+    QTest::newRow("zero left alone") << "0" << "0";
+    QTest::newRow("zero with decimals left alone") << "0.00" << "0.00";
+    QTest::newRow("comma as point") << "1234,5" << "1 234.5";
+    QTest::newRow("three digits") << "999" << "999";
+    QTest::newRow("four decimals kept") << "0.1234" << "0.1234";
+    QTest::newRow("fifth decimal rounded") << "2.00005" << "2.0001";
+    QTest::newRow("trailing zeros dropped") << "12.500" << "12.5";
+    QTest::newRow("already grouped") << "1 234" << "1 234";
+}
+
+void TextFormsTest::numberForm()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    FormattaNumero(text);
+    QCOMPARE(text, expected);
+}
+
+void TextFormsTest::euroForm_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("two decimals") << "1234.5" << "1 234.50";
+    QTest::newRow("below one") << "0.75" << "0.75";
+    QTest::newRow("point first") << ".5" << "0.50";
+    QTest::newRow("zero is empty") << "0" << "";
+    QTest::newRow("empty stays empty") << "" << "";
+    QTest::newRow("comma as point") << "1234,56" << "1 234.56";
+    QTest::newRow("half cent rounds up") << "1.005" << "1.01";
+    QTest::newRow("negative half cent") << "-1.005" << "-1.01";
+    QTest::newRow("large") << "123456789.1" << "123 456 789.10";
+    QTest::newRow("grouped input") << "1 234.5" << "1 234.50";
+    QTest::newRow("reads the leading number") << "12abc" << "12.00";
+}
+
+void TextFormsTest::euroForm()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(FormattaEuro(text), expected);
+}
+
+void TextFormsTest::plainAndLocaleForms()
+{
+    // Stored hundredths and back: 123456 shows as 1 234.56 and stores again
+    // as 123456, with no float on the way.
+    QCOMPARE(euroFromCents(123456), QStringLiteral("1 234.56"));
+    QCOMPARE(centsFromText(TogliFormato("1 234.56")), std::optional<qint64>(123456));
+    QCOMPARE(centsFromText("0.29"), std::optional<qint64>(29));
+    QCOMPARE(centsFromText("1234,5"), std::optional<qint64>(123450));
+    QCOMPARE(centsFromText("-0.5"), std::optional<qint64>(-50));
+    QCOMPARE(centsFromText("abc"), std::nullopt);
+    QCOMPARE(centsFromText("."), std::nullopt);
+    QCOMPARE(euroFromCents(-5), QStringLiteral("-0.05"));
+    QCOMPARE(euroFromCents(0), QString());
+    QCOMPARE(FormattaEuroStampa("1234.5"), QStringLiteral("1 234,50"));
+    QCOMPARE(TogliFormato("1 234,50"), QStringLiteral("1234.50"));
+
+    QString italian = "1 234.5";
+    NormalizzaNumero(italian, ".", ",");
+    QCOMPARE(italian, QStringLiteral("1234,5"));
+    QString english = "1 234.5";
+    NormalizzaNumero(english, ",", ".");
+    QCOMPARE(english, QStringLiteral("1234.5"));
+    QString spaced = " 1 2 ";
+    TogliSpazi(spaced);
+    QCOMPARE(spaced, QStringLiteral("12"));
+}
+
+void TextFormsTest::keyFiltering_data()
+{
+    QTest::addColumn<QString>("tag");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("point in a long") << "LOL" << "12" << 2 << "." << false;
+    QTest::newRow("point in an integer") << "IOLZZ" << "1" << 1 << "." << false;
+    QTest::newRow("point in a single") << "SOLZZ" << "12" << 2 << "." << true;
+    QTest::newRow("second point") << "SOLZZ" << "1.2" << 3 << "." << false;
+    QTest::newRow("second minus") << "LOL" << "-1" << 2 << "-" << false;
+    QTest::newRow("minus anywhere") << "LOL" << "12" << 2 << "-" << true;
+    QTest::newRow("letter in a number") << "LOL" << "" << 0 << "a" << false;
+    QTest::newRow("space in a number") << "LOL" << "1" << 1 << " " << false;
+    QTest::newRow("letter in a date") << "TOLD+" << "" << 0 << "x" << false;
+    QTest::newRow("slash in a date") << "TOLD+" << "05" << 2 << "/" << true;
+    QTest::newRow("anything in text") << "AOL" << "" << 0 << "%" << true;
+    QTest::newRow("anything in a memo") << "MOL" << "" << 0 << "\t" << true;
+    QTest::newRow("third decimal") << "EOLZZ" << "1.23" << 4 << "4" << false;
+    QTest::newRow("second decimal") << "EOLZZ" << "1.2" << 3 << "3" << true;
+    QTest::newRow("digit before the point") << "EOLZZ" << "1.23" << 0 << "9" << true;
+    QTest::newRow("point leaving three decimals") << "EOLZZ" << "1234" << 1 << "." << false;
+    QTest::newRow("point leaving two decimals") << "EOLZZ" << "1234" << 2 << "." << true;
+}
+
+void TextFormsTest::keyFiltering()
+{
+    QFETCH(QString, tag);
+    QFETCH(QString, text);
+    QFETCH(int, caret);
+    QFETCH(QString, key);
+    QFETCH(bool, accepted);
+    QCOMPARE(acceptsKey(FieldDeclaration::parse(tag), text, caret, key.at(0)), accepted);
+}
+
+void TextFormsTest::pastedText()
+{
+    const auto euro = FieldDeclaration::parse("EOLZZ");
+    QVERIFY(acceptsText(euro, "1234.56"));
+    QVERIFY(acceptsText(euro, "-12"));
+    QVERIFY(!acceptsText(euro, "12.345"));
+    QVERIFY(!acceptsText(euro, "12a"));
+    QVERIFY(!acceptsText(FieldDeclaration::parse("LOL"), "1.5"));
+    QVERIFY(!acceptsText(FieldDeclaration::parse("TOLD-"), "5 marzo"));
+    QVERIFY(acceptsText(FieldDeclaration::parse("AOL"), "Via Roma, 1"));
+}
+
+void TextFormsTest::dates_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("expected"); // empty: refused
+    QTest::newRow("eight digits") << "05032024" << "05/03/2024";
+    QTest::newRow("six digits") << "050324" << "05/03/2024";
+    QTest::newRow("already formed") << "05/03/2024" << "05/03/2024";
+    QTest::newRow("two-digit year of last century") << "010199" << "01/01/1999";
+    QTest::newRow("short parts") << "5/3/24" << "";
+    QTest::newRow("no 31 February") << "31/02/2024" << "";
+    QTest::newRow("leap day") << "29022024" << "29/02/2024";
+    QTest::newRow("no leap day") << "29022023" << "";
+    QTest::newRow("too short") << "0503" << "";
+    QTest::newRow("month 13") << "01132024" << "";
+}
+
+void TextFormsTest::dates()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, expected);
+    const auto date = normalizeDate(typed);
+    QCOMPARE(date.value_or(QString()), expected);
+}
+
+void TextFormsTest::codeAndDateValidation()
+{
+    QStringList asked;
+    const DescriptionLookup lookup = [&asked](int table, const QString& key, int field) {
+        asked << QStringLiteral("%1|%2|%3").arg(table).arg(key).arg(field);
+        return key.trimmed() == QLatin1String("AB1") ? QStringLiteral("Rossi") : QString();
+    };
+    const auto code = FieldDeclaration::parse("AOLA0002");
+    ValidationResult r = Valida(code, 10, "AB1", lookup);
+    QVERIFY(r.valid);
+    QCOMPARE(r.description, std::optional<QString>("Rossi"));
+    QCOMPARE(asked.last(), QStringLiteral("0|AB1|2"));
+
+    r = Valida(code, 10, "ZZ9", lookup);
+    QVERIFY(!r.valid);
+    QCOMPARE(r.description, std::optional<QString>(QString()));
+    QCOMPARE(r.text, QStringLiteral("ZZ9")); // kept for correction
+
+    asked.clear();
+    QVERIFY(Valida(code, 10, "   ", lookup).valid); // blank is always valid
+    QVERIFY(asked.isEmpty());
+
+    // A numeric code is looked up right-aligned in its width.
+    Valida(FieldDeclaration::parse("LOLA0002"), 6, "12", lookup);
+    QCOMPARE(asked.last(), QStringLiteral("0|    12|2"));
+
+    r = Valida(FieldDeclaration::parse("TOLD+"), 10, "050324", lookup);
+    QVERIFY(r.valid);
+    QCOMPARE(r.text, QStringLiteral("05/03/2024"));
+    QVERIFY(!Valida(FieldDeclaration::parse("TOLD+"), 10, "31/02/2024", lookup).valid);
+    QVERIFY(Valida(FieldDeclaration::parse("AOLB0002"), 10, "new", lookup).valid);
+}
+
+void TextFormsTest::windowPlacement()
+{
+    // Centred inside the main window's area.
+    TwipsPoint p = centredPosition(12000, 9000, 4000, 3000);
+    QCOMPARE(p.left, 4000.0);
+    QCOMPARE(p.top, 3000.0);
+    // Larger than the area: pinned at 0, not pushed off screen.
+    p = centredPosition(3000, 2000, 4000, 3000);
+    QCOMPARE(p.left, 0.0);
+    QCOMPARE(p.top, 0.0);
+
+    // The code list opens right of the field, and ends at the main window's
+    // right edge when the field is near it.
+    p = codeListPosition(5000, 2000, 300, 12000, 9000, 4704, 3870);
+    QCOMPARE(p.left, 5100.0);
+    QCOMPARE(p.top, 1700.0);
+    p = codeListPosition(11000, 8000, 300, 12000, 9000, 4704, 3870);
+    QCOMPARE(p.left, 12000.0 - 4704);
+    QCOMPARE(p.top, 9000.0 - 3870);
+}

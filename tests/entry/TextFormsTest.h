@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QObject>
+
+class TextFormsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void numberForm_data();
+    void numberForm();
+    void euroForm_data();
+    void euroForm();
+    void plainAndLocaleForms();
+    void keyFiltering_data();
+    void keyFiltering();
+    void pastedText();
+    void dates_data();
+    void dates();
+    void codeAndDateValidation();
+    void windowPlacement();
+};

@@ -1,0 +1,377 @@
+#include "WindowsTest.h"
+
+#include "F6.h"
+#include "FArcCLI.h"
+#include "FArcFOR.h"
+#include "FconsCOD.h"
+#include "FieldWindow.h"
+#include "FrmUtente.h"
+#include "GridModel.h"
+#include "MessageBox.h"
+#include "ModalHelper.h"
+#include "Recordset.h"
+#include "VidArch.h"
+#include "fZoom.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// A small window with one field of each entry type.
+class TypedFields : public FieldWindow
+{
+public:
+    explicit TypedFields(AppContext& context) : FieldWindow(context, nullptr)
+    {
+        auto* frame = new QWidget(this);
+        buildFields({{0, "Data", "TOLD+", 10, 0, 1},
+                     {1, "Numero", "LOL", 10, 1, 2},
+                     {2, "Importo", "EOLZZ", 14, 2, 3},
+                     {3, "Aliquota", "SOLZZ", 5, 3, 4},
+                     {4, "Cliente", "AOLA0002", 10, 4, 5},
+                     {5, "Note", "MOL", 0, 5, 6}},
+                    frame);
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(frame);
+        auto* close = new QPushButton("&Chiudi", this);
+        layout->addWidget(close);
+    }
+    bool formatsEuro() const override { return true; }
+};
+
+QLineEdit* line(QWidget* window, int index)
+{
+    return window->findChild<QLineEdit*>(QStringLiteral("Dati%1").arg(index));
+}
+
+void typeInto(QWidget* field, const QString& text)
+{
+    field->setFocus();
+    QTest::keyClicks(field, text);
+}
+
+} // namespace
+
+void WindowsTest::init()
+{
+    Messaggio::resetForTest();
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_context = std::make_unique<AppContext>();
+    QString error;
+    QVERIFY2(m_context->DbArchivi.open(m_dir->filePath("falmide.db"), &error), qPrintable(error));
+    AppContext::setCurrent(m_context.get());
+}
+
+void WindowsTest::cleanup()
+{
+    AppContext::setCurrent(nullptr);
+    m_context.reset();
+    m_dir.reset();
+}
+
+void WindowsTest::clientArchiveByKeyboard()
+{
+    {
+        FArcCLI window(*m_context);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QLineEdit* code = line(&window, 0);
+        QTRY_VERIFY(code->hasFocus());
+        QVERIFY(!window.BtMem()->isEnabled());
+
+        QTest::keyClicks(code, "ab1");
+        QTest::keyClick(code, Qt::Key_Tab); // leaving the key looks it up
+        QVERIFY(window.BtMem()->isEnabled());
+        QVERIFY(!window.BtCanc()->isEnabled());
+        QTRY_VERIFY(line(&window, 8)->hasFocus()); // "Definizione cliente" comes next
+        QTest::keyClicks(line(&window, 8), "Spett.le");
+        QTest::keyClick(line(&window, 8), Qt::Key_Tab);
+        QTest::keyClicks(line(&window, 1), "Rossi Mario");
+        QTest::mouseClick(window.BtMem(), Qt::LeftButton);
+        QCOMPARE(Messaggio::shownCount(), 0);
+        QTRY_VERIFY(code->hasFocus());
+        QVERIFY(!window.BtMem()->isEnabled()); // back on the key: nothing to save yet
+    }
+    QString error;
+    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
+    QVERIFY(rs->Seek("=", "AB1"));
+    QCOMPARE(rs->text(1), QStringLiteral("AB1"));
+    QCOMPARE(rs->text(2), QStringLiteral("Rossi Mario"));
+    QCOMPARE(rs->text(9), QStringLiteral("Spett.le"));
+    QVERIFY(rs->value(3).isNull());
+
+    FArcCLI window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QLineEdit* code = line(&window, 0);
+    QTRY_VERIFY(code->hasFocus());
+    QTest::keyClicks(code, "Ab1");
+    QTest::keyClick(code, Qt::Key_Return);
+    QCOMPARE(line(&window, 1)->text(), QStringLiteral("Rossi Mario"));
+    QCOMPARE(code->text(), QStringLiteral("AB1"));
+    QVERIFY(window.BtCanc()->isEnabled());
+
+    // A new code clears the other fields.
+    code->setFocus();
+    QTest::keyClicks(code, "nuovo");
+    QTest::keyClick(code, Qt::Key_Tab);
+    QCOMPARE(code->text(), QStringLiteral("nuovo"));
+    QCOMPARE(line(&window, 1)->text(), QString());
+    QVERIFY(!window.BtCanc()->isEnabled());
+
+    // Delete empties the fields and disables "&Elimina".
+    code->setFocus();
+    QTest::keyClicks(code, "ab1");
+    QTest::keyClick(code, Qt::Key_Tab);
+    QVERIFY(window.BtCanc()->isEnabled());
+    QTest::mouseClick(window.BtCanc(), Qt::LeftButton);
+    QCOMPARE(code->text(), QString());
+    QCOMPARE(line(&window, 1)->text(), QString());
+    QVERIFY(!window.BtCanc()->isEnabled());
+    QCOMPARE(rs->RecordCount(), 0);
+
+    // Esc closes the window.
+    QTRY_VERIFY(code->hasFocus());
+    QTest::keyClick(code, Qt::Key_Escape);
+    QVERIFY(!window.isVisible());
+}
+
+void WindowsTest::enterWalksTheFields()
+{
+    FArcCLI window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTRY_VERIFY(line(&window, 0)->hasFocus());
+    QTest::keyClicks(line(&window, 0), "c1");
+    // Tab order: code, definition, name, address, town, postcode, VAT, tax code, notes.
+    for (int index : {8, 1, 2, 3, 4, 5, 6}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), window.Dati(index));
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    auto* notes = qobject_cast<QPlainTextEdit*>(window.Dati(7));
+    QCOMPARE(QApplication::focusWidget(), notes);
+    // In the notes Enter is a line break.
+    QTest::keyClicks(notes, "uno");
+    QTest::keyClick(notes, Qt::Key_Return);
+    QTest::keyClicks(notes, "due");
+    QCOMPARE(notes->toPlainText(), QStringLiteral("uno\ndue"));
+    QCOMPARE(QApplication::focusWidget(), notes);
+
+    // A text cannot be longer than its field.
+    auto* postcode = line(&window, 4);
+    postcode->setFocus();
+    QTest::keyClicks(postcode, "1234567");
+    QCOMPARE(postcode->text(), QStringLiteral("12345"));
+}
+
+void WindowsTest::typedAndPastedTextIsFiltered()
+{
+    TypedFields window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    typeInto(line(&window, 1), "12.5a-");
+    QCOMPARE(line(&window, 1)->text(), QStringLiteral("125-"));
+    typeInto(line(&window, 2), "1234.567");
+    QCOMPARE(line(&window, 2)->text(), QStringLiteral("1234.56"));
+    typeInto(line(&window, 3), "0.5.5");
+    QCOMPARE(line(&window, 3)->text(), QStringLiteral("0.55"));
+
+    // On leaving, numbers and amounts take their display form; on entering,
+    // the grouping goes again so the number can be edited.
+    line(&window, 3)->setFocus();
+    QTest::keyClick(line(&window, 3), Qt::Key_Tab);
+    QCOMPARE(line(&window, 2)->text(), QStringLiteral("1 234.56"));
+    line(&window, 2)->setFocus();
+    QTRY_COMPARE(line(&window, 2)->text(), QStringLiteral("1234.56"));
+    line(&window, 1)->clear();
+    typeInto(line(&window, 1), "-123456");
+    QTest::keyClick(line(&window, 1), Qt::Key_Tab);
+    QCOMPARE(line(&window, 1)->text(), QStringLiteral("-123 456"));
+
+    // Pasting is held to the same rules as typing.
+    QLineEdit* amount = line(&window, 2);
+    amount->setFocus();
+    amount->clear();
+    QApplication::clipboard()->setText("12a");
+    QTest::keyClick(amount, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(amount->text(), QString());
+    QApplication::clipboard()->setText("7.125");
+    QTest::keyClick(amount, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(amount->text(), QString());
+    QApplication::clipboard()->setText("7.12");
+    QTest::keyClick(amount, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(amount->text(), QStringLiteral("7.12"));
+    QLineEdit* date = line(&window, 0);
+    date->setFocus();
+    QApplication::clipboard()->setText("5 marzo");
+    QTest::keyClick(date, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(date->text(), QString());
+}
+
+void WindowsTest::wrongDateKeepsTheFocus()
+{
+    TypedFields window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QLineEdit* date = line(&window, 0);
+    typeInto(date, "31/02/2024");
+    QTest::keyClick(date, Qt::Key_Tab);
+    QTRY_VERIFY(date->hasFocus());
+    QCOMPARE(date->text(), QStringLiteral("31/02/2024"));
+
+    date->selectAll();
+    QTest::keyClicks(date, "050324");
+    QTest::keyClick(date, Qt::Key_Tab);
+    QCOMPARE(date->text(), QStringLiteral("05/03/2024"));
+    QTRY_VERIFY(line(&window, 1)->hasFocus());
+
+    // A client code that is not in the table is refused, its description cleared.
+    QLineEdit* client = line(&window, 4);
+    typeInto(client, "nessuno");
+    QTest::keyClick(client, Qt::Key_Tab);
+    QTRY_VERIFY(client->hasFocus());
+    QCOMPARE(window.Ombra(4)->text(), QString());
+}
+
+void WindowsTest::codeList()
+{
+    {
+        QString error;
+        auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
+        for (const auto& [code, name] : {std::pair{"b2", "Bianchi"}, std::pair{"a1", "ALFA Srl"}}) {
+            rs->AddNew();
+            rs->setValue(0, code);
+            rs->setValue(1, QString::fromLatin1(code).toUpper());
+            rs->setValue(2, name);
+            QVERIFY(rs->Update());
+        }
+    }
+    // From the client archive's own code: no new code offered, Esc gives nothing.
+    m_context->CodiceRicerca = "AOLB0002";
+    {
+        F6 list(*m_context);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowActive(&list));
+        QCOMPARE(list.windowTitle(), QStringLiteral("Elenco codici disponibili"));
+        QVERIFY(list.Nuovo()->isHidden());
+        QCOMPARE(list.Lista()->count(), 2);
+        QCOMPARE(list.Lista()->item(0)->text(), QStringLiteral("A1         - alfa srl"));
+        QCOMPARE(list.Lista()->currentRow(), 0);
+        QTest::keyClick(list.Lista(), Qt::Key_Escape);
+        QCOMPARE(m_context->CodiceRicerca, QString());
+    }
+    // From an invoice's client code: "&Nuovo codice ..." is there; Enter chooses.
+    m_context->CodiceRicerca = "AOLA0002";
+    {
+        F6 list(*m_context);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowActive(&list));
+        QVERIFY(!list.Nuovo()->isHidden());
+        QTest::keyClick(list.Lista(), Qt::Key_Down);
+        QTest::keyClick(list.Lista(), Qt::Key_Return);
+        QCOMPARE(m_context->CodiceRicerca, QStringLiteral("B2"));
+    }
+
+    // F6 in a code field puts the chosen code into it, and leaving the field
+    // shows the client's name.
+    TypedFields window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QLineEdit* client = line(&window, 4);
+    client->setFocus();
+    whenModal<F6>(this, [](F6* list) { QTest::keyClick(list->Lista(), Qt::Key_Return); });
+    QTest::keyClick(client, Qt::Key_F6);
+    QCOMPARE(client->text(), QStringLiteral("A1"));
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTRY_VERIFY(client->hasFocus());
+    QTest::keyClick(client, Qt::Key_Tab);
+    QCOMPARE(window.Ombra(4)->text(), QStringLiteral("ALFA Srl"));
+    // F6 in a field that holds no code opens nothing.
+    line(&window, 1)->setFocus();
+    QTest::keyClick(line(&window, 1), Qt::Key_F6);
+    QVERIFY(!QApplication::activeModalWidget() || QApplication::activeModalWidget() == &window);
+}
+
+void WindowsTest::recordGridAndArchiveList()
+{
+    m_context->TabellaCorrente = 2;
+    {
+        FconsCOD grid(*m_context);
+        QCOMPARE(grid.windowTitle(), QStringLiteral("Elenco codici"));
+        QVERIFY(grid.Gri()->isHidden()); // no suppliers yet
+        QCOMPARE(m_context->EsitoConsulta, -1);
+    }
+    QString error;
+    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Fornitori", &error);
+    rs->AddNew();
+    rs->setValue(0, "f1");
+    rs->setValue(1, "F1");
+    rs->setValue(2, "Ferramenta Verdi");
+    rs->setValue(8, "una nota\nsu due righe");
+    QVERIFY(rs->Update());
+
+    FconsCOD grid(*m_context);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowActive(&grid));
+    QVERIFY(!grid.Gri()->isHidden());
+    QCOMPARE(grid.model()->rowCount(), 1);
+    QCOMPARE(grid.model()->cell(0, 2), QStringLiteral("Ferramenta Verdi"));
+    // F2 shows the whole text of the current cell.
+    grid.Gri()->setCurrentIndex(grid.model()->index(0, 8));
+    QString zoomed;
+    whenModal<fZoom>(this, [&zoomed](fZoom* zoom) {
+        zoomed = zoom->cData()->toPlainText();
+        QTest::keyClick(zoom, Qt::Key_Escape);
+    });
+    QTest::keyClick(grid.Gri(), Qt::Key_F2);
+    QCOMPARE(zoomed, QStringLiteral("una nota su due righe"));
+    grid.close();
+
+    VidArch archives(*m_context);
+    QCOMPARE(archives.ListaArch()->count(), 5);
+    QCOMPARE(archives.ListaArch()->item(4)->text(), QStringLiteral("Parcelle"));
+    m_context->TabellaCorrente = 0;
+    archives.ListaArch()->setCurrentRow(2);
+    int rows = -1;
+    whenModal<FconsCOD>(this, [&rows](FconsCOD* opened) {
+        rows = opened->model()->rowCount();
+        opened->reject();
+    });
+    archives.BtApri_Click();
+    QCOMPARE(rows, 1);
+    QCOMPARE(m_context->TabellaCorrente, 0); // restored
+}
+
+void WindowsTest::headingDataUsedAtOnce()
+{
+    FrmUtente window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Intestazione UTENTE"));
+    QLineEdit* name = line(&window, 0);
+    QTRY_VERIFY(name->hasFocus());
+    QTest::keyClicks(name, "Studio Tecnico Rossi");
+    QTest::keyClick(name, Qt::Key_Return);
+    QTest::keyClicks(line(&window, 1), "via Roma 1");
+    QTest::mouseClick(window.BtMem(), Qt::LeftButton);
+    QCOMPARE(m_context->DatiUtente.at(0), QStringLiteral("Studio Tecnico Rossi"));
+    QCOMPARE(m_context->DatiUtente.at(1), QStringLiteral("via Roma 1"));
+    QVERIFY(window.isVisible()); // no message, the window stays open
+
+    QStringList reread;
+    QString error;
+    QVERIFY(CaricaDatiUtente(m_context->DbArchivi, &reread, &error));
+    QCOMPARE(reread.at(1), QStringLiteral("via Roma 1"));
+}

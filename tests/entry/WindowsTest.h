@@ -1,0 +1,26 @@
+#pragma once
+
+#include "AppContext.h"
+
+#include <QObject>
+#include <QTemporaryDir>
+#include <memory>
+
+class WindowsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void clientArchiveByKeyboard();
+    void enterWalksTheFields();
+    void typedAndPastedTextIsFiltered();
+    void wrongDateKeepsTheFocus();
+    void codeList();
+    void recordGridAndArchiveList();
+    void headingDataUsedAtOnce();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<AppContext> m_context;
+};
