@@ -147,6 +147,21 @@ void PdfWriter::WriteEndObj()
     WriteLine("endobj");
 }
 
+bool PdfWriter::registerResource(std::string& entries, std::unordered_set<std::string>& names,
+                                 const std::string& name, int32_t object)
+{
+    // A dictionary cannot hold a name twice; the first object loaded under a
+    // name keeps it, as it does for measuring texts.
+    if (!names.insert(name).second)
+        return false;
+    entries += '/';
+    entries += name;
+    entries += ' ';
+    entries += std::to_string(object);
+    entries += " 0 R \r";
+    return true;
+}
+
 // ---- units ----
 
 double PdfWriter::ToPoints(float value) const
@@ -281,6 +296,8 @@ void PdfWriter::resetFileState()
     m_fontResources.clear();
     m_imageResources.clear();
     m_formResources.clear();
+    m_fontNames.clear();
+    m_xobjectNames.clear();
     m_fontMetrics.clear();
     m_fontIndex.clear();
     m_formObjects.clear();

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // Writes PDF 1.3 files front to back: every object goes to the file the moment
@@ -104,6 +105,8 @@ private:
     void PaintPath(uint8_t style);
     void setColor(int32_t color, std::string_view rgbOperator, std::string_view grayOperator);
     void DrawAutoObjects();
+    bool registerResource(std::string& entries, std::unordered_set<std::string>& names,
+                          const std::string& name, int32_t object);
 
     std::string m_folder;
     std::FILE* m_file = nullptr;
@@ -128,8 +131,10 @@ private:
     std::string m_fontResources;
     std::string m_imageResources;
     std::string m_formResources;
+    std::unordered_set<std::string> m_fontNames;
+    std::unordered_set<std::string> m_xobjectNames; // images and form objects share one dictionary
     std::vector<pdf::FontMetric> m_fontMetrics;
-    std::unordered_map<std::string, std::size_t> m_fontIndex; // resource name -> m_fontMetrics
+    std::unordered_map<std::string, std::size_t> m_fontIndex; // converted resource name -> m_fontMetrics
     std::vector<FormObjectEntry> m_formObjects;
 
     float m_charSpacing = 0.0f;
@@ -137,4 +142,5 @@ private:
     float m_horizontalScaling = 100.0f;
 
     std::string m_scratch; // reused for converted texts
+    std::string m_scratchName;
 };

@@ -54,8 +54,9 @@ void PdfWriter::DrawText(float& X, float Y, const std::string& Text, const std::
                          float FontSize, int32_t Align, float Rotation)
 {
     pdf::toWinAnsi(Text, m_scratch);
+    pdf::toWinAnsi(FontName, m_scratchName);
     if (Align == 1 || Align == 2) {
-        const auto found = m_fontIndex.find(FontName);
+        const auto found = m_fontIndex.find(m_scratchName);
         if (found != m_fontIndex.end()) {
             const float length = measure(m_scratch, m_fontMetrics[found->second], FontSize);
             X -= Align == 1 ? length : length / 2;
@@ -63,7 +64,7 @@ void PdfWriter::DrawText(float& X, float Y, const std::string& Text, const std::
     }
     WriteLine("BT");
     put("/");
-    put(FontName);
+    put(m_scratchName);
     put(" ");
     putNumber(FontSize);
     put(" Tf");

@@ -14,15 +14,6 @@ void removeBlanks(std::string& text)
     std::erase(text, ' ');
 }
 
-void appendIndirectReference(std::string& out, std::string_view name, int32_t object)
-{
-    out += '/';
-    out += name;
-    out += ' ';
-    out += std::to_string(object);
-    out += " 0 R \r";
-}
-
 } // namespace
 
 void PdfWriter::LoadFontStandard(const std::string& Name, std::string& BaseFont, int32_t Style)
@@ -38,7 +29,7 @@ void PdfWriter::LoadFontStandard(const std::string& Name, std::string& BaseFont,
     put(" /Encoding /WinAnsiEncoding >>");
     endRecord();
     WriteEndObj();
-    appendIndirectReference(m_fontResources, name, object);
+    registerResource(m_fontResources, m_fontNames, name, object);
 }
 
 void PdfWriter::LoadFont(const std::string& Name, std::string& FontName, int32_t Style)
@@ -73,9 +64,8 @@ void PdfWriter::LoadFont(const std::string& Name, std::string& FontName, int32_t
     WriteLine("] >>");
     WriteEndObj();
 
-    appendIndirectReference(m_fontResources, name, object);
-    // The first font loaded under a name is the one measured.
-    m_fontIndex.emplace(Name, m_fontMetrics.size() - 1);
+    if (registerResource(m_fontResources, m_fontNames, name, object))
+        m_fontIndex.emplace(name, m_fontMetrics.size() - 1);
 
     BeginIndirectObject(0);
     put("<<\r/Type /FontDescriptor\r/FontName /");
@@ -106,7 +96,8 @@ float PdfWriter::measure(std::string_view winAnsiText, const pdf::FontMetric& me
 
 float PdfWriter::Length(const std::string& Text, const std::string& FontName, float FontSize)
 {
-    const auto found = m_fontIndex.find(FontName);
+    pdf::toWinAnsi(FontName, m_scratchName);
+    const auto found = m_fontIndex.find(m_scratchName);
     if (found == m_fontIndex.end())
         return 0;
     pdf::toWinAnsi(Text, m_scratch);

@@ -12,15 +12,6 @@ constexpr int32_t kEvenPages = 2;
 constexpr int32_t kOddPages = 4;
 constexpr int32_t kNotFirstPage = 8;
 
-void appendIndirectReference(std::string& out, std::string_view name, int32_t object)
-{
-    out += '/';
-    out += name;
-    out += ' ';
-    out += std::to_string(object);
-    out += " 0 R \r";
-}
-
 } // namespace
 
 bool PdfWriter::LoadImgFromBMPFile(const std::string& Name, const std::string& FileName, bool Gray)
@@ -94,7 +85,7 @@ void PdfWriter::LoadImgFromArray(const std::string& Name, const std::vector<uint
     put(">>\r");
     const std::size_t dataLength = writeStream(Data);
     WriteEndObj();
-    appendIndirectReference(m_imageResources, name, object);
+    registerResource(m_imageResources, m_xobjectNames, name, object);
 
     BeginIndirectObject(0);
     put(std::to_string(dataLength));
@@ -162,8 +153,9 @@ void PdfWriter::StartObject(const std::string& Name, int32_t Flags)
     put(" 0 R >>\rstream");
     endRecord();
     m_streamStart = position();
-    appendIndirectReference(m_formResources, name, object);
-    m_formObjects.push_back({Name, Flags});
+    if (!m_xobjectNames.contains(name))
+        m_formObjects.push_back({Name, Flags});
+    registerResource(m_formResources, m_xobjectNames, name, object);
 }
 
 void PdfWriter::EndObject()

@@ -58,7 +58,8 @@ void TestPdfFonts::fontObjects()
     std::string courier = "Courier New";
     writer.LoadFontStandard("Fnt4", courier, 3);
     QCOMPARE(courier, std::string("CourierNew"));
-    // A second font under a taken name is written, but the first one is measured.
+    // A second font under a taken name is written, but the first one keeps the
+    // name for measuring and drawing alike.
     std::string courier2 = "Courier New";
     writer.LoadFont("TNRB", courier2, 0);
 
@@ -101,7 +102,7 @@ void TestPdfFonts::fontObjects()
              QByteArray("11 0 obj\r\n<< /Type /Font /Subtype /Type1 /Name /Fnt4 /BaseFont "
                         "/CourierNew,BoldItalic /Encoding /WinAnsiEncoding >>\r\nendobj\r\n"));
     QVERIFY(objects.value(4).startsWith("4 0 obj\r\n<<\r/Font <<\r/TNRB 5 0 R \r/Sans 7 0 R \r"
-                                        "/Sym 9 0 R \r/Fnt4 11 0 R \r/TNRB 12 0 R \r>>\r"
+                                        "/Sym 9 0 R \r/Fnt4 11 0 R \r>>\r"
                                         "/ProcSet [/PDF /Text ]\r>>"));
     VERIFY_PDF(file, {"Grassetto", "Corsivo", "Standard"},
                {"TimesNewRoman,Bold", "Arial,Italic", "Symbol", "CourierNew,BoldItalic"});
