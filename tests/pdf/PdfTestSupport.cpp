@@ -2,7 +2,9 @@
 
 #include "PdfWriter.h"
 
+#include <QDir>
 #include <QFile>
+#include <QtEndian>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -215,6 +217,73 @@ QString readerErrors(const QString& path, const QStringList& texts, const QStrin
     }
     QTemporaryDir folder;
     return run("pdftoppm", {"-r", "10", "-png", path, folder.filePath("page")}, nullptr);
+}
+
+QByteArray makeBmp(int width, int height, int bits, const QByteArray& rows, const QByteArray& palette)
+{
+    const int rowBytes = (width * bits + 7) / 8;
+    const int stride = (width * bits + 31) / 32 * 4;
+    const int entries = bits <= 8 ? 1 << bits : 0;
+    const auto le32 = [](QByteArray& out, quint32 value) {
+        for (int i = 0; i < 4; ++i)
+            out += static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    const auto le16 = [](QByteArray& out, quint16 value) {
+        out += static_cast<char>(value & 0xFF);
+        out += static_cast<char>(value >> 8);
+    };
+    const quint32 offset = 54 + entries * 4;
+    QByteArray file = "BM";
+    le32(file, offset + stride * height);
+    le32(file, 0);
+    le32(file, offset);
+    le32(file, 40);
+    le32(file, width);
+    le32(file, height);
+    le16(file, 1);
+    le16(file, bits);
+    for (int i = 0; i < 6; ++i)
+        le32(file, 0);
+    for (int i = 0; i < entries; ++i) {
+        const QByteArray rgb = palette.mid(i * 3, 3).leftJustified(3, '\0');
+        file += rgb[2];
+        file += rgb[1];
+        file += rgb[0];
+        file += '\0';
+    }
+    for (int row = 0; row < height; ++row) {
+        QByteArray stored = rows.mid(row * rowBytes, rowBytes);
+        if (bits == 24) {
+            for (int i = 0; i + 2 < stored.size(); i += 3)
+                std::swap(stored[i], stored[i + 2]);
+        }
+        file += stored.leftJustified(stride, '\xee');
+    }
+    return file;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QString extractImages(const QString& path, QList<QByteArray>& pixels)
+{
+    QTemporaryDir folder;
+    const QString error = run("pdfimages", {path, folder.filePath("img")}, nullptr);
+    if (!error.isEmpty())
+        return error;
+    const QStringList names = QDir(folder.path()).entryList(QDir::Files, QDir::Name);
+    for (const QString& name : names) {
+        // Netpbm as pdfimages writes it: "P6\nW H\n255\n" (P5 for gray), then the samples.
+        const QByteArray image = readFile(folder.filePath(name));
+        qsizetype at = 0;
+        for (int line = 0; line < 3 && at >= 0; ++line)
+            at = image.indexOf('\n', at) + 1;
+        pixels.append(image.mid(at));
+    }
+    return {};
 }
 
 void openInPoints(PdfWriter& writer, const QString& path)

@@ -32,6 +32,15 @@ QString structureErrors(const QByteArray& pdf);
 QString readerErrors(const QString& path, const QStringList& texts = {},
                      const QStringList& fonts = {});
 
+// A Windows bitmap file holding rows (bottom row first, packed, 24-bit pixels
+// as R, G, B) and palette (R, G, B per entry), with 0xEE in the row padding.
+QByteArray makeBmp(int width, int height, int bits, const QByteArray& rows,
+                   const QByteArray& palette = {});
+bool writeFile(const QString& path, const QByteArray& bytes);
+
+// The pixels of every image in the file as pdfimages extracts them (RGB or gray).
+QString extractImages(const QString& path, QList<QByteArray>& pixels);
+
 // A writer opened on path with units in points and a fixed creation date.
 void openInPoints(PdfWriter& writer, const QString& path);
 
