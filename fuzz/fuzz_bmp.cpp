@@ -18,8 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const std::size_t expectedData =
             bits == 24 ? width * height * components : (width * bits + 7) / 8 * height;
         const std::size_t expectedPalette = bits <= 8 ? (std::size_t{1} << bits) * components : 0;
-        if (image.Data.size() != expectedData || image.Palette.size() != expectedPalette
-            || image.Data.size() > size * 3)
+        if (image.Data.size() != expectedData || image.Palette.size() != expectedPalette ||
+            image.Data.size() > size * 3)
             std::abort();
         const std::string text = pdf::ToASCII85(image.Data);
         if (text.size() < 2 || text.compare(text.size() - 2, 2, "~>") != 0)

@@ -42,7 +42,8 @@ std::string formatAmount(long cents)
     const long euros = cents / 100;
     char text[32];
     if (euros >= 1000)
-        std::snprintf(text, sizeof text, "%8ld.%03ld,%02ld", euros / 1000, euros % 1000, cents % 100);
+        std::snprintf(text, sizeof text, "%8ld.%03ld,%02ld", euros / 1000, euros % 1000,
+                      cents % 100);
     else
         std::snprintf(text, sizeof text, "%9ld,%02ld", euros, cents % 100);
     return text;
@@ -52,9 +53,9 @@ std::string formatAmount(long cents)
 const std::vector<Line>& document()
 {
     static const std::vector<Line> lines = [] {
-        static const char* const words[] = {"Consulenza", "fiscale", "periodo", "marzo",
-                                            "dichiarazione", "redditi", "IVA", "trimestre",
-                                            "compenso", "rimborso", "spese", "pratica"};
+        static const char* const words[] = {"Consulenza",    "fiscale",  "periodo", "marzo",
+                                            "dichiarazione", "redditi",  "IVA",     "trimestre",
+                                            "compenso",      "rimborso", "spese",   "pratica"};
         std::vector<Line> result;
         result.reserve(kPages * kLines);
         for (int i = 0; i < kPages * kLines; ++i) {

@@ -258,8 +258,11 @@ std::string PdfWriter::generatedFileName() const
     std::random_device device;
     const auto digit = std::uniform_int_distribution<int>(0, 9)(device);
     // Day of month, hhmmss and a random digit, read as one number.
-    const uint64_t number = ((((static_cast<uint64_t>(now.tm_mday) * 100 + now.tm_hour) * 100
-                               + now.tm_min) * 100 + now.tm_sec) * 10) + static_cast<uint64_t>(digit);
+    const uint64_t number =
+        ((((static_cast<uint64_t>(now.tm_mday) * 100 + now.tm_hour) * 100 + now.tm_min) * 100 +
+          now.tm_sec) *
+         10) +
+        static_cast<uint64_t>(digit);
     char hex[24];
     char* end = std::to_chars(hex, hex + sizeof hex, number, 16).ptr;
     std::string name = "~";
@@ -443,7 +446,8 @@ void PdfWriter::ClosePDFFile()
     WriteLine("0000000000 65535 f");
     for (const uint64_t offset : m_xrefOffsets) {
         char entry[24];
-        std::snprintf(entry, sizeof entry, "%010llu 00000 n", static_cast<unsigned long long>(offset));
+        std::snprintf(entry, sizeof entry, "%010llu 00000 n",
+                      static_cast<unsigned long long>(offset));
         WriteLine(entry);
     }
     put("trailer\r<<\r/Size ");

@@ -19,14 +19,14 @@ bool PdfWriter::LoadImgFromBMPFile(const std::string& Name, const std::string& F
     pdf::BmpImage image;
     if (!pdf::ReadBMPFile(FileName, Gray, image))
         return false;
-    LoadImgFromArray(Name, image.Data, image.Palette, image.Width, image.Height,
-                     image.BitsPerPixel, Gray);
+    LoadImgFromArray(Name, image.Data, image.Palette, image.Width, image.Height, image.BitsPerPixel,
+                     Gray);
     return true;
 }
 
 void PdfWriter::LoadImgFromArray(const std::string& Name, const std::vector<uint8_t>& Data,
-                                 const std::vector<uint8_t>& Palette, int32_t Width,
-                                 int32_t Height, uint8_t BitsPerPixel, bool Gray)
+                                 const std::vector<uint8_t>& Palette, int32_t Width, int32_t Height,
+                                 uint8_t BitsPerPixel, bool Gray)
 {
     const bool indexed = BitsPerPixel == 1 || BitsPerPixel == 4 || BitsPerPixel == 8;
     // Other depths have no colour space a reader could use.
@@ -182,7 +182,8 @@ void PdfWriter::DrawAutoObjects()
         else if (page % 2 == 0)
             paint = (form.Flags & kEvenPages) != 0;
         else
-            paint = (form.Flags & kOddPages) != 0 && !((form.Flags & kNotFirstPage) != 0 && page == 1);
+            paint =
+                (form.Flags & kOddPages) != 0 && !((form.Flags & kNotFirstPage) != 0 && page == 1);
         if (paint)
             DrawObject(form.Name);
     }

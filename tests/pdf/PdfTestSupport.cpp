@@ -4,10 +4,10 @@
 
 #include <QDir>
 #include <QFile>
-#include <QtEndian>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 namespace pdftest {
 
@@ -46,7 +46,8 @@ QMap<int, qsizetype> xrefOffsets(const QByteArray& pdf, QString* error = nullptr
         const QString entry = QString::fromLatin1(pdf.mid(at, 20));
         if (!entryPattern.match(entry).hasMatch()) {
             if (error)
-                *error = QString("cross-reference entry %1 is not 20 bytes: %2").arg(number).arg(entry);
+                *error =
+                    QString("cross-reference entry %1 is not 20 bytes: %2").arg(number).arg(entry);
             return {};
         }
         if (number > 0)
@@ -68,7 +69,8 @@ int integerAfter(const QByteArray& text, const QByteArray& key, bool* found = nu
     if (at < 0)
         return -1;
     qsizetype end = at + key.size();
-    while (end < text.size() && (text[end] == '-' || std::isdigit(static_cast<unsigned char>(text[end]))))
+    while (end < text.size() &&
+           (text[end] == '-' || std::isdigit(static_cast<unsigned char>(text[end]))))
         ++end;
     return text.mid(at + key.size(), end - at - key.size()).toInt();
 }
@@ -77,7 +79,8 @@ int integerAfter(const QByteArray& text, const QByteArray& key, bool* found = nu
 qsizetype streamLength(const QByteArray& pdf, const QByteArray& objectText)
 {
     static const QRegularExpression indirect(R"(/Length (\d+) 0 R)");
-    const auto match = indirect.match(QString::fromLatin1(objectText.left(objectText.indexOf("stream"))));
+    const auto match =
+        indirect.match(QString::fromLatin1(objectText.left(objectText.indexOf("stream"))));
     if (match.hasMatch()) {
         // A length object holds one number and no stream, so it ends at the first endobj.
         const qsizetype at = xrefOffsets(pdf).value(match.captured(1).toInt(), -1);
@@ -104,7 +107,8 @@ QMap<int, QByteArray> objectsOf(const QByteArray& pdf)
         const qsizetype streamAt = pdf.indexOf("stream\r\n", it.value());
         const qsizetype firstEnd = pdf.indexOf("endobj\r\n", it.value());
         if (streamAt >= 0 && streamAt < firstEnd) {
-            const qsizetype length = streamLength(pdf, pdf.mid(it.value(), streamAt - it.value() + 8));
+            const qsizetype length =
+                streamLength(pdf, pdf.mid(it.value(), streamAt - it.value() + 8));
             searchFrom = streamAt + 8 + std::max<qsizetype>(length, 0);
         }
         const qsizetype end = pdf.indexOf("endobj\r\n", searchFrom);
@@ -168,7 +172,11 @@ QString structureErrors(const QByteArray& pdf)
             const int first = integerAfter(object, "/FirstChar ");
             const int last = integerAfter(object, "/LastChar ");
             if (count != last - first + 1)
-                return QString("object %1 has %2 widths for codes %3..%4").arg(it.key()).arg(count).arg(first).arg(last);
+                return QString("object %1 has %2 widths for codes %3..%4")
+                    .arg(it.key())
+                    .arg(count)
+                    .arg(first)
+                    .arg(last);
         }
     }
     return {};
@@ -212,14 +220,16 @@ QString readerErrors(const QString& path, const QStringList& texts, const QStrin
     if (!error.isEmpty())
         return error;
     for (const QString& font : fonts) {
-        if (!QString::fromLatin1(output).contains(QRegularExpression("\\n" + QRegularExpression::escape(font) + " ")))
+        if (!QString::fromLatin1(output).contains(
+                QRegularExpression("\\n" + QRegularExpression::escape(font) + " ")))
             return QString("pdffonts lacks %1 in:\n%2").arg(font, QString::fromLatin1(output));
     }
     QTemporaryDir folder;
     return run("pdftoppm", {"-r", "10", "-png", path, folder.filePath("page")}, nullptr);
 }
 
-QByteArray makeBmp(int width, int height, int bits, const QByteArray& rows, const QByteArray& palette)
+QByteArray makeBmp(int width, int height, int bits, const QByteArray& rows,
+                   const QByteArray& palette)
 {
     const int rowBytes = (width * bits + 7) / 8;
     const int stride = (width * bits + 31) / 32 * 4;

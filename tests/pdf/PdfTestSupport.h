@@ -50,6 +50,6 @@ void openInPoints(PdfWriter& writer, const QString& path);
     do {                                                                                           \
         const QString structure = pdftest::structureErrors(pdftest::readFile(path));               \
         QVERIFY2(structure.isEmpty(), qPrintable(structure));                                      \
-        const QString readers = pdftest::readerErrors(path __VA_OPT__(, ) __VA_ARGS__);                        \
+        const QString readers = pdftest::readerErrors(path __VA_OPT__(, ) __VA_ARGS__);            \
         QVERIFY2(readers.isEmpty(), qPrintable(readers));                                          \
     } while (false)

@@ -9,12 +9,14 @@ namespace {
 
 std::span<const uint8_t> spanOf(const QByteArray& bytes)
 {
-    return {reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
+    return {reinterpret_cast<const uint8_t*>(bytes.constData()),
+            static_cast<std::size_t>(bytes.size())};
 }
 
 QByteArray toBytes(const std::vector<uint8_t>& data)
 {
-    return QByteArray(reinterpret_cast<const char*>(data.data()), static_cast<qsizetype>(data.size()));
+    return QByteArray(reinterpret_cast<const char*>(data.data()),
+                      static_cast<qsizetype>(data.size()));
 }
 
 void setU32(QByteArray& file, int at, quint32 value)
@@ -98,13 +100,15 @@ void TestBmpReader::readsRows()
 void TestBmpReader::shortPalette()
 {
     // Two colours stored for an 8-bit picture: the other entries are black.
-    QByteArray file = pdftest::makeBmp(2, 1, 8, QByteArray("\x00\x01", 2), QByteArray("\x10\x20\x30\x40\x50\x60"));
+    QByteArray file = pdftest::makeBmp(2, 1, 8, QByteArray("\x00\x01", 2),
+                                       QByteArray("\x10\x20\x30\x40\x50\x60"));
     file.remove(54 + 8, 254 * 4);
     setU32(file, 10, 54 + 8);
     setU32(file, 46, 2);
     pdf::BmpImage image;
     QVERIFY(pdf::readBmp(spanOf(file), false, image));
-    QCOMPARE(toBytes(image.Palette), QByteArray("\x10\x20\x30\x40\x50\x60") + QByteArray(254 * 3, '\0'));
+    QCOMPARE(toBytes(image.Palette),
+             QByteArray("\x10\x20\x30\x40\x50\x60") + QByteArray(254 * 3, '\0'));
     QCOMPARE(toBytes(image.Data), QByteArray("\x00\x01", 2));
 }
 
@@ -162,7 +166,8 @@ void TestBmpReader::fuzzRegressions()
     // Inputs that once failed under the fuzzer: none may crash or over-read
     // (the sanitizer build watches), and what is accepted must be consistent.
     const QDir folder(QStringLiteral(BMP_REGRESSIONS_DIR));
-    const QStringList names = folder.entryList({"crash-*", "leak-*", "oom-*", "timeout-*"}, QDir::Files);
+    const QStringList names =
+        folder.entryList({"crash-*", "leak-*", "oom-*", "timeout-*"}, QDir::Files);
     QVERIFY(!names.isEmpty());
     for (const QString& name : names) {
         const QByteArray file = pdftest::readFile(folder.filePath(name));
@@ -171,9 +176,10 @@ void TestBmpReader::fuzzRegressions()
             if (!pdf::readBmp(spanOf(file), gray, image))
                 continue;
             const std::size_t pixels = std::size_t(image.Width) * std::size_t(image.Height);
-            const std::size_t expected = image.BitsPerPixel == 24
-                                             ? pixels * (gray ? 1 : 3)
-                                             : (std::size_t(image.Width) * image.BitsPerPixel + 7) / 8 * image.Height;
+            const std::size_t expected =
+                image.BitsPerPixel == 24
+                    ? pixels * (gray ? 1 : 3)
+                    : (std::size_t(image.Width) * image.BitsPerPixel + 7) / 8 * image.Height;
             QCOMPARE(image.Data.size(), expected);
             QVERIFY(image.Data.size() <= std::size_t(file.size()) * 3);
         }

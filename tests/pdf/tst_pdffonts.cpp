@@ -87,11 +87,12 @@ void TestPdfFonts::fontObjects()
     for (int i = 0; i < 14; ++i)
         QVERIFY2(sixteen.match(QString::fromLatin1(records[i])).hasMatch(), records[i].constData());
     QCOMPARE(records[14], QByteArray("] >>\r"));
-    QCOMPARE(objects.value(6),
-             QByteArray("6 0 obj\r\n<<\r/Type /FontDescriptor\r/FontName /TimesNewRoman,Bold\r"
-                        "/Flags 16418 /FontBBox [-250 -216 1201 1000] /MissingWidth 333 /StemV 136 "
-                        "/StemH 136 /ItalicAngle 0 /CapHeight 891 /XHeight 446 /Ascent 891 "
-                        "/Descent -216 /Leading 149 /MaxWidth 1001 /AvgWidth 401\r>>\r\nendobj\r\n"));
+    QCOMPARE(
+        objects.value(6),
+        QByteArray("6 0 obj\r\n<<\r/Type /FontDescriptor\r/FontName /TimesNewRoman,Bold\r"
+                   "/Flags 16418 /FontBBox [-250 -216 1201 1000] /MissingWidth 333 /StemV 136 "
+                   "/StemH 136 /ItalicAngle 0 /CapHeight 891 /XHeight 446 /Ascent 891 "
+                   "/Descent -216 /Leading 149 /MaxWidth 1001 /AvgWidth 401\r>>\r\nendobj\r\n"));
     QVERIFY(objects.value(7).contains("/BaseFont /Arial,Italic\r"));
     QVERIFY(objects.value(8).contains("/Flags 96 "));
     const QByteArray symbolFont = objects.value(9);
@@ -129,8 +130,8 @@ void TestPdfFonts::everyWidthTableIsComplete()
         if (open < 0)
             continue;
         ++fonts;
-        const QList<QByteArray> widths = object.mid(open + 9, object.indexOf(']', open) - open - 9)
-                                             .simplified().split(' ');
+        const QList<QByteArray> widths =
+            object.mid(open + 9, object.indexOf(']', open) - open - 9).simplified().split(' ');
         const bool symbol = object.contains("/BaseFont /Symbol");
         QCOMPARE(widths.size(), symbol ? 226 : 224);
         for (const QByteArray& width : widths)
@@ -150,17 +151,20 @@ void TestPdfFonts::widths_data()
     QTest::addColumn<QList<int>>("widths");
     const QList<int> timesAZ = {722, 667, 667, 722, 611, 556, 722, 722, 333, 389, 722, 611, 889,
                                 722, 722, 556, 722, 667, 556, 611, 722, 722, 944, 722, 722, 611};
-    const QList<int> timesBoldAZ = {722, 667, 722, 722, 667, 611, 778, 778, 389, 500, 778, 667, 944,
-                                    722, 778, 611, 778, 722, 556, 667, 722, 722, 1000, 722, 722, 667};
+    const QList<int> timesBoldAZ = {722, 667, 722, 722, 667,  611, 778, 778, 389,
+                                    500, 778, 667, 944, 722,  778, 611, 778, 722,
+                                    556, 667, 722, 722, 1000, 722, 722, 667};
     const QList<int> arialAZ = {667, 667, 722, 722, 667, 611, 778, 722, 278, 500, 667, 556, 833,
                                 722, 778, 667, 778, 722, 667, 611, 722, 667, 944, 667, 667, 611};
-    const QList<int> arialBoldAZ = {722, 722, 722, 722, 667, 611, 778, 722, 278, 556, 722, 611, 833,
-                                    722, 778, 667, 778, 722, 667, 611, 722, 667, 944, 667, 667, 611};
+    const QList<int> arialBoldAZ = {722, 722, 722, 722, 667, 611, 778, 722, 278,
+                                    556, 722, 611, 833, 722, 778, 667, 778, 722,
+                                    667, 611, 722, 667, 944, 667, 667, 611};
     for (int style = 0; style <= 3; ++style)
-        QTest::addRow("Courier New %d", style) << "Courier New" << style << 32 << repeated(600, 224);
+        QTest::addRow("Courier New %d", style)
+            << "Courier New" << style << 32 << repeated(600, 224);
     QTest::newRow("Times 32-47") << "Times New Roman" << 0 << 32
-                                 << QList<int>{250, 333, 408, 500, 500, 833, 778, 180, 333, 333, 500,
-                                               564, 250, 333, 250, 278};
+                                 << QList<int>{250, 333, 408, 500, 500, 833, 778, 180,
+                                               333, 333, 500, 564, 250, 333, 250, 278};
     QTest::newRow("Times digits") << "Times New Roman" << 0 << 48 << repeated(500, 10);
     QTest::newRow("Times A-Z") << "Times New Roman" << 0 << 65 << timesAZ;
     QTest::newRow("Times 247") << "Times New Roman" << 0 << 247 << QList<int>{549};
@@ -170,8 +174,8 @@ void TestPdfFonts::widths_data()
     QTest::newRow("Times bold 43") << "Times New Roman" << 1 << 43 << QList<int>{570};
     QTest::newRow("Times bold A-Z") << "Times New Roman" << 1 << 65 << timesBoldAZ;
     QTest::newRow("Arial 32-47") << "Arial" << 0 << 32
-                                 << QList<int>{278, 278, 355, 556, 556, 889, 667, 191, 333, 333, 389,
-                                               584, 278, 333, 278, 278};
+                                 << QList<int>{278, 278, 355, 556, 556, 889, 667, 191,
+                                               333, 333, 389, 584, 278, 333, 278, 278};
     QTest::newRow("Arial digits") << "Arial" << 0 << 48 << repeated(556, 10);
     QTest::newRow("Arial A-Z") << "Arial" << 0 << 65 << arialAZ;
     QTest::newRow("Arial middle dot") << "Arial" << 0 << 183 << QList<int>{278};
@@ -182,10 +186,11 @@ void TestPdfFonts::widths_data()
     for (int style = 0; style <= 3; ++style) {
         QTest::addRow("Symbol %d, 30-49", style)
             << "Symbol" << style << 30
-            << QList<int>{600, 600, 250, 333, 713, 500, 549, 833, 778, 439, 333, 333, 500, 549, 250,
-                          549, 250, 278, 500, 500};
+            << QList<int>{600, 600, 250, 333, 713, 500, 549, 833, 778, 439,
+                          333, 333, 500, 549, 250, 549, 250, 278, 500, 500};
         QTest::addRow("Symbol %d, 246-255", style)
-            << "Symbol" << style << 246 << QList<int>{384, 384, 384, 384, 384, 384, 494, 494, 494, 600};
+            << "Symbol" << style << 246
+            << QList<int>{384, 384, 384, 384, 384, 384, 494, 494, 494, 600};
     }
     QTest::newRow("below Symbol's first code") << "Symbol" << 0 << 29 << QList<int>{332};
     QTest::newRow("below Arial's first code") << "Arial" << 2 << 31 << QList<int>{259};
@@ -217,23 +222,36 @@ void TestPdfFonts::length_data()
     QTest::addColumn<float>("charSpacing");
     QTest::addColumn<float>("scaling");
     QTest::addColumn<float>("expected");
-    QTest::newRow("Ab") << "Ab" << "TNR" << 0 << 0.f << 0.f << 100.f << 12.22f;
-    QTest::newRow("Ab in centimetres") << "Ab" << "TNR" << 3 << 0.f << 0.f << 100.f << 12.22f / 72 * 2.54f;
-    QTest::newRow("Ab in inches") << "Ab" << "TNR" << 1 << 0.f << 0.f << 100.f << 12.22f / 72;
-    QTest::newRow("unlisted unit") << "Ab" << "TNR" << 7 << 0.f << 0.f << 100.f << 0.f;
-    QTest::newRow("blank and word spacing") << "A b" << "TNR" << 0 << 2.f << 0.f << 100.f << 16.72f;
-    QTest::newRow("char spacing") << "Ab" << "TNR" << 0 << 0.f << 1.f << 100.f << 14.22f;
-    QTest::newRow("horizontal scaling") << "Ab" << "TNR" << 0 << 0.f << 0.f << 50.f << 6.11f;
-    QTest::newRow("tab takes the missing width") << "\t" << "TNR" << 0 << 0.f << 0.f << 100.f << 3.33f;
+    QTest::newRow("Ab") << "Ab"
+                        << "TNR" << 0 << 0.f << 0.f << 100.f << 12.22f;
+    QTest::newRow("Ab in centimetres") << "Ab"
+                                       << "TNR" << 3 << 0.f << 0.f << 100.f << 12.22f / 72 * 2.54f;
+    QTest::newRow("Ab in inches") << "Ab"
+                                  << "TNR" << 1 << 0.f << 0.f << 100.f << 12.22f / 72;
+    QTest::newRow("unlisted unit") << "Ab"
+                                   << "TNR" << 7 << 0.f << 0.f << 100.f << 0.f;
+    QTest::newRow("blank and word spacing") << "A b"
+                                            << "TNR" << 0 << 2.f << 0.f << 100.f << 16.72f;
+    QTest::newRow("char spacing") << "Ab"
+                                  << "TNR" << 0 << 0.f << 1.f << 100.f << 14.22f;
+    QTest::newRow("horizontal scaling") << "Ab"
+                                        << "TNR" << 0 << 0.f << 0.f << 50.f << 6.11f;
+    QTest::newRow("tab takes the missing width") << "\t"
+                                                 << "TNR" << 0 << 0.f << 0.f << 100.f << 3.33f;
     QTest::newRow("zero byte takes the missing width")
         << QString(QChar(0)) << "TNR" << 0 << 0.f << 0.f << 100.f << 3.33f;
-    QTest::newRow("accented letter is one byte") << "è" << "TNR" << 0 << 0.f << 0.f << 100.f << 4.44f;
-    QTest::newRow("euro sign") << "€" << "TNR" << 0 << 0.f << 0.f << 100.f << 5.f;
-    QTest::newRow("character outside the code page") << "✓" << "TNR" << 0 << 0.f << 0.f << 100.f
-                                                     << 4.44f;
-    QTest::newRow("standard font has no metrics") << "Ab" << "Std" << 0 << 0.f << 0.f << 100.f << 0.f;
-    QTest::newRow("unknown name") << "Ab" << "Nope" << 0 << 0.f << 0.f << 100.f << 0.f;
-    QTest::newRow("empty text") << "" << "TNR" << 0 << 0.f << 0.f << 100.f << 0.f;
+    QTest::newRow("accented letter is one byte") << "è"
+                                                 << "TNR" << 0 << 0.f << 0.f << 100.f << 4.44f;
+    QTest::newRow("euro sign") << "€"
+                               << "TNR" << 0 << 0.f << 0.f << 100.f << 5.f;
+    QTest::newRow("character outside the code page") << "✓"
+                                                     << "TNR" << 0 << 0.f << 0.f << 100.f << 4.44f;
+    QTest::newRow("standard font has no metrics") << "Ab"
+                                                  << "Std" << 0 << 0.f << 0.f << 100.f << 0.f;
+    QTest::newRow("unknown name") << "Ab"
+                                  << "Nope" << 0 << 0.f << 0.f << 100.f << 0.f;
+    QTest::newRow("empty text") << ""
+                                << "TNR" << 0 << 0.f << 0.f << 100.f << 0.f;
 }
 
 void TestPdfFonts::length()

@@ -21,9 +21,10 @@ std::vector<uint8_t> bytesOf(const QByteArray& data)
 
 QByteArray imageObjectHead(int object, int width, int height, const QByteArray& colour)
 {
-    return QByteArray::number(object) + " 0 obj\r\n<<\r/Type /XObject\r/Subtype /Image\r/Name /Img1\r"
-           + "/Width " + QByteArray::number(width) + "\r/Height " + QByteArray::number(height)
-           + "\r\n" + colour + "\r/Length " + QByteArray::number(object + 1) + " 0 R\r\n>>\rstream\r\n";
+    return QByteArray::number(object) +
+           " 0 obj\r\n<<\r/Type /XObject\r/Subtype /Image\r/Name /Img1\r" + "/Width " +
+           QByteArray::number(width) + "\r/Height " + QByteArray::number(height) + "\r\n" + colour +
+           "\r/Length " + QByteArray::number(object + 1) + " 0 R\r\n>>\rstream\r\n";
 }
 
 } // namespace
@@ -68,19 +69,27 @@ void TestPdfImages::bitmapImages_data()
     QByteArray lookedUp;
     for (const char index : indices)
         lookedUp += palette8.mid(static_cast<uint8_t>(index) * 3, 3);
-    QTest::newRow("8-bit palette, 10 x 10") << 10 << 10 << 8 << false << indices << palette8
-                                             << QByteArray("/BitsPerComponent 8\r/ColorSpace [/Indexed /DeviceRGB 255 7 0 R]")
-                                             << lookedUp;
-    QTest::newRow("1-bit, width 10") << 10 << 2 << 1 << false << QByteArray("\xa5\x40\x0f\xc0")
-                                     << QByteArray("\x00\x00\x00\xff\xff\xff", 6)
-                                     << QByteArray("/BitsPerComponent 1\r/ColorSpace [/Indexed /DeviceRGB 1 7 0 R]")
-                                     << QByteArray();
+    QTest::newRow("8-bit palette, 10 x 10")
+        << 10 << 10 << 8 << false << indices << palette8
+        << QByteArray("/BitsPerComponent 8\r/ColorSpace [/Indexed /DeviceRGB 255 7 0 R]")
+        << lookedUp;
+    QTest::newRow("1-bit, width 10")
+        << 10 << 2 << 1 << false << QByteArray("\xa5\x40\x0f\xc0")
+        << QByteArray("\x00\x00\x00\xff\xff\xff", 6)
+        << QByteArray("/BitsPerComponent 1\r/ColorSpace [/Indexed /DeviceRGB 1 7 0 R]")
+        << QByteArray();
     // The first data byte is a line feed, which must not be taken for part of the line end.
     const QByteArray rgb = "\x0a" + sequence(17, 9);
-    QTest::newRow("24-bit colour, width 3") << 3 << 2 << 24 << false << rgb << QByteArray()
-                                            << QByteArray("/BitsPerComponent 8\r/ColorSpace /DeviceRGB") << rgb;
-    const QByteArray pixels("\xff\xff\xff" "\x64\x00\x00" "\x00\x64\x00"
-                            "\x00\x00\x64" "\x00\x00\x00" "\x0a\x14\x1e", 18);
+    QTest::newRow("24-bit colour, width 3")
+        << 3 << 2 << 24 << false << rgb << QByteArray()
+        << QByteArray("/BitsPerComponent 8\r/ColorSpace /DeviceRGB") << rgb;
+    const QByteArray pixels("\xff\xff\xff"
+                            "\x64\x00\x00"
+                            "\x00\x64\x00"
+                            "\x00\x00\x64"
+                            "\x00\x00\x00"
+                            "\x0a\x14\x1e",
+                            18);
     QTest::newRow("24-bit gray") << 3 << 2 << 24 << true << pixels << QByteArray()
                                  << QByteArray("/BitsPerComponent 8\r/ColorSpace /DeviceGray")
                                  << QByteArray("\xff\x21\x3b\x0b\x00\x12", 6);
@@ -111,12 +120,12 @@ void TestPdfImages::bitmapImages()
     const QByteArray pdf = pdftest::readFile(file);
     const QMap<int, QByteArray> objects = pdftest::objectsOf(pdf);
     const QByteArray data = gray && bits == 24 ? expectedPixels : rows;
-    QCOMPARE(objects.value(5), imageObjectHead(5, width, height, colourEntries) + data
-                                   + "\rendstream\r\nendobj\r\n");
+    QCOMPARE(objects.value(5),
+             imageObjectHead(5, width, height, colourEntries) + data + "\rendstream\r\nendobj\r\n");
     QCOMPARE(objects.value(6), "6 0 obj\r\n" + QByteArray::number(data.size()) + "\r\nendobj\r\n");
     if (bits <= 8) {
-        QCOMPARE(objects.value(7), "7 0 obj\r\n<</Length " + QByteArray::number(palette.size())
-                                       + " >>\rstream\r\n" + palette + "\rendstream\r\nendobj\r\n");
+        QCOMPARE(objects.value(7), "7 0 obj\r\n<</Length " + QByteArray::number(palette.size()) +
+                                       " >>\rstream\r\n" + palette + "\rendstream\r\nendobj\r\n");
     }
     QVERIFY(objects.value(4).contains("/ProcSet [/PDF /Text /ImageB /ImageC /ImageI ]\r"
                                       "/XObject <<\r/Img1 5 0 R \r\r>>\r>>"));
@@ -152,14 +161,16 @@ void TestPdfImages::ascii85Streams()
 
     const QByteArray pdf = pdftest::readFile(file);
     const QMap<int, QByteArray> objects = pdftest::objectsOf(pdf);
-    QCOMPARE(objects.value(5),
-             QByteArray("5 0 obj\r\n<<\r/Type /XObject\r/Subtype /Image\r/Name /Img1\r/Width 7\r"
-                        "/Height 1\r/Filter /ASCII85Decode\r\n/BitsPerComponent 8\r"
-                        "/ColorSpace [/Indexed /DeviceRGB 255 7 0 R]\r/Length 6 0 R\r\n>>\rstream\r\n"
-                        "z!<N?~>\rendstream\r\nendobj\r\n"));
+    QCOMPARE(
+        objects.value(5),
+        QByteArray("5 0 obj\r\n<<\r/Type /XObject\r/Subtype /Image\r/Name /Img1\r/Width 7\r"
+                   "/Height 1\r/Filter /ASCII85Decode\r\n/BitsPerComponent 8\r"
+                   "/ColorSpace [/Indexed /DeviceRGB 255 7 0 R]\r/Length 6 0 R\r\n>>\rstream\r\n"
+                   "z!<N?~>\rendstream\r\nendobj\r\n"));
     // The length counts the closing "~>": readers need it to find the stream's end.
     QCOMPARE(objects.value(6), QByteArray("6 0 obj\r\n7\r\nendobj\r\n"));
-    QVERIFY(objects.value(7).startsWith("7 0 obj\r\n<</Filter /ASCII85Decode\r/Length 962 >>\rstream\r\n"));
+    QVERIFY(objects.value(7).startsWith(
+        "7 0 obj\r\n<</Filter /ASCII85Decode\r/Length 962 >>\rstream\r\n"));
     VERIFY_PDF(file);
     QList<QByteArray> images;
     QVERIFY(pdftest::extractImages(file, images).isEmpty());
@@ -246,17 +257,21 @@ void TestPdfImages::formObjects()
 
     const QByteArray pdf = pdftest::readFile(file);
     const QMap<int, QByteArray> objects = pdftest::objectsOf(pdf);
-    const QByteArray form = "6 0 obj\r\n<<\r/Type /XObject\r/Subtype /Form\r/FormType 1\r/Name /Carta\r"
-                            "/BBox [10 10 585.2 832]\r/Matrix [1 0 0 1 0 0]\r/Length 7 0 R >>\rstream\r\n";
+    const QByteArray form =
+        "6 0 obj\r\n<<\r/Type /XObject\r/Subtype /Form\r/FormType 1\r/Name /Carta\r"
+        "/BBox [10 10 585.2 832]\r/Matrix [1 0 0 1 0 0]\r/Length 7 0 R >>\rstream\r\n";
     const QByteArray formContent = "BT\r\n/F1 12 Tf\r\n50 800 Td\r\n(Intestazione) Tj\r\nET\r\n";
     QCOMPARE(objects.value(6), form + formContent + "endstream\r\nendobj\r\n");
-    QCOMPARE(objects.value(7), "7 0 obj\r\n" + QByteArray::number(formContent.size()) + "\r\nendobj\r\n");
-    QVERIFY(objects.value(4).contains("/ProcSet [/PDF /Text ]\r/XObject <<\r\r/Carta 6 0 R \r>>\r>>"));
+    QCOMPARE(objects.value(7),
+             "7 0 obj\r\n" + QByteArray::number(formContent.size()) + "\r\nendobj\r\n");
+    QVERIFY(
+        objects.value(4).contains("/ProcSet [/PDF /Text ]\r/XObject <<\r\r/Carta 6 0 R \r>>\r>>"));
     // Pages are objects 8, 11, 14 ...; their content streams follow them.
     for (int page = 1; page <= 7; ++page) {
         const QByteArray content = pdftest::streamData(pdf, objects.value(8 + (page - 1) * 3 + 1));
         const bool painted = paintedPages.contains(page);
-        QVERIFY2(content.startsWith("/Carta Do\r\nBT\r\n") == painted, qPrintable(QString::number(page)));
+        QVERIFY2(content.startsWith("/Carta Do\r\nBT\r\n") == painted,
+                 qPrintable(QString::number(page)));
         QVERIFY(content.endsWith("(Pagina) Tj\r\nET\r\n"));
     }
     VERIFY_PDF(file, {"Pagina"});

@@ -74,10 +74,13 @@ void TestPdfText::toWinAnsi_data()
     QTest::addColumn<QByteArray>("expected");
     QTest::newRow("ascii") << QByteArray("Totale 1.234,56") << QByteArray("Totale 1.234,56");
     QTest::newRow("latin letters") << QByteArray("perché è") << QByteArray("perch\xe9 \xe8");
-    QTest::newRow("euro and quotes") << QByteArray("€ “x” – …") << QByteArray("\x80 \x93x\x94 \x96 \x85");
+    QTest::newRow("euro and quotes")
+        << QByteArray("€ “x” – …") << QByteArray("\x80 \x93x\x94 \x96 \x85");
     QTest::newRow("outside the code page") << QByteArray("✓ Ω") << QByteArray("? ?");
     QTest::newRow("four-byte character") << QByteArray("a😀b") << QByteArray("a?b");
-    QTest::newRow("stray byte") << QByteArray("a\xff" "b") << QByteArray("a?b");
+    QTest::newRow("stray byte") << QByteArray("a\xff"
+                                              "b")
+                                << QByteArray("a?b");
     QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << QByteArray("??");
     QTest::newRow("cut sequence") << QByteArray("\xe2\x82") << QByteArray("??");
     QTest::newRow("surrogate") << QByteArray("\xed\xa0\x80") << QByteArray("???");
@@ -98,8 +101,8 @@ void TestPdfText::ascii85_data()
     QTest::addColumn<QByteArray>("expected");
     QTest::newRow("empty") << QByteArray() << QByteArray("~>");
     QTest::newRow("four zero bytes") << QByteArray(4, '\0') << QByteArray("z~>");
-    QTest::newRow("zero group inside") << QByteArray("\x01\0\0\0\0\0\0\0\xff", 9)
-                                       << QByteArray("!<<*\"zrr~>");
+    QTest::newRow("zero group inside")
+        << QByteArray("\x01\0\0\0\0\0\0\0\xff", 9) << QByteArray("!<<*\"zrr~>");
     QTest::newRow("three-byte tail") << QByteArray("\x01\x02\x03") << QByteArray("!<N?~>");
     QTest::newRow("short zero tail is not z") << QByteArray(3, '\0') << QByteArray("!!!!~>");
     QTest::newRow("text") << QByteArray("Man ") << QByteArray("9jqo^~>");

@@ -19,9 +19,9 @@ const QByteArray kStamp = "20231114221320"; // SOURCE_DATE_EPOCH 1700000000, UTC
 
 QByteArray infoObject(const QByteArray& title)
 {
-    return "1 0 obj\r\n<<\r/Title (" + title
-           + ")\r/Author ()\r/Creator  (Falmide)\r/Producer ()\r/CreationDate (D:" + kStamp
-           + "+01'00')\r>>\r\nendobj\r\n";
+    return "1 0 obj\r\n<<\r/Title (" + title +
+           ")\r/Author ()\r/Creator  (Falmide)\r/Producer ()\r/CreationDate (D:" + kStamp +
+           "+01'00')\r>>\r\nendobj\r\n";
 }
 
 const QByteArray kCatalogObject =
@@ -32,10 +32,10 @@ const QByteArray kCatalogObject =
 // Stream and length objects of a page whose content is content.
 QByteArray contentObjects(int streamObject, const QByteArray& content)
 {
-    return QByteArray::number(streamObject) + " 0 obj\r\n<< /Length "
-           + QByteArray::number(streamObject + 1) + " 0 R >>\rstream\r\n" + content
-           + "endstream\r\nendobj\r\n" + QByteArray::number(streamObject + 1) + " 0 obj\r\n"
-           + QByteArray::number(content.size()) + "\r\nendobj\r\n";
+    return QByteArray::number(streamObject) + " 0 obj\r\n<< /Length " +
+           QByteArray::number(streamObject + 1) + " 0 R >>\rstream\r\n" + content +
+           "endstream\r\nendobj\r\n" + QByteArray::number(streamObject + 1) + " 0 obj\r\n" +
+           QByteArray::number(content.size()) + "\r\nendobj\r\n";
 }
 
 QByteArray pagesObjectOf(const QByteArray& pdf)
@@ -98,8 +98,8 @@ void TestPdfWriter::documentWithoutPages()
     expected += "xref\r\n0 5\r\n0000000000 65535 f\r\n";
     for (int number = 1; number <= 4; ++number)
         expected += QByteArray::number(offsets[number]).rightJustified(10, '0') + " 00000 n\r\n";
-    expected += "trailer\r<<\r/Size 5\r/Info 1 0 R\r/Root 2 0 R\r>>\r\nstartxref\r"
-                + QByteArray::number(xref) + "\r\n%%EOF\r\r\n";
+    expected += "trailer\r<<\r/Size 5\r/Info 1 0 R\r/Root 2 0 R\r>>\r\nstartxref\r" +
+                QByteArray::number(xref) + "\r\n%%EOF\r\r\n";
     QCOMPARE(readFile(file), expected);
     // Poppler refuses a document without pages, so only qpdf reads this one.
     QVERIFY(pdftest::structureErrors(expected).isEmpty());
@@ -120,10 +120,11 @@ void TestPdfWriter::twoPagesWithoutFonts()
     QCOMPARE(writer.Pages(), int16_t{2});
 
     const QByteArray pdf = readFile(file);
-    const QByteArray pages = "5 0 obj\r\n<<\r/Type /Page\r/Parent 3 0 R\r/Contents 6 0 R\r>>\r\nendobj\r\n"
-                             + contentObjects(6, "10 20 m\r\n100 20 l\r\nS\r\n")
-                             + "8 0 obj\r\n<<\r/Type /Page\r/Parent 3 0 R\r/Contents 9 0 R\r>>\r\nendobj\r\n"
-                             + contentObjects(9, "") + "4 0 obj\r\n<<\r/ProcSet [/PDF /Text ]\r>>\r\nendobj\r\n";
+    const QByteArray pages =
+        "5 0 obj\r\n<<\r/Type /Page\r/Parent 3 0 R\r/Contents 6 0 R\r>>\r\nendobj\r\n" +
+        contentObjects(6, "10 20 m\r\n100 20 l\r\nS\r\n") +
+        "8 0 obj\r\n<<\r/Type /Page\r/Parent 3 0 R\r/Contents 9 0 R\r>>\r\nendobj\r\n" +
+        contentObjects(9, "") + "4 0 obj\r\n<<\r/ProcSet [/PDF /Text ]\r>>\r\nendobj\r\n";
     QVERIFY(pdf.contains(kCatalogObject + pages));
     // The length counts the CR LF of the last record before "endstream".
     QVERIFY(pdf.contains("7 0 obj\r\n22\r\nendobj"));
@@ -143,19 +144,22 @@ void TestPdfWriter::paperBox_data()
     QTest::addColumn<int>("orientation");
     QTest::addColumn<QByteArray>("boxes");
     // Lengths in centimetres, the unit InitPDFFile sets; 0 leaves a value alone.
-    QTest::newRow("A4 after InitPDFFile") << -1 << 0.f << 0.f << 0.f << 0
-                                          << QByteArray("[0 0 595.2 842]\r/CropBox [0 0 595.2 842]\r\r/Kids");
+    QTest::newRow("A4 after InitPDFFile")
+        << -1 << 0.f << 0.f << 0.f << 0
+        << QByteArray("[0 0 595.2 842]\r/CropBox [0 0 595.2 842]\r\r/Kids");
     QTest::newRow("code 1") << 1 << 0.f << 0.f << 0.f << 0
                             << QByteArray("[0 0 842 1190.5]\r/CropBox [0 0 842 1190.5]\r\r/Kids");
     QTest::newRow("code 2") << 2 << 0.f << 0.f << 0.f << 0
                             << QByteArray("[0 0 612 792]\r/CropBox [0 0 612 792]\r\r/Kids");
     QTest::newRow("code 3") << 3 << 0.f << 0.f << 0.f << 0
                             << QByteArray("[0 0 612 864]\r/CropBox [0 0 612 864]\r\r/Kids");
-    QTest::newRow("unlisted code keeps the size") << 9 << 0.f << 0.f << 0.f << 0
-                                                  << QByteArray("[0 0 595.2 842]\r/CropBox [0 0 595.2 842]\r\r/Kids");
+    QTest::newRow("unlisted code keeps the size")
+        << 9 << 0.f << 0.f << 0.f << 0
+        << QByteArray("[0 0 595.2 842]\r/CropBox [0 0 595.2 842]\r\r/Kids");
     QTest::newRow("custom size, margin, landscape")
         << -1 << 21.f << 29.7f << 1.f << 1
-        << QByteArray("[0 0 595.276 841.89]\r/CropBox [28.346 28.346 566.929 813.543]\r/Rotate 90\r/Kids");
+        << QByteArray(
+               "[0 0 595.276 841.89]\r/CropBox [28.346 28.346 566.929 813.543]\r/Rotate 90\r/Kids");
 }
 
 void TestPdfWriter::paperBox()
@@ -213,8 +217,9 @@ void TestPdfWriter::generatedFileName()
     writer.ClosePDFFile();
 
     const QString generated = QString::fromStdString(name);
-    const auto match = QRegularExpression("^" + QRegularExpression::escape(m_folder.path())
-                                          + "/~([0-9A-F]+)\\.pdf$").match(generated);
+    const auto match = QRegularExpression("^" + QRegularExpression::escape(m_folder.path()) +
+                                          "/~([0-9A-F]+)\\.pdf$")
+                           .match(generated);
     QVERIFY2(match.hasMatch(), qPrintable(generated));
     // Day 14, 22:13:20 and one random digit, read as a number and written in hex.
     const qulonglong number = match.captured(1).toULongLong(nullptr, 16);
@@ -264,9 +269,10 @@ void TestPdfWriter::drawingOperators_data()
     QTest::addColumn<Draw>("draw");
     QTest::addColumn<QByteArray>("content");
 
-    QTest::newRow("dash off") << Draw([](PdfWriter& w) { w.SetDash(0, 0); }) << QByteArray("[ ] 0 d\r\n");
-    QTest::newRow("dash in points") << Draw([](PdfWriter& w) { w.SetDash(3, 2); })
-                                    << QByteArray("[3 2] 0 d\r\n");
+    QTest::newRow("dash off") << Draw([](PdfWriter& w) { w.SetDash(0, 0); })
+                              << QByteArray("[ ] 0 d\r\n");
+    QTest::newRow("dash in points")
+        << Draw([](PdfWriter& w) { w.SetDash(3, 2); }) << QByteArray("[3 2] 0 d\r\n");
     QTest::newRow("dash in centimetres") << Draw([](PdfWriter& w) {
         w.setScaleMode(3);
         w.SetDash(1, 0.5f);
@@ -310,12 +316,14 @@ void TestPdfWriter::drawingOperators_data()
         float x = 100;
         w.DrawText(x, 200, "Capovolto", "F1", 10, 0, 180);
     }) << QByteArray("BT\r\n/F1 10 Tf\r\n-1 0 0 -1 100 200 Tm\r\n(Capovolto) Tj\r\nET\r\n");
-    QTest::newRow("escaped and converted text") << Draw([](PdfWriter& w) {
-        float x = 10;
-        w.DrawText(x, 20, "a\\b(c) € è ✓", "F1", 10, 0, 0);
-        w.DrawText(x, 40, ")", "F1", 10, 0, 0);
-    }) << QByteArray("BT\r\n/F1 10 Tf\r\n10 20 Td\r\n(a\\\\b\\(c\\) \x80 \xe8 ?) Tj\r\nET\r\n"
-                     "BT\r\n/F1 10 Tf\r\n10 40 Td\r\n(\\)) Tj\r\nET\r\n");
+    QTest::newRow("escaped and converted text")
+        << Draw([](PdfWriter& w) {
+               float x = 10;
+               w.DrawText(x, 20, "a\\b(c) € è ✓", "F1", 10, 0, 0);
+               w.DrawText(x, 40, ")", "F1", 10, 0, 0);
+           })
+        << QByteArray("BT\r\n/F1 10 Tf\r\n10 20 Td\r\n(a\\\\b\\(c\\) \x80 \xe8 ?) Tj\r\nET\r\n"
+                      "BT\r\n/F1 10 Tf\r\n10 40 Td\r\n(\\)) Tj\r\nET\r\n");
     QTest::newRow("aligned text") << Draw([](PdfWriter& w) {
         float right = 100;
         w.DrawText(right, 20, "Ab", "TNR", 10, 1, 0);
@@ -326,17 +334,21 @@ void TestPdfWriter::drawingOperators_data()
         float unmeasured = 100;
         w.DrawText(unmeasured, 60, "Ab", "F1", 10, 1, 0);
         QCOMPARE(unmeasured, 100.f);
-    }) << QByteArray("BT\r\n/TNR 10 Tf\r\n87.78 20 Td\r\n(Ab) Tj\r\nET\r\n"
-                     "BT\r\n/TNR 10 Tf\r\n93.89 40 Td\r\n(Ab) Tj\r\nET\r\n"
-                     "BT\r\n/F1 10 Tf\r\n100 60 Td\r\n(Ab) Tj\r\nET\r\n");
-    QTest::newRow("paint styles") << Draw([](PdfWriter& w) {
-        for (const uint8_t style : {7, 5, 4, 6, 3, 2, 1}) {
-            w.MoveTo(0, 0);
-            w.LineTo(1, 2, style);
-        }
-    }) << QByteArray("0 0 m\r\n1 2 l\r\nb\r\n0 0 m\r\n1 2 l\r\nB\r\n0 0 m\r\n1 2 l\r\nf\r\n"
-                     "0 0 m\r\n1 2 l\r\nf\r\n0 0 m\r\n1 2 l\r\nh\r\nS\r\n"
-                     "0 0 m\r\n1 2 l\r\nh\r\n0 0 m\r\n1 2 l\r\nS\r\n");
+    })
+                                  << QByteArray(
+                                         "BT\r\n/TNR 10 Tf\r\n87.78 20 Td\r\n(Ab) Tj\r\nET\r\n"
+                                         "BT\r\n/TNR 10 Tf\r\n93.89 40 Td\r\n(Ab) Tj\r\nET\r\n"
+                                         "BT\r\n/F1 10 Tf\r\n100 60 Td\r\n(Ab) Tj\r\nET\r\n");
+    QTest::newRow("paint styles")
+        << Draw([](PdfWriter& w) {
+               for (const uint8_t style : {7, 5, 4, 6, 3, 2, 1}) {
+                   w.MoveTo(0, 0);
+                   w.LineTo(1, 2, style);
+               }
+           })
+        << QByteArray("0 0 m\r\n1 2 l\r\nb\r\n0 0 m\r\n1 2 l\r\nB\r\n0 0 m\r\n1 2 l\r\nf\r\n"
+                      "0 0 m\r\n1 2 l\r\nf\r\n0 0 m\r\n1 2 l\r\nh\r\nS\r\n"
+                      "0 0 m\r\n1 2 l\r\nh\r\n0 0 m\r\n1 2 l\r\nS\r\n");
     QTest::newRow("open path continued") << Draw([](PdfWriter& w) {
         w.MoveTo(0, 0);
         w.LineTo(1, 2, 0);
@@ -347,16 +359,19 @@ void TestPdfWriter::drawingOperators_data()
         w.Rectangle(10, 20, 30, 40, 0, radius);
         w.Rectangle(10, 20, 30, 40, 5, radius);
     }) << QByteArray("n\r\n10 20 30 40 re\r\nn\r\n10 20 30 40 re\r\nB\r\n");
-    QTest::newRow("rounded rectangle with a clipped radius") << Draw([](PdfWriter& w) {
-        float radius = 50;
-        w.Rectangle(0, 0, 100, 20, 1, radius);
-        QCOMPARE(radius, 10.f);
-    }) << QByteArray("n\r\n10 0 m\r\n90 0 l\r\n95.5 0 100 4.5 100 10 c\r\n100 10 l\r\n"
-                     "100 15.5 95.5 20 90 20 c\r\n10 20 l\r\n4.5 20 0 15.5 0 10 c\r\n0 10 l\r\n"
-                     "0 4.5 4.5 0 10 0 c\r\nS\r\n");
-    QTest::newRow("circle") << Draw([](PdfWriter& w) { w.DrawCircle(50, 50, 10, 4); })
-                            << QByteArray("50 40 m\r\n55.5 40 60 44.5 60 50 c\r\n60 55.5 55.5 60 50 60 c\r\n"
-                                          "44.5 60 40 55.5 40 50 c\r\n40 44.5 44.5 40 50 40 c\r\nf\r\n");
+    QTest::newRow("rounded rectangle with a clipped radius")
+        << Draw([](PdfWriter& w) {
+               float radius = 50;
+               w.Rectangle(0, 0, 100, 20, 1, radius);
+               QCOMPARE(radius, 10.f);
+           })
+        << QByteArray("n\r\n10 0 m\r\n90 0 l\r\n95.5 0 100 4.5 100 10 c\r\n100 10 l\r\n"
+                      "100 15.5 95.5 20 90 20 c\r\n10 20 l\r\n4.5 20 0 15.5 0 10 c\r\n0 10 l\r\n"
+                      "0 4.5 4.5 0 10 0 c\r\nS\r\n");
+    QTest::newRow("circle")
+        << Draw([](PdfWriter& w) { w.DrawCircle(50, 50, 10, 4); })
+        << QByteArray("50 40 m\r\n55.5 40 60 44.5 60 50 c\r\n60 55.5 55.5 60 50 60 c\r\n"
+                      "44.5 60 40 55.5 40 50 c\r\n40 44.5 44.5 40 50 40 c\r\nf\r\n");
     QTest::newRow("pie") << Draw([](PdfWriter& w) {
         bool pie = false;
         w.Arc(0, 0, 10, 0, 90, 1, pie, 0, 45, 5);
@@ -370,18 +385,19 @@ void TestPdfWriter::drawingOperators_data()
         bool pie = false;
         w.Arc(0, 0, 10, 90, 0, 1, pie, 0, -90, 1);
     }) << QByteArray("n\r\n0 0 m\r\n0 10 m\r\n0 10 l\r\n10 0 l\r\nS\r\n");
-    QTest::newRow("arc with a zero step draws no arc")
+    QTest::newRow("arc with a zero step draws no arc") << Draw([](PdfWriter& w) {
+        bool pie = false;
+        w.Arc(0, 0, 10, 0, 360, 1, pie, 0, 0, 1);
+    }) << QByteArray("n\r\n0 0 m\r\nS\r\n");
+    QTest::newRow("image and form object")
         << Draw([](PdfWriter& w) {
-               bool pie = false;
-               w.Arc(0, 0, 10, 0, 360, 1, pie, 0, 0, 1);
+               w.DrawImg("Img1", 10, 100, 30, 20);
+               w.DrawImg("Img1", 10, 100, 30, -20);
+               w.DrawObject("Logo");
            })
-        << QByteArray("n\r\n0 0 m\r\nS\r\n");
-    QTest::newRow("image and form object") << Draw([](PdfWriter& w) {
-        w.DrawImg("Img1", 10, 100, 30, 20);
-        w.DrawImg("Img1", 10, 100, 30, -20);
-        w.DrawObject("Logo");
-    }) << QByteArray("q\r30  0 0 -20 10 100 cm\r/Img1 Do\rQ\r\nq\r30  0 0 20 10 100 cm\r/Img1 Do\rQ\r\n"
-                     "/Logo Do\r\n");
+        << QByteArray(
+               "q\r30  0 0 -20 10 100 cm\r/Img1 Do\rQ\r\nq\r30  0 0 20 10 100 cm\r/Img1 Do\rQ\r\n"
+               "/Logo Do\r\n");
 }
 
 void TestPdfWriter::drawingOperators()
