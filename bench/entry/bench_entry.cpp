@@ -1,0 +1,94 @@
+// How long the code list and the record grid take to open on a table of
+// 10 000 clients. Run from a release build:
+//   build/bench/entry/bench_entry
+#include "AppContext.h"
+#include "CodeList.h"
+#include "F6.h"
+#include "FconsCOD.h"
+#include "Recordset.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int kClients = 10000;
+
+AppContext& context()
+{
+    static QTemporaryDir dir;
+    static AppContext ctx;
+    static bool ready = false;
+    if (!ready) {
+        QString error;
+        ctx.DbArchivi.open(dir.filePath("falmide.db"), &error);
+        auto rs = Recordset::OpenTable(ctx.DbArchivi, "Clienti", &error);
+        ctx.DbArchivi.begin(&error);
+        for (int i = 0; i < kClients; ++i) {
+            rs->AddNew();
+            const QString code = QStringLiteral("C%1").arg(i, 6, 10, QLatin1Char('0'));
+            rs->setValue(0, code);
+            rs->setValue(1, code);
+            rs->setValue(2, QStringLiteral("Cliente numero %1 S.r.l.").arg(i));
+            rs->setValue(3, QStringLiteral("Via Garibaldi %1").arg(i % 200));
+            rs->setValue(4, QStringLiteral("Bologna"));
+            rs->setValue(8, QStringLiteral("Note del cliente %1").arg(i));
+            rs->Update();
+        }
+        ctx.DbArchivi.commit(&error);
+        ready = true;
+    }
+    return ctx;
+}
+
+void BM_CodeListLines(benchmark::State& state)
+{
+    AppContext& ctx = context();
+    QStringList lines;
+    int width = 0;
+    QString error;
+    for (auto _ : state) {
+        codeListLines(ctx.DbArchivi, "Clienti", 2, &lines, &width, &error);
+        benchmark::DoNotOptimize(lines.size());
+    }
+}
+BENCHMARK(BM_CodeListLines)->Unit(benchmark::kMillisecond);
+
+// The code list window as the user opens it: built and filled.
+void BM_F6Open(benchmark::State& state)
+{
+    AppContext& ctx = context();
+    for (auto _ : state) {
+        ctx.CodiceRicerca = "AOLA0002";
+        F6 list(ctx);
+        list.RiempiLista();
+        benchmark::DoNotOptimize(list.Lista()->count());
+    }
+}
+BENCHMARK(BM_F6Open)->Unit(benchmark::kMillisecond);
+
+// The record grid: the query, the grid model (first 2000 rows) and the view.
+void BM_FconsCODOpen(benchmark::State& state)
+{
+    AppContext& ctx = context();
+    ctx.TabellaCorrente = 0;
+    for (auto _ : state) {
+        FconsCOD grid(ctx);
+        benchmark::DoNotOptimize(&grid);
+    }
+}
+BENCHMARK(BM_FconsCODOpen)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
