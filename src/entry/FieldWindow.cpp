@@ -67,10 +67,10 @@ QGridLayout* FieldWindow::buildFields(const FieldTable& fields, QWidget* contain
     int row = 0;
     QWidget* previous = nullptr;
     for (int i : order) {
-        const FieldSpec& spec = fields[std::size_t(i)];
-        const FieldDeclaration decl = spec.parsed();
-        auto* caption = new QLabel(spec.caption, container);
-        caption->setObjectName(QStringLiteral("DesLbl%1").arg(spec.index));
+        const FieldSpec& def = fields[std::size_t(i)];
+        const FieldDeclaration decl = def.parsed();
+        auto* caption = new QLabel(def.caption, container);
+        caption->setObjectName(QStringLiteral("DesLbl%1").arg(def.index));
         QWidget* field = nullptr;
         if (decl.isMemo()) {
             auto* memo = new QPlainTextEdit(container);
@@ -79,22 +79,22 @@ QGridLayout* FieldWindow::buildFields(const FieldTable& fields, QWidget* contain
             field = memo;
         } else {
             auto* line = new QLineEdit(container);
-            if (spec.maxLength > 0)
-                line->setMaxLength(spec.maxLength);
+            if (def.maxLength > 0)
+                line->setMaxLength(def.maxLength);
             if (!decl.isText())
                 line->setValidator(new FieldValidator(decl, line));
-            const int chars = std::clamp(spec.maxLength > 0 ? spec.maxLength : 20, 4, 40);
+            const int chars = std::clamp(def.maxLength > 0 ? def.maxLength : 20, 4, 40);
             line->setMinimumWidth(letter * chars * 3 / 4 + 12);
             field = line;
         }
-        field->setObjectName(QStringLiteral("Dati%1").arg(spec.index));
+        field->setObjectName(QStringLiteral("Dati%1").arg(def.index));
         field->installEventFilter(this);
         caption->setBuddy(field);
         auto* shadow = new QLabel(container);
-        shadow->setObjectName(QStringLiteral("Ombra%1").arg(spec.index));
+        shadow->setObjectName(QStringLiteral("Ombra%1").arg(def.index));
         shadow->setMinimumWidth(letter * 12);
 
-        if (!spec.visible) {
+        if (!def.visible) {
             caption->hide();
             field->hide();
             shadow->hide();
@@ -285,10 +285,10 @@ void FieldWindow::Dati_DblClick(int index)
 
 void FieldWindow::openCodeList(int index)
 {
-    const FieldSpec& spec = m_specs[std::size_t(index)];
-    if (!spec.parsed().isCode())
+    const FieldSpec& def = m_specs[std::size_t(index)];
+    if (!def.parsed().isCode())
         return;
-    m_context.CodiceRicerca = spec.declaration;
+    m_context.CodiceRicerca = def.declaration;
     QWidget* field = m_dati[index];
     const double dpi = logicalDpi(this);
     const QPoint topRight = field->mapToGlobal(QPoint(field->width(), 0));
@@ -312,12 +312,12 @@ void FieldWindow::Dati_LostFocus(int index)
 {
     if (!isVisible() || m_closing)
         return;
-    const FieldSpec& spec = m_specs[std::size_t(index)];
-    const FieldDeclaration decl = spec.parsed();
+    const FieldSpec& def = m_specs[std::size_t(index)];
+    const FieldDeclaration decl = def.parsed();
     Database& db = m_context.DbArchivi;
     const QStringList tables = m_context.NomiTabelle;
     const ValidationResult result =
-        Valida(decl, spec.maxLength, text(index), [&db, &tables](int table, const QString& key, int field) {
+        Valida(decl, def.maxLength, text(index), [&db, &tables](int table, const QString& key, int field) {
             return Descrizione(db, tables, table, key, field);
         });
     if (result.description)

@@ -23,7 +23,7 @@ public:
 
     // FieldAccess
     int fieldCount() const override { return int(m_specs.size()); }
-    const FieldSpec& spec(int index) const override { return m_specs.at(std::size_t(index)); }
+    const FieldSpec& fieldSpec(int index) const override { return m_specs.at(std::size_t(index)); }
     QString text(int index) const override;
     void setText(int index, const QString& text) override;
 

@@ -11,17 +11,17 @@ namespace {
 const FieldSpec* fieldWithTabIndex(const FieldAccess& fields, int tabIndex, int* index)
 {
     for (int i = 0; i < fields.fieldCount(); ++i) {
-        if (fields.spec(i).tabIndex == tabIndex) {
+        if (fields.fieldSpec(i).tabIndex == tabIndex) {
             *index = i;
-            return &fields.spec(i);
+            return &fields.fieldSpec(i);
         }
     }
     return nullptr;
 }
 
-bool isKeyField(const FieldSpec& spec, int UltimaChiave)
+bool isKeyField(const FieldSpec& def, int UltimaChiave)
 {
-    return spec.tabIndex <= UltimaChiave;
+    return def.tabIndex <= UltimaChiave;
 }
 
 int lastField(int UltimoDato, const FieldAccess& fields)
@@ -37,8 +37,8 @@ QString CostruisciChiave(int UltimoDato, int UltimaChiave, const FieldAccess& fi
     std::vector<KeyField> parts;
     for (int tab = 0; tab <= UltimaChiave; ++tab) {
         int index = -1;
-        if (const FieldSpec* spec = fieldWithTabIndex(fields, tab, &index))
-            parts.push_back({spec->declaration, spec->maxLength, fields.text(index)});
+        if (const FieldSpec* def = fieldWithTabIndex(fields, tab, &index))
+            parts.push_back({def->declaration, def->maxLength, fields.text(index)});
     }
     return buildKey(parts);
 }
@@ -91,15 +91,15 @@ LoadOutcome CaricaRecord(Recordset& table, int UltimoDato, int UltimaChiave, Fie
     const int last = lastField(UltimoDato, fields);
     if (!table.NoMatch()) {
         for (int i = 0; i <= last; ++i) {
-            const int pos = fields.spec(i).recordPosition;
+            const int pos = fields.fieldSpec(i).recordPosition;
             if (pos >= table.fieldCount())
                 continue;
-            fields.setText(i, recordValueToText(fields.spec(i).parsed(), table.fieldInfo(pos).type, table.value(pos)));
+            fields.setText(i, recordValueToText(fields.fieldSpec(i).parsed(), table.fieldInfo(pos).type, table.value(pos)));
         }
         return LoadOutcome::Found;
     }
     for (int i = 0; i <= last; ++i)
-        if (!isKeyField(fields.spec(i), UltimaChiave))
+        if (!isKeyField(fields.fieldSpec(i), UltimaChiave))
             fields.setText(i, QString());
     return LoadOutcome::NotFound;
 }
@@ -126,13 +126,13 @@ SaveOutcome MemorizzaRecord(Recordset& table, int UltimoDato, int UltimaChiave, 
         return fail();
     const int last = lastField(UltimoDato, fields);
     for (int i = 0; i <= last; ++i) {
-        const FieldSpec& spec = fields.spec(i);
-        if (spec.recordPosition >= table.fieldCount())
+        const FieldSpec& def = fields.fieldSpec(i);
+        if (def.recordPosition >= table.fieldCount())
             continue;
-        const QVariant value = textToRecordValue(spec.parsed(), table.fieldInfo(spec.recordPosition).type,
-                                                 fields.text(i), isKeyField(spec, UltimaChiave), sepMigliaia,
+        const QVariant value = textToRecordValue(def.parsed(), table.fieldInfo(def.recordPosition).type,
+                                                 fields.text(i), isKeyField(def, UltimaChiave), sepMigliaia,
                                                  sepDecimali);
-        if (!table.setValue(spec.recordPosition, value))
+        if (!table.setValue(def.recordPosition, value))
             return fail();
     }
     if (!table.Update())

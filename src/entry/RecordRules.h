@@ -15,7 +15,7 @@ class FieldAccess
 public:
     virtual ~FieldAccess() = default;
     virtual int fieldCount() const = 0; // UltimoDato + 1
-    virtual const FieldSpec& spec(int index) const = 0;
+    virtual const FieldSpec& fieldSpec(int index) const = 0;
     virtual QString text(int index) const = 0;
     virtual void setText(int index, const QString& text) = 0;
 };

@@ -18,7 +18,7 @@ class Fields : public FieldAccess
 public:
     explicit Fields(FieldTable specs) : m_specs(std::move(specs)), m_texts(int(m_specs.size())) {}
     int fieldCount() const override { return int(m_specs.size()); }
-    const FieldSpec& spec(int index) const override { return m_specs.at(std::size_t(index)); }
+    const FieldSpec& fieldSpec(int index) const override { return m_specs.at(std::size_t(index)); }
     QString text(int index) const override { return m_texts.at(index); }
     void setText(int index, const QString& text) override { m_texts[index] = text; }
 
