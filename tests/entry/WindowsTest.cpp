@@ -279,6 +279,19 @@ void WindowsTest::codeList()
         list.show();
         QVERIFY(QTest::qWaitForWindowActive(&list));
         QVERIFY(!list.Nuovo()->isHidden());
+        // A client created from the list shows up in it.
+        whenModal<FArcCLI>(this, [](FArcCLI* archive) {
+            QLineEdit* code = line(archive, 0);
+            QTRY_VERIFY(code->hasFocus());
+            QTest::keyClicks(code, "c3");
+            QTest::keyClick(code, Qt::Key_Tab);
+            QTest::keyClicks(line(archive, 8), "Spett.le");
+            QTest::mouseClick(archive->BtMem(), Qt::LeftButton);
+            QTest::keyClick(line(archive, 0), Qt::Key_Escape);
+        });
+        QTest::mouseClick(list.Nuovo(), Qt::LeftButton);
+        QCOMPARE(list.Lista()->count(), 3);
+        QCOMPARE(list.Lista()->item(2)->text(), QStringLiteral("C3         - "));
         QTest::keyClick(list.Lista(), Qt::Key_Down);
         QTest::keyClick(list.Lista(), Qt::Key_Return);
         QCOMPARE(m_context->CodiceRicerca, QStringLiteral("B2"));
