@@ -9,6 +9,8 @@
 #include "Twips.h"
 #include "FArcCLI.h"
 #include "FArcFOR.h"
+#include "FArcMOV.h"
+#include "FParcella.h"
 #include "FrmUtente.h"
 #include "frmAbout.h"
 
@@ -144,6 +146,7 @@ void Main::buildMenus()
     enable("VoceClienti", &Main::VoceClienti_Click);
     enable("VoceFornitori", &Main::VoceFornitori_Click);
     enable("IntUT", &Main::IntUT_Click);
+    enable("VoceMovimenti", &Main::VoceMovimenti_Click);
 }
 
 QWidget* Main::buildBarra()
@@ -190,7 +193,7 @@ QWidget* Main::buildPanOpStaz()
         b->setMinimumSize(110, 56);
         b->setIconSize(QSize(24, 24));
         // Buttons whose windows are not part of the program yet stay disabled.
-        b->setEnabled(i == 0);
+        b->setEnabled(i != 1);
         connect(b, &QPushButton::clicked, this, [this, i] { OpStaz_Click(i); });
         column->addWidget(b);
         m_opStaz[std::size_t(i)] = b;
@@ -305,10 +308,29 @@ void Main::IntUT_Click()
     window.exec();
 }
 
+void Main::VoceMovimenti_Click()
+{
+    FArcMOV window(m_context, this);
+    window.exec();
+}
+
 void Main::OpStaz_Click(int index)
 {
-    if (index == 0)
+    switch (index) {
+    case 0:
         VoceClienti_Click();
+        break;
+    case 2:
+        VoceMovimenti_Click();
+        break;
+    case 3: {
+        FParcella window(m_context, this);
+        window.exec();
+        break;
+    }
+    default:
+        break;
+    }
 }
 
 void Main::MenuUscita_Click()

@@ -29,6 +29,7 @@ public:
     void VoceClienti_Click();
     void VoceFornitori_Click();
     void IntUT_Click();
+    void VoceMovimenti_Click();
     void OpStaz_Click(int index);
     void MenuUscita_Click();
     void Exit_Click();

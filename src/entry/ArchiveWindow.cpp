@@ -43,6 +43,7 @@ bool ArchiveWindow::Form_Load(int numTabella, int ultimoDato, int ultimaChiave, 
     connect(m_btUscita, &QPushButton::clicked, this, &ArchiveWindow::BtUscita_Click);
 
     auto* buttons = new QHBoxLayout;
+    m_buttons = buttons;
     buttons->addWidget(m_btMem);
     buttons->addWidget(m_btCanc);
     if (withConsult) {

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class QHBoxLayout;
 class QPushButton;
 class Recordset;
 
@@ -25,6 +26,8 @@ public:
     QPushButton* BtCanc() const { return m_btCanc; }
     QPushButton* BtUscita() const { return m_btUscita; }
     Recordset* table() const { return m_table.get(); }
+    // The row of buttons under the fields, for windows that add their own.
+    QHBoxLayout* buttonRow() const { return m_buttons; }
 
 protected:
     // Opens the window's table and lays out the fields with the buttons
@@ -47,4 +50,5 @@ private:
     QPushButton* m_btCanc = nullptr;
     QPushButton* m_btUscita = nullptr;
     QPushButton* m_consCod = nullptr;
+    QHBoxLayout* m_buttons = nullptr;
 };

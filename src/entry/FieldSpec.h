@@ -17,6 +17,7 @@ struct FieldSpec
     int tabIndex = 0;
     int recordPosition = 0;
     bool visible = true;
+    bool besidePrevious = false; // laid out on the previous field's line
 
     FieldDeclaration parsed() const { return FieldDeclaration::parse(declaration); }
 };

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -55,6 +56,7 @@ QGridLayout* FieldWindow::buildFields(const FieldTable& fields, QWidget* contain
     m_dati.fill(nullptr, count);
     m_desLbl.fill(nullptr, count);
     m_ombra.fill(nullptr, count);
+    m_entryText.fill(QString(), count);
 
     std::vector<int> order(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i)
@@ -75,6 +77,8 @@ QGridLayout* FieldWindow::buildFields(const FieldTable& fields, QWidget* contain
         if (decl.isMemo()) {
             auto* memo = new QPlainTextEdit(container);
             memo->setTabChangesFocus(true);
+            // Mouse events arrive on the viewport, not on the editor.
+            memo->viewport()->installEventFilter(this);
             memo->setMinimumHeight(fontMetrics().lineSpacing() * 4 + 10);
             field = memo;
         } else {
@@ -85,6 +89,8 @@ QGridLayout* FieldWindow::buildFields(const FieldTable& fields, QWidget* contain
                 line->setValidator(new FieldValidator(decl, line));
             const int chars = std::clamp(def.maxLength > 0 ? def.maxLength : 20, 4, 40);
             line->setMinimumWidth(letter * chars * 3 / 4 + 12);
+            if (decl.isEuro())
+                line->setAlignment(Qt::AlignRight);
             field = line;
         }
         field->setObjectName(QStringLiteral("Dati%1").arg(def.index));
@@ -98,6 +104,16 @@ QGridLayout* FieldWindow::buildFields(const FieldTable& fields, QWidget* contain
             caption->hide();
             field->hide();
             shadow->hide();
+        } else if (def.besidePrevious && row > 0) {
+            // caption, field and description in the previous line's last cell
+            auto* beside = new QHBoxLayout;
+            beside->addWidget(caption);
+            beside->addWidget(field);
+            beside->addWidget(shadow, 1);
+            grid->addLayout(beside, row - 1, 2);
+            if (previous)
+                setTabOrder(previous, field);
+            previous = field;
         } else {
             grid->addWidget(caption, row, 0, decl.isMemo() ? Qt::AlignTop : Qt::Alignment());
             if (decl.isMemo()) {
@@ -114,9 +130,22 @@ QGridLayout* FieldWindow::buildFields(const FieldTable& fields, QWidget* contain
         m_dati[i] = field;
         m_desLbl[i] = caption;
         m_ombra[i] = shadow;
+        for (const auto& [tab, extra] : m_extraRows) {
+            if (tab == def.tabIndex) {
+                auto* label = new QLabel(extra.first, container);
+                grid->addWidget(label, row, 0);
+                grid->addWidget(extra.second, row, 1);
+                ++row;
+            }
+        }
     }
     grid->setColumnStretch(2, 1);
     return grid;
+}
+
+void FieldWindow::addRowAfter(int tabIndex, const QString& caption, QWidget* widget)
+{
+    m_extraRows.push_back({tabIndex, {caption, widget}});
 }
 
 QString FieldWindow::text(int index) const
@@ -172,9 +201,16 @@ void FieldWindow::BtUscita_Click()
 
 bool FieldWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    const int index = int(m_dati.indexOf(static_cast<QWidget*>(watched)));
+    int index = int(m_dati.indexOf(static_cast<QWidget*>(watched)));
+    if (index < 0 && watched->parent() && event->type() == QEvent::MouseButtonDblClick)
+        index = int(m_dati.indexOf(static_cast<QWidget*>(watched->parent())));
     if (index < 0)
         return QDialog::eventFilter(watched, event);
+    if (watched != m_dati[index]) {
+        // a memo's viewport: only its double click matters here
+        Dati_DblClick(index);
+        return fieldSpec(index).parsed().isCode();
+    }
     switch (event->type()) {
     case QEvent::FocusIn: {
         // Coming back from another window is not entering the field.
@@ -247,14 +283,17 @@ void FieldWindow::Dati_GotFocus(int index)
         m_refocus = -1;
     const FieldDeclaration decl = m_specs[std::size_t(index)].parsed();
     auto* line = qobject_cast<QLineEdit*>(m_dati[index]);
-    if (!line)
+    if (!line) {
+        m_entryText[index] = text(index);
         return;
+    }
     if (decl.isNumber() || (formatsEuro() && decl.isEuro())) {
         QString t = line->text();
         TogliSpazi(t);
         line->setText(t);
     }
     line->selectAll();
+    m_entryText[index] = line->text();
     // Again after a mouse click has placed the cursor.
     QTimer::singleShot(0, line, [line] {
         if (line->hasFocus())
@@ -337,6 +376,7 @@ void FieldWindow::Dati_LostFocus(int index)
         setText(index, result.text);
     if (index <= UltimaChiave)
         keyFieldLeft(index);
+    fieldChecked(index, text(index) != m_entryText[index]);
     if (auto* line = qobject_cast<QLineEdit*>(m_dati[index])) {
         if (decl.isNumber()) {
             QString t = line->text();
@@ -346,4 +386,5 @@ void FieldWindow::Dati_LostFocus(int index)
             line->setText(FormattaEuro(line->text()));
         }
     }
+    fieldLeft(index);
 }

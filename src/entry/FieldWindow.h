@@ -38,6 +38,8 @@ protected:
     // Builds the field controls into a grid, rows in TabIndex order, and sets
     // the focus order. Returns the grid so the window can add to it.
     QGridLayout* buildFields(const FieldTable& fields, QWidget* container);
+    // A line of the window's own after the field with this TabIndex.
+    void addRowAfter(int tabIndex, const QString& caption, QWidget* widget);
 
     virtual void Dati_GotFocus(int index);
     virtual void Dati_KeyUp(int index, int key);
@@ -45,6 +47,16 @@ protected:
     virtual void Dati_LostFocus(int index);
     // Called after a key field was left with a valid text.
     virtual void keyFieldLeft(int index) { Q_UNUSED(index); }
+    // Called after a valid field was checked (and, for a key field, looked
+    // up), before it is rewritten in display form; `changed` tells whether
+    // its text differs from the text it had when it was entered.
+    virtual void fieldChecked(int index, bool changed)
+    {
+        Q_UNUSED(index);
+        Q_UNUSED(changed);
+    }
+    // Called last, after the field took its display form.
+    virtual void fieldLeft(int index) { Q_UNUSED(index); }
 
     // Document windows edit euro amounts in plain form and show them grouped.
     virtual bool formatsEuro() const { return false; }
@@ -67,6 +79,8 @@ private:
     QVector<QWidget*> m_dati;
     QVector<QLabel*> m_desLbl;
     QVector<QLabel*> m_ombra;
+    QVector<QString> m_entryText;
+    std::vector<std::pair<int, std::pair<QString, QWidget*>>> m_extraRows;
     bool m_closing = false;
     int m_refocus = -1; // a field refused on leaving gets the focus back
 };

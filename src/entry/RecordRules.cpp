@@ -71,8 +71,8 @@ QVariant textToRecordValue(const FieldDeclaration& field, FieldType storedType, 
         NormalizzaNumero(value, sepMigliaia, sepDecimali);
     else if (isIntegerKind(storedType))
         TogliSpazi(value);
-    else if (storedType == FieldType::Text && keyField)
-        value = value.toUpper();
+    else if (storedType == FieldType::Text && (keyField || field.link == QLatin1Char('A')))
+        value = value.toUpper(); // codes of other tables are stored as their keys are
     if (value.isEmpty())
         return {};
     return value;

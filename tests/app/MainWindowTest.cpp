@@ -67,7 +67,7 @@ void MainWindowTest::captionsAndStartState()
         {"VoceClienti", "Archivio &Clienti", true},
         {"VoceFatture", "Archivio &Fatture", false},
         {"VoceFornitori", "Archivio F&ornitori", true},
-        {"VoceMovimenti", "&Movimenti passivi", false},
+        {"VoceMovimenti", "&Movimenti passivi", true},
         {"IntUT", "&Intestazione utente", true},
         {"VoceStampante", "Imposta &stampante ...", true},
         {"VoceRgnChv", "&Riparazione archivi", false},
@@ -96,7 +96,7 @@ void MainWindowTest::captionsAndStartState()
     const QStringList buttons{"Clienti", "Fatture", "Movimenti", "Parcella"};
     for (int i = 0; i < 4; ++i) {
         QCOMPARE(m_main->opStaz(i)->text(), buttons[i]);
-        QCOMPARE(m_main->opStaz(i)->isEnabled(), i == 0);
+        QCOMPARE(m_main->opStaz(i)->isEnabled(), i != 1);
     }
     QCOMPARE(m_main->findChild<QPushButton*>("Exit")->text(), QStringLiteral("Uscita"));
     QCOMPARE(m_main->findChild<QLabel*>("Giorno")->text(), QStringLiteral("domenica 6 dicembre 2026"));

@@ -1,0 +1,50 @@
+#include "FArcFAT.h"
+
+#include "AppContext.h"
+#include "DocumentAmounts.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QPushButton>
+
+FArcFAT::FArcFAT(AppContext& context, QWidget* parent) : FeeDocumentWindow(context, parent)
+{
+    setObjectName(QStringLiteral("FArcFAT"));
+    setWindowTitle(QStringLiteral("Archivio FATTURE - versione EURO"));
+    loadDocument(1, 15, feeDocumentFields(true), true, false);
+    m_stampa = new QPushButton(QStringLiteral("Stampa ...."), this);
+    m_stampa->setObjectName(QStringLiteral("Stampa"));
+    m_stampa->setEnabled(false);
+    buttonRow()->insertWidget(2, m_stampa);
+}
+
+void FArcFAT::changeEvent(QEvent* event)
+{
+    FeeDocumentWindow::changeEvent(event);
+    // Once the window has the focus, leave the date and the number as two Tab
+    // keys would: the key lookup then shows the invoice they name.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_tabsSent) {
+        m_tabsSent = true;
+        QWidget* date = Dati(0);
+        date->setFocus(Qt::TabFocusReason);
+        for (int i = 0; i < 2; ++i) {
+            QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+            QCoreApplication::sendEvent(QApplication::focusWidget(), &tab);
+        }
+    }
+}
+
+void FArcFAT::keyFieldLeft(int index)
+{
+    FeeDocumentWindow::keyFieldLeft(index);
+    m_stampaDisponibile = BtCanc()->isEnabled();
+}
+
+void FArcFAT::Dati_DblClick(int index)
+{
+    if (index == FeeField::Notes)
+        setText(index, notaPrivacy(m_context.settingsFile()));
+    else
+        FeeDocumentWindow::Dati_DblClick(index);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "ArchiveWindow.h"
+
+class QLabel;
+
+// What the invoice and pro-forma windows share: a fee with three rates whose
+// amounts are computed as fields are left, a net total line, the proposed
+// number and date, and the fee caption taken from the settings.
+class FeeDocumentWindow : public ArchiveWindow
+{
+    Q_OBJECT
+public:
+    FeeDocumentWindow(AppContext& context, QWidget* parent);
+
+    QLabel* Totale() const { return m_totale; }
+
+protected:
+    // Lays the window out and opens its table; withStamp marks the invoice.
+    bool loadDocument(int numTabella, int ultimoDato, const FieldTable& fields, bool withStamp,
+                      bool withConsult);
+
+    bool formatsEuro() const override { return true; }
+    void keyFieldLeft(int index) override;
+    void fieldChecked(int index, bool changed) override;
+    void fieldLeft(int index) override;
+    void compute(int index);
+
+private:
+    QLabel* m_totale = nullptr;
+    bool m_withStamp = false;
+};
+
+// The captions, declarations, lengths, tab order and record positions of an
+// invoice (withStamp) or of a pro-forma.
+FieldTable feeDocumentFields(bool invoice);

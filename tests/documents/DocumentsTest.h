@@ -1,0 +1,29 @@
+#pragma once
+
+#include "AppContext.h"
+
+#include <QObject>
+#include <QTemporaryDir>
+#include <memory>
+
+class DocumentsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void amountWriting_data();
+    void amountWriting();
+    void feeComputation();
+    void purchaseDisplays();
+    void proposedNumbers();
+    void privacyNotice();
+    void invoiceWindowByKeyboard();
+    void typedAmountsStayUntilTheirInputChanges();
+    void proFormaAndPurchaseWindows();
+
+private:
+    void writeSettings(const QByteArray& content);
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<AppContext> m_context;
+};

@@ -1,0 +1,9 @@
+#include "DocumentsTest.h"
+#include "MultiTestMain.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    return runTests<QApplication, DocumentsTest>(argc, argv);
+}
