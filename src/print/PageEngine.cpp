@@ -206,6 +206,7 @@ bool PageEngine::BeginDocument(QString* error)
     m_writeFailed = false;
     m_writeError.clear();
     CurrentPage = 0;
+    m_pageCount = 0;
     if (TempFolder(error).isEmpty())
         return false;
     DeletePageFiles();
@@ -257,6 +258,7 @@ bool PageEngine::EndDocument(QString* error)
         QFile::remove(pageFilePath(CurrentPage));
         --CurrentPage;
     }
+    m_pageCount = CurrentPage + 1;
     return true;
 }
 

@@ -63,7 +63,8 @@ public:
     bool NewPage(QString* error = nullptr);
     bool EndDocument(QString* error = nullptr);
     bool recording() const { return m_recording; }
-    int pageCount() const { return CurrentPage + 1; }
+    // Pages of the recorded document; replaying moves CurrentPage, not this.
+    int pageCount() const { return m_recording ? CurrentPage + 1 : m_pageCount; }
 
     void SetFontName(const QString& name);
     void SetFontSize(double points);
@@ -155,6 +156,7 @@ private:
     bool m_writeFailed = false;
     QString m_writeError;
     int m_drawingRecordsOnPage = 0;
+    int m_pageCount = 0;
     QChar m_decimalSeparator;
 
     std::unique_ptr<QTemporaryDir> m_tempDir;
