@@ -113,7 +113,9 @@ bool PageEngine::fail(QString* error, const QString& text)
 
 QString PageEngine::TempFolder(QString* error)
 {
-    if (m_tempDir && m_tempDir->isValid())
+    // A folder removed behind our back (a cleaner of old temporary files)
+    // is made again.
+    if (m_tempDir && m_tempDir->isValid() && QFileInfo(m_tempDir->path()).isDir())
         return m_tempDir->path();
     // A folder of our own, readable by this user only, under the first
     // usable temporary folder: never a predictable name in a shared place.
