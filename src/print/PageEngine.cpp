@@ -7,6 +7,7 @@
 #include "PdfWriter.h"
 #include "TextLayout.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -69,12 +70,13 @@ PreviewGeometry computePreviewGeometry(QSize parent, int toolbarHeight, QSizeF p
         height = availableHeight;
         width = height / ratio;
     }
-    width = std::max(width, 1.0);
-    height = std::max(height, 1.0);
-    const double pictureTwips = width * kTwipsPerInch / screenDpi;
+    // Whole pixels first, so that zoom 2 is exactly twice zoom 1.
+    const int pixelWidth = std::max(1, int(std::lround(width)));
+    const int pixelHeight = std::max(1, int(std::lround(height)));
+    const double pictureTwips = pixelWidth * kTwipsPerInch / screenDpi;
     const int factor = std::max(zoom, 1);
     g.previewScale = pictureTwips / paperTwips.width() * factor;
-    g.picture = QSize(int(std::lround(width * factor)), int(std::lround(height * factor)));
+    g.picture = QSize(pixelWidth * factor, pixelHeight * factor);
     return g;
 }
 
@@ -92,8 +94,16 @@ PageEngine::~PageEngine()
 PageEngine& PageEngine::instance()
 {
     auto& slot = engineSlot();
-    if (!slot)
+    if (!slot) {
         slot = std::make_unique<PageEngine>();
+        // Gone with the application: its fonts and printer go then, and
+        // the page folder with it.
+        static bool registered = false;
+        if (!registered && QCoreApplication::instance()) {
+            registered = true;
+            qAddPostRoutine(&PageEngine::resetInstance);
+        }
+    }
     return *slot;
 }
 

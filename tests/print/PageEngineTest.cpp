@@ -7,6 +7,8 @@
 #include "TestLayout.h"
 
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -424,6 +426,84 @@ void PageEngineTest::paragraphLineCountsAgree()
     QString expected = text;
     expected.remove(QLatin1Char('\r')).remove(QLatin1Char('\n')).remove(QLatin1Char(' '));
     QCOMPARE(joined.remove(QLatin1Char(' ')), expected);
+}
+
+void PageEngineTest::paragraphAlignments()
+{
+    PageEngine& e = pageEngine();
+    e.BeginDocument();
+    e.SetFontName(QStringLiteral("Arial"));
+    e.SetFontSize(10);
+    e.UnitY = 200;
+    e.UnitX = 150;
+    for (int align : {1, 2}) {
+        QString text = QStringLiteral("Minimi uno\r\nMinimi due");
+        double row = align * 10;
+        double spacing = 2;
+        e.PrintParagraph(5, 50, row, 100, text, align, spacing);
+        QCOMPARE(row, align * 10 + 4.0);
+    }
+    e.EndDocument();
+    LogTarget target;
+    e.CurrentPage = 0;
+    QVERIFY(e.ReplayPageOnto(target));
+    QCOMPARE(target.log, (QStringList{QStringLiteral("text 8100 2000 1 [ Minimi uno]"),
+                                      QStringLiteral("text 8100 2400 1 [ Minimi due]"),
+                                      QStringLiteral("text 4500 4000 2 [ Minimi uno]"),
+                                      QStringLiteral("text 4500 4400 2 [ Minimi due]")}));
+}
+
+void PageEngineTest::previewGeometry_data()
+{
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<QSize>("picture");
+    // A4 is 11900 x 16840 twips here; 96 dpi.
+    QTest::newRow("tall window, width decides") << QSize(500, 1000) << 1 << QSize(400, 566);
+    QTest::newRow("wide window, height decides") << QSize(1000, 540) << 1 << QSize(283, 400);
+    QTest::newRow("zoom 2 doubles") << QSize(1000, 540) << 2 << QSize(566, 800);
+}
+
+void PageEngineTest::previewGeometry()
+{
+    QFETCH(QSize, window);
+    QFETCH(int, zoom);
+    QFETCH(QSize, picture);
+    const QSizeF a4(11900, 16840);
+    const PreviewGeometry g = computePreviewGeometry(window, 40, a4, zoom, 96);
+    QCOMPARE(g.picture, picture);
+    const PreviewGeometry one = computePreviewGeometry(window, 40, a4, 1, 96);
+    QCOMPARE(g.previewScale, one.previewScale * zoom);
+    // Picture width in twips over paper width.
+    QVERIFY(std::abs(one.previewScale - one.picture.width() * 15.0 / 11900) < 0.002);
+}
+
+void PageEngineTest::previewTextFollowsItsScale()
+{
+    PageEngine& e = pageEngine();
+    e.SetFontName(QStringLiteral("Arial"));
+    e.SetFontSize(12);
+    const double printed = e.TextWidth(QStringLiteral("Onorario professionale"));
+    const QSizeF paper = e.paperTwips();
+    FontState font;
+    font.name = QStringLiteral("Arial");
+    font.size = 12;
+    QList<double> pixels;
+    for (int zoom : {1, 2}) {
+        const PreviewGeometry g = computePreviewGeometry(QSize(1000, 1000), 40, paper, zoom, 96);
+        QImage image(g.picture, QImage::Format_RGB32);
+        QPainter painter(&image);
+        PainterTarget target(painter, PainterTarget::Kind::Preview, image.width() / paper.width(),
+                             g.previewScale);
+        target.setFont(font);
+        // The same text spans about the same twips of paper at any zoom,
+        // so its pixels double with the zoom.
+        const double twips = target.truncationWidth(QStringLiteral("Onorario professionale"));
+        QVERIFY2(std::abs(twips - printed) < printed * 0.06, qPrintable(QString::number(twips)));
+        pixels << twips * image.width() / paper.width();
+        QCOMPARE(target.penWidth(4), std::max(1.0, std::floor(4 * g.previewScale)));
+    }
+    QVERIFY(std::abs(pixels[1] - 2 * pixels[0]) < pixels[0] * 0.06);
 }
 
 void PageEngineTest::styledTextRestoresTheFont()

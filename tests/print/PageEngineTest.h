@@ -25,7 +25,11 @@ private slots:
     void justifiedLinesEndAtRightEdge();
     void paragraphLineCountsAgree_data();
     void paragraphLineCountsAgree();
+    void paragraphAlignments();
     void styledTextRestoresTheFont();
+    void previewGeometry_data();
+    void previewGeometry();
+    void previewTextFollowsItsScale();
     void damagedPageFileReplaysWhatItCan();
     void printingToPdfPrinterGivesRecordedPages();
     void exportedPdfPlacesTexts();
