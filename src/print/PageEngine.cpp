@@ -172,6 +172,11 @@ bool PageEngine::openPageFile(int page, QString* error)
     const QString path = pageFilePath(page);
     if (path.isEmpty())
         return fail(error, QStringLiteral("Impossibile creare la cartella temporanea delle pagine."));
+    // The earlier pages went with a folder that was removed meanwhile.
+    if (page == 0)
+        m_documentFolder = QFileInfo(path).path();
+    else if (QFileInfo(path).path() != m_documentFolder)
+        return fail(error, QStringLiteral("La cartella temporanea delle pagine è stata rimossa."));
     m_pageFile.setFileName(path);
     if (!m_pageFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return fail(error, QStringLiteral("Impossibile creare il file di pagina %1: %2")
@@ -217,21 +222,33 @@ bool PageEngine::BeginDocument(QString* error)
     m_recording = false;
     m_writeFailed = false;
     m_writeError.clear();
+    m_documentFailure.clear();
     CurrentPage = 0;
     m_pageCount = 0;
-    if (TempFolder(error).isEmpty())
-        return false;
-    DeletePageFiles();
-    if (!openPageFile(0, error))
-        return false;
+    QString reason;
+    if (TempFolder(&reason).isEmpty() || (DeletePageFiles(), !openPageFile(0, &reason)))
+        return abandonDocument(reason, error);
     m_recording = true;
     m_documentFont = m_printerFont;
     // Page 0 has no state record: the layout sets its fonts itself.
     return true;
 }
 
+bool PageEngine::abandonDocument(const QString& reason, QString* error)
+{
+    // Until EndDocument, the layout's calls go nowhere: above all not
+    // straight onto the printer, where drawing goes when nothing records.
+    if (m_pageFile.isOpen())
+        m_pageFile.close();
+    m_recording = false;
+    m_documentFailure = reason;
+    return fail(error, reason);
+}
+
 bool PageEngine::NewPage(QString* error)
 {
+    if (!m_documentFailure.isEmpty())
+        return fail(error, m_documentFailure);
     if (!m_recording) {
         // Drawing straight on the printer: the next sheet.
         if (m_printerPainter && m_printerPainter->isActive()) {
@@ -240,30 +257,37 @@ bool PageEngine::NewPage(QString* error)
         }
         return true;
     }
+    QString reason;
     if (CurrentPage + 1 >= kMaxPages)
-        return fail(error, QStringLiteral("Il documento supera le %1 pagine.").arg(kMaxPages));
-    if (!closePageFile(error)) {
-        m_recording = false;
-        return false;
-    }
+        return abandonDocument(QStringLiteral("Il documento supera le %1 pagine.").arg(kMaxPages), error);
+    if (!closePageFile(&reason))
+        return abandonDocument(reason, error);
     ++CurrentPage;
-    if (!openPageFile(CurrentPage, error)) {
-        m_recording = false;
-        return false;
-    }
+    if (!openPageFile(CurrentPage, &reason))
+        return abandonDocument(reason, error);
     WritePageState();
     return true;
 }
 
 bool PageEngine::EndDocument(QString* error)
 {
+    if (!m_documentFailure.isEmpty()) {
+        const QString reason = m_documentFailure;
+        m_documentFailure.clear();
+        m_pageCount = 0;
+        DeletePageFiles();
+        return fail(error, reason);
+    }
     if (!m_recording) {
         endPrinterJob();
         return true;
     }
     m_recording = false;
-    if (!closePageFile(error))
+    if (!closePageFile(error)) {
+        m_pageCount = 0;
+        DeletePageFiles();
         return false;
+    }
     // A layout that calls NewPage after its last line leaves a page with
     // nothing to draw; it is dropped rather than printed blank.
     if (CurrentPage > 0 && m_drawingRecordsOnPage == 0) {
@@ -631,6 +655,8 @@ PageTarget* PageEngine::drawingTarget()
 {
     if (m_target)
         return m_target;
+    if (!m_documentFailure.isEmpty())
+        return nullptr;
     // Outside a replay, drawing goes straight to the printer (the labels
     // are printed that way).
     if (m_outputTarget == OutputTarget::Printer && !m_recording) {

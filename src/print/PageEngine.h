@@ -150,6 +150,7 @@ private:
     void endPrinterJob();
     bool replayLine(const QString& line);
     bool fail(QString* error, const QString& text);
+    bool abandonDocument(const QString& reason, QString* error);
 
     bool m_recording = false;
     QFile m_pageFile;
@@ -157,6 +158,8 @@ private:
     QString m_writeError;
     int m_drawingRecordsOnPage = 0;
     int m_pageCount = 0;
+    QString m_documentFolder;
+    QString m_documentFailure; // why the document being recorded was given up
     QChar m_decimalSeparator;
 
     std::unique_ptr<QTemporaryDir> m_tempDir;

@@ -242,6 +242,36 @@ void PageEngineTest::pageFolderIsPrivate()
     QVERIFY(QDir(folder).entryList({QStringLiteral("~WRK*.Tmp")}, QDir::Files).isEmpty());
 }
 
+void PageEngineTest::failedPageGivesUpTheDocument()
+{
+    PageEngine& e = pageEngine();
+    QVERIFY(e.BeginDocument());
+    e.UnitY = 200;
+    e.UnitX = 100;
+    e.PrintText(1, 1, 0, QStringLiteral("prima pagina"));
+    // Something in the way of the next page file.
+    QVERIFY(QDir(e.TempFolder()).mkdir(QStringLiteral("~WRK0001.Tmp")));
+    QString error;
+    QVERIFY(!e.NewPage(&error));
+    QVERIFY2(error.contains(QStringLiteral("~WRK0001.Tmp")), qPrintable(error));
+    QVERIFY(!e.recording());
+    // The rest of the layout draws nothing, and certainly not on paper.
+    e.PrintText(2, 1, 0, QStringLiteral("seconda pagina"));
+    e.DrawBox(1, 1, 5, 5, 4, 1);
+    QVERIFY(!e.NewPage());
+    QString endError;
+    QVERIFY(!e.EndDocument(&endError));
+    QCOMPARE(endError, error);
+    QCOMPARE(e.pageCount(), 0);
+    QVERIFY(!QFile::exists(m_printer->outputFileName()));
+    QVERIFY(!QFile::exists(e.pageFilePath(0)));
+
+    // The next document starts afresh.
+    QVERIFY(QDir(e.TempFolder()).rmdir(QStringLiteral("~WRK0001.Tmp")));
+    recordReport(e, 2, 1);
+    QCOMPARE(e.pageCount(), 2);
+}
+
 void PageEngineTest::truncationKeepsLongestFittingPrefix_data()
 {
     QTest::addColumn<QString>("font");

@@ -19,6 +19,7 @@ private slots:
     void trailingNewPageLeavesNoBlankPage();
     void emptyDocumentStillHasOnePage();
     void pageFolderIsPrivate();
+    void failedPageGivesUpTheDocument();
     void truncationKeepsLongestFittingPrefix_data();
     void truncationKeepsLongestFittingPrefix();
     void paragraphPastRowLimitReturnsRest();
