@@ -55,6 +55,7 @@ FrmStampa::FrmStampa(QWidget* parent, PrinterSystem& printers) : QDialog(parent)
     Command1 = new QPushButton(QStringLiteral("Stampa"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setAutoDefault(false);
+    Command1->setDefault(true);
 
     auto* details = new QFormLayout;
     details->addRow(QStringLiteral("Driver:"), m_driver);

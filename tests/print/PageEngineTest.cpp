@@ -726,6 +726,10 @@ void PageEngineTest::exportWithoutLogoAndCourierAsArial()
     QVERIFY(content.contains("/ArialB 10 Tf"));
     QVERIFY(!content.contains("Img1"));
     QVERIFY(!content.contains("Fnt4"));
+    // All nine fonts are in the file whether used or not.
+    const QByteArray file = pdftest::readFile(e.PdfPath);
+    for (const char* key : {"TNR", "TNRB", "TNRI", "TNRBI", "Arial", "ArialB", "ArialI", "ArialBI", "Fnt4"})
+        QVERIFY2(file.contains(QByteArray("/Name /") + key + ' ') || file.contains(QByteArray("/Name /") + key + '\r'), key);
     // Underline has no mark of its own in a PDF: text only.
     QVERIFY(!content.contains(" re\r\n") && !content.contains(" l\r\n"));
 }
