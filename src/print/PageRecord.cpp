@@ -19,7 +19,11 @@ QString number(double value, QChar decimalSeparator)
     if (value == 0)
         value = 0; // no "-0"
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    // Magnitudes whose plain digits do not fit take an exponent; the reader
+    // accepts both.
+    if (result.ec != std::errc())
+        result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general);
     QString digits = QString::fromLatin1(buffer, int(result.ptr - buffer));
     if (decimalSeparator != QLatin1Char('.'))
         digits.replace(QLatin1Char('.'), decimalSeparator);

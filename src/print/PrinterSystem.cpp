@@ -89,11 +89,6 @@ bool CupsPrinterSystem::setProgramPrinter(const QString& name, QString* error)
     return true;
 }
 
-QString defaultDeviceEntry(const PrinterEntry& printer)
-{
-    return printer.name + QLatin1Char(',') + printer.driver + QLatin1Char(',') + printer.port;
-}
-
 bool soloCifre(const QString& text)
 {
     for (QChar c : text)

@@ -42,10 +42,6 @@ public:
     bool setProgramPrinter(const QString& name, QString* error) override;
 };
 
-// What the Windows profile held for the default printer: name, driver and
-// port joined by commas.
-QString defaultDeviceEntry(const PrinterEntry& printer);
-
 // The page fields take digits only.
 bool soloCifre(const QString& text);
 

@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <cmath>
 
 namespace {
@@ -412,6 +413,16 @@ void frmPreview::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     Form_Resize();
+}
+
+void frmPreview::wheelEvent(QWheelEvent* event)
+{
+    // The wheel pans a zoomed page as the bars do, two small steps a notch;
+    // with Shift it pans sideways.
+    const int notches = event->angleDelta().y() / 120;
+    QScrollBar* bar = event->modifiers() & Qt::ShiftModifier ? HScroll1 : VScroll1;
+    bar->setValue(bar->value() - notches * 2 * bar->singleStep());
+    event->accept();
 }
 
 void frmPreview::keyPressEvent(QKeyEvent* event)

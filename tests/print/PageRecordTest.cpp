@@ -17,6 +17,7 @@ void PageRecordTest::numbersInPrintForm_data()
     QTest::newRow("below one") << 0.125 << " 0,125 " << " 0.125 ";
     QTest::newRow("twips") << 199.912 << " 199,912 " << " 199.912 ";
     QTest::newRow("large") << 16838.0 << " 16838 " << " 16838 ";
+    QTest::newRow("huge") << 1e300 << " 1e+300 " << " 1e+300 ";
     QTest::newRow("not a number") << qQNaN() << " 0 " << " 0 ";
 }
 
@@ -52,6 +53,7 @@ void PageRecordTest::readingNumbers_data()
     QTest::newRow("trailing letters") << "3x" << false << 0.0;
     QTest::newRow("infinity") << "inf" << false << 0.0;
     QTest::newRow("nan") << "nan" << false << 0.0;
+    QTest::newRow("exponent") << "1,5e3" << true << 1500.0;
     QTest::newRow("overflow") << "1e999" << false << 0.0;
     QTest::newRow("non-ascii digit") << QString::fromUtf8("٣") << false << 0.0;
 }

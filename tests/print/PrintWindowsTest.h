@@ -17,7 +17,6 @@ private slots:
 
     void pageNumbers_data();
     void pageNumbers();
-    void defaultEntryJoinsNameDriverAndPort();
     void selectionLoadsRangeAndCancels();
     void pageFieldsTakeDigitsOnly();
     void choosingPrinters();
