@@ -872,12 +872,15 @@ bool PageEngine::ReplayPageOnto(PageTarget& target, QString* error, int* skipped
     target.setFont(m_targetFont);
 
     int bad = 0;
-    QByteArray bytes;
+    // One buffer for every line: lines are short, and a fresh buffer of the
+    // largest size per line would cost more than the drawing.
+    QByteArray buffer(int(PageRecord::kMaxLineBytes), Qt::Uninitialized);
     while (!file.atEnd()) {
-        bytes = file.readLine(PageRecord::kMaxLineBytes);
-        if (bytes.isEmpty())
+        qint64 length = file.readLine(buffer.data(), buffer.size());
+        if (length <= 0)
             break;
-        if (!bytes.endsWith('\n') && !file.atEnd()) {
+        const bool complete = buffer.at(length - 1) == '\n';
+        if (!complete && !file.atEnd()) {
             // Longer than any record: skip the rest of it.
             ++bad;
             char c = 0;
@@ -885,11 +888,11 @@ bool PageEngine::ReplayPageOnto(PageTarget& target, QString* error, int* skipped
             }
             continue;
         }
-        while (bytes.endsWith('\n') || bytes.endsWith('\r'))
-            bytes.chop(1);
-        if (bytes.isEmpty())
+        while (length > 0 && (buffer.at(length - 1) == '\n' || buffer.at(length - 1) == '\r'))
+            --length;
+        if (length == 0)
             continue;
-        if (!replayLine(QString::fromUtf8(bytes)))
+        if (!replayLine(QString::fromUtf8(buffer.constData(), length)))
             ++bad;
     }
     m_target = previous;
