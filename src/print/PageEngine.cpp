@@ -361,7 +361,9 @@ double PageEngine::TextHeight(const QString&) const
 
 void PageEngine::applyTargetFont()
 {
-    if (PageTarget* target = drawingTarget())
+    // A font change alone never starts a print job: only drawing does.
+    PageTarget* target = m_target ? m_target : m_printerTarget.get();
+    if (target)
         target->setFont(m_targetFont);
 }
 

@@ -609,6 +609,13 @@ void PageEngineTest::damagedPageFileReplaysWhatItCan()
 
 void PageEngineTest::printingToPdfPrinterGivesRecordedPages()
 {
+    // Setting fonts and measuring before a document starts no print job.
+    pageEngine().SetFontName(QStringLiteral("Arial"));
+    pageEngine().SetFontBold(true);
+    QVERIFY(pageEngine().TextWidth(QStringLiteral("M")) > 0);
+    QVERIFY(pageEngine().EndDocument());
+    QVERIFY(!QFile::exists(m_printer->outputFileName()));
+
     PageEngine& e = pageEngine();
     recordReport(e, 4, 30);
     QCOMPARE(e.pageCount(), 4);
