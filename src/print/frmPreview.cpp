@@ -173,6 +173,7 @@ frmPreview::frmPreview(QWidget* parent, Database* db) : QDialog(parent), m_db(db
     // A large window, within the screen it opens on.
     const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
     const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    setMinimumSize(320, 240);
     resize(available.size() * 0.9);
     move(available.center() - rect().center());
 

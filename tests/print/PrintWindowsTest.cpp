@@ -278,6 +278,11 @@ void PrintWindowsTest::clicksCycleTheZoom()
     QCOMPARE(preview.Pic->size(), small);
     QCOMPARE(preview.HScroll1->value(), 500);
     QCOMPARE(preview.VScroll1->value(), 500);
+
+    // The smallest window still shows the page whole, below the tool bar.
+    preview.resize(preview.minimumSize());
+    QVERIFY(preview.Pic->width() > 0);
+    QVERIFY(preview.rect().contains(preview.Pic->geometry()));
 }
 
 void PrintWindowsTest::pdfButtonOnlyWithPath()
