@@ -90,8 +90,10 @@ bool readBmp(std::span<const uint8_t> file, bool gray, BmpImage& image)
         const std::size_t rowBytes = (columns * bits + 7) / 8;
         data.resize(rowBytes * rows);
         for (std::size_t row = 0; row < rows; ++row) {
-            const auto source = file.begin() + static_cast<std::ptrdiff_t>(pixelOffset + row * stride);
-            std::copy_n(source, rowBytes, data.begin() + static_cast<std::ptrdiff_t>(row * rowBytes));
+            const auto source =
+                file.begin() + static_cast<std::ptrdiff_t>(pixelOffset + row * stride);
+            std::copy_n(source, rowBytes,
+                        data.begin() + static_cast<std::ptrdiff_t>(row * rowBytes));
         }
     } else {
         data.resize(columns * rows * components);

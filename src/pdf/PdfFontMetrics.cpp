@@ -113,7 +113,8 @@ FontMetric fontMetricFor(std::string_view normalisedFamily, int32_t style)
                                                                : kArial;
     const std::size_t index = style >= 0 && style <= 3 ? static_cast<std::size_t>(style) : 0;
     FontMetric metric;
-    metric.BaseFont = std::string(set.family) + std::string(styleSuffix(static_cast<int32_t>(index)));
+    metric.BaseFont =
+        std::string(set.family) + std::string(styleSuffix(static_cast<int32_t>(index)));
     metric.FirstChar = set.firstChar;
     metric.LastChar = 255;
     metric.DescriptorText = set.descriptor[index];

@@ -18,7 +18,8 @@ void appendNumber(std::string& out, double value)
     std::array<char, 400> buffer;
     char* const first = buffer.data();
     // to_chars is locale independent and rounds the exact binary value, ties to even.
-    char* last = std::to_chars(first, first + buffer.size(), value, std::chars_format::fixed, 3).ptr;
+    char* last =
+        std::to_chars(first, first + buffer.size(), value, std::chars_format::fixed, 3).ptr;
     while (last[-1] == '0')
         --last;
     if (last[-1] == '.')
@@ -107,8 +108,9 @@ void toWinAnsi(std::string_view utf8, std::string& out)
         }
         // Overlong forms, surrogates and values past U+10FFFF are malformed.
         if (valid) {
-            valid = !(length == 3 && (codePoint < 0x800 || (codePoint >= 0xD800 && codePoint <= 0xDFFF)))
-                    && !(length == 4 && (codePoint < 0x10000 || codePoint > 0x10FFFF));
+            valid = !(length == 3 &&
+                      (codePoint < 0x800 || (codePoint >= 0xD800 && codePoint <= 0xDFFF))) &&
+                    !(length == 4 && (codePoint < 0x10000 || codePoint > 0x10FFFF));
         }
         if (!valid) {
             out += '?';

@@ -2,8 +2,11 @@
 
 #include "PdfText.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -33,12 +36,12 @@ void appendInteger(std::string& out, uint64_t value)
     out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 
-std::tm brokenDownTime(bool& isUtc)
+std::tm brokenDownTime()
 {
     // SOURCE_DATE_EPOCH makes the output reproducible; it is read as UTC, as
     // packaging tools expect, so the machine's zone cannot change the bytes.
     std::time_t when = std::time(nullptr);
-    isUtc = false;
+    bool isUtc = false;
     if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
         const std::string_view text(epoch);
         long long seconds = 0;
@@ -113,7 +116,6 @@ void PdfWriter::closeFile()
     if (m_file == nullptr)
         return;
     std::FILE* file = m_file;
-    std::string error;
     int code = 0;
     try {
         flushBuffer();
@@ -253,13 +255,15 @@ int16_t PdfWriter::Pages() const
 
 std::string PdfWriter::generatedFileName() const
 {
-    bool isUtc = false;
-    const std::tm now = brokenDownTime(isUtc);
+    const std::tm now = brokenDownTime();
     std::random_device device;
     const auto digit = std::uniform_int_distribution<int>(0, 9)(device);
     // Day of month, hhmmss and a random digit, read as one number.
-    const uint64_t number = ((((static_cast<uint64_t>(now.tm_mday) * 100 + now.tm_hour) * 100
-                               + now.tm_min) * 100 + now.tm_sec) * 10) + static_cast<uint64_t>(digit);
+    const uint64_t number =
+        ((((static_cast<uint64_t>(now.tm_mday) * 100 + now.tm_hour) * 100 + now.tm_min) * 100 +
+          now.tm_sec) *
+         10) +
+        static_cast<uint64_t>(digit);
     char hex[24];
     char* end = std::to_chars(hex, hex + sizeof hex, number, 16).ptr;
     std::string name = "~";
@@ -273,8 +277,7 @@ std::string PdfWriter::generatedFileName() const
 
 std::string PdfWriter::creationStamp() const
 {
-    bool isUtc = false;
-    const std::tm parts = brokenDownTime(isUtc);
+    const std::tm parts = brokenDownTime();
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d%H%M%S", &parts);
     return stamp;
@@ -443,7 +446,8 @@ void PdfWriter::ClosePDFFile()
     WriteLine("0000000000 65535 f");
     for (const uint64_t offset : m_xrefOffsets) {
         char entry[24];
-        std::snprintf(entry, sizeof entry, "%010llu 00000 n", static_cast<unsigned long long>(offset));
+        std::snprintf(entry, sizeof entry, "%010llu 00000 n",
+                      static_cast<unsigned long long>(offset));
         WriteLine(entry);
     }
     put("trailer\r<<\r/Size ");

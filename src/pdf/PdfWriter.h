@@ -59,8 +59,8 @@ public:
     void Curve(float X1, float Y1, float X2, float Y2, float X3, float Y3, uint8_t Style);
     void Rectangle(float X, float Y, float Width, float Height, uint8_t Style, float& Radius);
     void DrawCircle(float X, float Y, float R, uint8_t Style);
-    void Arc(float X, float Y, float R, float StartAngle, float EndAngle, float Ratio,
-             bool& Pie, float Rotation, int16_t Step, uint8_t Style);
+    void Arc(float X, float Y, float R, float StartAngle, float EndAngle, float Ratio, bool& Pie,
+             float Rotation, int16_t Step, uint8_t Style);
     // fonts
     void LoadFontStandard(const std::string& Name, std::string& BaseFont, int32_t Style);
     void LoadFont(const std::string& Name, std::string& FontName, int32_t Style);
@@ -101,7 +101,8 @@ private:
 
     double ToPoints(float value) const;
     float FromPoints(double value) const;
-    float measure(std::string_view winAnsiText, const pdf::FontMetric& metric, float fontSize) const;
+    float measure(std::string_view winAnsiText, const pdf::FontMetric& metric,
+                  float fontSize) const;
     void PaintPath(uint8_t style);
     void setColor(int32_t color, std::string_view rgbOperator, std::string_view grayOperator);
     void DrawAutoObjects();
@@ -134,7 +135,8 @@ private:
     std::unordered_set<std::string> m_fontNames;
     std::unordered_set<std::string> m_xobjectNames; // images and form objects share one dictionary
     std::vector<pdf::FontMetric> m_fontMetrics;
-    std::unordered_map<std::string, std::size_t> m_fontIndex; // converted resource name -> m_fontMetrics
+    std::unordered_map<std::string, std::size_t>
+        m_fontIndex; // converted resource name -> m_fontMetrics
     std::vector<FormObjectEntry> m_formObjects;
 
     float m_charSpacing = 0.0f;

@@ -88,9 +88,9 @@ float PdfWriter::measure(std::string_view winAnsiText, const pdf::FontMetric& me
         blanks += code == ' ' ? 1 : 0;
     }
     const double count = static_cast<double>(winAnsiText.size());
-    const double points = (static_cast<double>(sum) * fontSize / 1000
-                           + static_cast<double>(blanks) * m_wordSpacing + count * m_charSpacing)
-                          * m_horizontalScaling / 100;
+    const double points = (static_cast<double>(sum) * fontSize / 1000 +
+                           static_cast<double>(blanks) * m_wordSpacing + count * m_charSpacing) *
+                          m_horizontalScaling / 100;
     return FromPoints(points);
 }
 

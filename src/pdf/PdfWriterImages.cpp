@@ -19,14 +19,14 @@ bool PdfWriter::LoadImgFromBMPFile(const std::string& Name, const std::string& F
     pdf::BmpImage image;
     if (!pdf::ReadBMPFile(FileName, Gray, image))
         return false;
-    LoadImgFromArray(Name, image.Data, image.Palette, image.Width, image.Height,
-                     image.BitsPerPixel, Gray);
+    LoadImgFromArray(Name, image.Data, image.Palette, image.Width, image.Height, image.BitsPerPixel,
+                     Gray);
     return true;
 }
 
 void PdfWriter::LoadImgFromArray(const std::string& Name, const std::vector<uint8_t>& Data,
-                                 const std::vector<uint8_t>& Palette, int32_t Width,
-                                 int32_t Height, uint8_t BitsPerPixel, bool Gray)
+                                 const std::vector<uint8_t>& Palette, int32_t Width, int32_t Height,
+                                 uint8_t BitsPerPixel, bool Gray)
 {
     const bool indexed = BitsPerPixel == 1 || BitsPerPixel == 4 || BitsPerPixel == 8;
     // Other depths have no colour space a reader could use.
@@ -67,46 +67,37 @@ void PdfWriter::LoadImgFromArray(const std::string& Name, const std::vector<uint
     // The data follows "stream" after a full CR LF: after a lone CR a reader
     // takes a leading LF data byte for part of the line end. The length counts
     // the whole text, "~>" included, or readers miss the end of the stream.
-    const auto writeStream = [this](const std::vector<uint8_t>& bytes) {
-        std::size_t length = bytes.size();
+    const auto streamText = [this](const std::vector<uint8_t>& bytes) {
+        return m_encodeAscii85 ? pdf::ToASCII85(bytes) : std::string(bytes.begin(), bytes.end());
+    };
+    const auto writeStream = [this](std::string_view text) {
         put("stream\r\n");
-        if (m_encodeAscii85) {
-            const std::string text = pdf::ToASCII85(bytes);
-            put(text);
-            length = text.size();
-        } else {
-            m_buffer.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        }
+        put(text);
         put("\rendstream");
         endRecord();
-        return length;
     };
 
     put(">>\r");
-    const std::size_t dataLength = writeStream(Data);
+    const std::string dataText = streamText(Data);
+    writeStream(dataText);
     WriteEndObj();
     registerResource(m_imageResources, m_xobjectNames, name, object);
 
     BeginIndirectObject(0);
-    put(std::to_string(dataLength));
+    put(std::to_string(dataText.size()));
     endRecord();
     WriteEndObj();
 
     if (indexed) {
+        const std::string paletteText = streamText(Palette);
         BeginIndirectObject(0);
         put("<<");
         if (m_encodeAscii85)
             put("/Filter /ASCII85Decode\r");
-        std::string paletteText;
-        std::size_t paletteLength = Palette.size();
-        if (m_encodeAscii85) {
-            paletteText = pdf::ToASCII85(Palette);
-            paletteLength = paletteText.size();
-        }
         put("/Length ");
-        put(std::to_string(paletteLength));
+        put(std::to_string(paletteText.size()));
         put(" >>\r");
-        writeStream(Palette);
+        writeStream(paletteText);
         WriteEndObj();
     }
 }
@@ -115,7 +106,8 @@ void PdfWriter::DrawImg(const std::string& Name, float X, float Y, float Width, 
 {
     put("q\r");
     putPoints(Width);
-    // The matrix flips the picture: BMP rows come bottom row first.
+    // The matrix flips the picture, whose rows come bottom row first; a
+    // negative height flips it back rather than printing "--".
     put("  0 0 ");
     const std::size_t heightAt = m_buffer.size();
     putPoints(Height);
@@ -182,7 +174,8 @@ void PdfWriter::DrawAutoObjects()
         else if (page % 2 == 0)
             paint = (form.Flags & kEvenPages) != 0;
         else
-            paint = (form.Flags & kOddPages) != 0 && !((form.Flags & kNotFirstPage) != 0 && page == 1);
+            paint =
+                (form.Flags & kOddPages) != 0 && !((form.Flags & kNotFirstPage) != 0 && page == 1);
         if (paint)
             DrawObject(form.Name);
     }
