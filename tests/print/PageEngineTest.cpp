@@ -3,7 +3,7 @@
 #include "LogTarget.h"
 #include "PageEngine.h"
 #include "PageRecord.h"
-#include "PdfTestSupport.h"
+#include "PdfChecks.h"
 #include "TestLayout.h"
 
 #include <QFile>
@@ -645,7 +645,7 @@ void PageEngineTest::exportedPdfPlacesTexts()
 {
     PageEngine& e = pageEngine();
     const QString logo = m_dir->filePath(QStringLiteral("logo.bmp"));
-    QVERIFY(pdftest::writeFile(logo, pdftest::makeBmp(2, 2, 24, QByteArray("\xff\0\0\0\xff\0\0\0\xff\x80\x80\x80", 12))));
+    QVERIFY(pdfcheck::writeFile(logo, pdfcheck::makeBmp24(4, 2, 200, 30, 30)));
     e.setLogoFile(logo);
     int launched = 0;
     QString launchedPath;
@@ -686,7 +686,7 @@ void PageEngineTest::exportedPdfPlacesTexts()
     const QStringList texts{QStringLiteral("SINISTRA"), QStringLiteral("SECONDA"), QStringLiteral("TERZA")};
     VERIFY_PDF(e.PdfPath, texts);
     QCOMPARE(pdfPages(e.PdfPath), 3);
-    const QByteArray bytes = pdftest::readFile(e.PdfPath);
+    const QByteArray bytes = pdfcheck::readFile(e.PdfPath);
     QVERIFY(bytes.contains("/Img1 Do"));
     QVERIFY(bytes.contains("/Title (" + QFile::encodeName(e.PdfPath).replace("(", "\\(").replace(")", "\\)") + ")"));
 
@@ -728,13 +728,13 @@ void PageEngineTest::exportWithoutLogoAndCourierAsArial()
     QVERIFY2(e.ExportPdf(1, 1, &error), qPrintable(error));
     const QStringList texts{QStringLiteral("Courier"), QStringLiteral("Grassetto")};
     VERIFY_PDF(e.PdfPath, texts);
-    const QByteArray content = pdftest::firstPageContent(pdftest::readFile(e.PdfPath));
+    const QByteArray content = pdfcheck::firstPageContent(pdfcheck::readFile(e.PdfPath));
     QVERIFY2(content.contains("/Arial 10 Tf"), content.constData());
     QVERIFY(content.contains("/ArialB 10 Tf"));
     QVERIFY(!content.contains("Img1"));
     QVERIFY(!content.contains("Fnt4"));
     // All nine fonts are in the file whether used or not.
-    const QByteArray file = pdftest::readFile(e.PdfPath);
+    const QByteArray file = pdfcheck::readFile(e.PdfPath);
     for (const char* key : {"TNR", "TNRB", "TNRI", "TNRBI", "Arial", "ArialB", "ArialI", "ArialBI", "Fnt4"})
         QVERIFY2(file.contains(QByteArray("/Name /") + key + ' ') || file.contains(QByteArray("/Name /") + key + '\r'), key);
     // Underline has no mark of its own in a PDF: text only.
@@ -747,7 +747,7 @@ void PageEngineTest::failedExportKeepsEarlierFile()
     recordReport(e, 2, 3);
     e.PdfPath = m_dir->filePath(QStringLiteral("archivio.pdf"));
     QVERIFY(e.ExportPdf(1, 2));
-    const QByteArray good = pdftest::readFile(e.PdfPath);
+    const QByteArray good = pdfcheck::readFile(e.PdfPath);
     QVERIFY(good.startsWith("%PDF-1.3"));
 
     // A page file that disappeared makes the export fail: the file already
@@ -758,7 +758,7 @@ void PageEngineTest::failedExportKeepsEarlierFile()
     QString error;
     QVERIFY(!e.ExportPdf(1, 2, &error));
     QVERIFY(!error.isEmpty());
-    QCOMPARE(pdftest::readFile(e.PdfPath), good);
+    QCOMPARE(pdfcheck::readFile(e.PdfPath), good);
     QCOMPARE(launched, 0);
     QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("*.bak")}, QDir::Files | QDir::Hidden),
              QStringList());

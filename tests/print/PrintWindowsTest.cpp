@@ -3,7 +3,7 @@
 #include "FrmStampa.h"
 #include "MessageBox.h"
 #include "PageEngine.h"
-#include "PdfTestSupport.h"
+#include "PdfChecks.h"
 #include "TestLayout.h"
 #include "frmPreview.h"
 
@@ -388,6 +388,6 @@ void PrintWindowsTest::exportFromPreview()
     QCOMPARE(opened, QStringList{pageEngine().PdfPath});
     QVERIFY(Messaggio::lastText().contains(pageEngine().PdfPath));
     QCOMPARE(pdfPages(pageEngine().PdfPath), 3);
-    VERIFY_PDF(pageEngine().PdfPath);
+    VERIFY_PDF(pageEngine().PdfPath, QStringList());
     QCOMPARE(pageFiles(pageEngine()), QStringList());
 }
