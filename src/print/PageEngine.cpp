@@ -713,6 +713,12 @@ void PageEngine::SetupPreview(QImage* picture, double previewScale)
     m_outputTarget = OutputTarget::Preview;
 }
 
+void PageEngine::releasePreview(const QImage* picture)
+{
+    if (m_previewPicture == picture)
+        m_previewPicture = nullptr;
+}
+
 bool PageEngine::ReplayPage(QString* error)
 {
     switch (m_outputTarget) {

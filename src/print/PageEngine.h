@@ -109,6 +109,8 @@ public:
 
     // Replaying.
     void SetupPreview(QImage* picture, double previewScale);
+    // The preview's picture is going away: the engine forgets it.
+    void releasePreview(const QImage* picture);
     bool ReplayPage(QString* error = nullptr);
     // Replays page CurrentPage onto any target; skipped counts the records
     // that were damaged or unknown.

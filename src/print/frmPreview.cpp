@@ -395,6 +395,7 @@ void frmPreview::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
+    pageEngine().releasePreview(&Pic->image());
     pageEngine().DeletePageFiles();
 }
 

@@ -319,6 +319,9 @@ void PrintWindowsTest::escapeDeletesPageFiles()
     QTest::keyClick(&preview, Qt::Key_Escape);
     QVERIFY(!preview.isVisible());
     QCOMPARE(pageFiles(pageEngine()), QStringList());
+    // The closed window's picture is not drawn on again.
+    QString error;
+    QVERIFY(!pageEngine().ReplayPage(&error));
 }
 
 void PrintWindowsTest::printWithoutPrinters()
