@@ -1,6 +1,6 @@
 // Run with QT_QPA_PLATFORM=offscreen when there is no display.
-#include "PageEngine.h"
 #include "LogTarget.h"
+#include "PageEngine.h"
 #include "TestLayout.h"
 
 #include <QApplication>
@@ -51,7 +51,8 @@ void BM_ReplayPreviewPage(benchmark::State& state)
         engine.ReplayPage();
         benchmark::DoNotOptimize(picture.constBits());
     }
-    state.SetLabel(QStringLiteral("%1x%2 px").arg(g.picture.width()).arg(g.picture.height()).toStdString());
+    state.SetLabel(
+        QStringLiteral("%1x%2 px").arg(g.picture.width()).arg(g.picture.height()).toStdString());
 }
 BENCHMARK(BM_ReplayPreviewPage)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 

@@ -10,8 +10,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QValidator>
 #include <QVBoxLayout>
+#include <QValidator>
 
 namespace {
 
@@ -28,7 +28,8 @@ public:
 
 } // namespace
 
-FrmStampa::FrmStampa(QWidget* parent, PrinterSystem& printers) : QDialog(parent), m_printers(printers)
+FrmStampa::FrmStampa(QWidget* parent, PrinterSystem& printers)
+    : QDialog(parent), m_printers(printers)
 {
     setWindowTitle(QStringLiteral("Stampa"));
     setObjectName(QStringLiteral("FrmStampa"));
@@ -125,11 +126,13 @@ void FrmStampa::applySelection()
     // device are known, as the default entry needs both.
     if (!entry.driver.isEmpty() && !entry.port.isEmpty()) {
         if (!m_printers.setDefaultPrinter(entry.name, &error))
-            Messaggio::errore(this, QStringLiteral("Impossibile rendere %1 la stampante predefinita.\n%2")
-                                        .arg(entry.name, error));
+            Messaggio::errore(this,
+                              QStringLiteral("Impossibile rendere %1 la stampante predefinita.\n%2")
+                                  .arg(entry.name, error));
     }
     // The print goes where the user chose, known driver or not.
-    if (entry.name != m_printers.programPrinterName() && !m_printers.setProgramPrinter(entry.name, &error))
+    if (entry.name != m_printers.programPrinterName() &&
+        !m_printers.setProgramPrinter(entry.name, &error))
         Messaggio::errore(this, error);
 }
 

@@ -17,7 +17,8 @@ class FrmStampa : public QDialog
 {
     Q_OBJECT
 public:
-    explicit FrmStampa(QWidget* parent = nullptr, PrinterSystem& printers = PrinterSystem::current());
+    explicit FrmStampa(QWidget* parent = nullptr,
+                       PrinterSystem& printers = PrinterSystem::current());
 
     void Form_Load();
     void Command1_Click();

@@ -80,9 +80,7 @@ PreviewGeometry computePreviewGeometry(QSize parent, int toolbarHeight, QSizeF p
     return g;
 }
 
-PageEngine::PageEngine() : m_decimalSeparator(PageRecord::systemDecimalSeparator())
-{
-}
+PageEngine::PageEngine() : m_decimalSeparator(PageRecord::systemDecimalSeparator()) {}
 
 PageEngine::~PageEngine()
 {
@@ -153,7 +151,8 @@ QString PageEngine::TempFolder(QString* error)
 QString PageEngine::pageFilePath(int page)
 {
     const QString folder = TempFolder();
-    return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + PageRecord::pageFileName(page);
+    return folder.isEmpty() ? QString()
+                            : folder + QLatin1Char('/') + PageRecord::pageFileName(page);
 }
 
 void PageEngine::DeletePageFiles()
@@ -161,8 +160,8 @@ void PageEngine::DeletePageFiles()
     if (!m_tempDir || !m_tempDir->isValid())
         return;
     QDir dir(m_tempDir->path());
-    const QStringList files =
-        dir.entryList({QString::fromLatin1(PageRecord::kPageFilePattern)}, QDir::Files | QDir::Hidden);
+    const QStringList files = dir.entryList({QString::fromLatin1(PageRecord::kPageFilePattern)},
+                                            QDir::Files | QDir::Hidden);
     for (const QString& name : files)
         dir.remove(name);
 }
@@ -171,7 +170,8 @@ bool PageEngine::openPageFile(int page, QString* error)
 {
     const QString path = pageFilePath(page);
     if (path.isEmpty())
-        return fail(error, QStringLiteral("Impossibile creare la cartella temporanea delle pagine."));
+        return fail(error,
+                    QStringLiteral("Impossibile creare la cartella temporanea delle pagine."));
     // The earlier pages went with a folder that was removed meanwhile.
     if (page == 0)
         m_documentFolder = QFileInfo(path).path();
@@ -259,7 +259,8 @@ bool PageEngine::NewPage(QString* error)
     }
     QString reason;
     if (CurrentPage + 1 >= kMaxPages)
-        return abandonDocument(QStringLiteral("Il documento supera le %1 pagine.").arg(kMaxPages), error);
+        return abandonDocument(QStringLiteral("Il documento supera le %1 pagine.").arg(kMaxPages),
+                               error);
     if (!closePageFile(&reason))
         return abandonDocument(reason, error);
     ++CurrentPage;
@@ -444,9 +445,9 @@ void PageEngine::SetFontUnderline(bool on)
 void PageEngine::recordText(int code, double row, double col, double maxWidth, const QString& text)
 {
     const QChar d = m_decimalSeparator;
-    record(code, {PageRecord::number(row, d), PageRecord::number(col, d),
-                  PageRecord::number(maxWidth, d),
-                  PageRecord::escapeText(text.left(PageRecord::kMaxTextLength))});
+    record(code,
+           {PageRecord::number(row, d), PageRecord::number(col, d), PageRecord::number(maxWidth, d),
+            PageRecord::escapeText(text.left(PageRecord::kMaxTextLength))});
 }
 
 void PageEngine::placeText(double row, double col, double maxWidth, const QString& text, int align)
@@ -460,8 +461,9 @@ void PageEngine::placeText(double row, double col, double maxWidth, const QStrin
         return;
     QString shown = text;
     if (maxWidth > 0 && std::isfinite(maxWidth))
-        shown = TextLayout::fitToWidth(text, maxWidth * UnitX,
-                                       [target](const QString& s) { return target->truncationWidth(s); });
+        shown = TextLayout::fitToWidth(text, maxWidth * UnitX, [target](const QString& s) {
+            return target->truncationWidth(s);
+        });
     target->drawText(x, y, shown, align);
 }
 
@@ -602,8 +604,8 @@ void PageEngine::DrawBox(double top, double left, double bottom, double right, d
     for (double v : {top * UnitY, bottom * UnitY, left * UnitX, right * UnitX})
         if (!sane(v))
             return;
-    target->drawBox(top, left, bottom, right, std::clamp(lineWidth, 0.0, kMaxLineWidth), shadow == 1,
-                    UnitX, UnitY);
+    target->drawBox(top, left, bottom, right, std::clamp(lineWidth, 0.0, kMaxLineWidth),
+                    shadow == 1, UnitX, UnitY);
 }
 
 void PageEngine::DrawHLine(double row, double col1, double col2, double lineWidth)
@@ -634,7 +636,8 @@ void PageEngine::DrawVLine(double col, double row1, double row2, double lineWidt
         target->drawLine(x, y1, x, y2, std::clamp(lineWidth, 0.0, kMaxLineWidth));
 }
 
-void PageEngine::DrawImage(double top, double left, double width, double height, const QString& path)
+void PageEngine::DrawImage(double top, double left, double width, double height,
+                           const QString& path)
 {
     if (m_recording) {
         const QChar d = m_decimalSeparator;
@@ -683,8 +686,8 @@ bool PageEngine::beginPrinterJob(QString* error)
         const QString name = p.printerName().isEmpty() ? p.outputFileName() : p.printerName();
         return fail(error, QStringLiteral("Impossibile avviare la stampa su %1.").arg(name));
     }
-    m_printerTarget = std::make_unique<PainterTarget>(*m_printerPainter, PainterTarget::Kind::Printer,
-                                                      p.logicalDpiX() / kTwipsPerInch);
+    m_printerTarget = std::make_unique<PainterTarget>(
+        *m_printerPainter, PainterTarget::Kind::Printer, p.logicalDpiX() / kTwipsPerInch);
     m_targetFont = m_printerFont;
     m_printerTarget->setFont(m_targetFont);
     return true;
@@ -968,12 +971,14 @@ bool PageEngine::ExportPdf(int first, int last, QString* error, bool* viewerStar
 
     const QFileInfo target(PdfPath);
     if (!QDir().mkpath(target.absolutePath()))
-        return fail(error, QStringLiteral("Impossibile creare la cartella %1.").arg(target.absolutePath()));
+        return fail(
+            error, QStringLiteral("Impossibile creare la cartella %1.").arg(target.absolutePath()));
     // An earlier file of the same name stays safe until the new one is
     // complete: a failure puts it back.
     QString backup;
     if (target.exists()) {
-        backup = target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".bak");
+        backup = target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                 QStringLiteral(".bak");
         QFile::remove(backup);
         if (!QFile::rename(PdfPath, backup))
             return fail(error, QStringLiteral("Impossibile sostituire il file %1.").arg(PdfPath));
@@ -1015,8 +1020,8 @@ bool PageEngine::ExportPdf(int first, int last, QString* error, bool* viewerStar
         const bool logo =
             pdf.LoadImgFromBMPFile("Img1", QFile::encodeName(logoFile()).toStdString(), false);
 
-        PdfTarget pdfTarget(pdf, [this](const QString& s) { return TextWidth(s); }, logo,
-                            m_pdfPageHeight);
+        PdfTarget pdfTarget(
+            pdf, [this](const QString& s) { return TextWidth(s); }, logo, m_pdfPageHeight);
         for (int page = first - 1; page <= last - 1; ++page) {
             CurrentPage = page;
             pdf.BeginPage();
@@ -1039,9 +1044,8 @@ bool PageEngine::ExportPdf(int first, int last, QString* error, bool* viewerStar
     if (!backup.isEmpty())
         QFile::remove(backup);
 
-    const bool started = m_viewerLauncher
-                             ? m_viewerLauncher(PdfPath)
-                             : QDesktopServices::openUrl(QUrl::fromLocalFile(PdfPath));
+    const bool started = m_viewerLauncher ? m_viewerLauncher(PdfPath)
+                                          : QDesktopServices::openUrl(QUrl::fromLocalFile(PdfPath));
     if (viewerStarted)
         *viewerStarted = started;
     return true;

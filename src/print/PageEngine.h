@@ -88,7 +88,8 @@ public:
     // The lines text needs at width columns; text is consumed.
     void CountParagraphLines(double width, QString& text, int16_t& lines);
 
-    void DrawBox(double top, double left, double bottom, double right, double lineWidth, int shadow);
+    void DrawBox(double top, double left, double bottom, double right, double lineWidth,
+                 int shadow);
     void DrawHLine(double row, double col1, double col2, double lineWidth);
     void DrawVLine(double col, double row1, double row2, double lineWidth);
     // Position and size in twips.

@@ -26,7 +26,8 @@ QFont makeFont(const FontState& state, double pointSize)
 
 } // namespace
 
-PainterTarget::PainterTarget(QPainter& painter, Kind kind, double pixelsPerTwip, double previewScale)
+PainterTarget::PainterTarget(QPainter& painter, Kind kind, double pixelsPerTwip,
+                             double previewScale)
     : m_painter(painter), m_kind(kind), m_scale(pixelsPerTwip), m_previewScale(previewScale),
       m_metrics(m_font, painter.device())
 {
@@ -119,7 +120,7 @@ PdfTarget::PdfTarget(PdfWriter& writer, std::function<double(const QString&)> pr
 std::string pdfFamily(const QString& faceName)
 {
     return faceName.left(5).compare(QLatin1String("Times"), Qt::CaseInsensitive) == 0 ? "TNR"
-                                                                                       : "Arial";
+                                                                                      : "Arial";
 }
 
 void PdfTarget::setFont(const FontState& font)
@@ -146,7 +147,8 @@ void PdfTarget::drawText(double x, double y, const QString& text, int align)
         return;
     // The baseline lies one font size below the top of the row.
     float cx = float(x / kTwipsPerCentimetre);
-    const float cy = float(m_pageHeight - y / kTwipsPerCentimetre - m_fontSize * kCentimetresPerPoint);
+    const float cy =
+        float(m_pageHeight - y / kTwipsPerCentimetre - m_fontSize * kCentimetresPerPoint);
     m_writer.DrawText(cx, cy, text.toStdString(), fontKey(), float(m_fontSize),
                       align == 1 || align == 2 ? align : 0, 0);
 }
@@ -176,8 +178,10 @@ void PdfTarget::drawBox(double top, double left, double bottom, double right, do
 void PdfTarget::drawLine(double x1, double y1, double x2, double y2, double lineWidth)
 {
     m_writer.SetLineWidth(float(lineWidth / kTwipsPerCentimetre));
-    m_writer.MoveTo(float(x1 / kTwipsPerCentimetre), float(m_pageHeight - y1 / kTwipsPerCentimetre));
-    m_writer.LineTo(float(x2 / kTwipsPerCentimetre), float(m_pageHeight - y2 / kTwipsPerCentimetre), 1);
+    m_writer.MoveTo(float(x1 / kTwipsPerCentimetre),
+                    float(m_pageHeight - y1 / kTwipsPerCentimetre));
+    m_writer.LineTo(float(x2 / kTwipsPerCentimetre), float(m_pageHeight - y2 / kTwipsPerCentimetre),
+                    1);
 }
 
 void PdfTarget::drawImage(double top, double left, double width, double height, const QString&)

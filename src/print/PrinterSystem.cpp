@@ -57,7 +57,8 @@ QList<PrinterEntry> CupsPrinterSystem::printers()
         PrinterEntry entry{info.printerName(), info.makeAndModel(), QString()};
         // "device for NAME: URI"
         QString output;
-        if (runTool(QStringLiteral("lpstat"), {QStringLiteral("-v"), entry.name}, &output, nullptr)) {
+        if (runTool(QStringLiteral("lpstat"), {QStringLiteral("-v"), entry.name}, &output,
+                    nullptr)) {
             const qsizetype colon = output.indexOf(QStringLiteral(": "));
             if (colon >= 0)
                 entry.port = output.mid(colon + 2).trimmed();

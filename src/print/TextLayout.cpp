@@ -23,8 +23,8 @@ QString fitToWidth(const QString& text, double maxWidth, const WidthFunction& wi
         return text;
     // Widths grow with the prefix, so the longest fitting prefix can be
     // found by halving instead of dropping one character at a time.
-    qsizetype low = 0;                  // fits
-    qsizetype high = text.size();       // does not fit
+    qsizetype low = 0;            // fits
+    qsizetype high = text.size(); // does not fit
     while (high - low > 1) {
         const qsizetype mid = low + (high - low) / 2;
         if (width(text.left(mid)) <= maxWidth)

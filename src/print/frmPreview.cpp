@@ -126,7 +126,8 @@ frmPreview::frmPreview(QWidget* parent, Database* db) : QDialog(parent), m_db(db
     m_caption = new QLabel(QStringLiteral("Pagina 1"), ScorriPagine);
     m_caption->setObjectName(QStringLiteral("ScorriPagineCaption"));
     m_caption->setAlignment(Qt::AlignCenter);
-    m_caption->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Pagina 00000/00000")));
+    m_caption->setMinimumWidth(
+        fontMetrics().horizontalAdvance(QStringLiteral("Pagina 00000/00000")));
     for (int i = 0; i < 4; ++i) {
         auto* b = new QToolButton(ScorriPagine);
         b->setObjectName(QString::fromLatin1(buttons[i].name));
@@ -249,7 +250,8 @@ void frmPreview::setupPreview()
 {
     PageEngine& engine = pageEngine();
     const QSizeF paper = engine.paperTwips();
-    const PreviewGeometry g = computePreviewGeometry(size(), CoolBar1->height(), paper, m_zoom, logicalDpi(this));
+    const PreviewGeometry g =
+        computePreviewGeometry(size(), CoolBar1->height(), paper, m_zoom, logicalDpi(this));
     if (g.picture.isEmpty())
         return;
     Pic->resize(g.picture);
@@ -280,7 +282,8 @@ void frmPreview::Form_Resize()
     const int vWidth = VScroll1->sizeHint().width();
     const int hHeight = HScroll1->sizeHint().height();
     const int gap = int(std::lround(twipsToPixels(60)));
-    VScroll1->setGeometry(width() - vWidth, bar + gap, vWidth, std::max(0, height() - hHeight - bar - gap));
+    VScroll1->setGeometry(width() - vWidth, bar + gap, vWidth,
+                          std::max(0, height() - hHeight - bar - gap));
     HScroll1->setGeometry(0, height() - hHeight, std::max(0, width() - vWidth), hHeight);
     Tappo->setGeometry(VScroll1->x(), HScroll1->y(), vWidth, hHeight);
 
@@ -312,14 +315,16 @@ void frmPreview::Form_Resize()
 
 void frmPreview::HScroll1_Change()
 {
-    Pic->move(int(std::lround(m_referenceLeft + (0.5 - double(HScroll1->value()) / kScrollMax) * Pic->width())),
+    Pic->move(int(std::lround(m_referenceLeft +
+                              (0.5 - double(HScroll1->value()) / kScrollMax) * Pic->width())),
               Pic->y());
 }
 
 void frmPreview::VScroll1_Change()
 {
     Pic->move(Pic->x(),
-              int(std::lround(m_referenceTop + (0.5 - double(VScroll1->value()) / kScrollMax) * Pic->height())));
+              int(std::lround(m_referenceTop +
+                              (0.5 - double(VScroll1->value()) / kScrollMax) * Pic->height())));
 }
 
 void frmPreview::Pic_MouseUp(QPointF twips)
@@ -383,9 +388,10 @@ void frmPreview::PDF_Click()
             return;
         }
         if (!viewer)
-            Messaggio::mostra(this, QStringLiteral("Il file PDF è stato salvato in %1, ma nessun programma "
-                                                   "ha potuto aprirlo.")
-                                        .arg(engine.PdfPath));
+            Messaggio::mostra(
+                this, QStringLiteral("Il file PDF è stato salvato in %1, ma nessun programma "
+                                     "ha potuto aprirlo.")
+                          .arg(engine.PdfPath));
     }
     accept();
 }
@@ -442,7 +448,8 @@ void frmPreview::keyPressEvent(QKeyEvent* event)
 
 void frmPreview::keyReleaseEvent(QKeyEvent* event)
 {
-    const bool plain = (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0;
+    const bool plain =
+        (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0;
     if (plain && !event->isAutoRepeat() && event->key() == Qt::Key_PageDown) {
         ScorriPagine_Validate(Successiva);
         event->accept();

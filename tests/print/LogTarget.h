@@ -9,7 +9,9 @@
 class LogTarget : public PageTarget
 {
 public:
-    explicit LogTarget(std::function<double(const QString&)> width = {}) : m_width(std::move(width)) {}
+    explicit LogTarget(std::function<double(const QString&)> width = {}) : m_width(std::move(width))
+    {
+    }
 
     struct Text
     {
@@ -29,19 +31,30 @@ public:
         texts.push_back({x, y, text, align, current});
         log << QStringLiteral("text %1 %2 %3 [%4]").arg(x).arg(y).arg(align).arg(text);
     }
-    void drawBox(double top, double left, double bottom, double right, double lineWidth, bool shadow,
-                 double, double) override
+    void drawBox(double top, double left, double bottom, double right, double lineWidth,
+                 bool shadow, double, double) override
     {
         log << QStringLiteral("box %1 %2 %3 %4 %5 %6")
-                   .arg(top).arg(left).arg(bottom).arg(right).arg(lineWidth).arg(shadow);
+                   .arg(top)
+                   .arg(left)
+                   .arg(bottom)
+                   .arg(right)
+                   .arg(lineWidth)
+                   .arg(shadow);
     }
     void drawLine(double x1, double y1, double x2, double y2, double lineWidth) override
     {
         log << QStringLiteral("line %1 %2 %3 %4 %5").arg(x1).arg(y1).arg(x2).arg(y2).arg(lineWidth);
     }
-    void drawImage(double top, double left, double width, double height, const QString& path) override
+    void drawImage(double top, double left, double width, double height,
+                   const QString& path) override
     {
-        log << QStringLiteral("image %1 %2 %3 %4 %5").arg(top).arg(left).arg(width).arg(height).arg(path);
+        log << QStringLiteral("image %1 %2 %3 %4 %5")
+                   .arg(top)
+                   .arg(left)
+                   .arg(width)
+                   .arg(height)
+                   .arg(path);
     }
 
     FontState current;

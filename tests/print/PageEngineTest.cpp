@@ -50,11 +50,13 @@ struct Word
 QMultiMap<QString, Word> wordsOf(const QString& path)
 {
     QMultiMap<QString, Word> words;
-    const QString html = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"),
-                                                           QStringLiteral("1"), QStringLiteral("-l"),
-                                                           QStringLiteral("1"), path, QStringLiteral("-")});
-    static const QRegularExpression word(QStringLiteral(
-        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    const QString html =
+        run(QStringLiteral("pdftotext"),
+            {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
+             QStringLiteral("-l"), QStringLiteral("1"), path, QStringLiteral("-")});
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+                       "yMax=\"([\\d.]+)\">([^<]*)</word>"));
     for (auto it = word.globalMatch(html); it.hasNext();) {
         const auto m = it.next();
         words.insert(m.captured(5), {m.captured(1).toDouble(), m.captured(2).toDouble(),
@@ -113,20 +115,19 @@ void PageEngineTest::recordsLayoutAsGoldenDump()
     QVERIFY(e.EndDocument());
     QCOMPARE(e.pageCount(), 2);
 
-    QString page0 = QStringLiteral(
-        "10\tArial\r\n"
-        "11\t 12 \r\n"
-        "12\t-1\r\n"
-        "21\t 4 \t 5 \t 0 \tFattura\x1bN 12\r\n"
-        "22\t 5 \t 60.25 \t 10 \tTotale euro\r\n"
-        "20\t 6 \t 40 \t 0 \t 8 \t 2 \t001\tnota\r\n"
-        "30\t 1 \t 4.5 \t 3.5 \t 76.5 \t 4 \t 1 \r\n"
-        "31\t 8.5 \t 5 \t 23 \t 4 \r\n"
-        "32\t 60 \t 5 \t 86 \t 2 \r\n"
-        "90\t 100 \t 100 \t 3000 \t 1000 \t/tmp/logo\r\n"
-        "14\t-1\r\n"
-        "13\t0\r\n"
-        "21\t-2.5 \t 0.125 \t 0 \tmargine\r\n");
+    QString page0 = QStringLiteral("10\tArial\r\n"
+                                   "11\t 12 \r\n"
+                                   "12\t-1\r\n"
+                                   "21\t 4 \t 5 \t 0 \tFattura\x1bN 12\r\n"
+                                   "22\t 5 \t 60.25 \t 10 \tTotale euro\r\n"
+                                   "20\t 6 \t 40 \t 0 \t 8 \t 2 \t001\tnota\r\n"
+                                   "30\t 1 \t 4.5 \t 3.5 \t 76.5 \t 4 \t 1 \r\n"
+                                   "31\t 8.5 \t 5 \t 23 \t 4 \r\n"
+                                   "32\t 60 \t 5 \t 86 \t 2 \r\n"
+                                   "90\t 100 \t 100 \t 3000 \t 1000 \t/tmp/logo\r\n"
+                                   "14\t-1\r\n"
+                                   "13\t0\r\n"
+                                   "21\t-2.5 \t 0.125 \t 0 \tmargine\r\n");
     QString page1 = QStringLiteral("0\t 276 \t 199.5 \tArial\t 12 \t-1\t0\t-1\r\n"
                                    "21\t 1 \t 1 \t 0 \tseconda\r\n");
     // Numbers follow the user's locale; the texts above hold no separator.
@@ -174,8 +175,10 @@ void PageEngineTest::pageStateOnEveryPageButTheFirst()
     QVERIFY(QFile::exists(e.pageFilePath(12)));
     QVERIFY(!readText(e.pageFilePath(0)).startsWith(QStringLiteral("0\t")));
     for (int page = 1; page < 13; ++page)
-        QVERIFY2(readText(e.pageFilePath(page)).startsWith(QStringLiteral("0\t 184 \t 140 \tTimes New Roman\t 8 \t0\t0\t0\r\n")),
-                 qPrintable(QString::number(page)));
+        QVERIFY2(
+            readText(e.pageFilePath(page))
+                .startsWith(QStringLiteral("0\t 184 \t 140 \tTimes New Roman\t 8 \t0\t0\t0\r\n")),
+            qPrintable(QString::number(page)));
 
     // Replaying a later page takes units and font from its state record,
     // even after other values were set since.
@@ -234,8 +237,9 @@ void PageEngineTest::pageFolderIsPrivate()
     PageEngine& e = pageEngine();
     const QString folder = e.TempFolder();
     QVERIFY(folder.startsWith(m_dir->path() + QLatin1Char('/')));
-    QCOMPARE(QFileInfo(folder).permissions() & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                                    QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+    QCOMPARE(QFileInfo(folder).permissions() &
+                 ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
+                   QFile::WriteUser | QFile::ExeUser),
              QFileDevice::Permissions());
     recordReport(e, 2, 1);
     e.DeletePageFiles();
@@ -393,9 +397,9 @@ void PageEngineTest::justifiedLinesEndAtRightEdge()
             ++justified;
             QCOMPARE(t.x, right);
             // The spread part ends no further than one blank from the last word.
-            const auto leftPart = std::find_if(target.texts.begin(), target.texts.end(), [&](const auto& o) {
-                return o.align == 0 && o.y == t.y;
-            });
+            const auto leftPart =
+                std::find_if(target.texts.begin(), target.texts.end(),
+                             [&](const auto& o) { return o.align == 0 && o.y == t.y; });
             QVERIFY(leftPart != target.texts.end());
             const double gap = right - e.TextWidth(t.text) - (left + e.TextWidth(leftPart->text));
             QVERIFY2(gap >= 0 && gap <= 2 * space + 1, qPrintable(QString::number(gap)));
@@ -417,7 +421,8 @@ void PageEngineTest::paragraphLineCountsAgree_data()
     QTest::newRow("blank paragraph between") << QStringLiteral("uno\r\n\r\ndue") << 20.0 << 3;
     QTest::newRow("trailing line end") << QStringLiteral("uno\r\n") << 20.0 << 1;
     QTest::newRow("bare line feeds") << QStringLiteral("uno\ndue\ntre") << 20.0 << 3;
-    QTest::newRow("word wider than the line") << QStringLiteral("Precipitevolissimevolmente") << 3.0 << -1;
+    QTest::newRow("word wider than the line")
+        << QStringLiteral("Precipitevolissimevolmente") << 3.0 << -1;
 }
 
 void PageEngineTest::paragraphLineCountsAgree()
@@ -573,20 +578,20 @@ void PageEngineTest::damagedPageFileReplaysWhatItCan()
     QFile file(e.pageFilePath(0));
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write("21\t 1 \t 2 \t 0 \tprima\r\n");
-    file.write("77\t 1 \t 2 \r\n");                   // unknown code
-    file.write("21\t 1 \t 2 \r\n");                   // text missing
+    file.write("77\t 1 \t 2 \r\n");                      // unknown code
+    file.write("21\t 1 \t 2 \r\n");                      // text missing
     file.write("21\t uno \t 2 \t 0 \tnumero rotto\r\n"); // not a number
-    file.write("30\t 1 \t 2 \r\n");                   // box without corners
-    file.write("11\t 1e308 \r\n");                    // absurd size, ignored
-    file.write("31\t 1e300 \t 2 \t 3 \t 4 \r\n");     // off any sheet
+    file.write("30\t 1 \t 2 \r\n");                      // box without corners
+    file.write("11\t 1e308 \r\n");                       // absurd size, ignored
+    file.write("31\t 1e300 \t 2 \t 3 \t 4 \r\n");        // off any sheet
     file.write("21\t 1 \t 2 \t 0 \t");
-    file.write(QByteArray(400 * 1024, 'x'));           // far longer than a record
+    file.write(QByteArray(400 * 1024, 'x')); // far longer than a record
     file.write("\r\n");
     file.write("\x01\x02\xff\xfe\r\n");
     file.write("nan\tinf\r\n");
     file.write("\r\n");
     file.write("32\t 5 \t 1 \t 9 \t 2 \r\n");
-    file.write("21\t 3,5 \t 2 \t 0 \tultima");          // no line end at all
+    file.write("21\t 3,5 \t 2 \t 0 \tultima"); // no line end at all
     file.close();
 
     LogTarget target;
@@ -630,9 +635,9 @@ void PageEngineTest::printingToPdfPrinterGivesRecordedPages()
     QVERIFY2(e.PrintPages(1, 4, &error), qPrintable(error));
     QCOMPARE(e.outputTarget(), OutputTarget::Printer);
     QCOMPARE(pdfPages(out), 4);
-    const QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QStringLiteral("3"),
-                                                          QStringLiteral("-l"), QStringLiteral("3"), out,
-                                                          QStringLiteral("-")});
+    const QString text = run(QStringLiteral("pdftotext"),
+                             {QStringLiteral("-f"), QStringLiteral("3"), QStringLiteral("-l"),
+                              QStringLiteral("3"), out, QStringLiteral("-")});
     QVERIFY2(text.contains(reportLine(2, 0).left(20)), qPrintable(text.left(300)));
 
     // A range beyond the document prints the pages there are.
@@ -683,20 +688,24 @@ void PageEngineTest::exportedPdfPlacesTexts()
     QCOMPARE(launched, 1);
     QCOMPARE(launchedPath, e.PdfPath);
     QCOMPARE(e.outputTarget(), OutputTarget::PDF);
-    const QStringList texts{QStringLiteral("SINISTRA"), QStringLiteral("SECONDA"), QStringLiteral("TERZA")};
+    const QStringList texts{QStringLiteral("SINISTRA"), QStringLiteral("SECONDA"),
+                            QStringLiteral("TERZA")};
     VERIFY_PDF(e.PdfPath, texts);
     QCOMPARE(pdfPages(e.PdfPath), 3);
     const QByteArray bytes = pdfcheck::readFile(e.PdfPath);
     QVERIFY(bytes.contains("/Img1 Do"));
-    QVERIFY(bytes.contains("/Title (" + QFile::encodeName(e.PdfPath).replace("(", "\\(").replace(")", "\\)") + ")"));
+    QVERIFY(bytes.contains(
+        "/Title (" + QFile::encodeName(e.PdfPath).replace("(", "\\(").replace(")", "\\)") + ")"));
 
     const auto words = wordsOf(e.PdfPath);
     const double toPoints = 1.0 / 20;
     const double mm = kPointsPerMillimetre;
     const Word left = words.value(QStringLiteral("SINISTRA"));
-    QVERIFY2(std::abs(left.xMin - 5 * e.UnitX * toPoints) < mm, qPrintable(QString::number(left.xMin)));
+    QVERIFY2(std::abs(left.xMin - 5 * e.UnitX * toPoints) < mm,
+             qPrintable(QString::number(left.xMin)));
     const Word right = words.value(QStringLiteral("DESTRA"));
-    QVERIFY2(std::abs(right.xMax - 50 * e.UnitX * toPoints) < mm, qPrintable(QString::number(right.xMax)));
+    QVERIFY2(std::abs(right.xMax - 50 * e.UnitX * toPoints) < mm,
+             qPrintable(QString::number(right.xMax)));
     const Word centre = words.value(QStringLiteral("CENTRO"));
     QVERIFY2(std::abs((centre.xMin + centre.xMax) / 2 - 30 * e.UnitX * toPoints) < mm,
              qPrintable(QString::number(centre.xMin)));
@@ -735,8 +744,11 @@ void PageEngineTest::exportWithoutLogoAndCourierAsArial()
     QVERIFY(!content.contains("Fnt4"));
     // All nine fonts are in the file whether used or not.
     const QByteArray file = pdfcheck::readFile(e.PdfPath);
-    for (const char* key : {"TNR", "TNRB", "TNRI", "TNRBI", "Arial", "ArialB", "ArialI", "ArialBI", "Fnt4"})
-        QVERIFY2(file.contains(QByteArray("/Name /") + key + ' ') || file.contains(QByteArray("/Name /") + key + '\r'), key);
+    for (const char* key :
+         {"TNR", "TNRB", "TNRI", "TNRBI", "Arial", "ArialB", "ArialI", "ArialBI", "Fnt4"})
+        QVERIFY2(file.contains(QByteArray("/Name /") + key + ' ') ||
+                     file.contains(QByteArray("/Name /") + key + '\r'),
+                 key);
     // Underline has no mark of its own in a PDF: text only.
     QVERIFY(!content.contains(" re\r\n") && !content.contains(" l\r\n"));
 }

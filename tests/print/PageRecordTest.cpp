@@ -9,16 +9,26 @@ void PageRecordTest::numbersInPrintForm_data()
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("comma");
     QTest::addColumn<QString>("point");
-    QTest::newRow("three and a half") << 3.5 << " 3,5 " << " 3.5 ";
-    QTest::newRow("whole") << 12.0 << " 12 " << " 12 ";
-    QTest::newRow("zero") << 0.0 << " 0 " << " 0 ";
-    QTest::newRow("negative zero") << -0.0 << " 0 " << " 0 ";
-    QTest::newRow("negative") << -2.25 << "-2,25 " << "-2.25 ";
-    QTest::newRow("below one") << 0.125 << " 0,125 " << " 0.125 ";
-    QTest::newRow("twips") << 199.912 << " 199,912 " << " 199.912 ";
-    QTest::newRow("large") << 16838.0 << " 16838 " << " 16838 ";
-    QTest::newRow("huge") << 1e300 << " 1e+300 " << " 1e+300 ";
-    QTest::newRow("not a number") << qQNaN() << " 0 " << " 0 ";
+    QTest::newRow("three and a half") << 3.5 << " 3,5 "
+                                      << " 3.5 ";
+    QTest::newRow("whole") << 12.0 << " 12 "
+                           << " 12 ";
+    QTest::newRow("zero") << 0.0 << " 0 "
+                          << " 0 ";
+    QTest::newRow("negative zero") << -0.0 << " 0 "
+                                   << " 0 ";
+    QTest::newRow("negative") << -2.25 << "-2,25 "
+                              << "-2.25 ";
+    QTest::newRow("below one") << 0.125 << " 0,125 "
+                               << " 0.125 ";
+    QTest::newRow("twips") << 199.912 << " 199,912 "
+                           << " 199.912 ";
+    QTest::newRow("large") << 16838.0 << " 16838 "
+                           << " 16838 ";
+    QTest::newRow("huge") << 1e300 << " 1e+300 "
+                          << " 1e+300 ";
+    QTest::newRow("not a number") << qQNaN() << " 0 "
+                                  << " 0 ";
 }
 
 void PageRecordTest::numbersInPrintForm()
@@ -72,8 +82,10 @@ void PageRecordTest::readingNumbers()
 void PageRecordTest::textsKeepTheirTabs()
 {
     const QString text = QStringLiteral("Totale\tdovuto\t\t");
-    const QByteArray line = PageRecord::line(PageRecord::Text, {QStringLiteral(" 1 "), PageRecord::escapeText(text)});
-    QCOMPARE(line, QByteArray("21\t 1 \tTotale\x1b" "dovuto\x1b\x1b\r\n"));
+    const QByteArray line =
+        PageRecord::line(PageRecord::Text, {QStringLiteral(" 1 "), PageRecord::escapeText(text)});
+    QCOMPARE(line, QByteArray("21\t 1 \tTotale\x1b"
+                              "dovuto\x1b\x1b\r\n"));
     const QStringList fields = PageRecord::split(QString::fromUtf8(line.chopped(2)));
     QCOMPARE(fields.size(), 3);
     QCOMPARE(PageRecord::unescapeText(fields.at(2)), text);

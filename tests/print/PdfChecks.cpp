@@ -32,7 +32,10 @@ QString runReader(const QString& program, const QStringList& arguments, QByteArr
     if (output)
         *output = p.readAllStandardOutput();
     if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0 || !err.isEmpty())
-        return QStringLiteral("%1 exit %2: %3\n").arg(program).arg(p.exitCode()).arg(QString::fromLocal8Bit(err));
+        return QStringLiteral("%1 exit %2: %3\n")
+            .arg(program)
+            .arg(p.exitCode())
+            .arg(QString::fromLocal8Bit(err));
     return {};
 }
 

@@ -60,9 +60,12 @@ void PrintWindowsTest::init()
     pageEngine().setPrinter(m_printer.get());
     pageEngine().setViewerLauncher([](const QString&) { return true; });
     m_printers = FakePrinterSystem();
-    m_printers.installed = {{QStringLiteral("Ufficio"), QStringLiteral("HP LaserJet 1020"), QStringLiteral("usb://HP/LaserJet")},
-                            {QStringLiteral("Studio"), QStringLiteral("Brother HL"), QStringLiteral("ipp://studio/ipp")},
-                            {QStringLiteral("Grezza"), QString(), QStringLiteral("socket://10.0.0.9")}};
+    m_printers.installed = {
+        {QStringLiteral("Ufficio"), QStringLiteral("HP LaserJet 1020"),
+         QStringLiteral("usb://HP/LaserJet")},
+        {QStringLiteral("Studio"), QStringLiteral("Brother HL"),
+         QStringLiteral("ipp://studio/ipp")},
+        {QStringLiteral("Grezza"), QString(), QStringLiteral("socket://10.0.0.9")}};
     m_printers.program = QStringLiteral("Studio");
     PrinterSystem::setCurrent(&m_printers);
     m_db = std::make_unique<Database>();
@@ -112,7 +115,8 @@ void PrintWindowsTest::selectionLoadsRangeAndCancels()
     QCOMPARE(window.windowTitle(), QStringLiteral("Stampa"));
     QCOMPARE(window.List1->count(), 3);
     QCOMPARE(window.List1->currentItem()->text(), QStringLiteral("Studio"));
-    QCOMPARE(window.findChild<QLabel*>(QStringLiteral("Driver"))->text(), QStringLiteral("Brother HL"));
+    QCOMPARE(window.findChild<QLabel*>(QStringLiteral("Driver"))->text(),
+             QStringLiteral("Brother HL"));
     QCOMPARE(window.Dati0->text(), QStringLiteral("1"));
     QCOMPARE(window.Dati1->text(), QStringLiteral("5"));
     QCOMPARE(engine.LastPage, 0);
@@ -261,7 +265,8 @@ void PrintWindowsTest::clicksCycleTheZoom()
     const double scale = pageEngine().PreviewScale();
 
     // A click at a quarter of the width and three quarters of the height.
-    QTest::mouseClick(preview.Pic, Qt::LeftButton, {}, QPoint(small.width() / 4, small.height() * 3 / 4));
+    QTest::mouseClick(preview.Pic, Qt::LeftButton, {},
+                      QPoint(small.width() / 4, small.height() * 3 / 4));
     QCOMPARE(preview.zoom(), 2);
     QVERIFY(std::abs(preview.Pic->width() - 2 * small.width()) <= 1);
     QVERIFY(std::abs(pageEngine().PreviewScale() - 2 * scale) < 1e-9);

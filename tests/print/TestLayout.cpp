@@ -23,7 +23,8 @@ QString reportAmount(int page, int line)
     return QStringLiteral("%1.%2,00").arg(1 + page % 9).arg(100 + line);
 }
 
-void recordReport(PageEngine& engine, int pages, int linesPerPage, bool withImage, const QString& imagePath)
+void recordReport(PageEngine& engine, int pages, int linesPerPage, bool withImage,
+                  const QString& imagePath)
 {
     engine.BeginDocument();
     setReportUnits(engine);
