@@ -716,6 +716,13 @@ void PageEngine::SetupPreview(QImage* picture, double previewScale)
     m_outputTarget = OutputTarget::Preview;
 }
 
+void PageEngine::setOutputTarget(OutputTarget target)
+{
+    if (target != OutputTarget::Printer)
+        endPrinterJob();
+    m_outputTarget = target;
+}
+
 void PageEngine::releasePreview(const QImage* picture)
 {
     if (m_previewPicture == picture)

@@ -122,6 +122,9 @@ public:
     bool ExportPdf(int first, int last, QString* error = nullptr, bool* viewerStarted = nullptr);
 
     OutputTarget outputTarget() const { return m_outputTarget; }
+    // Where drawing goes outside a replay; Printer draws straight on paper
+    // (labels are printed that way), finished by EndDocument.
+    void setOutputTarget(OutputTarget target);
     double PreviewScale() const { return m_previewScale; }
     double PrinterWidth() const { return m_printerWidth; }
     double PrinterHeight() const { return m_printerHeight; }

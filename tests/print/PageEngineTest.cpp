@@ -646,6 +646,28 @@ void PageEngineTest::printingToPdfPrinterGivesRecordedPages()
     QCOMPARE(pdfPages(out), 2);
 }
 
+void PageEngineTest::drawingStraightOntoThePrinter()
+{
+    // Nothing recorded: each call draws on the printer at once, as the
+    // labels do; NewPage turns the sheet and EndDocument ends the job.
+    PageEngine& e = pageEngine();
+    e.setOutputTarget(OutputTarget::Printer);
+    e.SetFontName(QStringLiteral("Arial"));
+    e.SetFontSize(10);
+    e.UnitY = e.TextHeight(QStringLiteral("M"));
+    e.UnitX = e.TextWidth(QStringLiteral("M"));
+    e.PrintText(2, 2, 0, QStringLiteral("ETICHETTA1"));
+    e.DrawBox(1, 1, 5, 30, 4, 1);
+    QVERIFY(e.NewPage());
+    e.PrintText(2, 2, 0, QStringLiteral("ETICHETTA2"));
+    QVERIFY(e.EndDocument());
+    QCOMPARE(pdfPages(m_printer->outputFileName()), 2);
+    const QString second =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QStringLiteral("2"),
+                                          m_printer->outputFileName(), QStringLiteral("-")});
+    QCOMPARE(second.trimmed(), QStringLiteral("ETICHETTA2"));
+}
+
 void PageEngineTest::exportedPdfPlacesTexts()
 {
     PageEngine& e = pageEngine();

@@ -33,6 +33,7 @@ private slots:
     void previewTextFollowsItsScale();
     void damagedPageFileReplaysWhatItCan();
     void printingToPdfPrinterGivesRecordedPages();
+    void drawingStraightOntoThePrinter();
     void exportedPdfPlacesTexts();
     void exportWithoutLogoAndCourierAsArial();
     void failedExportKeepsEarlierFile();
