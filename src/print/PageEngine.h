@@ -58,6 +58,10 @@ public:
     // The PDF the export writes; empty when no export is offered.
     QString PdfPath;
 
+    // Numbers go into page files with the user's decimal separator; tests
+    // pick one.
+    void setDecimalSeparator(QChar separator) { m_decimalSeparator = separator; }
+
     // Recording.
     bool BeginDocument(QString* error = nullptr);
     bool NewPage(QString* error = nullptr);

@@ -138,15 +138,18 @@ void PageEngineTest::recordsLayoutAsGoldenDump()
     QCOMPARE(readText(e.pageFilePath(1)), page1);
 }
 
-void PageEngineTest::textWithTabSurvivesReplay()
+void PageEngineTest::tabsAndDecimalCommasSurviveReplay()
 {
     PageEngine& e = pageEngine();
+    e.setDecimalSeparator(QLatin1Char(','));
     e.BeginDocument();
     e.UnitY = 200;
     e.UnitX = 100;
-    e.PrintText(3, 4, 0, QStringLiteral("a\tb\tc"));
+    e.PrintText(3.5, 4, 0, QStringLiteral("a\tb\tc"));
     e.EndDocument();
-    QVERIFY(!readText(e.pageFilePath(0)).contains(QStringLiteral("a\tb")));
+    QCOMPARE(readText(e.pageFilePath(0)), QStringLiteral("21\t 3,5 \t 4 \t 0 \ta\x1b"
+                                                         "b\x1b"
+                                                         "c\r\n"));
 
     LogTarget target;
     e.CurrentPage = 0;
@@ -154,7 +157,7 @@ void PageEngineTest::textWithTabSurvivesReplay()
     QCOMPARE(target.texts.size(), 1);
     QCOMPARE(target.texts[0].text, QStringLiteral("a\tb\tc"));
     QCOMPARE(target.texts[0].x, 400.0);
-    QCOMPARE(target.texts[0].y, 600.0);
+    QCOMPARE(target.texts[0].y, 700.0);
 }
 
 void PageEngineTest::pageStateOnEveryPageButTheFirst()

@@ -14,7 +14,7 @@ private slots:
     void cleanup();
 
     void recordsLayoutAsGoldenDump();
-    void textWithTabSurvivesReplay();
+    void tabsAndDecimalCommasSurviveReplay();
     void pageStateOnEveryPageButTheFirst();
     void trailingNewPageLeavesNoBlankPage();
     void emptyDocumentStillHasOnePage();
