@@ -119,10 +119,10 @@ frmPreview::frmPreview(QWidget* parent, Database* db) : QDialog(parent), m_db(db
         const char* text;
         const char* tip;
         Azione action;
-    } buttons[] = {{"Prima", "|<", "Prima pagina", Prima},
+    } buttons[] = {{"Prima", "|<", "Prima pagina (Inizio)", Prima},
                    {"Precedente", "<", "Pagina precedente (PgSu)", Precedente},
                    {"Successiva", ">", "Pagina successiva (PgGiù)", Successiva},
-                   {"Ultima", ">|", "Ultima pagina", Ultima}};
+                   {"Ultima", ">|", "Ultima pagina (Fine)", Ultima}};
     m_caption = new QLabel(QStringLiteral("Pagina 1"), ScorriPagine);
     m_caption->setObjectName(QStringLiteral("ScorriPagineCaption"));
     m_caption->setAlignment(Qt::AlignCenter);
@@ -439,7 +439,8 @@ void frmPreview::keyPressEvent(QKeyEvent* event)
         reject();
         return;
     }
-    if (event->key() == Qt::Key_PageDown || event->key() == Qt::Key_PageUp) {
+    if (event->key() == Qt::Key_PageDown || event->key() == Qt::Key_PageUp ||
+        event->key() == Qt::Key_Home || event->key() == Qt::Key_End) {
         event->accept();
         return;
     }
@@ -450,13 +451,27 @@ void frmPreview::keyReleaseEvent(QKeyEvent* event)
 {
     const bool plain =
         (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0;
-    if (plain && !event->isAutoRepeat() && event->key() == Qt::Key_PageDown) {
-        ScorriPagine_Validate(Successiva);
-        event->accept();
-        return;
+    // Page Down and Page Up turn the page; Home and End go to the first and
+    // the last.
+    int action = 0;
+    switch (event->key()) {
+    case Qt::Key_PageDown:
+        action = Successiva;
+        break;
+    case Qt::Key_PageUp:
+        action = Precedente;
+        break;
+    case Qt::Key_Home:
+        action = Prima;
+        break;
+    case Qt::Key_End:
+        action = Ultima;
+        break;
+    default:
+        break;
     }
-    if (plain && !event->isAutoRepeat() && event->key() == Qt::Key_PageUp) {
-        ScorriPagine_Validate(Precedente);
+    if (plain && action != 0 && !event->isAutoRepeat()) {
+        ScorriPagine_Validate(action);
         event->accept();
         return;
     }

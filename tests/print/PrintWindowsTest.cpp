@@ -249,6 +249,10 @@ void PrintWindowsTest::pageKeysStopAtTheEnds()
     QCOMPARE(preview.currentPage(), 5);
     QTest::keyClick(&preview, Qt::Key_PageUp);
     QCOMPARE(preview.caption(), QStringLiteral("Pagina 4/5"));
+    QTest::keyClick(&preview, Qt::Key_Home);
+    QCOMPARE(preview.caption(), QStringLiteral("Pagina 1/5"));
+    QTest::keyClick(&preview, Qt::Key_End);
+    QCOMPARE(preview.caption(), QStringLiteral("Pagina 5/5"));
     QTest::mouseClick(preview.findChild<QWidget*>(QStringLiteral("Prima")), Qt::LeftButton);
     QCOMPARE(preview.caption(), QStringLiteral("Pagina 1/5"));
     QTest::mouseClick(preview.findChild<QWidget*>(QStringLiteral("Ultima")), Qt::LeftButton);
