@@ -1,0 +1,169 @@
+#include "FrmStampa.h"
+
+#include "MessageBox.h"
+#include "PageEngine.h"
+
+#include <QApplication>
+#include <QFormLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QValidator>
+
+namespace {
+
+// Pasted text goes through the same rule as typed keys.
+class DigitsValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        return soloCifre(input) ? Acceptable : Invalid;
+    }
+};
+
+} // namespace
+
+FrmStampa::FrmStampa(QWidget* parent, PrinterSystem& printers)
+    : QDialog(parent), m_printers(printers)
+{
+    setWindowTitle(QStringLiteral("Stampa"));
+    setObjectName(QStringLiteral("FrmStampa"));
+
+    List1 = new QListWidget(this);
+    List1->setObjectName(QStringLiteral("List1"));
+    m_driver = new QLabel(this);
+    m_driver->setObjectName(QStringLiteral("Driver"));
+    m_port = new QLabel(this);
+    m_port->setObjectName(QStringLiteral("Porta"));
+
+    auto* validator = new DigitsValidator(this);
+    auto makeField = [&](const char* name) {
+        auto* field = new QLineEdit(this);
+        field->setObjectName(QString::fromLatin1(name));
+        field->setMaxLength(5);
+        field->setValidator(validator);
+        field->installEventFilter(this);
+        return field;
+    };
+    Dati0 = makeField("Dati0");
+    Dati1 = makeField("Dati1");
+
+    Command1 = new QPushButton(QStringLiteral("Stampa"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setAutoDefault(false);
+    Command1->setDefault(true);
+
+    auto* details = new QFormLayout;
+    details->addRow(QStringLiteral("Driver:"), m_driver);
+    details->addRow(QStringLiteral("Porta:"), m_port);
+    auto* range = new QFormLayout;
+    auto* from = new QLabel(QStringLiteral(" Da pagina"), this);
+    from->setObjectName(QStringLiteral("DesLbl0"));
+    from->setBuddy(Dati0);
+    auto* to = new QLabel(QStringLiteral(" A pagina"), this);
+    to->setObjectName(QStringLiteral("DesLbl1"));
+    to->setBuddy(Dati1);
+    range->addRow(from, Dati0);
+    range->addRow(to, Dati1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(List1, 1);
+    layout->addLayout(details);
+    layout->addLayout(range);
+    layout->addWidget(Command1, 0, Qt::AlignRight);
+
+    connect(Command1, &QPushButton::clicked, this, &FrmStampa::Command1_Click);
+    connect(List1, &QListWidget::itemDoubleClicked, this, &FrmStampa::List1_DblClick);
+    connect(List1, &QListWidget::currentRowChanged, this, &FrmStampa::showPrinterDetails);
+
+    Form_Load();
+}
+
+void FrmStampa::Form_Load()
+{
+    m_entries.clear();
+    List1->clear();
+    for (const PrinterEntry& entry : m_printers.printers()) {
+        if (entry.name.trimmed().isEmpty())
+            continue;
+        m_entries << entry;
+        List1->addItem(entry.name.trimmed());
+    }
+    const QString current = m_printers.programPrinterName();
+    for (int i = 0; i < m_entries.size(); ++i)
+        if (m_entries[i].name == current)
+            List1->setCurrentRow(i);
+    showPrinterDetails();
+
+    PageEngine& engine = pageEngine();
+    Dati0->setText(QString::number(engine.FirstPage));
+    Dati1->setText(QString::number(engine.LastPage));
+    engine.LastPage = 0;
+    List1->setFocus();
+}
+
+void FrmStampa::showPrinterDetails()
+{
+    const int row = List1->currentRow();
+    const bool valid = row >= 0 && row < m_entries.size();
+    m_driver->setText(valid ? m_entries[row].driver : QString());
+    m_port->setText(valid ? m_entries[row].port : QString());
+}
+
+void FrmStampa::applySelection()
+{
+    const int row = List1->currentRow();
+    if (row < 0 || row >= m_entries.size())
+        return;
+    const PrinterEntry& entry = m_entries[row];
+    QString error;
+    // The system default is only rewritten for a printer whose driver and
+    // device are known, as the default entry needs both.
+    if (!entry.driver.isEmpty() && !entry.port.isEmpty()) {
+        if (!m_printers.setDefaultPrinter(entry.name, &error))
+            Messaggio::errore(this,
+                              QStringLiteral("Impossibile rendere %1 la stampante predefinita.\n%2")
+                                  .arg(entry.name, error));
+    }
+    // The print goes where the user chose, known driver or not.
+    if (entry.name != m_printers.programPrinterName() &&
+        !m_printers.setProgramPrinter(entry.name, &error))
+        Messaggio::errore(this, error);
+}
+
+void FrmStampa::Command1_Click()
+{
+    applySelection();
+    PageEngine& engine = pageEngine();
+    engine.FirstPage = numeroPagina(Dati0->text());
+    engine.LastPage = numeroPagina(Dati1->text());
+    accept();
+}
+
+void FrmStampa::List1_DblClick()
+{
+    Command1_Click();
+}
+
+bool FrmStampa::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && (watched == Dati0 || watched == Dati1)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            focusNextChild();
+            return true;
+        }
+        const QString text = key->text();
+        // Printable keys other than digits are refused with a beep.
+        if (!text.isEmpty() && text.at(0).isPrint() && !soloCifre(text)) {
+            QApplication::beep();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

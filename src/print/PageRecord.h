@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QChar>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The line format of the page files: a command code, then each field after
+// one TAB, lines ended by CR LF. Numbers carry a blank before a non-negative
+// value and one after every value, with the locale's decimal separator;
+// booleans are -1 and 0; a TAB inside a text is stored as ESC.
+namespace PageRecord {
+
+enum Code : int {
+    State = 0,
+    FontName = 10,
+    FontSize = 11,
+    FontBold = 12,
+    FontUnderline = 13,
+    FontItalic = 14,
+    TextStyled = 20,
+    Text = 21,
+    TextRight = 22,
+    TextCentred = 23,
+    Box = 30,
+    HLine = 31,
+    VLine = 32,
+    Image = 90,
+};
+
+// A reader splits a line into the code and at most ten fields.
+constexpr int kMaxFields = 11;
+// Lines longer than this are damage, not records: they are skipped unread.
+constexpr qint64 kMaxLineBytes = 256 * 1024;
+// Texts are cut to this length when recorded; no page line is wider.
+constexpr int kMaxTextLength = 10000;
+
+// The separator used when writing: ',' on comma locales, '.' elsewhere.
+QChar systemDecimalSeparator();
+
+QString number(double value, QChar decimalSeparator);
+QString boolean(bool value);
+QString escapeText(const QString& text);
+QString unescapeText(const QString& text);
+
+// Joins a code and its fields into one line, CR LF included, as UTF-8.
+QByteArray line(int code, const QStringList& fields);
+
+// Splits a line without its line end; the eleventh field keeps any TAB
+// that follows.
+QStringList split(const QString& line);
+
+// Blanks removed, the first comma read as the decimal point. Nothing for an
+// empty, non-numeric or non-finite field.
+std::optional<double> readNumber(const QString& field);
+
+// Page n is "~WRK" + n in four digits + ".Tmp". Pages from 10000 on keep all
+// their digits so that they never overwrite the first pages.
+QString pageFileName(int page);
+inline constexpr const char* kPageFilePattern = "~WRK*.Tmp";
+
+} // namespace PageRecord

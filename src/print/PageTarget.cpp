@@ -1,0 +1,218 @@
+#include "PageTarget.h"
+
+#include "PdfWriter.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+#include <QPen>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double kTwipsPerInch = 1440;
+
+QFont makeFont(const FontState& state, double pointSize)
+{
+    QFont font(state.name);
+    font.setPointSizeF(std::max(pointSize, 0.1));
+    font.setBold(state.bold);
+    font.setItalic(state.italic);
+    font.setUnderline(state.underline);
+    return font;
+}
+
+} // namespace
+
+PainterTarget::PainterTarget(QPainter& painter, Kind kind, double pixelsPerTwip,
+                             double previewScale)
+    : m_painter(painter), m_kind(kind), m_scale(pixelsPerTwip), m_previewScale(previewScale),
+      m_metrics(m_font, painter.device())
+{
+    m_painter.setRenderHint(QPainter::Antialiasing, kind == Kind::Preview);
+    m_painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    setFont(FontState());
+}
+
+void PainterTarget::setFont(const FontState& state)
+{
+    // Point sizes are given for the paper; the device's own resolution is
+    // taken out so that a point covers 20 twips of the page picture.
+    const double dpi = m_painter.device()->logicalDpiY();
+    const double pointSize = state.size * 20 * m_scale * 72 / dpi;
+    m_font = makeFont(state, pointSize);
+    m_painter.setFont(m_font);
+    m_metrics = QFontMetricsF(m_font, m_painter.device());
+}
+
+double PainterTarget::truncationWidth(const QString& text)
+{
+    return m_metrics.horizontalAdvance(text) / m_scale;
+}
+
+void PainterTarget::drawText(double x, double y, const QString& text, int align)
+{
+    if (text.isEmpty())
+        return;
+    double left = x * m_scale;
+    if (align == 1 || align == 2) {
+        const double width = m_metrics.horizontalAdvance(text);
+        left -= align == 1 ? width : width / 2;
+    }
+    m_painter.setPen(QPen(Qt::black));
+    m_painter.drawText(QPointF(left, y * m_scale + m_metrics.ascent()), text);
+}
+
+double PainterTarget::penWidth(double lineWidth) const
+{
+    if (m_kind == Kind::Preview)
+        return std::max(1.0, std::floor(lineWidth * m_previewScale));
+    const double dpi = m_painter.device()->logicalDpiX();
+    return std::max(1.0, std::floor(lineWidth)) * dpi / kLineWidthDpi;
+}
+
+void PainterTarget::drawBox(double top, double left, double bottom, double right, double lineWidth,
+                            bool shadow, double unitX, double unitY)
+{
+    const double width = penWidth(lineWidth);
+    QPen pen(Qt::black, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    m_painter.setPen(pen);
+    m_painter.setBrush(Qt::NoBrush);
+    const QPointF a(left * unitX * m_scale, top * unitY * m_scale);
+    const QPointF b(right * unitX * m_scale, bottom * unitY * m_scale);
+    m_painter.drawRect(QRectF(a, b).normalized());
+    if (!shadow)
+        return;
+    pen.setWidthF(width * 2);
+    m_painter.setPen(pen);
+    auto at = [&](double col, double row) {
+        return QPointF(col * unitX * m_scale, row * unitY * m_scale);
+    };
+    m_painter.drawLine(at(left + 0.35, bottom + 0.1), at(right + 0.1, bottom + 0.1));
+    m_painter.drawLine(at(right + 0.1, top + 0.25), at(right + 0.1, bottom + 0.1));
+}
+
+void PainterTarget::drawLine(double x1, double y1, double x2, double y2, double lineWidth)
+{
+    m_painter.setPen(QPen(Qt::black, penWidth(lineWidth), Qt::SolidLine, Qt::SquareCap));
+    m_painter.drawLine(QPointF(x1 * m_scale, y1 * m_scale), QPointF(x2 * m_scale, y2 * m_scale));
+}
+
+void PainterTarget::drawImage(double top, double left, double width, double height,
+                              const QString& path)
+{
+    const QImage image = loadPageImage(path);
+    if (image.isNull())
+        return;
+    m_painter.drawImage(QRectF(left * m_scale, top * m_scale, width * m_scale, height * m_scale),
+                        image);
+}
+
+PdfTarget::PdfTarget(PdfWriter& writer, std::function<double(const QString&)> printerWidth,
+                     bool logoLoaded, double pageHeight)
+    : m_writer(writer), m_printerWidth(std::move(printerWidth)), m_logoLoaded(logoLoaded),
+      m_pageHeight(pageHeight)
+{
+}
+
+std::string pdfFamily(const QString& faceName)
+{
+    return faceName.left(5).compare(QLatin1String("Times"), Qt::CaseInsensitive) == 0 ? "TNR"
+                                                                                      : "Arial";
+}
+
+void PdfTarget::setFont(const FontState& font)
+{
+    m_family = pdfFamily(font.name);
+    m_fontSize = font.size;
+    m_bold = font.bold;
+    m_italic = font.italic;
+}
+
+std::string PdfTarget::fontKey() const
+{
+    return m_family + (m_bold ? "B" : "") + (m_italic ? "I" : "");
+}
+
+double PdfTarget::truncationWidth(const QString& text)
+{
+    return m_printerWidth(text);
+}
+
+void PdfTarget::drawText(double x, double y, const QString& text, int align)
+{
+    if (text.isEmpty())
+        return;
+    // The baseline lies one font size below the top of the row.
+    float cx = float(x / kTwipsPerCentimetre);
+    const float cy =
+        float(m_pageHeight - y / kTwipsPerCentimetre - m_fontSize * kCentimetresPerPoint);
+    m_writer.DrawText(cx, cy, text.toStdString(), fontKey(), float(m_fontSize),
+                      align == 1 || align == 2 ? align : 0, 0);
+}
+
+void PdfTarget::drawBox(double top, double left, double bottom, double right, double lineWidth,
+                        bool shadow, double unitX, double unitY)
+{
+    const double x1 = std::min(left, right) * unitX / kTwipsPerCentimetre;
+    const double x2 = std::max(left, right) * unitX / kTwipsPerCentimetre;
+    const double yTop = std::min(top, bottom) * unitY / kTwipsPerCentimetre;
+    const double yBottom = std::max(top, bottom) * unitY / kTwipsPerCentimetre;
+    const float x = float(x1);
+    const float y = float(m_pageHeight - yBottom);
+    const float width = float(x2 - x1);
+    const float height = float(yBottom - yTop);
+    m_writer.SetLineWidth(float(lineWidth / kTwipsPerCentimetre));
+    float radius = 0;
+    m_writer.Rectangle(x, y, width, height, 1, radius);
+    if (!shadow)
+        return;
+    m_writer.SetLineWidth(float(2 * lineWidth / kTwipsPerCentimetre));
+    m_writer.MoveTo(x, y);
+    m_writer.LineTo(x + width + 0.1f, y - 0.05f, 0);
+    m_writer.LineTo(x + width + 0.1f, y + height - 0.05f, 1);
+}
+
+void PdfTarget::drawLine(double x1, double y1, double x2, double y2, double lineWidth)
+{
+    m_writer.SetLineWidth(float(lineWidth / kTwipsPerCentimetre));
+    m_writer.MoveTo(float(x1 / kTwipsPerCentimetre),
+                    float(m_pageHeight - y1 / kTwipsPerCentimetre));
+    m_writer.LineTo(float(x2 / kTwipsPerCentimetre), float(m_pageHeight - y2 / kTwipsPerCentimetre),
+                    1);
+}
+
+void PdfTarget::drawImage(double top, double left, double width, double height, const QString&)
+{
+    // Every picture of a PDF is the logo loaded when the file was started;
+    // without it the page goes out without a picture rather than naming an
+    // image the file does not hold.
+    if (!m_logoLoaded)
+        return;
+    m_writer.DrawImg("Img1", float(left / kTwipsPerCentimetre),
+                     float(m_pageHeight - top / kTwipsPerCentimetre),
+                     float(width / kTwipsPerCentimetre), float(height / kTwipsPerCentimetre));
+}
+
+QImage loadPageImage(const QString& path)
+{
+    struct Entry
+    {
+        QString path;
+        QDateTime modified;
+        qint64 size = -1;
+        QImage image;
+    };
+    static Entry cached;
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return {};
+    if (cached.path == path && cached.modified == info.lastModified() && cached.size == info.size())
+        return cached.image;
+    QImageReader reader(path);
+    QImage image = reader.read();
+    cached = {path, info.lastModified(), info.size(), image};
+    return image;
+}

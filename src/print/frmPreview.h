@@ -1,0 +1,112 @@
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+#include <QPointF>
+#include <QWidget>
+
+class Database;
+class QLabel;
+class QPushButton;
+class QScrollBar;
+class QToolButton;
+class QFrame;
+
+// The page picture of the preview: it shows the last replayed page and
+// reports mouse releases in paper twips.
+class PreviewPicture : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit PreviewPicture(QWidget* parent = nullptr);
+
+    QImage& image() { return m_image; }
+    // The picture's coordinates: the paper in twips.
+    void setPaperTwips(QSizeF paper) { m_paper = paper; }
+    QSizeF paperTwips() const { return m_paper; }
+
+signals:
+    void mouseUp(QPointF twips);
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QImage m_image;
+    QSizeF m_paper;
+};
+
+// "Anteprima di Stampa": one page of the recorded document at a time, the
+// page navigator, zoom by a click, printing and PDF export. Closing it
+// deletes the page files.
+class frmPreview : public QDialog
+{
+    Q_OBJECT
+public:
+    // db receives the STAMPA rows; without one they are not written.
+    explicit frmPreview(QWidget* parent = nullptr, Database* db = nullptr);
+    ~frmPreview() override;
+
+    void Form_Load();
+    void ScorriPagine_Validate(int action);
+    void Form_Resize();
+    void HScroll1_Change();
+    void VScroll1_Change();
+    void Pic_MouseUp(QPointF twips);
+    void Pic_Click();
+    void Stampa_Click();
+    void PDF_Click();
+    void Form_Unload();
+
+    int pageCount() const { return m_pageCount; }
+    int currentPage() const { return m_currentPage; }
+    int zoom() const { return m_zoom; }
+    QString caption() const;
+
+    QFrame* CoolBar1 = nullptr;
+    QWidget* Barra = nullptr;
+    QPushButton* Stampa = nullptr;
+    QPushButton* PDF = nullptr;
+    QWidget* ScorriPagine = nullptr;
+    PreviewPicture* Pic = nullptr;
+    QScrollBar* VScroll1 = nullptr;
+    QScrollBar* HScroll1 = nullptr;
+    QWidget* Tappo = nullptr;
+
+    enum Azione { Prima = 1, Precedente = 2, Successiva = 3, Ultima = 4 };
+
+public slots:
+    void done(int result) override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void setupPreview();
+    void replay();
+    double twipsToPixels(double twips) const;
+
+    Database* m_db;
+    QLabel* m_caption = nullptr;
+    QToolButton* m_navigation[4] = {};
+    int m_pageCount = 1;
+    int m_currentPage = 0;
+    int m_zoom = 1;
+    QPointF m_mouseUp;
+    double m_referenceLeft = 0;
+    double m_referenceTop = 0;
+    bool m_unloaded = false;
+    int m_lastFailedPage = -1;
+};
+
+// The shared wording of an error met while printing.
+QString testoErroreStampa(const QString& description);
+
+// Empties STAMPA and writes one row per page, numbered from 1.
+bool RiempiStampa(Database& db, int pageCount, QString* error);
