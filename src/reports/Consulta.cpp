@@ -210,11 +210,12 @@ void Consulta::AggiornaElenco()
 {
     CursoreAttesa();
     QString error;
-    auto records =
-        ::AggiornaElenco(m_context.DbArchivi, m_context.NomiTabelle.value(1), m_anno->currentText(),
-                         m_cliente->currentData().toString(), &error);
-    const qint64 total = records ? consulta::totalFees(*records) : 0;
-    m_model->setRecords(records ? std::move(*records) : QVector<QVariantList>());
+    const QString table = m_context.NomiTabelle.value(1);
+    auto invoices = ::AggiornaElenco(m_context.DbArchivi, table, m_anno->currentText(),
+                                     m_cliente->currentData().toString(), &error);
+    const qint64 total = invoices ? invoices->totalFees : 0;
+    m_model->setInvoices(&m_context.DbArchivi, table,
+                         invoices ? std::move(invoices->rowids) : QVector<qint64>());
     m_totale->setText(QStringLiteral("Totale = ") +
                       consulta::formatCents(total, m_context.SepMigliaia, m_context.SepDecimali));
     // The latest invoice is current and in view.
@@ -222,7 +223,7 @@ void Consulta::AggiornaElenco()
     m_richieste->setCurrentIndex(last);
     showLastRow();
     CursoreNormale();
-    if (!records)
+    if (!invoices)
         Messaggio::errore(this, error);
 }
 

@@ -14,7 +14,7 @@ ConsultaModel::ConsultaModel(QString sepMigliaia, QString sepDecimali, QObject* 
 
 int ConsultaModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : std::max(1, int(m_records.size()));
+    return parent.isValid() ? 0 : std::max(1, int(m_rowids.size()));
 }
 
 int ConsultaModel::columnCount(const QModelIndex& parent) const
@@ -22,11 +22,29 @@ int ConsultaModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : consulta::kColumnCount;
 }
 
+const QVariantList& ConsultaModel::record(int row) const
+{
+    static const QVariantList none;
+    const int page = row / kPageRows;
+    auto at = m_pages.constFind(page);
+    if (at == m_pages.constEnd()) {
+        if (m_pages.size() >= kCachedPages)
+            m_pages.clear();
+        // A failed read shows empty cells; the next refresh tries again.
+        QString error;
+        const auto records =
+            invoiceRecords(*m_db, m_table, m_rowids.mid(page * kPageRows, kPageRows), &error);
+        at = m_pages.insert(page, records.value_or(QVector<QVariantList>()));
+    }
+    const int offset = row - page * kPageRows;
+    return offset < at->size() ? at->at(offset) : none;
+}
+
 QString ConsultaModel::cell(int row, int column) const
 {
-    if (row < 0 || row >= m_records.size())
+    if (row < 0 || row >= m_rowids.size())
         return {};
-    return consulta::cellText(m_records.at(row), row, column, m_sepMigliaia, m_sepDecimali);
+    return consulta::cellText(record(row), row, column, m_sepMigliaia, m_sepDecimali);
 }
 
 QVariant ConsultaModel::data(const QModelIndex& index, int role) const
@@ -61,9 +79,12 @@ QVariant ConsultaModel::headerData(int section, Qt::Orientation orientation, int
     return {};
 }
 
-void ConsultaModel::setRecords(QVector<QVariantList> records)
+void ConsultaModel::setInvoices(Database* db, QString table, QVector<qint64> rowids)
 {
     beginResetModel();
-    m_records = std::move(records);
+    m_db = db;
+    m_table = std::move(table);
+    m_rowids = std::move(rowids);
+    m_pages.clear();
     endResetModel();
 }

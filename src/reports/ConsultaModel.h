@@ -1,11 +1,15 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QVariantList>
 #include <QVector>
 
-// The invoices of the consult grid. Cells are formatted when the view asks
-// for them, so a large list fills at once whatever its length.
+class Database;
+
+// The invoices of the consult grid. Only their row ids are held; the rows
+// are read a page at a time and formatted when the view shows them, so a
+// list of any length opens at once.
 class ConsultaModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -18,14 +22,21 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     // An empty list still shows one empty row.
-    void setRecords(QVector<QVariantList> records);
-    int recordCount() const { return int(m_records.size()); }
+    void setInvoices(Database* db, QString table, QVector<qint64> rowids);
+    int recordCount() const { return int(m_rowids.size()); }
     QString cell(int row, int column) const;
 
 private:
+    static constexpr int kPageRows = 128;
+    static constexpr int kCachedPages = 64;
+    const QVariantList& record(int row) const;
+
     QString m_sepMigliaia;
     QString m_sepDecimali;
     QStringList m_headers;
     QVector<Qt::Alignment> m_alignments;
-    QVector<QVariantList> m_records;
+    Database* m_db = nullptr;
+    QString m_table;
+    QVector<qint64> m_rowids;
+    mutable QHash<int, QVector<QVariantList>> m_pages;
 };

@@ -1,5 +1,7 @@
 #include "ConsultaRules.h"
 
+#include "Database.h"
+
 #include "GridModel.h"
 #include "IniFile.h"
 #include "KeyText.h"
@@ -7,15 +9,11 @@
 #include "Snapshot.h"
 
 #include <QHash>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <algorithm>
 
 namespace consulta {
-
-namespace {
-
-const QString kSection = QStringLiteral("Consulta");
-const QString kWidthKey = QStringLiteral("Richieste");
-const QString kTypeKey = QStringLiteral("Tipo");
 
 QString quotedTable(const QString& table)
 {
@@ -23,6 +21,12 @@ QString quotedTable(const QString& table)
     q.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
+
+namespace {
+
+const QString kSection = QStringLiteral("Consulta");
+const QString kWidthKey = QStringLiteral("Richieste");
+const QString kTypeKey = QStringLiteral("Tipo");
 
 QString yearCondition()
 {
@@ -104,7 +108,7 @@ SqlStatement invoicesStatement(const QString& table, const QString& year, const 
         conditions << QStringLiteral("upper(trim(CodCli)) = upper(trim(?))");
         values << clientCode.left(10);
     }
-    QString sql = QStringLiteral("SELECT * FROM %1").arg(quotedTable(table));
+    QString sql = QStringLiteral("SELECT rowid, Onorario FROM %1").arg(quotedTable(table));
     if (!conditions.isEmpty())
         sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
     sql += QStringLiteral(" ORDER BY Chiave");
@@ -142,17 +146,6 @@ QString cellText(const QVariantList& record, int row, int column, const QString&
     if (isAmountColumn(column))
         return formatCents(v.toLongLong(), sepMigliaia, sepDecimali);
     return gridText(valueText(v));
-}
-
-qint64 totalFees(const QVector<QVariantList>& records)
-{
-    qint64 total = 0;
-    for (const QVariantList& r : records) {
-        const QVariant fee = r.value(6);
-        if (!fee.isNull())
-            total += fee.toLongLong();
-    }
-    return total;
 }
 
 Layout readLayout(const QString& settingsFile, int typeCount)
@@ -245,13 +238,52 @@ std::optional<QVector<ClientChoice>> RiempiClienti(Database& db, const QStringLi
     return list;
 }
 
-std::optional<QVector<QVariantList>> AggiornaElenco(Database& db, const QString& table,
-                                                    const QString& year, const QString& clientCode,
-                                                    QString* error)
+std::optional<InvoiceList> AggiornaElenco(Database& db, const QString& table, const QString& year,
+                                          const QString& clientCode, QString* error)
 {
     const SqlStatement s = consulta::invoicesStatement(table, year, clientCode);
-    const auto records = Snapshot::Open(db, s.sql, s.values, error);
-    if (!records)
+    QSqlQuery q(db.connection());
+    q.setForwardOnly(true);
+    bool ok = q.prepare(s.sql);
+    for (const QVariant& v : s.values)
+        q.addBindValue(v);
+    if (!ok || !q.exec()) {
+        if (error)
+            *error = q.lastError().text();
         return std::nullopt;
-    return records->rows();
+    }
+    InvoiceList list;
+    while (q.next()) {
+        list.rowids << q.value(0).toLongLong();
+        if (!q.isNull(1))
+            list.totalFees += q.value(1).toLongLong();
+    }
+    return list;
+}
+
+std::optional<QVector<QVariantList>> invoiceRecords(Database& db, const QString& table,
+                                                    const QVector<qint64>& rowids, QString* error)
+{
+    QVector<QVariantList> records(rowids.size());
+    if (rowids.isEmpty())
+        return records;
+    QVariantList values;
+    for (qint64 id : rowids)
+        values << id;
+    const QString marks = QStringLiteral("?,").repeated(int(rowids.size())).chopped(1);
+    const auto found = Snapshot::Open(db,
+                                      QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid IN (%2)")
+                                          .arg(consulta::quotedTable(table), marks),
+                                      values, error);
+    if (!found)
+        return std::nullopt;
+    QHash<qint64, int> where;
+    for (int i = 0; i < rowids.size(); ++i)
+        where.insert(rowids.at(i), i);
+    for (const QVariantList& r : found->rows()) {
+        const auto at = where.constFind(r.value(0).toLongLong());
+        if (at != where.constEnd())
+            records[*at] = r.mid(1);
+    }
+    return records;
 }

@@ -31,12 +31,16 @@ Qt::Alignment alignmentFromCode(QChar code);
 // Widths, in twips, the columns have until the user drags them.
 QVector<int> designWidths();
 
+// A table name as an SQL identifier.
+QString quotedTable(const QString& table);
+
 // The years of the invoices, oldest first.
 SqlStatement yearsStatement(const QString& table);
 // The client codes of the invoices, of one year when `year` is not blank.
 SqlStatement clientsStatement(const QString& table, const QString& year);
 // The invoices of a year and of a client, each filter applied only when not
-// blank, in key order. Both values are bound, never put into the text.
+// blank, in key order: their row ids and fees. Both values are bound, never
+// put into the text.
 SqlStatement invoicesStatement(const QString& table, const QString& year,
                                const QString& clientCode);
 
@@ -52,9 +56,6 @@ QString formatCents(qint64 cents, const QString& sepMigliaia, const QString& sep
 // in "#,##0.00", dates as dd/mm/yyyy, memos on one line, Null as "".
 QString cellText(const QVariantList& record, int row, int column, const QString& sepMigliaia,
                  const QString& sepDecimali);
-
-// The total of the fees (position 6) of the listed invoices, in cents.
-qint64 totalFees(const QVector<QVariantList>& records);
 
 // Settings kept between runs: each column's width in twips (nothing where
 // the key is absent or not a usable width) and the document type's index.
@@ -87,7 +88,17 @@ struct ClientChoice
 std::optional<QVector<ClientChoice>> RiempiClienti(Database& db, const QStringList& nomiTabelle,
                                                    const QString& year, QString* error);
 
-// The invoices matching the filters, each as its fields by position.
-std::optional<QVector<QVariantList>> AggiornaElenco(Database& db, const QString& table,
-                                                    const QString& year, const QString& clientCode,
-                                                    QString* error);
+// The invoices matching the filters, in key order, and the total of their
+// fees in cents. Only row ids are kept: the grid reads the rows it shows.
+struct InvoiceList
+{
+    QVector<qint64> rowids;
+    qint64 totalFees = 0;
+};
+std::optional<InvoiceList> AggiornaElenco(Database& db, const QString& table, const QString& year,
+                                          const QString& clientCode, QString* error);
+
+// The invoices with these row ids, as fields by position, in the order given;
+// a row deleted meanwhile reads as an empty record.
+std::optional<QVector<QVariantList>> invoiceRecords(Database& db, const QString& table,
+                                                    const QVector<qint64>& rowids, QString* error);

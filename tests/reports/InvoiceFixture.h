@@ -7,7 +7,7 @@
 
 // Writes an invoice straight into the table, as the invoice window stores it.
 inline bool addInvoice(Database& db, const QDate& date, int number, const QVariant& client,
-                       qint64 feeCents, const QString& subject = QString())
+                       const QVariant& feeCents, const QString& subject = QString())
 {
     QString error;
     const bool ok =
