@@ -134,15 +134,15 @@ QString Consulta::totalText() const
 
 void Consulta::Form_Load()
 {
+    m_documento->clear();
+    m_documento->addItem(QStringLiteral("Fattura"));
+
     const double dpi = logicalDpi(this);
-    const consulta::Layout saved = consulta::readLayout(m_context.settingsFile(), 1);
+    const consulta::Layout saved = consulta::readLayout(m_context.settingsFile(), m_documento->count());
     const QVector<int> design = consulta::designWidths();
     for (int c = 0; c < consulta::kColumnCount; ++c)
         m_richieste->setColumnWidth(
             c, pixelsFromTwips(saved.widths.value(c).value_or(design.value(c)), dpi));
-
-    m_documento->clear();
-    m_documento->addItem(QStringLiteral("Fattura"));
     m_documento->setCurrentIndex(saved.tipo);
     m_documentoIndex = saved.tipo;
 
