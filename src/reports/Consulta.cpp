@@ -138,7 +138,8 @@ void Consulta::Form_Load()
     m_documento->addItem(QStringLiteral("Fattura"));
 
     const double dpi = logicalDpi(this);
-    const consulta::Layout saved = consulta::readLayout(m_context.settingsFile(), m_documento->count());
+    const consulta::Layout saved =
+        consulta::readLayout(m_context.settingsFile(), m_documento->count());
     const QVector<int> design = consulta::designWidths();
     for (int c = 0; c < consulta::kColumnCount; ++c)
         m_richieste->setColumnWidth(
