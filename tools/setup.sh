@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libqt6sql6-sqlite
     fonts-liberation2 fontconfig
-    libsqlite3-dev qpdf poppler-utils sqlite3 xdg-utils
+    libsqlite3-dev qpdf poppler-utils sqlite3 xdg-utils cups-client
     libbenchmark-dev libhpdf-dev
 )
 

@@ -8,6 +8,8 @@
 #include "StatusMessage.h"
 #include "Twips.h"
 #include "FArcCLI.h"
+#include "Consulta.h"
+#include "FArcFAT.h"
 #include "FArcFOR.h"
 #include "FArcMOV.h"
 #include "FParcella.h"
@@ -147,6 +149,7 @@ void Main::buildMenus()
     enable("VoceFornitori", &Main::VoceFornitori_Click);
     enable("IntUT", &Main::IntUT_Click);
     enable("VoceMovimenti", &Main::VoceMovimenti_Click);
+    enable("VoceFatture", &Main::VoceFatture_Click);
 }
 
 QWidget* Main::buildBarra()
@@ -193,7 +196,6 @@ QWidget* Main::buildPanOpStaz()
         b->setMinimumSize(110, 56);
         b->setIconSize(QSize(24, 24));
         // Buttons whose windows are not part of the program yet stay disabled.
-        b->setEnabled(i != 1);
         connect(b, &QPushButton::clicked, this, [this, i] { OpStaz_Click(i); });
         column->addWidget(b);
         m_opStaz[std::size_t(i)] = b;
@@ -308,6 +310,22 @@ void Main::IntUT_Click()
     window.exec();
 }
 
+void Main::VoceFatture_Click()
+{
+    // The consult window opens the invoice window on a listed invoice (its
+    // date and number are looked up as the window opens) or on a new one.
+    auto openInvoice = [this](const QString& date, const QString& number) {
+        FArcFAT invoice(m_context, this);
+        if (!date.isEmpty()) {
+            invoice.setText(0, date);
+            invoice.setText(1, number);
+        }
+        invoice.exec();
+    };
+    Consulta window(m_context, openInvoice, this);
+    window.exec();
+}
+
 void Main::VoceMovimenti_Click()
 {
     FArcMOV window(m_context, this);
@@ -319,6 +337,9 @@ void Main::OpStaz_Click(int index)
     switch (index) {
     case 0:
         VoceClienti_Click();
+        break;
+    case 1:
+        VoceFatture_Click();
         break;
     case 2:
         VoceMovimenti_Click();

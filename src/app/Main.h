@@ -30,6 +30,7 @@ public:
     void VoceFornitori_Click();
     void IntUT_Click();
     void VoceMovimenti_Click();
+    void VoceFatture_Click();
     void OpStaz_Click(int index);
     void MenuUscita_Click();
     void Exit_Click();

@@ -65,7 +65,7 @@ void MainWindowTest::captionsAndStartState()
         bool enabled;
     } entries[] = {
         {"VoceClienti", "Archivio &Clienti", true},
-        {"VoceFatture", "Archivio &Fatture", false},
+        {"VoceFatture", "Archivio &Fatture", true},
         {"VoceFornitori", "Archivio F&ornitori", true},
         {"VoceMovimenti", "&Movimenti passivi", true},
         {"IntUT", "&Intestazione utente", true},
@@ -96,7 +96,7 @@ void MainWindowTest::captionsAndStartState()
     const QStringList buttons{"Clienti", "Fatture", "Movimenti", "Parcella"};
     for (int i = 0; i < 4; ++i) {
         QCOMPARE(m_main->opStaz(i)->text(), buttons[i]);
-        QCOMPARE(m_main->opStaz(i)->isEnabled(), i != 1);
+        QVERIFY(m_main->opStaz(i)->isEnabled());
     }
     QCOMPARE(m_main->findChild<QPushButton*>("Exit")->text(), QStringLiteral("Uscita"));
     QCOMPARE(m_main->findChild<QLabel*>("Giorno")->text(), QStringLiteral("domenica 6 dicembre 2026"));
@@ -206,6 +206,21 @@ void MainWindowTest::printerSetupWithoutPrinters()
     m_main->voce("VoceStampante")->trigger();
     QCOMPARE(Messaggio::lastText(), QStringLiteral("Nessuna stampante installata"));
     QCOMPARE(Messaggio::shownCount(), 1);
+}
+
+void MainWindowTest::invoicesOpenTheConsultWindow()
+{
+    QString error;
+    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    QString caption;
+    whenModal<QDialog>(this, [&caption](QDialog* window) {
+        caption = window->windowTitle();
+        window->reject();
+    });
+    QTest::mouseClick(m_main->opStaz(1), Qt::LeftButton);
+    QCOMPARE(caption, QStringLiteral("Documenti"));
 }
 
 void MainWindowTest::exitButtonCloses()

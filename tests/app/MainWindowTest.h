@@ -19,6 +19,7 @@ private slots:
     void resizeKeepsDatePanelInside();
     void statusMessages();
     void printerSetupWithoutPrinters();
+    void invoicesOpenTheConsultWindow();
     void exitButtonCloses();
 
 private:

@@ -1,0 +1,90 @@
+#include "ConsultaModel.h"
+
+#include "ConsultaRules.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+
+ConsultaModel::ConsultaModel(QString sepMigliaia, QString sepDecimali, QObject* parent)
+    : QAbstractTableModel(parent), m_sepMigliaia(std::move(sepMigliaia)),
+      m_sepDecimali(std::move(sepDecimali)), m_headers(consulta::headers()),
+      m_alignments(consulta::columnAlignments())
+{
+}
+
+int ConsultaModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : std::max(1, int(m_rowids.size()));
+}
+
+int ConsultaModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : consulta::kColumnCount;
+}
+
+const QVariantList& ConsultaModel::record(int row) const
+{
+    static const QVariantList none;
+    const int page = row / kPageRows;
+    auto at = m_pages.constFind(page);
+    if (at == m_pages.constEnd()) {
+        if (m_pages.size() >= kCachedPages)
+            m_pages.clear();
+        // A failed read shows empty cells; the next refresh tries again.
+        QString error;
+        const auto records =
+            invoiceRecords(*m_db, m_table, m_rowids.mid(page * kPageRows, kPageRows), &error);
+        at = m_pages.insert(page, records.value_or(QVector<QVariantList>()));
+    }
+    const int offset = row - page * kPageRows;
+    return offset < at->size() ? at->at(offset) : none;
+}
+
+QString ConsultaModel::cell(int row, int column) const
+{
+    if (row < 0 || row >= m_rowids.size())
+        return {};
+    return consulta::cellText(record(row), row, column, m_sepMigliaia, m_sepDecimali);
+}
+
+QVariant ConsultaModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return cell(index.row(), index.column());
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(m_alignments.value(index.column()) | Qt::AlignVCenter);
+    case Qt::BackgroundRole:
+        // The number column looks like a header; every second row is shaded
+        // so a long row is easy to follow.
+        if (index.column() == 0 || index.row() % 2 == 1)
+            return QGuiApplication::palette().button();
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant ConsultaModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::DisplayRole)
+        return m_headers.value(section);
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::AlignHCenter | Qt::AlignVCenter);
+    return {};
+}
+
+void ConsultaModel::setInvoices(Database* db, QString table, QVector<qint64> rowids)
+{
+    beginResetModel();
+    m_db = db;
+    m_table = std::move(table);
+    m_rowids = std::move(rowids);
+    m_pages.clear();
+    endResetModel();
+}

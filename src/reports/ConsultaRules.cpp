@@ -1,0 +1,289 @@
+#include "ConsultaRules.h"
+
+#include "Database.h"
+
+#include "GridModel.h"
+#include "IniFile.h"
+#include "KeyText.h"
+#include "Recordset.h"
+#include "Snapshot.h"
+
+#include <QHash>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <algorithm>
+
+namespace consulta {
+
+QString quotedTable(const QString& table)
+{
+    QString q = table;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+namespace {
+
+const QString kSection = QStringLiteral("Consulta");
+const QString kWidthKey = QStringLiteral("Richieste");
+const QString kTypeKey = QStringLiteral("Tipo");
+
+QString yearCondition()
+{
+    return QStringLiteral("strftime('%Y', Data) = ?");
+}
+
+} // namespace
+
+bool isAmountColumn(int column)
+{
+    return column == 6 || (column >= 12 && column <= 15);
+}
+
+QStringList headers()
+{
+    QStringList list =
+        QStringLiteral("pr.|Data|Num.|Cliente|Oggetto|Descrizione|Imponibile|IVA|Cassa|RA|"
+                       "Data pag.|Note|ImpIva|ImpCas|ImpRA|Spese|")
+            .split(QLatin1Char('|'));
+    list.removeLast();
+    return list;
+}
+
+Qt::Alignment alignmentFromCode(QChar code)
+{
+    switch (code.unicode()) {
+    case '4':
+        return Qt::AlignHCenter;
+    case '7':
+        return Qt::AlignRight;
+    default:
+        return Qt::AlignLeft;
+    }
+}
+
+QVector<Qt::Alignment> columnAlignments()
+{
+    const QString codes = QStringLiteral("7471117444417777");
+    QVector<Qt::Alignment> alignments;
+    for (QChar c : codes)
+        alignments << alignmentFromCode(c);
+    return alignments;
+}
+
+QVector<int> designWidths()
+{
+    return {600, 1200, 800,  1200, 3000, 3000, 1300, 600,
+            700, 600,  1200, 2400, 1200, 1200, 1200, 1200};
+}
+
+SqlStatement yearsStatement(const QString& table)
+{
+    return {QStringLiteral("SELECT strftime('%Y', Data) AS Espr1 FROM %1 GROUP BY 1 ORDER BY 1")
+                .arg(quotedTable(table)),
+            {}};
+}
+
+SqlStatement clientsStatement(const QString& table, const QString& year)
+{
+    SqlStatement s{QStringLiteral("SELECT CodCli FROM %1").arg(quotedTable(table)), {}};
+    if (!year.trimmed().isEmpty()) {
+        s.sql += QStringLiteral(" WHERE ") + yearCondition();
+        s.values << year.trimmed();
+    }
+    s.sql += QStringLiteral(" GROUP BY CodCli ORDER BY CodCli");
+    return s;
+}
+
+SqlStatement invoicesStatement(const QString& table, const QString& year, const QString& clientCode)
+{
+    QStringList conditions;
+    QVariantList values;
+    if (!year.trimmed().isEmpty()) {
+        conditions << yearCondition();
+        values << year.trimmed();
+    }
+    // The same folding on both sides, so a stored code always finds itself.
+    if (!clientCode.trimmed().isEmpty()) {
+        conditions << QStringLiteral("upper(trim(CodCli)) = upper(trim(?))");
+        values << clientCode.left(10);
+    }
+    QString sql = QStringLiteral("SELECT rowid, Onorario FROM %1").arg(quotedTable(table));
+    if (!conditions.isEmpty())
+        sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+    sql += QStringLiteral(" ORDER BY Chiave");
+    return {sql, values};
+}
+
+QString clientEntry(const QString& code, const QString& name)
+{
+    return code.leftJustified(10, QLatin1Char(' '), true) + QStringLiteral(" - ") + name;
+}
+
+QString formatCents(qint64 cents, const QString& sepMigliaia, const QString& sepDecimali)
+{
+    const bool negative = cents < 0;
+    const quint64 magnitude = negative ? quint64(0) - quint64(cents) : quint64(cents);
+    const QString digits = QString::number(magnitude / 100);
+    QString grouped;
+    for (qsizetype i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            grouped += sepMigliaia;
+        grouped += digits.at(i);
+    }
+    return (negative ? QStringLiteral("-") : QString()) + grouped + sepDecimali +
+           QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
+}
+
+QString cellText(const QVariantList& record, int row, int column, const QString& sepMigliaia,
+                 const QString& sepDecimali)
+{
+    if (column == 0)
+        return QString::number(row + 1);
+    const QVariant v = record.value(column);
+    if (v.isNull())
+        return {};
+    if (isAmountColumn(column))
+        return formatCents(v.toLongLong(), sepMigliaia, sepDecimali);
+    return gridText(valueText(v));
+}
+
+Layout readLayout(const QString& settingsFile, int typeCount)
+{
+    Layout layout;
+    for (int i = 0; i < kColumnCount; ++i) {
+        std::optional<int> width;
+        if (const auto text = LeggiIni(kSection, kWidthKey + QString::number(i), settingsFile)) {
+            bool ok = false;
+            const int w = text->trimmed().toInt(&ok);
+            if (ok && w > 0)
+                width = w;
+        }
+        layout.widths << width;
+    }
+    if (const auto text = LeggiIni(kSection, kTypeKey, settingsFile)) {
+        bool ok = false;
+        const int tipo = text->trimmed().toInt(&ok);
+        // A hand-edited index past the list falls back to the first type.
+        if (ok && tipo >= 0 && tipo < typeCount)
+            layout.tipo = tipo;
+    }
+    return layout;
+}
+
+bool writeLayout(const QString& settingsFile, const QVector<int>& widthsTwips, int tipo)
+{
+    bool ok = true;
+    for (int i = 0; i < widthsTwips.size(); ++i)
+        ok = ScriviIni(kSection, kWidthKey + QString::number(i), settingsFile,
+                       QString::number(widthsTwips.at(i))) &&
+             ok;
+    return ScriviIni(kSection, kTypeKey, settingsFile, QString::number(tipo)) && ok;
+}
+
+int wheelTopRow(int topRow, int wheelAmount, int rowCount, int visibleRows)
+{
+    if (wheelAmount == 0 || rowCount <= 0)
+        return topRow;
+    // The row a step lands on stays in view, but a tiny grid still moves.
+    const int step = std::clamp(visibleRows - 1, 1, 3);
+    const int top = wheelAmount < 0 ? topRow + step : topRow - step;
+    return std::clamp(top, 0, rowCount - 1);
+}
+
+} // namespace consulta
+
+std::optional<QStringList> RiempiAnni(Database& db, const QString& table, QString* error)
+{
+    const SqlStatement s = consulta::yearsStatement(table);
+    const auto records = Snapshot::Open(db, s.sql, s.values, error);
+    if (!records)
+        return std::nullopt;
+    QStringList years{QString()};
+    for (const QVariantList& r : records->rows())
+        if (!r.value(0).isNull())
+            years << r.value(0).toString();
+    return years;
+}
+
+std::optional<QVector<ClientChoice>> RiempiClienti(Database& db, const QStringList& nomiTabelle,
+                                                   const QString& year, QString* error)
+{
+    const SqlStatement s = consulta::clientsStatement(nomiTabelle.value(1), year);
+    const auto codes = Snapshot::Open(db, s.sql, s.values, error);
+    if (!codes)
+        return std::nullopt;
+    // One read of the client table instead of one lookup per code.
+    const auto clients = Snapshot::Open(
+        db, QStringLiteral("SELECT * FROM \"%1\"").arg(nomiTabelle.value(0)), {}, error);
+    if (!clients)
+        return std::nullopt;
+    constexpr int kCodeWidth = 10;
+    QHash<QString, QString> names;
+    for (const QVariantList& r : clients->rows()) {
+        const QVariant name = r.value(2);
+        // A client without a name still counts as found, as a code's description does.
+        names.insert(normalizeKey(r.value(0).toString(), kCodeWidth),
+                     name.isNull() ? QStringLiteral(" ") : name.toString());
+    }
+    QVector<ClientChoice> list{ClientChoice{}};
+    for (const QVariantList& r : codes->rows()) {
+        const QVariant code = r.value(0);
+        if (code.isNull())
+            continue;
+        const QString text = code.toString();
+        list << ClientChoice{
+            text, consulta::clientEntry(text, names.value(normalizeKey(text, kCodeWidth)))};
+    }
+    return list;
+}
+
+std::optional<InvoiceList> AggiornaElenco(Database& db, const QString& table, const QString& year,
+                                          const QString& clientCode, QString* error)
+{
+    const SqlStatement s = consulta::invoicesStatement(table, year, clientCode);
+    QSqlQuery q(db.connection());
+    q.setForwardOnly(true);
+    bool ok = q.prepare(s.sql);
+    for (const QVariant& v : s.values)
+        q.addBindValue(v);
+    if (!ok || !q.exec()) {
+        if (error)
+            *error = q.lastError().text();
+        return std::nullopt;
+    }
+    InvoiceList list;
+    while (q.next()) {
+        list.rowids << q.value(0).toLongLong();
+        if (!q.isNull(1))
+            list.totalFees += q.value(1).toLongLong();
+    }
+    return list;
+}
+
+std::optional<QVector<QVariantList>> invoiceRecords(Database& db, const QString& table,
+                                                    const QVector<qint64>& rowids, QString* error)
+{
+    QVector<QVariantList> records(rowids.size());
+    if (rowids.isEmpty())
+        return records;
+    QVariantList values;
+    for (qint64 id : rowids)
+        values << id;
+    const QString marks = QStringLiteral("?,").repeated(int(rowids.size())).chopped(1);
+    const auto found = Snapshot::Open(db,
+                                      QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid IN (%2)")
+                                          .arg(consulta::quotedTable(table), marks),
+                                      values, error);
+    if (!found)
+        return std::nullopt;
+    QHash<qint64, int> where;
+    for (int i = 0; i < rowids.size(); ++i)
+        where.insert(rowids.at(i), i);
+    for (const QVariantList& r : found->rows()) {
+        const auto at = where.constFind(r.value(0).toLongLong());
+        if (at != where.constEnd())
+            records[*at] = r.mid(1);
+    }
+    return records;
+}

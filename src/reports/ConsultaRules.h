@@ -1,0 +1,104 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <QVector>
+#include <optional>
+
+class Database;
+
+// The rules of the invoice consult window, kept apart from its widgets.
+
+// A statement and the values bound to its placeholders, in order.
+struct SqlStatement
+{
+    QString sql;
+    QVariantList values;
+};
+
+namespace consulta {
+
+constexpr int kColumnCount = 16;
+// Positions of the invoice record that hold whole cents.
+bool isAmountColumn(int column);
+
+// Headers and alignments of the 16 grid columns. Alignment digits are the
+// old grid's codes: 1 left, 4 centre, 7 right.
+QStringList headers();
+QVector<Qt::Alignment> columnAlignments();
+Qt::Alignment alignmentFromCode(QChar code);
+// Widths, in twips, the columns have until the user drags them.
+QVector<int> designWidths();
+
+// A table name as an SQL identifier.
+QString quotedTable(const QString& table);
+
+// The years of the invoices, oldest first.
+SqlStatement yearsStatement(const QString& table);
+// The client codes of the invoices, of one year when `year` is not blank.
+SqlStatement clientsStatement(const QString& table, const QString& year);
+// The invoices of a year and of a client, each filter applied only when not
+// blank, in key order: their row ids and fees. Both values are bound, never
+// put into the text.
+SqlStatement invoicesStatement(const QString& table, const QString& year,
+                               const QString& clientCode);
+
+// A client list entry: the code padded or cut to 10 characters, " - ", the
+// client's name.
+QString clientEntry(const QString& code, const QString& name);
+
+// Whole cents as "#,##0.00" with the locale's separators.
+QString formatCents(qint64 cents, const QString& sepMigliaia, const QString& sepDecimali);
+
+// What grid column `column` shows of an invoice read by position: column 0
+// is the running number `row` + 1, column i the field at position i; amounts
+// in "#,##0.00", dates as dd/mm/yyyy, memos on one line, Null as "".
+QString cellText(const QVariantList& record, int row, int column, const QString& sepMigliaia,
+                 const QString& sepDecimali);
+
+// Settings kept between runs: each column's width in twips (nothing where
+// the key is absent or not a usable width) and the document type's index.
+struct Layout
+{
+    QVector<std::optional<int>> widths;
+    int tipo = 0;
+};
+Layout readLayout(const QString& settingsFile, int typeCount);
+// Returns false when the file could not be written; only the layout is lost.
+bool writeLayout(const QString& settingsFile, const QVector<int>& widthsTwips, int tipo);
+
+// The grid's top row after a wheel step: 3 rows, fewer when fewer rows fit,
+// down for a negative amount (wheel turned towards the user), never past the
+// last row nor above the first.
+int wheelTopRow(int topRow, int wheelAmount, int rowCount, int visibleRows);
+
+} // namespace consulta
+
+// The year list: an empty first entry (every year), then each year.
+std::optional<QStringList> RiempiAnni(Database& db, const QString& table, QString* error);
+
+struct ClientChoice
+{
+    QString code;  // as stored in the invoices
+    QString entry; // as the list shows it
+};
+// The client list of a year (every year when blank), after an empty first
+// entry; codes that are Null in every invoice are not listed.
+std::optional<QVector<ClientChoice>> RiempiClienti(Database& db, const QStringList& nomiTabelle,
+                                                   const QString& year, QString* error);
+
+// The invoices matching the filters, in key order, and the total of their
+// fees in cents. Only row ids are kept: the grid reads the rows it shows.
+struct InvoiceList
+{
+    QVector<qint64> rowids;
+    qint64 totalFees = 0;
+};
+std::optional<InvoiceList> AggiornaElenco(Database& db, const QString& table, const QString& year,
+                                          const QString& clientCode, QString* error);
+
+// The invoices with these row ids, as fields by position, in the order given;
+// a row deleted meanwhile reads as an empty record.
+std::optional<QVector<QVariantList>> invoiceRecords(Database& db, const QString& table,
+                                                    const QVector<qint64>& rowids, QString* error);

@@ -1,0 +1,175 @@
+#include "ConsultaRulesTest.h"
+
+#include "ConsultaRules.h"
+#include "IniFile.h"
+#include "InvoiceFixture.h"
+
+#include <QtTest>
+
+using namespace consulta;
+
+void ConsultaRulesTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_context = std::make_unique<AppContext>();
+    m_context->programFolder = m_dir->path();
+    QString error;
+    QVERIFY2(m_context->DbArchivi.open(m_context->databaseFile(), &error), qPrintable(error));
+}
+
+void ConsultaRulesTest::cleanup()
+{
+    m_context.reset();
+    m_dir.reset();
+}
+
+void ConsultaRulesTest::statementsBindEveryFilter()
+{
+    SqlStatement s = invoicesStatement("Fatture", "", "");
+    QCOMPARE(s.sql, QStringLiteral("SELECT rowid, Onorario FROM \"Fatture\" ORDER BY Chiave"));
+    QVERIFY(s.values.isEmpty());
+
+    // A client without a year: no leading AND.
+    s = invoicesStatement("Fatture", " ", "o'b");
+    QCOMPARE(s.sql,
+             QStringLiteral("SELECT rowid, Onorario FROM \"Fatture\" WHERE upper(trim(CodCli)) = "
+                            "upper(trim(?)) ORDER BY Chiave"));
+    QCOMPARE(s.values, QVariantList{"o'b"});
+
+    s = invoicesStatement("Fatture", "2024", "C1");
+    QCOMPARE(
+        s.sql,
+        QStringLiteral("SELECT rowid, Onorario FROM \"Fatture\" WHERE strftime('%Y', Data) = ? AND "
+                       "upper(trim(CodCli)) = upper(trim(?)) ORDER BY Chiave"));
+    QCOMPARE(s.values, (QVariantList{"2024", "C1"}));
+
+    s = clientsStatement("Fatture", "2023");
+    QVERIFY(s.sql.contains("WHERE strftime('%Y', Data) = ? GROUP BY CodCli"));
+    QCOMPARE(s.values, QVariantList{"2023"});
+    QVERIFY(!clientsStatement("Fatture", "").sql.contains("WHERE"));
+}
+
+void ConsultaRulesTest::filtersOnTheDatabase()
+{
+    Database& db = m_context->DbArchivi;
+    QString error;
+    // An empty table: only the "every year" entry and no invoices.
+    QCOMPARE(*RiempiAnni(db, "Fatture", &error), QStringList{QString()});
+    QVERIFY(AggiornaElenco(db, "Fatture", "", "", &error)->rowids.isEmpty());
+
+    QVERIFY(addClient(db, "C1", "Rossi Mario"));
+    QVERIFY(addClient(db, "O'B", "O'Brien Ltd"));
+    QVERIFY(addClient(db, "N0", QVariant()));
+    QVERIFY(addInvoice(db, {2023, 5, 2}, 1, "C1", 10000));
+    QVERIFY(addInvoice(db, {2023, 6, 2}, 2, "N0", 20000));
+    QVERIFY(addInvoice(db, {2024, 1, 9}, 1, "o'b", 30000));
+    QVERIFY(addInvoice(db, {2024, 2, 9}, 2, QVariant(), QVariant()));
+    QVERIFY(addInvoice(db, {2024, 3, 9}, 3, "ZZ", 50000)); // no such client
+
+    QCOMPARE(*RiempiAnni(db, "Fatture", &error), (QStringList{"", "2023", "2024"}));
+
+    // Every year: every client once, never a Null code; the name beside it.
+    auto clients = RiempiClienti(db, m_context->NomiTabelle, "", &error);
+    QStringList entries;
+    for (const ClientChoice& c : *clients)
+        entries << c.entry;
+    QCOMPARE(entries, (QStringList{"", "C1         - Rossi Mario", "N0         -  ",
+                                   "ZZ         - ", "o'b        - O'Brien Ltd"}));
+    clients = RiempiClienti(db, m_context->NomiTabelle, "2023", &error);
+    QCOMPARE(clients->size(), 3);
+    QCOMPARE(clients->at(2).code, QStringLiteral("N0"));
+
+    const auto all = AggiornaElenco(db, "Fatture", "", "", &error);
+    QCOMPARE(all->rowids.size(), 5);
+    QCOMPARE(all->totalFees, qint64(110000)); // the Null fee counts as nothing
+    QCOMPARE(AggiornaElenco(db, "Fatture", "2024", "", &error)->rowids.size(), 3);
+    // A quote in a code is a plain character, matched regardless of case.
+    const auto found = AggiornaElenco(db, "Fatture", "", "O'B", &error);
+    QCOMPARE(found->rowids.size(), 1);
+    QCOMPARE(found->totalFees, qint64(30000));
+    QVERIFY(AggiornaElenco(db, "Fatture", "", "x' OR '1'='1", &error)->rowids.isEmpty());
+    QVERIFY(AggiornaElenco(db, "Fatture", "2023", "o'b", &error)->rowids.isEmpty());
+    QCOMPARE(AggiornaElenco(db, "Fatture", "2023", "c1 ", &error)->rowids.size(), 1);
+
+    // Rows read back in the order asked for; a vanished row reads empty.
+    const auto records =
+        invoiceRecords(db, "Fatture", {all->rowids.at(2), 9999, all->rowids.at(0)}, &error);
+    QCOMPARE(records->size(), 3);
+    QCOMPARE(records->at(0).value(3).toString(), QStringLiteral("o'b"));
+    QVERIFY(records->at(1).isEmpty());
+    QCOMPARE(records->at(2).value(1).toDate(), QDate(2023, 5, 2));
+}
+
+void ConsultaRulesTest::cellsAndTotal()
+{
+    QVariantList invoice{"2024         7",
+                         QDate(2024, 3, 15),
+                         7,
+                         "C1",
+                         "Rilievo",
+                         "prima riga\nseconda",
+                         qint64(123450),
+                         22,
+                         4,
+                         20,
+                         QVariant(),
+                         QVariant(),
+                         qint64(0),
+                         qint64(-5),
+                         qint64(100000000),
+                         QVariant(),
+                         qint64(200)};
+    const QStringList italian{
+        "7",  "15/03/2024", "7", "C1",   "Rilievo", "prima riga seconda", "1.234,50", "22", "4",
+        "20", "",           "",  "0,00", "-0,05",   "1.000.000,00",       ""};
+    for (int c = 0; c < kColumnCount; ++c)
+        QCOMPARE(cellText(invoice, 6, c, ".", ","), italian.at(c));
+    QCOMPARE(cellText(invoice, 0, 6, ",", "."), QStringLiteral("1,234.50"));
+    QCOMPARE(formatCents(0, ".", ","), QStringLiteral("0,00"));
+    QCOMPARE(formatCents(99999, ",", "."), QStringLiteral("999.99"));
+
+    QCOMPARE(headers().size(), kColumnCount);
+    QCOMPARE(headers().at(10), QStringLiteral("Data pag."));
+    QCOMPARE(columnAlignments().at(1), Qt::AlignHCenter);
+    QCOMPARE(columnAlignments().at(3), Qt::AlignLeft);
+    QCOMPARE(columnAlignments().at(15), Qt::AlignRight);
+}
+
+void ConsultaRulesTest::layoutRoundTrip()
+{
+    const QString file = m_context->settingsFile();
+    Layout layout = readLayout(file, 1);
+    QCOMPARE(layout.widths.size(), kColumnCount);
+    QVERIFY(!layout.widths.at(0).has_value());
+    QCOMPARE(layout.tipo, 0);
+
+    QVector<int> widths;
+    for (int c = 0; c < kColumnCount; ++c)
+        widths << 600 + 15 * c;
+    QVERIFY(writeLayout(file, widths, 0));
+    layout = readLayout(file, 1);
+    for (int c = 0; c < kColumnCount; ++c)
+        QCOMPARE(layout.widths.at(c).value_or(-1), widths.at(c));
+    QCOMPARE(LeggiIni("Consulta", "Richieste15", file).value_or(""), QStringLiteral("825"));
+
+    // Hand-edited values that make no width or no listed type are ignored.
+    ScriviIni("Consulta", "Richieste2", file, "largo");
+    ScriviIni("Consulta", "Richieste3", file, "0");
+    ScriviIni("Consulta", "Tipo", file, "5");
+    layout = readLayout(file, 1);
+    QVERIFY(!layout.widths.at(2).has_value());
+    QVERIFY(!layout.widths.at(3).has_value());
+    QCOMPARE(layout.tipo, 0);
+}
+
+void ConsultaRulesTest::wheelSteps()
+{
+    // Towards the user scrolls down 3 rows, away up 3, within the rows.
+    QCOMPARE(wheelTopRow(10, -120, 100, 20), 13);
+    QCOMPARE(wheelTopRow(10, 120, 100, 20), 7);
+    QCOMPARE(wheelTopRow(1, 120, 100, 20), 0);
+    QCOMPARE(wheelTopRow(98, -120, 100, 20), 99);
+    QCOMPARE(wheelTopRow(10, 0, 100, 20), 10);
+    // With only two rows in view the step shrinks so the next row is seen.
+    QCOMPARE(wheelTopRow(10, -120, 100, 2), 11);
+}
