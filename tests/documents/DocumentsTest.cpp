@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "DocumentAmounts.h"
 #include "FArcFAT.h"
+#include "FakeFields.h"
 #include "FArcMOV.h"
 #include "FParcella.h"
 #include "FeeDocumentWindow.h"
@@ -17,20 +18,6 @@
 #include <QtTest>
 
 namespace {
-
-class Fields : public FieldAccess
-{
-public:
-    explicit Fields(FieldTable specs) : m_specs(std::move(specs)), m_texts(int(m_specs.size())) {}
-    int fieldCount() const override { return int(m_specs.size()); }
-    const FieldSpec& fieldSpec(int index) const override { return m_specs.at(std::size_t(index)); }
-    QString text(int index) const override { return m_texts.at(index); }
-    void setText(int index, const QString& text) override { m_texts[index] = text; }
-
-private:
-    FieldTable m_specs;
-    QStringList m_texts;
-};
 
 QLineEdit* line(QWidget* window, int index)
 {
@@ -113,7 +100,7 @@ void DocumentsTest::amountWriting()
 void DocumentsTest::feeComputation()
 {
     auto compute = [](bool geometra, bool invoice, QStringList inputs) {
-        Fields f(feeDocumentFields(invoice));
+        FakeFields f(feeDocumentFields(invoice));
         const int indexes[] = {5, 6, 7, 8, 14, 15};
         for (int i = 0; i < inputs.size(); ++i)
             f.setText(indexes[i], inputs[i]);
@@ -135,7 +122,7 @@ void DocumentsTest::feeComputation()
     QCOMPARE(compute(false, true, {"abc", "22"}), (QStringList{"", "", "", ""}));
 
     // Leaving a field other than the fee or a rate only totals.
-    Fields f(feeDocumentFields(true));
+    FakeFields f(feeDocumentFields(true));
     f.setText(5, "1000");
     f.setText(6, "22");
     f.setText(12, "250");
@@ -156,7 +143,7 @@ void DocumentsTest::feeComputation()
 
 void DocumentsTest::purchaseDisplays()
 {
-    Fields f(FArcMOV::fields());
+    FakeFields f(FArcMOV::fields());
     f.setText(4, "100");
     f.setText(5, "22");
     f.setText(6, "0.5");

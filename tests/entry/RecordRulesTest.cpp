@@ -4,28 +4,13 @@
 #include "FArcCLI.h"
 #include "FrmUtente.h"
 #include "GridModel.h"
-#include "RecordRules.h"
 #include "Recordset.h"
+#include "FakeFields.h"
 #include "Snapshot.h"
 
 #include <QtTest>
 
 namespace {
-
-// The fields of a window as plain strings.
-class Fields : public FieldAccess
-{
-public:
-    explicit Fields(FieldTable specs) : m_specs(std::move(specs)), m_texts(int(m_specs.size())) {}
-    int fieldCount() const override { return int(m_specs.size()); }
-    const FieldSpec& fieldSpec(int index) const override { return m_specs.at(std::size_t(index)); }
-    QString text(int index) const override { return m_texts.at(index); }
-    void setText(int index, const QString& text) override { m_texts[index] = text; }
-
-private:
-    FieldTable m_specs;
-    QStringList m_texts;
-};
 
 // An invoice-like window: date and number form the key, then amounts.
 FieldTable documentFields()
@@ -56,7 +41,7 @@ void RecordRulesTest::clientSavedAndFound()
 {
     QString error;
     auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
-    Fields f(FArcCLI::fields());
+    FakeFields f(FArcCLI::fields());
     f.setText(0, "ab1");
     f.setText(1, "Rossi Mario");
     f.setText(8, "Sig.");
@@ -77,7 +62,7 @@ void RecordRulesTest::clientSavedAndFound()
     QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::Saved);
     QCOMPARE(rs->RecordCount(), 1);
 
-    Fields loaded(FArcCLI::fields());
+    FakeFields loaded(FArcCLI::fields());
     loaded.setText(0, "ab1  ");
     for (int i = 1; i <= 8; ++i)
         loaded.setText(i, "stale");
@@ -114,7 +99,7 @@ void RecordRulesTest::documentKeysAndAmounts()
 {
     QString error;
     auto rs = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
-    Fields f(documentFields());
+    FakeFields f(documentFields());
     f.setText(0, "05/03/2024");
     f.setText(1, "12");
     f.setText(5, "1 234.56");
@@ -126,7 +111,7 @@ void RecordRulesTest::documentKeysAndAmounts()
     QCOMPARE(rs->text(1), QStringLiteral("05/03/2024"));
 
     // Another date of the same year and the same number is the same document.
-    Fields g(documentFields());
+    FakeFields g(documentFields());
     g.setText(0, "20/11/2024");
     g.setText(1, "12");
     QCOMPARE(CaricaRecord(*rs, 6, 1, g, &error), LoadOutcome::Found);
@@ -154,7 +139,7 @@ void RecordRulesTest::refusedValuesLeaveTableAsItWas()
 {
     QString error;
     auto rs = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
-    Fields f(documentFields());
+    FakeFields f(documentFields());
     f.setText(0, "05/03/2024");
     f.setText(1, "1");
     f.setText(3, "Primo");
@@ -183,7 +168,7 @@ void RecordRulesTest::codeListAndGrid()
     QCOMPARE(width, 10);
 
     auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
-    Fields f(FArcCLI::fields());
+    FakeFields f(FArcCLI::fields());
     f.setText(0, "b2");
     f.setText(1, "BIANCHI Costruzioni S.r.l Sede di Milano");
     QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::Saved);
