@@ -2,11 +2,9 @@
 
 #include "Database.h"
 #include "FakePrinterSystem.h"
+#include "TestLayout.h"
 
 #include <QObject>
-#include <QPrinter>
-#include <QTemporaryDir>
-#include <memory>
 
 class PrintWindowsTest : public QObject
 {
@@ -17,8 +15,8 @@ private slots:
 
     void pageNumbers_data();
     void pageNumbers();
-    void selectionLoadsRangeAndCancels();
-    void pageFieldsTakeDigitsOnly();
+    void selectionLoadsRangeAndTakesDigitsOnly();
+    void choosingPrinters_data();
     void choosingPrinters();
 
     void previewOpensOnFirstPage();
@@ -32,9 +30,7 @@ private slots:
     void exportFromPreview();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<QPrinter> m_printer;
+    PrintFixture m_fixture;
     std::unique_ptr<Database> m_db;
     FakePrinterSystem m_printers;
-    QByteArray m_oldTemp;
 };

@@ -2,10 +2,10 @@
 
 #include "PageEngine.h"
 
-void setReportUnits(PageEngine& engine)
+void useFont(PageEngine& engine, const QString& name, double size)
 {
-    engine.SetFontName(QStringLiteral("Times New Roman"));
-    engine.SetFontSize(8);
+    engine.SetFontName(name);
+    engine.SetFontSize(size);
     engine.UnitY = engine.TextHeight(QStringLiteral("M"));
     engine.UnitX = engine.TextWidth(QStringLiteral("M"));
 }
@@ -27,7 +27,7 @@ void recordReport(PageEngine& engine, int pages, int linesPerPage, bool withImag
                   const QString& imagePath)
 {
     engine.BeginDocument();
-    setReportUnits(engine);
+    useFont(engine, QStringLiteral("Times New Roman"), 8);
     for (int page = 0; page < pages; ++page) {
         engine.SetFontName(QStringLiteral("Arial"));
         engine.SetFontSize(10);
@@ -50,4 +50,26 @@ void recordReport(PageEngine& engine, int pages, int linesPerPage, bool withImag
         engine.NewPage(); // as layouts do after their last line
     }
     engine.EndDocument();
+}
+
+void PrintFixture::setUp()
+{
+    dir = std::make_unique<QTemporaryDir>();
+    oldTemp = qgetenv("TEMP");
+    qputenv("TEMP", dir->path().toLocal8Bit());
+    PageEngine::resetInstance();
+    printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setPageSize(QPageSize(QPageSize::A4));
+    printer->setOutputFileName(dir->filePath(QStringLiteral("printed.pdf")));
+    pageEngine().setPrinter(printer.get());
+    pageEngine().setViewerLauncher([](const QString&) { return true; });
+}
+
+void PrintFixture::tearDown()
+{
+    PageEngine::resetInstance();
+    printer.reset();
+    qputenv("TEMP", oldTemp);
+    dir.reset();
 }
