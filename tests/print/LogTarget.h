@@ -10,10 +10,6 @@
 class LogTarget : public PageTarget
 {
 public:
-    explicit LogTarget(std::function<double(const QString&)> width = {}) : m_width(std::move(width))
-    {
-    }
-
     struct Text
     {
         double x, y;
@@ -23,9 +19,10 @@ public:
     };
 
     void setFont(const FontState& font) override { current = font; }
+    // Texts are cut against width, or against 100 twips a character without it.
     double truncationWidth(const QString& text) override
     {
-        return m_width ? m_width(text) : 100.0 * text.size();
+        return width ? width(text) : 100.0 * text.size();
     }
     void drawText(double x, double y, const QString& text, int align) override
     {
@@ -46,29 +43,28 @@ public:
     {
         note("image", {top, left, width, height}, path);
     }
+    void note(const char* kind, std::initializer_list<double> numbers, const QString& rest = {})
+    {
+        QStringList words{kind};
+        for (const double number : numbers)
+            words << QString::number(number);
+        log << (words << rest).join(' ').trimmed();
+    }
 
+    std::function<double(const QString&)> width;
     FontState current;
     QList<Text> texts;
     QStringList log;
-
-private:
-    void note(const char* kind, std::initializer_list<double> numbers, const QString& rest = {})
-    {
-        QStringList words{QString::fromLatin1(kind)};
-        for (const double number : numbers)
-            words << QString::number(number);
-        log << (words + QStringList(rest)).join(QLatin1Char(' ')).trimmed();
-    }
-    std::function<double(const QString&)> m_width;
 };
 
 // What replaying page of the engine's document draws; the log says when the replay failed.
 inline LogTarget replayed(PageEngine& engine, int page = 0,
                           std::function<double(const QString&)> width = {})
 {
-    LogTarget target(std::move(width));
+    LogTarget target;
+    target.width = std::move(width);
     engine.CurrentPage = page;
     if (!engine.ReplayPageOnto(target))
-        target.log << QStringLiteral("replay failed");
+        target.log << "replay failed";
     return target;
 }

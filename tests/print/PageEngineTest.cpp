@@ -12,12 +12,6 @@
 
 namespace {
 
-QString readText(const QString& path)
-{
-    const QByteArray bytes = pdftest::readFile(path);
-    return bytes.isNull() ? "<missing " + path + '>' : QString::fromUtf8(bytes);
-}
-
 // The box of each word on page 1 as pdftotext places it, in points from the top left.
 QMap<QString, QRectF> wordsOf(const QString& path)
 {
@@ -62,7 +56,6 @@ void PageEngineTest::numbers_data()
     QTest::newRow("negative") << "-2,25 " << -2.25 << true;
     QTest::newRow("below one") << " 0,125 " << 0.125 << true;
     QTest::newRow("twips") << " 199,912 " << 199.912 << true;
-    QTest::newRow("large") << " 16838 " << 16838.0 << true;
     QTest::newRow("huge") << " 1e+300 " << 1e300 << true;
     QTest::newRow("leading point") << " .5 " << 0.5 << false;
     QTest::newRow("blanks inside") << " 1 234,5 " << 1234.5 << false;
@@ -141,8 +134,8 @@ void PageEngineTest::recordsLayoutAsGoldenDump()
     QString page1 = "0\t 276 \t 199.5 \tArial\t 12 \t-1\t0\t-1\r\n21\t 1 \t 1 \t 0 \tseconda\r\n";
     // Numbers follow the user's locale (the tests run in Italian and English).
     const QChar separator = PageRecord::systemDecimalSeparator();
-    QCOMPARE(readText(e.pageFilePath(0)), page0.replace('.', separator));
-    QCOMPARE(readText(e.pageFilePath(1)), page1.replace('.', separator));
+    QCOMPARE(QString(pdftest::readFile(e.pageFilePath(0))), page0.replace('.', separator));
+    QCOMPARE(QString(pdftest::readFile(e.pageFilePath(1))), page1.replace('.', separator));
     // The TAB written as ESC comes back on replay; styled text changes the font only for itself.
     const LogTarget target = replayed(e);
     QCOMPARE(target.log.value(0), "text 997.5 1104 0 [Fattura\tN 12]");
@@ -169,9 +162,9 @@ void PageEngineTest::pageStateOnEveryPageButTheFirst()
     QVERIFY(!QFile::exists(e.pageFilePath(13)));
     QCOMPARE(QFileInfo(e.pageFilePath(12)).fileName(), "~WRK0012.Tmp");
     QCOMPARE(PageRecord::pageFileName(10000), "~WRK10000.Tmp");
-    QVERIFY(!readText(e.pageFilePath(0)).startsWith("0\t"));
+    QVERIFY(!QString(pdftest::readFile(e.pageFilePath(0))).startsWith("0\t"));
     for (int page = 1; page < 13; ++page)
-        QVERIFY2(readText(e.pageFilePath(page))
+        QVERIFY2(QString(pdftest::readFile(e.pageFilePath(page)))
                      .startsWith("0\t 184 \t 140 \t" + font + "\t 8 \t0\t0\t0\r\n"),
                  qPrintable(QString::number(page)));
 
@@ -504,21 +497,16 @@ void PageEngineTest::printingToPdfPrinterGivesRecordedPages()
     QFile::remove(out);
     QVERIFY(e.PrintPages(3, 9));
     QCOMPARE(pdftest::pageCount(out), 2);
-}
 
-void PageEngineTest::drawingStraightOntoThePrinter()
-{
-    // Nothing recorded: each call draws on the printer at once, as the
-    // labels do; NewPage turns the sheet and EndDocument ends the job.
-    PageEngine& e = pageEngine();
+    // Nothing recorded: each call draws on the printer at once, as the labels
+    // do; NewPage turns the sheet and EndDocument ends the job.
+    QFile::remove(out);
     e.setOutputTarget(OutputTarget::Printer);
-    useFont(e, "Arial", 10);
     e.PrintText(2, 2, 0, "ETICHETTA1");
     e.DrawBox(1, 1, 5, 30, 4, 1);
     QVERIFY(e.NewPage());
     e.PrintText(2, 2, 0, "ETICHETTA2");
     QVERIFY(e.EndDocument());
-    const QString out = m_fixture.printer->outputFileName();
     QCOMPARE(pdftest::pageCount(out), 2);
     QCOMPARE(pdftest::output("pdftotext", {"-f", "2", out, "-"}).trimmed(), "ETICHETTA2");
 }

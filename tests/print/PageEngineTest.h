@@ -29,7 +29,6 @@ private slots:
     void previewGeometry();
     void damagedPageFileReplaysWhatItCan();
     void printingToPdfPrinterGivesRecordedPages();
-    void drawingStraightOntoThePrinter();
     void exportedPdfPlacesTexts();
     void exportWithoutLogoThenFailedExportKeepsFile();
 

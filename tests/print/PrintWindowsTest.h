@@ -20,10 +20,8 @@ private slots:
     void choosingPrinters();
 
     void previewOpensOnFirstPage();
-    void pageKeysStopAtTheEnds();
     void clicksCycleTheZoom();
-    void pdfButtonOnlyWithPath();
-    void escapeDeletesPageFiles();
+    void onePageWithoutPdfThenEscape();
     void printWithoutPrinters();
     void printThroughSelection();
     void cancelledSelectionPrintsNothing();

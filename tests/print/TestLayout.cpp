@@ -18,11 +18,6 @@ QString reportLine(int page, int line)
         .arg(page * 100 + line);
 }
 
-QString reportAmount(int page, int line)
-{
-    return QStringLiteral("%1.%2,00").arg(1 + page % 9).arg(100 + line);
-}
-
 void recordReport(PageEngine& engine, int pages, int linesPerPage, bool withImage,
                   const QString& imagePath)
 {
@@ -44,7 +39,8 @@ void recordReport(PageEngine& engine, int pages, int linesPerPage, bool withImag
         for (int line = 0; line < linesPerPage; ++line) {
             const double row = 6 + line;
             engine.PrintText(row, 5, 50, reportLine(page, line));
-            engine.PrintTextRight(row, 76, 0, reportAmount(page, line));
+            engine.PrintTextRight(row, 76, 0,
+                                  QString("%1.%2,00").arg(1 + page % 9).arg(100 + line));
         }
         engine.DrawVLine(60, 5, 6 + linesPerPage, 2);
         engine.NewPage(); // as layouts do after their last line

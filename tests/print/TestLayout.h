@@ -16,9 +16,8 @@ void useFont(PageEngine& engine, const QString& name, double size);
 void recordReport(PageEngine& engine, int pages, int linesPerPage, bool withImage = false,
                   const QString& imagePath = QString());
 
-// The text of page line n of page p as the report prints it.
+// The text of line n of page p as the report prints it.
 QString reportLine(int page, int line);
-QString reportAmount(int page, int line);
 
 // Each print test runs with TEMP in a folder of its own, a fresh engine and
 // a PDF-format A4 printer, so that nothing reaches a real printer.
