@@ -185,27 +185,20 @@ void PageEngineTest::pageStateOnEveryPageButTheFirst()
     QCOMPARE(replayed(e).log, QStringList());
 }
 
-void PageEngineTest::pageFolderIsPrivate()
+void PageEngineTest::privateFolderAndFailedPageFile()
 {
     PageEngine& e = pageEngine();
-    const QString folder = e.TempFolder();
-    QVERIFY(folder.startsWith(m_fixture.dir->path() + '/'));
-    QCOMPARE(QFileInfo(folder).permissions() &
-                 ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
-                   QFile::WriteUser | QFile::ExeUser),
+    // Page files live in a folder of TEMP that only this user may enter.
+    const QDir folder(e.TempFolder());
+    QVERIFY(folder.path().startsWith(m_fixture.dir->path() + '/'));
+    QCOMPARE(QFileInfo(folder.path()).permissions() &
+                 (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
+                  QFile::WriteOther | QFile::ExeOther),
              QFileDevice::Permissions());
-    recordReport(e, 2, 1);
-    e.DeletePageFiles();
-    QCOMPARE(QDir(folder).entryList({"~WRK*.Tmp"}, QDir::Files), QStringList());
-}
-
-void PageEngineTest::failedPageGivesUpTheDocument()
-{
-    PageEngine& e = pageEngine();
     begin(e, 200, 100);
     e.PrintText(1, 1, 0, "prima pagina");
     // Something in the way of the next page file.
-    QVERIFY(QDir(e.TempFolder()).mkdir("~WRK0001.Tmp"));
+    QVERIFY(folder.mkpath("~WRK0001.Tmp"));
     QString error;
     QVERIFY(!e.NewPage(&error));
     QVERIFY2(error.contains("~WRK0001.Tmp"), qPrintable(error));
@@ -222,7 +215,7 @@ void PageEngineTest::failedPageGivesUpTheDocument()
     QVERIFY(!QFile::exists(e.pageFilePath(0)));
 
     // The next document starts afresh.
-    QVERIFY(QDir(e.TempFolder()).rmdir("~WRK0001.Tmp"));
+    QVERIFY(folder.rmdir("~WRK0001.Tmp"));
     recordReport(e, 2, 1);
     QCOMPARE(e.pageCount(), 2);
 }
@@ -440,12 +433,10 @@ void PageEngineTest::damagedPageFileReplaysWhatItCan()
     e.BeginDocument();
     e.EndDocument();
     const QByteArray damaged = "21\t 1 \t 2 \t 0 \tprima\r\n"
-                               "77\t 1 \t 2 \r\n"                      // unknown code
-                               "21\t 1 \t 2 \r\n"                      // text missing
+                               "77\t 1 \t 2 \r\n21\t 1 \t 2 \r\n"      // unknown code, no text
                                "21\t uno \t 2 \t 0 \tnumero rotto\r\n" // not a number
-                               "30\t 1 \t 2 \r\n"                      // box without corners
-                               "11\t 1e308 \r\n"                       // absurd size, ignored
-                               "31\t 1e300 \t 2 \t 3 \t 4 \r\n"        // off any sheet
+                               "30\t 1 \t 2 \r\n11\t 1e308 \r\n" // box without corners, absurd size
+                               "31\t 1e300 \t 2 \t 3 \t 4 \r\n"  // off any sheet
                                "21\t 1 \t 2 \t 0 \t" +
                                QByteArray(400 * 1024, 'x') + // far longer than a record
                                "\r\n\x01\x02\xff\xfe\r\nnan\tinf\r\n\r\n"

@@ -16,8 +16,7 @@ private slots:
     void recordLinesSplitIntoElevenFieldsAtMost();
     void recordsLayoutAsGoldenDump();
     void pageStateOnEveryPageButTheFirst();
-    void pageFolderIsPrivate();
-    void failedPageGivesUpTheDocument();
+    void privateFolderAndFailedPageFile();
     void truncationKeepsLongestFittingPrefix_data();
     void truncationKeepsLongestFittingPrefix();
     void paragraphPastRowLimitReturnsRest();

@@ -261,30 +261,33 @@ void PrintWindowsTest::printWithoutPrinters()
     QVERIFY(!QFile::exists(m_fixture.printer->outputFileName()));
 }
 
+void PrintWindowsTest::printThroughSelection_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<int>("pages"); // -1: no print job at all
+    QTest::newRow("from page 2") << false << 3;
+    QTest::newRow("cancelled") << true << -1;
+}
+
 void PrintWindowsTest::printThroughSelection()
 {
+    QFETCH(bool, cancel);
+    QFETCH(int, pages);
     OPEN_PREVIEW(preview, 4, 20);
-    whenSelectionOpens([](FrmStampa* selection) {
+    whenSelectionOpens([cancel](FrmStampa* selection) {
         QCOMPARE(selection->Dati0->text(), "1");
         QCOMPARE(selection->Dati1->text(), "4");
+        if (cancel)
+            return QTest::keyClick(selection, Qt::Key_Escape);
         selection->Dati0->setText("2");
         QTest::mouseClick(selection->Command1, Qt::LeftButton);
     });
     QTest::mouseClick(preview.Stampa, Qt::LeftButton);
     QVERIFY(!preview.isVisible());
-    QCOMPARE(pdftest::pageCount(m_fixture.printer->outputFileName()), 3);
-    QCOMPARE(m_printers.defaults, QStringList{"Studio"});
+    QCOMPARE(pageEngine().LastPage, cancel ? 0 : 4);
+    QCOMPARE(pdftest::pageCount(m_fixture.printer->outputFileName()), pages);
+    QCOMPARE(m_printers.defaults, cancel ? QStringList() : QStringList{"Studio"});
     QCOMPARE(pageFiles(), QStringList());
-}
-
-void PrintWindowsTest::cancelledSelectionPrintsNothing()
-{
-    OPEN_PREVIEW(preview, 3, 3);
-    whenSelectionOpens([](FrmStampa* selection) { QTest::keyClick(selection, Qt::Key_Escape); });
-    preview.Stampa_Click();
-    QCOMPARE(pageEngine().LastPage, 0);
-    QVERIFY(m_printers.defaults.isEmpty() && m_printers.programChanges.isEmpty());
-    QVERIFY(!QFile::exists(m_fixture.printer->outputFileName()));
 }
 
 void PrintWindowsTest::exportFromPreview()

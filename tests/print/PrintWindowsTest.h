@@ -23,8 +23,8 @@ private slots:
     void clicksCycleTheZoom();
     void onePageWithoutPdfThenEscape();
     void printWithoutPrinters();
+    void printThroughSelection_data();
     void printThroughSelection();
-    void cancelledSelectionPrintsNothing();
     void exportFromPreview();
 
 private:
