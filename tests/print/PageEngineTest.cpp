@@ -1,4 +1,4 @@
-#include "PageEngineTest.h"
+#include "PrintTests.h"
 
 #include "LogTarget.h"
 #include "PageEngine.h"

@@ -1,4 +1,4 @@
-#include "PrintWindowsTest.h"
+#include "PrintTests.h"
 
 #include "FrmStampa.h"
 #include "MessageBox.h"
@@ -30,16 +30,6 @@ QStringList pageFiles()
     return QDir(pageEngine().TempFolder()).entryList({"~WRK*.Tmp"}, QDir::Files);
 }
 
-// Runs action on the modal printer selection once it is open.
-void whenSelectionOpens(std::function<void(FrmStampa*)> action)
-{
-    QTimer::singleShot(0, [action] {
-        auto* dialog = qobject_cast<FrmStampa*>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        action(dialog);
-    });
-}
-
 } // namespace
 
 void PrintWindowsTest::init()
@@ -47,10 +37,6 @@ void PrintWindowsTest::init()
     Messaggio::resetForTest();
     m_fixture.setUp();
     m_printers = FakePrinterSystem();
-    m_printers.installed = {{"Ufficio", "HP LaserJet 1020", "usb://HP/LaserJet"},
-                            {"Studio", "Brother HL", "ipp://studio/ipp"},
-                            {"Grezza", QString(), "socket://10.0.0.9"}};
-    m_printers.program = "Studio";
     PrinterSystem::setCurrent(&m_printers);
     m_db = std::make_unique<Database>();
     QString error;
@@ -274,12 +260,16 @@ void PrintWindowsTest::printThroughSelection()
     QFETCH(bool, cancel);
     QFETCH(int, pages);
     OPEN_PREVIEW(preview, 4, 20);
-    whenSelectionOpens([cancel](FrmStampa* selection) {
+    // The printer selection is modal: answer it once it is open.
+    QTimer::singleShot(0, [cancel] {
+        auto* selection = qobject_cast<FrmStampa*>(QApplication::activeModalWidget());
+        QVERIFY(selection);
         QCOMPARE(selection->Dati0->text(), "1");
         QCOMPARE(selection->Dati1->text(), "4");
         if (cancel)
             return QTest::keyClick(selection, Qt::Key_Escape);
-        selection->Dati0->setText("2");
+        selection->Dati0->selectAll();
+        QTest::keyClicks(selection->Dati0, "2");
         QTest::mouseClick(selection->Command1, Qt::LeftButton);
     });
     QTest::mouseClick(preview.Stampa, Qt::LeftButton);

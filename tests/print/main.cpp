@@ -1,6 +1,5 @@
 #include "MultiTestMain.h"
-#include "PageEngineTest.h"
-#include "PrintWindowsTest.h"
+#include "PrintTests.h"
 
 #include <QApplication>
 
