@@ -18,7 +18,6 @@ private slots:
     void drawing();
     void fonts();
     void widths();
-    void length();
 
 private:
     QTemporaryDir m_folder;
@@ -303,25 +302,22 @@ Symbol|2|29|332 600 600 250 333 713 500 549 833 778 439 333 333 500 549 250 549 
 Symbol|1|246|384 384 384 384 384 384 494 494 494 600
 Courier New|3|32|)" +
         QString("600 ").repeated(224);
+    PdfWriter writer;
+    pdftest::openInPoints(writer, path("widths.pdf"));
     for (const QString& row : table.split('\n')) {
         const QStringList fields = row.split('|');
-        PdfWriter writer;
-        pdftest::openInPoints(writer, path("widths.pdf"));
         std::string face = fields[0].toStdString();
-        writer.LoadFont("F", face, fields[1].toInt());
+        const std::string key = "F" + std::to_string(face.size()) + fields[1].toStdString();
+        writer.LoadFont(key, face, fields[1].toInt());
         const QStringList widths = fields[3].split(' ', Qt::SkipEmptyParts);
         for (int i = 0; i < widths.size(); ++i) {
             // Codes 32..127 and 160..255 are the same in UTF-8 input and Windows-1252.
             const std::string character = QString(QChar(fields[2].toInt() + i)).toStdString();
-            QCOMPARE(QString::number(writer.Length(character, "F", 1000)), widths[i]);
+            QCOMPARE(QString::number(writer.Length(character, key, 1000)), widths[i]);
         }
     }
-}
 
-void TestPdfWriter::length()
-{
-    PdfWriter writer;
-    pdftest::openInPoints(writer, path("length.pdf"));
+    // Length in points and in the scale modes, with the text state of the page.
     std::string times = "Times New Roman";
     writer.LoadFont("TNR", times, 0);
     std::string helvetica = "Helvetica";

@@ -24,8 +24,11 @@ public:
         return true;
     }
 
-    QList<PrinterEntry> installed;
-    QString program;
+    // Three printers, the second the program's, the third without a driver.
+    QList<PrinterEntry> installed{{"Ufficio", "HP LaserJet 1020", "usb://HP/LaserJet"},
+                                  {"Studio", "Brother HL", "ipp://studio/ipp"},
+                                  {"Grezza", QString(), "socket://10.0.0.9"}};
+    QString program = "Studio";
     QStringList defaults;
     QStringList programChanges;
     bool failDefault = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PageEngine.h"
 #include "PageTarget.h"
 
 #include <QStringList>
@@ -9,10 +10,6 @@
 class LogTarget : public PageTarget
 {
 public:
-    explicit LogTarget(std::function<double(const QString&)> width = {}) : m_width(std::move(width))
-    {
-    }
-
     struct Text
     {
         double x, y;
@@ -22,45 +19,52 @@ public:
     };
 
     void setFont(const FontState& font) override { current = font; }
+    // Texts are cut against width, or against 100 twips a character without it.
     double truncationWidth(const QString& text) override
     {
-        return m_width ? m_width(text) : 100.0 * text.size();
+        return width ? width(text) : 100.0 * text.size();
     }
     void drawText(double x, double y, const QString& text, int align) override
     {
         texts.push_back({x, y, text, align, current});
-        log << QStringLiteral("text %1 %2 %3 [%4]").arg(x).arg(y).arg(align).arg(text);
+        note("text", {x, y, double(align)}, '[' + text + ']');
     }
     void drawBox(double top, double left, double bottom, double right, double lineWidth,
                  bool shadow, double, double) override
     {
-        log << QStringLiteral("box %1 %2 %3 %4 %5 %6")
-                   .arg(top)
-                   .arg(left)
-                   .arg(bottom)
-                   .arg(right)
-                   .arg(lineWidth)
-                   .arg(shadow);
+        note("box", {top, left, bottom, right, lineWidth, double(shadow)});
     }
     void drawLine(double x1, double y1, double x2, double y2, double lineWidth) override
     {
-        log << QStringLiteral("line %1 %2 %3 %4 %5").arg(x1).arg(y1).arg(x2).arg(y2).arg(lineWidth);
+        note("line", {x1, y1, x2, y2, lineWidth});
     }
     void drawImage(double top, double left, double width, double height,
                    const QString& path) override
     {
-        log << QStringLiteral("image %1 %2 %3 %4 %5")
-                   .arg(top)
-                   .arg(left)
-                   .arg(width)
-                   .arg(height)
-                   .arg(path);
+        note("image", {top, left, width, height}, path);
+    }
+    void note(const char* kind, std::initializer_list<double> numbers, const QString& rest = {})
+    {
+        QStringList words{kind};
+        for (const double number : numbers)
+            words << QString::number(number);
+        log << (words << rest).join(' ').trimmed();
     }
 
+    std::function<double(const QString&)> width;
     FontState current;
     QList<Text> texts;
     QStringList log;
-
-private:
-    std::function<double(const QString&)> m_width;
 };
+
+// What replaying page of the engine's document draws; the log says when the replay failed.
+inline LogTarget replayed(PageEngine& engine, int page = 0,
+                          std::function<double(const QString&)> width = {})
+{
+    LogTarget target;
+    target.width = std::move(width);
+    engine.CurrentPage = page;
+    if (!engine.ReplayPageOnto(target))
+        target.log << "replay failed";
+    return target;
+}

@@ -2,10 +2,10 @@
 
 #include "PageEngine.h"
 
-void setReportUnits(PageEngine& engine)
+void useFont(PageEngine& engine, const QString& name, double size)
 {
-    engine.SetFontName(QStringLiteral("Times New Roman"));
-    engine.SetFontSize(8);
+    engine.SetFontName(name);
+    engine.SetFontSize(size);
     engine.UnitY = engine.TextHeight(QStringLiteral("M"));
     engine.UnitX = engine.TextWidth(QStringLiteral("M"));
 }
@@ -18,16 +18,11 @@ QString reportLine(int page, int line)
         .arg(page * 100 + line);
 }
 
-QString reportAmount(int page, int line)
-{
-    return QStringLiteral("%1.%2,00").arg(1 + page % 9).arg(100 + line);
-}
-
 void recordReport(PageEngine& engine, int pages, int linesPerPage, bool withImage,
                   const QString& imagePath)
 {
     engine.BeginDocument();
-    setReportUnits(engine);
+    useFont(engine, QStringLiteral("Times New Roman"), 8);
     for (int page = 0; page < pages; ++page) {
         engine.SetFontName(QStringLiteral("Arial"));
         engine.SetFontSize(10);
@@ -44,10 +39,33 @@ void recordReport(PageEngine& engine, int pages, int linesPerPage, bool withImag
         for (int line = 0; line < linesPerPage; ++line) {
             const double row = 6 + line;
             engine.PrintText(row, 5, 50, reportLine(page, line));
-            engine.PrintTextRight(row, 76, 0, reportAmount(page, line));
+            engine.PrintTextRight(row, 76, 0,
+                                  QString("%1.%2,00").arg(1 + page % 9).arg(100 + line));
         }
         engine.DrawVLine(60, 5, 6 + linesPerPage, 2);
         engine.NewPage(); // as layouts do after their last line
     }
     engine.EndDocument();
+}
+
+void PrintFixture::setUp()
+{
+    dir = std::make_unique<QTemporaryDir>();
+    oldTemp = qgetenv("TEMP");
+    qputenv("TEMP", dir->path().toLocal8Bit());
+    PageEngine::resetInstance();
+    printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setPageSize(QPageSize(QPageSize::A4));
+    printer->setOutputFileName(dir->filePath(QStringLiteral("printed.pdf")));
+    pageEngine().setPrinter(printer.get());
+    pageEngine().setViewerLauncher([](const QString&) { return true; });
+}
+
+void PrintFixture::tearDown()
+{
+    PageEngine::resetInstance();
+    printer.reset();
+    qputenv("TEMP", oldTemp);
+    dir.reset();
 }

@@ -1,16 +1,32 @@
 #pragma once
 
+#include <QPrinter>
 #include <QString>
+#include <QTemporaryDir>
+#include <memory>
 
 class PageEngine;
+
+// Sets the font and takes the units of the letter M from it, as layouts do.
+void useFont(PageEngine& engine, const QString& name, double size);
 
 // A small report written for the tests: a title, a box with shadow, rules
 // and pages of numbered lines with amounts right-aligned, in Times New
 // Roman 8 points with the units of the letter M, as the period reports do.
-void setReportUnits(PageEngine& engine);
 void recordReport(PageEngine& engine, int pages, int linesPerPage, bool withImage = false,
                   const QString& imagePath = QString());
 
-// The text of page line n of page p as the report prints it.
+// The text of line n of page p as the report prints it.
 QString reportLine(int page, int line);
-QString reportAmount(int page, int line);
+
+// Each print test runs with TEMP in a folder of its own, a fresh engine and
+// a PDF-format A4 printer, so that nothing reaches a real printer.
+struct PrintFixture
+{
+    void setUp();
+    void tearDown();
+
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<QPrinter> printer;
+    QByteArray oldTemp;
+};

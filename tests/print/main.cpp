@@ -1,11 +1,9 @@
 #include "MultiTestMain.h"
-#include "PageEngineTest.h"
-#include "PageRecordTest.h"
-#include "PrintWindowsTest.h"
+#include "PrintTests.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    return runTests<QApplication, PageRecordTest, PageEngineTest, PrintWindowsTest>(argc, argv);
+    return runTests<QApplication, PageEngineTest, PrintWindowsTest>(argc, argv);
 }

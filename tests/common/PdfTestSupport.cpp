@@ -153,6 +153,27 @@ QList<QByteArray> extractImages(const QString& path)
     return pixels;
 }
 
+QString output(const QString& program, const QStringList& arguments)
+{
+    QByteArray text;
+    run(program, arguments, &text);
+    return QString::fromUtf8(text);
+}
+
+int pageCount(const QString& path)
+{
+    const auto match = QRegularExpression("Pages:\\s+(\\d+)").match(output("pdfinfo", {path}));
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+QByteArray pageContent(const QByteArray& pdf, int index)
+{
+    qsizetype page = pdf.indexOf("/Type /Page\r");
+    while (index-- > 0 && page >= 0)
+        page = pdf.indexOf("/Type /Page\r", page + 1);
+    return streamOf(pdf, numberAfter(pdf.mid(page, 200), "/Contents "));
+}
+
 QByteArray makeBmp(int width, int height, int bits, const QByteArray& rows,
                    const QByteArray& palette)
 {

@@ -27,6 +27,11 @@ QByteArray streamOf(const QByteArray& pdf, int number);
 QString check(const QString& path, const QStringList& texts = {}, const QStringList& fonts = {});
 // The pixels of the file's images as pdfimages extracts them (RGB samples).
 QList<QByteArray> extractImages(const QString& path);
+// What program writes on standard output; the page count pdfinfo reports (-1 if none).
+QString output(const QString& program, const QStringList& arguments);
+int pageCount(const QString& path);
+// The content stream of the page object that comes index-th in the file.
+QByteArray pageContent(const QByteArray& pdf, int index);
 
 // A bitmap file of rows (bottom row first, packed, 24-bit pixels as R, G, B) and
 // palette (R, G, B per entry), with 0xEE in the row padding.

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "Database.h"
+#include "FakePrinterSystem.h"
+#include "TestLayout.h"
+
+#include <QObject>
+
+class PageEngineTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { m_fixture.setUp(); }
+    void cleanup() { m_fixture.tearDown(); }
+
+    void numbers_data();
+    void numbers();
+    void recordLinesSplitIntoElevenFieldsAtMost();
+    void recordsLayoutAsGoldenDump();
+    void pageStateOnEveryPageButTheFirst();
+    void privateFolderAndFailedPageFile();
+    void truncationKeepsLongestFittingPrefix_data();
+    void truncationKeepsLongestFittingPrefix();
+    void paragraphPastRowLimitReturnsRest();
+    void justifiedLinesEndAtRightEdge();
+    void paragraphLineCountsAgree_data();
+    void paragraphLineCountsAgree();
+    void paragraphAlignments();
+    void previewGeometry_data();
+    void previewGeometry();
+    void damagedPageFileReplaysWhatItCan();
+    void printingToPdfPrinterGivesRecordedPages();
+    void exportedPdfPlacesTexts();
+    void exportWithoutLogoThenFailedExportKeepsFile();
+
+private:
+    PrintFixture m_fixture;
+};
+
+class PrintWindowsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void pageNumbers_data();
+    void pageNumbers();
+    void selectionLoadsRangeAndTakesDigitsOnly();
+    void choosingPrinters_data();
+    void choosingPrinters();
+
+    void previewOpensOnFirstPage();
+    void clicksCycleTheZoom();
+    void onePageWithoutPdfThenEscape();
+    void printWithoutPrinters();
+    void printThroughSelection_data();
+    void printThroughSelection();
+    void exportFromPreview();
+
+private:
+    PrintFixture m_fixture;
+    std::unique_ptr<Database> m_db;
+    FakePrinterSystem m_printers;
+};
