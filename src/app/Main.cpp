@@ -13,6 +13,7 @@
 #include "FArcFOR.h"
 #include "FArcMOV.h"
 #include "FParcella.h"
+#include "STAFAT.h"
 #include "FrmUtente.h"
 #include "frmAbout.h"
 
@@ -150,6 +151,7 @@ void Main::buildMenus()
     enable("IntUT", &Main::IntUT_Click);
     enable("VoceMovimenti", &Main::VoceMovimenti_Click);
     enable("VoceFatture", &Main::VoceFatture_Click);
+    enable("VoceStampaFattura", &Main::VoceStampaFattura_Click);
 }
 
 QWidget* Main::buildBarra()
@@ -323,6 +325,12 @@ void Main::VoceFatture_Click()
         invoice.exec();
     };
     Consulta window(m_context, openInvoice, this);
+    window.exec();
+}
+
+void Main::VoceStampaFattura_Click()
+{
+    STAFAT window(m_context, this);
     window.exec();
 }
 

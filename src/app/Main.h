@@ -31,6 +31,7 @@ public:
     void IntUT_Click();
     void VoceMovimenti_Click();
     void VoceFatture_Click();
+    void VoceStampaFattura_Click();
     void OpStaz_Click(int index);
     void MenuUscita_Click();
     void Exit_Click();

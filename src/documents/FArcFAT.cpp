@@ -2,6 +2,7 @@
 
 #include "AppContext.h"
 #include "DocumentAmounts.h"
+#include "STAFAT.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -16,6 +17,7 @@ FArcFAT::FArcFAT(AppContext& context, QWidget* parent) : FeeDocumentWindow(conte
     m_stampa = new QPushButton(QStringLiteral("Stampa ...."), this);
     m_stampa->setObjectName(QStringLiteral("Stampa"));
     m_stampa->setEnabled(false);
+    connect(m_stampa, &QPushButton::clicked, this, &FArcFAT::Stampa_Click);
     buttonRow()->insertWidget(2, m_stampa);
 }
 
@@ -38,7 +40,25 @@ void FArcFAT::changeEvent(QEvent* event)
 void FArcFAT::keyFieldLeft(int index)
 {
     FeeDocumentWindow::keyFieldLeft(index);
-    m_stampaDisponibile = BtCanc()->isEnabled();
+    m_stampa->setEnabled(BtCanc()->isEnabled());
+}
+
+void FArcFAT::recordStored()
+{
+    m_stampa->setEnabled(true);
+}
+
+void FArcFAT::recordDeleted()
+{
+    m_stampa->setEnabled(false);
+}
+
+void FArcFAT::Stampa_Click()
+{
+    STAFAT window(m_context, this);
+    window.setText(0, text(1));
+    window.setText(1, text(0));
+    window.exec();
 }
 
 void FArcFAT::Dati_DblClick(int index)

@@ -11,19 +11,20 @@ class FArcFAT : public FeeDocumentWindow
 public:
     FArcFAT(AppContext& context, QWidget* parent = nullptr);
 
-    // Whether printing is possible: the typed year and number belong to a
-    // stored invoice. The button itself stays disabled until the program can
-    // print invoices.
-    bool stampaDisponibile() const { return m_stampaDisponibile; }
     QPushButton* Stampa() const { return m_stampa; }
+    // Opens the invoice print window on this invoice's number and date.
+    void Stampa_Click();
 
 protected:
+    // Printing is possible exactly when the typed year and number belong to a
+    // stored invoice: after a key lookup, a save or a delete.
     void keyFieldLeft(int index) override;
+    void recordStored() override;
+    void recordDeleted() override;
     void Dati_DblClick(int index) override;
     void changeEvent(QEvent* event) override;
 
 private:
     QPushButton* m_stampa = nullptr;
-    bool m_stampaDisponibile = false;
     bool m_tabsSent = false;
 };

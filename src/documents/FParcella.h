@@ -11,6 +11,9 @@ class FParcella : public FeeDocumentWindow
 public:
     FParcella(AppContext& context, QWidget* parent = nullptr);
     QPushButton* BtStampa() const { return m_btStampa; }
+    // Prints the saved pro-forma of this date and number through the
+    // preview, then closes the window.
+    void BtStampa_Click();
 
 private:
     QPushButton* m_btStampa = nullptr;

@@ -118,6 +118,7 @@ void ArchiveWindow::BtMem_Click()
         break;
     case SaveOutcome::Saved:
         m_btCanc->setEnabled(true);
+        recordStored();
         break;
     case SaveOutcome::Failed:
         Messaggio::errore(this, QStringLiteral("Il record non è stato memorizzato:\n") + error);
@@ -142,6 +143,7 @@ void ArchiveWindow::BtCanc_Click()
             if (Ombra(i))
                 Ombra(i)->clear();
         m_btCanc->setEnabled(false);
+        recordDeleted();
         focusField(0);
         break;
     }

@@ -37,6 +37,9 @@ protected:
 
     void Dati_GotFocus(int index) override;
     void keyFieldLeft(int index) override;
+    // After the record on screen was stored, or deleted.
+    virtual void recordStored() {}
+    virtual void recordDeleted() {}
     void closeEvent(QCloseEvent* event) override;
 
     int NumTabella = 0;

@@ -5,5 +5,5 @@
 
 int main(int argc, char* argv[])
 {
-    return runTests<QApplication, PageEngineTest, PrintWindowsTest>(argc, argv);
+    return runTests<QApplication, PageEngineTest, PrintWindowsTest, DocumentLayoutTest>(argc, argv);
 }

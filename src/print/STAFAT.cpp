@@ -1,0 +1,137 @@
+#include "STAFAT.h"
+
+#include "AppContext.h"
+#include "FeeDocumentLayout.h"
+#include "KeyText.h"
+#include "MessageBox.h"
+#include "PageEngine.h"
+#include "Recordset.h"
+#include "StatusMessage.h"
+#include "frmPreview.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const FieldTable& stafatFields()
+{
+    // index, caption, declaration, MaxLength, TabIndex, record position
+    static const FieldTable table = {
+        {0, QStringLiteral("Fattura n."), QStringLiteral("LOL"), 10, 0, 0},
+        {1, QStringLiteral("Data"), QStringLiteral("TOLD+"), 10, 1, 0},
+    };
+    return table;
+}
+
+} // namespace
+
+QString percorsoArchivioFattura(const QString& programFolder, const QString& numero,
+                                const QString& data)
+{
+    const QDate date = parseItalianDate(data);
+    const QString number = numero.trimmed();
+    if (!date.isValid() || number.isEmpty())
+        return {};
+    const QString year = date.toString(QStringLiteral("yyyy"));
+    return programFolder + QStringLiteral("/Fatture/") + year + QStringLiteral("/Fattura_") + year
+           + QLatin1Char('_') + number + QStringLiteral(".pdf");
+}
+
+STAFAT::STAFAT(AppContext& context, QWidget* parent) : FieldWindow(context, parent)
+{
+    setObjectName(QStringLiteral("STAFAT"));
+    setWindowTitle(QStringLiteral("Stampa Fattura"));
+    UltimaChiave = -1; // no field is a record key: typing never loads a record
+
+    auto* frame = new QWidget(this);
+    buildFields(stafatFields(), frame);
+    for (int i = 0; i < fieldCount(); ++i)
+        if (Ombra(i))
+            Ombra(i)->setAutoFillBackground(false);
+
+    m_stampaData = new QCheckBox(QStringLiteral("Stampa data fattura"), this);
+    m_stampaData->setObjectName(QStringLiteral("StampaData"));
+    m_stampaData->setChecked(true);
+    m_carta = new QCheckBox(QStringLiteral("Carta Intestata"), this);
+    m_carta->setObjectName(QStringLiteral("Carta"));
+
+    m_btStampa = new QPushButton(QStringLiteral("&Stampa"), this);
+    m_btStampa->setObjectName(QStringLiteral("BtStampa"));
+    m_btStampa->setAutoDefault(false);
+    auto* close = new QPushButton(QStringLiteral("&Uscita"), this);
+    close->setObjectName(QStringLiteral("BtUscita"));
+    close->setAutoDefault(false);
+    connect(m_btStampa, &QPushButton::clicked, this, &STAFAT::BtStampa_Click);
+    connect(close, &QPushButton::clicked, this, &STAFAT::BtUscita_Click);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_btStampa);
+    buttons->addStretch(1);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frame);
+    layout->addWidget(m_stampaData);
+    layout->addWidget(m_carta);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+
+    Form_Load();
+}
+
+void STAFAT::Form_Load()
+{
+    QString error;
+    auto invoices = Recordset::OpenTable(m_context.DbArchivi, m_context.NomiTabelle.value(1), &error);
+    if (!invoices) {
+        Messaggio::errore(this, error);
+        return;
+    }
+    if (invoices->MoveLast() && !invoices->Eof()) {
+        setText(0, invoices->text(2).trimmed());
+        setText(1, invoices->text(1));
+    }
+}
+
+void STAFAT::BtStampa_Click()
+{
+    PageEngine& engine = pageEngine();
+    QString error;
+    if (!engine.BeginDocument(&error)) {
+        Messaggio::errore(this, testoErroreStampa(error));
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString path = percorsoArchivioFattura(m_context.programFolder, text(0), text(1));
+    // A failed folder shows up as the reason of a failed export.
+    if (!path.isEmpty())
+        QDir().mkpath(QFileInfo(path).absolutePath());
+    engine.PdfPath = path;
+    const QString message = StampaFattura(engine, m_context, text(0), text(1),
+                                          {m_stampaData->isChecked(), m_carta->isChecked()});
+    QApplication::restoreOverrideCursor();
+    const bool ended = engine.EndDocument(&error);
+    if (!message.isEmpty()) {
+        // A page that could not be drawn must never replace an archived invoice.
+        engine.PdfPath.clear();
+        Messaggio::mostra(this, message);
+    }
+    if (!ended) {
+        Messaggio::errore(this, testoErroreStampa(error));
+    } else {
+        frmPreview preview(this, &m_context.DbArchivi);
+        preview.exec();
+    }
+    engine.setOutputTarget(OutputTarget::Printer);
+    engine.PdfPath.clear();
+    MessaggioStato(QString(), false);
+    if (ended)
+        BtUscita_Click();
+}

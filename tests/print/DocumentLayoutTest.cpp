@@ -1,0 +1,336 @@
+#include "PrintTests.h"
+
+#include "FeeDocumentLayout.h"
+#include "IniFile.h"
+#include "MessageBox.h"
+#include "ModalHelper.h"
+#include "PageEngine.h"
+#include "PageRecord.h"
+#include "PdfTestSupport.h"
+#include "STAFAT.h"
+#include "frmPreview.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QtTest>
+
+namespace {
+
+// Settings of the usual case; a test row changes or removes some of them.
+const QStringList kSettings = {
+    "Generale/Calcolo=GEOMETRA", "Generale/Intesta=Studio Tecnico",
+    "Generale/Nota_RA=(art. 25 DPR 600/73)", "Generale/Minimi_1=Operazione in franchigia",
+    "Generale/Minimi_3=Non soggetta a ritenuta", "CartaIntestata/Ditta=Via Roma 1 - Asti",
+    "Generale/Privacy_1=Dati trattati a norma di legge"};
+
+// Invoice columns after the key, in table order; a test row changes some.
+QVariantMap usualDocument()
+{
+    return {{"Data", "2026-03-05"},      {"Numero", 12},
+            {"CodCli", "R1"},            {"Oggetto", "Frazionamento del mappale 12"},
+            {"Descrizione", "Rilievo topografico e redazione del tipo di frazionamento."},
+            {"Onorario", 100000},        {"AliqIVA", 22},
+            {"AliqContributo", 4},       {"AliqRA", 20},
+            {"Note", "Pagamento a 30 giorni."},
+            {"ImportoIVA", 22880},       {"ImportoContributo", 4000},
+            {"ImportoRA", 20000},        {"SpeseEsenti", 0}};
+}
+
+QVariantMap usualClient()
+{
+    return {{"CodCliente", "R1"},           {"Denominazione", "Rossi Mario"},
+            {"Indirizzo", "Via Verdi 3"},   {"Citta", "Alba"},
+            {"CAP", "12051"},               {"PartitaIVA", "01234567890"},
+            {"CodiceFiscale", "rssmra80a01h501u"}, {"Definiz", "Egr. Sig."}};
+}
+
+bool insert(Database& db, const QString& table, QVariantMap row, const QString& key)
+{
+    row.insert("Chiave", key);
+    QStringList marks(row.size(), "?");
+    QString error;
+    const bool ok = db.execute("INSERT INTO " + table + " (" + row.keys().join(", ") + ") VALUES ("
+                                   + marks.join(", ") + ")",
+                               row.values(), &error);
+    if (!ok)
+        qWarning("%s", qPrintable(error));
+    return ok;
+}
+
+// "key=value" changes one column; "key=" makes it Null.
+void apply(QVariantMap& row, const QStringList& changes)
+{
+    for (const QString& change : changes) {
+        const QString key = change.section('=', 0, 0);
+        const QString value = change.section('=', 1);
+        row.insert(key, value.isEmpty() ? QVariant() : QVariant(value));
+    }
+}
+
+QString number(double value)
+{
+    return QString::number(value, 'f', 2);
+}
+
+// Page 0 of the recorded document, one line per drawing record, each text
+// with the font state it is drawn in.
+QStringList dump()
+{
+    QFile file(pageEngine().pageFilePath(0));
+    if (!file.open(QIODevice::ReadOnly))
+        return {"no page file"};
+    QString font = "?";
+    double size = 0;
+    bool bold = false, italic = false, underline = false;
+    QStringList out;
+    for (QByteArray raw : file.readAll().split('\n')) {
+        const QStringList f = PageRecord::split(QString::fromUtf8(raw.trimmed()));
+        auto n = [&f](int i) { return PageRecord::readNumber(f.value(i)).value_or(-1); };
+        const QString style = QString("%1 %2%3%4%5").arg(font, number(size), bold ? " B" : "",
+                                                         italic ? " I" : "", underline ? " U" : "");
+        switch (f.value(0).toInt()) {
+        case PageRecord::FontName: font = f.value(1); break;
+        case PageRecord::FontSize: size = n(1); break;
+        case PageRecord::FontBold: bold = n(1) != 0; break;
+        case PageRecord::FontItalic: italic = n(1) != 0; break;
+        case PageRecord::FontUnderline: underline = n(1) != 0; break;
+        case PageRecord::Text:
+        case PageRecord::TextRight:
+        case PageRecord::TextCentred:
+            out << QString("%1 %2 %3 | %4 | %5")
+                       .arg(f.value(0), number(n(1)), number(n(2)), style,
+                            PageRecord::unescapeText(f.value(4)));
+            break;
+        case PageRecord::TextStyled:
+            out << QString("20 %1 %2 | %3 size %4 align %5 style %6 | %7")
+                       .arg(number(n(1)), number(n(2)), font, number(n(4)), number(n(5)),
+                            f.value(6).trimmed(), f.value(7));
+            break;
+        case PageRecord::HLine:
+            out << QString("hline %1 %2-%3 width %4").arg(number(n(1)), number(n(2)), number(n(3)), number(n(4)));
+            break;
+        case PageRecord::Image:
+            out << QString("image %1 %2 %3 %4 %5").arg(number(n(1)), number(n(2)), number(n(3)),
+                                                       number(n(4)), QFileInfo(f.value(5)).fileName());
+            break;
+        default:
+            break;
+        }
+    }
+    return out;
+}
+
+// Golden dumps live beside the test; FALMIDE_UPDATE_GOLDEN=1 rewrites them.
+void compareWithGolden(const QStringList& actual, const QString& name)
+{
+    const QString path = QStringLiteral(FALMIDE_GOLDEN_DIR) + "/" + name + ".txt";
+    if (qEnvironmentVariableIntValue("FALMIDE_UPDATE_GOLDEN")) {
+        QVERIFY(pdftest::writeFile(path, actual.join('\n').toUtf8() + '\n'));
+        return;
+    }
+    const QStringList expected = QString::fromUtf8(pdftest::readFile(path)).split('\n', Qt::SkipEmptyParts);
+    for (int i = 0; i < std::max(expected.size(), actual.size()); ++i)
+        QVERIFY2(expected.value(i) == actual.value(i),
+                 qPrintable(QString("%1 line %2:\n  expected %3\n  actual   %4")
+                                .arg(name).arg(i + 1).arg(expected.value(i), actual.value(i))));
+}
+
+} // namespace
+
+void DocumentLayoutTest::init()
+{
+    Messaggio::resetForTest();
+    m_fixture.setUp();
+    m_context = std::make_unique<AppContext>();
+    m_context->programFolder = m_fixture.dir->path();
+    m_context->DatiUtente = {"Geom. Bianchi Luca", "Corso Alfieri 10", "Asti", "14100",
+                             "09876543210", "BNCLCU70B02A479X"};
+    QString error;
+    QVERIFY2(m_context->DbArchivi.open(m_context->databaseFile(), &error), qPrintable(error));
+    AppContext::setCurrent(m_context.get());
+    pageEngine().setDecimalSeparator(',');
+}
+
+void DocumentLayoutTest::cleanup()
+{
+    AppContext::setCurrent(nullptr);
+    m_context.reset();
+    m_fixture.tearDown();
+}
+
+void DocumentLayoutTest::recordedPages_data()
+{
+    QTest::addColumn<bool>("proForma");
+    QTest::addColumn<QStringList>("settings"); // "section/key=value"; no value removes the key
+    QTest::addColumn<QStringList>("document");
+    QTest::addColumn<QStringList>("client");
+    QTest::addColumn<bool>("carta");
+
+    QTest::newRow("fattura_geometra") << false << QStringList() << QStringList{"SpeseEsenti=1550", "Bollo=200"} << QStringList() << false;
+    QTest::newRow("fattura_altro_profilo_senza_intesta")
+        << false << QStringList{"Generale/Calcolo=ALTRO", "Generale/Intesta=", "Generale/Nota_RA="}
+        << QStringList{"Note=", "Descrizione="} << QStringList() << false;
+    QTest::newRow("fattura_senza_contributo")
+        << false << QStringList() << QStringList{"ImportoContributo=", "AliqContributo="} << QStringList() << false;
+    QTest::newRow("fattura_senza_ritenuta")
+        << false << QStringList() << QStringList{"ImportoRA=", "Oggetto="} << QStringList() << false;
+    QTest::newRow("fattura_minimi")
+        << false << QStringList() << QStringList{"ImportoIVA=0", "AliqIVA=", "ImportoRA="}
+        << QStringList{"CodiceFiscale=", "Definiz="} << false;
+    QTest::newRow("fattura_cf_15_carta_senza_logo")
+        << false << QStringList() << QStringList() << QStringList{"CodiceFiscale=RSSMRA80A01H501"} << true;
+    QTest::newRow("fattura_carta_con_logo_spostato")
+        << false << QStringList{"CartaIntestata/logo_x=500", "CartaIntestata/logo_larg=4000", "CartaIntestata/Ditta="}
+        << QStringList() << QStringList() << true;
+    QTest::newRow("parcella") << true << QStringList{"CartaIntestata/Ditta="} << QStringList{"SpeseEsenti=1550"}
+                              << QStringList() << true;
+    QTest::newRow("parcella_con_logo_cf") << true << QStringList{"CartaIntestata/LogoParcella=1", "Generale/Calcolo="}
+                                      << QStringList() << QStringList{"PartitaIVA="} << false;
+}
+
+// Each row's page is dumped record by record; a logo file is present only
+// for the rows whose name says so.
+void DocumentLayoutTest::recordedPages()
+{
+    QFETCH(bool, proForma);
+    QFETCH(QStringList, settings);
+    QFETCH(QStringList, document);
+    QFETCH(QStringList, client);
+    QFETCH(bool, carta);
+
+    const QString ini = m_context->settingsFile();
+    for (const QString& entry : kSettings + settings) {
+        const QString key = entry.section('=', 0, 0);
+        QVERIFY(ScriviIni(key.section('/', 0, 0), key.section('/', 1), ini, entry.section('=', 1)));
+    }
+    if (QString(QTest::currentDataTag()).contains("con_logo"))
+        QVERIFY(pdftest::writeFile(m_context->programFolder + "/logo.bmp",
+                                   pdftest::makeBmp(1, 1, 24, QByteArray("\x10\x20\x30\0", 4))));
+
+    QVariantMap doc = usualDocument();
+    if (!proForma)
+        doc.insert("Bollo", QVariant());
+    apply(doc, document);
+    QVariantMap person = usualClient();
+    apply(person, client);
+    Database& db = m_context->DbArchivi;
+    QVERIFY(insert(db, "Clienti", person, "R1        "));
+    QVERIFY(insert(db, proForma ? "Parcelle" : "Fatture", doc, "2026        12"));
+
+    PageEngine& engine = pageEngine();
+    QVERIFY(engine.BeginDocument());
+    const QString message = proForma ? StampaParcella(engine, *m_context, "05/03/2026", "12")
+                                     : StampaFattura(engine, *m_context, "12", "05/03/2026", {true, carta});
+    QVERIFY(engine.EndDocument());
+    QCOMPARE(message, QString());
+    compareWithGolden(dump(), QTest::currentDataTag());
+}
+
+void DocumentLayoutTest::missingDocumentsAndClients()
+{
+    Database& db = m_context->DbArchivi;
+    PageEngine& engine = pageEngine();
+    auto both = [&](const QString& number) {
+        QStringList messages;
+        for (bool proForma : {false, true}) {
+            engine.BeginDocument();
+            messages << (proForma ? StampaParcella(engine, *m_context, "05/03/2026", number)
+                                  : StampaFattura(engine, *m_context, number, "05/03/2026", {}));
+            engine.EndDocument();
+            // Only the page state is recorded: the preview shows an empty page.
+            if (dump() != QStringList())
+                return QStringList{"drawn"};
+        }
+        return messages;
+    };
+    QCOMPARE(both("12"), QStringList({"Non sono state immesse fatture", "Non sono state immesse Parcelle"}));
+    QVariantMap doc = usualDocument();
+    QVERIFY(insert(db, "Fatture", doc, "2026        12"));
+    QVERIFY(insert(db, "Parcelle", doc, "2026        12"));
+    QCOMPARE(both("13"), QStringList({"Fattura non trovata", "Parcella non trovata"}));
+    QCOMPARE(both("12"), QStringList(2, "Archivio clienti inconsistente"));
+    QVariantMap other = usualClient();
+    other.insert("CodCliente", "V9");
+    QVERIFY(insert(db, "Clienti", other, "V9        "));
+    QCOMPARE(both("12"), QStringList(2, "Dati personali del cliente non trovati"));
+    doc.insert("CodCli", QVariant());
+    QVERIFY(insert(db, "Fatture", doc, "2026        14"));
+    QCOMPARE(both("14").first(), "Dati personali del cliente non trovati");
+}
+
+void DocumentLayoutTest::archivePath()
+{
+    QCOMPARE(percorsoArchivioFattura("/dati", " 12 ", "05/03/2024"), "/dati/Fatture/2024/Fattura_2024_12.pdf");
+    QCOMPARE(percorsoArchivioFattura("/dati", "12", "31/02/2024"), QString());
+    QCOMPARE(percorsoArchivioFattura("/dati", " ", "05/03/2024"), QString());
+    QCOMPARE(importoStampa(106880), "1 068,80");
+    QCOMPARE(importoStampa(-5), "-0,05");
+    QCOMPARE(importoStampa(0), QString());
+}
+
+void DocumentLayoutTest::printWindowFillsAndArchives()
+{
+    {
+        STAFAT empty(*m_context);
+        QCOMPARE(empty.text(0) + empty.text(1), QString());
+    }
+    Database& db = m_context->DbArchivi;
+    QVariantMap doc = usualDocument();
+    QVERIFY(insert(db, "Clienti", usualClient(), "R1        "));
+    QVERIFY(insert(db, "Fatture", doc, "2026        12"));
+    doc.insert("Numero", 40);
+    doc.insert("Data", "2025-12-30");
+    QVERIFY(insert(db, "Fatture", doc, "2025        40"));
+
+    const QString archive = m_context->programFolder + "/Fatture/2026/Fattura_2026_12.pdf";
+    for (int round = 0; round < 2; ++round) {
+        STAFAT window(*m_context);
+        QCOMPARE(window.windowTitle(), "Stampa Fattura");
+        // The latest year comes last in key order, whatever its numbers.
+        QCOMPARE(window.text(0), "12");
+        QCOMPARE(window.text(1), "05/03/2026");
+        QVERIFY(window.StampaData()->isChecked());
+        QVERIFY(!window.Carta()->isChecked());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QString offered;
+        whenModal<frmPreview>(&window, [&offered](frmPreview* preview) {
+            offered = pageEngine().PdfPath;
+            QVERIFY(preview->PDF->isVisible());
+            QTest::mouseClick(preview->PDF, Qt::LeftButton);
+        });
+        QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
+        QTRY_VERIFY(!window.isVisible());
+        // The same invoice goes to the same archive file, and only while previewed.
+        QCOMPARE(offered, archive);
+        QCOMPARE(pageEngine().PdfPath, QString());
+        CHECK_PDF(archive, {"FATTURA N. 12 / 2026", "NETTO A CORRISPONDERE", "1 068,80"});
+    }
+}
+
+void DocumentLayoutTest::notFoundStillOpensPreview()
+{
+    STAFAT window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClicks(window.Dati(0), "12");
+    QTest::keyClick(window.Dati(0), Qt::Key_Enter);
+    QTest::keyClicks(window.Dati(1), "05032024");
+    QTest::keyClick(window.Dati(1), Qt::Key_Enter);
+    QCOMPARE(window.text(1), "05/03/2024");
+    bool withExport = true;
+    whenModal<frmPreview>(&window, [&withExport](frmPreview* preview) {
+        withExport = preview->PDF->isVisible();
+        QTest::keyClick(preview, Qt::Key_Escape);
+    });
+    Messaggio::setNextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(window.BtStampa(), Qt::LeftButton);
+    QCOMPARE(Messaggio::lastText(), "Non sono state immesse fatture");
+    QTRY_VERIFY(!window.isVisible());
+    QVERIFY(!withExport);
+    // The year folder is made for the archive even when nothing can be exported.
+    QVERIFY(QFileInfo(m_context->programFolder + "/Fatture/2024").isDir());
+    QVERIFY(!QFile::exists(m_context->programFolder + "/Fatture/2024/Fattura_2024_12.pdf"));
+}
