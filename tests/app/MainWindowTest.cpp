@@ -7,12 +7,26 @@
 #include "ModalHelper.h"
 #include "StatusMessage.h"
 #include "Twips.h"
+#include "FArcCLI.h"
+#include "FArcFAT.h"
+#include "FakePrinterSystem.h"
+#include "Consulta.h"
+#include "FrmStampa.h"
+#include "IniFile.h"
+#include "PageEngine.h"
+#include "PdfTestSupport.h"
+#include "STAFAT.h"
 #include "frmAbout.h"
+#include "frmPreview.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QFrame>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QToolBar>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -73,7 +87,7 @@ void MainWindowTest::captionsAndStartState()
         {"VoceRgnChv", "&Riparazione archivi", false},
         {"VoceCompArc", "&Compattamento archivi", false},
         {"MenuUscita", "&Uscita", true},
-        {"VoceStampaFattura", "Stampa F&attura", false},
+        {"VoceStampaFattura", "Stampa F&attura", true},
         {"VoceStampaEtichette", "Stampa &Etichette", false},
         {"VoceFatturato", "&Fatturato per periodo", false},
         {"VoceStampaMovimento", "Stampa &Movimenti passivi", false},
@@ -231,4 +245,118 @@ void MainWindowTest::exitButtonCloses()
     QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
     QTest::mouseClick(m_main->findChild<QPushButton*>("Exit"), Qt::LeftButton);
     QVERIFY(!m_main->isVisible());
+}
+
+namespace {
+
+// Types into a field of a window and leaves it with Tab, as the user does.
+void enter(QWidget* window, int index, const QString& text)
+{
+    auto* field = window->findChild<QLineEdit*>(QStringLiteral("Dati%1").arg(index));
+    QVERIFY(field);
+    field->setFocus(Qt::MouseFocusReason);
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Tab);
+}
+
+// Presses the print window's button and answers the preview that opens.
+void printFromWindow(FArcFAT* invoice, std::function<void(frmPreview*)> answer)
+{
+    whenModal<STAFAT>(invoice, [answer](STAFAT* print) {
+        whenModal<frmPreview>(print, answer);
+        QTest::mouseClick(print->BtStampa(), Qt::LeftButton);
+    });
+    QTest::mouseClick(invoice->Stampa(), Qt::LeftButton);
+}
+
+// The texts appear in this order, runs of blanks taken as one.
+QString missingInOrder(QString text, const QStringList& expected)
+{
+    static const QRegularExpression blanks(QStringLiteral("[ \\t]+"));
+    text.replace(blanks, QStringLiteral(" "));
+    qsizetype from = 0;
+    for (QString s : expected) {
+        s.replace(blanks, QStringLiteral(" "));
+        from = text.indexOf(s, from);
+        if (from < 0)
+            return s;
+    }
+    return {};
+}
+
+} // namespace
+
+// The whole way of an invoice through the real windows: a new client, the
+// consult window, a new invoice saved, printed on paper and archived as PDF.
+void MainWindowTest::invoiceFromClientToArchive()
+{
+    QVERIFY(ScriviIni("Generale", "Calcolo", m_context->settingsFile(), "GEOMETRA"));
+    QString error;
+    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
+    FakePrinterSystem printers;
+    PrinterSystem::setCurrent(&printers);
+    QPrinter paper(QPrinter::HighResolution);
+    paper.setOutputFormat(QPrinter::PdfFormat);
+    paper.setPageSize(QPageSize(QPageSize::A4));
+    paper.setOutputFileName(m_dir->filePath("paper.pdf"));
+    pageEngine().setPrinter(&paper);
+    QStringList opened;
+    pageEngine().setViewerLauncher([&opened](const QString& path) {
+        opened << path;
+        return true;
+    });
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
+
+    whenModal<FArcCLI>(m_main.get(), [](FArcCLI* client) {
+        QTRY_VERIFY(client->Dati(0)->hasFocus());
+        enter(client, 0, "r1");
+        enter(client, 1, "Rossi Mario");
+        QTest::mouseClick(client->BtMem(), Qt::LeftButton);
+        QTest::keyClick(client, Qt::Key_Escape);
+    });
+    QTest::mouseClick(m_main->opStaz(0), Qt::LeftButton);
+
+    whenModal<Consulta>(m_main.get(), [&printers](Consulta* consult) {
+        whenModal<FArcFAT>(consult, [&printers](FArcFAT* invoice) {
+            QTRY_VERIFY(invoice->Dati(2)->hasFocus());
+            enter(invoice, 2, "R1");
+            enter(invoice, 3, "Frazionamento");
+            enter(invoice, 5, "1000");
+            enter(invoice, 7, "4");
+            enter(invoice, 6, "22");
+            enter(invoice, 8, "20");
+            QVERIFY(!invoice->Stampa()->isEnabled());
+            QTest::mouseClick(invoice->BtMem(), Qt::LeftButton);
+            QVERIFY(invoice->Stampa()->isEnabled());
+
+            printFromWindow(invoice, [](frmPreview* preview) {
+                whenModal<FrmStampa>(preview, [](FrmStampa* selection) {
+                    QTest::mouseClick(selection->Command1, Qt::LeftButton);
+                });
+                QTest::mouseClick(preview->Stampa, Qt::LeftButton);
+            });
+            printFromWindow(invoice, [](frmPreview* preview) {
+                QTest::mouseClick(preview->PDF, Qt::LeftButton);
+            });
+            QTest::keyClick(invoice, Qt::Key_Escape);
+        });
+        auto* nuovo = consult->findChild<QToolBar*>("Toolbar1")->widgetForAction(consult->Nuovo());
+        QTest::mouseClick(nuovo, Qt::LeftButton);
+        QTest::keyClick(consult, Qt::Key_Escape);
+    });
+    QTest::mouseClick(m_main->opStaz(1), Qt::LeftButton);
+    PrinterSystem::setCurrent(nullptr);
+
+    QCOMPARE(pdftest::pageCount(paper.outputFileName()), 1);
+    const QString archive = m_dir->filePath("Fatture/2026/Fattura_2026_1.pdf");
+    QCOMPARE(opened, QStringList{archive});
+    CHECK_PDF(archive, {"FATTURA N. 1 / 2026"});
+    const QString text = pdftest::output("pdftotext", {"-layout", archive, "-"});
+    const QString missing = missingInOrder(
+        text, {"ONORARIO", "Contr.integr. 4% su euro:  1 000,00", "Totale imponibile",
+               "I.V.A. 22% su euro:  1 040,00", "TOTALE FATTURA", "R.A. 20% su euro:  1 000,00",
+               "NETTO A CORRISPONDERE", "1 068,80"});
+    QVERIFY2(missing.isEmpty(), qPrintable(missing + " missing from:\n" + text));
+    QCOMPARE(pageEngine().PdfPath, QString());
 }

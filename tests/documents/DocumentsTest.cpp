@@ -8,6 +8,9 @@
 #include "FParcella.h"
 #include "FeeDocumentWindow.h"
 #include "MessageBox.h"
+#include "ModalHelper.h"
+#include "PageEngine.h"
+#include "frmPreview.h"
 #include "Recordset.h"
 
 #include <QFile>
@@ -338,4 +341,43 @@ void DocumentsTest::proFormaAndPurchaseWindows()
     QCOMPARE(window.Ombra(6)->text(), QStringLiteral("100.00"));
     enter(&window, 4, "");
     QCOMPARE(window.Ombra(4)->text() + window.Ombra(5)->text() + window.Ombra(6)->text(), QString());
+}
+
+// Printing shows the saved pro-forma in the preview, never offers a PDF and
+// ends the window; one typed but not saved is reported as not found.
+void DocumentsTest::proFormaPrintsThroughPreviewAndCloses()
+{
+    QString error;
+    auto clients = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
+    clients->AddNew();
+    clients->setValue(0, "R1");
+    clients->setValue(1, "R1");
+    clients->setValue(2, "Rossi Mario");
+    QVERIFY(clients->Update());
+
+    for (bool saved : {true, false}) {
+        FParcella window(*m_context);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        enter(&window, 2, "R1");
+        enter(&window, 5, "1000");
+        if (saved)
+            QTest::mouseClick(window.BtMem(), Qt::LeftButton);
+        QString page;
+        bool pdfOffered = true;
+        whenModal<frmPreview>(&window, [&](frmPreview* preview) {
+            pdfOffered = preview->PDF->isVisible();
+            QFile file(pageEngine().pageFilePath(0));
+            if (file.open(QIODevice::ReadOnly))
+                page = QString::fromUtf8(file.readAll());
+            QTest::keyClick(preview, Qt::Key_Escape);
+        });
+        Messaggio::setNextAnswer(QMessageBox::Ok);
+        QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
+        QTRY_VERIFY(!window.isVisible());
+        QVERIFY(!pdfOffered);
+        QCOMPARE(Messaggio::lastText(), saved ? QString() : QStringLiteral("Parcella non trovata"));
+        QCOMPARE(page.contains("PARCELLA PROFORMA N. 1 / 2026"), saved);
+        Messaggio::resetForTest();
+    }
 }

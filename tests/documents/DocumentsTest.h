@@ -21,6 +21,7 @@ private slots:
     void invoiceWindowByKeyboard();
     void typedAmountsStayUntilTheirInputChanges();
     void proFormaAndPurchaseWindows();
+    void proFormaPrintsThroughPreviewAndCloses();
 
 private:
     void writeSettings(const QByteArray& content);
