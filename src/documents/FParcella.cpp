@@ -2,12 +2,9 @@
 
 #include "AppContext.h"
 #include "FeeDocumentLayout.h"
-#include "MessageBox.h"
 #include "PageEngine.h"
-#include "StatusMessage.h"
 #include "frmPreview.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
 
@@ -24,26 +21,10 @@ FParcella::FParcella(AppContext& context, QWidget* parent) : FeeDocumentWindow(c
 
 void FParcella::BtStampa_Click()
 {
-    PageEngine& engine = pageEngine();
-    QString error;
-    if (!engine.BeginDocument(&error)) {
-        Messaggio::errore(this, testoErroreStampa(error));
-        return;
-    }
-    // A pro-forma is printed, never archived.
-    engine.PdfPath.clear();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString message = StampaParcella(engine, m_context, text(0), text(1));
-    QApplication::restoreOverrideCursor();
-    const bool ended = engine.EndDocument(&error);
-    if (!message.isEmpty())
-        Messaggio::mostra(this, message);
-    if (!ended) {
-        Messaggio::errore(this, testoErroreStampa(error));
-        return;
-    }
-    frmPreview preview(this, &m_context.DbArchivi);
-    preview.exec();
-    MessaggioStato(QString(), false);
-    BtUscita_Click();
+    // A pro-forma is printed, never archived: no PDF path is set.
+    const bool shown = AnteprimaDocumento(this, &m_context.DbArchivi, [this](PageEngine& engine) {
+        return StampaParcella(engine, m_context, text(0), text(1));
+    });
+    if (shown)
+        BtUscita_Click();
 }

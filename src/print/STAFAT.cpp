@@ -6,10 +6,8 @@
 #include "MessageBox.h"
 #include "PageEngine.h"
 #include "Recordset.h"
-#include "StatusMessage.h"
 #include "frmPreview.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDate>
 #include <QDir>
@@ -102,36 +100,15 @@ void STAFAT::Form_Load()
 
 void STAFAT::BtStampa_Click()
 {
-    PageEngine& engine = pageEngine();
-    QString error;
-    if (!engine.BeginDocument(&error)) {
-        Messaggio::errore(this, testoErroreStampa(error));
-        return;
-    }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString path = percorsoArchivioFattura(m_context.programFolder, text(0), text(1));
-    // A failed folder shows up as the reason of a failed export.
-    if (!path.isEmpty())
-        QDir().mkpath(QFileInfo(path).absolutePath());
-    engine.PdfPath = path;
-    const QString message = StampaFattura(engine, m_context, text(0), text(1),
-                                          {m_stampaData->isChecked(), m_carta->isChecked()});
-    QApplication::restoreOverrideCursor();
-    const bool ended = engine.EndDocument(&error);
-    if (!message.isEmpty()) {
-        // A page that could not be drawn must never replace an archived invoice.
-        engine.PdfPath.clear();
-        Messaggio::mostra(this, message);
-    }
-    if (!ended) {
-        Messaggio::errore(this, testoErroreStampa(error));
-    } else {
-        frmPreview preview(this, &m_context.DbArchivi);
-        preview.exec();
-    }
-    engine.setOutputTarget(OutputTarget::Printer);
-    engine.PdfPath.clear();
-    MessaggioStato(QString(), false);
-    if (ended)
+    const bool shown = AnteprimaDocumento(this, &m_context.DbArchivi, [this](PageEngine& engine) {
+        const QString path = percorsoArchivioFattura(m_context.programFolder, text(0), text(1));
+        // A folder that cannot be made shows up as the reason of a failed export.
+        if (!path.isEmpty())
+            QDir().mkpath(QFileInfo(path).absolutePath());
+        engine.PdfPath = path;
+        return StampaFattura(engine, m_context, text(0), text(1),
+                             {m_stampaData->isChecked(), m_carta->isChecked()});
+    });
+    if (shown)
         BtUscita_Click();
 }

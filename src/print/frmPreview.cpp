@@ -5,6 +5,7 @@
 #include "MessageBox.h"
 #include "PageEngine.h"
 #include "PrinterSystem.h"
+#include "StatusMessage.h"
 #include "Twips.h"
 
 #include <QApplication>
@@ -36,6 +37,35 @@ public:
 };
 
 } // namespace
+
+bool AnteprimaDocumento(QWidget* parent, Database* db,
+                        const std::function<QString(PageEngine&)>& layout)
+{
+    PageEngine& engine = pageEngine();
+    QString error;
+    bool shown = false;
+    if (engine.BeginDocument(&error)) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const QString message = layout(engine);
+        QApplication::restoreOverrideCursor();
+        const bool ended = engine.EndDocument(&error);
+        if (!message.isEmpty()) {
+            engine.PdfPath.clear();
+            Messaggio::mostra(parent, message);
+        }
+        if (ended) {
+            frmPreview preview(parent, db);
+            preview.exec();
+            shown = true;
+        }
+    }
+    if (!shown)
+        Messaggio::errore(parent, testoErroreStampa(error));
+    engine.setOutputTarget(OutputTarget::Printer);
+    engine.PdfPath.clear();
+    MessaggioStato(QString(), false);
+    return shown;
+}
 
 QString testoErroreStampa(const QString& description)
 {

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPointF>
 #include <QWidget>
+#include <functional>
 
 class Database;
 class QLabel;
@@ -104,6 +105,17 @@ private:
     bool m_unloaded = false;
     int m_lastFailedPage = -1;
 };
+
+class PageEngine;
+
+// How a document window prints: records one document through layout, which
+// returns the message to show when it cannot draw its page, and shows it in
+// the preview. A page that could not be drawn is never offered as a PDF.
+// Afterwards the engine draws on the printer again, offers no PDF and the
+// status panel is idle. False when the document could not be recorded (the
+// reason has been shown) and no preview opened.
+bool AnteprimaDocumento(QWidget* parent, Database* db,
+                        const std::function<QString(PageEngine&)>& layout);
 
 // The shared wording of an error met while printing.
 QString testoErroreStampa(const QString& description);

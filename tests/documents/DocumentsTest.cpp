@@ -49,6 +49,17 @@ void addInvoice(Recordset& rs, const QDate& date, int number)
     QVERIFY(rs.Update());
 }
 
+void addClient(AppContext& context)
+{
+    QString error;
+    auto clients = Recordset::OpenTable(context.DbArchivi, "Clienti", &error);
+    clients->AddNew();
+    clients->setValue(0, "R1");
+    clients->setValue(1, "R1");
+    clients->setValue(2, "Rossi Mario");
+    QVERIFY(clients->Update());
+}
+
 } // namespace
 
 void DocumentsTest::init()
@@ -195,15 +206,7 @@ void DocumentsTest::privacyNotice()
 void DocumentsTest::invoiceWindowByKeyboard()
 {
     writeSettings("[Generale]\nCalcolo=GEOMETRA\nImporto=Compenso\nPrivacy_1=Informativa\n");
-    {
-        QString error;
-        auto clients = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
-        clients->AddNew();
-        clients->setValue(0, "R1");
-        clients->setValue(1, "R1");
-        clients->setValue(2, "Rossi Mario");
-        QVERIFY(clients->Update());
-    }
+    addClient(*m_context);
     {
         FArcFAT window(*m_context);
         QCOMPARE(window.windowTitle(), QStringLiteral("Archivio FATTURE - versione EURO"));
@@ -347,13 +350,7 @@ void DocumentsTest::proFormaAndPurchaseWindows()
 // ends the window; one typed but not saved is reported as not found.
 void DocumentsTest::proFormaPrintsThroughPreviewAndCloses()
 {
-    QString error;
-    auto clients = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
-    clients->AddNew();
-    clients->setValue(0, "R1");
-    clients->setValue(1, "R1");
-    clients->setValue(2, "Rossi Mario");
-    QVERIFY(clients->Update());
+    addClient(*m_context);
 
     for (bool saved : {true, false}) {
         FParcella window(*m_context);
