@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -36,7 +37,9 @@ QString percorsoArchivioFattura(const QString& programFolder, const QString& num
 {
     const QDate date = parseItalianDate(data);
     const QString number = numero.trimmed();
-    if (!date.isValid() || number.isEmpty())
+    // Only digits reach the file name, so no number can point elsewhere.
+    if (!date.isValid() || number.isEmpty()
+        || !std::all_of(number.begin(), number.end(), [](QChar c) { return c.isDigit(); }))
         return {};
     const QString year = date.toString(QStringLiteral("yyyy"));
     return programFolder + QStringLiteral("/Fatture/") + year + QStringLiteral("/Fattura_") + year
