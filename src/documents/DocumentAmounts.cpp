@@ -50,12 +50,6 @@ QString amountWriting(double value)
     return result.rightJustified(13);
 }
 
-bool profiloGeometra(const QString& settingsFile)
-{
-    return LeggiIni(QStringLiteral("Generale"), QStringLiteral("Calcolo"), settingsFile)
-           == std::optional<QString>(QStringLiteral("GEOMETRA"));
-}
-
 void svuotaImportiDerivati(FieldAccess& fields, int index)
 {
     switch (index) {

@@ -31,10 +31,6 @@ double amountReading(const QString& text);
 // zero, right-aligned in 13 characters ("       228.80").
 QString amountWriting(double value);
 
-// True when the settings name the profession "GEOMETRA": the withholding is
-// then computed on the fee alone.
-bool profiloGeometra(const QString& settingsFile);
-
 // Leaving the fee empties the three computed amounts; leaving a rate empties
 // its own amount. Applied only when the field's text was changed.
 void svuotaImportiDerivati(FieldAccess& fields, int index);

@@ -108,10 +108,10 @@ FeeDocument readDocument(const Recordset& table, bool withStamp)
 
 Client readClient(const Recordset& table)
 {
-    const int definiz = table.fieldCount() - 1; // the last column of Clienti
     Client c;
-    c.definiz = table.fieldInfo(definiz).name == QLatin1String("Definiz") ? table.text(definiz)
-                                                                          : QString();
+    for (int i = 0; i < table.fieldCount(); ++i)
+        if (table.fieldInfo(i).name == QLatin1String("Definiz"))
+            c.definiz = table.text(i);
     c.name = table.text(2);
     c.address = table.text(3);
     c.town = table.text(4);
@@ -378,9 +378,7 @@ void FeeDocumentPage::amountLine(const QString& label, qint64 amount)
 
 qint64 FeeDocumentPage::withholdingBase() const
 {
-    const bool geometra = LeggiIni(kGenerale, QStringLiteral("Calcolo"), ini)
-                          == std::optional<QString>(QStringLiteral("GEOMETRA"));
-    return geometra ? doc.fee : doc.fee + doc.contribution;
+    return profiloGeometra(ini) ? doc.fee : doc.fee + doc.contribution;
 }
 
 QString rateLabel(const QString& prefix, const QString& rate, qint64 base)
