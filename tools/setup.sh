@@ -5,11 +5,18 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev libqt6sql6-sqlite
+    qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n
     fonts-liberation2 fontconfig
     libsqlite3-dev qpdf poppler-utils sqlite3 xdg-utils cups-client
     libbenchmark-dev libhpdf-dev
+    locales
 )
+
+# The tests run under an Italian and an English locale; both must exist.
+locales=(it_IT.UTF-8 en_US.UTF-8)
+
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -17,10 +24,23 @@ for p in "${packages[@]}"; do
         missing+=("$p")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
 
-echo "Installing: ${missing[*]}"
-sudo_cmd=()
-[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-"${sudo_cmd[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# locale -a spells them without the dash: it_IT.utf8.
+missing_locales=()
+for l in "${locales[@]}"; do
+    short=$(echo "$l" | sed 's/UTF-8/utf8/')
+    locale -a 2>/dev/null | grep -qx "$short" || missing_locales+=("$l")
+done
+if [ ${#missing_locales[@]} -gt 0 ]; then
+    echo "Generating locales: ${missing_locales[*]}"
+    for l in "${missing_locales[@]}"; do
+        grep -qx "$l UTF-8" /etc/locale.gen 2>/dev/null \
+            || echo "$l UTF-8" | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+    done
+    "${sudo_cmd[@]}" locale-gen >/dev/null
+fi
