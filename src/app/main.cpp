@@ -2,14 +2,26 @@
 #include "AppContext.h"
 #include "DataFolder.h"
 #include "MessageBox.h"
+#include "PageFolder.h"
+#include "QtTranslations.h"
+#include "SignalQuit.h"
 
 #include <QApplication>
 #include <cstdio>
+#include <unistd.h>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Falmide"));
+    if (!installQtItalian())
+        std::fprintf(stderr,
+                     "falmide: traduzione italiana di Qt non trovata (qt6-translations-l10n)\n");
+    // A logout, kill or Ctrl+C ends the program as "Uscita" does, taking
+    // the page files with it.
+    const SignalQuit signalQuit([](int) { QApplication::quit(); });
+    // Runs that were killed left their page files behind: invoice contents.
+    removeStalePageFolders(pageFolderBases(), getuid());
 
     QString error;
     AppContext context;
