@@ -1,22 +1,39 @@
+#include "Main.h"
 #include "AppContext.h"
 #include "DataFolder.h"
-#include "Main.h"
 #include "MessageBox.h"
+#include "PageFolder.h"
+#include "QtTranslations.h"
+#include "SignalQuit.h"
 
 #include <QApplication>
 #include <cstdio>
+#include <unistd.h>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Falmide"));
+    if (!installQtItalian())
+        std::fprintf(stderr,
+                     "falmide: traduzione italiana di Qt non trovata (qt6-translations-l10n)\n");
+    // A logout, kill or Ctrl+C ends the program as "Uscita" does, taking
+    // the page files with it.
+    const SignalQuit signalQuit([](int) { QApplication::quit(); });
+    // Runs that were killed left their page files behind: invoice contents.
+    removeStalePageFolders(pageFolderBases(), getuid());
 
+    QString error;
     AppContext context;
-    context.programFolder = dataFolderPath();
+    context.programFolder = dataFolderPath(&error);
+    if (context.programFolder.isEmpty()) {
+        std::fprintf(stderr, "falmide: %s\n", qPrintable(error));
+        Messaggio::errore(nullptr, error);
+        return 1;
+    }
     AppContext::setCurrent(&context);
 
     Main window(context);
-    QString error;
     switch (window.MDIForm_Load(&error)) {
     case EsitoAvvio::Pronto:
         break;
@@ -24,8 +41,10 @@ int main(int argc, char* argv[])
         Messaggio::errore(nullptr, error);
         return 1;
     case EsitoAvvio::ArchivioDanneggiato:
-        std::fprintf(stderr, "falmide: %s: %s\n", qPrintable(context.databaseFile()), qPrintable(error));
-        Messaggio::mostra(nullptr, QStringLiteral("ATTENZIONE! DATABASE DANNEGGIATO"), QMessageBox::Warning);
+        std::fprintf(stderr, "falmide: %s: %s\n", qPrintable(context.databaseFile()),
+                     qPrintable(error));
+        Messaggio::mostra(nullptr, QStringLiteral("ATTENZIONE! DATABASE DANNEGGIATO"),
+                          QMessageBox::Warning);
         return 2;
     }
     window.show();

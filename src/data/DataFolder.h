@@ -3,10 +3,13 @@
 #include <QString>
 
 // The folder holding the database, the settings file, the logo and the
-// invoice archive: $FALMIDE_HOME, or ~/.local/share/falmide.
-QString dataFolderPath();
+// invoice archive: $FALMIDE_HOME, or ~/.local/share/falmide. Without HOME it
+// is the standard data location's answer; when there is none, the result is
+// empty and error says why.
+QString dataFolderPath(QString* error = nullptr);
 
-// Creates the folder when missing and checks that it can be written.
+// Creates the folder when missing, for this user only, and checks that it
+// can be written. An existing folder keeps its permissions.
 bool prepareDataFolder(const QString& folder, QString* error);
 
 inline constexpr const char* kDatabaseFileName = "falmide.db";

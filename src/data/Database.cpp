@@ -37,8 +37,9 @@ bool createSchema(QSqlDatabase& db, QString* error)
 {
     if (!run(db, QStringLiteral("BEGIN"), error))
         return false;
-    bool ok = run(db, QStringLiteral("CREATE TABLE SchemaVersion (Version INTEGER NOT NULL)"), error)
-              && run(db, QStringLiteral("INSERT INTO SchemaVersion VALUES (%1)").arg(kSchemaVersion), error);
+    bool ok =
+        run(db, QStringLiteral("CREATE TABLE SchemaVersion (Version INTEGER NOT NULL)"), error) &&
+        run(db, QStringLiteral("INSERT INTO SchemaVersion VALUES (%1)").arg(kSchemaVersion), error);
     for (const TableDef& t : schemaTables()) {
         for (const QString& sql : createStatements(t))
             ok = ok && run(db, sql, error);
@@ -68,9 +69,23 @@ bool Database::createFile(const QString& path, QString* error)
     // interrupted creation never leaves a half-made database behind.
     const QString temporary = path + QStringLiteral(".new");
     QFile::remove(temporary);
+    // The amounts and tax codes are for this user only. SQLite opens the
+    // empty file as a new database and gives its journal files the same
+    // permissions.
+    {
+        QFile empty(temporary);
+        if (!empty.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                        QFile::ReadOwner | QFile::WriteOwner)) {
+            if (error)
+                *error = QStringLiteral("Impossibile creare il file %1: %2")
+                             .arg(temporary, empty.errorString());
+            return false;
+        }
+    }
     bool ok = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nextConnectionName());
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nextConnectionName());
         const QString name = db.connectionName();
         db.setDatabaseName(temporary);
         if (!db.open()) {
@@ -141,7 +156,8 @@ bool Database::checkSchema(QString* error)
     }
     for (const TableDef& t : schemaTables()) {
         QSqlQuery probe(m_db);
-        probe.prepare(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?"));
+        probe.prepare(
+            QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?"));
         probe.addBindValue(t.name);
         if (!probe.exec() || !probe.next() || probe.value(0).toInt() != 1) {
             if (error)

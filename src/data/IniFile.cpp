@@ -1,22 +1,59 @@
 #include "IniFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
-#include <vector>
+#include <QStringList>
 
 namespace {
 
-// The file as lines of text, remembering how it was encoded and how its
-// lines end so that a rewrite changes nothing but the key written.
+enum class Codec { Utf8, Latin1, Utf16LE, Utf16BE };
+
+// The file as lines of text, remembering how it was encoded, its byte-order
+// mark and how its lines end, so that a rewrite changes nothing but the key
+// written.
 struct IniText
 {
-    std::vector<QByteArray> lines; // raw bytes, without line ends
-    bool utf8 = true;
-    QByteArray newline = "\n";
+    QStringList lines; // without line ends
+    Codec codec = Codec::Utf8;
+    QByteArray bom;
+    // Bytes that did not decode: a rewrite would lose them.
+    bool undecodable = false;
+    QString newline = QStringLiteral("\n");
     bool endsWithNewline = true;
 };
+
+QString decodeText(IniText* ini, const QByteArray& data)
+{
+    static const QByteArray utf8Bom("\xEF\xBB\xBF");
+    static const QByteArray utf16LeBom("\xFF\xFE");
+    static const QByteArray utf16BeBom("\xFE\xFF");
+    if (data.startsWith(utf16LeBom) || data.startsWith(utf16BeBom)) {
+        ini->bom = data.left(2);
+        ini->codec = data.startsWith(utf16LeBom) ? Codec::Utf16LE : Codec::Utf16BE;
+        QStringDecoder decoder(ini->codec == Codec::Utf16LE ? QStringDecoder::Utf16LE
+                                                            : QStringDecoder::Utf16BE,
+                               QStringDecoder::Flag::Stateless);
+        const QByteArrayView body = QByteArrayView(data).sliced(2);
+        const QString text = decoder.decode(body);
+        // The decoder turns a last lone byte into a replacement character
+        // without calling it an error.
+        ini->undecodable = decoder.hasError() || body.size() % 2 != 0;
+        return text;
+    }
+    if (data.startsWith(utf8Bom))
+        ini->bom = utf8Bom;
+    const QByteArrayView body = QByteArrayView(data).sliced(ini->bom.size());
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(body);
+    if (!utf8.hasError())
+        return text;
+    // Not UTF-8: Latin-1 maps every byte to one character and back.
+    ini->codec = Codec::Latin1;
+    return QString::fromLatin1(body);
+}
 
 IniText readIni(const QString& path, bool* exists)
 {
@@ -25,35 +62,34 @@ IniText readIni(const QString& path, bool* exists)
     *exists = f.open(QIODevice::ReadOnly);
     if (!*exists)
         return ini;
-    const QByteArray data = f.readAll();
-    QStringDecoder check(QStringDecoder::Utf8);
-    const QString decoded = check.decode(data); // decoding is lazy until converted
-    Q_UNUSED(decoded);
-    ini.utf8 = !check.hasError();
-    if (data.contains("\r\n"))
-        ini.newline = "\r\n";
-    ini.endsWithNewline = data.isEmpty() || data.endsWith('\n');
-    for (QByteArray line : data.split('\n')) {
-        if (line.endsWith('\r'))
+    const QString text = decodeText(&ini, f.readAll());
+    if (text.contains(QLatin1String("\r\n")))
+        ini.newline = QStringLiteral("\r\n");
+    ini.endsWithNewline = text.isEmpty() || text.endsWith(QLatin1Char('\n'));
+    if (text.isEmpty())
+        return ini;
+    ini.lines = text.split(QLatin1Char('\n'));
+    for (QString& line : ini.lines) {
+        if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
-        ini.lines.push_back(line);
     }
-    if (ini.lines.size() > 0 && ini.lines.back().isEmpty() && data.endsWith('\n'))
-        ini.lines.pop_back();
-    if (data.isEmpty())
-        ini.lines.clear();
+    if (ini.lines.back().isEmpty() && text.endsWith(QLatin1Char('\n')))
+        ini.lines.removeLast();
     return ini;
-}
-
-QString decode(const IniText& ini, const QByteArray& bytes)
-{
-    return ini.utf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
 }
 
 QByteArray encode(const IniText& ini, const QString& text)
 {
-    if (ini.utf8)
+    switch (ini.codec) {
+    case Codec::Utf8:
         return text.toUtf8();
+    case Codec::Utf16LE:
+        return QStringEncoder(QStringEncoder::Utf16LE)(text);
+    case Codec::Utf16BE:
+        return QStringEncoder(QStringEncoder::Utf16BE)(text);
+    case Codec::Latin1:
+        break;
+    }
     QByteArray out;
     out.reserve(text.size());
     for (const QChar c : text)
@@ -89,8 +125,8 @@ bool splitKey(const QString& line, QString* key, QString* value)
 
 QString unquote(const QString& v)
 {
-    if (v.size() >= 2 && (v.front() == QLatin1Char('"') || v.front() == QLatin1Char('\''))
-        && v.back() == v.front())
+    if (v.size() >= 2 && (v.front() == QLatin1Char('"') || v.front() == QLatin1Char('\'')) &&
+        v.back() == v.front())
         return v.mid(1, v.size() - 2);
     return v;
 }
@@ -107,8 +143,7 @@ std::optional<QString> LeggiIni(const QString& section, const QString& key, cons
     bool exists = false;
     const IniText ini = readIni(file, &exists);
     bool inSection = false;
-    for (const QByteArray& raw : ini.lines) {
-        const QString line = decode(ini, raw);
+    for (const QString& line : ini.lines) {
         if (const auto name = sectionName(line)) {
             // The first section of that name is the one read.
             if (inSection)
@@ -118,6 +153,11 @@ std::optional<QString> LeggiIni(const QString& section, const QString& key, cons
         }
         QString k, v;
         if (inSection && splitKey(line, &k, &v) && sameName(k, key)) {
+            // A NUL ends the value, as it ends a C string: every reader
+            // sees the same text.
+            const qsizetype nul = v.indexOf(QChar(0));
+            if (nul >= 0)
+                v = v.left(nul).trimmed();
             v = unquote(v).left(kIniValueLimit);
             if (v.isEmpty())
                 return std::nullopt;
@@ -127,13 +167,18 @@ std::optional<QString> LeggiIni(const QString& section, const QString& key, cons
     return std::nullopt;
 }
 
-bool ScriviIni(const QString& section, const QString& key, const QString& file, const QString& newValue)
+bool ScriviIni(const QString& section, const QString& key, const QString& file,
+               const QString& newValue)
 {
     // A line break inside the value would turn its rest into a line of its own.
     QString value = newValue;
     value.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
     bool exists = false;
     IniText ini = readIni(file, &exists);
+    // A file that cannot be read, or not decoded whole, would lose its
+    // other lines.
+    if ((!exists && QFileInfo::exists(file)) || ini.undecodable)
+        return false;
     if (exists && ini.lines.empty())
         ini.endsWithNewline = true;
 
@@ -141,7 +186,7 @@ bool ScriviIni(const QString& section, const QString& key, const QString& file, 
     int lastContentLine = -1; // last non-blank line of the section
     int keyLine = -1;
     for (int i = 0; i < int(ini.lines.size()); ++i) {
-        const QString line = decode(ini, ini.lines[i]);
+        const QString& line = ini.lines[i];
         if (const auto name = sectionName(line)) {
             if (sectionLine >= 0)
                 break;
@@ -165,24 +210,26 @@ bool ScriviIni(const QString& section, const QString& key, const QString& file, 
     if (keyLine >= 0) {
         // Keep the key as it was spelt in the file.
         QString k, v;
-        splitKey(decode(ini, ini.lines[keyLine]), &k, &v);
-        ini.lines[keyLine] = encode(ini, k + QLatin1Char('=') + value);
+        splitKey(ini.lines[keyLine], &k, &v);
+        ini.lines[keyLine] = k + QLatin1Char('=') + value;
     } else if (sectionLine >= 0) {
-        ini.lines.insert(ini.lines.begin() + lastContentLine + 1, encode(ini, key + QLatin1Char('=') + value));
+        ini.lines.insert(lastContentLine + 1, key + QLatin1Char('=') + value);
     } else {
-        ini.lines.push_back(encode(ini, QLatin1Char('[') + section + QLatin1Char(']')));
-        ini.lines.push_back(encode(ini, key + QLatin1Char('=') + value));
+        ini.lines.push_back(QLatin1Char('[') + section + QLatin1Char(']'));
+        ini.lines.push_back(key + QLatin1Char('=') + value);
         ini.endsWithNewline = true;
     }
 
-    QByteArray out;
-    for (std::size_t i = 0; i < ini.lines.size(); ++i) {
-        out += ini.lines[i];
-        if (i + 1 < ini.lines.size() || ini.endsWithNewline)
-            out += ini.newline;
-    }
+    QString text = ini.lines.join(ini.newline);
+    if (ini.endsWithNewline && !ini.lines.isEmpty())
+        text += ini.newline;
+    const QByteArray out = ini.bom + encode(ini, text);
     QSaveFile f(file);
     if (!f.open(QIODevice::WriteOnly))
+        return false;
+    // The settings hold the professional's data: a new file is for this
+    // user only. An existing file keeps the permissions it has.
+    if (!exists && !f.setPermissions(QFile::ReadOwner | QFile::WriteOwner))
         return false;
     if (f.write(out) != out.size())
         return false;
@@ -191,6 +238,6 @@ bool ScriviIni(const QString& section, const QString& key, const QString& file, 
 
 bool profiloGeometra(const QString& settingsFile)
 {
-    return LeggiIni(QStringLiteral("Generale"), QStringLiteral("Calcolo"), settingsFile)
-           == std::optional<QString>(QStringLiteral("GEOMETRA"));
+    return LeggiIni(QStringLiteral("Generale"), QStringLiteral("Calcolo"), settingsFile) ==
+           std::optional<QString>(QStringLiteral("GEOMETRA"));
 }

@@ -4,14 +4,18 @@
 #include <optional>
 
 // Reads one key of a profile (INI) file. Nothing when the file, section or
-// key is missing or the value is empty; a value longer than 254 characters
-// comes back cut to 254. Section and key names match without regard to case.
+// key is missing or the value is empty; a value ends at a NUL character, and
+// one longer than 254 characters comes back cut to 254. Section and key names
+// match without regard to case. The file is UTF-8 or Latin-1, or UTF-16 or
+// UTF-8 with a byte-order mark.
 std::optional<QString> LeggiIni(const QString& section, const QString& key, const QString& file);
 
 // Writes one key, creating the file, section or key when missing and keeping
-// every other line as it was. Returns false when the file cannot be written;
-// callers that only remember a layout may ignore that.
-bool ScriviIni(const QString& section, const QString& key, const QString& file, const QString& value);
+// every other line, the encoding and the byte-order mark as they were. A new
+// file is readable by its owner only. Returns false when the file cannot be
+// written; callers that only remember a layout may ignore that.
+bool ScriviIni(const QString& section, const QString& key, const QString& file,
+               const QString& value);
 
 constexpr int kIniValueLimit = 254;
 

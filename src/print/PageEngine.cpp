@@ -3,6 +3,7 @@
 #include "AppContext.h"
 #include "ApplicationPrinter.h"
 #include "DataFolder.h"
+#include "PageFolder.h"
 #include "PageRecord.h"
 #include "PdfWriter.h"
 #include "TextLayout.h"
@@ -13,7 +14,6 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
-#include <QTemporaryDir>
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
@@ -127,21 +127,11 @@ QString PageEngine::TempFolder(QString* error)
         return m_tempDir->path();
     // A folder of our own, readable by this user only, under the first
     // usable temporary folder: never a predictable name in a shared place.
-    QStringList bases;
-    for (const char* variable : {"TEMP", "TMPDIR"}) {
-        const QString value = qEnvironmentVariable(variable);
-        if (!value.isEmpty())
-            bases << value;
-    }
-    bases << QStringLiteral("/tmp");
-    for (const QString& base : bases) {
-        if (!QFileInfo(base).isDir())
-            continue;
-        auto dir = std::make_unique<QTemporaryDir>(base + QStringLiteral("/falmide-XXXXXX"));
-        if (dir->isValid()) {
-            m_tempDir = std::move(dir);
-            return m_tempDir->path();
-        }
+    const QStringList bases = pageFolderBases();
+    auto folder = std::make_unique<PageFolder>(bases);
+    if (folder->isValid()) {
+        m_tempDir = std::move(folder);
+        return m_tempDir->path();
     }
     fail(error, QStringLiteral("Impossibile creare la cartella temporanea delle pagine in %1.")
                     .arg(bases.join(QStringLiteral(", "))));

@@ -13,7 +13,7 @@
 class PdfWriter;
 class QPainter;
 class QPrinter;
-class QTemporaryDir;
+class PageFolder;
 
 enum class OutputTarget { Printer, Preview, PDF };
 
@@ -172,7 +172,7 @@ private:
     QString m_documentFailure; // why the document being recorded was given up
     QChar m_decimalSeparator;
 
-    std::unique_ptr<QTemporaryDir> m_tempDir;
+    std::unique_ptr<PageFolder> m_tempDir;
 
     OutputTarget m_outputTarget = OutputTarget::Printer;
     double m_previewScale = 0;

@@ -1,25 +1,39 @@
 #include "StartUpTest.h"
 
 #include "AppContext.h"
-#include "Recordset.h"
 #include "IniFile.h"
+#include "QtTranslations.h"
+#include "Recordset.h"
 #include "StartUp.h"
 
 #include <QCryptographicHash>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
+#include <csignal>
 
 void StartUpTest::separators_data()
 {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("decimal");
     QTest::addColumn<QString>("thousands");
-    QTest::newRow("Italian") << "it_IT" << "," << ".";
-    QTest::newRow("German") << "de_DE" << "," << ".";
-    QTest::newRow("English") << "en_US" << "." << ",";
-    QTest::newRow("Swiss Italian") << "it_CH" << "." << ",";
+    QTest::newRow("Italian") << "it_IT"
+                             << ","
+                             << ".";
+    QTest::newRow("German") << "de_DE"
+                            << ","
+                            << ".";
+    QTest::newRow("English") << "en_US"
+                             << "."
+                             << ",";
+    QTest::newRow("Swiss Italian") << "it_CH"
+                                   << "."
+                                   << ",";
 }
 
 void StartUpTest::separators()
@@ -44,7 +58,8 @@ void StartUpTest::caption()
         f.close();
         return didascaliaPrincipale(design, LeggiIni("Generale", "Calcolo", ini));
     };
-    QCOMPARE(captionFrom("[Generale]\nCalcolo=GEOMETRA\n"), QStringLiteral("Falmide - EURO versione GEOMETRA"));
+    QCOMPARE(captionFrom("[Generale]\nCalcolo=GEOMETRA\n"),
+             QStringLiteral("Falmide - EURO versione GEOMETRA"));
     QCOMPARE(captionFrom("[Generale]\nCalcolo=\n"), design);
     QCOMPARE(captionFrom("[Altro]\nCalcolo=GEOMETRA\n"), design);
     QFile::remove(ini);
@@ -118,7 +133,8 @@ void StartUpTest::headingDataFromDatabase()
     }
     QStringList dati;
     QVERIFY(CaricaDatiUtente(context.DbArchivi, &dati, &error));
-    QCOMPARE(dati, (QStringList{"Studio Bianchi", "", QString::fromUtf8("Forlì"), "", "", "BNCMRA70A01D704X"}));
+    QCOMPARE(dati, (QStringList{"Studio Bianchi", "", QString::fromUtf8("Forlì"), "", "",
+                                "BNCMRA70A01D704X"}));
 
     // Without a heading record the data is six empty strings, not an error.
     QVERIFY(context.DbArchivi.execute("DELETE FROM datipers", {}, &error));
@@ -158,4 +174,59 @@ void StartUpTest::unusableDataFolder()
     QString error;
     QCOMPARE(apriArchivi(context, &error), EsitoAvvio::CartellaDati);
     QVERIFY2(error.contains(context.programFolder), qPrintable(error));
+}
+
+void StartUpTest::qtDialogsSpeakItalian()
+{
+    // Whatever the locale the test runs under.
+    QTranslator* translator = installQtItalian();
+    QVERIFY(translator);
+    QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Yes |
+                         QDialogButtonBox::No);
+    QCOMPARE(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Annulla"));
+    QCOMPARE(box.button(QDialogButtonBox::Yes)->text(), QString::fromUtf8("&Sì"));
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+    QCOMPARE(QDialogButtonBox(QDialogButtonBox::Cancel).buttons().value(0)->text(),
+             QStringLiteral("Cancel"));
+}
+
+void StartUpTest::signalEndsTheProgramCleanly_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGINT") << SIGINT;
+}
+
+void StartUpTest::signalEndsTheProgramCleanly()
+{
+    QFETCH(int, signal);
+    QTemporaryDir home, temp;
+    // Left by a run that was killed: swept at start-up.
+    QProcess ended;
+    ended.start("true", QStringList());
+    QVERIFY(ended.waitForStarted());
+    const QString leftBehind =
+        temp.filePath(QStringLiteral("falmide-%1-aB3dE9").arg(ended.processId()));
+    QVERIFY(ended.waitForFinished());
+    QVERIFY(QDir().mkpath(leftBehind));
+    QFile(leftBehind + "/.lock").open(QIODevice::WriteOnly);
+    QFile(leftBehind + "/~WRK0000.Tmp").open(QIODevice::WriteOnly);
+
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("FALMIDE_HOME", home.path());
+    environment.insert("TEMP", temp.path());
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(FALMIDE_PROGRAM, QStringList());
+    QVERIFY(program.waitForStarted());
+    // The database is made after the handlers are in place.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(home.filePath("falmide.db")), 30000);
+    QVERIFY(!QFileInfo::exists(leftBehind));
+    ::kill(pid_t(program.processId()), signal);
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
 }

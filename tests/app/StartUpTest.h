@@ -15,4 +15,7 @@ private slots:
     void headingDataFromDatabase();
     void damagedDatabaseIsLeftAlone();
     void unusableDataFolder();
+    void qtDialogsSpeakItalian();
+    void signalEndsTheProgramCleanly_data();
+    void signalEndsTheProgramCleanly();
 };

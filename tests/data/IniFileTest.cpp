@@ -3,7 +3,9 @@
 #include "IniFile.h"
 
 #include <QFile>
+#include <QStringEncoder>
 #include <QtTest>
+#include <sys/stat.h>
 
 QString IniFileTest::write(const QByteArray& content)
 {
@@ -113,14 +115,98 @@ void IniFileTest::writeCreatesFileAndSection()
 void IniFileTest::crlfAndLatin1Files()
 {
     write("[Generale]\r\nIntesta=Studio Citt\xe0\r\nCalcolo=GEOMETRA\r\n");
-    QCOMPARE(LeggiIni("Generale", "Intesta", m_file), std::optional<QString>(QString::fromUtf8("Studio Città")));
+    QCOMPARE(LeggiIni("Generale", "Intesta", m_file),
+             std::optional<QString>(QString::fromUtf8("Studio Città")));
     QCOMPARE(LeggiIni("Generale", "Calcolo", m_file), std::optional<QString>("GEOMETRA"));
     QVERIFY(ScriviIni("Generale", "Calcolo", m_file, QString::fromUtf8("perù")));
     // Line ends and the other line's bytes stay as they were.
-    QCOMPARE(contents(), QByteArray("[Generale]\r\nIntesta=Studio Citt\xe0\r\nCalcolo=per\xf9\r\n"));
+    QCOMPARE(contents(),
+             QByteArray("[Generale]\r\nIntesta=Studio Citt\xe0\r\nCalcolo=per\xf9\r\n"));
 
     write("[Generale]\nIntesta=Studio Citt\xc3\xa0\n");
-    QCOMPARE(LeggiIni("Generale", "Intesta", m_file), std::optional<QString>(QString::fromUtf8("Studio Città")));
+    QCOMPARE(LeggiIni("Generale", "Intesta", m_file),
+             std::optional<QString>(QString::fromUtf8("Studio Città")));
+}
+
+void IniFileTest::encodingsKeptOnWrite_data()
+{
+    QTest::addColumn<QByteArray>("bom");
+    QTest::addColumn<int>("encoding");
+    QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE") << int(QStringConverter::Utf16LE);
+    QTest::newRow("UTF-16 BE") << QByteArray("\xFE\xFF") << int(QStringConverter::Utf16BE);
+    QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBF") << int(QStringConverter::Utf8);
+    QTest::newRow("UTF-8") << QByteArray() << int(QStringConverter::Utf8);
+}
+
+void IniFileTest::encodingsKeptOnWrite()
+{
+    // Windows editors save "Unicode" files as UTF-16 with a byte-order mark.
+    QFETCH(QByteArray, bom);
+    QFETCH(int, encoding);
+    auto encoded = [&](const QString& text) {
+        return bom + QByteArray(QStringEncoder(QStringConverter::Encoding(encoding))(text));
+    };
+    write(encoded(QString::fromUtf8("[Generale]\r\nCalcolo=GEOMETRA\r\nIntesta=Studio Città\r\n"
+                                    "[Consulta]\r\nTipo=1\r\n")));
+    QCOMPARE(LeggiIni("Generale", "Calcolo", m_file), std::optional<QString>("GEOMETRA"));
+    QVERIFY(profiloGeometra(m_file));
+    QCOMPARE(LeggiIni("Generale", "Intesta", m_file),
+             std::optional<QString>(QString::fromUtf8("Studio Città")));
+
+    QVERIFY(ScriviIni("Consulta", "Tipo", m_file, "2"));
+    QVERIFY(ScriviIni("Generale", "Importo", m_file, QString::fromUtf8("Onorario €")));
+    QCOMPARE(contents(),
+             encoded(QString::fromUtf8("[Generale]\r\nCalcolo=GEOMETRA\r\nIntesta=Studio Città\r\n"
+                                       "Importo=Onorario €\r\n[Consulta]\r\nTipo=2\r\n")));
+    QCOMPARE(LeggiIni("Generale", "Importo", m_file),
+             std::optional<QString>(QString::fromUtf8("Onorario €")));
+}
+
+void IniFileTest::nulEndsTheValue()
+{
+    // The caption and the withholding both see "GEOMETRA".
+    const char raw[] =
+        "[Generale]\nCalcolo=GEOMETRA\0 resto\nImporto=\0Onorario\nIntesta=Studio \0\n";
+    write(QByteArray(raw, sizeof raw - 1));
+    QCOMPARE(LeggiIni("Generale", "Calcolo", m_file), std::optional<QString>("GEOMETRA"));
+    QVERIFY(profiloGeometra(m_file));
+    QVERIFY(!LeggiIni("Generale", "Importo", m_file));
+    QCOMPARE(LeggiIni("Generale", "Intesta", m_file), std::optional<QString>("Studio"));
+
+    write("\xFF\xFE" +
+          QByteArray(QStringEncoder(QStringConverter::Utf16LE)(
+              QStringLiteral("[Generale]\nCalcolo=GEOMETRA"))) +
+          QByteArray("\0\0x\0", 4));
+    QCOMPARE(LeggiIni("Generale", "Calcolo", m_file), std::optional<QString>("GEOMETRA"));
+}
+
+void IniFileTest::undecodableFileIsNotRewritten()
+{
+    // UTF-16 with a byte missing: what can be read is read, but a rewrite
+    // would lose the odd byte, so nothing is written.
+    const QByteArray damaged = "\xFF\xFE" +
+                               QByteArray(QStringEncoder(QStringConverter::Utf16LE)(
+                                   QStringLiteral("[Generale]\nCalcolo=GEOMETRA\n"))) +
+                               'x';
+    write(damaged);
+    QCOMPARE(LeggiIni("Generale", "Calcolo", m_file), std::optional<QString>("GEOMETRA"));
+    QVERIFY(!ScriviIni("Consulta", "Tipo", m_file, "1"));
+    QCOMPARE(contents(), damaged);
+}
+
+void IniFileTest::newFileIsPrivate()
+{
+    const mode_t oldMask = umask(022);
+    QVERIFY(ScriviIni("Consulta", "Tipo", m_file, "1"));
+    const QFile::Permissions owner =
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+    QCOMPARE(QFile::permissions(m_file), owner);
+    // A file the user made keeps the permissions the user gave it.
+    const QFile::Permissions shared = owner | QFile::ReadGroup | QFile::ReadOther;
+    QVERIFY(QFile::setPermissions(m_file, shared));
+    QVERIFY(ScriviIni("Consulta", "Tipo", m_file, "2"));
+    QCOMPARE(QFile::permissions(m_file), shared);
+    umask(oldMask);
 }
 
 void IniFileTest::unwritableFileIsReported()

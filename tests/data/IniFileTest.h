@@ -14,6 +14,11 @@ private slots:
     void writeKeepsOtherLines();
     void writeCreatesFileAndSection();
     void crlfAndLatin1Files();
+    void encodingsKeptOnWrite_data();
+    void encodingsKeptOnWrite();
+    void nulEndsTheValue();
+    void undecodableFileIsNotRewritten();
+    void newFileIsPrivate();
     void unwritableFileIsReported();
 
 private:

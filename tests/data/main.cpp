@@ -1,3 +1,4 @@
+#include "DataFolderTest.h"
 #include "IniFileTest.h"
 #include "KeyTextTest.h"
 #include "MultiTestMain.h"
@@ -7,5 +8,5 @@
 
 int main(int argc, char* argv[])
 {
-    return runTests<QCoreApplication, KeyTextTest, RecordsetTest, IniFileTest>(argc, argv);
+    return runTests<QCoreApplication, KeyTextTest, RecordsetTest, IniFileTest, DataFolderTest>(argc, argv);
 }

@@ -1,9 +1,11 @@
 #include "MultiTestMain.h"
+#include "PageFolderTest.h"
 #include "PrintTests.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    return runTests<QApplication, PageEngineTest, PrintWindowsTest, DocumentLayoutTest>(argc, argv);
+    return runTests<QApplication, PageEngineTest, PrintWindowsTest, DocumentLayoutTest,
+                    PageFolderTest>(argc, argv);
 }

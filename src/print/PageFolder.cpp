@@ -1,0 +1,120 @@
+#include "PageFolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr auto kLockName = "/.lock";
+
+// "falmide-<process id>-" and the six letters QTemporaryDir picks.
+const QRegularExpression& folderName()
+{
+    static const QRegularExpression pattern(QStringLiteral("^falmide-[0-9]+-[A-Za-z0-9]{6}$"));
+    return pattern;
+}
+
+// True when nobody holds the folder's lock; the lock is then ours until fd
+// is closed, so the owner cannot come back meanwhile.
+bool ownerHasEnded(const QString& folder, int* fd)
+{
+    *fd = ::open(QFile::encodeName(folder + QLatin1String(kLockName)).constData(),
+                 O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (*fd < 0)
+        return false; // no lock file: not a folder this program finished making
+    struct stat st;
+    if (::fstat(*fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    return ::flock(*fd, LOCK_EX | LOCK_NB) == 0;
+}
+
+} // namespace
+
+QStringList pageFolderBases()
+{
+    QStringList bases;
+    for (const char* variable : {"TEMP", "TMPDIR"}) {
+        const QString value = qEnvironmentVariable(variable);
+        if (!value.isEmpty() && !bases.contains(value))
+            bases << value;
+    }
+    if (!bases.contains(QStringLiteral("/tmp")))
+        bases << QStringLiteral("/tmp");
+    return bases;
+}
+
+PageFolder::PageFolder(const QStringList& bases)
+{
+    const QString name =
+        QStringLiteral("/falmide-%1-XXXXXX").arg(QCoreApplication::applicationPid());
+    for (const QString& base : bases) {
+        if (!QFileInfo(base).isDir())
+            continue;
+        auto dir = std::make_unique<QTemporaryDir>(base + name);
+        if (!dir->isValid())
+            continue;
+        m_dir = std::move(dir);
+        break;
+    }
+    if (!m_dir)
+        return;
+    // Without the lock the folder still works; it is only not swept if this
+    // process is killed.
+    m_lockFd = ::open(QFile::encodeName(m_dir->path() + QLatin1String(kLockName)).constData(),
+                      O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (m_lockFd >= 0 && ::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(m_lockFd);
+        m_lockFd = -1;
+    }
+}
+
+PageFolder::~PageFolder()
+{
+    m_dir.reset();
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+}
+
+bool PageFolder::isValid() const
+{
+    return m_dir && m_dir->isValid();
+}
+
+QString PageFolder::path() const
+{
+    return m_dir ? m_dir->path() : QString();
+}
+
+int removeStalePageFolders(const QStringList& bases, uid_t owner)
+{
+    int removed = 0;
+    for (const QString& base : bases) {
+        const QDir dir(base);
+        const QStringList names =
+            dir.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+        for (const QString& name : names) {
+            if (!folderName().match(name).hasMatch())
+                continue;
+            const QString folder = dir.filePath(name);
+            struct stat st;
+            if (::lstat(QFile::encodeName(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+                st.st_uid != owner)
+                continue;
+            int lockFd = -1;
+            // QDir removes the links it finds inside, never what they point to.
+            if (ownerHasEnded(folder, &lockFd) && QDir(folder).removeRecursively())
+                ++removed;
+            if (lockFd >= 0)
+                ::close(lockFd);
+        }
+    }
+    return removed;
+}

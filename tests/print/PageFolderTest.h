@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QObject>
+
+class PageFolderTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void onlyFoldersOfEndedRunsAreSwept();
+    void engineFolderIsLockedWhileItLives();
+};
