@@ -271,7 +271,7 @@ void Main::closeEvent(QCloseEvent* event)
 void Main::VoceStampante_Click()
 {
     if (QPrinterInfo::availablePrinters().isEmpty()) {
-        Messaggio::mostra(this, QStringLiteral("Nessuna stampante installata"));
+        Messaggio::avviso(this, QStringLiteral("Nessuna stampante installata"));
         return;
     }
     // A set-up dialog: the choice becomes the program's printer; no page

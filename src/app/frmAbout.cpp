@@ -85,5 +85,5 @@ void frmAbout::cmdSysInfo_Click()
 {
     const QString program = programmaInfoSistema();
     if (program.isEmpty() || !QProcess::startDetached(program, {}))
-        Messaggio::mostra(this, QStringLiteral("System Information Is Unavailable At This Time"));
+        Messaggio::avviso(this, QStringLiteral("System Information Is Unavailable At This Time"));
 }

@@ -13,6 +13,7 @@ FArcFAT::FArcFAT(AppContext& context, QWidget* parent) : FeeDocumentWindow(conte
 {
     setObjectName(QStringLiteral("FArcFAT"));
     setWindowTitle(QStringLiteral("Archivio FATTURE - versione EURO"));
+    setRecordNoun(QStringLiteral("Fattura"), true);
     loadDocument(1, 15, feeDocumentFields(true), true, false);
     m_stampa = new QPushButton(QStringLiteral("Stampa ...."), this);
     m_stampa->setObjectName(QStringLiteral("Stampa"));
@@ -37,10 +38,11 @@ void FArcFAT::changeEvent(QEvent* event)
     }
 }
 
-void FArcFAT::keyFieldLeft(int index)
+bool FArcFAT::keyFieldLeft(int index)
 {
-    FeeDocumentWindow::keyFieldLeft(index);
+    const bool left = FeeDocumentWindow::keyFieldLeft(index);
     m_stampa->setEnabled(BtCanc()->isEnabled());
+    return left;
 }
 
 void FArcFAT::recordStored()
@@ -50,6 +52,7 @@ void FArcFAT::recordStored()
 
 void FArcFAT::recordDeleted()
 {
+    FeeDocumentWindow::recordDeleted();
     m_stampa->setEnabled(false);
 }
 

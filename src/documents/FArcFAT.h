@@ -18,7 +18,7 @@ public:
 protected:
     // Printing is possible exactly when the typed year and number belong to a
     // stored invoice: after a key lookup, a save or a delete.
-    void keyFieldLeft(int index) override;
+    bool keyFieldLeft(int index) override;
     void recordStored() override;
     void recordDeleted() override;
     void Dati_DblClick(int index) override;

@@ -26,6 +26,7 @@ FArcMOV::FArcMOV(AppContext& context, QWidget* parent) : ArchiveWindow(context, 
 {
     setObjectName(QStringLiteral("FArcMOV"));
     setWindowTitle(QStringLiteral("Archivio MOVIMENTI"));
+    setRecordNoun(QStringLiteral("Movimento"), false);
     if (!Form_Load(3, 8, 1, fields()))
         return;
     setText(1, numeroProposto(*table(), true, Clock::today()));
@@ -42,9 +43,8 @@ void FArcMOV::compute(int index)
     Ombra(6)->setText(shown.deductible);
 }
 
-void FArcMOV::keyFieldLeft(int index)
+void FArcMOV::recordShown()
 {
-    ArchiveWindow::keyFieldLeft(index);
     compute(4);
 }
 

@@ -14,7 +14,7 @@ public:
 
 protected:
     bool formatsEuro() const override { return true; }
-    void keyFieldLeft(int index) override;
+    void recordShown() override;
     void fieldLeft(int index) override;
 
 private:

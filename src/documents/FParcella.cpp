@@ -12,6 +12,7 @@ FParcella::FParcella(AppContext& context, QWidget* parent) : FeeDocumentWindow(c
 {
     setObjectName(QStringLiteral("FParcella"));
     setWindowTitle(QStringLiteral("Archivio PARCELLE- versione EURO"));
+    setRecordNoun(QStringLiteral("Parcella"), true);
     loadDocument(4, 14, feeDocumentFields(false), false, true);
     m_btStampa = new QPushButton(QStringLiteral("&Stampa"), this);
     m_btStampa->setObjectName(QStringLiteral("BtStampa"));
@@ -21,10 +22,14 @@ FParcella::FParcella(AppContext& context, QWidget* parent) : FeeDocumentWindow(c
 
 void FParcella::BtStampa_Click()
 {
+    // What is printed is the stored pro-forma and the window closes after
+    // it: changes are saved, or given up, first.
+    if (!confermaModifiche())
+        return;
     // A pro-forma is printed, never archived: no PDF path is set.
     const bool shown = AnteprimaDocumento(this, &m_context.DbArchivi, [this](PageEngine& engine) {
         return StampaParcella(engine, m_context, text(0), text(1));
     });
     if (shown)
-        BtUscita_Click();
+        chiudi();
 }

@@ -12,7 +12,7 @@ public:
     FParcella(AppContext& context, QWidget* parent = nullptr);
     QPushButton* BtStampa() const { return m_btStampa; }
     // Prints the saved pro-forma of this date and number through the
-    // preview, then closes the window.
+    // preview, then closes the window; unsaved changes are asked about first.
     void BtStampa_Click();
 
 private:

@@ -71,10 +71,14 @@ void FeeDocumentWindow::compute(int index)
     m_totale->setText(total);
 }
 
-void FeeDocumentWindow::keyFieldLeft(int index)
+void FeeDocumentWindow::recordShown()
 {
-    ArchiveWindow::keyFieldLeft(index);
     compute(FeeField::Fee);
+}
+
+void FeeDocumentWindow::recordDeleted()
+{
+    m_totale->clear();
 }
 
 void FeeDocumentWindow::fieldChecked(int index, bool changed)

@@ -21,7 +21,9 @@ protected:
                       bool withConsult);
 
     bool formatsEuro() const override { return true; }
-    void keyFieldLeft(int index) override;
+    // A record looked up shows its computed amounts and total at once.
+    void recordShown() override;
+    void recordDeleted() override;
     void fieldChecked(int index, bool changed) override;
     void fieldLeft(int index) override;
     void compute(int index);

@@ -4,17 +4,21 @@
 #include "FconsCOD.h"
 #include "MessageBox.h"
 #include "Recordset.h"
+#include "StatusMessage.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-ArchiveWindow::ArchiveWindow(AppContext& context, QWidget* parent) : FieldWindow(context, parent) {}
+ArchiveWindow::ArchiveWindow(AppContext& context, QWidget* parent) : FieldWindow(context, parent)
+{
+    trackChanges();
+}
 
 ArchiveWindow::~ArchiveWindow() = default;
 
@@ -72,10 +76,15 @@ bool ArchiveWindow::Form_Load(int numTabella, int ultimoDato, int ultimaChiave, 
     return true;
 }
 
-void ArchiveWindow::closeEvent(QCloseEvent* event)
+void ArchiveWindow::setRecordNoun(const QString& noun, bool feminine)
 {
-    BtUscita_Click();
-    event->accept();
+    m_recordNoun = noun;
+    m_feminineNoun = feminine;
+}
+
+bool ArchiveWindow::isKeyField(int index) const
+{
+    return fieldSpec(index).tabIndex <= UltimaChiave;
 }
 
 void ArchiveWindow::Dati_GotFocus(int index)
@@ -87,49 +96,154 @@ void ArchiveWindow::Dati_GotFocus(int index)
     FieldWindow::Dati_GotFocus(index);
 }
 
-void ArchiveWindow::keyFieldLeft(int index)
+bool ArchiveWindow::hasUnsavedChanges() const
 {
-    Q_UNUSED(index);
+    // A key being typed is a lookup to come, not a change to the record.
+    return shownTexts().differs(*this, m_keyTexts);
+}
+
+void ArchiveWindow::rememberShownTexts()
+{
+    FieldWindow::rememberShownTexts();
+    m_keyTexts.clear();
+    for (int i = 0; i < fieldCount(); ++i)
+        if (isKeyField(i))
+            m_keyTexts.insert(i, text(i));
+}
+
+bool ArchiveWindow::keyFieldLeft(int index)
+{
+    const QString key = CostruisciChiave(UltimoDato, UltimaChiave, *this);
+    if (key.isEmpty())
+        return true;
+    if (!m_shownKey.isEmpty() && key == m_shownKey) {
+        // Still the record on screen (a date corrected within its year):
+        // nothing is looked up, so nothing typed is lost.
+        m_keyTexts.insert(index, text(index));
+        m_btMem->setEnabled(true);
+        m_btCanc->setEnabled(m_shownStored);
+        return true;
+    }
+    if (hasUnsavedChanges()) {
+        const QString typed = text(index);
+        // The previous key goes back while the record it names is saved, and
+        // stays when the user would rather not move on.
+        setText(index, m_keyTexts.value(index));
+        switch (Messaggio::chiedi(this, QStringLiteral("Salvare le modifiche?"))) {
+        case QMessageBox::Yes:
+            if (!salvaRecord())
+                return false;
+            break;
+        case QMessageBox::No:
+            break;
+        default:
+            keepFocus(index);
+            return false;
+        }
+        setText(index, typed);
+    }
     QString error;
-    switch (CaricaRecord(*m_table, UltimoDato, UltimaChiave, *this, &error)) {
-    case LoadOutcome::NoKey:
-        break;
-    case LoadOutcome::Found:
-        m_btMem->setEnabled(true);
-        m_btCanc->setEnabled(true);
-        break;
-    case LoadOutcome::NotFound:
-        m_btMem->setEnabled(true);
-        m_btCanc->setEnabled(false);
-        break;
-    case LoadOutcome::Failed:
+    const LoadOutcome outcome = CaricaRecord(*m_table, UltimoDato, UltimaChiave, *this, &error);
+    if (outcome == LoadOutcome::Failed)
         Messaggio::errore(this, error);
-        break;
+    if (outcome != LoadOutcome::Found && outcome != LoadOutcome::NotFound)
+        return true;
+    m_shownKey = key;
+    m_shownStored = outcome == LoadOutcome::Found;
+    m_btMem->setEnabled(true);
+    m_btCanc->setEnabled(m_shownStored);
+    showLoadedTexts();
+    recordShown();
+    rememberShownTexts();
+    return true;
+}
+
+void ArchiveWindow::showLoadedTexts()
+{
+    const DescriptionLookup lookup = descriptionLookup();
+    for (int i = 0; i < fieldCount(); ++i) {
+        if (auto* line = qobject_cast<QLineEdit*>(Dati(i)); line && !line->hasFocus())
+            line->setCursorPosition(0); // a long text shows its start
+        const FieldSpec& def = fieldSpec(i);
+        const FieldDeclaration decl = def.parsed();
+        if (decl.link != QLatin1Char('A') || !Ombra(i))
+            continue;
+        const ValidationResult result = Valida(decl, def.maxLength, text(i), lookup);
+        Ombra(i)->setText(result.description.value_or(QString()).trimmed());
     }
 }
 
-void ArchiveWindow::BtMem_Click()
+void ArchiveWindow::refuse(int index, const QString& message)
 {
+    if (fieldSpec(index).parsed().link == QLatin1Char('A') && Ombra(index))
+        Ombra(index)->clear();
+    Messaggio::avviso(this, message);
+    keepFocus(index);
+}
+
+bool ArchiveWindow::salvaRecord()
+{
+    if (const auto refusal = ControllaCampi(*this, descriptionLookup())) {
+        refuse(refusal->index, refusal->message);
+        return false;
+    }
+    const QString key = CostruisciChiave(UltimoDato, UltimaChiave, *this);
+    const QString name = nomeChiave(UltimaChiave, *this);
     QString error;
     switch (MemorizzaRecord(*m_table, UltimoDato, UltimaChiave, *this, m_context.SepMigliaia,
                             m_context.SepDecimali, &error)) {
     case SaveOutcome::NoKey:
-        QApplication::beep();
-        break;
-    case SaveOutcome::Saved:
-        m_btCanc->setEnabled(true);
-        recordStored();
-        break;
+        for (int i = 0; i < fieldCount(); ++i) {
+            if (fieldSpec(i).tabIndex == 0) {
+                refuse(i, QStringLiteral("Compilare il campo \"%1\".").arg(fieldSpec(i).caption));
+                break;
+            }
+        }
+        return false;
     case SaveOutcome::Failed:
         Messaggio::errore(this, QStringLiteral("Il record non è stato memorizzato:\n") + error);
-        return; // the user corrects the field where the values are
+        return false; // the user corrects the field where the values are
+    case SaveOutcome::Saved:
+        break;
     }
-    focusFirstEnabledField();
+    m_shownKey = key;
+    m_shownStored = true;
+    m_btCanc->setEnabled(true);
+    recordStored();
+    rememberShownTexts();
+    MessaggioStato(testoEsito(m_recordNoun, m_feminineNoun, name, false), false);
+    return true;
+}
+
+bool ArchiveWindow::salvaModifiche()
+{
+    const int focused = focusedField();
+    if (focused >= 0 && isKeyField(focused)) {
+        // A key typed but never looked up names no record yet: the record
+        // shown is stored under the key it was shown with.
+        setText(focused, m_keyTexts.value(focused));
+    } else if (focused >= 0) {
+        const FieldSpec& def = fieldSpec(focused);
+        if (Valida(def.parsed(), def.maxLength, text(focused), descriptionLookup()).valid) {
+            // Finish the edit as leaving the field would, so that what follows
+            // from it (the computed amounts) is stored with it.
+            Dati_LostFocus(focused);
+            Dati_GotFocus(focused);
+        }
+    }
+    return salvaRecord();
+}
+
+void ArchiveWindow::BtMem_Click()
+{
+    if (salvaRecord())
+        focusFirstEnabledField();
 }
 
 void ArchiveWindow::BtCanc_Click()
 {
     QString error;
+    const QString name = nomeChiave(UltimaChiave, *this);
     switch (EliminaRecord(*m_table, UltimoDato, UltimaChiave, *this, &error)) {
     case DeleteOutcome::NoKey:
     case DeleteOutcome::NotFound:
@@ -143,7 +257,11 @@ void ArchiveWindow::BtCanc_Click()
             if (Ombra(i))
                 Ombra(i)->clear();
         m_btCanc->setEnabled(false);
+        m_shownKey.clear();
+        m_shownStored = false;
         recordDeleted();
+        rememberShownTexts();
+        MessaggioStato(testoEsito(m_recordNoun, m_feminineNoun, name, true), false);
         focusField(0);
         break;
     }

@@ -2,6 +2,7 @@
 
 #include "FieldWindow.h"
 
+#include <QHash>
 #include <memory>
 
 class QHBoxLayout;
@@ -10,7 +11,9 @@ class Recordset;
 
 // A window that edits the records of one table, one at a time, by key: the
 // user types the key, leaving it shows the stored record or an empty one,
-// "&Memorizza" stores it and "&Elimina" deletes it.
+// "&Memorizza" stores it and "&Elimina" deletes it. What was typed is never
+// dropped without a question: closing the window or looking up another key
+// asks whether to save first.
 class ArchiveWindow : public FieldWindow
 {
     Q_OBJECT
@@ -29,23 +32,40 @@ public:
     // The row of buttons under the fields, for windows that add their own.
     QHBoxLayout* buttonRow() const { return m_buttons; }
 
+    bool hasUnsavedChanges() const override;
+
 protected:
     // Opens the window's table and lays out the fields with the buttons
     // below; false (and the reason shown) when the table cannot be opened.
     bool Form_Load(int numTabella, int ultimoDato, int ultimaChiave, const FieldTable& fields,
                    bool withConsult = true);
+    // How the status panel names a record of this window: "Cliente" (not
+    // feminine) gives "Cliente ROSSI memorizzato".
+    void setRecordNoun(const QString& noun, bool feminine);
 
     void Dati_GotFocus(int index) override;
-    void keyFieldLeft(int index) override;
+    bool keyFieldLeft(int index) override;
+    // After a key lookup showed a stored record or prepared a new one, before
+    // the shown texts are remembered as the stored ones.
+    virtual void recordShown() {}
     // After the record on screen was stored, or deleted.
     virtual void recordStored() {}
     virtual void recordDeleted() {}
-    void closeEvent(QCloseEvent* event) override;
+
+    void rememberShownTexts() override;
+    bool salvaModifiche() override;
 
     int NumTabella = 0;
     int UltimoDato = 0;
 
 private:
+    // Checks every field and stores the record; on a refusal the field
+    // concerned gets the focus and the message is shown.
+    bool salvaRecord();
+    void refuse(int index, const QString& message);
+    bool isKeyField(int index) const;
+    // Long texts from their start, codes with their descriptions.
+    void showLoadedTexts();
     void focusFirstEnabledField();
 
     std::unique_ptr<Recordset> m_table;
@@ -54,4 +74,13 @@ private:
     QPushButton* m_btUscita = nullptr;
     QPushButton* m_consCod = nullptr;
     QHBoxLayout* m_buttons = nullptr;
+    QString m_recordNoun = QStringLiteral("Record");
+    bool m_feminineNoun = false;
+    // The record on screen: its key ("" when none was looked up) and
+    // whether it is stored.
+    QString m_shownKey;
+    bool m_shownStored = false;
+    // The key fields' texts as last looked up: what the key field shows
+    // while another key is being typed into it.
+    QHash<int, QString> m_keyTexts;
 };

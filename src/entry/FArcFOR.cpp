@@ -20,5 +20,6 @@ FArcFOR::FArcFOR(AppContext& context, QWidget* parent) : ArchiveWindow(context, 
 {
     setObjectName(QStringLiteral("FArcFOR"));
     setWindowTitle(QStringLiteral("Archivio FORNITORI"));
+    setRecordNoun(QStringLiteral("Fornitore"), false);
     Form_Load(2, 7, 0, fields());
 }

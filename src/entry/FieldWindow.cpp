@@ -3,6 +3,7 @@
 #include "AppContext.h"
 #include "F6.h"
 #include "KeyFilter.h"
+#include "MessageBox.h"
 #include "TextForms.h"
 #include "Twips.h"
 #include "Validation.h"
@@ -173,10 +174,60 @@ void FieldWindow::focusField(int index)
         w->setFocus(Qt::OtherFocusReason);
 }
 
+void FieldWindow::keepFocus(int index)
+{
+    m_refocus = index;
+    QTimer::singleShot(0, this, [this, index] {
+        focusField(index);
+        m_refocus = -1;
+    });
+}
+
+int FieldWindow::focusedField() const
+{
+    QWidget* focus = QApplication::focusWidget();
+    return focus ? int(m_dati.indexOf(focus)) : -1;
+}
+
+DescriptionLookup FieldWindow::descriptionLookup() const
+{
+    Database& db = m_context.DbArchivi;
+    const QStringList tables = m_context.NomiTabelle;
+    return [&db, tables](int table, const QString& key, int field) {
+        return Descrizione(db, tables, table, key, field);
+    };
+}
+
+void FieldWindow::rememberShownTexts()
+{
+    m_snapshot.take(*this, formatsEuro());
+}
+
+bool FieldWindow::hasUnsavedChanges() const
+{
+    return m_tracksChanges && m_snapshot.differs(*this);
+}
+
+bool FieldWindow::confermaModifiche()
+{
+    if (!hasUnsavedChanges())
+        return true;
+    switch (Messaggio::chiedi(this, QStringLiteral("Salvare le modifiche?"))) {
+    case QMessageBox::Yes:
+        return salvaModifiche();
+    case QMessageBox::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void FieldWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     m_closing = false;
+    if (m_tracksChanges && !m_snapshot.isTaken())
+        rememberShownTexts();
     placeCentred(this, m_context);
     // The window opens on its first field in tab order.
     int first = -1;
@@ -193,6 +244,13 @@ void FieldWindow::reject()
 }
 
 void FieldWindow::BtUscita_Click()
+{
+    if (isVisible() && !confermaModifiche())
+        return;
+    chiudi();
+}
+
+void FieldWindow::chiudi()
 {
     // Leaving fields while the window closes checks nothing.
     m_closing = true;
@@ -222,8 +280,13 @@ bool FieldWindow::eventFilter(QObject* watched, QEvent* event)
     }
     case QEvent::FocusOut: {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && m_refocus < 0)
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+            m_refocus < 0) {
             Dati_LostFocus(index);
+            auto* line = qobject_cast<QLineEdit*>(m_dati[index]);
+            if (line && m_refocus != index)
+                line->setCursorPosition(0); // a long text shows its start once left
+        }
         break;
     }
     case QEvent::KeyPress:
@@ -353,29 +416,20 @@ void FieldWindow::Dati_LostFocus(int index)
         return;
     const FieldSpec& def = m_specs[std::size_t(index)];
     const FieldDeclaration decl = def.parsed();
-    Database& db = m_context.DbArchivi;
-    const QStringList tables = m_context.NomiTabelle;
-    const ValidationResult result =
-        Valida(decl, def.maxLength, text(index), [&db, &tables](int table, const QString& key, int field) {
-            return Descrizione(db, tables, table, key, field);
-        });
+    const ValidationResult result = Valida(decl, def.maxLength, text(index), descriptionLookup());
     if (result.description)
         m_ombra[index]->setText(result.description->trimmed());
     else if (decl.link == QLatin1Char('A'))
         m_ombra[index]->clear(); // a blank code has no description
     if (!result.valid) {
         QApplication::beep();
-        m_refocus = index;
-        QTimer::singleShot(0, this, [this, index] {
-            focusField(index);
-            m_refocus = -1;
-        });
+        keepFocus(index);
         return;
     }
     if (result.text != text(index))
         setText(index, result.text);
-    if (index <= UltimaChiave)
-        keyFieldLeft(index);
+    if (index <= UltimaChiave && !keyFieldLeft(index))
+        return;
     fieldChecked(index, text(index) != m_entryText[index]);
     if (auto* line = qobject_cast<QLineEdit*>(m_dati[index])) {
         if (decl.isNumber()) {

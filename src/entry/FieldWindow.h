@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FieldSnapshot.h"
 #include "FieldSpec.h"
 #include "RecordRules.h"
 
@@ -31,8 +32,11 @@ public:
     QLabel* DesLbl(int index) const { return m_desLbl.value(index); }
     QLabel* Ombra(int index) const { return m_ombra.value(index); }
 
-    // The window's close button, also run by Esc.
+    // The window's close button, also run by Esc and the window's own close
+    // button: asks first when something typed is not stored.
     virtual void BtUscita_Click();
+    // Whether the fields show something that is not stored.
+    virtual bool hasUnsavedChanges() const;
 
 protected:
     // Builds the field controls into a grid, rows in TabIndex order, and sets
@@ -45,8 +49,13 @@ protected:
     virtual void Dati_KeyUp(int index, int key);
     virtual void Dati_DblClick(int index);
     virtual void Dati_LostFocus(int index);
-    // Called after a key field was left with a valid text.
-    virtual void keyFieldLeft(int index) { Q_UNUSED(index); }
+    // Called after a key field was left with a valid text; false when the
+    // field keeps the focus and leaving it goes no further.
+    virtual bool keyFieldLeft(int index)
+    {
+        Q_UNUSED(index);
+        return true;
+    }
     // Called after a valid field was checked (and, for a key field, looked
     // up), before it is rewritten in display form; `changed` tells whether
     // its text differs from the text it had when it was entered.
@@ -63,6 +72,27 @@ protected:
     int UltimaChiave = -1;
 
     void focusField(int index);
+    // Gives the focus back to a field as it is being left.
+    void keepFocus(int index);
+    // The field that has the focus, or -1.
+    int focusedField() const;
+    // Finds the descriptions of codes in the window's database.
+    DescriptionLookup descriptionLookup() const;
+
+    // A window that edits a record calls this once: the fields' texts are
+    // remembered when it is shown, and rememberShownTexts() again whenever
+    // they match what is stored.
+    void trackChanges() { m_tracksChanges = true; }
+    virtual void rememberShownTexts();
+    const FieldSnapshot& shownTexts() const { return m_snapshot; }
+    // Asks "Salvare le modifiche?" when something is not stored: true when
+    // the window may go on (the record was saved, or the edit given up).
+    bool confermaModifiche();
+    // Saves what the window shows for confermaModifiche(); false when it was
+    // not saved and the reason has been shown.
+    virtual bool salvaModifiche() { return true; }
+    // Closes without asking.
+    void chiudi();
     void showEvent(QShowEvent* event) override;
     void reject() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -80,6 +110,8 @@ private:
     QVector<QLabel*> m_desLbl;
     QVector<QLabel*> m_ombra;
     QVector<QString> m_entryText;
+    FieldSnapshot m_snapshot;
+    bool m_tracksChanges = false;
     std::vector<std::pair<int, std::pair<QString, QWidget*>>> m_extraRows;
     bool m_closing = false;
     int m_refocus = -1; // a field refused on leaving gets the focus back

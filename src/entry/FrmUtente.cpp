@@ -3,6 +3,7 @@
 #include "AppContext.h"
 #include "MessageBox.h"
 #include "Recordset.h"
+#include "StatusMessage.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -51,6 +52,7 @@ FrmUtente::FrmUtente(AppContext& context, QWidget* parent) : FieldWindow(context
     setObjectName(QStringLiteral("FrmUtente"));
     setWindowTitle(QStringLiteral("Intestazione UTENTE"));
     UltimaChiave = -1;
+    trackChanges();
 
     auto* frame = new QWidget(this);
     buildFields(fields(), frame);
@@ -84,12 +86,22 @@ FrmUtente::~FrmUtente() = default;
 
 void FrmUtente::BtMem_Click()
 {
+    salvaModifiche();
+}
+
+bool FrmUtente::salvaModifiche()
+{
     if (!m_table)
-        return;
+        return false;
     QStringList values;
     for (int i = 0; i < 6; ++i)
         values << text(i);
     QString error;
-    if (!MemorizzaDatiUtente(*m_table, values, &m_context.DatiUtente, &error))
+    if (!MemorizzaDatiUtente(*m_table, values, &m_context.DatiUtente, &error)) {
         Messaggio::errore(this, QStringLiteral("I dati non sono stati memorizzati:\n") + error);
+        return false;
+    }
+    rememberShownTexts();
+    MessaggioStato(QStringLiteral("Intestazione memorizzata"), false);
+    return true;
 }

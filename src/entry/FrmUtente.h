@@ -19,6 +19,9 @@ public:
     void BtMem_Click();
     QPushButton* BtMem() const { return m_btMem; }
 
+protected:
+    bool salvaModifiche() override;
+
 private:
     std::unique_ptr<Recordset> m_table;
     QPushButton* m_btMem = nullptr;

@@ -1,13 +1,15 @@
 #include "MessageBox.h"
 
+#include <QAbstractButton>
 #include <QApplication>
-#include <optional>
+#include <deque>
 
 namespace {
 struct State
 {
-    std::optional<QMessageBox::StandardButton> nextAnswer;
+    std::deque<QMessageBox::StandardButton> nextAnswers;
     QString lastText;
+    QMessageBox::Icon lastIcon = QMessageBox::NoIcon;
     int shown = 0;
 };
 State& state()
@@ -22,15 +24,33 @@ QMessageBox::StandardButton Messaggio::mostra(QWidget* parent, const QString& te
 {
     State& s = state();
     s.lastText = text;
+    s.lastIcon = icon;
     ++s.shown;
     QApplication::beep();
-    if (s.nextAnswer) {
-        const auto answer = *s.nextAnswer;
-        s.nextAnswer.reset();
+    if (!s.nextAnswers.empty()) {
+        const auto answer = s.nextAnswers.front();
+        s.nextAnswers.pop_front();
         return answer;
     }
     QMessageBox box(icon, QStringLiteral("Falmide"), text, buttons, parent);
-    return QMessageBox::StandardButton(box.exec());
+    // The program speaks Italian whatever the system's language.
+    const std::pair<QMessageBox::StandardButton, const char*> captions[] = {
+        {QMessageBox::Yes, "&Sì"}, {QMessageBox::No, "&No"}, {QMessageBox::Cancel, "&Annulla"}};
+    for (const auto& [button, caption] : captions)
+        if (QAbstractButton* b = box.button(button))
+            b->setText(QString::fromUtf8(caption));
+    if (buttons & QMessageBox::Yes)
+        box.setDefaultButton(QMessageBox::Yes);
+    const auto answer = QMessageBox::StandardButton(box.exec());
+    // The window asking gets the keyboard back, whatever the window manager does.
+    if (parent && parent->isVisible())
+        parent->window()->activateWindow();
+    return answer;
+}
+
+QMessageBox::StandardButton Messaggio::avviso(QWidget* parent, const QString& text)
+{
+    return mostra(parent, text, QMessageBox::Warning);
 }
 
 QMessageBox::StandardButton Messaggio::errore(QWidget* parent, const QString& text)
@@ -38,14 +58,26 @@ QMessageBox::StandardButton Messaggio::errore(QWidget* parent, const QString& te
     return mostra(parent, text, QMessageBox::Critical);
 }
 
+QMessageBox::StandardButton Messaggio::chiedi(QWidget* parent, const QString& text)
+{
+    const auto answer = mostra(parent, text, QMessageBox::Question,
+                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    return answer == QMessageBox::Yes || answer == QMessageBox::No ? answer : QMessageBox::Cancel;
+}
+
 void Messaggio::setNextAnswer(QMessageBox::StandardButton answer)
 {
-    state().nextAnswer = answer;
+    state().nextAnswers.push_back(answer);
 }
 
 QString Messaggio::lastText()
 {
     return state().lastText;
+}
+
+QMessageBox::Icon Messaggio::lastIcon()
+{
+    return state().lastIcon;
 }
 
 int Messaggio::shownCount()

@@ -14,12 +14,19 @@ namespace Messaggio {
 QMessageBox::StandardButton mostra(QWidget* parent, const QString& text,
                                    QMessageBox::Icon icon = QMessageBox::Information,
                                    QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+// A refusal, or something the user should know went wrong: the warning icon.
+QMessageBox::StandardButton avviso(QWidget* parent, const QString& text);
+// A failure: the critical icon.
 QMessageBox::StandardButton errore(QWidget* parent, const QString& text);
+// A question answered "Sì", "No" or "Annulla": Yes, No or Cancel (also when
+// the box is closed).
+QMessageBox::StandardButton chiedi(QWidget* parent, const QString& text);
 
-// Test seam: the next box is not shown; it returns this answer and its text
-// is kept for the test to read.
+// Test seam: the next boxes are not shown; each returns the next answer
+// given here, in order, and its text is kept for the test to read.
 void setNextAnswer(QMessageBox::StandardButton answer);
 QString lastText();
+QMessageBox::Icon lastIcon();
 int shownCount();
 void resetForTest();
 

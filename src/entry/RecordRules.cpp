@@ -162,3 +162,60 @@ DeleteOutcome EliminaRecord(Recordset& table, int UltimoDato, int UltimaChiave, 
         fields.setText(i, QString());
     return DeleteOutcome::Deleted;
 }
+
+std::optional<FieldRefusal> ControllaCampi(FieldAccess& fields, const DescriptionLookup& lookup)
+{
+    std::vector<int> order;
+    for (int i = 0; i < fields.fieldCount(); ++i)
+        order.push_back(i);
+    std::stable_sort(order.begin(), order.end(), [&fields](int a, int b) {
+        return fields.fieldSpec(a).tabIndex < fields.fieldSpec(b).tabIndex;
+    });
+    for (int i : order) {
+        const FieldSpec& def = fields.fieldSpec(i);
+        const ValidationResult result = Valida(def.parsed(), def.maxLength, fields.text(i), lookup);
+        if (!result.valid) {
+            const QString reason =
+                result.message.isEmpty() ? QStringLiteral("valore non valido") : result.message;
+            const QString caption = QString(def.caption).remove(QLatin1Char('&')).trimmed();
+            return FieldRefusal{i, (caption.isEmpty() ? reason.left(1).toUpper() + reason.mid(1)
+                                                      : caption + QStringLiteral(": ") + reason) +
+                                       QLatin1Char('.')};
+        }
+        if (result.text != fields.text(i))
+            fields.setText(i, result.text);
+    }
+    return std::nullopt;
+}
+
+QString nomeChiave(int UltimaChiave, const FieldAccess& fields)
+{
+    QString year;
+    QStringList parts;
+    for (int tab = 0; tab <= UltimaChiave; ++tab) {
+        int index = -1;
+        const FieldSpec* def = fieldWithTabIndex(fields, tab, &index);
+        if (!def)
+            continue;
+        const FieldDeclaration decl = def->parsed();
+        QString text = fields.text(index).trimmed();
+        if (decl.isDate() && decl.yearOnlyDate) {
+            const auto date = normalizeDate(text);
+            year = date ? date->right(4) : text;
+            continue;
+        }
+        if (decl.isWholeNumber()) {
+            TogliSpazi(text);
+            bool ok = false;
+            const qlonglong number = text.toLongLong(&ok);
+            if (ok)
+                text = QString::number(number); // as stored: no grouping, no leading zeros
+        } else {
+            text = text.toUpper();
+        }
+        parts << text;
+    }
+    if (!year.isEmpty())
+        parts << year;
+    return parts.join(QLatin1Char('/'));
+}

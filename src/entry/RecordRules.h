@@ -2,9 +2,11 @@
 
 #include "FieldSpec.h"
 #include "FieldType.h"
+#include "Validation.h"
 
 #include <QString>
 #include <QVariant>
+#include <optional>
 
 class Recordset;
 
@@ -49,3 +51,19 @@ enum class DeleteOutcome { NoKey, NotFound, Deleted, Failed };
 // Deletes the record of the typed key and clears every field.
 DeleteOutcome EliminaRecord(Recordset& table, int UltimoDato, int UltimaChiave, FieldAccess& fields,
                             QString* error);
+
+// A field that checking refused, with what to tell the user.
+struct FieldRefusal
+{
+    int index = -1;
+    QString message;
+};
+
+// Checks every field as leaving it does (codes, dates, numbers), in tab
+// order, and writes the normalised texts back: the first field refused, or
+// nothing when the record may be stored.
+std::optional<FieldRefusal> ControllaCampi(FieldAccess& fields, const DescriptionLookup& lookup);
+
+// How messages name the record the key fields show: the code of a master
+// record ("ROSSI"), the number and year of a document ("1234/2026").
+QString nomeChiave(int UltimaChiave, const FieldAccess& fields);

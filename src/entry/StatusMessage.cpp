@@ -18,6 +18,13 @@ QString testoStato(const QString& text, bool waiting)
     return waiting ? text + QStringLiteral(", Prego attendere...") : text;
 }
 
+QString testoEsito(const QString& noun, bool feminine, const QString& name, bool deleted)
+{
+    const QString done = deleted ? QStringLiteral("eliminat") : QStringLiteral("memorizzat");
+    const QString subject = name.isEmpty() ? noun : noun + QLatin1Char(' ') + name;
+    return subject + QLatin1Char(' ') + done + (feminine ? QLatin1Char('a') : QLatin1Char('o'));
+}
+
 void MessaggioStato(const QString& text, bool waiting)
 {
     if (!panel())

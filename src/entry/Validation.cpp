@@ -50,7 +50,7 @@ std::optional<QString> normalizeDate(const QString& typed)
 ValidationResult Valida(const FieldDeclaration& field, int maxLength, const QString& text,
                         const DescriptionLookup& lookup)
 {
-    ValidationResult result{true, text, std::nullopt};
+    ValidationResult result{true, text, std::nullopt, QString()};
     if (text.trimmed().isEmpty())
         return result;
     if (field.link == QLatin1Char('A')) {
@@ -58,11 +58,16 @@ ValidationResult Valida(const FieldDeclaration& field, int maxLength, const QStr
         const QString description = lookup ? lookup(field.table, key, field.descriptionField) : QString();
         result.description = description;
         result.valid = !description.isEmpty();
+        if (!result.valid)
+            result.message =
+                QStringLiteral("il codice \"%1\" non esiste in archivio").arg(text.trimmed());
     } else if (field.link == QLatin1Char('D')) {
         const auto date = normalizeDate(text);
         result.valid = date.has_value();
         if (date)
             result.text = *date;
+        else
+            result.message = QStringLiteral("\"%1\" non è una data valida").arg(text.trimmed());
     }
     return result;
 }

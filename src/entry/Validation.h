@@ -24,6 +24,7 @@ struct ValidationResult
     bool valid = true;
     QString text;                      // the field's text afterwards
     std::optional<QString> description; // for a code field: its description
+    QString message;                    // why the text was refused
 };
 
 using DescriptionLookup = std::function<QString(int table, const QString& key, int field)>;

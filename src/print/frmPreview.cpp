@@ -51,7 +51,7 @@ bool AnteprimaDocumento(QWidget* parent, Database* db,
         const bool ended = engine.EndDocument(&error);
         if (!message.isEmpty()) {
             engine.PdfPath.clear();
-            Messaggio::mostra(parent, message);
+            Messaggio::avviso(parent, message);
         }
         if (ended) {
             frmPreview preview(parent, db);
@@ -372,7 +372,7 @@ void frmPreview::Stampa_Click()
 {
     PrinterSystem& printers = PrinterSystem::current();
     if (printers.printers().isEmpty()) {
-        Messaggio::mostra(this, QStringLiteral("Nessuna stampante installata"));
+        Messaggio::avviso(this, QStringLiteral("Nessuna stampante installata"));
         return;
     }
     PageEngine& engine = pageEngine();
@@ -418,7 +418,7 @@ void frmPreview::PDF_Click()
             return;
         }
         if (!viewer)
-            Messaggio::mostra(
+            Messaggio::avviso(
                 this, QStringLiteral("Il file PDF è stato salvato in %1, ma nessun programma "
                                      "ha potuto aprirlo.")
                           .arg(engine.PdfPath));

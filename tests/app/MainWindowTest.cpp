@@ -219,6 +219,7 @@ void MainWindowTest::printerSetupWithoutPrinters()
     Messaggio::setNextAnswer(QMessageBox::Ok);
     m_main->voce("VoceStampante")->trigger();
     QCOMPARE(Messaggio::lastText(), QStringLiteral("Nessuna stampante installata"));
+    QCOMPARE(Messaggio::lastIcon(), QMessageBox::Warning);
     QCOMPARE(Messaggio::shownCount(), 1);
 }
 

@@ -10,6 +10,7 @@
 #include "MessageBox.h"
 #include "ModalHelper.h"
 #include "PageEngine.h"
+#include "StatusMessage.h"
 #include "frmPreview.h"
 #include "Recordset.h"
 
@@ -369,12 +370,135 @@ void DocumentsTest::proFormaPrintsThroughPreviewAndCloses()
                 page = QString::fromUtf8(file.readAll());
             QTest::keyClick(preview, Qt::Key_Escape);
         });
+        if (!saved)
+            Messaggio::setNextAnswer(QMessageBox::No); // "Salvare le modifiche?"
         Messaggio::setNextAnswer(QMessageBox::Ok);
         QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
         QTRY_VERIFY(!window.isVisible());
         QVERIFY(!pdfOffered);
         QCOMPARE(Messaggio::lastText(), saved ? QString() : QStringLiteral("Parcella non trovata"));
+        QCOMPARE(Messaggio::lastIcon(), saved ? QMessageBox::NoIcon : QMessageBox::Warning);
         QCOMPARE(page.contains("PARCELLA PROFORMA N. 1 / 2026"), saved);
         Messaggio::resetForTest();
     }
+}
+
+// A click on "Memorizza" runs the checks leaving a field runs: a code that is
+// not in its table stores nothing and gets the focus with its message.
+void DocumentsTest::saveRefusesUnknownCodes()
+{
+    auto check = [this](ArchiveWindow& window, const QString& table) {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        line(&window, 0)->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(line(&window, 0), Qt::Key_Tab);
+        QTest::keyClick(line(&window, 1), Qt::Key_Tab);
+        QLineEdit* code = line(&window, 2);
+        QTRY_VERIFY(code->hasFocus());
+        QTest::keyClicks(code, "xx");
+        Messaggio::setNextAnswer(QMessageBox::Ok);
+        QTest::mouseClick(window.BtMem(), Qt::LeftButton);
+        QVERIFY2(Messaggio::lastText().contains("\"xx\" non esiste"),
+                 qPrintable(Messaggio::lastText()));
+        QCOMPARE(Messaggio::lastIcon(), QMessageBox::Warning);
+        QTRY_VERIFY(code->hasFocus());
+        QString error;
+        QCOMPARE(Recordset::OpenTable(m_context->DbArchivi, table, &error)->RecordCount(), 0);
+    };
+    FArcFAT invoice(*m_context);
+    check(invoice, "Fatture");
+    FArcMOV purchase(*m_context);
+    check(purchase, "Movimenti");
+}
+
+// An invoice opened on its date and number, as the consult window opens it,
+// shows its client at once; correcting its date within the year keeps what
+// was typed; saving and deleting are said in the status panel.
+void DocumentsTest::storedInvoiceEditedAndDeleted()
+{
+    addClient(*m_context);
+    QString error;
+    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
+    addInvoice(*rs, QDate(2026, 3, 10), 12);
+    QVERIFY(rs->Seek("=", "2026        12") && rs->Edit());
+    rs->setValue(3, "R1");
+    rs->setValue(6, 100000);
+    rs->setValue(7, 22);
+    const QString stored = QString("Frazionamento del terreno ").repeated(8).trimmed();
+    rs->setValue(4, stored);
+    QVERIFY(rs->Update());
+    QLabel panel;
+    registraPannelloStato(&panel);
+
+    FArcFAT window(*m_context);
+    window.setText(0, "10/03/2026");
+    window.setText(1, "12");
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTRY_VERIFY(line(&window, 2)->hasFocus());
+    QCOMPARE(window.Ombra(2)->text(), QStringLiteral("Rossi Mario"));
+    QVERIFY(!window.Totale()->text().isEmpty());
+    QCOMPARE(line(&window, 3)->text(), stored);
+    QCOMPARE(line(&window, 3)->cursorPosition(), 0); // a long text shows its start
+
+    const QString subject = QString("Rilievo e accatastamento ").repeated(8).trimmed();
+    enter(&window, 3, subject);
+    QCOMPARE(line(&window, 3)->cursorPosition(), 0); // and again once left
+    enter(&window, 0, "15032026");
+    QCOMPARE(line(&window, 0)->text(), QStringLiteral("15/03/2026"));
+    QCOMPARE(line(&window, 3)->text(), subject);
+    QTest::keyClick(line(&window, 1), Qt::Key_Tab); // the number comes next
+    QCOMPARE(line(&window, 0)->text(), QStringLiteral("15/03/2026"));
+    QVERIFY(window.BtCanc()->isEnabled());
+    QVERIFY(window.Stampa()->isEnabled());
+    QTest::mouseClick(window.BtMem(), Qt::LeftButton);
+    QCOMPARE(panel.text(), QStringLiteral("Fattura 12/2026 memorizzata"));
+    QVERIFY(rs->Seek("=", "2026        12"));
+    QCOMPARE(rs->value(1).toDate(), QDate(2026, 3, 15));
+    QCOMPARE(rs->text(4), subject);
+
+    QTRY_VERIFY(line(&window, 0)->hasFocus()); // back on the key after saving
+    QTest::keyClick(line(&window, 0), Qt::Key_Tab);
+    QTest::keyClick(line(&window, 1), Qt::Key_Tab);
+    QTest::mouseClick(window.BtCanc(), Qt::LeftButton);
+    QCOMPARE(panel.text(), QStringLiteral("Fattura 12/2026 eliminata"));
+    QCOMPARE(window.Totale()->text(), QString());
+    QCOMPARE(window.Ombra(2)->text(), QString());
+    QCOMPARE(rs->RecordCount(), 0);
+    QCOMPARE(Messaggio::shownCount(), 0);
+}
+
+// Esc in a field being typed, answered "Sì", stores the field as leaving it
+// would have: with the amounts that follow from it.
+void DocumentsTest::escapeSavesTheFieldBeingTyped()
+{
+    addClient(*m_context);
+    {
+        FArcFAT untouched(*m_context);
+        untouched.show();
+        QVERIFY(QTest::qWaitForWindowActive(&untouched));
+        QTRY_VERIFY(line(&untouched, 2)->hasFocus());
+        QTest::keyClick(line(&untouched, 2), Qt::Key_Escape); // proposed number and date only
+        QVERIFY(!untouched.isVisible());
+        QCOMPARE(Messaggio::shownCount(), 0);
+    }
+    FArcFAT window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTRY_VERIFY(line(&window, 2)->hasFocus());
+    enter(&window, 2, "R1");
+    enter(&window, 5, "1000");
+    enter(&window, 6, "22");
+    QLineEdit* fee = line(&window, 5);
+    fee->setFocus(Qt::MouseFocusReason);
+    fee->selectAll();
+    QTest::keyClicks(fee, "2000");
+    Messaggio::setNextAnswer(QMessageBox::Yes);
+    QTest::keyClick(fee, Qt::Key_Escape);
+    QVERIFY(!window.isVisible());
+    QString error;
+    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
+    QVERIFY(rs->Seek("=", "2026         1"));
+    QCOMPARE(rs->value(6).toLongLong(), 200000);
+    QCOMPARE(rs->value(12).toLongLong(), 44000);
 }

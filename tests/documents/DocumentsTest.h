@@ -22,6 +22,9 @@ private slots:
     void typedAmountsStayUntilTheirInputChanges();
     void proFormaAndPurchaseWindows();
     void proFormaPrintsThroughPreviewAndCloses();
+    void saveRefusesUnknownCodes();
+    void storedInvoiceEditedAndDeleted();
+    void escapeSavesTheFieldBeingTyped();
 
 private:
     void writeSettings(const QByteArray& content);

@@ -2,11 +2,13 @@
 
 #include "CodeList.h"
 #include "FArcCLI.h"
+#include "FieldSnapshot.h"
 #include "FrmUtente.h"
 #include "GridModel.h"
 #include "Recordset.h"
 #include "FakeFields.h"
 #include "Snapshot.h"
+#include "StatusMessage.h"
 
 #include <QtTest>
 
@@ -221,4 +223,83 @@ void RecordRulesTest::headingDataCreatedWhenMissing()
     // A value too long for its column is refused and DatiUtente kept.
     QVERIFY(!MemorizzaDatiUtente(*rs, {"x", "y", "z", "123456"}, &dati, &error));
     QCOMPARE(dati.at(0), QStringLiteral("Studio Bianchi"));
+}
+
+void RecordRulesTest::fieldChecksBeforeSaving()
+{
+    const DescriptionLookup clients = [](int table, const QString& key, int field) {
+        return table == 0 && field == 2 && key.trimmed().toUpper() == "R1" ? QStringLiteral("Rossi")
+                                                                           : QString();
+    };
+    FakeFields f(documentFields());
+    f.setText(0, "050324");
+    f.setText(1, "12");
+    f.setText(2, "r1");
+    QCOMPARE(ControllaCampi(f, clients), std::nullopt);
+    QCOMPARE(f.text(0), QStringLiteral("05/03/2024")); // written back as leaving writes it
+    f.setText(2, "");
+    QCOMPARE(ControllaCampi(f, clients), std::nullopt); // a blank code is no code
+
+    f.setText(2, "XX");
+    auto refusal = ControllaCampi(f, clients);
+    QVERIFY(refusal);
+    QCOMPARE(refusal->index, 2);
+    QCOMPARE(refusal->message, QStringLiteral("Cliente: il codice \"XX\" non esiste in archivio."));
+
+    // The first refused field in tab order, whatever its index.
+    FakeFields g({{0, "Cliente", "AOLA0002", 10, 1, 1}, {1, "Data", "TOLD+", 10, 0, 2}});
+    g.setText(0, "XX");
+    g.setText(1, "31/02/2024");
+    refusal = ControllaCampi(g, clients);
+    QVERIFY(refusal);
+    QCOMPARE(refusal->index, 1);
+    QCOMPARE(refusal->message, QStringLiteral("Data: \"31/02/2024\" non è una data valida."));
+}
+
+void RecordRulesTest::recordNamesInMessages()
+{
+    FakeFields f(documentFields());
+    f.setText(0, "05/03/2026");
+    for (const auto& [typed, shown] :
+         {std::pair{"12", "12/2026"}, {"1 234", "1234/2026"}, {"0012", "12/2026"}}) {
+        f.setText(1, typed);
+        QCOMPARE(nomeChiave(1, f), QString::fromLatin1(shown));
+    }
+    FakeFields client(FArcCLI::fields());
+    client.setText(0, " rossi ");
+    QCOMPARE(nomeChiave(0, client), QStringLiteral("ROSSI"));
+
+    QCOMPARE(testoEsito("Fattura", true, "1234/2026", false),
+             QStringLiteral("Fattura 1234/2026 memorizzata"));
+    QCOMPARE(testoEsito("Cliente", false, "ROSSI", true),
+             QStringLiteral("Cliente ROSSI eliminato"));
+}
+
+void RecordRulesTest::changesToldFromShownTexts()
+{
+    FakeFields f(documentFields());
+    FieldSnapshot shown;
+    QVERIFY(!shown.differs(f)); // nothing remembered, nothing to lose
+    f.setText(0, "05/03/2024");
+    f.setText(1, "1 234");
+    f.setText(3, "Rilievo");
+    f.setText(5, "1 000.00");
+    shown.take(f, true);
+    QVERIFY(!shown.differs(f));
+
+    // Numbers and amounts being edited show without their grouping.
+    f.setText(1, "1234");
+    f.setText(5, "1000");
+    QVERIFY(!shown.differs(f));
+    f.setText(5, "1000.01");
+    QVERIFY(shown.differs(f));
+    f.setText(5, "1 000.00");
+    f.setText(3, "Rilievo ");
+    QVERIFY(shown.differs(f));
+    f.setText(3, "Rilievo");
+
+    // A key being typed counts as what it replaces.
+    f.setText(1, "7");
+    QVERIFY(shown.differs(f));
+    QVERIFY(!shown.differs(f, {{1, "1234"}}));
 }

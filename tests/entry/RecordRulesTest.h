@@ -17,6 +17,9 @@ private slots:
     void refusedValuesLeaveTableAsItWas();
     void codeListAndGrid();
     void headingDataCreatedWhenMissing();
+    void fieldChecksBeforeSaving();
+    void recordNamesInMessages();
+    void changesToldFromShownTexts();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;

@@ -10,6 +10,7 @@
 #include "MessageBox.h"
 #include "ModalHelper.h"
 #include "Recordset.h"
+#include "StatusMessage.h"
 #include "VidArch.h"
 #include "fZoom.h"
 
@@ -369,6 +370,8 @@ void WindowsTest::recordGridAndArchiveList()
 
 void WindowsTest::headingDataUsedAtOnce()
 {
+    QLabel panel;
+    registraPannelloStato(&panel);
     FrmUtente window(*m_context);
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -387,4 +390,142 @@ void WindowsTest::headingDataUsedAtOnce()
     QString error;
     QVERIFY(CaricaDatiUtente(m_context->DbArchivi, &reread, &error));
     QCOMPARE(reread.at(1), QStringLiteral("via Roma 1"));
+    QCOMPARE(panel.text(), QStringLiteral("Intestazione memorizzata"));
+
+    // An edit given up on closing leaves the stored data as it was.
+    QTest::keyClicks(line(&window, 2), "Torino");
+    Messaggio::setNextAnswer(QMessageBox::No);
+    QTest::keyClick(line(&window, 2), Qt::Key_Escape);
+    QVERIFY(!window.isVisible());
+    QCOMPARE(Messaggio::lastText(), QStringLiteral("Salvare le modifiche?"));
+    QCOMPARE(m_context->DatiUtente.at(2), QString());
+}
+
+void WindowsTest::closingAsksAboutChanges()
+{
+    QLabel panel;
+    registraPannelloStato(&panel);
+    {
+        // Nothing typed, or only a new code: nothing to ask.
+        FArcCLI window(*m_context);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTRY_VERIFY(line(&window, 0)->hasFocus());
+        QTest::keyClicks(line(&window, 0), "c1");
+        QTest::keyClick(line(&window, 0), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!window.isVisible());
+        QCOMPARE(Messaggio::shownCount(), 0);
+    }
+    FArcCLI window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTRY_VERIFY(line(&window, 0)->hasFocus());
+    QTest::keyClicks(line(&window, 0), "c1");
+    QTest::keyClick(line(&window, 0), Qt::Key_Tab);
+    QLineEdit* name = line(&window, 1);
+    typeInto(name, "Rossi");
+
+    // Esc asks, in Italian; "Annulla" keeps the window and what was typed.
+    QStringList captions;
+    whenModal<QMessageBox>(this, [&captions](QMessageBox* box) {
+        captions << box->text();
+        for (auto button : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+            captions << box->button(button)->text();
+        QTest::mouseClick(box->button(QMessageBox::Cancel), Qt::LeftButton);
+    });
+    QTest::keyClick(name, Qt::Key_Escape);
+    QCOMPARE(captions, (QStringList{"Salvare le modifiche?", "&Sì", "&No", "&Annulla"}));
+    QVERIFY(window.isVisible());
+    QCOMPARE(name->text(), QStringLiteral("Rossi"));
+    QCOMPARE(Messaggio::lastIcon(), QMessageBox::Question);
+
+    // So does the window's own close button.
+    Messaggio::setNextAnswer(QMessageBox::Cancel);
+    window.close();
+    QVERIFY(window.isVisible());
+    QCOMPARE(Messaggio::shownCount(), 2);
+
+    // "Sì" stores the record, says so, and closes.
+    Messaggio::setNextAnswer(QMessageBox::Yes);
+    QTest::mouseClick(window.BtUscita(), Qt::LeftButton);
+    QVERIFY(!window.isVisible());
+    QCOMPARE(panel.text(), QStringLiteral("Cliente C1 memorizzato"));
+    QString error;
+    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
+    QVERIFY(rs->Seek("=", "C1"));
+    QCOMPARE(rs->text(2), QStringLiteral("Rossi"));
+}
+
+void WindowsTest::lookingUpAnotherRecordAsks()
+{
+    QLabel panel;
+    registraPannelloStato(&panel);
+    FArcCLI window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QLineEdit* code = line(&window, 0);
+    QLineEdit* name = line(&window, 1);
+    QTRY_VERIFY(code->hasFocus());
+    QTest::keyClicks(code, "c1");
+    QTest::keyClick(code, Qt::Key_Tab);
+    typeInto(name, "Rossi");
+    QTest::mouseClick(window.BtMem(), Qt::LeftButton);
+    QCOMPARE(panel.text(), QStringLiteral("Cliente C1 memorizzato"));
+    QTRY_VERIFY(code->hasFocus());
+    QTest::keyClick(code, Qt::Key_Tab); // the same code: nothing is asked
+    name->selectAll();
+    typeInto(name, "Bianchi");
+
+    // "Annulla" (Esc in the box): the previous code comes back, with the
+    // edit, and keeps the focus.
+    typeInto(code, "c2");
+    whenModal<QMessageBox>(this, [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    QTest::keyClick(code, Qt::Key_Tab);
+    QCOMPARE(Messaggio::shownCount(), 1);
+    QCOMPARE(code->text(), QStringLiteral("c1"));
+    QCOMPARE(name->text(), QStringLiteral("Bianchi"));
+    QTRY_VERIFY(code->hasFocus());
+
+    // "No": the other record is shown, the edit given up.
+    code->selectAll();
+    QTest::keyClicks(code, "c2");
+    Messaggio::setNextAnswer(QMessageBox::No);
+    QTest::keyClick(code, Qt::Key_Tab);
+    QCOMPARE(code->text(), QStringLiteral("c2"));
+    QCOMPARE(name->text(), QString());
+    QString error;
+    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
+    QVERIFY(rs->Seek("=", "C1"));
+    QCOMPARE(rs->text(2), QStringLiteral("Rossi"));
+
+    // "Sì": the record shown is stored under its own code, then the other shown.
+    typeInto(name, "Verdi");
+    typeInto(code, "c1");
+    Messaggio::setNextAnswer(QMessageBox::Yes);
+    QTest::keyClick(code, Qt::Key_Tab);
+    QCOMPARE(panel.text(), QStringLiteral("Cliente C2 memorizzato"));
+    QCOMPARE(name->text(), QStringLiteral("Rossi"));
+    QVERIFY(rs->Seek("=", "C2"));
+    QCOMPARE(rs->text(2), QStringLiteral("Verdi"));
+
+    // Deleting is said too; the emptied window closes without a question.
+    QTest::mouseClick(window.BtCanc(), Qt::LeftButton);
+    QCOMPARE(panel.text(), QStringLiteral("Cliente C1 eliminato"));
+    QTRY_VERIFY(code->hasFocus());
+    QTest::keyClick(code, Qt::Key_Escape);
+    QVERIFY(!window.isVisible());
+    QCOMPARE(Messaggio::shownCount(), 3);
+
+    // A record typed without its code cannot be saved: the code is asked for.
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    typeInto(name, "Neri");
+    Messaggio::setNextAnswer(QMessageBox::Yes);
+    Messaggio::setNextAnswer(QMessageBox::Ok);
+    QTest::keyClick(name, Qt::Key_Escape);
+    QVERIFY(window.isVisible());
+    QCOMPARE(Messaggio::lastText(), QStringLiteral("Compilare il campo \"Codice cliente\"."));
+    QTRY_VERIFY(code->hasFocus());
+    QCOMPARE(rs->RecordCount(), 1);
 }

@@ -19,6 +19,8 @@ private slots:
     void codeList();
     void recordGridAndArchiveList();
     void headingDataUsedAtOnce();
+    void closingAsksAboutChanges();
+    void lookingUpAnotherRecordAsks();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
