@@ -95,6 +95,31 @@ void RecordRulesTest::clientSavedAndFound()
     QCOMPARE(rs->RecordCount(), 0);
 }
 
+// Upper-casing never merges two typed codes nor lengthens one: "ß" stays.
+void RecordRulesTest::codesKeepEveryLetter()
+{
+    QString error;
+    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
+    FakeFields f(FArcCLI::fields());
+    const QStringList codes{"SSABCDEFGH", QString::fromUtf8("ßABCDEFGH"),
+                            QString::fromUtf8("ßabcdefghi")};
+    for (const QString& code : codes) {
+        f.setText(0, code);
+        f.setText(1, "Cliente " + code);
+        QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::Saved);
+    }
+    QCOMPARE(rs->RecordCount(), 3);
+    QVERIFY(rs->Seek("=", "SSABCDEFGH"));
+    QCOMPARE(rs->text(2), QStringLiteral("Cliente SSABCDEFGH"));
+    QVERIFY(rs->Seek("=", QString::fromUtf8("ßabcdefghi")));
+    QCOMPARE(rs->text(1), QString::fromUtf8("ßABCDEFGHI"));
+
+    QStringList lines;
+    int width = 0;
+    QVERIFY(codeListLines(m_context->DbArchivi, "Clienti", 2, &lines, &width, &error));
+    QCOMPARE(lines.at(2), QString::fromUtf8("ßABCDEFGHI - cliente ßabcdefghi"));
+}
+
 void RecordRulesTest::documentKeysAndAmounts()
 {
     QString error;
