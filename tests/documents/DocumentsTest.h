@@ -21,6 +21,8 @@ private slots:
     void invoiceWindowByKeyboard();
     void typedAmountsStayUntilTheirInputChanges();
     void proFormaAndPurchaseWindows();
+    void longAndCommaAmountsStoredAsTyped();
+    void valuesBeyondTheirColumnKeepTheFocus();
     void proFormaPrintsThroughPreviewAndCloses();
 
 private:
