@@ -63,6 +63,11 @@ bool isIntegerKind(FieldType type)
     return type == FieldType::Integer || type == FieldType::Long;
 }
 
+bool holdsCents(FieldType type, int size)
+{
+    return type == FieldType::Long && size == 8;
+}
+
 WholeRange wholeNumberRange(FieldType type, int size)
 {
     if (type == FieldType::Integer)

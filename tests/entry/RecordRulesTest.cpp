@@ -219,8 +219,24 @@ void RecordRulesTest::codeListAndGrid()
     QCOMPARE(RiempiGriglia(grid, *all, 1, 10, 100), 1);   // limit and offset
     QCOMPARE(grid.cell(0, 0), QStringLiteral("11"));
 
+    // Amount columns show euros, not the stored cents.
+    auto invoiceTable = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
+    FakeFields invoice(documentFields());
+    invoice.setText(0, "05/03/2024");
+    invoice.setText(1, "1");
+    invoice.setText(5, "1 000.00");
+    QCOMPARE(MemorizzaRecord(*invoiceTable, 6, 1, invoice, ".", ",", &error), SaveOutcome::Saved);
+    QVERIFY(m_context->DbArchivi.execute("UPDATE Fatture SET Bollo = 0, SpeseEsenti = -123456789",
+                                         {}, &error));
     auto invoices = Snapshot::Open(m_context->DbArchivi, "SELECT * FROM Fatture", {}, &error);
     RiempiGriglia(grid, *invoices, 10, 0, 100);
+    QCOMPARE(grid.cell(0, 6), QStringLiteral("1 000.00"));
+    QCOMPARE(grid.cell(0, 15), QStringLiteral("-1 234 567.89"));
+    QCOMPARE(grid.cell(0, 16), QStringLiteral("0.00"));
+    QCOMPARE(grid.cell(0, 12), QString()); // never written
+    QCOMPARE(grid.cell(0, 2), QStringLiteral("1"));
+    QCOMPARE(grid.columnAlignment(6), Qt::Alignment(Qt::AlignRight));
+    QCOMPARE(grid.columnWidthTwips(6), 100 * 1.2 * 10);
     QCOMPARE(grid.columnAlignment(1), Qt::Alignment(Qt::AlignHCenter)); // date
     QCOMPARE(grid.columnAlignment(2), Qt::Alignment(Qt::AlignRight));   // number
     QCOMPARE(grid.columnWidthTwips(1), 100 * 1.2 * 8);

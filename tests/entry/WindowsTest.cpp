@@ -456,6 +456,21 @@ void WindowsTest::recordGridAndArchiveList()
     archives.BtApri_Click();
     QCOMPARE(rows, 1);
     QCOMPARE(m_context->TabellaCorrente, 0); // restored
+
+    // An amount shows in euros in the grid and in its zoom.
+    QVERIFY(m_context->DbArchivi.execute(
+        "INSERT INTO Fatture (Chiave, Onorario) VALUES ('2026         1', 100000)", {}, &error));
+    m_context->TabellaCorrente = 1;
+    FconsCOD invoices(*m_context);
+    invoices.show();
+    QVERIFY(QTest::qWaitForWindowActive(&invoices));
+    invoices.Gri()->setCurrentIndex(invoices.model()->index(0, 6));
+    whenModal<fZoom>(this, [&zoomed](fZoom* zoom) {
+        zoomed = zoom->cData()->toPlainText();
+        QTest::keyClick(zoom, Qt::Key_Escape);
+    });
+    QTest::keyClick(invoices.Gri(), Qt::Key_F2);
+    QCOMPARE(zoomed, QStringLiteral("1 000.00"));
 }
 
 void WindowsTest::headingDataUsedAtOnce()
