@@ -155,6 +155,16 @@ void DocumentsTest::feeComputation()
     QCOMPARE(f.text(11) + f.text(13), QString());
 }
 
+void DocumentsTest::totalShownAsFieldsShowAmounts()
+{
+    QCOMPARE(totalInFieldForm(::amountWriting(1068.8)), QStringLiteral("1 068.80"));
+    QCOMPARE(totalInFieldForm(::amountWriting(-1234567)), QStringLiteral("-1 234 567.00"));
+    QCOMPARE(totalInFieldForm(::amountWriting(0)), QStringLiteral("0.00"));
+    QCOMPARE(totalInFieldForm(::amountWriting(999.999)), QStringLiteral("1 000.00"));
+    // Beyond what cents can hold the total is still shown whole.
+    QCOMPARE(totalInFieldForm("12345678901234567.00"), QStringLiteral("12 345 678 901 234 567.00"));
+}
+
 void DocumentsTest::purchaseDisplays()
 {
     FakeFields f(FArcMOV::fields());
@@ -230,9 +240,10 @@ void DocumentsTest::invoiceWindowByKeyboard()
         QCOMPARE(line(&window, 11)->text().trimmed(), QStringLiteral("228.80"));
         QCOMPARE(line(&window, 12)->text().trimmed(), QStringLiteral("40.00"));
         QCOMPARE(line(&window, 13)->text().trimmed(), QStringLiteral("200.00"));
-        QCOMPARE(window.Totale()->text().trimmed(), QStringLiteral("1068.80"));
+        QCOMPARE(window.Totale()->text(), QStringLiteral("1 068.80"));
 
-        // A third decimal and a comma are refused in the fee.
+        // A third decimal is refused in the fee, and so is a comma, the
+        // decimal point, when the point is already there.
         QLineEdit* fee = line(&window, 5);
         fee->setFocus(Qt::MouseFocusReason);
         fee->end(false);
@@ -263,7 +274,7 @@ void DocumentsTest::invoiceWindowByKeyboard()
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QTRY_VERIFY(line(&window, 2)->hasFocus());
     QCOMPARE(line(&window, 5)->text(), QStringLiteral("1 000.00"));
-    QCOMPARE(window.Totale()->text().trimmed(), QStringLiteral("1068.80"));
+    QCOMPARE(window.Totale()->text(), QStringLiteral("1 068.80"));
     QVERIFY(window.Stampa()->isEnabled());
     enter(&window, 1, "7");
     QVERIFY(!window.Stampa()->isEnabled());
@@ -284,7 +295,7 @@ void DocumentsTest::typedAmountsStayUntilTheirInputChanges()
     enter(&window, 12, "250");
     QCOMPARE(line(&window, 12)->text(), QStringLiteral("250.00"));
     QCOMPARE(line(&window, 11)->text().trimmed(), QStringLiteral("228.80"));
-    QCOMPARE(window.Totale()->text().trimmed(), QStringLiteral("1478.80"));
+    QCOMPARE(window.Totale()->text(), QStringLiteral("1 478.80"));
     enter(&window, 6, "22"); // left unchanged: nothing is emptied
     QCOMPARE(line(&window, 12)->text(), QStringLiteral("250.00"));
     enter(&window, 7, "5"); // the rate changes: the amount is computed again
@@ -317,7 +328,7 @@ void DocumentsTest::proFormaAndPurchaseWindows()
         enter(&window, 7, "4");
         enter(&window, 6, "22");
         enter(&window, 8, "20");
-        QCOMPARE(window.Totale()->text().trimmed(), QStringLiteral("1060.80"));
+        QCOMPARE(window.Totale()->text(), QStringLiteral("1 060.80"));
         window.setText(9, "01/02/2026"); // hidden, and still written
         QTest::mouseClick(window.BtMem(), Qt::LeftButton);
     }

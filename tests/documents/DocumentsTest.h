@@ -15,6 +15,7 @@ private slots:
     void amountWriting_data();
     void amountWriting();
     void feeComputation();
+    void totalShownAsFieldsShowAmounts();
     void purchaseDisplays();
     void proposedNumbers();
     void privacyNotice();
