@@ -30,3 +30,17 @@ QString declarationFor(FieldType type, int size = 0);
 
 bool isDecimalKind(FieldType type);
 bool isIntegerKind(FieldType type);
+
+// Euro amounts are whole cents, stored in the 64-bit whole-number columns
+// (declared BIGINT); no other column is of that kind.
+bool holdsCents(FieldType type, int size);
+
+// The whole numbers a column of an integer kind holds: 16 or 32 bits, and
+// for the 64-bit columns what passes through a double without losing a unit.
+struct WholeRange
+{
+    qint64 min = 0;
+    qint64 max = 0;
+    bool contains(qint64 v) const { return v >= min && v <= max; }
+};
+WholeRange wholeNumberRange(FieldType type, int size);

@@ -82,13 +82,39 @@ QString buildKey(const std::vector<KeyField>& fields)
             return {};
         key += *part;
     }
-    return allBlank ? QString() : key.toUpper();
+    return allBlank ? QString() : keyUpper(key);
 }
 
 QString normalizeKey(const QString& key, int width)
 {
-    QString k = key.toUpper();
+    QString k = keyUpper(key);
     while (k.endsWith(QLatin1Char(' ')))
         k.chop(1);
     return width > 0 ? k.leftJustified(width, QLatin1Char(' '), true) : k;
+}
+
+QString keyUpper(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text.at(i).unicode();
+        const bool pair =
+            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        if (pair) {
+            c = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+            ++i;
+        }
+        const char32_t upper = QChar::toUpper(c);
+        const bool oneToOne = upper != c && QChar::toLower(upper) == c &&
+                              QChar::requiresSurrogates(upper) == QChar::requiresSurrogates(c);
+        const char32_t kept = oneToOne ? upper : c;
+        if (QChar::requiresSurrogates(kept)) {
+            out += QChar(QChar::highSurrogate(kept));
+            out += QChar(QChar::lowSurrogate(kept));
+        } else {
+            out += QChar(char16_t(kept));
+        }
+    }
+    return out;
 }

@@ -19,13 +19,21 @@ struct KeyField
 std::optional<QString> keyPart(const KeyField& field);
 
 // The whole key: the parts of the fields, given in TabIndex order, in upper
-// case. Empty when every key field is blank or a date part is not a date:
-// such a key is never looked up or stored.
+// case (keyUpper). Empty when every key field is blank or a date part is not
+// a date: such a key is never looked up or stored.
 QString buildKey(const std::vector<KeyField>& fields);
 
 // How every lookup and every stored key is normalised, as the old text index
-// compared them: upper case, trailing blanks ignored, padded to the column.
+// compared them: upper case (keyUpper), trailing blanks ignored, padded to the
+// column.
 QString normalizeKey(const QString& key, int width);
+
+// The upper case of a key or code, one character for one: a letter becomes
+// its capital only when that capital's lower case is the letter again, so a
+// key keeps its length and two codes share a key only when they differ in the
+// case of such letters. "ß" and "ﬁ", which have no single capital, stay as
+// they are instead of becoming "SS" and "FI".
+QString keyUpper(const QString& text);
 
 // The numeric value of a text read as far as it makes a number: blanks are
 // skipped, a sign, digits and one decimal point are taken, reading stops at

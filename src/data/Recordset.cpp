@@ -8,7 +8,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <cmath>
-#include <limits>
 
 namespace {
 
@@ -23,15 +22,6 @@ QString sqlError(const QSqlQuery& q)
 {
     const QSqlError e = q.lastError();
     return (e.databaseText().isEmpty() ? e.text() : e.databaseText()).trimmed();
-}
-
-bool integerRange(const FieldInfo& f, qint64 v)
-{
-    if (f.type == FieldType::Integer)
-        return v >= std::numeric_limits<qint16>::min() && v <= std::numeric_limits<qint16>::max();
-    if (f.size == 4)
-        return v >= std::numeric_limits<qint32>::min() && v <= std::numeric_limits<qint32>::max();
-    return true;
 }
 
 bool numberFromVariant(const QVariant& in, double* out)
@@ -84,7 +74,7 @@ bool toStorage(const FieldInfo& field, const QVariant& in, QVariant* out, QStrin
         if (std::fabs(d) > 9.0e15)
             return refuse(QStringLiteral("numero fuori dai limiti"));
         const qint64 v = std::llround(d);
-        if (!integerRange(field, v))
+        if (!wholeNumberRange(field.type, field.size).contains(v))
             return refuse(QStringLiteral("numero fuori dai limiti"));
         *out = v;
         return true;

@@ -50,6 +50,18 @@ QString amountWriting(double value)
     return result.rightJustified(13);
 }
 
+QString totalInFieldForm(const QString& written)
+{
+    QString t = written.trimmed();
+    const bool negative = t.startsWith(QLatin1Char('-'));
+    if (negative)
+        t.remove(0, 1);
+    const qsizetype point = t.indexOf(QLatin1Char('.'));
+    const QString integer = point < 0 ? t : t.left(point);
+    const QString decimals = point < 0 ? QString() : t.mid(point);
+    return (negative ? QStringLiteral("-") : QString()) + groupThousands(integer) + decimals;
+}
+
 void svuotaImportiDerivati(FieldAccess& fields, int index)
 {
     switch (index) {

@@ -31,6 +31,10 @@ double amountReading(const QString& text);
 // zero, right-aligned in 13 characters ("       228.80").
 QString amountWriting(double value);
 
+// The net total as the window shows it: the written amount in the euro
+// display form of the fields ("1 068.80"), kept whole however long.
+QString totalInFieldForm(const QString& written);
+
 // Leaving the fee empties the three computed amounts; leaving a rate empties
 // its own amount. Applied only when the field's text was changed.
 void svuotaImportiDerivati(FieldAccess& fields, int index);

@@ -68,7 +68,7 @@ void FeeDocumentWindow::compute(int index)
 {
     QString total;
     CalcolaImporti(*this, index, m_withStamp, profiloGeometra(m_context.settingsFile()), &total);
-    m_totale->setText(total);
+    m_totale->setText(totalInFieldForm(total));
 }
 
 void FeeDocumentWindow::recordShown()

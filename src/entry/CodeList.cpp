@@ -1,6 +1,7 @@
 #include "CodeList.h"
 
 #include "Database.h"
+#include "KeyText.h"
 #include "Recordset.h"
 #include "Snapshot.h"
 
@@ -23,8 +24,10 @@ bool codeListLines(Database& db, const QString& table, int descriptionField, QSt
         return false;
     lines->reserve(snapshot->RecordCount());
     for (const QVariantList& row : snapshot->rows()) {
-        const QString code = row.value(0).toString().toUpper().leftJustified(*codeWidth, QLatin1Char(' '), true);
-        const QString name = row.value(1).isNull() ? QString() : row.value(1).toString().toLower().left(40);
+        const QString code =
+            keyUpper(row.value(0).toString()).leftJustified(*codeWidth, QLatin1Char(' '), true);
+        const QString name =
+            row.value(1).isNull() ? QString() : row.value(1).toString().toLower().left(40);
         lines->append(code + QStringLiteral(" - ") + name);
     }
     return true;

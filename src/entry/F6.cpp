@@ -6,6 +6,7 @@
 #include "FArcFOR.h"
 #include "FieldDeclaration.h"
 #include "MessageBox.h"
+#include "Schema.h"
 #include "Twips.h"
 #include "WindowPlacement.h"
 
@@ -13,7 +14,10 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 constexpr double kWidthTwips = 4704;
@@ -53,12 +57,32 @@ F6::F6(AppContext& context, QWidget* parent) : QDialog(parent), m_context(contex
     m_context.CodiceRicerca.clear();
 
     const double dpi = logicalDpi(parent);
-    resize(pixelsFromTwips(kWidthTwips, dpi), pixelsFromTwips(kHeightTwips, dpi));
-    const TwipsPoint p = codeListPosition(m_context.RicercaX, m_context.RicercaY, twipsFromPixels(m_lista->y(), dpi),
-                                          m_context.BordoDestro > 0 ? m_context.BordoDestro : 1e9,
-                                          m_context.BordoInferiore > 0 ? m_context.BordoInferiore : 1e9,
-                                          kWidthTwips, kHeightTwips);
+    const double widthTwips = std::max(kWidthTwips, twipsFromPixels(widthForWholeLines(), dpi));
+    resize(pixelsFromTwips(widthTwips, dpi), pixelsFromTwips(kHeightTwips, dpi));
+    const TwipsPoint p = codeListPosition(
+        m_context.RicercaX, m_context.RicercaY, twipsFromPixels(m_lista->y(), dpi),
+        m_context.BordoDestro > 0 ? m_context.BordoDestro : 1e9,
+        m_context.BordoInferiore > 0 ? m_context.BordoInferiore : 1e9, widthTwips, kHeightTwips);
     move(pixelsFromTwips(p.left, dpi), pixelsFromTwips(p.top, dpi));
+}
+
+int F6::widthForWholeLines() const
+{
+    // A line is the code in its column width, " - " and up to 40 characters
+    // of description, in the list's fixed-pitch font.
+    const TableDef* table = findTableDef(m_context.NomiTabelle.value(m_table));
+    const int codeWidth = table && !table->columns.empty() ? table->columns.front().size : 10;
+    const int lineWidth = QFontMetrics(m_lista->font())
+                              .horizontalAdvance(QString(codeWidth + 3 + 40, QLatin1Char('M')));
+    const QStyle* style = m_lista->style();
+    const int listWidth = lineWidth +
+                          2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, m_lista) +
+                          style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_lista) + 12;
+    const QMargins margins = layout()->contentsMargins();
+    int width = listWidth + margins.left() + margins.right();
+    if (const QScreen* screen = this->screen())
+        width = std::min(width, screen->availableGeometry().width());
+    return width;
 }
 
 void F6::showEvent(QShowEvent* event)

@@ -28,6 +28,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    int widthForWholeLines() const;
+
     AppContext& m_context;
     QListWidget* m_lista = nullptr;
     QLabel* m_label = nullptr;

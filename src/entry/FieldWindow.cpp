@@ -2,6 +2,7 @@
 
 #include "AppContext.h"
 #include "F6.h"
+#include "FieldWidth.h"
 #include "KeyFilter.h"
 #include "MessageBox.h"
 #include "TextForms.h"
@@ -25,22 +26,29 @@
 
 namespace {
 
-// Holds pasted and dropped text to the rules typing follows. Blanks are
-// ignored: they are the grouping of a number shown in display form.
+// Holds pasted and dropped text to the rules typing follows, a comma in a
+// number becoming its point. Blanks are ignored: they are the grouping of a
+// number shown in display form, which may be longer than what can be typed.
 class FieldValidator : public QValidator
 {
 public:
-    FieldValidator(FieldDeclaration field, QObject* parent) : QValidator(parent), m_field(std::move(field)) {}
+    FieldValidator(FieldDeclaration field, int maxLength, QObject* parent)
+        : QValidator(parent), m_field(std::move(field)), m_maxLength(maxLength)
+    {
+    }
     State validate(QString& input, int& pos) const override
     {
         Q_UNUSED(pos);
+        for (QChar& c : input)
+            c = enteredChar(m_field, c);
         QString plain = input;
         plain.remove(QLatin1Char(' '));
-        return acceptsText(m_field, plain) ? Acceptable : Invalid;
+        return acceptsText(m_field, plain, m_maxLength) ? Acceptable : Invalid;
     }
 
 private:
     FieldDeclaration m_field;
+    int m_maxLength = 0;
 };
 
 } // namespace
@@ -84,12 +92,14 @@ QGridLayout* FieldWindow::buildFields(const FieldTable& fields, QWidget* contain
             field = memo;
         } else {
             auto* line = new QLineEdit(container);
-            if (def.maxLength > 0)
+            // A number's MaxLength limits what is typed, in the key filter and
+            // the validator: the line edit would cut its grouped display.
+            const bool numeric = decl.isNumber() || decl.isEuro();
+            if (def.maxLength > 0 && !numeric)
                 line->setMaxLength(def.maxLength);
             if (!decl.isText())
-                line->setValidator(new FieldValidator(decl, line));
-            const int chars = std::clamp(def.maxLength > 0 ? def.maxLength : 20, 4, 40);
-            line->setMinimumWidth(letter * chars * 3 / 4 + 12);
+                line->setValidator(new FieldValidator(decl, numeric ? def.maxLength : 0, line));
+            line->setFixedWidth(fieldWidth(*line, decl, def.maxLength));
             if (decl.isEuro())
                 line->setAlignment(Qt::AlignRight);
             field = line;
@@ -174,10 +184,13 @@ void FieldWindow::focusField(int index)
         w->setFocus(Qt::OtherFocusReason);
 }
 
-void FieldWindow::keepFocus(int index)
+void FieldWindow::keepFocus(int index, const QString& message)
 {
     m_refocus = index;
-    QTimer::singleShot(0, this, [this, index] {
+    // The message waits until the focus has settled on the next field.
+    QTimer::singleShot(0, this, [this, index, message] {
+        if (!message.isEmpty())
+            Messaggio::avviso(this, message);
         focusField(index);
         m_refocus = -1;
     });
@@ -322,20 +335,23 @@ bool FieldWindow::filterKey(int index, QKeyEvent* event)
     auto* line = qobject_cast<QLineEdit*>(m_dati[index]);
     if (!line)
         return false;
-    // The text the key would go into: any selection is replaced by it.
+    // The plain text the key would go into: any selection is replaced by it.
     QString text = line->text();
     int caret = line->cursorPosition();
     if (line->hasSelectedText()) {
         caret = line->selectionStart();
         text.remove(caret, line->selectedText().size());
     }
+    caret -= int(text.left(caret).count(QLatin1Char(' ')));
     text.remove(QLatin1Char(' '));
+    const bool numeric = decl.isNumber() || decl.isEuro();
     for (const QChar c : typed) {
-        if (!acceptsKey(decl, text, caret, c)) {
+        if (!acceptsKey(decl, text, caret, c,
+                        numeric ? m_specs[std::size_t(index)].maxLength : 0)) {
             QApplication::beep();
             return true;
         }
-        text.insert(caret++, c);
+        text.insert(caret++, enteredChar(decl, c));
     }
     return false;
 }
@@ -422,8 +438,9 @@ void FieldWindow::Dati_LostFocus(int index)
     else if (decl.link == QLatin1Char('A'))
         m_ombra[index]->clear(); // a blank code has no description
     if (!result.valid) {
-        QApplication::beep();
-        keepFocus(index);
+        if (!result.tellOnLeaving)
+            QApplication::beep();
+        keepFocus(index, result.tellOnLeaving ? result.message : QString());
         return;
     }
     if (result.text != text(index))

@@ -72,8 +72,9 @@ protected:
     int UltimaChiave = -1;
 
     void focusField(int index);
-    // Gives the focus back to a field as it is being left.
-    void keepFocus(int index);
+    // Gives the focus back to a field as it is being left, with a warning
+    // when there is one to show.
+    void keepFocus(int index, const QString& message = QString());
     // The field that has the focus, or -1.
     int focusedField() const;
     // Finds the descriptions of codes in the window's database.

@@ -1,6 +1,7 @@
 #include "GridModel.h"
 
 #include "Snapshot.h"
+#include "TextForms.h"
 
 #include <QBrush>
 #include <QPalette>
@@ -59,6 +60,11 @@ QString GridModel::cell(int row, int column) const
     return m_rows.value(row).value(column);
 }
 
+QString gridAmount(qint64 cents)
+{
+    return cents == 0 ? QStringLiteral("0.00") : euroFromCents(cents);
+}
+
 QString gridText(const QString& text)
 {
     QString s = text.left(250);
@@ -74,9 +80,11 @@ int RiempiGriglia(GridModel& grid, const Snapshot& records, int limit, int offse
     QStringList headers{QString()};
     QVector<Qt::Alignment> alignments{Qt::AlignRight};
     QVector<double> widths{360};
+    QVector<bool> amounts(records.fieldCount(), false);
     for (int f = 1; f < records.fieldCount(); ++f) {
         const FieldInfo& info = records.fieldInfo(f);
         headers << records.fieldName(f).toUpper();
+        amounts[f] = holdsCents(info.type, info.size);
         switch (info.type) {
         case FieldType::Text:
             widths << m * (info.size > 0 && info.size < 16 ? info.size : 15);
@@ -92,7 +100,8 @@ int RiempiGriglia(GridModel& grid, const Snapshot& records, int limit, int offse
             break;
         case FieldType::Integer:
         case FieldType::Long:
-            widths << m * 7;
+            // An amount is wider than a count: as wide as the other numbers.
+            widths << m * (amounts[f] ? 10 : 7);
             alignments << Qt::AlignRight;
             break;
         default:
@@ -108,8 +117,11 @@ int RiempiGriglia(GridModel& grid, const Snapshot& records, int limit, int offse
     rows.reserve(count);
     for (int r = 0; r < count; ++r) {
         QStringList row{QString::number(r + 1 + offset)};
-        for (int f = 1; f < records.fieldCount(); ++f)
-            row << gridText(valueText(all[r].value(f)));
+        for (int f = 1; f < records.fieldCount(); ++f) {
+            const QVariant& v = all[r].value(f);
+            row << (amounts[f] && !v.isNull() ? gridAmount(v.toLongLong())
+                                              : gridText(valueText(v)));
+        }
         rows << row;
     }
     grid.setContents(headers, alignments, widths, rows);

@@ -34,9 +34,13 @@ private:
 };
 
 // Fills a grid from a snapshot: one row per record up to `limit` rows, each
-// numbered from offset + 1; `letterWidthTwips` is the width of "M" that the
+// numbered from offset + 1; amount columns (whole cents) show euros as fields
+// do, right-aligned; `letterWidthTwips` is the width of "M" that the
 // column widths are measured in. Returns the number of rows written.
 int RiempiGriglia(GridModel& grid, const Snapshot& records, int limit, int offset, double letterWidthTwips);
+
+// An amount as a grid shows it: the euro display form, with 0.00 for zero.
+QString gridAmount(qint64 cents);
 
 // A memo as a grid shows it: control characters as spaces, at most the first
 // 250 characters.

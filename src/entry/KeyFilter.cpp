@@ -1,12 +1,22 @@
 #include "KeyFilter.h"
 
-bool acceptsKey(const FieldDeclaration& field, const QString& text, int caret, QChar key)
+QChar enteredChar(const FieldDeclaration& field, QChar key)
+{
+    const bool numeric = field.isNumber() || field.isEuro();
+    return numeric && key == QLatin1Char(',') ? QLatin1Char('.') : key;
+}
+
+bool acceptsKey(const FieldDeclaration& field, const QString& text, int caret, QChar typed,
+                int maxLength)
 {
     if (field.isText())
         return true;
     if (field.isDate())
-        return QStringLiteral("0123456789/").contains(key);
+        return QStringLiteral("0123456789/").contains(typed);
+    const QChar key = enteredChar(field, typed);
     if (!QStringLiteral("-0123456789.").contains(key))
+        return false;
+    if (maxLength > 0 && text.size() >= maxLength)
         return false;
     if (key == QLatin1Char('.') && field.isWholeNumber())
         return false;
@@ -26,13 +36,13 @@ bool acceptsKey(const FieldDeclaration& field, const QString& text, int caret, Q
     return true;
 }
 
-bool acceptsText(const FieldDeclaration& field, const QString& text)
+bool acceptsText(const FieldDeclaration& field, const QString& text, int maxLength)
 {
     QString sofar;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!acceptsKey(field, sofar, int(sofar.size()), text.at(i)))
+        if (!acceptsKey(field, sofar, int(sofar.size()), text.at(i), maxLength))
             return false;
-        sofar += text.at(i);
+        sofar += enteredChar(field, text.at(i));
     }
     return true;
 }

@@ -4,10 +4,18 @@
 
 #include <QString>
 
-// Whether a typed character may go into a field. `text` is the field's text
-// with any selection already taken out, `caret` where the character goes.
-bool acceptsKey(const FieldDeclaration& field, const QString& text, int caret, QChar key);
+// The character a key puts into a field: in numbers and amounts a comma is
+// the decimal point, as an Italian keyboard types it; elsewhere every key is
+// itself.
+QChar enteredChar(const FieldDeclaration& field, QChar key);
+
+// Whether a typed character may go into a field. `text` is the field's plain
+// text (no grouping blanks) with any selection already taken out, `caret`
+// where the character goes. A maxLength above 0 limits what is typed into a
+// number or an amount (digits, sign and point), never its grouped display.
+bool acceptsKey(const FieldDeclaration& field, const QString& text, int caret, QChar key,
+                int maxLength = 0);
 
 // Whether a whole text could have been typed into the field: what pasting or
 // dropping text must respect as well.
-bool acceptsText(const FieldDeclaration& field, const QString& text);
+bool acceptsText(const FieldDeclaration& field, const QString& text, int maxLength = 0);

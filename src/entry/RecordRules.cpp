@@ -72,7 +72,7 @@ QVariant textToRecordValue(const FieldDeclaration& field, FieldType storedType, 
     else if (isIntegerKind(storedType))
         TogliSpazi(value);
     else if (storedType == FieldType::Text && (keyField || field.link == QLatin1Char('A')))
-        value = value.toUpper(); // codes of other tables are stored as their keys are
+        value = keyUpper(value); // codes of other tables are stored as their keys are
     if (value.isEmpty())
         return {};
     return value;
@@ -122,7 +122,7 @@ SaveOutcome MemorizzaRecord(Recordset& table, int UltimoDato, int UltimaChiave, 
         table.AddNew();
     else if (!table.Edit())
         return fail();
-    if (!table.setValue(0, key.toUpper()))
+    if (!table.setValue(0, keyUpper(key)))
         return fail();
     const int last = lastField(UltimoDato, fields);
     for (int i = 0; i <= last; ++i) {

@@ -78,14 +78,18 @@ QString euroFromCents(qint64 cents)
            + QLatin1Char('.') + QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
 }
 
-QString FormattaEuro(const QString& text)
+std::optional<qint64> leadingCents(const QString& text)
 {
     // Read as far as the text makes a number, as the plain numeric reading does.
     QString t = firstCommaToPoint(text);
     t.remove(QLatin1Char(' '));
     static const QRegularExpression prefix(QStringLiteral(R"(^[+-]?\d*(?:\.\d*)?)"));
-    const QString number = prefix.match(t).captured(0);
-    const auto cents = centsFromText(number);
+    return centsFromText(prefix.match(t).captured(0));
+}
+
+QString FormattaEuro(const QString& text)
+{
+    const auto cents = leadingCents(text);
     return cents ? euroFromCents(*cents) : QString();
 }
 

@@ -23,6 +23,9 @@ void TogliSpazi(QString& text);
 // away from zero on the third decimal. Digits are read exactly, never through
 // a binary float. Nothing when the text is not a number.
 std::optional<qint64> centsFromText(const QString& text);
+// The cents an amount field's text stands for, read as far as it makes a
+// number: what FormattaEuro shows. Nothing when no number starts the text.
+std::optional<qint64> leadingCents(const QString& text);
 // Cents in euro display form (123450 gives "1 234.50", 0 gives "").
 QString euroFromCents(qint64 cents);
 

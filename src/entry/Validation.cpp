@@ -3,6 +3,7 @@
 #include "Database.h"
 #include "KeyText.h"
 #include "Recordset.h"
+#include "TextForms.h"
 
 #include <QDate>
 
@@ -47,12 +48,54 @@ std::optional<QString> normalizeDate(const QString& typed)
     return date.toString(QStringLiteral("dd/MM/yyyy"));
 }
 
+namespace {
+
+// Why a number or an amount cannot be stored in the column its entry type
+// goes to ("I" 16 bits, "L" 32 bits, "E" cents in 64 bits); "" when it can.
+QString outOfRange(const FieldDeclaration& field, const QString& text)
+{
+    auto grouped = [](qint64 v) {
+        QString s = QString::number(v);
+        FormattaNumero(s);
+        return s;
+    };
+    if (field.isEuro()) {
+        const WholeRange range = wholeNumberRange(FieldType::Long, 8);
+        const auto cents = leadingCents(text);
+        if (!cents || range.contains(*cents))
+            return {};
+        return QStringLiteral("L'importo %1 non può essere memorizzato: il massimo è %2.")
+            .arg(euroFromCents(*cents), euroFromCents(range.max));
+    }
+    if (!field.isWholeNumber())
+        return {};
+    const WholeRange range = field.type == QLatin1Char('I')
+                                 ? wholeNumberRange(FieldType::Integer, 2)
+                                 : wholeNumberRange(FieldType::Long, 4);
+    const double value = leadingNumber(text);
+    if (value >= double(range.min) && value <= double(range.max))
+        return {};
+    QString shown = QString::number(value, 'f', 0);
+    FormattaNumero(shown);
+    return QStringLiteral(
+               "Il numero %1 non può essere memorizzato: sono ammessi i valori da %2 a %3.")
+        .arg(shown, grouped(range.min), grouped(range.max));
+}
+
+} // namespace
+
 ValidationResult Valida(const FieldDeclaration& field, int maxLength, const QString& text,
                         const DescriptionLookup& lookup)
 {
-    ValidationResult result{true, text, std::nullopt, QString()};
+    ValidationResult result{true, text, std::nullopt, QString(), false};
     if (text.trimmed().isEmpty())
         return result;
+    if (const QString why = outOfRange(field, text); !why.isEmpty()) {
+        result.valid = false;
+        result.message = why;
+        result.tellOnLeaving = true;
+        return result;
+    }
     if (field.link == QLatin1Char('A')) {
         const QString key = field.isNumber() ? text.rightJustified(maxLength, QLatin1Char(' ')) : text;
         const QString description = lookup ? lookup(field.table, key, field.descriptionField) : QString();

@@ -25,11 +25,15 @@ struct ValidationResult
     QString text;                      // the field's text afterwards
     std::optional<QString> description; // for a code field: its description
     QString message;                    // why the text was refused
+    // A refusal a beep does not explain (a value beyond what can be
+    // stored): leaving the field says so at once.
+    bool tellOnLeaving = false;
 };
 
 using DescriptionLookup = std::function<QString(int table, const QString& key, int field)>;
 
 // Checks and normalises a field's text by its declaration: a code must exist
-// in its table, a date must be one; blank text is always valid.
+// in its table, a date must be one, a whole number or an amount must fit the
+// column its entry type is stored in; blank text is always valid.
 ValidationResult Valida(const FieldDeclaration& field, int maxLength, const QString& text,
                         const DescriptionLookup& lookup);

@@ -69,6 +69,40 @@ void KeyTextTest::lookupNormalisation()
     QCOMPARE(normalizeKey("abcdefghijkl", 10), QStringLiteral("ABCDEFGHIJ"));
     // Accented letters are upper-cased like the rest.
     QCOMPARE(normalizeKey(QString::fromUtf8("città"), 6), QString::fromUtf8("CITTÀ "));
+    // A code with "ß" keeps its length and is not the one spelt "SS".
+    QCOMPARE(normalizeKey(QString::fromUtf8("ßabcdefghi"), 10), QString::fromUtf8("ßABCDEFGHI"));
+    QVERIFY(normalizeKey(QString::fromUtf8("ßABCDEFGH"), 10) != normalizeKey("SSABCDEFGH", 10));
+    QCOMPARE(buildKey({{"AOLB0002", 10, QString::fromUtf8("ßab")}}),
+             QString::fromUtf8("ßAB       "));
+}
+
+void KeyTextTest::upperCaseOneForOne_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("ascii") << "ab1-z"
+                           << "AB1-Z";
+    QTest::newRow("accented") << QString::fromUtf8("perché") << QString::fromUtf8("PERCHÉ");
+    QTest::newRow("sharp s has no single capital")
+        << QString::fromUtf8("ßabc") << QString::fromUtf8("ßABC");
+    QTest::newRow("ligature has no single capital")
+        << QString::fromUtf8("ﬁne") << QString::fromUtf8("ﬁNE");
+    // Letters whose capital lower-cases to another letter stay themselves,
+    // so "ſ" never meets "s" nor "ı" meets "i".
+    QTest::newRow("long s") << QString::fromUtf8("ſa") << QString::fromUtf8("ſA");
+    QTest::newRow("dotless i") << QString::fromUtf8("ıi") << QString::fromUtf8("ıI");
+    QTest::newRow("final sigma") << QString::fromUtf8("σς") << QString::fromUtf8("Σς");
+    QTest::newRow("title-case digraph") << QString::fromUtf8("ǆǅ") << QString::fromUtf8("Ǆǅ");
+    QTest::newRow("outside the basic plane")
+        << QString::fromUtf8("\U00010428x") << QString::fromUtf8("\U00010400X");
+}
+
+void KeyTextTest::upperCaseOneForOne()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(keyUpper(text), expected);
+    QCOMPARE(keyUpper(text).size(), text.size());
 }
 
 void KeyTextTest::numbersAndDates()

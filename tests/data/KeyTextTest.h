@@ -10,5 +10,7 @@ private slots:
     void keyParts();
     void wholeKeys();
     void lookupNormalisation();
+    void upperCaseOneForOne_data();
+    void upperCaseOneForOne();
     void numbersAndDates();
 };

@@ -156,6 +156,16 @@ void DocumentsTest::feeComputation()
     QCOMPARE(f.text(11) + f.text(13), QString());
 }
 
+void DocumentsTest::totalShownAsFieldsShowAmounts()
+{
+    QCOMPARE(totalInFieldForm(::amountWriting(1068.8)), QStringLiteral("1 068.80"));
+    QCOMPARE(totalInFieldForm(::amountWriting(-1234567)), QStringLiteral("-1 234 567.00"));
+    QCOMPARE(totalInFieldForm(::amountWriting(0)), QStringLiteral("0.00"));
+    QCOMPARE(totalInFieldForm(::amountWriting(999.999)), QStringLiteral("1 000.00"));
+    // Beyond what cents can hold the total is still shown whole.
+    QCOMPARE(totalInFieldForm("12345678901234567.00"), QStringLiteral("12 345 678 901 234 567.00"));
+}
+
 void DocumentsTest::purchaseDisplays()
 {
     FakeFields f(FArcMOV::fields());
@@ -231,9 +241,10 @@ void DocumentsTest::invoiceWindowByKeyboard()
         QCOMPARE(line(&window, 11)->text().trimmed(), QStringLiteral("228.80"));
         QCOMPARE(line(&window, 12)->text().trimmed(), QStringLiteral("40.00"));
         QCOMPARE(line(&window, 13)->text().trimmed(), QStringLiteral("200.00"));
-        QCOMPARE(window.Totale()->text().trimmed(), QStringLiteral("1068.80"));
+        QCOMPARE(window.Totale()->text(), QStringLiteral("1 068.80"));
 
-        // A third decimal and a comma are refused in the fee.
+        // A third decimal is refused in the fee, and so is a comma, the
+        // decimal point, when the point is already there.
         QLineEdit* fee = line(&window, 5);
         fee->setFocus(Qt::MouseFocusReason);
         fee->end(false);
@@ -264,7 +275,7 @@ void DocumentsTest::invoiceWindowByKeyboard()
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QTRY_VERIFY(line(&window, 2)->hasFocus());
     QCOMPARE(line(&window, 5)->text(), QStringLiteral("1 000.00"));
-    QCOMPARE(window.Totale()->text().trimmed(), QStringLiteral("1068.80"));
+    QCOMPARE(window.Totale()->text(), QStringLiteral("1 068.80"));
     QVERIFY(window.Stampa()->isEnabled());
     enter(&window, 1, "7");
     QVERIFY(!window.Stampa()->isEnabled());
@@ -285,7 +296,7 @@ void DocumentsTest::typedAmountsStayUntilTheirInputChanges()
     enter(&window, 12, "250");
     QCOMPARE(line(&window, 12)->text(), QStringLiteral("250.00"));
     QCOMPARE(line(&window, 11)->text().trimmed(), QStringLiteral("228.80"));
-    QCOMPARE(window.Totale()->text().trimmed(), QStringLiteral("1478.80"));
+    QCOMPARE(window.Totale()->text(), QStringLiteral("1 478.80"));
     enter(&window, 6, "22"); // left unchanged: nothing is emptied
     QCOMPARE(line(&window, 12)->text(), QStringLiteral("250.00"));
     enter(&window, 7, "5"); // the rate changes: the amount is computed again
@@ -318,7 +329,7 @@ void DocumentsTest::proFormaAndPurchaseWindows()
         enter(&window, 7, "4");
         enter(&window, 6, "22");
         enter(&window, 8, "20");
-        QCOMPARE(window.Totale()->text().trimmed(), QStringLiteral("1060.80"));
+        QCOMPARE(window.Totale()->text(), QStringLiteral("1 060.80"));
         window.setText(9, "01/02/2026"); // hidden, and still written
         QTest::mouseClick(window.BtMem(), Qt::LeftButton);
     }
@@ -345,6 +356,107 @@ void DocumentsTest::proFormaAndPurchaseWindows()
     QCOMPARE(window.Ombra(6)->text(), QStringLiteral("100.00"));
     enter(&window, 4, "");
     QCOMPARE(window.Ombra(4)->text() + window.Ombra(5)->text() + window.Ombra(6)->text(), QString());
+}
+
+// An amount whose display form is longer than its field's MaxLength is shown
+// and stored whole; a comma typed in an amount is its decimal point.
+void DocumentsTest::longAndCommaAmountsStoredAsTyped()
+{
+    QString error;
+    auto purchases = Recordset::OpenTable(m_context->DbArchivi, "Movimenti", &error);
+    const QString key = "2026" + QString(9, ' ') + "1";
+    {
+        FArcMOV window(*m_context);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        line(&window, 0)->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(line(&window, 0), Qt::Key_Tab);
+        QTest::keyClick(line(&window, 1), Qt::Key_Tab);
+        const struct
+        {
+            const char* typed;
+            const char* shown;
+            qint64 cents;
+        } cases[] = {
+            {"1234567.89", "1 234 567.89", 123456789},
+            {"-123456.78", "-123 456.78", -12345678},
+            {"12,5", "12.50", 1250},
+            {"0,05", "0.05", 5},
+            {"12345678901", "1 234 567 890.00", 123456789000}, // ten characters can be typed
+        };
+        for (const auto& c : cases) {
+            enter(&window, 4, c.typed);
+            QCOMPARE(line(&window, 4)->text(), QString::fromLatin1(c.shown));
+            QTest::mouseClick(window.BtMem(), Qt::LeftButton);
+            QCOMPARE(Messaggio::shownCount(), 0);
+            QVERIFY(purchases->Seek("=", key));
+            QCOMPARE(purchases->value(5).toLongLong(), c.cents);
+        }
+        // In a decimal rate too the comma is the point; in a whole rate it is
+        // refused like the point.
+        enter(&window, 6, "0,5");
+        QCOMPARE(line(&window, 6)->text(), QStringLiteral("0.5"));
+        QCOMPARE(window.Ombra(6)->text(), QStringLiteral("617 283 945.00"));
+    }
+
+    FArcFAT window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTRY_VERIFY(line(&window, 2)->hasFocus());
+    enter(&window, 5, "1000000000");
+    QCOMPARE(line(&window, 5)->text(), QStringLiteral("1 000 000 000.00"));
+    enter(&window, 7, "4");
+    QCOMPARE(line(&window, 12)->text().trimmed(), QStringLiteral("40000000.00"));
+    enter(&window, 6, "22,5");
+    QCOMPARE(line(&window, 6)->text(), QStringLiteral("225"));
+    QTest::mouseClick(window.BtMem(), Qt::LeftButton);
+    QCOMPARE(Messaggio::shownCount(), 0);
+    auto invoices = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
+    QVERIFY(invoices->Seek("=", key));
+    QCOMPARE(invoices->value(6).toLongLong(), 100000000000);
+    QCOMPARE(invoices->value(13).toLongLong(), 4000000000);
+}
+
+void DocumentsTest::valuesBeyondTheirColumnKeepTheFocus()
+{
+    FArcFAT window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTRY_VERIFY(line(&window, 2)->hasFocus());
+    const struct
+    {
+        int index;
+        const char* typed;
+        const char* said;
+    } cases[] = {
+        {5, "99999999999999", "il massimo è 90 000 000 000 000.00"},
+        {6, "99999", "da -32 768 a 32 767"},
+        {1, "9999999999", "da -2 147 483 648 a 2 147 483 647"},
+    };
+    for (const auto& c : cases) {
+        Messaggio::resetForTest();
+        Messaggio::setNextAnswer(QMessageBox::Ok);
+        enter(&window, c.index, c.typed);
+        QTRY_VERIFY(line(&window, c.index)->hasFocus());
+        QCOMPARE(Messaggio::shownCount(), 1);
+        QVERIFY2(Messaggio::lastText().contains(QString::fromUtf8(c.said)),
+                 qPrintable(Messaggio::lastText()));
+        QCOMPARE(line(&window, c.index)->text(),
+                 QString::fromLatin1(c.typed)); // kept for correction
+        // The largest value that fits is taken.
+        line(&window, c.index)->selectAll();
+        QTest::keyClick(line(&window, c.index), Qt::Key_Delete);
+    }
+    Messaggio::resetForTest();
+    enter(&window, 5, "90000000000000");
+    QCOMPARE(line(&window, 5)->text(), QStringLiteral("90 000 000 000 000.00"));
+    QCOMPARE(Messaggio::shownCount(), 0);
+    // Another number names another record: the typed fee is not kept.
+    Messaggio::setNextAnswer(QMessageBox::No);
+    enter(&window, 1, "2147483647");
+    QCOMPARE(line(&window, 1)->text(), QStringLiteral("2 147 483 647"));
+    QCOMPARE(Messaggio::shownCount(), 1);
+    QCOMPARE(Messaggio::lastText(), QStringLiteral("Salvare le modifiche?"));
 }
 
 // Printing shows the saved pro-forma in the preview, never offers a PDF and

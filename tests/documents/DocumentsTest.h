@@ -15,12 +15,15 @@ private slots:
     void amountWriting_data();
     void amountWriting();
     void feeComputation();
+    void totalShownAsFieldsShowAmounts();
     void purchaseDisplays();
     void proposedNumbers();
     void privacyNotice();
     void invoiceWindowByKeyboard();
     void typedAmountsStayUntilTheirInputChanges();
     void proFormaAndPurchaseWindows();
+    void longAndCommaAmountsStoredAsTyped();
+    void valuesBeyondTheirColumnKeepTheFocus();
     void proFormaPrintsThroughPreviewAndCloses();
     void saveRefusesUnknownCodes();
     void storedInvoiceEditedAndDeleted();

@@ -97,6 +97,31 @@ void RecordRulesTest::clientSavedAndFound()
     QCOMPARE(rs->RecordCount(), 0);
 }
 
+// Upper-casing never merges two typed codes nor lengthens one: "ß" stays.
+void RecordRulesTest::codesKeepEveryLetter()
+{
+    QString error;
+    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
+    FakeFields f(FArcCLI::fields());
+    const QStringList codes{"SSABCDEFGH", QString::fromUtf8("ßABCDEFGH"),
+                            QString::fromUtf8("ßabcdefghi")};
+    for (const QString& code : codes) {
+        f.setText(0, code);
+        f.setText(1, "Cliente " + code);
+        QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::Saved);
+    }
+    QCOMPARE(rs->RecordCount(), 3);
+    QVERIFY(rs->Seek("=", "SSABCDEFGH"));
+    QCOMPARE(rs->text(2), QStringLiteral("Cliente SSABCDEFGH"));
+    QVERIFY(rs->Seek("=", QString::fromUtf8("ßabcdefghi")));
+    QCOMPARE(rs->text(1), QString::fromUtf8("ßABCDEFGHI"));
+
+    QStringList lines;
+    int width = 0;
+    QVERIFY(codeListLines(m_context->DbArchivi, "Clienti", 2, &lines, &width, &error));
+    QCOMPARE(lines.at(2), QString::fromUtf8("ßABCDEFGHI - cliente ßabcdefghi"));
+}
+
 void RecordRulesTest::documentKeysAndAmounts()
 {
     QString error;
@@ -196,8 +221,24 @@ void RecordRulesTest::codeListAndGrid()
     QCOMPARE(RiempiGriglia(grid, *all, 1, 10, 100), 1);   // limit and offset
     QCOMPARE(grid.cell(0, 0), QStringLiteral("11"));
 
+    // Amount columns show euros, not the stored cents.
+    auto invoiceTable = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
+    FakeFields invoice(documentFields());
+    invoice.setText(0, "05/03/2024");
+    invoice.setText(1, "1");
+    invoice.setText(5, "1 000.00");
+    QCOMPARE(MemorizzaRecord(*invoiceTable, 6, 1, invoice, ".", ",", &error), SaveOutcome::Saved);
+    QVERIFY(m_context->DbArchivi.execute("UPDATE Fatture SET Bollo = 0, SpeseEsenti = -123456789",
+                                         {}, &error));
     auto invoices = Snapshot::Open(m_context->DbArchivi, "SELECT * FROM Fatture", {}, &error);
     RiempiGriglia(grid, *invoices, 10, 0, 100);
+    QCOMPARE(grid.cell(0, 6), QStringLiteral("1 000.00"));
+    QCOMPARE(grid.cell(0, 15), QStringLiteral("-1 234 567.89"));
+    QCOMPARE(grid.cell(0, 16), QStringLiteral("0.00"));
+    QCOMPARE(grid.cell(0, 12), QString()); // never written
+    QCOMPARE(grid.cell(0, 2), QStringLiteral("1"));
+    QCOMPARE(grid.columnAlignment(6), Qt::Alignment(Qt::AlignRight));
+    QCOMPARE(grid.columnWidthTwips(6), 100 * 1.2 * 10);
     QCOMPARE(grid.columnAlignment(1), Qt::Alignment(Qt::AlignHCenter)); // date
     QCOMPARE(grid.columnAlignment(2), Qt::Alignment(Qt::AlignRight));   // number
     QCOMPARE(grid.columnWidthTwips(1), 100 * 1.2 * 8);

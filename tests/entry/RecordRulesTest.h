@@ -13,6 +13,7 @@ private slots:
     void init();
     void cleanup();
     void clientSavedAndFound();
+    void codesKeepEveryLetter();
     void documentKeysAndAmounts();
     void refusedValuesLeaveTableAsItWas();
     void codeListAndGrid();

@@ -106,6 +106,13 @@ void TextFormsTest::keyFiltering_data()
     QTest::newRow("digit before the point") << "EOLZZ" << "1.23" << 0 << "9" << true;
     QTest::newRow("point leaving three decimals") << "EOLZZ" << "1234" << 1 << "." << false;
     QTest::newRow("point leaving two decimals") << "EOLZZ" << "1234" << 2 << "." << true;
+    QTest::newRow("comma as the point") << "EOLZZ" << "12" << 2 << "," << true;
+    QTest::newRow("comma after the point") << "EOLZZ" << "1.2" << 3 << "," << false;
+    QTest::newRow("comma leaving three decimals") << "EOLZZ" << "1234" << 1 << "," << false;
+    QTest::newRow("comma in a single") << "SOLZZ" << "0" << 1 << "," << true;
+    QTest::newRow("comma in a long") << "LOL" << "12" << 2 << "," << false;
+    QTest::newRow("comma in a date") << "TOLD+" << "05" << 2 << "," << false;
+    QTest::newRow("comma in text") << "AOL" << "Via Roma" << 8 << "," << true;
 }
 
 void TextFormsTest::keyFiltering()
@@ -128,6 +135,22 @@ void TextFormsTest::pastedText()
     QVERIFY(!acceptsText(FieldDeclaration::parse("LOL"), "1.5"));
     QVERIFY(!acceptsText(FieldDeclaration::parse("TOLD-"), "5 marzo"));
     QVERIFY(acceptsText(FieldDeclaration::parse("AOL"), "Via Roma, 1"));
+    // A pasted comma is the point too, with the same rules.
+    QVERIFY(acceptsText(euro, "1234,5"));
+    QVERIFY(!acceptsText(euro, "1.234,56"));
+    QVERIFY(!acceptsText(euro, "1,234"));
+}
+
+void TextFormsTest::typedLengthLimit()
+{
+    // MaxLength counts digits, sign and point as typed, never grouping blanks.
+    const auto euro = FieldDeclaration::parse("EOLZZ");
+    QVERIFY(acceptsKey(euro, "1234567.8", 9, '9', 10));
+    QVERIFY(!acceptsKey(euro, "1234567.89", 0, '1', 10));
+    QVERIFY(!acceptsKey(FieldDeclaration::parse("LOL"), "12345", 0, '-', 5));
+    QVERIFY(acceptsKey(FieldDeclaration::parse("IOLZZ"), "1234", 4, '5', 5));
+    QVERIFY(acceptsText(euro, "-123456.78", 10));
+    QVERIFY(!acceptsText(euro, "12345678901", 10));
 }
 
 void TextFormsTest::dates_data()
@@ -185,6 +208,47 @@ void TextFormsTest::codeAndDateValidation()
     QCOMPARE(r.text, QStringLiteral("05/03/2024"));
     QVERIFY(!Valida(FieldDeclaration::parse("TOLD+"), 10, "31/02/2024", lookup).valid);
     QVERIFY(Valida(FieldDeclaration::parse("AOLB0002"), 10, "new", lookup).valid);
+}
+
+void TextFormsTest::valuesBeyondTheirColumn_data()
+{
+    QTest::addColumn<QString>("tag");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("largest amount") << "EOLZZ"
+                                    << "90 000 000 000 000.00" << true;
+    QTest::newRow("a cent more") << "EOLZZ"
+                                 << "90000000000000.01" << false;
+    QTest::newRow("smallest amount") << "EOL"
+                                     << "-90000000000000" << true;
+    QTest::newRow("below it") << "EOL"
+                              << "-90000000000001" << false;
+    QTest::newRow("sign only") << "EOL"
+                               << "-" << true;
+    QTest::newRow("largest short") << "IOLZZ"
+                                   << "32767" << true;
+    QTest::newRow("short overflow") << "IOLZZ"
+                                    << "32768" << false;
+    QTest::newRow("smallest short") << "IOLZZ"
+                                    << "-32768" << true;
+    QTest::newRow("largest long") << "LOL"
+                                  << "2 147 483 647" << true;
+    QTest::newRow("long overflow") << "LOL"
+                                   << "2147483648" << false;
+    QTest::newRow("decimals have no limit here") << "SOLZZ"
+                                                 << "99999" << true;
+}
+
+void TextFormsTest::valuesBeyondTheirColumn()
+{
+    QFETCH(QString, tag);
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    const ValidationResult r = Valida(FieldDeclaration::parse(tag), 14, text, {});
+    QCOMPARE(r.valid, valid);
+    // Refused for a reason the user is told, the text kept for correction.
+    QCOMPARE(r.message.isEmpty(), valid);
+    QCOMPARE(r.text, text);
 }
 
 void TextFormsTest::windowPlacement()

@@ -14,8 +14,11 @@ private slots:
     void keyFiltering_data();
     void keyFiltering();
     void pastedText();
+    void typedLengthLimit();
     void dates_data();
     void dates();
     void codeAndDateValidation();
+    void valuesBeyondTheirColumn_data();
+    void valuesBeyondTheirColumn();
     void windowPlacement();
 };

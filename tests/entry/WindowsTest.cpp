@@ -61,6 +61,22 @@ void typeInto(QWidget* field, const QString& text)
     QTest::keyClicks(field, text);
 }
 
+// Whether a line field shows a text whole: the cursor moves across the
+// text's full width from its start to its end, so nothing is scrolled away.
+bool showsWhole(QLineEdit* field, const QString& text)
+{
+    auto cursorX = [field] {
+        field->repaint(); // the line edit scrolls its text when it paints
+        return field->inputMethodQuery(Qt::ImCursorRectangle).toRect().left();
+    };
+    field->setText(text);
+    field->home(false);
+    const int start = cursorX();
+    field->end(false);
+    const int end = cursorX();
+    return field->text() == text && end - start >= field->fontMetrics().horizontalAdvance(text) - 1;
+}
+
 } // namespace
 
 void WindowsTest::init()
@@ -221,6 +237,81 @@ void WindowsTest::typedAndPastedTextIsFiltered()
     QCOMPARE(date->text(), QString());
 }
 
+void WindowsTest::commaIsTheDecimalPointOfNumbers()
+{
+    TypedFields window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QLineEdit* amount = line(&window, 2);
+    typeInto(amount, "12,5");
+    QCOMPARE(amount->text(), QStringLiteral("12.5"));
+    QTest::keyClicks(amount, ",");
+    QCOMPARE(amount->text(), QStringLiteral("12.5")); // one point only
+    QTest::keyClick(amount, Qt::Key_Tab);
+    QCOMPARE(amount->text(), QStringLiteral("12.50"));
+    typeInto(line(&window, 3), "0,5");
+    QCOMPARE(line(&window, 3)->text(), QStringLiteral("0.5"));
+    typeInto(line(&window, 1), "12,5");
+    QCOMPARE(line(&window, 1)->text(), QStringLiteral("125")); // a whole number has no point
+
+    amount->setFocus();
+    amount->clear();
+    QApplication::clipboard()->setText("1 234,5");
+    QTest::keyClick(amount, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(amount->text(), QStringLiteral("1 234.5"));
+
+    // Elsewhere a comma is a comma.
+    QLineEdit* client = line(&window, 4);
+    typeInto(client, "a,b");
+    QCOMPARE(client->text(), QStringLiteral("a,b"));
+}
+
+// MaxLength counts what is typed; the grouped display may be longer and is
+// never cut.
+void WindowsTest::numbersKeepTheirDisplayWhole()
+{
+    TypedFields window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    typeInto(line(&window, 1), "12345678901");
+    QCOMPARE(line(&window, 1)->text(), QStringLiteral("1234567890"));
+    typeInto(line(&window, 3), "-1234");
+    QTest::keyClick(line(&window, 3), Qt::Key_Tab);
+    QCOMPARE(line(&window, 1)->text(), QStringLiteral("1 234 567 890"));
+    QCOMPARE(line(&window, 3)->text(), QStringLiteral("-1 234"));
+    QVERIFY(showsWhole(line(&window, 1), "1 234 567 890"));
+    QVERIFY(showsWhole(line(&window, 2), "12 345 678 901 234.00"));
+    QVERIFY(showsWhole(line(&window, 0), "28/12/2026"));
+}
+
+void WindowsTest::fieldsShowTheirLengthWhole()
+{
+    FArcCLI window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(showsWhole(line(&window, 6), "RSSMRA70A01H501Z"));
+    QVERIFY(showsWhole(line(&window, 1), "STUDIO TECNICO ASSOCIATO BIANCHI E ROSSI"));
+    QVERIFY(showsWhole(line(&window, 0), "ABCDEFGHIJ"));
+    QVERIFY(showsWhole(line(&window, 4), "00100"));
+    QVERIFY(window.width() <= 1024);
+
+    // The code list shows a code and a 40-character name whole.
+    QString error;
+    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
+    rs->AddNew();
+    rs->setValue(0, "MMMMMMMMMM");
+    rs->setValue(2, "studio tecnico associato bianchi e rossi");
+    QVERIFY(rs->Update());
+    m_context->CodiceRicerca = "AOLA0002";
+    F6 list(*m_context);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowActive(&list));
+    const QString shown = list.Lista()->item(0)->text();
+    QCOMPARE(shown.size(), 53);
+    QVERIFY(list.Lista()->fontMetrics().horizontalAdvance(shown) <=
+            list.Lista()->viewport()->width());
+}
+
 void WindowsTest::wrongDateKeepsTheFocus()
 {
     TypedFields window(*m_context);
@@ -366,6 +457,21 @@ void WindowsTest::recordGridAndArchiveList()
     archives.BtApri_Click();
     QCOMPARE(rows, 1);
     QCOMPARE(m_context->TabellaCorrente, 0); // restored
+
+    // An amount shows in euros in the grid and in its zoom.
+    QVERIFY(m_context->DbArchivi.execute(
+        "INSERT INTO Fatture (Chiave, Onorario) VALUES ('2026         1', 100000)", {}, &error));
+    m_context->TabellaCorrente = 1;
+    FconsCOD invoices(*m_context);
+    invoices.show();
+    QVERIFY(QTest::qWaitForWindowActive(&invoices));
+    invoices.Gri()->setCurrentIndex(invoices.model()->index(0, 6));
+    whenModal<fZoom>(this, [&zoomed](fZoom* zoom) {
+        zoomed = zoom->cData()->toPlainText();
+        QTest::keyClick(zoom, Qt::Key_Escape);
+    });
+    QTest::keyClick(invoices.Gri(), Qt::Key_F2);
+    QCOMPARE(zoomed, QStringLiteral("1 000.00"));
 }
 
 void WindowsTest::headingDataUsedAtOnce()

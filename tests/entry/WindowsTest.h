@@ -15,6 +15,9 @@ private slots:
     void clientArchiveByKeyboard();
     void enterWalksTheFields();
     void typedAndPastedTextIsFiltered();
+    void commaIsTheDecimalPointOfNumbers();
+    void numbersKeepTheirDisplayWhole();
+    void fieldsShowTheirLengthWhole();
     void wrongDateKeepsTheFocus();
     void codeList();
     void recordGridAndArchiveList();
