@@ -737,7 +737,7 @@ bool PageEngine::ReplayPage(QString* error)
             return fail(error, QStringLiteral("Nessuna superficie di anteprima."));
         QPainter painter(m_previewPicture);
         PainterTarget target(painter, PainterTarget::Kind::Preview,
-                             m_previewPicture->width() / m_printerWidth, m_previewScale);
+                             m_previewPicture->width() / m_printerWidth);
         return ReplayPageOnto(target, error);
     }
     case OutputTarget::Printer:

@@ -418,13 +418,57 @@ void PageEngineTest::previewGeometry()
     const QString text = "Onorario professionale";
     QImage image(g.picture, QImage::Format_RGB32);
     QPainter painter(&image);
-    PainterTarget target(painter, PainterTarget::Kind::Preview, image.width() / a4.width(),
-                         g.previewScale);
+    PainterTarget target(painter, PainterTarget::Kind::Preview, image.width() / a4.width());
     target.setFont(FontState{"Arial", 12});
     const double twips = target.truncationWidth(text);
     QVERIFY2(std::abs(twips - e.TextWidth(text)) < e.TextWidth(text) * 0.06,
              qPrintable(QString::number(twips)));
-    QCOMPARE(target.penWidth(4), std::max(1.0, std::floor(4 * g.previewScale)));
+}
+
+void PageEngineTest::previewRulesFollowPaper_data()
+{
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<double>("lineWidth"); // twips, as the PDF draws it
+    QTest::newRow("hairline") << 1 << 4.0;
+    QTest::newRow("hairline zoomed") << 2 << 4.0;
+    QTest::newRow("footer rule") << 1 << 1.0;
+    QTest::newRow("broad rule") << 1 << 120.0;
+    QTest::newRow("broad rule zoomed") << 2 << 120.0;
+}
+
+// The ink of a rule across its width, in pixels: as wide as the rule is on
+// paper at the picture's scale, and at least one pixel.
+void PageEngineTest::previewRulesFollowPaper()
+{
+    QFETCH(int, zoom);
+    QFETCH(double, lineWidth);
+    PageEngine& e = pageEngine();
+    begin(e, 200, 200);
+    e.DrawHLine(20, 5, 50, lineWidth);
+    e.DrawBox(30, 5, 40, 50, lineWidth, 0);
+    QVERIFY(e.EndDocument());
+
+    const PreviewGeometry g =
+        computePreviewGeometry(QSize(1000, 800), 40, e.paperTwips(), zoom, 96);
+    QImage picture(g.picture, QImage::Format_RGB32);
+    e.SetupPreview(&picture, g.previewScale);
+    e.CurrentPage = 0;
+    QVERIFY(e.ReplayPage());
+    const double pixelsPerTwip = picture.width() / e.paperTwips().width();
+    const double expected = std::max(1.0, lineWidth * pixelsPerTwip);
+    auto inkAcross = [&](int x, double rowTwips) {
+        const int y = int(rowTwips * pixelsPerTwip);
+        double ink = 0;
+        for (int row = std::max(0, y - 20); row < std::min(picture.height(), y + 20); ++row)
+            ink += (255 - qGray(picture.pixel(x, row))) / 255.0;
+        return ink;
+    };
+    const int x = int(20 * 200 * pixelsPerTwip);
+    for (const double row : {20.0 * 200, 30.0 * 200, 40.0 * 200}) {
+        const double ink = inkAcross(x, row);
+        QVERIFY2(std::abs(ink - expected) < 0.35,
+                 qPrintable(QString("%1 pixels of ink, %2 expected").arg(ink).arg(expected)));
+    }
 }
 
 void PageEngineTest::damagedPageFileReplaysWhatItCan()

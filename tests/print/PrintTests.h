@@ -29,6 +29,8 @@ private slots:
     void paragraphAlignments();
     void previewGeometry_data();
     void previewGeometry();
+    void previewRulesFollowPaper_data();
+    void previewRulesFollowPaper();
     void damagedPageFileReplaysWhatItCan();
     void printingToPdfPrinterGivesRecordedPages();
     void exportedPdfPlacesTexts();
