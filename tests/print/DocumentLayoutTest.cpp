@@ -339,6 +339,9 @@ void DocumentLayoutTest::printWindowFillsAndArchives()
         QCOMPARE(offered, archive);
         QCOMPARE(pageEngine().PdfPath, QString());
         CHECK_PDF(archive, {"FATTURA N. 12 / 2026", "NETTO A CORRISPONDERE", "1 068,80"});
+        // A viewer's caption names the invoice, not the folders of the archive.
+        QVERIFY(pdftest::output("pdfinfo", {archive})
+                    .contains(QRegularExpression("^Title: +Fattura 12/2026\n")));
     }
 }
 

@@ -33,8 +33,27 @@ private slots:
     void previewRulesFollowPaper();
     void damagedPageFileReplaysWhatItCan();
     void printingToPdfPrinterGivesRecordedPages();
+
+private:
+    PrintFixture m_fixture;
+};
+
+// Writing PDFs into the archive and opening them.
+class PdfExportTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { m_fixture.setUp(); }
+    void cleanup() { m_fixture.tearDown(); }
+
     void exportedPdfPlacesTexts();
     void exportWithoutLogoThenFailedExportKeepsFile();
+    void writeFailureKeepsArchivedFile();
+    void logoOfTheDataFolder();
+    void viewerDecision_data();
+    void viewerDecision();
+    void desktopOpener_data();
+    void desktopOpener();
 
 private:
     PrintFixture m_fixture;

@@ -5,5 +5,6 @@
 
 int main(int argc, char* argv[])
 {
-    return runTests<QApplication, PageEngineTest, PrintWindowsTest, DocumentLayoutTest>(argc, argv);
+    return runTests<QApplication, PageEngineTest, PdfExportTest, PrintWindowsTest,
+                    DocumentLayoutTest>(argc, argv);
 }
