@@ -11,17 +11,33 @@
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <memory>
 
 namespace {
 
 constexpr int kClients = 10000;
 
+// The data of every benchmark, made on first use. main() drops it while the
+// application still exists: the database cannot be closed once Qt SQL is gone.
+struct Fixture
+{
+    QTemporaryDir dir;
+    AppContext ctx;
+};
+
+std::unique_ptr<Fixture>& fixture()
+{
+    static std::unique_ptr<Fixture> instance;
+    return instance;
+}
+
 AppContext& context()
 {
-    static QTemporaryDir dir;
-    static AppContext ctx;
-    static bool ready = false;
-    if (!ready) {
+    std::unique_ptr<Fixture>& slot = fixture();
+    if (!slot) {
+        slot = std::make_unique<Fixture>();
+        QTemporaryDir& dir = slot->dir;
+        AppContext& ctx = slot->ctx;
         QString error;
         ctx.DbArchivi.open(dir.filePath("falmide.db"), &error);
         auto rs = Recordset::OpenTable(ctx.DbArchivi, "Clienti", &error);
@@ -38,9 +54,8 @@ AppContext& context()
             rs->Update();
         }
         ctx.DbArchivi.commit(&error);
-        ready = true;
     }
-    return ctx;
+    return slot->ctx;
 }
 
 void BM_CodeListLines(benchmark::State& state)
@@ -90,5 +105,6 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    fixture().reset();
     return 0;
 }

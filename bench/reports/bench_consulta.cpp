@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <memory>
 
 namespace {
 
@@ -20,12 +21,27 @@ constexpr int kInvoices = 100000;
 constexpr int kYears = 10;
 constexpr int kClients = 500;
 
+// The data of every benchmark, made on first use. main() drops it while the
+// application still exists: the database cannot be closed once Qt SQL is gone.
+struct Fixture
+{
+    QTemporaryDir dir;
+    AppContext ctx;
+};
+
+std::unique_ptr<Fixture>& fixture()
+{
+    static std::unique_ptr<Fixture> instance;
+    return instance;
+}
+
 AppContext& context()
 {
-    static QTemporaryDir dir;
-    static AppContext ctx;
-    static bool ready = false;
-    if (!ready) {
+    std::unique_ptr<Fixture>& slot = fixture();
+    if (!slot) {
+        slot = std::make_unique<Fixture>();
+        QTemporaryDir& dir = slot->dir;
+        AppContext& ctx = slot->ctx;
         ctx.programFolder = dir.path();
         QString error;
         ctx.DbArchivi.open(ctx.databaseFile(), &error);
@@ -58,9 +74,8 @@ AppContext& context()
                 &error);
         }
         ctx.DbArchivi.commit(&error);
-        ready = true;
     }
-    return ctx;
+    return slot->ctx;
 }
 
 // Paints the grid as the user first sees it.
@@ -137,5 +152,6 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    fixture().reset();
     return 0;
 }

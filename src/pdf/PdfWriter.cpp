@@ -1,5 +1,6 @@
 #include "PdfWriter.h"
 
+#include "PdfDate.h"
 #include "PdfText.h"
 
 #include <algorithm>
@@ -7,8 +8,6 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <random>
 #include <system_error>
@@ -34,29 +33,6 @@ void appendInteger(std::string& out, uint64_t value)
 {
     char digits[24];
     out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
-}
-
-std::tm brokenDownTime()
-{
-    // SOURCE_DATE_EPOCH makes the output reproducible; it is read as UTC, as
-    // packaging tools expect, so the machine's zone cannot change the bytes.
-    std::time_t when = std::time(nullptr);
-    bool isUtc = false;
-    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
-        const std::string_view text(epoch);
-        long long seconds = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-        if (error == std::errc() && end == text.data() + text.size() && !text.empty()) {
-            when = static_cast<std::time_t>(seconds);
-            isUtc = true;
-        }
-    }
-    std::tm parts{};
-    if (isUtc)
-        gmtime_r(&when, &parts);
-    else
-        localtime_r(&when, &parts);
-    return parts;
 }
 
 } // namespace
@@ -246,7 +222,7 @@ void PdfWriter::setEncodeASCII85(bool Value)
     m_encodeAscii85 = Value;
 }
 
-int16_t PdfWriter::Pages() const
+int32_t PdfWriter::Pages() const
 {
     return m_pages;
 }
@@ -255,7 +231,7 @@ int16_t PdfWriter::Pages() const
 
 std::string PdfWriter::generatedFileName() const
 {
-    const std::tm now = brokenDownTime();
+    const std::tm now = pdf::brokenDown(pdf::creationInstant());
     std::random_device device;
     const auto digit = std::uniform_int_distribution<int>(0, 9)(device);
     // Day of month, hhmmss and a random digit, read as one number.
@@ -273,14 +249,6 @@ std::string PdfWriter::generatedFileName() const
     const std::filesystem::path folder =
         m_folder.empty() ? std::filesystem::current_path() : std::filesystem::path(m_folder);
     return (folder / name).string();
-}
-
-std::string PdfWriter::creationStamp() const
-{
-    const std::tm parts = brokenDownTime();
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y%m%d%H%M%S", &parts);
-    return stamp;
 }
 
 void PdfWriter::resetFileState()
@@ -311,14 +279,16 @@ void PdfWriter::resetFileState()
     m_flushed = 0;
 }
 
-void PdfWriter::InitPDFFile(std::string& FileName)
+void PdfWriter::InitPDFFile(std::string& FileName, std::string_view Title)
 {
     // An unfinished earlier file is closed as it stands.
     closeFile();
     if (FileName.empty())
         FileName = generatedFileName();
     resetFileState();
-    m_title = FileName;
+    // Viewers show the title as their caption, and the file travels: the
+    // folders of the machine that wrote it stay out of it.
+    m_title = Title.empty() ? std::filesystem::path(FileName).stem().string() : std::string(Title);
     m_fileName = FileName;
     m_file = std::fopen(FileName.c_str(), "wb");
     if (m_file == nullptr)
@@ -330,9 +300,9 @@ void PdfWriter::InitPDFFile(std::string& FileName)
     put("<<\r/Title (");
     pdf::toWinAnsi(m_title, m_scratch);
     pdf::appendEscaped(m_buffer, m_scratch);
-    put(")\r/Author ()\r/Creator  (Falmide)\r/Producer ()\r/CreationDate (D:");
-    put(creationStamp());
-    put("+01'00')\r>>");
+    put(")\r/Author ()\r/Creator  (Falmide)\r/Producer ()\r/CreationDate (");
+    put(pdf::pdfDate(pdf::creationInstant()));
+    put(")\r>>");
     endRecord();
     WriteEndObj();
 
@@ -346,7 +316,7 @@ void PdfWriter::InitPDFFile(std::string& FileName)
     m_xrefOffsets.resize(kResourcesObject, 0);
 }
 
-int16_t PdfWriter::BeginPage()
+int32_t PdfWriter::BeginPage()
 {
     ++m_pages;
     const int32_t page = BeginIndirectObject(0);
@@ -416,7 +386,7 @@ void PdfWriter::ClosePDFFile()
 
     BeginIndirectObject(kPagesObject);
     put("<<\r/Type /Pages\r/Count ");
-    appendInteger(m_buffer, static_cast<uint64_t>(std::max<int16_t>(m_pages, 0)));
+    appendInteger(m_buffer, static_cast<uint64_t>(m_pages));
     put("\r/MediaBox [0 0 ");
     putNumber(m_paperWidth);
     put(" ");

@@ -26,8 +26,9 @@ public:
     PdfWriter& operator=(const PdfWriter&) = delete;
 
     // file structure
-    void InitPDFFile(std::string& FileName);
-    int16_t BeginPage();
+    // Title empty: the file's name without folders and extension.
+    void InitPDFFile(std::string& FileName, std::string_view Title = {});
+    int32_t BeginPage();
     void EndPage();
     void ClosePDFFile();
     // properties (write-only except Pages)
@@ -39,7 +40,7 @@ public:
     void setOrientation(int32_t Value);
     void setMargin(float Value);
     void setEncodeASCII85(bool Value);
-    int16_t Pages() const;
+    int32_t Pages() const;
     // page content
     void SetWordSpacing(float Value);
     void SetCharSpacing(float Value);
@@ -96,7 +97,6 @@ private:
     void WriteEndObj();
     void endStream();
     void resetFileState();
-    std::string creationStamp() const;
     std::string generatedFileName() const;
 
     double ToPoints(float value) const;
@@ -123,7 +123,7 @@ private:
     int32_t m_orientation = 0;
     float m_margin = 0.0f;
     bool m_encodeAscii85 = false;
-    int16_t m_pages = 0;
+    int32_t m_pages = 0; // a 16-bit count would wrap on a long report
 
     int32_t m_objectCount = 0;
     std::vector<uint64_t> m_xrefOffsets; // file offset of object n at n - 1

@@ -7,6 +7,7 @@
 #include "PageEngine.h"
 #include "Recordset.h"
 #include "TextForms.h"
+#include "TextLayout.h"
 
 #include <QDate>
 #include <QFileInfo>
@@ -45,6 +46,8 @@ constexpr double kAmountColumn = 47;
 constexpr double kSignColumn = 49;
 constexpr double kRuleFrom = 32;
 constexpr double kRuleTo = 52;
+// A label keeps a column clear before "euro:".
+constexpr double kLabelRoom = kEuroColumn - kLabelColumn - 1;
 // The right end of the subject rule: the page's text stays left of it.
 constexpr double kRightEdge = 55.5;
 
@@ -182,6 +185,7 @@ private:
     void sign(const QString& s);
     void sumRule(double lineWidth, bool twice = false);
     void amountLine(const QString& label, qint64 amount);
+    QStringList labelLines(const QString& label) const;
     qint64 withholdingBase() const;
 };
 
@@ -369,11 +373,35 @@ void FeeDocumentPage::sumRule(double lineWidth, bool twice)
     A += 1;
 }
 
+// A label too long for its room goes on over the next rows; the amount
+// stands beside its last row, where the sign and the rule that follow expect it.
 void FeeDocumentPage::amountLine(const QString& label, qint64 amount)
 {
-    e.PrintText(A, kLabelColumn, 0, label);
+    const QStringList lines = labelLines(label);
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        e.PrintText(A, kLabelColumn, 0, lines.at(i));
+        A += 1;
+    }
+    e.PrintText(A, kLabelColumn, 0, lines.last());
     e.PrintText(A, kEuroColumn, 0, QStringLiteral("euro:"));
     e.PrintTextRight(A, kAmountColumn, 0, importoStampa(amount));
+}
+
+// Measured in the font the label is printed in.
+QStringList FeeDocumentPage::labelLines(const QString& label) const
+{
+    const double room = kLabelRoom * e.UnitX;
+    const auto width = [this](const QString& text) { return e.TextWidth(text); };
+    if (width(label) <= room)
+        return {label};
+    QStringList lines;
+    TextLayout::ParagraphBreaker breaker(label, room, width);
+    QString line;
+    bool last = false;
+    while (breaker.next(&line, &last))
+        if (!line.trimmed().isEmpty())
+            lines << line.trimmed();
+    return lines.isEmpty() ? QStringList{label} : lines;
 }
 
 qint64 FeeDocumentPage::withholdingBase() const

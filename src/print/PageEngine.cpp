@@ -3,18 +3,18 @@
 #include "AppContext.h"
 #include "ApplicationPrinter.h"
 #include "DataFolder.h"
+#include "DesktopViewer.h"
 #include "PageFolder.h"
 #include "PageRecord.h"
 #include "PdfWriter.h"
+#include "StagedFile.h"
 #include "TextLayout.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
-#include <QUrl>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -727,7 +727,7 @@ bool PageEngine::ReplayPage(QString* error)
             return fail(error, QStringLiteral("Nessuna superficie di anteprima."));
         QPainter painter(m_previewPicture);
         PainterTarget target(painter, PainterTarget::Kind::Preview,
-                             m_previewPicture->width() / m_printerWidth, m_previewScale);
+                             m_previewPicture->width() / m_printerWidth);
         return ReplayPageOnto(target, error);
     }
     case OutputTarget::Printer:
@@ -970,30 +970,19 @@ bool PageEngine::ExportPdf(int first, int last, QString* error, bool* viewerStar
     if (!QDir().mkpath(target.absolutePath()))
         return fail(
             error, QStringLiteral("Impossibile creare la cartella %1.").arg(target.absolutePath()));
-    // An earlier file of the same name stays safe until the new one is
-    // complete: a failure puts it back.
-    QString backup;
-    if (target.exists()) {
-        backup = target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                 QStringLiteral(".bak");
-        QFile::remove(backup);
-        if (!QFile::rename(PdfPath, backup))
-            return fail(error, QStringLiteral("Impossibile sostituire il file %1.").arg(PdfPath));
-    }
-    auto restore = [&]() {
-        QFile::remove(PdfPath);
-        if (!backup.isEmpty())
-            QFile::rename(backup, PdfPath);
-    };
+    // An earlier file of the same name stays as it is until the new one is complete.
+    StagedFile staged(PdfPath);
+    if (!staged.create(error))
+        return false;
+    const QString title = PdfTitle.isEmpty() ? target.completeBaseName() : PdfTitle;
 
     m_pdfPageHeight = 29.7;
     try {
         if (!m_pdf)
             m_pdf = std::make_unique<PdfWriter>();
         PdfWriter& pdf = *m_pdf;
-        std::string path = QFile::encodeName(PdfPath).toStdString();
-        pdf.InitPDFFile(path);
-        pdf.setTitle(PdfPath.toStdString());
+        std::string path = QFile::encodeName(staged.path()).toStdString();
+        pdf.InitPDFFile(path, title.toStdString());
         pdf.setScaleMode(3);
         pdf.setPaperSize(0);
         pdf.setMargin(0);
@@ -1026,7 +1015,6 @@ bool PageEngine::ExportPdf(int first, int last, QString* error, bool* viewerStar
             if (!ReplayPageOnto(pdfTarget, &replayError)) {
                 pdf.EndPage();
                 pdf.ClosePDFFile();
-                restore();
                 return fail(error, replayError);
             }
             pdf.EndPage();
@@ -1034,15 +1022,14 @@ bool PageEngine::ExportPdf(int first, int last, QString* error, bool* viewerStar
         pdf.ClosePDFFile();
     } catch (const std::exception& e) {
         m_pdf.reset(); // a writer that failed half-way is not reused
-        restore();
         return fail(error, QStringLiteral("Impossibile scrivere il file PDF %1: %2")
                                .arg(PdfPath, QString::fromLocal8Bit(e.what())));
     }
-    if (!backup.isEmpty())
-        QFile::remove(backup);
+    if (!staged.commit(error))
+        return false;
 
-    const bool started = m_viewerLauncher ? m_viewerLauncher(PdfPath)
-                                          : QDesktopServices::openUrl(QUrl::fromLocalFile(PdfPath));
+    const bool started =
+        m_viewerLauncher ? m_viewerLauncher(PdfPath) : openWithDesktopViewer(PdfPath);
     if (viewerStarted)
         *viewerStarted = started;
     return true;

@@ -57,6 +57,9 @@ public:
     int LastPage = 0;
     // The PDF the export writes; empty when no export is offered.
     QString PdfPath;
+    // The document's name as a PDF viewer shows it ("Fattura 12/2026");
+    // empty: the file's name without its folder and extension.
+    QString PdfTitle;
 
     // Numbers go into page files with the user's decimal separator; tests
     // pick one.
@@ -121,8 +124,9 @@ public:
     // that were damaged or unknown.
     bool ReplayPageOnto(PageTarget& target, QString* error = nullptr, int* skipped = nullptr);
     bool PrintPages(int first, int last, QString* error = nullptr);
-    // Writes pages first..last to PdfPath and asks the desktop to open it;
-    // viewerStarted tells whether that worked.
+    // Writes pages first..last to PdfPath, replacing an earlier file only
+    // once the new one is complete, and asks the desktop to open it;
+    // viewerStarted tells whether a viewer shows it.
     bool ExportPdf(int first, int last, QString* error = nullptr, bool* viewerStarted = nullptr);
 
     OutputTarget outputTarget() const { return m_outputTarget; }

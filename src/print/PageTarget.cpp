@@ -26,10 +26,8 @@ QFont makeFont(const FontState& state, double pointSize)
 
 } // namespace
 
-PainterTarget::PainterTarget(QPainter& painter, Kind kind, double pixelsPerTwip,
-                             double previewScale)
-    : m_painter(painter), m_kind(kind), m_scale(pixelsPerTwip), m_previewScale(previewScale),
-      m_metrics(m_font, painter.device())
+PainterTarget::PainterTarget(QPainter& painter, Kind kind, double pixelsPerTwip)
+    : m_painter(painter), m_kind(kind), m_scale(pixelsPerTwip), m_metrics(m_font, painter.device())
 {
     m_painter.setRenderHint(QPainter::Antialiasing, kind == Kind::Preview);
     m_painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
@@ -67,8 +65,11 @@ void PainterTarget::drawText(double x, double y, const QString& text, int align)
 
 double PainterTarget::penWidth(double lineWidth) const
 {
+    // The preview shows the page as the PDF draws it: a width of twips,
+    // scaled as the rest of the page, and never thinner than one pixel so
+    // that a hairline stays visible.
     if (m_kind == Kind::Preview)
-        return std::max(1.0, std::floor(lineWidth * m_previewScale));
+        return std::max(1.0, lineWidth * m_scale);
     const double dpi = m_painter.device()->logicalDpiX();
     return std::max(1.0, std::floor(lineWidth)) * dpi / kLineWidthDpi;
 }

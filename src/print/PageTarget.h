@@ -50,9 +50,8 @@ class PainterTarget : public PageTarget
 public:
     enum class Kind { Printer, Preview };
 
-    // pixelsPerTwip maps the paper onto the device; previewScale is the
-    // preview's zoomed scale, used for its line widths.
-    PainterTarget(QPainter& painter, Kind kind, double pixelsPerTwip, double previewScale = 1);
+    // pixelsPerTwip maps the paper onto the device, zoom included.
+    PainterTarget(QPainter& painter, Kind kind, double pixelsPerTwip);
 
     void setFont(const FontState& font) override;
     double truncationWidth(const QString& text) override;
@@ -63,13 +62,13 @@ public:
     void drawImage(double top, double left, double width, double height,
                    const QString& path) override;
 
+    // The pen in device pixels for a line width of the page records.
     double penWidth(double lineWidth) const;
 
 private:
     QPainter& m_painter;
     Kind m_kind;
     double m_scale;
-    double m_previewScale;
     QFont m_font;
     QFontMetricsF m_metrics;
 };

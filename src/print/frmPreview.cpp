@@ -51,6 +51,7 @@ bool AnteprimaDocumento(QWidget* parent, Database* db,
         const bool ended = engine.EndDocument(&error);
         if (!message.isEmpty()) {
             engine.PdfPath.clear();
+            engine.PdfTitle.clear();
             Messaggio::avviso(parent, message);
         }
         if (ended) {
@@ -63,6 +64,7 @@ bool AnteprimaDocumento(QWidget* parent, Database* db,
         Messaggio::errore(parent, testoErroreStampa(error));
     engine.setOutputTarget(OutputTarget::Printer);
     engine.PdfPath.clear();
+    engine.PdfTitle.clear();
     MessaggioStato(QString(), false);
     return shown;
 }

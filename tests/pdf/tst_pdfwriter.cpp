@@ -1,8 +1,10 @@
+#include "PdfDate.h"
 #include "PdfTestSupport.h"
 #include "PdfWriter.h"
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,6 +16,9 @@ private slots:
     void documentWithoutPages();
     void twoPagesWithoutFonts();
     void titleAndGeneratedName();
+    void creationDate_data();
+    void creationDate();
+    void fortyThousandPages();
     void oneInstanceWritesManyFiles();
     void drawing();
     void fonts();
@@ -33,9 +38,9 @@ void TestPdfWriter::documentWithoutPages()
     QByteArray expected = "%PDF-1.3\r\n";
     QList<qsizetype> offsets(5);
     offsets[1] = expected.size();
-    expected += "1 0 obj\r\n<<\r/Title (" + file.toUtf8() +
-                ")\r/Author ()\r/Creator  (Falmide)\r/Producer ()\r"
-                "/CreationDate (D:20231114221320+01'00')\r>>\r\nendobj\r\n";
+    // The title is the file's name alone; a reproducible date is in UTC.
+    expected += "1 0 obj\r\n<<\r/Title (empty)\r/Author ()\r/Creator  (Falmide)\r/Producer ()\r"
+                "/CreationDate (D:20231114221320Z)\r>>\r\nendobj\r\n";
     offsets[2] = expected.size();
     expected += "2 0 obj\r\n<<\r/Type /Catalog\r/Pages 3 0 R\r/PageLayout /OneColumn\r/PageMode "
                 "/UseNone\r/Lang (it) \r/ViewerPreferences << /HideToolbar false /DisplayDocTitle "
@@ -64,14 +69,14 @@ void TestPdfWriter::twoPagesWithoutFonts()
     writer.setPaperSize(1);
     writer.setMargin(10);
     writer.setOrientation(1);
-    QCOMPARE(writer.BeginPage(), int16_t{1});
+    QCOMPARE(writer.BeginPage(), 1);
     writer.MoveTo(10, 20);
     writer.LineTo(100, 20, 1);
     writer.EndPage();
-    QCOMPARE(writer.BeginPage(), int16_t{2});
+    QCOMPARE(writer.BeginPage(), 2);
     writer.EndPage();
     writer.ClosePDFFile();
-    QCOMPARE(writer.Pages(), int16_t{2});
+    QCOMPARE(writer.Pages(), 2);
 
     const QByteArray pdf = pdftest::readFile(file);
     const auto objects = pdftest::objectsOf(pdf);
@@ -104,7 +109,8 @@ void TestPdfWriter::titleAndGeneratedName()
     writer.BeginPage();
     writer.EndPage();
     writer.ClosePDFFile();
-    const QByteArray title = path("Fattura \\(1\\) n\\\\o è.pdf").toLatin1();
+    // The name without its folder and extension, escaped.
+    const QByteArray title = QString("Fattura \\(1\\) n\\\\o è").toLatin1();
     QVERIFY(pdftest::readFile(file).contains("1 0 obj\r\n<<\r/Title (" + title + ")\r"));
     QVERIFY(pdftest::readFile(file).contains("/MediaBox [0 0 595.276 842]\r"));
     CHECK_PDF(file);
@@ -118,8 +124,96 @@ void TestPdfWriter::titleAndGeneratedName()
                            .match(QString::fromStdString(generated));
     QVERIFY2(match.hasMatch(), generated.c_str());
     QCOMPARE(match.captured(1).toULongLong(nullptr, 16) / 10, 14221320u);
-    QVERIFY(
-        pdftest::readFile(match.captured(0)).contains("/Title (" + match.captured(0).toLatin1()));
+    QVERIFY(pdftest::readFile(match.captured(0))
+                .contains("/Title (~" + match.captured(1).toLatin1() + ")\r"));
+
+    // A title given by the caller: the document's own name.
+    writer.InitPDFFile(name, "Fattura 12/2026 (copia) è");
+    writer.BeginPage();
+    writer.EndPage();
+    writer.ClosePDFFile();
+    QVERIFY(pdftest::readFile(file).contains("/Title (Fattura 12/2026 \\(copia\\) \xe8)\r"));
+    QVERIFY(pdftest::output("pdfinfo", {file})
+                .contains(QRegularExpression("^Title: +Fattura 12/2026 \\(copia\\) è\n")));
+}
+
+void TestPdfWriter::creationDate_data()
+{
+    // POSIX zone rules, so that no zone database is needed.
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<qint64>("when");
+    QTest::addColumn<bool>("utc");
+    QTest::addColumn<QString>("date");
+    const QByteArray rome = "CET-1CEST,M3.5.0,M10.5.0/3";
+    const qint64 november = 1700000000; // 2023-11-14 22:13:20 UTC
+    const qint64 july = 1690000000;     // 2023-07-22 04:26:40 UTC
+    QTest::newRow("reproducible") << rome << november << true << "D:20231114221320Z";
+    QTest::newRow("Rome in winter") << rome << november << false << "D:20231114231320+01'00'";
+    QTest::newRow("Rome in summer") << rome << july << false << "D:20230722062640+02'00'";
+    QTest::newRow("New York") << QByteArray("EST5EDT,M3.2.0,M11.1.0") << november << false
+                              << "D:20231114171320-05'00'";
+    QTest::newRow("half an hour, next day")
+        << QByteArray("IST-5:30") << november << false << "D:20231115034320+05'30'";
+    QTest::newRow("half an hour west")
+        << QByteArray("NST3:30") << november << false << "D:20231114184320-03'30'";
+    QTest::newRow("local time is UTC")
+        << QByteArray("UTC0") << november << false << "D:20231114221320Z";
+}
+
+void TestPdfWriter::creationDate()
+{
+    QFETCH(QByteArray, zone);
+    QFETCH(qint64, when);
+    QFETCH(bool, utc);
+    QFETCH(QString, date);
+    const QByteArray oldZone = qgetenv("TZ");
+    const QByteArray oldEpoch = qgetenv("SOURCE_DATE_EPOCH");
+    const auto restore = qScopeGuard([&] {
+        qputenv("SOURCE_DATE_EPOCH", oldEpoch);
+        if (oldZone.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", oldZone);
+        tzset();
+    });
+    qputenv("TZ", zone);
+    tzset();
+    QCOMPARE(QString::fromStdString(pdf::pdfDate({static_cast<std::time_t>(when), utc})), date);
+
+    // A file written now carries the zone's offset of now, and a reader takes it.
+    qunsetenv("SOURCE_DATE_EPOCH");
+    const QString file = path("now.pdf");
+    PdfWriter writer;
+    std::string name = file.toStdString();
+    writer.InitPDFFile(name);
+    writer.BeginPage();
+    writer.EndPage();
+    writer.ClosePDFFile();
+    const QString expected = QString::fromStdString(pdf::pdfDate({std::time(nullptr), false}));
+    const QByteArray written = pdftest::readFile(file);
+    const qsizetype at = written.indexOf("/CreationDate (") + 15;
+    // The same zone suffix; the seconds may have moved on meanwhile.
+    QCOMPARE(written.mid(at + 16, expected.size() - 16), expected.mid(16).toLatin1());
+    QVERIFY(pdftest::output("pdfinfo", {file}).contains("CreationDate:"));
+}
+
+void TestPdfWriter::fortyThousandPages()
+{
+    // Past any 16-bit count: readers must find every page.
+    const QString file = path("long.pdf");
+    PdfWriter writer;
+    pdftest::openInPoints(writer, file);
+    int last = 0;
+    for (int page = 1; page <= 40000; ++page) {
+        last = writer.BeginPage();
+        writer.EndPage();
+    }
+    writer.ClosePDFFile();
+    QCOMPARE(last, 40000);
+    QCOMPARE(writer.Pages(), 40000);
+    QVERIFY(pdftest::readFile(file).contains("/Type /Pages\r/Count 40000\r"));
+    QCOMPARE(pdftest::pageCount(file), 40000);
+    QCOMPARE(pdftest::output("qpdf", {"--show-npages", file}).trimmed(), "40000");
 }
 
 void TestPdfWriter::oneInstanceWritesManyFiles()
@@ -140,7 +234,7 @@ void TestPdfWriter::oneInstanceWritesManyFiles()
     writer.DrawText(x, 700, "Seconda", "TNR", 10, 0, 0);
     writer.EndPage();
     writer.ClosePDFFile();
-    QCOMPARE(writer.Pages(), int16_t{1});
+    QCOMPARE(writer.Pages(), 1);
     const auto objects = pdftest::objectsOf(pdftest::readFile(second));
     QVERIFY(objects[4].startsWith("4 0 obj\r\n<<\r/Font <<\r/TNR 5 0 R \r>>\r"));
     QVERIFY(objects[3].contains("/Kids [7 0 R  ]"));

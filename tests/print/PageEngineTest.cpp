@@ -12,21 +12,6 @@
 
 namespace {
 
-// The box of each word on page 1 as pdftotext places it, in points from the top left.
-QMap<QString, QRectF> wordsOf(const QString& path)
-{
-    QMap<QString, QRectF> words;
-    static const QRegularExpression word(R"x(<word xMin="([\d.]+)" yMin="([\d.]+)" )x"
-                                         R"x(xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)x");
-    const QString html = pdftest::output("pdftotext", {"-bbox", "-f", "1", "-l", "1", path, "-"});
-    for (auto it = word.globalMatch(html); it.hasNext();) {
-        const auto m = it.next();
-        words[m.captured(5)] = QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
-                                      QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()));
-    }
-    return words;
-}
-
 void begin(PageEngine& e, double unitY, double unitX)
 {
     QVERIFY(e.BeginDocument());
@@ -418,13 +403,57 @@ void PageEngineTest::previewGeometry()
     const QString text = "Onorario professionale";
     QImage image(g.picture, QImage::Format_RGB32);
     QPainter painter(&image);
-    PainterTarget target(painter, PainterTarget::Kind::Preview, image.width() / a4.width(),
-                         g.previewScale);
+    PainterTarget target(painter, PainterTarget::Kind::Preview, image.width() / a4.width());
     target.setFont(FontState{"Arial", 12});
     const double twips = target.truncationWidth(text);
     QVERIFY2(std::abs(twips - e.TextWidth(text)) < e.TextWidth(text) * 0.06,
              qPrintable(QString::number(twips)));
-    QCOMPARE(target.penWidth(4), std::max(1.0, std::floor(4 * g.previewScale)));
+}
+
+void PageEngineTest::previewRulesFollowPaper_data()
+{
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<double>("lineWidth"); // twips, as the PDF draws it
+    QTest::newRow("hairline") << 1 << 4.0;
+    QTest::newRow("hairline zoomed") << 2 << 4.0;
+    QTest::newRow("footer rule") << 1 << 1.0;
+    QTest::newRow("broad rule") << 1 << 120.0;
+    QTest::newRow("broad rule zoomed") << 2 << 120.0;
+}
+
+// The ink of a rule across its width, in pixels: as wide as the rule is on
+// paper at the picture's scale, and at least one pixel.
+void PageEngineTest::previewRulesFollowPaper()
+{
+    QFETCH(int, zoom);
+    QFETCH(double, lineWidth);
+    PageEngine& e = pageEngine();
+    begin(e, 200, 200);
+    e.DrawHLine(20, 5, 50, lineWidth);
+    e.DrawBox(30, 5, 40, 50, lineWidth, 0);
+    QVERIFY(e.EndDocument());
+
+    const PreviewGeometry g =
+        computePreviewGeometry(QSize(1000, 800), 40, e.paperTwips(), zoom, 96);
+    QImage picture(g.picture, QImage::Format_RGB32);
+    e.SetupPreview(&picture, g.previewScale);
+    e.CurrentPage = 0;
+    QVERIFY(e.ReplayPage());
+    const double pixelsPerTwip = picture.width() / e.paperTwips().width();
+    const double expected = std::max(1.0, lineWidth * pixelsPerTwip);
+    auto inkAcross = [&](int x, double rowTwips) {
+        const int y = int(rowTwips * pixelsPerTwip);
+        double ink = 0;
+        for (int row = std::max(0, y - 20); row < std::min(picture.height(), y + 20); ++row)
+            ink += (255 - qGray(picture.pixel(x, row))) / 255.0;
+        return ink;
+    };
+    const int x = int(20 * 200 * pixelsPerTwip);
+    for (const double row : {20.0 * 200, 30.0 * 200, 40.0 * 200}) {
+        const double ink = inkAcross(x, row);
+        QVERIFY2(std::abs(ink - expected) < 0.35,
+                 qPrintable(QString("%1 pixels of ink, %2 expected").arg(ink).arg(expected)));
+    }
 }
 
 void PageEngineTest::damagedPageFileReplaysWhatItCan()
@@ -500,102 +529,4 @@ void PageEngineTest::printingToPdfPrinterGivesRecordedPages()
     QVERIFY(e.EndDocument());
     QCOMPARE(pdftest::pageCount(out), 2);
     QCOMPARE(pdftest::output("pdftotext", {"-f", "2", out, "-"}).trimmed(), "ETICHETTA2");
-}
-
-void PageEngineTest::exportedPdfPlacesTexts()
-{
-    PageEngine& e = pageEngine();
-    const QString logo = m_fixture.dir->filePath("logo.bmp");
-    QVERIFY(pdftest::writeFile(logo,
-                               pdftest::makeBmp(4, 2, 24, QByteArray("\xc8\x1e\x1e").repeated(8))));
-    e.setLogoFile(logo);
-    QStringList launched;
-    e.setViewerLauncher([&](const QString& path) { return launched << path, true; });
-    e.BeginDocument();
-    useFont(e, "Arial", 12);
-    e.PrintText(10, 5, 0, "SINISTRA");
-    e.PrintTextRight(12, 50, 0, "DESTRA");
-    e.SetFontName("Times New Roman");
-    e.SetFontBold(true);
-    e.PrintTextCentred(14, 30, 0, "CENTRO");
-    e.PrintTextStyled(16, 50, 0, 8, 1, "010", "PICCOLO");
-    e.DrawBox(20, 5, 24, 50, 4, 1);
-    e.DrawImage(500, 500, 1134, 567, logo);
-    e.NewPage();
-    // Courier is written as Arial, and underline has no mark of its own in a PDF.
-    e.SetFontName("Courier New");
-    e.SetFontSize(10);
-    e.SetFontBold(false);
-    e.SetFontUnderline(true);
-    e.PrintText(5, 5, 0, "SECONDA");
-    e.SetFontBold(true);
-    e.PrintText(6, 5, 0, "Grassetto");
-    e.NewPage();
-    e.PrintText(5, 5, 0, "TERZA");
-    e.EndDocument();
-
-    e.PdfPath = m_fixture.dir->filePath("Fatture/2026/Fattura_2026_7 (copia).pdf");
-    QString error;
-    bool viewer = false;
-    QVERIFY2(e.ExportPdf(1, e.pageCount(), &error, &viewer), qPrintable(error));
-    QVERIFY(viewer);
-    QCOMPARE(launched, QStringList{e.PdfPath});
-    QCOMPARE(e.outputTarget(), OutputTarget::PDF);
-    CHECK_PDF(e.PdfPath, {"SINISTRA", "SECONDA", "Grassetto", "TERZA"});
-    QCOMPARE(pdftest::pageCount(e.PdfPath), 3);
-    const QByteArray file = pdftest::readFile(e.PdfPath);
-    QVERIFY(pdftest::pageContent(file, 0).contains("/Img1 Do"));
-    QVERIFY(file.contains(
-        "/Title (" + QFile::encodeName(e.PdfPath).replace("(", "\\(").replace(")", "\\)") + ")"));
-    const QByteArray second = pdftest::pageContent(file, 1);
-    QVERIFY2(second.contains("/Arial 10 Tf") && second.contains("/ArialB 10 Tf"),
-             second.constData());
-    QVERIFY(!second.contains("Fnt4") && !second.contains(" re\r\n") && !second.contains(" l\r\n"));
-    // All nine fonts are in the file whether used or not.
-    for (const char* key :
-         {"TNR", "TNRB", "TNRI", "TNRBI", "Arial", "ArialB", "ArialI", "ArialBI", "Fnt4"})
-        QVERIFY2(QRegularExpression(QString("/Name /%1[ \r]").arg(key)).match(file).hasMatch(),
-                 key);
-
-    // Within a millimetre of the twips position (twips / 20 = points).
-    const auto words = wordsOf(e.PdfPath);
-    const auto near = [&](double points, double columns) {
-        return std::abs(points - columns * e.UnitX / 20) < 72 / 25.4;
-    };
-    QVERIFY(near(words["SINISTRA"].left(), 5));
-    QVERIFY(near(words["DESTRA"].right(), 50));
-    QVERIFY(near(words["CENTRO"].center().x(), 30));
-    QVERIFY(near(words["PICCOLO"].right(), 50));
-    // The top of the letters lies just below the top of the row.
-    const double top = words["SINISTRA"].top() - 10 * e.UnitY / 20;
-    QVERIFY2(top > -1 && top < 12, qPrintable(QString::number(top)));
-    QVERIFY(words["DESTRA"].top() > words["SINISTRA"].bottom());
-}
-
-void PageEngineTest::exportWithoutLogoThenFailedExportKeepsFile()
-{
-    PageEngine& e = pageEngine();
-    e.setLogoFile(m_fixture.dir->filePath("nessun_logo.bmp"));
-    recordReport(e, 2, 3, true, m_fixture.dir->filePath("nessun_logo.bmp"));
-    e.PdfPath = m_fixture.dir->filePath("archivio.pdf");
-    QString error;
-    QVERIFY2(e.ExportPdf(1, 2, &error), qPrintable(error));
-    CHECK_PDF(e.PdfPath, {reportLine(1, 2).left(20)});
-    const QByteArray good = pdftest::readFile(e.PdfPath);
-    QVERIFY(!pdftest::pageContent(good, 0).contains("Img1"));
-
-    // A page file that disappeared makes the export fail: the file already
-    // in the archive stays as it was, and the viewer is not started.
-    QFile::remove(e.pageFilePath(1));
-    int launched = 0;
-    e.setViewerLauncher([&](const QString&) { return ++launched, true; });
-    QVERIFY(!e.ExportPdf(1, 2, &error));
-    QVERIFY(!error.isEmpty());
-    QCOMPARE(pdftest::readFile(e.PdfPath), good);
-    QCOMPARE(launched, 0);
-    QCOMPARE(QDir(m_fixture.dir->path()).entryList({"*.bak"}, QDir::Files | QDir::Hidden),
-             QStringList());
-    // No path: nothing to do and said so.
-    e.PdfPath.clear();
-    QVERIFY(!e.ExportPdf(1, 2, &error));
 }

@@ -29,10 +29,31 @@ private slots:
     void paragraphAlignments();
     void previewGeometry_data();
     void previewGeometry();
+    void previewRulesFollowPaper_data();
+    void previewRulesFollowPaper();
     void damagedPageFileReplaysWhatItCan();
     void printingToPdfPrinterGivesRecordedPages();
+
+private:
+    PrintFixture m_fixture;
+};
+
+// Writing PDFs into the archive and opening them.
+class PdfExportTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { m_fixture.setUp(); }
+    void cleanup() { m_fixture.tearDown(); }
+
     void exportedPdfPlacesTexts();
     void exportWithoutLogoThenFailedExportKeepsFile();
+    void writeFailureKeepsArchivedFile();
+    void logoOfTheDataFolder();
+    void viewerDecision_data();
+    void viewerDecision();
+    void desktopOpener_data();
+    void desktopOpener();
 
 private:
     PrintFixture m_fixture;

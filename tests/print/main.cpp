@@ -6,6 +6,6 @@
 
 int main(int argc, char* argv[])
 {
-    return runTests<QApplication, PageEngineTest, PrintWindowsTest, DocumentLayoutTest,
-                    PageFolderTest>(argc, argv);
+    return runTests<QApplication, PageEngineTest, PdfExportTest, PrintWindowsTest,
+                    DocumentLayoutTest, PageFolderTest>(argc, argv);
 }

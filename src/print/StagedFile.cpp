@@ -1,0 +1,83 @@
+#include "StagedFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+bool fail(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+    return false;
+}
+
+QString systemError(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+// Waits until what was written to path is on disk; 0 or the error number.
+int syncToDisk(const QString& path, int flags)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    const int result = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return result;
+}
+
+} // namespace
+
+StagedFile::StagedFile(QString target) : m_target(std::move(target)) {}
+
+StagedFile::~StagedFile()
+{
+    if (!m_committed && !m_path.isEmpty())
+        QFile::remove(m_path);
+}
+
+bool StagedFile::create(QString* error)
+{
+    const QFileInfo target(m_target);
+    // Hidden beside the target: the same file system, so the rename is one step.
+    QTemporaryFile file(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                        QStringLiteral(".XXXXXX"));
+    file.setAutoRemove(false);
+    if (!file.open())
+        return fail(error, QStringLiteral("Impossibile creare un file temporaneo in %1: %2")
+                               .arg(target.absolutePath(), file.errorString()));
+    m_path = file.fileName();
+    file.close();
+    if (!QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner))
+        return fail(error, QStringLiteral("Impossibile proteggere il file %1.").arg(m_path));
+    return true;
+}
+
+bool StagedFile::commit(QString* error)
+{
+    if (m_path.isEmpty())
+        return fail(error, QStringLiteral("Nessun file da salvare in %1.").arg(m_target));
+    if (const int code = syncToDisk(m_path, O_RDONLY); code != 0)
+        return fail(
+            error,
+            QStringLiteral("Impossibile salvare il file %1: %2").arg(m_target, systemError(code)));
+    // rename() replaces an existing target in one step; QFile::rename would
+    // refuse it.
+    if (std::rename(QFile::encodeName(m_path).constData(),
+                    QFile::encodeName(m_target).constData()) != 0)
+        return fail(error, QStringLiteral("Impossibile sostituire il file %1: %2")
+                               .arg(m_target, systemError(errno)));
+    m_committed = true;
+    // The new name lasts through a crash once the folder is on disk too;
+    // the file is in place already, whatever this says.
+    syncToDisk(QFileInfo(m_target).absolutePath(), O_RDONLY | O_DIRECTORY);
+    return true;
+}

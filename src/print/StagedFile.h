@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+// A file written under a temporary name in its target's folder and put in
+// the target's place in one step once it is complete, so that an earlier
+// file of that name stays whole until then, whatever goes wrong. The file is
+// readable and writable by its owner only: documents carry tax codes and
+// amounts.
+class StagedFile
+{
+public:
+    explicit StagedFile(QString target);
+    // A file that was not committed is removed.
+    ~StagedFile();
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    // Creates the empty temporary file; its path is then path().
+    bool create(QString* error);
+    QString path() const { return m_path; }
+    // Puts the written file on disk and in the target's place.
+    bool commit(QString* error);
+
+private:
+    QString m_target;
+    QString m_path;
+    bool m_committed = false;
+};

@@ -1,0 +1,319 @@
+#include "PrintTests.h"
+
+#include "DesktopViewer.h"
+#include "PageEngine.h"
+#include "PdfTestSupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+// The box of each word on page 1 as pdftotext places it, in points from the top left.
+QMap<QString, QRectF> wordsOf(const QString& path)
+{
+    QMap<QString, QRectF> words;
+    static const QRegularExpression word(R"x(<word xMin="([\d.]+)" yMin="([\d.]+)" )x"
+                                         R"x(xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)x");
+    const QString html = pdftest::output("pdftotext", {"-bbox", "-f", "1", "-l", "1", path, "-"});
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        words[m.captured(5)] = QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                      QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()));
+    }
+    return words;
+}
+
+bool ownerOnly(const QString& path)
+{
+    const QFileDevice::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                            QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    const QFileDevice::Permissions p = QFileInfo(path).permissions();
+    return (p & others) == 0 && (p & QFile::ReadOwner) && (p & QFile::WriteOwner);
+}
+
+// Every file in the archive folder, hidden ones included.
+QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+} // namespace
+
+void PdfExportTest::exportedPdfPlacesTexts()
+{
+    PageEngine& e = pageEngine();
+    const QString logo = m_fixture.dir->filePath("logo.bmp");
+    QVERIFY(pdftest::writeFile(logo,
+                               pdftest::makeBmp(4, 2, 24, QByteArray("\xc8\x1e\x1e").repeated(8))));
+    e.setLogoFile(logo);
+    QStringList launched;
+    e.setViewerLauncher([&](const QString& path) { return launched << path, true; });
+    e.BeginDocument();
+    useFont(e, "Arial", 12);
+    e.PrintText(10, 5, 0, "SINISTRA");
+    e.PrintTextRight(12, 50, 0, "DESTRA");
+    e.SetFontName("Times New Roman");
+    e.SetFontBold(true);
+    e.PrintTextCentred(14, 30, 0, "CENTRO");
+    e.PrintTextStyled(16, 50, 0, 8, 1, "010", "PICCOLO");
+    e.DrawBox(20, 5, 24, 50, 4, 1);
+    e.DrawImage(500, 500, 1134, 567, logo);
+    e.NewPage();
+    // Courier is written as Arial, and underline has no mark of its own in a PDF.
+    e.SetFontName("Courier New");
+    e.SetFontSize(10);
+    e.SetFontBold(false);
+    e.SetFontUnderline(true);
+    e.PrintText(5, 5, 0, "SECONDA");
+    e.SetFontBold(true);
+    e.PrintText(6, 5, 0, "Grassetto");
+    e.NewPage();
+    e.PrintText(5, 5, 0, "TERZA");
+    e.EndDocument();
+
+    e.PdfPath = m_fixture.dir->filePath("Fatture/2026/Fattura_2026_7 (copia).pdf");
+    QString error;
+    bool viewer = false;
+    QVERIFY2(e.ExportPdf(1, e.pageCount(), &error, &viewer), qPrintable(error));
+    QVERIFY(viewer);
+    QCOMPARE(launched, QStringList{e.PdfPath});
+    QCOMPARE(e.outputTarget(), OutputTarget::PDF);
+    CHECK_PDF(e.PdfPath, {"SINISTRA", "SECONDA", "Grassetto", "TERZA"});
+    QCOMPARE(pdftest::pageCount(e.PdfPath), 3);
+    const QByteArray file = pdftest::readFile(e.PdfPath);
+    QVERIFY(pdftest::pageContent(file, 0).contains("/Img1 Do"));
+    // Without a title of its own, the file's name alone: the folders stay private.
+    QVERIFY(file.contains("/Title (Fattura_2026_7 \\(copia\\))\r"));
+    const QByteArray second = pdftest::pageContent(file, 1);
+    QVERIFY2(second.contains("/Arial 10 Tf") && second.contains("/ArialB 10 Tf"),
+             second.constData());
+    QVERIFY(!second.contains("Fnt4") && !second.contains(" re\r\n") && !second.contains(" l\r\n"));
+    // All nine fonts are in the file whether used or not.
+    for (const char* key :
+         {"TNR", "TNRB", "TNRI", "TNRBI", "Arial", "ArialB", "ArialI", "ArialBI", "Fnt4"})
+        QVERIFY2(QRegularExpression(QString("/Name /%1[ \r]").arg(key)).match(file).hasMatch(),
+                 key);
+
+    // Within a millimetre of the twips position (twips / 20 = points).
+    const auto words = wordsOf(e.PdfPath);
+    const auto near = [&](double points, double columns) {
+        return std::abs(points - columns * e.UnitX / 20) < 72 / 25.4;
+    };
+    QVERIFY(near(words["SINISTRA"].left(), 5));
+    QVERIFY(near(words["DESTRA"].right(), 50));
+    QVERIFY(near(words["CENTRO"].center().x(), 30));
+    QVERIFY(near(words["PICCOLO"].right(), 50));
+    // The top of the letters lies just below the top of the row.
+    const double top = words["SINISTRA"].top() - 10 * e.UnitY / 20;
+    QVERIFY2(top > -1 && top < 12, qPrintable(QString::number(top)));
+    QVERIFY(words["DESTRA"].top() > words["SINISTRA"].bottom());
+}
+
+void PdfExportTest::exportWithoutLogoThenFailedExportKeepsFile()
+{
+    PageEngine& e = pageEngine();
+    e.setLogoFile(m_fixture.dir->filePath("nessun_logo.bmp"));
+    recordReport(e, 2, 3, true, m_fixture.dir->filePath("nessun_logo.bmp"));
+    e.PdfPath = m_fixture.dir->filePath("archivio.pdf");
+    QString error;
+    QVERIFY2(e.ExportPdf(1, 2, &error), qPrintable(error));
+    CHECK_PDF(e.PdfPath, {reportLine(1, 2).left(20)});
+    const QByteArray good = pdftest::readFile(e.PdfPath);
+    QVERIFY(!pdftest::pageContent(good, 0).contains("Img1"));
+
+    // A page file that disappeared makes the export fail: the file already
+    // in the archive stays as it was, and the viewer is not started.
+    QFile::remove(e.pageFilePath(1));
+    int launched = 0;
+    e.setViewerLauncher([&](const QString&) { return ++launched, true; });
+    QVERIFY(!e.ExportPdf(1, 2, &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(pdftest::readFile(e.PdfPath), good);
+    QCOMPARE(launched, 0);
+    // Nothing is left beside it.
+    QCOMPARE(QDir(m_fixture.dir->path())
+                 .entryList({"archivio*", ".archivio*", "*.bak"}, QDir::Files | QDir::Hidden),
+             QStringList{"archivio.pdf"});
+    // No path: nothing to do and said so.
+    e.PdfPath.clear();
+    QVERIFY(!e.ExportPdf(1, 2, &error));
+}
+
+void PdfExportTest::writeFailureKeepsArchivedFile()
+{
+    PageEngine& e = pageEngine();
+    recordReport(e, 20, 60);
+    const QString folder = m_fixture.dir->filePath("Fatture/2026");
+    QVERIFY(QDir().mkpath(folder));
+    e.PdfPath = folder + "/Fattura_2026_1.pdf";
+    const QByteArray old = "%PDF-1.3 archiviato prima\n";
+    QVERIFY(pdftest::writeFile(e.PdfPath, old));
+    int launched = 0;
+    e.setViewerLauncher([&](const QString&) { return ++launched, true; });
+
+    // The file system stops the file from growing past 16 kB: the writer
+    // fails part-way through the pages.
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 16 * 1024;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString error;
+    const bool written = e.ExportPdf(1, 20, &error);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    QVERIFY(!written);
+    QVERIFY2(error.contains(e.PdfPath), qPrintable(error));
+    QCOMPARE(pdftest::readFile(e.PdfPath), old);
+    QCOMPARE(filesIn(folder), QStringList{"Fattura_2026_1.pdf"});
+    QCOMPARE(launched, 0);
+
+    // Next time it goes through, and the new file is the owner's alone.
+    QVERIFY2(e.ExportPdf(1, 20, &error), qPrintable(error));
+    QCOMPARE(pdftest::pageCount(e.PdfPath), 20);
+    QVERIFY(ownerOnly(e.PdfPath));
+    QCOMPARE(filesIn(folder), QStringList{"Fattura_2026_1.pdf"});
+    QCOMPARE(launched, 1);
+
+    // A folder where no file can be made: said so, the archive untouched.
+    const QByteArray good = pdftest::readFile(e.PdfPath);
+    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    const auto writable = qScopeGuard([&] {
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    });
+    if (!QFileInfo(folder).isWritable()) { // root may write anywhere
+        QVERIFY(!e.ExportPdf(1, 20, &error));
+        QVERIFY2(error.contains(folder), qPrintable(error));
+        QCOMPARE(pdftest::readFile(e.PdfPath), good);
+    }
+}
+
+// The logo of every page is logo.bmp of the program's data folder.
+void PdfExportTest::logoOfTheDataFolder()
+{
+    AppContext context;
+    context.programFolder = m_fixture.dir->filePath("dati");
+    QVERIFY(QDir().mkpath(context.programFolder));
+    AppContext::setCurrent(&context);
+    const auto noContext = qScopeGuard([] { AppContext::setCurrent(nullptr); });
+    const QByteArray blue = QByteArray("\x20\x60\xc0").repeated(8);
+    QVERIFY(
+        pdftest::writeFile(context.programFolder + "/logo.bmp", pdftest::makeBmp(4, 2, 24, blue)));
+
+    PageEngine& e = pageEngine();
+    QVERIFY(e.BeginDocument());
+    useFont(e, "Arial", 12);
+    // Two centimetres by one, 25 points from the top and the left.
+    e.DrawImage(500, 500, 1134, 567, context.programFolder + "/logo.bmp");
+    e.PrintText(10, 5, 0, "INTESTAZIONE");
+    QVERIFY(e.EndDocument());
+    e.PdfPath = context.programFolder + "/Fatture/2026/Fattura_2026_3.pdf";
+    e.PdfTitle = "Fattura 3/2026";
+    QString error;
+    QVERIFY2(e.ExportPdf(1, 1, &error), qPrintable(error));
+
+    CHECK_PDF(e.PdfPath, {"INTESTAZIONE"});
+    QVERIFY(ownerOnly(e.PdfPath));
+    QVERIFY(pdftest::output("pdfinfo", {e.PdfPath})
+                .contains(QRegularExpression("^Title: +Fattura 3/2026\n")));
+    const QString images = pdftest::output("pdfimages", {"-list", e.PdfPath});
+    QVERIFY2(QRegularExpression(R"(\n\s+1\s+0\s+image\s+4\s+2\s+rgb\s+3\s+8\s)")
+                 .match(images)
+                 .hasMatch(),
+             qPrintable(images));
+    QCOMPARE(pdftest::extractImages(e.PdfPath), QList<QByteArray>{blue});
+    // Rendered at 72 dpi the middle of the logo is its colour.
+    QTemporaryDir rendered;
+    QCOMPARE(QProcess::execute("pdftoppm", {"-r", "72", "-png", "-singlefile", e.PdfPath,
+                                            rendered.filePath("page")}),
+             0);
+    const QImage page(rendered.filePath("page.png"));
+    QVERIFY(!page.isNull());
+    const QColor middle = page.pixelColor(25 + 28, 25 + 14);
+    QVERIFY2(std::abs(middle.red() - 0x20) < 8 && std::abs(middle.green() - 0x60) < 8 &&
+                 std::abs(middle.blue() - 0xc0) < 8,
+             qPrintable(middle.name()));
+    QCOMPARE(page.pixelColor(10, 10), QColor(Qt::white));
+}
+
+void PdfExportTest::viewerDecision_data()
+{
+    using State = OpenerOutcome::State;
+    QTest::addColumn<int>("state");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("opened") << int(State::Finished) << 0 << true;
+    QTest::newRow("no program for the file") << int(State::Finished) << 3 << false;
+    QTest::newRow("the program failed") << int(State::Finished) << 4 << false;
+    QTest::newRow("viewer in the foreground") << int(State::StillRunning) << 0 << true;
+    QTest::newRow("no xdg-open") << int(State::NotFound) << 0 << false;
+    QTest::newRow("could not run") << int(State::FailedToStart) << 0 << false;
+    QTest::newRow("crashed") << int(State::Crashed) << 0 << false;
+}
+
+void PdfExportTest::viewerDecision()
+{
+    QFETCH(int, state);
+    QFETCH(int, exitCode);
+    QFETCH(bool, shown);
+    QCOMPARE(viewerShowsFile({OpenerOutcome::State(state), exitCode}), shown);
+}
+
+void PdfExportTest::desktopOpener_data()
+{
+    using State = OpenerOutcome::State;
+    QTest::addColumn<QString>("script"); // the body of a stand-in xdg-open; empty: none
+    QTest::addColumn<int>("wait");       // milliseconds
+    QTest::addColumn<int>("state");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("opened") << "exit 0" << 5000 << int(State::Finished) << 0;
+    QTest::newRow("no program for the file") << "exit 3" << 5000 << int(State::Finished) << 3;
+    QTest::newRow("failed after a while")
+        << "sleep 0.3; exit 4" << 5000 << int(State::Finished) << 4;
+    QTest::newRow("viewer in the foreground") << "sleep 3" << 300 << int(State::StillRunning) << 0;
+    QTest::newRow("no xdg-open") << "" << 5000 << int(State::NotFound) << 0;
+}
+
+// A stand-in xdg-open on PATH: how the program reads its ending.
+void PdfExportTest::desktopOpener()
+{
+    QFETCH(QString, script);
+    QFETCH(int, wait);
+    QFETCH(int, state);
+    QFETCH(int, exitCode);
+    const QString bin = m_fixture.dir->filePath("bin");
+    QVERIFY(QDir().mkpath(bin));
+    const QString arguments = m_fixture.dir->filePath("arguments");
+    if (!script.isEmpty()) {
+        const QString opener = bin + "/xdg-open";
+        QVERIFY(pdftest::writeFile(opener, "#!/bin/sh\nprintf '%s|' \"$@\" > '" +
+                                               arguments.toUtf8() + "'\n" + script.toUtf8() +
+                                               "\n"));
+        QVERIFY(QFile::setPermissions(opener, QFile::ReadOwner | QFile::ExeOwner));
+    }
+    const QByteArray path = qgetenv("PATH");
+    const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+    qputenv("PATH", script.isEmpty() ? bin.toUtf8() : bin.toUtf8() + ':' + path);
+
+    const QString file = m_fixture.dir->filePath("Fattura 1 (copia).pdf");
+    QElapsedTimer clock;
+    clock.start();
+    const OpenerOutcome outcome = runDesktopOpener(file, wait);
+    // An opener that goes on is waited for no longer than asked.
+    QVERIFY(clock.elapsed() < wait + 1500);
+    QCOMPARE(int(outcome.state), state);
+    if (outcome.state == OpenerOutcome::State::Finished)
+        QCOMPARE(outcome.exitCode, exitCode);
+    // The file is handed over as one argument, whatever its blanks.
+    if (!script.isEmpty())
+        QCOMPARE(QString::fromUtf8(pdftest::readFile(arguments)), file + '|');
+}
