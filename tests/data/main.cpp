@@ -1,3 +1,4 @@
+#include "DocumentRulesTest.h"
 #include "IniFileTest.h"
 #include "KeyTextTest.h"
 #include "MultiTestMain.h"
@@ -7,5 +8,6 @@
 
 int main(int argc, char* argv[])
 {
-    return runTests<QCoreApplication, KeyTextTest, RecordsetTest, IniFileTest>(argc, argv);
+    return runTests<QCoreApplication, KeyTextTest, RecordsetTest, IniFileTest, DocumentRulesTest>(
+        argc, argv);
 }
