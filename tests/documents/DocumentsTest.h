@@ -17,6 +17,8 @@ private slots:
     void feeComputation();
     void purchaseDisplays();
     void proposedNumbers();
+    void proposedNumbersNeverNameAStoredDocument_data();
+    void proposedNumbersNeverNameAStoredDocument();
     void privacyNotice();
     void invoiceWindowByKeyboard();
     void typedAmountsStayUntilTheirInputChanges();
