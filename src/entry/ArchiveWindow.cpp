@@ -129,6 +129,8 @@ void ArchiveWindow::BtMem_Click()
 
 void ArchiveWindow::BtCanc_Click()
 {
+    if (!mayDelete())
+        return;
     QString error;
     switch (EliminaRecord(*m_table, UltimoDato, UltimaChiave, *this, &error)) {
     case DeleteOutcome::NoKey:

@@ -37,6 +37,9 @@ protected:
 
     void Dati_GotFocus(int index) override;
     void keyFieldLeft(int index) override;
+    // Whether the record on screen may be deleted; a window that refuses
+    // tells the user why.
+    virtual bool mayDelete() { return true; }
     // After the record on screen was stored, or deleted.
     virtual void recordStored() {}
     virtual void recordDeleted() {}

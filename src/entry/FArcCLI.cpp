@@ -1,5 +1,8 @@
 #include "FArcCLI.h"
 
+#include "AppContext.h"
+#include "CodeDeletion.h"
+
 const FieldTable& FArcCLI::fields()
 {
     // index, caption, declaration, MaxLength, TabIndex, record position
@@ -22,4 +25,9 @@ FArcCLI::FArcCLI(AppContext& context, QWidget* parent) : ArchiveWindow(context, 
     setObjectName(QStringLiteral("FArcCLI"));
     setWindowTitle(QStringLiteral("Archivio CLIENTI"));
     Form_Load(0, 8, 0, fields());
+}
+
+bool FArcCLI::mayDelete()
+{
+    return mayDeleteCode(this, m_context.DbArchivi, CodeOwner::Client, text(0));
 }

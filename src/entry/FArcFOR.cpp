@@ -1,5 +1,8 @@
 #include "FArcFOR.h"
 
+#include "AppContext.h"
+#include "CodeDeletion.h"
+
 const FieldTable& FArcFOR::fields()
 {
     // index, caption, declaration, MaxLength, TabIndex, record position
@@ -21,4 +24,9 @@ FArcFOR::FArcFOR(AppContext& context, QWidget* parent) : ArchiveWindow(context, 
     setObjectName(QStringLiteral("FArcFOR"));
     setWindowTitle(QStringLiteral("Archivio FORNITORI"));
     Form_Load(2, 7, 0, fields());
+}
+
+bool FArcFOR::mayDelete()
+{
+    return mayDeleteCode(this, m_context.DbArchivi, CodeOwner::Supplier, text(0));
 }
