@@ -7,6 +7,7 @@
 #include "TextForms.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
 double rateReading(const QString& text)
@@ -143,9 +144,28 @@ QString numeroProposto(Recordset& table, bool restartEachYear, const QDate& toda
 {
     if (!table.MoveLast() || table.Eof())
         return QStringLiteral("1");
-    if (restartEachYear && table.value(1).toDate().year() != today.year())
-        return QStringLiteral("1");
-    return QString::number(table.value(2).toLongLong() + 1);
+    const bool restart = restartEachYear && table.value(1).toDate().year() != today.year();
+    const qint64 proposed = restart ? 1 : table.value(2).toLongLong() + 1;
+
+    // The new document is dated today. When the last one in key order is of
+    // a later year (or numbering restarted), the number may already belong
+    // to a document of this year: the window would then load and overwrite
+    // it. Take the number after the highest of this year instead.
+    const QString dateText = today.toString(QStringLiteral("dd/MM/yyyy"));
+    const QString key = buildKey({{QStringLiteral("TOLD-"), 10, dateText},
+                                  {QStringLiteral("LOL"), 10, QString::number(proposed)}});
+    if (key.isEmpty() || !table.Seek(QStringLiteral("="), key) || table.NoMatch())
+        return QString::number(proposed);
+    // Right-aligned numbers sort as numbers: the higher ones of the year
+    // follow this one in key order.
+    const QString year = key.left(4);
+    qint64 highest = proposed;
+    while (!table.Eof() && table.text(0).startsWith(year)) {
+        highest = std::max(highest, table.value(2).toLongLong());
+        if (!table.MoveNext())
+            break;
+    }
+    return QString::number(highest + 1);
 }
 
 QString notaPrivacy(const QString& settingsFile)

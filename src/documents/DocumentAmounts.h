@@ -56,9 +56,11 @@ struct PurchaseDisplays
 // or the deductibility (6).
 bool CalcolaImportiAcquisto(const FieldAccess& fields, int index, PurchaseDisplays* out);
 
-// The number proposed for a new document: the last one in key order plus 1,
-// or 1 on an empty table. With restartEachYear, also 1 when the last
-// document is dated in another year than today's.
+// The number proposed for a new document dated today: the last one in key
+// order plus 1, or 1 on an empty table. With restartEachYear, also 1 when
+// the last document is dated in another year than today's. A number that
+// already names a document of today's year gives way to the highest number
+// of that year plus 1.
 QString numeroProposto(Recordset& table, bool restartEachYear, const QDate& today);
 
 // The privacy notice composed from the settings' Privacy_1..3 keys.

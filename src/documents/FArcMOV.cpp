@@ -29,8 +29,9 @@ FArcMOV::FArcMOV(AppContext& context, QWidget* parent) : ArchiveWindow(context, 
     setRecordNoun(QStringLiteral("Movimento"), false);
     if (!Form_Load(3, 8, 1, fields()))
         return;
-    setText(1, numeroProposto(*table(), true, Clock::today()));
-    setText(0, Clock::today().toString(QStringLiteral("dd/MM/yyyy")));
+    const QDate today = Clock::today();
+    setText(1, numeroProposto(*table(), true, today));
+    setText(0, today.toString(QStringLiteral("dd/MM/yyyy")));
 }
 
 void FArcMOV::compute(int index)

@@ -57,8 +57,10 @@ bool FeeDocumentWindow::loadDocument(int numTabella, int ultimoDato, const Field
     if (!Form_Load(numTabella, ultimoDato, 1, fields, withConsult))
         return false;
 
-    setText(1, numeroProposto(*table(), false, Clock::today()));
-    setText(0, Clock::today().toString(QStringLiteral("dd/MM/yyyy")));
+    // One date for both: the proposed number is free in the year shown.
+    const QDate today = Clock::today();
+    setText(1, numeroProposto(*table(), false, today));
+    setText(0, today.toString(QStringLiteral("dd/MM/yyyy")));
     if (const auto caption = LeggiIni(QStringLiteral("Generale"), QStringLiteral("Importo"), m_context.settingsFile()))
         DesLbl(FeeField::Fee)->setText(*caption);
     return true;

@@ -242,6 +242,8 @@ void ArchiveWindow::BtMem_Click()
 
 void ArchiveWindow::BtCanc_Click()
 {
+    if (!mayDelete())
+        return;
     QString error;
     const QString name = nomeChiave(UltimaChiave, *this);
     switch (EliminaRecord(*m_table, UltimoDato, UltimaChiave, *this, &error)) {

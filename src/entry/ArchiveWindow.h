@@ -48,6 +48,9 @@ protected:
     // After a key lookup showed a stored record or prepared a new one, before
     // the shown texts are remembered as the stored ones.
     virtual void recordShown() {}
+    // Whether the record on screen may be deleted; a window that refuses
+    // tells the user why.
+    virtual bool mayDelete() { return true; }
     // After the record on screen was stored, or deleted.
     virtual void recordStored() {}
     virtual void recordDeleted() {}

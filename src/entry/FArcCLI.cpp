@@ -1,5 +1,8 @@
 #include "FArcCLI.h"
 
+#include "AppContext.h"
+#include "CodeDeletion.h"
+
 const FieldTable& FArcCLI::fields()
 {
     // index, caption, declaration, MaxLength, TabIndex, record position
@@ -23,4 +26,9 @@ FArcCLI::FArcCLI(AppContext& context, QWidget* parent) : ArchiveWindow(context, 
     setWindowTitle(QStringLiteral("Archivio CLIENTI"));
     setRecordNoun(QStringLiteral("Cliente"), false);
     Form_Load(0, 8, 0, fields());
+}
+
+bool FArcCLI::mayDelete()
+{
+    return mayDeleteCode(this, m_context.DbArchivi, CodeOwner::Client, text(0));
 }

@@ -9,4 +9,8 @@ class FArcCLI : public ArchiveWindow
 public:
     FArcCLI(AppContext& context, QWidget* parent = nullptr);
     static const FieldTable& fields();
+
+protected:
+    // Not while documents use the code.
+    bool mayDelete() override;
 };

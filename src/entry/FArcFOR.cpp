@@ -1,5 +1,8 @@
 #include "FArcFOR.h"
 
+#include "AppContext.h"
+#include "CodeDeletion.h"
+
 const FieldTable& FArcFOR::fields()
 {
     // index, caption, declaration, MaxLength, TabIndex, record position
@@ -22,4 +25,9 @@ FArcFOR::FArcFOR(AppContext& context, QWidget* parent) : ArchiveWindow(context, 
     setWindowTitle(QStringLiteral("Archivio FORNITORI"));
     setRecordNoun(QStringLiteral("Fornitore"), false);
     Form_Load(2, 7, 0, fields());
+}
+
+bool FArcFOR::mayDelete()
+{
+    return mayDeleteCode(this, m_context.DbArchivi, CodeOwner::Supplier, text(0));
 }

@@ -2,6 +2,7 @@
 
 #include "AppContext.h"
 #include "DataFolder.h"
+#include "DocumentNumber.h"
 #include "IniFile.h"
 #include "KeyText.h"
 #include "PageEngine.h"
@@ -48,6 +49,8 @@ constexpr double kRuleFrom = 32;
 constexpr double kRuleTo = 52;
 // A label keeps a column clear before "euro:".
 constexpr double kLabelRoom = kEuroColumn - kLabelColumn - 1;
+// The width of the number in a document's key.
+constexpr int kNumberWidth = 10;
 // The right end of the subject rule: the page's text stays left of it.
 constexpr double kRightEdge = 55.5;
 
@@ -218,8 +221,13 @@ QString FeeDocumentPage::find(const QString& date, const QString& number)
     if (documents->RecordCount() == 0)
         return proForma ? QStringLiteral("Non sono state immesse Parcelle")
                         : QStringLiteral("Non sono state immesse fatture");
-    // The year of the date and the number right-aligned, as the windows store it.
-    const QString key = buildKey({{QStringLiteral("TOLD-"), 10, date}, {QStringLiteral("LOL"), 10, number}});
+    // The year of the date and the number right-aligned, as the windows store
+    // it. A number of more than ten digits would be cut to another one's key.
+    const QString stored = documentNumber(number);
+    const QString key = stored.isEmpty() || stored.size() > kNumberWidth
+                            ? QString()
+                            : buildKey({{QStringLiteral("TOLD-"), 10, date},
+                                        {QStringLiteral("LOL"), kNumberWidth, stored}});
     if (key.isEmpty() || !documents->Seek(QStringLiteral("="), key) || documents->NoMatch())
         return proForma ? QStringLiteral("Parcella non trovata") : QStringLiteral("Fattura non trovata");
     doc = readDocument(*documents, !proForma);

@@ -1,6 +1,7 @@
 #include "STAFAT.h"
 
 #include "AppContext.h"
+#include "DocumentNumber.h"
 #include "FeeDocumentLayout.h"
 #include "KeyText.h"
 #include "MessageBox.h"
@@ -16,7 +17,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <algorithm>
 
 namespace {
 
@@ -36,10 +36,10 @@ QString percorsoArchivioFattura(const QString& programFolder, const QString& num
                                 const QString& data)
 {
     const QDate date = parseItalianDate(data);
-    const QString number = numero.trimmed();
-    // Only digits reach the file name, so no number can point elsewhere.
-    if (!date.isValid() || number.isEmpty()
-        || !std::all_of(number.begin(), number.end(), [](QChar c) { return c.isDigit(); }))
+    // The number as stored: "1 234" and "01234" are both invoice 1234. Only
+    // digits reach the file name, so no number can point elsewhere.
+    const QString number = documentNumber(numero);
+    if (!date.isValid() || number.isEmpty())
         return {};
     const QString year = date.toString(QStringLiteral("yyyy"));
     return programFolder + QStringLiteral("/Fatture/") + year + QStringLiteral("/Fattura_") + year

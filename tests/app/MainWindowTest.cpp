@@ -49,6 +49,8 @@ void MainWindowTest::init()
 
 void MainWindowTest::cleanup()
 {
+    // A test's own printer is gone with it: the engine must not keep it.
+    pageEngine().setPrinter(nullptr);
     m_main.reset();
     AppContext::setCurrent(nullptr);
     m_context.reset();

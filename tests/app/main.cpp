@@ -1,3 +1,4 @@
+#include "DocumentNumbersTest.h"
 #include "MainWindowTest.h"
 #include "MultiTestMain.h"
 #include "StartUpTest.h"
@@ -6,5 +7,5 @@
 
 int main(int argc, char* argv[])
 {
-    return runTests<QApplication, StartUpTest, MainWindowTest>(argc, argv);
+    return runTests<QApplication, StartUpTest, MainWindowTest, DocumentNumbersTest>(argc, argv);
 }

@@ -1,4 +1,5 @@
 #include "DataFolderTest.h"
+#include "DocumentRulesTest.h"
 #include "IniFileTest.h"
 #include "KeyTextTest.h"
 #include "MultiTestMain.h"
@@ -8,5 +9,6 @@
 
 int main(int argc, char* argv[])
 {
-    return runTests<QCoreApplication, KeyTextTest, RecordsetTest, IniFileTest, DataFolderTest>(argc, argv);
+    return runTests<QCoreApplication, KeyTextTest, RecordsetTest, IniFileTest, DataFolderTest,
+                    DocumentRulesTest>(argc, argv);
 }

@@ -203,6 +203,49 @@ void DocumentsTest::proposedNumbers()
     QCOMPARE(numeroProposto(*purchases, true, today), QStringLiteral("13"));
 }
 
+void DocumentsTest::proposedNumbersNeverNameAStoredDocument_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QList<QDate>>("dates");
+    QTest::addColumn<QList<int>>("numbers");
+    QTest::addColumn<QString>("expected");
+
+    const QDate jan26(2026, 1, 10), jun26(2026, 6, 1), jan27(2027, 1, 5), jan25(2025, 1, 5);
+    // The last in key order is 2027/1: its successor 2 is taken in 2026.
+    QTest::newRow("invoice after a later year")
+        << "Fatture" << QList<QDate>{jan26, jun26, jan27} << QList<int>{1, 2, 1} << "3";
+    QTest::newRow("pro-forma after a later year")
+        << "Parcelle" << QList<QDate>{jan26, jun26, jan27} << QList<int>{1, 2, 1} << "3";
+    // 2026 has 1, 2 and 999: the next after the highest, whatever the gaps.
+    QTest::newRow("highest of the year") << "Fatture" << QList<QDate>{jan26, jun26, jun26, jan27}
+                                         << QList<int>{1, 2, 999, 1} << "1000";
+    QTest::newRow("four and five digits") << "Fatture" << QList<QDate>{jun26, jun26, jan27}
+                                          << QList<int>{1000, 12345, 999} << "12346";
+    // The number the rule gives is free in 2026: it stays.
+    QTest::newRow("free number kept")
+        << "Fatture" << QList<QDate>{jan26, jan27} << QList<int>{1, 1} << "2";
+    QTest::newRow("previous year's successor")
+        << "Fatture" << QList<QDate>{jan25, jan26} << QList<int>{57, 3} << "4";
+    // Purchases restart at 1 in a new year, unless 1 is taken this year.
+    QTest::newRow("purchase after a later year")
+        << "Movimenti" << QList<QDate>{jan26, jun26, jan27} << QList<int>{1, 2, 1} << "3";
+    QTest::newRow("purchase restart free")
+        << "Movimenti" << QList<QDate>{jan25, jan27} << QList<int>{40, 6} << "1";
+}
+
+void DocumentsTest::proposedNumbersNeverNameAStoredDocument()
+{
+    QFETCH(QString, table);
+    QFETCH(QList<QDate>, dates);
+    QFETCH(QList<int>, numbers);
+    QFETCH(QString, expected);
+    QString error;
+    auto rs = Recordset::OpenTable(m_context->DbArchivi, table, &error);
+    for (int i = 0; i < dates.size(); ++i)
+        addInvoice(*rs, dates.at(i), numbers.at(i));
+    QCOMPARE(numeroProposto(*rs, table == "Movimenti", QDate(2026, 12, 6)), expected);
+}
+
 void DocumentsTest::privacyNotice()
 {
     const QString file = m_context->settingsFile();

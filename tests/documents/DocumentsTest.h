@@ -18,6 +18,8 @@ private slots:
     void totalShownAsFieldsShowAmounts();
     void purchaseDisplays();
     void proposedNumbers();
+    void proposedNumbersNeverNameAStoredDocument_data();
+    void proposedNumbersNeverNameAStoredDocument();
     void privacyNotice();
     void invoiceWindowByKeyboard();
     void typedAmountsStayUntilTheirInputChanges();

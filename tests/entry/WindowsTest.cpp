@@ -163,6 +163,73 @@ void WindowsTest::clientArchiveByKeyboard()
     QVERIFY(!window.isVisible());
 }
 
+// A client or supplier that documents name stays, with a message that says
+// how many; one that no document names is deleted as before.
+void WindowsTest::usedCodesAreNotDeleted()
+{
+    Database& db = m_context->DbArchivi;
+    QString error;
+    auto add = [&](const QString& table, const QStringList& columns, const QVariantList& values) {
+        const QStringList marks(columns.size(), "?");
+        QVERIFY2(db.execute("INSERT INTO " + table + " (" + columns.join(',') + ") VALUES (" +
+                                marks.join(',') + ")",
+                            values, &error),
+                 qPrintable(error));
+    };
+    add("Clienti", {"Chiave", "CodCliente", "Denominazione"}, {"R1        ", "R1", "Rossi Mario"});
+    add("Clienti", {"Chiave", "CodCliente", "Denominazione"}, {"R2        ", "R2", "Verdi Anna"});
+    add("Fornitori", {"Chiave", "CodFornitore", "Denominazione"},
+        {"R1        ", "R1", "Carta Srl"});
+    add("Fatture", {"Chiave", "CodCli"}, {"2026         1", "R1"});
+    add("Fatture", {"Chiave", "CodCli"}, {"2026         2", "R1"});
+    add("Parcelle", {"Chiave", "CodCli"}, {"2026         1", "R1"});
+    add("Movimenti", {"Chiave", "CodFor"}, {"2026         1", "R1"});
+
+    auto elimina = [](ArchiveWindow& window, const QString& code) {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QLineEdit* field = line(&window, 0);
+        field->setFocus(Qt::MouseFocusReason);
+        field->selectAll();
+        QTest::keyClicks(field, code);
+        QTest::keyClick(field, Qt::Key_Tab);
+        QVERIFY(window.BtCanc()->isEnabled());
+        QTest::mouseClick(window.BtCanc(), Qt::LeftButton);
+    };
+    auto stored = [&db](const QString& table) {
+        QString error;
+        return Recordset::OpenTable(db, table, &error)->RecordCount();
+    };
+
+    FArcCLI clients(*m_context);
+    Messaggio::setNextAnswer(QMessageBox::Ok);
+    elimina(clients, "r1");
+    QCOMPARE(Messaggio::shownCount(), 1);
+    QCOMPARE(Messaggio::lastText(),
+             QStringLiteral("Il cliente R1 non può essere eliminato: è usato da 3 "
+                            "documenti (2 fatture, 1 parcella)."));
+    // Nothing deleted and nothing cleared: the client is still on screen.
+    QCOMPARE(stored("Clienti"), 2);
+    QCOMPARE(line(&clients, 1)->text(), QStringLiteral("Rossi Mario"));
+    QVERIFY(clients.BtCanc()->isEnabled());
+
+    elimina(clients, "r2");
+    QCOMPARE(Messaggio::shownCount(), 1);
+    QCOMPARE(stored("Clienti"), 1);
+    QCOMPARE(line(&clients, 1)->text(), QString());
+    clients.close();
+
+    FArcFOR suppliers(*m_context);
+    Messaggio::setNextAnswer(QMessageBox::Ok);
+    elimina(suppliers, "R1");
+    QCOMPARE(Messaggio::shownCount(), 2);
+    QCOMPARE(
+        Messaggio::lastText(),
+        QStringLiteral(
+            "Il fornitore R1 non può essere eliminato: è usato da 1 documento (1 movimento)."));
+    QCOMPARE(stored("Fornitori"), 1);
+}
+
 void WindowsTest::enterWalksTheFields()
 {
     FArcCLI window(*m_context);

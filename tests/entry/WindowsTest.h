@@ -13,6 +13,7 @@ private slots:
     void init();
     void cleanup();
     void clientArchiveByKeyboard();
+    void usedCodesAreNotDeleted();
     void enterWalksTheFields();
     void typedAndPastedTextIsFiltered();
     void commaIsTheDecimalPointOfNumbers();

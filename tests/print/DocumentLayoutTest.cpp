@@ -300,6 +300,55 @@ void DocumentLayoutTest::archivePath()
     QCOMPARE(percorsoArchivioFattura("/dati", "12", "31/02/2024"), QString());
     QCOMPARE(percorsoArchivioFattura("/dati", " ", "05/03/2024"), QString());
     QCOMPARE(percorsoArchivioFattura("/dati", "../1", "05/03/2024"), QString());
+    // The number as stored, whether typed or as the field shows it once left.
+    QCOMPARE(percorsoArchivioFattura("/dati", "999", "05/03/2024"),
+             "/dati/Fatture/2024/Fattura_2024_999.pdf");
+    QCOMPARE(percorsoArchivioFattura("/dati", "1 000", "05/03/2024"),
+             "/dati/Fatture/2024/Fattura_2024_1000.pdf");
+    QCOMPARE(percorsoArchivioFattura("/dati", "12 345", "05/03/2024"),
+             "/dati/Fatture/2024/Fattura_2024_12345.pdf");
+    QCOMPARE(percorsoArchivioFattura("/dati", "0012", "05/03/2024"),
+             "/dati/Fatture/2024/Fattura_2024_12.pdf");
+}
+
+// The layouts find a document by its number however the field shows it, and
+// by nothing else.
+void DocumentLayoutTest::numbersAsFieldsShowThem()
+{
+    Database& db = m_context->DbArchivi;
+    QVERIFY(insert(db, "Clienti", usualClient(), "R1        "));
+    QVariantMap doc = usualDocument();
+    for (int n : {12, 999, 1000, 12345, 1234567890}) {
+        doc.insert("Numero", n);
+        const QString key = "2026" + QString::number(n).rightJustified(10);
+        QVERIFY(insert(db, "Fatture", doc, key));
+        QVERIFY(insert(db, "Parcelle", doc, key));
+    }
+    PageEngine& engine = pageEngine();
+    auto title = [&](bool proForma, const QString& number) {
+        engine.BeginDocument();
+        const QString message = proForma
+                                    ? StampaParcella(engine, *m_context, "05/03/2026", number)
+                                    : StampaFattura(engine, *m_context, number, "05/03/2026", {});
+        engine.EndDocument();
+        if (!message.isEmpty())
+            return message;
+        const QStringList titles = dump().filter(proForma ? "PARCELLA PROFORMA N." : "FATTURA N.");
+        return titles.isEmpty() ? QString("no title") : titles.first().section(" | ", 2);
+    };
+    for (bool proForma : {false, true}) {
+        const QString heading = proForma ? "PARCELLA PROFORMA N. " : "FATTURA N. ";
+        QCOMPARE(title(proForma, "999"), heading + "999 / 2026");
+        QCOMPARE(title(proForma, "1 000"), heading + "1000 / 2026");
+        QCOMPARE(title(proForma, "12 345"), heading + "12345 / 2026");
+        QCOMPARE(title(proForma, "0012"), heading + "12 / 2026");
+        const QString notFound = proForma ? "Parcella non trovata" : "Fattura non trovata";
+        QCOMPARE(title(proForma, "1 234"), notFound);
+        QCOMPARE(title(proForma, "12a"), notFound);
+        QCOMPARE(title(proForma, "1 234 567 890"), heading + "1234567890 / 2026");
+        // Eleven digits would be cut to the key of 1234567890.
+        QCOMPARE(title(proForma, "11234567890"), notFound);
+    }
 }
 
 void DocumentLayoutTest::printWindowFillsAndArchives()

@@ -99,6 +99,7 @@ private slots:
     void recordedPages();
     void missingDocumentsAndClients();
     void archivePath();
+    void numbersAsFieldsShowThem();
     void printWindowFillsAndArchives();
     void notFoundStillOpensPreview();
 
