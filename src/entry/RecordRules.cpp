@@ -1,5 +1,6 @@
 #include "RecordRules.h"
 
+#include "DocumentNumber.h"
 #include "KeyText.h"
 #include "Recordset.h"
 #include "TextForms.h"
@@ -205,11 +206,9 @@ QString nomeChiave(int UltimaChiave, const FieldAccess& fields)
             continue;
         }
         if (decl.isWholeNumber()) {
-            TogliSpazi(text);
-            bool ok = false;
-            const qlonglong number = text.toLongLong(&ok);
-            if (ok)
-                text = QString::number(number); // as stored: no grouping, no leading zeros
+            // as stored: no grouping, no leading zeros
+            if (const QString number = documentNumber(text); !number.isEmpty())
+                text = number;
         } else {
             text = text.toUpper();
         }

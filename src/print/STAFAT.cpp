@@ -110,7 +110,7 @@ void STAFAT::BtStampa_Click()
             QDir().mkpath(QFileInfo(path).absolutePath());
         engine.PdfPath = path;
         engine.PdfTitle = QStringLiteral("Fattura %1/%2")
-                              .arg(text(0).remove(QLatin1Char(' ')).toLongLong())
+                              .arg(documentNumber(text(0)))
                               .arg(parseItalianDate(text(1)).year());
         return StampaFattura(engine, m_context, text(0), text(1),
                              {m_stampaData->isChecked(), m_carta->isChecked()});
