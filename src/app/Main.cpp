@@ -3,23 +3,24 @@
 #include "AppContext.h"
 #include "ApplicationPrinter.h"
 #include "Clock.h"
-#include "IniFile.h"
-#include "MessageBox.h"
-#include "StatusMessage.h"
-#include "Twips.h"
-#include "FArcCLI.h"
 #include "Consulta.h"
+#include "FArcCLI.h"
 #include "FArcFAT.h"
 #include "FArcFOR.h"
 #include "FArcMOV.h"
 #include "FParcella.h"
-#include "STAFAT.h"
 #include "FrmUtente.h"
+#include "IniFile.h"
+#include "MessageBox.h"
+#include "STAFAT.h"
+#include "StatusMessage.h"
+#include "Twips.h"
 #include "frmAbout.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialogButtonBox>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -28,7 +29,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QDialogButtonBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -71,7 +71,9 @@ const std::vector<MenuDef>& menuDefs()
           {"MenuUscita", "&Uscita"}}},
         {"MenuStampe",
          "&Stampe",
-         {{"VoceStampaFattura", "Stampa F&attura"}, {"", ""}, {"VoceStampaEtichette", "Stampa &Etichette"}}},
+         {{"VoceStampaFattura", "Stampa F&attura"},
+          {"", ""},
+          {"VoceStampaEtichette", "Stampa &Etichette"}}},
         {"MenuStatistiche",
          "S&tatistiche",
          {{"VoceFatturato", "&Fatturato per periodo"},
@@ -160,7 +162,8 @@ QWidget* Main::buildBarra()
     m_barra->setObjectName(QStringLiteral("Barra"));
     m_barra->setFixedHeight(kBarraHeight);
 
-    m_exit = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Uscita"), m_barra);
+    m_exit = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
+                             QStringLiteral("Uscita"), m_barra);
     m_exit->setObjectName(QStringLiteral("Exit"));
     m_exit->setGeometry(6, 6, kP3D2Left - 12, kBarraHeight - 12);
     connect(m_exit, &QPushButton::clicked, this, &Main::Exit_Click);
@@ -191,9 +194,11 @@ QWidget* Main::buildPanOpStaz()
     panel->setFrameShape(QFrame::StyledPanel);
     auto* column = new QVBoxLayout(panel);
     const QStyle::StandardPixmap icons[4] = {QStyle::SP_DirHomeIcon, QStyle::SP_FileIcon,
-                                             QStyle::SP_DriveHDIcon, QStyle::SP_FileDialogDetailedView};
+                                             QStyle::SP_DriveHDIcon,
+                                             QStyle::SP_FileDialogDetailedView};
     for (int i = 0; i < 4; ++i) {
-        auto* b = new QPushButton(style()->standardIcon(icons[i]), QString::fromLatin1(kOpStazCaptions[i]), panel);
+        auto* b = new QPushButton(style()->standardIcon(icons[i]),
+                                  QString::fromLatin1(kOpStazCaptions[i]), panel);
         b->setObjectName(QStringLiteral("OpStaz%1").arg(i));
         b->setMinimumSize(110, 56);
         b->setIconSize(QSize(24, 24));
@@ -218,7 +223,8 @@ EsitoAvvio Main::MDIForm_Load(QString* error)
     m_context.SepMigliaia = sep.migliaia;
     updateBorders();
     setWindowTitle(didascaliaPrincipale(
-        windowTitle(), LeggiIni(QStringLiteral("Generale"), QStringLiteral("Calcolo"), m_context.settingsFile())));
+        windowTitle(),
+        LeggiIni(QStringLiteral("Generale"), QStringLiteral("Calcolo"), m_context.settingsFile())));
     m_context.SqlConsulta.clear();
 
     const EsitoAvvio esito = apriArchivi(m_context, error);
@@ -242,7 +248,8 @@ void Main::MDIForm_Resize()
 {
     updateBorders();
     const double dpi = logicalDpi(this);
-    const double width = larghezzaPannelloData(twipsFromPixels(m_p3d2->x(), dpi), twipsFromPixels(this->width(), dpi),
+    const double width = larghezzaPannelloData(twipsFromPixels(m_p3d2->x(), dpi),
+                                               twipsFromPixels(this->width(), dpi),
                                                twipsFromPixels(m_p3d2->width(), dpi));
     const int pixels = qMax(0, pixelsFromTwips(width, dpi));
     m_p3d2->resize(pixels, m_p3d2->height());

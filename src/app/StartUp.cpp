@@ -23,7 +23,8 @@ QString didascaliaPrincipale(const QString& designCaption, const std::optional<Q
 QString dataLunga(const QDate& date)
 {
     // The program speaks Italian whatever the system's language.
-    return QLocale(QLocale::Italian, QLocale::Italy).toString(date, QStringLiteral("dddd d MMMM yyyy"));
+    return QLocale(QLocale::Italian, QLocale::Italy)
+        .toString(date, QStringLiteral("dddd d MMMM yyyy"));
 }
 
 double larghezzaPannelloData(double panelLeft, double windowWidth, double currentWidth)
@@ -48,7 +49,8 @@ EsitoAvvio apriArchivi(AppContext& context, QString* error)
         return EsitoAvvio::ArchivioDanneggiato;
     }
     context.UltimaTabella = 4;
-    context.NomiTabelle = {QStringLiteral("Clienti"), QStringLiteral("Fatture"), QStringLiteral("Fornitori"),
-                           QStringLiteral("Movimenti"), QStringLiteral("Parcelle")};
+    context.NomiTabelle = {QStringLiteral("Clienti"), QStringLiteral("Fatture"),
+                           QStringLiteral("Fornitori"), QStringLiteral("Movimenti"),
+                           QStringLiteral("Parcelle")};
     return EsitoAvvio::Pronto;
 }

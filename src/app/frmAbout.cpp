@@ -30,10 +30,11 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
     m_version = new QLabel(QStringLiteral("Version ") + QStringLiteral(FALMIDE_VERSION), this);
     m_version->setObjectName(QStringLiteral("lblVersion"));
 
-    m_description = new QLabel(QStringLiteral("Contabilità e fatturazione per il libero professionista:\n"
-                                              "clienti, fornitori, fatture, parcelle, movimenti passivi,\n"
-                                              "stampe e archivio delle fatture in PDF."),
-                               this);
+    m_description =
+        new QLabel(QStringLiteral("Contabilità e fatturazione per il libero professionista:\n"
+                                  "clienti, fornitori, fatture, parcelle, movimenti passivi,\n"
+                                  "stampe e archivio delle fatture in PDF."),
+                   this);
     m_description->setObjectName(QStringLiteral("lblDescription"));
 
     m_ok = new QPushButton(QStringLiteral("OK"), this);

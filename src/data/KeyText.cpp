@@ -56,7 +56,8 @@ QDate parseItalianDate(const QString& text)
 
 std::optional<QString> keyPart(const KeyField& field)
 {
-    const QChar type = field.declaration.isEmpty() ? QLatin1Char('A') : field.declaration.at(0).toUpper();
+    const QChar type =
+        field.declaration.isEmpty() ? QLatin1Char('A') : field.declaration.at(0).toUpper();
     if (type == QLatin1Char('A') || type == QLatin1Char('M'))
         return field.text.leftJustified(field.maxLength, QLatin1Char(' '), true);
     if (type == QLatin1Char('T')) {
@@ -64,7 +65,8 @@ std::optional<QString> keyPart(const KeyField& field)
         if (!d.isValid())
             return std::nullopt;
         const bool yearOnly = field.declaration.mid(3, 2).toUpper() == QLatin1String("D-");
-        return yearOnly ? d.toString(QStringLiteral("yyyy")) : d.toString(QStringLiteral("yyyyMMdd"));
+        return yearOnly ? d.toString(QStringLiteral("yyyy"))
+                        : d.toString(QStringLiteral("yyyyMMdd"));
     }
     const QString number = plainNumberText(leadingNumber(field.text));
     return number.rightJustified(field.maxLength, QLatin1Char(' ')).right(field.maxLength);

@@ -49,9 +49,9 @@ bool toStorage(const FieldInfo& field, const QVariant& in, QVariant* out, QStrin
         return false;
     };
     const bool isText = in.typeId() == QMetaType::QString;
-    if (in.isNull() || (isText && in.toString().isEmpty())
-        || (isText && field.type != FieldType::Text && field.type != FieldType::Memo
-            && in.toString().trimmed().isEmpty())) {
+    if (in.isNull() || (isText && in.toString().isEmpty()) ||
+        (isText && field.type != FieldType::Text && field.type != FieldType::Memo &&
+         in.toString().trimmed().isEmpty())) {
         *out = QVariant();
         return true;
     }
@@ -325,7 +325,8 @@ bool Recordset::Update()
         QStringList sets;
         for (const QString& n : names)
             sets << n + QStringLiteral(" = ?");
-        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(m_quotedTable, sets.join(QLatin1Char(',')));
+        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                  .arg(m_quotedTable, sets.join(QLatin1Char(',')));
         values << m_rowid;
     }
 

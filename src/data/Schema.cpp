@@ -34,18 +34,28 @@ ColumnDef cents(const char* name)
 
 std::vector<ColumnDef> addressBookColumns(const char* codeName)
 {
-    return {text("Chiave", 10),   text(codeName, 10),  text("Denominazione", 40),
-            text("Indirizzo", 40), text("Citta", 40),  text("CAP", 5),
+    return {text("Chiave", 10),     text(codeName, 10),        text("Denominazione", 40),
+            text("Indirizzo", 40),  text("Citta", 40),         text("CAP", 5),
             text("PartitaIVA", 11), text("CodiceFiscale", 16), memo("Note")};
 }
 
 std::vector<ColumnDef> feeDocumentColumns(const char* dateName)
 {
-    return {text("Chiave", 14),    date(dateName),         longNumber("Numero"),
-            text("CodCli", 10),    text("Oggetto", 240),   memo("Descrizione"),
-            cents("Onorario"),     smallNumber("AliqIVA"), smallNumber("AliqContributo"),
-            smallNumber("AliqRA"), date("DataPag"),        memo("Note"),
-            cents("ImportoIVA"),   cents("ImportoContributo"), cents("ImportoRA"),
+    return {text("Chiave", 14),
+            date(dateName),
+            longNumber("Numero"),
+            text("CodCli", 10),
+            text("Oggetto", 240),
+            memo("Descrizione"),
+            cents("Onorario"),
+            smallNumber("AliqIVA"),
+            smallNumber("AliqContributo"),
+            smallNumber("AliqRA"),
+            date("DataPag"),
+            memo("Note"),
+            cents("ImportoIVA"),
+            cents("ImportoContributo"),
+            cents("ImportoRA"),
             cents("SpeseEsenti")};
 }
 
@@ -71,17 +81,14 @@ std::vector<TableDef> buildTables()
     tables.push_back({QStringLiteral("Parcelle"), feeDocumentColumns("Data")});
 
     tables.push_back({QStringLiteral("Movimenti"),
-                      {text("Chiave", 14), date("Data"), longNumber("Numero"),
-                       text("CodFor", 10), memo("Descrizione"), cents("Imponibile"),
-                       single("AliqIVA"), single("Deducibilita"), memo("Note"),
-                       cents("Esente")}});
+                      {text("Chiave", 14), date("Data"), longNumber("Numero"), text("CodFor", 10),
+                       memo("Descrizione"), cents("Imponibile"), single("AliqIVA"),
+                       single("Deducibilita"), memo("Note"), cents("Esente")}});
 
     // One row per previewed page; the key is a counter so that rows can be
     // appended with the page number alone.
-    tables.push_back({QStringLiteral("STAMPA"),
-                      {longNumber("Chiave"), longNumber("Pagina")},
-                      true,
-                      true});
+    tables.push_back(
+        {QStringLiteral("STAMPA"), {longNumber("Chiave"), longNumber("Pagina")}, true, true});
     return tables;
 }
 
@@ -119,5 +126,6 @@ QStringList createStatements(const TableDef& table)
                                   : QStringLiteral(" NOT NULL PRIMARY KEY");
         columns << line;
     }
-    return {QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(table.name), columns.join(QStringLiteral(", ")))};
+    return {QStringLiteral("CREATE TABLE %1 (%2)")
+                .arg(quoted(table.name), columns.join(QStringLiteral(", ")))};
 }

@@ -9,8 +9,8 @@
 #include <QSqlResult>
 #include <sqlite3.h>
 
-std::unique_ptr<Snapshot> Snapshot::Open(Database& db, const QString& sql, const QVariantList& values,
-                                         QString* error)
+std::unique_ptr<Snapshot> Snapshot::Open(Database& db, const QString& sql,
+                                         const QVariantList& values, QString* error)
 {
     QSqlQuery q(db.connection());
     q.setForwardOnly(true);

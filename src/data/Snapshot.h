@@ -15,8 +15,8 @@ class Database;
 class Snapshot
 {
 public:
-    static std::unique_ptr<Snapshot> Open(Database& db, const QString& sql, const QVariantList& values,
-                                          QString* error);
+    static std::unique_ptr<Snapshot> Open(Database& db, const QString& sql,
+                                          const QVariantList& values, QString* error);
 
     int fieldCount() const { return int(m_names.size()); }
     QString fieldName(int i) const { return m_names.value(i); }

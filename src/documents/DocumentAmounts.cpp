@@ -33,7 +33,8 @@ QString amountWriting(double value)
         return QStringLiteral("0.00").rightJustified(13);
     const QString decimals = (m.captured(3) + QStringLiteral("000")).left(3);
     QString integer = m.captured(2).isEmpty() ? QStringLiteral("0") : m.captured(2);
-    qint64 hundredths = decimals.left(2).toLongLong() + (decimals.at(2) >= QLatin1Char('5') ? 1 : 0);
+    qint64 hundredths =
+        decimals.left(2).toLongLong() + (decimals.at(2) >= QLatin1Char('5') ? 1 : 0);
     // Carry into the integer digits as text: they may exceed 64 bits.
     if (hundredths == 100) {
         hundredths = 0;
@@ -45,9 +46,11 @@ QString amountWriting(double value)
         else
             integer[i] = QChar(integer.at(i).unicode() + 1);
     }
-    const bool negative = m.captured(1) == QLatin1String("-") && (hundredths != 0 || integer.count(QLatin1Char('0')) != integer.size());
-    const QString result = (negative ? QStringLiteral("-") : QString()) + integer + QLatin1Char('.')
-                           + QStringLiteral("%1").arg(hundredths, 2, 10, QLatin1Char('0'));
+    const bool negative = m.captured(1) == QLatin1String("-") &&
+                          (hundredths != 0 || integer.count(QLatin1Char('0')) != integer.size());
+    const QString result = (negative ? QStringLiteral("-") : QString()) + integer +
+                           QLatin1Char('.') +
+                           QStringLiteral("%1").arg(hundredths, 2, 10, QLatin1Char('0'));
     return result.rightJustified(13);
 }
 
@@ -87,8 +90,9 @@ void svuotaImportiDerivati(FieldAccess& fields, int index)
 
 void CalcolaImporti(FieldAccess& fields, int index, bool withStamp, bool geometra, QString* totale)
 {
-    const bool computing = index >= FeeField::Fee && index <= FeeField::WithholdingRate
-                           && fields.fieldSpec(index).declaration.toUpper().endsWith(QLatin1String("ZZ"));
+    const bool computing =
+        index >= FeeField::Fee && index <= FeeField::WithholdingRate &&
+        fields.fieldSpec(index).declaration.toUpper().endsWith(QLatin1String("ZZ"));
     const QString feeText = fields.text(FeeField::Fee);
     const double F = amountReading(feeText);
     const double Vr = rateReading(fields.text(FeeField::VatRate));
@@ -98,13 +102,17 @@ void CalcolaImporti(FieldAccess& fields, int index, bool withStamp, bool geometr
 
     if (computing) {
         if (fields.text(FeeField::Vat).isEmpty())
-            fields.setText(FeeField::Vat, feeGiven && Vr != 0 ? amountWriting((F + Cr * F / 100) * Vr / 100) : QString());
+            fields.setText(FeeField::Vat, feeGiven && Vr != 0
+                                              ? amountWriting((F + Cr * F / 100) * Vr / 100)
+                                              : QString());
         if (fields.text(FeeField::Contribution).isEmpty())
-            fields.setText(FeeField::Contribution, feeGiven && Cr != 0 ? amountWriting(F * Cr / 100) : QString());
+            fields.setText(FeeField::Contribution,
+                           feeGiven && Cr != 0 ? amountWriting(F * Cr / 100) : QString());
         if (fields.text(FeeField::Withholding).isEmpty()) {
             QString r;
             if (feeGiven && Rr != 0) {
-                const double base = geometra ? F : F + amountReading(fields.text(FeeField::Contribution));
+                const double base =
+                    geometra ? F : F + amountReading(fields.text(FeeField::Contribution));
                 r = amountWriting(base * Rr / 100);
             }
             fields.setText(FeeField::Withholding, r);
@@ -135,8 +143,10 @@ bool CalcolaImportiAcquisto(const FieldAccess& fields, int index, PurchaseDispla
     const double D = rateReading(fields.text(6));
     const bool taxableGiven = rateReading(taxableText) != 0;
     out->taxable = taxableGiven ? FormattaEuro(taxableText) : QString();
-    out->vat = taxableGiven && Pv != 0 ? FormattaEuro(amountWriting(T * Pv / 100).trimmed()) : QString();
-    out->deductible = taxableGiven && D != 0 ? FormattaEuro(amountWriting(T * D).trimmed()) : QString();
+    out->vat =
+        taxableGiven && Pv != 0 ? FormattaEuro(amountWriting(T * Pv / 100).trimmed()) : QString();
+    out->deductible =
+        taxableGiven && D != 0 ? FormattaEuro(amountWriting(T * D).trimmed()) : QString();
     return true;
 }
 

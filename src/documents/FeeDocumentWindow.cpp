@@ -24,7 +24,8 @@ FieldTable feeDocumentFields(bool invoice)
         {6, QStringLiteral("Aliquota I.V.A."), QStringLiteral("IOLZZ"), 5, 8, 7},
         {7, QStringLiteral("Aliq. contr. integr."), QStringLiteral("IOLZZ"), 5, 6, 8},
         {8, QStringLiteral("Aliquota R.A."), QStringLiteral("IOLZZ"), 5, invoice ? 12 : 11, 9},
-        {9, QStringLiteral("Data pagamento"), QStringLiteral("TOLD+"), 10, invoice ? 14 : 13, 10, invoice},
+        {9, QStringLiteral("Data pagamento"), QStringLiteral("TOLD+"), 10, invoice ? 14 : 13, 10,
+         invoice},
         {10, QStringLiteral("NOTE"), QStringLiteral("MOL"), 0, invoice ? 15 : 14, 11},
         {11, QString(), QStringLiteral("EOLZZ"), 14, 9, 12, true, true},
         {12, QString(), QStringLiteral("EOLZZ"), 14, 7, 13, true, true},
@@ -36,10 +37,13 @@ FieldTable feeDocumentFields(bool invoice)
     return table;
 }
 
-FeeDocumentWindow::FeeDocumentWindow(AppContext& context, QWidget* parent) : ArchiveWindow(context, parent) {}
+FeeDocumentWindow::FeeDocumentWindow(AppContext& context, QWidget* parent)
+    : ArchiveWindow(context, parent)
+{
+}
 
-bool FeeDocumentWindow::loadDocument(int numTabella, int ultimoDato, const FieldTable& fields, bool withStamp,
-                                     bool withConsult)
+bool FeeDocumentWindow::loadDocument(int numTabella, int ultimoDato, const FieldTable& fields,
+                                     bool withStamp, bool withConsult)
 {
     m_withStamp = withStamp;
     m_totale = new QLabel(this);
@@ -61,7 +65,8 @@ bool FeeDocumentWindow::loadDocument(int numTabella, int ultimoDato, const Field
     const QDate today = Clock::today();
     setText(1, numeroProposto(*table(), false, today));
     setText(0, today.toString(QStringLiteral("dd/MM/yyyy")));
-    if (const auto caption = LeggiIni(QStringLiteral("Generale"), QStringLiteral("Importo"), m_context.settingsFile()))
+    if (const auto caption = LeggiIni(QStringLiteral("Generale"), QStringLiteral("Importo"),
+                                      m_context.settingsFile()))
         DesLbl(FeeField::Fee)->setText(*caption);
     return true;
 }

@@ -22,8 +22,8 @@ ArchiveWindow::ArchiveWindow(AppContext& context, QWidget* parent) : FieldWindow
 
 ArchiveWindow::~ArchiveWindow() = default;
 
-bool ArchiveWindow::Form_Load(int numTabella, int ultimoDato, int ultimaChiave, const FieldTable& fields,
-                              bool withConsult)
+bool ArchiveWindow::Form_Load(int numTabella, int ultimoDato, int ultimaChiave,
+                              const FieldTable& fields, bool withConsult)
 {
     NumTabella = numTabella;
     UltimoDato = ultimoDato;
@@ -68,7 +68,8 @@ bool ArchiveWindow::Form_Load(int numTabella, int ultimoDato, int ultimaChiave, 
     m_btCanc->setEnabled(false);
 
     QString error;
-    m_table = Recordset::OpenTable(m_context.DbArchivi, m_context.NomiTabelle.value(NumTabella), &error);
+    m_table =
+        Recordset::OpenTable(m_context.DbArchivi, m_context.NomiTabelle.value(NumTabella), &error);
     if (!m_table) {
         Messaggio::errore(this, error);
         return false;

@@ -5,8 +5,8 @@
 #include "Recordset.h"
 #include "Snapshot.h"
 
-bool codeListLines(Database& db, const QString& table, int descriptionField, QStringList* lines, int* codeWidth,
-                   QString* error)
+bool codeListLines(Database& db, const QString& table, int descriptionField, QStringList* lines,
+                   int* codeWidth, QString* error)
 {
     lines->clear();
     const auto rs = Recordset::OpenTable(db, table, error);
@@ -15,11 +15,17 @@ bool codeListLines(Database& db, const QString& table, int descriptionField, QSt
     *codeWidth = rs->fieldInfo(0).size;
     const bool hasDescription = descriptionField > 0 && descriptionField < rs->fieldCount();
     // One read of the two columns: the list must open at once on a large table.
-    auto quoted = [](QString name) { return QLatin1Char('"') + name.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"'); };
+    auto quoted = [](QString name) {
+        return QLatin1Char('"') + name.replace(QLatin1Char('"'), QLatin1String("\"\"")) +
+               QLatin1Char('"');
+    };
     const QString key = quoted(rs->fieldInfo(0).name);
-    const QString description = hasDescription ? quoted(rs->fieldInfo(descriptionField).name) : QStringLiteral("NULL");
+    const QString description =
+        hasDescription ? quoted(rs->fieldInfo(descriptionField).name) : QStringLiteral("NULL");
     const auto snapshot = Snapshot::Open(
-        db, QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY %1").arg(key, description, quoted(table)), {}, error);
+        db,
+        QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY %1").arg(key, description, quoted(table)),
+        {}, error);
     if (!snapshot)
         return false;
     lines->reserve(snapshot->RecordCount());

@@ -99,8 +99,8 @@ void F6::RiempiLista()
     m_lista->clear();
     QStringList lines;
     QString error;
-    if (!codeListLines(m_context.DbArchivi, m_context.NomiTabelle.value(m_table), m_descriptionField, &lines,
-                       &m_codeWidth, &error)) {
+    if (!codeListLines(m_context.DbArchivi, m_context.NomiTabelle.value(m_table),
+                       m_descriptionField, &lines, &m_codeWidth, &error)) {
         Messaggio::errore(this, error);
         return;
     }

@@ -66,8 +66,8 @@ void FconsCOD::Form_Load()
 
 bool FconsCOD::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_gri && event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2) {
+    if (watched == m_gri && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2) {
         zoomCurrentCell();
         return true;
     }
@@ -77,8 +77,10 @@ bool FconsCOD::eventFilter(QObject* watched, QEvent* event)
 void FconsCOD::zoomCurrentCell()
 {
     const QModelIndex current = m_gri->currentIndex();
-    m_context.TestoZoom = current.isValid() ? m_model->cell(current.row(), current.column()) : QString();
+    m_context.TestoZoom =
+        current.isValid() ? m_model->cell(current.row(), current.column()) : QString();
     fZoom zoom(m_context, this);
-    zoom.move(pos() + QPoint(pixelsFromTwips(250, logicalDpi(this)), pixelsFromTwips(1200, logicalDpi(this))));
+    zoom.move(pos() + QPoint(pixelsFromTwips(250, logicalDpi(this)),
+                             pixelsFromTwips(1200, logicalDpi(this))));
     zoom.exec();
 }

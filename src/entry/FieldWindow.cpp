@@ -70,8 +70,9 @@ QGridLayout* FieldWindow::buildFields(const FieldTable& fields, QWidget* contain
     std::vector<int> order(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i)
         order[std::size_t(i)] = i;
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int a, int b) { return fields[std::size_t(a)].tabIndex < fields[std::size_t(b)].tabIndex; });
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return fields[std::size_t(a)].tabIndex < fields[std::size_t(b)].tabIndex;
+    });
 
     auto* grid = new QGridLayout(container);
     const int letter = fontMetrics().horizontalAdvance(QLatin1Char('M'));
@@ -245,7 +246,8 @@ void FieldWindow::showEvent(QShowEvent* event)
     // The window opens on its first field in tab order.
     int first = -1;
     for (int i = 0; i < fieldCount(); ++i)
-        if (m_specs[std::size_t(i)].visible && (first < 0 || m_specs[std::size_t(i)].tabIndex < m_specs[std::size_t(first)].tabIndex))
+        if (m_specs[std::size_t(i)].visible &&
+            (first < 0 || m_specs[std::size_t(i)].tabIndex < m_specs[std::size_t(first)].tabIndex))
             first = i;
     if (first >= 0)
         focusField(first);
@@ -286,8 +288,8 @@ bool FieldWindow::eventFilter(QObject* watched, QEvent* event)
     case QEvent::FocusIn: {
         // Coming back from another window is not entering the field.
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason
-            && (m_refocus < 0 || m_refocus == index))
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+            (m_refocus < 0 || m_refocus == index))
             Dati_GotFocus(index);
         break;
     }

@@ -23,7 +23,8 @@ const FieldTable& FrmUtente::fields()
     return table;
 }
 
-bool MemorizzaDatiUtente(Recordset& table, const QStringList& values, QStringList* datiUtente, QString* error)
+bool MemorizzaDatiUtente(Recordset& table, const QStringList& values, QStringList* datiUtente,
+                         QString* error)
 {
     table.MoveFirst();
     if (table.Eof())

@@ -29,4 +29,5 @@ private:
 
 // Writes the six heading fields into the datipers record (created when the
 // table has none) and, once stored, into DatiUtente.
-bool MemorizzaDatiUtente(Recordset& table, const QStringList& values, QStringList* datiUtente, QString* error);
+bool MemorizzaDatiUtente(Recordset& table, const QStringList& values, QStringList* datiUtente,
+                         QString* error);

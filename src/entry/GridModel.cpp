@@ -4,8 +4,8 @@
 #include "TextForms.h"
 
 #include <QBrush>
-#include <QPalette>
 #include <QGuiApplication>
+#include <QPalette>
 
 int GridModel::rowCount(const QModelIndex& parent) const
 {
@@ -44,8 +44,8 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
     return {};
 }
 
-void GridModel::setContents(QStringList headers, QVector<Qt::Alignment> alignments, QVector<double> widthsTwips,
-                            QVector<QStringList> rows)
+void GridModel::setContents(QStringList headers, QVector<Qt::Alignment> alignments,
+                            QVector<double> widthsTwips, QVector<QStringList> rows)
 {
     beginResetModel();
     m_headers = std::move(headers);
@@ -74,7 +74,8 @@ QString gridText(const QString& text)
     return s;
 }
 
-int RiempiGriglia(GridModel& grid, const Snapshot& records, int limit, int offset, double letterWidthTwips)
+int RiempiGriglia(GridModel& grid, const Snapshot& records, int limit, int offset,
+                  double letterWidthTwips)
 {
     const double m = letterWidthTwips * 1.2;
     QStringList headers{QString()};

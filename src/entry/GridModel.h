@@ -20,11 +20,14 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    void setContents(QStringList headers, QVector<Qt::Alignment> alignments, QVector<double> widthsTwips,
-                     QVector<QStringList> rows);
+    void setContents(QStringList headers, QVector<Qt::Alignment> alignments,
+                     QVector<double> widthsTwips, QVector<QStringList> rows);
     QString cell(int row, int column) const;
     double columnWidthTwips(int column) const { return m_widths.value(column); }
-    Qt::Alignment columnAlignment(int column) const { return m_alignments.value(column, Qt::AlignLeft); }
+    Qt::Alignment columnAlignment(int column) const
+    {
+        return m_alignments.value(column, Qt::AlignLeft);
+    }
 
 private:
     QStringList m_headers;
@@ -37,7 +40,8 @@ private:
 // numbered from offset + 1; amount columns (whole cents) show euros as fields
 // do, right-aligned; `letterWidthTwips` is the width of "M" that the
 // column widths are measured in. Returns the number of rows written.
-int RiempiGriglia(GridModel& grid, const Snapshot& records, int limit, int offset, double letterWidthTwips);
+int RiempiGriglia(GridModel& grid, const Snapshot& records, int limit, int offset,
+                  double letterWidthTwips);
 
 // An amount as a grid shows it: the euro display form, with 0.00 for zero.
 QString gridAmount(qint64 cents);

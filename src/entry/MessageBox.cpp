@@ -19,7 +19,8 @@ State& state()
 }
 } // namespace
 
-QMessageBox::StandardButton Messaggio::mostra(QWidget* parent, const QString& text, QMessageBox::Icon icon,
+QMessageBox::StandardButton Messaggio::mostra(QWidget* parent, const QString& text,
+                                              QMessageBox::Icon icon,
                                               QMessageBox::StandardButtons buttons)
 {
     State& s = state();

@@ -44,7 +44,8 @@ QString CostruisciChiave(int UltimoDato, int UltimaChiave, const FieldAccess& fi
     return buildKey(parts);
 }
 
-QString recordValueToText(const FieldDeclaration& field, FieldType storedType, const QVariant& value)
+QString recordValueToText(const FieldDeclaration& field, FieldType storedType,
+                          const QVariant& value)
 {
     if (value.isNull())
         return {};
@@ -79,7 +80,8 @@ QVariant textToRecordValue(const FieldDeclaration& field, FieldType storedType, 
     return value;
 }
 
-LoadOutcome CaricaRecord(Recordset& table, int UltimoDato, int UltimaChiave, FieldAccess& fields, QString* error)
+LoadOutcome CaricaRecord(Recordset& table, int UltimoDato, int UltimaChiave, FieldAccess& fields,
+                         QString* error)
 {
     const QString key = CostruisciChiave(UltimoDato, UltimaChiave, fields);
     if (key.isEmpty())
@@ -95,7 +97,8 @@ LoadOutcome CaricaRecord(Recordset& table, int UltimoDato, int UltimaChiave, Fie
             const int pos = fields.fieldSpec(i).recordPosition;
             if (pos >= table.fieldCount())
                 continue;
-            fields.setText(i, recordValueToText(fields.fieldSpec(i).parsed(), table.fieldInfo(pos).type, table.value(pos)));
+            fields.setText(i, recordValueToText(fields.fieldSpec(i).parsed(),
+                                                table.fieldInfo(pos).type, table.value(pos)));
         }
         return LoadOutcome::Found;
     }
@@ -130,9 +133,9 @@ SaveOutcome MemorizzaRecord(Recordset& table, int UltimoDato, int UltimaChiave, 
         const FieldSpec& def = fields.fieldSpec(i);
         if (def.recordPosition >= table.fieldCount())
             continue;
-        const QVariant value = textToRecordValue(def.parsed(), table.fieldInfo(def.recordPosition).type,
-                                                 fields.text(i), isKeyField(def, UltimaChiave), sepMigliaia,
-                                                 sepDecimali);
+        const QVariant value = textToRecordValue(
+            def.parsed(), table.fieldInfo(def.recordPosition).type, fields.text(i),
+            isKeyField(def, UltimaChiave), sepMigliaia, sepDecimali);
         if (!table.setValue(def.recordPosition, value))
             return fail();
     }
@@ -141,7 +144,8 @@ SaveOutcome MemorizzaRecord(Recordset& table, int UltimoDato, int UltimaChiave, 
     return SaveOutcome::Saved;
 }
 
-DeleteOutcome EliminaRecord(Recordset& table, int UltimoDato, int UltimaChiave, FieldAccess& fields, QString* error)
+DeleteOutcome EliminaRecord(Recordset& table, int UltimoDato, int UltimaChiave, FieldAccess& fields,
+                            QString* error)
 {
     const QString key = CostruisciChiave(UltimoDato, UltimaChiave, fields);
     if (key.isEmpty())

@@ -27,7 +27,8 @@ public:
 QString CostruisciChiave(int UltimoDato, int UltimaChiave, const FieldAccess& fields);
 
 // How a stored value is shown in a field of the given declaration.
-QString recordValueToText(const FieldDeclaration& field, FieldType storedType, const QVariant& value);
+QString recordValueToText(const FieldDeclaration& field, FieldType storedType,
+                          const QVariant& value);
 // How a field's text is stored in a column of the given type.
 QVariant textToRecordValue(const FieldDeclaration& field, FieldType storedType, const QString& text,
                            bool keyField, const QString& sepMigliaia, const QString& sepDecimali);

@@ -74,8 +74,9 @@ QString euroFromCents(qint64 cents)
         return {};
     const bool negative = cents < 0;
     const qint64 magnitude = negative ? -cents : cents;
-    return (negative ? QStringLiteral("-") : QString()) + groupThousands(QString::number(magnitude / 100))
-           + QLatin1Char('.') + QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
+    return (negative ? QStringLiteral("-") : QString()) +
+           groupThousands(QString::number(magnitude / 100)) + QLatin1Char('.') +
+           QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
 }
 
 std::optional<qint64> leadingCents(const QString& text)

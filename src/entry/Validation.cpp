@@ -7,7 +7,8 @@
 
 #include <QDate>
 
-QString Descrizione(Database& db, const QStringList& nomiTabelle, int table, const QString& key, int field)
+QString Descrizione(Database& db, const QStringList& nomiTabelle, int table, const QString& key,
+                    int field)
 {
     if (key.trimmed().isEmpty() || table < 0 || table >= nomiTabelle.size())
         return {};
@@ -97,8 +98,10 @@ ValidationResult Valida(const FieldDeclaration& field, int maxLength, const QStr
         return result;
     }
     if (field.link == QLatin1Char('A')) {
-        const QString key = field.isNumber() ? text.rightJustified(maxLength, QLatin1Char(' ')) : text;
-        const QString description = lookup ? lookup(field.table, key, field.descriptionField) : QString();
+        const QString key =
+            field.isNumber() ? text.rightJustified(maxLength, QLatin1Char(' ')) : text;
+        const QString description =
+            lookup ? lookup(field.table, key, field.descriptionField) : QString();
         result.description = description;
         result.valid = !description.isEmpty();
         if (!result.valid)

@@ -12,7 +12,8 @@ class Database;
 // The description of a code: field `field` of the record with that key in
 // table `table` of NomiTabelle; "" when the key is blank or not found, " "
 // when the record has no such text, so a found record always counts.
-QString Descrizione(Database& db, const QStringList& nomiTabelle, int table, const QString& key, int field);
+QString Descrizione(Database& db, const QStringList& nomiTabelle, int table, const QString& key,
+                    int field);
 
 // Inserts "/" at positions 3 and 6 as needed and reads the date day first:
 // 05032024 and 050324 become 05/03/2024. Nothing when it is not a date.
@@ -22,7 +23,7 @@ std::optional<QString> normalizeDate(const QString& text);
 struct ValidationResult
 {
     bool valid = true;
-    QString text;                      // the field's text afterwards
+    QString text;                       // the field's text afterwards
     std::optional<QString> description; // for a code field: its description
     QString message;                    // why the text was refused
     // A refusal a beep does not explain (a value beyond what can be

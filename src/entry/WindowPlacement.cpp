@@ -38,8 +38,9 @@ void placeCentred(QWidget* window, const AppContext& context)
         return;
     const double dpi = logicalDpi(window);
     const QRect frame = window->frameGeometry();
-    const TwipsPoint p = centredPosition(context.BordoDestro, context.BordoInferiore,
-                                         twipsFromPixels(frame.width(), dpi), twipsFromPixels(frame.height(), dpi));
+    const TwipsPoint p =
+        centredPosition(context.BordoDestro, context.BordoInferiore,
+                        twipsFromPixels(frame.width(), dpi), twipsFromPixels(frame.height(), dpi));
     window->move(pixelsFromTwips(p.left, dpi), pixelsFromTwips(p.top, dpi));
 }
 

@@ -7,5 +7,6 @@
 
 double letterWidthTwips(double dpi)
 {
-    return twipsFromPixels(QFontMetrics(QApplication::font()).horizontalAdvance(QLatin1Char('M')), dpi);
+    return twipsFromPixels(QFontMetrics(QApplication::font()).horizontalAdvance(QLatin1Char('M')),
+                           dpi);
 }

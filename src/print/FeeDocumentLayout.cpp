@@ -212,9 +212,9 @@ QString FeeDocumentPage::find(const QString& date, const QString& number)
 {
     QString error;
     auto clients = Recordset::OpenTable(ctx.DbArchivi, ctx.NomiTabelle.value(0), &error);
-    auto documents =
-        clients ? Recordset::OpenTable(ctx.DbArchivi, ctx.NomiTabelle.value(proForma ? 4 : 1), &error)
-                : nullptr;
+    auto documents = clients ? Recordset::OpenTable(ctx.DbArchivi,
+                                                    ctx.NomiTabelle.value(proForma ? 4 : 1), &error)
+                             : nullptr;
     if (!documents)
         return error;
 
@@ -229,13 +229,14 @@ QString FeeDocumentPage::find(const QString& date, const QString& number)
                             : buildKey({{QStringLiteral("TOLD-"), 10, date},
                                         {QStringLiteral("LOL"), kNumberWidth, stored}});
     if (key.isEmpty() || !documents->Seek(QStringLiteral("="), key) || documents->NoMatch())
-        return proForma ? QStringLiteral("Parcella non trovata") : QStringLiteral("Fattura non trovata");
+        return proForma ? QStringLiteral("Parcella non trovata")
+                        : QStringLiteral("Fattura non trovata");
     doc = readDocument(*documents, !proForma);
 
     if (clients->RecordCount() == 0)
         return QStringLiteral("Archivio clienti inconsistente");
-    if (doc.clientCode.isEmpty() || !clients->Seek(QStringLiteral("="), doc.clientCode)
-        || clients->NoMatch())
+    if (doc.clientCode.isEmpty() || !clients->Seek(QStringLiteral("="), doc.clientCode) ||
+        clients->NoMatch())
         return QStringLiteral("Dati personali del cliente non trovati");
     client = readClient(*clients);
     return {};
@@ -243,7 +244,9 @@ QString FeeDocumentPage::find(const QString& date, const QString& number)
 
 void FeeDocumentPage::placeAndDate(double row, double col)
 {
-    e.PrintText(row, col, 0, ctx.DatiUtente.value(2) + QStringLiteral(", ") + doc.date.toString(QStringLiteral("dd/MM/yyyy")));
+    e.PrintText(row, col, 0,
+                ctx.DatiUtente.value(2) + QStringLiteral(", ") +
+                    doc.date.toString(QStringLiteral("dd/MM/yyyy")));
 }
 
 void FeeDocumentPage::textualHeading(bool withTaxCode)
@@ -259,7 +262,9 @@ void FeeDocumentPage::textualHeading(bool withTaxCode)
     e.PrintText(9, 5, 0, QStringLiteral("(P.iva ") + u.value(4) + QLatin1Char(')'));
     const QString taxCode = u.value(5);
     if (withTaxCode && taxCode.size() == 16)
-        e.PrintText(10, 5, 0, QStringLiteral("(C.F. ") + codiceFiscaleRaggruppato(taxCode) + QStringLiteral(" )"));
+        e.PrintText(10, 5, 0,
+                    QStringLiteral("(C.F. ") + codiceFiscaleRaggruppato(taxCode) +
+                        QStringLiteral(" )"));
 }
 
 void FeeDocumentPage::letterhead(double smallSize, bool centredFooter)
@@ -299,14 +304,16 @@ void FeeDocumentPage::clientBlock()
     e.PrintText(14, col, 0, town);
 
     // The underline runs as far as the widest of the three lines, and at least 20 columns.
-    const double widest = std::max({e.TextWidth(client.name), e.TextWidth(client.address), e.TextWidth(town)});
+    const double widest =
+        std::max({e.TextWidth(client.name), e.TextWidth(client.address), e.TextWidth(town)});
     const int length = std::max(20, int(widest) / std::max(1, int(e.UnitX)) + 1);
     e.DrawHLine(15.5, 31, 31 + length, 4);
 
     const QString taxCode = codiceFiscaleRaggruppato(client.taxCode.toUpper());
     if (proForma) {
         if (!client.vatNumber.isEmpty())
-            e.PrintText(16, col, 0, QStringLiteral("(P.iva ") + client.vatNumber + QLatin1Char(')'));
+            e.PrintText(16, col, 0,
+                        QStringLiteral("(P.iva ") + client.vatNumber + QLatin1Char(')'));
         else if (!taxCode.isEmpty())
             e.PrintText(16, col, 0, QStringLiteral("(C.F. ") + taxCode + QLatin1Char(')'));
         return;
@@ -314,7 +321,8 @@ void FeeDocumentPage::clientBlock()
     if (!taxCode.isEmpty())
         e.PrintText(16, col, 0, QStringLiteral("(C.F. ") + taxCode + QLatin1Char(')'));
     if (!client.vatNumber.isEmpty())
-        e.PrintText(taxCode.isEmpty() ? 16 : 17, col, 0, QStringLiteral("(P.IVA ") + client.vatNumber + QLatin1Char(')'));
+        e.PrintText(taxCode.isEmpty() ? 16 : 17, col, 0,
+                    QStringLiteral("(P.IVA ") + client.vatNumber + QLatin1Char(')'));
 }
 
 void FeeDocumentPage::title(const QString& year)
@@ -322,12 +330,14 @@ void FeeDocumentPage::title(const QString& year)
     e.SetFontSize(proForma ? 13 : 14);
     e.SetFontBold(true);
     if (proForma) {
-        const QString text = QStringLiteral("PARCELLA PROFORMA N. ") + doc.number + QStringLiteral(" / ") + year;
+        const QString text =
+            QStringLiteral("PARCELLA PROFORMA N. ") + doc.number + QStringLiteral(" / ") + year;
         // Column 35 leaves too little room for the title in 13 points: it
         // moves left so as to end where the subject rule ends, never past it.
         e.PrintText(1, std::min(35.0, kRightEdge - e.TextWidth(text) / e.UnitX), 0, text);
     } else
-        e.PrintText(20, 5, 0, QStringLiteral("FATTURA N. ") + doc.number + QStringLiteral(" / ") + year);
+        e.PrintText(20, 5, 0,
+                    QStringLiteral("FATTURA N. ") + doc.number + QStringLiteral(" / ") + year);
     e.SetFontSize(bodySize);
 }
 
@@ -431,7 +441,8 @@ void FeeDocumentPage::amounts()
 
     if (doc.contribution != 0) {
         sign(QStringLiteral("+"));
-        amountLine(rateLabel(QStringLiteral("Contr.integr. "), doc.contributionRate, doc.fee), doc.contribution);
+        amountLine(rateLabel(QStringLiteral("Contr.integr. "), doc.contributionRate, doc.fee),
+                   doc.contribution);
         total += doc.contribution;
         if (doc.vat != 0) {
             sign(QStringLiteral("="));
@@ -507,11 +518,13 @@ void FeeDocumentPage::withholdingExplanation()
     if (doc.withholding == 0 || doc.withholdingRate.isEmpty())
         return;
     A += 3;
-    e.PrintTextStyled(A, 10, 0, 11, 0, QStringLiteral("001"), QStringLiteral("RITENUTA DI ACCONTO"));
+    e.PrintTextStyled(A, 10, 0, 11, 0, QStringLiteral("001"),
+                      QStringLiteral("RITENUTA DI ACCONTO"));
     A += 1;
     e.PrintText(A, 10, 0,
-                doc.withholdingRate + QStringLiteral("% su euro:  ") + importoStampa(withholdingBase())
-                    + QStringLiteral(" = ") + importoStampa(doc.withholding));
+                doc.withholdingRate + QStringLiteral("% su euro:  ") +
+                    importoStampa(withholdingBase()) + QStringLiteral(" = ") +
+                    importoStampa(doc.withholding));
 }
 
 // The notes end near the foot of the page unless the body reaches further.
@@ -544,8 +557,8 @@ QString codiceFiscaleRaggruppato(const QString& code)
 {
     if (code.size() != 16)
         return code;
-    return code.left(3) + QLatin1Char(' ') + code.mid(3, 3) + QLatin1Char(' ') + code.mid(6, 5)
-           + QLatin1Char(' ') + code.mid(11, 5);
+    return code.left(3) + QLatin1Char(' ') + code.mid(3, 3) + QLatin1Char(' ') + code.mid(6, 5) +
+           QLatin1Char(' ') + code.mid(11, 5);
 }
 
 QString StampaFattura(PageEngine& engine, AppContext& context, const QString& numero,

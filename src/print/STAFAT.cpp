@@ -42,8 +42,8 @@ QString percorsoArchivioFattura(const QString& programFolder, const QString& num
     if (!date.isValid() || number.isEmpty())
         return {};
     const QString year = date.toString(QStringLiteral("yyyy"));
-    return programFolder + QStringLiteral("/Fatture/") + year + QStringLiteral("/Fattura_") + year
-           + QLatin1Char('_') + number + QStringLiteral(".pdf");
+    return programFolder + QStringLiteral("/Fatture/") + year + QStringLiteral("/Fattura_") + year +
+           QLatin1Char('_') + number + QStringLiteral(".pdf");
 }
 
 STAFAT::STAFAT(AppContext& context, QWidget* parent) : FieldWindow(context, parent)
@@ -90,7 +90,8 @@ STAFAT::STAFAT(AppContext& context, QWidget* parent) : FieldWindow(context, pare
 void STAFAT::Form_Load()
 {
     QString error;
-    auto invoices = Recordset::OpenTable(m_context.DbArchivi, m_context.NomiTabelle.value(1), &error);
+    auto invoices =
+        Recordset::OpenTable(m_context.DbArchivi, m_context.NomiTabelle.value(1), &error);
     if (!invoices) {
         Messaggio::errore(this, error);
         return;

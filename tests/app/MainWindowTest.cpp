@@ -2,20 +2,20 @@
 
 #include "AppContext.h"
 #include "Clock.h"
-#include "Main.h"
-#include "MessageBox.h"
-#include "ModalHelper.h"
-#include "StatusMessage.h"
-#include "Twips.h"
+#include "Consulta.h"
 #include "FArcCLI.h"
 #include "FArcFAT.h"
 #include "FakePrinterSystem.h"
-#include "Consulta.h"
 #include "FrmStampa.h"
 #include "IniFile.h"
+#include "Main.h"
+#include "MessageBox.h"
+#include "ModalHelper.h"
 #include "PageEngine.h"
 #include "PdfTestSupport.h"
 #include "STAFAT.h"
+#include "StatusMessage.h"
+#include "Twips.h"
 #include "frmAbout.h"
 #include "frmPreview.h"
 
@@ -23,16 +23,16 @@
 #include <QApplication>
 #include <QFile>
 #include <QFrame>
-#include <QLineEdit>
-#include <QPrinter>
-#include <QRegularExpression>
-#include <QToolBar>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
+#include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
+#include <QToolBar>
 #include <QtTest>
 
 void MainWindowTest::init()
@@ -115,15 +115,18 @@ void MainWindowTest::captionsAndStartState()
         QVERIFY(m_main->opStaz(i)->isEnabled());
     }
     QCOMPARE(m_main->findChild<QPushButton*>("Exit")->text(), QStringLiteral("Uscita"));
-    QCOMPARE(m_main->findChild<QLabel*>("Giorno")->text(), QStringLiteral("domenica 6 dicembre 2026"));
+    QCOMPARE(m_main->findChild<QLabel*>("Giorno")->text(),
+             QStringLiteral("domenica 6 dicembre 2026"));
     QCOMPARE(m_main->findChild<QLabel*>("Finestra")->text(), QString());
     QCOMPARE(m_main->findChild<QLabel*>("Stato")->text(), QStringLiteral("Pronto"));
 
     // The edges children centre against, in twips.
     const double dpi = logicalDpi(m_main.get());
     const QRect frame = m_main->frameGeometry();
-    QCOMPARE(qRound(m_context->BordoDestro), qRound(twipsFromPixels(frame.x() + frame.width(), dpi)));
-    QCOMPARE(qRound(m_context->BordoInferiore), qRound(twipsFromPixels(frame.y() + frame.height(), dpi)));
+    QCOMPARE(qRound(m_context->BordoDestro),
+             qRound(twipsFromPixels(frame.x() + frame.width(), dpi)));
+    QCOMPARE(qRound(m_context->BordoInferiore),
+             qRound(twipsFromPixels(frame.y() + frame.height(), dpi)));
     QVERIFY(m_context->SepDecimali == "," || m_context->SepDecimali == ".");
     QVERIFY(m_context->SepDecimali != m_context->SepMigliaia);
 }
@@ -153,7 +156,8 @@ void MainWindowTest::menusWorkFromTheKeyboard()
         seenCaption = about->windowTitle();
         seenTitle = about->findChild<QLabel*>("lblTitle")->text();
         seenVersion = about->findChild<QLabel*>("lblVersion")->text();
-        QCOMPARE(about->findChild<QPushButton*>("cmdSysInfo")->text(), QStringLiteral("&System Info..."));
+        QCOMPARE(about->findChild<QPushButton*>("cmdSysInfo")->text(),
+                 QStringLiteral("&System Info..."));
         QTest::mouseClick(about->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     });
     QTest::keyClick(m_main.get(), Qt::Key_G, Qt::AltModifier);
@@ -172,7 +176,8 @@ void MainWindowTest::menusWorkFromTheKeyboard()
     if (frmAbout::programmaInfoSistema().isEmpty()) {
         Messaggio::setNextAnswer(QMessageBox::Ok);
         QTest::mouseClick(about.findChild<QPushButton*>("cmdSysInfo"), Qt::LeftButton);
-        QCOMPARE(Messaggio::lastText(), QStringLiteral("System Information Is Unavailable At This Time"));
+        QCOMPARE(Messaggio::lastText(),
+                 QStringLiteral("System Information Is Unavailable At This Time"));
     }
 }
 

@@ -8,7 +8,9 @@
 class FakeFields : public FieldAccess
 {
 public:
-    explicit FakeFields(FieldTable specs) : m_specs(std::move(specs)), m_texts(int(m_specs.size())) {}
+    explicit FakeFields(FieldTable specs) : m_specs(std::move(specs)), m_texts(int(m_specs.size()))
+    {
+    }
     int fieldCount() const override { return int(m_specs.size()); }
     const FieldSpec& fieldSpec(int index) const override { return m_specs.at(std::size_t(index)); }
     QString text(int index) const override { return m_texts.at(index); }

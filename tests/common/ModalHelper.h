@@ -6,8 +6,7 @@
 
 // Runs `act` on the next modal window of type T once it is on screen: the
 // window may open only after other events have been processed.
-template <typename T, typename F>
-void whenModal(QObject* context, F act)
+template <typename T, typename F> void whenModal(QObject* context, F act)
 {
     auto* timer = new QTimer(context);
     timer->setInterval(5);

@@ -12,18 +12,30 @@ void KeyTextTest::keyParts_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("text padded") << "AOLB0002" << 10 << "ab1" << "ab1       ";
-    QTest::newRow("text cut to width") << "AOL" << 3 << "abcdef" << "abc";
-    QTest::newRow("text exactly as wide") << "AOL" << 4 << "abcd" << "abcd";
-    QTest::newRow("date") << "TOLD+" << 10 << "05/03/2024" << "20240305";
-    QTest::newRow("year-only date") << "TOLD-" << 10 << "05/03/2024" << "2024";
-    QTest::newRow("year-only in lower case") << "told-" << 10 << "31/12/1999" << "1999";
-    QTest::newRow("number right-aligned") << "LOL" << 10 << "12" << "        12";
-    QTest::newRow("negative number") << "LOL" << 6 << "-3" << "    -3";
-    QTest::newRow("grouped number") << "LOL" << 10 << "1 234" << "      1234";
-    QTest::newRow("decimal number") << "SOLZZ" << 5 << "2.5" << "  2.5";
-    QTest::newRow("empty number is zero") << "LOL" << 4 << "" << "   0";
-    QTest::newRow("number cut from the right") << "LOL" << 3 << "123456" << "456";
+    QTest::newRow("text padded") << "AOLB0002" << 10 << "ab1"
+                                 << "ab1       ";
+    QTest::newRow("text cut to width") << "AOL" << 3 << "abcdef"
+                                       << "abc";
+    QTest::newRow("text exactly as wide") << "AOL" << 4 << "abcd"
+                                          << "abcd";
+    QTest::newRow("date") << "TOLD+" << 10 << "05/03/2024"
+                          << "20240305";
+    QTest::newRow("year-only date") << "TOLD-" << 10 << "05/03/2024"
+                                    << "2024";
+    QTest::newRow("year-only in lower case") << "told-" << 10 << "31/12/1999"
+                                             << "1999";
+    QTest::newRow("number right-aligned") << "LOL" << 10 << "12"
+                                          << "        12";
+    QTest::newRow("negative number") << "LOL" << 6 << "-3"
+                                     << "    -3";
+    QTest::newRow("grouped number") << "LOL" << 10 << "1 234"
+                                    << "      1234";
+    QTest::newRow("decimal number") << "SOLZZ" << 5 << "2.5"
+                                    << "  2.5";
+    QTest::newRow("empty number is zero") << "LOL" << 4 << ""
+                                          << "   0";
+    QTest::newRow("number cut from the right") << "LOL" << 3 << "123456"
+                                               << "456";
 }
 
 void KeyTextTest::keyParts()
@@ -45,8 +57,10 @@ void KeyTextTest::wholeKeys()
     const QString invoice = buildKey({{"TOLD-", 10, "05/03/2024"}, {"LOL", 10, "12"}});
     QCOMPARE(invoice, QStringLiteral("2024") + QString(8, ' ') + "12");
     QCOMPARE(invoice.size(), 14);
-    QCOMPARE(buildKey({{"TOLD-", 10, "15/03/2024"}, {"LOL", 10, "7"}}), "2024" + QString(9, ' ') + "7");
-    QCOMPARE(buildKey({{"TOLD-", 10, "15/03/2024"}, {"LOL", 10, "123"}}), "2024" + QString(7, ' ') + "123");
+    QCOMPARE(buildKey({{"TOLD-", 10, "15/03/2024"}, {"LOL", 10, "7"}}),
+             "2024" + QString(9, ' ') + "7");
+    QCOMPARE(buildKey({{"TOLD-", 10, "15/03/2024"}, {"LOL", 10, "123"}}),
+             "2024" + QString(7, ' ') + "123");
 
     // 9 sorts before 10 because numbers are right-aligned.
     const QString nine = buildKey({{"TOLD-", 10, "01/01/2024"}, {"LOL", 10, "9"}});

@@ -98,8 +98,8 @@ void RecordsetTest::seekIgnoresCaseAndTrailingBlanks()
     addClient(*rs, "ab1", "Rossi Mario");
     QCOMPARE(rs->value(0).toString(), QStringLiteral("AB1       "));
 
-    for (const QString& key : {QStringLiteral("ab1"), QStringLiteral("AB1"), QStringLiteral("Ab1   "),
-                               QStringLiteral("AB1                 ")}) {
+    for (const QString& key : {QStringLiteral("ab1"), QStringLiteral("AB1"),
+                               QStringLiteral("Ab1   "), QStringLiteral("AB1                 ")}) {
         QVERIFY(rs->Seek("=", key));
         QVERIFY2(!rs->NoMatch(), qPrintable(key));
         QCOMPARE(rs->text(2), QStringLiteral("Rossi Mario"));
@@ -195,8 +195,8 @@ void RecordsetTest::valuesConvertByType()
     QVERIFY(rs->setValue(0, "2024         7"));
     QVERIFY(rs->setValue(1, QDate(2024, 3, 15)));
     QVERIFY(rs->setValue(2, "7"));
-    QVERIFY(rs->setValue(5, 123450.0));  // cents
-    QVERIFY(rs->setValue(6, "22,5"));    // a decimal written with the locale's comma
+    QVERIFY(rs->setValue(5, 123450.0)); // cents
+    QVERIFY(rs->setValue(6, "22,5"));   // a decimal written with the locale's comma
     QVERIFY(rs->setValue(7, "0.5"));
     QVERIFY(rs->setValue(9, 0.4999 * 100)); // rounds to whole cents
     QVERIFY2(rs->Update(), qPrintable(rs->lastError()));

@@ -3,16 +3,16 @@
 #include "Clock.h"
 #include "DocumentAmounts.h"
 #include "FArcFAT.h"
-#include "FakeFields.h"
 #include "FArcMOV.h"
 #include "FParcella.h"
+#include "FakeFields.h"
 #include "FeeDocumentWindow.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
 #include "PageEngine.h"
+#include "Recordset.h"
 #include "StatusMessage.h"
 #include "frmPreview.h"
-#include "Recordset.h"
 
 #include <QFile>
 #include <QLabel>
@@ -121,16 +121,20 @@ void DocumentsTest::feeComputation()
             f.setText(indexes[i], inputs[i]);
         QString total;
         CalcolaImporti(f, 5, invoice, geometra, &total);
-        return QStringList{f.text(11).trimmed(), f.text(12).trimmed(), f.text(13).trimmed(), total.trimmed()};
+        return QStringList{f.text(11).trimmed(), f.text(12).trimmed(), f.text(13).trimmed(),
+                           total.trimmed()};
     };
     // fee, VAT rate, contribution rate, withholding rate, expenses, stamp
-    QCOMPARE(compute(true, true, {"1000", "22", "4", "20"}), (QStringList{"228.80", "40.00", "200.00", "1068.80"}));
-    QCOMPARE(compute(false, true, {"1000", "22", "4", "20"}), (QStringList{"228.80", "40.00", "208.00", "1060.80"}));
+    QCOMPARE(compute(true, true, {"1000", "22", "4", "20"}),
+             (QStringList{"228.80", "40.00", "200.00", "1068.80"}));
+    QCOMPARE(compute(false, true, {"1000", "22", "4", "20"}),
+             (QStringList{"228.80", "40.00", "208.00", "1060.80"}));
     QCOMPARE(compute(false, false, {"1 000.00", "22", "4", "20"}),
              (QStringList{"228.80", "40.00", "208.00", "1060.80"}));
     QCOMPARE(compute(false, true, {"1000", "22", "4", "20", "50", "2"}),
              (QStringList{"228.80", "40.00", "208.00", "1112.80"}));
-    QCOMPARE(compute(false, true, {"333.33", "22", "4"}).mid(0, 2), (QStringList{"76.27", "13.33"}));
+    QCOMPARE(compute(false, true, {"333.33", "22", "4"}).mid(0, 2),
+             (QStringList{"76.27", "13.33"}));
     QCOMPARE(compute(true, true, {"1.15", "", "", "50"}).at(2), QStringLiteral("0.58"));
     QCOMPARE(compute(false, true, {"1000", "22", "122"}).at(3), QString()); // nothing to total
     QCOMPARE(compute(false, true, {"0", "22", "4", "20"}), (QStringList{"", "", "", ""}));
@@ -398,7 +402,8 @@ void DocumentsTest::proFormaAndPurchaseWindows()
     enter(&window, 8, "5");
     QCOMPARE(window.Ombra(6)->text(), QStringLiteral("100.00"));
     enter(&window, 4, "");
-    QCOMPARE(window.Ombra(4)->text() + window.Ombra(5)->text() + window.Ombra(6)->text(), QString());
+    QCOMPARE(window.Ombra(4)->text() + window.Ombra(5)->text() + window.Ombra(6)->text(),
+             QString());
 }
 
 // An amount whose display form is longer than its field's MaxLength is shown

@@ -2,11 +2,11 @@
 
 #include "CodeList.h"
 #include "FArcCLI.h"
+#include "FakeFields.h"
 #include "FieldSnapshot.h"
 #include "FrmUtente.h"
 #include "GridModel.h"
 #include "Recordset.h"
-#include "FakeFields.h"
 #include "Snapshot.h"
 #include "StatusMessage.h"
 
@@ -17,7 +17,7 @@ namespace {
 // An invoice-like window: date and number form the key, then amounts.
 FieldTable documentFields()
 {
-    return {{0, "Data", "TOLD-", 10, 0, 1},     {1, "Numero", "LOL", 10, 1, 2},
+    return {{0, "Data", "TOLD-", 10, 0, 1},       {1, "Numero", "LOL", 10, 1, 2},
             {2, "Cliente", "AOLA0002", 10, 2, 3}, {3, "Oggetto", "AOL", 240, 3, 4},
             {4, "Descrizione", "MOL", 0, 4, 5},   {5, "Onorario", "EOLZZ", 14, 5, 6},
             {6, "IVA", "IOLZZ", 5, 6, 7}};
@@ -204,21 +204,24 @@ void RecordRulesTest::codeListAndGrid()
     QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::Saved);
 
     QVERIFY(codeListLines(m_context->DbArchivi, "Clienti", 2, &lines, &width, &error));
-    QCOMPARE(lines, (QStringList{"A1         - ", "B2         - bianchi costruzioni s.r.l sede di milano"}));
+    QCOMPARE(lines, (QStringList{"A1         - ",
+                                 "B2         - bianchi costruzioni s.r.l sede di milano"}));
     QCOMPARE(codeOfLine(lines.at(1), width), QStringLiteral("B2"));
 
-    auto all = Snapshot::Open(m_context->DbArchivi, "SELECT * FROM Clienti ORDER BY Chiave", {}, &error);
+    auto all =
+        Snapshot::Open(m_context->DbArchivi, "SELECT * FROM Clienti ORDER BY Chiave", {}, &error);
     GridModel grid;
     QCOMPARE(RiempiGriglia(grid, *all, 2000, 0, 100), 2);
     QCOMPARE(grid.columnCount(), 10);
-    QCOMPARE(grid.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("CODCLIENTE"));
+    QCOMPARE(grid.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
+             QStringLiteral("CODCLIENTE"));
     QCOMPARE(grid.cell(0, 0), QStringLiteral("1"));
     QCOMPARE(grid.cell(1, 1), QStringLiteral("B2"));
     QCOMPARE(grid.columnWidthTwips(0), 360.0);
-    QCOMPARE(grid.columnWidthTwips(1), 100 * 1.2 * 10);  // text of 10
-    QCOMPARE(grid.columnWidthTwips(2), 100 * 1.2 * 15);  // text of 40
-    QCOMPARE(grid.columnWidthTwips(8), 100 * 1.2 * 15);  // memo
-    QCOMPARE(RiempiGriglia(grid, *all, 1, 10, 100), 1);   // limit and offset
+    QCOMPARE(grid.columnWidthTwips(1), 100 * 1.2 * 10); // text of 10
+    QCOMPARE(grid.columnWidthTwips(2), 100 * 1.2 * 15); // text of 40
+    QCOMPARE(grid.columnWidthTwips(8), 100 * 1.2 * 15); // memo
+    QCOMPARE(RiempiGriglia(grid, *all, 1, 10, 100), 1); // limit and offset
     QCOMPARE(grid.cell(0, 0), QStringLiteral("11"));
 
     // Amount columns show euros, not the stored cents.
@@ -252,7 +255,8 @@ void RecordRulesTest::headingDataCreatedWhenMissing()
     QVERIFY(m_context->DbArchivi.execute("DELETE FROM datipers", {}, &error));
     auto rs = Recordset::OpenTable(m_context->DbArchivi, "datipers", &error);
     QStringList dati(6);
-    const QStringList values{"Studio Rossi", "Via Po 3", "Torino", "10100", "01234567890", "RSSMRA70A01L219X"};
+    const QStringList values{"Studio Rossi", "Via Po 3",    "Torino",
+                             "10100",        "01234567890", "RSSMRA70A01L219X"};
     QVERIFY(MemorizzaDatiUtente(*rs, values, &dati, &error));
     QCOMPARE(dati, values);
     QCOMPARE(rs->RecordCount(), 1);

@@ -11,16 +11,26 @@ void TextFormsTest::numberForm_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("grouped with decimals") << "1234567.891" << "1 234 567.891";
-    QTest::newRow("negative") << "-123456" << "-123 456";
-    QTest::newRow("zero left alone") << "0" << "0";
-    QTest::newRow("zero with decimals left alone") << "0.00" << "0.00";
-    QTest::newRow("comma as point") << "1234,5" << "1 234.5";
-    QTest::newRow("three digits") << "999" << "999";
-    QTest::newRow("four decimals kept") << "0.1234" << "0.1234";
-    QTest::newRow("fifth decimal rounded") << "2.00005" << "2.0001";
-    QTest::newRow("trailing zeros dropped") << "12.500" << "12.5";
-    QTest::newRow("already grouped") << "1 234" << "1 234";
+    QTest::newRow("grouped with decimals") << "1234567.891"
+                                           << "1 234 567.891";
+    QTest::newRow("negative") << "-123456"
+                              << "-123 456";
+    QTest::newRow("zero left alone") << "0"
+                                     << "0";
+    QTest::newRow("zero with decimals left alone") << "0.00"
+                                                   << "0.00";
+    QTest::newRow("comma as point") << "1234,5"
+                                    << "1 234.5";
+    QTest::newRow("three digits") << "999"
+                                  << "999";
+    QTest::newRow("four decimals kept") << "0.1234"
+                                        << "0.1234";
+    QTest::newRow("fifth decimal rounded") << "2.00005"
+                                           << "2.0001";
+    QTest::newRow("trailing zeros dropped") << "12.500"
+                                            << "12.5";
+    QTest::newRow("already grouped") << "1 234"
+                                     << "1 234";
 }
 
 void TextFormsTest::numberForm()
@@ -35,17 +45,28 @@ void TextFormsTest::euroForm_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("two decimals") << "1234.5" << "1 234.50";
-    QTest::newRow("below one") << "0.75" << "0.75";
-    QTest::newRow("point first") << ".5" << "0.50";
-    QTest::newRow("zero is empty") << "0" << "";
-    QTest::newRow("empty stays empty") << "" << "";
-    QTest::newRow("comma as point") << "1234,56" << "1 234.56";
-    QTest::newRow("half cent rounds up") << "1.005" << "1.01";
-    QTest::newRow("negative half cent") << "-1.005" << "-1.01";
-    QTest::newRow("large") << "123456789.1" << "123 456 789.10";
-    QTest::newRow("grouped input") << "1 234.5" << "1 234.50";
-    QTest::newRow("reads the leading number") << "12abc" << "12.00";
+    QTest::newRow("two decimals") << "1234.5"
+                                  << "1 234.50";
+    QTest::newRow("below one") << "0.75"
+                               << "0.75";
+    QTest::newRow("point first") << ".5"
+                                 << "0.50";
+    QTest::newRow("zero is empty") << "0"
+                                   << "";
+    QTest::newRow("empty stays empty") << ""
+                                       << "";
+    QTest::newRow("comma as point") << "1234,56"
+                                    << "1 234.56";
+    QTest::newRow("half cent rounds up") << "1.005"
+                                         << "1.01";
+    QTest::newRow("negative half cent") << "-1.005"
+                                        << "-1.01";
+    QTest::newRow("large") << "123456789.1"
+                           << "123 456 789.10";
+    QTest::newRow("grouped input") << "1 234.5"
+                                   << "1 234.50";
+    QTest::newRow("reads the leading number") << "12abc"
+                                              << "12.00";
 }
 
 void TextFormsTest::euroForm()
@@ -89,30 +110,54 @@ void TextFormsTest::keyFiltering_data()
     QTest::addColumn<int>("caret");
     QTest::addColumn<QString>("key");
     QTest::addColumn<bool>("accepted");
-    QTest::newRow("point in a long") << "LOL" << "12" << 2 << "." << false;
-    QTest::newRow("point in an integer") << "IOLZZ" << "1" << 1 << "." << false;
-    QTest::newRow("point in a single") << "SOLZZ" << "12" << 2 << "." << true;
-    QTest::newRow("second point") << "SOLZZ" << "1.2" << 3 << "." << false;
-    QTest::newRow("second minus") << "LOL" << "-1" << 2 << "-" << false;
-    QTest::newRow("minus anywhere") << "LOL" << "12" << 2 << "-" << true;
-    QTest::newRow("letter in a number") << "LOL" << "" << 0 << "a" << false;
-    QTest::newRow("space in a number") << "LOL" << "1" << 1 << " " << false;
-    QTest::newRow("letter in a date") << "TOLD+" << "" << 0 << "x" << false;
-    QTest::newRow("slash in a date") << "TOLD+" << "05" << 2 << "/" << true;
-    QTest::newRow("anything in text") << "AOL" << "" << 0 << "%" << true;
-    QTest::newRow("anything in a memo") << "MOL" << "" << 0 << "\t" << true;
-    QTest::newRow("third decimal") << "EOLZZ" << "1.23" << 4 << "4" << false;
-    QTest::newRow("second decimal") << "EOLZZ" << "1.2" << 3 << "3" << true;
-    QTest::newRow("digit before the point") << "EOLZZ" << "1.23" << 0 << "9" << true;
-    QTest::newRow("point leaving three decimals") << "EOLZZ" << "1234" << 1 << "." << false;
-    QTest::newRow("point leaving two decimals") << "EOLZZ" << "1234" << 2 << "." << true;
-    QTest::newRow("comma as the point") << "EOLZZ" << "12" << 2 << "," << true;
-    QTest::newRow("comma after the point") << "EOLZZ" << "1.2" << 3 << "," << false;
-    QTest::newRow("comma leaving three decimals") << "EOLZZ" << "1234" << 1 << "," << false;
-    QTest::newRow("comma in a single") << "SOLZZ" << "0" << 1 << "," << true;
-    QTest::newRow("comma in a long") << "LOL" << "12" << 2 << "," << false;
-    QTest::newRow("comma in a date") << "TOLD+" << "05" << 2 << "," << false;
-    QTest::newRow("comma in text") << "AOL" << "Via Roma" << 8 << "," << true;
+    QTest::newRow("point in a long") << "LOL"
+                                     << "12" << 2 << "." << false;
+    QTest::newRow("point in an integer") << "IOLZZ"
+                                         << "1" << 1 << "." << false;
+    QTest::newRow("point in a single") << "SOLZZ"
+                                       << "12" << 2 << "." << true;
+    QTest::newRow("second point") << "SOLZZ"
+                                  << "1.2" << 3 << "." << false;
+    QTest::newRow("second minus") << "LOL"
+                                  << "-1" << 2 << "-" << false;
+    QTest::newRow("minus anywhere") << "LOL"
+                                    << "12" << 2 << "-" << true;
+    QTest::newRow("letter in a number") << "LOL"
+                                        << "" << 0 << "a" << false;
+    QTest::newRow("space in a number") << "LOL"
+                                       << "1" << 1 << " " << false;
+    QTest::newRow("letter in a date") << "TOLD+"
+                                      << "" << 0 << "x" << false;
+    QTest::newRow("slash in a date") << "TOLD+"
+                                     << "05" << 2 << "/" << true;
+    QTest::newRow("anything in text") << "AOL"
+                                      << "" << 0 << "%" << true;
+    QTest::newRow("anything in a memo") << "MOL"
+                                        << "" << 0 << "\t" << true;
+    QTest::newRow("third decimal") << "EOLZZ"
+                                   << "1.23" << 4 << "4" << false;
+    QTest::newRow("second decimal") << "EOLZZ"
+                                    << "1.2" << 3 << "3" << true;
+    QTest::newRow("digit before the point") << "EOLZZ"
+                                            << "1.23" << 0 << "9" << true;
+    QTest::newRow("point leaving three decimals") << "EOLZZ"
+                                                  << "1234" << 1 << "." << false;
+    QTest::newRow("point leaving two decimals") << "EOLZZ"
+                                                << "1234" << 2 << "." << true;
+    QTest::newRow("comma as the point") << "EOLZZ"
+                                        << "12" << 2 << "," << true;
+    QTest::newRow("comma after the point") << "EOLZZ"
+                                           << "1.2" << 3 << "," << false;
+    QTest::newRow("comma leaving three decimals") << "EOLZZ"
+                                                  << "1234" << 1 << "," << false;
+    QTest::newRow("comma in a single") << "SOLZZ"
+                                       << "0" << 1 << "," << true;
+    QTest::newRow("comma in a long") << "LOL"
+                                     << "12" << 2 << "," << false;
+    QTest::newRow("comma in a date") << "TOLD+"
+                                     << "05" << 2 << "," << false;
+    QTest::newRow("comma in text") << "AOL"
+                                   << "Via Roma" << 8 << "," << true;
 }
 
 void TextFormsTest::keyFiltering()
@@ -157,16 +202,26 @@ void TextFormsTest::dates_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("expected"); // empty: refused
-    QTest::newRow("eight digits") << "05032024" << "05/03/2024";
-    QTest::newRow("six digits") << "050324" << "05/03/2024";
-    QTest::newRow("already formed") << "05/03/2024" << "05/03/2024";
-    QTest::newRow("two-digit year of last century") << "010199" << "01/01/1999";
-    QTest::newRow("short parts") << "5/3/24" << "";
-    QTest::newRow("no 31 February") << "31/02/2024" << "";
-    QTest::newRow("leap day") << "29022024" << "29/02/2024";
-    QTest::newRow("no leap day") << "29022023" << "";
-    QTest::newRow("too short") << "0503" << "";
-    QTest::newRow("month 13") << "01132024" << "";
+    QTest::newRow("eight digits") << "05032024"
+                                  << "05/03/2024";
+    QTest::newRow("six digits") << "050324"
+                                << "05/03/2024";
+    QTest::newRow("already formed") << "05/03/2024"
+                                    << "05/03/2024";
+    QTest::newRow("two-digit year of last century") << "010199"
+                                                    << "01/01/1999";
+    QTest::newRow("short parts") << "5/3/24"
+                                 << "";
+    QTest::newRow("no 31 February") << "31/02/2024"
+                                    << "";
+    QTest::newRow("leap day") << "29022024"
+                              << "29/02/2024";
+    QTest::newRow("no leap day") << "29022023"
+                                 << "";
+    QTest::newRow("too short") << "0503"
+                               << "";
+    QTest::newRow("month 13") << "01132024"
+                              << "";
 }
 
 void TextFormsTest::dates()

@@ -17,13 +17,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
-#include <QVBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QtTest>
 
 namespace {

@@ -19,31 +19,43 @@
 namespace {
 
 // Settings of the usual case; a test row changes or removes some of them.
-const QStringList kSettings = {
-    "Generale/Calcolo=GEOMETRA", "Generale/Intesta=Studio Tecnico",
-    "Generale/Nota_RA=(art. 25 DPR 600/73)", "Generale/Minimi_1=Operazione in franchigia",
-    "Generale/Minimi_3=Non soggetta a ritenuta", "CartaIntestata/Ditta=Via Roma 1 - Asti",
-    "Generale/Privacy_1=Dati trattati a norma di legge"};
+const QStringList kSettings = {"Generale/Calcolo=GEOMETRA",
+                               "Generale/Intesta=Studio Tecnico",
+                               "Generale/Nota_RA=(art. 25 DPR 600/73)",
+                               "Generale/Minimi_1=Operazione in franchigia",
+                               "Generale/Minimi_3=Non soggetta a ritenuta",
+                               "CartaIntestata/Ditta=Via Roma 1 - Asti",
+                               "Generale/Privacy_1=Dati trattati a norma di legge"};
 
 // Invoice columns after the key, in table order; a test row changes some.
 QVariantMap usualDocument()
 {
-    return {{"Data", "2026-03-05"},      {"Numero", 12},
-            {"CodCli", "R1"},            {"Oggetto", "Frazionamento del mappale 12"},
+    return {{"Data", "2026-03-05"},
+            {"Numero", 12},
+            {"CodCli", "R1"},
+            {"Oggetto", "Frazionamento del mappale 12"},
             {"Descrizione", "Rilievo topografico e redazione del tipo di frazionamento."},
-            {"Onorario", 100000},        {"AliqIVA", 22},
-            {"AliqContributo", 4},       {"AliqRA", 20},
+            {"Onorario", 100000},
+            {"AliqIVA", 22},
+            {"AliqContributo", 4},
+            {"AliqRA", 20},
             {"Note", "Pagamento a 30 giorni."},
-            {"ImportoIVA", 22880},       {"ImportoContributo", 4000},
-            {"ImportoRA", 20000},        {"SpeseEsenti", 0}};
+            {"ImportoIVA", 22880},
+            {"ImportoContributo", 4000},
+            {"ImportoRA", 20000},
+            {"SpeseEsenti", 0}};
 }
 
 QVariantMap usualClient()
 {
-    return {{"CodCliente", "R1"},           {"Denominazione", "Rossi Mario"},
-            {"Indirizzo", "Via Verdi 3"},   {"Citta", "Alba"},
-            {"CAP", "12051"},               {"PartitaIVA", "01234567890"},
-            {"CodiceFiscale", "rssmra80a01h501u"}, {"Definiz", "Egr. Sig."}};
+    return {{"CodCliente", "R1"},
+            {"Denominazione", "Rossi Mario"},
+            {"Indirizzo", "Via Verdi 3"},
+            {"Citta", "Alba"},
+            {"CAP", "12051"},
+            {"PartitaIVA", "01234567890"},
+            {"CodiceFiscale", "rssmra80a01h501u"},
+            {"Definiz", "Egr. Sig."}};
 }
 
 bool insert(Database& db, const QString& table, QVariantMap row, const QString& key)
@@ -51,8 +63,8 @@ bool insert(Database& db, const QString& table, QVariantMap row, const QString& 
     row.insert("Chiave", key);
     QStringList marks(row.size(), "?");
     QString error;
-    const bool ok = db.execute("INSERT INTO " + table + " (" + row.keys().join(", ") + ") VALUES ("
-                                   + marks.join(", ") + ")",
+    const bool ok = db.execute("INSERT INTO " + table + " (" + row.keys().join(", ") +
+                                   ") VALUES (" + marks.join(", ") + ")",
                                row.values(), &error);
     if (!ok)
         qWarning("%s", qPrintable(error));
@@ -88,14 +100,25 @@ QStringList dump()
     for (QByteArray raw : file.readAll().split('\n')) {
         const QStringList f = PageRecord::split(QString::fromUtf8(raw.trimmed()));
         auto n = [&f](int i) { return PageRecord::readNumber(f.value(i)).value_or(-1); };
-        const QString style = QString("%1 %2%3%4%5").arg(font, number(size), bold ? " B" : "",
-                                                         italic ? " I" : "", underline ? " U" : "");
+        const QString style = QString("%1 %2%3%4%5")
+                                  .arg(font, number(size), bold ? " B" : "", italic ? " I" : "",
+                                       underline ? " U" : "");
         switch (f.value(0).toInt()) {
-        case PageRecord::FontName: font = f.value(1); break;
-        case PageRecord::FontSize: size = n(1); break;
-        case PageRecord::FontBold: bold = n(1) != 0; break;
-        case PageRecord::FontItalic: italic = n(1) != 0; break;
-        case PageRecord::FontUnderline: underline = n(1) != 0; break;
+        case PageRecord::FontName:
+            font = f.value(1);
+            break;
+        case PageRecord::FontSize:
+            size = n(1);
+            break;
+        case PageRecord::FontBold:
+            bold = n(1) != 0;
+            break;
+        case PageRecord::FontItalic:
+            italic = n(1) != 0;
+            break;
+        case PageRecord::FontUnderline:
+            underline = n(1) != 0;
+            break;
         case PageRecord::Text:
         case PageRecord::TextRight:
         case PageRecord::TextCentred:
@@ -109,11 +132,13 @@ QStringList dump()
                             f.value(6).trimmed(), f.value(7));
             break;
         case PageRecord::HLine:
-            out << QString("hline %1 %2-%3 width %4").arg(number(n(1)), number(n(2)), number(n(3)), number(n(4)));
+            out << QString("hline %1 %2-%3 width %4")
+                       .arg(number(n(1)), number(n(2)), number(n(3)), number(n(4)));
             break;
         case PageRecord::Image:
-            out << QString("image %1 %2 %3 %4 %5").arg(number(n(1)), number(n(2)), number(n(3)),
-                                                       number(n(4)), QFileInfo(f.value(5)).fileName());
+            out << QString("image %1 %2 %3 %4 %5")
+                       .arg(number(n(1)), number(n(2)), number(n(3)), number(n(4)),
+                            QFileInfo(f.value(5)).fileName());
             break;
         default:
             break;
@@ -130,11 +155,14 @@ void compareWithGolden(const QStringList& actual, const QString& name)
         QVERIFY(pdftest::writeFile(path, actual.join('\n').toUtf8() + '\n'));
         return;
     }
-    const QStringList expected = QString::fromUtf8(pdftest::readFile(path)).split('\n', Qt::SkipEmptyParts);
+    const QStringList expected =
+        QString::fromUtf8(pdftest::readFile(path)).split('\n', Qt::SkipEmptyParts);
     for (int i = 0; i < std::max(expected.size(), actual.size()); ++i)
         QVERIFY2(expected.value(i) == actual.value(i),
                  qPrintable(QString("%1 line %2:\n  expected %3\n  actual   %4")
-                                .arg(name).arg(i + 1).arg(expected.value(i), actual.value(i))));
+                                .arg(name)
+                                .arg(i + 1)
+                                .arg(expected.value(i), actual.value(i))));
 }
 
 // In the amounts block every label ends a column before "euro:", measured in
@@ -171,7 +199,7 @@ void DocumentLayoutTest::init()
     m_context = std::make_unique<AppContext>();
     m_context->programFolder = m_fixture.dir->path();
     m_context->DatiUtente = {"Geom. Bianchi Luca", "Corso Alfieri 10", "Asti", "14100",
-                             "09876543210", "BNCLCU70B02A479X"};
+                             "09876543210",        "BNCLCU70B02A479X"};
     QString error;
     QVERIFY2(m_context->DbArchivi.open(m_context->databaseFile(), &error), qPrintable(error));
     AppContext::setCurrent(m_context.get());
@@ -193,21 +221,28 @@ void DocumentLayoutTest::recordedPages_data()
     QTest::addColumn<QStringList>("client");
     QTest::addColumn<bool>("carta");
 
-    QTest::newRow("fattura_geometra") << false << QStringList() << QStringList{"SpeseEsenti=1550", "Bollo=200"} << QStringList() << false;
+    QTest::newRow("fattura_geometra")
+        << false << QStringList() << QStringList{"SpeseEsenti=1550", "Bollo=200"} << QStringList()
+        << false;
     QTest::newRow("fattura_altro_profilo_senza_intesta")
         << false << QStringList{"Generale/Calcolo=ALTRO", "Generale/Intesta=", "Generale/Nota_RA="}
         << QStringList{"Note=", "Descrizione="} << QStringList() << false;
     QTest::newRow("fattura_senza_contributo")
-        << false << QStringList() << QStringList{"ImportoContributo=", "AliqContributo="} << QStringList() << false;
+        << false << QStringList() << QStringList{"ImportoContributo=", "AliqContributo="}
+        << QStringList() << false;
     QTest::newRow("fattura_senza_ritenuta")
-        << false << QStringList() << QStringList{"ImportoRA=", "Oggetto="} << QStringList() << false;
+        << false << QStringList() << QStringList{"ImportoRA=", "Oggetto="} << QStringList()
+        << false;
     QTest::newRow("fattura_minimi")
         << false << QStringList() << QStringList{"ImportoIVA=0", "AliqIVA=", "ImportoRA="}
         << QStringList{"CodiceFiscale=", "Definiz="} << false;
     QTest::newRow("fattura_cf_15_carta_senza_logo")
-        << false << QStringList() << QStringList() << QStringList{"CodiceFiscale=RSSMRA80A01H501"} << true;
+        << false << QStringList() << QStringList() << QStringList{"CodiceFiscale=RSSMRA80A01H501"}
+        << true;
     QTest::newRow("fattura_carta_con_logo_spostato")
-        << false << QStringList{"CartaIntestata/logo_x=500", "CartaIntestata/logo_larg=4000", "CartaIntestata/Ditta="}
+        << false
+        << QStringList{"CartaIntestata/logo_x=500", "CartaIntestata/logo_larg=4000",
+                       "CartaIntestata/Ditta="}
         << QStringList() << QStringList() << true;
     QTest::newRow("fattura_nota_ra_lunga")
         << false
@@ -216,10 +251,11 @@ void DocumentLayoutTest::recordedPages_data()
                        "Generale/Nota_RA=(ritenuta operata ai sensi dell'art. 25 del D.P.R. "
                        "29/09/1973 n. 600, da versare entro il giorno 16 del mese successivo)"}
         << QStringList{"SpeseEsenti=1550"} << QStringList() << false;
-    QTest::newRow("parcella") << true << QStringList{"CartaIntestata/Ditta="} << QStringList{"SpeseEsenti=1550"}
-                              << QStringList() << true;
-    QTest::newRow("parcella_con_logo_cf") << true << QStringList{"CartaIntestata/LogoParcella=1", "Generale/Calcolo="}
-                                      << QStringList() << QStringList{"PartitaIVA="} << false;
+    QTest::newRow("parcella") << true << QStringList{"CartaIntestata/Ditta="}
+                              << QStringList{"SpeseEsenti=1550"} << QStringList() << true;
+    QTest::newRow("parcella_con_logo_cf")
+        << true << QStringList{"CartaIntestata/LogoParcella=1", "Generale/Calcolo="}
+        << QStringList() << QStringList{"PartitaIVA="} << false;
 }
 
 // Each row's page is dumped record by record; a logo file is present only
@@ -253,8 +289,9 @@ void DocumentLayoutTest::recordedPages()
 
     PageEngine& engine = pageEngine();
     QVERIFY(engine.BeginDocument());
-    const QString message = proForma ? StampaParcella(engine, *m_context, "05/03/2026", "12")
-                                     : StampaFattura(engine, *m_context, "12", "05/03/2026", {true, carta});
+    const QString message =
+        proForma ? StampaParcella(engine, *m_context, "05/03/2026", "12")
+                 : StampaFattura(engine, *m_context, "12", "05/03/2026", {true, carta});
     QVERIFY(engine.EndDocument());
     QCOMPARE(message, QString());
     const QStringList page = dump();
@@ -279,7 +316,8 @@ void DocumentLayoutTest::missingDocumentsAndClients()
         }
         return messages;
     };
-    QCOMPARE(both("12"), QStringList({"Non sono state immesse fatture", "Non sono state immesse Parcelle"}));
+    QCOMPARE(both("12"),
+             QStringList({"Non sono state immesse fatture", "Non sono state immesse Parcelle"}));
     QVariantMap doc = usualDocument();
     QVERIFY(insert(db, "Fatture", doc, "2026        12"));
     QVERIFY(insert(db, "Parcelle", doc, "2026        12"));
@@ -296,7 +334,8 @@ void DocumentLayoutTest::missingDocumentsAndClients()
 
 void DocumentLayoutTest::archivePath()
 {
-    QCOMPARE(percorsoArchivioFattura("/dati", " 12 ", "05/03/2024"), "/dati/Fatture/2024/Fattura_2024_12.pdf");
+    QCOMPARE(percorsoArchivioFattura("/dati", " 12 ", "05/03/2024"),
+             "/dati/Fatture/2024/Fattura_2024_12.pdf");
     QCOMPARE(percorsoArchivioFattura("/dati", "12", "31/02/2024"), QString());
     QCOMPARE(percorsoArchivioFattura("/dati", " ", "05/03/2024"), QString());
     QCOMPARE(percorsoArchivioFattura("/dati", "../1", "05/03/2024"), QString());
