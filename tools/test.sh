@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test twice: in a
-# normal build (warnings as errors, benchmarks compiled) and in a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, checks the sources' formatting, then builds and
+# runs every test twice: in a normal build (warnings as errors, benchmarks
+# compiled) and in a build with AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
+tools/check-format.sh
 
 jobs=$(nproc)
 
