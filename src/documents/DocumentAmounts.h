@@ -1,7 +1,10 @@
 #pragma once
 
+#include "Money.h"
+
 #include <QDate>
 #include <QString>
+#include <optional>
 
 class FieldAccess;
 class Recordset;
@@ -23,26 +26,18 @@ enum : int {
 };
 }
 
-// A rate as typed: the number at the start of the text, blanks ignored.
-double rateReading(const QString& text);
-// An amount as shown: the number at the start of its plain form.
-double amountReading(const QString& text);
-// A computed amount as a field shows it: two decimals, halves away from
-// zero, right-aligned in 13 characters ("       228.80").
-QString amountWriting(double value);
-
-// The net total as the window shows it: the written amount in the euro
-// display form of the fields ("1 068.80"), kept whole however long.
-QString totalInFieldForm(const QString& written);
+// A computed amount as a field shows it: two decimals, no grouping,
+// right-aligned in 13 characters ("       228.80"); a wider one is kept whole.
+QString writtenAmount(const Money& amount);
 
 // Leaving the fee empties the three computed amounts; leaving a rate empties
 // its own amount. Applied only when the field's text was changed.
 void svuotaImportiDerivati(FieldAccess& fields, int index);
 
 // Computes the empty derived amounts of an invoice (withStamp) or pro-forma
-// after the field `index` was left, and the net total; `totale` is "" when
+// after the field `index` was left, and returns the net total: nothing when
 // there is nothing to total.
-void CalcolaImporti(FieldAccess& fields, int index, bool withStamp, bool geometra, QString* totale);
+std::optional<Money> CalcolaImporti(FieldAccess& fields, int index, bool withStamp, bool geometra);
 
 // What the purchase window shows beside the taxable amount, the VAT rate and
 // the deductibility.
@@ -52,8 +47,16 @@ struct PurchaseDisplays
     QString vat;
     QString deductible;
 };
-// Nothing to change unless index is the taxable amount (4), the VAT rate (5)
-// or the deductibility (6).
+// Field indexes of a purchase that take part in its computation.
+namespace PurchaseField {
+enum : int {
+    Taxable = 4,
+    VatRate = 5,
+    Deductibility = 6,
+};
+}
+// Nothing to change unless index is the taxable amount, the VAT rate or the
+// deductibility.
 bool CalcolaImportiAcquisto(const FieldAccess& fields, int index, PurchaseDisplays* out);
 
 // The number proposed for a new document dated today: the last one in key

@@ -73,9 +73,9 @@ bool FeeDocumentWindow::loadDocument(int numTabella, int ultimoDato, const Field
 
 void FeeDocumentWindow::compute(int index)
 {
-    QString total;
-    CalcolaImporti(*this, index, m_withStamp, profiloGeometra(m_context.settingsFile()), &total);
-    m_totale->setText(totalInFieldForm(total));
+    const auto total =
+        CalcolaImporti(*this, index, m_withStamp, profiloGeometra(m_context.settingsFile()));
+    m_totale->setText(total ? total->groupedText() : QString());
 }
 
 void FeeDocumentWindow::recordShown()

@@ -5,6 +5,7 @@
 #include "DocumentNumber.h"
 #include "IniFile.h"
 #include "KeyText.h"
+#include "Money.h"
 #include "PageEngine.h"
 #include "Recordset.h"
 #include "TextForms.h"
@@ -65,12 +66,12 @@ struct FeeDocument
     QString vatRate; // empty when the rate is Null
     QString contributionRate;
     QString withholdingRate;
-    qint64 fee = 0;
-    qint64 vat = 0;
-    qint64 contribution = 0;
-    qint64 withholding = 0;
-    qint64 expenses = 0;
-    qint64 stamp = 0;
+    Money fee;
+    Money vat;
+    Money contribution;
+    Money withholding;
+    Money expenses;
+    Money stamp;
 };
 
 struct Client
@@ -84,10 +85,10 @@ struct Client
     QString taxCode;
 };
 
-qint64 cents(const Recordset& table, int position)
+// A Null amount counts as 0.
+Money cents(const Recordset& table, int position)
 {
-    const QVariant v = table.value(position);
-    return v.isNull() ? 0 : v.toLongLong();
+    return Money::fromCents(table.value(position).toLongLong());
 }
 
 FeeDocument readDocument(const Recordset& table, bool withStamp)
@@ -187,9 +188,9 @@ public:
 private:
     void sign(const QString& s);
     void sumRule(double lineWidth, bool twice = false);
-    void amountLine(const QString& label, qint64 amount);
+    void amountLine(const QString& label, const Money& amount);
     QStringList labelLines(const QString& label) const;
-    qint64 withholdingBase() const;
+    Money withholdingBase() const;
 };
 
 void FeeDocumentPage::setUp()
@@ -393,7 +394,7 @@ void FeeDocumentPage::sumRule(double lineWidth, bool twice)
 
 // A label too long for its room goes on over the next rows; the amount
 // stands beside its last row, where the sign and the rule that follow expect it.
-void FeeDocumentPage::amountLine(const QString& label, qint64 amount)
+void FeeDocumentPage::amountLine(const QString& label, const Money& amount)
 {
     const QStringList lines = labelLines(label);
     for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
@@ -402,7 +403,7 @@ void FeeDocumentPage::amountLine(const QString& label, qint64 amount)
     }
     e.PrintText(A, kLabelColumn, 0, lines.last());
     e.PrintText(A, kEuroColumn, 0, QStringLiteral("euro:"));
-    e.PrintTextRight(A, kAmountColumn, 0, importoStampa(amount));
+    e.PrintTextRight(A, kAmountColumn, 0, amount.printText());
 }
 
 // Measured in the font the label is printed in.
@@ -422,29 +423,29 @@ QStringList FeeDocumentPage::labelLines(const QString& label) const
     return lines.isEmpty() ? QStringList{label} : lines;
 }
 
-qint64 FeeDocumentPage::withholdingBase() const
+Money FeeDocumentPage::withholdingBase() const
 {
     return profiloGeometra(ini) ? doc.fee : doc.fee + doc.contribution;
 }
 
-QString rateLabel(const QString& prefix, const QString& rate, qint64 base)
+QString rateLabel(const QString& prefix, const QString& rate, const Money& base)
 {
     return rate.isEmpty() ? QString()
-                          : prefix + rate + QStringLiteral("% su euro:  ") + importoStampa(base);
+                          : prefix + rate + QStringLiteral("% su euro:  ") + base.printText();
 }
 
 void FeeDocumentPage::amounts()
 {
     const QString importo = setting(kGenerale, QStringLiteral("Importo"), ini);
     amountLine(importo.isEmpty() ? QStringLiteral("ONORARIO") : importo, doc.fee);
-    qint64 total = doc.fee;
+    Money total = doc.fee;
 
-    if (doc.contribution != 0) {
+    if (!doc.contribution.isZero()) {
         sign(QStringLiteral("+"));
         amountLine(rateLabel(QStringLiteral("Contr.integr. "), doc.contributionRate, doc.fee),
                    doc.contribution);
         total += doc.contribution;
-        if (doc.vat != 0) {
+        if (!doc.vat.isZero()) {
             sign(QStringLiteral("="));
             sumRule(4);
             e.SetFontItalic(true);
@@ -452,19 +453,19 @@ void FeeDocumentPage::amounts()
             e.SetFontItalic(false);
         }
     }
-    if (doc.vat != 0) {
+    if (!doc.vat.isZero()) {
         sign(QStringLiteral("+"));
         amountLine(rateLabel(QStringLiteral("I.V.A. "), doc.vatRate, total), doc.vat);
         total += doc.vat;
     }
-    if (doc.expenses != 0) {
+    if (!doc.expenses.isZero()) {
         sign(QStringLiteral("+"));
         amountLine(proForma ? QStringLiteral("Rimborso spese esenti da I.V.A. ")
                             : QStringLiteral("Rimborso spese non imponibili "),
                    doc.expenses);
         total += doc.expenses;
     }
-    if (doc.stamp != 0 && !proForma) {
+    if (!doc.stamp.isZero() && !proForma) {
         sign(QStringLiteral("+"));
         amountLine(QStringLiteral("Bollo "), doc.stamp);
         total += doc.stamp;
@@ -472,7 +473,7 @@ void FeeDocumentPage::amounts()
 
     sign(QStringLiteral("="));
     sumRule(4);
-    const bool net = doc.withholding != 0;
+    const bool net = !doc.withholding.isZero();
     if (net)
         e.SetFontItalic(true);
     else
@@ -499,7 +500,7 @@ void FeeDocumentPage::amounts()
 
 void FeeDocumentPage::flatRateStatement()
 {
-    if (doc.vat != 0)
+    if (!doc.vat.isZero())
         return;
     A += 3;
     e.SetFontSize(8);
@@ -515,7 +516,7 @@ void FeeDocumentPage::flatRateStatement()
 
 void FeeDocumentPage::withholdingExplanation()
 {
-    if (doc.withholding == 0 || doc.withholdingRate.isEmpty())
+    if (doc.withholding.isZero() || doc.withholdingRate.isEmpty())
         return;
     A += 3;
     e.PrintTextStyled(A, 10, 0, 11, 0, QStringLiteral("001"),
@@ -523,8 +524,8 @@ void FeeDocumentPage::withholdingExplanation()
     A += 1;
     e.PrintText(A, 10, 0,
                 doc.withholdingRate + QStringLiteral("% su euro:  ") +
-                    importoStampa(withholdingBase()) + QStringLiteral(" = ") +
-                    importoStampa(doc.withholding));
+                    withholdingBase().printText() + QStringLiteral(" = ") +
+                    doc.withholding.printText());
 }
 
 // The notes end near the foot of the page unless the body reaches further.
@@ -545,13 +546,6 @@ void FeeDocumentPage::notes(double size, double rowsAfter)
 }
 
 } // namespace
-
-QString importoStampa(qint64 cents)
-{
-    QString s = euroFromCents(cents);
-    s.replace(QLatin1Char('.'), QLatin1Char(','));
-    return s;
-}
 
 QString codiceFiscaleRaggruppato(const QString& code)
 {

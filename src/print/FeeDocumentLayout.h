@@ -31,10 +31,6 @@ QString StampaFattura(PageEngine& engine, AppContext& context, const QString& nu
 QString StampaParcella(PageEngine& engine, AppContext& context, const QString& data,
                        const QString& numero);
 
-// Amounts as printed: two decimals, a blank between thousands, a decimal
-// comma, blank for zero ("1 068,80").
-QString importoStampa(qint64 cents);
-
 // A 16-character tax code in its four groups ("RSS MRA 80A01 H501U");
 // any other code as it is.
 QString codiceFiscaleRaggruppato(const QString& code);

@@ -4,6 +4,7 @@
 #include "ConsultaModel.h"
 #include "ConsultaRules.h"
 #include "MessageBox.h"
+#include "Money.h"
 #include "Twips.h"
 #include "WindowPlacement.h"
 
@@ -217,8 +218,9 @@ void Consulta::AggiornaElenco()
     const qint64 total = invoices ? invoices->totalFees : 0;
     m_model->setInvoices(&m_context.DbArchivi, table,
                          invoices ? std::move(invoices->rowids) : QVector<qint64>());
-    m_totale->setText(QStringLiteral("Totale = ") +
-                      consulta::formatCents(total, m_context.SepMigliaia, m_context.SepDecimali));
+    m_totale->setText(
+        QStringLiteral("Totale = ") +
+        Money::fromCents(total).localeText(m_context.SepMigliaia, m_context.SepDecimali));
     // The latest invoice is current and in view.
     const QModelIndex last = m_model->index(m_model->rowCount() - 1, 1);
     m_richieste->setCurrentIndex(last);

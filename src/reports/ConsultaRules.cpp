@@ -5,6 +5,7 @@
 #include "GridModel.h"
 #include "IniFile.h"
 #include "KeyText.h"
+#include "Money.h"
 #include "Recordset.h"
 #include "Snapshot.h"
 
@@ -120,21 +121,6 @@ QString clientEntry(const QString& code, const QString& name)
     return code.leftJustified(10, QLatin1Char(' '), true) + QStringLiteral(" - ") + name;
 }
 
-QString formatCents(qint64 cents, const QString& sepMigliaia, const QString& sepDecimali)
-{
-    const bool negative = cents < 0;
-    const quint64 magnitude = negative ? quint64(0) - quint64(cents) : quint64(cents);
-    const QString digits = QString::number(magnitude / 100);
-    QString grouped;
-    for (qsizetype i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            grouped += sepMigliaia;
-        grouped += digits.at(i);
-    }
-    return (negative ? QStringLiteral("-") : QString()) + grouped + sepDecimali +
-           QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
-}
-
 QString cellText(const QVariantList& record, int row, int column, const QString& sepMigliaia,
                  const QString& sepDecimali)
 {
@@ -144,7 +130,7 @@ QString cellText(const QVariantList& record, int row, int column, const QString&
     if (v.isNull())
         return {};
     if (isAmountColumn(column))
-        return formatCents(v.toLongLong(), sepMigliaia, sepDecimali);
+        return Money::fromCents(v.toLongLong()).localeText(sepMigliaia, sepDecimali);
     return gridText(valueText(v));
 }
 

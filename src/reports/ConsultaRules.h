@@ -48,9 +48,6 @@ SqlStatement invoicesStatement(const QString& table, const QString& year,
 // client's name.
 QString clientEntry(const QString& code, const QString& name);
 
-// Whole cents as "#,##0.00" with the locale's separators.
-QString formatCents(qint64 cents, const QString& sepMigliaia, const QString& sepDecimali);
-
 // What grid column `column` shows of an invoice read by position: column 0
 // is the running number `row` + 1, column i the field at position i; amounts
 // in "#,##0.00", dates as dd/mm/yyyy, memos on one line, Null as "".

@@ -2,6 +2,7 @@
 #include "DocumentRulesTest.h"
 #include "IniFileTest.h"
 #include "KeyTextTest.h"
+#include "MoneyTest.h"
 #include "MultiTestMain.h"
 #include "RecordsetTest.h"
 
@@ -10,5 +11,5 @@
 int main(int argc, char* argv[])
 {
     return runTests<QCoreApplication, KeyTextTest, RecordsetTest, IniFileTest, DataFolderTest,
-                    DocumentRulesTest>(argc, argv);
+                    DocumentRulesTest, MoneyTest>(argc, argv);
 }

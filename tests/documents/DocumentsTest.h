@@ -12,10 +12,9 @@ class DocumentsTest : public QObject
 private slots:
     void init();
     void cleanup();
-    void amountWriting_data();
-    void amountWriting();
+    void writtenAmounts();
     void feeComputation();
-    void totalShownAsFieldsShowAmounts();
+    void exactWhereFloatsWereNot();
     void purchaseDisplays();
     void proposedNumbers();
     void proposedNumbersNeverNameAStoredDocument_data();
