@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Money.h"
+#include "Schema.h"
 
 #include <QDate>
 #include <QString>
@@ -9,20 +10,29 @@
 class FieldAccess;
 class Recordset;
 
+// The window field of an invoice or pro-forma that a column is edited in.
+constexpr int feeField(FeeColumn column)
+{
+    return int(column) - 1;
+}
+
 // Field indexes of an invoice or pro-forma.
 namespace FeeField {
 enum : int {
-    Fee = 5,
-    VatRate = 6,
-    ContributionRate = 7,
-    WithholdingRate = 8,
-    PaymentDate = 9,
-    Notes = 10,
-    Vat = 11,
-    Contribution = 12,
-    Withholding = 13,
-    Expenses = 14,
-    Stamp = 15,
+    Date = feeField(FeeColumn::Date),
+    Number = feeField(FeeColumn::Number),
+    Client = feeField(FeeColumn::Client),
+    Fee = feeField(FeeColumn::Fee),
+    VatRate = feeField(FeeColumn::VatRate),
+    ContributionRate = feeField(FeeColumn::ContributionRate),
+    WithholdingRate = feeField(FeeColumn::WithholdingRate),
+    PaymentDate = feeField(FeeColumn::PaymentDate),
+    Notes = feeField(FeeColumn::Notes),
+    Vat = feeField(FeeColumn::Vat),
+    Contribution = feeField(FeeColumn::Contribution),
+    Withholding = feeField(FeeColumn::Withholding),
+    Expenses = feeField(FeeColumn::Expenses),
+    Stamp = feeField(FeeColumn::Stamp),
 };
 }
 

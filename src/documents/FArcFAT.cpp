@@ -14,7 +14,7 @@ FArcFAT::FArcFAT(AppContext& context, QWidget* parent) : FeeDocumentWindow(conte
     setObjectName(QStringLiteral("FArcFAT"));
     setWindowTitle(QStringLiteral("Archivio FATTURE - versione EURO"));
     setRecordNoun(QStringLiteral("Fattura"), true);
-    loadDocument(1, 15, feeDocumentFields(true), true, false);
+    loadDocument(1, 15, feeDocumentFields(FeeDocumentKind::Invoice), true, false);
     m_stampa = new QPushButton(QStringLiteral("Stampa ...."), this);
     m_stampa->setObjectName(QStringLiteral("Stampa"));
     m_stampa->setEnabled(false);

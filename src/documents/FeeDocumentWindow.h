@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ArchiveWindow.h"
+#include "Schema.h"
 
 class QLabel;
 
@@ -34,5 +35,5 @@ private:
 };
 
 // The captions, declarations, lengths, tab order and record positions of an
-// invoice (withStamp) or of a pro-forma.
-FieldTable feeDocumentFields(bool invoice);
+// invoice or of a pro-forma.
+FieldTable feeDocumentFields(FeeDocumentKind kind);

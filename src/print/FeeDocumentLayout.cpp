@@ -2,7 +2,7 @@
 
 #include "AppContext.h"
 #include "DataFolder.h"
-#include "DocumentNumber.h"
+#include "FeeDocument.h"
 #include "IniFile.h"
 #include "KeyText.h"
 #include "Money.h"
@@ -20,27 +20,6 @@ namespace {
 const QString kGenerale = QStringLiteral("Generale");
 const QString kCartaIntestata = QStringLiteral("CartaIntestata");
 
-// Record positions shared by Fatture and Parcelle.
-namespace Pos {
-enum : int {
-    Date = 1,
-    Number = 2,
-    Client = 3,
-    Subject = 4,
-    Description = 5,
-    Fee = 6,
-    VatRate = 7,
-    ContributionRate = 8,
-    WithholdingRate = 9,
-    Notes = 11,
-    Vat = 12,
-    Contribution = 13,
-    Withholding = 14,
-    Expenses = 15,
-    Stamp = 16,
-};
-}
-
 // Columns of the amounts block.
 constexpr double kLabelColumn = 10;
 constexpr double kEuroColumn = 37;
@@ -50,29 +29,8 @@ constexpr double kRuleFrom = 32;
 constexpr double kRuleTo = 52;
 // A label keeps a column clear before "euro:".
 constexpr double kLabelRoom = kEuroColumn - kLabelColumn - 1;
-// The width of the number in a document's key.
-constexpr int kNumberWidth = 10;
 // The right end of the subject rule: the page's text stays left of it.
 constexpr double kRightEdge = 55.5;
-
-struct FeeDocument
-{
-    QDate date;
-    QString number;
-    QString clientCode;
-    QString subject;
-    QString description;
-    QString notes;
-    QString vatRate; // empty when the rate is Null
-    QString contributionRate;
-    QString withholdingRate;
-    Money fee;
-    Money vat;
-    Money contribution;
-    Money withholding;
-    Money expenses;
-    Money stamp;
-};
 
 struct Client
 {
@@ -86,31 +44,15 @@ struct Client
 };
 
 // A Null amount counts as 0.
-Money cents(const Recordset& table, int position)
+Money orZero(const std::optional<Money>& amount)
 {
-    return Money::fromCents(table.value(position).toLongLong());
+    return amount.value_or(Money());
 }
 
-FeeDocument readDocument(const Recordset& table, bool withStamp)
+// A rate as stored; "" when Null.
+QString rateText(const std::optional<int>& rate)
 {
-    FeeDocument d;
-    d.date = table.value(Pos::Date).toDate();
-    d.number = table.text(Pos::Number).trimmed();
-    d.clientCode = table.text(Pos::Client);
-    d.subject = table.text(Pos::Subject);
-    d.description = table.text(Pos::Description);
-    d.notes = table.text(Pos::Notes);
-    d.vatRate = table.text(Pos::VatRate);
-    d.contributionRate = table.text(Pos::ContributionRate);
-    d.withholdingRate = table.text(Pos::WithholdingRate);
-    d.fee = cents(table, Pos::Fee);
-    d.vat = cents(table, Pos::Vat);
-    d.contribution = cents(table, Pos::Contribution);
-    d.withholding = cents(table, Pos::Withholding);
-    d.expenses = cents(table, Pos::Expenses);
-    if (withStamp)
-        d.stamp = cents(table, Pos::Stamp);
-    return d;
+    return rate ? QString::number(*rate) : QString();
 }
 
 Client readClient(const Recordset& table)
@@ -213,26 +155,24 @@ QString FeeDocumentPage::find(const QString& date, const QString& number)
 {
     QString error;
     auto clients = Recordset::OpenTable(ctx.DbArchivi, ctx.NomiTabelle.value(0), &error);
-    auto documents = clients ? Recordset::OpenTable(ctx.DbArchivi,
-                                                    ctx.NomiTabelle.value(proForma ? 4 : 1), &error)
-                             : nullptr;
-    if (!documents)
+    if (!clients)
         return error;
-
-    if (documents->RecordCount() == 0)
+    const FeeDocuments documents(ctx.DbArchivi,
+                                 proForma ? FeeDocumentKind::ProForma : FeeDocumentKind::Invoice);
+    const auto count = documents.count(&error);
+    if (!count)
+        return error;
+    if (*count == 0)
         return proForma ? QStringLiteral("Non sono state immesse Parcelle")
                         : QStringLiteral("Non sono state immesse fatture");
-    // The year of the date and the number right-aligned, as the windows store
-    // it. A number of more than ten digits would be cut to another one's key.
-    const QString stored = documentNumber(number);
-    const QString key = stored.isEmpty() || stored.size() > kNumberWidth
-                            ? QString()
-                            : buildKey({{QStringLiteral("TOLD-"), 10, date},
-                                        {QStringLiteral("LOL"), kNumberWidth, stored}});
-    if (key.isEmpty() || !documents->Seek(QStringLiteral("="), key) || documents->NoMatch())
+    const auto key = DocumentKey::of(parseItalianDate(date), number);
+    const auto found = key ? documents.find(*key, &error) : std::nullopt;
+    if (!error.isEmpty())
+        return error;
+    if (!found)
         return proForma ? QStringLiteral("Parcella non trovata")
                         : QStringLiteral("Fattura non trovata");
-    doc = readDocument(*documents, !proForma);
+    doc = *found;
 
     if (clients->RecordCount() == 0)
         return QStringLiteral("Archivio clienti inconsistente");
@@ -331,14 +271,15 @@ void FeeDocumentPage::title(const QString& year)
     e.SetFontSize(proForma ? 13 : 14);
     e.SetFontBold(true);
     if (proForma) {
-        const QString text =
-            QStringLiteral("PARCELLA PROFORMA N. ") + doc.number + QStringLiteral(" / ") + year;
+        const QString text = QStringLiteral("PARCELLA PROFORMA N. ") +
+                             QString::number(doc.key.number()) + QStringLiteral(" / ") + year;
         // Column 35 leaves too little room for the title in 13 points: it
         // moves left so as to end where the subject rule ends, never past it.
         e.PrintText(1, std::min(35.0, kRightEdge - e.TextWidth(text) / e.UnitX), 0, text);
     } else
         e.PrintText(20, 5, 0,
-                    QStringLiteral("FATTURA N. ") + doc.number + QStringLiteral(" / ") + year);
+                    QStringLiteral("FATTURA N. ") + QString::number(doc.key.number()) +
+                        QStringLiteral(" / ") + year);
     e.SetFontSize(bodySize);
 }
 
@@ -425,7 +366,8 @@ QStringList FeeDocumentPage::labelLines(const QString& label) const
 
 Money FeeDocumentPage::withholdingBase() const
 {
-    return profiloGeometra(ini) ? doc.fee : doc.fee + doc.contribution;
+    const Money fee = orZero(doc.fee);
+    return profiloGeometra(ini) ? fee : fee + orZero(doc.contribution);
 }
 
 QString rateLabel(const QString& prefix, const QString& rate, const Money& base)
@@ -437,15 +379,21 @@ QString rateLabel(const QString& prefix, const QString& rate, const Money& base)
 void FeeDocumentPage::amounts()
 {
     const QString importo = setting(kGenerale, QStringLiteral("Importo"), ini);
-    amountLine(importo.isEmpty() ? QStringLiteral("ONORARIO") : importo, doc.fee);
-    Money total = doc.fee;
+    const Money fee = orZero(doc.fee);
+    const Money contribution = orZero(doc.contribution);
+    const Money vat = orZero(doc.vat);
+    const Money expenses = orZero(doc.expenses);
+    const Money stamp = orZero(doc.stamp);
+    const Money withholding = orZero(doc.withholding);
+    amountLine(importo.isEmpty() ? QStringLiteral("ONORARIO") : importo, fee);
+    Money total = fee;
 
-    if (!doc.contribution.isZero()) {
+    if (!contribution.isZero()) {
         sign(QStringLiteral("+"));
-        amountLine(rateLabel(QStringLiteral("Contr.integr. "), doc.contributionRate, doc.fee),
-                   doc.contribution);
-        total += doc.contribution;
-        if (!doc.vat.isZero()) {
+        amountLine(rateLabel(QStringLiteral("Contr.integr. "), rateText(doc.contributionRate), fee),
+                   contribution);
+        total += contribution;
+        if (!vat.isZero()) {
             sign(QStringLiteral("="));
             sumRule(4);
             e.SetFontItalic(true);
@@ -453,27 +401,27 @@ void FeeDocumentPage::amounts()
             e.SetFontItalic(false);
         }
     }
-    if (!doc.vat.isZero()) {
+    if (!vat.isZero()) {
         sign(QStringLiteral("+"));
-        amountLine(rateLabel(QStringLiteral("I.V.A. "), doc.vatRate, total), doc.vat);
-        total += doc.vat;
+        amountLine(rateLabel(QStringLiteral("I.V.A. "), rateText(doc.vatRate), total), vat);
+        total += vat;
     }
-    if (!doc.expenses.isZero()) {
+    if (!expenses.isZero()) {
         sign(QStringLiteral("+"));
         amountLine(proForma ? QStringLiteral("Rimborso spese esenti da I.V.A. ")
                             : QStringLiteral("Rimborso spese non imponibili "),
-                   doc.expenses);
-        total += doc.expenses;
+                   expenses);
+        total += expenses;
     }
-    if (!doc.stamp.isZero() && !proForma) {
+    if (!stamp.isZero() && !proForma) {
         sign(QStringLiteral("+"));
-        amountLine(QStringLiteral("Bollo "), doc.stamp);
-        total += doc.stamp;
+        amountLine(QStringLiteral("Bollo "), stamp);
+        total += stamp;
     }
 
     sign(QStringLiteral("="));
     sumRule(4);
-    const bool net = !doc.withholding.isZero();
+    const bool net = !withholding.isZero();
     if (net)
         e.SetFontItalic(true);
     else
@@ -485,12 +433,13 @@ void FeeDocumentPage::amounts()
         return;
 
     sign(QStringLiteral("-"));
-    QString label = rateLabel(QStringLiteral("R.A. "), doc.withholdingRate, withholdingBase());
+    QString label =
+        rateLabel(QStringLiteral("R.A. "), rateText(doc.withholdingRate), withholdingBase());
     const QString note = setting(kGenerale, QStringLiteral("Nota_RA"), ini);
     if (!label.isEmpty() && !proForma && !note.isEmpty())
         label += QStringLiteral("  ") + note;
-    amountLine(label, doc.withholding);
-    total -= doc.withholding;
+    amountLine(label, withholding);
+    total -= withholding;
     sign(QStringLiteral("="));
     sumRule(3, true);
     e.SetFontBold(true);
@@ -500,7 +449,7 @@ void FeeDocumentPage::amounts()
 
 void FeeDocumentPage::flatRateStatement()
 {
-    if (!doc.vat.isZero())
+    if (!orZero(doc.vat).isZero())
         return;
     A += 3;
     e.SetFontSize(8);
@@ -516,16 +465,16 @@ void FeeDocumentPage::flatRateStatement()
 
 void FeeDocumentPage::withholdingExplanation()
 {
-    if (doc.withholding.isZero() || doc.withholdingRate.isEmpty())
+    if (orZero(doc.withholding).isZero() || !doc.withholdingRate)
         return;
     A += 3;
     e.PrintTextStyled(A, 10, 0, 11, 0, QStringLiteral("001"),
                       QStringLiteral("RITENUTA DI ACCONTO"));
     A += 1;
     e.PrintText(A, 10, 0,
-                doc.withholdingRate + QStringLiteral("% su euro:  ") +
+                rateText(doc.withholdingRate) + QStringLiteral("% su euro:  ") +
                     withholdingBase().printText() + QStringLiteral(" = ") +
-                    doc.withholding.printText());
+                    orZero(doc.withholding).printText());
 }
 
 // The notes end near the foot of the page unless the body reaches further.

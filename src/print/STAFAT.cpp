@@ -2,11 +2,11 @@
 
 #include "AppContext.h"
 #include "DocumentNumber.h"
+#include "FeeDocument.h"
 #include "FeeDocumentLayout.h"
 #include "KeyText.h"
 #include "MessageBox.h"
 #include "PageEngine.h"
-#include "Recordset.h"
 #include "frmPreview.h"
 
 #include <QCheckBox>
@@ -90,15 +90,14 @@ STAFAT::STAFAT(AppContext& context, QWidget* parent) : FieldWindow(context, pare
 void STAFAT::Form_Load()
 {
     QString error;
-    auto invoices =
-        Recordset::OpenTable(m_context.DbArchivi, m_context.NomiTabelle.value(1), &error);
-    if (!invoices) {
+    const auto last = FeeDocuments(m_context.DbArchivi, FeeDocumentKind::Invoice).last(&error);
+    if (!error.isEmpty()) {
         Messaggio::errore(this, error);
         return;
     }
-    if (invoices->MoveLast() && !invoices->Eof()) {
-        setText(0, invoices->text(2).trimmed());
-        setText(1, invoices->text(1));
+    if (last) {
+        setText(0, QString::number(last->key.number()));
+        setText(1, last->date.toString(QStringLiteral("dd/MM/yyyy")));
     }
 }
 

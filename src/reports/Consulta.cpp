@@ -294,7 +294,8 @@ void Consulta::openRow(int row)
     if (row < 0)
         return;
     if (m_openInvoice)
-        m_openInvoice(m_model->cell(row, 1), m_model->cell(row, 2));
+        m_openInvoice(m_model->cell(row, int(FeeColumn::Date)),
+                      m_model->cell(row, int(FeeColumn::Number)));
     afterInvoiceWindow();
 }
 

@@ -38,7 +38,8 @@ QString yearCondition()
 
 bool isAmountColumn(int column)
 {
-    return column == 6 || (column >= 12 && column <= 15);
+    return column == int(FeeColumn::Fee) ||
+           (column >= int(FeeColumn::Vat) && column <= int(FeeColumn::Expenses));
 }
 
 QStringList headers()
@@ -121,17 +122,63 @@ QString clientEntry(const QString& code, const QString& name)
     return code.leftJustified(10, QLatin1Char(' '), true) + QStringLiteral(" - ") + name;
 }
 
-QString cellText(const QVariantList& record, int row, int column, const QString& sepMigliaia,
+namespace {
+
+QString dateText(const QDate& date)
+{
+    return date.toString(QStringLiteral("dd/MM/yyyy"));
+}
+
+QString rateText(const std::optional<int>& rate)
+{
+    return rate ? QString::number(*rate) : QString();
+}
+
+} // namespace
+
+QString cellText(const FeeDocument& invoice, int row, int column, const QString& sepMigliaia,
                  const QString& sepDecimali)
 {
-    if (column == 0)
+    auto amount = [&](const std::optional<Money>& value) {
+        return value ? value->localeText(sepMigliaia, sepDecimali) : QString();
+    };
+    switch (FeeColumn(column)) {
+    case FeeColumn::Key:
         return QString::number(row + 1);
-    const QVariant v = record.value(column);
-    if (v.isNull())
-        return {};
-    if (isAmountColumn(column))
-        return Money::fromCents(v.toLongLong()).localeText(sepMigliaia, sepDecimali);
-    return gridText(valueText(v));
+    case FeeColumn::Date:
+        return dateText(invoice.date);
+    case FeeColumn::Number:
+        return invoice.key.isValid() ? QString::number(invoice.key.number()) : QString();
+    case FeeColumn::Client:
+        return gridText(invoice.clientCode);
+    case FeeColumn::Subject:
+        return gridText(invoice.subject);
+    case FeeColumn::Description:
+        return gridText(invoice.description);
+    case FeeColumn::Fee:
+        return amount(invoice.fee);
+    case FeeColumn::VatRate:
+        return rateText(invoice.vatRate);
+    case FeeColumn::ContributionRate:
+        return rateText(invoice.contributionRate);
+    case FeeColumn::WithholdingRate:
+        return rateText(invoice.withholdingRate);
+    case FeeColumn::PaymentDate:
+        return dateText(invoice.paymentDate);
+    case FeeColumn::Notes:
+        return gridText(invoice.notes);
+    case FeeColumn::Vat:
+        return amount(invoice.vat);
+    case FeeColumn::Contribution:
+        return amount(invoice.contribution);
+    case FeeColumn::Withholding:
+        return amount(invoice.withholding);
+    case FeeColumn::Expenses:
+        return amount(invoice.expenses);
+    case FeeColumn::Stamp:
+        break;
+    }
+    return {};
 }
 
 Layout readLayout(const QString& settingsFile, int typeCount)
@@ -247,10 +294,10 @@ std::optional<InvoiceList> AggiornaElenco(Database& db, const QString& table, co
     return list;
 }
 
-std::optional<QVector<QVariantList>> invoiceRecords(Database& db, const QString& table,
-                                                    const QVector<qint64>& rowids, QString* error)
+std::optional<QVector<FeeDocument>> invoiceRecords(Database& db, const QString& table,
+                                                   const QVector<qint64>& rowids, QString* error)
 {
-    QVector<QVariantList> records(rowids.size());
+    QVector<FeeDocument> records(rowids.size());
     if (rowids.isEmpty())
         return records;
     QVariantList values;
@@ -269,7 +316,7 @@ std::optional<QVector<QVariantList>> invoiceRecords(Database& db, const QString&
     for (const QVariantList& r : found->rows()) {
         const auto at = where.constFind(r.value(0).toLongLong());
         if (at != where.constEnd())
-            records[*at] = r.mid(1);
+            records[*at] = FeeDocument::fromColumns(r.mid(1));
     }
     return records;
 }

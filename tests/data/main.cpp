@@ -1,5 +1,6 @@
 #include "DataFolderTest.h"
 #include "DocumentRulesTest.h"
+#include "FeeDocumentTest.h"
 #include "IniFileTest.h"
 #include "KeyTextTest.h"
 #include "MoneyTest.h"
@@ -11,5 +12,5 @@
 int main(int argc, char* argv[])
 {
     return runTests<QCoreApplication, KeyTextTest, RecordsetTest, IniFileTest, DataFolderTest,
-                    DocumentRulesTest, MoneyTest>(argc, argv);
+                    DocumentRulesTest, MoneyTest, FeeDocumentTest>(argc, argv);
 }

@@ -103,7 +103,8 @@ void DocumentsTest::writtenAmounts()
 void DocumentsTest::feeComputation()
 {
     auto compute = [](bool geometra, bool invoice, QStringList inputs) {
-        FakeFields f(feeDocumentFields(invoice));
+        FakeFields f(
+            feeDocumentFields(invoice ? FeeDocumentKind::Invoice : FeeDocumentKind::ProForma));
         const int indexes[] = {5, 6, 7, 8, 14, 15};
         for (int i = 0; i < inputs.size(); ++i)
             f.setText(indexes[i], inputs[i]);
@@ -128,7 +129,7 @@ void DocumentsTest::feeComputation()
     QCOMPARE(compute(false, true, {"abc", "22"}), (QStringList{"", "", "", ""}));
 
     // Leaving a field other than the fee or a rate only totals.
-    FakeFields f(feeDocumentFields(true));
+    FakeFields f(feeDocumentFields(FeeDocumentKind::Invoice));
     f.setText(5, "1000");
     f.setText(6, "22");
     f.setText(12, "250");
@@ -150,7 +151,7 @@ void DocumentsTest::feeComputation()
 // of 50 000 000 000 000.01 is ...000.005, which rounds up.
 void DocumentsTest::exactWhereFloatsWereNot()
 {
-    FakeFields f(feeDocumentFields(true));
+    FakeFields f(feeDocumentFields(FeeDocumentKind::Invoice));
     f.setText(5, "50000000000000.01");
     f.setText(7, "50");
     QVERIFY(CalcolaImporti(f, 7, true, true));

@@ -95,9 +95,9 @@ void ConsultaRulesTest::filtersOnTheDatabase()
     const auto records =
         invoiceRecords(db, "Fatture", {all->rowids.at(2), 9999, all->rowids.at(0)}, &error);
     QCOMPARE(records->size(), 3);
-    QCOMPARE(records->at(0).value(3).toString(), QStringLiteral("o'b"));
-    QVERIFY(records->at(1).isEmpty());
-    QCOMPARE(records->at(2).value(1).toDate(), QDate(2023, 5, 2));
+    QCOMPARE(records->at(0).clientCode, QStringLiteral("o'b"));
+    QVERIFY(!records->at(1).key.isValid() && !records->at(1).fee);
+    QCOMPARE(records->at(2).date, QDate(2023, 5, 2));
 }
 
 void ConsultaRulesTest::cellsAndTotal()
@@ -122,9 +122,10 @@ void ConsultaRulesTest::cellsAndTotal()
     const QStringList italian{
         "7",  "15/03/2024", "7", "C1",   "Rilievo", "prima riga seconda", "1.234,50", "22", "4",
         "20", "",           "",  "0,00", "-0,05",   "1.000.000,00",       ""};
+    const FeeDocument record = FeeDocument::fromColumns(invoice);
     for (int c = 0; c < kColumnCount; ++c)
-        QCOMPARE(cellText(invoice, 6, c, ".", ","), italian.at(c));
-    QCOMPARE(cellText(invoice, 0, 6, ",", "."), QStringLiteral("1,234.50"));
+        QCOMPARE(cellText(record, 6, c, ".", ","), italian.at(c));
+    QCOMPARE(cellText(record, 0, 6, ",", "."), QStringLiteral("1,234.50"));
 
     QCOMPARE(headers().size(), kColumnCount);
     QCOMPARE(headers().at(10), QStringLiteral("Data pag."));
