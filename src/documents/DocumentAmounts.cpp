@@ -1,6 +1,5 @@
 #include "DocumentAmounts.h"
 
-#include "IniFile.h"
 #include "KeyText.h"
 #include "Rate.h"
 #include "RecordRules.h"
@@ -202,17 +201,4 @@ QString numeroProposto(Recordset& table, bool restartEachYear, const QDate& toda
             break;
     }
     return QString::number(highest + 1);
-}
-
-QString notaPrivacy(const QString& settingsFile)
-{
-    QString notes;
-    const QString section = QStringLiteral("Generale");
-    if (const auto p1 = LeggiIni(section, QStringLiteral("Privacy_1"), settingsFile))
-        notes = *p1;
-    if (const auto p2 = LeggiIni(section, QStringLiteral("Privacy_2"), settingsFile))
-        notes += QLatin1Char(' ') + *p2;
-    if (const auto p3 = LeggiIni(section, QStringLiteral("Privacy_3"), settingsFile))
-        notes += QLatin1Char(' ') + *p3;
-    return notes;
 }

@@ -75,6 +75,3 @@ bool CalcolaImportiAcquisto(const FieldAccess& fields, int index, PurchaseDispla
 // already names a document of today's year gives way to the highest number
 // of that year plus 1.
 QString numeroProposto(Recordset& table, bool restartEachYear, const QDate& today);
-
-// The privacy notice composed from the settings' Privacy_1..3 keys.
-QString notaPrivacy(const QString& settingsFile);

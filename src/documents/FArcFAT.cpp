@@ -67,7 +67,7 @@ void FArcFAT::Stampa_Click()
 void FArcFAT::Dati_DblClick(int index)
 {
     if (index == FeeField::Notes)
-        setText(index, notaPrivacy(m_context.settingsFile()));
+        setText(index, m_context.settings().privacyNotice());
     else
         FeeDocumentWindow::Dati_DblClick(index);
 }

@@ -3,7 +3,6 @@
 #include "AppContext.h"
 #include "Clock.h"
 #include "DocumentAmounts.h"
-#include "IniFile.h"
 #include "Recordset.h"
 
 #include <QLabel>
@@ -73,8 +72,7 @@ bool FeeDocumentWindow::loadDocument(int numTabella, int ultimoDato, const Field
     const QDate today = Clock::today();
     setText(1, numeroProposto(*table(), false, today));
     setText(0, today.toString(QStringLiteral("dd/MM/yyyy")));
-    if (const auto caption = LeggiIni(QStringLiteral("Generale"), QStringLiteral("Importo"),
-                                      m_context.settingsFile()))
+    if (const auto caption = m_context.settings().feeCaption())
         DesLbl(FeeField::Fee)->setText(*caption);
     return true;
 }
@@ -82,7 +80,7 @@ bool FeeDocumentWindow::loadDocument(int numTabella, int ultimoDato, const Field
 void FeeDocumentWindow::compute(int index)
 {
     const auto total =
-        CalcolaImporti(*this, index, m_withStamp, profiloGeometra(m_context.settingsFile()));
+        CalcolaImporti(*this, index, m_withStamp, m_context.settings().geometraProfile());
     m_totale->setText(total ? total->groupedText() : QString());
 }
 

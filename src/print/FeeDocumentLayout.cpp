@@ -3,7 +3,6 @@
 #include "AppContext.h"
 #include "DataFolder.h"
 #include "FeeDocument.h"
-#include "IniFile.h"
 #include "KeyText.h"
 #include "Money.h"
 #include "PageEngine.h"
@@ -16,9 +15,6 @@
 #include <algorithm>
 
 namespace {
-
-const QString kGenerale = QStringLiteral("Generale");
-const QString kCartaIntestata = QStringLiteral("CartaIntestata");
 
 // Columns of the amounts block.
 constexpr double kLabelColumn = 10;
@@ -70,18 +66,6 @@ Client readClient(const Recordset& table)
     return c;
 }
 
-QString setting(const QString& section, const QString& key, const QString& file)
-{
-    return LeggiIni(section, key, file).value_or(QString());
-}
-
-// A twips setting of the logo: its leading number, or the default when absent.
-double twipsSetting(const QString& key, double fallback, const QString& file)
-{
-    const auto value = LeggiIni(kCartaIntestata, key, file);
-    return value ? leadingNumber(*value) : fallback;
-}
-
 QString leftTrimmed(const QString& text)
 {
     qsizetype i = 0;
@@ -97,7 +81,7 @@ class FeeDocumentPage
 {
 public:
     FeeDocumentPage(PageEngine& engine, AppContext& context, bool proForma)
-        : e(engine), ctx(context), proForma(proForma), ini(context.settingsFile()),
+        : e(engine), ctx(context), proForma(proForma), settings(context.settings()),
           bodySize(proForma ? 11 : 9)
     {
     }
@@ -118,7 +102,7 @@ public:
     PageEngine& e;
     AppContext& ctx;
     const bool proForma;
-    const QString ini;
+    const Settings settings;
     const double bodySize;
     FeeDocument doc;
     Client client;
@@ -193,9 +177,8 @@ void FeeDocumentPage::placeAndDate(double row, double col)
 void FeeDocumentPage::textualHeading(bool withTaxCode)
 {
     const QStringList& u = ctx.DatiUtente;
-    const QString intesta = setting(kGenerale, QStringLiteral("Intesta"), ini);
-    if (!intesta.isEmpty())
-        e.PrintText(4, 5, 0, intesta);
+    if (const auto intesta = settings.heading())
+        e.PrintText(4, 5, 0, *intesta);
     e.PrintText(5, 5, 0, u.value(0));
     e.PrintText(6, 5, 0, u.value(1));
     e.PrintText(7, 5, 0, leftTrimmed(u.value(3) + QLatin1Char(' ') + u.value(2)));
@@ -211,23 +194,18 @@ void FeeDocumentPage::textualHeading(bool withTaxCode)
 void FeeDocumentPage::letterhead(double smallSize, bool centredFooter)
 {
     e.SetFontSize(smallSize);
-    const QString ditta = setting(kCartaIntestata, QStringLiteral("Ditta"), ini);
-    if (!ditta.isEmpty()) {
+    if (const auto ditta = settings.letterheadFooter()) {
         e.DrawHLine(pageRows - 0.5, 2, pageColumns + 5, 1);
         if (centredFooter)
-            e.PrintTextStyled(pageRows, centreColumn, 0, 8, 2, QStringLiteral("000"), ditta);
+            e.PrintTextStyled(pageRows, centreColumn, 0, 8, 2, QStringLiteral("000"), *ditta);
         else
-            e.PrintText(pageRows, 2, 0, ditta);
+            e.PrintText(pageRows, 2, 0, *ditta);
     }
     e.SetFontSize(bodySize);
-    // The first setting is the distance from the top, the second from the left.
-    const double top = twipsSetting(QStringLiteral("logo_x"), 100, ini);
-    const double left = twipsSetting(QStringLiteral("logo_y"), 100, ini);
-    const double width = twipsSetting(QStringLiteral("logo_larg"), 3000, ini);
-    const double height = twipsSetting(QStringLiteral("logo_alt"), 2000, ini);
+    const LogoPlacement placed = settings.logoPlacement();
     const QString logo = ctx.programFolder + QLatin1Char('/') + QLatin1String(kLogoFileName);
     if (QFileInfo(logo).isFile())
-        e.DrawImage(top, left, width, height, logo);
+        e.DrawImage(placed.top, placed.left, placed.width, placed.height, logo);
 }
 
 void FeeDocumentPage::clientBlock()
@@ -367,7 +345,7 @@ QStringList FeeDocumentPage::labelLines(const QString& label) const
 Money FeeDocumentPage::withholdingBase() const
 {
     const Money fee = orZero(doc.fee);
-    return profiloGeometra(ini) ? fee : fee + orZero(doc.contribution);
+    return settings.geometraProfile() ? fee : fee + orZero(doc.contribution);
 }
 
 QString rateLabel(const QString& prefix, const QString& rate, const Money& base)
@@ -378,14 +356,14 @@ QString rateLabel(const QString& prefix, const QString& rate, const Money& base)
 
 void FeeDocumentPage::amounts()
 {
-    const QString importo = setting(kGenerale, QStringLiteral("Importo"), ini);
+
     const Money fee = orZero(doc.fee);
     const Money contribution = orZero(doc.contribution);
     const Money vat = orZero(doc.vat);
     const Money expenses = orZero(doc.expenses);
     const Money stamp = orZero(doc.stamp);
     const Money withholding = orZero(doc.withholding);
-    amountLine(importo.isEmpty() ? QStringLiteral("ONORARIO") : importo, fee);
+    amountLine(settings.feeCaption().value_or(QStringLiteral("ONORARIO")), fee);
     Money total = fee;
 
     if (!contribution.isZero()) {
@@ -435,9 +413,9 @@ void FeeDocumentPage::amounts()
     sign(QStringLiteral("-"));
     QString label =
         rateLabel(QStringLiteral("R.A. "), rateText(doc.withholdingRate), withholdingBase());
-    const QString note = setting(kGenerale, QStringLiteral("Nota_RA"), ini);
-    if (!label.isEmpty() && !proForma && !note.isEmpty())
-        label += QStringLiteral("  ") + note;
+    const auto note = settings.withholdingNote();
+    if (!label.isEmpty() && !proForma && note)
+        label += QStringLiteral("  ") + *note;
     amountLine(label, withholding);
     total -= withholding;
     sign(QStringLiteral("="));
@@ -454,11 +432,8 @@ void FeeDocumentPage::flatRateStatement()
     A += 3;
     e.SetFontSize(8);
     QString text;
-    for (const char* key : {"Minimi_1", "Minimi_2", "Minimi_3"}) {
-        const QString line = setting(kGenerale, QString::fromLatin1(key), ini);
-        if (!line.isEmpty())
-            text += line + QStringLiteral("\r\n");
-    }
+    for (const QString& line : settings.flatRateStatement())
+        text += line + QStringLiteral("\r\n");
     double spacing = 1;
     e.PrintParagraph(5, 50, A, A + 7, text, 0, spacing);
 }
@@ -536,7 +511,7 @@ QString StampaParcella(PageEngine& engine, AppContext& context, const QString& d
         return message;
     engine.SetFontSize(11);
     page.placeAndDate(3, 35);
-    if (LeggiIni(kCartaIntestata, QStringLiteral("LogoParcella"), context.settingsFile()))
+    if (page.settings.proFormaOnLetterhead())
         page.letterhead(7, false);
     else
         page.textualHeading(false);

@@ -139,8 +139,7 @@ void Consulta::Form_Load()
     m_documento->addItem(QStringLiteral("Fattura"));
 
     const double dpi = logicalDpi(this);
-    const consulta::Layout saved =
-        consulta::readLayout(m_context.settingsFile(), m_documento->count());
+    const consulta::Layout saved = consulta::readLayout(m_context.settings(), m_documento->count());
     const QVector<int> design = consulta::designWidths();
     for (int c = 0; c < consulta::kColumnCount; ++c)
         m_richieste->setColumnWidth(
@@ -163,7 +162,7 @@ void Consulta::Form_Unload()
     for (int c = 0; c < m_model->columnCount(); ++c)
         widths << int(std::lround(twipsFromPixels(m_richieste->columnWidth(c), dpi)));
     // A settings file that cannot be written costs only the remembered layout.
-    consulta::writeLayout(m_context.settingsFile(), widths, m_documento->currentIndex());
+    consulta::writeLayout(m_context.settings(), widths, m_documento->currentIndex());
 }
 
 void Consulta::done(int result)

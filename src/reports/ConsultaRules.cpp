@@ -3,7 +3,6 @@
 #include "Database.h"
 
 #include "GridModel.h"
-#include "IniFile.h"
 #include "KeyText.h"
 #include "Money.h"
 #include "Recordset.h"
@@ -24,10 +23,6 @@ QString quotedTable(const QString& table)
 }
 
 namespace {
-
-const QString kSection = QStringLiteral("Consulta");
-const QString kWidthKey = QStringLiteral("Richieste");
-const QString kTypeKey = QStringLiteral("Tipo");
 
 QString yearCondition()
 {
@@ -181,37 +176,23 @@ QString cellText(const FeeDocument& invoice, int row, int column, const QString&
     return {};
 }
 
-Layout readLayout(const QString& settingsFile, int typeCount)
+Layout readLayout(const Settings& settings, int typeCount)
 {
     Layout layout;
-    for (int i = 0; i < kColumnCount; ++i) {
-        std::optional<int> width;
-        if (const auto text = LeggiIni(kSection, kWidthKey + QString::number(i), settingsFile)) {
-            bool ok = false;
-            const int w = text->trimmed().toInt(&ok);
-            if (ok && w > 0)
-                width = w;
-        }
-        layout.widths << width;
-    }
-    if (const auto text = LeggiIni(kSection, kTypeKey, settingsFile)) {
-        bool ok = false;
-        const int tipo = text->trimmed().toInt(&ok);
-        // A hand-edited index past the list falls back to the first type.
-        if (ok && tipo >= 0 && tipo < typeCount)
-            layout.tipo = tipo;
-    }
+    for (int i = 0; i < kColumnCount; ++i)
+        layout.widths << settings.consultColumnWidth(i);
+    // A hand-edited index past the list falls back to the first type.
+    if (const auto tipo = settings.consultDocumentType(); tipo && *tipo < typeCount)
+        layout.tipo = *tipo;
     return layout;
 }
 
-bool writeLayout(const QString& settingsFile, const QVector<int>& widthsTwips, int tipo)
+bool writeLayout(const Settings& settings, const QVector<int>& widthsTwips, int tipo)
 {
     bool ok = true;
     for (int i = 0; i < widthsTwips.size(); ++i)
-        ok = ScriviIni(kSection, kWidthKey + QString::number(i), settingsFile,
-                       QString::number(widthsTwips.at(i))) &&
-             ok;
-    return ScriviIni(kSection, kTypeKey, settingsFile, QString::number(tipo)) && ok;
+        ok = settings.setConsultColumnWidth(i, widthsTwips.at(i)) && ok;
+    return settings.setConsultDocumentType(tipo) && ok;
 }
 
 int wheelTopRow(int topRow, int wheelAmount, int rowCount, int visibleRows)

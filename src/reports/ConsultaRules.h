@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FeeDocument.h"
+#include "Settings.h"
 
 #include <QString>
 #include <QStringList>
@@ -66,9 +67,9 @@ struct Layout
     QVector<std::optional<int>> widths;
     int tipo = 0;
 };
-Layout readLayout(const QString& settingsFile, int typeCount);
+Layout readLayout(const Settings& settings, int typeCount);
 // Returns false when the file could not be written; only the layout is lost.
-bool writeLayout(const QString& settingsFile, const QVector<int>& widthsTwips, int tipo);
+bool writeLayout(const Settings& settings, const QVector<int>& widthsTwips, int tipo);
 
 // The grid's top row after a wheel step: 3 rows, fewer when fewer rows fit,
 // down for a negative amount (wheel turned towards the user), never past the

@@ -6,11 +6,12 @@
 #include "MoneyTest.h"
 #include "MultiTestMain.h"
 #include "RecordsetTest.h"
+#include "SettingsTest.h"
 
 #include <QCoreApplication>
 
 int main(int argc, char* argv[])
 {
     return runTests<QCoreApplication, KeyTextTest, RecordsetTest, IniFileTest, DataFolderTest,
-                    DocumentRulesTest, MoneyTest, FeeDocumentTest>(argc, argv);
+                    DocumentRulesTest, MoneyTest, FeeDocumentTest, SettingsTest>(argc, argv);
 }

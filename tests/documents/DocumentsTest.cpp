@@ -238,17 +238,6 @@ void DocumentsTest::proposedNumbersNeverNameAStoredDocument()
     QCOMPARE(numeroProposto(*rs, table == "Movimenti", QDate(2026, 12, 6)), expected);
 }
 
-void DocumentsTest::privacyNotice()
-{
-    const QString file = m_context->settingsFile();
-    writeSettings("[Generale]\nPrivacy_1=A\nPrivacy_3=C\n");
-    QCOMPARE(notaPrivacy(file), QStringLiteral("A C"));
-    writeSettings("[Generale]\nPrivacy_2=B\n");
-    QCOMPARE(notaPrivacy(file), QStringLiteral(" B"));
-    writeSettings("");
-    QCOMPARE(notaPrivacy(file), QString());
-}
-
 void DocumentsTest::invoiceWindowByKeyboard()
 {
     writeSettings("[Generale]\nCalcolo=GEOMETRA\nImporto=Compenso\nPrivacy_1=Informativa\n");

@@ -19,7 +19,6 @@ private slots:
     void proposedNumbers();
     void proposedNumbersNeverNameAStoredDocument_data();
     void proposedNumbersNeverNameAStoredDocument();
-    void privacyNotice();
     void invoiceWindowByKeyboard();
     void typedAmountsStayUntilTheirInputChanges();
     void proFormaAndPurchaseWindows();

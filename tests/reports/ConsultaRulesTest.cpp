@@ -137,7 +137,7 @@ void ConsultaRulesTest::cellsAndTotal()
 void ConsultaRulesTest::layoutRoundTrip()
 {
     const QString file = m_context->settingsFile();
-    Layout layout = readLayout(file, 1);
+    Layout layout = readLayout(Settings(file), 1);
     QCOMPARE(layout.widths.size(), kColumnCount);
     QVERIFY(!layout.widths.at(0).has_value());
     QCOMPARE(layout.tipo, 0);
@@ -145,8 +145,8 @@ void ConsultaRulesTest::layoutRoundTrip()
     QVector<int> widths;
     for (int c = 0; c < kColumnCount; ++c)
         widths << 600 + 15 * c;
-    QVERIFY(writeLayout(file, widths, 0));
-    layout = readLayout(file, 1);
+    QVERIFY(writeLayout(Settings(file), widths, 0));
+    layout = readLayout(Settings(file), 1);
     for (int c = 0; c < kColumnCount; ++c)
         QCOMPARE(layout.widths.at(c).value_or(-1), widths.at(c));
     QCOMPARE(LeggiIni("Consulta", "Richieste15", file).value_or(""), QStringLiteral("825"));
@@ -155,7 +155,7 @@ void ConsultaRulesTest::layoutRoundTrip()
     ScriviIni("Consulta", "Richieste2", file, "largo");
     ScriviIni("Consulta", "Richieste3", file, "0");
     ScriviIni("Consulta", "Tipo", file, "5");
-    layout = readLayout(file, 1);
+    layout = readLayout(Settings(file), 1);
     QVERIFY(!layout.widths.at(2).has_value());
     QVERIFY(!layout.widths.at(3).has_value());
     QCOMPARE(layout.tipo, 0);
