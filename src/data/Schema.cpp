@@ -32,11 +32,25 @@ ColumnDef cents(const char* name)
     return {QString::fromLatin1(name), FieldType::Long, 8};
 }
 
-std::vector<ColumnDef> addressBookColumns(const char* codeName)
+std::vector<ColumnDef> addressBookColumns(const char* codeName, bool withDefiniz)
 {
-    return {text("Chiave", 10),     text(codeName, 10),        text("Denominazione", 40),
-            text("Indirizzo", 40),  text("Citta", 40),         text("CAP", 5),
-            text("PartitaIVA", 11), text("CodiceFiscale", 16), memo("Note")};
+    const AddressColumn last = withDefiniz ? AddressColumn::Definiz : AddressColumn::Notes;
+    std::vector<ColumnDef> columns(std::size_t(last) + 1);
+    auto set = [&columns](AddressColumn column, ColumnDef def) {
+        columns.at(std::size_t(column)) = std::move(def);
+    };
+    set(AddressColumn::Key, text("Chiave", 10));
+    set(AddressColumn::Code, text(codeName, 10));
+    set(AddressColumn::Name, text("Denominazione", 40));
+    set(AddressColumn::Address, text("Indirizzo", 40));
+    set(AddressColumn::Town, text("Citta", 40));
+    set(AddressColumn::Postcode, text("CAP", 5));
+    set(AddressColumn::VatNumber, text("PartitaIVA", 11));
+    set(AddressColumn::TaxCode, text("CodiceFiscale", 16));
+    set(AddressColumn::Notes, memo("Note"));
+    if (withDefiniz)
+        set(AddressColumn::Definiz, text("Definiz", 10));
+    return columns;
 }
 
 std::vector<ColumnDef> feeDocumentColumns(FeeDocumentKind kind)
@@ -72,11 +86,8 @@ std::vector<TableDef> buildTables()
 {
     std::vector<TableDef> tables;
 
-    auto clienti = addressBookColumns("CodCliente");
-    clienti.push_back(text("Definiz", 10));
-    tables.push_back({QStringLiteral("Clienti"), clienti});
-
-    tables.push_back({QStringLiteral("Fornitori"), addressBookColumns("CodFornitore")});
+    tables.push_back({QStringLiteral("Clienti"), addressBookColumns("CodCliente", true)});
+    tables.push_back({QStringLiteral("Fornitori"), addressBookColumns("CodFornitore", false)});
 
     tables.push_back({QStringLiteral("datipers"),
                       {text("Denominazione", 40), text("Indirizzo", 40), text("Citta", 40),

@@ -2,15 +2,11 @@
 
 #include "AppContext.h"
 #include "DataFolder.h"
-#include "FeeDocument.h"
-#include "KeyText.h"
 #include "Money.h"
 #include "PageEngine.h"
-#include "Recordset.h"
-#include "TextForms.h"
+#include "Settings.h"
 #include "TextLayout.h"
 
-#include <QDate>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -28,17 +24,6 @@ constexpr double kLabelRoom = kEuroColumn - kLabelColumn - 1;
 // The right end of the subject rule: the page's text stays left of it.
 constexpr double kRightEdge = 55.5;
 
-struct Client
-{
-    QString definiz;
-    QString name;
-    QString address;
-    QString town;
-    QString postcode;
-    QString vatNumber;
-    QString taxCode;
-};
-
 // A Null amount counts as 0.
 Money orZero(const std::optional<Money>& amount)
 {
@@ -49,21 +34,6 @@ Money orZero(const std::optional<Money>& amount)
 QString rateText(const std::optional<int>& rate)
 {
     return rate ? QString::number(*rate) : QString();
-}
-
-Client readClient(const Recordset& table)
-{
-    Client c;
-    for (int i = 0; i < table.fieldCount(); ++i)
-        if (table.fieldInfo(i).name == QLatin1String("Definiz"))
-            c.definiz = table.text(i);
-    c.name = table.text(2);
-    c.address = table.text(3);
-    c.town = table.text(4);
-    c.postcode = table.text(5);
-    c.vatNumber = table.text(6);
-    c.taxCode = table.text(7);
-    return c;
 }
 
 QString leftTrimmed(const QString& text)
@@ -80,19 +50,20 @@ QString leftTrimmed(const QString& text)
 class FeeDocumentPage
 {
 public:
-    FeeDocumentPage(PageEngine& engine, AppContext& context, bool proForma)
-        : e(engine), ctx(context), proForma(proForma), settings(context.settings()),
+    FeeDocumentPage(PageEngine& engine, const DocumentToPrint& printed, const Settings& settings,
+                    bool proForma)
+        : e(engine), doc(printed.document), client(printed.client), datiUtente(printed.datiUtente),
+          logoFile(printed.logoFile), settings(settings), proForma(proForma),
           bodySize(proForma ? 11 : 9)
     {
     }
 
     void setUp();
-    QString find(const QString& date, const QString& number);
     void placeAndDate(double row, double col);
     void textualHeading(bool withTaxCode);
     void letterhead(double smallSize, bool centredFooter);
     void clientBlock();
-    void title(const QString& year);
+    void title();
     void subjectAndDescription();
     void amounts();
     void flatRateStatement();
@@ -100,12 +71,13 @@ public:
     void notes(double size, double rowsAfter);
 
     PageEngine& e;
-    AppContext& ctx;
+    const FeeDocument& doc;
+    const Client& client;
+    const QStringList& datiUtente;
+    const QString& logoFile;
+    const Settings& settings;
     const bool proForma;
-    const Settings settings;
     const double bodySize;
-    FeeDocument doc;
-    Client client;
     double pageRows = 0;
     double pageColumns = 0;
     double centreColumn = 0;
@@ -135,48 +107,16 @@ void FeeDocumentPage::setUp()
     e.WritePageState();
 }
 
-QString FeeDocumentPage::find(const QString& date, const QString& number)
-{
-    QString error;
-    auto clients = Recordset::OpenTable(ctx.DbArchivi, ctx.NomiTabelle.value(0), &error);
-    if (!clients)
-        return error;
-    const FeeDocuments documents(ctx.DbArchivi,
-                                 proForma ? FeeDocumentKind::ProForma : FeeDocumentKind::Invoice);
-    const auto count = documents.count(&error);
-    if (!count)
-        return error;
-    if (*count == 0)
-        return proForma ? QStringLiteral("Non sono state immesse Parcelle")
-                        : QStringLiteral("Non sono state immesse fatture");
-    const auto key = DocumentKey::of(parseItalianDate(date), number);
-    const auto found = key ? documents.find(*key, &error) : std::nullopt;
-    if (!error.isEmpty())
-        return error;
-    if (!found)
-        return proForma ? QStringLiteral("Parcella non trovata")
-                        : QStringLiteral("Fattura non trovata");
-    doc = *found;
-
-    if (clients->RecordCount() == 0)
-        return QStringLiteral("Archivio clienti inconsistente");
-    if (doc.clientCode.isEmpty() || !clients->Seek(QStringLiteral("="), doc.clientCode) ||
-        clients->NoMatch())
-        return QStringLiteral("Dati personali del cliente non trovati");
-    client = readClient(*clients);
-    return {};
-}
-
 void FeeDocumentPage::placeAndDate(double row, double col)
 {
     e.PrintText(row, col, 0,
-                ctx.DatiUtente.value(2) + QStringLiteral(", ") +
+                datiUtente.value(2) + QStringLiteral(", ") +
                     doc.date.toString(QStringLiteral("dd/MM/yyyy")));
 }
 
 void FeeDocumentPage::textualHeading(bool withTaxCode)
 {
-    const QStringList& u = ctx.DatiUtente;
+    const QStringList& u = datiUtente;
     if (const auto intesta = settings.heading())
         e.PrintText(4, 5, 0, *intesta);
     e.PrintText(5, 5, 0, u.value(0));
@@ -203,9 +143,8 @@ void FeeDocumentPage::letterhead(double smallSize, bool centredFooter)
     }
     e.SetFontSize(bodySize);
     const LogoPlacement placed = settings.logoPlacement();
-    const QString logo = ctx.programFolder + QLatin1Char('/') + QLatin1String(kLogoFileName);
-    if (QFileInfo(logo).isFile())
-        e.DrawImage(placed.top, placed.left, placed.width, placed.height, logo);
+    if (QFileInfo(logoFile).isFile())
+        e.DrawImage(placed.top, placed.left, placed.width, placed.height, logoFile);
 }
 
 void FeeDocumentPage::clientBlock()
@@ -244,8 +183,9 @@ void FeeDocumentPage::clientBlock()
                     QStringLiteral("(P.IVA ") + client.vatNumber + QLatin1Char(')'));
 }
 
-void FeeDocumentPage::title(const QString& year)
+void FeeDocumentPage::title()
 {
+    const QString year = QString::number(doc.key.year());
     e.SetFontSize(proForma ? 13 : 14);
     e.SetFontBold(true);
     if (proForma) {
@@ -479,13 +419,53 @@ QString codiceFiscaleRaggruppato(const QString& code)
            QLatin1Char(' ') + code.mid(11, 5);
 }
 
-QString StampaFattura(PageEngine& engine, AppContext& context, const QString& numero,
-                      const QString& data, InvoicePrintChoice choice)
+std::optional<DocumentToPrint> findDocumentToPrint(AppContext& context, FeeDocumentKind kind,
+                                                   const std::optional<DocumentKey>& key,
+                                                   QString* message)
 {
-    FeeDocumentPage page(engine, context, false);
+    const bool proForma = kind == FeeDocumentKind::ProForma;
+    const FeeDocuments documents(context.DbArchivi, kind);
+    const auto count = documents.count(message);
+    if (!count)
+        return std::nullopt;
+    if (*count == 0) {
+        *message = proForma ? QStringLiteral("Non sono state immesse Parcelle")
+                            : QStringLiteral("Non sono state immesse fatture");
+        return std::nullopt;
+    }
+    const auto document = key ? documents.find(*key, message) : std::nullopt;
+    if (!message->isEmpty())
+        return std::nullopt;
+    if (!document) {
+        *message = proForma ? QStringLiteral("Parcella non trovata")
+                            : QStringLiteral("Fattura non trovata");
+        return std::nullopt;
+    }
+
+    const Clients clients(context.DbArchivi);
+    const auto clientCount = clients.count(message);
+    if (!clientCount)
+        return std::nullopt;
+    if (*clientCount == 0) {
+        *message = QStringLiteral("Archivio clienti inconsistente");
+        return std::nullopt;
+    }
+    const auto client = clients.find(document->clientCode, message);
+    if (!message->isEmpty())
+        return std::nullopt;
+    if (!client) {
+        *message = QStringLiteral("Dati personali del cliente non trovati");
+        return std::nullopt;
+    }
+    return DocumentToPrint{*document, *client, context.DatiUtente,
+                           context.programFolder + QLatin1Char('/') + QLatin1String(kLogoFileName)};
+}
+
+void StampaFattura(PageEngine& engine, const DocumentToPrint& invoice, const Settings& settings,
+                   InvoicePrintChoice choice)
+{
+    FeeDocumentPage page(engine, invoice, settings, false);
     page.setUp();
-    if (QString message = page.find(data, numero); !message.isEmpty())
-        return message;
     engine.SetFontSize(9);
     if (choice.stampaData)
         page.placeAndDate(6, 45);
@@ -494,32 +474,27 @@ QString StampaFattura(PageEngine& engine, AppContext& context, const QString& nu
     else
         page.textualHeading(true);
     page.clientBlock();
-    page.title(QString::number(parseItalianDate(data).year()));
+    page.title();
     page.subjectAndDescription();
     page.amounts();
     page.flatRateStatement();
     page.notes(7, 7);
-    return {};
 }
 
-QString StampaParcella(PageEngine& engine, AppContext& context, const QString& data,
-                       const QString& numero)
+void StampaParcella(PageEngine& engine, const DocumentToPrint& proForma, const Settings& settings)
 {
-    FeeDocumentPage page(engine, context, true);
+    FeeDocumentPage page(engine, proForma, settings, true);
     page.setUp();
-    if (QString message = page.find(data, numero); !message.isEmpty())
-        return message;
     engine.SetFontSize(11);
     page.placeAndDate(3, 35);
-    if (page.settings.proFormaOnLetterhead())
+    if (settings.proFormaOnLetterhead())
         page.letterhead(7, false);
     else
         page.textualHeading(false);
     page.clientBlock();
-    page.title(QString::number(parseItalianDate(data).year()));
+    page.title();
     page.subjectAndDescription();
     page.amounts();
     page.withholdingExplanation();
     page.notes(11, 5);
-    return {};
 }

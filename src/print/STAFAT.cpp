@@ -112,8 +112,14 @@ void STAFAT::BtStampa_Click()
         engine.PdfTitle = QStringLiteral("Fattura %1/%2")
                               .arg(documentNumber(text(0)))
                               .arg(parseItalianDate(text(1)).year());
-        return StampaFattura(engine, m_context, text(0), text(1),
-                             {m_stampaData->isChecked(), m_carta->isChecked()});
+        QString message;
+        const auto key = DocumentKey::of(parseItalianDate(text(1)), text(0));
+        const auto invoice =
+            findDocumentToPrint(m_context, FeeDocumentKind::Invoice, key, &message);
+        if (invoice)
+            StampaFattura(engine, *invoice, m_context.settings(),
+                          {m_stampaData->isChecked(), m_carta->isChecked()});
+        return message;
     });
     if (shown)
         BtUscita_Click();
