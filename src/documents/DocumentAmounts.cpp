@@ -1,12 +1,8 @@
 #include "DocumentAmounts.h"
 
-#include "KeyText.h"
 #include "Rate.h"
 #include "RecordRules.h"
-#include "Recordset.h"
 #include "TextForms.h"
-
-#include <algorithm>
 
 namespace {
 
@@ -84,7 +80,7 @@ QString writtenAmount(const Money& amount)
     return amount.plainText().rightJustified(13);
 }
 
-void svuotaImportiDerivati(FieldAccess& fields, int index)
+void clearDerivedAmounts(FieldAccess& fields, int index)
 {
     switch (index) {
     case FeeField::Fee:
@@ -106,7 +102,8 @@ void svuotaImportiDerivati(FieldAccess& fields, int index)
     }
 }
 
-std::optional<Money> CalcolaImporti(FieldAccess& fields, int index, bool withStamp, bool geometra)
+std::optional<Money> CalcolaImporti(FieldAccess& fields, int index, FeeDocumentKind kind,
+                                    bool geometra)
 {
     const bool computing =
         index >= FeeField::Fee && index <= FeeField::WithholdingRate &&
@@ -150,7 +147,7 @@ std::optional<Money> CalcolaImporti(FieldAccess& fields, int index, bool withSta
     add(FeeField::Contribution);
     add(FeeField::Withholding, true);
     add(FeeField::Expenses);
-    if (withStamp)
+    if (kind == FeeDocumentKind::Invoice)
         add(FeeField::Stamp);
     return total;
 }
@@ -173,32 +170,4 @@ bool CalcolaImportiAcquisto(const FieldAccess& fields, int index, PurchaseDispla
     out->deductible =
         taxableGiven && !D.isZero() ? shown(T.times(D.numerator, D.denominator)) : QString();
     return true;
-}
-
-QString numeroProposto(Recordset& table, bool restartEachYear, const QDate& today)
-{
-    if (!table.MoveLast() || table.Eof())
-        return QStringLiteral("1");
-    const bool restart = restartEachYear && table.value(1).toDate().year() != today.year();
-    const qint64 proposed = restart ? 1 : table.value(2).toLongLong() + 1;
-
-    // The new document is dated today. When the last one in key order is of
-    // a later year (or numbering restarted), the number may already belong
-    // to a document of this year: the window would then load and overwrite
-    // it. Take the number after the highest of this year instead.
-    const QString dateText = today.toString(QStringLiteral("dd/MM/yyyy"));
-    const QString key = buildKey({{QStringLiteral("TOLD-"), 10, dateText},
-                                  {QStringLiteral("LOL"), 10, QString::number(proposed)}});
-    if (key.isEmpty() || !table.Seek(QStringLiteral("="), key) || table.NoMatch())
-        return QString::number(proposed);
-    // Right-aligned numbers sort as numbers: the higher ones of the year
-    // follow this one in key order.
-    const QString year = key.left(4);
-    qint64 highest = proposed;
-    while (!table.Eof() && table.text(0).startsWith(year)) {
-        highest = std::max(highest, table.value(2).toLongLong());
-        if (!table.MoveNext())
-            break;
-    }
-    return QString::number(highest + 1);
 }

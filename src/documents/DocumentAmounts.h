@@ -3,12 +3,10 @@
 #include "Money.h"
 #include "Schema.h"
 
-#include <QDate>
 #include <QString>
 #include <optional>
 
 class FieldAccess;
-class Recordset;
 
 // The window field of an invoice or pro-forma that a column is edited in.
 constexpr int feeField(FeeColumn column)
@@ -42,12 +40,14 @@ QString writtenAmount(const Money& amount);
 
 // Leaving the fee empties the three computed amounts; leaving a rate empties
 // its own amount. Applied only when the field's text was changed.
-void svuotaImportiDerivati(FieldAccess& fields, int index);
+void clearDerivedAmounts(FieldAccess& fields, int index);
 
-// Computes the empty derived amounts of an invoice (withStamp) or pro-forma
-// after the field `index` was left, and returns the net total: nothing when
-// there is nothing to total.
-std::optional<Money> CalcolaImporti(FieldAccess& fields, int index, bool withStamp, bool geometra);
+// Computes the empty derived amounts of an invoice or pro-forma after the
+// field `index` was left, and returns the net total (with the stamp duty of
+// an invoice): nothing when there is nothing to total. With the geometra
+// profile the withholding is on the fee alone.
+std::optional<Money> CalcolaImporti(FieldAccess& fields, int index, FeeDocumentKind kind,
+                                    bool geometra);
 
 // What the purchase window shows beside the taxable amount, the VAT rate and
 // the deductibility.
@@ -68,10 +68,3 @@ enum : int {
 // Nothing to change unless index is the taxable amount, the VAT rate or the
 // deductibility.
 bool CalcolaImportiAcquisto(const FieldAccess& fields, int index, PurchaseDisplays* out);
-
-// The number proposed for a new document dated today: the last one in key
-// order plus 1, or 1 on an empty table. With restartEachYear, also 1 when
-// the last document is dated in another year than today's. A number that
-// already names a document of today's year gives way to the highest number
-// of that year plus 1.
-QString numeroProposto(Recordset& table, bool restartEachYear, const QDate& today);

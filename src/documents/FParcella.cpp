@@ -15,7 +15,7 @@ FParcella::FParcella(AppContext& context, QWidget* parent) : FeeDocumentWindow(c
     setObjectName(QStringLiteral("FParcella"));
     setWindowTitle(QStringLiteral("Archivio PARCELLE- versione EURO"));
     setRecordNoun(QStringLiteral("Parcella"), true);
-    loadDocument(4, 14, feeDocumentFields(FeeDocumentKind::ProForma), false, true);
+    loadDocument(FeeDocumentKind::ProForma, RecordGrid::Offered);
     m_btStampa = new QPushButton(QStringLiteral("&Stampa"), this);
     m_btStampa->setObjectName(QStringLiteral("BtStampa"));
     connect(m_btStampa, &QPushButton::clicked, this, &FParcella::BtStampa_Click);

@@ -3,6 +3,7 @@
 #include "AppContext.h"
 #include "Clock.h"
 #include "DocumentAmounts.h"
+#include "ProposedNumber.h"
 #include "Recordset.h"
 
 #include <QLabel>
@@ -49,10 +50,10 @@ FeeDocumentWindow::FeeDocumentWindow(AppContext& context, QWidget* parent)
 {
 }
 
-bool FeeDocumentWindow::loadDocument(int numTabella, int ultimoDato, const FieldTable& fields,
-                                     bool withStamp, bool withConsult)
+bool FeeDocumentWindow::loadDocument(FeeDocumentKind kind, RecordGrid recordGrid)
 {
-    m_withStamp = withStamp;
+    m_kind = kind;
+    const FieldTable fields = feeDocumentFields(kind);
     m_totale = new QLabel(this);
     m_totale->setObjectName(QStringLiteral("Totale"));
     QFont bold = m_totale->font();
@@ -63,15 +64,19 @@ bool FeeDocumentWindow::loadDocument(int numTabella, int ultimoDato, const Field
     m_totale->setFrameShadow(QFrame::Sunken);
     m_totale->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 16);
     // The total line follows the withholding amount.
-    addRowAfter(withStamp ? 13 : 12, QStringLiteral("TOTALE"), m_totale);
+    addRowAfter(fields.at(FeeField::Withholding).tabIndex, QStringLiteral("TOTALE"), m_totale);
 
-    if (!Form_Load(numTabella, ultimoDato, 1, fields, withConsult))
+    // The tables' places in NomiTabelle; the date and the number are the key.
+    const int numTabella = kind == FeeDocumentKind::Invoice ? 1 : 4;
+    const int lastKeyTab = 1;
+    if (!Form_Load(numTabella, int(fields.size()) - 1, lastKeyTab, fields,
+                   recordGrid == RecordGrid::Offered))
         return false;
 
     // One date for both: the proposed number is free in the year shown.
     const QDate today = Clock::today();
-    setText(1, numeroProposto(*table(), false, today));
-    setText(0, today.toString(QStringLiteral("dd/MM/yyyy")));
+    setText(FeeField::Number, proposedNumber(*table(), NumberingRestart::Never, today));
+    setText(FeeField::Date, today.toString(QStringLiteral("dd/MM/yyyy")));
     if (const auto caption = m_context.settings().feeCaption())
         DesLbl(FeeField::Fee)->setText(*caption);
     return true;
@@ -79,8 +84,7 @@ bool FeeDocumentWindow::loadDocument(int numTabella, int ultimoDato, const Field
 
 void FeeDocumentWindow::compute(int index)
 {
-    const auto total =
-        CalcolaImporti(*this, index, m_withStamp, m_context.settings().geometraProfile());
+    const auto total = CalcolaImporti(*this, index, m_kind, m_context.settings().geometraProfile());
     m_totale->setText(total ? total->groupedText() : QString());
 }
 
@@ -97,7 +101,7 @@ void FeeDocumentWindow::recordDeleted()
 void FeeDocumentWindow::fieldChecked(int index, bool changed)
 {
     if (changed)
-        svuotaImportiDerivati(*this, index);
+        clearDerivedAmounts(*this, index);
 }
 
 void FeeDocumentWindow::fieldLeft(int index)

@@ -127,8 +127,7 @@ void FeeDocumentPage::textualHeading(bool withTaxCode)
     const QString taxCode = u.value(5);
     if (withTaxCode && taxCode.size() == 16)
         e.PrintText(10, 5, 0,
-                    QStringLiteral("(C.F. ") + codiceFiscaleRaggruppato(taxCode) +
-                        QStringLiteral(" )"));
+                    QStringLiteral("(C.F. ") + groupedTaxCode(taxCode) + QStringLiteral(" )"));
 }
 
 void FeeDocumentPage::letterhead(double smallSize, bool centredFooter)
@@ -167,7 +166,7 @@ void FeeDocumentPage::clientBlock()
     const int length = std::max(20, int(widest) / std::max(1, int(e.UnitX)) + 1);
     e.DrawHLine(15.5, 31, 31 + length, 4);
 
-    const QString taxCode = codiceFiscaleRaggruppato(client.taxCode.toUpper());
+    const QString taxCode = groupedTaxCode(client.taxCode.toUpper());
     if (proForma) {
         if (!client.vatNumber.isEmpty())
             e.PrintText(16, col, 0,
@@ -411,7 +410,7 @@ void FeeDocumentPage::notes(double size, double rowsAfter)
 
 } // namespace
 
-QString codiceFiscaleRaggruppato(const QString& code)
+QString groupedTaxCode(const QString& code)
 {
     if (code.size() != 16)
         return code;

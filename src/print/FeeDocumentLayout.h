@@ -49,4 +49,4 @@ void StampaParcella(PageEngine& engine, const DocumentToPrint& proForma, const S
 
 // A 16-character tax code in its four groups ("RSS MRA 80A01 H501U");
 // any other code as it is.
-QString codiceFiscaleRaggruppato(const QString& code);
+QString groupedTaxCode(const QString& code);

@@ -10,6 +10,7 @@
 #include "MessageBox.h"
 #include "ModalHelper.h"
 #include "PageEngine.h"
+#include "ProposedNumber.h"
 #include "Recordset.h"
 #include "StatusMessage.h"
 #include "frmPreview.h"
@@ -108,7 +109,8 @@ void DocumentsTest::feeComputation()
         const int indexes[] = {5, 6, 7, 8, 14, 15};
         for (int i = 0; i < inputs.size(); ++i)
             f.setText(indexes[i], inputs[i]);
-        const auto total = CalcolaImporti(f, 5, invoice, geometra);
+        const auto total = CalcolaImporti(
+            f, 5, invoice ? FeeDocumentKind::Invoice : FeeDocumentKind::ProForma, geometra);
         return QStringList{f.text(11).trimmed(), f.text(12).trimmed(), f.text(13).trimmed(),
                            total ? total->plainText() : QString()};
     };
@@ -133,17 +135,17 @@ void DocumentsTest::feeComputation()
     f.setText(5, "1000");
     f.setText(6, "22");
     f.setText(12, "250");
-    const auto total = CalcolaImporti(f, 12, true, false);
+    const auto total = CalcolaImporti(f, 12, FeeDocumentKind::Invoice, false);
     QCOMPARE(f.text(11), QString());
     QCOMPARE(total->plainText(), QStringLiteral("1250.00"));
 
     // The clearing rule.
     f.setText(11, "1");
     f.setText(13, "3");
-    svuotaImportiDerivati(f, 7);
+    clearDerivedAmounts(f, 7);
     QCOMPARE(f.text(12), QString());
     QCOMPARE(f.text(11), QStringLiteral("1"));
-    svuotaImportiDerivati(f, 5);
+    clearDerivedAmounts(f, 5);
     QCOMPARE(f.text(11) + f.text(13), QString());
 }
 
@@ -154,7 +156,7 @@ void DocumentsTest::exactWhereFloatsWereNot()
     FakeFields f(feeDocumentFields(FeeDocumentKind::Invoice));
     f.setText(5, "50000000000000.01");
     f.setText(7, "50");
-    QVERIFY(CalcolaImporti(f, 7, true, true));
+    QVERIFY(CalcolaImporti(f, 7, FeeDocumentKind::Invoice, true));
     QCOMPARE(f.text(12), QStringLiteral("25000000000000.01"));
 }
 
@@ -183,16 +185,18 @@ void DocumentsTest::proposedNumbers()
     QString error;
     auto invoices = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
     const QDate today(2026, 12, 6);
-    QCOMPARE(numeroProposto(*invoices, false, today), QStringLiteral("1"));
+    QCOMPARE(proposedNumber(*invoices, NumberingRestart::Never, today), QStringLiteral("1"));
     addInvoice(*invoices, QDate(2025, 12, 30), 57);
     addInvoice(*invoices, QDate(2025, 1, 2), 9);
-    QCOMPARE(numeroProposto(*invoices, false, today), QStringLiteral("58")); // no restart
+    QCOMPARE(proposedNumber(*invoices, NumberingRestart::Never, today),
+             QStringLiteral("58")); // no restart
 
     auto purchases = Recordset::OpenTable(m_context->DbArchivi, "Movimenti", &error);
     addInvoice(*purchases, QDate(2025, 11, 3), 40);
-    QCOMPARE(numeroProposto(*purchases, true, today), QStringLiteral("1")); // a new year
+    QCOMPARE(proposedNumber(*purchases, NumberingRestart::EachYear, today),
+             QStringLiteral("1")); // a new year
     addInvoice(*purchases, QDate(2026, 2, 1), 12);
-    QCOMPARE(numeroProposto(*purchases, true, today), QStringLiteral("13"));
+    QCOMPARE(proposedNumber(*purchases, NumberingRestart::EachYear, today), QStringLiteral("13"));
 }
 
 void DocumentsTest::proposedNumbersNeverNameAStoredDocument_data()
@@ -235,7 +239,10 @@ void DocumentsTest::proposedNumbersNeverNameAStoredDocument()
     auto rs = Recordset::OpenTable(m_context->DbArchivi, table, &error);
     for (int i = 0; i < dates.size(); ++i)
         addInvoice(*rs, dates.at(i), numbers.at(i));
-    QCOMPARE(numeroProposto(*rs, table == "Movimenti", QDate(2026, 12, 6)), expected);
+    QCOMPARE(proposedNumber(
+                 *rs, table == "Movimenti" ? NumberingRestart::EachYear : NumberingRestart::Never,
+                 QDate(2026, 12, 6)),
+             expected);
 }
 
 void DocumentsTest::invoiceWindowByKeyboard()
