@@ -44,9 +44,9 @@ QString leftTrimmed(const QString& text)
     return text.mid(i);
 }
 
-// The page of one document: the grid of the letter M at 12 points, the
-// lookups, and each block of the page in order. The invoice and the
-// pro-forma differ in a few places, chosen by `proForma`.
+// The page of one document: the grid of the letter M at 12 points and each
+// block of the page in order. The invoice and the pro-forma differ in a few
+// places, chosen by `proForma`.
 class FeeDocumentPage
 {
 public:

@@ -5,7 +5,6 @@
 #include "GridModel.h"
 #include "KeyText.h"
 #include "Money.h"
-#include "Recordset.h"
 #include "Snapshot.h"
 
 #include <QHash>
@@ -235,9 +234,9 @@ std::optional<QVector<ClientChoice>> RiempiClienti(Database& db, const QStringLi
     constexpr int kCodeWidth = 10;
     QHash<QString, QString> names;
     for (const QVariantList& r : clients->rows()) {
-        const QVariant name = r.value(2);
+        const QVariant name = r.value(int(AddressColumn::Name));
         // A client without a name still counts as found, as a code's description does.
-        names.insert(normalizeKey(r.value(0).toString(), kCodeWidth),
+        names.insert(normalizeKey(r.value(int(AddressColumn::Key)).toString(), kCodeWidth),
                      name.isNull() ? QStringLiteral(" ") : name.toString());
     }
     QVector<ClientChoice> list{ClientChoice{}};
