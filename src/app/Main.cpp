@@ -222,9 +222,7 @@ EsitoAvvio Main::MDIForm_Load(QString* error)
     m_context.SepDecimali = sep.decimali;
     m_context.SepMigliaia = sep.migliaia;
     updateBorders();
-    setWindowTitle(didascaliaPrincipale(
-        windowTitle(),
-        LeggiIni(QStringLiteral("Generale"), QStringLiteral("Calcolo"), m_context.settingsFile())));
+    setWindowTitle(didascaliaPrincipale(windowTitle(), m_context.settings().profession()));
     m_context.SqlConsulta.clear();
 
     const EsitoAvvio esito = apriArchivi(m_context, error);

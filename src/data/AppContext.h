@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Database.h"
+#include "Settings.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,6 +16,8 @@ struct AppContext
     // Data folder and the files in it.
     QString programFolder;
     QString settingsFile() const;
+    // The settings file read by name.
+    Settings settings() const { return Settings(settingsFile()); }
     QString databaseFile() const;
 
     // The open database and the name it was opened under.

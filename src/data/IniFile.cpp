@@ -235,9 +235,3 @@ bool ScriviIni(const QString& section, const QString& key, const QString& file,
         return false;
     return f.commit();
 }
-
-bool profiloGeometra(const QString& settingsFile)
-{
-    return LeggiIni(QStringLiteral("Generale"), QStringLiteral("Calcolo"), settingsFile) ==
-           std::optional<QString>(QStringLiteral("GEOMETRA"));
-}

@@ -18,7 +18,3 @@ bool ScriviIni(const QString& section, const QString& key, const QString& file,
                const QString& value);
 
 constexpr int kIniValueLimit = 254;
-
-// True when the settings name the profession "GEOMETRA": the withholding is
-// then computed, and printed, on the fee alone.
-bool profiloGeometra(const QString& settingsFile);

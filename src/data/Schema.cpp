@@ -32,53 +32,70 @@ ColumnDef cents(const char* name)
     return {QString::fromLatin1(name), FieldType::Long, 8};
 }
 
-std::vector<ColumnDef> addressBookColumns(const char* codeName)
+std::vector<ColumnDef> addressBookColumns(const char* codeName, bool withDefiniz)
 {
-    return {text("Chiave", 10),     text(codeName, 10),        text("Denominazione", 40),
-            text("Indirizzo", 40),  text("Citta", 40),         text("CAP", 5),
-            text("PartitaIVA", 11), text("CodiceFiscale", 16), memo("Note")};
+    const AddressColumn last = withDefiniz ? AddressColumn::Definiz : AddressColumn::Notes;
+    std::vector<ColumnDef> columns(std::size_t(last) + 1);
+    auto set = [&columns](AddressColumn column, ColumnDef def) {
+        columns.at(std::size_t(column)) = std::move(def);
+    };
+    set(AddressColumn::Key, text("Chiave", 10));
+    set(AddressColumn::Code, text(codeName, 10));
+    set(AddressColumn::Name, text("Denominazione", 40));
+    set(AddressColumn::Address, text("Indirizzo", 40));
+    set(AddressColumn::Town, text("Citta", 40));
+    set(AddressColumn::Postcode, text("CAP", 5));
+    set(AddressColumn::VatNumber, text("PartitaIVA", 11));
+    set(AddressColumn::TaxCode, text("CodiceFiscale", 16));
+    set(AddressColumn::Notes, memo("Note"));
+    if (withDefiniz)
+        set(AddressColumn::Definiz, text("Definiz", 10));
+    return columns;
 }
 
-std::vector<ColumnDef> feeDocumentColumns(const char* dateName)
+std::vector<ColumnDef> feeDocumentColumns(FeeDocumentKind kind)
 {
-    return {text("Chiave", 14),
-            date(dateName),
-            longNumber("Numero"),
-            text("CodCli", 10),
-            text("Oggetto", 240),
-            memo("Descrizione"),
-            cents("Onorario"),
-            smallNumber("AliqIVA"),
-            smallNumber("AliqContributo"),
-            smallNumber("AliqRA"),
-            date("DataPag"),
-            memo("Note"),
-            cents("ImportoIVA"),
-            cents("ImportoContributo"),
-            cents("ImportoRA"),
-            cents("SpeseEsenti")};
+    const FeeColumn last =
+        kind == FeeDocumentKind::Invoice ? FeeColumn::Stamp : FeeColumn::Expenses;
+    std::vector<ColumnDef> columns(std::size_t(last) + 1);
+    auto set = [&columns](FeeColumn column, ColumnDef def) {
+        columns.at(std::size_t(column)) = std::move(def);
+    };
+    set(FeeColumn::Key, text("Chiave", 14));
+    set(FeeColumn::Date, date("Data"));
+    set(FeeColumn::Number, longNumber("Numero"));
+    set(FeeColumn::Client, text("CodCli", 10));
+    set(FeeColumn::Subject, text("Oggetto", 240));
+    set(FeeColumn::Description, memo("Descrizione"));
+    set(FeeColumn::Fee, cents("Onorario"));
+    set(FeeColumn::VatRate, smallNumber("AliqIVA"));
+    set(FeeColumn::ContributionRate, smallNumber("AliqContributo"));
+    set(FeeColumn::WithholdingRate, smallNumber("AliqRA"));
+    set(FeeColumn::PaymentDate, date("DataPag"));
+    set(FeeColumn::Notes, memo("Note"));
+    set(FeeColumn::Vat, cents("ImportoIVA"));
+    set(FeeColumn::Contribution, cents("ImportoContributo"));
+    set(FeeColumn::Withholding, cents("ImportoRA"));
+    set(FeeColumn::Expenses, cents("SpeseEsenti"));
+    if (kind == FeeDocumentKind::Invoice)
+        set(FeeColumn::Stamp, cents("Bollo"));
+    return columns;
 }
 
 std::vector<TableDef> buildTables()
 {
     std::vector<TableDef> tables;
 
-    auto clienti = addressBookColumns("CodCliente");
-    clienti.push_back(text("Definiz", 10));
-    tables.push_back({QStringLiteral("Clienti"), clienti});
-
-    tables.push_back({QStringLiteral("Fornitori"), addressBookColumns("CodFornitore")});
+    tables.push_back({QStringLiteral("Clienti"), addressBookColumns("CodCliente", true)});
+    tables.push_back({QStringLiteral("Fornitori"), addressBookColumns("CodFornitore", false)});
 
     tables.push_back({QStringLiteral("datipers"),
                       {text("Denominazione", 40), text("Indirizzo", 40), text("Citta", 40),
                        text("CAP", 5), text("PartitaIVA", 11), text("CodiceFiscale", 16)},
                       false});
 
-    auto fatture = feeDocumentColumns("Data");
-    fatture.push_back(cents("Bollo"));
-    tables.push_back({QStringLiteral("Fatture"), fatture});
-
-    tables.push_back({QStringLiteral("Parcelle"), feeDocumentColumns("Data")});
+    for (const FeeDocumentKind kind : {FeeDocumentKind::Invoice, FeeDocumentKind::ProForma})
+        tables.push_back({feeDocumentTable(kind), feeDocumentColumns(kind)});
 
     tables.push_back({QStringLiteral("Movimenti"),
                       {text("Chiave", 14), date("Data"), longNumber("Numero"), text("CodFor", 10),
@@ -100,6 +117,12 @@ QString quoted(const QString& identifier)
 }
 
 } // namespace
+
+QString feeDocumentTable(FeeDocumentKind kind)
+{
+    return kind == FeeDocumentKind::Invoice ? QStringLiteral("Fatture")
+                                            : QStringLiteral("Parcelle");
+}
 
 const std::vector<TableDef>& schemaTables()
 {

@@ -21,6 +21,48 @@ struct TableDef
     bool autoKey = false;           // Chiave is a counter the database assigns
 };
 
+// The columns of a client (Clienti) or supplier (Fornitori) by record
+// position; only clients have the form of address Definiz.
+enum class AddressColumn : int {
+    Key = 0,
+    Code,
+    Name,
+    Address,
+    Town,
+    Postcode,
+    VatNumber,
+    TaxCode,
+    Notes,
+    Definiz,
+};
+
+// The columns of an invoice (Fatture) or pro-forma (Parcelle) by record
+// position. Window field i is stored at position i + 1; pro-formas have no
+// stamp duty.
+enum class FeeColumn : int {
+    Key = 0,
+    Date,
+    Number,
+    Client,
+    Subject,
+    Description,
+    Fee,
+    VatRate,
+    ContributionRate,
+    WithholdingRate,
+    PaymentDate,
+    Notes,
+    Vat,
+    Contribution,
+    Withholding,
+    Expenses,
+    Stamp,
+};
+
+enum class FeeDocumentKind { Invoice, ProForma };
+// "Fatture" or "Parcelle".
+QString feeDocumentTable(FeeDocumentKind kind);
+
 // The version written into a new database. A later version appends columns
 // and migrates older files in one transaction.
 constexpr int kSchemaVersion = 1;

@@ -14,7 +14,7 @@ FArcFAT::FArcFAT(AppContext& context, QWidget* parent) : FeeDocumentWindow(conte
     setObjectName(QStringLiteral("FArcFAT"));
     setWindowTitle(QStringLiteral("Archivio FATTURE - versione EURO"));
     setRecordNoun(QStringLiteral("Fattura"), true);
-    loadDocument(1, 15, feeDocumentFields(true), true, false);
+    loadDocument(FeeDocumentKind::Invoice, RecordGrid::Hidden);
     m_stampa = new QPushButton(QStringLiteral("Stampa ...."), this);
     m_stampa->setObjectName(QStringLiteral("Stampa"));
     m_stampa->setEnabled(false);
@@ -59,15 +59,15 @@ void FArcFAT::recordDeleted()
 void FArcFAT::Stampa_Click()
 {
     STAFAT window(m_context, this);
-    window.setText(0, text(1));
-    window.setText(1, text(0));
+    window.setText(0, text(FeeField::Number));
+    window.setText(1, text(FeeField::Date));
     window.exec();
 }
 
 void FArcFAT::Dati_DblClick(int index)
 {
     if (index == FeeField::Notes)
-        setText(index, notaPrivacy(m_context.settingsFile()));
+        setText(index, m_context.settings().privacyNotice());
     else
         FeeDocumentWindow::Dati_DblClick(index);
 }

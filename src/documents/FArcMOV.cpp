@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "DocumentAmounts.h"
+#include "ProposedNumber.h"
 
 #include <QLabel>
 
@@ -30,7 +31,7 @@ FArcMOV::FArcMOV(AppContext& context, QWidget* parent) : ArchiveWindow(context, 
     if (!Form_Load(3, 8, 1, fields()))
         return;
     const QDate today = Clock::today();
-    setText(1, numeroProposto(*table(), true, today));
+    setText(1, proposedNumber(*table(), NumberingRestart::EachYear, today));
     setText(0, today.toString(QStringLiteral("dd/MM/yyyy")));
 }
 

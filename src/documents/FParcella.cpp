@@ -1,7 +1,9 @@
 #include "FParcella.h"
 
 #include "AppContext.h"
+#include "DocumentAmounts.h"
 #include "FeeDocumentLayout.h"
+#include "KeyText.h"
 #include "PageEngine.h"
 #include "frmPreview.h"
 
@@ -13,7 +15,7 @@ FParcella::FParcella(AppContext& context, QWidget* parent) : FeeDocumentWindow(c
     setObjectName(QStringLiteral("FParcella"));
     setWindowTitle(QStringLiteral("Archivio PARCELLE- versione EURO"));
     setRecordNoun(QStringLiteral("Parcella"), true);
-    loadDocument(4, 14, feeDocumentFields(false), false, true);
+    loadDocument(FeeDocumentKind::ProForma, RecordGrid::Offered);
     m_btStampa = new QPushButton(QStringLiteral("&Stampa"), this);
     m_btStampa->setObjectName(QStringLiteral("BtStampa"));
     connect(m_btStampa, &QPushButton::clicked, this, &FParcella::BtStampa_Click);
@@ -28,7 +30,14 @@ void FParcella::BtStampa_Click()
         return;
     // A pro-forma is printed, never archived: no PDF path is set.
     const bool shown = AnteprimaDocumento(this, &m_context.DbArchivi, [this](PageEngine& engine) {
-        return StampaParcella(engine, m_context, text(0), text(1));
+        QString message;
+        const auto key =
+            DocumentKey::of(parseItalianDate(text(FeeField::Date)), text(FeeField::Number));
+        const auto proForma =
+            findDocumentToPrint(m_context, FeeDocumentKind::ProForma, key, &message);
+        if (proForma)
+            StampaParcella(engine, *proForma, m_context.settings());
+        return message;
     });
     if (shown)
         chiudi();

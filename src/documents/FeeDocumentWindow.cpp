@@ -3,37 +3,45 @@
 #include "AppContext.h"
 #include "Clock.h"
 #include "DocumentAmounts.h"
-#include "IniFile.h"
+#include "ProposedNumber.h"
 #include "Recordset.h"
 
 #include <QLabel>
 
-FieldTable feeDocumentFields(bool invoice)
+FieldTable feeDocumentFields(FeeDocumentKind kind)
 {
-    const QString kind = invoice ? QStringLiteral("fattura") : QStringLiteral("Parcella");
-    const QString dateCaption = QStringLiteral("Data ") + kind;
-    const QString numberCaption = QStringLiteral("Numero ") + kind;
-    // index, caption, declaration, MaxLength, TabIndex, record position, visible, beside previous
-    FieldTable table = {
-        {0, dateCaption, QStringLiteral("TOLD-"), 10, 0, 1},
-        {1, numberCaption, QStringLiteral("LOL"), 10, 1, 2, true, true},
-        {2, QStringLiteral("Codice cliente"), QStringLiteral("AOLA0002"), 10, 2, 3},
-        {3, QStringLiteral("Oggetto"), QStringLiteral("AOL"), 240, 3, 4},
-        {4, QStringLiteral("Descrizione"), QStringLiteral("MOL"), 0, 4, 5},
-        {5, QStringLiteral("Onorario"), QStringLiteral("EOLZZ"), 14, 5, 6},
-        {6, QStringLiteral("Aliquota I.V.A."), QStringLiteral("IOLZZ"), 5, 8, 7},
-        {7, QStringLiteral("Aliq. contr. integr."), QStringLiteral("IOLZZ"), 5, 6, 8},
-        {8, QStringLiteral("Aliquota R.A."), QStringLiteral("IOLZZ"), 5, invoice ? 12 : 11, 9},
-        {9, QStringLiteral("Data pagamento"), QStringLiteral("TOLD+"), 10, invoice ? 14 : 13, 10,
-         invoice},
-        {10, QStringLiteral("NOTE"), QStringLiteral("MOL"), 0, invoice ? 15 : 14, 11},
-        {11, QString(), QStringLiteral("EOLZZ"), 14, 9, 12, true, true},
-        {12, QString(), QStringLiteral("EOLZZ"), 14, 7, 13, true, true},
-        {13, QString(), QStringLiteral("EOLZZ"), 14, invoice ? 13 : 12, 14, true, true},
-        {14, QStringLiteral("Rimb. spese esenti I.V.A."), QStringLiteral("EOL"), 14, 10, 15},
+    const bool invoice = kind == FeeDocumentKind::Invoice;
+    const QString noun = invoice ? QStringLiteral("fattura") : QStringLiteral("Parcella");
+    FieldTable table;
+    // Field i edits column i + 1, so the rows go in column order.
+    auto field = [&table](FeeColumn column, const QString& caption, const char* declaration,
+                          int maxLength, int tabIndex, bool visible = true,
+                          bool besidePrevious = false) {
+        table.push_back({feeField(column), caption, QString::fromLatin1(declaration), maxLength,
+                         tabIndex, int(column), visible, besidePrevious});
     };
+    const bool beside = true;
+    field(FeeColumn::Date, QStringLiteral("Data ") + noun, "TOLD-", 10, 0);
+    field(FeeColumn::Number, QStringLiteral("Numero ") + noun, "LOL", 10, 1, true, beside);
+    field(FeeColumn::Client, QStringLiteral("Codice cliente"), "AOLA0002", 10, 2);
+    field(FeeColumn::Subject, QStringLiteral("Oggetto"), "AOL", 240, 3);
+    field(FeeColumn::Description, QStringLiteral("Descrizione"), "MOL", 0, 4);
+    field(FeeColumn::Fee, QStringLiteral("Onorario"), "EOLZZ", 14, 5);
+    field(FeeColumn::VatRate, QStringLiteral("Aliquota I.V.A."), "IOLZZ", 5, 8);
+    field(FeeColumn::ContributionRate, QStringLiteral("Aliq. contr. integr."), "IOLZZ", 5, 6);
+    field(FeeColumn::WithholdingRate, QStringLiteral("Aliquota R.A."), "IOLZZ", 5,
+          invoice ? 12 : 11);
+    // A pro-forma keeps its payment date as loaded, unseen.
+    field(FeeColumn::PaymentDate, QStringLiteral("Data pagamento"), "TOLD+", 10, invoice ? 14 : 13,
+          invoice);
+    field(FeeColumn::Notes, QStringLiteral("NOTE"), "MOL", 0, invoice ? 15 : 14);
+    // Each computed amount stands on its rate's line.
+    field(FeeColumn::Vat, QString(), "EOLZZ", 14, 9, true, beside);
+    field(FeeColumn::Contribution, QString(), "EOLZZ", 14, 7, true, beside);
+    field(FeeColumn::Withholding, QString(), "EOLZZ", 14, invoice ? 13 : 12, true, beside);
+    field(FeeColumn::Expenses, QStringLiteral("Rimb. spese esenti I.V.A."), "EOL", 14, 10);
     if (invoice)
-        table.push_back({15, QStringLiteral("Bollo"), QStringLiteral("EOL"), 14, 11, 16});
+        field(FeeColumn::Stamp, QStringLiteral("Bollo"), "EOL", 14, 11);
     return table;
 }
 
@@ -42,10 +50,10 @@ FeeDocumentWindow::FeeDocumentWindow(AppContext& context, QWidget* parent)
 {
 }
 
-bool FeeDocumentWindow::loadDocument(int numTabella, int ultimoDato, const FieldTable& fields,
-                                     bool withStamp, bool withConsult)
+bool FeeDocumentWindow::loadDocument(FeeDocumentKind kind, RecordGrid recordGrid)
 {
-    m_withStamp = withStamp;
+    m_kind = kind;
+    const FieldTable fields = feeDocumentFields(kind);
     m_totale = new QLabel(this);
     m_totale->setObjectName(QStringLiteral("Totale"));
     QFont bold = m_totale->font();
@@ -56,26 +64,28 @@ bool FeeDocumentWindow::loadDocument(int numTabella, int ultimoDato, const Field
     m_totale->setFrameShadow(QFrame::Sunken);
     m_totale->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 16);
     // The total line follows the withholding amount.
-    addRowAfter(withStamp ? 13 : 12, QStringLiteral("TOTALE"), m_totale);
+    addRowAfter(fields.at(FeeField::Withholding).tabIndex, QStringLiteral("TOTALE"), m_totale);
 
-    if (!Form_Load(numTabella, ultimoDato, 1, fields, withConsult))
+    // The tables' places in NomiTabelle; the date and the number are the key.
+    const int numTabella = kind == FeeDocumentKind::Invoice ? 1 : 4;
+    const int lastKeyTab = 1;
+    if (!Form_Load(numTabella, int(fields.size()) - 1, lastKeyTab, fields,
+                   recordGrid == RecordGrid::Offered))
         return false;
 
     // One date for both: the proposed number is free in the year shown.
     const QDate today = Clock::today();
-    setText(1, numeroProposto(*table(), false, today));
-    setText(0, today.toString(QStringLiteral("dd/MM/yyyy")));
-    if (const auto caption = LeggiIni(QStringLiteral("Generale"), QStringLiteral("Importo"),
-                                      m_context.settingsFile()))
+    setText(FeeField::Number, proposedNumber(*table(), NumberingRestart::Never, today));
+    setText(FeeField::Date, today.toString(QStringLiteral("dd/MM/yyyy")));
+    if (const auto caption = m_context.settings().feeCaption())
         DesLbl(FeeField::Fee)->setText(*caption);
     return true;
 }
 
 void FeeDocumentWindow::compute(int index)
 {
-    QString total;
-    CalcolaImporti(*this, index, m_withStamp, profiloGeometra(m_context.settingsFile()), &total);
-    m_totale->setText(totalInFieldForm(total));
+    const auto total = CalcolaImporti(*this, index, m_kind, m_context.settings().geometraProfile());
+    m_totale->setText(total ? total->groupedText() : QString());
 }
 
 void FeeDocumentWindow::recordShown()
@@ -91,7 +101,7 @@ void FeeDocumentWindow::recordDeleted()
 void FeeDocumentWindow::fieldChecked(int index, bool changed)
 {
     if (changed)
-        svuotaImportiDerivati(*this, index);
+        clearDerivedAmounts(*this, index);
 }
 
 void FeeDocumentWindow::fieldLeft(int index)

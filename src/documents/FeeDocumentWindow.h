@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ArchiveWindow.h"
+#include "Schema.h"
 
 class QLabel;
 
@@ -15,10 +16,12 @@ public:
 
     QLabel* Totale() const { return m_totale; }
 
+    // Whether the buttons offer the record grid ("Consulta ....").
+    enum class RecordGrid { Hidden, Offered };
+
 protected:
-    // Lays the window out and opens its table; withStamp marks the invoice.
-    bool loadDocument(int numTabella, int ultimoDato, const FieldTable& fields, bool withStamp,
-                      bool withConsult);
+    // Lays the window out, opens its table and proposes a number and date.
+    bool loadDocument(FeeDocumentKind kind, RecordGrid recordGrid);
 
     bool formatsEuro() const override { return true; }
     // A record looked up shows its computed amounts and total at once.
@@ -30,9 +33,9 @@ protected:
 
 private:
     QLabel* m_totale = nullptr;
-    bool m_withStamp = false;
+    FeeDocumentKind m_kind = FeeDocumentKind::Invoice;
 };
 
 // The captions, declarations, lengths, tab order and record positions of an
-// invoice (withStamp) or of a pro-forma.
-FieldTable feeDocumentFields(bool invoice);
+// invoice or of a pro-forma.
+FieldTable feeDocumentFields(FeeDocumentKind kind);

@@ -62,7 +62,7 @@ QString GridModel::cell(int row, int column) const
 
 QString gridAmount(qint64 cents)
 {
-    return cents == 0 ? QStringLiteral("0.00") : euroFromCents(cents);
+    return Money::fromCents(cents).groupedText();
 }
 
 QString gridText(const QString& text)

@@ -50,7 +50,7 @@ QString recordValueToText(const FieldDeclaration& field, FieldType storedType,
     if (value.isNull())
         return {};
     if (field.isEuro())
-        return euroFromCents(value.toLongLong());
+        return Money::fromCents(value.toLongLong()).fieldText();
     QString text = valueText(value);
     if (isDecimalKind(storedType))
         FormattaNumero(text);
@@ -61,11 +61,12 @@ QVariant textToRecordValue(const FieldDeclaration& field, FieldType storedType, 
                            bool keyField, const QString& sepMigliaia, const QString& sepDecimali)
 {
     if (field.isEuro()) {
-        const auto cents = centsFromText(TogliFormato(text));
+        const auto amount = Money::fromText(text);
         // An empty amount is stored as 0; text that is no amount is handed on
         // as it is so that the save reports it instead of storing 0.
         if (TogliFormato(text).isEmpty())
             return qint64(0);
+        const auto cents = amount ? amount->cents() : std::nullopt;
         return cents ? QVariant(*cents) : QVariant(text);
     }
     QString value = text;

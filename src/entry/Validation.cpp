@@ -62,11 +62,12 @@ QString outOfRange(const FieldDeclaration& field, const QString& text)
     };
     if (field.isEuro()) {
         const WholeRange range = wholeNumberRange(FieldType::Long, 8);
-        const auto cents = leadingCents(text);
+        const auto amount = Money::fromLeadingText(text);
+        const auto cents = amount ? amount->cents() : std::nullopt;
         if (!cents || range.contains(*cents))
             return {};
         return QStringLiteral("L'importo %1 non può essere memorizzato: il massimo è %2.")
-            .arg(euroFromCents(*cents), euroFromCents(range.max));
+            .arg(amount->fieldText(), Money::fromCents(range.max).fieldText());
     }
     if (!field.isWholeNumber())
         return {};

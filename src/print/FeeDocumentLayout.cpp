@@ -2,43 +2,15 @@
 
 #include "AppContext.h"
 #include "DataFolder.h"
-#include "DocumentNumber.h"
-#include "IniFile.h"
-#include "KeyText.h"
+#include "Money.h"
 #include "PageEngine.h"
-#include "Recordset.h"
-#include "TextForms.h"
+#include "Settings.h"
 #include "TextLayout.h"
 
-#include <QDate>
 #include <QFileInfo>
 #include <algorithm>
 
 namespace {
-
-const QString kGenerale = QStringLiteral("Generale");
-const QString kCartaIntestata = QStringLiteral("CartaIntestata");
-
-// Record positions shared by Fatture and Parcelle.
-namespace Pos {
-enum : int {
-    Date = 1,
-    Number = 2,
-    Client = 3,
-    Subject = 4,
-    Description = 5,
-    Fee = 6,
-    VatRate = 7,
-    ContributionRate = 8,
-    WithholdingRate = 9,
-    Notes = 11,
-    Vat = 12,
-    Contribution = 13,
-    Withholding = 14,
-    Expenses = 15,
-    Stamp = 16,
-};
-}
 
 // Columns of the amounts block.
 constexpr double kLabelColumn = 10;
@@ -49,94 +21,19 @@ constexpr double kRuleFrom = 32;
 constexpr double kRuleTo = 52;
 // A label keeps a column clear before "euro:".
 constexpr double kLabelRoom = kEuroColumn - kLabelColumn - 1;
-// The width of the number in a document's key.
-constexpr int kNumberWidth = 10;
 // The right end of the subject rule: the page's text stays left of it.
 constexpr double kRightEdge = 55.5;
 
-struct FeeDocument
+// A Null amount counts as 0.
+Money orZero(const std::optional<Money>& amount)
 {
-    QDate date;
-    QString number;
-    QString clientCode;
-    QString subject;
-    QString description;
-    QString notes;
-    QString vatRate; // empty when the rate is Null
-    QString contributionRate;
-    QString withholdingRate;
-    qint64 fee = 0;
-    qint64 vat = 0;
-    qint64 contribution = 0;
-    qint64 withholding = 0;
-    qint64 expenses = 0;
-    qint64 stamp = 0;
-};
-
-struct Client
-{
-    QString definiz;
-    QString name;
-    QString address;
-    QString town;
-    QString postcode;
-    QString vatNumber;
-    QString taxCode;
-};
-
-qint64 cents(const Recordset& table, int position)
-{
-    const QVariant v = table.value(position);
-    return v.isNull() ? 0 : v.toLongLong();
+    return amount.value_or(Money());
 }
 
-FeeDocument readDocument(const Recordset& table, bool withStamp)
+// A rate as stored; "" when Null.
+QString rateText(const std::optional<int>& rate)
 {
-    FeeDocument d;
-    d.date = table.value(Pos::Date).toDate();
-    d.number = table.text(Pos::Number).trimmed();
-    d.clientCode = table.text(Pos::Client);
-    d.subject = table.text(Pos::Subject);
-    d.description = table.text(Pos::Description);
-    d.notes = table.text(Pos::Notes);
-    d.vatRate = table.text(Pos::VatRate);
-    d.contributionRate = table.text(Pos::ContributionRate);
-    d.withholdingRate = table.text(Pos::WithholdingRate);
-    d.fee = cents(table, Pos::Fee);
-    d.vat = cents(table, Pos::Vat);
-    d.contribution = cents(table, Pos::Contribution);
-    d.withholding = cents(table, Pos::Withholding);
-    d.expenses = cents(table, Pos::Expenses);
-    if (withStamp)
-        d.stamp = cents(table, Pos::Stamp);
-    return d;
-}
-
-Client readClient(const Recordset& table)
-{
-    Client c;
-    for (int i = 0; i < table.fieldCount(); ++i)
-        if (table.fieldInfo(i).name == QLatin1String("Definiz"))
-            c.definiz = table.text(i);
-    c.name = table.text(2);
-    c.address = table.text(3);
-    c.town = table.text(4);
-    c.postcode = table.text(5);
-    c.vatNumber = table.text(6);
-    c.taxCode = table.text(7);
-    return c;
-}
-
-QString setting(const QString& section, const QString& key, const QString& file)
-{
-    return LeggiIni(section, key, file).value_or(QString());
-}
-
-// A twips setting of the logo: its leading number, or the default when absent.
-double twipsSetting(const QString& key, double fallback, const QString& file)
-{
-    const auto value = LeggiIni(kCartaIntestata, key, file);
-    return value ? leadingNumber(*value) : fallback;
+    return rate ? QString::number(*rate) : QString();
 }
 
 QString leftTrimmed(const QString& text)
@@ -147,25 +44,26 @@ QString leftTrimmed(const QString& text)
     return text.mid(i);
 }
 
-// The page of one document: the grid of the letter M at 12 points, the
-// lookups, and each block of the page in order. The invoice and the
-// pro-forma differ in a few places, chosen by `proForma`.
+// The page of one document: the grid of the letter M at 12 points and each
+// block of the page in order. The invoice and the pro-forma differ in a few
+// places, chosen by `proForma`.
 class FeeDocumentPage
 {
 public:
-    FeeDocumentPage(PageEngine& engine, AppContext& context, bool proForma)
-        : e(engine), ctx(context), proForma(proForma), ini(context.settingsFile()),
+    FeeDocumentPage(PageEngine& engine, const DocumentToPrint& printed, const Settings& settings,
+                    bool proForma)
+        : e(engine), doc(printed.document), client(printed.client), datiUtente(printed.datiUtente),
+          logoFile(printed.logoFile), settings(settings), proForma(proForma),
           bodySize(proForma ? 11 : 9)
     {
     }
 
     void setUp();
-    QString find(const QString& date, const QString& number);
     void placeAndDate(double row, double col);
     void textualHeading(bool withTaxCode);
     void letterhead(double smallSize, bool centredFooter);
     void clientBlock();
-    void title(const QString& year);
+    void title();
     void subjectAndDescription();
     void amounts();
     void flatRateStatement();
@@ -173,12 +71,13 @@ public:
     void notes(double size, double rowsAfter);
 
     PageEngine& e;
-    AppContext& ctx;
+    const FeeDocument& doc;
+    const Client& client;
+    const QStringList& datiUtente;
+    const QString& logoFile;
+    const Settings& settings;
     const bool proForma;
-    const QString ini;
     const double bodySize;
-    FeeDocument doc;
-    Client client;
     double pageRows = 0;
     double pageColumns = 0;
     double centreColumn = 0;
@@ -187,9 +86,9 @@ public:
 private:
     void sign(const QString& s);
     void sumRule(double lineWidth, bool twice = false);
-    void amountLine(const QString& label, qint64 amount);
+    void amountLine(const QString& label, const Money& amount);
     QStringList labelLines(const QString& label) const;
-    qint64 withholdingBase() const;
+    Money withholdingBase() const;
 };
 
 void FeeDocumentPage::setUp()
@@ -208,53 +107,18 @@ void FeeDocumentPage::setUp()
     e.WritePageState();
 }
 
-QString FeeDocumentPage::find(const QString& date, const QString& number)
-{
-    QString error;
-    auto clients = Recordset::OpenTable(ctx.DbArchivi, ctx.NomiTabelle.value(0), &error);
-    auto documents = clients ? Recordset::OpenTable(ctx.DbArchivi,
-                                                    ctx.NomiTabelle.value(proForma ? 4 : 1), &error)
-                             : nullptr;
-    if (!documents)
-        return error;
-
-    if (documents->RecordCount() == 0)
-        return proForma ? QStringLiteral("Non sono state immesse Parcelle")
-                        : QStringLiteral("Non sono state immesse fatture");
-    // The year of the date and the number right-aligned, as the windows store
-    // it. A number of more than ten digits would be cut to another one's key.
-    const QString stored = documentNumber(number);
-    const QString key = stored.isEmpty() || stored.size() > kNumberWidth
-                            ? QString()
-                            : buildKey({{QStringLiteral("TOLD-"), 10, date},
-                                        {QStringLiteral("LOL"), kNumberWidth, stored}});
-    if (key.isEmpty() || !documents->Seek(QStringLiteral("="), key) || documents->NoMatch())
-        return proForma ? QStringLiteral("Parcella non trovata")
-                        : QStringLiteral("Fattura non trovata");
-    doc = readDocument(*documents, !proForma);
-
-    if (clients->RecordCount() == 0)
-        return QStringLiteral("Archivio clienti inconsistente");
-    if (doc.clientCode.isEmpty() || !clients->Seek(QStringLiteral("="), doc.clientCode) ||
-        clients->NoMatch())
-        return QStringLiteral("Dati personali del cliente non trovati");
-    client = readClient(*clients);
-    return {};
-}
-
 void FeeDocumentPage::placeAndDate(double row, double col)
 {
     e.PrintText(row, col, 0,
-                ctx.DatiUtente.value(2) + QStringLiteral(", ") +
+                datiUtente.value(2) + QStringLiteral(", ") +
                     doc.date.toString(QStringLiteral("dd/MM/yyyy")));
 }
 
 void FeeDocumentPage::textualHeading(bool withTaxCode)
 {
-    const QStringList& u = ctx.DatiUtente;
-    const QString intesta = setting(kGenerale, QStringLiteral("Intesta"), ini);
-    if (!intesta.isEmpty())
-        e.PrintText(4, 5, 0, intesta);
+    const QStringList& u = datiUtente;
+    if (const auto intesta = settings.heading())
+        e.PrintText(4, 5, 0, *intesta);
     e.PrintText(5, 5, 0, u.value(0));
     e.PrintText(6, 5, 0, u.value(1));
     e.PrintText(7, 5, 0, leftTrimmed(u.value(3) + QLatin1Char(' ') + u.value(2)));
@@ -263,30 +127,23 @@ void FeeDocumentPage::textualHeading(bool withTaxCode)
     const QString taxCode = u.value(5);
     if (withTaxCode && taxCode.size() == 16)
         e.PrintText(10, 5, 0,
-                    QStringLiteral("(C.F. ") + codiceFiscaleRaggruppato(taxCode) +
-                        QStringLiteral(" )"));
+                    QStringLiteral("(C.F. ") + groupedTaxCode(taxCode) + QStringLiteral(" )"));
 }
 
 void FeeDocumentPage::letterhead(double smallSize, bool centredFooter)
 {
     e.SetFontSize(smallSize);
-    const QString ditta = setting(kCartaIntestata, QStringLiteral("Ditta"), ini);
-    if (!ditta.isEmpty()) {
+    if (const auto ditta = settings.letterheadFooter()) {
         e.DrawHLine(pageRows - 0.5, 2, pageColumns + 5, 1);
         if (centredFooter)
-            e.PrintTextStyled(pageRows, centreColumn, 0, 8, 2, QStringLiteral("000"), ditta);
+            e.PrintTextStyled(pageRows, centreColumn, 0, 8, 2, QStringLiteral("000"), *ditta);
         else
-            e.PrintText(pageRows, 2, 0, ditta);
+            e.PrintText(pageRows, 2, 0, *ditta);
     }
     e.SetFontSize(bodySize);
-    // The first setting is the distance from the top, the second from the left.
-    const double top = twipsSetting(QStringLiteral("logo_x"), 100, ini);
-    const double left = twipsSetting(QStringLiteral("logo_y"), 100, ini);
-    const double width = twipsSetting(QStringLiteral("logo_larg"), 3000, ini);
-    const double height = twipsSetting(QStringLiteral("logo_alt"), 2000, ini);
-    const QString logo = ctx.programFolder + QLatin1Char('/') + QLatin1String(kLogoFileName);
-    if (QFileInfo(logo).isFile())
-        e.DrawImage(top, left, width, height, logo);
+    const LogoPlacement placed = settings.logoPlacement();
+    if (QFileInfo(logoFile).isFile())
+        e.DrawImage(placed.top, placed.left, placed.width, placed.height, logoFile);
 }
 
 void FeeDocumentPage::clientBlock()
@@ -309,7 +166,7 @@ void FeeDocumentPage::clientBlock()
     const int length = std::max(20, int(widest) / std::max(1, int(e.UnitX)) + 1);
     e.DrawHLine(15.5, 31, 31 + length, 4);
 
-    const QString taxCode = codiceFiscaleRaggruppato(client.taxCode.toUpper());
+    const QString taxCode = groupedTaxCode(client.taxCode.toUpper());
     if (proForma) {
         if (!client.vatNumber.isEmpty())
             e.PrintText(16, col, 0,
@@ -325,19 +182,21 @@ void FeeDocumentPage::clientBlock()
                     QStringLiteral("(P.IVA ") + client.vatNumber + QLatin1Char(')'));
 }
 
-void FeeDocumentPage::title(const QString& year)
+void FeeDocumentPage::title()
 {
+    const QString year = QString::number(doc.key.year());
     e.SetFontSize(proForma ? 13 : 14);
     e.SetFontBold(true);
     if (proForma) {
-        const QString text =
-            QStringLiteral("PARCELLA PROFORMA N. ") + doc.number + QStringLiteral(" / ") + year;
+        const QString text = QStringLiteral("PARCELLA PROFORMA N. ") +
+                             QString::number(doc.key.number()) + QStringLiteral(" / ") + year;
         // Column 35 leaves too little room for the title in 13 points: it
         // moves left so as to end where the subject rule ends, never past it.
         e.PrintText(1, std::min(35.0, kRightEdge - e.TextWidth(text) / e.UnitX), 0, text);
     } else
         e.PrintText(20, 5, 0,
-                    QStringLiteral("FATTURA N. ") + doc.number + QStringLiteral(" / ") + year);
+                    QStringLiteral("FATTURA N. ") + QString::number(doc.key.number()) +
+                        QStringLiteral(" / ") + year);
     e.SetFontSize(bodySize);
 }
 
@@ -393,7 +252,7 @@ void FeeDocumentPage::sumRule(double lineWidth, bool twice)
 
 // A label too long for its room goes on over the next rows; the amount
 // stands beside its last row, where the sign and the rule that follow expect it.
-void FeeDocumentPage::amountLine(const QString& label, qint64 amount)
+void FeeDocumentPage::amountLine(const QString& label, const Money& amount)
 {
     const QStringList lines = labelLines(label);
     for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
@@ -402,7 +261,7 @@ void FeeDocumentPage::amountLine(const QString& label, qint64 amount)
     }
     e.PrintText(A, kLabelColumn, 0, lines.last());
     e.PrintText(A, kEuroColumn, 0, QStringLiteral("euro:"));
-    e.PrintTextRight(A, kAmountColumn, 0, importoStampa(amount));
+    e.PrintTextRight(A, kAmountColumn, 0, amount.printText());
 }
 
 // Measured in the font the label is printed in.
@@ -422,29 +281,36 @@ QStringList FeeDocumentPage::labelLines(const QString& label) const
     return lines.isEmpty() ? QStringList{label} : lines;
 }
 
-qint64 FeeDocumentPage::withholdingBase() const
+Money FeeDocumentPage::withholdingBase() const
 {
-    return profiloGeometra(ini) ? doc.fee : doc.fee + doc.contribution;
+    const Money fee = orZero(doc.fee);
+    return settings.geometraProfile() ? fee : fee + orZero(doc.contribution);
 }
 
-QString rateLabel(const QString& prefix, const QString& rate, qint64 base)
+QString rateLabel(const QString& prefix, const QString& rate, const Money& base)
 {
     return rate.isEmpty() ? QString()
-                          : prefix + rate + QStringLiteral("% su euro:  ") + importoStampa(base);
+                          : prefix + rate + QStringLiteral("% su euro:  ") + base.printText();
 }
 
 void FeeDocumentPage::amounts()
 {
-    const QString importo = setting(kGenerale, QStringLiteral("Importo"), ini);
-    amountLine(importo.isEmpty() ? QStringLiteral("ONORARIO") : importo, doc.fee);
-    qint64 total = doc.fee;
 
-    if (doc.contribution != 0) {
+    const Money fee = orZero(doc.fee);
+    const Money contribution = orZero(doc.contribution);
+    const Money vat = orZero(doc.vat);
+    const Money expenses = orZero(doc.expenses);
+    const Money stamp = orZero(doc.stamp);
+    const Money withholding = orZero(doc.withholding);
+    amountLine(settings.feeCaption().value_or(QStringLiteral("ONORARIO")), fee);
+    Money total = fee;
+
+    if (!contribution.isZero()) {
         sign(QStringLiteral("+"));
-        amountLine(rateLabel(QStringLiteral("Contr.integr. "), doc.contributionRate, doc.fee),
-                   doc.contribution);
-        total += doc.contribution;
-        if (doc.vat != 0) {
+        amountLine(rateLabel(QStringLiteral("Contr.integr. "), rateText(doc.contributionRate), fee),
+                   contribution);
+        total += contribution;
+        if (!vat.isZero()) {
             sign(QStringLiteral("="));
             sumRule(4);
             e.SetFontItalic(true);
@@ -452,27 +318,27 @@ void FeeDocumentPage::amounts()
             e.SetFontItalic(false);
         }
     }
-    if (doc.vat != 0) {
+    if (!vat.isZero()) {
         sign(QStringLiteral("+"));
-        amountLine(rateLabel(QStringLiteral("I.V.A. "), doc.vatRate, total), doc.vat);
-        total += doc.vat;
+        amountLine(rateLabel(QStringLiteral("I.V.A. "), rateText(doc.vatRate), total), vat);
+        total += vat;
     }
-    if (doc.expenses != 0) {
+    if (!expenses.isZero()) {
         sign(QStringLiteral("+"));
         amountLine(proForma ? QStringLiteral("Rimborso spese esenti da I.V.A. ")
                             : QStringLiteral("Rimborso spese non imponibili "),
-                   doc.expenses);
-        total += doc.expenses;
+                   expenses);
+        total += expenses;
     }
-    if (doc.stamp != 0 && !proForma) {
+    if (!stamp.isZero() && !proForma) {
         sign(QStringLiteral("+"));
-        amountLine(QStringLiteral("Bollo "), doc.stamp);
-        total += doc.stamp;
+        amountLine(QStringLiteral("Bollo "), stamp);
+        total += stamp;
     }
 
     sign(QStringLiteral("="));
     sumRule(4);
-    const bool net = doc.withholding != 0;
+    const bool net = !withholding.isZero();
     if (net)
         e.SetFontItalic(true);
     else
@@ -484,12 +350,13 @@ void FeeDocumentPage::amounts()
         return;
 
     sign(QStringLiteral("-"));
-    QString label = rateLabel(QStringLiteral("R.A. "), doc.withholdingRate, withholdingBase());
-    const QString note = setting(kGenerale, QStringLiteral("Nota_RA"), ini);
-    if (!label.isEmpty() && !proForma && !note.isEmpty())
-        label += QStringLiteral("  ") + note;
-    amountLine(label, doc.withholding);
-    total -= doc.withholding;
+    QString label =
+        rateLabel(QStringLiteral("R.A. "), rateText(doc.withholdingRate), withholdingBase());
+    const auto note = settings.withholdingNote();
+    if (!label.isEmpty() && !proForma && note)
+        label += QStringLiteral("  ") + *note;
+    amountLine(label, withholding);
+    total -= withholding;
     sign(QStringLiteral("="));
     sumRule(3, true);
     e.SetFontBold(true);
@@ -499,32 +366,29 @@ void FeeDocumentPage::amounts()
 
 void FeeDocumentPage::flatRateStatement()
 {
-    if (doc.vat != 0)
+    if (!orZero(doc.vat).isZero())
         return;
     A += 3;
     e.SetFontSize(8);
     QString text;
-    for (const char* key : {"Minimi_1", "Minimi_2", "Minimi_3"}) {
-        const QString line = setting(kGenerale, QString::fromLatin1(key), ini);
-        if (!line.isEmpty())
-            text += line + QStringLiteral("\r\n");
-    }
+    for (const QString& line : settings.flatRateStatement())
+        text += line + QStringLiteral("\r\n");
     double spacing = 1;
     e.PrintParagraph(5, 50, A, A + 7, text, 0, spacing);
 }
 
 void FeeDocumentPage::withholdingExplanation()
 {
-    if (doc.withholding == 0 || doc.withholdingRate.isEmpty())
+    if (orZero(doc.withholding).isZero() || !doc.withholdingRate)
         return;
     A += 3;
     e.PrintTextStyled(A, 10, 0, 11, 0, QStringLiteral("001"),
                       QStringLiteral("RITENUTA DI ACCONTO"));
     A += 1;
     e.PrintText(A, 10, 0,
-                doc.withholdingRate + QStringLiteral("% su euro:  ") +
-                    importoStampa(withholdingBase()) + QStringLiteral(" = ") +
-                    importoStampa(doc.withholding));
+                rateText(doc.withholdingRate) + QStringLiteral("% su euro:  ") +
+                    withholdingBase().printText() + QStringLiteral(" = ") +
+                    orZero(doc.withholding).printText());
 }
 
 // The notes end near the foot of the page unless the body reaches further.
@@ -546,14 +410,7 @@ void FeeDocumentPage::notes(double size, double rowsAfter)
 
 } // namespace
 
-QString importoStampa(qint64 cents)
-{
-    QString s = euroFromCents(cents);
-    s.replace(QLatin1Char('.'), QLatin1Char(','));
-    return s;
-}
-
-QString codiceFiscaleRaggruppato(const QString& code)
+QString groupedTaxCode(const QString& code)
 {
     if (code.size() != 16)
         return code;
@@ -561,13 +418,53 @@ QString codiceFiscaleRaggruppato(const QString& code)
            QLatin1Char(' ') + code.mid(11, 5);
 }
 
-QString StampaFattura(PageEngine& engine, AppContext& context, const QString& numero,
-                      const QString& data, InvoicePrintChoice choice)
+std::optional<DocumentToPrint> findDocumentToPrint(AppContext& context, FeeDocumentKind kind,
+                                                   const std::optional<DocumentKey>& key,
+                                                   QString* message)
 {
-    FeeDocumentPage page(engine, context, false);
+    const bool proForma = kind == FeeDocumentKind::ProForma;
+    const FeeDocuments documents(context.DbArchivi, kind);
+    const auto count = documents.count(message);
+    if (!count)
+        return std::nullopt;
+    if (*count == 0) {
+        *message = proForma ? QStringLiteral("Non sono state immesse Parcelle")
+                            : QStringLiteral("Non sono state immesse fatture");
+        return std::nullopt;
+    }
+    const auto document = key ? documents.find(*key, message) : std::nullopt;
+    if (!message->isEmpty())
+        return std::nullopt;
+    if (!document) {
+        *message = proForma ? QStringLiteral("Parcella non trovata")
+                            : QStringLiteral("Fattura non trovata");
+        return std::nullopt;
+    }
+
+    const Clients clients(context.DbArchivi);
+    const auto clientCount = clients.count(message);
+    if (!clientCount)
+        return std::nullopt;
+    if (*clientCount == 0) {
+        *message = QStringLiteral("Archivio clienti inconsistente");
+        return std::nullopt;
+    }
+    const auto client = clients.find(document->clientCode, message);
+    if (!message->isEmpty())
+        return std::nullopt;
+    if (!client) {
+        *message = QStringLiteral("Dati personali del cliente non trovati");
+        return std::nullopt;
+    }
+    return DocumentToPrint{*document, *client, context.DatiUtente,
+                           context.programFolder + QLatin1Char('/') + QLatin1String(kLogoFileName)};
+}
+
+void StampaFattura(PageEngine& engine, const DocumentToPrint& invoice, const Settings& settings,
+                   InvoicePrintChoice choice)
+{
+    FeeDocumentPage page(engine, invoice, settings, false);
     page.setUp();
-    if (QString message = page.find(data, numero); !message.isEmpty())
-        return message;
     engine.SetFontSize(9);
     if (choice.stampaData)
         page.placeAndDate(6, 45);
@@ -576,32 +473,27 @@ QString StampaFattura(PageEngine& engine, AppContext& context, const QString& nu
     else
         page.textualHeading(true);
     page.clientBlock();
-    page.title(QString::number(parseItalianDate(data).year()));
+    page.title();
     page.subjectAndDescription();
     page.amounts();
     page.flatRateStatement();
     page.notes(7, 7);
-    return {};
 }
 
-QString StampaParcella(PageEngine& engine, AppContext& context, const QString& data,
-                       const QString& numero)
+void StampaParcella(PageEngine& engine, const DocumentToPrint& proForma, const Settings& settings)
 {
-    FeeDocumentPage page(engine, context, true);
+    FeeDocumentPage page(engine, proForma, settings, true);
     page.setUp();
-    if (QString message = page.find(data, numero); !message.isEmpty())
-        return message;
     engine.SetFontSize(11);
     page.placeAndDate(3, 35);
-    if (LeggiIni(kCartaIntestata, QStringLiteral("LogoParcella"), context.settingsFile()))
+    if (settings.proFormaOnLetterhead())
         page.letterhead(7, false);
     else
         page.textualHeading(false);
     page.clientBlock();
-    page.title(QString::number(parseItalianDate(data).year()));
+    page.title();
     page.subjectAndDescription();
     page.amounts();
     page.withholdingExplanation();
     page.notes(11, 5);
-    return {};
 }

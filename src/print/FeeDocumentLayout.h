@@ -1,19 +1,36 @@
 #pragma once
 
+#include "Client.h"
+#include "FeeDocument.h"
+
 #include <QString>
+#include <QStringList>
+#include <optional>
 
 class PageEngine;
+class Settings;
 struct AppContext;
 
 // The one-page layouts of an invoice and of a pro-forma fee note. Each
-// records its page through the engine, which must be recording, from the
-// stored record named by number and date: what is printed is the last saved
-// version. They print the stored amounts and compute only the running sums of
-// the amounts block.
-//
-// Each returns the message to show when the document cannot be printed (no
-// documents, no such document, no client); nothing more is drawn then. An
-// empty text means the page was drawn.
+// records its page through the engine, which must be recording. They print
+// the stored amounts and compute only the running sums of the amounts block.
+
+// What a page shows: the stored document (its last saved version), its
+// client, and the professional who issues it.
+struct DocumentToPrint
+{
+    FeeDocument document;
+    Client client;
+    QStringList datiUtente; // name, address, town, postcode, VAT number, tax code
+    QString logoFile;       // the letterhead logo, drawn when the file is there
+};
+
+// The document of this key with its client, or nothing and the message to
+// show: no documents at all, no such document (or no key), no clients, no
+// such client.
+std::optional<DocumentToPrint> findDocumentToPrint(AppContext& context, FeeDocumentKind kind,
+                                                   const std::optional<DocumentKey>& key,
+                                                   QString* message);
 
 struct InvoicePrintChoice
 {
@@ -21,20 +38,15 @@ struct InvoicePrintChoice
     bool carta = false;     // letterhead with logo and footer, no textual heading
 };
 
-QString StampaFattura(PageEngine& engine, AppContext& context, const QString& numero,
-                      const QString& data, InvoicePrintChoice choice);
+void StampaFattura(PageEngine& engine, const DocumentToPrint& invoice, const Settings& settings,
+                   InvoicePrintChoice choice);
 
 // The pro-forma: body in 11 points, its heading chosen by the settings,
 // "Spett.le" and one identification line, the title at the top right, and
 // the withholding explained under the amounts instead of the flat-rate
 // statement.
-QString StampaParcella(PageEngine& engine, AppContext& context, const QString& data,
-                       const QString& numero);
-
-// Amounts as printed: two decimals, a blank between thousands, a decimal
-// comma, blank for zero ("1 068,80").
-QString importoStampa(qint64 cents);
+void StampaParcella(PageEngine& engine, const DocumentToPrint& proForma, const Settings& settings);
 
 // A 16-character tax code in its four groups ("RSS MRA 80A01 H501U");
 // any other code as it is.
-QString codiceFiscaleRaggruppato(const QString& code);
+QString groupedTaxCode(const QString& code);

@@ -2,11 +2,11 @@
 
 #include "AppContext.h"
 #include "DocumentNumber.h"
+#include "FeeDocument.h"
 #include "FeeDocumentLayout.h"
 #include "KeyText.h"
 #include "MessageBox.h"
 #include "PageEngine.h"
-#include "Recordset.h"
 #include "frmPreview.h"
 
 #include <QCheckBox>
@@ -90,15 +90,14 @@ STAFAT::STAFAT(AppContext& context, QWidget* parent) : FieldWindow(context, pare
 void STAFAT::Form_Load()
 {
     QString error;
-    auto invoices =
-        Recordset::OpenTable(m_context.DbArchivi, m_context.NomiTabelle.value(1), &error);
-    if (!invoices) {
+    const auto last = FeeDocuments(m_context.DbArchivi, FeeDocumentKind::Invoice).last(&error);
+    if (!error.isEmpty()) {
         Messaggio::errore(this, error);
         return;
     }
-    if (invoices->MoveLast() && !invoices->Eof()) {
-        setText(0, invoices->text(2).trimmed());
-        setText(1, invoices->text(1));
+    if (last) {
+        setText(0, QString::number(last->key.number()));
+        setText(1, last->date.toString(QStringLiteral("dd/MM/yyyy")));
     }
 }
 
@@ -113,8 +112,14 @@ void STAFAT::BtStampa_Click()
         engine.PdfTitle = QStringLiteral("Fattura %1/%2")
                               .arg(documentNumber(text(0)))
                               .arg(parseItalianDate(text(1)).year());
-        return StampaFattura(engine, m_context, text(0), text(1),
-                             {m_stampaData->isChecked(), m_carta->isChecked()});
+        QString message;
+        const auto key = DocumentKey::of(parseItalianDate(text(1)), text(0));
+        const auto invoice =
+            findDocumentToPrint(m_context, FeeDocumentKind::Invoice, key, &message);
+        if (invoice)
+            StampaFattura(engine, *invoice, m_context.settings(),
+                          {m_stampaData->isChecked(), m_carta->isChecked()});
+        return message;
     });
     if (shown)
         BtUscita_Click();

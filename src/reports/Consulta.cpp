@@ -4,6 +4,7 @@
 #include "ConsultaModel.h"
 #include "ConsultaRules.h"
 #include "MessageBox.h"
+#include "Money.h"
 #include "Twips.h"
 #include "WindowPlacement.h"
 
@@ -138,8 +139,7 @@ void Consulta::Form_Load()
     m_documento->addItem(QStringLiteral("Fattura"));
 
     const double dpi = logicalDpi(this);
-    const consulta::Layout saved =
-        consulta::readLayout(m_context.settingsFile(), m_documento->count());
+    const consulta::Layout saved = consulta::readLayout(m_context.settings(), m_documento->count());
     const QVector<int> design = consulta::designWidths();
     for (int c = 0; c < consulta::kColumnCount; ++c)
         m_richieste->setColumnWidth(
@@ -162,7 +162,7 @@ void Consulta::Form_Unload()
     for (int c = 0; c < m_model->columnCount(); ++c)
         widths << int(std::lround(twipsFromPixels(m_richieste->columnWidth(c), dpi)));
     // A settings file that cannot be written costs only the remembered layout.
-    consulta::writeLayout(m_context.settingsFile(), widths, m_documento->currentIndex());
+    consulta::writeLayout(m_context.settings(), widths, m_documento->currentIndex());
 }
 
 void Consulta::done(int result)
@@ -217,8 +217,9 @@ void Consulta::AggiornaElenco()
     const qint64 total = invoices ? invoices->totalFees : 0;
     m_model->setInvoices(&m_context.DbArchivi, table,
                          invoices ? std::move(invoices->rowids) : QVector<qint64>());
-    m_totale->setText(QStringLiteral("Totale = ") +
-                      consulta::formatCents(total, m_context.SepMigliaia, m_context.SepDecimali));
+    m_totale->setText(
+        QStringLiteral("Totale = ") +
+        Money::fromCents(total).localeText(m_context.SepMigliaia, m_context.SepDecimali));
     // The latest invoice is current and in view.
     const QModelIndex last = m_model->index(m_model->rowCount() - 1, 1);
     m_richieste->setCurrentIndex(last);
@@ -292,7 +293,8 @@ void Consulta::openRow(int row)
     if (row < 0)
         return;
     if (m_openInvoice)
-        m_openInvoice(m_model->cell(row, 1), m_model->cell(row, 2));
+        m_openInvoice(m_model->cell(row, int(FeeColumn::Date)),
+                      m_model->cell(row, int(FeeColumn::Number)));
     afterInvoiceWindow();
 }
 

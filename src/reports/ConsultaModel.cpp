@@ -22,9 +22,9 @@ int ConsultaModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : consulta::kColumnCount;
 }
 
-const QVariantList& ConsultaModel::record(int row) const
+const FeeDocument& ConsultaModel::record(int row) const
 {
-    static const QVariantList none;
+    static const FeeDocument none;
     const int page = row / kPageRows;
     auto at = m_pages.constFind(page);
     if (at == m_pages.constEnd()) {
@@ -34,7 +34,7 @@ const QVariantList& ConsultaModel::record(int row) const
         QString error;
         const auto records =
             invoiceRecords(*m_db, m_table, m_rowids.mid(page * kPageRows, kPageRows), &error);
-        at = m_pages.insert(page, records.value_or(QVector<QVariantList>()));
+        at = m_pages.insert(page, records.value_or(QVector<FeeDocument>()));
     }
     const int offset = row - page * kPageRows;
     return offset < at->size() ? at->at(offset) : none;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FeeDocument.h"
+
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QVariantList>
@@ -29,7 +31,7 @@ public:
 private:
     static constexpr int kPageRows = 128;
     static constexpr int kCachedPages = 64;
-    const QVariantList& record(int row) const;
+    const FeeDocument& record(int row) const;
 
     QString m_sepMigliaia;
     QString m_sepDecimali;
@@ -38,5 +40,5 @@ private:
     Database* m_db = nullptr;
     QString m_table;
     QVector<qint64> m_rowids;
-    mutable QHash<int, QVector<QVariantList>> m_pages;
+    mutable QHash<int, QVector<FeeDocument>> m_pages;
 };

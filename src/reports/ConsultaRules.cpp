@@ -3,9 +3,8 @@
 #include "Database.h"
 
 #include "GridModel.h"
-#include "IniFile.h"
 #include "KeyText.h"
-#include "Recordset.h"
+#include "Money.h"
 #include "Snapshot.h"
 
 #include <QHash>
@@ -24,10 +23,6 @@ QString quotedTable(const QString& table)
 
 namespace {
 
-const QString kSection = QStringLiteral("Consulta");
-const QString kWidthKey = QStringLiteral("Richieste");
-const QString kTypeKey = QStringLiteral("Tipo");
-
 QString yearCondition()
 {
     return QStringLiteral("strftime('%Y', Data) = ?");
@@ -37,7 +32,8 @@ QString yearCondition()
 
 bool isAmountColumn(int column)
 {
-    return column == 6 || (column >= 12 && column <= 15);
+    return column == int(FeeColumn::Fee) ||
+           (column >= int(FeeColumn::Vat) && column <= int(FeeColumn::Expenses));
 }
 
 QStringList headers()
@@ -120,65 +116,82 @@ QString clientEntry(const QString& code, const QString& name)
     return code.leftJustified(10, QLatin1Char(' '), true) + QStringLiteral(" - ") + name;
 }
 
-QString formatCents(qint64 cents, const QString& sepMigliaia, const QString& sepDecimali)
+namespace {
+
+QString dateText(const QDate& date)
 {
-    const bool negative = cents < 0;
-    const quint64 magnitude = negative ? quint64(0) - quint64(cents) : quint64(cents);
-    const QString digits = QString::number(magnitude / 100);
-    QString grouped;
-    for (qsizetype i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            grouped += sepMigliaia;
-        grouped += digits.at(i);
-    }
-    return (negative ? QStringLiteral("-") : QString()) + grouped + sepDecimali +
-           QStringLiteral("%1").arg(magnitude % 100, 2, 10, QLatin1Char('0'));
+    return date.toString(QStringLiteral("dd/MM/yyyy"));
 }
 
-QString cellText(const QVariantList& record, int row, int column, const QString& sepMigliaia,
+QString rateText(const std::optional<int>& rate)
+{
+    return rate ? QString::number(*rate) : QString();
+}
+
+} // namespace
+
+QString cellText(const FeeDocument& invoice, int row, int column, const QString& sepMigliaia,
                  const QString& sepDecimali)
 {
-    if (column == 0)
+    auto amount = [&](const std::optional<Money>& value) {
+        return value ? value->localeText(sepMigliaia, sepDecimali) : QString();
+    };
+    switch (FeeColumn(column)) {
+    case FeeColumn::Key:
         return QString::number(row + 1);
-    const QVariant v = record.value(column);
-    if (v.isNull())
-        return {};
-    if (isAmountColumn(column))
-        return formatCents(v.toLongLong(), sepMigliaia, sepDecimali);
-    return gridText(valueText(v));
+    case FeeColumn::Date:
+        return dateText(invoice.date);
+    case FeeColumn::Number:
+        return invoice.key.isValid() ? QString::number(invoice.key.number()) : QString();
+    case FeeColumn::Client:
+        return gridText(invoice.clientCode);
+    case FeeColumn::Subject:
+        return gridText(invoice.subject);
+    case FeeColumn::Description:
+        return gridText(invoice.description);
+    case FeeColumn::Fee:
+        return amount(invoice.fee);
+    case FeeColumn::VatRate:
+        return rateText(invoice.vatRate);
+    case FeeColumn::ContributionRate:
+        return rateText(invoice.contributionRate);
+    case FeeColumn::WithholdingRate:
+        return rateText(invoice.withholdingRate);
+    case FeeColumn::PaymentDate:
+        return dateText(invoice.paymentDate);
+    case FeeColumn::Notes:
+        return gridText(invoice.notes);
+    case FeeColumn::Vat:
+        return amount(invoice.vat);
+    case FeeColumn::Contribution:
+        return amount(invoice.contribution);
+    case FeeColumn::Withholding:
+        return amount(invoice.withholding);
+    case FeeColumn::Expenses:
+        return amount(invoice.expenses);
+    case FeeColumn::Stamp:
+        break;
+    }
+    return {};
 }
 
-Layout readLayout(const QString& settingsFile, int typeCount)
+Layout readLayout(const Settings& settings, int typeCount)
 {
     Layout layout;
-    for (int i = 0; i < kColumnCount; ++i) {
-        std::optional<int> width;
-        if (const auto text = LeggiIni(kSection, kWidthKey + QString::number(i), settingsFile)) {
-            bool ok = false;
-            const int w = text->trimmed().toInt(&ok);
-            if (ok && w > 0)
-                width = w;
-        }
-        layout.widths << width;
-    }
-    if (const auto text = LeggiIni(kSection, kTypeKey, settingsFile)) {
-        bool ok = false;
-        const int tipo = text->trimmed().toInt(&ok);
-        // A hand-edited index past the list falls back to the first type.
-        if (ok && tipo >= 0 && tipo < typeCount)
-            layout.tipo = tipo;
-    }
+    for (int i = 0; i < kColumnCount; ++i)
+        layout.widths << settings.consultColumnWidth(i);
+    // A hand-edited index past the list falls back to the first type.
+    if (const auto tipo = settings.consultDocumentType(); tipo && *tipo < typeCount)
+        layout.tipo = *tipo;
     return layout;
 }
 
-bool writeLayout(const QString& settingsFile, const QVector<int>& widthsTwips, int tipo)
+bool writeLayout(const Settings& settings, const QVector<int>& widthsTwips, int tipo)
 {
     bool ok = true;
     for (int i = 0; i < widthsTwips.size(); ++i)
-        ok = ScriviIni(kSection, kWidthKey + QString::number(i), settingsFile,
-                       QString::number(widthsTwips.at(i))) &&
-             ok;
-    return ScriviIni(kSection, kTypeKey, settingsFile, QString::number(tipo)) && ok;
+        ok = settings.setConsultColumnWidth(i, widthsTwips.at(i)) && ok;
+    return settings.setConsultDocumentType(tipo) && ok;
 }
 
 int wheelTopRow(int topRow, int wheelAmount, int rowCount, int visibleRows)
@@ -221,9 +234,9 @@ std::optional<QVector<ClientChoice>> RiempiClienti(Database& db, const QStringLi
     constexpr int kCodeWidth = 10;
     QHash<QString, QString> names;
     for (const QVariantList& r : clients->rows()) {
-        const QVariant name = r.value(2);
+        const QVariant name = r.value(int(AddressColumn::Name));
         // A client without a name still counts as found, as a code's description does.
-        names.insert(normalizeKey(r.value(0).toString(), kCodeWidth),
+        names.insert(normalizeKey(r.value(int(AddressColumn::Key)).toString(), kCodeWidth),
                      name.isNull() ? QStringLiteral(" ") : name.toString());
     }
     QVector<ClientChoice> list{ClientChoice{}};
@@ -261,10 +274,10 @@ std::optional<InvoiceList> AggiornaElenco(Database& db, const QString& table, co
     return list;
 }
 
-std::optional<QVector<QVariantList>> invoiceRecords(Database& db, const QString& table,
-                                                    const QVector<qint64>& rowids, QString* error)
+std::optional<QVector<FeeDocument>> invoiceRecords(Database& db, const QString& table,
+                                                   const QVector<qint64>& rowids, QString* error)
 {
-    QVector<QVariantList> records(rowids.size());
+    QVector<FeeDocument> records(rowids.size());
     if (rowids.isEmpty())
         return records;
     QVariantList values;
@@ -283,7 +296,7 @@ std::optional<QVector<QVariantList>> invoiceRecords(Database& db, const QString&
     for (const QVariantList& r : found->rows()) {
         const auto at = where.constFind(r.value(0).toLongLong());
         if (at != where.constEnd())
-            records[*at] = r.mid(1);
+            records[*at] = FeeDocument::fromColumns(r.mid(1));
     }
     return records;
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "FeeDocument.h"
+#include "Settings.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -19,8 +22,10 @@ struct SqlStatement
 
 namespace consulta {
 
-constexpr int kColumnCount = 16;
-// Positions of the invoice record that hold whole cents.
+// Column i shows the invoice's record position i (the key's column shows the
+// row's running number), up to the expenses.
+constexpr int kColumnCount = int(FeeColumn::Expenses) + 1;
+// Columns that show amounts.
 bool isAmountColumn(int column);
 
 // Headers and alignments of the 16 grid columns. Alignment digits are the
@@ -48,13 +53,11 @@ SqlStatement invoicesStatement(const QString& table, const QString& year,
 // client's name.
 QString clientEntry(const QString& code, const QString& name);
 
-// Whole cents as "#,##0.00" with the locale's separators.
-QString formatCents(qint64 cents, const QString& sepMigliaia, const QString& sepDecimali);
-
-// What grid column `column` shows of an invoice read by position: column 0
-// is the running number `row` + 1, column i the field at position i; amounts
-// in "#,##0.00", dates as dd/mm/yyyy, memos on one line, Null as "".
-QString cellText(const QVariantList& record, int row, int column, const QString& sepMigliaia,
+// What grid column `column` shows of an invoice: column 0 is the running
+// number `row` + 1, column i the field at record position i; amounts with
+// the locale's separators ("1.234,50"), dates as dd/mm/yyyy, memos on one
+// line, Null as "".
+QString cellText(const FeeDocument& invoice, int row, int column, const QString& sepMigliaia,
                  const QString& sepDecimali);
 
 // Settings kept between runs: each column's width in twips (nothing where
@@ -64,9 +67,9 @@ struct Layout
     QVector<std::optional<int>> widths;
     int tipo = 0;
 };
-Layout readLayout(const QString& settingsFile, int typeCount);
+Layout readLayout(const Settings& settings, int typeCount);
 // Returns false when the file could not be written; only the layout is lost.
-bool writeLayout(const QString& settingsFile, const QVector<int>& widthsTwips, int tipo);
+bool writeLayout(const Settings& settings, const QVector<int>& widthsTwips, int tipo);
 
 // The grid's top row after a wheel step: 3 rows, fewer when fewer rows fit,
 // down for a negative amount (wheel turned towards the user), never past the
@@ -98,7 +101,7 @@ struct InvoiceList
 std::optional<InvoiceList> AggiornaElenco(Database& db, const QString& table, const QString& year,
                                           const QString& clientCode, QString* error);
 
-// The invoices with these row ids, as fields by position, in the order given;
-// a row deleted meanwhile reads as an empty record.
-std::optional<QVector<QVariantList>> invoiceRecords(Database& db, const QString& table,
-                                                    const QVector<qint64>& rowids, QString* error);
+// The invoices with these row ids, in the order given; a row deleted
+// meanwhile reads as an empty record.
+std::optional<QVector<FeeDocument>> invoiceRecords(Database& db, const QString& table,
+                                                   const QVector<qint64>& rowids, QString* error);

@@ -1,7 +1,6 @@
 #include "StartUpTest.h"
 
 #include "AppContext.h"
-#include "IniFile.h"
 #include "QtTranslations.h"
 #include "Recordset.h"
 #include "StartUp.h"
@@ -56,14 +55,14 @@ void StartUpTest::caption()
         f.open(QIODevice::WriteOnly);
         f.write(content);
         f.close();
-        return didascaliaPrincipale(design, LeggiIni("Generale", "Calcolo", ini));
+        return didascaliaPrincipale(design, Settings(ini).profession());
     };
     QCOMPARE(captionFrom("[Generale]\nCalcolo=GEOMETRA\n"),
              QStringLiteral("Falmide - EURO versione GEOMETRA"));
     QCOMPARE(captionFrom("[Generale]\nCalcolo=\n"), design);
     QCOMPARE(captionFrom("[Altro]\nCalcolo=GEOMETRA\n"), design);
     QFile::remove(ini);
-    QCOMPARE(didascaliaPrincipale(design, LeggiIni("Generale", "Calcolo", ini)), design);
+    QCOMPARE(didascaliaPrincipale(design, Settings(ini).profession()), design);
 }
 
 void StartUpTest::longDate()

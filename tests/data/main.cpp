@@ -1,14 +1,17 @@
 #include "DataFolderTest.h"
 #include "DocumentRulesTest.h"
+#include "FeeDocumentTest.h"
 #include "IniFileTest.h"
 #include "KeyTextTest.h"
+#include "MoneyTest.h"
 #include "MultiTestMain.h"
 #include "RecordsetTest.h"
+#include "SettingsTest.h"
 
 #include <QCoreApplication>
 
 int main(int argc, char* argv[])
 {
     return runTests<QCoreApplication, KeyTextTest, RecordsetTest, IniFileTest, DataFolderTest,
-                    DocumentRulesTest>(argc, argv);
+                    DocumentRulesTest, MoneyTest, FeeDocumentTest, SettingsTest>(argc, argv);
 }

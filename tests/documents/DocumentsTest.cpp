@@ -10,6 +10,7 @@
 #include "MessageBox.h"
 #include "ModalHelper.h"
 #include "PageEngine.h"
+#include "ProposedNumber.h"
 #include "Recordset.h"
 #include "StatusMessage.h"
 #include "frmPreview.h"
@@ -90,39 +91,28 @@ void DocumentsTest::writeSettings(const QByteArray& content)
     f.write(content);
 }
 
-void DocumentsTest::amountWriting_data()
+// Computed amounts are right-aligned in the 13 characters of the field's
+// pattern, and shown whole when wider.
+void DocumentsTest::writtenAmounts()
 {
-    QTest::addColumn<double>("value");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("two decimals, 13 wide") << 228.8 << "       228.80";
-    QTest::newRow("half away from zero") << 1.15 * 50 / 100 << "         0.58";
-    QTest::newRow("unrounded contribution") << 13.3332 << "        13.33";
-    QTest::newRow("vat") << 76.265904 << "        76.27";
-    QTest::newRow("negative half") << -0.005 << "        -0.01";
-    QTest::newRow("carry") << 9.999 << "        10.00";
-    QTest::newRow("zero") << 0.0 << "         0.00";
-    QTest::newRow("tiny") << 1e-7 << "         0.00";
-    QTest::newRow("too wide is kept whole") << 12345678901.0 << "12345678901.00";
-}
-
-void DocumentsTest::amountWriting()
-{
-    QFETCH(double, value);
-    QFETCH(QString, expected);
-    QCOMPARE(::amountWriting(value), expected);
+    QCOMPARE(writtenAmount(Money::fromCents(22880)), QStringLiteral("       228.80"));
+    QCOMPARE(writtenAmount(Money::fromCents(-1)), QStringLiteral("        -0.01"));
+    QCOMPARE(writtenAmount(Money()), QStringLiteral("         0.00"));
+    QCOMPARE(writtenAmount(Money::fromCents(1234567890100)), QStringLiteral("12345678901.00"));
 }
 
 void DocumentsTest::feeComputation()
 {
     auto compute = [](bool geometra, bool invoice, QStringList inputs) {
-        FakeFields f(feeDocumentFields(invoice));
+        FakeFields f(
+            feeDocumentFields(invoice ? FeeDocumentKind::Invoice : FeeDocumentKind::ProForma));
         const int indexes[] = {5, 6, 7, 8, 14, 15};
         for (int i = 0; i < inputs.size(); ++i)
             f.setText(indexes[i], inputs[i]);
-        QString total;
-        CalcolaImporti(f, 5, invoice, geometra, &total);
+        const auto total = CalcolaImporti(
+            f, 5, invoice ? FeeDocumentKind::Invoice : FeeDocumentKind::ProForma, geometra);
         return QStringList{f.text(11).trimmed(), f.text(12).trimmed(), f.text(13).trimmed(),
-                           total.trimmed()};
+                           total ? total->plainText() : QString()};
     };
     // fee, VAT rate, contribution rate, withholding rate, expenses, stamp
     QCOMPARE(compute(true, true, {"1000", "22", "4", "20"}),
@@ -141,33 +131,33 @@ void DocumentsTest::feeComputation()
     QCOMPARE(compute(false, true, {"abc", "22"}), (QStringList{"", "", "", ""}));
 
     // Leaving a field other than the fee or a rate only totals.
-    FakeFields f(feeDocumentFields(true));
+    FakeFields f(feeDocumentFields(FeeDocumentKind::Invoice));
     f.setText(5, "1000");
     f.setText(6, "22");
     f.setText(12, "250");
-    QString total;
-    CalcolaImporti(f, 12, true, false, &total);
+    const auto total = CalcolaImporti(f, 12, FeeDocumentKind::Invoice, false);
     QCOMPARE(f.text(11), QString());
-    QCOMPARE(total.trimmed(), QStringLiteral("1250.00"));
+    QCOMPARE(total->plainText(), QStringLiteral("1250.00"));
 
     // The clearing rule.
     f.setText(11, "1");
     f.setText(13, "3");
-    svuotaImportiDerivati(f, 7);
+    clearDerivedAmounts(f, 7);
     QCOMPARE(f.text(12), QString());
     QCOMPARE(f.text(11), QStringLiteral("1"));
-    svuotaImportiDerivati(f, 5);
+    clearDerivedAmounts(f, 5);
     QCOMPARE(f.text(11) + f.text(13), QString());
 }
 
-void DocumentsTest::totalShownAsFieldsShowAmounts()
+// A product of more digits than a double holds keeps its last half cent: 50%
+// of 50 000 000 000 000.01 is ...000.005, which rounds up.
+void DocumentsTest::exactWhereFloatsWereNot()
 {
-    QCOMPARE(totalInFieldForm(::amountWriting(1068.8)), QStringLiteral("1 068.80"));
-    QCOMPARE(totalInFieldForm(::amountWriting(-1234567)), QStringLiteral("-1 234 567.00"));
-    QCOMPARE(totalInFieldForm(::amountWriting(0)), QStringLiteral("0.00"));
-    QCOMPARE(totalInFieldForm(::amountWriting(999.999)), QStringLiteral("1 000.00"));
-    // Beyond what cents can hold the total is still shown whole.
-    QCOMPARE(totalInFieldForm("12345678901234567.00"), QStringLiteral("12 345 678 901 234 567.00"));
+    FakeFields f(feeDocumentFields(FeeDocumentKind::Invoice));
+    f.setText(5, "50000000000000.01");
+    f.setText(7, "50");
+    QVERIFY(CalcolaImporti(f, 7, FeeDocumentKind::Invoice, true));
+    QCOMPARE(f.text(12), QStringLiteral("25000000000000.01"));
 }
 
 void DocumentsTest::purchaseDisplays()
@@ -195,16 +185,18 @@ void DocumentsTest::proposedNumbers()
     QString error;
     auto invoices = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
     const QDate today(2026, 12, 6);
-    QCOMPARE(numeroProposto(*invoices, false, today), QStringLiteral("1"));
+    QCOMPARE(proposedNumber(*invoices, NumberingRestart::Never, today), QStringLiteral("1"));
     addInvoice(*invoices, QDate(2025, 12, 30), 57);
     addInvoice(*invoices, QDate(2025, 1, 2), 9);
-    QCOMPARE(numeroProposto(*invoices, false, today), QStringLiteral("58")); // no restart
+    QCOMPARE(proposedNumber(*invoices, NumberingRestart::Never, today),
+             QStringLiteral("58")); // no restart
 
     auto purchases = Recordset::OpenTable(m_context->DbArchivi, "Movimenti", &error);
     addInvoice(*purchases, QDate(2025, 11, 3), 40);
-    QCOMPARE(numeroProposto(*purchases, true, today), QStringLiteral("1")); // a new year
+    QCOMPARE(proposedNumber(*purchases, NumberingRestart::EachYear, today),
+             QStringLiteral("1")); // a new year
     addInvoice(*purchases, QDate(2026, 2, 1), 12);
-    QCOMPARE(numeroProposto(*purchases, true, today), QStringLiteral("13"));
+    QCOMPARE(proposedNumber(*purchases, NumberingRestart::EachYear, today), QStringLiteral("13"));
 }
 
 void DocumentsTest::proposedNumbersNeverNameAStoredDocument_data()
@@ -247,18 +239,10 @@ void DocumentsTest::proposedNumbersNeverNameAStoredDocument()
     auto rs = Recordset::OpenTable(m_context->DbArchivi, table, &error);
     for (int i = 0; i < dates.size(); ++i)
         addInvoice(*rs, dates.at(i), numbers.at(i));
-    QCOMPARE(numeroProposto(*rs, table == "Movimenti", QDate(2026, 12, 6)), expected);
-}
-
-void DocumentsTest::privacyNotice()
-{
-    const QString file = m_context->settingsFile();
-    writeSettings("[Generale]\nPrivacy_1=A\nPrivacy_3=C\n");
-    QCOMPARE(notaPrivacy(file), QStringLiteral("A C"));
-    writeSettings("[Generale]\nPrivacy_2=B\n");
-    QCOMPARE(notaPrivacy(file), QStringLiteral(" B"));
-    writeSettings("");
-    QCOMPARE(notaPrivacy(file), QString());
+    QCOMPARE(proposedNumber(
+                 *rs, table == "Movimenti" ? NumberingRestart::EachYear : NumberingRestart::Never,
+                 QDate(2026, 12, 6)),
+             expected);
 }
 
 void DocumentsTest::invoiceWindowByKeyboard()

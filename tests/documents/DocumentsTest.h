@@ -12,15 +12,13 @@ class DocumentsTest : public QObject
 private slots:
     void init();
     void cleanup();
-    void amountWriting_data();
-    void amountWriting();
+    void writtenAmounts();
     void feeComputation();
-    void totalShownAsFieldsShowAmounts();
+    void exactWhereFloatsWereNot();
     void purchaseDisplays();
     void proposedNumbers();
     void proposedNumbersNeverNameAStoredDocument_data();
     void proposedNumbersNeverNameAStoredDocument();
-    void privacyNotice();
     void invoiceWindowByKeyboard();
     void typedAmountsStayUntilTheirInputChanges();
     void proFormaAndPurchaseWindows();

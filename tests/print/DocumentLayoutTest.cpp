@@ -2,6 +2,7 @@
 
 #include "FeeDocumentLayout.h"
 #include "IniFile.h"
+#include "KeyText.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
 #include "PageEngine.h"
@@ -147,6 +148,22 @@ QStringList dump()
     return out;
 }
 
+// Looks the document of that date and number up and, when found, records its
+// page, as the print windows do; returns the message when not found.
+QString printDocument(AppContext& context, bool proForma, const QString& date,
+                      const QString& number, InvoicePrintChoice choice = {})
+{
+    QString message;
+    const auto key = DocumentKey::of(parseItalianDate(date), number);
+    const auto found = findDocumentToPrint(
+        context, proForma ? FeeDocumentKind::ProForma : FeeDocumentKind::Invoice, key, &message);
+    if (found && proForma)
+        StampaParcella(pageEngine(), *found, context.settings());
+    else if (found)
+        StampaFattura(pageEngine(), *found, context.settings(), choice);
+    return message;
+}
+
 // Golden dumps live beside the test; FALMIDE_UPDATE_GOLDEN=1 rewrites them.
 void compareWithGolden(const QStringList& actual, const QString& name)
 {
@@ -289,9 +306,7 @@ void DocumentLayoutTest::recordedPages()
 
     PageEngine& engine = pageEngine();
     QVERIFY(engine.BeginDocument());
-    const QString message =
-        proForma ? StampaParcella(engine, *m_context, "05/03/2026", "12")
-                 : StampaFattura(engine, *m_context, "12", "05/03/2026", {true, carta});
+    const QString message = printDocument(*m_context, proForma, "05/03/2026", "12", {true, carta});
     QVERIFY(engine.EndDocument());
     QCOMPARE(message, QString());
     const QStringList page = dump();
@@ -307,10 +322,9 @@ void DocumentLayoutTest::missingDocumentsAndClients()
         QStringList messages;
         for (bool proForma : {false, true}) {
             engine.BeginDocument();
-            messages << (proForma ? StampaParcella(engine, *m_context, "05/03/2026", number)
-                                  : StampaFattura(engine, *m_context, number, "05/03/2026", {}));
+            messages << printDocument(*m_context, proForma, "05/03/2026", number);
             engine.EndDocument();
-            // Only the page state is recorded: the preview shows an empty page.
+            // Nothing is drawn: the preview shows an empty page.
             if (dump() != QStringList())
                 return QStringList{"drawn"};
         }
@@ -366,9 +380,7 @@ void DocumentLayoutTest::numbersAsFieldsShowThem()
     PageEngine& engine = pageEngine();
     auto title = [&](bool proForma, const QString& number) {
         engine.BeginDocument();
-        const QString message = proForma
-                                    ? StampaParcella(engine, *m_context, "05/03/2026", number)
-                                    : StampaFattura(engine, *m_context, number, "05/03/2026", {});
+        const QString message = printDocument(*m_context, proForma, "05/03/2026", number);
         engine.EndDocument();
         if (!message.isEmpty())
             return message;

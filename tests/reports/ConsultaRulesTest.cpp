@@ -95,9 +95,9 @@ void ConsultaRulesTest::filtersOnTheDatabase()
     const auto records =
         invoiceRecords(db, "Fatture", {all->rowids.at(2), 9999, all->rowids.at(0)}, &error);
     QCOMPARE(records->size(), 3);
-    QCOMPARE(records->at(0).value(3).toString(), QStringLiteral("o'b"));
-    QVERIFY(records->at(1).isEmpty());
-    QCOMPARE(records->at(2).value(1).toDate(), QDate(2023, 5, 2));
+    QCOMPARE(records->at(0).clientCode, QStringLiteral("o'b"));
+    QVERIFY(!records->at(1).key.isValid() && !records->at(1).fee);
+    QCOMPARE(records->at(2).date, QDate(2023, 5, 2));
 }
 
 void ConsultaRulesTest::cellsAndTotal()
@@ -122,11 +122,10 @@ void ConsultaRulesTest::cellsAndTotal()
     const QStringList italian{
         "7",  "15/03/2024", "7", "C1",   "Rilievo", "prima riga seconda", "1.234,50", "22", "4",
         "20", "",           "",  "0,00", "-0,05",   "1.000.000,00",       ""};
+    const FeeDocument record = FeeDocument::fromColumns(invoice);
     for (int c = 0; c < kColumnCount; ++c)
-        QCOMPARE(cellText(invoice, 6, c, ".", ","), italian.at(c));
-    QCOMPARE(cellText(invoice, 0, 6, ",", "."), QStringLiteral("1,234.50"));
-    QCOMPARE(formatCents(0, ".", ","), QStringLiteral("0,00"));
-    QCOMPARE(formatCents(99999, ",", "."), QStringLiteral("999.99"));
+        QCOMPARE(cellText(record, 6, c, ".", ","), italian.at(c));
+    QCOMPARE(cellText(record, 0, 6, ",", "."), QStringLiteral("1,234.50"));
 
     QCOMPARE(headers().size(), kColumnCount);
     QCOMPARE(headers().at(10), QStringLiteral("Data pag."));
@@ -138,7 +137,7 @@ void ConsultaRulesTest::cellsAndTotal()
 void ConsultaRulesTest::layoutRoundTrip()
 {
     const QString file = m_context->settingsFile();
-    Layout layout = readLayout(file, 1);
+    Layout layout = readLayout(Settings(file), 1);
     QCOMPARE(layout.widths.size(), kColumnCount);
     QVERIFY(!layout.widths.at(0).has_value());
     QCOMPARE(layout.tipo, 0);
@@ -146,8 +145,8 @@ void ConsultaRulesTest::layoutRoundTrip()
     QVector<int> widths;
     for (int c = 0; c < kColumnCount; ++c)
         widths << 600 + 15 * c;
-    QVERIFY(writeLayout(file, widths, 0));
-    layout = readLayout(file, 1);
+    QVERIFY(writeLayout(Settings(file), widths, 0));
+    layout = readLayout(Settings(file), 1);
     for (int c = 0; c < kColumnCount; ++c)
         QCOMPARE(layout.widths.at(c).value_or(-1), widths.at(c));
     QCOMPARE(LeggiIni("Consulta", "Richieste15", file).value_or(""), QStringLiteral("825"));
@@ -156,7 +155,7 @@ void ConsultaRulesTest::layoutRoundTrip()
     ScriviIni("Consulta", "Richieste2", file, "largo");
     ScriviIni("Consulta", "Richieste3", file, "0");
     ScriviIni("Consulta", "Tipo", file, "5");
-    layout = readLayout(file, 1);
+    layout = readLayout(Settings(file), 1);
     QVERIFY(!layout.widths.at(2).has_value());
     QVERIFY(!layout.widths.at(3).has_value());
     QCOMPARE(layout.tipo, 0);

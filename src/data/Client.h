@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class Database;
+
+// A client as stored; Null fields are empty.
+struct Client
+{
+    QString code;
+    QString name;
+    QString address;
+    QString town;
+    QString postcode;
+    QString vatNumber;
+    QString taxCode;
+    QString definiz; // the form of address ("Egr. Sig.")
+};
+
+// The clients of a database. Failures of the database are told in `error`,
+// which is left empty otherwise.
+class Clients
+{
+public:
+    explicit Clients(Database& db) : m_db(db) {}
+
+    // The client of this code, which is looked up as every key is: letter
+    // case and trailing blanks do not count. Nothing when there is none, the
+    // code is blank, or on a failure.
+    std::optional<Client> find(const QString& code, QString* error) const;
+    // How many there are; nothing on a failure.
+    std::optional<int> count(QString* error) const;
+
+private:
+    Database& m_db;
+};

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "DocumentKey.h"
+#include "Money.h"
+#include "Schema.h"
+
+#include <QDate>
+#include <QString>
+#include <QVariantList>
+#include <optional>
+
+class Database;
+
+// An invoice or a pro-forma as stored. Amounts and rates the database holds
+// as Null are nothing here: a view of the columns shows them blank, a sum
+// counts them as 0. Null texts and dates are empty.
+struct FeeDocument
+{
+    DocumentKey key;
+    QDate date;
+    QString clientCode;
+    QString subject;
+    QString description;
+    std::optional<Money> fee;
+    std::optional<int> vatRate; // percent
+    std::optional<int> contributionRate;
+    std::optional<int> withholdingRate;
+    QDate paymentDate; // null while unpaid
+    QString notes;
+    std::optional<Money> vat;
+    std::optional<Money> contribution;
+    std::optional<Money> withholding;
+    std::optional<Money> expenses; // reimbursed outside VAT
+    std::optional<Money> stamp;    // invoices only
+
+    // A stored row, its values by record position as a table or a query of
+    // its columns reads them. An empty row gives an empty record.
+    static FeeDocument fromColumns(const QVariantList& columns);
+};
+
+// The invoices or the pro-formas of a database. Each call reads the table as
+// it is now. Failures of the database are told in `error`, which is left
+// empty otherwise.
+class FeeDocuments
+{
+public:
+    FeeDocuments(Database& db, FeeDocumentKind kind);
+
+    // The document of this key; nothing when there is none or on a failure.
+    std::optional<FeeDocument> find(const DocumentKey& key, QString* error) const;
+    // The last in key order: the latest year's highest number.
+    std::optional<FeeDocument> last(QString* error) const;
+    // How many there are; nothing on a failure.
+    std::optional<int> count(QString* error) const;
+
+private:
+    Database& m_db;
+    FeeDocumentKind m_kind;
+};

@@ -1,0 +1,121 @@
+#include "Settings.h"
+
+#include "IniFile.h"
+#include "KeyText.h"
+
+namespace {
+
+const char* const kGenerale = "Generale";
+const char* const kCartaIntestata = "CartaIntestata";
+const char* const kConsulta = "Consulta";
+
+QString consultWidthKey(int column)
+{
+    return QStringLiteral("Richieste") + QString::number(column);
+}
+
+std::optional<int> wholeNumber(const std::optional<QString>& text)
+{
+    bool ok = false;
+    const int n = text ? text->trimmed().toInt(&ok) : 0;
+    return ok ? std::optional<int>(n) : std::nullopt;
+}
+
+} // namespace
+
+std::optional<QString> Settings::value(const char* section, const char* key) const
+{
+    return LeggiIni(QString::fromLatin1(section), QString::fromLatin1(key), m_file);
+}
+
+std::optional<QString> Settings::profession() const
+{
+    return value(kGenerale, "Calcolo");
+}
+
+bool Settings::geometraProfile() const
+{
+    return profession() == QStringLiteral("GEOMETRA");
+}
+
+std::optional<QString> Settings::feeCaption() const
+{
+    return value(kGenerale, "Importo");
+}
+
+std::optional<QString> Settings::heading() const
+{
+    return value(kGenerale, "Intesta");
+}
+
+std::optional<QString> Settings::withholdingNote() const
+{
+    return value(kGenerale, "Nota_RA");
+}
+
+QStringList Settings::flatRateStatement() const
+{
+    QStringList lines;
+    for (const char* key : {"Minimi_1", "Minimi_2", "Minimi_3"})
+        if (const auto line = value(kGenerale, key))
+            lines << *line;
+    return lines;
+}
+
+QString Settings::privacyNotice() const
+{
+    QString notice = value(kGenerale, "Privacy_1").value_or(QString());
+    for (const char* key : {"Privacy_2", "Privacy_3"})
+        if (const auto more = value(kGenerale, key))
+            notice += QLatin1Char(' ') + *more;
+    return notice;
+}
+
+std::optional<QString> Settings::letterheadFooter() const
+{
+    return value(kCartaIntestata, "Ditta");
+}
+
+LogoPlacement Settings::logoPlacement() const
+{
+    LogoPlacement logo;
+    const auto twips = [this](const char* key, double fallback) {
+        const auto text = value(kCartaIntestata, key);
+        return text ? leadingNumber(*text) : fallback;
+    };
+    logo.top = twips("logo_x", logo.top);
+    logo.left = twips("logo_y", logo.left);
+    logo.width = twips("logo_larg", logo.width);
+    logo.height = twips("logo_alt", logo.height);
+    return logo;
+}
+
+bool Settings::proFormaOnLetterhead() const
+{
+    return value(kCartaIntestata, "LogoParcella").has_value();
+}
+
+std::optional<int> Settings::consultColumnWidth(int column) const
+{
+    const auto width =
+        wholeNumber(LeggiIni(QString::fromLatin1(kConsulta), consultWidthKey(column), m_file));
+    return width && *width > 0 ? width : std::nullopt;
+}
+
+std::optional<int> Settings::consultDocumentType() const
+{
+    const auto index = wholeNumber(value(kConsulta, "Tipo"));
+    return index && *index >= 0 ? index : std::nullopt;
+}
+
+bool Settings::setConsultColumnWidth(int column, int twips) const
+{
+    return ScriviIni(QString::fromLatin1(kConsulta), consultWidthKey(column), m_file,
+                     QString::number(twips));
+}
+
+bool Settings::setConsultDocumentType(int index) const
+{
+    return ScriviIni(QString::fromLatin1(kConsulta), QStringLiteral("Tipo"), m_file,
+                     QString::number(index));
+}

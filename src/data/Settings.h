@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// Where the letterhead logo goes, in twips. The first key is the distance
+// from the top and the second from the left, whatever their names say.
+struct LogoPlacement
+{
+    double top = 100;  // logo_x
+    double left = 100; // logo_y
+    double width = 3000;
+    double height = 2000;
+};
+
+// The settings file by name: each key is named once here, with what applies
+// when it is absent or empty. Every read goes to the file, so a change made
+// with a text editor counts at once (the profile, for one, is read each
+// time the amounts are computed). Only the consult window's layout is
+// written back.
+class Settings
+{
+public:
+    explicit Settings(QString file) : m_file(std::move(file)) {}
+    const QString& file() const { return m_file; }
+
+    // [Generale] Calcolo: the profession, shown in the main window's caption.
+    std::optional<QString> profession() const;
+    // The profession is exactly "GEOMETRA": the withholding is then computed
+    // on the fee alone, otherwise on the fee plus the contribution.
+    bool geometraProfile() const;
+    // [Generale] Importo: the caption of the fee; without it the windows keep
+    // theirs and the pages print "ONORARIO".
+    std::optional<QString> feeCaption() const;
+    // [Generale] Intesta: the first line of the textual page heading.
+    std::optional<QString> heading() const;
+    // [Generale] Nota_RA: what follows the withholding line of an invoice.
+    std::optional<QString> withholdingNote() const;
+    // [Generale] Minimi_1 to Minimi_3: the flat-rate statement, the lines
+    // present in their order.
+    QStringList flatRateStatement() const;
+    // [Generale] Privacy_1 to Privacy_3: the notice a double click puts into
+    // an invoice's notes, the second and third each after a blank.
+    QString privacyNotice() const;
+
+    // [CartaIntestata] Ditta: the letterhead's footer.
+    std::optional<QString> letterheadFooter() const;
+    // [CartaIntestata] logo_x, logo_y, logo_larg, logo_alt: each the number
+    // its value starts with, or the default.
+    LogoPlacement logoPlacement() const;
+    // [CartaIntestata] LogoParcella: any value prints pro-formas on the
+    // letterhead.
+    bool proFormaOnLetterhead() const;
+
+    // [Consulta] Richieste<column>: a column's width in twips, when it is a
+    // positive whole number.
+    std::optional<int> consultColumnWidth(int column) const;
+    // [Consulta] Tipo: the document type chosen, when it is an index.
+    std::optional<int> consultDocumentType() const;
+    // Both false when the file cannot be written: only the layout is lost.
+    bool setConsultColumnWidth(int column, int twips) const;
+    bool setConsultDocumentType(int index) const;
+
+private:
+    std::optional<QString> value(const char* section, const char* key) const;
+
+    QString m_file;
+};

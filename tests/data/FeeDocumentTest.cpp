@@ -1,0 +1,164 @@
+#include "FeeDocumentTest.h"
+
+#include "FeeDocument.h"
+
+#include <QtTest>
+
+namespace {
+
+// Every column of an invoice or pro-forma in position order, after the key.
+bool insert(Database& db, const QString& table, const QString& key, const QVariantList& columns)
+{
+    QString error;
+    const QString marks = QStringLiteral(", ?").repeated(int(columns.size()));
+    const bool ok = db.execute(QStringLiteral("INSERT INTO %1 VALUES (?%2)").arg(table, marks),
+                               QVariantList{key} + columns, &error);
+    if (!ok)
+        qWarning("%s", qPrintable(error));
+    return ok;
+}
+
+QVariantList fullInvoice(int number, const QString& date)
+{
+    return {date, number,       "R1",          "Rilievo", "Tipo mappale", 100000, 22,   4,
+            20,   "2026-04-01", "A 30 giorni", 22880,     4000,           20000,  1550, 200};
+}
+
+} // namespace
+
+void FeeDocumentTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_db = std::make_unique<Database>();
+    QString error;
+    QVERIFY2(m_db->open(m_dir->filePath("falmide.db"), &error), qPrintable(error));
+}
+
+void FeeDocumentTest::cleanup()
+{
+    m_db.reset();
+    m_dir.reset();
+}
+
+void FeeDocumentTest::keys_data()
+{
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("stored"); // "" when there is no key
+
+    const QDate march(2026, 3, 5);
+    QTest::newRow("typed") << march << "12"
+                           << "2026        12";
+    QTest::newRow("leading zeros") << march << "0012"
+                                   << "2026        12";
+    QTest::newRow("grouped") << march << "1 234"
+                             << "2026      1234";
+    QTest::newRow("ten digits") << march << "1 234 567 890"
+                                << "20261234567890";
+    QTest::newRow("eleven digits") << march << "11234567890"
+                                   << "";
+    QTest::newRow("letters") << march << "12a"
+                             << "";
+    QTest::newRow("negative") << march << "-5"
+                              << "";
+    QTest::newRow("blank") << march << " "
+                           << "";
+    QTest::newRow("no date") << QDate() << "12"
+                             << "";
+    QTest::newRow("year of three digits") << QDate(999, 1, 1) << "7"
+                                          << "0999         7";
+}
+
+void FeeDocumentTest::keys()
+{
+    QFETCH(QDate, date);
+    QFETCH(QString, number);
+    QFETCH(QString, stored);
+    const auto key = DocumentKey::of(date, number);
+    QCOMPARE(key ? key->stored() : QString(), stored);
+    if (key)
+        QCOMPARE(DocumentKey::fromStored(stored), key);
+}
+
+void FeeDocumentTest::storedKeys()
+{
+    const auto key = DocumentKey::fromStored("2024         7");
+    QVERIFY(key);
+    QCOMPARE(key->year(), 2024);
+    QCOMPARE(key->number(), 7);
+    for (const char* bad : {"", "2024", "20a4         7", "2024        7x", "2024 12345678901"})
+        QVERIFY2(!DocumentKey::fromStored(bad), bad);
+    QVERIFY(!DocumentKey().isValid());
+}
+
+void FeeDocumentTest::foundMissingAndLast()
+{
+    QVERIFY(insert(*m_db, "Fatture", "2026        12", fullInvoice(12, "2026-03-05")));
+    QVERIFY(insert(*m_db, "Fatture", "2025        40", fullInvoice(40, "2025-12-30")));
+    QVERIFY(insert(*m_db, "Parcelle", "2026        12", fullInvoice(12, "2026-03-05").mid(0, 15)));
+    const FeeDocuments invoices(*m_db, FeeDocumentKind::Invoice);
+    QString error;
+
+    const auto found = invoices.find(*DocumentKey::of(QDate(2026, 1, 1), 12), &error);
+    QVERIFY(found);
+    QCOMPARE(found->key.stored(), QStringLiteral("2026        12"));
+    QCOMPARE(found->date, QDate(2026, 3, 5));
+    QCOMPARE(found->clientCode, QStringLiteral("R1"));
+    QCOMPARE(found->subject + "|" + found->description + "|" + found->notes,
+             QStringLiteral("Rilievo|Tipo mappale|A 30 giorni"));
+    QCOMPARE(found->fee, Money::fromCents(100000));
+    QCOMPARE(found->vatRate, 22);
+    QCOMPARE(found->contributionRate, 4);
+    QCOMPARE(found->withholdingRate, 20);
+    QCOMPARE(found->paymentDate, QDate(2026, 4, 1));
+    QCOMPARE(found->vat, Money::fromCents(22880));
+    QCOMPARE(found->contribution, Money::fromCents(4000));
+    QCOMPARE(found->withholding, Money::fromCents(20000));
+    QCOMPARE(found->expenses, Money::fromCents(1550));
+    QCOMPARE(found->stamp, Money::fromCents(200));
+    QVERIFY(error.isEmpty());
+
+    QVERIFY(!invoices.find(*DocumentKey::of(QDate(2026, 1, 1), 13), &error));
+    QVERIFY(error.isEmpty());
+    QVERIFY(!invoices.find(*DocumentKey::of(QDate(2024, 1, 1), 12), &error));
+    QCOMPARE(invoices.count(&error), 2);
+    // The latest year comes last, whatever its numbers.
+    QCOMPARE(invoices.last(&error)->key.number(), 12);
+
+    const FeeDocuments proFormas(*m_db, FeeDocumentKind::ProForma);
+    const auto proForma = proFormas.find(*DocumentKey::of(QDate(2026, 1, 1), 12), &error);
+    QVERIFY(proForma);
+    QVERIFY(!proForma->stamp);
+    QCOMPARE(proForma->expenses, Money::fromCents(1550));
+}
+
+void FeeDocumentTest::nullColumns()
+{
+    QVariantList columns = fullInvoice(3, "2026-01-10");
+    for (int i = 2; i < columns.size(); ++i)
+        columns[i] = QVariant();
+    QVERIFY(insert(*m_db, "Fatture", "2026         3", columns));
+    QString error;
+    const auto found = FeeDocuments(*m_db, FeeDocumentKind::Invoice)
+                           .find(*DocumentKey::of(QDate(2026, 1, 10), 3), &error);
+    QVERIFY(found);
+    QCOMPARE(found->key.number(), 3);
+    QCOMPARE(found->clientCode + found->subject + found->description + found->notes, QString());
+    QVERIFY(!found->fee && !found->vat && !found->contribution && !found->withholding &&
+            !found->expenses && !found->stamp);
+    QVERIFY(!found->vatRate && !found->contributionRate && !found->withholdingRate);
+    QVERIFY(found->paymentDate.isNull());
+    QCOMPARE(FeeDocuments(*m_db, FeeDocumentKind::ProForma).last(&error), std::nullopt);
+    QCOMPARE(FeeDocuments(*m_db, FeeDocumentKind::ProForma).count(&error), 0);
+}
+
+void FeeDocumentTest::failureIsToldApartFromAbsence()
+{
+    QString error;
+    QVERIFY(m_db->execute("DROP TABLE Parcelle", {}, &error));
+    const FeeDocuments proFormas(*m_db, FeeDocumentKind::ProForma);
+    QVERIFY(!proFormas.find(*DocumentKey::of(QDate(2026, 1, 1), 1), &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!proFormas.count(&error));
+    QVERIFY(!error.isEmpty());
+}

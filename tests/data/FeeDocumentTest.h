@@ -1,0 +1,26 @@
+#pragma once
+
+#include "Database.h"
+
+#include <QObject>
+#include <QTemporaryDir>
+#include <memory>
+
+// Document keys and the fee-document record read from a real database.
+class FeeDocumentTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void keys_data();
+    void keys();
+    void storedKeys();
+    void foundMissingAndLast();
+    void nullColumns();
+    void failureIsToldApartFromAbsence();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Database> m_db;
+};

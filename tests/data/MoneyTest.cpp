@@ -1,0 +1,227 @@
+#include "MoneyTest.h"
+
+#include "Money.h"
+#include "Rate.h"
+
+#include <QtTest>
+
+namespace {
+// What a reading gives, as cents, or "none".
+QString read(const std::optional<Money>& amount)
+{
+    if (!amount)
+        return QStringLiteral("none");
+    const auto cents = amount->cents();
+    return cents ? QString::number(*cents) : QStringLiteral("wide ") + amount->plainText();
+}
+} // namespace
+
+void MoneyTest::reading_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("whole");   // the whole text as an amount
+    QTest::addColumn<QString>("leading"); // the amount the text starts with
+
+    QTest::newRow("display form") << "1 234.56"
+                                  << "123456"
+                                  << "123456";
+    QTest::newRow("below one") << "0.29"
+                               << "29"
+                               << "29";
+    QTest::newRow("comma as point") << "1234,5"
+                                    << "123450"
+                                    << "123450";
+    QTest::newRow("negative") << "-0.5"
+                              << "-50"
+                              << "-50";
+    QTest::newRow("plus sign") << "+5"
+                               << "500"
+                               << "500";
+    QTest::newRow("point first") << ".5"
+                                 << "50"
+                                 << "50";
+    QTest::newRow("half cent up") << "1.005"
+                                  << "101"
+                                  << "101";
+    QTest::newRow("under half a cent") << "1.00499"
+                                       << "100"
+                                       << "100";
+    QTest::newRow("negative half cent") << "-1.005"
+                                        << "-101"
+                                        << "-101";
+    QTest::newRow("not a number") << "abc"
+                                  << "none"
+                                  << "none";
+    QTest::newRow("point alone") << "."
+                                 << "none"
+                                 << "none";
+    QTest::newRow("sign alone") << "-"
+                                << "none"
+                                << "none";
+    QTest::newRow("empty") << ""
+                           << "none"
+                           << "none";
+    QTest::newRow("leading number") << "12abc"
+                                    << "none"
+                                    << "1200";
+    QTest::newRow("second comma") << "1,2,3"
+                                  << "none"
+                                  << "120";
+    QTest::newRow("fifteen digits") << "999999999999999.99"
+                                    << "99999999999999999"
+                                    << "99999999999999999";
+    QTest::newRow("sixteen digits") << "1000000000000000"
+                                    << "none"
+                                    << "none";
+    QTest::newRow("zeros count as digits") << "0000000000000001"
+                                           << "none"
+                                           << "none";
+}
+
+void MoneyTest::reading()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, whole);
+    QFETCH(QString, leading);
+    QCOMPARE(read(Money::fromText(text)), whole);
+    QCOMPARE(read(Money::fromLeadingText(text)), leading);
+}
+
+void MoneyTest::forms_data()
+{
+    QTest::addColumn<qint64>("cents");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("grouped");
+    QTest::addColumn<QString>("printed");
+    QTest::addColumn<QString>("italian");
+    QTest::addColumn<QString>("english");
+    QTest::addColumn<QString>("plain");
+
+    QTest::newRow("thousands") << qint64(123456) << "1 234.56"
+                               << "1 234.56"
+                               << "1 234,56"
+                               << "1.234,56"
+                               << "1,234.56"
+                               << "1234.56";
+    QTest::newRow("zero") << qint64(0) << ""
+                          << "0.00"
+                          << ""
+                          << "0,00"
+                          << "0.00"
+                          << "0.00";
+    QTest::newRow("cents only") << qint64(-5) << "-0.05"
+                                << "-0.05"
+                                << "-0,05"
+                                << "-0,05"
+                                << "-0.05"
+                                << "-0.05";
+    QTest::newRow("three digits") << qint64(99999) << "999.99"
+                                  << "999.99"
+                                  << "999,99"
+                                  << "999,99"
+                                  << "999.99"
+                                  << "999.99";
+    QTest::newRow("net total") << qint64(106880) << "1 068.80"
+                               << "1 068.80"
+                               << "1 068,80"
+                               << "1.068,80"
+                               << "1,068.80"
+                               << "1068.80";
+    QTest::newRow("negative millions") << qint64(-123456700) << "-1 234 567.00"
+                                       << "-1 234 567.00"
+                                       << "-1 234 567,00"
+                                       << "-1.234.567,00"
+                                       << "-1,234,567.00"
+                                       << "-1234567.00";
+    QTest::newRow("beyond what a column holds")
+        << qint64(1234567890123456700) << "12 345 678 901 234 567.00"
+        << "12 345 678 901 234 567.00"
+        << "12 345 678 901 234 567,00"
+        << "12.345.678.901.234.567,00"
+        << "12,345,678,901,234,567.00"
+        << "12345678901234567.00";
+}
+
+void MoneyTest::forms()
+{
+    QFETCH(qint64, cents);
+    QFETCH(QString, field);
+    QFETCH(QString, grouped);
+    QFETCH(QString, printed);
+    QFETCH(QString, italian);
+    QFETCH(QString, english);
+    QFETCH(QString, plain);
+    const Money amount = Money::fromCents(cents);
+    QCOMPARE(amount.fieldText(), field);
+    QCOMPARE(amount.groupedText(), grouped);
+    QCOMPARE(amount.printText(), printed);
+    QCOMPARE(amount.localeText(".", ","), italian);
+    QCOMPARE(amount.localeText(",", "."), english);
+    QCOMPARE(amount.plainText(), plain);
+    // Every form but the locale's reads back as the same amount.
+    constexpr int anyLength = 36;
+    QCOMPARE(Money::fromText(plain, anyLength), std::optional<Money>(amount));
+    QCOMPARE(Money::fromText(grouped, anyLength), std::optional<Money>(amount));
+    QCOMPARE(Money::fromText(printed, anyLength).value_or(Money()), amount);
+}
+
+void MoneyTest::rounding_data()
+{
+    QTest::addColumn<qint64>("cents");
+    QTest::addColumn<int>("numerator");
+    QTest::addColumn<int>("denominator");
+    QTest::addColumn<QString>("expected"); // plain form, or "none"
+
+    QTest::newRow("whole cents") << qint64(22880) << 1 << 1 << "228.80";
+    QTest::newRow("half away from zero") << qint64(115) << 50 << 100 << "0.58";
+    QTest::newRow("unrounded contribution") << qint64(33333) << 4 << 100 << "13.33";
+    QTest::newRow("vat on fee and contribution") << qint64(33333) << 104 * 22 << 10000 << "76.27";
+    QTest::newRow("negative half") << qint64(-1) << 1 << 2 << "-0.01";
+    QTest::newRow("just under half") << qint64(-49) << 1 << 100 << "0.00";
+    QTest::newRow("negative rate") << qint64(100) << -1 << 2 << "-0.50";
+    QTest::newRow("carry") << qint64(9999) << 1 << 10 << "10.00";
+    QTest::newRow("carry into thousands") << qint64(999999) << 1 << 10 << "1000.00";
+    QTest::newRow("zero") << qint64(0) << 22 << 100 << "0.00";
+    QTest::newRow("tiny") << qint64(1) << 1 << 100000 << "0.00";
+    QTest::newRow("too wide is kept whole") << qint64(1234567890100) << 1 << 1 << "12345678901.00";
+    QTest::newRow("beyond 64 bits")
+        << qint64(9000000000000000000) << 32767 << 100 << "29490300000000000000.00";
+    QTest::newRow("no denominator") << qint64(100) << 1 << 0 << "none";
+}
+
+void MoneyTest::rounding()
+{
+    QFETCH(qint64, cents);
+    QFETCH(int, numerator);
+    QFETCH(int, denominator);
+    QFETCH(QString, expected);
+    const auto result = Money::fromCents(cents).times(numerator, denominator);
+    QCOMPARE(result ? result->plainText() : QStringLiteral("none"), expected);
+}
+
+void MoneyTest::rates_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("numerator");
+    QTest::addColumn<int>("denominator");
+
+    QTest::newRow("whole") << "22" << 22 << 1;
+    QTest::newRow("decimal") << "0.5" << 5 << 10;
+    QTest::newRow("blanks skipped") << " 1 2\t3" << 123 << 1;
+    QTest::newRow("negative fraction") << "-.25" << -25 << 100;
+    QTest::newRow("stops at a letter") << "12abc" << 12 << 1;
+    QTest::newRow("a comma is no point") << "1,5" << 1 << 1;
+    QTest::newRow("second point") << "1.2.3" << 12 << 10;
+    QTest::newRow("no number") << "abc" << 0 << 1;
+    QTest::newRow("two signs") << "+-5" << 0 << 1;
+}
+
+void MoneyTest::rates()
+{
+    QFETCH(QString, text);
+    QFETCH(int, numerator);
+    QFETCH(int, denominator);
+    const Rate rate = Rate::fromLeadingText(text);
+    QCOMPARE(qint64(rate.numerator), qint64(numerator));
+    QCOMPARE(qint64(rate.denominator), qint64(denominator));
+}

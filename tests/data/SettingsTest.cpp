@@ -1,0 +1,71 @@
+#include "SettingsTest.h"
+
+#include "Settings.h"
+
+#include <QFile>
+#include <QtTest>
+
+QString SettingsTest::write(const QByteArray& content)
+{
+    const QString file = m_dir.filePath("falmide.ini");
+    QFile f(file);
+    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
+        qWarning("cannot write %s", qPrintable(file));
+    return file;
+}
+
+void SettingsTest::defaultsWhenAbsent()
+{
+    // Empty values count as absent.
+    const Settings s(write("[Generale]\nCalcolo=\nImporto=\n[CartaIntestata]\nlogo_x=\n"));
+    QVERIFY(!s.profession());
+    QVERIFY(!s.geometraProfile());
+    QVERIFY(!s.feeCaption() && !s.heading() && !s.withholdingNote() && !s.letterheadFooter());
+    QVERIFY(s.flatRateStatement().isEmpty());
+    QCOMPARE(s.privacyNotice(), QString());
+    const LogoPlacement logo = s.logoPlacement();
+    QCOMPARE(logo.top, 100.0);
+    QCOMPARE(logo.left, 100.0);
+    QCOMPARE(logo.width, 3000.0);
+    QCOMPARE(logo.height, 2000.0);
+    QVERIFY(!s.proFormaOnLetterhead());
+    QVERIFY(!s.consultColumnWidth(0));
+    QVERIFY(!s.consultDocumentType());
+    QVERIFY(!Settings(m_dir.filePath("missing.ini")).geometraProfile());
+}
+
+void SettingsTest::valuesAsTheirReadersTakeThem()
+{
+    const Settings s(write("[Generale]\nCalcolo=Geometra\nMinimi_1=Uno\nMinimi_3=Tre\n"
+                           "[CartaIntestata]\nlogo_y=250 twips\nlogo_alt=1500.5\nLogoParcella=0\n"
+                           "[Consulta]\nRichieste0=largo\nRichieste1=0\nRichieste2= 900 \n"
+                           "Tipo=-1\n"));
+    // Only the exact profession name computes as a geometra does.
+    QCOMPARE(s.profession(), QStringLiteral("Geometra"));
+    QVERIFY(!s.geometraProfile());
+    QCOMPARE(s.flatRateStatement(), (QStringList{"Uno", "Tre"}));
+    QCOMPARE(s.logoPlacement().left, 250.0);
+    QCOMPARE(s.logoPlacement().height, 1500.5);
+    QCOMPARE(s.logoPlacement().top, 100.0);
+    QVERIFY(s.proFormaOnLetterhead()); // any value, even 0
+    QVERIFY(!s.consultColumnWidth(0));
+    QVERIFY(!s.consultColumnWidth(1));
+    QCOMPARE(s.consultColumnWidth(2), 900);
+    QVERIFY(!s.consultDocumentType());
+
+    QVERIFY(s.setConsultDocumentType(1) && s.setConsultColumnWidth(0, 1200));
+    QCOMPARE(s.consultDocumentType(), 1);
+    QCOMPARE(s.consultColumnWidth(0), 1200);
+    QCOMPARE(s.flatRateStatement(), (QStringList{"Uno", "Tre"})); // the rest kept
+
+    // Section and key names match whatever their case.
+    QVERIFY(Settings(write("[generale]\ncalcolo=GEOMETRA\n")).geometraProfile());
+}
+
+void SettingsTest::privacyNotice()
+{
+    QCOMPARE(Settings(write("[Generale]\nPrivacy_1=A\nPrivacy_3=C\n")).privacyNotice(),
+             QStringLiteral("A C"));
+    QCOMPARE(Settings(write("[Generale]\nPrivacy_2=B\n")).privacyNotice(), QStringLiteral(" B"));
+    QCOMPARE(Settings(write("")).privacyNotice(), QString());
+}

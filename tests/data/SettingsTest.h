@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QObject>
+#include <QTemporaryDir>
+
+class SettingsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void defaultsWhenAbsent();
+    void valuesAsTheirReadersTakeThem();
+    void privacyNotice();
+
+private:
+    QString write(const QByteArray& content);
+    QTemporaryDir m_dir;
+};
