@@ -6,6 +6,7 @@
 #include "DesktopViewer.h"
 #include "PageFolder.h"
 #include "PageRecord.h"
+#include "PdfTarget.h"
 #include "PdfWriter.h"
 #include "StagedFile.h"
 #include "TextLayout.h"
@@ -54,31 +55,6 @@ QString boolField(bool on)
 }
 
 } // namespace
-
-PreviewGeometry computePreviewGeometry(QSize parent, int toolbarHeight, QSizeF paperTwips, int zoom,
-                                       double screenDpi)
-{
-    PreviewGeometry g;
-    if (paperTwips.width() <= 0 || paperTwips.height() <= 0 || screenDpi <= 0)
-        return g;
-    const double availableWidth = 0.8 * parent.width();
-    const double availableHeight = 0.8 * (parent.height() - toolbarHeight);
-    const double ratio = paperTwips.height() / paperTwips.width();
-    double width = availableWidth;
-    double height = ratio * width;
-    if (height > availableHeight) {
-        height = availableHeight;
-        width = height / ratio;
-    }
-    // Whole pixels first, so that zoom 2 is exactly twice zoom 1.
-    const int pixelWidth = std::max(1, int(std::lround(width)));
-    const int pixelHeight = std::max(1, int(std::lround(height)));
-    const double pictureTwips = pixelWidth * kTwipsPerInch / screenDpi;
-    const int factor = std::max(zoom, 1);
-    g.previewScale = pictureTwips / paperTwips.width() * factor;
-    g.picture = QSize(pixelWidth * factor, pixelHeight * factor);
-    return g;
-}
 
 PageEngine::PageEngine() : m_decimalSeparator(PageRecord::systemDecimalSeparator()) {}
 
@@ -1006,8 +982,7 @@ bool PageEngine::ExportPdf(int first, int last, QString* error, bool* viewerStar
         const bool logo =
             pdf.LoadImgFromBMPFile("Img1", QFile::encodeName(logoFile()).toStdString(), false);
 
-        PdfTarget pdfTarget(
-            pdf, [this](const QString& s) { return TextWidth(s); }, logo, m_pdfPageHeight);
+        PdfTarget pdfTarget(pdf, printer(), logo);
         for (int page = first - 1; page <= last - 1; ++page) {
             CurrentPage = page;
             pdf.BeginPage();

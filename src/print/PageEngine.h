@@ -1,6 +1,7 @@
 #pragma once
 
-#include "PageTarget.h"
+#include "PainterTarget.h"
+#include "PreviewGeometry.h"
 
 #include <QFile>
 #include <QImage>
@@ -16,19 +17,6 @@ class QPrinter;
 class PageFolder;
 
 enum class OutputTarget { Printer, Preview, PDF };
-
-// What the preview picture needs: its size in pixels and the scale of the
-// page on it (picture width over paper width, both in twips, times the zoom).
-struct PreviewGeometry
-{
-    QSize picture;
-    double previewScale = 0;
-};
-
-// The preview picture fills 80% of the window below its tool bar, keeping
-// the paper's proportions; zoom 2 doubles it.
-PreviewGeometry computePreviewGeometry(QSize parent, int toolbarHeight, QSizeF paperTwips, int zoom,
-                                       double screenDpi);
 
 // The page engine. Layouts draw in rows and columns while the engine
 // records each call as one line of a page file; the pages are then replayed
