@@ -2,7 +2,7 @@
 
 #include "AppContext.h"
 #include "FeeDocumentLayout.h"
-#include "PageEngine.h"
+#include "PageRecorder.h"
 #include "frmPreview.h"
 
 #include <QHBoxLayout>
@@ -27,9 +27,10 @@ void FParcella::BtStampa_Click()
     if (!confermaModifiche())
         return;
     // A pro-forma is printed, never archived: no PDF path is set.
-    const bool shown = AnteprimaDocumento(this, &m_context.DbArchivi, [this](PageEngine& engine) {
-        return StampaParcella(engine, m_context, text(0), text(1));
-    });
+    const bool shown =
+        AnteprimaDocumento(this, &m_context.DbArchivi, [this](PageRecorder& recorder) {
+            return StampaParcella(recorder, m_context, text(0), text(1));
+        });
     if (shown)
         chiudi();
 }

@@ -5,7 +5,7 @@
 #include "DocumentNumber.h"
 #include "IniFile.h"
 #include "KeyText.h"
-#include "PageEngine.h"
+#include "PageRecorder.h"
 #include "Recordset.h"
 #include "TextForms.h"
 #include "TextLayout.h"
@@ -153,8 +153,8 @@ QString leftTrimmed(const QString& text)
 class FeeDocumentPage
 {
 public:
-    FeeDocumentPage(PageEngine& engine, AppContext& context, bool proForma)
-        : e(engine), ctx(context), proForma(proForma), ini(context.settingsFile()),
+    FeeDocumentPage(PageRecorder& recorder, AppContext& context, bool proForma)
+        : e(recorder), ctx(context), proForma(proForma), ini(context.settingsFile()),
           bodySize(proForma ? 11 : 9)
     {
     }
@@ -172,7 +172,7 @@ public:
     void withholdingExplanation();
     void notes(double size, double rowsAfter);
 
-    PageEngine& e;
+    PageRecorder& e;
     AppContext& ctx;
     const bool proForma;
     const QString ini;
@@ -561,14 +561,14 @@ QString codiceFiscaleRaggruppato(const QString& code)
            QLatin1Char(' ') + code.mid(11, 5);
 }
 
-QString StampaFattura(PageEngine& engine, AppContext& context, const QString& numero,
+QString StampaFattura(PageRecorder& recorder, AppContext& context, const QString& numero,
                       const QString& data, InvoicePrintChoice choice)
 {
-    FeeDocumentPage page(engine, context, false);
+    FeeDocumentPage page(recorder, context, false);
     page.setUp();
     if (QString message = page.find(data, numero); !message.isEmpty())
         return message;
-    engine.SetFontSize(9);
+    recorder.SetFontSize(9);
     if (choice.stampaData)
         page.placeAndDate(6, 45);
     if (choice.carta)
@@ -584,14 +584,14 @@ QString StampaFattura(PageEngine& engine, AppContext& context, const QString& nu
     return {};
 }
 
-QString StampaParcella(PageEngine& engine, AppContext& context, const QString& data,
+QString StampaParcella(PageRecorder& recorder, AppContext& context, const QString& data,
                        const QString& numero)
 {
-    FeeDocumentPage page(engine, context, true);
+    FeeDocumentPage page(recorder, context, true);
     page.setUp();
     if (QString message = page.find(data, numero); !message.isEmpty())
         return message;
-    engine.SetFontSize(11);
+    recorder.SetFontSize(11);
     page.placeAndDate(3, 35);
     if (LeggiIni(kCartaIntestata, QStringLiteral("LogoParcella"), context.settingsFile()))
         page.letterhead(7, false);

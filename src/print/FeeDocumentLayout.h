@@ -2,11 +2,11 @@
 
 #include <QString>
 
-class PageEngine;
+class PageRecorder;
 struct AppContext;
 
 // The one-page layouts of an invoice and of a pro-forma fee note. Each
-// records its page through the engine, which must be recording, from the
+// records its page through the recorder, which must be recording, from the
 // stored record named by number and date: what is printed is the last saved
 // version. They print the stored amounts and compute only the running sums of
 // the amounts block.
@@ -21,14 +21,14 @@ struct InvoicePrintChoice
     bool carta = false;     // letterhead with logo and footer, no textual heading
 };
 
-QString StampaFattura(PageEngine& engine, AppContext& context, const QString& numero,
+QString StampaFattura(PageRecorder& recorder, AppContext& context, const QString& numero,
                       const QString& data, InvoicePrintChoice choice);
 
 // The pro-forma: body in 11 points, its heading chosen by the settings,
 // "Spett.le" and one identification line, the title at the top right, and
 // the withholding explained under the amounts instead of the flat-rate
 // statement.
-QString StampaParcella(PageEngine& engine, AppContext& context, const QString& data,
+QString StampaParcella(PageRecorder& recorder, AppContext& context, const QString& data,
                        const QString& numero);
 
 // Amounts as printed: two decimals, a blank between thousands, a decimal

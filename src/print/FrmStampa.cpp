@@ -1,7 +1,6 @@
 #include "FrmStampa.h"
 
 #include "MessageBox.h"
-#include "PageEngine.h"
 
 #include <QApplication>
 #include <QFormLayout>
@@ -28,8 +27,8 @@ public:
 
 } // namespace
 
-FrmStampa::FrmStampa(QWidget* parent, PrinterSystem& printers)
-    : QDialog(parent), m_printers(printers)
+FrmStampa::FrmStampa(PageRange proposed, QWidget* parent, PrinterSystem& printers)
+    : QDialog(parent), m_printers(printers), m_proposed(proposed)
 {
     setWindowTitle(QStringLiteral("Stampa"));
     setObjectName(QStringLiteral("FrmStampa"));
@@ -100,10 +99,9 @@ void FrmStampa::Form_Load()
             List1->setCurrentRow(i);
     showPrinterDetails();
 
-    PageEngine& engine = pageEngine();
-    Dati0->setText(QString::number(engine.FirstPage));
-    Dati1->setText(QString::number(engine.LastPage));
-    engine.LastPage = 0;
+    Dati0->setText(QString::number(m_proposed.first));
+    Dati1->setText(QString::number(m_proposed.last));
+    m_chosen.reset();
     List1->setFocus();
 }
 
@@ -139,9 +137,7 @@ void FrmStampa::applySelection()
 void FrmStampa::Command1_Click()
 {
     applySelection();
-    PageEngine& engine = pageEngine();
-    engine.FirstPage = numeroPagina(Dati0->text());
-    engine.LastPage = numeroPagina(Dati1->text());
+    m_chosen = PageRange{numeroPagina(Dati0->text()), numeroPagina(Dati1->text())};
     accept();
 }
 

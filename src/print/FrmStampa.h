@@ -1,24 +1,30 @@
 #pragma once
 
+#include "PageRange.h"
 #include "PrinterSystem.h"
 
 #include <QDialog>
 #include <QList>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
 
-// "Stampa": the printer and the range of pages to print. The range goes to
-// the engine's FirstPage and LastPage; leaving the window any way other
-// than its button leaves LastPage at 0, so nothing is printed.
+// "Stampa": the printer and the range of pages to print, starting from the
+// range proposed. Leaving the window any way other than its button chooses
+// no range, so nothing is printed.
 class FrmStampa : public QDialog
 {
     Q_OBJECT
 public:
-    explicit FrmStampa(QWidget* parent = nullptr,
+    explicit FrmStampa(PageRange proposed, QWidget* parent = nullptr,
                        PrinterSystem& printers = PrinterSystem::current());
+
+    // The range confirmed with the button; nothing when the window was
+    // left otherwise.
+    std::optional<PageRange> chosenRange() const { return m_chosen; }
 
     void Form_Load();
     void Command1_Click();
@@ -37,6 +43,8 @@ private:
     void showPrinterDetails();
 
     PrinterSystem& m_printers;
+    PageRange m_proposed;
+    std::optional<PageRange> m_chosen;
     QList<PrinterEntry> m_entries;
     QLabel* m_driver = nullptr;
     QLabel* m_port = nullptr;

@@ -1,6 +1,6 @@
 #include "PrinterSystem.h"
 
-#include "PageEngine.h"
+#include "ApplicationPrinter.h"
 
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -75,12 +75,12 @@ bool CupsPrinterSystem::setDefaultPrinter(const QString& name, QString* error)
 
 QString CupsPrinterSystem::programPrinterName()
 {
-    return pageEngine().printer().printerName();
+    return applicationPrinter().printerName();
 }
 
 bool CupsPrinterSystem::setProgramPrinter(const QString& name, QString* error)
 {
-    QPrinter& printer = pageEngine().printer();
+    QPrinter& printer = applicationPrinter();
     printer.setPrinterName(name);
     if (printer.printerName() != name) {
         if (error)

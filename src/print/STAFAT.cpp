@@ -1,11 +1,13 @@
 #include "STAFAT.h"
 
 #include "AppContext.h"
+#include "DataFolder.h"
+#include "DesktopViewer.h"
 #include "DocumentNumber.h"
 #include "FeeDocumentLayout.h"
 #include "KeyText.h"
 #include "MessageBox.h"
-#include "PageEngine.h"
+#include "PageRecorder.h"
 #include "Recordset.h"
 #include "frmPreview.h"
 
@@ -104,18 +106,26 @@ void STAFAT::Form_Load()
 
 void STAFAT::BtStampa_Click()
 {
-    const bool shown = AnteprimaDocumento(this, &m_context.DbArchivi, [this](PageEngine& engine) {
-        const QString path = percorsoArchivioFattura(m_context.programFolder, text(0), text(1));
+    const QString path = percorsoArchivioFattura(m_context.programFolder, text(0), text(1));
+    std::optional<PdfExportRequest> archive;
+    if (!path.isEmpty()) {
         // A folder that cannot be made shows up as the reason of a failed export.
-        if (!path.isEmpty())
-            QDir().mkpath(QFileInfo(path).absolutePath());
-        engine.PdfPath = path;
-        engine.PdfTitle = QStringLiteral("Fattura %1/%2")
-                              .arg(documentNumber(text(0)))
-                              .arg(parseItalianDate(text(1)).year());
-        return StampaFattura(engine, m_context, text(0), text(1),
-                             {m_stampaData->isChecked(), m_carta->isChecked()});
-    });
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        archive = PdfExportRequest{path,
+                                   QStringLiteral("Fattura %1/%2")
+                                       .arg(documentNumber(text(0)))
+                                       .arg(parseItalianDate(text(1)).year()),
+                                   m_context.programFolder + QLatin1Char('/') +
+                                       QLatin1String(kLogoFileName),
+                                   launchViewer};
+    }
+    const bool shown = AnteprimaDocumento(
+        this, &m_context.DbArchivi,
+        [this](PageRecorder& recorder) {
+            return StampaFattura(recorder, m_context, text(0), text(1),
+                                 {m_stampaData->isChecked(), m_carta->isChecked()});
+        },
+        archive);
     if (shown)
         BtUscita_Click();
 }

@@ -1,9 +1,13 @@
 #include "frmPreview.h"
 
+#include "ApplicationPrinter.h"
 #include "Database.h"
 #include "FrmStampa.h"
 #include "MessageBox.h"
-#include "PageEngine.h"
+#include "PainterTarget.h"
+#include "PreviewGeometry.h"
+#include "PrintRun.h"
+#include "PrinterJob.h"
 #include "PrinterSystem.h"
 #include "StatusMessage.h"
 #include "Twips.h"
@@ -15,6 +19,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -39,32 +44,30 @@ public:
 } // namespace
 
 bool AnteprimaDocumento(QWidget* parent, Database* db,
-                        const std::function<QString(PageEngine&)>& layout)
+                        const std::function<QString(PageRecorder&)>& layout,
+                        std::optional<PdfExportRequest> pdf)
 {
-    PageEngine& engine = pageEngine();
+    PrintRun run(applicationPrinter());
+    PageRecorder& recorder = run.recorder();
     QString error;
     bool shown = false;
-    if (engine.BeginDocument(&error)) {
+    if (recorder.BeginDocument(&error)) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        const QString message = layout(engine);
+        const QString message = layout(recorder);
         QApplication::restoreOverrideCursor();
-        const bool ended = engine.EndDocument(&error);
+        const bool ended = recorder.EndDocument(&error);
         if (!message.isEmpty()) {
-            engine.PdfPath.clear();
-            engine.PdfTitle.clear();
+            pdf.reset();
             Messaggio::avviso(parent, message);
         }
         if (ended) {
-            frmPreview preview(parent, db);
+            frmPreview preview(run, parent, db, std::move(pdf));
             preview.exec();
             shown = true;
         }
     }
     if (!shown)
         Messaggio::errore(parent, testoErroreStampa(error));
-    engine.setOutputTarget(OutputTarget::Printer);
-    engine.PdfPath.clear();
-    engine.PdfTitle.clear();
     MessaggioStato(QString(), false);
     return shown;
 }
@@ -114,7 +117,9 @@ void PreviewPicture::mouseReleaseEvent(QMouseEvent* event)
         emit clicked();
 }
 
-frmPreview::frmPreview(QWidget* parent, Database* db) : QDialog(parent), m_db(db)
+frmPreview::frmPreview(PrintRun& run, QWidget* parent, Database* db,
+                       std::optional<PdfExportRequest> pdf)
+    : QDialog(parent), m_run(run), m_db(db), m_pdf(std::move(pdf))
 {
     setWindowTitle(QStringLiteral("Anteprima di Stampa"));
     setObjectName(QStringLiteral("frmPreview"));
@@ -230,8 +235,7 @@ double frmPreview::twipsToPixels(double twips) const
 
 void frmPreview::Form_Load()
 {
-    PageEngine& engine = pageEngine();
-    m_pageCount = engine.pageCount();
+    m_pageCount = m_run.pageCount();
     m_currentPage = 0;
     m_zoom = 1;
 
@@ -243,7 +247,7 @@ void frmPreview::Form_Load()
     ScorriPagine_Validate(Prima);
     HScroll1->setValue(kScrollMax / 2);
     VScroll1->setValue(kScrollMax / 2);
-    PDF->setVisible(!engine.PdfPath.isEmpty());
+    PDF->setVisible(!pdfPath().isEmpty());
     for (QToolButton* b : m_navigation)
         b->setEnabled(m_pageCount > 1);
 }
@@ -273,15 +277,13 @@ void frmPreview::ScorriPagine_Validate(int action)
         return;
     m_currentPage = page;
     m_caption->setText(QStringLiteral("Pagina %1/%2").arg(page).arg(m_pageCount));
-    pageEngine().CurrentPage = page - 1;
     setupPreview();
     replay();
 }
 
 void frmPreview::setupPreview()
 {
-    PageEngine& engine = pageEngine();
-    const QSizeF paper = engine.paperTwips();
+    const QSizeF paper = m_run.paperTwips();
     const PreviewGeometry g =
         computePreviewGeometry(size(), CoolBar1->height(), paper, m_zoom, logicalDpi(this));
     if (g.picture.isEmpty())
@@ -291,13 +293,23 @@ void frmPreview::setupPreview()
     QImage& image = Pic->image();
     if (image.size() != g.picture)
         image = QImage(g.picture, QImage::Format_RGB32);
-    engine.SetupPreview(&image, g.previewScale);
+    image.fill(Qt::white);
+    m_previewScale = g.previewScale;
 }
 
 void frmPreview::replay()
 {
+    QImage& image = Pic->image();
+    const QSizeF paper = Pic->paperTwips();
     QString error;
-    if (!pageEngine().ReplayPage(&error) && m_lastFailedPage != m_currentPage) {
+    bool replayed = false;
+    if (!image.isNull() && paper.width() > 0) {
+        QPainter painter(&image);
+        PainterTarget target(painter, PainterTarget::Kind::Preview, image.width() / paper.width());
+        // A document of one page never moves the navigator off 0.
+        replayed = m_run.ReplayPage(std::max(m_currentPage, 1) - 1, target, &error);
+    }
+    if (!replayed && m_lastFailedPage != m_currentPage) {
         // Said once per page: a page that cannot be read stays blank.
         m_lastFailedPage = m_currentPage;
         Messaggio::errore(this, error);
@@ -377,17 +389,16 @@ void frmPreview::Stampa_Click()
         Messaggio::avviso(this, QStringLiteral("Nessuna stampante installata"));
         return;
     }
-    PageEngine& engine = pageEngine();
-    engine.FirstPage = 1;
-    engine.LastPage = m_pageCount;
-    FrmStampa selection(this, printers);
+    FrmStampa selection(PageRange{1, m_pageCount}, this, printers);
     selection.exec();
-    if (engine.LastPage != 0) {
+    const std::optional<PageRange> range = selection.chosenRange();
+    if (range && range->last != 0) {
         QString error;
         bool printed = false;
         {
             WaitCursor wait;
-            printed = engine.PrintPages(engine.FirstPage, engine.LastPage, &error);
+            PrinterJob job(applicationPrinter());
+            printed = job.PrintPages(m_run, range->first, range->last, &error);
         }
         if (!printed) {
             Messaggio::errore(this, testoErroreStampa(error));
@@ -402,16 +413,15 @@ void frmPreview::Stampa_Click()
 
 void frmPreview::PDF_Click()
 {
-    PageEngine& engine = pageEngine();
-    engine.FirstPage = 1;
-    engine.LastPage = m_pageCount;
+    if (!m_pdf)
+        return;
     if (m_pageCount != 0) {
         QString error;
         bool viewer = false;
         bool written = false;
         {
             WaitCursor wait;
-            written = engine.ExportPdf(1, m_pageCount, &error, &viewer);
+            written = ExportPdf(m_run, 1, m_pageCount, *m_pdf, &error, &viewer);
         }
         if (!written) {
             Messaggio::errore(this, error);
@@ -423,7 +433,7 @@ void frmPreview::PDF_Click()
             Messaggio::avviso(
                 this, QStringLiteral("Il file PDF è stato salvato in %1, ma nessun programma "
                                      "ha potuto aprirlo.")
-                          .arg(engine.PdfPath));
+                          .arg(m_pdf->path));
     }
     accept();
 }
@@ -433,8 +443,7 @@ void frmPreview::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    pageEngine().releasePreview(&Pic->image());
-    pageEngine().DeletePageFiles();
+    m_run.pages().DeletePageFiles();
 }
 
 void frmPreview::done(int result)

@@ -1,12 +1,17 @@
 #pragma once
 
+#include "PdfExport.h"
+
 #include <QDialog>
 #include <QImage>
 #include <QPointF>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 class Database;
+class PageRecorder;
+class PrintRun;
 class QLabel;
 class QPushButton;
 class QScrollBar;
@@ -39,15 +44,16 @@ private:
     QSizeF m_paper;
 };
 
-// "Anteprima di Stampa": one page of the recorded document at a time, the
-// page navigator, zoom by a click, printing and PDF export. Closing it
-// deletes the page files.
+// "Anteprima di Stampa": one page of the run's recorded document at a time,
+// the page navigator, zoom by a click, printing and, when pdf is given, PDF
+// export. Closing it deletes the page files.
 class frmPreview : public QDialog
 {
     Q_OBJECT
 public:
     // db receives the STAMPA rows; without one they are not written.
-    explicit frmPreview(QWidget* parent = nullptr, Database* db = nullptr);
+    explicit frmPreview(PrintRun& run, QWidget* parent = nullptr, Database* db = nullptr,
+                        std::optional<PdfExportRequest> pdf = std::nullopt);
     ~frmPreview() override;
 
     void Form_Load();
@@ -65,6 +71,11 @@ public:
     int currentPage() const { return m_currentPage; }
     int zoom() const { return m_zoom; }
     QString caption() const;
+    // The picture width over the paper width, both in twips, zoom included.
+    double previewScale() const { return m_previewScale; }
+    // Where the PDF button writes; empty when it is not offered.
+    QString pdfPath() const { return m_pdf ? m_pdf->path : QString(); }
+    PrintRun& run() const { return m_run; }
 
     QFrame* CoolBar1 = nullptr;
     QWidget* Barra = nullptr;
@@ -93,7 +104,10 @@ private:
     void replay();
     double twipsToPixels(double twips) const;
 
+    PrintRun& m_run;
     Database* m_db;
+    std::optional<PdfExportRequest> m_pdf;
+    double m_previewScale = 0;
     QLabel* m_caption = nullptr;
     QToolButton* m_navigation[4] = {};
     int m_pageCount = 1;
@@ -106,16 +120,16 @@ private:
     int m_lastFailedPage = -1;
 };
 
-class PageEngine;
-
-// How a document window prints: records one document through layout, which
-// returns the message to show when it cannot draw its page, and shows it in
-// the preview. A page that could not be drawn is never offered as a PDF.
-// Afterwards the engine draws on the printer again, offers no PDF and the
-// status panel is idle. False when the document could not be recorded (the
-// reason has been shown) and no preview opened.
+// How a document window prints: records one document on the program's
+// printer through layout, which returns the message to show when it cannot
+// draw its page, and shows it in the preview; pdf, when given, is what the
+// preview's PDF button writes. A page that could not be drawn is never
+// offered as a PDF. Afterwards the status panel is idle. False when the
+// document could not be recorded (the reason has been shown) and no preview
+// opened.
 bool AnteprimaDocumento(QWidget* parent, Database* db,
-                        const std::function<QString(PageEngine&)>& layout);
+                        const std::function<QString(PageRecorder&)>& layout,
+                        std::optional<PdfExportRequest> pdf = std::nullopt);
 
 // The shared wording of an error met while printing.
 QString testoErroreStampa(const QString& description);

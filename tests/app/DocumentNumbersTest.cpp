@@ -2,10 +2,10 @@
 
 #include "Clock.h"
 #include "Consulta.h"
+#include "DesktopViewer.h"
 #include "FArcFAT.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
-#include "PageEngine.h"
 #include "PdfTestSupport.h"
 #include "Recordset.h"
 #include "STAFAT.h"
@@ -95,7 +95,7 @@ void DocumentNumbersTest::init()
 
 void DocumentNumbersTest::cleanup()
 {
-    pageEngine().setViewerLauncher([](const QString&) { return true; });
+    setViewerLauncher([](const QString&) { return true; });
     m_main.reset();
     AppContext::setCurrent(nullptr);
     m_context.reset();
@@ -144,7 +144,7 @@ void DocumentNumbersTest::newInvoiceNeverOverwritesAStoredOne()
 void DocumentNumbersTest::fourDigitInvoiceIsArchived()
 {
     QStringList opened;
-    pageEngine().setViewerLauncher([&opened](const QString& path) {
+    setViewerLauncher([&opened](const QString& path) {
         opened << path;
         return true;
     });
@@ -160,7 +160,7 @@ void DocumentNumbersTest::fourDigitInvoiceIsArchived()
 
         whenModal<STAFAT>(invoice, [&offered](STAFAT* print) {
             whenModal<frmPreview>(print, [&offered](frmPreview* preview) {
-                offered = pageEngine().PdfPath;
+                offered = preview->pdfPath();
                 if (preview->PDF->isVisible())
                     QTest::mouseClick(preview->PDF, Qt::LeftButton);
                 else

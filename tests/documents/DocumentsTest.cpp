@@ -9,7 +9,7 @@
 #include "FeeDocumentWindow.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
-#include "PageEngine.h"
+#include "PrintRun.h"
 #include "Recordset.h"
 #include "StatusMessage.h"
 #include "frmPreview.h"
@@ -525,7 +525,7 @@ void DocumentsTest::proFormaPrintsThroughPreviewAndCloses()
         bool pdfOffered = true;
         whenModal<frmPreview>(&window, [&](frmPreview* preview) {
             pdfOffered = preview->PDF->isVisible();
-            QFile file(pageEngine().pageFilePath(0));
+            QFile file(preview->run().pageFilePath(0));
             if (file.open(QIODevice::ReadOnly))
                 page = QString::fromUtf8(file.readAll());
             QTest::keyClick(preview, Qt::Key_Escape);

@@ -4,8 +4,8 @@
 #include "IniFile.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
-#include "PageEngine.h"
 #include "PageRecord.h"
+#include "PageRecorder.h"
 #include "PdfTestSupport.h"
 #include "STAFAT.h"
 #include "frmPreview.h"
@@ -88,9 +88,9 @@ QString number(double value)
 
 // Page 0 of the recorded document, one line per drawing record, each text
 // with the font state it is drawn in.
-QStringList dump()
+QStringList dump(PrintRun& run)
 {
-    QFile file(pageEngine().pageFilePath(0));
+    QFile file(run.pageFilePath(0));
     if (!file.open(QIODevice::ReadOnly))
         return {"no page file"};
     QString font = "?";
@@ -167,9 +167,8 @@ void compareWithGolden(const QStringList& actual, const QString& name)
 
 // In the amounts block every label ends a column before "euro:", measured in
 // the font it is printed in.
-void checkLabelsClearOfAmounts(const QStringList& page)
+void checkLabelsClearOfAmounts(PageRecorder& engine, const QStringList& page)
 {
-    PageEngine& engine = pageEngine();
     const double room = (37 - 10 - 1) * engine.UnitX;
     const QStringList euro = page.filter(QRegularExpression(R"(^21 \S+ 37\.00 \|.*\| euro:$)"));
     QVERIFY(!euro.isEmpty());
@@ -203,7 +202,7 @@ void DocumentLayoutTest::init()
     QString error;
     QVERIFY2(m_context->DbArchivi.open(m_context->databaseFile(), &error), qPrintable(error));
     AppContext::setCurrent(m_context.get());
-    pageEngine().setDecimalSeparator(',');
+    m_fixture.recorder().setDecimalSeparator(',');
 }
 
 void DocumentLayoutTest::cleanup()
@@ -287,22 +286,22 @@ void DocumentLayoutTest::recordedPages()
     QVERIFY(insert(db, "Clienti", person, "R1        "));
     QVERIFY(insert(db, proForma ? "Parcelle" : "Fatture", doc, "2026        12"));
 
-    PageEngine& engine = pageEngine();
+    PageRecorder& engine = m_fixture.recorder();
     QVERIFY(engine.BeginDocument());
     const QString message =
         proForma ? StampaParcella(engine, *m_context, "05/03/2026", "12")
                  : StampaFattura(engine, *m_context, "12", "05/03/2026", {true, carta});
     QVERIFY(engine.EndDocument());
     QCOMPARE(message, QString());
-    const QStringList page = dump();
+    const QStringList page = dump(*m_fixture.run);
     compareWithGolden(page, QTest::currentDataTag());
-    checkLabelsClearOfAmounts(page);
+    checkLabelsClearOfAmounts(engine, page);
 }
 
 void DocumentLayoutTest::missingDocumentsAndClients()
 {
     Database& db = m_context->DbArchivi;
-    PageEngine& engine = pageEngine();
+    PageRecorder& engine = m_fixture.recorder();
     auto both = [&](const QString& number) {
         QStringList messages;
         for (bool proForma : {false, true}) {
@@ -311,7 +310,7 @@ void DocumentLayoutTest::missingDocumentsAndClients()
                                   : StampaFattura(engine, *m_context, number, "05/03/2026", {}));
             engine.EndDocument();
             // Only the page state is recorded: the preview shows an empty page.
-            if (dump() != QStringList())
+            if (dump(*m_fixture.run) != QStringList())
                 return QStringList{"drawn"};
         }
         return messages;
@@ -363,7 +362,7 @@ void DocumentLayoutTest::numbersAsFieldsShowThem()
         QVERIFY(insert(db, "Fatture", doc, key));
         QVERIFY(insert(db, "Parcelle", doc, key));
     }
-    PageEngine& engine = pageEngine();
+    PageRecorder& engine = m_fixture.recorder();
     auto title = [&](bool proForma, const QString& number) {
         engine.BeginDocument();
         const QString message = proForma
@@ -372,7 +371,8 @@ void DocumentLayoutTest::numbersAsFieldsShowThem()
         engine.EndDocument();
         if (!message.isEmpty())
             return message;
-        const QStringList titles = dump().filter(proForma ? "PARCELLA PROFORMA N." : "FATTURA N.");
+        const QStringList titles =
+            dump(*m_fixture.run).filter(proForma ? "PARCELLA PROFORMA N." : "FATTURA N.");
         return titles.isEmpty() ? QString("no title") : titles.first().section(" | ", 2);
     };
     for (bool proForma : {false, true}) {
@@ -417,15 +417,14 @@ void DocumentLayoutTest::printWindowFillsAndArchives()
         QVERIFY(QTest::qWaitForWindowActive(&window));
         QString offered;
         whenModal<frmPreview>(&window, [&offered](frmPreview* preview) {
-            offered = pageEngine().PdfPath;
+            offered = preview->pdfPath();
             QVERIFY(preview->PDF->isVisible());
             QTest::mouseClick(preview->PDF, Qt::LeftButton);
         });
         QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
         QTRY_VERIFY(!window.isVisible());
-        // The same invoice goes to the same archive file, and only while previewed.
+        // The same invoice goes to the same archive file.
         QCOMPARE(offered, archive);
-        QCOMPARE(pageEngine().PdfPath, QString());
         CHECK_PDF(archive, {"FATTURA N. 12 / 2026", "NETTO A CORRISPONDERE", "1 068,80"});
         // A viewer's caption names the invoice, not the folders of the archive.
         QVERIFY(pdftest::output("pdfinfo", {archive})

@@ -1,8 +1,8 @@
 #include "PrintTests.h"
 
 #include "FrmStampa.h"
+#include "LogTarget.h"
 #include "MessageBox.h"
-#include "PageEngine.h"
 #include "PdfTestSupport.h"
 #include "frmPreview.h"
 
@@ -16,18 +16,18 @@
 #include <QtTest>
 
 // Records a report of pages and opens its preview, active so that mnemonics reach it.
-#define OPEN_PREVIEW(preview, pages, lines)                                                        \
-    recordReport(pageEngine(), pages, lines);                                                      \
-    frmPreview preview(nullptr, m_db.get());                                                       \
+#define OPEN_PREVIEW(preview, pages, lines, ...)                                                   \
+    recordReport(m_fixture.recorder(), pages, lines);                                              \
+    frmPreview preview(*m_fixture.run, nullptr, m_db.get() __VA_OPT__(, ) __VA_ARGS__);            \
     preview.show();                                                                                \
     preview.activateWindow();                                                                      \
     QVERIFY(QTest::qWaitForWindowActive(&preview))
 
 namespace {
 
-QStringList pageFiles()
+QStringList pageFiles(PrintRun& run)
 {
-    return QDir(pageEngine().TempFolder()).entryList({"~WRK*.Tmp"}, QDir::Files);
+    return QDir(run.pages().TempFolder()).entryList({"~WRK*.Tmp"}, QDir::Files);
 }
 
 } // namespace
@@ -74,17 +74,14 @@ void PrintWindowsTest::pageNumbers()
 
 void PrintWindowsTest::selectionLoadsRangeAndTakesDigitsOnly()
 {
-    PageEngine& engine = pageEngine();
-    engine.FirstPage = 1;
-    engine.LastPage = 5;
-    FrmStampa window(nullptr, m_printers);
+    FrmStampa window(PageRange{1, 5}, nullptr, m_printers);
     QCOMPARE(window.windowTitle(), "Stampa");
     QCOMPARE(window.List1->count(), 3);
     QCOMPARE(window.List1->currentItem()->text(), "Studio");
     QCOMPARE(window.findChild<QLabel*>("Driver")->text(), "Brother HL");
     QCOMPARE(window.Dati0->text(), "1");
     QCOMPARE(window.Dati1->text(), "5");
-    QCOMPARE(engine.LastPage, 0);
+    QVERIFY(!window.chosenRange());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.Dati0->setFocus();
@@ -98,8 +95,8 @@ void PrintWindowsTest::selectionLoadsRangeAndTakesDigitsOnly()
     QTest::keyClicks(window.Dati1, "x3");
     QCOMPARE(window.Dati1->text(), "3");
     QTest::mouseClick(window.Command1, Qt::LeftButton);
-    QCOMPARE(engine.FirstPage, 12);
-    QCOMPARE(engine.LastPage, 3);
+    QCOMPARE(window.chosenRange().value_or(PageRange{}).first, 12);
+    QCOMPARE(window.chosenRange().value_or(PageRange{}).last, 3);
     QCOMPARE(m_printers.defaults, QStringList{"Studio"});
 }
 
@@ -126,7 +123,7 @@ void PrintWindowsTest::choosingPrinters()
     QFETCH(QStringList, programChanges);
     m_printers.failDefault = failDefault;
     Messaggio::setNextAnswer(QMessageBox::Ok);
-    FrmStampa window(nullptr, m_printers);
+    FrmStampa window(PageRange{}, nullptr, m_printers);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     const QPoint item = window.List1->visualItemRect(window.List1->item(row)).center();
@@ -144,7 +141,7 @@ void PrintWindowsTest::previewOpensOnFirstPage()
     OPEN_PREVIEW(preview, 5, 3);
     QCOMPARE(preview.windowTitle(), "Anteprima di Stampa");
     QCOMPARE(preview.caption(), "Pagina 1/5");
-    QCOMPARE(pageEngine().CurrentPage, 0);
+    QCOMPARE(preview.currentPage(), 1);
     QCOMPARE(preview.HScroll1->value(), 500);
     QCOMPARE(preview.VScroll1->value(), 500);
     QCOMPARE(preview.HScroll1->singleStep(), 25);
@@ -175,7 +172,7 @@ void PrintWindowsTest::previewOpensOnFirstPage()
     for (int i = 0; i < 4; ++i)
         press(Qt::Key_PageDown);
     QCOMPARE(preview.caption(), "Pagina 5/5");
-    QCOMPARE(pageEngine().CurrentPage, 4);
+    QCOMPARE(preview.currentPage(), 5);
     QCOMPARE(press(Qt::Key_PageDown), "Pagina 5/5");
     // With a shift key held, Page Up is not a page turn.
     QCOMPARE(press(Qt::Key_PageUp, Qt::ShiftModifier), "Pagina 5/5");
@@ -192,13 +189,13 @@ void PrintWindowsTest::clicksCycleTheZoom()
 {
     OPEN_PREVIEW(preview, 2, 3);
     const QSize small = preview.Pic->size();
-    const double scale = pageEngine().PreviewScale();
+    const double scale = preview.previewScale();
     // A click at a quarter of the width and three quarters of the height.
     QTest::mouseClick(preview.Pic, Qt::LeftButton, {},
                       QPoint(small.width() / 4, small.height() * 3 / 4));
     QCOMPARE(preview.zoom(), 2);
     QVERIFY(std::abs(preview.Pic->width() - 2 * small.width()) <= 1);
-    QVERIFY(std::abs(pageEngine().PreviewScale() - 2 * scale) < 1e-9);
+    QVERIFY(std::abs(preview.previewScale() - 2 * scale) < 1e-9);
     QVERIFY(std::abs(preview.HScroll1->value() - 250) <= 5);
     QVERIFY(std::abs(preview.VScroll1->value() - 750) <= 5);
     // Scrolling moves the page.
@@ -225,13 +222,13 @@ void PrintWindowsTest::onePageWithoutPdfThenEscape()
     QCOMPARE(preview.caption(), "Pagina 1");
     QTest::keyClick(&preview, Qt::Key_PageDown);
     QCOMPARE(preview.currentPage(), 0);
-    QCOMPARE(pageFiles().size(), 1);
+    QCOMPARE(pageFiles(*m_fixture.run).size(), 1);
     QTest::keyClick(&preview, Qt::Key_Escape);
     QVERIFY(!preview.isVisible());
-    QCOMPARE(pageFiles(), QStringList());
-    // The closed window's picture is not drawn on again.
-    QString error;
-    QVERIFY(!pageEngine().ReplayPage(&error));
+    QCOMPARE(pageFiles(*m_fixture.run), QStringList());
+    // Nothing is left to draw.
+    LogTarget target;
+    QVERIFY(!m_fixture.run->ReplayPage(0, target));
 }
 
 void PrintWindowsTest::printWithoutPrinters()
@@ -243,7 +240,7 @@ void PrintWindowsTest::printWithoutPrinters()
     QTest::keyClick(&preview, Qt::Key_S, Qt::AltModifier);
     QTRY_COMPARE(Messaggio::lastText(), "Nessuna stampante installata");
     QVERIFY(preview.isVisible());
-    QCOMPARE(pageFiles().size(), 2);
+    QCOMPARE(pageFiles(*m_fixture.run).size(), 2);
     QVERIFY(!QFile::exists(m_fixture.printer->outputFileName()));
 }
 
@@ -266,37 +263,40 @@ void PrintWindowsTest::printThroughSelection()
         QVERIFY(selection);
         QCOMPARE(selection->Dati0->text(), "1");
         QCOMPARE(selection->Dati1->text(), "4");
-        if (cancel)
-            return QTest::keyClick(selection, Qt::Key_Escape);
-        selection->Dati0->selectAll();
-        QTest::keyClicks(selection->Dati0, "2");
-        QTest::mouseClick(selection->Command1, Qt::LeftButton);
+        if (cancel) {
+            QTest::keyClick(selection, Qt::Key_Escape);
+        } else {
+            selection->Dati0->selectAll();
+            QTest::keyClicks(selection->Dati0, "2");
+            QTest::mouseClick(selection->Command1, Qt::LeftButton);
+        }
+        QCOMPARE(selection->chosenRange().value_or(PageRange{}).last, cancel ? 0 : 4);
     });
     QTest::mouseClick(preview.Stampa, Qt::LeftButton);
     QVERIFY(!preview.isVisible());
-    QCOMPARE(pageEngine().LastPage, cancel ? 0 : 4);
     QCOMPARE(pdftest::pageCount(m_fixture.printer->outputFileName()), pages);
     QCOMPARE(m_printers.defaults, cancel ? QStringList() : QStringList{"Studio"});
-    QCOMPARE(pageFiles(), QStringList());
+    QCOMPARE(pageFiles(*m_fixture.run), QStringList());
 }
 
 void PrintWindowsTest::exportFromPreview()
 {
-    pageEngine().PdfPath = m_fixture.dir->filePath("Fatture/2026/Fattura_2026_12.pdf");
+    PdfExportRequest pdf;
+    pdf.path = m_fixture.dir->filePath("Fatture/2026/Fattura_2026_12.pdf");
     QStringList opened;
-    pageEngine().setViewerLauncher([&opened](const QString& path) {
+    pdf.openViewer = [&opened](const QString& path) {
         opened << path;
         return false; // no viewer on this machine
-    });
-    OPEN_PREVIEW(preview, 3, 20);
+    };
+    OPEN_PREVIEW(preview, 3, 20, pdf);
     QCOMPARE(preview.PDF->text(), "&Esporta PDF ...");
     QVERIFY(preview.PDF->isVisible());
     Messaggio::setNextAnswer(QMessageBox::Ok);
     QTest::keyClick(&preview, Qt::Key_E, Qt::AltModifier);
     QTRY_VERIFY(!preview.isVisible());
-    QCOMPARE(opened, QStringList{pageEngine().PdfPath});
-    QVERIFY(Messaggio::lastText().contains(pageEngine().PdfPath));
-    QCOMPARE(pdftest::pageCount(pageEngine().PdfPath), 3);
-    CHECK_PDF(pageEngine().PdfPath);
-    QCOMPARE(pageFiles(), QStringList());
+    QCOMPARE(opened, QStringList{pdf.path});
+    QVERIFY(Messaggio::lastText().contains(pdf.path));
+    QCOMPARE(pdftest::pageCount(pdf.path), 3);
+    CHECK_PDF(pdf.path);
+    QCOMPARE(pageFiles(*m_fixture.run), QStringList());
 }
