@@ -10,7 +10,6 @@
 #include "PrinterJob.h"
 #include "PrinterSystem.h"
 #include "StatusMessage.h"
-#include "Twips.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -30,6 +29,7 @@
 namespace {
 
 constexpr int kScrollMax = 1000;
+constexpr double kTwipsPerInch = 1440;
 
 // The hourglass for the length of a print or an export.
 class WaitCursor
@@ -228,9 +228,15 @@ QString frmPreview::caption() const
     return m_caption->text();
 }
 
+double frmPreview::screenDpi() const
+{
+    const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    return shown ? shown->logicalDotsPerInchX() : 96.0;
+}
+
 double frmPreview::twipsToPixels(double twips) const
 {
-    return twips * logicalDpi(this) / kTwipsPerInch;
+    return twips * screenDpi() / kTwipsPerInch;
 }
 
 void frmPreview::Form_Load()
@@ -285,7 +291,7 @@ void frmPreview::setupPreview()
 {
     const QSizeF paper = m_run.paperTwips();
     const PreviewGeometry g =
-        computePreviewGeometry(size(), CoolBar1->height(), paper, m_zoom, logicalDpi(this));
+        computePreviewGeometry(size(), CoolBar1->height(), paper, m_zoom, screenDpi());
     if (g.picture.isEmpty())
         return;
     Pic->resize(g.picture);

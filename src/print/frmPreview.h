@@ -102,6 +102,7 @@ protected:
 private:
     void setupPreview();
     void replay();
+    double screenDpi() const;
     double twipsToPixels(double twips) const;
 
     PrintRun& m_run;
