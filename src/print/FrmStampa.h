@@ -26,21 +26,20 @@ public:
     // left otherwise.
     std::optional<PageRange> chosenRange() const { return m_chosen; }
 
-    void Form_Load();
-    void Command1_Click();
-    void List1_DblClick();
-
-    QListWidget* List1 = nullptr;
-    QLineEdit* Dati0 = nullptr;
-    QLineEdit* Dati1 = nullptr;
-    QPushButton* Command1 = nullptr;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void Form_Load();
+    void Command1_Click();
+    void List1_DblClick();
     void applySelection();
     void showPrinterDetails();
+
+    QListWidget* m_list1 = nullptr;
+    QLineEdit* m_dati0 = nullptr;
+    QLineEdit* m_dati1 = nullptr;
+    QPushButton* m_command1 = nullptr;
 
     PrinterSystem& m_printers;
     PageRange m_proposed;

@@ -161,8 +161,9 @@ void DocumentNumbersTest::fourDigitInvoiceIsArchived()
         whenModal<STAFAT>(invoice, [&offered](STAFAT* print) {
             whenModal<frmPreview>(print, [&offered](frmPreview* preview) {
                 offered = preview->pdfPath();
-                if (preview->PDF->isVisible())
-                    QTest::mouseClick(preview->PDF, Qt::LeftButton);
+                auto* pdf = preview->findChild<QPushButton*>("PDF");
+                if (pdf->isVisible())
+                    QTest::mouseClick(pdf, Qt::LeftButton);
                 else
                     preview->reject();
             });

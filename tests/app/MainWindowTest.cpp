@@ -342,12 +342,13 @@ void MainWindowTest::invoiceFromClientToArchive()
 
             printFromWindow(invoice, [](frmPreview* preview) {
                 whenModal<FrmStampa>(preview, [](FrmStampa* selection) {
-                    QTest::mouseClick(selection->Command1, Qt::LeftButton);
+                    QTest::mouseClick(selection->findChild<QPushButton*>("Command1"),
+                                      Qt::LeftButton);
                 });
-                QTest::mouseClick(preview->Stampa, Qt::LeftButton);
+                QTest::mouseClick(preview->findChild<QPushButton*>("Stampa"), Qt::LeftButton);
             });
             printFromWindow(invoice, [](frmPreview* preview) {
-                QTest::mouseClick(preview->PDF, Qt::LeftButton);
+                QTest::mouseClick(preview->findChild<QPushButton*>("PDF"), Qt::LeftButton);
             });
             QTest::keyClick(invoice, Qt::Key_Escape);
         });

@@ -524,7 +524,7 @@ void DocumentsTest::proFormaPrintsThroughPreviewAndCloses()
         QString page;
         bool pdfOffered = true;
         whenModal<frmPreview>(&window, [&](frmPreview* preview) {
-            pdfOffered = preview->PDF->isVisible();
+            pdfOffered = preview->findChild<QPushButton*>("PDF")->isVisible();
             QFile file(preview->run().pageFilePath(0));
             if (file.open(QIODevice::ReadOnly))
                 page = QString::fromUtf8(file.readAll());

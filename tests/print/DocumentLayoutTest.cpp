@@ -418,8 +418,9 @@ void DocumentLayoutTest::printWindowFillsAndArchives()
         QString offered;
         whenModal<frmPreview>(&window, [&offered](frmPreview* preview) {
             offered = preview->pdfPath();
-            QVERIFY(preview->PDF->isVisible());
-            QTest::mouseClick(preview->PDF, Qt::LeftButton);
+            auto* pdf = preview->findChild<QPushButton*>("PDF");
+            QVERIFY(pdf->isVisible());
+            QTest::mouseClick(pdf, Qt::LeftButton);
         });
         QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
         QTRY_VERIFY(!window.isVisible());
@@ -444,7 +445,7 @@ void DocumentLayoutTest::notFoundStillOpensPreview()
     QCOMPARE(window.text(1), "05/03/2024");
     bool withExport = true;
     whenModal<frmPreview>(&window, [&withExport](frmPreview* preview) {
-        withExport = preview->PDF->isVisible();
+        withExport = preview->findChild<QPushButton*>("PDF")->isVisible();
         QTest::keyClick(preview, Qt::Key_Escape);
     });
     Messaggio::setNextAnswer(QMessageBox::Ok);

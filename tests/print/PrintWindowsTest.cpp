@@ -4,15 +4,18 @@
 #include "LogTarget.h"
 #include "MessageBox.h"
 #include "PdfTestSupport.h"
+#include "PreviewPicture.h"
 #include "frmPreview.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSqlQuery>
 #include <QTimer>
+#include <QToolBar>
 #include <QtTest>
 
 // Records a report of pages and opens its preview, active so that mnemonics reach it.
@@ -24,6 +27,31 @@
     QVERIFY(QTest::qWaitForWindowActive(&preview))
 
 namespace {
+
+// The windows keep their widgets to themselves: tests find them by name.
+template <typename T = QWidget> T* child(const QObject* window, const char* name)
+{
+    T* found = window->findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qWarning("no %s", name);
+    return found;
+}
+
+QPushButton* button(const QObject* window, const char* name)
+{
+    return child<QPushButton>(window, name);
+}
+
+QLineEdit* field(const QObject* window, const char* name)
+{
+    return child<QLineEdit>(window, name);
+}
+
+// The picture's place in the window.
+QRect placeIn(const QWidget* window, const QWidget* picture)
+{
+    return QRect(picture->mapTo(window, QPoint()), picture->size());
+}
 
 QStringList pageFiles(PrintRun& run)
 {
@@ -76,25 +104,28 @@ void PrintWindowsTest::selectionLoadsRangeAndTakesDigitsOnly()
 {
     FrmStampa window(PageRange{1, 5}, nullptr, m_printers);
     QCOMPARE(window.windowTitle(), "Stampa");
-    QCOMPARE(window.List1->count(), 3);
-    QCOMPARE(window.List1->currentItem()->text(), "Studio");
+    auto* list = child<QListWidget>(&window, "List1");
+    QLineEdit* from = field(&window, "Dati0");
+    QLineEdit* to = field(&window, "Dati1");
+    QCOMPARE(list->count(), 3);
+    QCOMPARE(list->currentItem()->text(), "Studio");
     QCOMPARE(window.findChild<QLabel*>("Driver")->text(), "Brother HL");
-    QCOMPARE(window.Dati0->text(), "1");
-    QCOMPARE(window.Dati1->text(), "5");
+    QCOMPARE(from->text(), "1");
+    QCOMPARE(to->text(), "5");
     QVERIFY(!window.chosenRange());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.Dati0->setFocus();
-    window.Dati0->selectAll();
-    QTest::keyClicks(window.Dati0, "1a.-2");
-    QCOMPARE(window.Dati0->text(), "12");
+    from->setFocus();
+    from->selectAll();
+    QTest::keyClicks(from, "1a.-2");
+    QCOMPARE(from->text(), "12");
     // Enter moves on to the next field.
-    QTest::keyClick(window.Dati0, Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), window.Dati1);
-    window.Dati1->selectAll();
-    QTest::keyClicks(window.Dati1, "x3");
-    QCOMPARE(window.Dati1->text(), "3");
-    QTest::mouseClick(window.Command1, Qt::LeftButton);
+    QTest::keyClick(from, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), to);
+    to->selectAll();
+    QTest::keyClicks(to, "x3");
+    QCOMPARE(to->text(), "3");
+    QTest::mouseClick(button(&window, "Command1"), Qt::LeftButton);
     QCOMPARE(window.chosenRange().value_or(PageRange{}).first, 12);
     QCOMPARE(window.chosenRange().value_or(PageRange{}).last, 3);
     QCOMPARE(m_printers.defaults, QStringList{"Studio"});
@@ -126,9 +157,10 @@ void PrintWindowsTest::choosingPrinters()
     FrmStampa window(PageRange{}, nullptr, m_printers);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QPoint item = window.List1->visualItemRect(window.List1->item(row)).center();
-    QTest::mouseClick(window.List1->viewport(), Qt::LeftButton, {}, item);
-    QTest::mouseDClick(window.List1->viewport(), Qt::LeftButton, {}, item);
+    auto* list = child<QListWidget>(&window, "List1");
+    const QPoint item = list->visualItemRect(list->item(row)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, item);
     QVERIFY(!window.isVisible());
     QCOMPARE(window.result(), int(QDialog::Accepted));
     QCOMPARE(m_printers.defaults, defaults);
@@ -142,11 +174,9 @@ void PrintWindowsTest::previewOpensOnFirstPage()
     QCOMPARE(preview.windowTitle(), "Anteprima di Stampa");
     QCOMPARE(preview.caption(), "Pagina 1/5");
     QCOMPARE(preview.currentPage(), 1);
-    QCOMPARE(preview.HScroll1->value(), 500);
-    QCOMPARE(preview.VScroll1->value(), 500);
-    QCOMPARE(preview.HScroll1->singleStep(), 25);
-    QCOMPARE(preview.HScroll1->pageStep(), 200);
-    QCOMPARE(preview.VScroll1->maximum(), 1000);
+    // The whole page is in view: nothing to scroll.
+    QCOMPARE(child<QScrollBar>(&preview, "HScroll1")->maximum(), 0);
+    QCOMPARE(child<QScrollBar>(&preview, "VScroll1")->maximum(), 0);
     QSqlQuery rows(m_db->connection());
     QVERIFY(rows.exec("SELECT Pagina FROM STAMPA ORDER BY Chiave"));
     QList<int> pages;
@@ -155,9 +185,10 @@ void PrintWindowsTest::previewOpensOnFirstPage()
     QCOMPARE(pages, (QList<int>{1, 2, 3, 4, 5}));
 
     // The page fits inside the window, below the tool bar, and is not all white.
-    QVERIFY(preview.rect().contains(preview.Pic->geometry()));
-    QVERIFY(preview.Pic->y() >= preview.CoolBar1->geometry().bottom());
-    const QImage image = preview.Pic->image();
+    auto* pic = child<PreviewPicture>(&preview, "Pic");
+    QVERIFY(preview.rect().contains(placeIn(&preview, pic)));
+    QVERIFY(placeIn(&preview, pic).top() >= child(&preview, "Barra")->geometry().bottom());
+    const QImage image = pic->image();
     int dark = 0;
     for (int y = 0; y < image.height(); y += 2)
         for (int x = 0; x < image.width(); x += 2)
@@ -188,36 +219,51 @@ void PrintWindowsTest::previewOpensOnFirstPage()
 void PrintWindowsTest::clicksCycleTheZoom()
 {
     OPEN_PREVIEW(preview, 2, 3);
-    const QSize small = preview.Pic->size();
+    auto* pic = child<PreviewPicture>(&preview, "Pic");
+    auto* h = child<QScrollBar>(&preview, "HScroll1");
+    auto* v = child<QScrollBar>(&preview, "VScroll1");
+    QWidget* view = child<QScrollArea>(&preview, "Pagina")->viewport();
+    const QSize small = pic->size();
     const double scale = preview.previewScale();
     // A click at a quarter of the width and three quarters of the height.
-    QTest::mouseClick(preview.Pic, Qt::LeftButton, {},
-                      QPoint(small.width() / 4, small.height() * 3 / 4));
+    QTest::mouseClick(pic, Qt::LeftButton, {}, QPoint(small.width() / 4, small.height() * 3 / 4));
     QCOMPARE(preview.zoom(), 2);
-    QVERIFY(std::abs(preview.Pic->width() - 2 * small.width()) <= 1);
+    QVERIFY(std::abs(pic->width() - 2 * small.width()) <= 1);
     QVERIFY(std::abs(preview.previewScale() - 2 * scale) < 1e-9);
-    QVERIFY(std::abs(preview.HScroll1->value() - 250) <= 5);
-    QVERIFY(std::abs(preview.VScroll1->value() - 750) <= 5);
-    // Scrolling moves the page.
-    const int left = preview.Pic->x();
-    preview.HScroll1->setValue(preview.HScroll1->value() + 200);
-    QVERIFY(preview.Pic->x() < left);
+    // The clicked point comes to the middle of the view, as near as the
+    // page's edges allow, and so into view.
+    const QPoint clicked(pic->width() / 4, pic->height() * 3 / 4);
+    QVERIFY(v->maximum() > 0);
+    QVERIFY(std::abs(h->value() - std::clamp(clicked.x() - view->width() / 2, 0, h->maximum())) <=
+            2);
+    QVERIFY(std::abs(v->value() - std::clamp(clicked.y() - view->height() / 2, 0, v->maximum())) <=
+            2);
+    QVERIFY(view->rect().contains(pic->mapTo(view, clicked)));
+    // Scrolling moves the page, and so does the wheel.
+    const int top = pic->mapTo(view, QPoint()).y();
+    v->setValue(v->value() - 100);
+    QVERIFY(pic->mapTo(view, QPoint()).y() > top);
+    const int scrolled = v->value();
+    QWheelEvent wheel(QPointF(10, 10), view->mapToGlobal(QPointF(10, 10)), QPoint(),
+                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &wheel);
+    QVERIFY(v->value() > scrolled);
 
-    QTest::mouseClick(preview.Pic, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseClick(pic, Qt::LeftButton, {}, QPoint(10, 10));
     QCOMPARE(preview.zoom(), 1);
-    QCOMPARE(preview.Pic->size(), small);
-    QCOMPARE(preview.HScroll1->value(), 500);
-    QCOMPARE(preview.VScroll1->value(), 500);
+    QCOMPARE(pic->size(), small);
+    QCOMPARE(h->maximum(), 0);
+    QCOMPARE(v->maximum(), 0);
     // The smallest window still shows the page whole, below the tool bar.
     preview.resize(preview.minimumSize());
-    QVERIFY(preview.Pic->width() > 0 && preview.rect().contains(preview.Pic->geometry()));
+    QVERIFY(pic->width() > 0 && preview.rect().contains(placeIn(&preview, pic)));
 }
 
 void PrintWindowsTest::onePageWithoutPdfThenEscape()
 {
     OPEN_PREVIEW(preview, 1, 3);
-    QVERIFY(!preview.PDF->isVisible());
-    QCOMPARE(preview.Stampa->text(), "&Stampa ...");
+    QVERIFY(!button(&preview, "PDF")->isVisible());
+    QCOMPARE(button(&preview, "Stampa")->text(), "&Stampa ...");
     // One page: the navigator has nothing to do.
     QCOMPARE(preview.caption(), "Pagina 1");
     QTest::keyClick(&preview, Qt::Key_PageDown);
@@ -261,18 +307,18 @@ void PrintWindowsTest::printThroughSelection()
     QTimer::singleShot(0, [cancel] {
         auto* selection = qobject_cast<FrmStampa*>(QApplication::activeModalWidget());
         QVERIFY(selection);
-        QCOMPARE(selection->Dati0->text(), "1");
-        QCOMPARE(selection->Dati1->text(), "4");
+        QCOMPARE(field(selection, "Dati0")->text(), "1");
+        QCOMPARE(field(selection, "Dati1")->text(), "4");
         if (cancel) {
             QTest::keyClick(selection, Qt::Key_Escape);
         } else {
-            selection->Dati0->selectAll();
-            QTest::keyClicks(selection->Dati0, "2");
-            QTest::mouseClick(selection->Command1, Qt::LeftButton);
+            field(selection, "Dati0")->selectAll();
+            QTest::keyClicks(field(selection, "Dati0"), "2");
+            QTest::mouseClick(button(selection, "Command1"), Qt::LeftButton);
         }
         QCOMPARE(selection->chosenRange().value_or(PageRange{}).last, cancel ? 0 : 4);
     });
-    QTest::mouseClick(preview.Stampa, Qt::LeftButton);
+    QTest::mouseClick(button(&preview, "Stampa"), Qt::LeftButton);
     QVERIFY(!preview.isVisible());
     QCOMPARE(pdftest::pageCount(m_fixture.printer->outputFileName()), pages);
     QCOMPARE(m_printers.defaults, cancel ? QStringList() : QStringList{"Studio"});
@@ -289,8 +335,8 @@ void PrintWindowsTest::exportFromPreview()
         return false; // no viewer on this machine
     };
     OPEN_PREVIEW(preview, 3, 20, pdf);
-    QCOMPARE(preview.PDF->text(), "&Esporta PDF ...");
-    QVERIFY(preview.PDF->isVisible());
+    QCOMPARE(button(&preview, "PDF")->text(), "&Esporta PDF ...");
+    QVERIFY(button(&preview, "PDF")->isVisible());
     Messaggio::setNextAnswer(QMessageBox::Ok);
     QTest::keyClick(&preview, Qt::Key_E, Qt::AltModifier);
     QTRY_VERIFY(!preview.isVisible());
