@@ -11,8 +11,8 @@
 #include "PrinterJob.h"
 #include "PrinterSystem.h"
 #include "StatusMessage.h"
+#include "WaitCursor.h"
 
-#include <QApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -28,20 +28,6 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
-namespace {
-
-// The hourglass for the length of a print or an export.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-} // namespace
-
 bool AnteprimaDocumento(QWidget* parent, Database* db,
                         const std::function<QString(PageRecorder&)>& layout,
                         std::optional<PdfExportRequest> pdf)
@@ -51,9 +37,11 @@ bool AnteprimaDocumento(QWidget* parent, Database* db,
     QString error;
     bool shown = false;
     if (recorder.BeginDocument(&error)) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const QString message = layout(recorder);
-        QApplication::restoreOverrideCursor();
+        QString message;
+        {
+            const WaitCursor wait;
+            message = layout(recorder);
+        }
         const bool ended = recorder.EndDocument(&error);
         if (!message.isEmpty()) {
             pdf.reset();
@@ -334,7 +322,7 @@ void frmPreview::Stampa_Click()
         QString error;
         bool printed = false;
         {
-            WaitCursor wait;
+            const WaitCursor wait;
             PrinterJob job(applicationPrinter());
             printed = job.PrintPages(m_run, range->first, range->last, &error);
         }
@@ -358,7 +346,7 @@ void frmPreview::PDF_Click()
         bool viewer = false;
         bool written = false;
         {
-            WaitCursor wait;
+            const WaitCursor wait;
             written = ExportPdf(m_run, 1, m_pageCount, *m_pdf, &error, &viewer);
         }
         if (!written) {

@@ -323,6 +323,8 @@ void PrintWindowsTest::printThroughSelection()
     QCOMPARE(pdftest::pageCount(m_fixture.printer->outputFileName()), pages);
     QCOMPARE(m_printers.defaults, cancel ? QStringList() : QStringList{"Studio"});
     QCOMPARE(pageFiles(*m_fixture.run), QStringList());
+    // The hourglass of the print is gone with it.
+    QVERIFY(!QApplication::overrideCursor());
 }
 
 void PrintWindowsTest::exportFromPreview()
