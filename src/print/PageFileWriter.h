@@ -24,7 +24,6 @@ public:
     // Closes the open page without a word, as when the document is given up.
     void abandon();
 
-    bool isOpen() const { return m_file.isOpen(); }
     // The 0-based page being written; after finish() the last page.
     int currentPage() const { return m_page; }
 

@@ -6,6 +6,4 @@ struct PageRange
 {
     int first = 0;
     int last = 0;
-
-    bool operator==(const PageRange&) const = default;
 };

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QImage>
 #include <QImageReader>
 #include <QPainter>
 #include <QPen>
@@ -9,6 +10,29 @@
 #include <cmath>
 
 namespace {
+
+// A small cache of decoded pictures: the preview replays a page at every
+// repaint and a logo should not be read from disk each time.
+QImage loadPageImage(const QString& path)
+{
+    struct Entry
+    {
+        QString path;
+        QDateTime modified;
+        qint64 size = -1;
+        QImage image;
+    };
+    static Entry cached;
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return {};
+    if (cached.path == path && cached.modified == info.lastModified() && cached.size == info.size())
+        return cached.image;
+    QImageReader reader(path);
+    QImage image = reader.read();
+    cached = {path, info.lastModified(), info.size(), image};
+    return image;
+}
 
 QFont makeFont(const FontState& state, double pointSize)
 {
@@ -105,25 +129,4 @@ void PainterTarget::drawImage(double top, double left, double width, double heig
         return;
     m_painter.drawImage(QRectF(left * m_scale, top * m_scale, width * m_scale, height * m_scale),
                         image);
-}
-
-QImage loadPageImage(const QString& path)
-{
-    struct Entry
-    {
-        QString path;
-        QDateTime modified;
-        qint64 size = -1;
-        QImage image;
-    };
-    static Entry cached;
-    const QFileInfo info(path);
-    if (!info.isFile())
-        return {};
-    if (cached.path == path && cached.modified == info.lastModified() && cached.size == info.size())
-        return cached.image;
-    QImageReader reader(path);
-    QImage image = reader.read();
-    cached = {path, info.lastModified(), info.size(), image};
-    return image;
 }

@@ -4,7 +4,6 @@
 
 #include <QFont>
 #include <QFontMetricsF>
-#include <QImage>
 
 class QPainter;
 
@@ -41,7 +40,3 @@ private:
 // Line widths on paper are counted in pixels of a 600 dpi printer, the
 // resolution the layouts were drawn for.
 inline constexpr double kLineWidthDpi = 600;
-
-// A small cache of decoded pictures: the preview replays a page at every
-// repaint and a logo should not be read from disk each time.
-QImage loadPageImage(const QString& path);

@@ -38,8 +38,6 @@ void loadFonts(PdfWriter& pdf)
         std::string face = font.face;
         pdf.LoadFont(font.key, face, font.style);
     }
-    std::string courier = "Courier New";
-    pdf.LoadFontStandard("Fnt4", courier, 3);
 }
 
 } // namespace

@@ -27,9 +27,6 @@ public:
     // range prints nothing and starts no job.
     bool PrintPages(PrintRun& run, int first, int last, QString* error = nullptr);
 
-    bool begin(QString* error);
-    bool isActive() const;
-
     bool ready() override;
     void setFont(const FontState& font) override;
     double truncationWidth(const QString& text) override;
@@ -43,6 +40,8 @@ public:
     bool endSheets(QString* error) override;
 
 private:
+    bool begin(QString* error);
+    bool isActive() const;
     void end();
 
     QPrinter& m_printer;

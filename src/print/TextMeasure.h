@@ -17,7 +17,6 @@ public:
 
     void setFont(const FontState& font);
     const FontState& font() const { return m_font; }
-    QPaintDevice& device() const { return m_device; }
 
     double width(const QString& text) const;
     // The distance from one text line to the next.
