@@ -1,9 +1,9 @@
 #include "FParcella.h"
 
 #include "AppContext.h"
+#include "DocumentPreview.h"
 #include "FeeDocumentLayout.h"
 #include "PageRecorder.h"
-#include "frmPreview.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -27,10 +27,9 @@ void FParcella::BtStampa_Click()
     if (!confermaModifiche())
         return;
     // A pro-forma is printed, never archived: no PDF path is set.
-    const bool shown =
-        AnteprimaDocumento(this, &m_context.DbArchivi, [this](PageRecorder& recorder) {
-            return StampaParcella(recorder, m_context, text(0), text(1));
-        });
+    const bool shown = previewDocument(this, &m_context.DbArchivi, [this](PageRecorder& recorder) {
+        return StampaParcella(recorder, m_context, text(0), text(1));
+    });
     if (shown)
         chiudi();
 }

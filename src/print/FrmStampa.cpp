@@ -21,7 +21,7 @@ public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override
     {
-        return soloCifre(input) ? Acceptable : Invalid;
+        return isDigitsOnly(input) ? Acceptable : Invalid;
     }
 };
 
@@ -137,7 +137,7 @@ void FrmStampa::applySelection()
 void FrmStampa::Command1_Click()
 {
     applySelection();
-    m_chosen = PageRange{numeroPagina(m_dati0->text()), numeroPagina(m_dati1->text())};
+    m_chosen = PageRange{pageNumberFromText(m_dati0->text()), pageNumberFromText(m_dati1->text())};
     accept();
 }
 
@@ -156,7 +156,7 @@ bool FrmStampa::eventFilter(QObject* watched, QEvent* event)
         }
         const QString text = key->text();
         // Printable keys other than digits are refused with a beep.
-        if (!text.isEmpty() && text.at(0).isPrint() && !soloCifre(text)) {
+        if (!text.isEmpty() && text.at(0).isPrint() && !isDigitsOnly(text)) {
             QApplication::beep();
             return true;
         }

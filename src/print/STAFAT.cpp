@@ -4,12 +4,12 @@
 #include "DataFolder.h"
 #include "DesktopViewer.h"
 #include "DocumentNumber.h"
+#include "DocumentPreview.h"
 #include "FeeDocumentLayout.h"
 #include "KeyText.h"
 #include "MessageBox.h"
 #include "PageRecorder.h"
 #include "Recordset.h"
-#include "frmPreview.h"
 
 #include <QCheckBox>
 #include <QDate>
@@ -34,8 +34,7 @@ const FieldTable& stafatFields()
 
 } // namespace
 
-QString percorsoArchivioFattura(const QString& programFolder, const QString& numero,
-                                const QString& data)
+QString invoiceArchivePath(const QString& programFolder, const QString& numero, const QString& data)
 {
     const QDate date = parseItalianDate(data);
     // The number as stored: "1 234" and "01234" are both invoice 1234. Only
@@ -106,7 +105,7 @@ void STAFAT::Form_Load()
 
 void STAFAT::BtStampa_Click()
 {
-    const QString path = percorsoArchivioFattura(m_context.programFolder, text(0), text(1));
+    const QString path = invoiceArchivePath(m_context.programFolder, text(0), text(1));
     std::optional<PdfExportRequest> archive;
     if (!path.isEmpty()) {
         // A folder that cannot be made shows up as the reason of a failed export.
@@ -119,7 +118,7 @@ void STAFAT::BtStampa_Click()
                                        QLatin1String(kLogoFileName),
                                    launchViewer};
     }
-    const bool shown = AnteprimaDocumento(
+    const bool shown = previewDocument(
         this, &m_context.DbArchivi,
         [this](PageRecorder& recorder) {
             return StampaFattura(recorder, m_context, text(0), text(1),

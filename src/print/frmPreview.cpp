@@ -2,6 +2,7 @@
 
 #include "ApplicationPrinter.h"
 #include "Database.h"
+#include "DocumentPreview.h"
 #include "FrmStampa.h"
 #include "MessageBox.h"
 #include "PainterTarget.h"
@@ -10,7 +11,6 @@
 #include "PrintRun.h"
 #include "PrinterJob.h"
 #include "PrinterSystem.h"
-#include "StatusMessage.h"
 #include "WaitCursor.h"
 
 #include <QGuiApplication>
@@ -18,7 +18,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -27,56 +26,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
-
-bool AnteprimaDocumento(QWidget* parent, Database* db,
-                        const std::function<QString(PageRecorder&)>& layout,
-                        std::optional<PdfExportRequest> pdf)
-{
-    PrintRun run(applicationPrinter());
-    PageRecorder& recorder = run.recorder();
-    QString error;
-    bool shown = false;
-    if (recorder.BeginDocument(&error)) {
-        QString message;
-        {
-            const WaitCursor wait;
-            message = layout(recorder);
-        }
-        const bool ended = recorder.EndDocument(&error);
-        if (!message.isEmpty()) {
-            pdf.reset();
-            Messaggio::avviso(parent, message);
-        }
-        if (ended) {
-            frmPreview preview(run, parent, db, std::move(pdf));
-            preview.exec();
-            shown = true;
-        }
-    }
-    if (!shown)
-        Messaggio::errore(parent, testoErroreStampa(error));
-    MessaggioStato(QString(), false);
-    return shown;
-}
-
-QString testoErroreStampa(const QString& description)
-{
-    return QStringLiteral("The following Error occurred:\n") + description;
-}
-
-bool RiempiStampa(Database& db, int pageCount, QString* error)
-{
-    if (!db.begin(error))
-        return false;
-    bool ok = db.execute(QStringLiteral("DELETE FROM STAMPA"), {}, error);
-    for (int page = 1; ok && page <= pageCount; ++page)
-        ok = db.execute(QStringLiteral("INSERT INTO STAMPA (Pagina) VALUES (?)"), {page}, error);
-    if (!ok) {
-        db.rollback();
-        return false;
-    }
-    return db.commit(error);
-}
 
 frmPreview::frmPreview(PrintRun& run, QWidget* parent, Database* db,
                        std::optional<PdfExportRequest> pdf)
@@ -203,7 +152,7 @@ void frmPreview::Form_Load()
 
     if (m_db && m_db->isOpen()) {
         QString error;
-        if (!RiempiStampa(*m_db, m_pageCount, &error))
+        if (!writePageRows(*m_db, m_pageCount, &error))
             Messaggio::errore(this, error);
     }
     ScorriPagine_Validate(First);
@@ -327,7 +276,7 @@ void frmPreview::Stampa_Click()
             printed = job.PrintPages(m_run, range->first, range->last, &error);
         }
         if (!printed) {
-            Messaggio::errore(this, testoErroreStampa(error));
+            Messaggio::errore(this, printErrorText(error));
             // The preview goes on showing the page.
             setupPreview();
             replay();

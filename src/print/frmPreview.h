@@ -4,11 +4,9 @@
 
 #include <QDialog>
 #include <QPointF>
-#include <functional>
 #include <optional>
 
 class Database;
-class PageRecorder;
 class PreviewPicture;
 class PrintRun;
 class QAction;
@@ -89,20 +87,3 @@ private:
     bool m_unloaded = false;
     int m_lastFailedPage = -1;
 };
-
-// How a document window prints: records one document on the program's
-// printer through layout, which returns the message to show when it cannot
-// draw its page, and shows it in the preview; pdf, when given, is what the
-// preview's PDF button writes. A page that could not be drawn is never
-// offered as a PDF. Afterwards the status panel is idle. False when the
-// document could not be recorded (the reason has been shown) and no preview
-// opened.
-bool AnteprimaDocumento(QWidget* parent, Database* db,
-                        const std::function<QString(PageRecorder&)>& layout,
-                        std::optional<PdfExportRequest> pdf = std::nullopt);
-
-// The shared wording of an error met while printing.
-QString testoErroreStampa(const QString& description);
-
-// Empties STAMPA and writes one row per page, numbered from 1.
-bool RiempiStampa(Database& db, int pageCount, QString* error);

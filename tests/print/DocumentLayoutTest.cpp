@@ -333,19 +333,19 @@ void DocumentLayoutTest::missingDocumentsAndClients()
 
 void DocumentLayoutTest::archivePath()
 {
-    QCOMPARE(percorsoArchivioFattura("/dati", " 12 ", "05/03/2024"),
+    QCOMPARE(invoiceArchivePath("/dati", " 12 ", "05/03/2024"),
              "/dati/Fatture/2024/Fattura_2024_12.pdf");
-    QCOMPARE(percorsoArchivioFattura("/dati", "12", "31/02/2024"), QString());
-    QCOMPARE(percorsoArchivioFattura("/dati", " ", "05/03/2024"), QString());
-    QCOMPARE(percorsoArchivioFattura("/dati", "../1", "05/03/2024"), QString());
+    QCOMPARE(invoiceArchivePath("/dati", "12", "31/02/2024"), QString());
+    QCOMPARE(invoiceArchivePath("/dati", " ", "05/03/2024"), QString());
+    QCOMPARE(invoiceArchivePath("/dati", "../1", "05/03/2024"), QString());
     // The number as stored, whether typed or as the field shows it once left.
-    QCOMPARE(percorsoArchivioFattura("/dati", "999", "05/03/2024"),
+    QCOMPARE(invoiceArchivePath("/dati", "999", "05/03/2024"),
              "/dati/Fatture/2024/Fattura_2024_999.pdf");
-    QCOMPARE(percorsoArchivioFattura("/dati", "1 000", "05/03/2024"),
+    QCOMPARE(invoiceArchivePath("/dati", "1 000", "05/03/2024"),
              "/dati/Fatture/2024/Fattura_2024_1000.pdf");
-    QCOMPARE(percorsoArchivioFattura("/dati", "12 345", "05/03/2024"),
+    QCOMPARE(invoiceArchivePath("/dati", "12 345", "05/03/2024"),
              "/dati/Fatture/2024/Fattura_2024_12345.pdf");
-    QCOMPARE(percorsoArchivioFattura("/dati", "0012", "05/03/2024"),
+    QCOMPARE(invoiceArchivePath("/dati", "0012", "05/03/2024"),
              "/dati/Fatture/2024/Fattura_2024_12.pdf");
 }
 

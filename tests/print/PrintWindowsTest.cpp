@@ -96,8 +96,8 @@ void PrintWindowsTest::pageNumbers()
 {
     QFETCH(QString, text);
     QFETCH(int, page);
-    QCOMPARE(numeroPagina(text), page);
-    QCOMPARE(soloCifre(text), text.isEmpty() || (page > 0 && !text.contains(' ')));
+    QCOMPARE(pageNumberFromText(text), page);
+    QCOMPARE(isDigitsOnly(text), text.isEmpty() || (page > 0 && !text.contains(' ')));
 }
 
 void PrintWindowsTest::selectionLoadsRangeAndTakesDigitsOnly()
