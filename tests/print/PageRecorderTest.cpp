@@ -4,6 +4,7 @@
 #include "PageRecord.h"
 #include "PageRecorder.h"
 #include "PdfTestSupport.h"
+#include "PrinterJob.h"
 
 #include <QImage>
 #include <QPainter>
@@ -177,6 +178,9 @@ void PageRecorderTest::privateFolderAndFailedPageFile()
 {
     PageRecorder& e = m_fixture.recorder();
     PrintRun& run = *m_fixture.run;
+    // Paper to draw on once nothing records.
+    PrinterJob paper(*m_fixture.printer);
+    e.drawStraightOn(&paper);
     // Page files live in a folder of TEMP that only this user may enter.
     const QDir folder(run.pages().TempFolder());
     QVERIFY(folder.path().startsWith(m_fixture.dir->path() + '/'));
