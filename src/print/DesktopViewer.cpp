@@ -27,12 +27,6 @@ const char kWrapper[] = "\"$1\" \"$2\" </dev/null >/dev/null 2>&1 &\n"
                         "done\n"
                         "wait \"$opener\"\n";
 
-std::function<bool(const QString&)>& replacement()
-{
-    static std::function<bool(const QString&)> launcher;
-    return launcher;
-}
-
 } // namespace
 
 bool viewerShowsFile(const OpenerOutcome& outcome)
@@ -87,14 +81,4 @@ OpenerOutcome runDesktopOpener(const QString& path, int waitMs)
 bool openWithDesktopViewer(const QString& path)
 {
     return viewerShowsFile(runDesktopOpener(path, kOpenerWaitMs));
-}
-
-bool launchViewer(const QString& path)
-{
-    return replacement() ? replacement()(path) : openWithDesktopViewer(path);
-}
-
-void setViewerLauncher(std::function<bool(const QString&)> launcher)
-{
-    replacement() = std::move(launcher);
 }

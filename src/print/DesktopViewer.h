@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 
 // Opening a written file with the desktop's viewer. QDesktopServices only
 // says whether xdg-open could be started, not whether it found a program
@@ -32,9 +31,3 @@ OpenerOutcome runDesktopOpener(const QString& path, int waitMs);
 
 // The launcher of exported files: true when a viewer shows the file.
 bool openWithDesktopViewer(const QString& path);
-
-// How the windows open an exported file: the desktop's viewer, unless a
-// test has put a launcher of its own in; an empty one goes back to the
-// viewer.
-bool launchViewer(const QString& path);
-void setViewerLauncher(std::function<bool(const QString&)> launcher);

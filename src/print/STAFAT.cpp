@@ -2,7 +2,6 @@
 
 #include "AppContext.h"
 #include "DataFolder.h"
-#include "DesktopViewer.h"
 #include "DocumentNumber.h"
 #include "DocumentPreview.h"
 #include "FeeDocumentLayout.h"
@@ -10,6 +9,7 @@
 #include "MessageBox.h"
 #include "PageRecorder.h"
 #include "Recordset.h"
+#include "ViewerLauncher.h"
 
 #include <QCheckBox>
 #include <QDate>

@@ -2,13 +2,13 @@
 
 #include "Clock.h"
 #include "Consulta.h"
-#include "DesktopViewer.h"
 #include "FArcFAT.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
 #include "PdfTestSupport.h"
 #include "Recordset.h"
 #include "STAFAT.h"
+#include "ViewerLauncher.h"
 #include "frmPreview.h"
 
 #include <QLineEdit>

@@ -4,7 +4,6 @@
 #include "ApplicationPrinter.h"
 #include "Clock.h"
 #include "Consulta.h"
-#include "DesktopViewer.h"
 #include "FArcCLI.h"
 #include "FArcFAT.h"
 #include "FakePrinterSystem.h"
@@ -17,6 +16,7 @@
 #include "STAFAT.h"
 #include "StatusMessage.h"
 #include "Twips.h"
+#include "ViewerLauncher.h"
 #include "frmAbout.h"
 #include "frmPreview.h"
 

@@ -1,8 +1,8 @@
 #include "TestLayout.h"
 
 #include "ApplicationPrinter.h"
-#include "DesktopViewer.h"
 #include "PrintRun.h"
+#include "ViewerLauncher.h"
 
 void useFont(PageRecorder& recorder, const QString& name, double size)
 {
