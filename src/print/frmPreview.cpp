@@ -39,7 +39,7 @@ frmPreview::frmPreview(PrintRun& run, QWidget* parent, Database* db,
 
     m_pic = new PreviewPicture;
     m_area = new QScrollArea(this);
-    m_area->setObjectName(QStringLiteral("Pagina"));
+    m_area->setObjectName(QStringLiteral("PageView"));
     m_area->setWidget(m_pic);
     m_area->setAlignment(Qt::AlignCenter);
     m_area->setBackgroundRole(QPalette::Dark);

@@ -222,7 +222,7 @@ void PrintWindowsTest::clicksCycleTheZoom()
     auto* pic = child<PreviewPicture>(&preview, "Pic");
     auto* h = child<QScrollBar>(&preview, "HScroll1");
     auto* v = child<QScrollBar>(&preview, "VScroll1");
-    QWidget* view = child<QScrollArea>(&preview, "Pagina")->viewport();
+    QWidget* view = child<QScrollArea>(&preview, "PageView")->viewport();
     const QSize small = pic->size();
     const double scale = preview.previewScale();
     // A click at a quarter of the width and three quarters of the height.
