@@ -1,11 +1,15 @@
 // Run with QT_QPA_PLATFORM=offscreen when there is no display.
 #include "LogTarget.h"
-#include "PageEngine.h"
+#include "PainterTarget.h"
+#include "PdfExport.h"
+#include "PreviewGeometry.h"
+#include "PrintRun.h"
 #include "TestLayout.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QImage>
+#include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -16,17 +20,15 @@ struct Setup
 {
     QTemporaryDir dir;
     QPrinter printer{QPrinter::HighResolution};
+    std::unique_ptr<PrintRun> run;
 
     Setup()
     {
         qputenv("TEMP", dir.path().toLocal8Bit());
-        PageEngine::resetInstance();
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setPageSize(QPageSize(QPageSize::A4));
         printer.setOutputFileName(dir.filePath(QStringLiteral("printed.pdf")));
-        pageEngine().setPrinter(&printer);
-        pageEngine().setViewerLauncher([](const QString&) { return true; });
-        pageEngine().setLogoFile(dir.filePath(QStringLiteral("logo.bmp")));
+        run = std::make_unique<PrintRun>(printer);
     }
 };
 
@@ -35,20 +37,23 @@ struct Setup
 void BM_ReplayPreviewPage(benchmark::State& state)
 {
     Setup setup;
-    PageEngine& engine = pageEngine();
-    recordReport(engine, 1, 80);
+    PrintRun& run = *setup.run;
+    recordReport(run.recorder(), 1, 80);
     QString error;
-    engine.CurrentPage = 0;
-    if (!engine.ReplayPageOnto(*std::make_unique<LogTarget>(), &error))
+    LogTarget log;
+    if (!run.ReplayPage(0, log, &error))
         state.SkipWithError(error.toStdString().c_str());
     const int zoom = int(state.range(0));
     const PreviewGeometry g =
-        computePreviewGeometry(QSize(1728, 972), 40, engine.paperTwips(), zoom, 96);
+        computePreviewGeometry(QSize(1728, 972), 40, run.paperTwips(), zoom, 96);
     QImage picture(g.picture, QImage::Format_RGB32);
-    engine.CurrentPage = 0;
     for (auto _ : state) {
-        engine.SetupPreview(&picture, g.previewScale);
-        engine.ReplayPage();
+        picture.fill(Qt::white);
+        QPainter painter(&picture);
+        PainterTarget target(painter, PainterTarget::Kind::Preview,
+                             picture.width() / run.paperTwips().width());
+        run.ReplayPage(0, target);
+        painter.end();
         benchmark::DoNotOptimize(picture.constBits());
     }
     state.SetLabel(
@@ -59,26 +64,30 @@ BENCHMARK(BM_ReplayPreviewPage)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 void BM_ExportPdf1000Pages(benchmark::State& state)
 {
     Setup setup;
-    PageEngine& engine = pageEngine();
-    recordReport(engine, 1000, 80);
-    if (engine.pageCount() != 1000)
+    PrintRun& run = *setup.run;
+    recordReport(run.recorder(), 1000, 80);
+    if (run.pageCount() != 1000)
         state.SkipWithError("the report did not record 1000 pages");
-    engine.PdfPath = setup.dir.filePath(QStringLiteral("report.pdf"));
+    const PdfExportRequest pdf{setup.dir.filePath(QStringLiteral("report.pdf")),
+                               {},
+                               setup.dir.filePath(QStringLiteral("logo.bmp")),
+                               {}};
     for (auto _ : state) {
         QString error;
-        if (!engine.ExportPdf(1, engine.pageCount(), &error))
+        if (!ExportPdf(run, 1, run.pageCount(), pdf, &error))
             state.SkipWithError(error.toStdString().c_str());
     }
-    state.counters["MB"] = double(QFileInfo(engine.PdfPath).size()) / 1e6;
+    state.counters["MB"] = double(QFileInfo(pdf.path).size()) / 1e6;
 }
 BENCHMARK(BM_ExportPdf1000Pages)->Unit(benchmark::kSecond)->Iterations(3);
 
 void BM_RecordReport1000Pages(benchmark::State& state)
 {
     Setup setup;
+    PrintRun& run = *setup.run;
     for (auto _ : state)
-        recordReport(pageEngine(), 1000, 80);
-    if (pageEngine().pageCount() != 1000)
+        recordReport(run.recorder(), 1000, 80);
+    if (run.pageCount() != 1000)
         state.SkipWithError("the report did not record 1000 pages");
 }
 BENCHMARK(BM_RecordReport1000Pages)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -93,6 +102,5 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    PageEngine::resetInstance();
     return 0;
 }

@@ -2,10 +2,10 @@
 
 #include "AppContext.h"
 #include "DocumentAmounts.h"
+#include "DocumentPreview.h"
 #include "FeeDocumentLayout.h"
 #include "KeyText.h"
-#include "PageEngine.h"
-#include "frmPreview.h"
+#include "PageRecorder.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -29,14 +29,14 @@ void FParcella::BtStampa_Click()
     if (!confermaModifiche())
         return;
     // A pro-forma is printed, never archived: no PDF path is set.
-    const bool shown = AnteprimaDocumento(this, &m_context.DbArchivi, [this](PageEngine& engine) {
+    const bool shown = previewDocument(this, &m_context.DbArchivi, [this](PageRecorder& recorder) {
         QString message;
         const auto key =
             DocumentKey::of(parseItalianDate(text(FeeField::Date)), text(FeeField::Number));
         const auto proForma =
             findDocumentToPrint(m_context, FeeDocumentKind::ProForma, key, &message);
         if (proForma)
-            StampaParcella(engine, *proForma, m_context.settings());
+            StampaParcella(recorder, *proForma, m_context.settings());
         return message;
     });
     if (shown)

@@ -5,6 +5,7 @@
 #include "MessageBox.h"
 #include "Snapshot.h"
 #include "Twips.h"
+#include "WaitCursor.h"
 #include "WindowPlacement.h"
 #include "fZoom.h"
 #include "frmAboutMetrics.h"
@@ -14,6 +15,7 @@
 #include <QScreen>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <optional>
 
 FconsCOD::FconsCOD(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
@@ -43,7 +45,7 @@ FconsCOD::FconsCOD(AppContext& context, QWidget* parent) : QDialog(parent), m_co
 void FconsCOD::Form_Load()
 {
     m_context.EsitoConsulta = -1;
-    CursoreAttesa();
+    std::optional<WaitCursor> wait(std::in_place);
     const QString sql = !m_context.SqlConsulta.isEmpty()
                             ? m_context.SqlConsulta
                             : QStringLiteral("SELECT * FROM \"%1\" ORDER BY Chiave")
@@ -59,7 +61,7 @@ void FconsCOD::Form_Load()
             m_gri->setColumnWidth(c, pixelsFromTwips(m_model->columnWidthTwips(c), dpi));
         m_gri->setCurrentIndex(m_model->index(0, 1));
     }
-    CursoreNormale();
+    wait.reset(); // the pointer is back before any message
     if (!records)
         Messaggio::errore(this, error);
 }

@@ -3,7 +3,6 @@
 #include "AppContext.h"
 #include "Twips.h"
 
-#include <QApplication>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
@@ -42,17 +41,4 @@ void placeCentred(QWidget* window, const AppContext& context)
         centredPosition(context.BordoDestro, context.BordoInferiore,
                         twipsFromPixels(frame.width(), dpi), twipsFromPixels(frame.height(), dpi));
     window->move(pixelsFromTwips(p.left, dpi), pixelsFromTwips(p.top, dpi));
-}
-
-void CursoreAttesa()
-{
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-void CursoreNormale()
-{
-    if (QApplication::overrideCursor())
-        QApplication::restoreOverrideCursor();
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

@@ -21,6 +21,3 @@ class QWidget;
 struct AppContext;
 // Moves a child window to its centred place.
 void placeCentred(QWidget* window, const AppContext& context);
-// Hourglass on and off; waiting work still lets the window repaint.
-void CursoreAttesa();
-void CursoreNormale();

@@ -31,13 +31,6 @@ void appendNumber(std::string& out, double value)
     out.append(first, last);
 }
 
-std::string FormatNumber(double value)
-{
-    std::string text;
-    appendNumber(text, value);
-    return text;
-}
-
 void appendEscaped(std::string& out, std::string_view text)
 {
     for (const char c : text) {
@@ -45,14 +38,6 @@ void appendEscaped(std::string& out, std::string_view text)
             out += '\\';
         out += c;
     }
-}
-
-std::string EscapeText(std::string_view text)
-{
-    std::string escaped;
-    escaped.reserve(text.size());
-    appendEscaped(escaped, text);
-    return escaped;
 }
 
 namespace {

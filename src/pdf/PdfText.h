@@ -9,11 +9,9 @@ namespace pdf {
 // Appends Value rounded to three decimals (ties to even) in its shortest form:
 // no exponent, no trailing zeros, "." whatever the locale, never "-0".
 void appendNumber(std::string& out, double value);
-std::string FormatNumber(double value);
 
 // Doubles backslashes and escapes parentheses for a PDF literal string.
 void appendEscaped(std::string& out, std::string_view text);
-std::string EscapeText(std::string_view text);
 
 // Converts UTF-8 to Windows-1252, the /WinAnsiEncoding of the writer's fonts.
 // Characters it lacks and malformed sequences become "?".

@@ -5,6 +5,7 @@
 
 namespace {
 QPrinter* g_printer = nullptr;
+QPrinter* g_replacement = nullptr;
 
 void releasePrinter()
 {
@@ -15,6 +16,8 @@ void releasePrinter()
 
 QPrinter& applicationPrinter()
 {
+    if (g_replacement)
+        return *g_replacement;
     // Released with the application object: a printer outliving it would
     // talk to a print system that has already been shut down.
     if (!g_printer) {
@@ -22,4 +25,9 @@ QPrinter& applicationPrinter()
         qAddPostRoutine(releasePrinter);
     }
     return *g_printer;
+}
+
+void setApplicationPrinter(QPrinter* printer)
+{
+    g_replacement = printer;
 }

@@ -3,7 +3,7 @@
 #include "AppContext.h"
 #include "DataFolder.h"
 #include "Money.h"
-#include "PageEngine.h"
+#include "PageRecorder.h"
 #include "Settings.h"
 #include "TextLayout.h"
 
@@ -50,11 +50,11 @@ QString leftTrimmed(const QString& text)
 class FeeDocumentPage
 {
 public:
-    FeeDocumentPage(PageEngine& engine, const DocumentToPrint& printed, const Settings& settings,
-                    bool proForma)
-        : e(engine), doc(printed.document), client(printed.client), datiUtente(printed.datiUtente),
-          logoFile(printed.logoFile), settings(settings), proForma(proForma),
-          bodySize(proForma ? 11 : 9)
+    FeeDocumentPage(PageRecorder& recorder, const DocumentToPrint& printed,
+                    const Settings& settings, bool proForma)
+        : e(recorder), doc(printed.document), client(printed.client),
+          datiUtente(printed.datiUtente), logoFile(printed.logoFile), settings(settings),
+          proForma(proForma), bodySize(proForma ? 11 : 9)
     {
     }
 
@@ -70,7 +70,7 @@ public:
     void withholdingExplanation();
     void notes(double size, double rowsAfter);
 
-    PageEngine& e;
+    PageRecorder& e;
     const FeeDocument& doc;
     const Client& client;
     const QStringList& datiUtente;
@@ -460,12 +460,12 @@ std::optional<DocumentToPrint> findDocumentToPrint(AppContext& context, FeeDocum
                            context.programFolder + QLatin1Char('/') + QLatin1String(kLogoFileName)};
 }
 
-void StampaFattura(PageEngine& engine, const DocumentToPrint& invoice, const Settings& settings,
+void StampaFattura(PageRecorder& recorder, const DocumentToPrint& invoice, const Settings& settings,
                    InvoicePrintChoice choice)
 {
-    FeeDocumentPage page(engine, invoice, settings, false);
+    FeeDocumentPage page(recorder, invoice, settings, false);
     page.setUp();
-    engine.SetFontSize(9);
+    recorder.SetFontSize(9);
     if (choice.stampaData)
         page.placeAndDate(6, 45);
     if (choice.carta)
@@ -480,11 +480,12 @@ void StampaFattura(PageEngine& engine, const DocumentToPrint& invoice, const Set
     page.notes(7, 7);
 }
 
-void StampaParcella(PageEngine& engine, const DocumentToPrint& proForma, const Settings& settings)
+void StampaParcella(PageRecorder& recorder, const DocumentToPrint& proForma,
+                    const Settings& settings)
 {
-    FeeDocumentPage page(engine, proForma, settings, true);
+    FeeDocumentPage page(recorder, proForma, settings, true);
     page.setUp();
-    engine.SetFontSize(11);
+    recorder.SetFontSize(11);
     page.placeAndDate(3, 35);
     if (settings.proFormaOnLetterhead())
         page.letterhead(7, false);

@@ -7,12 +7,12 @@
 #include <QStringList>
 #include <optional>
 
-class PageEngine;
+class PageRecorder;
 class Settings;
 struct AppContext;
 
 // The one-page layouts of an invoice and of a pro-forma fee note. Each
-// records its page through the engine, which must be recording. They print
+// records its page through the recorder, which must be recording. They print
 // the stored amounts and compute only the running sums of the amounts block.
 
 // What a page shows: the stored document (its last saved version), its
@@ -38,14 +38,15 @@ struct InvoicePrintChoice
     bool carta = false;     // letterhead with logo and footer, no textual heading
 };
 
-void StampaFattura(PageEngine& engine, const DocumentToPrint& invoice, const Settings& settings,
+void StampaFattura(PageRecorder& recorder, const DocumentToPrint& invoice, const Settings& settings,
                    InvoicePrintChoice choice);
 
 // The pro-forma: body in 11 points, its heading chosen by the settings,
 // "Spett.le" and one identification line, the title at the top right, and
 // the withholding explained under the amounts instead of the flat-rate
 // statement.
-void StampaParcella(PageEngine& engine, const DocumentToPrint& proForma, const Settings& settings);
+void StampaParcella(PageRecorder& recorder, const DocumentToPrint& proForma,
+                    const Settings& settings);
 
 // A 16-character tax code in its four groups ("RSS MRA 80A01 H501U");
 // any other code as it is.

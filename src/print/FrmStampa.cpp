@@ -1,7 +1,6 @@
 #include "FrmStampa.h"
 
 #include "MessageBox.h"
-#include "PageEngine.h"
 
 #include <QApplication>
 #include <QFormLayout>
@@ -22,20 +21,20 @@ public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override
     {
-        return soloCifre(input) ? Acceptable : Invalid;
+        return isDigitsOnly(input) ? Acceptable : Invalid;
     }
 };
 
 } // namespace
 
-FrmStampa::FrmStampa(QWidget* parent, PrinterSystem& printers)
-    : QDialog(parent), m_printers(printers)
+FrmStampa::FrmStampa(PageRange proposed, QWidget* parent, PrinterSystem& printers)
+    : QDialog(parent), m_printers(printers), m_proposed(proposed)
 {
     setWindowTitle(QStringLiteral("Stampa"));
     setObjectName(QStringLiteral("FrmStampa"));
 
-    List1 = new QListWidget(this);
-    List1->setObjectName(QStringLiteral("List1"));
+    m_list1 = new QListWidget(this);
+    m_list1->setObjectName(QStringLiteral("List1"));
     m_driver = new QLabel(this);
     m_driver->setObjectName(QStringLiteral("Driver"));
     m_port = new QLabel(this);
@@ -50,13 +49,13 @@ FrmStampa::FrmStampa(QWidget* parent, PrinterSystem& printers)
         field->installEventFilter(this);
         return field;
     };
-    Dati0 = makeField("Dati0");
-    Dati1 = makeField("Dati1");
+    m_dati0 = makeField("Dati0");
+    m_dati1 = makeField("Dati1");
 
-    Command1 = new QPushButton(QStringLiteral("Stampa"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setAutoDefault(false);
-    Command1->setDefault(true);
+    m_command1 = new QPushButton(QStringLiteral("Stampa"), this);
+    m_command1->setObjectName(QStringLiteral("Command1"));
+    m_command1->setAutoDefault(false);
+    m_command1->setDefault(true);
 
     auto* details = new QFormLayout;
     details->addRow(QStringLiteral("Driver:"), m_driver);
@@ -64,22 +63,22 @@ FrmStampa::FrmStampa(QWidget* parent, PrinterSystem& printers)
     auto* range = new QFormLayout;
     auto* from = new QLabel(QStringLiteral(" Da pagina"), this);
     from->setObjectName(QStringLiteral("DesLbl0"));
-    from->setBuddy(Dati0);
+    from->setBuddy(m_dati0);
     auto* to = new QLabel(QStringLiteral(" A pagina"), this);
     to->setObjectName(QStringLiteral("DesLbl1"));
-    to->setBuddy(Dati1);
-    range->addRow(from, Dati0);
-    range->addRow(to, Dati1);
+    to->setBuddy(m_dati1);
+    range->addRow(from, m_dati0);
+    range->addRow(to, m_dati1);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(List1, 1);
+    layout->addWidget(m_list1, 1);
     layout->addLayout(details);
     layout->addLayout(range);
-    layout->addWidget(Command1, 0, Qt::AlignRight);
+    layout->addWidget(m_command1, 0, Qt::AlignRight);
 
-    connect(Command1, &QPushButton::clicked, this, &FrmStampa::Command1_Click);
-    connect(List1, &QListWidget::itemDoubleClicked, this, &FrmStampa::List1_DblClick);
-    connect(List1, &QListWidget::currentRowChanged, this, &FrmStampa::showPrinterDetails);
+    connect(m_command1, &QPushButton::clicked, this, &FrmStampa::Command1_Click);
+    connect(m_list1, &QListWidget::itemDoubleClicked, this, &FrmStampa::List1_DblClick);
+    connect(m_list1, &QListWidget::currentRowChanged, this, &FrmStampa::showPrinterDetails);
 
     Form_Load();
 }
@@ -87,29 +86,28 @@ FrmStampa::FrmStampa(QWidget* parent, PrinterSystem& printers)
 void FrmStampa::Form_Load()
 {
     m_entries.clear();
-    List1->clear();
+    m_list1->clear();
     for (const PrinterEntry& entry : m_printers.printers()) {
         if (entry.name.trimmed().isEmpty())
             continue;
         m_entries << entry;
-        List1->addItem(entry.name.trimmed());
+        m_list1->addItem(entry.name.trimmed());
     }
     const QString current = m_printers.programPrinterName();
     for (int i = 0; i < m_entries.size(); ++i)
         if (m_entries[i].name == current)
-            List1->setCurrentRow(i);
+            m_list1->setCurrentRow(i);
     showPrinterDetails();
 
-    PageEngine& engine = pageEngine();
-    Dati0->setText(QString::number(engine.FirstPage));
-    Dati1->setText(QString::number(engine.LastPage));
-    engine.LastPage = 0;
-    List1->setFocus();
+    m_dati0->setText(QString::number(m_proposed.first));
+    m_dati1->setText(QString::number(m_proposed.last));
+    m_chosen.reset();
+    m_list1->setFocus();
 }
 
 void FrmStampa::showPrinterDetails()
 {
-    const int row = List1->currentRow();
+    const int row = m_list1->currentRow();
     const bool valid = row >= 0 && row < m_entries.size();
     m_driver->setText(valid ? m_entries[row].driver : QString());
     m_port->setText(valid ? m_entries[row].port : QString());
@@ -117,7 +115,7 @@ void FrmStampa::showPrinterDetails()
 
 void FrmStampa::applySelection()
 {
-    const int row = List1->currentRow();
+    const int row = m_list1->currentRow();
     if (row < 0 || row >= m_entries.size())
         return;
     const PrinterEntry& entry = m_entries[row];
@@ -139,9 +137,7 @@ void FrmStampa::applySelection()
 void FrmStampa::Command1_Click()
 {
     applySelection();
-    PageEngine& engine = pageEngine();
-    engine.FirstPage = numeroPagina(Dati0->text());
-    engine.LastPage = numeroPagina(Dati1->text());
+    m_chosen = PageRange{pageNumberFromText(m_dati0->text()), pageNumberFromText(m_dati1->text())};
     accept();
 }
 
@@ -152,7 +148,7 @@ void FrmStampa::List1_DblClick()
 
 bool FrmStampa::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && (watched == Dati0 || watched == Dati1)) {
+    if (event->type() == QEvent::KeyPress && (watched == m_dati0 || watched == m_dati1)) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             focusNextChild();
@@ -160,7 +156,7 @@ bool FrmStampa::eventFilter(QObject* watched, QEvent* event)
         }
         const QString text = key->text();
         // Printable keys other than digits are refused with a beep.
-        if (!text.isEmpty() && text.at(0).isPrint() && !soloCifre(text)) {
+        if (!text.isEmpty() && text.at(0).isPrint() && !isDigitsOnly(text)) {
             QApplication::beep();
             return true;
         }

@@ -1,6 +1,6 @@
 #include "PrinterSystem.h"
 
-#include "PageEngine.h"
+#include "ApplicationPrinter.h"
 
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -75,12 +75,12 @@ bool CupsPrinterSystem::setDefaultPrinter(const QString& name, QString* error)
 
 QString CupsPrinterSystem::programPrinterName()
 {
-    return pageEngine().printer().printerName();
+    return applicationPrinter().printerName();
 }
 
 bool CupsPrinterSystem::setProgramPrinter(const QString& name, QString* error)
 {
-    QPrinter& printer = pageEngine().printer();
+    QPrinter& printer = applicationPrinter();
     printer.setPrinterName(name);
     if (printer.printerName() != name) {
         if (error)
@@ -88,24 +88,4 @@ bool CupsPrinterSystem::setProgramPrinter(const QString& name, QString* error)
         return false;
     }
     return true;
-}
-
-bool soloCifre(const QString& text)
-{
-    for (QChar c : text)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    return true;
-}
-
-int numeroPagina(const QString& text)
-{
-    const QString digits = text.trimmed();
-    if (digits.isEmpty() || !soloCifre(digits))
-        return 0;
-    bool ok = false;
-    const qlonglong value = digits.left(12).toLongLong(&ok);
-    if (!ok)
-        return digits.size() > 12 ? 32767 : 0;
-    return int(std::min<qlonglong>(value, 32767));
 }

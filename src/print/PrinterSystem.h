@@ -41,10 +41,3 @@ public:
     QString programPrinterName() override;
     bool setProgramPrinter(const QString& name, QString* error) override;
 };
-
-// The page fields take digits only.
-bool soloCifre(const QString& text);
-
-// A page field's text as a page number: 0 when empty or not a number,
-// at most 32767.
-int numeroPagina(const QString& text);

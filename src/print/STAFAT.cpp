@@ -1,13 +1,15 @@
 #include "STAFAT.h"
 
 #include "AppContext.h"
+#include "DataFolder.h"
 #include "DocumentNumber.h"
+#include "DocumentPreview.h"
 #include "FeeDocument.h"
 #include "FeeDocumentLayout.h"
 #include "KeyText.h"
 #include "MessageBox.h"
-#include "PageEngine.h"
-#include "frmPreview.h"
+#include "PageRecorder.h"
+#include "ViewerLauncher.h"
 
 #include <QCheckBox>
 #include <QDate>
@@ -32,8 +34,7 @@ const FieldTable& stafatFields()
 
 } // namespace
 
-QString percorsoArchivioFattura(const QString& programFolder, const QString& numero,
-                                const QString& data)
+QString invoiceArchivePath(const QString& programFolder, const QString& numero, const QString& data)
 {
     const QDate date = parseItalianDate(data);
     // The number as stored: "1 234" and "01234" are both invoice 1234. Only
@@ -103,24 +104,32 @@ void STAFAT::Form_Load()
 
 void STAFAT::BtStampa_Click()
 {
-    const bool shown = AnteprimaDocumento(this, &m_context.DbArchivi, [this](PageEngine& engine) {
-        const QString path = percorsoArchivioFattura(m_context.programFolder, text(0), text(1));
+    const QString path = invoiceArchivePath(m_context.programFolder, text(0), text(1));
+    std::optional<PdfExportRequest> archive;
+    if (!path.isEmpty()) {
         // A folder that cannot be made shows up as the reason of a failed export.
-        if (!path.isEmpty())
-            QDir().mkpath(QFileInfo(path).absolutePath());
-        engine.PdfPath = path;
-        engine.PdfTitle = QStringLiteral("Fattura %1/%2")
-                              .arg(documentNumber(text(0)))
-                              .arg(parseItalianDate(text(1)).year());
-        QString message;
-        const auto key = DocumentKey::of(parseItalianDate(text(1)), text(0));
-        const auto invoice =
-            findDocumentToPrint(m_context, FeeDocumentKind::Invoice, key, &message);
-        if (invoice)
-            StampaFattura(engine, *invoice, m_context.settings(),
-                          {m_stampaData->isChecked(), m_carta->isChecked()});
-        return message;
-    });
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        archive = PdfExportRequest{path,
+                                   QStringLiteral("Fattura %1/%2")
+                                       .arg(documentNumber(text(0)))
+                                       .arg(parseItalianDate(text(1)).year()),
+                                   m_context.programFolder + QLatin1Char('/') +
+                                       QLatin1String(kLogoFileName),
+                                   launchViewer};
+    }
+    const bool shown = previewDocument(
+        this, &m_context.DbArchivi,
+        [this](PageRecorder& recorder) {
+            QString message;
+            const auto key = DocumentKey::of(parseItalianDate(text(1)), text(0));
+            const auto invoice =
+                findDocumentToPrint(m_context, FeeDocumentKind::Invoice, key, &message);
+            if (invoice)
+                StampaFattura(recorder, *invoice, m_context.settings(),
+                              {m_stampaData->isChecked(), m_carta->isChecked()});
+            return message;
+        },
+        archive);
     if (shown)
         BtUscita_Click();
 }

@@ -1,15 +1,18 @@
 #include "frmPreview.h"
 
+#include "ApplicationPrinter.h"
 #include "Database.h"
+#include "DocumentPreview.h"
 #include "FrmStampa.h"
 #include "MessageBox.h"
-#include "PageEngine.h"
+#include "PainterTarget.h"
+#include "PreviewGeometry.h"
+#include "PreviewPicture.h"
+#include "PrintRun.h"
+#include "PrinterJob.h"
 #include "PrinterSystem.h"
-#include "StatusMessage.h"
-#include "Twips.h"
+#include "WaitCursor.h"
 
-#include <QApplication>
-#include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -17,151 +20,96 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QToolBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <QWheelEvent>
-#include <cmath>
 
-namespace {
-
-constexpr int kScrollMax = 1000;
-
-// The hourglass for the length of a print or an export.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-} // namespace
-
-bool AnteprimaDocumento(QWidget* parent, Database* db,
-                        const std::function<QString(PageEngine&)>& layout)
-{
-    PageEngine& engine = pageEngine();
-    QString error;
-    bool shown = false;
-    if (engine.BeginDocument(&error)) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const QString message = layout(engine);
-        QApplication::restoreOverrideCursor();
-        const bool ended = engine.EndDocument(&error);
-        if (!message.isEmpty()) {
-            engine.PdfPath.clear();
-            engine.PdfTitle.clear();
-            Messaggio::avviso(parent, message);
-        }
-        if (ended) {
-            frmPreview preview(parent, db);
-            preview.exec();
-            shown = true;
-        }
-    }
-    if (!shown)
-        Messaggio::errore(parent, testoErroreStampa(error));
-    engine.setOutputTarget(OutputTarget::Printer);
-    engine.PdfPath.clear();
-    engine.PdfTitle.clear();
-    MessaggioStato(QString(), false);
-    return shown;
-}
-
-QString testoErroreStampa(const QString& description)
-{
-    return QStringLiteral("The following Error occurred:\n") + description;
-}
-
-bool RiempiStampa(Database& db, int pageCount, QString* error)
-{
-    if (!db.begin(error))
-        return false;
-    bool ok = db.execute(QStringLiteral("DELETE FROM STAMPA"), {}, error);
-    for (int page = 1; ok && page <= pageCount; ++page)
-        ok = db.execute(QStringLiteral("INSERT INTO STAMPA (Pagina) VALUES (?)"), {page}, error);
-    if (!ok) {
-        db.rollback();
-        return false;
-    }
-    return db.commit(error);
-}
-
-PreviewPicture::PreviewPicture(QWidget* parent) : QWidget(parent)
-{
-    setObjectName(QStringLiteral("Pic"));
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setCursor(Qt::PointingHandCursor);
-}
-
-void PreviewPicture::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    if (m_image.isNull())
-        painter.fillRect(rect(), Qt::white);
-    else
-        painter.drawImage(0, 0, m_image);
-}
-
-void PreviewPicture::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (event->button() != Qt::LeftButton || width() <= 0 || height() <= 0)
-        return;
-    const QPointF p = event->position();
-    emit mouseUp(QPointF(p.x() * m_paper.width() / width(), p.y() * m_paper.height() / height()));
-    if (rect().contains(p.toPoint()))
-        emit clicked();
-}
-
-frmPreview::frmPreview(QWidget* parent, Database* db) : QDialog(parent), m_db(db)
+frmPreview::frmPreview(PrintRun& run, QWidget* parent, Database* db,
+                       std::optional<PdfExportRequest> pdf)
+    : QDialog(parent), m_run(run), m_db(db), m_pdf(std::move(pdf))
 {
     setWindowTitle(QStringLiteral("Anteprima di Stampa"));
     setObjectName(QStringLiteral("frmPreview"));
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
-    setStyleSheet(QStringLiteral("frmPreview { background: #808080; }"));
 
-    Pic = new PreviewPicture(this);
+    makeToolBar();
 
-    CoolBar1 = new QFrame(this);
-    CoolBar1->setObjectName(QStringLiteral("CoolBar1"));
-    CoolBar1->setFrameShape(QFrame::StyledPanel);
-    CoolBar1->setAutoFillBackground(true);
-    Barra = new QWidget(CoolBar1);
-    Barra->setObjectName(QStringLiteral("Barra"));
-    auto* barLayout = new QHBoxLayout(Barra);
-    barLayout->setContentsMargins(6, 4, 6, 4);
+    m_pic = new PreviewPicture;
+    m_area = new QScrollArea(this);
+    m_area->setObjectName(QStringLiteral("PageView"));
+    m_area->setWidget(m_pic);
+    m_area->setAlignment(Qt::AlignCenter);
+    m_area->setBackgroundRole(QPalette::Dark);
+    m_area->setFrameShape(QFrame::NoFrame);
+    m_area->horizontalScrollBar()->setObjectName(QStringLiteral("HScroll1"));
+    m_area->verticalScrollBar()->setObjectName(QStringLiteral("VScroll1"));
+    // Page Up and Page Down turn pages: neither the area nor its bars may
+    // take them.
+    for (QWidget* w : std::initializer_list<QWidget*>{m_area, m_area->horizontalScrollBar(),
+                                                      m_area->verticalScrollBar()})
+        w->setFocusPolicy(Qt::NoFocus);
+    m_area->viewport()->installEventFilter(this);
 
-    Stampa = new QPushButton(QStringLiteral("&Stampa ..."), Barra);
-    Stampa->setObjectName(QStringLiteral("Stampa"));
-    PDF = new QPushButton(QStringLiteral("&Esporta PDF ..."), Barra);
-    PDF->setObjectName(QStringLiteral("PDF"));
-    for (QPushButton* b : {Stampa, PDF}) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_barra);
+    layout->addWidget(m_area, 1);
+
+    connect(m_pic, &PreviewPicture::mouseUp, this, &frmPreview::Pic_MouseUp);
+    connect(m_pic, &PreviewPicture::clicked, this, &frmPreview::Pic_Click);
+
+    // A large window, within the screen it opens on.
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    setMinimumSize(320, 240);
+    resize(available.size() * 0.9);
+    move(available.center() - rect().center());
+
+    Form_Load();
+}
+
+void frmPreview::makeToolBar()
+{
+    m_barra = new QToolBar(this);
+    m_barra->setObjectName(QStringLiteral("Barra"));
+    m_barra->setMovable(false);
+
+    m_stampa = new QPushButton(QStringLiteral("&Stampa ..."));
+    m_stampa->setObjectName(QStringLiteral("Stampa"));
+    m_pdfButton = new QPushButton(QStringLiteral("&Esporta PDF ..."));
+    m_pdfButton->setObjectName(QStringLiteral("PDF"));
+    for (QPushButton* b : {m_stampa, m_pdfButton}) {
         b->setAutoDefault(false);
         b->setFocusPolicy(Qt::TabFocus);
     }
+    connect(m_stampa, &QPushButton::clicked, this, &frmPreview::Stampa_Click);
+    connect(m_pdfButton, &QPushButton::clicked, this, &frmPreview::PDF_Click);
 
-    ScorriPagine = new QWidget(Barra);
-    ScorriPagine->setObjectName(QStringLiteral("ScorriPagine"));
-    auto* navLayout = new QHBoxLayout(ScorriPagine);
+    auto* navigator = new QWidget;
+    navigator->setObjectName(QStringLiteral("ScorriPagine"));
+    auto* navLayout = new QHBoxLayout(navigator);
     navLayout->setContentsMargins(0, 0, 0, 0);
     const struct
     {
         const char* name;
         const char* text;
         const char* tip;
-        Azione action;
-    } buttons[] = {{"Prima", "|<", "Prima pagina (Inizio)", Prima},
-                   {"Precedente", "<", "Pagina precedente (PgSu)", Precedente},
-                   {"Successiva", ">", "Pagina successiva (PgGiù)", Successiva},
-                   {"Ultima", ">|", "Ultima pagina (Fine)", Ultima}};
-    m_caption = new QLabel(QStringLiteral("Pagina 1"), ScorriPagine);
+        PageAction action;
+    } buttons[] = {{"Prima", "|<", "Prima pagina (Inizio)", First},
+                   {"Precedente", "<", "Pagina precedente (PgSu)", Previous},
+                   {"Successiva", ">", "Pagina successiva (PgGiù)", Next},
+                   {"Ultima", ">|", "Ultima pagina (Fine)", Last}};
+    m_caption = new QLabel(QStringLiteral("Pagina 1"), navigator);
     m_caption->setObjectName(QStringLiteral("ScorriPagineCaption"));
     m_caption->setAlignment(Qt::AlignCenter);
     m_caption->setMinimumWidth(
         fontMetrics().horizontalAdvance(QStringLiteral("Pagina 00000/00000")));
     for (int i = 0; i < 4; ++i) {
-        auto* b = new QToolButton(ScorriPagine);
+        auto* b = new QToolButton(navigator);
         b->setObjectName(QString::fromLatin1(buttons[i].name));
         b->setText(QString::fromLatin1(buttons[i].text));
         b->setToolTip(QString::fromUtf8(buttons[i].tip));
@@ -174,43 +122,10 @@ frmPreview::frmPreview(QWidget* parent, Database* db) : QDialog(parent), m_db(db
             navLayout->addWidget(m_caption);
     }
 
-    barLayout->addWidget(Stampa);
-    barLayout->addWidget(PDF);
-    barLayout->addSpacing(12);
-    barLayout->addWidget(ScorriPagine);
-    barLayout->addStretch(1);
-
-    VScroll1 = new QScrollBar(Qt::Vertical, this);
-    VScroll1->setObjectName(QStringLiteral("VScroll1"));
-    HScroll1 = new QScrollBar(Qt::Horizontal, this);
-    HScroll1->setObjectName(QStringLiteral("HScroll1"));
-    for (QScrollBar* s : {VScroll1, HScroll1}) {
-        s->setRange(0, kScrollMax);
-        s->setSingleStep(25);
-        s->setPageStep(200);
-        s->setValue(kScrollMax / 2);
-        // Page Up and Page Down turn pages; the bars must not take them.
-        s->setFocusPolicy(Qt::NoFocus);
-    }
-    Tappo = new QWidget(this);
-    Tappo->setObjectName(QStringLiteral("Tappo"));
-    Tappo->setAutoFillBackground(true);
-
-    connect(Stampa, &QPushButton::clicked, this, &frmPreview::Stampa_Click);
-    connect(PDF, &QPushButton::clicked, this, &frmPreview::PDF_Click);
-    connect(HScroll1, &QScrollBar::valueChanged, this, &frmPreview::HScroll1_Change);
-    connect(VScroll1, &QScrollBar::valueChanged, this, &frmPreview::VScroll1_Change);
-    connect(Pic, &PreviewPicture::mouseUp, this, &frmPreview::Pic_MouseUp);
-    connect(Pic, &PreviewPicture::clicked, this, &frmPreview::Pic_Click);
-
-    // A large window, within the screen it opens on.
-    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
-    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    setMinimumSize(320, 240);
-    resize(available.size() * 0.9);
-    move(available.center() - rect().center());
-
-    Form_Load();
+    m_barra->addWidget(m_stampa);
+    m_pdfAction = m_barra->addWidget(m_pdfButton);
+    m_barra->addSeparator();
+    m_barra->addWidget(navigator);
 }
 
 frmPreview::~frmPreview()
@@ -223,27 +138,26 @@ QString frmPreview::caption() const
     return m_caption->text();
 }
 
-double frmPreview::twipsToPixels(double twips) const
+double frmPreview::screenDpi() const
 {
-    return twips * logicalDpi(this) / kTwipsPerInch;
+    const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    return shown ? shown->logicalDotsPerInchX() : 96.0;
 }
 
 void frmPreview::Form_Load()
 {
-    PageEngine& engine = pageEngine();
-    m_pageCount = engine.pageCount();
+    m_pageCount = m_run.pageCount();
     m_currentPage = 0;
     m_zoom = 1;
 
     if (m_db && m_db->isOpen()) {
         QString error;
-        if (!RiempiStampa(*m_db, m_pageCount, &error))
+        if (!writePageRows(*m_db, m_pageCount, &error))
             Messaggio::errore(this, error);
     }
-    ScorriPagine_Validate(Prima);
-    HScroll1->setValue(kScrollMax / 2);
-    VScroll1->setValue(kScrollMax / 2);
-    PDF->setVisible(!engine.PdfPath.isEmpty());
+    ScorriPagine_Validate(First);
+    // A toolbar shows and hides its widgets through their actions.
+    m_pdfAction->setVisible(!pdfPath().isEmpty());
     for (QToolButton* b : m_navigation)
         b->setEnabled(m_pageCount > 1);
 }
@@ -254,16 +168,16 @@ void frmPreview::ScorriPagine_Validate(int action)
         return;
     int page = m_currentPage;
     switch (action) {
-    case Prima:
+    case First:
         page = 1;
         break;
-    case Precedente:
+    case Previous:
         page = std::max(1, m_currentPage - 1);
         break;
-    case Successiva:
+    case Next:
         page = std::min(m_pageCount, m_currentPage + 1);
         break;
-    case Ultima:
+    case Last:
         page = m_pageCount;
         break;
     default:
@@ -273,90 +187,63 @@ void frmPreview::ScorriPagine_Validate(int action)
         return;
     m_currentPage = page;
     m_caption->setText(QStringLiteral("Pagina %1/%2").arg(page).arg(m_pageCount));
-    pageEngine().CurrentPage = page - 1;
     setupPreview();
     replay();
 }
 
 void frmPreview::setupPreview()
 {
-    PageEngine& engine = pageEngine();
-    const QSizeF paper = engine.paperTwips();
+    const QSizeF paper = m_run.paperTwips();
     const PreviewGeometry g =
-        computePreviewGeometry(size(), CoolBar1->height(), paper, m_zoom, logicalDpi(this));
+        computePreviewGeometry(size(), m_barra->height(), paper, m_zoom, screenDpi());
     if (g.picture.isEmpty())
         return;
-    Pic->resize(g.picture);
-    Pic->setPaperTwips(paper);
-    QImage& image = Pic->image();
+    m_pic->resize(g.picture);
+    m_pic->setPaperTwips(paper);
+    QImage& image = m_pic->image();
     if (image.size() != g.picture)
         image = QImage(g.picture, QImage::Format_RGB32);
-    engine.SetupPreview(&image, g.previewScale);
+    image.fill(Qt::white);
+    m_previewScale = g.previewScale;
 }
 
 void frmPreview::replay()
 {
+    QImage& image = m_pic->image();
+    const QSizeF paper = m_pic->paperTwips();
     QString error;
-    if (!pageEngine().ReplayPage(&error) && m_lastFailedPage != m_currentPage) {
+    bool replayed = false;
+    if (!image.isNull() && paper.width() > 0) {
+        QPainter painter(&image);
+        PainterTarget target(painter, PainterTarget::Kind::Preview, image.width() / paper.width());
+        // A document of one page never moves the navigator off 0.
+        replayed = m_run.ReplayPage(std::max(m_currentPage, 1) - 1, target, &error);
+    }
+    if (!replayed && m_lastFailedPage != m_currentPage) {
         // Said once per page: a page that cannot be read stays blank.
         m_lastFailedPage = m_currentPage;
         Messaggio::errore(this, error);
     }
-    Pic->update();
+    m_pic->update();
 }
 
 void frmPreview::Form_Resize()
 {
-    Pic->hide();
-    CoolBar1->setGeometry(0, 0, width(), Barra->sizeHint().height() + 4);
-    Barra->setGeometry(2, 2, width() - 4, Barra->sizeHint().height());
-    const int bar = CoolBar1->height();
-    const int vWidth = VScroll1->sizeHint().width();
-    const int hHeight = HScroll1->sizeHint().height();
-    const int gap = int(std::lround(twipsToPixels(60)));
-    VScroll1->setGeometry(width() - vWidth, bar + gap, vWidth,
-                          std::max(0, height() - hHeight - bar - gap));
-    HScroll1->setGeometry(0, height() - hHeight, std::max(0, width() - vWidth), hHeight);
-    Tappo->setGeometry(VScroll1->x(), HScroll1->y(), vWidth, hHeight);
-
     setupPreview();
     replay();
-
-    m_referenceLeft = (width() - vWidth - Pic->width()) / 2.0;
-    m_referenceTop = bar + (height() - hHeight - bar - Pic->height() - twipsToPixels(400)) / 2.0;
-
-    int h = kScrollMax / 2;
-    int v = kScrollMax / 2;
-    if (m_zoom == 2) {
-        const QSizeF paper = Pic->paperTwips();
-        if (paper.width() > 0 && paper.height() > 0) {
-            h = std::clamp(int(m_mouseUp.x() / paper.width() * kScrollMax), 0, kScrollMax);
-            v = std::clamp(int(m_mouseUp.y() / paper.height() * kScrollMax), 0, kScrollMax);
-        }
+    // Zoomed in, the clicked point comes to the middle of the view, as near
+    // as the page's edges allow; at zoom 1 the whole page is in view.
+    QScrollBar* h = m_area->horizontalScrollBar();
+    QScrollBar* v = m_area->verticalScrollBar();
+    const QSizeF paper = m_pic->paperTwips();
+    if (m_zoom == 2 && paper.width() > 0 && paper.height() > 0) {
+        const QSize view = m_area->viewport()->size();
+        h->setValue(int(m_mouseUp.x() / paper.width() * m_pic->width()) - view.width() / 2);
+        v->setValue(int(m_mouseUp.y() / paper.height() * m_pic->height()) - view.height() / 2);
+    } else {
+        h->setValue(0);
+        v->setValue(0);
     }
-    const QSignalBlocker blockH(HScroll1);
-    const QSignalBlocker blockV(VScroll1);
-    HScroll1->setValue(h);
-    VScroll1->setValue(v);
-    HScroll1_Change();
-    VScroll1_Change();
-    Pic->show();
-    // The bars and the tool bar stay above a zoomed page.
-    Pic->lower();
-}
-
-void frmPreview::HScroll1_Change()
-{
-    Pic->move(int(std::lround(m_referenceLeft +
-                              (0.5 - double(HScroll1->value()) / kScrollMax) * Pic->width())),
-              Pic->y());
-}
-
-void frmPreview::VScroll1_Change()
-{
-    Pic->move(Pic->x(),
-              int(std::lround(m_referenceTop +
-                              (0.5 - double(VScroll1->value()) / kScrollMax) * Pic->height())));
 }
 
 void frmPreview::Pic_MouseUp(QPointF twips)
@@ -377,20 +264,19 @@ void frmPreview::Stampa_Click()
         Messaggio::avviso(this, QStringLiteral("Nessuna stampante installata"));
         return;
     }
-    PageEngine& engine = pageEngine();
-    engine.FirstPage = 1;
-    engine.LastPage = m_pageCount;
-    FrmStampa selection(this, printers);
+    FrmStampa selection(PageRange{1, m_pageCount}, this, printers);
     selection.exec();
-    if (engine.LastPage != 0) {
+    const std::optional<PageRange> range = selection.chosenRange();
+    if (range && range->last != 0) {
         QString error;
         bool printed = false;
         {
-            WaitCursor wait;
-            printed = engine.PrintPages(engine.FirstPage, engine.LastPage, &error);
+            const WaitCursor wait;
+            PrinterJob job(applicationPrinter());
+            printed = job.PrintPages(m_run, range->first, range->last, &error);
         }
         if (!printed) {
-            Messaggio::errore(this, testoErroreStampa(error));
+            Messaggio::errore(this, printErrorText(error));
             // The preview goes on showing the page.
             setupPreview();
             replay();
@@ -402,16 +288,15 @@ void frmPreview::Stampa_Click()
 
 void frmPreview::PDF_Click()
 {
-    PageEngine& engine = pageEngine();
-    engine.FirstPage = 1;
-    engine.LastPage = m_pageCount;
+    if (!m_pdf)
+        return;
     if (m_pageCount != 0) {
         QString error;
         bool viewer = false;
         bool written = false;
         {
-            WaitCursor wait;
-            written = engine.ExportPdf(1, m_pageCount, &error, &viewer);
+            const WaitCursor wait;
+            written = ExportPdf(m_run, 1, m_pageCount, *m_pdf, &error, &viewer);
         }
         if (!written) {
             Messaggio::errore(this, error);
@@ -423,7 +308,7 @@ void frmPreview::PDF_Click()
             Messaggio::avviso(
                 this, QStringLiteral("Il file PDF è stato salvato in %1, ma nessun programma "
                                      "ha potuto aprirlo.")
-                          .arg(engine.PdfPath));
+                          .arg(m_pdf->path));
     }
     accept();
 }
@@ -433,8 +318,7 @@ void frmPreview::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    pageEngine().releasePreview(&Pic->image());
-    pageEngine().DeletePageFiles();
+    m_run.pages().DeletePageFiles();
 }
 
 void frmPreview::done(int result)
@@ -455,14 +339,18 @@ void frmPreview::showEvent(QShowEvent* event)
     Form_Resize();
 }
 
-void frmPreview::wheelEvent(QWheelEvent* event)
+bool frmPreview::eventFilter(QObject* watched, QEvent* event)
 {
-    // The wheel pans a zoomed page as the bars do, two small steps a notch;
-    // with Shift it pans sideways.
-    const int notches = event->angleDelta().y() / 120;
-    QScrollBar* bar = event->modifiers() & Qt::ShiftModifier ? HScroll1 : VScroll1;
-    bar->setValue(bar->value() - notches * 2 * bar->singleStep());
-    event->accept();
+    // With Shift the wheel pans sideways; without, the area pans down and up.
+    if (watched == m_area->viewport() && event->type() == QEvent::Wheel) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ShiftModifier) {
+            QScrollBar* h = m_area->horizontalScrollBar();
+            h->setValue(h->value() - wheel->angleDelta().y() / 120 * 3 * h->singleStep());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void frmPreview::keyPressEvent(QKeyEvent* event)
@@ -488,16 +376,16 @@ void frmPreview::keyReleaseEvent(QKeyEvent* event)
     int action = 0;
     switch (event->key()) {
     case Qt::Key_PageDown:
-        action = Successiva;
+        action = Next;
         break;
     case Qt::Key_PageUp:
-        action = Precedente;
+        action = Previous;
         break;
     case Qt::Key_Home:
-        action = Prima;
+        action = First;
         break;
     case Qt::Key_End:
-        action = Ultima;
+        action = Last;
         break;
     default:
         break;

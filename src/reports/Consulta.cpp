@@ -6,6 +6,7 @@
 #include "MessageBox.h"
 #include "Money.h"
 #include "Twips.h"
+#include "WaitCursor.h"
 #include "WindowPlacement.h"
 
 #include <QAbstractItemView>
@@ -24,6 +25,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <optional>
 
 namespace {
 
@@ -209,7 +211,7 @@ void Consulta::RiempiClienti(bool keep)
 
 void Consulta::AggiornaElenco()
 {
-    CursoreAttesa();
+    std::optional<WaitCursor> wait(std::in_place);
     QString error;
     const QString table = m_context.NomiTabelle.value(1);
     auto invoices = ::AggiornaElenco(m_context.DbArchivi, table, m_anno->currentText(),
@@ -224,7 +226,7 @@ void Consulta::AggiornaElenco()
     const QModelIndex last = m_model->index(m_model->rowCount() - 1, 1);
     m_richieste->setCurrentIndex(last);
     showLastRow();
-    CursoreNormale();
+    wait.reset(); // the pointer is back before any message
     if (!invoices)
         Messaggio::errore(this, error);
 }

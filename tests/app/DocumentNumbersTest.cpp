@@ -5,10 +5,10 @@
 #include "FArcFAT.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
-#include "PageEngine.h"
 #include "PdfTestSupport.h"
 #include "Recordset.h"
 #include "STAFAT.h"
+#include "ViewerLauncher.h"
 #include "frmPreview.h"
 
 #include <QLineEdit>
@@ -95,7 +95,7 @@ void DocumentNumbersTest::init()
 
 void DocumentNumbersTest::cleanup()
 {
-    pageEngine().setViewerLauncher([](const QString&) { return true; });
+    setViewerLauncher([](const QString&) { return true; });
     m_main.reset();
     AppContext::setCurrent(nullptr);
     m_context.reset();
@@ -144,7 +144,7 @@ void DocumentNumbersTest::newInvoiceNeverOverwritesAStoredOne()
 void DocumentNumbersTest::fourDigitInvoiceIsArchived()
 {
     QStringList opened;
-    pageEngine().setViewerLauncher([&opened](const QString& path) {
+    setViewerLauncher([&opened](const QString& path) {
         opened << path;
         return true;
     });
@@ -160,9 +160,10 @@ void DocumentNumbersTest::fourDigitInvoiceIsArchived()
 
         whenModal<STAFAT>(invoice, [&offered](STAFAT* print) {
             whenModal<frmPreview>(print, [&offered](frmPreview* preview) {
-                offered = pageEngine().PdfPath;
-                if (preview->PDF->isVisible())
-                    QTest::mouseClick(preview->PDF, Qt::LeftButton);
+                offered = preview->pdfPath();
+                auto* pdf = preview->findChild<QPushButton*>("PDF");
+                if (pdf->isVisible())
+                    QTest::mouseClick(pdf, Qt::LeftButton);
                 else
                     preview->reject();
             });

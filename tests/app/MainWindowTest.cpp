@@ -1,6 +1,7 @@
 #include "MainWindowTest.h"
 
 #include "AppContext.h"
+#include "ApplicationPrinter.h"
 #include "Clock.h"
 #include "Consulta.h"
 #include "FArcCLI.h"
@@ -11,11 +12,11 @@
 #include "Main.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
-#include "PageEngine.h"
 #include "PdfTestSupport.h"
 #include "STAFAT.h"
 #include "StatusMessage.h"
 #include "Twips.h"
+#include "ViewerLauncher.h"
 #include "frmAbout.h"
 #include "frmPreview.h"
 
@@ -49,8 +50,9 @@ void MainWindowTest::init()
 
 void MainWindowTest::cleanup()
 {
-    // A test's own printer is gone with it: the engine must not keep it.
-    pageEngine().setPrinter(nullptr);
+    // A test's own printer and viewer are gone with it: the program must not keep them.
+    setApplicationPrinter(nullptr);
+    setViewerLauncher([](const QString&) { return true; });
     m_main.reset();
     AppContext::setCurrent(nullptr);
     m_context.reset();
@@ -307,9 +309,9 @@ void MainWindowTest::invoiceFromClientToArchive()
     paper.setOutputFormat(QPrinter::PdfFormat);
     paper.setPageSize(QPageSize(QPageSize::A4));
     paper.setOutputFileName(m_dir->filePath("paper.pdf"));
-    pageEngine().setPrinter(&paper);
+    setApplicationPrinter(&paper);
     QStringList opened;
-    pageEngine().setViewerLauncher([&opened](const QString& path) {
+    setViewerLauncher([&opened](const QString& path) {
         opened << path;
         return true;
     });
@@ -340,12 +342,13 @@ void MainWindowTest::invoiceFromClientToArchive()
 
             printFromWindow(invoice, [](frmPreview* preview) {
                 whenModal<FrmStampa>(preview, [](FrmStampa* selection) {
-                    QTest::mouseClick(selection->Command1, Qt::LeftButton);
+                    QTest::mouseClick(selection->findChild<QPushButton*>("Command1"),
+                                      Qt::LeftButton);
                 });
-                QTest::mouseClick(preview->Stampa, Qt::LeftButton);
+                QTest::mouseClick(preview->findChild<QPushButton*>("Stampa"), Qt::LeftButton);
             });
             printFromWindow(invoice, [](frmPreview* preview) {
-                QTest::mouseClick(preview->PDF, Qt::LeftButton);
+                QTest::mouseClick(preview->findChild<QPushButton*>("PDF"), Qt::LeftButton);
             });
             QTest::keyClick(invoice, Qt::Key_Escape);
         });
@@ -366,5 +369,4 @@ void MainWindowTest::invoiceFromClientToArchive()
                "I.V.A. 22% su euro:  1 040,00", "TOTALE FATTURA", "R.A. 20% su euro:  1 000,00",
                "NETTO A CORRISPONDERE", "1 068,80"});
     QVERIFY2(missing.isEmpty(), qPrintable(missing + " missing from:\n" + text));
-    QCOMPARE(pageEngine().PdfPath, QString());
 }

@@ -9,7 +9,7 @@
 #include "FeeDocumentWindow.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
-#include "PageEngine.h"
+#include "PrintRun.h"
 #include "ProposedNumber.h"
 #include "Recordset.h"
 #include "StatusMessage.h"
@@ -508,8 +508,8 @@ void DocumentsTest::proFormaPrintsThroughPreviewAndCloses()
         QString page;
         bool pdfOffered = true;
         whenModal<frmPreview>(&window, [&](frmPreview* preview) {
-            pdfOffered = preview->PDF->isVisible();
-            QFile file(pageEngine().pageFilePath(0));
+            pdfOffered = preview->findChild<QPushButton*>("PDF")->isVisible();
+            QFile file(preview->run().pageFilePath(0));
             if (file.open(QIODevice::ReadOnly))
                 page = QString::fromUtf8(file.readAll());
             QTest::keyClick(preview, Qt::Key_Escape);

@@ -5,8 +5,8 @@
 #include "KeyText.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
-#include "PageEngine.h"
 #include "PageRecord.h"
+#include "PageRecorder.h"
 #include "PdfTestSupport.h"
 #include "STAFAT.h"
 #include "frmPreview.h"
@@ -89,9 +89,9 @@ QString number(double value)
 
 // Page 0 of the recorded document, one line per drawing record, each text
 // with the font state it is drawn in.
-QStringList dump()
+QStringList dump(PrintRun& run)
 {
-    QFile file(pageEngine().pageFilePath(0));
+    QFile file(run.pageFilePath(0));
     if (!file.open(QIODevice::ReadOnly))
         return {"no page file"};
     QString font = "?";
@@ -150,17 +150,17 @@ QStringList dump()
 
 // Looks the document of that date and number up and, when found, records its
 // page, as the print windows do; returns the message when not found.
-QString printDocument(AppContext& context, bool proForma, const QString& date,
-                      const QString& number, InvoicePrintChoice choice = {})
+QString printDocument(PageRecorder& recorder, AppContext& context, bool proForma,
+                      const QString& date, const QString& number, InvoicePrintChoice choice = {})
 {
     QString message;
     const auto key = DocumentKey::of(parseItalianDate(date), number);
     const auto found = findDocumentToPrint(
         context, proForma ? FeeDocumentKind::ProForma : FeeDocumentKind::Invoice, key, &message);
     if (found && proForma)
-        StampaParcella(pageEngine(), *found, context.settings());
+        StampaParcella(recorder, *found, context.settings());
     else if (found)
-        StampaFattura(pageEngine(), *found, context.settings(), choice);
+        StampaFattura(recorder, *found, context.settings(), choice);
     return message;
 }
 
@@ -184,9 +184,8 @@ void compareWithGolden(const QStringList& actual, const QString& name)
 
 // In the amounts block every label ends a column before "euro:", measured in
 // the font it is printed in.
-void checkLabelsClearOfAmounts(const QStringList& page)
+void checkLabelsClearOfAmounts(PageRecorder& engine, const QStringList& page)
 {
-    PageEngine& engine = pageEngine();
     const double room = (37 - 10 - 1) * engine.UnitX;
     const QStringList euro = page.filter(QRegularExpression(R"(^21 \S+ 37\.00 \|.*\| euro:$)"));
     QVERIFY(!euro.isEmpty());
@@ -220,7 +219,7 @@ void DocumentLayoutTest::init()
     QString error;
     QVERIFY2(m_context->DbArchivi.open(m_context->databaseFile(), &error), qPrintable(error));
     AppContext::setCurrent(m_context.get());
-    pageEngine().setDecimalSeparator(',');
+    m_fixture.recorder().setDecimalSeparator(',');
 }
 
 void DocumentLayoutTest::cleanup()
@@ -304,28 +303,29 @@ void DocumentLayoutTest::recordedPages()
     QVERIFY(insert(db, "Clienti", person, "R1        "));
     QVERIFY(insert(db, proForma ? "Parcelle" : "Fatture", doc, "2026        12"));
 
-    PageEngine& engine = pageEngine();
+    PageRecorder& engine = m_fixture.recorder();
     QVERIFY(engine.BeginDocument());
-    const QString message = printDocument(*m_context, proForma, "05/03/2026", "12", {true, carta});
+    const QString message =
+        printDocument(engine, *m_context, proForma, "05/03/2026", "12", {true, carta});
     QVERIFY(engine.EndDocument());
     QCOMPARE(message, QString());
-    const QStringList page = dump();
+    const QStringList page = dump(*m_fixture.run);
     compareWithGolden(page, QTest::currentDataTag());
-    checkLabelsClearOfAmounts(page);
+    checkLabelsClearOfAmounts(engine, page);
 }
 
 void DocumentLayoutTest::missingDocumentsAndClients()
 {
     Database& db = m_context->DbArchivi;
-    PageEngine& engine = pageEngine();
+    PageRecorder& engine = m_fixture.recorder();
     auto both = [&](const QString& number) {
         QStringList messages;
         for (bool proForma : {false, true}) {
             engine.BeginDocument();
-            messages << printDocument(*m_context, proForma, "05/03/2026", number);
+            messages << printDocument(engine, *m_context, proForma, "05/03/2026", number);
             engine.EndDocument();
             // Nothing is drawn: the preview shows an empty page.
-            if (dump() != QStringList())
+            if (dump(*m_fixture.run) != QStringList())
                 return QStringList{"drawn"};
         }
         return messages;
@@ -348,19 +348,19 @@ void DocumentLayoutTest::missingDocumentsAndClients()
 
 void DocumentLayoutTest::archivePath()
 {
-    QCOMPARE(percorsoArchivioFattura("/dati", " 12 ", "05/03/2024"),
+    QCOMPARE(invoiceArchivePath("/dati", " 12 ", "05/03/2024"),
              "/dati/Fatture/2024/Fattura_2024_12.pdf");
-    QCOMPARE(percorsoArchivioFattura("/dati", "12", "31/02/2024"), QString());
-    QCOMPARE(percorsoArchivioFattura("/dati", " ", "05/03/2024"), QString());
-    QCOMPARE(percorsoArchivioFattura("/dati", "../1", "05/03/2024"), QString());
+    QCOMPARE(invoiceArchivePath("/dati", "12", "31/02/2024"), QString());
+    QCOMPARE(invoiceArchivePath("/dati", " ", "05/03/2024"), QString());
+    QCOMPARE(invoiceArchivePath("/dati", "../1", "05/03/2024"), QString());
     // The number as stored, whether typed or as the field shows it once left.
-    QCOMPARE(percorsoArchivioFattura("/dati", "999", "05/03/2024"),
+    QCOMPARE(invoiceArchivePath("/dati", "999", "05/03/2024"),
              "/dati/Fatture/2024/Fattura_2024_999.pdf");
-    QCOMPARE(percorsoArchivioFattura("/dati", "1 000", "05/03/2024"),
+    QCOMPARE(invoiceArchivePath("/dati", "1 000", "05/03/2024"),
              "/dati/Fatture/2024/Fattura_2024_1000.pdf");
-    QCOMPARE(percorsoArchivioFattura("/dati", "12 345", "05/03/2024"),
+    QCOMPARE(invoiceArchivePath("/dati", "12 345", "05/03/2024"),
              "/dati/Fatture/2024/Fattura_2024_12345.pdf");
-    QCOMPARE(percorsoArchivioFattura("/dati", "0012", "05/03/2024"),
+    QCOMPARE(invoiceArchivePath("/dati", "0012", "05/03/2024"),
              "/dati/Fatture/2024/Fattura_2024_12.pdf");
 }
 
@@ -377,14 +377,15 @@ void DocumentLayoutTest::numbersAsFieldsShowThem()
         QVERIFY(insert(db, "Fatture", doc, key));
         QVERIFY(insert(db, "Parcelle", doc, key));
     }
-    PageEngine& engine = pageEngine();
+    PageRecorder& engine = m_fixture.recorder();
     auto title = [&](bool proForma, const QString& number) {
         engine.BeginDocument();
-        const QString message = printDocument(*m_context, proForma, "05/03/2026", number);
+        const QString message = printDocument(engine, *m_context, proForma, "05/03/2026", number);
         engine.EndDocument();
         if (!message.isEmpty())
             return message;
-        const QStringList titles = dump().filter(proForma ? "PARCELLA PROFORMA N." : "FATTURA N.");
+        const QStringList titles =
+            dump(*m_fixture.run).filter(proForma ? "PARCELLA PROFORMA N." : "FATTURA N.");
         return titles.isEmpty() ? QString("no title") : titles.first().section(" | ", 2);
     };
     for (bool proForma : {false, true}) {
@@ -429,15 +430,15 @@ void DocumentLayoutTest::printWindowFillsAndArchives()
         QVERIFY(QTest::qWaitForWindowActive(&window));
         QString offered;
         whenModal<frmPreview>(&window, [&offered](frmPreview* preview) {
-            offered = pageEngine().PdfPath;
-            QVERIFY(preview->PDF->isVisible());
-            QTest::mouseClick(preview->PDF, Qt::LeftButton);
+            offered = preview->pdfPath();
+            auto* pdf = preview->findChild<QPushButton*>("PDF");
+            QVERIFY(pdf->isVisible());
+            QTest::mouseClick(pdf, Qt::LeftButton);
         });
         QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
         QTRY_VERIFY(!window.isVisible());
-        // The same invoice goes to the same archive file, and only while previewed.
+        // The same invoice goes to the same archive file.
         QCOMPARE(offered, archive);
-        QCOMPARE(pageEngine().PdfPath, QString());
         CHECK_PDF(archive, {"FATTURA N. 12 / 2026", "NETTO A CORRISPONDERE", "1 068,80"});
         // A viewer's caption names the invoice, not the folders of the archive.
         QVERIFY(pdftest::output("pdfinfo", {archive})
@@ -457,7 +458,7 @@ void DocumentLayoutTest::notFoundStillOpensPreview()
     QCOMPARE(window.text(1), "05/03/2024");
     bool withExport = true;
     whenModal<frmPreview>(&window, [&withExport](frmPreview* preview) {
-        withExport = preview->PDF->isVisible();
+        withExport = preview->findChild<QPushButton*>("PDF")->isVisible();
         QTest::keyClick(preview, Qt::Key_Escape);
     });
     Messaggio::setNextAnswer(QMessageBox::Ok);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PageEngine.h"
 #include "PageTarget.h"
+#include "PrintRun.h"
 
 #include <QStringList>
 #include <functional>
@@ -57,14 +57,13 @@ public:
     QStringList log;
 };
 
-// What replaying page of the engine's document draws; the log says when the replay failed.
-inline LogTarget replayed(PageEngine& engine, int page = 0,
+// What replaying page of the run's document draws; the log says when the replay failed.
+inline LogTarget replayed(PrintRun& run, int page = 0,
                           std::function<double(const QString&)> width = {})
 {
     LogTarget target;
     target.width = std::move(width);
-    engine.CurrentPage = page;
-    if (!engine.ReplayPageOnto(target))
+    if (!run.ReplayPage(page, target))
         target.log << "replay failed";
     return target;
 }

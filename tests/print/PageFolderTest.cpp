@@ -1,7 +1,7 @@
 #include "PageFolderTest.h"
 
-#include "PageEngine.h"
 #include "PageFolder.h"
+#include "PageStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,13 +83,13 @@ void PageFolderTest::onlyFoldersOfEndedRunsAreSwept()
     QVERIFY(QFile::exists(foreignLock));
 }
 
-void PageFolderTest::engineFolderIsLockedWhileItLives()
+void PageFolderTest::storeFolderIsLockedWhileItLives()
 {
     QTemporaryDir base;
     const QByteArray oldTemp = qgetenv("TEMP");
     qputenv("TEMP", base.path().toLocal8Bit());
-    PageEngine::resetInstance();
-    const QString folder = pageEngine().TempFolder();
+    auto store = std::make_unique<PageStore>();
+    const QString folder = store->TempFolder();
     // The name the sweep looks for.
     QVERIFY2(QRegularExpression(QStringLiteral("/falmide-%1-[A-Za-z0-9]{6}$").arg(getpid()))
                  .match(folder)
@@ -99,8 +99,8 @@ void PageFolderTest::engineFolderIsLockedWhileItLives()
     QVERIFY(QFile::exists(folder + "/.lock"));
     QCOMPARE(removeStalePageFolders(pageFolderBases(), getuid()), 0);
     QVERIFY(QFileInfo(folder).isDir());
-    // Page files go with the engine, as at the end of the program.
-    PageEngine::resetInstance();
+    // Page files go with their store, as at the end of a printout.
+    store.reset();
     QVERIFY(!QFileInfo::exists(folder));
     qputenv("TEMP", oldTemp);
 }

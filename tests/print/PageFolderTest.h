@@ -7,5 +7,5 @@ class PageFolderTest : public QObject
     Q_OBJECT
 private slots:
     void onlyFoldersOfEndedRunsAreSwept();
-    void engineFolderIsLockedWhileItLives();
+    void storeFolderIsLockedWhileItLives();
 };

@@ -3,11 +3,13 @@
 #include "AppContext.h"
 #include "Database.h"
 #include "FakePrinterSystem.h"
+#include "PrintRun.h"
 #include "TestLayout.h"
 
 #include <QObject>
 
-class PageEngineTest : public QObject
+// The page records and what the recorder writes into the page files.
+class PageRecorderTest : public QObject
 {
     Q_OBJECT
 private slots:
@@ -27,6 +29,20 @@ private slots:
     void paragraphLineCountsAgree_data();
     void paragraphLineCountsAgree();
     void paragraphAlignments();
+
+private:
+    PrintFixture m_fixture;
+};
+
+// Recorded pages drawn again: on the preview picture, from damaged files,
+// on the printer.
+class PageReplayTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { m_fixture.setUp(); }
+    void cleanup() { m_fixture.tearDown(); }
+
     void previewGeometry_data();
     void previewGeometry();
     void previewRulesFollowPaper_data();

@@ -1,33 +1,61 @@
 #include "PrintTests.h"
 
 #include "FrmStampa.h"
+#include "LogTarget.h"
 #include "MessageBox.h"
-#include "PageEngine.h"
 #include "PdfTestSupport.h"
+#include "PreviewPicture.h"
 #include "frmPreview.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSqlQuery>
 #include <QTimer>
+#include <QToolBar>
 #include <QtTest>
 
 // Records a report of pages and opens its preview, active so that mnemonics reach it.
-#define OPEN_PREVIEW(preview, pages, lines)                                                        \
-    recordReport(pageEngine(), pages, lines);                                                      \
-    frmPreview preview(nullptr, m_db.get());                                                       \
+#define OPEN_PREVIEW(preview, pages, lines, ...)                                                   \
+    recordReport(m_fixture.recorder(), pages, lines);                                              \
+    frmPreview preview(*m_fixture.run, nullptr, m_db.get() __VA_OPT__(, ) __VA_ARGS__);            \
     preview.show();                                                                                \
     preview.activateWindow();                                                                      \
     QVERIFY(QTest::qWaitForWindowActive(&preview))
 
 namespace {
 
-QStringList pageFiles()
+// The windows keep their widgets to themselves: tests find them by name.
+template <typename T = QWidget> T* child(const QObject* window, const char* name)
 {
-    return QDir(pageEngine().TempFolder()).entryList({"~WRK*.Tmp"}, QDir::Files);
+    T* found = window->findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qWarning("no %s", name);
+    return found;
+}
+
+QPushButton* button(const QObject* window, const char* name)
+{
+    return child<QPushButton>(window, name);
+}
+
+QLineEdit* field(const QObject* window, const char* name)
+{
+    return child<QLineEdit>(window, name);
+}
+
+// The picture's place in the window.
+QRect placeIn(const QWidget* window, const QWidget* picture)
+{
+    return QRect(picture->mapTo(window, QPoint()), picture->size());
+}
+
+QStringList pageFiles(PrintRun& run)
+{
+    return QDir(run.pages().TempFolder()).entryList({"~WRK*.Tmp"}, QDir::Files);
 }
 
 } // namespace
@@ -68,38 +96,38 @@ void PrintWindowsTest::pageNumbers()
 {
     QFETCH(QString, text);
     QFETCH(int, page);
-    QCOMPARE(numeroPagina(text), page);
-    QCOMPARE(soloCifre(text), text.isEmpty() || (page > 0 && !text.contains(' ')));
+    QCOMPARE(pageNumberFromText(text), page);
+    QCOMPARE(isDigitsOnly(text), text.isEmpty() || (page > 0 && !text.contains(' ')));
 }
 
 void PrintWindowsTest::selectionLoadsRangeAndTakesDigitsOnly()
 {
-    PageEngine& engine = pageEngine();
-    engine.FirstPage = 1;
-    engine.LastPage = 5;
-    FrmStampa window(nullptr, m_printers);
+    FrmStampa window(PageRange{1, 5}, nullptr, m_printers);
     QCOMPARE(window.windowTitle(), "Stampa");
-    QCOMPARE(window.List1->count(), 3);
-    QCOMPARE(window.List1->currentItem()->text(), "Studio");
+    auto* list = child<QListWidget>(&window, "List1");
+    QLineEdit* from = field(&window, "Dati0");
+    QLineEdit* to = field(&window, "Dati1");
+    QCOMPARE(list->count(), 3);
+    QCOMPARE(list->currentItem()->text(), "Studio");
     QCOMPARE(window.findChild<QLabel*>("Driver")->text(), "Brother HL");
-    QCOMPARE(window.Dati0->text(), "1");
-    QCOMPARE(window.Dati1->text(), "5");
-    QCOMPARE(engine.LastPage, 0);
+    QCOMPARE(from->text(), "1");
+    QCOMPARE(to->text(), "5");
+    QVERIFY(!window.chosenRange());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.Dati0->setFocus();
-    window.Dati0->selectAll();
-    QTest::keyClicks(window.Dati0, "1a.-2");
-    QCOMPARE(window.Dati0->text(), "12");
+    from->setFocus();
+    from->selectAll();
+    QTest::keyClicks(from, "1a.-2");
+    QCOMPARE(from->text(), "12");
     // Enter moves on to the next field.
-    QTest::keyClick(window.Dati0, Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), window.Dati1);
-    window.Dati1->selectAll();
-    QTest::keyClicks(window.Dati1, "x3");
-    QCOMPARE(window.Dati1->text(), "3");
-    QTest::mouseClick(window.Command1, Qt::LeftButton);
-    QCOMPARE(engine.FirstPage, 12);
-    QCOMPARE(engine.LastPage, 3);
+    QTest::keyClick(from, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), to);
+    to->selectAll();
+    QTest::keyClicks(to, "x3");
+    QCOMPARE(to->text(), "3");
+    QTest::mouseClick(button(&window, "Command1"), Qt::LeftButton);
+    QCOMPARE(window.chosenRange().value_or(PageRange{}).first, 12);
+    QCOMPARE(window.chosenRange().value_or(PageRange{}).last, 3);
     QCOMPARE(m_printers.defaults, QStringList{"Studio"});
 }
 
@@ -126,12 +154,13 @@ void PrintWindowsTest::choosingPrinters()
     QFETCH(QStringList, programChanges);
     m_printers.failDefault = failDefault;
     Messaggio::setNextAnswer(QMessageBox::Ok);
-    FrmStampa window(nullptr, m_printers);
+    FrmStampa window(PageRange{}, nullptr, m_printers);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QPoint item = window.List1->visualItemRect(window.List1->item(row)).center();
-    QTest::mouseClick(window.List1->viewport(), Qt::LeftButton, {}, item);
-    QTest::mouseDClick(window.List1->viewport(), Qt::LeftButton, {}, item);
+    auto* list = child<QListWidget>(&window, "List1");
+    const QPoint item = list->visualItemRect(list->item(row)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, item);
     QVERIFY(!window.isVisible());
     QCOMPARE(window.result(), int(QDialog::Accepted));
     QCOMPARE(m_printers.defaults, defaults);
@@ -144,12 +173,10 @@ void PrintWindowsTest::previewOpensOnFirstPage()
     OPEN_PREVIEW(preview, 5, 3);
     QCOMPARE(preview.windowTitle(), "Anteprima di Stampa");
     QCOMPARE(preview.caption(), "Pagina 1/5");
-    QCOMPARE(pageEngine().CurrentPage, 0);
-    QCOMPARE(preview.HScroll1->value(), 500);
-    QCOMPARE(preview.VScroll1->value(), 500);
-    QCOMPARE(preview.HScroll1->singleStep(), 25);
-    QCOMPARE(preview.HScroll1->pageStep(), 200);
-    QCOMPARE(preview.VScroll1->maximum(), 1000);
+    QCOMPARE(preview.currentPage(), 1);
+    // The whole page is in view: nothing to scroll.
+    QCOMPARE(child<QScrollBar>(&preview, "HScroll1")->maximum(), 0);
+    QCOMPARE(child<QScrollBar>(&preview, "VScroll1")->maximum(), 0);
     QSqlQuery rows(m_db->connection());
     QVERIFY(rows.exec("SELECT Pagina FROM STAMPA ORDER BY Chiave"));
     QList<int> pages;
@@ -158,9 +185,10 @@ void PrintWindowsTest::previewOpensOnFirstPage()
     QCOMPARE(pages, (QList<int>{1, 2, 3, 4, 5}));
 
     // The page fits inside the window, below the tool bar, and is not all white.
-    QVERIFY(preview.rect().contains(preview.Pic->geometry()));
-    QVERIFY(preview.Pic->y() >= preview.CoolBar1->geometry().bottom());
-    const QImage image = preview.Pic->image();
+    auto* pic = child<PreviewPicture>(&preview, "Pic");
+    QVERIFY(preview.rect().contains(placeIn(&preview, pic)));
+    QVERIFY(placeIn(&preview, pic).top() >= child(&preview, "Barra")->geometry().bottom());
+    const QImage image = pic->image();
     int dark = 0;
     for (int y = 0; y < image.height(); y += 2)
         for (int x = 0; x < image.width(); x += 2)
@@ -175,7 +203,7 @@ void PrintWindowsTest::previewOpensOnFirstPage()
     for (int i = 0; i < 4; ++i)
         press(Qt::Key_PageDown);
     QCOMPARE(preview.caption(), "Pagina 5/5");
-    QCOMPARE(pageEngine().CurrentPage, 4);
+    QCOMPARE(preview.currentPage(), 5);
     QCOMPARE(press(Qt::Key_PageDown), "Pagina 5/5");
     // With a shift key held, Page Up is not a page turn.
     QCOMPARE(press(Qt::Key_PageUp, Qt::ShiftModifier), "Pagina 5/5");
@@ -191,47 +219,62 @@ void PrintWindowsTest::previewOpensOnFirstPage()
 void PrintWindowsTest::clicksCycleTheZoom()
 {
     OPEN_PREVIEW(preview, 2, 3);
-    const QSize small = preview.Pic->size();
-    const double scale = pageEngine().PreviewScale();
+    auto* pic = child<PreviewPicture>(&preview, "Pic");
+    auto* h = child<QScrollBar>(&preview, "HScroll1");
+    auto* v = child<QScrollBar>(&preview, "VScroll1");
+    QWidget* view = child<QScrollArea>(&preview, "PageView")->viewport();
+    const QSize small = pic->size();
+    const double scale = preview.previewScale();
     // A click at a quarter of the width and three quarters of the height.
-    QTest::mouseClick(preview.Pic, Qt::LeftButton, {},
-                      QPoint(small.width() / 4, small.height() * 3 / 4));
+    QTest::mouseClick(pic, Qt::LeftButton, {}, QPoint(small.width() / 4, small.height() * 3 / 4));
     QCOMPARE(preview.zoom(), 2);
-    QVERIFY(std::abs(preview.Pic->width() - 2 * small.width()) <= 1);
-    QVERIFY(std::abs(pageEngine().PreviewScale() - 2 * scale) < 1e-9);
-    QVERIFY(std::abs(preview.HScroll1->value() - 250) <= 5);
-    QVERIFY(std::abs(preview.VScroll1->value() - 750) <= 5);
-    // Scrolling moves the page.
-    const int left = preview.Pic->x();
-    preview.HScroll1->setValue(preview.HScroll1->value() + 200);
-    QVERIFY(preview.Pic->x() < left);
+    QVERIFY(std::abs(pic->width() - 2 * small.width()) <= 1);
+    QVERIFY(std::abs(preview.previewScale() - 2 * scale) < 1e-9);
+    // The clicked point comes to the middle of the view, as near as the
+    // page's edges allow, and so into view.
+    const QPoint clicked(pic->width() / 4, pic->height() * 3 / 4);
+    QVERIFY(v->maximum() > 0);
+    QVERIFY(std::abs(h->value() - std::clamp(clicked.x() - view->width() / 2, 0, h->maximum())) <=
+            2);
+    QVERIFY(std::abs(v->value() - std::clamp(clicked.y() - view->height() / 2, 0, v->maximum())) <=
+            2);
+    QVERIFY(view->rect().contains(pic->mapTo(view, clicked)));
+    // Scrolling moves the page, and so does the wheel.
+    const int top = pic->mapTo(view, QPoint()).y();
+    v->setValue(v->value() - 100);
+    QVERIFY(pic->mapTo(view, QPoint()).y() > top);
+    const int scrolled = v->value();
+    QWheelEvent wheel(QPointF(10, 10), view->mapToGlobal(QPointF(10, 10)), QPoint(),
+                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &wheel);
+    QVERIFY(v->value() > scrolled);
 
-    QTest::mouseClick(preview.Pic, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseClick(pic, Qt::LeftButton, {}, QPoint(10, 10));
     QCOMPARE(preview.zoom(), 1);
-    QCOMPARE(preview.Pic->size(), small);
-    QCOMPARE(preview.HScroll1->value(), 500);
-    QCOMPARE(preview.VScroll1->value(), 500);
+    QCOMPARE(pic->size(), small);
+    QCOMPARE(h->maximum(), 0);
+    QCOMPARE(v->maximum(), 0);
     // The smallest window still shows the page whole, below the tool bar.
     preview.resize(preview.minimumSize());
-    QVERIFY(preview.Pic->width() > 0 && preview.rect().contains(preview.Pic->geometry()));
+    QVERIFY(pic->width() > 0 && preview.rect().contains(placeIn(&preview, pic)));
 }
 
 void PrintWindowsTest::onePageWithoutPdfThenEscape()
 {
     OPEN_PREVIEW(preview, 1, 3);
-    QVERIFY(!preview.PDF->isVisible());
-    QCOMPARE(preview.Stampa->text(), "&Stampa ...");
+    QVERIFY(!button(&preview, "PDF")->isVisible());
+    QCOMPARE(button(&preview, "Stampa")->text(), "&Stampa ...");
     // One page: the navigator has nothing to do.
     QCOMPARE(preview.caption(), "Pagina 1");
     QTest::keyClick(&preview, Qt::Key_PageDown);
     QCOMPARE(preview.currentPage(), 0);
-    QCOMPARE(pageFiles().size(), 1);
+    QCOMPARE(pageFiles(*m_fixture.run).size(), 1);
     QTest::keyClick(&preview, Qt::Key_Escape);
     QVERIFY(!preview.isVisible());
-    QCOMPARE(pageFiles(), QStringList());
-    // The closed window's picture is not drawn on again.
-    QString error;
-    QVERIFY(!pageEngine().ReplayPage(&error));
+    QCOMPARE(pageFiles(*m_fixture.run), QStringList());
+    // Nothing is left to draw.
+    LogTarget target;
+    QVERIFY(!m_fixture.run->ReplayPage(0, target));
 }
 
 void PrintWindowsTest::printWithoutPrinters()
@@ -243,7 +286,7 @@ void PrintWindowsTest::printWithoutPrinters()
     QTest::keyClick(&preview, Qt::Key_S, Qt::AltModifier);
     QTRY_COMPARE(Messaggio::lastText(), "Nessuna stampante installata");
     QVERIFY(preview.isVisible());
-    QCOMPARE(pageFiles().size(), 2);
+    QCOMPARE(pageFiles(*m_fixture.run).size(), 2);
     QVERIFY(!QFile::exists(m_fixture.printer->outputFileName()));
 }
 
@@ -264,39 +307,44 @@ void PrintWindowsTest::printThroughSelection()
     QTimer::singleShot(0, [cancel] {
         auto* selection = qobject_cast<FrmStampa*>(QApplication::activeModalWidget());
         QVERIFY(selection);
-        QCOMPARE(selection->Dati0->text(), "1");
-        QCOMPARE(selection->Dati1->text(), "4");
-        if (cancel)
-            return QTest::keyClick(selection, Qt::Key_Escape);
-        selection->Dati0->selectAll();
-        QTest::keyClicks(selection->Dati0, "2");
-        QTest::mouseClick(selection->Command1, Qt::LeftButton);
+        QCOMPARE(field(selection, "Dati0")->text(), "1");
+        QCOMPARE(field(selection, "Dati1")->text(), "4");
+        if (cancel) {
+            QTest::keyClick(selection, Qt::Key_Escape);
+        } else {
+            field(selection, "Dati0")->selectAll();
+            QTest::keyClicks(field(selection, "Dati0"), "2");
+            QTest::mouseClick(button(selection, "Command1"), Qt::LeftButton);
+        }
+        QCOMPARE(selection->chosenRange().value_or(PageRange{}).last, cancel ? 0 : 4);
     });
-    QTest::mouseClick(preview.Stampa, Qt::LeftButton);
+    QTest::mouseClick(button(&preview, "Stampa"), Qt::LeftButton);
     QVERIFY(!preview.isVisible());
-    QCOMPARE(pageEngine().LastPage, cancel ? 0 : 4);
     QCOMPARE(pdftest::pageCount(m_fixture.printer->outputFileName()), pages);
     QCOMPARE(m_printers.defaults, cancel ? QStringList() : QStringList{"Studio"});
-    QCOMPARE(pageFiles(), QStringList());
+    QCOMPARE(pageFiles(*m_fixture.run), QStringList());
+    // The hourglass of the print is gone with it.
+    QVERIFY(!QApplication::overrideCursor());
 }
 
 void PrintWindowsTest::exportFromPreview()
 {
-    pageEngine().PdfPath = m_fixture.dir->filePath("Fatture/2026/Fattura_2026_12.pdf");
+    PdfExportRequest pdf;
+    pdf.path = m_fixture.dir->filePath("Fatture/2026/Fattura_2026_12.pdf");
     QStringList opened;
-    pageEngine().setViewerLauncher([&opened](const QString& path) {
+    pdf.openViewer = [&opened](const QString& path) {
         opened << path;
         return false; // no viewer on this machine
-    });
-    OPEN_PREVIEW(preview, 3, 20);
-    QCOMPARE(preview.PDF->text(), "&Esporta PDF ...");
-    QVERIFY(preview.PDF->isVisible());
+    };
+    OPEN_PREVIEW(preview, 3, 20, pdf);
+    QCOMPARE(button(&preview, "PDF")->text(), "&Esporta PDF ...");
+    QVERIFY(button(&preview, "PDF")->isVisible());
     Messaggio::setNextAnswer(QMessageBox::Ok);
     QTest::keyClick(&preview, Qt::Key_E, Qt::AltModifier);
     QTRY_VERIFY(!preview.isVisible());
-    QCOMPARE(opened, QStringList{pageEngine().PdfPath});
-    QVERIFY(Messaggio::lastText().contains(pageEngine().PdfPath));
-    QCOMPARE(pdftest::pageCount(pageEngine().PdfPath), 3);
-    CHECK_PDF(pageEngine().PdfPath);
-    QCOMPARE(pageFiles(), QStringList());
+    QCOMPARE(opened, QStringList{pdf.path});
+    QVERIFY(Messaggio::lastText().contains(pdf.path));
+    QCOMPARE(pdftest::pageCount(pdf.path), 3);
+    CHECK_PDF(pdf.path);
+    QCOMPARE(pageFiles(*m_fixture.run), QStringList());
 }

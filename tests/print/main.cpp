@@ -6,6 +6,6 @@
 
 int main(int argc, char* argv[])
 {
-    return runTests<QApplication, PageEngineTest, PdfExportTest, PrintWindowsTest,
+    return runTests<QApplication, PageRecorderTest, PageReplayTest, PdfExportTest, PrintWindowsTest,
                     DocumentLayoutTest, PageFolderTest>(argc, argv);
 }

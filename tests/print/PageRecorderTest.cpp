@@ -1,9 +1,10 @@
 #include "PrintTests.h"
 
 #include "LogTarget.h"
-#include "PageEngine.h"
 #include "PageRecord.h"
+#include "PageRecorder.h"
 #include "PdfTestSupport.h"
+#include "PrinterJob.h"
 
 #include <QImage>
 #include <QPainter>
@@ -12,7 +13,7 @@
 
 namespace {
 
-void begin(PageEngine& e, double unitY, double unitX)
+void begin(PageRecorder& e, double unitY, double unitX)
 {
     QVERIFY(e.BeginDocument());
     e.UnitY = unitY;
@@ -29,7 +30,7 @@ QString joinedTexts(const LogTarget& target)
 
 } // namespace
 
-void PageEngineTest::numbers_data()
+void PageRecorderTest::numbers_data()
 {
     QTest::addColumn<QString>("field");
     QTest::addColumn<double>("value"); // NaN: rejected
@@ -54,7 +55,7 @@ void PageEngineTest::numbers_data()
     QTest::newRow("non-ascii digit") << QString::fromUtf8("٣") << rejected << false;
 }
 
-void PageEngineTest::numbers()
+void PageRecorderTest::numbers()
 {
     QFETCH(QString, field);
     QFETCH(double, value);
@@ -72,7 +73,7 @@ void PageEngineTest::numbers()
     }
 }
 
-void PageEngineTest::recordLinesSplitIntoElevenFieldsAtMost()
+void PageRecorderTest::recordLinesSplitIntoElevenFieldsAtMost()
 {
     // Past the eleventh field the tabs belong to the last one.
     const QStringList fields = PageRecord::split("0\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12");
@@ -82,9 +83,10 @@ void PageEngineTest::recordLinesSplitIntoElevenFieldsAtMost()
     QCOMPARE(PageRecord::number(qQNaN(), ','), " 0 ");
 }
 
-void PageEngineTest::recordsLayoutAsGoldenDump()
+void PageRecorderTest::recordsLayoutAsGoldenDump()
 {
-    PageEngine& e = pageEngine();
+    PageRecorder& e = m_fixture.recorder();
+    PrintRun& run = *m_fixture.run;
     begin(e, 276, 199.5);
     e.SetFontName("Arial");
     e.SetFontSize(12);
@@ -119,18 +121,19 @@ void PageEngineTest::recordsLayoutAsGoldenDump()
     QString page1 = "0\t 276 \t 199.5 \tArial\t 12 \t-1\t0\t-1\r\n21\t 1 \t 1 \t 0 \tseconda\r\n";
     // Numbers follow the user's locale (the tests run in Italian and English).
     const QChar separator = PageRecord::systemDecimalSeparator();
-    QCOMPARE(QString(pdftest::readFile(e.pageFilePath(0))), page0.replace('.', separator));
-    QCOMPARE(QString(pdftest::readFile(e.pageFilePath(1))), page1.replace('.', separator));
+    QCOMPARE(QString(pdftest::readFile(run.pageFilePath(0))), page0.replace('.', separator));
+    QCOMPARE(QString(pdftest::readFile(run.pageFilePath(1))), page1.replace('.', separator));
     // The TAB written as ESC comes back on replay; styled text changes the font only for itself.
-    const LogTarget target = replayed(e);
+    const LogTarget target = replayed(run);
     QCOMPARE(target.log.value(0), "text 997.5 1104 0 [Fattura\tN 12]");
     QCOMPARE(target.texts.value(2).font, (FontState{"Arial", 8, false, true, true}));
     QCOMPARE(target.texts.value(3).font, (FontState{"Arial", 12, true, false, true}));
 }
 
-void PageEngineTest::pageStateOnEveryPageButTheFirst()
+void PageRecorderTest::pageStateOnEveryPageButTheFirst()
 {
-    PageEngine& e = pageEngine();
+    PageRecorder& e = m_fixture.recorder();
+    PrintRun& run = *m_fixture.run;
     begin(e, 184, 140);
     // A long font name makes the state record longer than 60 bytes: the page
     // after the last NewPage still counts as blank, because nothing is drawn on it.
@@ -144,21 +147,22 @@ void PageEngineTest::pageStateOnEveryPageButTheFirst()
     e.SetFontSize(9); // a font change alone draws nothing
     e.EndDocument();
     QCOMPARE(e.pageCount(), 13);
-    QVERIFY(!QFile::exists(e.pageFilePath(13)));
-    QCOMPARE(QFileInfo(e.pageFilePath(12)).fileName(), "~WRK0012.Tmp");
+    QVERIFY(!QFile::exists(run.pageFilePath(13)));
+    QCOMPARE(QFileInfo(run.pageFilePath(12)).fileName(), "~WRK0012.Tmp");
     QCOMPARE(PageRecord::pageFileName(10000), "~WRK10000.Tmp");
-    QVERIFY(!QString(pdftest::readFile(e.pageFilePath(0))).startsWith("0\t"));
+    QVERIFY(!QString(pdftest::readFile(run.pageFilePath(0))).startsWith("0\t"));
     for (int page = 1; page < 13; ++page)
-        QVERIFY2(QString(pdftest::readFile(e.pageFilePath(page)))
+        QVERIFY2(QString(pdftest::readFile(run.pageFilePath(page)))
                      .startsWith("0\t 184 \t 140 \t" + font + "\t 8 \t0\t0\t0\r\n"),
                  qPrintable(QString::number(page)));
 
-    // A later page takes units and font from its state record, whatever was set since.
+    // A later page takes units and font from its state record, whatever was set since;
+    // the recorder keeps its own.
     e.UnitY = 1;
     e.UnitX = 1;
     e.SetFontName("Courier New");
-    const LogTarget target = replayed(e, 5);
-    QCOMPARE(e.UnitY, 184.0);
+    const LogTarget target = replayed(run, 5);
+    QCOMPARE(e.UnitY, 1.0);
     QCOMPARE(target.texts.value(0).font.name, font);
     QCOMPARE(target.texts.value(0).font.size, 8.0);
     QCOMPARE(target.texts.value(0).y, 184.0);
@@ -166,15 +170,19 @@ void PageEngineTest::pageStateOnEveryPageButTheFirst()
     // A document with nothing drawn still has one page; it deletes what the last one left.
     QVERIFY(e.BeginDocument() && e.EndDocument());
     QCOMPARE(e.pageCount(), 1);
-    QVERIFY(!QFile::exists(e.pageFilePath(1)));
-    QCOMPARE(replayed(e).log, QStringList());
+    QVERIFY(!QFile::exists(run.pageFilePath(1)));
+    QCOMPARE(replayed(run).log, QStringList());
 }
 
-void PageEngineTest::privateFolderAndFailedPageFile()
+void PageRecorderTest::privateFolderAndFailedPageFile()
 {
-    PageEngine& e = pageEngine();
+    PageRecorder& e = m_fixture.recorder();
+    PrintRun& run = *m_fixture.run;
+    // Paper to draw on once nothing records.
+    PrinterJob paper(*m_fixture.printer);
+    e.drawStraightOn(&paper);
     // Page files live in a folder of TEMP that only this user may enter.
-    const QDir folder(e.TempFolder());
+    const QDir folder(run.pages().TempFolder());
     QVERIFY(folder.path().startsWith(m_fixture.dir->path() + '/'));
     QCOMPARE(QFileInfo(folder.path()).permissions() &
                  (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
@@ -197,7 +205,7 @@ void PageEngineTest::privateFolderAndFailedPageFile()
     QCOMPARE(endError, error);
     QCOMPARE(e.pageCount(), 0);
     QVERIFY(!QFile::exists(m_fixture.printer->outputFileName()));
-    QVERIFY(!QFile::exists(e.pageFilePath(0)));
+    QVERIFY(!QFile::exists(run.pageFilePath(0)));
 
     // The next document starts afresh.
     QVERIFY(folder.rmdir("~WRK0001.Tmp"));
@@ -205,7 +213,7 @@ void PageEngineTest::privateFolderAndFailedPageFile()
     QCOMPARE(e.pageCount(), 2);
 }
 
-void PageEngineTest::truncationKeepsLongestFittingPrefix_data()
+void PageRecorderTest::truncationKeepsLongestFittingPrefix_data()
 {
     QTest::addColumn<QString>("font");
     QTest::addColumn<double>("maxWidth");
@@ -215,11 +223,12 @@ void PageEngineTest::truncationKeepsLongestFittingPrefix_data()
     QTest::newRow("Times 15.5 columns") << "Times New Roman" << 15.5;
 }
 
-void PageEngineTest::truncationKeepsLongestFittingPrefix()
+void PageRecorderTest::truncationKeepsLongestFittingPrefix()
 {
     QFETCH(QString, font);
     QFETCH(double, maxWidth);
-    PageEngine& e = pageEngine();
+    PageRecorder& e = m_fixture.recorder();
+    PrintRun& run = *m_fixture.run;
     e.BeginDocument();
     useFont(e, font, 12);
     const QString text = "Onorario per rilievo topografico, lotto 7";
@@ -228,7 +237,7 @@ void PageEngineTest::truncationKeepsLongestFittingPrefix()
     e.EndDocument();
 
     // The PDF target cuts with the printer's widths: the Liberation fonts.
-    const LogTarget target = replayed(e, 0, [&e](const QString& s) { return e.TextWidth(s); });
+    const LogTarget target = replayed(run, 0, [&e](const QString& s) { return e.TextWidth(s); });
     QCOMPARE(target.texts.size(), 2);
     const double limit = maxWidth * e.UnitX;
     for (const auto& drawn : target.texts) {
@@ -240,9 +249,10 @@ void PageEngineTest::truncationKeepsLongestFittingPrefix()
     QVERIFY(maxWidth != 10 || target.texts[0].text.size() > 10);
 }
 
-void PageEngineTest::paragraphPastRowLimitReturnsRest()
+void PageRecorderTest::paragraphPastRowLimitReturnsRest()
 {
-    PageEngine& e = pageEngine();
+    PageRecorder& e = m_fixture.recorder();
+    PrintRun& run = *m_fixture.run;
     e.BeginDocument();
     useFont(e, "Arial", 12);
     const QString first =
@@ -271,13 +281,14 @@ void PageEngineTest::paragraphPastRowLimitReturnsRest()
     QVERIFY(e.pageCount() > 2);
     QString printed;
     for (int page = 0; page < e.pageCount(); ++page)
-        printed += joinedTexts(replayed(e, page)) + ' ';
+        printed += joinedTexts(replayed(run, page)) + ' ';
     QCOMPARE(printed.simplified(), (first + ' ' + second).simplified());
 }
 
-void PageEngineTest::justifiedLinesEndAtRightEdge()
+void PageRecorderTest::justifiedLinesEndAtRightEdge()
 {
-    PageEngine& e = pageEngine();
+    PageRecorder& e = m_fixture.recorder();
+    PrintRun& run = *m_fixture.run;
     for (const char* font : {"Arial", "Times New Roman"}) {
         e.BeginDocument();
         useFont(e, font, 12);
@@ -291,7 +302,7 @@ void PageEngineTest::justifiedLinesEndAtRightEdge()
         e.PrintParagraph(11, 45, row, 40, text, 3, spacing);
         e.EndDocument();
 
-        const auto target = replayed(e, 0, [&e](const QString& s) { return e.TextWidth(s); });
+        const auto target = replayed(run, 0, [&e](const QString& s) { return e.TextWidth(s); });
         const double right = (11 + 45) * e.UnitX;
         const double left = 11 * e.UnitX;
         int justified = 0;
@@ -315,7 +326,7 @@ void PageEngineTest::justifiedLinesEndAtRightEdge()
     }
 }
 
-void PageEngineTest::paragraphLineCountsAgree_data()
+void PageRecorderTest::paragraphLineCountsAgree_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("width");
@@ -328,12 +339,13 @@ void PageEngineTest::paragraphLineCountsAgree_data()
     QTest::newRow("word wider than the line") << "Precipitevolissimevolmente" << 3.0 << -1;
 }
 
-void PageEngineTest::paragraphLineCountsAgree()
+void PageRecorderTest::paragraphLineCountsAgree()
 {
     QFETCH(QString, text);
     QFETCH(double, width);
     QFETCH(int, lines);
-    PageEngine& e = pageEngine();
+    PageRecorder& e = m_fixture.recorder();
+    PrintRun& run = *m_fixture.run;
     e.BeginDocument();
     useFont(e, "Arial", 12);
     QString counted = text;
@@ -351,12 +363,13 @@ void PageEngineTest::paragraphLineCountsAgree()
     QCOMPARE(int(row), int(count));
     e.EndDocument();
     // A word too wide for the line is broken, never lost.
-    QCOMPARE(joinedTexts(replayed(e)).remove(' '), text.remove(QRegularExpression("[\r\n ]")));
+    QCOMPARE(joinedTexts(replayed(run)).remove(' '), text.remove(QRegularExpression("[\r\n ]")));
 }
 
-void PageEngineTest::paragraphAlignments()
+void PageRecorderTest::paragraphAlignments()
 {
-    PageEngine& e = pageEngine();
+    PageRecorder& e = m_fixture.recorder();
+    PrintRun& run = *m_fixture.run;
     begin(e, 200, 150);
     e.SetFontName("Arial");
     e.SetFontSize(10);
@@ -368,165 +381,7 @@ void PageEngineTest::paragraphAlignments()
         QCOMPARE(row, align * 10 + 4.0);
     }
     e.EndDocument();
-    QCOMPARE(replayed(e).log,
+    QCOMPARE(replayed(run).log,
              (QStringList{"text 8100 2000 1 [ Minimi uno]", "text 8100 2400 1 [ Minimi due]",
                           "text 4500 4000 2 [ Minimi uno]", "text 4500 4400 2 [ Minimi due]"}));
-}
-
-void PageEngineTest::previewGeometry_data()
-{
-    QTest::addColumn<QSize>("window");
-    QTest::addColumn<int>("zoom");
-    QTest::addColumn<QSize>("picture");
-    // A4 is 11900 x 16840 twips here; 96 dpi.
-    QTest::newRow("tall window, width decides") << QSize(500, 1000) << 1 << QSize(400, 566);
-    QTest::newRow("wide window, height decides") << QSize(1000, 540) << 1 << QSize(283, 400);
-    QTest::newRow("zoom 2 doubles") << QSize(1000, 540) << 2 << QSize(566, 800);
-}
-
-void PageEngineTest::previewGeometry()
-{
-    QFETCH(QSize, window);
-    QFETCH(int, zoom);
-    QFETCH(QSize, picture);
-    const QSizeF a4(11900, 16840);
-    const PreviewGeometry g = computePreviewGeometry(window, 40, a4, zoom, 96);
-    QCOMPARE(g.picture, picture);
-    // Picture width in twips over paper width.
-    QVERIFY(std::abs(g.previewScale - picture.width() * 15.0 / 11900) < 0.002 * zoom);
-
-    // A text spans about the twips it takes on paper at any zoom, so its pixels
-    // grow with the picture.
-    PageEngine& e = pageEngine();
-    e.SetFontName("Arial");
-    e.SetFontSize(12);
-    const QString text = "Onorario professionale";
-    QImage image(g.picture, QImage::Format_RGB32);
-    QPainter painter(&image);
-    PainterTarget target(painter, PainterTarget::Kind::Preview, image.width() / a4.width());
-    target.setFont(FontState{"Arial", 12});
-    const double twips = target.truncationWidth(text);
-    QVERIFY2(std::abs(twips - e.TextWidth(text)) < e.TextWidth(text) * 0.06,
-             qPrintable(QString::number(twips)));
-}
-
-void PageEngineTest::previewRulesFollowPaper_data()
-{
-    QTest::addColumn<int>("zoom");
-    QTest::addColumn<double>("lineWidth"); // twips, as the PDF draws it
-    QTest::newRow("hairline") << 1 << 4.0;
-    QTest::newRow("hairline zoomed") << 2 << 4.0;
-    QTest::newRow("footer rule") << 1 << 1.0;
-    QTest::newRow("broad rule") << 1 << 120.0;
-    QTest::newRow("broad rule zoomed") << 2 << 120.0;
-}
-
-// The ink of a rule across its width, in pixels: as wide as the rule is on
-// paper at the picture's scale, and at least one pixel.
-void PageEngineTest::previewRulesFollowPaper()
-{
-    QFETCH(int, zoom);
-    QFETCH(double, lineWidth);
-    PageEngine& e = pageEngine();
-    begin(e, 200, 200);
-    e.DrawHLine(20, 5, 50, lineWidth);
-    e.DrawBox(30, 5, 40, 50, lineWidth, 0);
-    QVERIFY(e.EndDocument());
-
-    const PreviewGeometry g =
-        computePreviewGeometry(QSize(1000, 800), 40, e.paperTwips(), zoom, 96);
-    QImage picture(g.picture, QImage::Format_RGB32);
-    e.SetupPreview(&picture, g.previewScale);
-    e.CurrentPage = 0;
-    QVERIFY(e.ReplayPage());
-    const double pixelsPerTwip = picture.width() / e.paperTwips().width();
-    const double expected = std::max(1.0, lineWidth * pixelsPerTwip);
-    auto inkAcross = [&](int x, double rowTwips) {
-        const int y = int(rowTwips * pixelsPerTwip);
-        double ink = 0;
-        for (int row = std::max(0, y - 20); row < std::min(picture.height(), y + 20); ++row)
-            ink += (255 - qGray(picture.pixel(x, row))) / 255.0;
-        return ink;
-    };
-    const int x = int(20 * 200 * pixelsPerTwip);
-    for (const double row : {20.0 * 200, 30.0 * 200, 40.0 * 200}) {
-        const double ink = inkAcross(x, row);
-        QVERIFY2(std::abs(ink - expected) < 0.35,
-                 qPrintable(QString("%1 pixels of ink, %2 expected").arg(ink).arg(expected)));
-    }
-}
-
-void PageEngineTest::damagedPageFileReplaysWhatItCan()
-{
-    PageEngine& e = pageEngine();
-    e.BeginDocument();
-    e.EndDocument();
-    const QByteArray damaged = "21\t 1 \t 2 \t 0 \tprima\r\n"
-                               "77\t 1 \t 2 \r\n21\t 1 \t 2 \r\n"      // unknown code, no text
-                               "21\t uno \t 2 \t 0 \tnumero rotto\r\n" // not a number
-                               "30\t 1 \t 2 \r\n11\t 1e308 \r\n" // box without corners, absurd size
-                               "31\t 1e300 \t 2 \t 3 \t 4 \r\n"  // off any sheet
-                               "21\t 1 \t 2 \t 0 \t" +
-                               QByteArray(400 * 1024, 'x') + // far longer than a record
-                               "\r\n\x01\x02\xff\xfe\r\nnan\tinf\r\n\r\n"
-                               "32\t 5 \t 1 \t 9 \t 2 \r\n"
-                               "21\t 3,5 \t 2 \t 0 \tultima"; // no line end at all
-    QVERIFY(pdftest::writeFile(e.pageFilePath(0), damaged));
-    LogTarget target;
-    e.UnitY = 100;
-    e.UnitX = 10;
-    e.CurrentPage = 0;
-    int skipped = 0;
-    QVERIFY(e.ReplayPageOnto(target, nullptr, &skipped));
-    QCOMPARE(target.log, (QStringList{"text 20 100 0 [prima]", "line 50 100 50 900 2",
-                                      "text 20 350 0 [ultima]"}));
-    QCOMPARE(skipped, 7);
-
-    // A page that is gone is reported, not drawn.
-    QFile::remove(e.pageFilePath(0));
-    QString error;
-    QVERIFY(!e.ReplayPageOnto(target, &error));
-    QVERIFY(error.contains("pagina 1"));
-}
-
-void PageEngineTest::printingToPdfPrinterGivesRecordedPages()
-{
-    PageEngine& e = pageEngine();
-    const QString out = m_fixture.printer->outputFileName();
-    // Setting fonts and measuring before a document starts no print job.
-    e.SetFontName("Arial");
-    e.SetFontBold(true);
-    QVERIFY(e.TextWidth("M") > 0);
-    QVERIFY(e.EndDocument());
-    QVERIFY(!QFile::exists(out));
-
-    recordReport(e, 4, 30);
-    QCOMPARE(e.pageCount(), 4);
-    QVERIFY(e.PrintPages(2, 1));
-    QVERIFY(e.PrintPages(1, 0));
-    QVERIFY(!QFile::exists(out));
-
-    QString error;
-    QVERIFY2(e.PrintPages(1, 4, &error), qPrintable(error));
-    QCOMPARE(e.outputTarget(), OutputTarget::Printer);
-    QCOMPARE(pdftest::pageCount(out), 4);
-    const QString text = pdftest::output("pdftotext", {"-f", "3", "-l", "3", out, "-"});
-    QVERIFY2(text.contains(reportLine(2, 0).left(20)), qPrintable(text.left(300)));
-
-    // A range beyond the document prints the pages there are.
-    QFile::remove(out);
-    QVERIFY(e.PrintPages(3, 9));
-    QCOMPARE(pdftest::pageCount(out), 2);
-
-    // Nothing recorded: each call draws on the printer at once, as the labels
-    // do; NewPage turns the sheet and EndDocument ends the job.
-    QFile::remove(out);
-    e.setOutputTarget(OutputTarget::Printer);
-    e.PrintText(2, 2, 0, "ETICHETTA1");
-    e.DrawBox(1, 1, 5, 30, 4, 1);
-    QVERIFY(e.NewPage());
-    e.PrintText(2, 2, 0, "ETICHETTA2");
-    QVERIFY(e.EndDocument());
-    QCOMPARE(pdftest::pageCount(out), 2);
-    QCOMPARE(pdftest::output("pdftotext", {"-f", "2", out, "-"}).trimmed(), "ETICHETTA2");
 }

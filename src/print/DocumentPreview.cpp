@@ -1,0 +1,61 @@
+#include "DocumentPreview.h"
+
+#include "ApplicationPrinter.h"
+#include "Database.h"
+#include "MessageBox.h"
+#include "PrintRun.h"
+#include "StatusMessage.h"
+#include "WaitCursor.h"
+#include "frmPreview.h"
+
+#include <QPrinter>
+
+bool previewDocument(QWidget* parent, Database* db,
+                     const std::function<QString(PageRecorder&)>& layout,
+                     std::optional<PdfExportRequest> pdf)
+{
+    PrintRun run(applicationPrinter());
+    PageRecorder& recorder = run.recorder();
+    QString error;
+    bool shown = false;
+    if (recorder.BeginDocument(&error)) {
+        QString message;
+        {
+            const WaitCursor wait;
+            message = layout(recorder);
+        }
+        const bool ended = recorder.EndDocument(&error);
+        if (!message.isEmpty()) {
+            pdf.reset();
+            Messaggio::avviso(parent, message);
+        }
+        if (ended) {
+            frmPreview preview(run, parent, db, std::move(pdf));
+            preview.exec();
+            shown = true;
+        }
+    }
+    if (!shown)
+        Messaggio::errore(parent, printErrorText(error));
+    MessaggioStato(QString(), false);
+    return shown;
+}
+
+QString printErrorText(const QString& description)
+{
+    return QStringLiteral("The following Error occurred:\n") + description;
+}
+
+bool writePageRows(Database& db, int pageCount, QString* error)
+{
+    if (!db.begin(error))
+        return false;
+    bool ok = db.execute(QStringLiteral("DELETE FROM STAMPA"), {}, error);
+    for (int page = 1; ok && page <= pageCount; ++page)
+        ok = db.execute(QStringLiteral("INSERT INTO STAMPA (Pagina) VALUES (?)"), {page}, error);
+    if (!ok) {
+        db.rollback();
+        return false;
+    }
+    return db.commit(error);
+}

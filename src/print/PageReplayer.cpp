@@ -1,0 +1,196 @@
+#include "PageReplayer.h"
+
+#include "PageDrawer.h"
+#include "PageRecord.h"
+#include "PageStore.h"
+
+#include <QFile>
+#include <cmath>
+#include <optional>
+#include <vector>
+
+namespace {
+
+// Unit sizes beyond this many twips can only come from a damaged record.
+constexpr double kMaxTwips = 1e6;
+
+// A number read from a record as an integer; out-of-range values (damage)
+// become -1, which no alignment or shadow flag uses.
+int wholeNumber(double value)
+{
+    return std::abs(value) < 1e6 ? int(value) : -1;
+}
+
+} // namespace
+
+PageReplayer::PageReplayer(PageStore& store, const PageStart& start)
+    : m_store(store), m_start(start)
+{
+}
+
+bool PageReplayer::replayLine(PageDrawer& drawer, const QString& line)
+{
+    const QStringList f = PageRecord::split(line);
+    const auto codeValue = PageRecord::readNumber(f.at(0));
+    if (!codeValue || *codeValue < 0 || *codeValue > 1000 || *codeValue != std::floor(*codeValue))
+        return false;
+    const int code = int(*codeValue);
+    // Numbers of fields 1..count, or nothing when one is missing or damaged.
+    auto numbers = [&f](int count) -> std::optional<std::vector<double>> {
+        if (f.size() <= count)
+            return std::nullopt;
+        std::vector<double> values;
+        for (int i = 1; i <= count; ++i) {
+            const auto v = PageRecord::readNumber(f.at(i));
+            if (!v)
+                return std::nullopt;
+            values.push_back(*v);
+        }
+        return values;
+    };
+    auto textField = [&f](int i) { return PageRecord::unescapeText(f.at(i)); };
+
+    switch (code) {
+    case PageRecord::State: {
+        const auto units = numbers(2);
+        if (!units || f.size() < 8)
+            return false;
+        const auto size = PageRecord::readNumber(f.at(4));
+        const auto bold = PageRecord::readNumber(f.at(5));
+        const auto underline = PageRecord::readNumber(f.at(6));
+        const auto italic = PageRecord::readNumber(f.at(7));
+        if (!size || !bold || !underline || !italic)
+            return false;
+        if ((*units)[0] > 0 && (*units)[0] < kMaxTwips)
+            drawer.UnitY = (*units)[0];
+        if ((*units)[1] > 0 && (*units)[1] < kMaxTwips)
+            drawer.UnitX = (*units)[1];
+        const QString name = textField(3);
+        if (!name.trimmed().isEmpty())
+            drawer.SetFontName(name);
+        if (*size != 0)
+            drawer.SetFontSize(*size);
+        drawer.SetFontBold(*bold != 0);
+        drawer.SetFontUnderline(*underline != 0);
+        drawer.SetFontItalic(*italic != 0);
+        return true;
+    }
+    case PageRecord::FontName:
+        if (f.size() < 2)
+            return false;
+        drawer.SetFontName(textField(1));
+        return true;
+    case PageRecord::FontSize:
+    case PageRecord::FontBold:
+    case PageRecord::FontUnderline:
+    case PageRecord::FontItalic: {
+        const auto v = numbers(1);
+        if (!v)
+            return false;
+        const double value = (*v)[0];
+        if (code == PageRecord::FontSize)
+            drawer.SetFontSize(value);
+        else if (code == PageRecord::FontBold)
+            drawer.SetFontBold(value != 0);
+        else if (code == PageRecord::FontUnderline)
+            drawer.SetFontUnderline(value != 0);
+        else
+            drawer.SetFontItalic(value != 0);
+        return true;
+    }
+    case PageRecord::TextStyled: {
+        const auto v = numbers(5);
+        if (!v || f.size() < 8)
+            return false;
+        drawer.PrintTextStyled((*v)[0], (*v)[1], (*v)[2], (*v)[3], wholeNumber((*v)[4]),
+                               f.at(6).trimmed(), textField(7));
+        return true;
+    }
+    case PageRecord::Text:
+    case PageRecord::TextRight:
+    case PageRecord::TextCentred: {
+        const auto v = numbers(3);
+        if (!v || f.size() < 5)
+            return false;
+        drawer.PrintText((*v)[0], (*v)[1], (*v)[2], textField(4), code - PageRecord::Text);
+        return true;
+    }
+    case PageRecord::Box: {
+        const auto v = numbers(6);
+        if (!v)
+            return false;
+        drawer.DrawBox((*v)[0], (*v)[1], (*v)[2], (*v)[3], (*v)[4], wholeNumber((*v)[5]));
+        return true;
+    }
+    case PageRecord::HLine:
+    case PageRecord::VLine: {
+        const auto v = numbers(4);
+        if (!v)
+            return false;
+        if (code == PageRecord::HLine)
+            drawer.DrawHLine((*v)[0], (*v)[1], (*v)[2], (*v)[3]);
+        else
+            drawer.DrawVLine((*v)[0], (*v)[1], (*v)[2], (*v)[3]);
+        return true;
+    }
+    case PageRecord::Image: {
+        const auto v = numbers(4);
+        if (!v || f.size() < 6)
+            return false;
+        drawer.DrawImage((*v)[0], (*v)[1], (*v)[2], (*v)[3], textField(5));
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool PageReplayer::ReplayPage(int page, PageTarget& target, QString* error, int* skipped)
+{
+    if (skipped)
+        *skipped = 0;
+    const QString path = m_store.pageFilePath(page);
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("Impossibile leggere la pagina %1 (%2).")
+                         .arg(page + 1)
+                         .arg(path.isEmpty() ? QStringLiteral("cartella temporanea") : path);
+        return false;
+    }
+
+    // Every page starts from the document's units and font; the pages after
+    // the first then set their own state.
+    PageDrawer drawer(target);
+    drawer.UnitY = m_start.unitY;
+    drawer.UnitX = m_start.unitX;
+    drawer.setFont(m_start.font);
+
+    int bad = 0;
+    // One buffer for every line: lines are short, and a fresh buffer of the
+    // largest size per line would cost more than the drawing.
+    QByteArray buffer(int(PageRecord::kMaxLineBytes), Qt::Uninitialized);
+    while (!file.atEnd()) {
+        qint64 length = file.readLine(buffer.data(), buffer.size());
+        if (length <= 0)
+            break;
+        const bool complete = buffer.at(length - 1) == '\n';
+        if (!complete && !file.atEnd()) {
+            // Longer than any record: skip the rest of it.
+            ++bad;
+            char c = 0;
+            while (file.getChar(&c) && c != '\n') {
+            }
+            continue;
+        }
+        while (length > 0 && (buffer.at(length - 1) == '\n' || buffer.at(length - 1) == '\r'))
+            --length;
+        if (length == 0)
+            continue;
+        if (!replayLine(drawer, QString::fromUtf8(buffer.constData(), length)))
+            ++bad;
+    }
+    if (skipped)
+        *skipped = bad;
+    return true;
+}
