@@ -223,7 +223,6 @@ EsitoAvvio Main::MDIForm_Load(QString* error)
     m_context.SepMigliaia = sep.migliaia;
     updateBorders();
     setWindowTitle(didascaliaPrincipale(windowTitle(), m_context.settings().profession()));
-    m_context.SqlConsulta.clear();
 
     const EsitoAvvio esito = apriArchivi(m_context, error);
     if (esito != EsitoAvvio::Pronto)

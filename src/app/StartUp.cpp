@@ -3,8 +3,6 @@
 #include "AppContext.h"
 #include "DataFolder.h"
 
-#include <QDir>
-
 Separatori separatoriDaLocale(const QLocale& locale)
 {
     const QString formatted = locale.toString(3.0 / 2.0);
@@ -38,19 +36,13 @@ EsitoAvvio apriArchivi(AppContext& context, QString* error)
 {
     if (!prepareDataFolder(context.programFolder, error))
         return EsitoAvvio::CartellaDati;
-    QDir::setCurrent(context.programFolder);
 
     if (!context.DbArchivi.open(context.databaseFile(), error))
         return EsitoAvvio::ArchivioDanneggiato;
-    context.NomeDb = QLatin1String(kDatabaseFileName);
 
     if (!CaricaDatiUtente(context.DbArchivi, &context.DatiUtente, error)) {
         context.DbArchivi.close();
         return EsitoAvvio::ArchivioDanneggiato;
     }
-    context.UltimaTabella = 4;
-    context.NomiTabelle = {QStringLiteral("Clienti"), QStringLiteral("Fatture"),
-                           QStringLiteral("Fornitori"), QStringLiteral("Movimenti"),
-                           QStringLiteral("Parcelle")};
     return EsitoAvvio::Pronto;
 }

@@ -3,19 +3,6 @@
 #include "DataFolder.h"
 #include "Recordset.h"
 
-namespace {
-AppContext* g_current = nullptr;
-}
-
-AppContext::AppContext()
-    : NomiTabelle{QStringLiteral("Clienti"), QStringLiteral("Fatture"), QStringLiteral("Fornitori"),
-                  QStringLiteral("Movimenti"), QStringLiteral("Parcelle")},
-      DatiUtente(6)
-{
-    for (int i = 0; i <= 50; ++i)
-        ParametriLista << QVariant();
-}
-
 QString AppContext::settingsFile() const
 {
     return programFolder + QLatin1Char('/') + QLatin1String(kSettingsFileName);
@@ -24,22 +11,6 @@ QString AppContext::settingsFile() const
 QString AppContext::databaseFile() const
 {
     return programFolder + QLatin1Char('/') + QLatin1String(kDatabaseFileName);
-}
-
-AppContext& AppContext::current()
-{
-    Q_ASSERT(g_current);
-    return *g_current;
-}
-
-bool AppContext::hasCurrent()
-{
-    return g_current != nullptr;
-}
-
-void AppContext::setCurrent(AppContext* context)
-{
-    g_current = context;
 }
 
 bool CaricaDatiUtente(Database& db, QStringList* datiUtente, QString* error)

@@ -28,7 +28,7 @@ FArcMOV::FArcMOV(AppContext& context, QWidget* parent) : ArchiveWindow(context, 
     setObjectName(QStringLiteral("FArcMOV"));
     setWindowTitle(QStringLiteral("Archivio MOVIMENTI"));
     setRecordNoun(QStringLiteral("Movimento"), false);
-    if (!Form_Load(3, 8, 1, fields()))
+    if (!Form_Load(Table::Movimenti, 8, 1, fields()))
         return;
     const QDate today = Clock::today();
     setText(1, proposedNumber(*table(), NumberingRestart::EachYear, today));

@@ -66,10 +66,9 @@ bool FeeDocumentWindow::loadDocument(FeeDocumentKind kind, RecordGrid recordGrid
     // The total line follows the withholding amount.
     addRowAfter(fields.at(FeeField::Withholding).tabIndex, QStringLiteral("TOTALE"), m_totale);
 
-    // The tables' places in NomiTabelle; the date and the number are the key.
-    const int numTabella = kind == FeeDocumentKind::Invoice ? 1 : 4;
+    // The date and the number are the key.
     const int lastKeyTab = 1;
-    if (!Form_Load(numTabella, int(fields.size()) - 1, lastKeyTab, fields,
+    if (!Form_Load(feeDocumentTable(kind), int(fields.size()) - 1, lastKeyTab, fields,
                    recordGrid == RecordGrid::Offered))
         return false;
 

@@ -25,7 +25,7 @@ FArcCLI::FArcCLI(AppContext& context, QWidget* parent) : ArchiveWindow(context, 
     setObjectName(QStringLiteral("FArcCLI"));
     setWindowTitle(QStringLiteral("Archivio CLIENTI"));
     setRecordNoun(QStringLiteral("Cliente"), false);
-    Form_Load(0, 8, 0, fields());
+    Form_Load(Table::Clienti, 8, 0, fields());
 }
 
 bool FArcCLI::mayDelete()

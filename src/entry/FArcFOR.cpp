@@ -24,7 +24,7 @@ FArcFOR::FArcFOR(AppContext& context, QWidget* parent) : ArchiveWindow(context, 
     setObjectName(QStringLiteral("FArcFOR"));
     setWindowTitle(QStringLiteral("Archivio FORNITORI"));
     setRecordNoun(QStringLiteral("Fornitore"), false);
-    Form_Load(2, 7, 0, fields());
+    Form_Load(Table::Fornitori, 7, 0, fields());
 }
 
 bool FArcFOR::mayDelete()

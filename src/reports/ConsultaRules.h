@@ -88,8 +88,8 @@ struct ClientChoice
 };
 // The client list of a year (every year when blank), after an empty first
 // entry; codes that are Null in every invoice are not listed.
-std::optional<QVector<ClientChoice>> RiempiClienti(Database& db, const QStringList& nomiTabelle,
-                                                   const QString& year, QString* error);
+std::optional<QVector<ClientChoice>> RiempiClienti(Database& db, const QString& year,
+                                                   QString* error);
 
 // The invoices matching the filters, in key order, and the total of their
 // fees in cents. Only row ids are kept: the grid reads the rows it shows.

@@ -38,13 +38,11 @@
 
 void MainWindowTest::init()
 {
-    m_startDir = QDir::currentPath();
     Messaggio::resetForTest();
     Clock::setToday(QDate(2026, 12, 6));
     m_dir = std::make_unique<QTemporaryDir>();
     m_context = std::make_unique<AppContext>();
     m_context->programFolder = m_dir->path();
-    AppContext::setCurrent(m_context.get());
     m_main = std::make_unique<Main>(*m_context);
 }
 
@@ -54,11 +52,9 @@ void MainWindowTest::cleanup()
     setApplicationPrinter(nullptr);
     setViewerLauncher([](const QString&) { return true; });
     m_main.reset();
-    AppContext::setCurrent(nullptr);
     m_context.reset();
     m_dir.reset();
     Clock::setToday({});
-    QDir::setCurrent(m_startDir);
 }
 
 void MainWindowTest::captionsAndStartState()

@@ -27,5 +27,4 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<AppContext> m_context;
     std::unique_ptr<Main> m_main;
-    QString m_startDir;
 };

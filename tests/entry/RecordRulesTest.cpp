@@ -272,9 +272,10 @@ void RecordRulesTest::headingDataCreatedWhenMissing()
 
 void RecordRulesTest::fieldChecksBeforeSaving()
 {
-    const DescriptionLookup clients = [](int table, const QString& key, int field) {
-        return table == 0 && field == 2 && key.trimmed().toUpper() == "R1" ? QStringLiteral("Rossi")
-                                                                           : QString();
+    const DescriptionLookup clients = [](Table table, const QString& key, int field) {
+        return table == Table::Clienti && field == 2 && key.trimmed().toUpper() == "R1"
+                   ? QStringLiteral("Rossi")
+                   : QString();
     };
     FakeFields f(documentFields());
     f.setText(0, "050324");

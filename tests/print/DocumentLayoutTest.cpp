@@ -218,13 +218,11 @@ void DocumentLayoutTest::init()
                              "09876543210",        "BNCLCU70B02A479X"};
     QString error;
     QVERIFY2(m_context->DbArchivi.open(m_context->databaseFile(), &error), qPrintable(error));
-    AppContext::setCurrent(m_context.get());
     m_fixture.recorder().setDecimalSeparator(',');
 }
 
 void DocumentLayoutTest::cleanup()
 {
-    AppContext::setCurrent(nullptr);
     m_context.reset();
     m_fixture.tearDown();
 }
