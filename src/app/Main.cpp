@@ -96,6 +96,16 @@ Main::Main(AppContext& context, QWidget* parent) : QMainWindow(parent), m_contex
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(kDesignCaption);
     buildMenus();
+    // The code list of an invoice or a purchase adds clients and suppliers.
+    m_context.openArchive = [&context = m_context](Table table, QWidget* parent) {
+        if (table == Table::Clienti) {
+            FArcCLI window(context, parent);
+            window.exec();
+        } else if (table == Table::Fornitori) {
+            FArcFOR window(context, parent);
+            window.exec();
+        }
+    };
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);

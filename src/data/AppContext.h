@@ -2,9 +2,13 @@
 
 #include "Database.h"
 #include "Settings.h"
+#include "Table.h"
 
 #include <QString>
 #include <QStringList>
+#include <functional>
+
+class QWidget;
 
 // The program-wide values every window relies on, gathered in one object
 // that start-up fills. The program has one; each test builds its own.
@@ -30,6 +34,11 @@ struct AppContext
     // centre themselves inside them.
     double BordoDestro = 0;
     double BordoInferiore = 0;
+
+    // Opens the archive window of a table modally over `parent`: how the code
+    // list lets a new code be added without knowing the archive windows. The
+    // main window sets it; without it no new code is offered.
+    std::function<void(Table table, QWidget* parent)> openArchive;
 };
 
 // Copies fields 0..5 of the first datipers record; Null fields give "".

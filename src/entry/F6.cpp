@@ -2,8 +2,6 @@
 
 #include "AppContext.h"
 #include "CodeList.h"
-#include "FArcCLI.h"
-#include "FArcFOR.h"
 #include "MessageBox.h"
 #include "Schema.h"
 #include "Twips.h"
@@ -50,7 +48,7 @@ F6::F6(AppContext& context, const FieldDeclaration& field, TwipsPoint besideFiel
     layout->addWidget(m_nuovo, 0, Qt::AlignLeft);
 
     // A new code is offered only for a code of another table.
-    m_nuovo->setVisible(field.link == QLatin1Char('A'));
+    m_nuovo->setVisible(field.link == QLatin1Char('A') && field.table && m_context.openArchive);
     m_table = field.table;
     m_descriptionField = field.descriptionField;
 
@@ -117,13 +115,8 @@ void F6::choose()
 
 void F6::Nuovo_Click()
 {
-    if (m_table == Table::Clienti) {
-        FArcCLI window(m_context, this);
-        window.exec();
-    } else if (m_table == Table::Fornitori) {
-        FArcFOR window(m_context, this);
-        window.exec();
-    }
+    if (m_table && m_context.openArchive)
+        m_context.openArchive(*m_table, this);
     RiempiLista();
     m_lista->setFocus();
 }

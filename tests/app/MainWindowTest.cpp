@@ -4,6 +4,7 @@
 #include "ApplicationPrinter.h"
 #include "Clock.h"
 #include "Consulta.h"
+#include "F6.h"
 #include "FArcCLI.h"
 #include "FArcFAT.h"
 #include "FakePrinterSystem.h"
@@ -241,6 +242,26 @@ void MainWindowTest::invoicesOpenTheConsultWindow()
     });
     QTest::mouseClick(m_main->opStaz(1), Qt::LeftButton);
     QCOMPARE(caption, QStringLiteral("Documenti"));
+}
+
+// A new client or supplier is added from the code list of a document.
+void MainWindowTest::codeListsOpenTheArchives()
+{
+    QString error;
+    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
+    for (const auto& [declaration, archive] :
+         {std::pair{"AOLA0002", "FArcCLI"}, std::pair{"AOLA0202", "FArcFOR"}}) {
+        F6 list(*m_context, FieldDeclaration::parse(declaration), {}, m_main.get());
+        list.show();
+        QVERIFY(QTest::qWaitForWindowActive(&list));
+        QString opened;
+        whenModal<QDialog>(this, [&opened](QDialog* window) {
+            opened = window->objectName();
+            window->reject();
+        });
+        QTest::mouseClick(list.Nuovo(), Qt::LeftButton);
+        QCOMPARE(opened, QString::fromLatin1(archive));
+    }
 }
 
 void MainWindowTest::exitButtonCloses()

@@ -86,6 +86,12 @@ void WindowsTest::init()
     m_context = std::make_unique<AppContext>();
     QString error;
     QVERIFY2(m_context->DbArchivi.open(m_dir->filePath("falmide.db"), &error), qPrintable(error));
+    m_context->openArchive = [this](Table table, QWidget* parent) {
+        if (table == Table::Clienti) {
+            FArcCLI window(*m_context, parent);
+            window.exec();
+        }
+    };
 }
 
 void WindowsTest::cleanup()
