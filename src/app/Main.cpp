@@ -10,11 +10,11 @@
 #include "FArcMOV.h"
 #include "FParcella.h"
 #include "FrmUtente.h"
-#include "IniFile.h"
 #include "MessageBox.h"
 #include "STAFAT.h"
 #include "StatusMessage.h"
 #include "Twips.h"
+#include "WindowGeometry.h"
 #include "frmAbout.h"
 
 #include <QAction>

@@ -2,6 +2,7 @@
 
 #include "AppContext.h"
 #include "DataFolder.h"
+#include "HeadingData.h"
 
 Separatori separatoriDaLocale(const QLocale& locale)
 {

@@ -40,6 +40,3 @@ struct AppContext
     // main window sets it; without it no new code is offered.
     std::function<void(Table table, QWidget* parent)> openArchive;
 };
-
-// Copies fields 0..5 of the first datipers record; Null fields give "".
-bool CaricaDatiUtente(Database& db, QStringList* datiUtente, QString* error);

@@ -5,6 +5,7 @@
 #include "MessageBox.h"
 #include "Schema.h"
 #include "Twips.h"
+#include "WindowGeometry.h"
 #include "WindowPlacement.h"
 
 #include <QKeyEvent>

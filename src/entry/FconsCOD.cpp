@@ -6,9 +6,8 @@
 #include "Snapshot.h"
 #include "Twips.h"
 #include "WaitCursor.h"
-#include "WindowPlacement.h"
+#include "WindowGeometry.h"
 #include "fZoom.h"
-#include "frmAboutMetrics.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

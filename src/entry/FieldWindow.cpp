@@ -9,7 +9,7 @@
 #include "Twips.h"
 #include "Validation.h"
 #include "VidArch.h"
-#include "WindowPlacement.h"
+#include "WindowGeometry.h"
 
 #include <QApplication>
 #include <QFocusEvent>

@@ -3,7 +3,7 @@
 #include "AppContext.h"
 #include "FconsCOD.h"
 #include "Table.h"
-#include "WindowPlacement.h"
+#include "WindowGeometry.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

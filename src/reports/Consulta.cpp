@@ -8,7 +8,7 @@
 #include "Table.h"
 #include "Twips.h"
 #include "WaitCursor.h"
-#include "WindowPlacement.h"
+#include "WindowGeometry.h"
 
 #include <QAbstractItemView>
 #include <QAction>

@@ -18,6 +18,7 @@
 #include "StatusMessage.h"
 #include "Twips.h"
 #include "ViewerLauncher.h"
+#include "WindowGeometry.h"
 #include "frmAbout.h"
 #include "frmPreview.h"
 

@@ -1,6 +1,7 @@
 #include "StartUpTest.h"
 
 #include "AppContext.h"
+#include "HeadingData.h"
 #include "QtTranslations.h"
 #include "Recordset.h"
 #include "StartUp.h"

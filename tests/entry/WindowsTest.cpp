@@ -7,6 +7,7 @@
 #include "FieldWindow.h"
 #include "FrmUtente.h"
 #include "GridModel.h"
+#include "HeadingData.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
 #include "Recordset.h"
@@ -165,6 +166,12 @@ void WindowsTest::clientArchiveByKeyboard()
     QTRY_VERIFY(code->hasFocus());
     QTest::keyClick(code, Qt::Key_Escape);
     QVERIFY(!window.isVisible());
+
+    // How the status panel names what was stored or deleted.
+    QCOMPARE(testoEsito("Fattura", true, "1234/2026", false),
+             QStringLiteral("Fattura 1234/2026 memorizzata"));
+    QCOMPARE(testoEsito("Cliente", false, "ROSSI", true),
+             QStringLiteral("Cliente ROSSI eliminato"));
 }
 
 // A client or supplier that documents name stays, with a message that says

@@ -1,7 +1,8 @@
-#include "PrintTests.h"
+#include "DocumentLayoutTest.h"
 
 #include "FeeDocumentLayout.h"
 #include "IniFile.h"
+#include "InvoiceArchive.h"
 #include "KeyText.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
