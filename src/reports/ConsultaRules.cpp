@@ -31,12 +31,6 @@ QString yearCondition()
 
 } // namespace
 
-bool isAmountColumn(int column)
-{
-    return column == int(FeeColumn::Fee) ||
-           (column >= int(FeeColumn::Vat) && column <= int(FeeColumn::Expenses));
-}
-
 QStringList headers()
 {
     QStringList list =

@@ -25,8 +25,6 @@ namespace consulta {
 // Column i shows the invoice's record position i (the key's column shows the
 // row's running number), up to the expenses.
 constexpr int kColumnCount = int(FeeColumn::Expenses) + 1;
-// Columns that show amounts.
-bool isAmountColumn(int column);
 
 // Headers and alignments of the 16 grid columns. Alignment digits are the
 // old grid's codes: 1 left, 4 centre, 7 right.
