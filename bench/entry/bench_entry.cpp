@@ -76,8 +76,7 @@ void BM_F6Open(benchmark::State& state)
 {
     AppContext& ctx = context();
     for (auto _ : state) {
-        ctx.CodiceRicerca = "AOLA0002";
-        F6 list(ctx);
+        F6 list(ctx, FieldDeclaration::parse("AOLA0002"), {});
         list.RiempiLista();
         benchmark::DoNotOptimize(list.Lista()->count());
     }
@@ -88,9 +87,8 @@ BENCHMARK(BM_F6Open)->Unit(benchmark::kMillisecond);
 void BM_FconsCODOpen(benchmark::State& state)
 {
     AppContext& ctx = context();
-    ctx.TabellaCorrente = 0;
     for (auto _ : state) {
-        FconsCOD grid(ctx);
+        FconsCOD grid(ctx, Table::Clienti);
         benchmark::DoNotOptimize(&grid);
     }
 }

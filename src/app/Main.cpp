@@ -10,11 +10,11 @@
 #include "FArcMOV.h"
 #include "FParcella.h"
 #include "FrmUtente.h"
-#include "IniFile.h"
 #include "MessageBox.h"
 #include "STAFAT.h"
 #include "StatusMessage.h"
 #include "Twips.h"
+#include "WindowGeometry.h"
 #include "frmAbout.h"
 
 #include <QAction>
@@ -96,6 +96,16 @@ Main::Main(AppContext& context, QWidget* parent) : QMainWindow(parent), m_contex
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(kDesignCaption);
     buildMenus();
+    // The code list of an invoice or a purchase adds clients and suppliers.
+    m_context.openArchive = [&context = m_context](Table table, QWidget* parent) {
+        if (table == Table::Clienti) {
+            FArcCLI window(context, parent);
+            window.exec();
+        } else if (table == Table::Fornitori) {
+            FArcFOR window(context, parent);
+            window.exec();
+        }
+    };
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -223,7 +233,6 @@ EsitoAvvio Main::MDIForm_Load(QString* error)
     m_context.SepMigliaia = sep.migliaia;
     updateBorders();
     setWindowTitle(didascaliaPrincipale(windowTitle(), m_context.settings().profession()));
-    m_context.SqlConsulta.clear();
 
     const EsitoAvvio esito = apriArchivi(m_context, error);
     if (esito != EsitoAvvio::Pronto)

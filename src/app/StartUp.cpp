@@ -2,8 +2,7 @@
 
 #include "AppContext.h"
 #include "DataFolder.h"
-
-#include <QDir>
+#include "HeadingData.h"
 
 Separatori separatoriDaLocale(const QLocale& locale)
 {
@@ -38,19 +37,13 @@ EsitoAvvio apriArchivi(AppContext& context, QString* error)
 {
     if (!prepareDataFolder(context.programFolder, error))
         return EsitoAvvio::CartellaDati;
-    QDir::setCurrent(context.programFolder);
 
     if (!context.DbArchivi.open(context.databaseFile(), error))
         return EsitoAvvio::ArchivioDanneggiato;
-    context.NomeDb = QLatin1String(kDatabaseFileName);
 
     if (!CaricaDatiUtente(context.DbArchivi, &context.DatiUtente, error)) {
         context.DbArchivi.close();
         return EsitoAvvio::ArchivioDanneggiato;
     }
-    context.UltimaTabella = 4;
-    context.NomiTabelle = {QStringLiteral("Clienti"), QStringLiteral("Fatture"),
-                           QStringLiteral("Fornitori"), QStringLiteral("Movimenti"),
-                           QStringLiteral("Parcelle")};
     return EsitoAvvio::Pronto;
 }

@@ -30,7 +30,8 @@ double larghezzaPannelloData(double panelLeft, double windowWidth, double curren
 
 enum class EsitoAvvio { Pronto, CartellaDati, ArchivioDanneggiato };
 
-// Everything start-up does with files, in order: the data folder becomes the
-// current directory, the database is opened (or created on first run), the
-// heading data and the table names are loaded. On failure, error says why.
+// Everything start-up does with files, in order: the data folder is made
+// when missing, the database in it is opened (or created on first run) and
+// the heading data is loaded. Every path is built from the data folder: the
+// current directory is left as it is. On failure, error says why.
 EsitoAvvio apriArchivi(AppContext& context, QString* error);

@@ -31,7 +31,6 @@ int main(int argc, char* argv[])
         Messaggio::errore(nullptr, error);
         return 1;
     }
-    AppContext::setCurrent(&context);
 
     Main window(context);
     switch (window.MDIForm_Load(&error)) {

@@ -2,17 +2,18 @@
 
 #include "Database.h"
 #include "Settings.h"
+#include "Table.h"
 
 #include <QString>
 #include <QStringList>
-#include <QVariantList>
+#include <functional>
+
+class QWidget;
 
 // The program-wide values every window relies on, gathered in one object
 // that start-up fills. The program has one; each test builds its own.
 struct AppContext
 {
-    AppContext();
-
     // Data folder and the files in it.
     QString programFolder;
     QString settingsFile() const;
@@ -20,17 +21,11 @@ struct AppContext
     Settings settings() const { return Settings(settingsFile()); }
     QString databaseFile() const;
 
-    // The open database and the name it was opened under.
+    // The open database.
     Database DbArchivi;
-    QString NomeDb;
-
-    // Table names addressed by index: 0 Clienti, 1 Fatture, 2 Fornitori,
-    // 3 Movimenti, 4 Parcelle.
-    QStringList NomiTabelle;
-    int UltimaTabella = 4;
 
     // The professional's heading data, fields 0..5 of datipers.
-    QStringList DatiUtente;
+    QStringList DatiUtente = QStringList(6);
 
     QString SepDecimali = QStringLiteral(",");
     QString SepMigliaia = QStringLiteral(".");
@@ -40,20 +35,8 @@ struct AppContext
     double BordoDestro = 0;
     double BordoInferiore = 0;
 
-    // Values handed between windows.
-    QString SqlConsulta;
-    QString CodiceRicerca;
-    double RicercaX = 0;
-    double RicercaY = 0;
-    int TabellaCorrente = 0;
-    int EsitoConsulta = 0;
-    QString TestoZoom;
-    QVariantList ParametriLista; // 0..50
-
-    static AppContext& current();
-    static bool hasCurrent();
-    static void setCurrent(AppContext* context);
+    // Opens the archive window of a table modally over `parent`: how the code
+    // list lets a new code be added without knowing the archive windows. The
+    // main window sets it; without it no new code is offered.
+    std::function<void(Table table, QWidget* parent)> openArchive;
 };
-
-// Copies fields 0..5 of the first datipers record; Null fields give "".
-bool CaricaDatiUtente(Database& db, QStringList* datiUtente, QString* error);

@@ -5,8 +5,6 @@
 
 namespace {
 
-const QString kTable = QStringLiteral("Clienti");
-
 QString text(const Recordset& table, AddressColumn column)
 {
     return table.text(int(column));
@@ -17,7 +15,7 @@ QString text(const Recordset& table, AddressColumn column)
 std::optional<Client> Clients::find(const QString& code, QString* error) const
 {
     error->clear();
-    const auto table = Recordset::OpenTable(m_db, kTable, error);
+    const auto table = Recordset::OpenTable(m_db, nameOf(Table::Clienti), error);
     if (!table || code.trimmed().isEmpty())
         return std::nullopt;
     if (!table->Seek(QStringLiteral("="), code)) {
@@ -41,7 +39,7 @@ std::optional<Client> Clients::find(const QString& code, QString* error) const
 std::optional<int> Clients::count(QString* error) const
 {
     error->clear();
-    const auto table = Recordset::OpenTable(m_db, kTable, error);
+    const auto table = Recordset::OpenTable(m_db, nameOf(Table::Clienti), error);
     if (!table)
         return std::nullopt;
     const int n = table->RecordCount();

@@ -58,7 +58,7 @@ FeeDocuments::FeeDocuments(Database& db, FeeDocumentKind kind) : m_db(db), m_kin
 std::optional<FeeDocument> FeeDocuments::find(const DocumentKey& key, QString* error) const
 {
     error->clear();
-    const auto table = Recordset::OpenTable(m_db, feeDocumentTable(m_kind), error);
+    const auto table = Recordset::OpenTable(m_db, nameOf(feeDocumentTable(m_kind)), error);
     if (!table || !key.isValid())
         return std::nullopt;
     if (!table->Seek(QStringLiteral("="), key.stored())) {
@@ -73,7 +73,7 @@ std::optional<FeeDocument> FeeDocuments::find(const DocumentKey& key, QString* e
 std::optional<FeeDocument> FeeDocuments::last(QString* error) const
 {
     error->clear();
-    const auto table = Recordset::OpenTable(m_db, feeDocumentTable(m_kind), error);
+    const auto table = Recordset::OpenTable(m_db, nameOf(feeDocumentTable(m_kind)), error);
     if (!table)
         return std::nullopt;
     if (!table->MoveLast()) {
@@ -88,7 +88,7 @@ std::optional<FeeDocument> FeeDocuments::last(QString* error) const
 std::optional<int> FeeDocuments::count(QString* error) const
 {
     error->clear();
-    const auto table = Recordset::OpenTable(m_db, feeDocumentTable(m_kind), error);
+    const auto table = Recordset::OpenTable(m_db, nameOf(feeDocumentTable(m_kind)), error);
     if (!table)
         return std::nullopt;
     const int n = table->RecordCount();

@@ -27,7 +27,6 @@ public:
     // order for a table without one. Returns null and the reason on failure.
     static std::unique_ptr<Recordset> OpenTable(Database& db, const QString& table, QString* error);
 
-    QString tableName() const { return m_table; }
     int fieldCount() const { return int(m_fields.size()); }
     const FieldInfo& fieldInfo(int i) const { return m_fields.at(i); }
     int keyWidth() const;

@@ -1,5 +1,7 @@
 #include "Schema.h"
 
+#include <algorithm>
+
 namespace {
 
 ColumnDef text(const char* name, int size)
@@ -86,8 +88,8 @@ std::vector<TableDef> buildTables()
 {
     std::vector<TableDef> tables;
 
-    tables.push_back({QStringLiteral("Clienti"), addressBookColumns("CodCliente", true)});
-    tables.push_back({QStringLiteral("Fornitori"), addressBookColumns("CodFornitore", false)});
+    tables.push_back({nameOf(Table::Clienti), addressBookColumns("CodCliente", true)});
+    tables.push_back({nameOf(Table::Fornitori), addressBookColumns("CodFornitore", false)});
 
     tables.push_back({QStringLiteral("datipers"),
                       {text("Denominazione", 40), text("Indirizzo", 40), text("Citta", 40),
@@ -95,9 +97,9 @@ std::vector<TableDef> buildTables()
                       false});
 
     for (const FeeDocumentKind kind : {FeeDocumentKind::Invoice, FeeDocumentKind::ProForma})
-        tables.push_back({feeDocumentTable(kind), feeDocumentColumns(kind)});
+        tables.push_back({nameOf(feeDocumentTable(kind)), feeDocumentColumns(kind)});
 
-    tables.push_back({QStringLiteral("Movimenti"),
+    tables.push_back({nameOf(Table::Movimenti),
                       {text("Chiave", 14), date("Data"), longNumber("Numero"), text("CodFor", 10),
                        memo("Descrizione"), cents("Imponibile"), single("AliqIVA"),
                        single("Deducibilita"), memo("Note"), cents("Esente")}});
@@ -118,10 +120,9 @@ QString quoted(const QString& identifier)
 
 } // namespace
 
-QString feeDocumentTable(FeeDocumentKind kind)
+Table feeDocumentTable(FeeDocumentKind kind)
 {
-    return kind == FeeDocumentKind::Invoice ? QStringLiteral("Fatture")
-                                            : QStringLiteral("Parcelle");
+    return kind == FeeDocumentKind::Invoice ? Table::Fatture : Table::Parcelle;
 }
 
 const std::vector<TableDef>& schemaTables()
@@ -130,12 +131,12 @@ const std::vector<TableDef>& schemaTables()
     return tables;
 }
 
-const TableDef* findTableDef(const QString& name)
+const TableDef& tableDef(Table table)
 {
-    for (const TableDef& t : schemaTables())
-        if (t.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &t;
-    return nullptr;
+    const QString name = nameOf(table);
+    const auto& tables = schemaTables();
+    return *std::find_if(tables.begin(), tables.end(),
+                         [&name](const TableDef& t) { return t.name == name; });
 }
 
 QStringList createStatements(const TableDef& table)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FieldType.h"
+#include "Table.h"
 
 #include <QString>
 #include <QStringList>
@@ -60,8 +61,8 @@ enum class FeeColumn : int {
 };
 
 enum class FeeDocumentKind { Invoice, ProForma };
-// "Fatture" or "Parcelle".
-QString feeDocumentTable(FeeDocumentKind kind);
+// Fatture or Parcelle.
+Table feeDocumentTable(FeeDocumentKind kind);
 
 // The version written into a new database. A later version appends columns
 // and migrates older files in one transaction.
@@ -69,7 +70,8 @@ constexpr int kSchemaVersion = 1;
 
 // Every table of the program's database, in creation order.
 const std::vector<TableDef>& schemaTables();
-const TableDef* findTableDef(const QString& name);
+// The columns of an archive table.
+const TableDef& tableDef(Table table);
 
 // The CREATE statements of one table.
 QStringList createStatements(const TableDef& table);

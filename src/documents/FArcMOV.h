@@ -10,7 +10,6 @@ class FArcMOV : public ArchiveWindow
     Q_OBJECT
 public:
     FArcMOV(AppContext& context, QWidget* parent = nullptr);
-    static const FieldTable& fields();
 
 protected:
     bool formatsEuro() const override { return true; }

@@ -35,7 +35,3 @@ private:
     QLabel* m_totale = nullptr;
     FeeDocumentKind m_kind = FeeDocumentKind::Invoice;
 };
-
-// The captions, declarations, lengths, tab order and record positions of an
-// invoice or of a pro-forma.
-FieldTable feeDocumentFields(FeeDocumentKind kind);

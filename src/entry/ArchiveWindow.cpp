@@ -22,7 +22,7 @@ ArchiveWindow::ArchiveWindow(AppContext& context, QWidget* parent) : FieldWindow
 
 ArchiveWindow::~ArchiveWindow() = default;
 
-bool ArchiveWindow::Form_Load(int numTabella, int ultimoDato, int ultimaChiave,
+bool ArchiveWindow::Form_Load(Table numTabella, int ultimoDato, int ultimaChiave,
                               const FieldTable& fields, bool withConsult)
 {
     NumTabella = numTabella;
@@ -68,8 +68,7 @@ bool ArchiveWindow::Form_Load(int numTabella, int ultimoDato, int ultimaChiave,
     m_btCanc->setEnabled(false);
 
     QString error;
-    m_table =
-        Recordset::OpenTable(m_context.DbArchivi, m_context.NomiTabelle.value(NumTabella), &error);
+    m_table = Recordset::OpenTable(m_context.DbArchivi, nameOf(NumTabella), &error);
     if (!m_table) {
         Messaggio::errore(this, error);
         return false;
@@ -272,11 +271,8 @@ void ArchiveWindow::BtCanc_Click()
 
 void ArchiveWindow::ConsCOD_Click()
 {
-    m_context.EsitoConsulta = 1;
-    m_context.TabellaCorrente = NumTabella;
-    FconsCOD grid(m_context, this);
+    FconsCOD grid(m_context, NumTabella, this);
     grid.exec();
-    m_context.EsitoConsulta = -1;
 }
 
 void ArchiveWindow::focusFirstEnabledField()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FieldWindow.h"
+#include "Table.h"
 
 #include <QHash>
 #include <memory>
@@ -37,7 +38,7 @@ public:
 protected:
     // Opens the window's table and lays out the fields with the buttons
     // below; false (and the reason shown) when the table cannot be opened.
-    bool Form_Load(int numTabella, int ultimoDato, int ultimaChiave, const FieldTable& fields,
+    bool Form_Load(Table numTabella, int ultimoDato, int ultimaChiave, const FieldTable& fields,
                    bool withConsult = true);
     // How the status panel names a record of this window: "Cliente" (not
     // feminine) gives "Cliente ROSSI memorizzato".
@@ -58,7 +59,7 @@ protected:
     void rememberShownTexts() override;
     bool salvaModifiche() override;
 
-    int NumTabella = 0;
+    Table NumTabella = Table::Clienti;
     int UltimoDato = 0;
 
 private:

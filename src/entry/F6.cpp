@@ -2,12 +2,10 @@
 
 #include "AppContext.h"
 #include "CodeList.h"
-#include "FArcCLI.h"
-#include "FArcFOR.h"
-#include "FieldDeclaration.h"
 #include "MessageBox.h"
 #include "Schema.h"
 #include "Twips.h"
+#include "WindowGeometry.h"
 #include "WindowPlacement.h"
 
 #include <QKeyEvent>
@@ -24,7 +22,8 @@ constexpr double kWidthTwips = 4704;
 constexpr double kHeightTwips = 3870;
 } // namespace
 
-F6::F6(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+F6::F6(AppContext& context, const FieldDeclaration& field, TwipsPoint besideField, QWidget* parent)
+    : QDialog(parent), m_context(context)
 {
     setObjectName(QStringLiteral("F6"));
     setWindowTitle(QStringLiteral("Elenco codici disponibili"));
@@ -49,18 +48,16 @@ F6::F6(AppContext& context, QWidget* parent) : QDialog(parent), m_context(contex
     layout->addWidget(m_lista, 1);
     layout->addWidget(m_nuovo, 0, Qt::AlignLeft);
 
-    const FieldDeclaration decl = FieldDeclaration::parse(m_context.CodiceRicerca);
     // A new code is offered only for a code of another table.
-    m_nuovo->setVisible(decl.link == QLatin1Char('A'));
-    m_table = decl.table;
-    m_descriptionField = decl.descriptionField;
-    m_context.CodiceRicerca.clear();
+    m_nuovo->setVisible(field.link == QLatin1Char('A') && field.table && m_context.openArchive);
+    m_table = field.table;
+    m_descriptionField = field.descriptionField;
 
     const double dpi = logicalDpi(parent);
     const double widthTwips = std::max(kWidthTwips, twipsFromPixels(widthForWholeLines(), dpi));
     resize(pixelsFromTwips(widthTwips, dpi), pixelsFromTwips(kHeightTwips, dpi));
     const TwipsPoint p = codeListPosition(
-        m_context.RicercaX, m_context.RicercaY, twipsFromPixels(m_lista->y(), dpi),
+        besideField.left, besideField.top, twipsFromPixels(m_lista->y(), dpi),
         m_context.BordoDestro > 0 ? m_context.BordoDestro : 1e9,
         m_context.BordoInferiore > 0 ? m_context.BordoInferiore : 1e9, widthTwips, kHeightTwips);
     move(pixelsFromTwips(p.left, dpi), pixelsFromTwips(p.top, dpi));
@@ -70,8 +67,7 @@ int F6::widthForWholeLines() const
 {
     // A line is the code in its column width, " - " and up to 40 characters
     // of description, in the list's fixed-pitch font.
-    const TableDef* table = findTableDef(m_context.NomiTabelle.value(m_table));
-    const int codeWidth = table && !table->columns.empty() ? table->columns.front().size : 10;
+    const int codeWidth = m_table ? tableDef(*m_table).columns.front().size : 10;
     const int lineWidth = QFontMetrics(m_lista->font())
                               .horizontalAdvance(QString(codeWidth + 3 + 40, QLatin1Char('M')));
     const QStyle* style = m_lista->style();
@@ -99,8 +95,10 @@ void F6::RiempiLista()
     m_lista->clear();
     QStringList lines;
     QString error;
-    if (!codeListLines(m_context.DbArchivi, m_context.NomiTabelle.value(m_table),
-                       m_descriptionField, &lines, &m_codeWidth, &error)) {
+    if (!m_table)
+        return; // a declaration that names no table lists nothing
+    if (!codeListLines(m_context.DbArchivi, nameOf(*m_table), m_descriptionField, &lines,
+                       &m_codeWidth, &error)) {
         Messaggio::errore(this, error);
         return;
     }
@@ -112,19 +110,14 @@ void F6::RiempiLista()
 void F6::choose()
 {
     if (QListWidgetItem* item = m_lista->currentItem())
-        m_context.CodiceRicerca = codeOfLine(item->text(), m_codeWidth);
+        m_chosenCode = codeOfLine(item->text(), m_codeWidth);
     accept();
 }
 
 void F6::Nuovo_Click()
 {
-    if (m_table == 0) {
-        FArcCLI window(m_context, this);
-        window.exec();
-    } else if (m_table == 2) {
-        FArcFOR window(m_context, this);
-        window.exec();
-    }
+    if (m_table && m_context.openArchive)
+        m_context.openArchive(*m_table, this);
     RiempiLista();
     m_lista->setFocus();
 }

@@ -8,7 +8,6 @@ class FArcCLI : public ArchiveWindow
     Q_OBJECT
 public:
     FArcCLI(AppContext& context, QWidget* parent = nullptr);
-    static const FieldTable& fields();
 
 protected:
     // Not while documents use the code.

@@ -8,7 +8,6 @@ class FArcFOR : public ArchiveWindow
     Q_OBJECT
 public:
     FArcFOR(AppContext& context, QWidget* parent = nullptr);
-    static const FieldTable& fields();
 
 protected:
     // Not while documents use the code.

@@ -6,9 +6,8 @@
 #include "Snapshot.h"
 #include "Twips.h"
 #include "WaitCursor.h"
-#include "WindowPlacement.h"
+#include "WindowGeometry.h"
 #include "fZoom.h"
-#include "frmAboutMetrics.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -17,7 +16,8 @@
 #include <QVBoxLayout>
 #include <optional>
 
-FconsCOD::FconsCOD(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+FconsCOD::FconsCOD(AppContext& context, Table table, QWidget* parent)
+    : QDialog(parent), m_context(context), m_table(table)
 {
     setObjectName(QStringLiteral("FconsCOD"));
     setWindowTitle(QStringLiteral("Elenco codici"));
@@ -44,12 +44,8 @@ FconsCOD::FconsCOD(AppContext& context, QWidget* parent) : QDialog(parent), m_co
 
 void FconsCOD::Form_Load()
 {
-    m_context.EsitoConsulta = -1;
     std::optional<WaitCursor> wait(std::in_place);
-    const QString sql = !m_context.SqlConsulta.isEmpty()
-                            ? m_context.SqlConsulta
-                            : QStringLiteral("SELECT * FROM \"%1\" ORDER BY Chiave")
-                                  .arg(m_context.NomiTabelle.value(m_context.TabellaCorrente));
+    const QString sql = QStringLiteral("SELECT * FROM \"%1\" ORDER BY Chiave").arg(nameOf(m_table));
     QString error;
     const auto records = Snapshot::Open(m_context.DbArchivi, sql, {}, &error);
     if (!records || records->RecordCount() == 0) {
@@ -79,9 +75,8 @@ bool FconsCOD::eventFilter(QObject* watched, QEvent* event)
 void FconsCOD::zoomCurrentCell()
 {
     const QModelIndex current = m_gri->currentIndex();
-    m_context.TestoZoom =
-        current.isValid() ? m_model->cell(current.row(), current.column()) : QString();
-    fZoom zoom(m_context, this);
+    fZoom zoom(current.isValid() ? m_model->cell(current.row(), current.column()) : QString(),
+               this);
     zoom.move(pos() + QPoint(pixelsFromTwips(250, logicalDpi(this)),
                              pixelsFromTwips(1200, logicalDpi(this))));
     zoom.exec();

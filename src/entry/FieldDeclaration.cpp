@@ -12,7 +12,7 @@ FieldDeclaration FieldDeclaration::parse(const QString& tag)
     if (d.isCode()) {
         bool ok = false;
         const int table = t.mid(4, 2).toInt(&ok);
-        d.table = ok ? table : -1;
+        d.table = ok ? tableFromIndex(table) : std::nullopt;
         const int field = t.mid(6, 2).toInt(&ok);
         d.descriptionField = ok ? field : -1;
     }

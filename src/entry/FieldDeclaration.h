@@ -1,7 +1,10 @@
 #pragma once
 
+#include "Table.h"
+
 #include <QChar>
 #include <QString>
+#include <optional>
 
 // A field's declaration (its Tag), read by position: the entry type, then
 // "OL", then an optional link or format letter with its arguments.
@@ -14,7 +17,7 @@ struct FieldDeclaration
     QString tag;
     QChar type = QLatin1Char('A'); // T I L S D C A M E
     QChar link;                    // A B D Z, or null
-    int table = -1;                // with A and B
+    std::optional<Table> table;    // with A and B
     int descriptionField = -1;     // with A and B
     bool yearOnlyDate = false;     // "D-"
 

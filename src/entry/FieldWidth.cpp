@@ -1,6 +1,6 @@
 #include "FieldWidth.h"
 
-#include "TextForms.h"
+#include "Money.h"
 
 #include <QFontMetrics>
 #include <QLineEdit>

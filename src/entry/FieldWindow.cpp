@@ -9,7 +9,7 @@
 #include "Twips.h"
 #include "Validation.h"
 #include "VidArch.h"
-#include "WindowPlacement.h"
+#include "WindowGeometry.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -206,9 +206,8 @@ int FieldWindow::focusedField() const
 DescriptionLookup FieldWindow::descriptionLookup() const
 {
     Database& db = m_context.DbArchivi;
-    const QStringList tables = m_context.NomiTabelle;
-    return [&db, tables](int table, const QString& key, int field) {
-        return Descrizione(db, tables, table, key, field);
+    return [&db](Table table, const QString& key, int field) {
+        return Descrizione(db, table, key, field);
     };
 }
 
@@ -408,16 +407,14 @@ void FieldWindow::openCodeList(int index)
     const FieldSpec& def = m_specs[std::size_t(index)];
     if (!def.parsed().isCode())
         return;
-    m_context.CodiceRicerca = def.declaration;
     QWidget* field = m_dati[index];
     const double dpi = logicalDpi(this);
     const QPoint topRight = field->mapToGlobal(QPoint(field->width(), 0));
-    m_context.RicercaX = twipsFromPixels(topRight.x(), dpi);
-    m_context.RicercaY = twipsFromPixels(topRight.y(), dpi);
-    F6 list(m_context, this);
+    F6 list(m_context, def.parsed(),
+            {twipsFromPixels(topRight.x(), dpi), twipsFromPixels(topRight.y(), dpi)}, this);
     list.exec();
-    if (!m_context.CodiceRicerca.isEmpty())
-        setText(index, m_context.CodiceRicerca);
+    if (!list.chosenCode().isEmpty())
+        setText(index, list.chosenCode());
     activateWindow();
     field->setFocus(Qt::ActiveWindowFocusReason);
 }

@@ -1,6 +1,8 @@
 #include "FrmUtente.h"
 
 #include "AppContext.h"
+#include "HeadingData.h"
+#include "MasterDataFields.h"
 #include "MessageBox.h"
 #include "Recordset.h"
 #include "StatusMessage.h"
@@ -8,45 +10,6 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-const FieldTable& FrmUtente::fields()
-{
-    // The field index is also the record position and the DatiUtente index.
-    static const FieldTable table = {
-        {0, QStringLiteral("Denominazione"), QStringLiteral("AOL"), 40, 0, 0},
-        {1, QStringLiteral("Indirizzo"), QStringLiteral("AOL"), 40, 1, 1},
-        {2, QStringLiteral("Città"), QStringLiteral("AOL"), 40, 2, 2},
-        {3, QStringLiteral("CAP"), QStringLiteral("AOL"), 5, 3, 3},
-        {4, QStringLiteral("Partita IVA"), QStringLiteral("AOL"), 11, 4, 4},
-        {5, QStringLiteral("Codice Fiscale"), QStringLiteral("AOL"), 16, 5, 5},
-    };
-    return table;
-}
-
-bool MemorizzaDatiUtente(Recordset& table, const QStringList& values, QStringList* datiUtente,
-                         QString* error)
-{
-    table.MoveFirst();
-    if (table.Eof())
-        table.AddNew(); // a database without its heading record gets one
-    else
-        table.Edit();
-    for (int i = 0; i < 6; ++i) {
-        if (!table.setValue(i, values.value(i))) {
-            *error = table.lastError();
-            table.CancelUpdate();
-            return false;
-        }
-    }
-    if (!table.Update()) {
-        *error = table.lastError();
-        table.CancelUpdate();
-        return false;
-    }
-    for (int i = 0; i < 6; ++i)
-        (*datiUtente)[i] = values.value(i);
-    return true;
-}
 
 FrmUtente::FrmUtente(AppContext& context, QWidget* parent) : FieldWindow(context, parent)
 {
@@ -56,7 +19,7 @@ FrmUtente::FrmUtente(AppContext& context, QWidget* parent) : FieldWindow(context
     trackChanges();
 
     auto* frame = new QWidget(this);
-    buildFields(fields(), frame);
+    buildFields(headingFields(), frame);
     m_btMem = new QPushButton(QStringLiteral("&Memorizza"), this);
     m_btMem->setObjectName(QStringLiteral("BtMem"));
     auto* close = new QPushButton(QStringLiteral("&Chiudi"), this);

@@ -14,7 +14,6 @@ class FrmUtente : public FieldWindow
 public:
     FrmUtente(AppContext& context, QWidget* parent = nullptr);
     ~FrmUtente() override;
-    static const FieldTable& fields();
 
     void BtMem_Click();
     QPushButton* BtMem() const { return m_btMem; }
@@ -26,8 +25,3 @@ private:
     std::unique_ptr<Recordset> m_table;
     QPushButton* m_btMem = nullptr;
 };
-
-// Writes the six heading fields into the datipers record (created when the
-// table has none) and, once stored, into DatiUtente.
-bool MemorizzaDatiUtente(Recordset& table, const QStringList& values, QStringList* datiUtente,
-                         QString* error);

@@ -1,7 +1,7 @@
 #include "GridModel.h"
 
+#include "Money.h"
 #include "Snapshot.h"
-#include "TextForms.h"
 
 #include <QBrush>
 #include <QGuiApplication>

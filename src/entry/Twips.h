@@ -15,7 +15,3 @@ inline int pixelsFromTwips(double twips, double dpi)
 {
     return int(std::lround(twips * dpi / kTwipsPerInch));
 }
-
-class QWidget;
-// The logical resolution of the screen a widget is on (96 when unknown).
-double logicalDpi(const QWidget* widget);

@@ -6,14 +6,14 @@
 #include "TextForms.h"
 
 #include <QDate>
+#include <QStringList>
 
-QString Descrizione(Database& db, const QStringList& nomiTabelle, int table, const QString& key,
-                    int field)
+QString Descrizione(Database& db, Table table, const QString& key, int field)
 {
-    if (key.trimmed().isEmpty() || table < 0 || table >= nomiTabelle.size())
+    if (key.trimmed().isEmpty())
         return {};
     QString error;
-    const auto rs = Recordset::OpenTable(db, nomiTabelle.at(table), &error);
+    const auto rs = Recordset::OpenTable(db, nameOf(table), &error);
     if (!rs || !rs->Seek(QStringLiteral("="), key) || rs->NoMatch())
         return {};
     const QVariant v = rs->value(field);
@@ -102,7 +102,7 @@ ValidationResult Valida(const FieldDeclaration& field, int maxLength, const QStr
         const QString key =
             field.isNumber() ? text.rightJustified(maxLength, QLatin1Char(' ')) : text;
         const QString description =
-            lookup ? lookup(field.table, key, field.descriptionField) : QString();
+            lookup && field.table ? lookup(*field.table, key, field.descriptionField) : QString();
         result.description = description;
         result.valid = !description.isEmpty();
         if (!result.valid)

@@ -3,17 +3,15 @@
 #include "FieldDeclaration.h"
 
 #include <QString>
-#include <QStringList>
 #include <functional>
 #include <optional>
 
 class Database;
 
 // The description of a code: field `field` of the record with that key in
-// table `table` of NomiTabelle; "" when the key is blank or not found, " "
-// when the record has no such text, so a found record always counts.
-QString Descrizione(Database& db, const QStringList& nomiTabelle, int table, const QString& key,
-                    int field);
+// `table`; "" when the key is blank or not found, " " when the record has no
+// such text, so a found record always counts.
+QString Descrizione(Database& db, Table table, const QString& key, int field);
 
 // Inserts "/" at positions 3 and 6 as needed and reads the date day first:
 // 05032024 and 050324 become 05/03/2024. Nothing when it is not a date.
@@ -31,7 +29,7 @@ struct ValidationResult
     bool tellOnLeaving = false;
 };
 
-using DescriptionLookup = std::function<QString(int table, const QString& key, int field)>;
+using DescriptionLookup = std::function<QString(Table table, const QString& key, int field)>;
 
 // Checks and normalises a field's text by its declaration: a code must exist
 // in its table, a date must be one, a whole number or an amount must fit the

@@ -2,7 +2,8 @@
 
 #include "AppContext.h"
 #include "FconsCOD.h"
-#include "WindowPlacement.h"
+#include "Table.h"
+#include "WindowGeometry.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -20,8 +21,8 @@ VidArch::VidArch(AppContext& context, QWidget* parent) : QDialog(parent), m_cont
     m_lista = new QListWidget(this);
     m_lista->setObjectName(QStringLiteral("ListaArch"));
     label->setBuddy(m_lista);
-    for (int i = 0; i <= m_context.UltimaTabella && i < m_context.NomiTabelle.size(); ++i)
-        m_lista->addItem(m_context.NomiTabelle.at(i));
+    for (const Table table : kTables)
+        m_lista->addItem(nameOf(table));
     if (m_lista->count() > 0)
         m_lista->setCurrentRow(0);
     m_lista->installEventFilter(this);
@@ -54,15 +55,11 @@ void VidArch::showEvent(QShowEvent* event)
 
 void VidArch::BtApri_Click()
 {
-    const int index = m_lista->currentRow();
-    if (index < 0)
+    const auto table = tableFromIndex(m_lista->currentRow());
+    if (!table)
         return;
-    const int previous = m_context.TabellaCorrente;
-    m_context.TabellaCorrente = index;
-    m_context.EsitoConsulta = 0;
-    FconsCOD grid(m_context, this);
+    FconsCOD grid(m_context, *table, this);
     grid.exec();
-    m_context.TabellaCorrente = previous;
 }
 
 bool VidArch::eventFilter(QObject* watched, QEvent* event)

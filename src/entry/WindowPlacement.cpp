@@ -1,9 +1,5 @@
 #include "WindowPlacement.h"
 
-#include "AppContext.h"
-#include "Twips.h"
-
-#include <QWidget>
 #include <algorithm>
 #include <cmath>
 
@@ -29,16 +25,4 @@ TwipsPoint codeListPosition(double RicercaX, double RicercaY, double listTop, do
     p.left = std::max(0.0, p.left);
     p.top = std::max(0.0, p.top);
     return p;
-}
-
-void placeCentred(QWidget* window, const AppContext& context)
-{
-    if (context.BordoDestro <= 0 || context.BordoInferiore <= 0)
-        return;
-    const double dpi = logicalDpi(window);
-    const QRect frame = window->frameGeometry();
-    const TwipsPoint p =
-        centredPosition(context.BordoDestro, context.BordoInferiore,
-                        twipsFromPixels(frame.width(), dpi), twipsFromPixels(frame.height(), dpi));
-    window->move(pixelsFromTwips(p.left, dpi), pixelsFromTwips(p.top, dpi));
 }

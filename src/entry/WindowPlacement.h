@@ -16,8 +16,3 @@ TwipsPoint centredPosition(double BordoDestro, double BordoInferiore, double wid
 // the main window's right and bottom edges.
 TwipsPoint codeListPosition(double RicercaX, double RicercaY, double listTop, double BordoDestro,
                             double BordoInferiore, double width, double height);
-
-class QWidget;
-struct AppContext;
-// Moves a child window to its centred place.
-void placeCentred(QWidget* window, const AppContext& context);

@@ -1,16 +1,14 @@
 #include "fZoom.h"
 
-#include "AppContext.h"
-
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-fZoom::fZoom(AppContext& context, QWidget* parent) : QDialog(parent)
+fZoom::fZoom(const QString& text, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("fZoom"));
     setWindowTitle(QStringLiteral("Zoom"));
-    m_data = new QPlainTextEdit(context.TestoZoom, this);
+    m_data = new QPlainTextEdit(text, this);
     m_data->setObjectName(QStringLiteral("cData"));
     m_data->setReadOnly(true);
     m_close = new QPushButton(QStringLiteral("&Chiudi"), this);

@@ -4,14 +4,13 @@
 
 class QPlainTextEdit;
 class QPushButton;
-struct AppContext;
 
-// Shows the whole text of a grid cell (TestoZoom); nothing is written back.
+// Shows the whole text of a grid cell; nothing is written back.
 class fZoom : public QDialog
 {
     Q_OBJECT
 public:
-    fZoom(AppContext& context, QWidget* parent = nullptr);
+    explicit fZoom(const QString& text, QWidget* parent = nullptr);
     QPlainTextEdit* cData() const { return m_data; }
 
 private:

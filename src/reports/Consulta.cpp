@@ -5,9 +5,10 @@
 #include "ConsultaRules.h"
 #include "MessageBox.h"
 #include "Money.h"
+#include "Table.h"
 #include "Twips.h"
 #include "WaitCursor.h"
-#include "WindowPlacement.h"
+#include "WindowGeometry.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -177,7 +178,7 @@ void Consulta::RiempiAnni(bool keep)
 {
     const QString chosen = m_anno->currentText();
     QString error;
-    const auto years = ::RiempiAnni(m_context.DbArchivi, m_context.NomiTabelle.value(1), &error);
+    const auto years = ::RiempiAnni(m_context.DbArchivi, nameOf(Table::Fatture), &error);
     m_anno->clear();
     if (!years) {
         m_anno->addItem(QString());
@@ -194,8 +195,7 @@ void Consulta::RiempiClienti(bool keep)
 {
     const QString chosen = m_cliente->currentData().toString();
     QString error;
-    const auto clients =
-        ::RiempiClienti(m_context.DbArchivi, m_context.NomiTabelle, m_anno->currentText(), &error);
+    const auto clients = ::RiempiClienti(m_context.DbArchivi, m_anno->currentText(), &error);
     m_cliente->clear();
     if (!clients) {
         m_cliente->addItem(QString());
@@ -213,7 +213,7 @@ void Consulta::AggiornaElenco()
 {
     std::optional<WaitCursor> wait(std::in_place);
     QString error;
-    const QString table = m_context.NomiTabelle.value(1);
+    const QString table = nameOf(Table::Fatture);
     auto invoices = ::AggiornaElenco(m_context.DbArchivi, table, m_anno->currentText(),
                                      m_cliente->currentData().toString(), &error);
     const qint64 total = invoices ? invoices->totalFees : 0;

@@ -6,6 +6,7 @@
 #include "KeyText.h"
 #include "Money.h"
 #include "Snapshot.h"
+#include "Table.h"
 
 #include <QHash>
 #include <QSqlError>
@@ -29,12 +30,6 @@ QString yearCondition()
 }
 
 } // namespace
-
-bool isAmountColumn(int column)
-{
-    return column == int(FeeColumn::Fee) ||
-           (column >= int(FeeColumn::Vat) && column <= int(FeeColumn::Expenses));
-}
 
 QStringList headers()
 {
@@ -219,16 +214,16 @@ std::optional<QStringList> RiempiAnni(Database& db, const QString& table, QStrin
     return years;
 }
 
-std::optional<QVector<ClientChoice>> RiempiClienti(Database& db, const QStringList& nomiTabelle,
-                                                   const QString& year, QString* error)
+std::optional<QVector<ClientChoice>> RiempiClienti(Database& db, const QString& year,
+                                                   QString* error)
 {
-    const SqlStatement s = consulta::clientsStatement(nomiTabelle.value(1), year);
+    const SqlStatement s = consulta::clientsStatement(nameOf(Table::Fatture), year);
     const auto codes = Snapshot::Open(db, s.sql, s.values, error);
     if (!codes)
         return std::nullopt;
     // One read of the client table instead of one lookup per code.
     const auto clients = Snapshot::Open(
-        db, QStringLiteral("SELECT * FROM \"%1\"").arg(nomiTabelle.value(0)), {}, error);
+        db, QStringLiteral("SELECT * FROM \"%1\"").arg(nameOf(Table::Clienti)), {}, error);
     if (!clients)
         return std::nullopt;
     constexpr int kCodeWidth = 10;

@@ -25,8 +25,6 @@ namespace consulta {
 // Column i shows the invoice's record position i (the key's column shows the
 // row's running number), up to the expenses.
 constexpr int kColumnCount = int(FeeColumn::Expenses) + 1;
-// Columns that show amounts.
-bool isAmountColumn(int column);
 
 // Headers and alignments of the 16 grid columns. Alignment digits are the
 // old grid's codes: 1 left, 4 centre, 7 right.
@@ -88,8 +86,8 @@ struct ClientChoice
 };
 // The client list of a year (every year when blank), after an empty first
 // entry; codes that are Null in every invoice are not listed.
-std::optional<QVector<ClientChoice>> RiempiClienti(Database& db, const QStringList& nomiTabelle,
-                                                   const QString& year, QString* error);
+std::optional<QVector<ClientChoice>> RiempiClienti(Database& db, const QString& year,
+                                                   QString* error);
 
 // The invoices matching the filters, in key order, and the total of their
 // fees in cents. Only row ids are kept: the grid reads the rows it shows.

@@ -37,8 +37,3 @@ void registraPannelloStato(QLabel* label)
 {
     panel() = label;
 }
-
-QString pannelloStatoCorrente()
-{
-    return panel() ? panel()->text() : QString();
-}

@@ -17,4 +17,3 @@ void MessaggioStato(const QString& text, bool waiting);
 
 // The main window registers its panel; without one the message goes nowhere.
 void registraPannelloStato(QLabel* panel);
-QString pannelloStatoCorrente();

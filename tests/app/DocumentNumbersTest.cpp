@@ -83,7 +83,6 @@ void DocumentNumbersTest::init()
     m_dir = std::make_unique<QTemporaryDir>();
     m_context = std::make_unique<AppContext>();
     m_context->programFolder = m_dir->path();
-    AppContext::setCurrent(m_context.get());
     m_main = std::make_unique<Main>(*m_context);
     QString error;
     QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
@@ -97,7 +96,6 @@ void DocumentNumbersTest::cleanup()
 {
     setViewerLauncher([](const QString&) { return true; });
     m_main.reset();
-    AppContext::setCurrent(nullptr);
     m_context.reset();
     m_dir.reset();
     Clock::setToday({});

@@ -4,6 +4,7 @@
 #include "ApplicationPrinter.h"
 #include "Clock.h"
 #include "Consulta.h"
+#include "F6.h"
 #include "FArcCLI.h"
 #include "FArcFAT.h"
 #include "FakePrinterSystem.h"
@@ -17,6 +18,7 @@
 #include "StatusMessage.h"
 #include "Twips.h"
 #include "ViewerLauncher.h"
+#include "WindowGeometry.h"
 #include "frmAbout.h"
 #include "frmPreview.h"
 
@@ -38,13 +40,11 @@
 
 void MainWindowTest::init()
 {
-    m_startDir = QDir::currentPath();
     Messaggio::resetForTest();
     Clock::setToday(QDate(2026, 12, 6));
     m_dir = std::make_unique<QTemporaryDir>();
     m_context = std::make_unique<AppContext>();
     m_context->programFolder = m_dir->path();
-    AppContext::setCurrent(m_context.get());
     m_main = std::make_unique<Main>(*m_context);
 }
 
@@ -54,11 +54,9 @@ void MainWindowTest::cleanup()
     setApplicationPrinter(nullptr);
     setViewerLauncher([](const QString&) { return true; });
     m_main.reset();
-    AppContext::setCurrent(nullptr);
     m_context.reset();
     m_dir.reset();
     Clock::setToday({});
-    QDir::setCurrent(m_startDir);
 }
 
 void MainWindowTest::captionsAndStartState()
@@ -245,6 +243,26 @@ void MainWindowTest::invoicesOpenTheConsultWindow()
     });
     QTest::mouseClick(m_main->opStaz(1), Qt::LeftButton);
     QCOMPARE(caption, QStringLiteral("Documenti"));
+}
+
+// A new client or supplier is added from the code list of a document.
+void MainWindowTest::codeListsOpenTheArchives()
+{
+    QString error;
+    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
+    for (const auto& [declaration, archive] :
+         {std::pair{"AOLA0002", "FArcCLI"}, std::pair{"AOLA0202", "FArcFOR"}}) {
+        F6 list(*m_context, FieldDeclaration::parse(declaration), {}, m_main.get());
+        list.show();
+        QVERIFY(QTest::qWaitForWindowActive(&list));
+        QString opened;
+        whenModal<QDialog>(this, [&opened](QDialog* window) {
+            opened = window->objectName();
+            window->reject();
+        });
+        QTest::mouseClick(list.Nuovo(), Qt::LeftButton);
+        QCOMPARE(opened, QString::fromLatin1(archive));
+    }
 }
 
 void MainWindowTest::exitButtonCloses()

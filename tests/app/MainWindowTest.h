@@ -20,6 +20,7 @@ private slots:
     void statusMessages();
     void printerSetupWithoutPrinters();
     void invoicesOpenTheConsultWindow();
+    void codeListsOpenTheArchives();
     void invoiceFromClientToArchive();
     void exitButtonCloses();
 
@@ -27,5 +28,4 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<AppContext> m_context;
     std::unique_ptr<Main> m_main;
-    QString m_startDir;
 };

@@ -1,9 +1,11 @@
 #include "StartUpTest.h"
 
 #include "AppContext.h"
+#include "HeadingData.h"
 #include "QtTranslations.h"
 #include "Recordset.h"
 #include "StartUp.h"
+#include "Table.h"
 
 #include <QCryptographicHash>
 #include <QDialogButtonBox>
@@ -90,11 +92,13 @@ void StartUpTest::freshFolderGetsDatabase()
         context.programFolder = folder;
         QString error;
         QCOMPARE(apriArchivi(context, &error), EsitoAvvio::Pronto);
-        QCOMPARE(QDir::currentPath(), QDir(folder).canonicalPath());
-        QCOMPARE(context.NomeDb, QStringLiteral("falmide.db"));
-        QCOMPARE(context.NomiTabelle,
-                 (QStringList{"Clienti", "Fatture", "Fornitori", "Movimenti", "Parcelle"}));
-        QCOMPARE(context.UltimaTabella, 4);
+        // Every file is found through the data folder, wherever the program was started.
+        QCOMPARE(QDir::currentPath(), before);
+        QCOMPARE(context.DbArchivi.path(), folder + "/falmide.db");
+        QStringList tables;
+        for (const Table table : kTables)
+            tables << nameOf(table);
+        QCOMPARE(tables, (QStringList{"Clienti", "Fatture", "Fornitori", "Movimenti", "Parcelle"}));
         QCOMPARE(context.DatiUtente, QStringList(6));
 
         auto rs = Recordset::OpenTable(context.DbArchivi, "Clienti", &error);
@@ -112,7 +116,6 @@ void StartUpTest::freshFolderGetsDatabase()
         auto rs = Recordset::OpenTable(context.DbArchivi, "Clienti", &error);
         QCOMPARE(rs->RecordCount(), 1);
     }
-    QDir::setCurrent(before);
 }
 
 void StartUpTest::headingDataFromDatabase()

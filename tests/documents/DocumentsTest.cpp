@@ -1,16 +1,12 @@
 #include "DocumentsTest.h"
 
 #include "Clock.h"
-#include "DocumentAmounts.h"
 #include "FArcFAT.h"
 #include "FArcMOV.h"
 #include "FParcella.h"
-#include "FakeFields.h"
-#include "FeeDocumentWindow.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
 #include "PrintRun.h"
-#include "ProposedNumber.h"
 #include "Recordset.h"
 #include "StatusMessage.h"
 #include "frmPreview.h"
@@ -73,12 +69,10 @@ void DocumentsTest::init()
     m_context->programFolder = m_dir->path();
     QString error;
     QVERIFY2(m_context->DbArchivi.open(m_context->databaseFile(), &error), qPrintable(error));
-    AppContext::setCurrent(m_context.get());
 }
 
 void DocumentsTest::cleanup()
 {
-    AppContext::setCurrent(nullptr);
     m_context.reset();
     m_dir.reset();
     Clock::setToday({});
@@ -89,160 +83,6 @@ void DocumentsTest::writeSettings(const QByteArray& content)
     QFile f(m_context->settingsFile());
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(content);
-}
-
-// Computed amounts are right-aligned in the 13 characters of the field's
-// pattern, and shown whole when wider.
-void DocumentsTest::writtenAmounts()
-{
-    QCOMPARE(writtenAmount(Money::fromCents(22880)), QStringLiteral("       228.80"));
-    QCOMPARE(writtenAmount(Money::fromCents(-1)), QStringLiteral("        -0.01"));
-    QCOMPARE(writtenAmount(Money()), QStringLiteral("         0.00"));
-    QCOMPARE(writtenAmount(Money::fromCents(1234567890100)), QStringLiteral("12345678901.00"));
-}
-
-void DocumentsTest::feeComputation()
-{
-    auto compute = [](bool geometra, bool invoice, QStringList inputs) {
-        FakeFields f(
-            feeDocumentFields(invoice ? FeeDocumentKind::Invoice : FeeDocumentKind::ProForma));
-        const int indexes[] = {5, 6, 7, 8, 14, 15};
-        for (int i = 0; i < inputs.size(); ++i)
-            f.setText(indexes[i], inputs[i]);
-        const auto total = CalcolaImporti(
-            f, 5, invoice ? FeeDocumentKind::Invoice : FeeDocumentKind::ProForma, geometra);
-        return QStringList{f.text(11).trimmed(), f.text(12).trimmed(), f.text(13).trimmed(),
-                           total ? total->plainText() : QString()};
-    };
-    // fee, VAT rate, contribution rate, withholding rate, expenses, stamp
-    QCOMPARE(compute(true, true, {"1000", "22", "4", "20"}),
-             (QStringList{"228.80", "40.00", "200.00", "1068.80"}));
-    QCOMPARE(compute(false, true, {"1000", "22", "4", "20"}),
-             (QStringList{"228.80", "40.00", "208.00", "1060.80"}));
-    QCOMPARE(compute(false, false, {"1 000.00", "22", "4", "20"}),
-             (QStringList{"228.80", "40.00", "208.00", "1060.80"}));
-    QCOMPARE(compute(false, true, {"1000", "22", "4", "20", "50", "2"}),
-             (QStringList{"228.80", "40.00", "208.00", "1112.80"}));
-    QCOMPARE(compute(false, true, {"333.33", "22", "4"}).mid(0, 2),
-             (QStringList{"76.27", "13.33"}));
-    QCOMPARE(compute(true, true, {"1.15", "", "", "50"}).at(2), QStringLiteral("0.58"));
-    QCOMPARE(compute(false, true, {"1000", "22", "122"}).at(3), QString()); // nothing to total
-    QCOMPARE(compute(false, true, {"0", "22", "4", "20"}), (QStringList{"", "", "", ""}));
-    QCOMPARE(compute(false, true, {"abc", "22"}), (QStringList{"", "", "", ""}));
-
-    // Leaving a field other than the fee or a rate only totals.
-    FakeFields f(feeDocumentFields(FeeDocumentKind::Invoice));
-    f.setText(5, "1000");
-    f.setText(6, "22");
-    f.setText(12, "250");
-    const auto total = CalcolaImporti(f, 12, FeeDocumentKind::Invoice, false);
-    QCOMPARE(f.text(11), QString());
-    QCOMPARE(total->plainText(), QStringLiteral("1250.00"));
-
-    // The clearing rule.
-    f.setText(11, "1");
-    f.setText(13, "3");
-    clearDerivedAmounts(f, 7);
-    QCOMPARE(f.text(12), QString());
-    QCOMPARE(f.text(11), QStringLiteral("1"));
-    clearDerivedAmounts(f, 5);
-    QCOMPARE(f.text(11) + f.text(13), QString());
-}
-
-// A product of more digits than a double holds keeps its last half cent: 50%
-// of 50 000 000 000 000.01 is ...000.005, which rounds up.
-void DocumentsTest::exactWhereFloatsWereNot()
-{
-    FakeFields f(feeDocumentFields(FeeDocumentKind::Invoice));
-    f.setText(5, "50000000000000.01");
-    f.setText(7, "50");
-    QVERIFY(CalcolaImporti(f, 7, FeeDocumentKind::Invoice, true));
-    QCOMPARE(f.text(12), QStringLiteral("25000000000000.01"));
-}
-
-void DocumentsTest::purchaseDisplays()
-{
-    FakeFields f(FArcMOV::fields());
-    f.setText(4, "100");
-    f.setText(5, "22");
-    f.setText(6, "0.5");
-    PurchaseDisplays shown;
-    QVERIFY(CalcolaImportiAcquisto(f, 6, &shown));
-    QCOMPARE(shown.taxable, QStringLiteral("100.00"));
-    QCOMPARE(shown.vat, QStringLiteral("22.00"));
-    QCOMPARE(shown.deductible, QStringLiteral("50.00"));
-    f.setText(6, "50"); // a multiplier, not a percent
-    QVERIFY(CalcolaImportiAcquisto(f, 6, &shown));
-    QCOMPARE(shown.deductible, QStringLiteral("5 000.00"));
-    f.setText(4, "");
-    QVERIFY(CalcolaImportiAcquisto(f, 4, &shown));
-    QCOMPARE(shown.taxable + shown.vat + shown.deductible, QString());
-    QVERIFY(!CalcolaImportiAcquisto(f, 8, &shown)); // the exempt amount changes nothing
-}
-
-void DocumentsTest::proposedNumbers()
-{
-    QString error;
-    auto invoices = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
-    const QDate today(2026, 12, 6);
-    QCOMPARE(proposedNumber(*invoices, NumberingRestart::Never, today), QStringLiteral("1"));
-    addInvoice(*invoices, QDate(2025, 12, 30), 57);
-    addInvoice(*invoices, QDate(2025, 1, 2), 9);
-    QCOMPARE(proposedNumber(*invoices, NumberingRestart::Never, today),
-             QStringLiteral("58")); // no restart
-
-    auto purchases = Recordset::OpenTable(m_context->DbArchivi, "Movimenti", &error);
-    addInvoice(*purchases, QDate(2025, 11, 3), 40);
-    QCOMPARE(proposedNumber(*purchases, NumberingRestart::EachYear, today),
-             QStringLiteral("1")); // a new year
-    addInvoice(*purchases, QDate(2026, 2, 1), 12);
-    QCOMPARE(proposedNumber(*purchases, NumberingRestart::EachYear, today), QStringLiteral("13"));
-}
-
-void DocumentsTest::proposedNumbersNeverNameAStoredDocument_data()
-{
-    QTest::addColumn<QString>("table");
-    QTest::addColumn<QList<QDate>>("dates");
-    QTest::addColumn<QList<int>>("numbers");
-    QTest::addColumn<QString>("expected");
-
-    const QDate jan26(2026, 1, 10), jun26(2026, 6, 1), jan27(2027, 1, 5), jan25(2025, 1, 5);
-    // The last in key order is 2027/1: its successor 2 is taken in 2026.
-    QTest::newRow("invoice after a later year")
-        << "Fatture" << QList<QDate>{jan26, jun26, jan27} << QList<int>{1, 2, 1} << "3";
-    QTest::newRow("pro-forma after a later year")
-        << "Parcelle" << QList<QDate>{jan26, jun26, jan27} << QList<int>{1, 2, 1} << "3";
-    // 2026 has 1, 2 and 999: the next after the highest, whatever the gaps.
-    QTest::newRow("highest of the year") << "Fatture" << QList<QDate>{jan26, jun26, jun26, jan27}
-                                         << QList<int>{1, 2, 999, 1} << "1000";
-    QTest::newRow("four and five digits") << "Fatture" << QList<QDate>{jun26, jun26, jan27}
-                                          << QList<int>{1000, 12345, 999} << "12346";
-    // The number the rule gives is free in 2026: it stays.
-    QTest::newRow("free number kept")
-        << "Fatture" << QList<QDate>{jan26, jan27} << QList<int>{1, 1} << "2";
-    QTest::newRow("previous year's successor")
-        << "Fatture" << QList<QDate>{jan25, jan26} << QList<int>{57, 3} << "4";
-    // Purchases restart at 1 in a new year, unless 1 is taken this year.
-    QTest::newRow("purchase after a later year")
-        << "Movimenti" << QList<QDate>{jan26, jun26, jan27} << QList<int>{1, 2, 1} << "3";
-    QTest::newRow("purchase restart free")
-        << "Movimenti" << QList<QDate>{jan25, jan27} << QList<int>{40, 6} << "1";
-}
-
-void DocumentsTest::proposedNumbersNeverNameAStoredDocument()
-{
-    QFETCH(QString, table);
-    QFETCH(QList<QDate>, dates);
-    QFETCH(QList<int>, numbers);
-    QFETCH(QString, expected);
-    QString error;
-    auto rs = Recordset::OpenTable(m_context->DbArchivi, table, &error);
-    for (int i = 0; i < dates.size(); ++i)
-        addInvoice(*rs, dates.at(i), numbers.at(i));
-    QCOMPARE(proposedNumber(
-                 *rs, table == "Movimenti" ? NumberingRestart::EachYear : NumberingRestart::Never,
-                 QDate(2026, 12, 6)),
-             expected);
 }
 
 void DocumentsTest::invoiceWindowByKeyboard()

@@ -12,13 +12,6 @@ class DocumentsTest : public QObject
 private slots:
     void init();
     void cleanup();
-    void writtenAmounts();
-    void feeComputation();
-    void exactWhereFloatsWereNot();
-    void purchaseDisplays();
-    void proposedNumbers();
-    void proposedNumbersNeverNameAStoredDocument_data();
-    void proposedNumbersNeverNameAStoredDocument();
     void invoiceWindowByKeyboard();
     void typedAmountsStayUntilTheirInputChanges();
     void proFormaAndPurchaseWindows();

@@ -1,3 +1,4 @@
+#include "DocumentLayoutTest.h"
 #include "DocumentsTest.h"
 #include "MultiTestMain.h"
 
@@ -5,5 +6,5 @@
 
 int main(int argc, char* argv[])
 {
-    return runTests<QApplication, DocumentsTest>(argc, argv);
+    return runTests<QApplication, DocumentsTest, DocumentLayoutTest>(argc, argv);
 }

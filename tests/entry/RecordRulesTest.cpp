@@ -1,14 +1,13 @@
 #include "RecordRulesTest.h"
 
 #include "CodeList.h"
-#include "FArcCLI.h"
 #include "FakeFields.h"
 #include "FieldSnapshot.h"
-#include "FrmUtente.h"
 #include "GridModel.h"
+#include "HeadingData.h"
+#include "MasterDataFields.h"
 #include "Recordset.h"
 #include "Snapshot.h"
-#include "StatusMessage.h"
 
 #include <QtTest>
 
@@ -43,7 +42,7 @@ void RecordRulesTest::clientSavedAndFound()
 {
     QString error;
     auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
-    FakeFields f(FArcCLI::fields());
+    FakeFields f(clientFields());
     f.setText(0, "ab1");
     f.setText(1, "Rossi Mario");
     f.setText(8, "Sig.");
@@ -64,7 +63,7 @@ void RecordRulesTest::clientSavedAndFound()
     QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::Saved);
     QCOMPARE(rs->RecordCount(), 1);
 
-    FakeFields loaded(FArcCLI::fields());
+    FakeFields loaded(clientFields());
     loaded.setText(0, "ab1  ");
     for (int i = 1; i <= 8; ++i)
         loaded.setText(i, "stale");
@@ -102,7 +101,7 @@ void RecordRulesTest::codesKeepEveryLetter()
 {
     QString error;
     auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
-    FakeFields f(FArcCLI::fields());
+    FakeFields f(clientFields());
     const QStringList codes{"SSABCDEFGH", QString::fromUtf8("ßABCDEFGH"),
                             QString::fromUtf8("ßabcdefghi")};
     for (const QString& code : codes) {
@@ -195,7 +194,7 @@ void RecordRulesTest::codeListAndGrid()
     QCOMPARE(width, 10);
 
     auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
-    FakeFields f(FArcCLI::fields());
+    FakeFields f(clientFields());
     f.setText(0, "b2");
     f.setText(1, "BIANCHI Costruzioni S.r.l Sede di Milano");
     QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::Saved);
@@ -272,9 +271,10 @@ void RecordRulesTest::headingDataCreatedWhenMissing()
 
 void RecordRulesTest::fieldChecksBeforeSaving()
 {
-    const DescriptionLookup clients = [](int table, const QString& key, int field) {
-        return table == 0 && field == 2 && key.trimmed().toUpper() == "R1" ? QStringLiteral("Rossi")
-                                                                           : QString();
+    const DescriptionLookup clients = [](Table table, const QString& key, int field) {
+        return table == Table::Clienti && field == 2 && key.trimmed().toUpper() == "R1"
+                   ? QStringLiteral("Rossi")
+                   : QString();
     };
     FakeFields f(documentFields());
     f.setText(0, "050324");
@@ -310,14 +310,9 @@ void RecordRulesTest::recordNamesInMessages()
         f.setText(1, typed);
         QCOMPARE(nomeChiave(1, f), QString::fromLatin1(shown));
     }
-    FakeFields client(FArcCLI::fields());
+    FakeFields client(clientFields());
     client.setText(0, " rossi ");
     QCOMPARE(nomeChiave(0, client), QStringLiteral("ROSSI"));
-
-    QCOMPARE(testoEsito("Fattura", true, "1234/2026", false),
-             QStringLiteral("Fattura 1234/2026 memorizzata"));
-    QCOMPARE(testoEsito("Cliente", false, "ROSSI", true),
-             QStringLiteral("Cliente ROSSI eliminato"));
 }
 
 void RecordRulesTest::changesToldFromShownTexts()

@@ -224,8 +224,8 @@ void TextFormsTest::dates()
 void TextFormsTest::codeAndDateValidation()
 {
     QStringList asked;
-    const DescriptionLookup lookup = [&asked](int table, const QString& key, int field) {
-        asked << QStringLiteral("%1|%2|%3").arg(table).arg(key).arg(field);
+    const DescriptionLookup lookup = [&asked](Table table, const QString& key, int field) {
+        asked << QStringLiteral("%1|%2|%3").arg(int(table)).arg(key).arg(field);
         return key.trimmed() == QLatin1String("AB1") ? QStringLiteral("Rossi") : QString();
     };
     const auto code = FieldDeclaration::parse("AOLA0002");

@@ -7,6 +7,7 @@
 #include "FieldWindow.h"
 #include "FrmUtente.h"
 #include "GridModel.h"
+#include "HeadingData.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
 #include "Recordset.h"
@@ -86,12 +87,16 @@ void WindowsTest::init()
     m_context = std::make_unique<AppContext>();
     QString error;
     QVERIFY2(m_context->DbArchivi.open(m_dir->filePath("falmide.db"), &error), qPrintable(error));
-    AppContext::setCurrent(m_context.get());
+    m_context->openArchive = [this](Table table, QWidget* parent) {
+        if (table == Table::Clienti) {
+            FArcCLI window(*m_context, parent);
+            window.exec();
+        }
+    };
 }
 
 void WindowsTest::cleanup()
 {
-    AppContext::setCurrent(nullptr);
     m_context.reset();
     m_dir.reset();
 }
@@ -161,6 +166,12 @@ void WindowsTest::clientArchiveByKeyboard()
     QTRY_VERIFY(code->hasFocus());
     QTest::keyClick(code, Qt::Key_Escape);
     QVERIFY(!window.isVisible());
+
+    // How the status panel names what was stored or deleted.
+    QCOMPARE(testoEsito("Fattura", true, "1234/2026", false),
+             QStringLiteral("Fattura 1234/2026 memorizzata"));
+    QCOMPARE(testoEsito("Cliente", false, "ROSSI", true),
+             QStringLiteral("Cliente ROSSI eliminato"));
 }
 
 // A client or supplier that documents name stays, with a message that says
@@ -369,8 +380,7 @@ void WindowsTest::fieldsShowTheirLengthWhole()
     rs->setValue(0, "MMMMMMMMMM");
     rs->setValue(2, "studio tecnico associato bianchi e rossi");
     QVERIFY(rs->Update());
-    m_context->CodiceRicerca = "AOLA0002";
-    F6 list(*m_context);
+    F6 list(*m_context, FieldDeclaration::parse("AOLA0002"), {});
     list.show();
     QVERIFY(QTest::qWaitForWindowActive(&list));
     const QString shown = list.Lista()->item(0)->text();
@@ -418,9 +428,8 @@ void WindowsTest::codeList()
         }
     }
     // From the client archive's own code: no new code offered, Esc gives nothing.
-    m_context->CodiceRicerca = "AOLB0002";
     {
-        F6 list(*m_context);
+        F6 list(*m_context, FieldDeclaration::parse("AOLB0002"), {});
         list.show();
         QVERIFY(QTest::qWaitForWindowActive(&list));
         QCOMPARE(list.windowTitle(), QStringLiteral("Elenco codici disponibili"));
@@ -429,12 +438,11 @@ void WindowsTest::codeList()
         QCOMPARE(list.Lista()->item(0)->text(), QStringLiteral("A1         - alfa srl"));
         QCOMPARE(list.Lista()->currentRow(), 0);
         QTest::keyClick(list.Lista(), Qt::Key_Escape);
-        QCOMPARE(m_context->CodiceRicerca, QString());
+        QCOMPARE(list.chosenCode(), QString());
     }
     // From an invoice's client code: "&Nuovo codice ..." is there; Enter chooses.
-    m_context->CodiceRicerca = "AOLA0002";
     {
-        F6 list(*m_context);
+        F6 list(*m_context, FieldDeclaration::parse("AOLA0002"), {});
         list.show();
         QVERIFY(QTest::qWaitForWindowActive(&list));
         QVERIFY(!list.Nuovo()->isHidden());
@@ -453,7 +461,7 @@ void WindowsTest::codeList()
         QCOMPARE(list.Lista()->item(2)->text(), QStringLiteral("C3         - "));
         QTest::keyClick(list.Lista(), Qt::Key_Down);
         QTest::keyClick(list.Lista(), Qt::Key_Return);
-        QCOMPARE(m_context->CodiceRicerca, QStringLiteral("B2"));
+        QCOMPARE(list.chosenCode(), QStringLiteral("B2"));
     }
 
     // F6 in a code field puts the chosen code into it, and leaving the field
@@ -478,12 +486,10 @@ void WindowsTest::codeList()
 
 void WindowsTest::recordGridAndArchiveList()
 {
-    m_context->TabellaCorrente = 2;
     {
-        FconsCOD grid(*m_context);
+        FconsCOD grid(*m_context, Table::Fornitori);
         QCOMPARE(grid.windowTitle(), QStringLiteral("Elenco codici"));
         QVERIFY(grid.Gri()->isHidden()); // no suppliers yet
-        QCOMPARE(m_context->EsitoConsulta, -1);
     }
     QString error;
     auto rs = Recordset::OpenTable(m_context->DbArchivi, "Fornitori", &error);
@@ -494,7 +500,7 @@ void WindowsTest::recordGridAndArchiveList()
     rs->setValue(8, "una nota\nsu due righe");
     QVERIFY(rs->Update());
 
-    FconsCOD grid(*m_context);
+    FconsCOD grid(*m_context, Table::Fornitori);
     grid.show();
     QVERIFY(QTest::qWaitForWindowActive(&grid));
     QVERIFY(!grid.Gri()->isHidden());
@@ -514,7 +520,6 @@ void WindowsTest::recordGridAndArchiveList()
     VidArch archives(*m_context);
     QCOMPARE(archives.ListaArch()->count(), 5);
     QCOMPARE(archives.ListaArch()->item(4)->text(), QStringLiteral("Parcelle"));
-    m_context->TabellaCorrente = 0;
     archives.ListaArch()->setCurrentRow(2);
     int rows = -1;
     whenModal<FconsCOD>(this, [&rows](FconsCOD* opened) {
@@ -522,14 +527,12 @@ void WindowsTest::recordGridAndArchiveList()
         opened->reject();
     });
     archives.BtApri_Click();
-    QCOMPARE(rows, 1);
-    QCOMPARE(m_context->TabellaCorrente, 0); // restored
+    QCOMPARE(rows, 1); // the suppliers
 
     // An amount shows in euros in the grid and in its zoom.
     QVERIFY(m_context->DbArchivi.execute(
         "INSERT INTO Fatture (Chiave, Onorario) VALUES ('2026         1', 100000)", {}, &error));
-    m_context->TabellaCorrente = 1;
-    FconsCOD invoices(*m_context);
+    FconsCOD invoices(*m_context, Table::Fatture);
     invoices.show();
     QVERIFY(QTest::qWaitForWindowActive(&invoices));
     invoices.Gri()->setCurrentIndex(invoices.model()->index(0, 6));

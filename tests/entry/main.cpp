@@ -1,11 +1,9 @@
 #include "MultiTestMain.h"
-#include "RecordRulesTest.h"
-#include "TextFormsTest.h"
 #include "WindowsTest.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    return runTests<QApplication, TextFormsTest, RecordRulesTest, WindowsTest>(argc, argv);
+    return runTests<QApplication, WindowsTest>(argc, argv);
 }

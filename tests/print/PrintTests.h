@@ -1,6 +1,5 @@
 #pragma once
 
-#include "AppContext.h"
 #include "Database.h"
 #include "FakePrinterSystem.h"
 #include "PrintRun.h"
@@ -100,26 +99,4 @@ private:
     PrintFixture m_fixture;
     std::unique_ptr<Database> m_db;
     FakePrinterSystem m_printers;
-};
-
-// The invoice and pro-forma pages as recorded, against golden dumps, and
-// the invoice print window.
-class DocumentLayoutTest : public QObject
-{
-    Q_OBJECT
-private slots:
-    void init();
-    void cleanup();
-
-    void recordedPages_data();
-    void recordedPages();
-    void missingDocumentsAndClients();
-    void archivePath();
-    void numbersAsFieldsShowThem();
-    void printWindowFillsAndArchives();
-    void notFoundStillOpensPreview();
-
-private:
-    PrintFixture m_fixture;
-    std::unique_ptr<AppContext> m_context;
 };

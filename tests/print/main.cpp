@@ -7,5 +7,5 @@
 int main(int argc, char* argv[])
 {
     return runTests<QApplication, PageRecorderTest, PageReplayTest, PdfExportTest, PrintWindowsTest,
-                    DocumentLayoutTest, PageFolderTest>(argc, argv);
+                    PageFolderTest>(argc, argv);
 }

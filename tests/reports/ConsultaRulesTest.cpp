@@ -69,13 +69,13 @@ void ConsultaRulesTest::filtersOnTheDatabase()
     QCOMPARE(*RiempiAnni(db, "Fatture", &error), (QStringList{"", "2023", "2024"}));
 
     // Every year: every client once, never a Null code; the name beside it.
-    auto clients = RiempiClienti(db, m_context->NomiTabelle, "", &error);
+    auto clients = RiempiClienti(db, "", &error);
     QStringList entries;
     for (const ClientChoice& c : *clients)
         entries << c.entry;
     QCOMPARE(entries, (QStringList{"", "C1         - Rossi Mario", "N0         -  ",
                                    "ZZ         - ", "o'b        - O'Brien Ltd"}));
-    clients = RiempiClienti(db, m_context->NomiTabelle, "2023", &error);
+    clients = RiempiClienti(db, "2023", &error);
     QCOMPARE(clients->size(), 3);
     QCOMPARE(clients->at(2).code, QStringLiteral("N0"));
 

@@ -46,12 +46,10 @@ void ConsultaWindowTest::init()
     m_context->programFolder = m_dir->path();
     QString error;
     QVERIFY2(m_context->DbArchivi.open(m_context->databaseFile(), &error), qPrintable(error));
-    AppContext::setCurrent(m_context.get());
 }
 
 void ConsultaWindowTest::cleanup()
 {
-    AppContext::setCurrent(nullptr);
     m_context.reset();
     m_dir.reset();
 }

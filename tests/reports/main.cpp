@@ -1,4 +1,3 @@
-#include "ConsultaRulesTest.h"
 #include "ConsultaWindowTest.h"
 #include "MultiTestMain.h"
 
@@ -6,5 +5,5 @@
 
 int main(int argc, char* argv[])
 {
-    return runTests<QApplication, ConsultaRulesTest, ConsultaWindowTest>(argc, argv);
+    return runTests<QApplication, ConsultaWindowTest>(argc, argv);
 }

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "PrintRun.h"
+
 #include <QPrinter>
 #include <QString>
 #include <QTemporaryDir>
 #include <memory>
-
-class PageRecorder;
-class PrintRun;
 
 // Sets the font and takes the units of the letter M from it, as layouts do.
 void useFont(PageRecorder& recorder, const QString& name, double size);

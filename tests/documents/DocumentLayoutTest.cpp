@@ -1,7 +1,8 @@
-#include "PrintTests.h"
+#include "DocumentLayoutTest.h"
 
 #include "FeeDocumentLayout.h"
 #include "IniFile.h"
+#include "InvoiceArchive.h"
 #include "KeyText.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
@@ -218,13 +219,11 @@ void DocumentLayoutTest::init()
                              "09876543210",        "BNCLCU70B02A479X"};
     QString error;
     QVERIFY2(m_context->DbArchivi.open(m_context->databaseFile(), &error), qPrintable(error));
-    AppContext::setCurrent(m_context.get());
     m_fixture.recorder().setDecimalSeparator(',');
 }
 
 void DocumentLayoutTest::cleanup()
 {
-    AppContext::setCurrent(nullptr);
     m_context.reset();
     m_fixture.tearDown();
 }

@@ -1,0 +1,57 @@
+#include "DocumentFields.h"
+
+#include "DocumentAmounts.h"
+
+FieldTable feeDocumentFields(FeeDocumentKind kind)
+{
+    const bool invoice = kind == FeeDocumentKind::Invoice;
+    const QString noun = invoice ? QStringLiteral("fattura") : QStringLiteral("Parcella");
+    FieldTable table;
+    // Field i edits column i + 1, so the rows go in column order.
+    auto field = [&table](FeeColumn column, const QString& caption, const char* declaration,
+                          int maxLength, int tabIndex, bool visible = true,
+                          bool besidePrevious = false) {
+        table.push_back({feeField(column), caption, QString::fromLatin1(declaration), maxLength,
+                         tabIndex, int(column), visible, besidePrevious});
+    };
+    const bool beside = true;
+    field(FeeColumn::Date, QStringLiteral("Data ") + noun, "TOLD-", 10, 0);
+    field(FeeColumn::Number, QStringLiteral("Numero ") + noun, "LOL", 10, 1, true, beside);
+    field(FeeColumn::Client, QStringLiteral("Codice cliente"), "AOLA0002", 10, 2);
+    field(FeeColumn::Subject, QStringLiteral("Oggetto"), "AOL", 240, 3);
+    field(FeeColumn::Description, QStringLiteral("Descrizione"), "MOL", 0, 4);
+    field(FeeColumn::Fee, QStringLiteral("Onorario"), "EOLZZ", 14, 5);
+    field(FeeColumn::VatRate, QStringLiteral("Aliquota I.V.A."), "IOLZZ", 5, 8);
+    field(FeeColumn::ContributionRate, QStringLiteral("Aliq. contr. integr."), "IOLZZ", 5, 6);
+    field(FeeColumn::WithholdingRate, QStringLiteral("Aliquota R.A."), "IOLZZ", 5,
+          invoice ? 12 : 11);
+    // A pro-forma keeps its payment date as loaded, unseen.
+    field(FeeColumn::PaymentDate, QStringLiteral("Data pagamento"), "TOLD+", 10, invoice ? 14 : 13,
+          invoice);
+    field(FeeColumn::Notes, QStringLiteral("NOTE"), "MOL", 0, invoice ? 15 : 14);
+    // Each computed amount stands on its rate's line.
+    field(FeeColumn::Vat, QString(), "EOLZZ", 14, 9, true, beside);
+    field(FeeColumn::Contribution, QString(), "EOLZZ", 14, 7, true, beside);
+    field(FeeColumn::Withholding, QString(), "EOLZZ", 14, invoice ? 13 : 12, true, beside);
+    field(FeeColumn::Expenses, QStringLiteral("Rimb. spese esenti I.V.A."), "EOL", 14, 10);
+    if (invoice)
+        field(FeeColumn::Stamp, QStringLiteral("Bollo"), "EOL", 14, 11);
+    return table;
+}
+
+const FieldTable& purchaseFields()
+{
+    // index, caption, declaration, MaxLength, TabIndex, record position, visible, beside previous
+    static const FieldTable table = {
+        {0, QStringLiteral("Data documento"), QStringLiteral("TOLD-"), 10, 0, 1},
+        {1, QStringLiteral("Numero documento"), QStringLiteral("LOL"), 10, 1, 2, true, true},
+        {2, QStringLiteral("Codice fornitore"), QStringLiteral("AOLA0202"), 10, 2, 3},
+        {3, QStringLiteral("Descrizione"), QStringLiteral("MOL"), 0, 3, 4},
+        {4, QStringLiteral("Imponibile"), QStringLiteral("EOLZZ"), 10, 4, 5},
+        {5, QStringLiteral("Aliquota I.V.A."), QStringLiteral("SOLZZ"), 5, 5, 6},
+        {6, QStringLiteral("Deducibilità"), QStringLiteral("SOLZZ"), 5, 6, 7},
+        {7, QStringLiteral("NOTE"), QStringLiteral("MOL"), 0, 8, 8},
+        {8, QStringLiteral("Esente I.V.A."), QStringLiteral("EOLZZ"), 10, 7, 9},
+    };
+    return table;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "AppContext.h"
+#include "TestLayout.h"
+
+#include <QObject>
+#include <memory>
+
+// The invoice and pro-forma pages as recorded, against golden dumps, and
+// the invoice print window.
+class DocumentLayoutTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void recordedPages_data();
+    void recordedPages();
+    void missingDocumentsAndClients();
+    void archivePath();
+    void numbersAsFieldsShowThem();
+    void printWindowFillsAndArchives();
+    void notFoundStillOpensPreview();
+
+private:
+    PrintFixture m_fixture;
+    std::unique_ptr<AppContext> m_context;
+};
