@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 tools/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target falmide
-exec build/src/app/falmide "$@"
+exec build/src/falmide "$@"

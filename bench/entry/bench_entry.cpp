@@ -77,7 +77,7 @@ void BM_F6Open(benchmark::State& state)
     AppContext& ctx = context();
     for (auto _ : state) {
         F6 list(ctx, FieldDeclaration::parse("AOLA0002"), {});
-        list.RiempiLista();
+        list.fillList();
         benchmark::DoNotOptimize(list.Lista()->count());
     }
 }

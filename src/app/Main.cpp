@@ -122,10 +122,10 @@ Main::Main(AppContext& context, QWidget* parent) : QMainWindow(parent), m_contex
     layout->addLayout(body, 1);
     setCentralWidget(central);
 
-    m_stato = new QLabel(testoStato(QString(), false), this);
+    m_stato = new QLabel(statusText(QString(), false), this);
     m_stato->setObjectName(QStringLiteral("Stato"));
     statusBar()->addWidget(m_stato, 1);
-    registraPannelloStato(m_stato);
+    registerStatusPanel(m_stato);
 
     // Sized to fit the screen it opens on.
     QRect available(0, 0, 1024, 720);
@@ -226,21 +226,21 @@ QAction* Main::voce(const QString& name) const
     return findChild<QAction*>(name);
 }
 
-EsitoAvvio Main::MDIForm_Load(QString* error)
+StartUpOutcome Main::MDIForm_Load(QString* error)
 {
-    const Separatori sep = separatoriDaLocale(QLocale::system());
-    m_context.SepDecimali = sep.decimali;
-    m_context.SepMigliaia = sep.migliaia;
+    const Separators sep = separatorsFromLocale(QLocale::system());
+    m_context.SepDecimali = sep.decimal;
+    m_context.SepMigliaia = sep.thousands;
     updateBorders();
-    setWindowTitle(didascaliaPrincipale(windowTitle(), m_context.settings().profession()));
+    setWindowTitle(mainCaption(windowTitle(), m_context.settings().profession()));
 
-    const EsitoAvvio esito = apriArchivi(m_context, error);
-    if (esito != EsitoAvvio::Pronto)
-        return esito;
+    const StartUpOutcome outcome = openArchives(m_context, error);
+    if (outcome != StartUpOutcome::Ready)
+        return outcome;
 
-    m_giorno->setText(dataLunga(Clock::today()));
+    m_giorno->setText(longDate(Clock::today()));
     m_finestra->setText(QString());
-    return EsitoAvvio::Pronto;
+    return StartUpOutcome::Ready;
 }
 
 void Main::updateBorders()
@@ -255,9 +255,9 @@ void Main::MDIForm_Resize()
 {
     updateBorders();
     const double dpi = logicalDpi(this);
-    const double width = larghezzaPannelloData(twipsFromPixels(m_p3d2->x(), dpi),
-                                               twipsFromPixels(this->width(), dpi),
-                                               twipsFromPixels(m_p3d2->width(), dpi));
+    const double width =
+        datePanelWidth(twipsFromPixels(m_p3d2->x(), dpi), twipsFromPixels(this->width(), dpi),
+                       twipsFromPixels(m_p3d2->width(), dpi));
     const int pixels = qMax(0, pixelsFromTwips(width, dpi));
     m_p3d2->resize(pixels, m_p3d2->height());
     m_giorno->resize(pixels, m_giorno->height());
@@ -285,7 +285,7 @@ void Main::closeEvent(QCloseEvent* event)
 void Main::VoceStampante_Click()
 {
     if (QPrinterInfo::availablePrinters().isEmpty()) {
-        Messaggio::avviso(this, QStringLiteral("Nessuna stampante installata"));
+        MessageBox::warning(this, QStringLiteral("Nessuna stampante installata"));
         return;
     }
     // A set-up dialog: the choice becomes the program's printer; no page

@@ -22,7 +22,7 @@ public:
     explicit Main(AppContext& context, QWidget* parent = nullptr);
 
     // Start-up: separators, edges, caption, database, heading data, date.
-    EsitoAvvio MDIForm_Load(QString* error);
+    StartUpOutcome MDIForm_Load(QString* error);
 
     void VoceStampante_Click();
     void VoceAbout_Click();

@@ -7,31 +7,31 @@
 
 struct AppContext;
 
-struct Separatori
+struct Separators
 {
-    QString decimali;
-    QString migliaia;
+    QString decimal;
+    QString thousands;
 };
 
 // The decimal separator is what the locale writes as the second character of
 // 1.5; the thousands separator is the other of "," and ".".
-Separatori separatoriDaLocale(const QLocale& locale);
+Separators separatorsFromLocale(const QLocale& locale);
 
 // The main window's caption, with " versione " and the profession appended
 // when the settings name one.
-QString didascaliaPrincipale(const QString& designCaption, const std::optional<QString>& calcolo);
+QString mainCaption(const QString& designCaption, const std::optional<QString>& calcolo);
 
 // Today's date as the status area shows it: the Italian long form.
-QString dataLunga(const QDate& date);
+QString longDate(const QDate& date);
 
 // The date panel's new width, in twips, after the main window was resized;
 // the current width when the window has become too narrow for the panel.
-double larghezzaPannelloData(double panelLeft, double windowWidth, double currentWidth);
+double datePanelWidth(double panelLeft, double windowWidth, double currentWidth);
 
-enum class EsitoAvvio { Pronto, CartellaDati, ArchivioDanneggiato };
+enum class StartUpOutcome { Ready, DataFolderUnusable, DatabaseDamaged };
 
 // Everything start-up does with files, in order: the data folder is made
 // when missing, the database in it is opened (or created on first run) and
 // the heading data is loaded. Every path is built from the data folder: the
 // current directory is left as it is. On failure, error says why.
-EsitoAvvio apriArchivi(AppContext& context, QString* error);
+StartUpOutcome openArchives(AppContext& context, QString* error);

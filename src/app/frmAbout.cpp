@@ -86,5 +86,5 @@ void frmAbout::cmdSysInfo_Click()
 {
     const QString program = programmaInfoSistema();
     if (program.isEmpty() || !QProcess::startDetached(program, {}))
-        Messaggio::avviso(this, QStringLiteral("System Information Is Unavailable At This Time"));
+        MessageBox::warning(this, QStringLiteral("System Information Is Unavailable At This Time"));
 }

@@ -2,7 +2,7 @@
 
 #include "Recordset.h"
 
-bool CaricaDatiUtente(Database& db, QStringList* datiUtente, QString* error)
+bool loadHeadingData(Database& db, QStringList* datiUtente, QString* error)
 {
     datiUtente->clear();
     for (int i = 0; i < 6; ++i)
@@ -17,8 +17,8 @@ bool CaricaDatiUtente(Database& db, QStringList* datiUtente, QString* error)
     return true;
 }
 
-bool MemorizzaDatiUtente(Recordset& table, const QStringList& values, QStringList* datiUtente,
-                         QString* error)
+bool saveHeadingData(Recordset& table, const QStringList& values, QStringList* datiUtente,
+                     QString* error)
 {
     table.MoveFirst();
     if (table.Eof())

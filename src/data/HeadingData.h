@@ -10,9 +10,9 @@ class Recordset;
 // datipers record, printed on every document.
 
 // Copies fields 0..5 of the first datipers record; Null fields give "".
-bool CaricaDatiUtente(Database& db, QStringList* datiUtente, QString* error);
+bool loadHeadingData(Database& db, QStringList* datiUtente, QString* error);
 
 // Writes the six heading fields into the datipers record (created when the
 // table has none) and, once stored, into DatiUtente.
-bool MemorizzaDatiUtente(Recordset& table, const QStringList& values, QStringList* datiUtente,
-                         QString* error);
+bool saveHeadingData(Recordset& table, const QStringList& values, QStringList* datiUtente,
+                     QString* error);

@@ -9,3 +9,7 @@ FieldTable feeDocumentFields(FeeDocumentKind kind);
 
 // The fields of a purchase.
 const FieldTable& purchaseFields();
+
+// Documents are keyed by their date (its year) and number: the fields with
+// tab index 0 and 1.
+constexpr int kDateAndNumberTabIndex = 1;

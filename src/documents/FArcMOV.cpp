@@ -12,7 +12,7 @@ FArcMOV::FArcMOV(AppContext& context, QWidget* parent) : ArchiveWindow(context, 
     setObjectName(QStringLiteral("FArcMOV"));
     setWindowTitle(QStringLiteral("Archivio MOVIMENTI"));
     setRecordNoun(QStringLiteral("Movimento"), false);
-    if (!Form_Load(Table::Movimenti, 8, 1, purchaseFields()))
+    if (!Form_Load(Table::Movimenti, purchaseFields(), kDateAndNumberTabIndex))
         return;
     const QDate today = Clock::today();
     setText(1, proposedNumber(*table(), NumberingRestart::EachYear, today));

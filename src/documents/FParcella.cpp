@@ -26,7 +26,7 @@ void FParcella::BtStampa_Click()
 {
     // What is printed is the stored pro-forma and the window closes after
     // it: changes are saved, or given up, first.
-    if (!confermaModifiche())
+    if (!confirmChanges())
         return;
     // A pro-forma is printed, never archived: no PDF path is set.
     const bool shown = previewDocument(this, &m_context.DbArchivi, [this](PageRecorder& recorder) {
@@ -40,5 +40,5 @@ void FParcella::BtStampa_Click()
         return message;
     });
     if (shown)
-        chiudi();
+        closeWindow();
 }

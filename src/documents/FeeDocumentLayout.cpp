@@ -466,9 +466,9 @@ void StampaFattura(PageRecorder& recorder, const DocumentToPrint& invoice, const
     FeeDocumentPage page(recorder, invoice, settings, false);
     page.setUp();
     recorder.SetFontSize(9);
-    if (choice.stampaData)
+    if (choice.dateLine)
         page.placeAndDate(6, 45);
-    if (choice.carta)
+    if (choice.letterhead)
         page.letterhead(6.75, true);
     else
         page.textualHeading(true);

@@ -34,8 +34,8 @@ std::optional<DocumentToPrint> findDocumentToPrint(AppContext& context, FeeDocum
 
 struct InvoicePrintChoice
 {
-    bool stampaData = true; // the place and date line
-    bool carta = false;     // letterhead with logo and footer, no textual heading
+    bool dateLine = true;    // the place and date line
+    bool letterhead = false; // letterhead with logo and footer, no textual heading
 };
 
 void StampaFattura(PageRecorder& recorder, const DocumentToPrint& invoice, const Settings& settings,

@@ -30,10 +30,7 @@ bool FeeDocumentWindow::loadDocument(FeeDocumentKind kind, RecordGrid recordGrid
     // The total line follows the withholding amount.
     addRowAfter(fields.at(FeeField::Withholding).tabIndex, QStringLiteral("TOTALE"), m_totale);
 
-    // The date and the number are the key.
-    const int lastKeyTab = 1;
-    if (!Form_Load(feeDocumentTable(kind), int(fields.size()) - 1, lastKeyTab, fields,
-                   recordGrid == RecordGrid::Offered))
+    if (!Form_Load(feeDocumentTable(kind), fields, kDateAndNumberTabIndex, recordGrid))
         return false;
 
     // One date for both: the proposed number is free in the year shown.

@@ -16,9 +16,6 @@ public:
 
     QLabel* Totale() const { return m_totale; }
 
-    // Whether the buttons offer the record grid ("Consulta ....").
-    enum class RecordGrid { Hidden, Offered };
-
 protected:
     // Lays the window out, opens its table and proposes a number and date.
     bool loadDocument(FeeDocumentKind kind, RecordGrid recordGrid);

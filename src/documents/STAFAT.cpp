@@ -81,7 +81,7 @@ void STAFAT::Form_Load()
     QString error;
     const auto last = FeeDocuments(m_context.DbArchivi, FeeDocumentKind::Invoice).last(&error);
     if (!error.isEmpty()) {
-        Messaggio::errore(this, error);
+        MessageBox::error(this, error);
         return;
     }
     if (last) {

@@ -22,12 +22,12 @@ ArchiveWindow::ArchiveWindow(AppContext& context, QWidget* parent) : FieldWindow
 
 ArchiveWindow::~ArchiveWindow() = default;
 
-bool ArchiveWindow::Form_Load(Table numTabella, int ultimoDato, int ultimaChiave,
-                              const FieldTable& fields, bool withConsult)
+bool ArchiveWindow::Form_Load(Table table, const FieldTable& fields, int lastKeyTabIndex,
+                              RecordGrid recordGrid)
 {
-    NumTabella = numTabella;
-    UltimoDato = ultimoDato;
-    UltimaChiave = ultimaChiave;
+    NumTabella = table;
+    UltimoDato = int(fields.size()) - 1;
+    UltimaChiave = lastKeyTabIndex;
 
     auto* tabs = new QTabWidget(this);
     tabs->setObjectName(QStringLiteral("TabStrip1"));
@@ -50,7 +50,7 @@ bool ArchiveWindow::Form_Load(Table numTabella, int ultimoDato, int ultimaChiave
     m_buttons = buttons;
     buttons->addWidget(m_btMem);
     buttons->addWidget(m_btCanc);
-    if (withConsult) {
+    if (recordGrid == RecordGrid::Offered) {
         m_consCod = new QPushButton(QStringLiteral("C&onsulta ...."), this);
         m_consCod->setObjectName(QStringLiteral("ConsCOD"));
         connect(m_consCod, &QPushButton::clicked, this, &ArchiveWindow::ConsCOD_Click);
@@ -70,7 +70,7 @@ bool ArchiveWindow::Form_Load(Table numTabella, int ultimoDato, int ultimaChiave
     QString error;
     m_table = Recordset::OpenTable(m_context.DbArchivi, nameOf(NumTabella), &error);
     if (!m_table) {
-        Messaggio::errore(this, error);
+        MessageBox::error(this, error);
         return false;
     }
     return true;
@@ -129,9 +129,9 @@ bool ArchiveWindow::keyFieldLeft(int index)
         // The previous key goes back while the record it names is saved, and
         // stays when the user would rather not move on.
         setText(index, m_keyTexts.value(index));
-        switch (Messaggio::chiedi(this, QStringLiteral("Salvare le modifiche?"))) {
+        switch (MessageBox::ask(this, QStringLiteral("Salvare le modifiche?"))) {
         case QMessageBox::Yes:
-            if (!salvaRecord())
+            if (!saveRecord())
                 return false;
             break;
         case QMessageBox::No:
@@ -145,7 +145,7 @@ bool ArchiveWindow::keyFieldLeft(int index)
     QString error;
     const LoadOutcome outcome = CaricaRecord(*m_table, UltimoDato, UltimaChiave, *this, &error);
     if (outcome == LoadOutcome::Failed)
-        Messaggio::errore(this, error);
+        MessageBox::error(this, error);
     if (outcome != LoadOutcome::Found && outcome != LoadOutcome::NotFound)
         return true;
     m_shownKey = key;
@@ -177,18 +177,18 @@ void ArchiveWindow::refuse(int index, const QString& message)
 {
     if (fieldSpec(index).parsed().link == QLatin1Char('A') && Ombra(index))
         Ombra(index)->clear();
-    Messaggio::avviso(this, message);
+    MessageBox::warning(this, message);
     keepFocus(index);
 }
 
-bool ArchiveWindow::salvaRecord()
+bool ArchiveWindow::saveRecord()
 {
-    if (const auto refusal = ControllaCampi(*this, descriptionLookup())) {
+    if (const auto refusal = checkFields(*this, descriptionLookup())) {
         refuse(refusal->index, refusal->message);
         return false;
     }
     const QString key = CostruisciChiave(UltimoDato, UltimaChiave, *this);
-    const QString name = nomeChiave(UltimaChiave, *this);
+    const QString name = recordName(UltimaChiave, *this);
     QString error;
     switch (MemorizzaRecord(*m_table, UltimoDato, UltimaChiave, *this, m_context.SepMigliaia,
                             m_context.SepDecimali, &error)) {
@@ -201,7 +201,7 @@ bool ArchiveWindow::salvaRecord()
         }
         return false;
     case SaveOutcome::Failed:
-        Messaggio::errore(this, QStringLiteral("Il record non è stato memorizzato:\n") + error);
+        MessageBox::error(this, QStringLiteral("Il record non è stato memorizzato:\n") + error);
         return false; // the user corrects the field where the values are
     case SaveOutcome::Saved:
         break;
@@ -211,11 +211,11 @@ bool ArchiveWindow::salvaRecord()
     m_btCanc->setEnabled(true);
     recordStored();
     rememberShownTexts();
-    MessaggioStato(testoEsito(m_recordNoun, m_feminineNoun, name, false), false);
+    MessaggioStato(outcomeText(m_recordNoun, m_feminineNoun, name, false), false);
     return true;
 }
 
-bool ArchiveWindow::salvaModifiche()
+bool ArchiveWindow::saveChanges()
 {
     const int focused = focusedField();
     if (focused >= 0 && isKeyField(focused)) {
@@ -231,12 +231,12 @@ bool ArchiveWindow::salvaModifiche()
             Dati_GotFocus(focused);
         }
     }
-    return salvaRecord();
+    return saveRecord();
 }
 
 void ArchiveWindow::BtMem_Click()
 {
-    if (salvaRecord())
+    if (saveRecord())
         focusFirstEnabledField();
 }
 
@@ -245,14 +245,14 @@ void ArchiveWindow::BtCanc_Click()
     if (!mayDelete())
         return;
     QString error;
-    const QString name = nomeChiave(UltimaChiave, *this);
+    const QString name = recordName(UltimaChiave, *this);
     switch (EliminaRecord(*m_table, UltimoDato, UltimaChiave, *this, &error)) {
     case DeleteOutcome::NoKey:
     case DeleteOutcome::NotFound:
         QApplication::beep();
         return;
     case DeleteOutcome::Failed:
-        Messaggio::errore(this, QStringLiteral("Il record non è stato eliminato:\n") + error);
+        MessageBox::error(this, QStringLiteral("Il record non è stato eliminato:\n") + error);
         return;
     case DeleteOutcome::Deleted:
         for (int i = 0; i < fieldCount(); ++i)
@@ -263,7 +263,7 @@ void ArchiveWindow::BtCanc_Click()
         m_shownStored = false;
         recordDeleted();
         rememberShownTexts();
-        MessaggioStato(testoEsito(m_recordNoun, m_feminineNoun, name, true), false);
+        MessaggioStato(outcomeText(m_recordNoun, m_feminineNoun, name, true), false);
         focusField(0);
         break;
     }

@@ -38,8 +38,11 @@ public:
 protected:
     // Opens the window's table and lays out the fields with the buttons
     // below; false (and the reason shown) when the table cannot be opened.
-    bool Form_Load(Table numTabella, int ultimoDato, int ultimaChiave, const FieldTable& fields,
-                   bool withConsult = true);
+    // Whether the buttons offer the record grid ("Consulta ....").
+    enum class RecordGrid { Hidden, Offered };
+    // The key is made of the fields whose tab index is up to lastKeyTabIndex.
+    bool Form_Load(Table table, const FieldTable& fields, int lastKeyTabIndex,
+                   RecordGrid recordGrid = RecordGrid::Offered);
     // How the status panel names a record of this window: "Cliente" (not
     // feminine) gives "Cliente ROSSI memorizzato".
     void setRecordNoun(const QString& noun, bool feminine);
@@ -57,7 +60,7 @@ protected:
     virtual void recordDeleted() {}
 
     void rememberShownTexts() override;
-    bool salvaModifiche() override;
+    bool saveChanges() override;
 
     Table NumTabella = Table::Clienti;
     int UltimoDato = 0;
@@ -65,7 +68,7 @@ protected:
 private:
     // Checks every field and stores the record; on a refusal the field
     // concerned gets the focus and the message is shown.
-    bool salvaRecord();
+    bool saveRecord();
     void refuse(int index, const QString& message);
     bool isKeyField(int index) const;
     // Long texts from their start, codes with their descriptions.

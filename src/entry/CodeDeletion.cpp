@@ -9,11 +9,11 @@ bool mayDeleteCode(QWidget* parent, Database& db, CodeOwner owner, const QString
     QString error;
     const auto usage = documentsUsingCode(db, owner, code, &error);
     if (!usage) {
-        Messaggio::errore(parent, QStringLiteral("Il record non è stato eliminato:\n") + error);
+        MessageBox::error(parent, QStringLiteral("Il record non è stato eliminato:\n") + error);
         return false;
     }
     if (usage->total() == 0)
         return true;
-    Messaggio::mostra(parent, deletionRefusal(owner, code, *usage), QMessageBox::Warning);
+    MessageBox::show(parent, deletionRefusal(owner, code, *usage), QMessageBox::Warning);
     return false;
 }

@@ -85,11 +85,11 @@ void F6::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     if (!m_filled)
-        RiempiLista();
+        fillList();
     m_lista->setFocus();
 }
 
-void F6::RiempiLista()
+void F6::fillList()
 {
     m_filled = true;
     m_lista->clear();
@@ -99,7 +99,7 @@ void F6::RiempiLista()
         return; // a declaration that names no table lists nothing
     if (!codeListLines(m_context.DbArchivi, nameOf(*m_table), m_descriptionField, &lines,
                        &m_codeWidth, &error)) {
-        Messaggio::errore(this, error);
+        MessageBox::error(this, error);
         return;
     }
     m_lista->addItems(lines);
@@ -118,7 +118,7 @@ void F6::Nuovo_Click()
 {
     if (m_table && m_context.openArchive)
         m_context.openArchive(*m_table, this);
-    RiempiLista();
+    fillList();
     m_lista->setFocus();
 }
 

@@ -23,7 +23,7 @@ public:
 
     void Nuovo_Click();
     void choose();
-    void RiempiLista();
+    void fillList();
     // The code chosen; "" when the list was closed without a choice.
     QString chosenCode() const { return m_chosenCode; }
 

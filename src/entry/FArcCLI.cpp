@@ -9,7 +9,7 @@ FArcCLI::FArcCLI(AppContext& context, QWidget* parent) : ArchiveWindow(context, 
     setObjectName(QStringLiteral("FArcCLI"));
     setWindowTitle(QStringLiteral("Archivio CLIENTI"));
     setRecordNoun(QStringLiteral("Cliente"), false);
-    Form_Load(Table::Clienti, 8, 0, clientFields());
+    Form_Load(Table::Clienti, clientFields(), kCodeTabIndex);
 }
 
 bool FArcCLI::mayDelete()

@@ -9,7 +9,7 @@ FArcFOR::FArcFOR(AppContext& context, QWidget* parent) : ArchiveWindow(context, 
     setObjectName(QStringLiteral("FArcFOR"));
     setWindowTitle(QStringLiteral("Archivio FORNITORI"));
     setRecordNoun(QStringLiteral("Fornitore"), false);
-    Form_Load(Table::Fornitori, 7, 0, supplierFields());
+    Form_Load(Table::Fornitori, supplierFields(), kCodeTabIndex);
 }
 
 bool FArcFOR::mayDelete()

@@ -59,7 +59,7 @@ void FconsCOD::Form_Load()
     }
     wait.reset(); // the pointer is back before any message
     if (!records)
-        Messaggio::errore(this, error);
+        MessageBox::error(this, error);
 }
 
 bool FconsCOD::eventFilter(QObject* watched, QEvent* event)

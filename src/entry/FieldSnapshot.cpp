@@ -2,7 +2,7 @@
 
 #include "TextForms.h"
 
-QString formaMostrata(const FieldDeclaration& field, const QString& text, bool euroForms)
+QString shownForm(const FieldDeclaration& field, const QString& text, bool euroForms)
 {
     if (field.isNumber()) {
         QString shown = text;
@@ -20,7 +20,7 @@ void FieldSnapshot::take(const FieldAccess& fields, bool euroForms)
     m_euroForms = euroForms;
     m_texts.clear();
     for (int i = 0; i < fields.fieldCount(); ++i)
-        m_texts << formaMostrata(fields.fieldSpec(i).parsed(), fields.text(i), euroForms);
+        m_texts << shownForm(fields.fieldSpec(i).parsed(), fields.text(i), euroForms);
     m_taken = true;
 }
 
@@ -30,7 +30,7 @@ bool FieldSnapshot::differs(const FieldAccess& fields, const QHash<int, QString>
         return false;
     for (int i = 0; i < fields.fieldCount(); ++i) {
         const QString text = shown.contains(i) ? shown.value(i) : fields.text(i);
-        if (formaMostrata(fields.fieldSpec(i).parsed(), text, m_euroForms) != m_texts.value(i))
+        if (shownForm(fields.fieldSpec(i).parsed(), text, m_euroForms) != m_texts.value(i))
             return true;
     }
     return false;

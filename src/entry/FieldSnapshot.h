@@ -27,4 +27,4 @@ private:
 };
 
 // A field's text in the form the field shows after it was left.
-QString formaMostrata(const FieldDeclaration& field, const QString& text, bool euroForms);
+QString shownForm(const FieldDeclaration& field, const QString& text, bool euroForms);

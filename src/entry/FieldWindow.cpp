@@ -191,7 +191,7 @@ void FieldWindow::keepFocus(int index, const QString& message)
     // The message waits until the focus has settled on the next field.
     QTimer::singleShot(0, this, [this, index, message] {
         if (!message.isEmpty())
-            Messaggio::avviso(this, message);
+            MessageBox::warning(this, message);
         focusField(index);
         m_refocus = -1;
     });
@@ -221,13 +221,13 @@ bool FieldWindow::hasUnsavedChanges() const
     return m_tracksChanges && m_snapshot.differs(*this);
 }
 
-bool FieldWindow::confermaModifiche()
+bool FieldWindow::confirmChanges()
 {
     if (!hasUnsavedChanges())
         return true;
-    switch (Messaggio::chiedi(this, QStringLiteral("Salvare le modifiche?"))) {
+    switch (MessageBox::ask(this, QStringLiteral("Salvare le modifiche?"))) {
     case QMessageBox::Yes:
-        return salvaModifiche();
+        return saveChanges();
     case QMessageBox::No:
         return true;
     default:
@@ -259,12 +259,12 @@ void FieldWindow::reject()
 
 void FieldWindow::BtUscita_Click()
 {
-    if (isVisible() && !confermaModifiche())
+    if (isVisible() && !confirmChanges())
         return;
-    chiudi();
+    closeWindow();
 }
 
-void FieldWindow::chiudi()
+void FieldWindow::closeWindow()
 {
     // Leaving fields while the window closes checks nothing.
     m_closing = true;

@@ -88,12 +88,12 @@ protected:
     const FieldSnapshot& shownTexts() const { return m_snapshot; }
     // Asks "Salvare le modifiche?" when something is not stored: true when
     // the window may go on (the record was saved, or the edit given up).
-    bool confermaModifiche();
-    // Saves what the window shows for confermaModifiche(); false when it was
+    bool confirmChanges();
+    // Saves what the window shows for confirmChanges(); false when it was
     // not saved and the reason has been shown.
-    virtual bool salvaModifiche() { return true; }
+    virtual bool saveChanges() { return true; }
     // Closes without asking.
-    void chiudi();
+    void closeWindow();
     void showEvent(QShowEvent* event) override;
     void reject() override;
     bool eventFilter(QObject* watched, QEvent* event) override;

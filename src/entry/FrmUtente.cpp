@@ -37,7 +37,7 @@ FrmUtente::FrmUtente(AppContext& context, QWidget* parent) : FieldWindow(context
     QString error;
     m_table = Recordset::OpenTable(m_context.DbArchivi, QStringLiteral("datipers"), &error);
     if (!m_table) {
-        Messaggio::errore(this, error);
+        MessageBox::error(this, error);
         m_btMem->setEnabled(false);
         return;
     }
@@ -50,10 +50,10 @@ FrmUtente::~FrmUtente() = default;
 
 void FrmUtente::BtMem_Click()
 {
-    salvaModifiche();
+    saveChanges();
 }
 
-bool FrmUtente::salvaModifiche()
+bool FrmUtente::saveChanges()
 {
     if (!m_table)
         return false;
@@ -61,8 +61,8 @@ bool FrmUtente::salvaModifiche()
     for (int i = 0; i < 6; ++i)
         values << text(i);
     QString error;
-    if (!MemorizzaDatiUtente(*m_table, values, &m_context.DatiUtente, &error)) {
-        Messaggio::errore(this, QStringLiteral("I dati non sono stati memorizzati:\n") + error);
+    if (!saveHeadingData(*m_table, values, &m_context.DatiUtente, &error)) {
+        MessageBox::error(this, QStringLiteral("I dati non sono stati memorizzati:\n") + error);
         return false;
     }
     rememberShownTexts();

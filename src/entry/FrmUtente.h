@@ -19,7 +19,7 @@ public:
     QPushButton* BtMem() const { return m_btMem; }
 
 protected:
-    bool salvaModifiche() override;
+    bool saveChanges() override;
 
 private:
     std::unique_ptr<Recordset> m_table;

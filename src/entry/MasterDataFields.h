@@ -7,3 +7,7 @@
 const FieldTable& clientFields();
 const FieldTable& supplierFields();
 const FieldTable& headingFields();
+
+// The client and supplier archives are keyed by the code alone: the field
+// with tab index 0.
+constexpr int kCodeTabIndex = 0;

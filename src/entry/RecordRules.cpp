@@ -169,7 +169,7 @@ DeleteOutcome EliminaRecord(Recordset& table, int UltimoDato, int UltimaChiave, 
     return DeleteOutcome::Deleted;
 }
 
-std::optional<FieldRefusal> ControllaCampi(FieldAccess& fields, const DescriptionLookup& lookup)
+std::optional<FieldRefusal> checkFields(FieldAccess& fields, const DescriptionLookup& lookup)
 {
     std::vector<int> order;
     for (int i = 0; i < fields.fieldCount(); ++i)
@@ -194,7 +194,7 @@ std::optional<FieldRefusal> ControllaCampi(FieldAccess& fields, const Descriptio
     return std::nullopt;
 }
 
-QString nomeChiave(int UltimaChiave, const FieldAccess& fields)
+QString recordName(int UltimaChiave, const FieldAccess& fields)
 {
     QString year;
     QStringList parts;

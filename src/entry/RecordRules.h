@@ -63,8 +63,8 @@ struct FieldRefusal
 // Checks every field as leaving it does (codes, dates, numbers), in tab
 // order, and writes the normalised texts back: the first field refused, or
 // nothing when the record may be stored.
-std::optional<FieldRefusal> ControllaCampi(FieldAccess& fields, const DescriptionLookup& lookup);
+std::optional<FieldRefusal> checkFields(FieldAccess& fields, const DescriptionLookup& lookup);
 
 // How messages name the record the key fields show: the code of a master
 // record ("ROSSI"), the number and year of a document ("1234/2026").
-QString nomeChiave(int UltimaChiave, const FieldAccess& fields);
+QString recordName(int UltimaChiave, const FieldAccess& fields);

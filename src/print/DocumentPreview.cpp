@@ -27,7 +27,7 @@ bool previewDocument(QWidget* parent, Database* db,
         const bool ended = recorder.EndDocument(&error);
         if (!message.isEmpty()) {
             pdf.reset();
-            Messaggio::avviso(parent, message);
+            MessageBox::warning(parent, message);
         }
         if (ended) {
             frmPreview preview(run, parent, db, std::move(pdf));
@@ -36,7 +36,7 @@ bool previewDocument(QWidget* parent, Database* db,
         }
     }
     if (!shown)
-        Messaggio::errore(parent, printErrorText(error));
+        MessageBox::error(parent, printErrorText(error));
     MessaggioStato(QString(), false);
     return shown;
 }

@@ -124,14 +124,14 @@ void FrmStampa::applySelection()
     // device are known, as the default entry needs both.
     if (!entry.driver.isEmpty() && !entry.port.isEmpty()) {
         if (!m_printers.setDefaultPrinter(entry.name, &error))
-            Messaggio::errore(this,
+            MessageBox::error(this,
                               QStringLiteral("Impossibile rendere %1 la stampante predefinita.\n%2")
                                   .arg(entry.name, error));
     }
     // The print goes where the user chose, known driver or not.
     if (entry.name != m_printers.programPrinterName() &&
         !m_printers.setProgramPrinter(entry.name, &error))
-        Messaggio::errore(this, error);
+        MessageBox::error(this, error);
 }
 
 void FrmStampa::Command1_Click()

@@ -153,7 +153,7 @@ void frmPreview::Form_Load()
     if (m_db && m_db->isOpen()) {
         QString error;
         if (!writePageRows(*m_db, m_pageCount, &error))
-            Messaggio::errore(this, error);
+            MessageBox::error(this, error);
     }
     ScorriPagine_Validate(First);
     // A toolbar shows and hides its widgets through their actions.
@@ -222,7 +222,7 @@ void frmPreview::replay()
     if (!replayed && m_lastFailedPage != m_currentPage) {
         // Said once per page: a page that cannot be read stays blank.
         m_lastFailedPage = m_currentPage;
-        Messaggio::errore(this, error);
+        MessageBox::error(this, error);
     }
     m_pic->update();
 }
@@ -261,7 +261,7 @@ void frmPreview::Stampa_Click()
 {
     PrinterSystem& printers = PrinterSystem::current();
     if (printers.printers().isEmpty()) {
-        Messaggio::avviso(this, QStringLiteral("Nessuna stampante installata"));
+        MessageBox::warning(this, QStringLiteral("Nessuna stampante installata"));
         return;
     }
     FrmStampa selection(PageRange{1, m_pageCount}, this, printers);
@@ -276,7 +276,7 @@ void frmPreview::Stampa_Click()
             printed = job.PrintPages(m_run, range->first, range->last, &error);
         }
         if (!printed) {
-            Messaggio::errore(this, printErrorText(error));
+            MessageBox::error(this, printErrorText(error));
             // The preview goes on showing the page.
             setupPreview();
             replay();
@@ -299,13 +299,13 @@ void frmPreview::PDF_Click()
             written = ExportPdf(m_run, 1, m_pageCount, *m_pdf, &error, &viewer);
         }
         if (!written) {
-            Messaggio::errore(this, error);
+            MessageBox::error(this, error);
             setupPreview();
             replay();
             return;
         }
         if (!viewer)
-            Messaggio::avviso(
+            MessageBox::warning(
                 this, QStringLiteral("Il file PDF è stato salvato in %1, ma nessun programma "
                                      "ha potuto aprirlo.")
                           .arg(m_pdf->path));

@@ -182,7 +182,7 @@ void Consulta::RiempiAnni(bool keep)
     m_anno->clear();
     if (!years) {
         m_anno->addItem(QString());
-        Messaggio::errore(this, error);
+        MessageBox::error(this, error);
     } else {
         m_anno->addItems(*years);
     }
@@ -199,7 +199,7 @@ void Consulta::RiempiClienti(bool keep)
     m_cliente->clear();
     if (!clients) {
         m_cliente->addItem(QString());
-        Messaggio::errore(this, error);
+        MessageBox::error(this, error);
     } else {
         for (const ClientChoice& c : *clients)
             m_cliente->addItem(c.entry, c.code);
@@ -228,7 +228,7 @@ void Consulta::AggiornaElenco()
     showLastRow();
     wait.reset(); // the pointer is back before any message
     if (!invoices)
-        Messaggio::errore(this, error);
+        MessageBox::error(this, error);
 }
 
 void Consulta::showLastRow()

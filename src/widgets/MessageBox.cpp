@@ -19,9 +19,9 @@ State& state()
 }
 } // namespace
 
-QMessageBox::StandardButton Messaggio::mostra(QWidget* parent, const QString& text,
-                                              QMessageBox::Icon icon,
-                                              QMessageBox::StandardButtons buttons)
+QMessageBox::StandardButton MessageBox::show(QWidget* parent, const QString& text,
+                                             QMessageBox::Icon icon,
+                                             QMessageBox::StandardButtons buttons)
 {
     State& s = state();
     s.lastText = text;
@@ -49,44 +49,44 @@ QMessageBox::StandardButton Messaggio::mostra(QWidget* parent, const QString& te
     return answer;
 }
 
-QMessageBox::StandardButton Messaggio::avviso(QWidget* parent, const QString& text)
+QMessageBox::StandardButton MessageBox::warning(QWidget* parent, const QString& text)
 {
-    return mostra(parent, text, QMessageBox::Warning);
+    return show(parent, text, QMessageBox::Warning);
 }
 
-QMessageBox::StandardButton Messaggio::errore(QWidget* parent, const QString& text)
+QMessageBox::StandardButton MessageBox::error(QWidget* parent, const QString& text)
 {
-    return mostra(parent, text, QMessageBox::Critical);
+    return show(parent, text, QMessageBox::Critical);
 }
 
-QMessageBox::StandardButton Messaggio::chiedi(QWidget* parent, const QString& text)
+QMessageBox::StandardButton MessageBox::ask(QWidget* parent, const QString& text)
 {
-    const auto answer = mostra(parent, text, QMessageBox::Question,
-                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    const auto answer = show(parent, text, QMessageBox::Question,
+                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     return answer == QMessageBox::Yes || answer == QMessageBox::No ? answer : QMessageBox::Cancel;
 }
 
-void Messaggio::setNextAnswer(QMessageBox::StandardButton answer)
+void MessageBox::setNextAnswer(QMessageBox::StandardButton answer)
 {
     state().nextAnswers.push_back(answer);
 }
 
-QString Messaggio::lastText()
+QString MessageBox::lastText()
 {
     return state().lastText;
 }
 
-QMessageBox::Icon Messaggio::lastIcon()
+QMessageBox::Icon MessageBox::lastIcon()
 {
     return state().lastIcon;
 }
 
-int Messaggio::shownCount()
+int MessageBox::shownCount()
 {
     return state().shown;
 }
 
-void Messaggio::resetForTest()
+void MessageBox::resetForTest()
 {
     state() = State();
 }

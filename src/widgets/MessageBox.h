@@ -7,20 +7,20 @@ class QWidget;
 
 // Every message the program shows goes through here, so tests can answer a
 // box in advance instead of waiting for a click.
-namespace Messaggio {
+namespace MessageBox {
 
 // A box with the program's title, preceded by a beep; returns the button
 // chosen.
-QMessageBox::StandardButton mostra(QWidget* parent, const QString& text,
-                                   QMessageBox::Icon icon = QMessageBox::Information,
-                                   QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+QMessageBox::StandardButton show(QWidget* parent, const QString& text,
+                                 QMessageBox::Icon icon = QMessageBox::Information,
+                                 QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 // A refusal, or something the user should know went wrong: the warning icon.
-QMessageBox::StandardButton avviso(QWidget* parent, const QString& text);
+QMessageBox::StandardButton warning(QWidget* parent, const QString& text);
 // A failure: the critical icon.
-QMessageBox::StandardButton errore(QWidget* parent, const QString& text);
+QMessageBox::StandardButton error(QWidget* parent, const QString& text);
 // A question answered "Sì", "No" or "Annulla": Yes, No or Cancel (also when
 // the box is closed).
-QMessageBox::StandardButton chiedi(QWidget* parent, const QString& text);
+QMessageBox::StandardButton ask(QWidget* parent, const QString& text);
 
 // Test seam: the next boxes are not shown; each returns the next answer
 // given here, in order, and its text is kept for the test to read.
@@ -30,4 +30,4 @@ QMessageBox::Icon lastIcon();
 int shownCount();
 void resetForTest();
 
-} // namespace Messaggio
+} // namespace MessageBox

@@ -11,14 +11,14 @@ QPointer<QLabel>& panel()
 }
 } // namespace
 
-QString testoStato(const QString& text, bool waiting)
+QString statusText(const QString& text, bool waiting)
 {
     if (text.isEmpty())
         return QStringLiteral("Pronto");
     return waiting ? text + QStringLiteral(", Prego attendere...") : text;
 }
 
-QString testoEsito(const QString& noun, bool feminine, const QString& name, bool deleted)
+QString outcomeText(const QString& noun, bool feminine, const QString& name, bool deleted)
 {
     const QString done = deleted ? QStringLiteral("eliminat") : QStringLiteral("memorizzat");
     const QString subject = name.isEmpty() ? noun : noun + QLatin1Char(' ') + name;
@@ -29,11 +29,11 @@ void MessaggioStato(const QString& text, bool waiting)
 {
     if (!panel())
         return;
-    panel()->setText(testoStato(text, waiting));
+    panel()->setText(statusText(text, waiting));
     panel()->repaint();
 }
 
-void registraPannelloStato(QLabel* label)
+void registerStatusPanel(QLabel* label)
 {
     panel() = label;
 }

@@ -6,14 +6,14 @@ class QLabel;
 
 // The text of the main window's status panel: "Pronto" when empty, with
 // ", Prego attendere..." while the program is busy.
-QString testoStato(const QString& text, bool waiting);
+QString statusText(const QString& text, bool waiting);
 
 // What the status panel says once a record was stored or deleted:
 // "Fattura 12/2026 memorizzata", "Cliente ROSSI eliminato".
-QString testoEsito(const QString& noun, bool feminine, const QString& name, bool deleted);
+QString outcomeText(const QString& noun, bool feminine, const QString& name, bool deleted);
 
 // Shows a message in the main window's status panel and repaints it at once.
 void MessaggioStato(const QString& text, bool waiting);
 
 // The main window registers its panel; without one the message goes nowhere.
-void registraPannelloStato(QLabel* panel);
+void registerStatusPanel(QLabel* panel);

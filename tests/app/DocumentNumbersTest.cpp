@@ -78,14 +78,14 @@ void newInvoice(Main* main, std::function<void(FArcFAT*)> act)
 
 void DocumentNumbersTest::init()
 {
-    Messaggio::resetForTest();
+    MessageBox::resetForTest();
     Clock::setToday(QDate(2026, 12, 6));
     m_dir = std::make_unique<QTemporaryDir>();
     m_context = std::make_unique<AppContext>();
     m_context->programFolder = m_dir->path();
     m_main = std::make_unique<Main>(*m_context);
     QString error;
-    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
+    QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
     QVERIFY(addRow(m_context->DbArchivi, "Clienti", {"Chiave", "CodCliente", "Denominazione"},
                    {"R1        ", "R1", "Rossi Mario"}));
     m_main->show();
@@ -122,7 +122,7 @@ void DocumentNumbersTest::newInvoiceNeverOverwritesAStoredOne()
         enter(invoice, 5, "500");
         QTest::mouseClick(invoice->BtMem(), Qt::LeftButton);
     });
-    QCOMPARE(Messaggio::shownCount(), 0);
+    QCOMPARE(MessageBox::shownCount(), 0);
 
     QString error;
     auto invoices = Recordset::OpenTable(db, "Fatture", &error);
@@ -169,7 +169,7 @@ void DocumentNumbersTest::fourDigitInvoiceIsArchived()
         });
         QTest::mouseClick(invoice->Stampa(), Qt::LeftButton);
     });
-    QCOMPARE(Messaggio::shownCount(), 0);
+    QCOMPARE(MessageBox::shownCount(), 0);
 
     const QString archive = m_dir->filePath("Fatture/2026/Fattura_2026_1234.pdf");
     QCOMPARE(offered, archive);

@@ -40,7 +40,7 @@
 
 void MainWindowTest::init()
 {
-    Messaggio::resetForTest();
+    MessageBox::resetForTest();
     Clock::setToday(QDate(2026, 12, 6));
     m_dir = std::make_unique<QTemporaryDir>();
     m_context = std::make_unique<AppContext>();
@@ -62,7 +62,7 @@ void MainWindowTest::cleanup()
 void MainWindowTest::captionsAndStartState()
 {
     QString error;
-    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
+    QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
     m_main->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
     QCOMPARE(m_main->windowTitle(), QStringLiteral("Falmide - EURO"));
@@ -138,14 +138,14 @@ void MainWindowTest::captionWithProfession()
     ini.write("[Generale]\r\nCalcolo=GEOMETRA\r\n");
     ini.close();
     QString error;
-    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
+    QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
     QCOMPARE(m_main->windowTitle(), QStringLiteral("Falmide - EURO versione GEOMETRA"));
 }
 
 void MainWindowTest::menusWorkFromTheKeyboard()
 {
     QString error;
-    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
+    QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
     m_main->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
 
@@ -174,9 +174,9 @@ void MainWindowTest::menusWorkFromTheKeyboard()
     QCOMPARE(frmAbout::programmaInfoSistema({"falmide-no-such-program"}), QString());
     frmAbout about(m_main.get());
     if (frmAbout::programmaInfoSistema().isEmpty()) {
-        Messaggio::setNextAnswer(QMessageBox::Ok);
+        MessageBox::setNextAnswer(QMessageBox::Ok);
         QTest::mouseClick(about.findChild<QPushButton*>("cmdSysInfo"), Qt::LeftButton);
-        QCOMPARE(Messaggio::lastText(),
+        QCOMPARE(MessageBox::lastText(),
                  QStringLiteral("System Information Is Unavailable At This Time"));
     }
 }
@@ -184,7 +184,7 @@ void MainWindowTest::menusWorkFromTheKeyboard()
 void MainWindowTest::resizeKeepsDatePanelInside()
 {
     QString error;
-    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
+    QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
     m_main->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
     auto* panel = m_main->findChild<QFrame*>("P3D2");
@@ -207,7 +207,7 @@ void MainWindowTest::resizeKeepsDatePanelInside()
 void MainWindowTest::statusMessages()
 {
     QString error;
-    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
+    QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
     auto* stato = m_main->findChild<QLabel*>("Stato");
     MessaggioStato("Compattamento archivi", true);
     QCOMPARE(stato->text(), QStringLiteral("Compattamento archivi, Prego attendere..."));
@@ -222,18 +222,18 @@ void MainWindowTest::printerSetupWithoutPrinters()
     if (!QPrinterInfo::availablePrinters().isEmpty())
         QSKIP("this machine has printers installed");
     QString error;
-    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
-    Messaggio::setNextAnswer(QMessageBox::Ok);
+    QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
     m_main->voce("VoceStampante")->trigger();
-    QCOMPARE(Messaggio::lastText(), QStringLiteral("Nessuna stampante installata"));
-    QCOMPARE(Messaggio::lastIcon(), QMessageBox::Warning);
-    QCOMPARE(Messaggio::shownCount(), 1);
+    QCOMPARE(MessageBox::lastText(), QStringLiteral("Nessuna stampante installata"));
+    QCOMPARE(MessageBox::lastIcon(), QMessageBox::Warning);
+    QCOMPARE(MessageBox::shownCount(), 1);
 }
 
 void MainWindowTest::invoicesOpenTheConsultWindow()
 {
     QString error;
-    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
+    QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
     m_main->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
     QString caption;
@@ -249,7 +249,7 @@ void MainWindowTest::invoicesOpenTheConsultWindow()
 void MainWindowTest::codeListsOpenTheArchives()
 {
     QString error;
-    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
+    QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
     for (const auto& [declaration, archive] :
          {std::pair{"AOLA0002", "FArcCLI"}, std::pair{"AOLA0202", "FArcFOR"}}) {
         F6 list(*m_context, FieldDeclaration::parse(declaration), {}, m_main.get());
@@ -268,7 +268,7 @@ void MainWindowTest::codeListsOpenTheArchives()
 void MainWindowTest::exitButtonCloses()
 {
     QString error;
-    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
+    QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
     m_main->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
     QTest::mouseClick(m_main->findChild<QPushButton*>("Exit"), Qt::LeftButton);
@@ -320,7 +320,7 @@ void MainWindowTest::invoiceFromClientToArchive()
 {
     QVERIFY(ScriviIni("Generale", "Calcolo", m_context->settingsFile(), "GEOMETRA"));
     QString error;
-    QCOMPARE(m_main->MDIForm_Load(&error), EsitoAvvio::Pronto);
+    QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
     FakePrinterSystem printers;
     PrinterSystem::setCurrent(&printers);
     QPrinter paper(QPrinter::HighResolution);

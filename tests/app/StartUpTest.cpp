@@ -42,9 +42,9 @@ void StartUpTest::separators()
     QFETCH(QString, locale);
     QFETCH(QString, decimal);
     QFETCH(QString, thousands);
-    const Separatori s = separatoriDaLocale(QLocale(locale));
-    QCOMPARE(s.decimali, decimal);
-    QCOMPARE(s.migliaia, thousands);
+    const Separators s = separatorsFromLocale(QLocale(locale));
+    QCOMPARE(s.decimal, decimal);
+    QCOMPARE(s.thousands, thousands);
 }
 
 void StartUpTest::caption()
@@ -57,29 +57,29 @@ void StartUpTest::caption()
         f.open(QIODevice::WriteOnly);
         f.write(content);
         f.close();
-        return didascaliaPrincipale(design, Settings(ini).profession());
+        return mainCaption(design, Settings(ini).profession());
     };
     QCOMPARE(captionFrom("[Generale]\nCalcolo=GEOMETRA\n"),
              QStringLiteral("Falmide - EURO versione GEOMETRA"));
     QCOMPARE(captionFrom("[Generale]\nCalcolo=\n"), design);
     QCOMPARE(captionFrom("[Altro]\nCalcolo=GEOMETRA\n"), design);
     QFile::remove(ini);
-    QCOMPARE(didascaliaPrincipale(design, Settings(ini).profession()), design);
+    QCOMPARE(mainCaption(design, Settings(ini).profession()), design);
 }
 
-void StartUpTest::longDate()
+void StartUpTest::longDateIsItalian()
 {
     // Italian whatever the system's language.
-    QCOMPARE(dataLunga(QDate(2026, 12, 6)), QStringLiteral("domenica 6 dicembre 2026"));
-    QCOMPARE(dataLunga(QDate(2024, 3, 1)), QStringLiteral("venerdì 1 marzo 2024"));
+    QCOMPARE(::longDate(QDate(2026, 12, 6)), QStringLiteral("domenica 6 dicembre 2026"));
+    QCOMPARE(::longDate(QDate(2024, 3, 1)), QStringLiteral("venerdì 1 marzo 2024"));
 }
 
-void StartUpTest::datePanelWidth()
+void StartUpTest::datePanelFollowsTheWindow()
 {
-    QCOMPARE(larghezzaPannelloData(1500, 12000, 3000), 12000.0 - 1500 - 120 - 90);
+    QCOMPARE(::datePanelWidth(1500, 12000, 3000), 12000.0 - 1500 - 120 - 90);
     // Too narrow: the panel keeps its last width.
-    QCOMPARE(larghezzaPannelloData(1500, 1620, 3000), 3000.0);
-    QCOMPARE(larghezzaPannelloData(1500, 1621, 3000), 1621.0 - 1500 - 210);
+    QCOMPARE(::datePanelWidth(1500, 1620, 3000), 3000.0);
+    QCOMPARE(::datePanelWidth(1500, 1621, 3000), 1621.0 - 1500 - 210);
 }
 
 void StartUpTest::freshFolderGetsDatabase()
@@ -91,7 +91,7 @@ void StartUpTest::freshFolderGetsDatabase()
         AppContext context;
         context.programFolder = folder;
         QString error;
-        QCOMPARE(apriArchivi(context, &error), EsitoAvvio::Pronto);
+        QCOMPARE(openArchives(context, &error), StartUpOutcome::Ready);
         // Every file is found through the data folder, wherever the program was started.
         QCOMPARE(QDir::currentPath(), before);
         QCOMPARE(context.DbArchivi.path(), folder + "/falmide.db");
@@ -112,7 +112,7 @@ void StartUpTest::freshFolderGetsDatabase()
         AppContext context;
         context.programFolder = folder;
         QString error;
-        QCOMPARE(apriArchivi(context, &error), EsitoAvvio::Pronto);
+        QCOMPARE(openArchives(context, &error), StartUpOutcome::Ready);
         auto rs = Recordset::OpenTable(context.DbArchivi, "Clienti", &error);
         QCOMPARE(rs->RecordCount(), 1);
     }
@@ -124,7 +124,7 @@ void StartUpTest::headingDataFromDatabase()
     AppContext context;
     context.programFolder = dir.path();
     QString error;
-    QCOMPARE(apriArchivi(context, &error), EsitoAvvio::Pronto);
+    QCOMPARE(openArchives(context, &error), StartUpOutcome::Ready);
     {
         auto rs = Recordset::OpenTable(context.DbArchivi, "datipers", &error);
         QVERIFY(rs->Edit());
@@ -134,13 +134,13 @@ void StartUpTest::headingDataFromDatabase()
         QVERIFY(rs->Update());
     }
     QStringList dati;
-    QVERIFY(CaricaDatiUtente(context.DbArchivi, &dati, &error));
+    QVERIFY(loadHeadingData(context.DbArchivi, &dati, &error));
     QCOMPARE(dati, (QStringList{"Studio Bianchi", "", QString::fromUtf8("Forlì"), "", "",
                                 "BNCMRA70A01D704X"}));
 
     // Without a heading record the data is six empty strings, not an error.
     QVERIFY(context.DbArchivi.execute("DELETE FROM datipers", {}, &error));
-    QVERIFY(CaricaDatiUtente(context.DbArchivi, &dati, &error));
+    QVERIFY(loadHeadingData(context.DbArchivi, &dati, &error));
     QCOMPARE(dati, QStringList(6));
 }
 
@@ -158,7 +158,7 @@ void StartUpTest::damagedDatabaseIsLeftAlone()
     AppContext context;
     context.programFolder = dir.path();
     QString error;
-    QCOMPARE(apriArchivi(context, &error), EsitoAvvio::ArchivioDanneggiato);
+    QCOMPARE(openArchives(context, &error), StartUpOutcome::DatabaseDamaged);
     QVERIFY(!error.isEmpty());
     QVERIFY(!context.DbArchivi.isOpen());
     QFile f(path);
@@ -174,7 +174,7 @@ void StartUpTest::unusableDataFolder()
     AppContext context;
     context.programFolder = file + "/falmide";
     QString error;
-    QCOMPARE(apriArchivi(context, &error), EsitoAvvio::CartellaDati);
+    QCOMPARE(openArchives(context, &error), StartUpOutcome::DataFolderUnusable);
     QVERIFY2(error.contains(context.programFolder), qPrintable(error));
 }
 

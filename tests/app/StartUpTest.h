@@ -9,8 +9,8 @@ private slots:
     void separators_data();
     void separators();
     void caption();
-    void longDate();
-    void datePanelWidth();
+    void longDateIsItalian();
+    void datePanelFollowsTheWindow();
     void freshFolderGetsDatabase();
     void headingDataFromDatabase();
     void damagedDatabaseIsLeftAlone();

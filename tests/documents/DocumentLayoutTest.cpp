@@ -211,7 +211,7 @@ void checkLabelsClearOfAmounts(PageRecorder& engine, const QStringList& page)
 
 void DocumentLayoutTest::init()
 {
-    Messaggio::resetForTest();
+    MessageBox::resetForTest();
     m_fixture.setUp();
     m_context = std::make_unique<AppContext>();
     m_context->programFolder = m_fixture.dir->path();
@@ -234,7 +234,7 @@ void DocumentLayoutTest::recordedPages_data()
     QTest::addColumn<QStringList>("settings"); // "section/key=value"; no value removes the key
     QTest::addColumn<QStringList>("document");
     QTest::addColumn<QStringList>("client");
-    QTest::addColumn<bool>("carta");
+    QTest::addColumn<bool>("letterhead");
 
     QTest::newRow("fattura_geometra")
         << false << QStringList() << QStringList{"SpeseEsenti=1550", "Bollo=200"} << QStringList()
@@ -281,7 +281,7 @@ void DocumentLayoutTest::recordedPages()
     QFETCH(QStringList, settings);
     QFETCH(QStringList, document);
     QFETCH(QStringList, client);
-    QFETCH(bool, carta);
+    QFETCH(bool, letterhead);
 
     const QString ini = m_context->settingsFile();
     for (const QString& entry : kSettings + settings) {
@@ -305,7 +305,7 @@ void DocumentLayoutTest::recordedPages()
     PageRecorder& engine = m_fixture.recorder();
     QVERIFY(engine.BeginDocument());
     const QString message =
-        printDocument(engine, *m_context, proForma, "05/03/2026", "12", {true, carta});
+        printDocument(engine, *m_context, proForma, "05/03/2026", "12", {true, letterhead});
     QVERIFY(engine.EndDocument());
     QCOMPARE(message, QString());
     const QStringList page = dump(*m_fixture.run);
@@ -460,9 +460,9 @@ void DocumentLayoutTest::notFoundStillOpensPreview()
         withExport = preview->findChild<QPushButton*>("PDF")->isVisible();
         QTest::keyClick(preview, Qt::Key_Escape);
     });
-    Messaggio::setNextAnswer(QMessageBox::Ok);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(window.BtStampa(), Qt::LeftButton);
-    QCOMPARE(Messaggio::lastText(), "Non sono state immesse fatture");
+    QCOMPARE(MessageBox::lastText(), "Non sono state immesse fatture");
     QTRY_VERIFY(!window.isVisible());
     QVERIFY(!withExport);
     // The year folder is made for the archive even when nothing can be exported.

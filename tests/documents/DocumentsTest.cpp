@@ -62,7 +62,7 @@ void addClient(AppContext& context)
 
 void DocumentsTest::init()
 {
-    Messaggio::resetForTest();
+    MessageBox::resetForTest();
     Clock::setToday(QDate(2026, 12, 6));
     m_dir = std::make_unique<QTemporaryDir>();
     m_context = std::make_unique<AppContext>();
@@ -128,7 +128,7 @@ void DocumentsTest::invoiceWindowByKeyboard()
         QCOMPARE(notes->toPlainText(), QStringLiteral("Informativa"));
 
         QTest::mouseClick(window.BtMem(), Qt::LeftButton);
-        QCOMPARE(Messaggio::shownCount(), 0);
+        QCOMPARE(MessageBox::shownCount(), 0);
     }
     QString error;
     auto rs = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
@@ -260,7 +260,7 @@ void DocumentsTest::longAndCommaAmountsStoredAsTyped()
             enter(&window, 4, c.typed);
             QCOMPARE(line(&window, 4)->text(), QString::fromLatin1(c.shown));
             QTest::mouseClick(window.BtMem(), Qt::LeftButton);
-            QCOMPARE(Messaggio::shownCount(), 0);
+            QCOMPARE(MessageBox::shownCount(), 0);
             QVERIFY(purchases->Seek("=", key));
             QCOMPARE(purchases->value(5).toLongLong(), c.cents);
         }
@@ -282,7 +282,7 @@ void DocumentsTest::longAndCommaAmountsStoredAsTyped()
     enter(&window, 6, "22,5");
     QCOMPARE(line(&window, 6)->text(), QStringLiteral("225"));
     QTest::mouseClick(window.BtMem(), Qt::LeftButton);
-    QCOMPARE(Messaggio::shownCount(), 0);
+    QCOMPARE(MessageBox::shownCount(), 0);
     auto invoices = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
     QVERIFY(invoices->Seek("=", key));
     QCOMPARE(invoices->value(6).toLongLong(), 100000000000);
@@ -306,29 +306,29 @@ void DocumentsTest::valuesBeyondTheirColumnKeepTheFocus()
         {1, "9999999999", "da -2 147 483 648 a 2 147 483 647"},
     };
     for (const auto& c : cases) {
-        Messaggio::resetForTest();
-        Messaggio::setNextAnswer(QMessageBox::Ok);
+        MessageBox::resetForTest();
+        MessageBox::setNextAnswer(QMessageBox::Ok);
         enter(&window, c.index, c.typed);
         QTRY_VERIFY(line(&window, c.index)->hasFocus());
-        QCOMPARE(Messaggio::shownCount(), 1);
-        QVERIFY2(Messaggio::lastText().contains(QString::fromUtf8(c.said)),
-                 qPrintable(Messaggio::lastText()));
+        QCOMPARE(MessageBox::shownCount(), 1);
+        QVERIFY2(MessageBox::lastText().contains(QString::fromUtf8(c.said)),
+                 qPrintable(MessageBox::lastText()));
         QCOMPARE(line(&window, c.index)->text(),
                  QString::fromLatin1(c.typed)); // kept for correction
         // The largest value that fits is taken.
         line(&window, c.index)->selectAll();
         QTest::keyClick(line(&window, c.index), Qt::Key_Delete);
     }
-    Messaggio::resetForTest();
+    MessageBox::resetForTest();
     enter(&window, 5, "90000000000000");
     QCOMPARE(line(&window, 5)->text(), QStringLiteral("90 000 000 000 000.00"));
-    QCOMPARE(Messaggio::shownCount(), 0);
+    QCOMPARE(MessageBox::shownCount(), 0);
     // Another number names another record: the typed fee is not kept.
-    Messaggio::setNextAnswer(QMessageBox::No);
+    MessageBox::setNextAnswer(QMessageBox::No);
     enter(&window, 1, "2147483647");
     QCOMPARE(line(&window, 1)->text(), QStringLiteral("2 147 483 647"));
-    QCOMPARE(Messaggio::shownCount(), 1);
-    QCOMPARE(Messaggio::lastText(), QStringLiteral("Salvare le modifiche?"));
+    QCOMPARE(MessageBox::shownCount(), 1);
+    QCOMPARE(MessageBox::lastText(), QStringLiteral("Salvare le modifiche?"));
 }
 
 // Printing shows the saved pro-forma in the preview, never offers a PDF and
@@ -355,15 +355,16 @@ void DocumentsTest::proFormaPrintsThroughPreviewAndCloses()
             QTest::keyClick(preview, Qt::Key_Escape);
         });
         if (!saved)
-            Messaggio::setNextAnswer(QMessageBox::No); // "Salvare le modifiche?"
-        Messaggio::setNextAnswer(QMessageBox::Ok);
+            MessageBox::setNextAnswer(QMessageBox::No); // "Salvare le modifiche?"
+        MessageBox::setNextAnswer(QMessageBox::Ok);
         QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
         QTRY_VERIFY(!window.isVisible());
         QVERIFY(!pdfOffered);
-        QCOMPARE(Messaggio::lastText(), saved ? QString() : QStringLiteral("Parcella non trovata"));
-        QCOMPARE(Messaggio::lastIcon(), saved ? QMessageBox::NoIcon : QMessageBox::Warning);
+        QCOMPARE(MessageBox::lastText(),
+                 saved ? QString() : QStringLiteral("Parcella non trovata"));
+        QCOMPARE(MessageBox::lastIcon(), saved ? QMessageBox::NoIcon : QMessageBox::Warning);
         QCOMPARE(page.contains("PARCELLA PROFORMA N. 1 / 2026"), saved);
-        Messaggio::resetForTest();
+        MessageBox::resetForTest();
     }
 }
 
@@ -380,11 +381,11 @@ void DocumentsTest::saveRefusesUnknownCodes()
         QLineEdit* code = line(&window, 2);
         QTRY_VERIFY(code->hasFocus());
         QTest::keyClicks(code, "xx");
-        Messaggio::setNextAnswer(QMessageBox::Ok);
+        MessageBox::setNextAnswer(QMessageBox::Ok);
         QTest::mouseClick(window.BtMem(), Qt::LeftButton);
-        QVERIFY2(Messaggio::lastText().contains("\"xx\" non esiste"),
-                 qPrintable(Messaggio::lastText()));
-        QCOMPARE(Messaggio::lastIcon(), QMessageBox::Warning);
+        QVERIFY2(MessageBox::lastText().contains("\"xx\" non esiste"),
+                 qPrintable(MessageBox::lastText()));
+        QCOMPARE(MessageBox::lastIcon(), QMessageBox::Warning);
         QTRY_VERIFY(code->hasFocus());
         QString error;
         QCOMPARE(Recordset::OpenTable(m_context->DbArchivi, table, &error)->RecordCount(), 0);
@@ -412,7 +413,7 @@ void DocumentsTest::storedInvoiceEditedAndDeleted()
     rs->setValue(4, stored);
     QVERIFY(rs->Update());
     QLabel panel;
-    registraPannelloStato(&panel);
+    registerStatusPanel(&panel);
 
     FArcFAT window(*m_context);
     window.setText(0, "10/03/2026");
@@ -449,7 +450,7 @@ void DocumentsTest::storedInvoiceEditedAndDeleted()
     QCOMPARE(window.Totale()->text(), QString());
     QCOMPARE(window.Ombra(2)->text(), QString());
     QCOMPARE(rs->RecordCount(), 0);
-    QCOMPARE(Messaggio::shownCount(), 0);
+    QCOMPARE(MessageBox::shownCount(), 0);
 }
 
 // Esc in a field being typed, answered "Sì", stores the field as leaving it
@@ -464,7 +465,7 @@ void DocumentsTest::escapeSavesTheFieldBeingTyped()
         QTRY_VERIFY(line(&untouched, 2)->hasFocus());
         QTest::keyClick(line(&untouched, 2), Qt::Key_Escape); // proposed number and date only
         QVERIFY(!untouched.isVisible());
-        QCOMPARE(Messaggio::shownCount(), 0);
+        QCOMPARE(MessageBox::shownCount(), 0);
     }
     FArcFAT window(*m_context);
     window.show();
@@ -477,7 +478,7 @@ void DocumentsTest::escapeSavesTheFieldBeingTyped()
     fee->setFocus(Qt::MouseFocusReason);
     fee->selectAll();
     QTest::keyClicks(fee, "2000");
-    Messaggio::setNextAnswer(QMessageBox::Yes);
+    MessageBox::setNextAnswer(QMessageBox::Yes);
     QTest::keyClick(fee, Qt::Key_Escape);
     QVERIFY(!window.isVisible());
     QString error;

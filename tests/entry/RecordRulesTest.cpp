@@ -256,16 +256,16 @@ void RecordRulesTest::headingDataCreatedWhenMissing()
     QStringList dati(6);
     const QStringList values{"Studio Rossi", "Via Po 3",    "Torino",
                              "10100",        "01234567890", "RSSMRA70A01L219X"};
-    QVERIFY(MemorizzaDatiUtente(*rs, values, &dati, &error));
+    QVERIFY(saveHeadingData(*rs, values, &dati, &error));
     QCOMPARE(dati, values);
     QCOMPARE(rs->RecordCount(), 1);
-    QVERIFY(MemorizzaDatiUtente(*rs, {"Studio Bianchi"}, &dati, &error));
+    QVERIFY(saveHeadingData(*rs, {"Studio Bianchi"}, &dati, &error));
     QCOMPARE(rs->RecordCount(), 1);
     QCOMPARE(dati.at(0), QStringLiteral("Studio Bianchi"));
     QCOMPARE(dati.at(1), QString());
 
     // A value too long for its column is refused and DatiUtente kept.
-    QVERIFY(!MemorizzaDatiUtente(*rs, {"x", "y", "z", "123456"}, &dati, &error));
+    QVERIFY(!saveHeadingData(*rs, {"x", "y", "z", "123456"}, &dati, &error));
     QCOMPARE(dati.at(0), QStringLiteral("Studio Bianchi"));
 }
 
@@ -280,13 +280,13 @@ void RecordRulesTest::fieldChecksBeforeSaving()
     f.setText(0, "050324");
     f.setText(1, "12");
     f.setText(2, "r1");
-    QCOMPARE(ControllaCampi(f, clients), std::nullopt);
+    QCOMPARE(checkFields(f, clients), std::nullopt);
     QCOMPARE(f.text(0), QStringLiteral("05/03/2024")); // written back as leaving writes it
     f.setText(2, "");
-    QCOMPARE(ControllaCampi(f, clients), std::nullopt); // a blank code is no code
+    QCOMPARE(checkFields(f, clients), std::nullopt); // a blank code is no code
 
     f.setText(2, "XX");
-    auto refusal = ControllaCampi(f, clients);
+    auto refusal = checkFields(f, clients);
     QVERIFY(refusal);
     QCOMPARE(refusal->index, 2);
     QCOMPARE(refusal->message, QStringLiteral("Cliente: il codice \"XX\" non esiste in archivio."));
@@ -295,7 +295,7 @@ void RecordRulesTest::fieldChecksBeforeSaving()
     FakeFields g({{0, "Cliente", "AOLA0002", 10, 1, 1}, {1, "Data", "TOLD+", 10, 0, 2}});
     g.setText(0, "XX");
     g.setText(1, "31/02/2024");
-    refusal = ControllaCampi(g, clients);
+    refusal = checkFields(g, clients);
     QVERIFY(refusal);
     QCOMPARE(refusal->index, 1);
     QCOMPARE(refusal->message, QStringLiteral("Data: \"31/02/2024\" non è una data valida."));
@@ -308,11 +308,11 @@ void RecordRulesTest::recordNamesInMessages()
     for (const auto& [typed, shown] :
          {std::pair{"12", "12/2026"}, {"1 234", "1234/2026"}, {"0012", "12/2026"}}) {
         f.setText(1, typed);
-        QCOMPARE(nomeChiave(1, f), QString::fromLatin1(shown));
+        QCOMPARE(recordName(1, f), QString::fromLatin1(shown));
     }
     FakeFields client(clientFields());
     client.setText(0, " rossi ");
-    QCOMPARE(nomeChiave(0, client), QStringLiteral("ROSSI"));
+    QCOMPARE(recordName(0, client), QStringLiteral("ROSSI"));
 }
 
 void RecordRulesTest::changesToldFromShownTexts()

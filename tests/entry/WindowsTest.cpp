@@ -82,7 +82,7 @@ bool showsWhole(QLineEdit* field, const QString& text)
 
 void WindowsTest::init()
 {
-    Messaggio::resetForTest();
+    MessageBox::resetForTest();
     m_dir = std::make_unique<QTemporaryDir>();
     m_context = std::make_unique<AppContext>();
     QString error;
@@ -120,7 +120,7 @@ void WindowsTest::clientArchiveByKeyboard()
         QTest::keyClick(line(&window, 8), Qt::Key_Tab);
         QTest::keyClicks(line(&window, 1), "Rossi Mario");
         QTest::mouseClick(window.BtMem(), Qt::LeftButton);
-        QCOMPARE(Messaggio::shownCount(), 0);
+        QCOMPARE(MessageBox::shownCount(), 0);
         QTRY_VERIFY(code->hasFocus());
         QVERIFY(!window.BtMem()->isEnabled()); // back on the key: nothing to save yet
     }
@@ -168,9 +168,9 @@ void WindowsTest::clientArchiveByKeyboard()
     QVERIFY(!window.isVisible());
 
     // How the status panel names what was stored or deleted.
-    QCOMPARE(testoEsito("Fattura", true, "1234/2026", false),
+    QCOMPARE(outcomeText("Fattura", true, "1234/2026", false),
              QStringLiteral("Fattura 1234/2026 memorizzata"));
-    QCOMPARE(testoEsito("Cliente", false, "ROSSI", true),
+    QCOMPARE(outcomeText("Cliente", false, "ROSSI", true),
              QStringLiteral("Cliente ROSSI eliminato"));
 }
 
@@ -213,10 +213,10 @@ void WindowsTest::usedCodesAreNotDeleted()
     };
 
     FArcCLI clients(*m_context);
-    Messaggio::setNextAnswer(QMessageBox::Ok);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
     elimina(clients, "r1");
-    QCOMPARE(Messaggio::shownCount(), 1);
-    QCOMPARE(Messaggio::lastText(),
+    QCOMPARE(MessageBox::shownCount(), 1);
+    QCOMPARE(MessageBox::lastText(),
              QStringLiteral("Il cliente R1 non può essere eliminato: è usato da 3 "
                             "documenti (2 fatture, 1 parcella)."));
     // Nothing deleted and nothing cleared: the client is still on screen.
@@ -225,17 +225,17 @@ void WindowsTest::usedCodesAreNotDeleted()
     QVERIFY(clients.BtCanc()->isEnabled());
 
     elimina(clients, "r2");
-    QCOMPARE(Messaggio::shownCount(), 1);
+    QCOMPARE(MessageBox::shownCount(), 1);
     QCOMPARE(stored("Clienti"), 1);
     QCOMPARE(line(&clients, 1)->text(), QString());
     clients.close();
 
     FArcFOR suppliers(*m_context);
-    Messaggio::setNextAnswer(QMessageBox::Ok);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
     elimina(suppliers, "R1");
-    QCOMPARE(Messaggio::shownCount(), 2);
+    QCOMPARE(MessageBox::shownCount(), 2);
     QCOMPARE(
-        Messaggio::lastText(),
+        MessageBox::lastText(),
         QStringLiteral(
             "Il fornitore R1 non può essere eliminato: è usato da 1 documento (1 movimento)."));
     QCOMPARE(stored("Fornitori"), 1);
@@ -547,7 +547,7 @@ void WindowsTest::recordGridAndArchiveList()
 void WindowsTest::headingDataUsedAtOnce()
 {
     QLabel panel;
-    registraPannelloStato(&panel);
+    registerStatusPanel(&panel);
     FrmUtente window(*m_context);
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -564,23 +564,23 @@ void WindowsTest::headingDataUsedAtOnce()
 
     QStringList reread;
     QString error;
-    QVERIFY(CaricaDatiUtente(m_context->DbArchivi, &reread, &error));
+    QVERIFY(loadHeadingData(m_context->DbArchivi, &reread, &error));
     QCOMPARE(reread.at(1), QStringLiteral("via Roma 1"));
     QCOMPARE(panel.text(), QStringLiteral("Intestazione memorizzata"));
 
     // An edit given up on closing leaves the stored data as it was.
     QTest::keyClicks(line(&window, 2), "Torino");
-    Messaggio::setNextAnswer(QMessageBox::No);
+    MessageBox::setNextAnswer(QMessageBox::No);
     QTest::keyClick(line(&window, 2), Qt::Key_Escape);
     QVERIFY(!window.isVisible());
-    QCOMPARE(Messaggio::lastText(), QStringLiteral("Salvare le modifiche?"));
+    QCOMPARE(MessageBox::lastText(), QStringLiteral("Salvare le modifiche?"));
     QCOMPARE(m_context->DatiUtente.at(2), QString());
 }
 
 void WindowsTest::closingAsksAboutChanges()
 {
     QLabel panel;
-    registraPannelloStato(&panel);
+    registerStatusPanel(&panel);
     {
         // Nothing typed, or only a new code: nothing to ask.
         FArcCLI window(*m_context);
@@ -591,7 +591,7 @@ void WindowsTest::closingAsksAboutChanges()
         QTest::keyClick(line(&window, 0), Qt::Key_Tab);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(!window.isVisible());
-        QCOMPARE(Messaggio::shownCount(), 0);
+        QCOMPARE(MessageBox::shownCount(), 0);
     }
     FArcCLI window(*m_context);
     window.show();
@@ -614,16 +614,16 @@ void WindowsTest::closingAsksAboutChanges()
     QCOMPARE(captions, (QStringList{"Salvare le modifiche?", "&Sì", "&No", "&Annulla"}));
     QVERIFY(window.isVisible());
     QCOMPARE(name->text(), QStringLiteral("Rossi"));
-    QCOMPARE(Messaggio::lastIcon(), QMessageBox::Question);
+    QCOMPARE(MessageBox::lastIcon(), QMessageBox::Question);
 
     // So does the window's own close button.
-    Messaggio::setNextAnswer(QMessageBox::Cancel);
+    MessageBox::setNextAnswer(QMessageBox::Cancel);
     window.close();
     QVERIFY(window.isVisible());
-    QCOMPARE(Messaggio::shownCount(), 2);
+    QCOMPARE(MessageBox::shownCount(), 2);
 
     // "Sì" stores the record, says so, and closes.
-    Messaggio::setNextAnswer(QMessageBox::Yes);
+    MessageBox::setNextAnswer(QMessageBox::Yes);
     QTest::mouseClick(window.BtUscita(), Qt::LeftButton);
     QVERIFY(!window.isVisible());
     QCOMPARE(panel.text(), QStringLiteral("Cliente C1 memorizzato"));
@@ -636,7 +636,7 @@ void WindowsTest::closingAsksAboutChanges()
 void WindowsTest::lookingUpAnotherRecordAsks()
 {
     QLabel panel;
-    registraPannelloStato(&panel);
+    registerStatusPanel(&panel);
     FArcCLI window(*m_context);
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -658,7 +658,7 @@ void WindowsTest::lookingUpAnotherRecordAsks()
     typeInto(code, "c2");
     whenModal<QMessageBox>(this, [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
     QTest::keyClick(code, Qt::Key_Tab);
-    QCOMPARE(Messaggio::shownCount(), 1);
+    QCOMPARE(MessageBox::shownCount(), 1);
     QCOMPARE(code->text(), QStringLiteral("c1"));
     QCOMPARE(name->text(), QStringLiteral("Bianchi"));
     QTRY_VERIFY(code->hasFocus());
@@ -666,7 +666,7 @@ void WindowsTest::lookingUpAnotherRecordAsks()
     // "No": the other record is shown, the edit given up.
     code->selectAll();
     QTest::keyClicks(code, "c2");
-    Messaggio::setNextAnswer(QMessageBox::No);
+    MessageBox::setNextAnswer(QMessageBox::No);
     QTest::keyClick(code, Qt::Key_Tab);
     QCOMPARE(code->text(), QStringLiteral("c2"));
     QCOMPARE(name->text(), QString());
@@ -678,7 +678,7 @@ void WindowsTest::lookingUpAnotherRecordAsks()
     // "Sì": the record shown is stored under its own code, then the other shown.
     typeInto(name, "Verdi");
     typeInto(code, "c1");
-    Messaggio::setNextAnswer(QMessageBox::Yes);
+    MessageBox::setNextAnswer(QMessageBox::Yes);
     QTest::keyClick(code, Qt::Key_Tab);
     QCOMPARE(panel.text(), QStringLiteral("Cliente C2 memorizzato"));
     QCOMPARE(name->text(), QStringLiteral("Rossi"));
@@ -691,17 +691,17 @@ void WindowsTest::lookingUpAnotherRecordAsks()
     QTRY_VERIFY(code->hasFocus());
     QTest::keyClick(code, Qt::Key_Escape);
     QVERIFY(!window.isVisible());
-    QCOMPARE(Messaggio::shownCount(), 3);
+    QCOMPARE(MessageBox::shownCount(), 3);
 
     // A record typed without its code cannot be saved: the code is asked for.
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     typeInto(name, "Neri");
-    Messaggio::setNextAnswer(QMessageBox::Yes);
-    Messaggio::setNextAnswer(QMessageBox::Ok);
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::keyClick(name, Qt::Key_Escape);
     QVERIFY(window.isVisible());
-    QCOMPARE(Messaggio::lastText(), QStringLiteral("Compilare il campo \"Codice cliente\"."));
+    QCOMPARE(MessageBox::lastText(), QStringLiteral("Compilare il campo \"Codice cliente\"."));
     QTRY_VERIFY(code->hasFocus());
     QCOMPARE(rs->RecordCount(), 1);
 }

@@ -62,7 +62,7 @@ QStringList pageFiles(PrintRun& run)
 
 void PrintWindowsTest::init()
 {
-    Messaggio::resetForTest();
+    MessageBox::resetForTest();
     m_fixture.setUp();
     m_printers = FakePrinterSystem();
     PrinterSystem::setCurrent(&m_printers);
@@ -153,7 +153,7 @@ void PrintWindowsTest::choosingPrinters()
     QFETCH(QStringList, defaults);
     QFETCH(QStringList, programChanges);
     m_printers.failDefault = failDefault;
-    Messaggio::setNextAnswer(QMessageBox::Ok);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
     FrmStampa window(PageRange{}, nullptr, m_printers);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -165,7 +165,7 @@ void PrintWindowsTest::choosingPrinters()
     QCOMPARE(window.result(), int(QDialog::Accepted));
     QCOMPARE(m_printers.defaults, defaults);
     QCOMPARE(m_printers.programChanges, programChanges);
-    QCOMPARE(Messaggio::lastText().contains("lpoptions: rifiutato"), failDefault);
+    QCOMPARE(MessageBox::lastText().contains("lpoptions: rifiutato"), failDefault);
 }
 
 void PrintWindowsTest::previewOpensOnFirstPage()
@@ -281,10 +281,10 @@ void PrintWindowsTest::printWithoutPrinters()
 {
     m_printers.installed.clear();
     OPEN_PREVIEW(preview, 2, 3);
-    Messaggio::setNextAnswer(QMessageBox::Ok);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
     // A mnemonic presses its button a moment later.
     QTest::keyClick(&preview, Qt::Key_S, Qt::AltModifier);
-    QTRY_COMPARE(Messaggio::lastText(), "Nessuna stampante installata");
+    QTRY_COMPARE(MessageBox::lastText(), "Nessuna stampante installata");
     QVERIFY(preview.isVisible());
     QCOMPARE(pageFiles(*m_fixture.run).size(), 2);
     QVERIFY(!QFile::exists(m_fixture.printer->outputFileName()));
@@ -339,11 +339,11 @@ void PrintWindowsTest::exportFromPreview()
     OPEN_PREVIEW(preview, 3, 20, pdf);
     QCOMPARE(button(&preview, "PDF")->text(), "&Esporta PDF ...");
     QVERIFY(button(&preview, "PDF")->isVisible());
-    Messaggio::setNextAnswer(QMessageBox::Ok);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::keyClick(&preview, Qt::Key_E, Qt::AltModifier);
     QTRY_VERIFY(!preview.isVisible());
     QCOMPARE(opened, QStringList{pdf.path});
-    QVERIFY(Messaggio::lastText().contains(pdf.path));
+    QVERIFY(MessageBox::lastText().contains(pdf.path));
     QCOMPARE(pdftest::pageCount(pdf.path), 3);
     CHECK_PDF(pdf.path);
     QCOMPARE(pageFiles(*m_fixture.run), QStringList());

@@ -40,7 +40,7 @@ void wheel(QWidget* target, int amount)
 
 void ConsultaWindowTest::init()
 {
-    Messaggio::resetForTest();
+    MessageBox::resetForTest();
     m_dir = std::make_unique<QTemporaryDir>();
     m_context = std::make_unique<AppContext>();
     m_context->programFolder = m_dir->path();

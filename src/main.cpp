@@ -28,22 +28,22 @@ int main(int argc, char* argv[])
     context.programFolder = dataFolderPath(&error);
     if (context.programFolder.isEmpty()) {
         std::fprintf(stderr, "falmide: %s\n", qPrintable(error));
-        Messaggio::errore(nullptr, error);
+        MessageBox::error(nullptr, error);
         return 1;
     }
 
     Main window(context);
     switch (window.MDIForm_Load(&error)) {
-    case EsitoAvvio::Pronto:
+    case StartUpOutcome::Ready:
         break;
-    case EsitoAvvio::CartellaDati:
-        Messaggio::errore(nullptr, error);
+    case StartUpOutcome::DataFolderUnusable:
+        MessageBox::error(nullptr, error);
         return 1;
-    case EsitoAvvio::ArchivioDanneggiato:
+    case StartUpOutcome::DatabaseDamaged:
         std::fprintf(stderr, "falmide: %s: %s\n", qPrintable(context.databaseFile()),
                      qPrintable(error));
-        Messaggio::mostra(nullptr, QStringLiteral("ATTENZIONE! DATABASE DANNEGGIATO"),
-                          QMessageBox::Warning);
+        MessageBox::show(nullptr, QStringLiteral("ATTENZIONE! DATABASE DANNEGGIATO"),
+                         QMessageBox::Warning);
         return 2;
     }
     window.show();
