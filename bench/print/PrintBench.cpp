@@ -102,8 +102,7 @@ void recordWriterDocument(PageRecorder& recorder)
             const double row = 3.5 + line;
             recorder.PrintText(row, writerdoc::kLeft, room,
                                QString::fromStdString(text.description));
-            recorder.PrintTextRight(row, writerdoc::kRight, 0,
-                                    QString::fromStdString(text.amount));
+            recorder.PrintTextRight(row, writerdoc::kRight, 0, QString::fromStdString(text.amount));
         }
         recorder.NewPage();
     }

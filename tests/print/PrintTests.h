@@ -63,6 +63,8 @@ private slots:
     void cleanup() { m_fixture.tearDown(); }
 
     void exportedPdfPlacesTexts();
+    void cutTextsFitTheirRoomInThePdf_data();
+    void cutTextsFitTheirRoomInThePdf();
     void exportWithoutLogoThenFailedExportKeepsFile();
     void writeFailureKeepsArchivedFile();
     void logoOfTheDataFolder();
