@@ -19,6 +19,7 @@ private slots:
     void numbers_data();
     void numbers();
     void recordLinesSplitIntoElevenFieldsAtMost();
+    void numbersReadBackExactly();
     void recordsLayoutAsGoldenDump();
     void pageStateOnEveryPageButTheFirst();
     void privateFolderAndFailedPageFile();
