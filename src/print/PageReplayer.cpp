@@ -154,7 +154,7 @@ bool PageReplayer::ReplayPage(int page, PageTarget& target, QString* error, int*
 {
     if (skipped)
         *skipped = 0;
-    const QString path = m_store.pageFilePath(page);
+    const QString path = m_store.recordedPagePath(page);
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
         if (error)
