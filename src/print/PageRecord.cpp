@@ -81,36 +81,40 @@ QStringList split(const QString& line)
 
 namespace {
 
-// Plain decimals of up to 15 digits, which is what the page files hold:
-// the digits as a whole number are exact in a double, and so is the power
-// of ten, so one division rounds as a full parse does. Anything else is
-// left to the full parse.
-std::optional<double> parseShortDecimal(const char* first, const char* last)
+// A field as the recorder writes it, blanks around a plain decimal of up to
+// 15 digits with either separator, read in one pass: the digits as a whole
+// number are exact in a double, and so is the power of ten, so one division
+// rounds as a full parse does. Anything else is left to the full parse.
+std::optional<double> readPlainDecimal(const char* p, const char* last)
 {
     static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                               1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const bool negative = first < last && *first == '-';
+    while (p < last && *p == ' ')
+        ++p;
+    while (last > p && last[-1] == ' ')
+        --last;
+    const bool negative = p < last && *p == '-';
     if (negative)
-        ++first;
+        ++p;
     uint64_t digits = 0;
     int count = 0;
-    int decimals = 0;
-    bool point = false;
-    for (const char* p = first; p < last; ++p) {
-        if (*p >= '0' && *p <= '9') {
+    int decimals = -1; // none until the separator
+    for (; p < last; ++p) {
+        const unsigned digit = unsigned(*p - '0');
+        if (digit <= 9) {
             if (++count > 15)
                 return std::nullopt;
-            digits = digits * 10 + uint64_t(*p - '0');
-            decimals += point ? 1 : 0;
-        } else if (*p == '.' && !point) {
-            point = true;
+            digits = digits * 10 + digit;
+            decimals += decimals >= 0 ? 1 : 0;
+        } else if ((*p == '.' || *p == ',') && decimals < 0) {
+            decimals = 0;
         } else {
             return std::nullopt;
         }
     }
     if (count == 0)
         return std::nullopt;
-    const double value = double(digits) / kPowersOfTen[decimals];
+    const double value = double(digits) / kPowersOfTen[std::max(decimals, 0)];
     return negative ? -value : value;
 }
 
@@ -121,8 +125,6 @@ std::optional<double> parseNumber(const char* first, const char* last)
         return std::nullopt;
     if (*first == '+')
         ++first;
-    if (const auto quick = parseShortDecimal(first, last))
-        return quick;
     double value = 0;
     const auto result = std::from_chars(first, last, value);
     if (result.ec != std::errc() || result.ptr != last || !std::isfinite(value))
@@ -176,19 +178,8 @@ FieldViews splitFields(QByteArrayView line)
 
 std::optional<double> numberField(QByteArrayView field)
 {
-    // The usual field, blanks around a number with a decimal point, is read
-    // where it stands.
-    const char* first = field.data();
-    const char* last = first + field.size();
-    while (first < last && *first == ' ')
-        ++first;
-    while (last > first && last[-1] == ' ')
-        --last;
-    const char* p = first;
-    while (p < last && *p != ' ' && *p != ',')
-        ++p;
-    if (p == last)
-        return parseNumber(first, last);
+    if (const auto plain = readPlainDecimal(field.data(), field.data() + field.size()))
+        return plain;
     // Numbers are written in far fewer characters; a longer field goes the
     // slow way rather than being refused.
     char text[128];

@@ -18,27 +18,6 @@ const char* pdfFamily(const QString& faceName)
                                                                                       : "Arial";
 }
 
-// Writes c as UTF-8 at out; returns the end.
-char* putUtf8(char* out, char32_t c)
-{
-    if (c < 0x80) {
-        *out++ = char(c);
-    } else if (c < 0x800) {
-        *out++ = char(0xc0 | (c >> 6));
-        *out++ = char(0x80 | (c & 0x3f));
-    } else if (c < 0x10000) {
-        *out++ = char(0xe0 | (c >> 12));
-        *out++ = char(0x80 | ((c >> 6) & 0x3f));
-        *out++ = char(0x80 | (c & 0x3f));
-    } else {
-        *out++ = char(0xf0 | (c >> 18));
-        *out++ = char(0x80 | ((c >> 12) & 0x3f));
-        *out++ = char(0x80 | ((c >> 6) & 0x3f));
-        *out++ = char(0x80 | (c & 0x3f));
-    }
-    return out;
-}
-
 // The code point at i, moving i past a surrogate pair; a lone surrogate
 // stands for the replacement character, as in any conversion of Qt's.
 char32_t codePointAt(const QString& text, qsizetype& i)
@@ -75,24 +54,19 @@ void PdfTarget::useMetric(const pdf::FontMetric* metric)
     if (metric == m_metric)
         return;
     m_metric = metric;
-    for (int code = 0; code < 256 && metric; ++code)
-        m_widths[size_t(code)] = metric->width(uint8_t(code));
+    for (char16_t unit = 0; unit < m_latin1Widths.size() && metric; ++unit)
+        m_latin1Widths[unit] = metric->width(uint8_t(pdf::winAnsiByte(unit)));
 }
 
 const std::string& PdfTarget::utf8(const QString& text)
 {
-    // Three bytes at most for each UTF-16 unit.
-    m_text.resize(size_t(text.size()) * 3);
+    // Qt's encoder is the quicker for the plain letters most texts are made
+    // of. A lone surrogate becomes the replacement character, which the
+    // writer prints as "?", as it does any character its fonts lack.
+    m_text.resize(size_t(m_utf8.requiredSpace(text.size())));
     char* const first = m_text.data();
-    char* out = first;
-    const auto* const units = reinterpret_cast<const char16_t*>(text.constData());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (units[i] < 0x80)
-            *out++ = char(units[i]);
-        else
-            out = putUtf8(out, codePointAt(text, i));
-    }
-    m_text.resize(size_t(out - first));
+    const char* const end = m_utf8.appendToBuffer(first, text);
+    m_text.resize(size_t(end - first));
     return m_text;
 }
 
@@ -108,12 +82,10 @@ double PdfTarget::truncationWidth(const QString& text)
     int64_t sum = 0;
     const auto* const units = reinterpret_cast<const char16_t*>(text.constData());
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t unit = units[i];
-        // Latin-1 apart from its control block is the same byte in Windows-1252.
-        if (unit < 0x80 || (unit >= 0xa0 && unit <= 0xff))
-            sum += m_widths[unit];
+        if (units[i] < m_latin1Widths.size())
+            sum += m_latin1Widths[units[i]];
         else
-            sum += m_widths[uint8_t(pdf::winAnsiByte(codePointAt(text, i)))];
+            sum += m_metric->width(uint8_t(pdf::winAnsiByte(codePointAt(text, i))));
     }
     return double(sum) * m_fontSize / 1000 * kTwipsPerPdfPoint;
 }

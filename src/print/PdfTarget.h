@@ -2,6 +2,8 @@
 
 #include "PageTarget.h"
 
+#include <QStringEncoder>
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -38,11 +40,13 @@ private:
     // The font key of the current state: family, then "B", then "I".
     std::string m_fontKey = "Arial";
     double m_fontSize = 10;
-    // The widths of the font key's font in the file, by Windows-1252 byte.
+    // The widths of the font key's font in the file, and those of the first
+    // 256 characters by the byte each becomes.
     const pdf::FontMetric* m_metric = nullptr;
-    std::array<int32_t, 256> m_widths{};
+    std::array<int32_t, 256> m_latin1Widths{};
     // The UTF-8 of the text being drawn; one buffer serves every text.
     std::string m_text;
+    QStringEncoder m_utf8{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
 };
 
 inline constexpr double kTwipsPerCentimetre = 567;

@@ -151,6 +151,9 @@ void PdfExportTest::cutTextsFitTheirRoomInThePdf_data()
     // A PDF draws Courier as Arial, whose letters are wider.
     QTest::newRow("Courier drawn as Arial")
         << "Courier New" << false << false << "Rilievo topografico, lotto 7 bis" << 9.5;
+    QTest::newRow("characters the fonts lack")
+        << "Arial" << false << false
+        << QString::fromUtf8("Nota 😀 ok ") + QChar(0xd800) + " e ancora testo da tagliare" << 10.0;
     QTest::newRow("accents and euro sign")
         << "Arial" << true << false << QString::fromUtf8("Perizia già è più € àèìòù ÈÉ fine")
         << 8.0;
