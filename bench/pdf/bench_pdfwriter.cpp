@@ -2,6 +2,7 @@
 // right-aligned) with PdfWriter, QPdfWriter and libharu, and reports the time
 // and the file size of each.
 #include "PdfWriter.h"
+#include "WriterDocument.h"
 
 #include <QFont>
 #include <QGuiApplication>
@@ -21,54 +22,18 @@
 
 namespace {
 
-constexpr int kPages = 1000;
-constexpr int kLines = 80;
-constexpr int kDescriptionLength = 88; // plus a 12-character amount: 100 per line
-constexpr float kFontSize = 8;
-constexpr float kLeft = 40;
-constexpr float kRight = 555;
-constexpr float kTop = 800;
-constexpr float kLineHeight = 9.5f;
+using writerdoc::kFontSize;
+using writerdoc::kLeft;
+using writerdoc::kLineHeight;
+using writerdoc::kLines;
+using writerdoc::kPages;
+using writerdoc::kRight;
+using writerdoc::kTop;
+using writerdoc::Line;
 
-struct Line
-{
-    std::string description;
-    std::string amount;
-};
-
-// Italian style, right-justified to 12 characters: "   12.345,67" (below a million euros).
-std::string formatAmount(long cents)
-{
-    const long euros = cents / 100;
-    char text[32];
-    if (euros >= 1000)
-        std::snprintf(text, sizeof text, "%8ld.%03ld,%02ld", euros / 1000, euros % 1000,
-                      cents % 100);
-    else
-        std::snprintf(text, sizeof text, "%9ld,%02ld", euros, cents % 100);
-    return text;
-}
-
-// The document's text, made once so that only writing is timed.
 const std::vector<Line>& document()
 {
-    static const std::vector<Line> lines = [] {
-        static const char* const words[] = {"Consulenza",    "fiscale",  "periodo", "marzo",
-                                            "dichiarazione", "redditi",  "IVA",     "trimestre",
-                                            "compenso",      "rimborso", "spese",   "pratica"};
-        std::vector<Line> result;
-        result.reserve(kPages * kLines);
-        for (int i = 0; i < kPages * kLines; ++i) {
-            std::string description;
-            for (int w = i; description.size() < kDescriptionLength; w += 7)
-                description += std::string(words[w % 12]) + ' ';
-            description.resize(kDescriptionLength);
-            const long cents = (static_cast<long>(i) * 7919 + 12345) % 100000000;
-            result.push_back({description, formatAmount(cents)});
-        }
-        return result;
-    }();
-    return lines;
+    return writerdoc::lines();
 }
 
 std::string outputPath(const char* name)

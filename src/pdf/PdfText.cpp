@@ -48,6 +48,8 @@ constexpr std::array<char32_t, 32> kWinAnsiHigh = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
+} // namespace
+
 char winAnsiByte(char32_t codePoint)
 {
     if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF))
@@ -58,8 +60,6 @@ char winAnsiByte(char32_t codePoint)
     }
     return '?';
 }
-
-} // namespace
 
 void toWinAnsi(std::string_view utf8, std::string& out)
 {

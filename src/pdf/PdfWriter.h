@@ -66,6 +66,9 @@ public:
     void LoadFontStandard(const std::string& Name, std::string& BaseFont, int32_t Style);
     void LoadFont(const std::string& Name, std::string& FontName, int32_t Style);
     float Length(const std::string& Text, const std::string& FontName, float FontSize);
+    // The widths of the font loaded under Name, or nullptr; valid until the
+    // next font is loaded.
+    const pdf::FontMetric* LoadedFont(const std::string& Name) const;
     // images and form objects
     bool LoadImgFromBMPFile(const std::string& Name, const std::string& FileName, bool Gray);
     void LoadImgFromArray(const std::string& Name, const std::vector<uint8_t>& Data,

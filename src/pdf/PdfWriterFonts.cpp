@@ -94,6 +94,12 @@ float PdfWriter::measure(std::string_view winAnsiText, const pdf::FontMetric& me
     return FromPoints(points);
 }
 
+const pdf::FontMetric* PdfWriter::LoadedFont(const std::string& Name) const
+{
+    const auto found = m_fontIndex.find(pdf::toWinAnsi(Name));
+    return found == m_fontIndex.end() ? nullptr : &m_fontMetrics[found->second];
+}
+
 float PdfWriter::Length(const std::string& Text, const std::string& FontName, float FontSize)
 {
     pdf::toWinAnsi(FontName, m_scratchName);

@@ -1,8 +1,11 @@
 #include "PageRecord.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace PageRecord {
 
@@ -76,6 +79,61 @@ QStringList split(const QString& line)
     return fields;
 }
 
+namespace {
+
+// A field as the recorder writes it, blanks around a plain decimal of up to
+// 15 digits with either separator, read in one pass: the digits as a whole
+// number are exact in a double, and so is the power of ten, so one division
+// rounds as a full parse does. Anything else is left to the full parse.
+std::optional<double> readPlainDecimal(const char* p, const char* last)
+{
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    while (p < last && *p == ' ')
+        ++p;
+    while (last > p && last[-1] == ' ')
+        --last;
+    const bool negative = p < last && *p == '-';
+    if (negative)
+        ++p;
+    uint64_t digits = 0;
+    int count = 0;
+    int decimals = -1; // none until the separator
+    for (; p < last; ++p) {
+        const unsigned digit = unsigned(*p - '0');
+        if (digit <= 9) {
+            if (++count > 15)
+                return std::nullopt;
+            digits = digits * 10 + digit;
+            decimals += decimals >= 0 ? 1 : 0;
+        } else if ((*p == '.' || *p == ',') && decimals < 0) {
+            decimals = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (count == 0)
+        return std::nullopt;
+    const double value = double(digits) / kPowersOfTen[std::max(decimals, 0)];
+    return negative ? -value : value;
+}
+
+// The number in text, already without blanks and with its decimal point.
+std::optional<double> parseNumber(const char* first, const char* last)
+{
+    if (first == last)
+        return std::nullopt;
+    if (*first == '+')
+        ++first;
+    double value = 0;
+    const auto result = std::from_chars(first, last, value);
+    if (result.ec != std::errc() || result.ptr != last || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
 std::optional<double> readNumber(const QString& field)
 {
     QByteArray text;
@@ -92,17 +150,63 @@ std::optional<double> readNumber(const QString& field)
             return std::nullopt;
         text.append(char(c.unicode()));
     }
-    if (text.isEmpty())
-        return std::nullopt;
-    const char* first = text.constData();
-    const char* last = first + text.size();
-    if (*first == '+')
-        ++first;
-    double value = 0;
-    const auto result = std::from_chars(first, last, value);
-    if (result.ec != std::errc() || result.ptr != last || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return parseNumber(text.constData(), text.constData() + text.size());
+}
+
+FieldViews splitFields(QByteArrayView line)
+{
+    FieldViews fields;
+    const char* start = line.data();
+    const char* const end = start + line.size();
+    while (fields.count < kMaxFields - 1) {
+        // Numbers are a few characters: looked at one by one; a text is
+        // searched.
+        const char* tab = start;
+        const char* const near = start + std::min<std::ptrdiff_t>(16, end - start);
+        while (tab < near && *tab != '\t')
+            ++tab;
+        if (tab == near && near < end)
+            tab = static_cast<const char*>(std::memchr(near, '\t', size_t(end - near)));
+        if (!tab || tab == end)
+            break;
+        fields.at[fields.count++] = QByteArrayView(start, tab - start);
+        start = tab + 1;
+    }
+    fields.at[fields.count++] = QByteArrayView(start, end - start);
+    return fields;
+}
+
+std::optional<double> numberField(QByteArrayView field)
+{
+    if (const auto plain = readPlainDecimal(field.data(), field.data() + field.size()))
+        return plain;
+    // Numbers are written in far fewer characters; a longer field goes the
+    // slow way rather than being refused.
+    char text[128];
+    if (field.size() > qsizetype(sizeof text))
+        return readNumber(QString::fromUtf8(field));
+    int length = 0;
+    bool commaSeen = false;
+    for (char c : field) {
+        if (c == ' ')
+            continue;
+        if (c == ',' && !commaSeen) {
+            commaSeen = true;
+            c = '.';
+        }
+        if (static_cast<unsigned char>(c) > 127)
+            return std::nullopt;
+        text[length++] = c;
+    }
+    return parseNumber(text, text + length);
+}
+
+QString textField(QByteArrayView field)
+{
+    QString text = QString::fromUtf8(field);
+    if (field.contains('\x1b'))
+        text.replace(QChar(27), QChar(9));
+    return text;
 }
 
 QString pageFileName(int page)

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QChar>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <optional>
 
 // The line format of the page files: a command code, then each field after
@@ -54,6 +56,18 @@ QStringList split(const QString& line);
 // Blanks removed, the first comma read as the decimal point. Nothing for an
 // empty, non-numeric or non-finite field.
 std::optional<double> readNumber(const QString& field);
+
+// The same reading straight from the bytes of a page file, without making
+// strings: replaying a page reads thousands of fields.
+struct FieldViews
+{
+    std::array<QByteArrayView, kMaxFields> at;
+    int count = 0;
+};
+FieldViews splitFields(QByteArrayView line);
+std::optional<double> numberField(QByteArrayView field);
+// A text field as a string, TABs restored.
+QString textField(QByteArrayView field);
 
 // Page n is "~WRK" + n in four digits + ".Tmp". Pages from 10000 on keep all
 // their digits so that they never overwrite the first pages.

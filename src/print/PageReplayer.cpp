@@ -5,14 +5,16 @@
 #include "PageStore.h"
 
 #include <QFile>
+#include <array>
 #include <cmath>
-#include <optional>
-#include <vector>
 
 namespace {
 
 // Unit sizes beyond this many twips can only come from a damaged record.
 constexpr double kMaxTwips = 1e6;
+// Page files up to this size are read in one go; larger ones, damaged or
+// not, a line at a time.
+constexpr qint64 kWholePageBytes = 4 * 1024 * 1024;
 
 // A number read from a record as an integer; out-of-range values (damage)
 // become -1, which no alignment or shadow flag uses.
@@ -28,37 +30,40 @@ PageReplayer::PageReplayer(PageStore& store, const PageStart& start)
 {
 }
 
-bool PageReplayer::replayLine(PageDrawer& drawer, const QString& line)
+bool PageReplayer::replayLine(PageDrawer& drawer, QByteArrayView line)
 {
-    const QStringList f = PageRecord::split(line);
-    const auto codeValue = PageRecord::readNumber(f.at(0));
+    const PageRecord::FieldViews fields = PageRecord::splitFields(line);
+    const int fieldCount = fields.count;
+    const auto codeValue = PageRecord::numberField(fields.at[0]);
     if (!codeValue || *codeValue < 0 || *codeValue > 1000 || *codeValue != std::floor(*codeValue))
         return false;
     const int code = int(*codeValue);
     // Numbers of fields 1..count, or nothing when one is missing or damaged.
-    auto numbers = [&f](int count) -> std::optional<std::vector<double>> {
-        if (f.size() <= count)
-            return std::nullopt;
-        std::vector<double> values;
+    constexpr int kMostNumbers = 6;
+    std::array<double, kMostNumbers> numberValues{};
+    auto numbers = [&](int count) -> const std::array<double, kMostNumbers>* {
+        if (fieldCount <= count)
+            return nullptr;
         for (int i = 1; i <= count; ++i) {
-            const auto v = PageRecord::readNumber(f.at(i));
+            const auto v = PageRecord::numberField(fields.at[i]);
             if (!v)
-                return std::nullopt;
-            values.push_back(*v);
+                return nullptr;
+            numberValues[i - 1] = *v;
         }
-        return values;
+        return &numberValues;
     };
-    auto textField = [&f](int i) { return PageRecord::unescapeText(f.at(i)); };
+    auto number = [&fields](int i) { return PageRecord::numberField(fields.at[i]); };
+    auto textField = [&fields](int i) { return PageRecord::textField(fields.at[i]); };
 
     switch (code) {
     case PageRecord::State: {
         const auto units = numbers(2);
-        if (!units || f.size() < 8)
+        if (!units || fieldCount < 8)
             return false;
-        const auto size = PageRecord::readNumber(f.at(4));
-        const auto bold = PageRecord::readNumber(f.at(5));
-        const auto underline = PageRecord::readNumber(f.at(6));
-        const auto italic = PageRecord::readNumber(f.at(7));
+        const auto size = number(4);
+        const auto bold = number(5);
+        const auto underline = number(6);
+        const auto italic = number(7);
         if (!size || !bold || !underline || !italic)
             return false;
         if ((*units)[0] > 0 && (*units)[0] < kMaxTwips)
@@ -76,7 +81,7 @@ bool PageReplayer::replayLine(PageDrawer& drawer, const QString& line)
         return true;
     }
     case PageRecord::FontName:
-        if (f.size() < 2)
+        if (fieldCount < 2)
             return false;
         drawer.SetFontName(textField(1));
         return true;
@@ -100,17 +105,17 @@ bool PageReplayer::replayLine(PageDrawer& drawer, const QString& line)
     }
     case PageRecord::TextStyled: {
         const auto v = numbers(5);
-        if (!v || f.size() < 8)
+        if (!v || fieldCount < 8)
             return false;
         drawer.PrintTextStyled((*v)[0], (*v)[1], (*v)[2], (*v)[3], wholeNumber((*v)[4]),
-                               f.at(6).trimmed(), textField(7));
+                               QString::fromUtf8(fields.at[6]).trimmed(), textField(7));
         return true;
     }
     case PageRecord::Text:
     case PageRecord::TextRight:
     case PageRecord::TextCentred: {
         const auto v = numbers(3);
-        if (!v || f.size() < 5)
+        if (!v || fieldCount < 5)
             return false;
         drawer.PrintText((*v)[0], (*v)[1], (*v)[2], textField(4), code - PageRecord::Text);
         return true;
@@ -135,7 +140,7 @@ bool PageReplayer::replayLine(PageDrawer& drawer, const QString& line)
     }
     case PageRecord::Image: {
         const auto v = numbers(4);
-        if (!v || f.size() < 6)
+        if (!v || fieldCount < 6)
             return false;
         drawer.DrawImage((*v)[0], (*v)[1], (*v)[2], (*v)[3], textField(5));
         return true;
@@ -149,7 +154,7 @@ bool PageReplayer::ReplayPage(int page, PageTarget& target, QString* error, int*
 {
     if (skipped)
         *skipped = 0;
-    const QString path = m_store.pageFilePath(page);
+    const QString path = m_store.recordedPagePath(page);
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
         if (error)
@@ -167,28 +172,46 @@ bool PageReplayer::ReplayPage(int page, PageTarget& target, QString* error, int*
     drawer.setFont(m_start.font);
 
     int bad = 0;
-    // One buffer for every line: lines are short, and a fresh buffer of the
-    // largest size per line would cost more than the drawing.
-    QByteArray buffer(int(PageRecord::kMaxLineBytes), Qt::Uninitialized);
-    while (!file.atEnd()) {
-        qint64 length = file.readLine(buffer.data(), buffer.size());
-        if (length <= 0)
-            break;
-        const bool complete = buffer.at(length - 1) == '\n';
-        if (!complete && !file.atEnd()) {
-            // Longer than any record: skip the rest of it.
+    auto replay = [&](QByteArrayView line) {
+        while (!line.isEmpty() && (line.back() == '\n' || line.back() == '\r'))
+            line.chop(1);
+        if (!line.isEmpty() && !replayLine(drawer, line))
             ++bad;
-            char c = 0;
-            while (file.getChar(&c) && c != '\n') {
-            }
-            continue;
+    };
+    // A line as long as this or longer is no record: it is skipped unread.
+    const qint64 overlong = PageRecord::kMaxLineBytes;
+
+    if (file.size() <= kWholePageBytes) {
+        // A page is a few kilobytes: read at once, then cut into lines.
+        const QByteArray data = file.readAll();
+        QByteArrayView rest(data);
+        while (!rest.isEmpty()) {
+            const qsizetype end = rest.indexOf('\n');
+            const QByteArrayView line = end < 0 ? rest : rest.first(end + 1);
+            rest = rest.sliced(line.size());
+            if (line.size() >= overlong)
+                ++bad;
+            else
+                replay(line);
         }
-        while (length > 0 && (buffer.at(length - 1) == '\n' || buffer.at(length - 1) == '\r'))
-            --length;
-        if (length == 0)
-            continue;
-        if (!replayLine(drawer, QString::fromUtf8(buffer.constData(), length)))
-            ++bad;
+    } else {
+        // One buffer for every line: lines are short, and a fresh buffer of
+        // the largest size per line would cost more than the drawing.
+        QByteArray buffer(int(overlong), Qt::Uninitialized);
+        while (!file.atEnd()) {
+            const qint64 length = file.readLine(buffer.data(), buffer.size());
+            if (length <= 0)
+                break;
+            const bool complete = buffer.at(length - 1) == '\n';
+            if (!complete && !file.atEnd()) {
+                ++bad;
+                char c = 0;
+                while (file.getChar(&c) && c != '\n') {
+                }
+                continue;
+            }
+            replay(QByteArrayView(buffer.constData(), length));
+        }
     }
     if (skipped)
         *skipped = bad;

@@ -2,6 +2,7 @@
 
 #include "PageTarget.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 class PageDrawer;
@@ -29,7 +30,7 @@ public:
     bool ReplayPage(int page, PageTarget& target, QString* error = nullptr, int* skipped = nullptr);
 
 private:
-    bool replayLine(PageDrawer& drawer, const QString& line);
+    bool replayLine(PageDrawer& drawer, QByteArrayView line);
 
     PageStore& m_store;
     PageStart m_start;

@@ -37,6 +37,13 @@ QString PageStore::pageFilePath(int page)
                             : folder + QLatin1Char('/') + PageRecord::pageFileName(page);
 }
 
+QString PageStore::recordedPagePath(int page) const
+{
+    if (!m_folder || !m_folder->isValid())
+        return {};
+    return m_folder->path() + QLatin1Char('/') + PageRecord::pageFileName(page);
+}
+
 void PageStore::DeletePageFiles()
 {
     if (!m_folder || !m_folder->isValid())

@@ -19,6 +19,10 @@ public:
     // none can be made.
     QString TempFolder(QString* error = nullptr);
     QString pageFilePath(int page);
+    // The file of a page in the folder as it is, without looking at the disk
+    // or making a folder: for reading pages back, a thousand at a time.
+    // Empty when there is no folder.
+    QString recordedPagePath(int page) const;
     void DeletePageFiles();
 
 private:

@@ -77,7 +77,7 @@ bool ExportPdf(PrintRun& run, int first, int last, const PdfExportRequest& reque
         const bool logo = pdf.LoadImgFromBMPFile(
             "Img1", QFile::encodeName(request.logoFile).toStdString(), false);
 
-        PdfTarget pdfTarget(pdf, run.device(), logo);
+        PdfTarget pdfTarget(pdf, logo);
         for (int page = first - 1; page <= last - 1; ++page) {
             pdf.BeginPage();
             QString replayError;

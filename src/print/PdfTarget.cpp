@@ -1,41 +1,93 @@
 #include "PdfTarget.h"
 
+#include "PdfFontMetrics.h"
+#include "PdfText.h"
 #include "PdfWriter.h"
 
 #include <algorithm>
 
 namespace {
 
-std::string pdfFamily(const QString& faceName)
+// A point of the PDF in the twips of the layout: the twips become
+// centimetres at 567 to the centimetre, which the writer turns into points.
+constexpr double kTwipsPerPdfPoint = kTwipsPerCentimetre * 2.54 / 72;
+
+const char* pdfFamily(const QString& faceName)
 {
     return faceName.left(5).compare(QLatin1String("Times"), Qt::CaseInsensitive) == 0 ? "TNR"
                                                                                       : "Arial";
 }
 
+// The code point at i, moving i past a surrogate pair; a lone surrogate
+// stands for the replacement character, as in any conversion of Qt's.
+char32_t codePointAt(const QString& text, qsizetype& i)
+{
+    const char16_t c = text.at(i).unicode();
+    if (!QChar::isSurrogate(c))
+        return c;
+    if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+        return QChar::surrogateToUcs4(c, text.at(++i).unicode());
+    return QChar::ReplacementCharacter;
+}
+
 } // namespace
 
-PdfTarget::PdfTarget(PdfWriter& writer, QPaintDevice& measuringDevice, bool logoLoaded)
-    : m_writer(writer), m_measure(measuringDevice), m_logoLoaded(logoLoaded)
+PdfTarget::PdfTarget(PdfWriter& writer, bool logoLoaded)
+    : m_writer(writer), m_logoLoaded(logoLoaded)
 {
+    useMetric(writer.LoadedFont(m_fontKey));
 }
 
 void PdfTarget::setFont(const FontState& font)
 {
-    m_measure.setFont(font);
-    m_family = pdfFamily(font.name);
+    m_fontKey = pdfFamily(font.name);
+    if (font.bold)
+        m_fontKey += 'B';
+    if (font.italic)
+        m_fontKey += 'I';
     m_fontSize = font.size;
-    m_bold = font.bold;
-    m_italic = font.italic;
+    useMetric(m_writer.LoadedFont(m_fontKey));
 }
 
-std::string PdfTarget::fontKey() const
+void PdfTarget::useMetric(const pdf::FontMetric* metric)
 {
-    return m_family + (m_bold ? "B" : "") + (m_italic ? "I" : "");
+    if (metric == m_metric)
+        return;
+    m_metric = metric;
+    for (char16_t unit = 0; unit < m_latin1Widths.size() && metric; ++unit)
+        m_latin1Widths[unit] = metric->width(uint8_t(pdf::winAnsiByte(unit)));
+}
+
+const std::string& PdfTarget::utf8(const QString& text)
+{
+    // Qt's encoder is the quicker for the plain letters most texts are made
+    // of. A lone surrogate becomes the replacement character, which the
+    // writer prints as "?", as it does any character its fonts lack.
+    m_text.resize(size_t(m_utf8.requiredSpace(text.size())));
+    char* const first = m_text.data();
+    const char* const end = m_utf8.appendToBuffer(first, text);
+    m_text.resize(size_t(end - first));
+    return m_text;
 }
 
 double PdfTarget::truncationWidth(const QString& text)
 {
-    return m_measure.width(text);
+    // The writer's own widths are those of the fonts the file names, so a
+    // text cut against them fits its room in the PDF exactly. (Measuring on
+    // the printer shaped every text, most of the time of an export, and
+    // measured a face the PDF does not draw.) Each character counts as the
+    // byte the writer turns it into.
+    if (!m_metric)
+        return 0;
+    int64_t sum = 0;
+    const auto* const units = reinterpret_cast<const char16_t*>(text.constData());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (units[i] < m_latin1Widths.size())
+            sum += m_latin1Widths[units[i]];
+        else
+            sum += m_metric->width(uint8_t(pdf::winAnsiByte(codePointAt(text, i))));
+    }
+    return double(sum) * m_fontSize / 1000 * kTwipsPerPdfPoint;
 }
 
 void PdfTarget::drawText(double x, double y, const QString& text, int align)
@@ -46,7 +98,7 @@ void PdfTarget::drawText(double x, double y, const QString& text, int align)
     float cx = float(x / kTwipsPerCentimetre);
     const float cy =
         float(kPdfPageHeight - y / kTwipsPerCentimetre - m_fontSize * kCentimetresPerPoint);
-    m_writer.DrawText(cx, cy, text.toStdString(), fontKey(), float(m_fontSize),
+    m_writer.DrawText(cx, cy, utf8(text), m_fontKey, float(m_fontSize),
                       align == 1 || align == 2 ? align : 0, 0);
 }
 

@@ -1,20 +1,25 @@
 #pragma once
 
 #include "PageTarget.h"
-#include "TextMeasure.h"
 
+#include <QStringEncoder>
+
+#include <array>
+#include <cstdint>
 #include <string>
 
 class PdfWriter;
-class QPaintDevice;
+namespace pdf {
+struct FontMetric;
+}
 
 // The PDF writer: centimetres from the bottom-left corner, fonts by key.
 class PdfTarget : public PageTarget
 {
 public:
-    // Text is cut against the measure of measuringDevice (the printer), as
-    // when printing. Without logoLoaded the image records draw nothing.
-    PdfTarget(PdfWriter& writer, QPaintDevice& measuringDevice, bool logoLoaded);
+    // Without logoLoaded the image records draw nothing. The writer works in
+    // centimetres.
+    PdfTarget(PdfWriter& writer, bool logoLoaded);
 
     void setFont(const FontState& font) override;
     double truncationWidth(const QString& text) override;
@@ -26,16 +31,22 @@ public:
                    const QString& path) override;
 
 private:
-    // The font key of the current state: family, then "B", then "I".
-    std::string fontKey() const;
+    // m_text becomes text in UTF-8, as the writer takes it.
+    const std::string& utf8(const QString& text);
+    void useMetric(const pdf::FontMetric* metric);
 
     PdfWriter& m_writer;
-    TextMeasure m_measure;
     bool m_logoLoaded;
-    std::string m_family = "Arial";
+    // The font key of the current state: family, then "B", then "I".
+    std::string m_fontKey = "Arial";
     double m_fontSize = 10;
-    bool m_bold = false;
-    bool m_italic = false;
+    // The widths of the font key's font in the file, and those of the first
+    // 256 characters by the byte each becomes.
+    const pdf::FontMetric* m_metric = nullptr;
+    std::array<int32_t, 256> m_latin1Widths{};
+    // The UTF-8 of the text being drawn; one buffer serves every text.
+    std::string m_text;
+    QStringEncoder m_utf8{QStringEncoder::Utf8, QStringEncoder::Flag::Stateless};
 };
 
 inline constexpr double kTwipsPerCentimetre = 567;

@@ -24,10 +24,32 @@ QString quotedTable(const QString& table)
 
 namespace {
 
+// The keys of a year run from the year itself up to, not including, the
+// text just above every text that starts with it: its last character
+// raised by one ("2026" to "2027", "2029" to "202:").
+QString aboveEveryKeyStartingWith(const QString& prefix)
+{
+    QString above = prefix;
+    above.back() = QChar(above.back().unicode() + 1);
+    return above;
+}
+
 QString yearCondition()
 {
-    return QStringLiteral("strftime('%Y', Data) = ?");
+    return QStringLiteral("Chiave >= ? AND Chiave < ?");
 }
+
+QVariantList yearBounds(const QString& year)
+{
+    return {year, aboveEveryKeyStartingWith(year)};
+}
+
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+constexpr int kYearDigits = 4;
 
 } // namespace
 
@@ -68,11 +90,38 @@ QVector<int> designWidths()
             700, 600,  1200, 2400, 1200, 1200, 1200, 1200};
 }
 
-SqlStatement yearsStatement(const QString& table)
+SqlStatement firstKeyStatement(const QString& table, const QString& from)
 {
-    return {QStringLiteral("SELECT strftime('%Y', Data) AS Espr1 FROM %1 GROUP BY 1 ORDER BY 1")
-                .arg(quotedTable(table)),
-            {}};
+    return {QStringLiteral("SELECT min(Chiave) FROM %1 WHERE Chiave >= ?").arg(quotedTable(table)),
+            {from}};
+}
+
+QString firstYearBound()
+{
+    return QString(kYearDigits, QLatin1Char('0'));
+}
+
+YearStep yearStep(const QString& key)
+{
+    qsizetype digits = 0;
+    while (digits < kYearDigits && digits < key.size() && isDigit(key.at(digits)))
+        ++digits;
+    if (digits == kYearDigits) {
+        const QString year = key.left(kYearDigits);
+        return {year, aboveEveryKeyStartingWith(year)};
+    }
+    // A key made by hand: the next year can only start at the first run of
+    // four digits above it.
+    QString next = key.left(digits);
+    if (digits < key.size() && key.at(digits) > QLatin1Char('9')) {
+        // Every digit string this key starts with is passed: carry one up.
+        while (!next.isEmpty() && next.back() == QLatin1Char('9'))
+            next.chop(1);
+        if (next.isEmpty())
+            return {};
+        next.back() = QChar(next.back().unicode() + 1);
+    }
+    return {{}, next.leftJustified(kYearDigits, QLatin1Char('0'))};
 }
 
 SqlStatement clientsStatement(const QString& table, const QString& year)
@@ -80,7 +129,7 @@ SqlStatement clientsStatement(const QString& table, const QString& year)
     SqlStatement s{QStringLiteral("SELECT CodCli FROM %1").arg(quotedTable(table)), {}};
     if (!year.trimmed().isEmpty()) {
         s.sql += QStringLiteral(" WHERE ") + yearCondition();
-        s.values << year.trimmed();
+        s.values << yearBounds(year.trimmed());
     }
     s.sql += QStringLiteral(" GROUP BY CodCli ORDER BY CodCli");
     return s;
@@ -92,7 +141,7 @@ SqlStatement invoicesStatement(const QString& table, const QString& year, const 
     QVariantList values;
     if (!year.trimmed().isEmpty()) {
         conditions << yearCondition();
-        values << year.trimmed();
+        values << yearBounds(year.trimmed());
     }
     // The same folding on both sides, so a stored code always finds itself.
     if (!clientCode.trimmed().isEmpty()) {
@@ -203,14 +252,30 @@ int wheelTopRow(int topRow, int wheelAmount, int rowCount, int visibleRows)
 
 std::optional<QStringList> RiempiAnni(Database& db, const QString& table, QString* error)
 {
-    const SqlStatement s = consulta::yearsStatement(table);
-    const auto records = Snapshot::Open(db, s.sql, s.values, error);
-    if (!records)
+    // One seek in the key index per year instead of a pass over every invoice.
+    QSqlQuery q(db.connection());
+    q.setForwardOnly(true);
+    if (!q.prepare(consulta::firstKeyStatement(table, QString()).sql)) {
+        if (error)
+            *error = q.lastError().text();
         return std::nullopt;
+    }
     QStringList years{QString()};
-    for (const QVariantList& r : records->rows())
-        if (!r.value(0).isNull())
-            years << r.value(0).toString();
+    std::optional<QString> from = consulta::firstYearBound();
+    while (from) {
+        q.bindValue(0, *from);
+        if (!q.exec()) {
+            if (error)
+                *error = q.lastError().text();
+            return std::nullopt;
+        }
+        if (!q.next() || q.isNull(0))
+            break;
+        const consulta::YearStep step = consulta::yearStep(q.value(0).toString());
+        if (!step.year.isEmpty())
+            years << step.year;
+        from = step.next;
+    }
     return years;
 }
 

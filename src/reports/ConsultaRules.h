@@ -37,8 +37,25 @@ QVector<int> designWidths();
 // A table name as an SQL identifier.
 QString quotedTable(const QString& table);
 
-// The years of the invoices, oldest first.
-SqlStatement yearsStatement(const QString& table);
+// An invoice's key starts with its year in four digits (the year of its
+// date), so the invoices of a year are one stretch of the key index and the
+// years are read by stepping through it.
+
+// The first key at or after `from`.
+SqlStatement firstKeyStatement(const QString& table, const QString& from);
+// What the first key at or after the last bound tells: the year it is of
+// (empty for a key that does not start with four digits) and the bound to
+// look from next, past every key of that year (nothing when no later key can
+// start with a year).
+struct YearStep
+{
+    QString year;
+    std::optional<QString> next;
+};
+YearStep yearStep(const QString& key);
+// Where the year list starts looking: the first key that can start with a year.
+QString firstYearBound();
+
 // The client codes of the invoices, of one year when `year` is not blank.
 SqlStatement clientsStatement(const QString& table, const QString& year);
 // The invoices of a year and of a client, each filter applied only when not

@@ -3,6 +3,7 @@
 #include "DesktopViewer.h"
 #include "PdfExport.h"
 #include "PdfTestSupport.h"
+#include "PdfText.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -37,6 +38,24 @@ bool ownerOnly(const QString& path)
                                             QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
     const QFileDevice::Permissions p = QFileInfo(path).permissions();
     return (p & others) == 0 && (p & QFile::ReadOwner) && (p & QFile::WriteOwner);
+}
+
+// The widths the file declares for the font named key, by character code.
+QMap<int, int> declaredWidths(const QByteArray& pdf, const QByteArray& key)
+{
+    QMap<int, int> widths;
+    for (const QByteArray& object : pdftest::objectsOf(pdf)) {
+        if (!QRegularExpression("/Name /" + QRegularExpression::escape(key) + "[\r ]")
+                 .match(object)
+                 .hasMatch())
+            continue;
+        const auto first = QRegularExpression(R"(/FirstChar (\d+))").match(object);
+        const auto list = QRegularExpression(R"(/Widths \[([^\]]*)\])").match(object);
+        int code = first.captured(1).toInt();
+        for (const QByteArray& w : list.captured(1).toLatin1().simplified().split(' '))
+            widths[code++] = w.toInt();
+    }
+    return widths;
 }
 
 // Every file in the archive folder, hidden ones included.
@@ -115,6 +134,74 @@ void PdfExportTest::exportedPdfPlacesTexts()
     const double top = words["SINISTRA"].top() - 10 * e.UnitY / 20;
     QVERIFY2(top > -1 && top < 12, qPrintable(QString::number(top)));
     QVERIFY(words["DESTRA"].top() > words["SINISTRA"].bottom());
+}
+
+void PdfExportTest::cutTextsFitTheirRoomInThePdf_data()
+{
+    QTest::addColumn<QString>("face");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<bool>("italic");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("maxWidth");
+    // Pairs the printer's fonts kern closer than the PDF's widths set them.
+    QTest::newRow("Times, kerned pairs")
+        << "Times New Roman" << false << false << "AVAVAVAVAVAVAVAVAVAVAVAVAVAVAV" << 10.0;
+    QTest::newRow("Arial italic, kerned pairs")
+        << "Arial" << false << true << "WAVE To Ty Yo Te Va WAVE To Ty Yo" << 12.0;
+    // A PDF draws Courier as Arial, whose letters are wider.
+    QTest::newRow("Courier drawn as Arial")
+        << "Courier New" << false << false << "Rilievo topografico, lotto 7 bis" << 9.5;
+    QTest::newRow("characters the fonts lack")
+        << "Arial" << false << false
+        << QString::fromUtf8("Nota 😀 ok ") + QChar(0xd800) + " e ancora testo da tagliare" << 10.0;
+    QTest::newRow("accents and euro sign")
+        << "Arial" << true << false << QString::fromUtf8("Perizia già è più € àèìòù ÈÉ fine")
+        << 8.0;
+}
+
+// A text cut to its maximum width fits it by the widths the PDF declares for
+// its font, and one more character would not: what a reader draws stays in
+// its column.
+void PdfExportTest::cutTextsFitTheirRoomInThePdf()
+{
+    QFETCH(QString, face);
+    QFETCH(bool, bold);
+    QFETCH(bool, italic);
+    QFETCH(QString, text);
+    QFETCH(double, maxWidth);
+    PageRecorder& e = m_fixture.recorder();
+    QVERIFY(e.BeginDocument());
+    useFont(e, face, 12);
+    e.SetFontBold(bold);
+    e.SetFontItalic(italic);
+    e.PrintText(5, 3, maxWidth, text);
+    QVERIFY(e.EndDocument());
+    const PdfExportRequest pdf{m_fixture.dir->filePath("taglio.pdf"), {}, {}, {}};
+    QString error;
+    QVERIFY2(ExportPdf(*m_fixture.run, 1, 1, pdf, &error), qPrintable(error));
+
+    const QByteArray file = pdftest::readFile(pdf.path);
+    const QByteArray content = pdftest::pageContent(file, 0);
+    const auto font = QRegularExpression(R"(/(\w+) 12 Tf)").match(QString::fromLatin1(content));
+    const qsizetype end = content.indexOf(") Tj");
+    const qsizetype start = content.lastIndexOf('(', end);
+    QVERIFY2(font.hasMatch() && start >= 0, content.constData());
+    const QMap<int, int> widths = declaredWidths(file, font.captured(1).toLatin1());
+    QVERIFY(!widths.isEmpty());
+    const QByteArray drawn = content.mid(start + 1, end - start - 1);
+    const QByteArray whole = QByteArray::fromStdString(pdf::toWinAnsi(text.toStdString()));
+    QVERIFY2(whole.startsWith(drawn) && drawn.size() < whole.size(), drawn.constData());
+    auto points = [&widths](const QByteArray& bytes) {
+        double units = 0;
+        for (const char c : bytes)
+            units += widths.value(uchar(c));
+        return units * 12 / 1000;
+    };
+    // Columns are twips, which the export turns into centimetres, and the
+    // writer into points.
+    const double room = maxWidth * e.UnitX / 567 / 2.54 * 72;
+    QVERIFY2(points(drawn) <= room, qPrintable(QString("%1 > %2").arg(points(drawn)).arg(room)));
+    QVERIFY(points(whole.left(drawn.size() + 1)) > room);
 }
 
 void PdfExportTest::exportWithoutLogoThenFailedExportKeepsFile()

@@ -18,6 +18,7 @@ private slots:
     void numbers_data();
     void numbers();
     void recordLinesSplitIntoElevenFieldsAtMost();
+    void numbersReadBackExactly();
     void recordsLayoutAsGoldenDump();
     void pageStateOnEveryPageButTheFirst();
     void privateFolderAndFailedPageFile();
@@ -62,6 +63,8 @@ private slots:
     void cleanup() { m_fixture.tearDown(); }
 
     void exportedPdfPlacesTexts();
+    void cutTextsFitTheirRoomInThePdf_data();
+    void cutTextsFitTheirRoomInThePdf();
     void exportWithoutLogoThenFailedExportKeepsFile();
     void writeFailureKeepsArchivedFile();
     void logoOfTheDataFolder();

@@ -36,16 +36,16 @@ void ConsultaRulesTest::statementsBindEveryFilter()
                             "upper(trim(?)) ORDER BY Chiave"));
     QCOMPARE(s.values, QVariantList{"o'b"});
 
+    // A year is the stretch of keys that start with it.
     s = invoicesStatement("Fatture", "2024", "C1");
-    QCOMPARE(
-        s.sql,
-        QStringLiteral("SELECT rowid, Onorario FROM \"Fatture\" WHERE strftime('%Y', Data) = ? AND "
-                       "upper(trim(CodCli)) = upper(trim(?)) ORDER BY Chiave"));
-    QCOMPARE(s.values, (QVariantList{"2024", "C1"}));
+    QCOMPARE(s.sql,
+             QStringLiteral("SELECT rowid, Onorario FROM \"Fatture\" WHERE Chiave >= ? AND "
+                            "Chiave < ? AND upper(trim(CodCli)) = upper(trim(?)) ORDER BY Chiave"));
+    QCOMPARE(s.values, (QVariantList{"2024", "2025", "C1"}));
 
-    s = clientsStatement("Fatture", "2023");
-    QVERIFY(s.sql.contains("WHERE strftime('%Y', Data) = ? GROUP BY CodCli"));
-    QCOMPARE(s.values, QVariantList{"2023"});
+    s = clientsStatement("Fatture", "2029");
+    QVERIFY(s.sql.contains("WHERE Chiave >= ? AND Chiave < ? GROUP BY CodCli"));
+    QCOMPARE(s.values, (QVariantList{"2029", "202:"}));
     QVERIFY(!clientsStatement("Fatture", "").sql.contains("WHERE"));
 }
 
@@ -98,6 +98,105 @@ void ConsultaRulesTest::filtersOnTheDatabase()
     QCOMPARE(records->at(0).clientCode, QStringLiteral("o'b"));
     QVERIFY(!records->at(1).key.isValid() && !records->at(1).fee);
     QCOMPARE(records->at(2).date, QDate(2023, 5, 2));
+}
+
+void ConsultaRulesTest::yearSteps_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("year");
+    QTest::addColumn<QString>("next"); // "-": nothing further
+    QTest::newRow("invoice") << "2026        12"
+                             << "2026"
+                             << "2027";
+    QTest::newRow("last of a decade") << "20299999999999"
+                                      << "2029"
+                                      << "202:";
+    QTest::newRow("year 9999") << "9999         1"
+                               << "9999"
+                               << "999:";
+    QTest::newRow("early year") << "0999         1"
+                                << "0999"
+                                << "099:";
+    // Keys made by hand: the next bound is the first run of four digits above them.
+    QTest::newRow("letter after digits") << "20a5"
+                                         << ""
+                                         << "2100";
+    QTest::newRow("blank after digits") << "20 5"
+                                        << ""
+                                        << "2000";
+    QTest::newRow("short digits") << "20"
+                                  << ""
+                                  << "2000";
+    QTest::newRow("carry") << "199x"
+                           << ""
+                           << "2000";
+    QTest::newRow("nothing above nines") << "99z"
+                                         << ""
+                                         << "-";
+    QTest::newRow("letters") << "ABC"
+                             << ""
+                             << "-";
+}
+
+void ConsultaRulesTest::yearSteps()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, year);
+    QFETCH(QString, next);
+    const YearStep step = yearStep(key);
+    QCOMPARE(step.year, year);
+    QCOMPARE(step.next.value_or("-"), next);
+    if (step.next)
+        QVERIFY(*step.next > key);
+}
+
+// The year list and the year filter on several years, with the first and the
+// last key a year can have, and keys that only a hand-edited file holds.
+void ConsultaRulesTest::yearsFollowTheKey()
+{
+    Database& db = m_context->DbArchivi;
+    QString error;
+    QVERIFY(addInvoice(db, {2023, 12, 31}, 1, "C1", 100));
+    QVERIFY(addInvoice(db, {2024, 1, 1}, 0, "C2", 200)); // "2024         0"
+    QVERIFY(addInvoice(db, {2025, 1, 1}, 1, "C4", 400));
+    QVERIFY(addInvoice(db, {2029, 12, 31}, 5, "C5", 500));
+    QVERIFY(addInvoice(db, {2030, 1, 1}, 1, "C6", 600));
+    auto addRaw = [&db](const QString& key, const QVariant& date, const QString& client = "X",
+                        qint64 fee = 1) {
+        QString error;
+        return db.execute(
+            "INSERT INTO Fatture (Chiave, Data, CodCli, Onorario) VALUES (?, ?, ?, ?)",
+            {key, date, client, fee}, &error);
+    };
+    QVERIFY(addRaw("20249999999999", "2024-12-31", "C3", 300)); // the widest number
+    // Dated in another year than its key says, or not dated at all: listed
+    // by the key. Keys that do not start with a year make no year.
+    QVERIFY(addRaw("2026         1", "2027-03-01"));
+    QVERIFY(addRaw("2028         1", QVariant()));
+    for (const char* key : {"20a5", " 77", "ZZZ", "99", "199x"})
+        QVERIFY(addRaw(key, "2024-05-05"));
+
+    QCOMPARE(*RiempiAnni(db, "Fatture", &error),
+             (QStringList{"", "2023", "2024", "2025", "2026", "2028", "2029", "2030"}));
+    auto clientsOf = [&](const QString& year) {
+        QStringList codes;
+        const auto clients = RiempiClienti(db, m_context->NomiTabelle, year, &error);
+        for (const ClientChoice& c : *clients)
+            codes << c.code;
+        return codes;
+    };
+    auto feesOf = [&](const QString& year) {
+        return AggiornaElenco(db, "Fatture", year, "", &error)->totalFees;
+    };
+    QCOMPARE(clientsOf("2024"), (QStringList{"", "C2", "C3"}));
+    QCOMPARE(feesOf("2024"), qint64(500));
+    QCOMPARE(feesOf("2023"), qint64(100));
+    QCOMPARE(feesOf("2029"), qint64(500));
+    QCOMPARE(feesOf("2030"), qint64(600));
+    QCOMPARE(clientsOf("2026"), (QStringList{"", "X"}));
+    QCOMPARE(feesOf("2027"), qint64(0));
+    QCOMPARE(AggiornaElenco(db, "Fatture", "", "", &error)->rowids.size(), 13);
+    QCOMPARE(clientsOf("").size(), 8);
 }
 
 void ConsultaRulesTest::cellsAndTotal()

@@ -14,6 +14,9 @@ private slots:
     void cleanup();
     void statementsBindEveryFilter();
     void filtersOnTheDatabase();
+    void yearSteps_data();
+    void yearSteps();
+    void yearsFollowTheKey();
     void cellsAndTotal();
     void layoutRoundTrip();
     void wheelSteps();
