@@ -180,7 +180,7 @@ void ConsultaRulesTest::yearsFollowTheKey()
              (QStringList{"", "2023", "2024", "2025", "2026", "2028", "2029", "2030"}));
     auto clientsOf = [&](const QString& year) {
         QStringList codes;
-        const auto clients = RiempiClienti(db, m_context->NomiTabelle, year, &error);
+        const auto clients = RiempiClienti(db, year, &error);
         for (const ClientChoice& c : *clients)
             codes << c.code;
         return codes;
