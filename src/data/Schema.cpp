@@ -84,6 +84,25 @@ std::vector<ColumnDef> feeDocumentColumns(FeeDocumentKind kind)
     return columns;
 }
 
+std::vector<ColumnDef> purchaseColumns()
+{
+    std::vector<ColumnDef> columns(std::size_t(PurchaseColumn::Exempt) + 1);
+    auto set = [&columns](PurchaseColumn column, ColumnDef def) {
+        columns.at(std::size_t(column)) = std::move(def);
+    };
+    set(PurchaseColumn::Key, text("Chiave", 14));
+    set(PurchaseColumn::Date, date("Data"));
+    set(PurchaseColumn::Number, longNumber("Numero"));
+    set(PurchaseColumn::Supplier, text("CodFor", 10));
+    set(PurchaseColumn::Description, memo("Descrizione"));
+    set(PurchaseColumn::Taxable, cents("Imponibile"));
+    set(PurchaseColumn::VatRate, single("AliqIVA"));
+    set(PurchaseColumn::Deductibility, single("Deducibilita"));
+    set(PurchaseColumn::Notes, memo("Note"));
+    set(PurchaseColumn::Exempt, cents("Esente"));
+    return columns;
+}
+
 std::vector<TableDef> buildTables()
 {
     std::vector<TableDef> tables;
@@ -99,10 +118,7 @@ std::vector<TableDef> buildTables()
     for (const FeeDocumentKind kind : {FeeDocumentKind::Invoice, FeeDocumentKind::ProForma})
         tables.push_back({nameOf(feeDocumentTable(kind)), feeDocumentColumns(kind)});
 
-    tables.push_back({nameOf(Table::Movimenti),
-                      {text("Chiave", 14), date("Data"), longNumber("Numero"), text("CodFor", 10),
-                       memo("Descrizione"), cents("Imponibile"), single("AliqIVA"),
-                       single("Deducibilita"), memo("Note"), cents("Esente")}});
+    tables.push_back({nameOf(Table::Movimenti), purchaseColumns()});
 
     // One row per previewed page; the key is a counter so that rows can be
     // appended with the page number alone.

@@ -60,6 +60,20 @@ enum class FeeColumn : int {
     Stamp,
 };
 
+// The columns of a purchase (Movimenti) by record position.
+enum class PurchaseColumn : int {
+    Key = 0,
+    Date,
+    Number,
+    Supplier,
+    Description,
+    Taxable,
+    VatRate,       // percent
+    Deductibility, // a multiplier
+    Notes,
+    Exempt, // outside VAT
+};
+
 enum class FeeDocumentKind { Invoice, ProForma };
 // Fatture or Parcelle.
 Table feeDocumentTable(FeeDocumentKind kind);
