@@ -6,6 +6,7 @@
 #include "KeyText.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
+#include "PageDump.h"
 #include "PageRecord.h"
 #include "PageRecorder.h"
 #include "PdfTestSupport.h"
@@ -83,70 +84,10 @@ void apply(QVariantMap& row, const QStringList& changes)
     }
 }
 
-QString number(double value)
-{
-    return QString::number(value, 'f', 2);
-}
-
-// Page 0 of the recorded document, one line per drawing record, each text
-// with the font state it is drawn in.
+// Page 0 of the recorded document.
 QStringList dump(PrintRun& run)
 {
-    QFile file(run.pageFilePath(0));
-    if (!file.open(QIODevice::ReadOnly))
-        return {"no page file"};
-    QString font = "?";
-    double size = 0;
-    bool bold = false, italic = false, underline = false;
-    QStringList out;
-    for (QByteArray raw : file.readAll().split('\n')) {
-        const QStringList f = PageRecord::split(QString::fromUtf8(raw.trimmed()));
-        auto n = [&f](int i) { return PageRecord::readNumber(f.value(i)).value_or(-1); };
-        const QString style = QString("%1 %2%3%4%5")
-                                  .arg(font, number(size), bold ? " B" : "", italic ? " I" : "",
-                                       underline ? " U" : "");
-        switch (f.value(0).toInt()) {
-        case PageRecord::FontName:
-            font = f.value(1);
-            break;
-        case PageRecord::FontSize:
-            size = n(1);
-            break;
-        case PageRecord::FontBold:
-            bold = n(1) != 0;
-            break;
-        case PageRecord::FontItalic:
-            italic = n(1) != 0;
-            break;
-        case PageRecord::FontUnderline:
-            underline = n(1) != 0;
-            break;
-        case PageRecord::Text:
-        case PageRecord::TextRight:
-        case PageRecord::TextCentred:
-            out << QString("%1 %2 %3 | %4 | %5")
-                       .arg(f.value(0), number(n(1)), number(n(2)), style,
-                            PageRecord::unescapeText(f.value(4)));
-            break;
-        case PageRecord::TextStyled:
-            out << QString("20 %1 %2 | %3 size %4 align %5 style %6 | %7")
-                       .arg(number(n(1)), number(n(2)), font, number(n(4)), number(n(5)),
-                            f.value(6).trimmed(), f.value(7));
-            break;
-        case PageRecord::HLine:
-            out << QString("hline %1 %2-%3 width %4")
-                       .arg(number(n(1)), number(n(2)), number(n(3)), number(n(4)));
-            break;
-        case PageRecord::Image:
-            out << QString("image %1 %2 %3 %4 %5")
-                       .arg(number(n(1)), number(n(2)), number(n(3)), number(n(4)),
-                            QFileInfo(f.value(5)).fileName());
-            break;
-        default:
-            break;
-        }
-    }
-    return out;
+    return dumpPageFile(run.pageFilePath(0));
 }
 
 // Looks the document of that date and number up and, when found, records its
@@ -163,24 +104,6 @@ QString printDocument(PageRecorder& recorder, AppContext& context, bool proForma
     else if (found)
         StampaFattura(recorder, *found, context.settings(), choice);
     return message;
-}
-
-// Golden dumps live beside the test; FALMIDE_UPDATE_GOLDEN=1 rewrites them.
-void compareWithGolden(const QStringList& actual, const QString& name)
-{
-    const QString path = QStringLiteral(FALMIDE_GOLDEN_DIR) + "/" + name + ".txt";
-    if (qEnvironmentVariableIntValue("FALMIDE_UPDATE_GOLDEN")) {
-        QVERIFY(pdftest::writeFile(path, actual.join('\n').toUtf8() + '\n'));
-        return;
-    }
-    const QStringList expected =
-        QString::fromUtf8(pdftest::readFile(path)).split('\n', Qt::SkipEmptyParts);
-    for (int i = 0; i < std::max(expected.size(), actual.size()); ++i)
-        QVERIFY2(expected.value(i) == actual.value(i),
-                 qPrintable(QString("%1 line %2:\n  expected %3\n  actual   %4")
-                                .arg(name)
-                                .arg(i + 1)
-                                .arg(expected.value(i), actual.value(i))));
 }
 
 // In the amounts block every label ends a column before "euro:", measured in
@@ -309,7 +232,9 @@ void DocumentLayoutTest::recordedPages()
     QVERIFY(engine.EndDocument());
     QCOMPARE(message, QString());
     const QStringList page = dump(*m_fixture.run);
-    compareWithGolden(page, QTest::currentDataTag());
+    // Golden dumps live beside the test.
+    compareWithGolden(page,
+                      QStringLiteral(FALMIDE_GOLDEN_DIR "/%1.txt").arg(QTest::currentDataTag()));
     checkLabelsClearOfAmounts(engine, page);
 }
 
