@@ -11,6 +11,7 @@
 #include "FParcella.h"
 #include "FrmUtente.h"
 #include "MessageBox.h"
+#include "PeriodWindow.h"
 #include "STAFAT.h"
 #include "StatusMessage.h"
 #include "Twips.h"
@@ -164,6 +165,9 @@ void Main::buildMenus()
     enable("VoceMovimenti", &Main::VoceMovimenti_Click);
     enable("VoceFatture", &Main::VoceFatture_Click);
     enable("VoceStampaFattura", &Main::VoceStampaFattura_Click);
+    enable("VoceFatturato", &Main::VoceFatturato_Click);
+    enable("VoceStampaMovimento", &Main::VoceStampaMovimento_Click);
+    enable("VoceRitenuta", &Main::VoceRitenuta_Click);
 }
 
 QWidget* Main::buildBarra()
@@ -345,6 +349,24 @@ void Main::VoceFatture_Click()
 void Main::VoceStampaFattura_Click()
 {
     STAFAT window(m_context, this);
+    window.exec();
+}
+
+void Main::VoceFatturato_Click()
+{
+    STAFatturato window(m_context, this);
+    window.exec();
+}
+
+void Main::VoceStampaMovimento_Click()
+{
+    STAMOV window(m_context, this);
+    window.exec();
+}
+
+void Main::VoceRitenuta_Click()
+{
+    STARA window(m_context, this);
     window.exec();
 }
 

@@ -32,6 +32,9 @@ public:
     void VoceMovimenti_Click();
     void VoceFatture_Click();
     void VoceStampaFattura_Click();
+    void VoceFatturato_Click();
+    void VoceStampaMovimento_Click();
+    void VoceRitenuta_Click();
     void OpStaz_Click(int index);
     void MenuUscita_Click();
     void Exit_Click();

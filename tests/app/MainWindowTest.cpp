@@ -91,9 +91,9 @@ void MainWindowTest::captionsAndStartState()
         {"MenuUscita", "&Uscita", true},
         {"VoceStampaFattura", "Stampa F&attura", true},
         {"VoceStampaEtichette", "Stampa &Etichette", false},
-        {"VoceFatturato", "&Fatturato per periodo", false},
-        {"VoceStampaMovimento", "Stampa &Movimenti passivi", false},
-        {"VoceRitenuta", "Situazione &Ritenuta d'imposta", false},
+        {"VoceFatturato", "&Fatturato per periodo", true},
+        {"VoceStampaMovimento", "Stampa &Movimenti passivi", true},
+        {"VoceRitenuta", "Situazione &Ritenuta d'imposta", true},
         {"VoceAbout", "&About FALMIDE ...", true},
     };
     for (const auto& e : entries) {
@@ -243,6 +243,23 @@ void MainWindowTest::invoicesOpenTheConsultWindow()
     });
     QTest::mouseClick(m_main->opStaz(1), Qt::LeftButton);
     QCOMPARE(caption, QStringLiteral("Documenti"));
+}
+
+void MainWindowTest::statisticsOpenTheirWindows()
+{
+    QString error;
+    QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
+    for (const auto& [entry, window] :
+         {std::pair{"VoceFatturato", "STAFatturato"}, std::pair{"VoceStampaMovimento", "STAMOV"},
+          std::pair{"VoceRitenuta", "STARA"}}) {
+        QString opened;
+        whenModal<QDialog>(this, [&opened](QDialog* dialog) {
+            opened = dialog->objectName();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        m_main->voce(entry)->trigger();
+        QCOMPARE(opened, QString::fromLatin1(window));
+    }
 }
 
 // A new client or supplier is added from the code list of a document.

@@ -20,6 +20,7 @@ private slots:
     void statusMessages();
     void printerSetupWithoutPrinters();
     void invoicesOpenTheConsultWindow();
+    void statisticsOpenTheirWindows();
     void codeListsOpenTheArchives();
     void invoiceFromClientToArchive();
     void exitButtonCloses();

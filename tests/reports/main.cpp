@@ -1,9 +1,10 @@
 #include "ConsultaWindowTest.h"
 #include "MultiTestMain.h"
+#include "ReportWindowsTest.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    return runTests<QApplication, ConsultaWindowTest>(argc, argv);
+    return runTests<QApplication, ConsultaWindowTest, ReportWindowsTest>(argc, argv);
 }

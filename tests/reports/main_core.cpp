@@ -1,9 +1,10 @@
 #include "ConsultaRulesTest.h"
 #include "MultiTestMain.h"
+#include "ReportGoldenTest.h"
 
 #include <QGuiApplication>
 
 int main(int argc, char* argv[])
 {
-    return runTests<QGuiApplication, ConsultaRulesTest>(argc, argv);
+    return runTests<QGuiApplication, ConsultaRulesTest, ReportGoldenTest>(argc, argv);
 }

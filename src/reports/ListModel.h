@@ -1,0 +1,70 @@
+#pragma once
+
+#include "PeriodSelection.h"
+
+#include <QAbstractTableModel>
+#include <QStringList>
+#include <QVector>
+#include <vector>
+
+class Database;
+
+// How a list window's grid is described: the titles, each followed by "|",
+// the k-th going to column k; one alignment digit per column (1 left,
+// 4 centred, 7 right) for the cells and one for the titles; and a width
+// entry of two characters per column from column 0, whose own entry is not
+// used. A grid has as many columns as its alignment string has digits.
+struct ListGrid
+{
+    const char* titles;
+    const char* alignments;
+    const char* titleAlignments;
+    const char* widths;
+};
+
+const ListGrid& listGrid(PeriodReport report);
+// The window's caption ("Situazione FATTURATO").
+QString listCaption(PeriodReport report);
+
+// The width entries of columns 0 onwards, as numbers.
+QVector<int> widthEntries(const ListGrid& grid);
+
+// The resize rule: columns 1 to the last width entry share the grid's width
+// less column 0 and 400 twips in proportion to their entries. The widths of
+// those columns in twips, column 1 first.
+QVector<int> resizedWidths(const QVector<int>& entries, double gridWidthTwips,
+                           double firstColumnTwips);
+
+// The rows of a list window: one per selected document numbered from 1, a
+// blank row and the totals row, "TOTALI" under the name. Amounts show in
+// euro as fields show them ("1 118.80", 0 as an empty cell); the title row
+// is the header. The documents are held as read and their cells written
+// when shown, so a list of a hundred thousand fills at once.
+class ListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    explicit ListModel(PeriodReport report, QObject* parent = nullptr);
+
+    // Reads the selection; returns the message that stopped the loading, in
+    // which case the grid keeps its titles only.
+    QString load(Database& db, const ParametriLista& selection);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    QString cell(int row, int column) const;
+    QString title(int column) const { return m_titles.value(column); }
+    int documentCount() const { return int(m_lines.size()); }
+
+private:
+    PeriodReport m_report;
+    QStringList m_titles;
+    QVector<Qt::Alignment> m_alignments;
+    QVector<Qt::Alignment> m_titleAlignments;
+    std::vector<ReportLine> m_lines;
+    QVector<Money> m_totals;
+    bool m_loaded = false;
+};

@@ -1,0 +1,51 @@
+#include "ReportExport.h"
+
+namespace {
+
+QString reportName(PeriodReport report)
+{
+    switch (report) {
+    case PeriodReport::Ritenuta:
+        return QStringLiteral("Ritenuta");
+    case PeriodReport::Movimenti:
+        return QStringLiteral("Movimenti");
+    case PeriodReport::Fatturato:
+        break;
+    }
+    return QStringLiteral("Fatturato");
+}
+
+QString fileSafe(const QString& text)
+{
+    QString safe;
+    for (const QChar c : text.trimmed())
+        safe += (c.isLetterOrNumber() && c.unicode() < 128) || c == QLatin1Char('-')
+                    ? c
+                    : QLatin1Char('_');
+    return safe;
+}
+
+} // namespace
+
+QString reportExportPath(const QString& programFolder, PeriodReport report,
+                         const ParametriLista& selection)
+{
+    if (!selection.first.isValid() || !selection.last.isValid())
+        return {};
+    QString name = reportName(report) + QLatin1Char('_') + selection.first.toString(Qt::ISODate) +
+                   QLatin1Char('_') + selection.last.toString(Qt::ISODate);
+    if (report == PeriodReport::Fatturato) {
+        if (!selection.clientCode.trimmed().isEmpty())
+            name += QLatin1Char('_') + fileSafe(selection.clientCode);
+        if (selection.unpaidOnly)
+            name += QStringLiteral("_inevase");
+    }
+    return programFolder + QStringLiteral("/Stampe/") + name + QStringLiteral(".pdf");
+}
+
+QString reportExportTitle(PeriodReport report, const ParametriLista& selection)
+{
+    const QString form = QStringLiteral("dd/MM/yyyy");
+    return reportName(report) + QStringLiteral(" dal ") + selection.first.toString(form) +
+           QStringLiteral(" al ") + selection.last.toString(form);
+}

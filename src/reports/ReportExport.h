@@ -1,0 +1,18 @@
+#pragma once
+
+#include "PeriodSelection.h"
+
+#include <QString>
+
+// Where "Esporta PDF ..." writes a period report: the folder Stampe of the
+// data folder, the report's name and the period as yyyy-mm-dd
+// ("Stampe/Fatturato_2026-01-01_2026-12-31.pdf"); a turnover of one client
+// adds its code, and of the unpaid invoices "_inevase"
+// ("Fatturato_2026-01-01_2026-12-31_R1_inevase.pdf"). Only letters, digits
+// and "-" of a code reach the name, so no code can point elsewhere. Empty
+// when a date is not a date.
+QString reportExportPath(const QString& programFolder, PeriodReport report,
+                         const ParametriLista& selection);
+
+// The name a PDF viewer shows ("Fatturato dal 01/01/2026 al 31/12/2026").
+QString reportExportTitle(PeriodReport report, const ParametriLista& selection);

@@ -1,0 +1,228 @@
+#include "ReportWindowsTest.h"
+
+#include "InvoiceFixture.h"
+#include "ListModel.h"
+#include "ListWindow.h"
+#include "MessageBox.h"
+#include "ModalHelper.h"
+#include "PdfTestSupport.h"
+#include "PeriodWindow.h"
+#include "fZoom.h"
+#include "frmPreview.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+
+namespace {
+
+// The invoice of fee 1000, contribution 40, VAT 228.80, withholding 200 and
+// expenses 50, numbered n, dated and paid as given.
+void addPaidInvoice(Database& db, const QDate& date, int n, const QString& client,
+                    const QVariant& paid)
+{
+    QString error;
+    QVERIFY2(db.execute("INSERT INTO Fatture (Chiave, Data, Numero, CodCli, Onorario, "
+                        "ImportoContributo, ImportoIVA, ImportoRA, SpeseEsenti, Bollo, DataPag) "
+                        "VALUES (?, ?, ?, ?, 100000, 4000, 22880, 20000, 5000, 200, ?)",
+                        {QString::number(date.year()) + QString::number(n).rightJustified(10),
+                         date.toString(Qt::ISODate), n, client, paid},
+                        &error),
+             qPrintable(error));
+}
+
+void typeInto(QWidget* field, const QString& text)
+{
+    auto* line = qobject_cast<QLineEdit*>(field);
+    line->setFocus();
+    line->selectAll();
+    QTest::keyClicks(line, text);
+    QTest::keyClick(line, Qt::Key_Enter);
+}
+
+void showAndWait(QWidget& window)
+{
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+}
+
+} // namespace
+
+void ReportWindowsTest::init()
+{
+    MessageBox::resetForTest();
+    m_fixture.setUp();
+    m_context = std::make_unique<AppContext>();
+    m_context->programFolder = m_fixture.dir->path();
+    QString error;
+    QVERIFY2(m_context->DbArchivi.open(m_context->databaseFile(), &error), qPrintable(error));
+    QVERIFY(addClient(m_context->DbArchivi, "R1", "Rossi Mario"));
+    QVERIFY(addClient(m_context->DbArchivi, "V2", "Verdi Luca"));
+}
+
+void ReportWindowsTest::cleanup()
+{
+    m_context.reset();
+    m_fixture.tearDown();
+}
+
+void ReportWindowsTest::periodWindowsOpenOnEveryDate()
+{
+    STAFatturato fatturato(*m_context);
+    STARA ritenuta(*m_context);
+    STAMOV movimenti(*m_context);
+    const std::pair<PeriodWindow*, const char*> windows[] = {{&fatturato, "Stampa FATTURATO"},
+                                                             {&ritenuta, "Stampa SITUAZIONE R.A."},
+                                                             {&movimenti, "Stampa MOVIMENTI"}};
+    for (const auto& [window, caption] : windows) {
+        QCOMPARE(window->windowTitle(), QString::fromLatin1(caption));
+        QCOMPARE(window->text(0), "01/01/0001");
+        QCOMPARE(window->text(1), "31/12/9999");
+        QCOMPARE(window->BtStampa()->text(), "&Stampa");
+        QCOMPARE(window->BtAnte()->text(), "&Riepilogo");
+    }
+    QCOMPARE(fatturato.fieldCount(), 3);
+    QCOMPARE(fatturato.text(2), QString());
+    QVERIFY(!fatturato.Inevase()->isChecked());
+    QCOMPARE(ritenuta.fieldCount(), 2);
+    QVERIFY(!ritenuta.Inevase());
+}
+
+void ReportWindowsTest::invertedPeriodKeepsTheWindowOpen()
+{
+    addPaidInvoice(m_context->DbArchivi, QDate(2026, 3, 5), 12, "R1", QVariant());
+    STARA window(*m_context);
+    showAndWait(window);
+    typeInto(window.Dati(0), "31122026");
+    typeInto(window.Dati(1), "010126");
+    QCOMPARE(window.text(1), "01/01/2026");
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(window.BtStampa(), Qt::LeftButton);
+    QCOMPARE(MessageBox::lastText(), "Indicazione date non corretto");
+    QCOMPARE(MessageBox::shownCount(), 1);
+    // No preview was opened, and the dates can be corrected.
+    QVERIFY(window.isVisible());
+    QVERIFY(m_fixture.run->pageCount() == 0);
+}
+
+void ReportWindowsTest::riepilogoListsTheSelection()
+{
+    Database& db = m_context->DbArchivi;
+    addPaidInvoice(db, QDate(2026, 1, 10), 1, "R1", "2026-02-01");
+    addPaidInvoice(db, QDate(2026, 1, 20), 2, "R1", QVariant());
+    addPaidInvoice(db, QDate(2026, 1, 30), 3, "V2", QVariant());
+    addPaidInvoice(db, QDate(2027, 1, 5), 1, "R1", QVariant());
+    STAFatturato window(*m_context);
+    showAndWait(window);
+    typeInto(window.Dati(0), "01012026");
+    typeInto(window.Dati(1), "31122026");
+    typeInto(window.Dati(2), "r1");
+    QCOMPARE(window.Ombra(2)->text(), "Rossi Mario");
+    window.Inevase()->setFocus();
+    QTest::keyClick(window.Inevase(), Qt::Key_Space);
+
+    QStringList listed;
+    QString caption;
+    whenModal<DispFAT>(&window, [&](DispFAT* list) {
+        caption = list->windowTitle();
+        for (int row = 0; row < list->model()->documentCount(); ++row)
+            listed << list->model()->cell(row, 2);
+        QTest::keyClick(list->Lavori(), Qt::Key_Escape);
+    });
+    QTest::keyClick(&window, Qt::Key_R, Qt::AltModifier);
+    // A mnemonic presses its button a moment later.
+    QTRY_COMPARE(caption, "Situazione FATTURATO");
+    // Client R1's unpaid invoice of 2026 alone.
+    QCOMPARE(listed, QStringList{"2"});
+    QTRY_VERIFY(!window.isVisible());
+}
+
+void ReportWindowsTest::listKeysTotalsAndResize()
+{
+    for (int n = 1; n <= 12; ++n)
+        addPaidInvoice(m_context->DbArchivi, QDate(2026, n, 1), n * 10, "V2", QVariant());
+    DispFAT list(*m_context, {QDate(2026, 1, 1), QDate(2026, 12, 31), {}, false});
+    showAndWait(list);
+    QTableView* grid = list.Lavori();
+    ListModel* model = list.model();
+    // The titles, 12 invoices, a blank row and the totals.
+    QCOMPARE(model->rowCount() + 1, 15);
+    QCOMPARE(model->cell(13, 3), "TOTALI");
+    QCOMPARE(model->cell(13, 9), "13 425.60");
+    QCOMPARE(model->cell(12, 3), QString());
+    QCOMPARE(grid->currentIndex(), model->index(0, 1));
+
+    // F4 shows the number of the current row, and only from its column.
+    int zooms = 0;
+    auto onZoom = [&zooms](fZoom* zoom) {
+        ++zooms;
+        QCOMPARE(zoom->windowTitle(), "Num.");
+        QCOMPARE(zoom->cData()->toPlainText(), "30");
+        QTest::mouseClick(zoom->findChild<QPushButton*>(), Qt::LeftButton);
+    };
+    QTest::keyClick(grid, Qt::Key_F4);
+    QTest::keyClick(grid, Qt::Key_Down);
+    QTest::keyClick(grid, Qt::Key_Down);
+    QTest::keyClick(grid, Qt::Key_Right);
+    whenModal<fZoom>(&list, onZoom);
+    QTest::keyClick(grid, Qt::Key_F4);
+    QCOMPARE(zooms, 1);
+
+    // The columns share the grid's width as their entries say: the name
+    // (13) over the number (3).
+    list.resize(list.width() + 300, list.height() + 100);
+    QTRY_COMPARE(grid->width(), list.width() - (list.width() - grid->width()));
+    const double ratio = double(grid->columnWidth(3)) / grid->columnWidth(2);
+    QVERIFY2(qAbs(ratio - 13.0 / 3) < 0.05, qPrintable(QString::number(ratio)));
+    int total = 0;
+    for (int c = 0; c < model->columnCount(); ++c)
+        total += grid->columnWidth(c);
+    QVERIFY(total < grid->width());
+    QCOMPARE(grid->currentIndex(), model->index(2, 2));
+
+    QTest::keyClick(grid, Qt::Key_Escape);
+    QVERIFY(!list.isVisible());
+}
+
+void ReportWindowsTest::invertedPeriodListsTitlesOnly()
+{
+    addPaidInvoice(m_context->DbArchivi, QDate(2026, 3, 5), 12, "R1", "2026-04-05");
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    DispRA list(*m_context, {QDate(2026, 12, 31), QDate(2026, 1, 1), {}, false});
+    showAndWait(list);
+    QTRY_COMPARE(MessageBox::lastText(), "Indicazione date non corretto");
+    QCOMPARE(list.model()->rowCount(), 0);
+    QCOMPARE(list.model()->columnCount(), 10);
+    QTest::mouseClick(list.BUscita(), Qt::LeftButton);
+    QVERIFY(!list.isVisible());
+}
+
+void ReportWindowsTest::reportExportsToStampe()
+{
+    addPaidInvoice(m_context->DbArchivi, QDate(2026, 3, 5), 12, "R1", "2026-04-05");
+    STAFatturato window(*m_context);
+    showAndWait(window);
+    QString offered;
+    whenModal<frmPreview>(&window, [&offered](frmPreview* preview) {
+        offered = preview->pdfPath();
+        QTest::mouseClick(preview->findChild<QPushButton*>("PDF"), Qt::LeftButton);
+        QTest::keyClick(preview, Qt::Key_Escape);
+    });
+    QTest::mouseClick(window.BtStampa(), Qt::LeftButton);
+    QTRY_VERIFY(!window.isVisible());
+    const QString path = m_context->programFolder + "/Stampe/Fatturato_0001-01-01_9999-12-31.pdf";
+    QCOMPARE(offered, path);
+    CHECK_PDF(path, {"STAMPA FATTURATO", "Periodo dal 01/01/0001 al 31/12/9999", "Rossi Mario"});
+    QCOMPARE(QFile::permissions(path) & 0x0077, QFileDevice::Permissions());
+    // The totals stand on their own line, half a row below "TOTALI".
+    const QString text = pdftest::output("pdftotext", {"-layout", path, "-"});
+    QVERIFY2(text.contains(
+                 QRegularExpression(R"(\n *1 000,00 +40,00 +228,80 +200,00 +50,00 +1 118,80 *\n)")),
+             qPrintable(text));
+    QVERIFY(text.contains("TOTALI"));
+}

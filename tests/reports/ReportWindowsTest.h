@@ -1,0 +1,26 @@
+#pragma once
+
+#include "AppContext.h"
+#include "TestLayout.h"
+
+#include <QObject>
+#include <memory>
+
+// The period windows and the list windows, driven with keys and the mouse.
+class ReportWindowsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void periodWindowsOpenOnEveryDate();
+    void invertedPeriodKeepsTheWindowOpen();
+    void riepilogoListsTheSelection();
+    void listKeysTotalsAndResize();
+    void invertedPeriodListsTitlesOnly();
+    void reportExportsToStampe();
+
+private:
+    PrintFixture m_fixture;
+    std::unique_ptr<AppContext> m_context;
+};
