@@ -69,13 +69,34 @@ QVector<int> widthEntries(const ListGrid& grid)
     return entries;
 }
 
-QVector<int> resizedWidths(const QVector<int>& entries, double gridWidthTwips,
-                           double firstColumnTwips)
+namespace {
+
+int entrySum(const QVector<int>& entries)
 {
     int sum = 0;
     for (int i = 1; i < entries.size(); ++i)
         sum += entries.at(i);
-    const double available = gridWidthTwips - firstColumnTwips - 400;
+    return sum;
+}
+
+} // namespace
+
+double gridWidthFor(const QVector<int>& entries, const QVector<double>& needed,
+                    double firstColumnTwips, double restTwips)
+{
+    const int sum = entrySum(entries);
+    double available = 0;
+    for (int i = 1; i < entries.size() && i <= needed.size(); ++i)
+        if (entries.at(i) > 0)
+            available = std::max(available, needed.at(i - 1) * sum / entries.at(i));
+    return available + firstColumnTwips + 400 + restTwips;
+}
+
+QVector<int> resizedWidths(const QVector<int>& entries, double gridWidthTwips,
+                           double firstColumnTwips, double restTwips)
+{
+    const int sum = entrySum(entries);
+    const double available = gridWidthTwips - firstColumnTwips - 400 - restTwips;
     QVector<int> widths;
     for (int i = 1; i < entries.size(); ++i)
         widths << (sum > 0 ? int(std::lround(available * entries.at(i) / sum)) : 0);
@@ -97,11 +118,19 @@ QString ListModel::load(Database& db, const ParametriLista& selection)
     beginResetModel();
     m_lines.clear();
     m_totals = QVector<Money>(amountCount(m_report));
+    m_largest = m_totals;
+    m_negative = false;
+    m_largestNumber = 0;
     const QString message =
         selectLines(db, m_report, Reader::List, selection, [this](const ReportLine& line) {
             m_lines.push_back(line);
-            for (int i = 0; i < m_totals.size(); ++i)
-                m_totals[i] += line.amounts.at(i);
+            m_largestNumber = std::max(m_largestNumber, qAbs(line.number));
+            for (int i = 0; i < m_totals.size(); ++i) {
+                const Money amount = line.amounts.at(i);
+                m_totals[i] += amount;
+                m_negative = m_negative || amount < Money();
+                m_largest[i] = std::max(m_largest[i], amount < Money() ? -amount : amount);
+            }
         });
     // A list whose reading stopped keeps its titles only: part of a list,
     // or totals of part of it, would pass for the whole.
@@ -150,6 +179,27 @@ QString ListModel::cell(int row, int column) const
         return line.name;
     default:
         return column == kFirstAmountColumn + amounts ? dateText(line.paymentDate) : QString();
+    }
+}
+
+QString ListModel::widestText(int column) const
+{
+    const int amounts = int(m_totals.size());
+    if (column >= kFirstAmountColumn && column < kFirstAmountColumn + amounts) {
+        const int i = column - kFirstAmountColumn;
+        const Money total = m_totals.at(i) < Money() ? -m_totals.at(i) : m_totals.at(i);
+        return (m_negative ? QStringLiteral("-") : QString()) +
+               std::max(total, m_largest.at(i)).fieldText();
+    }
+    switch (column) {
+    case 0:
+        return QString::number(m_lines.size());
+    case 2:
+        return QString::number(m_largestNumber);
+    case kNameColumn:
+        return {};
+    default: // the dates
+        return QStringLiteral("00/00/0000");
     }
 }
 

@@ -12,6 +12,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 #include <optional>
@@ -60,20 +62,62 @@ ListWindow::ListWindow(AppContext& context, PeriodReport report, ParametriLista 
 void ListWindow::Form_Load()
 {
     const double dpi = logicalDpi(this);
-    resize(pixelsFromTwips(kWidthTwips, dpi), pixelsFromTwips(kHeightTwips, dpi));
-    placeCentred(this, m_context);
     {
         const WaitCursor wait;
         m_message = m_model->load(m_context.DbArchivi, m_selection);
     }
     // Row numbers as wide as " 00 ", or as the last one when it is longer.
-    const int digits = std::max<qsizetype>(2, QString::number(m_model->documentCount()).size());
-    m_lavori->setColumnWidth(
-        0, fontMetrics().horizontalAdvance(QStringLiteral(" %1 ").arg(QString(digits, '0'))) +
-               2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 2);
+    const int digits = std::max<qsizetype>(2, m_model->widestText(0).size());
+    m_lavori->setColumnWidth(0, cellWidth(QStringLiteral(" %1 ").arg(QString(digits, '0'))));
+    // Columns past the width entries keep their width, or widen to show
+    // their amounts.
+    const int entries = int(widthEntries(listGrid(m_report)).size());
+    for (int c = entries; c < m_model->columnCount(); ++c)
+        m_lavori->setColumnWidth(
+            c, std::max(m_lavori->horizontalHeader()->defaultSectionSize(), neededWidth(c)));
+    // The window opens 9000 twips wide, or wider when the columns' shares of
+    // that width would cut their dates, numbers or amounts.
+    QVector<double> needed;
+    for (int c = 1; c < entries; ++c)
+        needed << twipsFromPixels(neededWidth(c), dpi);
+    const int wanted = pixelsFromTwips(gridWidthFor(widthEntries(listGrid(m_report)), needed,
+                                                    twipsFromPixels(m_lavori->columnWidth(0), dpi),
+                                                    twipsFromPixels(restWidth(), dpi)) +
+                                           100,
+                                       dpi);
+    const QScreen* screen = this->screen();
+    const int room = screen ? screen->availableGeometry().width() : wanted;
+    resize(std::max(pixelsFromTwips(kWidthTwips, dpi), std::min(wanted, room)),
+           pixelsFromTwips(kHeightTwips, dpi));
+    placeCentred(this, m_context);
     if (m_message.isEmpty())
         m_lavori->setCurrentIndex(m_model->index(0, 1));
     Form_Resize();
+}
+
+int ListWindow::cellWidth(const QString& text) const
+{
+    return m_lavori->fontMetrics().horizontalAdvance(text) +
+           2 * m_lavori->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 2;
+}
+
+int ListWindow::neededWidth(int column) const
+{
+    const QString widest = m_model->widestText(column);
+    if (widest.isEmpty())
+        return 0;
+    const QFontMetrics header = m_lavori->horizontalHeader()->fontMetrics();
+    const int title = header.horizontalAdvance(m_model->title(column)) +
+                      2 * m_lavori->style()->pixelMetric(QStyle::PM_HeaderMargin) + 2;
+    return std::max(title, cellWidth(widest + QLatin1Char(' ')));
+}
+
+int ListWindow::restWidth() const
+{
+    int rest = 0;
+    for (int c = int(widthEntries(listGrid(m_report)).size()); c < m_model->columnCount(); ++c)
+        rest += m_lavori->columnWidth(c);
+    return rest;
 }
 
 void ListWindow::showEvent(QShowEvent* event)
@@ -103,9 +147,9 @@ void ListWindow::Form_Resize()
     m_picture->setGeometry(0, gridHeight, width(), height() - gridHeight);
 
     const QModelIndex current = m_lavori->currentIndex();
-    const QVector<int> widths =
-        resizedWidths(widthEntries(listGrid(m_report)), twipsFromPixels(gridWidth, dpi),
-                      twipsFromPixels(m_lavori->columnWidth(0), dpi));
+    const QVector<int> widths = resizedWidths(
+        widthEntries(listGrid(m_report)), twipsFromPixels(gridWidth, dpi),
+        twipsFromPixels(m_lavori->columnWidth(0), dpi), twipsFromPixels(restWidth(), dpi));
     for (int i = 0; i < widths.size(); ++i)
         m_lavori->setColumnWidth(i + 1, std::max(0, pixelsFromTwips(widths.at(i), dpi)));
     if (current.isValid())

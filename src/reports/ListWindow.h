@@ -35,6 +35,12 @@ private:
     void Form_Load();
     void Form_Resize();
     void Lavori_KeyUp(int key);
+    // In pixels: a cell showing text; what column needs to show its widest
+    // text and its title (0 for the names, which share what is left); the
+    // columns past the width entries.
+    int cellWidth(const QString& text) const;
+    int neededWidth(int column) const;
+    int restWidth() const;
 
     AppContext& m_context;
     PeriodReport m_report;

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QPdfWriter>
 #include <QtTest>
+#include <numeric>
 
 namespace {
 
@@ -196,4 +197,21 @@ void ReportGoldenTest::storedRates()
     p.deductibility = storedRate(deductibility);
     QTEST(*p.vat().cents(), "vatCents");
     QTEST(*p.deductible().cents(), "deductibleCents");
+}
+
+// The width a list opens at gives every column at least what it needs, and
+// the columns that keep their width are left out of the shares.
+void ReportGoldenTest::listColumnWidths()
+{
+    const QVector<int> entries = widthEntries(listGrid(PeriodReport::Movimenti));
+    QCOMPARE(entries, (QVector<int>{2, 7, 3, 13, 8, 8, 8}));
+    const QVector<double> needed{1200, 300, 0, 1100, 900, 900};
+    const double grid = gridWidthFor(entries, needed, 600, 1500);
+    const QVector<int> widths = resizedWidths(entries, grid, 600, 1500);
+    QCOMPARE(widths.size(), 6);
+    QCOMPARE(widths.at(0), 1200); // the date decides: 1200 * 47 / 7
+    for (int i = 0; i < widths.size(); ++i)
+        QVERIFY(widths.at(i) >= needed.at(i) - 0.5);
+    // Each share is rounded on its own.
+    QVERIFY(qAbs(std::accumulate(widths.begin(), widths.end(), 0.0) - (grid - 2500)) < 3);
 }

@@ -21,6 +21,7 @@ private slots:
     void exportNames();
     void storedRates_data();
     void storedRates();
+    void listColumnWidths();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
