@@ -44,8 +44,10 @@ inline QStringList dumpPageFile(const QString& path)
         case PageRecord::Text:
         case PageRecord::TextRight:
         case PageRecord::TextCentred:
-            out << QString("%1 %2 %3 | %4 | %5")
-                       .arg(f.value(0), number(n(1)), number(n(2)), style,
+            // A width limit shows only where there is one.
+            out << QString("%1 %2 %3%4 | %5 | %6")
+                       .arg(f.value(0), number(n(1)), number(n(2)),
+                            n(3) > 0 ? " max " + number(n(3)) : QString(), style,
                             PageRecord::unescapeText(f.value(4)));
             break;
         case PageRecord::TextStyled:
