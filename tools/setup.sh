@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n
     fonts-liberation2 fontconfig
     libsqlite3-dev qpdf poppler-utils sqlite3 xdg-utils cups-client
+    desktop-file-utils libxml2-utils
     libbenchmark-dev libhpdf-dev
     locales
 )
