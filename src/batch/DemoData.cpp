@@ -10,6 +10,7 @@
 #include "Recordset.h"
 #include "TaxCodes.h"
 
+#include <QHash>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QSqlError>
@@ -19,6 +20,8 @@
 #include <memory>
 
 namespace {
+
+constexpr int kCodeLength = 10;
 
 // A failed store ends the whole fill.
 struct StoreFailed
@@ -79,6 +82,7 @@ private:
     QDate m_last;
     bool m_geometra;
     QSet<QString> m_codes;
+    QHash<QString, int> m_lastSuffix;
     std::vector<DemoParty> m_clients;
     std::vector<QString> m_suppliers;
     std::map<Table, std::unique_ptr<Recordset>> m_tables;
@@ -105,9 +109,13 @@ QString DemoFiller::uniqueCode(const QString& word)
         if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
             base += c;
     base = base.left(7);
+    // The second of a name gets "2", and so on; the letters give way to the
+    // digits so that the code keeps to its ten characters.
     QString code = base;
-    for (int n = 2; m_codes.contains(code); ++n)
-        code = base + QString::number(n);
+    while (m_codes.contains(code)) {
+        const QString suffix = QString::number(++m_lastSuffix[base] + 1);
+        code = base.left(kCodeLength - suffix.size()) + suffix;
+    }
     m_codes.insert(code);
     return code;
 }
