@@ -3,7 +3,7 @@
 #include "DemoData.h"
 #include "HeadingData.h"
 
-#include <QFileInfo>
+#include <limits>
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "BatchTest.h"
 
+#include "BatchCommand.h"
 #include "BatchRunner.h"
 #include "Client.h"
 #include "Clock.h"
@@ -95,6 +96,32 @@ void BatchTest::badCommandLines()
     QVERIFY2(outcome.err.startsWith(QStringLiteral("falmide: ")) && outcome.err.contains(message) &&
                  outcome.err.count('\n') == 1,
              qPrintable(outcome.err));
+}
+
+void BatchTest::dates()
+{
+    // The reader the period commands take their dates with.
+    auto date = [](const QString& text) -> std::optional<QDate> {
+        BatchCommand command;
+        command.options = {valueOption("dal", {}, "data")};
+        QCommandLineParser parser;
+        parser.addOption(command.options.front());
+        parser.parse({"falmide", "prova", "--dal", text});
+        QTextStream out(stdout);
+        BatchRun run(command, parser, out, out, [](AppContext&) {});
+        try {
+            return run.date("dal");
+        } catch (const BatchError& error) {
+            if (error.status != 2 || !error.message.contains("non è una data"))
+                return QDate(1, 1, 1);
+            return std::nullopt;
+        }
+    };
+    QCOMPARE(date("05/03/2024"), QDate(2024, 3, 5));
+    QCOMPARE(date("050324"), QDate(2024, 3, 5));
+    QCOMPARE(date("2024-03-05"), QDate(2024, 3, 5));
+    QCOMPARE(date("30/02/2024"), std::nullopt);
+    QCOMPARE(date("domani"), std::nullopt);
 }
 
 void BatchTest::calcola_data()

@@ -11,6 +11,7 @@ private slots:
 
     void badCommandLines_data();
     void badCommandLines();
+    void dates();
     void calcola_data();
     void calcola();
     void demoIsReproducible();
