@@ -1,5 +1,6 @@
 #include "Main.h"
 #include "AppContext.h"
+#include "BatchMain.h"
 #include "DataFolder.h"
 #include "MessageBox.h"
 #include "PageFolder.h"
@@ -12,6 +13,10 @@
 
 int main(int argc, char* argv[])
 {
+    // A command runs without windows, before anything needs a display.
+    if (isBatchCommandLine(argc, argv))
+        return batchMain(argc, argv);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Falmide"));
     if (!installQtItalian())

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "AppContext.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class Money;
+
+// Exit statuses of a command run from the shell.
+namespace BatchStatus {
+enum : int {
+    Done = 0,
+    Failed = 1,   // the work could not be done (no database, no such document, a write failed)
+    BadUsage = 2, // the command line itself is wrong
+};
+}
+
+// Stops a command: the message becomes its one line on standard error.
+struct BatchError
+{
+    QString message;
+    int status = BatchStatus::Failed;
+};
+
+// What a command needs before it runs.
+enum class BatchNeeds {
+    Nothing,            // no data folder at all
+    DataFolder,         // the data folder's name (its settings file), nothing made
+    WritableDataFolder, // the data folder, made when missing; no database opened
+    Database,           // the database of the data folder, which must exist, open
+};
+
+class BatchRun;
+
+// One command of `falmide COMMAND ...`: its name, what --help says of it,
+// its options and positional arguments, and the work itself.
+struct BatchCommand
+{
+    QString name;
+    QString summary;
+    std::vector<QCommandLineOption> options;
+    QStringList positionals; // names shown in the help, each required
+    BatchNeeds needs = BatchNeeds::Database;
+    // Recording pages measures text with fonts: the command runs under a
+    // QGuiApplication on the offscreen platform instead of a QCoreApplication.
+    bool drawsPages = false;
+    std::function<int(BatchRun&)> run;
+};
+
+// A command being run: its parsed arguments, its output streams and, when it
+// needs one, the data folder with its open database. The readers throw
+// BatchError with a message naming the option for anything that is not a
+// value of the kind asked.
+class BatchRun
+{
+public:
+    // prepare readies the context (finds the folder, opens the database) the
+    // first time a command asks for it: after it has read its arguments, so
+    // that a wrong argument is told before a missing database.
+    BatchRun(const BatchCommand& command, QCommandLineParser& parser, QTextStream& out,
+             QTextStream& err, std::function<void(AppContext&)> prepare)
+        : m_command(command), m_parser(parser), m_out(out), m_err(err),
+          m_prepare(std::move(prepare))
+    {
+    }
+
+    const BatchCommand& command() const { return m_command; }
+    QTextStream& out() { return m_out; }
+    QTextStream& err() { return m_err; }
+    AppContext& context();
+
+    bool isSet(const QString& option) const { return m_parser.isSet(option); }
+    QString value(const QString& option) const { return m_parser.value(option); }
+    // The positional arguments after the command's name.
+    QString positional(int index) const { return m_parser.positionalArguments().value(index + 1); }
+
+    // Each nothing when the option is not given.
+    std::optional<Money> amount(const QString& option) const;
+    std::optional<int> wholeNumber(const QString& option, int min, int max) const;
+    std::optional<QDate> date(const QString& option) const;
+
+    // A positional argument that must be a whole number in [min, max].
+    qint64 positionalNumber(int index, qint64 min, qint64 max) const;
+
+    // A file the command will write: its folder is made when missing and
+    // must take a new file. Returns the absolute path.
+    QString outputFile(const QString& path) const;
+
+private:
+    const BatchCommand& m_command;
+    QCommandLineParser& m_parser;
+    QTextStream& m_out;
+    QTextStream& m_err;
+    std::function<void(AppContext&)> m_prepare;
+    AppContext m_context;
+    bool m_prepared = false;
+};
+
+// An option taking a value, for a command's table.
+QCommandLineOption valueOption(const QString& name, const QString& description,
+                               const QString& valueName);
+// A switch.
+QCommandLineOption flagOption(const QString& name, const QString& description);

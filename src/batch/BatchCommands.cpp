@@ -1,0 +1,12 @@
+#include "BatchCommands.h"
+
+const std::vector<BatchCommand>& batchCommands()
+{
+    static const std::vector<BatchCommand> commands = {
+        demoCommand(),
+        calcolaCommand(),
+        fatturaPdfCommand(),
+        parcellaPdfCommand(),
+    };
+    return commands;
+}

@@ -1,0 +1,53 @@
+#include "BatchMain.h"
+
+#include "BatchRunner.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QTextStream>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+QStringList argumentList(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+// Qt's notices (a missing runtime folder and the like) would break the one
+// line a failed command writes; only its critical messages get through.
+void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "falmide: %s\n", qPrintable(message));
+}
+
+} // namespace
+
+bool isBatchCommandLine(int argc, char* argv[])
+{
+    return isBatchInvocation(argumentList(argc, argv));
+}
+
+int batchMain(int argc, char* argv[])
+{
+    const QStringList arguments = argumentList(argc, argv);
+    qInstallMessageHandler(quietMessages);
+    std::unique_ptr<QCoreApplication> app;
+    if (batchDrawsPages(arguments)) {
+        // Text is measured with the fonts fontconfig finds, which takes a
+        // QGuiApplication; the offscreen platform needs no display.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication::setApplicationName(QStringLiteral("Falmide"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return runBatch(arguments, out, err);
+}

@@ -1,0 +1,117 @@
+#include "BatchCommand.h"
+
+#include "Money.h"
+#include "Validation.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryFile>
+
+namespace {
+
+BatchError badUsage(const QString& message)
+{
+    return {message, BatchStatus::BadUsage};
+}
+
+bool isWholeNumber(const QString& text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[+-]?[0-9]+$"));
+    return pattern.match(text).hasMatch();
+}
+
+} // namespace
+
+QCommandLineOption valueOption(const QString& name, const QString& description,
+                               const QString& valueName)
+{
+    return QCommandLineOption(name, description, valueName);
+}
+
+QCommandLineOption flagOption(const QString& name, const QString& description)
+{
+    return QCommandLineOption(name, description);
+}
+
+AppContext& BatchRun::context()
+{
+    if (!m_prepared) {
+        m_prepared = true;
+        m_prepare(m_context);
+    }
+    return m_context;
+}
+
+std::optional<Money> BatchRun::amount(const QString& option) const
+{
+    if (!isSet(option))
+        return std::nullopt;
+    const QString text = value(option);
+    const auto amount = Money::fromText(text);
+    if (!amount)
+        throw badUsage(QStringLiteral("--%1: \"%2\" non è un importo (per esempio 1234.50)")
+                           .arg(option, text));
+    return amount;
+}
+
+std::optional<int> BatchRun::wholeNumber(const QString& option, int min, int max) const
+{
+    if (!isSet(option))
+        return std::nullopt;
+    const QString text = value(option).trimmed();
+    bool ok = false;
+    const qint64 number = isWholeNumber(text) ? text.toLongLong(&ok) : 0;
+    if (!ok)
+        throw badUsage(QStringLiteral("--%1: \"%2\" non è un numero intero").arg(option, text));
+    if (number < min || number > max)
+        throw badUsage(QStringLiteral("--%1: %2 è fuori dai limiti (da %3 a %4)")
+                           .arg(option, text)
+                           .arg(min)
+                           .arg(max));
+    return int(number);
+}
+
+std::optional<QDate> BatchRun::date(const QString& option) const
+{
+    if (!isSet(option))
+        return std::nullopt;
+    const QString text = value(option);
+    const auto normalized = normalizeDate(text.trimmed());
+    const QDate date = normalized ? QDate::fromString(*normalized, QStringLiteral("dd/MM/yyyy"))
+                                  : QDate::fromString(text.trimmed(), Qt::ISODate);
+    if (!date.isValid())
+        throw badUsage(QStringLiteral("--%1: \"%2\" non è una data (per esempio 31/12/2026)")
+                           .arg(option, text));
+    return date;
+}
+
+qint64 BatchRun::positionalNumber(int index, qint64 min, qint64 max) const
+{
+    const QString name = m_command.positionals.value(index);
+    const QString text = positional(index).trimmed();
+    bool ok = false;
+    const qint64 number = isWholeNumber(text) ? text.toLongLong(&ok) : 0;
+    if (!ok)
+        throw badUsage(QStringLiteral("%1: \"%2\" non è un numero intero").arg(name, text));
+    if (number < min || number > max)
+        throw badUsage(QStringLiteral("%1: %2 è fuori dai limiti (da %3 a %4)")
+                           .arg(name, text)
+                           .arg(min)
+                           .arg(max));
+    return number;
+}
+
+QString BatchRun::outputFile(const QString& path) const
+{
+    const QFileInfo info(QDir::cleanPath(QDir(path).absolutePath()));
+    if (path.isEmpty() || info.isDir())
+        throw badUsage(QStringLiteral("\"%1\" non è il nome di un file").arg(path));
+    // The file is written under a temporary name beside it and renamed:
+    // the folder must take a new file.
+    const QString folder = info.absolutePath();
+    QTemporaryFile probe(folder + QStringLiteral("/.falmide-XXXXXX"));
+    if (!QDir().mkpath(folder) || !probe.open())
+        throw BatchError{QStringLiteral("impossibile scrivere nella cartella %1").arg(folder)};
+    return info.absoluteFilePath();
+}

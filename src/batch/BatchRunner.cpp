@@ -1,0 +1,253 @@
+#include "BatchRunner.h"
+
+#include "BatchCommands.h"
+#include "DataFolder.h"
+#include "HeadingData.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace {
+
+QCommandLineOption dirOption()
+{
+    return QCommandLineOption(QStringLiteral("dir"),
+                              QStringLiteral("la cartella dei dati (altrimenti $FALMIDE_HOME, "
+                                             "altrimenti ~/.local/share/falmide)"),
+                              QStringLiteral("cartella"));
+}
+
+QCommandLineOption helpOption()
+{
+    return QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
+                              QStringLiteral("mostra questo aiuto"));
+}
+
+QCommandLineOption versionOption()
+{
+    return QCommandLineOption({QStringLiteral("v"), QStringLiteral("version")},
+                              QStringLiteral("mostra la versione"));
+}
+
+BatchError badUsage(const QString& message)
+{
+    return {message, BatchStatus::BadUsage};
+}
+
+const BatchCommand* findCommand(const QString& name)
+{
+    for (const BatchCommand& command : batchCommands())
+        if (command.name == name)
+            return &command;
+    return nullptr;
+}
+
+// The parser's own words are English: the two mistakes it finds are told in
+// the program's language.
+void parse(QCommandLineParser& parser, const QStringList& arguments)
+{
+    if (parser.parse(arguments))
+        return;
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+        // As typed: the parser drops the dashes.
+        const QString name = unknown.first();
+        QString typed = QStringLiteral("--") + name;
+        for (const QString& argument : arguments)
+            if (argument == QLatin1Char('-') + name ||
+                argument.startsWith(QStringLiteral("--") + name))
+                typed = argument.section(QLatin1Char('='), 0, 0);
+        throw badUsage(
+            QStringLiteral("opzione sconosciuta %1 (falmide --help elenca comandi e opzioni)")
+                .arg(typed));
+    }
+    static const QRegularExpression quoted(QStringLiteral("'([^']*)'"));
+    const auto match = quoted.match(parser.errorText());
+    throw badUsage(match.hasMatch()
+                       ? QStringLiteral("manca il valore dell'opzione %1").arg(match.captured(1))
+                       : parser.errorText());
+}
+
+QString optionLine(const QCommandLineOption& option)
+{
+    QStringList names;
+    for (const QString& name : option.names())
+        names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+    QString line = names.join(QStringLiteral(", "));
+    if (!option.valueName().isEmpty())
+        line += QLatin1Char(' ') + option.valueName().toUpper();
+    return line;
+}
+
+QString table(const QList<QPair<QString, QString>>& rows)
+{
+    qsizetype width = 0;
+    for (const auto& row : rows)
+        width = std::max(width, row.first.size());
+    QString text;
+    for (const auto& row : rows)
+        text += QStringLiteral("  ") + row.first.leftJustified(width + 2) + row.second + '\n';
+    return text;
+}
+
+QString generalHelp()
+{
+    QList<QPair<QString, QString>> commands;
+    for (const BatchCommand& command : batchCommands())
+        commands.append({command.name, command.summary});
+    QList<QPair<QString, QString>> options;
+    for (const auto& option : {dirOption(), helpOption(), versionOption()})
+        options.append({optionLine(option), option.description()});
+    return QStringLiteral("Uso: falmide [--dir CARTELLA] COMANDO [opzioni]\n"
+                          "Senza comando si apre il programma.\n\nComandi:\n") +
+           table(commands) + QStringLiteral("\nOpzioni:\n") + table(options) +
+           QStringLiteral("\n\"falmide COMANDO --help\" descrive le opzioni di un comando.\n");
+}
+
+QString commandHelp(const BatchCommand& command)
+{
+    QList<QPair<QString, QString>> options;
+    for (const auto& option : command.options)
+        options.append({optionLine(option), option.description()});
+    if (command.needs != BatchNeeds::Nothing)
+        options.append({optionLine(dirOption()), dirOption().description()});
+    options.append({optionLine(helpOption()), helpOption().description()});
+    QString usage = QStringLiteral("Uso: falmide ") + command.name;
+    for (const QString& positional : command.positionals)
+        usage += QLatin1Char(' ') + positional;
+    return usage + QStringLiteral(" [opzioni]\n") + command.summary +
+           QStringLiteral("\n\nOpzioni:\n") + table(options);
+}
+
+QString dataFolder(const QCommandLineParser& global, const QCommandLineParser& parser)
+{
+    const QString given = parser.isSet(QStringLiteral("dir")) ? parser.value(QStringLiteral("dir"))
+                          : global.isSet(QStringLiteral("dir"))
+                              ? global.value(QStringLiteral("dir"))
+                              : QString();
+    if (given.isEmpty() &&
+        (parser.isSet(QStringLiteral("dir")) || global.isSet(QStringLiteral("dir"))))
+        throw badUsage(QStringLiteral("--dir: manca la cartella"));
+    if (!given.isEmpty())
+        return QDir::cleanPath(QDir(given).absolutePath());
+    QString error;
+    const QString folder = dataFolderPath(&error);
+    if (folder.isEmpty())
+        throw BatchError{error};
+    return folder;
+}
+
+void openDatabase(AppContext& context)
+{
+    const QString file = context.databaseFile();
+    if (!QFileInfo(file).isFile())
+        throw BatchError{QStringLiteral("nessun database in %1 (falmide demo ne crea uno di prova)")
+                             .arg(context.programFolder)};
+    QString error;
+    if (!context.DbArchivi.open(file, &error) ||
+        !loadHeadingData(context.DbArchivi, &context.DatiUtente, &error))
+        throw BatchError{QStringLiteral("%1: %2").arg(file, error)};
+}
+
+int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    QCommandLineParser global;
+    global.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    global.addOptions({dirOption(), helpOption(), versionOption()});
+    parse(global, arguments);
+    if (global.isSet(versionOption())) {
+        out << "falmide " << programVersion() << '\n';
+        return BatchStatus::Done;
+    }
+    const QStringList words = global.positionalArguments();
+    if (words.isEmpty()) {
+        if (global.isSet(helpOption())) {
+            out << generalHelp();
+            return BatchStatus::Done;
+        }
+        throw badUsage(QStringLiteral("manca il comando (falmide --help elenca i comandi)"));
+    }
+    const BatchCommand* command = findCommand(words.first());
+    if (!command)
+        throw badUsage(
+            QStringLiteral("comando sconosciuto \"%1\" (falmide --help elenca i comandi)")
+                .arg(words.first()));
+
+    QCommandLineParser parser;
+    parser.addOptions({helpOption()});
+    if (command->needs != BatchNeeds::Nothing)
+        parser.addOption(dirOption());
+    for (const auto& option : command->options)
+        parser.addOption(option);
+    parse(parser, QStringList{arguments.value(0)} + words);
+    if (parser.isSet(helpOption()) || global.isSet(helpOption())) {
+        out << commandHelp(*command);
+        return BatchStatus::Done;
+    }
+    const QStringList given = parser.positionalArguments().mid(1);
+    if (given.size() < command->positionals.size())
+        throw badUsage(QStringLiteral("%1: manca %2 (uso: falmide %1 %3)")
+                           .arg(command->name, command->positionals.at(given.size()),
+                                command->positionals.join(QLatin1Char(' '))));
+    if (given.size() > command->positionals.size())
+        throw badUsage(QStringLiteral("%1: argomento in più \"%2\"")
+                           .arg(command->name, given.at(command->positionals.size())));
+
+    auto prepare = [&](AppContext& context) {
+        if (command->needs == BatchNeeds::Nothing)
+            return;
+        context.programFolder = dataFolder(global, parser);
+        QString error;
+        if (command->needs == BatchNeeds::Database)
+            openDatabase(context);
+        else if (command->needs == BatchNeeds::WritableDataFolder &&
+                 !prepareDataFolder(context.programFolder, &error))
+            throw BatchError{error};
+    };
+    BatchRun run(*command, parser, out, err, prepare);
+    return command->run(run);
+}
+
+} // namespace
+
+bool isBatchInvocation(const QStringList& arguments)
+{
+    if (arguments.size() < 2)
+        return false;
+    const QString& first = arguments.at(1);
+    static const QRegularExpression ownOption(
+        QStringLiteral("^(-h|--help|-v|--version|--dir(=.*)?)$"));
+    return !first.startsWith(QLatin1Char('-')) || ownOption.match(first).hasMatch();
+}
+
+bool batchDrawsPages(const QStringList& arguments)
+{
+    for (const QString& argument : arguments.mid(1)) {
+        const BatchCommand* command = findCommand(argument);
+        if (command)
+            return command->drawsPages;
+    }
+    return false;
+}
+
+int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    int status = BatchStatus::Failed;
+    try {
+        status = runCommandLine(arguments, out, err);
+    } catch (const BatchError& error) {
+        QString message = error.message;
+        message.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        err << "falmide: " << message.trimmed() << '\n';
+        status = error.status;
+    }
+    out.flush();
+    err.flush();
+    return status;
+}
+
+QString programVersion()
+{
+    return QStringLiteral(FALMIDE_VERSION);
+}

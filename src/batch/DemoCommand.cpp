@@ -1,0 +1,81 @@
+#include "BatchCommands.h"
+#include "Clock.h"
+#include "DemoData.h"
+#include "HeadingData.h"
+
+#include <limits>
+
+namespace {
+
+constexpr int kMostRecords = 1'000'000;
+
+int demo(BatchRun& run)
+{
+    DemoCounts counts;
+    auto count = [&run](const char* option, int* value) {
+        if (const auto given = run.wholeNumber(QLatin1String(option), 0, kMostRecords))
+            *value = *given;
+    };
+    count("clienti", &counts.clients);
+    count("fornitori", &counts.suppliers);
+    count("fatture", &counts.invoices);
+    count("parcelle", &counts.proFormas);
+    count("movimenti", &counts.purchases);
+    const auto seed = run.wholeNumber(QStringLiteral("seed"), 0, std::numeric_limits<int>::max());
+    if ((counts.invoices > 0 || counts.proFormas > 0) && counts.clients == 0)
+        throw BatchError{QStringLiteral("demo: fatture e parcelle richiedono almeno un cliente"),
+                         BatchStatus::BadUsage};
+    if (counts.purchases > 0 && counts.suppliers == 0)
+        throw BatchError{QStringLiteral("demo: i movimenti richiedono almeno un fornitore"),
+                         BatchStatus::BadUsage};
+
+    AppContext& context = run.context();
+    QString error;
+    if (!context.DbArchivi.open(context.databaseFile(), &error) ||
+        !loadHeadingData(context.DbArchivi, &context.DatiUtente, &error))
+        throw BatchError{QStringLiteral("%1: %2").arg(context.databaseFile(), error)};
+    if (!archivesEmpty(context.DbArchivi, &error))
+        throw BatchError{error.isEmpty()
+                             ? QStringLiteral("il database %1 contiene già dei dati: i "
+                                              "dati di prova vanno in un database vuoto")
+                                   .arg(context.databaseFile())
+                             : error};
+    // The four years before this one: the same seed gives the same data all year.
+    if (!fillDemoDatabase(context.DbArchivi, counts, quint32(seed.value_or(1)),
+                          Clock::today().year() - 1, context.settings().geometraProfile(),
+                          &context.DatiUtente, &error))
+        throw BatchError{error};
+    run.out() << QStringLiteral("Dati di prova scritti in %1\n").arg(context.databaseFile());
+    return BatchStatus::Done;
+}
+
+QCommandLineOption countOption(const char* name, const QString& what)
+{
+    return valueOption(QLatin1String(name), QStringLiteral("quanti %1").arg(what),
+                       QStringLiteral("n"));
+}
+
+} // namespace
+
+BatchCommand demoCommand()
+{
+    const DemoCounts defaults;
+    return {
+        QStringLiteral("demo"),
+        QStringLiteral("Riempie un database vuoto di dati di prova realistici e riproducibili"),
+        {
+            countOption("clienti", QStringLiteral("clienti (%1)").arg(defaults.clients)),
+            countOption("fornitori", QStringLiteral("fornitori (%1)").arg(defaults.suppliers)),
+            countOption("fatture", QStringLiteral("fatture (%1)").arg(defaults.invoices)),
+            countOption("parcelle", QStringLiteral("parcelle (%1)").arg(defaults.proFormas)),
+            countOption("movimenti", QStringLiteral("acquisti (%1)").arg(defaults.purchases)),
+            valueOption(QStringLiteral("seed"),
+                        QStringLiteral("il seme: lo stesso seme dà lo stesso database (1)"),
+                        QStringLiteral("n")),
+        },
+        {},
+        BatchNeeds::WritableDataFolder,
+        false,
+        demo,
+    };
+}

@@ -1,0 +1,299 @@
+#include "BatchTest.h"
+
+#include "BatchCommand.h"
+#include "BatchRunner.h"
+#include "Client.h"
+#include "Clock.h"
+#include "Database.h"
+#include "FeeDocument.h"
+#include "PdfTestSupport.h"
+#include "TaxCodes.h"
+
+#include <QProcess>
+#include <QSqlQuery>
+#include <QtTest>
+
+namespace {
+
+struct Outcome
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Outcome run(const QStringList& arguments)
+{
+    Outcome outcome;
+    QTextStream out(&outcome.out);
+    QTextStream err(&outcome.err);
+    outcome.status = runBatch(QStringList{QStringLiteral("falmide")} + arguments, out, err);
+    return outcome;
+}
+
+QString folder(const QTemporaryDir& dir, const QString& name)
+{
+    return dir.filePath(name);
+}
+
+// The last invoice of the data folder's database.
+std::optional<FeeDocument> lastInvoice(const QString& home)
+{
+    Database db;
+    QString error;
+    if (!db.open(home + "/falmide.db", &error))
+        return std::nullopt;
+    return FeeDocuments(db, FeeDocumentKind::Invoice).last(&error);
+}
+
+} // namespace
+
+void BatchTest::init()
+{
+    QVERIFY(m_dir.isValid());
+    qputenv("FALMIDE_HOME", m_dir.filePath(QStringLiteral("home")).toUtf8());
+}
+
+void BatchTest::badCommandLines_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no command") << QStringList{"--dir", "x"} << 2 << "manca il comando";
+    QTest::newRow("unknown command")
+        << QStringList{"stampa"} << 2 << "comando sconosciuto \"stampa\"";
+    QTest::newRow("unknown option") << QStringList{"calcola", "--onorario", "1", "--sconto", "3"}
+                                    << 2 << "opzione sconosciuta --sconto";
+    QTest::newRow("missing option")
+        << QStringList{"calcola", "--iva", "22"} << 2 << "manca --onorario";
+    QTest::newRow("missing value")
+        << QStringList{"calcola", "--onorario"} << 2 << "manca il valore dell'opzione --onorario";
+    QTest::newRow("amount") << QStringList{"calcola", "--onorario", "12a"} << 2
+                            << "--onorario: \"12a\" non è un importo";
+    QTest::newRow("rate") << QStringList{"calcola", "--onorario", "1", "--iva", "2.5"} << 2
+                          << "--iva: \"2.5\" non è un numero intero";
+    QTest::newRow("count") << QStringList{"demo", "--fatture", "-1"} << 2
+                           << "--fatture: -1 è fuori dai limiti";
+    QTest::newRow("missing number") << QStringList{"fattura-pdf", "2025"} << 2 << "manca NUMERO";
+    QTest::newRow("extra argument")
+        << QStringList{"fattura-pdf", "2025", "1", "2"} << 2 << "argomento in più \"2\"";
+    QTest::newRow("year") << QStringList{"fattura-pdf", "duemila", "1"} << 2
+                          << "ANNO: \"duemila\" non è un numero intero";
+    QTest::newRow("no database") << QStringList{"fattura-pdf", "2025", "1"} << 1
+                                 << "nessun database in";
+    QTest::newRow("pro-forma output")
+        << QStringList{"parcella-pdf", "2025", "1"} << 2 << "manca --output";
+}
+
+void BatchTest::badCommandLines()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    const Outcome outcome = run(arguments);
+    QCOMPARE(outcome.status, status);
+    QCOMPARE(outcome.out, QString());
+    QVERIFY2(outcome.err.startsWith(QStringLiteral("falmide: ")) && outcome.err.contains(message) &&
+                 outcome.err.count('\n') == 1,
+             qPrintable(outcome.err));
+}
+
+void BatchTest::dates()
+{
+    // The reader the period commands take their dates with.
+    auto date = [](const QString& text) -> std::optional<QDate> {
+        BatchCommand command;
+        command.options = {valueOption("dal", {}, "data")};
+        QCommandLineParser parser;
+        parser.addOption(command.options.front());
+        parser.parse({"falmide", "prova", "--dal", text});
+        QTextStream out(stdout);
+        BatchRun run(command, parser, out, out, [](AppContext&) {});
+        try {
+            return run.date("dal");
+        } catch (const BatchError& error) {
+            if (error.status != 2 || !error.message.contains("non è una data"))
+                return QDate(1, 1, 1);
+            return std::nullopt;
+        }
+    };
+    QCOMPARE(date("05/03/2024"), QDate(2024, 3, 5));
+    QCOMPARE(date("050324"), QDate(2024, 3, 5));
+    QCOMPARE(date("2024-03-05"), QDate(2024, 3, 5));
+    QCOMPARE(date("30/02/2024"), std::nullopt);
+    QCOMPARE(date("domani"), std::nullopt);
+}
+
+void BatchTest::calcola_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("json");
+    auto json = [](const char* vat, const char* cassa, const char* ra, const char* total) {
+        return QStringLiteral(
+                   "{\"iva\":\"%1\",\"cassa\":\"%2\",\"ritenuta\":\"%3\",\"totale\":\"%4\"}")
+            .arg(vat, cassa, ra, total);
+    };
+    const QStringList rates{"--iva", "22", "--cassa", "4", "--ra", "20"};
+    QTest::newRow("geometra") << QStringList{"--onorario", "1000", "--profilo", "GEOMETRA"} + rates
+                              << json("228.80", "40.00", "200.00", "1068.80");
+    QTest::newRow("general") << QStringList{"--onorario", "1000", "--profilo", "ALTRO"} + rates
+                             << json("228.80", "40.00", "208.00", "1060.80");
+    QTest::newRow("settings decide") << QStringList{"--onorario", "1000"} + rates
+                                     << json("228.80", "40.00", "200.00", "1068.80");
+    QTest::newRow("expenses, stamp")
+        << QStringList{"--onorario", "1 000,00", "--spese", "50", "--bollo", "2"} + rates
+        << json("228.80", "40.00", "200.00", "1120.80");
+    QTest::newRow("rounding") << QStringList{"--onorario", "333.33", "--iva", "22", "--cassa", "4"}
+                              << json("76.27", "13.33", "", "422.93");
+    QTest::newRow("no rates") << QStringList{"--onorario", "1234567.89"}
+                              << json("", "", "", "1234567.89");
+    QTest::newRow("zero fee") << QStringList{"--onorario", "0"} + rates << json("", "", "", "");
+    QTest::newRow("negative fee") << QStringList{"--onorario", "-100"} + rates
+                                  << json("-22.88", "-4.00", "-20.00", "-106.88");
+    QTest::newRow("nothing to total")
+        << QStringList{"--onorario", "1000", "--iva", "22", "--cassa", "122"}
+        << json("488.40", "1220.00", "", "");
+}
+
+void BatchTest::calcola()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, json);
+    // The profile comes from the data folder's settings unless given.
+    const QString home = folder(m_dir, QStringLiteral("quote"));
+    QVERIFY(QDir().mkpath(home));
+    QVERIFY(pdftest::writeFile(home + "/falmide.ini", "[Generale]\r\nCalcolo=GEOMETRA\r\n"));
+    const Outcome outcome = run(QStringList{"calcola", "--dir", home} + arguments);
+    QCOMPARE(outcome.err, QString());
+    QCOMPARE(outcome.status, 0);
+    QCOMPARE(outcome.out, json + '\n');
+}
+
+void BatchTest::demoIsReproducible()
+{
+    auto demo = [this](const QString& name, const QString& seed) {
+        return run({"demo", "--dir", folder(m_dir, name), "--seed", seed, "--fatture", "60"});
+    };
+    QCOMPARE(demo("a", "7").status, 0);
+    QCOMPARE(demo("b", "7").status, 0);
+    QCOMPARE(demo("c", "8").status, 0);
+    const QByteArray a = pdftest::readFile(folder(m_dir, "a/falmide.db"));
+    QVERIFY(a.size() > 50'000);
+    QVERIFY(a == pdftest::readFile(folder(m_dir, "b/falmide.db")));
+    QVERIFY(a != pdftest::readFile(folder(m_dir, "c/falmide.db")));
+    // A database holding data is refused and left as it was.
+    const Outcome again = demo("a", "9");
+    QCOMPARE(again.status, 1);
+    QVERIFY(again.err.contains("contiene già dei dati"));
+    QVERIFY(a == pdftest::readFile(folder(m_dir, "a/falmide.db")));
+
+    // Tax codes carry their check characters; the amounts are the program's.
+    QCOMPARE(codiceFiscale("Rossi", "Mario", QDate(1980, 1, 1), false, "H501"),
+             QStringLiteral("RSSMRA80A01H501U"));
+    QCOMPARE(partitaIva("1234567890"), QStringLiteral("12345678903"));
+    Database db;
+    QString error;
+    QVERIFY2(db.open(folder(m_dir, "a/falmide.db"), &error), qPrintable(error));
+    QSqlQuery q(db.connection());
+    QVERIFY(q.exec("SELECT CodiceFiscale, PartitaIVA FROM Clienti"));
+    int persons = 0;
+    while (q.next()) {
+        const QString cf = q.value(0).toString();
+        if (cf.size() == 16) {
+            ++persons;
+            QCOMPARE(cf.at(15), codiceFiscaleCheck(cf.left(15)));
+        } else {
+            QCOMPARE(partitaIva(cf.left(10)), cf);
+        }
+    }
+    QVERIFY(persons > 5);
+    QVERIFY(q.exec("SELECT COUNT(*), COUNT(DISTINCT strftime('%Y', Data)), COUNT(DataPag), "
+                   "SUM(Onorario * AliqIVA * (100 + AliqContributo) / 10000.0 - ImportoIVA), "
+                   "SUM(Bollo) FROM Fatture"));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toInt(), 60);
+    QCOMPARE(q.value(1).toInt(), 4);
+    QVERIFY(q.value(2).toInt() < 60); // some unpaid
+    QVERIFY(qAbs(q.value(3).toDouble()) < 60);
+    QVERIFY(q.value(4).toInt() > 0);
+}
+
+void BatchTest::documentPdfs()
+{
+    const QString home = folder(m_dir, QStringLiteral("pdf"));
+    QCOMPARE(run({"demo", "--dir", home, "--fatture", "20", "--parcelle", "3"}).status, 0);
+    const auto invoice = lastInvoice(home);
+    QVERIFY(invoice);
+    const QString year = QString::number(invoice->key.year());
+    const QString number = QString::number(invoice->key.number());
+
+    // Into the archive by default, the path printed.
+    Outcome outcome = run({"fattura-pdf", year, number, "--dir", home, "--data"});
+    QCOMPARE(outcome.err, QString());
+    QCOMPARE(outcome.status, 0);
+    const QString archived =
+        QStringLiteral("%1/Fatture/%2/Fattura_%2_%3.pdf").arg(home, year, number);
+    QCOMPARE(outcome.out, archived + '\n');
+    auto printed = [](const std::optional<Money>& amount) {
+        return amount ? amount->printText() : QString();
+    };
+    CHECK_PDF(archived, QStringList{number, invoice->subject, printed(invoice->fee),
+                                    printed(invoice->vat), printed(invoice->contribution)});
+    Database db;
+    QString error;
+    QVERIFY(db.open(home + "/falmide.db", &error));
+    const auto client = Clients(db).find(invoice->clientCode, &error);
+    QVERIFY(client);
+    QVERIFY(pdftest::output("pdftotext", {archived, "-"}).contains(client->name));
+
+    const QString proForma = m_dir.filePath("out/parcella.pdf");
+    outcome = run({"parcella-pdf", QString::number(Clock::today().year() - 1), "1", "--dir", home,
+                   "--output", proForma});
+    QCOMPARE(outcome.status, 0);
+    QCOMPARE(outcome.out, proForma + '\n');
+    QCOMPARE(pdftest::pageCount(proForma), 1);
+
+    // No such invoice: the layout's message, nothing written.
+    outcome = run({"fattura-pdf", year, "999", "--dir", home, "--output", m_dir.filePath("x.pdf")});
+    QCOMPARE(outcome.status, 1);
+    QCOMPARE(outcome.err, QStringLiteral("falmide: Fattura non trovata\n"));
+    QVERIFY(!QFile::exists(m_dir.filePath("x.pdf")));
+    // A folder that cannot be made.
+    outcome = run({"fattura-pdf", year, number, "--dir", home, "--output", archived + "/x.pdf"});
+    QCOMPARE(outcome.status, 1);
+    QVERIFY(outcome.err.contains("impossibile scrivere nella cartella"));
+}
+
+void BatchTest::theProgramRunsWithoutDisplay()
+{
+    const QString home = folder(m_dir, QStringLiteral("process"));
+    auto program = [&home](const QStringList& arguments) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("QT_QPA_PLATFORM");
+        environment.remove("DISPLAY");
+        environment.remove("WAYLAND_DISPLAY");
+        environment.insert("FALMIDE_HOME", home);
+        process.setProcessEnvironment(environment);
+        process.start(FALMIDE_PROGRAM, arguments);
+        process.waitForFinished(60000);
+        return Outcome{process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                       QString::fromUtf8(process.readAllStandardError())};
+    };
+    QCOMPARE(program({"--version"}).out, QStringLiteral("falmide " FALMIDE_TEST_VERSION "\n"));
+    const Outcome help = program({"--help"});
+    for (const char* command : {"demo", "calcola", "fattura-pdf", "parcella-pdf"})
+        QVERIFY(help.out.contains(QLatin1String("\n  ") + command));
+    const Outcome bad = program({"calcola", "--onorario", "x"});
+    QCOMPARE(bad.status, 2);
+    QCOMPARE(bad.err.count('\n'), 1);
+    QCOMPARE(program({"demo", "--fatture", "5"}).status, 0);
+    const auto invoice = lastInvoice(home);
+    QVERIFY(invoice);
+    const Outcome pdf =
+        program({"fattura-pdf", QString::number(invoice->key.year()),
+                 QString::number(invoice->key.number()), "--output", home + "/f.pdf"});
+    QCOMPARE(pdf.err, QString());
+    QCOMPARE(pdf.status, 0);
+    QCOMPARE(pdftest::pageCount(home + "/f.pdf"), 1);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QObject>
+#include <QTemporaryDir>
+
+class BatchTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+
+    void badCommandLines_data();
+    void badCommandLines();
+    void dates();
+    void calcola_data();
+    void calcola();
+    void demoIsReproducible();
+    void documentPdfs();
+    void theProgramRunsWithoutDisplay();
+
+private:
+    QTemporaryDir m_dir;
+};
