@@ -3,10 +3,7 @@
 const std::vector<BatchCommand>& batchCommands()
 {
     static const std::vector<BatchCommand> commands = {
-        demoCommand(),
-        calcolaCommand(),
-        fatturaPdfCommand(),
-        parcellaPdfCommand(),
+        demoCommand(), calcolaCommand(), fatturaPdfCommand(), parcellaPdfCommand(), reportCommand(),
     };
     return commands;
 }

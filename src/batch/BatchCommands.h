@@ -10,3 +10,4 @@ BatchCommand demoCommand();
 BatchCommand calcolaCommand();
 BatchCommand fatturaPdfCommand();
 BatchCommand parcellaPdfCommand();
+BatchCommand reportCommand();

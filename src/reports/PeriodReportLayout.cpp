@@ -222,7 +222,7 @@ QString reportTitle(PeriodReport report)
 
 QString StampaPeriodo(PageRecorder& recorder, Database& db, PeriodReport report,
                       const ParametriLista& selection, const QString& typedFirst,
-                      const QString& typedLast)
+                      const QString& typedLast, int* lines)
 {
     if (QString message = checkSelection(db, report, selection); !message.isEmpty())
         return message;
@@ -230,8 +230,14 @@ QString StampaPeriodo(PageRecorder& recorder, Database& db, PeriodReport report,
                       QStringLiteral(" - Periodo dal ") + typedFirst + QStringLiteral("  al ") +
                           typedLast);
     pages.setUp();
-    const QString message = selectLines(db, report, Reader::Printout, selection,
-                                        [&pages](const ReportLine& line) { pages.addLine(line); });
+    int count = 0;
+    const QString message =
+        selectLines(db, report, Reader::Printout, selection, [&](const ReportLine& line) {
+            pages.addLine(line);
+            ++count;
+        });
+    if (lines)
+        *lines = count;
     // The totals of a walk the database broke off would be wrong.
     if (message.isEmpty())
         pages.totals();

@@ -13,10 +13,10 @@ class PageRecorder;
 // per selected document; after the last line the totals. A page holds 71
 // lines, on rows 11 to 81. Returns the message that stopped the report
 // before anything was printed, or empty; when nothing matches, no page is
-// drawn.
+// drawn. `lines`, when given, gets the number of documents printed.
 QString StampaPeriodo(PageRecorder& recorder, Database& db, PeriodReport report,
                       const ParametriLista& selection, const QString& typedFirst,
-                      const QString& typedLast);
+                      const QString& typedLast, int* lines = nullptr);
 
 // The report's title as its pages print it ("STAMPA FATTURATO").
 QString reportTitle(PeriodReport report);

@@ -87,10 +87,17 @@ int amountCount(PeriodReport report)
     return 0;
 }
 
-QString checkSelection(Database& db, PeriodReport report, const ParametriLista& selection)
+QString checkPeriod(const ParametriLista& selection)
 {
     if (!selection.first.isValid() || !selection.last.isValid() || selection.first > selection.last)
         return QStringLiteral("Indicazione date non corretto");
+    return {};
+}
+
+QString checkSelection(Database& db, PeriodReport report, const ParametriLista& selection)
+{
+    if (QString message = checkPeriod(selection); !message.isEmpty())
+        return message;
     const bool purchases = report == PeriodReport::Movimenti;
     QString error;
     const auto noDocuments =

@@ -41,12 +41,27 @@ struct ReportLine
 
 int amountCount(PeriodReport report);
 
+// The period a report window proposes, and a command takes when it is not
+// given: every date a date field can hold.
+inline QDate defaultFirstDate()
+{
+    return QDate(1, 1, 1);
+}
+inline QDate defaultLastDate()
+{
+    return QDate(9999, 12, 31);
+}
+
 // Who reads: a printout of the turnover or of the purchases starts at the
 // first key of the first date's year and stops after the last date's year;
 // the withholding statement, whose period is of payment dates, reads every
 // invoice. The invoice lists read every invoice, the purchases list seeks as
 // its printout does.
 enum class Reader { Printout, List };
+
+// "Indicazione date non corretto" when a date of the period is not a date
+// or the first follows the last; empty otherwise.
+QString checkPeriod(const ParametriLista& selection);
 
 // The message that stops a selection before anything is read: a date that
 // is not a date or a first date after the last ("Indicazione date non

@@ -90,8 +90,9 @@ void PeriodWindow::Form_Load()
 {
     for (int i = 0; i < fieldCount(); ++i)
         Ombra(i)->setAutoFillBackground(false);
-    setText(0, QStringLiteral("01/01/0001"));
-    setText(1, QStringLiteral("31/12/9999"));
+    const QString form = QStringLiteral("dd/MM/yyyy");
+    setText(0, defaultFirstDate().toString(form));
+    setText(1, defaultLastDate().toString(form));
 }
 
 QString PeriodWindow::shownDate(int index) const

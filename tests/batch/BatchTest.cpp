@@ -10,6 +10,7 @@
 #include "TaxCodes.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QtTest>
 
@@ -83,6 +84,18 @@ void BatchTest::badCommandLines_data()
                                  << "nessun database in";
     QTest::newRow("pro-forma output")
         << QStringList{"parcella-pdf", "2025", "1"} << 2 << "manca --output";
+    const QStringList report{"report", "fatturato", "--output", "r.pdf"};
+    QTest::newRow("report name") << QStringList{"report", "vendite", "--output", "r.pdf"} << 2
+                                 << "report sconosciuto \"vendite\"";
+    QTest::newRow("report date") << report + QStringList{"--al", "31/13/2024"} << 2
+                                 << "--al: \"31/13/2024\" non è una data";
+    QTest::newRow("inverted period")
+        << report + QStringList{"--dal", "2024-02-01", "--al", "310124"} << 2
+        << "falmide: Indicazione date non corretto";
+    QTest::newRow("report option")
+        << QStringList{"report", "movimenti", "--inevase", "--output", "r.pdf"} << 2
+        << "--inevase vale solo per il report fatturato";
+    QTest::newRow("report output") << QStringList{"report", "ritenute"} << 2 << "manca --output";
 }
 
 void BatchTest::badCommandLines()
@@ -264,6 +277,85 @@ void BatchTest::documentPdfs()
     QVERIFY(outcome.err.contains("impossibile scrivere nella cartella"));
 }
 
+void BatchTest::reports_data()
+{
+    // Each row: the command line after the report's name (@ stands for a
+    // client's code), then either the selection's WHERE clause on its table
+    // or the error.
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("error");
+    const QString y = QString::number(Clock::today().year() - 2);
+    QTest::newRow("turnover") << QStringList{"fatturato"} << "1"
+                              << "";
+    QTest::newRow("one client, unpaid") << QStringList{"fatturato", "--cliente", "@", "--inevase"}
+                                        << "CodCli = '@' AND DataPag IS NULL"
+                                        << "";
+    QTest::newRow("withholding of a year")
+        << QStringList{"ritenute", "--dal", "01/01/" + y, "--al", y + "-12-31"}
+        << "DataPag LIKE '" + y + "%' AND ImportoRA <> 0"
+        << "";
+    QTest::newRow("purchases") << QStringList{"movimenti", "--al", "31/12/" + y}
+                               << "Data <= '" + y + "-12-31'"
+                               << "";
+    QTest::newRow("no such client") << QStringList{"fatturato", "--cliente", "ZZ9"} << ""
+                                    << "--cliente: il codice \"ZZ9\" non esiste in archivio";
+    QTest::newRow("nothing selected") << QStringList{"movimenti", "--al", "01/01/2000"} << ""
+                                      << "nessun documento nel periodo scelto";
+    QTest::newRow("output not writable")
+        << QStringList{"movimenti", "--output", "falmide.db/r.pdf"} << ""
+        << "impossibile scrivere nella cartella";
+}
+
+void BatchTest::reports()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, where);
+    QFETCH(QString, error);
+    const QString home = folder(m_dir, QStringLiteral("reports"));
+    if (!QFile::exists(home + "/falmide.db"))
+        QCOMPARE(run({"demo", "--dir", home, "--fatture", "150", "--movimenti", "80"}).status, 0);
+    Database db;
+    QString dbError;
+    QVERIFY(db.open(home + "/falmide.db", &dbError));
+    QSqlQuery q(db.connection());
+    QVERIFY(q.exec("SELECT CodCli FROM Fatture WHERE DataPag IS NULL ORDER BY Chiave") && q.next());
+    const QString client = q.value(0).toString();
+    arguments.replaceInStrings(QRegularExpression("^@$"), client);
+    where.replace('@', client);
+    const QString output = home + "/r.pdf";
+    if (!arguments.contains("--output"))
+        arguments << "--output" << output;
+    QFile::remove(output);
+
+    const Outcome outcome = run(QStringList{"report", "--dir", home} +
+                                arguments.replaceInStrings("falmide.db", home + "/falmide.db"));
+    if (!error.isEmpty()) {
+        QCOMPARE(outcome.status, 1);
+        QVERIFY2(outcome.err.contains(error) && outcome.err.count('\n') == 1,
+                 qPrintable(outcome.err));
+        QVERIFY(!QFile::exists(output));
+        return;
+    }
+    QCOMPARE(outcome.err, QString());
+    QCOMPARE(outcome.out, output + '\n');
+    // 71 lines a page; the totals under the first amount's column.
+    const bool purchases = arguments.front() == "movimenti";
+    QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*), SUM(%1) FROM %2 WHERE %3")
+                       .arg(purchases ? "Imponibile" : "Onorario",
+                            purchases ? "Movimenti" : "Fatture", where)) &&
+            q.next());
+    const int documents = q.value(0).toInt();
+    QVERIFY(documents > 0);
+    QCOMPARE(pdftest::pageCount(output), (documents + 70) / 71);
+    const QString totals = pdftest::output("pdftotext", {"-layout", output, "-"})
+                               .section("TOTALI", 1)
+                               .section('\n', 0, 1)
+                               .simplified();
+    QVERIFY2(totals.startsWith(Money::fromCents(q.value(1).toLongLong()).printText()),
+             qPrintable(totals));
+}
+
 void BatchTest::theProgramRunsWithoutDisplay()
 {
     const QString home = folder(m_dir, QStringLiteral("process"));
@@ -282,7 +374,7 @@ void BatchTest::theProgramRunsWithoutDisplay()
     };
     QCOMPARE(program({"--version"}).out, QStringLiteral("falmide " FALMIDE_TEST_VERSION "\n"));
     const Outcome help = program({"--help"});
-    for (const char* command : {"demo", "calcola", "fattura-pdf", "parcella-pdf"})
+    for (const char* command : {"demo", "calcola", "fattura-pdf", "parcella-pdf", "report"})
         QVERIFY(help.out.contains(QLatin1String("\n  ") + command));
     const Outcome bad = program({"calcola", "--onorario", "x"});
     QCOMPARE(bad.status, 2);

@@ -16,6 +16,8 @@ private slots:
     void calcola();
     void demoIsReproducible();
     void documentPdfs();
+    void reports_data();
+    void reports();
     void theProgramRunsWithoutDisplay();
 
 private:
