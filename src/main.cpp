@@ -5,6 +5,7 @@
 #include "MessageBox.h"
 #include "PageFolder.h"
 #include "QtTranslations.h"
+#include "QuitAfterFirstPaint.h"
 #include "SignalQuit.h"
 
 #include <QApplication>
@@ -51,6 +52,7 @@ int main(int argc, char* argv[])
                          QMessageBox::Warning);
         return 2;
     }
+    quitAfterFirstPaintIfAsked(window);
     window.show();
     return app.exec();
 }

@@ -3,6 +3,9 @@
 // 500 clients). The target is under 200 ms to open on a million. Run from a
 // release build:
 //   build-release/bench/reports/bench_consulta
+// With FALMIDE_BENCH_KEEP=FOLDER the databases stay in FOLDER/consulta-<n>/
+// and the statement of the every-year list is written to
+// FOLDER/consulta.sql, for the sqlite3 reference of tools/benchmarks.sh.
 #include "AppContext.h"
 #include "Consulta.h"
 #include "ConsultaModel.h"
@@ -10,6 +13,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -30,6 +35,25 @@ struct Fixture
     AppContext ctx;
 };
 
+// The folder of a database of `invoices` invoices: a kept one, emptied
+// first, or the fixture's temporary one.
+QString fixtureFolder(const Fixture& fixture, int invoices)
+{
+    const QString keep = qEnvironmentVariable("FALMIDE_BENCH_KEEP");
+    if (keep.isEmpty())
+        return fixture.dir.path();
+    QFile statement(keep + QStringLiteral("/consulta.sql"));
+    if (!statement.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        statement.write(
+            consulta::invoicesStatement(QStringLiteral("Fatture"), {}, {}).sql.toUtf8() + ";\n") <
+            0)
+        qFatal("cannot write %s", qPrintable(statement.fileName()));
+    QDir folder(keep + QStringLiteral("/consulta-") + QString::number(invoices));
+    folder.removeRecursively();
+    folder.mkpath(QStringLiteral("."));
+    return folder.path();
+}
+
 std::map<int, std::unique_ptr<Fixture>>& fixtures()
 {
     static std::map<int, std::unique_ptr<Fixture>> instances;
@@ -44,7 +68,7 @@ AppContext& context(int invoices)
     if (!slot) {
         slot = std::make_unique<Fixture>();
         AppContext& ctx = slot->ctx;
-        ctx.programFolder = slot->dir.path();
+        ctx.programFolder = fixtureFolder(*slot, invoices);
         QString error;
         ctx.DbArchivi.open(ctx.databaseFile(), &error);
         ctx.DbArchivi.begin(&error);
