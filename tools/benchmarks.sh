@@ -1,0 +1,226 @@
+#!/bin/sh
+# Builds the program and its benchmarks in a release build (build-rel, or
+# $BUILD_DIR), runs every benchmark and writes BENCHMARKS.md at the root of
+# the repository: the machine, the commands, and each figure beside its
+# reference measured in the same run. Not part of the tests; takes a few
+# minutes. Needs what tools/setup.sh installs (Google Benchmark, libharu,
+# sqlite3, python3).
+set -eu
+cd "$(dirname "$0")/.."
+build=${BUILD_DIR:-build-rel}
+launcher=
+if command -v ccache > /dev/null; then
+    launcher=-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+fi
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DFALMIDE_BENCHMARKS=ON $launcher \
+    > /dev/null
+cmake --build "$build" --target falmide bench_pdfwriter bench_entry bench_print bench_consulta \
+    bench_periodo bench_minimal_window
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# Every window on the offscreen platform: no display needed, none measured.
+export QT_QPA_PLATFORM=offscreen
+
+python3 - "$build" "$work" << 'EOF'
+import json, os, platform, re, statistics, subprocess, sys, time
+
+build, work = sys.argv[1], sys.argv[2]
+falmide = os.path.join(build, "src", "falmide")
+commands = []
+
+
+def bench(program, *arguments, env=None):
+    """Runs a Google Benchmark program; its results by benchmark name."""
+    path = os.path.join(build, "bench", program)
+    out = os.path.join(work, os.path.basename(program) + ".json")
+    command = [path, "--benchmark_out=" + out, "--benchmark_out_format=json", *arguments]
+    commands.append(" ".join([path, *arguments]))
+    print("running", commands[-1], flush=True)
+    subprocess.run(command, check=True, env={**os.environ, **(env or {})},
+                   stdout=subprocess.DEVNULL)
+    with open(out) as f:
+        return {b["name"]: b for b in json.load(f)["benchmarks"]}
+
+
+def pick(results, base, *args):
+    """The result of benchmark `base` with the given arguments ("invoices:100000")."""
+    for name, result in results.items():
+        parts = name.split("/")
+        if parts[0] == base and all(a in parts for a in args):
+            return result
+    raise KeyError(base + " " + " ".join(args))
+
+
+def ms(result):
+    factor = {"ns": 1e-6, "us": 1e-3, "ms": 1, "s": 1e3}[result["time_unit"]]
+    return result["real_time"] * factor
+
+
+def timed(argv, runs, env=None, shown=None):
+    """Runs a whole process `runs` times; the median and lowest wall time in ms."""
+    commands.append(shown or " ".join(argv))
+    print("running", commands[-1], flush=True)
+    times = []
+    for _ in range(runs):
+        start = time.perf_counter()
+        subprocess.run(argv, check=True, env={**os.environ, **(env or {})},
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        times.append((time.perf_counter() - start) * 1e3)
+    return statistics.median(times), min(times)
+
+
+def sqlite_ms(database, statement, runs=5):
+    """The sqlite3 shell's own timer for the statement, output discarded."""
+    script = ".timer on\n.output /dev/null\n" + statement
+    times = []
+    for _ in range(runs):
+        out = subprocess.run(["sqlite3", "-batch", database], input=script, text=True,
+                             capture_output=True, check=True).stdout
+        times.append(float(re.search(r"Run Time: real ([0-9.]+)", out).group(1)) * 1e3)
+    return statistics.median(times)
+
+
+def fmt(value):
+    return f"{value:,.1f}".replace(",", " ") if value < 100 else f"{value:,.0f}".replace(",", " ")
+
+
+# The PDF writer against libharu and QPdfWriter, 1000 pages.
+pdf = bench("pdf/bench_pdfwriter")
+
+# The consult window and its query on 100 000 and 1 000 000 invoices; the
+# databases stay in the work folder for sqlite3.
+consulta = bench("reports/bench_consulta", env={"FALMIDE_BENCH_KEEP": work})
+commands[-1] = "FALMIDE_BENCH_KEEP=DIR " + commands[-1]
+with open(os.path.join(work, "consulta.sql")) as f:
+    statement = f.read().strip()
+reference = {}
+for n in (100000, 1000000):
+    reference[n] = sqlite_ms(os.path.join(work, f"consulta-{n}", "falmide.db"), statement)
+commands.append("printf '.timer on\\n.output /dev/null\\n%s\\n' "
+                f"'{statement}' | sqlite3 -batch DIR/consulta-N/falmide.db  # 5 runs each")
+
+# The turnover report, 100 000 invoices.
+periodo = bench("reports/bench_periodo")
+entry = bench("entry/bench_entry")
+printing = bench("print/bench_print")
+
+# One invoice PDF end to end, on a demo database.
+home = os.path.join(work, "demo")
+subprocess.run([falmide, "demo", "--dir", home], check=True, stdout=subprocess.DEVNULL)
+commands.append(f"{falmide} demo --dir DIR")
+last = subprocess.run(["sqlite3", os.path.join(home, "falmide.db"),
+                       "SELECT substr(Data, 1, 4), Numero FROM Fatture ORDER BY Chiave DESC LIMIT 1"],
+                      capture_output=True, text=True, check=True).stdout.strip().split("|")
+pdf_out = os.path.join(work, "fattura.pdf")
+invoice = timed([falmide, "fattura-pdf", last[0], last[1], "--dir", home, "--output", pdf_out], 10,
+                shown=f"{falmide} fattura-pdf {last[0]} {last[1]} --dir DIR --output FILE  # 10 runs")
+version = timed([falmide, "--version"], 10, shown=f"{falmide} --version  # 10 runs")
+
+# Start-up to the first paint of the main window.
+quit_env = {"FALMIDE_QUIT_AFTER_PAINT": "1", "FALMIDE_HOME": home}
+startup = timed([falmide], 10, env=quit_env,
+                shown=f"FALMIDE_QUIT_AFTER_PAINT=1 FALMIDE_HOME=DIR {falmide}  # 10 runs")
+minimal_program = os.path.join(build, "bench", "startup", "bench_minimal_window")
+minimal = timed([minimal_program], 10, env=quit_env,
+                shown=f"FALMIDE_QUIT_AFTER_PAINT=1 {minimal_program}  # 10 runs")
+
+
+# The machine.
+def first_match(path, pattern):
+    try:
+        with open(path) as f:
+            m = re.search(pattern, f.read(), re.M)
+            return m.group(1).strip() if m else "?"
+    except OSError:
+        return "?"
+
+
+cpu = first_match("/proc/cpuinfo", r"^model name\s*:(.*)$")
+memory = int(first_match("/proc/meminfo", r"^MemTotal:\s*(\d+)")) / 1024 / 1024
+system = first_match("/etc/os-release", r'^PRETTY_NAME="?([^"\n]*)')
+cache = open(os.path.join(build, "CMakeCache.txt")).read()
+compiler_path = re.search(r"^CMAKE_CXX_COMPILER:\w+=(.*)$", cache, re.M).group(1)
+compiler = subprocess.run([compiler_path, "--version"], capture_output=True,
+                          text=True).stdout.splitlines()[0]
+qt_dir = re.search(r"^Qt6Core_DIR:\w+=(.*)$", cache, re.M).group(1)
+qt = "?"
+for name in ("Qt6CoreConfigVersionImpl.cmake", "Qt6CoreConfigVersion.cmake"):
+    if qt == "?":
+        qt = first_match(os.path.join(qt_dir, name), r'set\(PACKAGE_VERSION "([^"]+)"\)')
+
+
+def row(what, figure, ref_name, ref, note=""):
+    ratio = f"{figure / ref:.2f}" if ref else ""
+    shown = fmt(ref) if ref else ""
+    return f"| {what} | {fmt(figure)} | {ref_name} | {shown} | {ratio} | {note} |"
+
+
+def mb(result):
+    return f"{result['MB']:.1f} MB" if "MB" in result else ""
+
+
+lines = [
+    "# Benchmarks",
+    "",
+    "Written by `tools/benchmarks.sh` (release build, `QT_QPA_PLATFORM=offscreen`) on "
+    + time.strftime("%Y-%m-%d") + ". Times are wall-clock milliseconds; every reference "
+    "was measured in the same run, on the same machine. The machine is a virtual machine "
+    "with 2 cores shared with other work, so figures vary from run to run by some tens of "
+    "per cent: compare a figure with the reference beside it rather than across runs.",
+    "",
+    "## Machine",
+    "",
+    f"- CPU: {cpu}, {os.cpu_count()} cores",
+    f"- memory: {memory:.1f} GiB",
+    f"- system: {system}, Linux {platform.release()}",
+    f"- compiler: {compiler}",
+    f"- Qt: {qt}",
+    "",
+    "## Figures",
+    "",
+    "| what | ms | reference | ms | ratio | notes |",
+    "|---|---:|---|---:|---:|---|",
+    row("PDF writer, 1000 pages of 80 lines", ms(pick(pdf, "BM_PdfWriter")),
+        "libharu, uncompressed", ms(pick(pdf, "BM_Libharu")), mb(pick(pdf, "BM_PdfWriter"))
+        + " against " + mb(pick(pdf, "BM_Libharu"))),
+    row("PDF writer, 1000 pages of 80 lines", ms(pick(pdf, "BM_PdfWriter")),
+        "QPdfWriter", ms(pick(pdf, "BM_QPdfWriter")),
+        mb(pick(pdf, "BM_PdfWriter")) + " against "
+        + mb(pick(pdf, "BM_QPdfWriter"))),
+]
+for n in (100000, 1000000):
+    label = f"{n:,}".replace(",", " ")
+    lines += [
+        row(f"invoice list query, every year, {label} invoices",
+            ms(pick(consulta, "BM_AggiornaElencoAllYears", f"invoices:{n}")), "sqlite3 shell, same statement",
+            reference[n], "the program also totals the fees"),
+        row(f"consult window: every year chosen, grid filled and painted, {label} invoices",
+            ms(pick(consulta, "BM_ConsultaChangeYear", "oneYear:0", f"invoices:{n}")),
+            "sqlite3 shell, same statement", reference[n], ""),
+        row(f"consult window opened (latest year), {label} invoices",
+            ms(pick(consulta, "BM_ConsultaOpen", f"invoices:{n}")), "", None,
+            "one year of ten; target under 200 ms on a million"),
+    ]
+own = pick(periodo, "BM_FatturatoStampaEsporta")
+qt_report = pick(periodo, "BM_FatturatoStampaQPdfWriter")
+lines += [
+    row(f"turnover report, 100 000 invoices ({int(own['pages'])} pages), recorded and exported",
+        ms(own), "recorded, drawn with QPdfWriter", ms(qt_report),
+        f"of which recording {fmt(own['record_ms'])} ms; {mb(own)} against {mb(qt_report)}"),
+    row("one invoice PDF, `falmide fattura-pdf` as a process (median of 10)", invoice[0],
+        "`falmide --version` as a process", version[0], f"fastest {fmt(invoice[1])} ms"),
+    row("start-up to the main window painted (median of 10)", startup[0],
+        "minimal Qt Widgets program, same build", minimal[0], f"fastest {fmt(startup[1])} ms"),
+]
+lines += ["", "## Other figures", "", "| benchmark | ms |", "|---|---:|"]
+for results in (periodo, entry, printing):
+    for name, result in results.items():
+        if "Stampa" not in name:
+            lines.append(f"| {name} | {fmt(ms(result))} |")
+lines += ["", "## Commands", "", "From the repository's folder, in this order (DIR: a scratch folder):", "", "```"]
+lines += commands + ["```", ""]
+with open("BENCHMARKS.md", "w") as f:
+    f.write("\n".join(lines))
+print("BENCHMARKS.md written")
+EOF
