@@ -321,15 +321,15 @@ void BatchTest::reports()
     QSqlQuery q(db.connection());
     QVERIFY(q.exec("SELECT CodCli FROM Fatture WHERE DataPag IS NULL ORDER BY Chiave") && q.next());
     const QString client = q.value(0).toString();
-    arguments.replaceInStrings(QRegularExpression("^@$"), client);
+    arguments.replaceInStrings(QRegularExpression("^@$"), client)
+        .replaceInStrings("falmide.db/", home + "/falmide.db/");
     where.replace('@', client);
     const QString output = home + "/r.pdf";
     if (!arguments.contains("--output"))
         arguments << "--output" << output;
     QFile::remove(output);
 
-    const Outcome outcome = run(QStringList{"report", "--dir", home} +
-                                arguments.replaceInStrings("falmide.db", home + "/falmide.db"));
+    const Outcome outcome = run(QStringList{"report", "--dir", home} + arguments);
     if (!error.isEmpty()) {
         QCOMPARE(outcome.status, 1);
         QVERIFY2(outcome.err.contains(error) && outcome.err.count('\n') == 1,
