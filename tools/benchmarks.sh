@@ -157,7 +157,8 @@ def row(what, figure, ref_name, ref, note=""):
 
 
 def mb(result):
-    return f"{result['MB']:.1f} MB" if "MB" in result else ""
+    size = result["MB"] if "MB" in result else result.get("file_bytes", 0) / 1e6
+    return f"{size:.1f} MB"
 
 
 lines = [
