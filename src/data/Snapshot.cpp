@@ -21,10 +21,8 @@ std::unique_ptr<Snapshot> Snapshot::Open(Database& db, const QString& sql,
         ok = q.exec();
     }
     if (!ok) {
-        if (error) {
-            const QSqlError e = q.lastError();
-            *error = (e.databaseText().isEmpty() ? e.text() : e.databaseText()).trimmed();
-        }
+        if (error)
+            *error = db.failure(q.lastError());
         return nullptr;
     }
     auto snapshot = std::make_unique<Snapshot>();
