@@ -192,6 +192,8 @@ bool Recordset::fetchOne(const QString& where, const QString& order, const QVari
         return fail(m_db.failure(q.lastError()));
     m_hasCurrent = q.next();
     m_row.clear();
+    if (!m_hasCurrent && q.lastError().isValid())
+        return fail(m_db.failure(q.lastError()));
     if (m_hasCurrent) {
         m_rowid = q.value(0).toLongLong();
         for (int i = 0; i < m_fields.size(); ++i)

@@ -47,6 +47,13 @@ std::unique_ptr<Snapshot> Snapshot::Open(Database& db, const QString& sql,
             row << fromStorage(snapshot->m_fields.at(i), q.value(i));
         snapshot->m_rows << row;
     }
+    // A row that cannot be read ends the walk early: a short list would
+    // pass for the whole one.
+    if (q.lastError().isValid()) {
+        if (error)
+            *error = db.failure(q.lastError());
+        return nullptr;
+    }
     return snapshot;
 }
 
