@@ -39,11 +39,13 @@ int main(int argc, char* argv[])
     case StartUpOutcome::DataFolderUnusable:
         MessageBox::error(nullptr, error);
         return 1;
+    case StartUpOutcome::AlreadyRunning:
+        return 1;
     case StartUpOutcome::DatabaseDamaged:
+    case StartUpOutcome::DatabaseUnusable:
+        // The window has said why; the reason goes to the log as well.
         std::fprintf(stderr, "falmide: %s: %s\n", qPrintable(context.databaseFile()),
                      qPrintable(error));
-        MessageBox::show(nullptr, QStringLiteral("ATTENZIONE! DATABASE DANNEGGIATO"),
-                         QMessageBox::Warning);
         return 2;
     }
     window.show();

@@ -2,6 +2,7 @@
 
 #include "AppContext.h"
 #include "ApplicationPrinter.h"
+#include "ArchiveMaintenance.h"
 #include "Clock.h"
 #include "Consulta.h"
 #include "FArcCLI.h"
@@ -33,6 +34,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -67,6 +69,7 @@ const std::vector<MenuDef>& menuDefs()
           {"", ""},
           {"VoceRgnChv", "&Riparazione archivi"},
           {"VoceCompArc", "&Compattamento archivi"},
+          {"VoceSalvaCopia", "Salva copia archivi ..."},
           {"", ""},
           {"MenuUscita", "&Uscita"}}},
         {"MenuStampe",
@@ -164,6 +167,9 @@ void Main::buildMenus()
     enable("VoceMovimenti", &Main::VoceMovimenti_Click);
     enable("VoceFatture", &Main::VoceFatture_Click);
     enable("VoceStampaFattura", &Main::VoceStampaFattura_Click);
+    enable("VoceCompArc", &Main::VoceCompArc_Click);
+    enable("VoceRgnChv", &Main::VoceRgnChv_Click);
+    enable("VoceSalvaCopia", &Main::VoceSalvaCopia_Click);
 }
 
 QWidget* Main::buildBarra()
@@ -234,9 +240,24 @@ StartUpOutcome Main::MDIForm_Load(QString* error)
     updateBorders();
     setWindowTitle(mainCaption(windowTitle(), m_context.settings().profession()));
 
-    const StartUpOutcome outcome = openArchives(m_context, error);
+    StartUpOutcome outcome = openArchives(m_context, error);
+    ArchiveMaintenance maintenance(m_context, this);
+    if (outcome == StartUpOutcome::DatabaseDamaged && maintenance.offerRepair(*error))
+        outcome = StartUpOutcome::Ready;
+    if (outcome == StartUpOutcome::AlreadyRunning)
+        MessageBox::error(this, *error);
+    if (outcome == StartUpOutcome::DatabaseUnusable)
+        MessageBox::error(this, m_context.DbArchivi.openFailure() == OpenFailure::Newer
+                                    ? *error
+                                    : QStringLiteral("Impossibile aprire l'archivio %1:\n\n%2")
+                                          .arg(m_context.databaseFile(), *error));
     if (outcome != StartUpOutcome::Ready)
         return outcome;
+    maintenance.afterOpen();
+    // Damage met later stops the saves at once; the repair is offered once
+    // the user is back at the main window.
+    m_context.DbArchivi.setDamageHandler(
+        [this](const QString& report) { offerRepairWhenIdle(report); });
 
     m_giorno->setText(longDate(Clock::today()));
     m_finestra->setText(QString());
@@ -374,6 +395,35 @@ void Main::OpStaz_Click(int index)
     default:
         break;
     }
+}
+
+void Main::VoceCompArc_Click()
+{
+    ArchiveMaintenance(m_context, this).VoceCompArc();
+}
+
+void Main::VoceRgnChv_Click()
+{
+    ArchiveMaintenance(m_context, this).VoceRgnChv();
+}
+
+void Main::VoceSalvaCopia_Click()
+{
+    ArchiveMaintenance(m_context, this).VoceSalvaCopia();
+}
+
+void Main::offerRepairWhenIdle(const QString& report)
+{
+    auto* timer = new QTimer(this);
+    timer->setInterval(200);
+    connect(timer, &QTimer::timeout, this, [this, timer, report] {
+        if (QApplication::activeModalWidget())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        ArchiveMaintenance(m_context, this).offerRepair(report);
+    });
+    timer->start();
 }
 
 void Main::MenuUscita_Click()

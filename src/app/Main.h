@@ -32,6 +32,9 @@ public:
     void VoceMovimenti_Click();
     void VoceFatture_Click();
     void VoceStampaFattura_Click();
+    void VoceCompArc_Click();
+    void VoceRgnChv_Click();
+    void VoceSalvaCopia_Click();
     void OpStaz_Click(int index);
     void MenuUscita_Click();
     void Exit_Click();
@@ -50,6 +53,7 @@ private:
     QWidget* buildPanOpStaz();
     void MDIForm_Resize();
     void updateBorders();
+    void offerRepairWhenIdle(const QString& report);
 
     AppContext& m_context;
     QLabel* m_stato = nullptr;

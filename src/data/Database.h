@@ -67,6 +67,9 @@ public:
     QString damageReport() const { return m_damageReport; }
     // Whether saves may go ahead; when not, why not.
     bool acceptsWrites(QString* why = nullptr) const;
+    // Damage found by other means (a check of the file): from now on
+    // nothing more is written, as when a statement meets it.
+    void noteDamage(const QString& reason);
     // Called once when damage is first met, with the report.
     void setDamageHandler(std::function<void(const QString&)> handler)
     {
@@ -84,7 +87,6 @@ public:
 private:
     bool checkSchema(QString* error);
     bool refuse(OpenFailure kind, const QString& reason, QString* error);
-    void noteDamage(const QString& reason);
 
     QSqlDatabase m_db;
     QString m_connectionName;
