@@ -1,6 +1,7 @@
 #include "MaintenanceTest.h"
 
 #include "DailyCopies.h"
+#include "DamagedPage.h"
 #include "Database.h"
 #include "DatabaseMaintenance.h"
 #include "InstanceLock.h"
@@ -75,26 +76,6 @@ QByteArray fileHash(const QString& path)
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-}
-
-// Overwrites a table page holding rows, from the middle of the file.
-bool damageTablePage(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadWrite))
-        return false;
-    const QByteArray all = f.readAll();
-    int pageSize = (uchar(all.at(16)) << 8) | uchar(all.at(17));
-    if (pageSize == 1)
-        pageSize = 65536;
-    QList<qint64> leaves;
-    for (qint64 at = pageSize; at + pageSize <= all.size(); at += pageSize)
-        if (all.at(at) == 0x0d && ((uchar(all.at(at + 3)) << 8) | uchar(all.at(at + 4))) > 0)
-            leaves << at;
-    if (leaves.size() < 3)
-        return false;
-    f.seek(leaves.at(leaves.size() / 2));
-    return f.write(QByteArray(pageSize, '\xff')) == pageSize;
 }
 
 struct HelperRun
