@@ -211,6 +211,32 @@ void MaintenanceTest::readOnlyArchiveRefusesSaves()
     QCOMPARE(dump(path).filter("NUOVO").size(), 0);
 }
 
+void MaintenanceTest::fullDiskSaveKeepsPreviousRecord()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("falmide.db");
+    QVERIFY(makeDatabase(path, 1));
+    Database db;
+    QString error;
+    QVERIFY(db.open(path, &error));
+    auto rs = Recordset::OpenTable(db, QStringLiteral("Clienti"), &error);
+    QVERIFY(rs->MoveFirst() && rs->Edit());
+    QVERIFY(rs->setValue(8, QString(300000, QLatin1Char('n'))));
+    {
+        const FileSizeLimit limit(rlim_t(QFileInfo(path).size()));
+        QVERIFY(!rs->Update());
+    }
+    QVERIFY2(rs->lastError().startsWith("Spazio esaurito") ||
+                 rs->lastError().startsWith("Errore di lettura o scrittura"),
+             qPrintable(rs->lastError()));
+    rs->CancelUpdate();
+    QVERIFY(!db.damaged());
+    QVERIFY(rs->MoveFirst());
+    QCOMPARE(rs->text(2), QStringLiteral("Cliente numero 0 con un nome lungo"));
+    QCOMPARE(rs->text(8), QString());
+    QVERIFY(rs->Edit() && rs->setValue(8, QStringLiteral("note")) && rs->Update());
+}
+
 void MaintenanceTest::damageStopsWritesAndRepairRecovers()
 {
     QTemporaryDir dir;

@@ -12,6 +12,7 @@ private slots:
     void openRefusesWhatItCannotTrust();
     void olderLayoutIsMigratedInPlace();
     void readOnlyArchiveRefusesSaves();
+    void fullDiskSaveKeepsPreviousRecord();
     void damageStopsWritesAndRepairRecovers();
     void repairRefusesWhatIsNoDatabase_data();
     void repairRefusesWhatIsNoDatabase();
