@@ -13,6 +13,7 @@
 #include "FrmUtente.h"
 #include "MessageBox.h"
 #include "STAFAT.h"
+#include "StaETI.h"
 #include "StatusMessage.h"
 #include "Twips.h"
 #include "WindowGeometry.h"
@@ -167,6 +168,7 @@ void Main::buildMenus()
     enable("VoceMovimenti", &Main::VoceMovimenti_Click);
     enable("VoceFatture", &Main::VoceFatture_Click);
     enable("VoceStampaFattura", &Main::VoceStampaFattura_Click);
+    enable("VoceStampaEtichette", &Main::VoceStampaEtichette_Click);
     enable("VoceCompArc", &Main::VoceCompArc_Click);
     enable("VoceRgnChv", &Main::VoceRgnChv_Click);
     enable("VoceSalvaCopia", &Main::VoceSalvaCopia_Click);
@@ -395,6 +397,12 @@ void Main::OpStaz_Click(int index)
     default:
         break;
     }
+}
+
+void Main::VoceStampaEtichette_Click()
+{
+    StaETI window(m_context, this);
+    window.exec();
 }
 
 void Main::VoceCompArc_Click()

@@ -32,6 +32,7 @@ public:
     void VoceMovimenti_Click();
     void VoceFatture_Click();
     void VoceStampaFattura_Click();
+    void VoceStampaEtichette_Click();
     void VoceCompArc_Click();
     void VoceRgnChv_Click();
     void VoceSalvaCopia_Click();

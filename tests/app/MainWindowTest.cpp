@@ -91,7 +91,7 @@ void MainWindowTest::captionsAndStartState()
         {"VoceSalvaCopia", "Salva copia archivi ...", true},
         {"MenuUscita", "&Uscita", true},
         {"VoceStampaFattura", "Stampa F&attura", true},
-        {"VoceStampaEtichette", "Stampa &Etichette", false},
+        {"VoceStampaEtichette", "Stampa &Etichette", true},
         {"VoceFatturato", "&Fatturato per periodo", false},
         {"VoceStampaMovimento", "Stampa &Movimenti passivi", false},
         {"VoceRitenuta", "Situazione &Ritenuta d'imposta", false},
