@@ -19,7 +19,13 @@ int main(int argc, char* argv[])
                      "falmide: traduzione italiana di Qt non trovata (qt6-translations-l10n)\n");
     // A logout, kill or Ctrl+C ends the program as "Uscita" does, taking
     // the page files with it.
-    const SignalQuit signalQuit([](int) { QApplication::quit(); });
+    // A signal met while start-up still works (its copy of the database runs
+    // pending events) comes before the event loop, which quit() needs.
+    static bool quitRequested = false;
+    const SignalQuit signalQuit([](int) {
+        quitRequested = true;
+        QApplication::quit();
+    });
     // Runs that were killed left their page files behind: invoice contents.
     removeStalePageFolders(pageFolderBases(), getuid());
 
@@ -48,6 +54,8 @@ int main(int argc, char* argv[])
                      qPrintable(error));
         return 2;
     }
+    if (quitRequested)
+        return 0;
     window.show();
     return app.exec();
 }

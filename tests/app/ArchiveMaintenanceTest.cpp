@@ -7,6 +7,7 @@
 #include "MessageBox.h"
 #include "ModalHelper.h"
 #include "Recordset.h"
+#include "Snapshot.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -161,6 +162,17 @@ void ArchiveMaintenanceTest::damageFoundAtStartUpIsRepaired()
     QVERIFY2(left > 1400 && left < 1500, qPrintable(QString::number(left)));
     // The damaged day was not copied over the good copies.
     QVERIFY(!QFileInfo::exists(dir.filePath("Backup/falmide-2026-12-08.db")));
+
+    // Damage met while working stops the saves; the repair is offered once
+    // the user is back at the main window.
+    QVERIFY(damageTablePage(context.DbArchivi.path()));
+    const int shown = MessageBox::shownCount();
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    MessageBox::setNextAnswer(QMessageBox::No);
+    QVERIFY(!Snapshot::Open(context.DbArchivi, "SELECT * FROM Clienti", {}, &error));
+    QVERIFY(!context.DbArchivi.acceptsWrites());
+    QTRY_COMPARE(MessageBox::shownCount(), shown + 2);
+    QVERIFY(MessageBox::lastText().startsWith("Riparare ora l'archivio"));
 }
 
 void ArchiveMaintenanceTest::damagedDatabaseDeclinedStopsStartUp()
