@@ -88,44 +88,6 @@ void LabelsTest::cleanup()
     m_fixture.tearDown();
 }
 
-void LabelsTest::range_data()
-{
-    QTest::addColumn<QString>("first");
-    QTest::addColumn<QString>("last");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<bool>("printed");
-    QTest::newRow("both empty, first") << ""
-                                       << ""
-                                       << "A01       " << true;
-    QTest::newRow("both empty, blank code") << ""
-                                            << ""
-                                            << "          " << true;
-    QTest::newRow("prefix starts it") << "a0"
-                                      << ""
-                                      << "A01       " << true;
-    QTest::newRow("before the prefix") << "A1"
-                                       << ""
-                                       << "A01       " << false;
-    QTest::newRow("last shorter than 10") << ""
-                                          << "a05"
-                                          << "A05       " << true;
-    QTest::newRow("after the last") << ""
-                                    << "A05"
-                                    << "A06       " << false;
-}
-
-void LabelsTest::range()
-{
-    QFETCH(QString, first);
-    QFETCH(QString, last);
-    QFETCH(QString, key);
-    QFETCH(bool, printed);
-    const LabelRange r = labelRange(first, last);
-    QCOMPARE(r.first.size(), 10);
-    QCOMPARE(r.last.size(), 10);
-    QCOMPARE(inLabelRange(key, r), printed);
-}
-
 void LabelsTest::placementAndBoxes()
 {
     QTemporaryDir dir;

@@ -12,8 +12,6 @@ class LabelsTest : public QObject
 private slots:
     void init();
     void cleanup();
-    void range_data();
-    void range();
     void placementAndBoxes();
     void windowPrintsOnThePrinter();
 
