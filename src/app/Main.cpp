@@ -139,6 +139,12 @@ Main::Main(AppContext& context, QWidget* parent) : QMainWindow(parent), m_contex
     move(available.center() - rect().center());
 }
 
+Main::~Main()
+{
+    // The database may outlive the window that watches it for damage.
+    m_context.DbArchivi.setDamageHandler({});
+}
+
 void Main::buildMenus()
 {
     for (const MenuDef& def : menuDefs()) {

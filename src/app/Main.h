@@ -20,6 +20,7 @@ public:
     static inline const QString kDesignCaption = QStringLiteral("Falmide - EURO");
 
     explicit Main(AppContext& context, QWidget* parent = nullptr);
+    ~Main() override;
 
     // Start-up: separators, edges, caption, database, heading data, date.
     StartUpOutcome MDIForm_Load(QString* error);
