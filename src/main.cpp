@@ -25,7 +25,13 @@ int main(int argc, char* argv[])
                      "falmide: traduzione italiana di Qt non trovata (qt6-translations-l10n)\n");
     // A logout, kill or Ctrl+C ends the program as "Uscita" does, taking
     // the page files with it.
-    const SignalQuit signalQuit([](int) { QApplication::quit(); });
+    // A signal met while start-up still works (its copy of the database runs
+    // pending events) comes before the event loop, which quit() needs.
+    static bool quitRequested = false;
+    const SignalQuit signalQuit([](int) {
+        quitRequested = true;
+        QApplication::quit();
+    });
     // Runs that were killed left their page files behind: invoice contents.
     removeStalePageFolders(pageFolderBases(), getuid());
 
@@ -45,13 +51,17 @@ int main(int argc, char* argv[])
     case StartUpOutcome::DataFolderUnusable:
         MessageBox::error(nullptr, error);
         return 1;
+    case StartUpOutcome::AlreadyRunning:
+        return 1;
     case StartUpOutcome::DatabaseDamaged:
+    case StartUpOutcome::DatabaseUnusable:
+        // The window has said why; the reason goes to the log as well.
         std::fprintf(stderr, "falmide: %s: %s\n", qPrintable(context.databaseFile()),
                      qPrintable(error));
-        MessageBox::show(nullptr, QStringLiteral("ATTENZIONE! DATABASE DANNEGGIATO"),
-                         QMessageBox::Warning);
         return 2;
     }
+    if (quitRequested)
+        return 0;
     quitAfterFirstPaintIfAsked(window);
     window.show();
     return app.exec();

@@ -2,6 +2,7 @@
 
 #include "AppContext.h"
 #include "ApplicationPrinter.h"
+#include "ArchiveMaintenance.h"
 #include "Clock.h"
 #include "Consulta.h"
 #include "FArcCLI.h"
@@ -13,6 +14,7 @@
 #include "MessageBox.h"
 #include "PeriodWindow.h"
 #include "STAFAT.h"
+#include "StaETI.h"
 #include "StatusMessage.h"
 #include "Twips.h"
 #include "WindowGeometry.h"
@@ -34,6 +36,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -68,6 +71,7 @@ const std::vector<MenuDef>& menuDefs()
           {"", ""},
           {"VoceRgnChv", "&Riparazione archivi"},
           {"VoceCompArc", "&Compattamento archivi"},
+          {"VoceSalvaCopia", "Salva copia archivi ..."},
           {"", ""},
           {"MenuUscita", "&Uscita"}}},
         {"MenuStampe",
@@ -136,6 +140,12 @@ Main::Main(AppContext& context, QWidget* parent) : QMainWindow(parent), m_contex
     move(available.center() - rect().center());
 }
 
+Main::~Main()
+{
+    // The database may outlive the window that watches it for damage.
+    m_context.DbArchivi.setDamageHandler({});
+}
+
 void Main::buildMenus()
 {
     for (const MenuDef& def : menuDefs()) {
@@ -168,6 +178,10 @@ void Main::buildMenus()
     enable("VoceFatturato", &Main::VoceFatturato_Click);
     enable("VoceStampaMovimento", &Main::VoceStampaMovimento_Click);
     enable("VoceRitenuta", &Main::VoceRitenuta_Click);
+    enable("VoceStampaEtichette", &Main::VoceStampaEtichette_Click);
+    enable("VoceCompArc", &Main::VoceCompArc_Click);
+    enable("VoceRgnChv", &Main::VoceRgnChv_Click);
+    enable("VoceSalvaCopia", &Main::VoceSalvaCopia_Click);
 }
 
 QWidget* Main::buildBarra()
@@ -238,9 +252,24 @@ StartUpOutcome Main::MDIForm_Load(QString* error)
     updateBorders();
     setWindowTitle(mainCaption(windowTitle(), m_context.settings().profession()));
 
-    const StartUpOutcome outcome = openArchives(m_context, error);
+    StartUpOutcome outcome = openArchives(m_context, error);
+    ArchiveMaintenance maintenance(m_context, this);
+    if (outcome == StartUpOutcome::DatabaseDamaged && maintenance.offerRepair(*error))
+        outcome = StartUpOutcome::Ready;
+    if (outcome == StartUpOutcome::AlreadyRunning)
+        MessageBox::error(this, *error);
+    if (outcome == StartUpOutcome::DatabaseUnusable)
+        MessageBox::error(this, m_context.DbArchivi.openFailure() == OpenFailure::Newer
+                                    ? *error
+                                    : QStringLiteral("Impossibile aprire l'archivio %1:\n\n%2")
+                                          .arg(m_context.databaseFile(), *error));
     if (outcome != StartUpOutcome::Ready)
         return outcome;
+    maintenance.afterOpen();
+    // Damage met later stops the saves at once; the repair is offered once
+    // the user is back at the main window.
+    m_context.DbArchivi.setDamageHandler(
+        [this](const QString& report) { offerRepairWhenIdle(report); });
 
     m_giorno->setText(longDate(Clock::today()));
     m_finestra->setText(QString());
@@ -396,6 +425,41 @@ void Main::OpStaz_Click(int index)
     default:
         break;
     }
+}
+
+void Main::VoceStampaEtichette_Click()
+{
+    StaETI window(m_context, this);
+    window.exec();
+}
+
+void Main::VoceCompArc_Click()
+{
+    ArchiveMaintenance(m_context, this).VoceCompArc();
+}
+
+void Main::VoceRgnChv_Click()
+{
+    ArchiveMaintenance(m_context, this).VoceRgnChv();
+}
+
+void Main::VoceSalvaCopia_Click()
+{
+    ArchiveMaintenance(m_context, this).VoceSalvaCopia();
+}
+
+void Main::offerRepairWhenIdle(const QString& report)
+{
+    auto* timer = new QTimer(this);
+    timer->setInterval(200);
+    connect(timer, &QTimer::timeout, this, [this, timer, report] {
+        if (QApplication::activeModalWidget())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        ArchiveMaintenance(m_context, this).offerRepair(report);
+    });
+    timer->start();
 }
 
 void Main::MenuUscita_Click()

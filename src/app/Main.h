@@ -20,6 +20,7 @@ public:
     static inline const QString kDesignCaption = QStringLiteral("Falmide - EURO");
 
     explicit Main(AppContext& context, QWidget* parent = nullptr);
+    ~Main() override;
 
     // Start-up: separators, edges, caption, database, heading data, date.
     StartUpOutcome MDIForm_Load(QString* error);
@@ -35,6 +36,10 @@ public:
     void VoceFatturato_Click();
     void VoceStampaMovimento_Click();
     void VoceRitenuta_Click();
+    void VoceStampaEtichette_Click();
+    void VoceCompArc_Click();
+    void VoceRgnChv_Click();
+    void VoceSalvaCopia_Click();
     void OpStaz_Click(int index);
     void MenuUscita_Click();
     void Exit_Click();
@@ -53,6 +58,7 @@ private:
     QWidget* buildPanOpStaz();
     void MDIForm_Resize();
     void updateBorders();
+    void offerRepairWhenIdle(const QString& report);
 
     AppContext& m_context;
     QLabel* m_stato = nullptr;

@@ -38,12 +38,22 @@ StartUpOutcome openArchives(AppContext& context, QString* error)
     if (!prepareDataFolder(context.programFolder, error))
         return StartUpOutcome::DataFolderUnusable;
 
+    if (!context.instanceLock) {
+        auto lock = std::make_unique<InstanceLock>(context.programFolder);
+        if (!lock->acquire(error))
+            return StartUpOutcome::AlreadyRunning;
+        context.instanceLock = std::move(lock);
+    }
+
     if (!context.DbArchivi.open(context.databaseFile(), error))
-        return StartUpOutcome::DatabaseDamaged;
+        return context.DbArchivi.openFailure() == OpenFailure::Damaged
+                   ? StartUpOutcome::DatabaseDamaged
+                   : StartUpOutcome::DatabaseUnusable;
 
     if (!loadHeadingData(context.DbArchivi, &context.DatiUtente, error)) {
+        const bool damaged = context.DbArchivi.damaged();
         context.DbArchivi.close();
-        return StartUpOutcome::DatabaseDamaged;
+        return damaged ? StartUpOutcome::DatabaseDamaged : StartUpOutcome::DatabaseUnusable;
     }
     return StartUpOutcome::Ready;
 }

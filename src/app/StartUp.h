@@ -28,10 +28,17 @@ QString longDate(const QDate& date);
 // the current width when the window has become too narrow for the panel.
 double datePanelWidth(double panelLeft, double windowWidth, double currentWidth);
 
-enum class StartUpOutcome { Ready, DataFolderUnusable, DatabaseDamaged };
+enum class StartUpOutcome {
+    Ready,
+    DataFolderUnusable,
+    AlreadyRunning,   // another program works on the data folder
+    DatabaseDamaged,  // the repair may mend it
+    DatabaseUnusable, // locked, unreadable, not ours or from a newer version
+};
 
 // Everything start-up does with files, in order: the data folder is made
 // when missing, the database in it is opened (or created on first run) and
-// the heading data is loaded. Every path is built from the data folder: the
+// the heading data is loaded. The data folder is locked for this program
+// first. Every path is built from the data folder: the
 // current directory is left as it is. On failure, error says why.
 StartUpOutcome openArchives(AppContext& context, QString* error);

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "Database.h"
+#include "InstanceLock.h"
 #include "Settings.h"
 #include "Table.h"
 
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class QWidget;
 
@@ -20,6 +22,10 @@ struct AppContext
     // The settings file read by name.
     Settings settings() const { return Settings(settingsFile()); }
     QString databaseFile() const;
+
+    // Held while the program works on the data folder: a second program on
+    // the same folder is refused.
+    std::unique_ptr<InstanceLock> instanceLock;
 
     // The open database.
     Database DbArchivi;

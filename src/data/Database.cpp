@@ -1,12 +1,18 @@
 #include "Database.h"
 
 #include "Schema.h"
+#include "SchemaCheck.h"
+#include "SqliteFile.h"
+#include "StagedFile.h"
 
 #include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlResult>
+#include <sqlite3.h>
 
 namespace {
 
@@ -16,10 +22,42 @@ QString nextConnectionName()
     return QStringLiteral("falmide-%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
+int sqliteCode(const QSqlError& e)
+{
+    return e.nativeErrorCode().toInt();
+}
+
 QString describe(const QSqlError& e)
 {
     const QString text = e.databaseText().isEmpty() ? e.text() : e.databaseText();
-    return text.trimmed();
+    return italianSqliteError(sqliteCode(e), text);
+}
+
+// What an error met while opening says about the file.
+OpenFailure classify(const QSqlError& e)
+{
+    const int code = sqliteCode(e);
+    if (isDamageCode(code))
+        return OpenFailure::Damaged;
+    if ((code & 0xff) == SQLITE_ERROR)
+        return OpenFailure::Foreign; // no such table: a database of something else
+    return OpenFailure::Unavailable;
+}
+
+sqlite3* handleOf(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3* const*>(handle.constData());
+    return nullptr;
+}
+
+bool statementReadsOnly(const QSqlQuery& q)
+{
+    const QVariant handle = q.result() ? q.result()->handle() : QVariant();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3_stmt*") == 0)
+        return sqlite3_stmt_readonly(*static_cast<sqlite3_stmt* const*>(handle.constData())) != 0;
+    return false;
 }
 
 bool run(QSqlDatabase& db, const QString& sql, QString* error)
@@ -66,28 +104,19 @@ Database::~Database()
 bool Database::createFile(const QString& path, QString* error)
 {
     // Built under a temporary name and moved into place, so that an
-    // interrupted creation never leaves a half-made database behind.
-    const QString temporary = path + QStringLiteral(".new");
-    QFile::remove(temporary);
-    // The amounts and tax codes are for this user only. SQLite opens the
-    // empty file as a new database and gives its journal files the same
+    // interrupted creation never leaves a half-made database behind. The
+    // amounts and tax codes are for this user only: the file is made
+    // readable by its owner alone, and SQLite gives its journal the same
     // permissions.
-    {
-        QFile empty(temporary);
-        if (!empty.open(QIODevice::WriteOnly | QIODevice::NewOnly,
-                        QFile::ReadOwner | QFile::WriteOwner)) {
-            if (error)
-                *error = QStringLiteral("Impossibile creare il file %1: %2")
-                             .arg(temporary, empty.errorString());
-            return false;
-        }
-    }
+    StagedFile staged(path);
+    if (!staged.create(error))
+        return false;
     bool ok = false;
     {
         QSqlDatabase db =
             QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nextConnectionName());
         const QString name = db.connectionName();
-        db.setDatabaseName(temporary);
+        db.setDatabaseName(staged.path());
         if (!db.open()) {
             if (error)
                 *error = describe(db.lastError());
@@ -98,41 +127,50 @@ bool Database::createFile(const QString& path, QString* error)
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(name);
     }
-    if (ok && !QFile::rename(temporary, path)) {
-        if (error)
-            *error = QStringLiteral("Impossibile creare il file %1").arg(path);
-        ok = false;
-    }
-    if (!ok)
-        QFile::remove(temporary);
-    return ok;
+    return ok && staged.commit(error);
+}
+
+bool Database::refuse(OpenFailure kind, const QString& reason, QString* error)
+{
+    close();
+    m_openFailure = kind;
+    if (error)
+        *error = reason;
+    return false;
 }
 
 bool Database::open(const QString& path, QString* error)
 {
     close();
+    m_openFailure = OpenFailure::None;
     const QFileInfo info(path);
     if (!info.exists()) {
         if (!createFile(path, error))
-            return false;
+            return refuse(OpenFailure::Unavailable, error ? *error : QString(), error);
     } else if (!info.isFile() || !info.isReadable()) {
-        if (error)
-            *error = QStringLiteral("Il file %1 non è leggibile").arg(path);
-        return false;
+        return refuse(OpenFailure::Unavailable,
+                      QStringLiteral("Il file %1 non è leggibile").arg(path), error);
+    } else if (info.size() == 0) {
+        return refuse(OpenFailure::Damaged,
+                      QStringLiteral("Il file %1 è vuoto: non contiene alcun archivio").arg(path),
+                      error);
     }
 
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     m_db.setDatabaseName(path);
-    if (!m_db.open()) {
-        if (error)
-            *error = describe(m_db.lastError());
-        close();
-        return false;
-    }
+    if (!m_db.open())
+        return refuse(OpenFailure::Unavailable, describe(m_db.lastError()), error);
     m_path = path;
-    if (!checkSchema(error)) {
-        close();
+    // SQLite opens a file it may not write for reading only.
+    sqlite3* handle = handleOf(m_db);
+    m_readOnly = handle && sqlite3_db_readonly(handle, "main") == 1;
+    QSqlQuery(m_db).exec(QStringLiteral("PRAGMA synchronous=FULL"));
+    if (!checkSchema(error))
         return false;
+    if (!m_readOnly) {
+        QSqlQuery journal(m_db);
+        if (!journal.exec(QStringLiteral("PRAGMA journal_mode=DELETE")))
+            return refuse(classify(journal.lastError()), describe(journal.lastError()), error);
     }
     return true;
 }
@@ -143,27 +181,42 @@ bool Database::checkSchema(QString* error)
     // not SQLite fails here, before anything could be written to it.
     QSqlQuery q(m_db);
     if (!q.exec(QStringLiteral("SELECT Version FROM SchemaVersion")) || !q.next()) {
-        if (error)
-            *error = q.lastError().isValid() ? describe(q.lastError())
-                                             : QStringLiteral("versione dell'archivio mancante");
-        return false;
+        if (!q.lastError().isValid())
+            return refuse(OpenFailure::Foreign, QStringLiteral("versione dell'archivio mancante"),
+                          error);
+        return refuse(classify(q.lastError()), describe(q.lastError()), error);
     }
     m_version = q.value(0).toInt();
-    if (m_version < 1 || m_version > kSchemaVersion) {
-        if (error)
-            *error = QStringLiteral("versione dell'archivio sconosciuta: %1").arg(m_version);
-        return false;
-    }
-    for (const TableDef& t : schemaTables()) {
-        QSqlQuery probe(m_db);
-        probe.prepare(
-            QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?"));
-        probe.addBindValue(t.name);
-        if (!probe.exec() || !probe.next() || probe.value(0).toInt() != 1) {
-            if (error)
-                *error = QStringLiteral("tabella mancante: %1").arg(t.name);
-            return false;
-        }
+    q.finish();
+    if (m_version > kSchemaVersion)
+        return refuse(OpenFailure::Newer,
+                      QStringLiteral("L'archivio è stato creato da una versione più recente del "
+                                     "programma (versione %1 dell'archivio; questa versione "
+                                     "legge fino alla %2). Aprirlo con la versione più recente.")
+                          .arg(m_version)
+                          .arg(kSchemaVersion),
+                      error);
+    if (m_version < 1)
+        return refuse(OpenFailure::Foreign,
+                      QStringLiteral("versione dell'archivio sconosciuta: %1").arg(m_version),
+                      error);
+    QString reason;
+    QSqlError sqlError;
+    switch (checkSchemaTables(m_db, schemaTables(), m_version, kSchemaVersion, !m_readOnly, &reason,
+                              &sqlError)) {
+    case SchemaStatus::Matches:
+        return true;
+    case SchemaStatus::Migrated:
+        m_version = kSchemaVersion;
+        return true;
+    case SchemaStatus::Mismatch:
+        return refuse(OpenFailure::Foreign,
+                      QStringLiteral("L'archivio non corrisponde a questa versione del programma: "
+                                     "%1. L'archivio non è stato modificato.")
+                          .arg(reason),
+                      error);
+    case SchemaStatus::Unreadable:
+        return refuse(classify(sqlError), describe(sqlError), error);
     }
     return true;
 }
@@ -178,6 +231,9 @@ void Database::close()
     m_path.clear();
     m_version = 0;
     m_savepointDepth = 0;
+    m_readOnly = false;
+    m_damaged = false;
+    m_damageReport.clear();
 }
 
 bool Database::isOpen() const
@@ -185,19 +241,62 @@ bool Database::isOpen() const
     return m_db.isValid() && m_db.isOpen();
 }
 
+bool Database::acceptsWrites(QString* why) const
+{
+    QString reason;
+    if (m_damaged)
+        reason = QStringLiteral("L'archivio è danneggiato: le modifiche non vengono memorizzate "
+                                "finché non sarà riparato (Archivi, Riparazione archivi).");
+    else if (m_readOnly)
+        reason = QStringLiteral("L'archivio %1 può essere solo letto: le modifiche non vengono "
+                                "memorizzate.")
+                     .arg(m_path);
+    if (why && !reason.isEmpty())
+        *why = reason;
+    return reason.isEmpty();
+}
+
+QString Database::failure(const QSqlError& error)
+{
+    const QString text = describe(error);
+    if (isDamageCode(sqliteCode(error)))
+        noteDamage(text);
+    return text;
+}
+
+void Database::noteDamage(const QString& reason)
+{
+    if (m_damaged)
+        return;
+    m_damaged = true;
+    // SQLite's quick check says where: it reads every page of the file.
+    QStringList report{reason};
+    QSqlQuery check(m_db);
+    if (check.exec(QStringLiteral("PRAGMA quick_check(10)"))) {
+        while (check.next())
+            if (check.value(0).toString() != QLatin1String("ok"))
+                report << check.value(0).toString();
+    }
+    m_damageReport = report.join(QLatin1Char('\n'));
+    if (m_damageHandler)
+        m_damageHandler(m_damageReport);
+}
+
 bool Database::execute(const QString& sql, const QVariantList& values, QString* error)
 {
     QSqlQuery q(m_db);
     if (!q.prepare(sql)) {
         if (error)
-            *error = describe(q.lastError());
+            *error = failure(q.lastError());
         return false;
     }
+    if (!statementReadsOnly(q) && !acceptsWrites(error))
+        return false;
     for (const QVariant& v : values)
         q.addBindValue(v);
     if (!q.exec()) {
         if (error)
-            *error = describe(q.lastError());
+            *error = failure(q.lastError());
         return false;
     }
     return true;
@@ -205,6 +304,8 @@ bool Database::execute(const QString& sql, const QVariantList& values, QString* 
 
 bool Database::begin(QString* error)
 {
+    if (!acceptsWrites(error))
+        return false;
     if (!run(m_db, QStringLiteral("SAVEPOINT sp%1").arg(m_savepointDepth + 1), error))
         return false;
     ++m_savepointDepth;
@@ -215,7 +316,10 @@ bool Database::commit(QString* error)
 {
     if (m_savepointDepth == 0)
         return true;
-    if (!run(m_db, QStringLiteral("RELEASE sp%1").arg(m_savepointDepth), error)) {
+    QSqlQuery release(m_db);
+    if (!release.exec(QStringLiteral("RELEASE sp%1").arg(m_savepointDepth))) {
+        if (error)
+            *error = failure(release.lastError());
         rollback();
         return false;
     }

@@ -18,12 +18,6 @@ QString quoted(const QString& identifier)
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
-QString sqlError(const QSqlQuery& q)
-{
-    const QSqlError e = q.lastError();
-    return (e.databaseText().isEmpty() ? e.text() : e.databaseText()).trimmed();
-}
-
 bool numberFromVariant(const QVariant& in, double* out)
 {
     if (in.typeId() == QMetaType::QString) {
@@ -153,7 +147,7 @@ bool Recordset::loadFields()
 {
     QSqlQuery q(m_db.connection());
     if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(m_quotedTable)))
-        return fail(sqlError(q));
+        return fail(m_db.failure(q.lastError()));
     while (q.next()) {
         const ColumnType t = columnTypeFromDeclaration(q.value(2).toString());
         m_fields.push_back({q.value(1).toString(), t.type, t.size});
@@ -191,13 +185,15 @@ bool Recordset::fetchOne(const QString& where, const QString& order, const QVari
     const QString sql = QStringLiteral("SELECT rowid, * FROM %1 %2 ORDER BY %3 %4 LIMIT 1")
                             .arg(m_quotedTable, where, orderColumn(), order);
     if (!q.prepare(sql))
-        return fail(sqlError(q));
+        return fail(m_db.failure(q.lastError()));
     for (const QVariant& v : values)
         q.addBindValue(v);
     if (!q.exec())
-        return fail(sqlError(q));
+        return fail(m_db.failure(q.lastError()));
     m_hasCurrent = q.next();
     m_row.clear();
+    if (!m_hasCurrent && q.lastError().isValid())
+        return fail(m_db.failure(q.lastError()));
     if (m_hasCurrent) {
         m_rowid = q.value(0).toLongLong();
         for (int i = 0; i < m_fields.size(); ++i)
@@ -245,7 +241,7 @@ int Recordset::RecordCount()
 {
     QSqlQuery q(m_db.connection());
     if (!q.exec(QStringLiteral("SELECT count(*) FROM %1").arg(m_quotedTable)) || !q.next()) {
-        fail(sqlError(q));
+        fail(m_db.failure(q.lastError()));
         return 0;
     }
     return q.value(0).toInt();
@@ -340,7 +336,7 @@ bool Recordset::Update()
         ok = q.exec();
     }
     if (!ok) {
-        m_error = sqlError(q);
+        m_error = m_db.failure(q.lastError());
         m_db.rollback();
         return false;
     }
@@ -368,7 +364,7 @@ bool Recordset::Delete()
     q.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(m_quotedTable));
     q.addBindValue(m_rowid);
     if (!q.exec()) {
-        m_error = sqlError(q);
+        m_error = m_db.failure(q.lastError());
         m_db.rollback();
         return false;
     }

@@ -95,6 +95,16 @@ bool Settings::proFormaOnLetterhead() const
     return value(kCartaIntestata, "LogoParcella").has_value();
 }
 
+bool Settings::dailyCopies() const
+{
+    const auto value = this->value(kGenerale, "CopieGiornaliere");
+    if (!value)
+        return true;
+    const QString v = value->trimmed().toLower();
+    return v != QLatin1String("0") && v != QLatin1String("no") && v != QLatin1String("off") &&
+           v != QLatin1String("false");
+}
+
 std::optional<int> Settings::consultColumnWidth(int column) const
 {
     const auto width =

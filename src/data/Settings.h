@@ -53,6 +53,10 @@ public:
     // letterhead.
     bool proFormaOnLetterhead() const;
 
+    // [Generale] CopieGiornaliere: "0", "no", "off" or "false" turns the
+    // daily copies of the database off; they are made otherwise.
+    bool dailyCopies() const;
+
     // [Consulta] Richieste<column>: a column's width in twips, when it is a
     // positive whole number.
     std::optional<int> consultColumnWidth(int column) const;

@@ -21,10 +21,8 @@ std::unique_ptr<Snapshot> Snapshot::Open(Database& db, const QString& sql,
         ok = q.exec();
     }
     if (!ok) {
-        if (error) {
-            const QSqlError e = q.lastError();
-            *error = (e.databaseText().isEmpty() ? e.text() : e.databaseText()).trimmed();
-        }
+        if (error)
+            *error = db.failure(q.lastError());
         return nullptr;
     }
     auto snapshot = std::make_unique<Snapshot>();
@@ -48,6 +46,13 @@ std::unique_ptr<Snapshot> Snapshot::Open(Database& db, const QString& sql,
         for (int i = 0; i < record.count(); ++i)
             row << fromStorage(snapshot->m_fields.at(i), q.value(i));
         snapshot->m_rows << row;
+    }
+    // A row that cannot be read ends the walk early: a short list would
+    // pass for the whole one.
+    if (q.lastError().isValid()) {
+        if (error)
+            *error = db.failure(q.lastError());
+        return nullptr;
     }
     return snapshot;
 }

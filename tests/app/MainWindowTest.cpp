@@ -86,11 +86,12 @@ void MainWindowTest::captionsAndStartState()
         {"VoceMovimenti", "&Movimenti passivi", true},
         {"IntUT", "&Intestazione utente", true},
         {"VoceStampante", "Imposta &stampante ...", true},
-        {"VoceRgnChv", "&Riparazione archivi", false},
-        {"VoceCompArc", "&Compattamento archivi", false},
+        {"VoceRgnChv", "&Riparazione archivi", true},
+        {"VoceCompArc", "&Compattamento archivi", true},
+        {"VoceSalvaCopia", "Salva copia archivi ...", true},
         {"MenuUscita", "&Uscita", true},
         {"VoceStampaFattura", "Stampa F&attura", true},
-        {"VoceStampaEtichette", "Stampa &Etichette", false},
+        {"VoceStampaEtichette", "Stampa &Etichette", true},
         {"VoceFatturato", "&Fatturato per periodo", true},
         {"VoceStampaMovimento", "Stampa &Movimenti passivi", true},
         {"VoceRitenuta", "Situazione &Ritenuta d'imposta", true},
@@ -104,10 +105,10 @@ void MainWindowTest::captionsAndStartState()
     }
     // Separators stand where the menu groups its entries.
     auto* archivi = m_main->findChild<QMenu*>("MenuArchivi");
-    QCOMPARE(archivi->actions().size(), 12);
+    QCOMPARE(archivi->actions().size(), 13);
     QVERIFY(archivi->actions().at(4)->isSeparator());
     QVERIFY(archivi->actions().at(7)->isSeparator());
-    QVERIFY(archivi->actions().at(10)->isSeparator());
+    QVERIFY(archivi->actions().at(11)->isSeparator());
 
     const QStringList buttons{"Clienti", "Fatture", "Movimenti", "Parcella"};
     for (int i = 0; i < 4; ++i) {

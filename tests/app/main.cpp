@@ -1,3 +1,4 @@
+#include "ArchiveMaintenanceTest.h"
 #include "DocumentNumbersTest.h"
 #include "MainWindowTest.h"
 #include "MultiTestMain.h"
@@ -7,5 +8,6 @@
 
 int main(int argc, char* argv[])
 {
-    return runTests<QApplication, StartUpTest, MainWindowTest, DocumentNumbersTest>(argc, argv);
+    return runTests<QApplication, StartUpTest, MainWindowTest, DocumentNumbersTest,
+                    ArchiveMaintenanceTest>(argc, argv);
 }

@@ -3,6 +3,7 @@
 #include "FeeDocumentTest.h"
 #include "IniFileTest.h"
 #include "KeyTextTest.h"
+#include "MaintenanceTest.h"
 #include "MoneyTest.h"
 #include "MultiTestMain.h"
 #include "RecordsetTest.h"
@@ -13,5 +14,6 @@
 int main(int argc, char* argv[])
 {
     return runTests<QCoreApplication, KeyTextTest, RecordsetTest, IniFileTest, DataFolderTest,
-                    DocumentRulesTest, MoneyTest, FeeDocumentTest, SettingsTest>(argc, argv);
+                    DocumentRulesTest, MoneyTest, FeeDocumentTest, SettingsTest, MaintenanceTest>(
+        argc, argv);
 }

@@ -1,0 +1,209 @@
+#include "ArchiveMaintenance.h"
+
+#include "AppContext.h"
+#include "Clock.h"
+#include "DailyCopies.h"
+#include "DatabaseMaintenance.h"
+#include "HeadingData.h"
+#include "MessageBox.h"
+#include "MostraErrore.h"
+#include "StatusMessage.h"
+#include "WaitCursor.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+const QString kFilter = QStringLiteral("Archivi Falmide (*.db);;Tutti i file (*)");
+const QString kDamaged = QStringLiteral("ATTENZIONE! DATABASE DANNEGGIATO");
+
+// The program's database is closed while a command works on a file, and
+// opened again however the command ends.
+class ClosedDatabase
+{
+public:
+    explicit ClosedDatabase(ArchiveMaintenance& maintenance, AppContext& context)
+        : m_maintenance(maintenance)
+    {
+        context.DbArchivi.close();
+    }
+    ~ClosedDatabase() { m_maintenance.reopen(); }
+    ClosedDatabase(const ClosedDatabase&) = delete;
+    ClosedDatabase& operator=(const ClosedDatabase&) = delete;
+
+private:
+    ArchiveMaintenance& m_maintenance;
+};
+
+} // namespace
+
+ArchiveMaintenance::ArchiveMaintenance(AppContext& context, QWidget* parent)
+    : m_context(context), m_parent(parent)
+{
+}
+
+QString ArchiveMaintenance::chooseFile(const QString& title, const QString& proposed, bool save)
+{
+    // Qt's own dialog, the same on every desktop, in the program's language.
+    QFileDialog dialog(m_parent, title, QFileInfo(proposed).absolutePath(), kFilter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (save) {
+        dialog.setDefaultSuffix(QStringLiteral("db"));
+        dialog.selectFile(QFileInfo(proposed).fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    // The dialog has gone before the work starts.
+    QApplication::processEvents();
+    return dialog.selectedFiles().constFirst();
+}
+
+bool ArchiveMaintenance::reopen()
+{
+    QString error;
+    if (!m_context.DbArchivi.open(m_context.databaseFile(), &error) ||
+        !loadHeadingData(m_context.DbArchivi, &m_context.DatiUtente, &error)) {
+        m_context.DbArchivi.close();
+        MessageBox::error(m_parent, QStringLiteral("Impossibile riaprire l'archivio %1:\n%2")
+                                        .arg(m_context.databaseFile(), error));
+        return false;
+    }
+    return true;
+}
+
+void ArchiveMaintenance::VoceCompArc()
+{
+    ClosedDatabase closed(*this, m_context);
+    const QString name = chooseFile(QStringLiteral("Selezionare Database da Compattare"),
+                                    m_context.databaseFile(), false);
+    if (name.isEmpty())
+        return;
+    const QString backup = backupFileName(name);
+    MaintenanceResult result;
+    {
+        const WaitCursor wait;
+        MessaggioStato(QStringLiteral("Compattamento ") + backup + QStringLiteral(" to ") + name,
+                       true);
+        result = compactDatabase(name);
+        MessaggioStato(QString(), false);
+    }
+    if (!result.ok)
+        MostraErrore(m_parent, result.error.description, result.error.number);
+}
+
+bool ArchiveMaintenance::repairFile(const QString& path)
+{
+    MaintenanceResult result;
+    {
+        const WaitCursor wait;
+        MessaggioStato(QStringLiteral("Riparazione database - ") + path, true);
+        result = repairDatabase(path);
+        MessaggioStato(QString(), false);
+    }
+    if (!result.ok) {
+        MostraErrore(m_parent, result.error.description, result.error.number);
+        return false;
+    }
+    const QString tables = describeTables(result.tables).join(QLatin1Char('\n'));
+    if (result.damaged)
+        MessageBox::show(m_parent, QStringLiteral("L'archivio %1 è stato ricostruito.\n\n"
+                                                  "Record recuperati:\n%2\n\n"
+                                                  "L'archivio danneggiato è conservato in %3.")
+                                       .arg(path, tables, result.keptFile));
+    else
+        MessageBox::show(m_parent, QStringLiteral("L'archivio %1 è integro: non è stato "
+                                                  "modificato.\n\n%2")
+                                       .arg(path, tables));
+    return true;
+}
+
+void ArchiveMaintenance::VoceRgnChv()
+{
+    ClosedDatabase closed(*this, m_context);
+    const QString name = chooseFile(QStringLiteral("Selezionare Database da Riparare"),
+                                    m_context.databaseFile(), false);
+    if (!name.isEmpty())
+        repairFile(name);
+}
+
+void ArchiveMaintenance::VoceSalvaCopia()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString proposed =
+        documents + QStringLiteral("/falmide-%1.db").arg(Clock::today().toString(Qt::ISODate));
+    const QString target = chooseFile(QStringLiteral("Salva copia archivi"), proposed, true);
+    if (target.isEmpty())
+        return;
+    MaintenanceResult result;
+    {
+        const WaitCursor wait;
+        MessaggioStato(QStringLiteral("Copia archivi in ") + target, true);
+        result = backupDatabase(m_context.databaseFile(), target);
+        MessaggioStato(QString(), false);
+    }
+    if (!result.ok)
+        MostraErrore(m_parent, result.error.description, result.error.number);
+    else
+        MessageBox::show(m_parent,
+                         QStringLiteral("Copia degli archivi salvata in %1.").arg(target));
+}
+
+bool ArchiveMaintenance::offerRepair(const QString& reason)
+{
+    MessageBox::show(m_parent, kDamaged + QStringLiteral("\n\n") + reason, QMessageBox::Warning);
+    const QString path = m_context.databaseFile();
+    const auto answer = MessageBox::show(
+        m_parent,
+        QStringLiteral("Riparare ora l'archivio %1?\n\nSarà ricostruito con tutti i record "
+                       "ancora leggibili; l'archivio danneggiato resterà conservato accanto.")
+            .arg(path),
+        QMessageBox::Question, QMessageBox::Yes | QMessageBox::No);
+    if (answer != QMessageBox::Yes)
+        return false;
+    m_context.DbArchivi.close();
+    const bool repaired = repairFile(path);
+    return reopen() && repaired;
+}
+
+bool ArchiveMaintenance::afterOpen()
+{
+    Database& db = m_context.DbArchivi;
+    QString why;
+    if (db.readOnly()) {
+        db.acceptsWrites(&why);
+        MessageBox::warning(m_parent, why);
+        return true;
+    }
+    // SQLite's quick check reads every page: on 100 000 invoices it takes
+    // about twice the whole start of a minimal Qt program, so it runs with
+    // the day's copy (the first start of a day) and when a statement meets
+    // damage, not at every start (bench/data/bench_database_check).
+    if (!m_context.settings().dailyCopies())
+        return true;
+    DailyCopyOutcome copy;
+    {
+        const WaitCursor wait;
+        copy = makeDailyCopy(db.path(), m_context.programFolder, Clock::today());
+    }
+    switch (copy.kind) {
+    case DailyCopyOutcome::Kind::NotDue:
+    case DailyCopyOutcome::Kind::Made:
+        return true;
+    case DailyCopyOutcome::Kind::Failed:
+        MessageBox::warning(m_parent,
+                            QStringLiteral("La copia giornaliera dell'archivio non è stata "
+                                           "salvata:\n%1")
+                                .arg(copy.error.description));
+        return true;
+    case DailyCopyOutcome::Kind::Damaged:
+        break;
+    }
+    const QString report = copy.problems.join(QLatin1Char('\n'));
+    db.noteDamage(report);
+    return offerRepair(report);
+}

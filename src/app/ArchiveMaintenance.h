@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+struct AppContext;
+
+// The maintenance commands of the "Archivi" menu, and the repair offered
+// when the program's own database turns out damaged. Compaction and repair
+// close the program's database first and reopen it afterwards, whatever
+// file was chosen; the copy reads the open database as it is.
+class ArchiveMaintenance
+{
+public:
+    ArchiveMaintenance(AppContext& context, QWidget* parent);
+
+    // "&Compattamento archivi"
+    void VoceCompArc();
+    // "&Riparazione archivi"
+    void VoceRgnChv();
+    // "Salva copia archivi ..."
+    void VoceSalvaCopia();
+
+    // The program's database was found damaged (at start-up, when it was
+    // opened, or later): says so with the reason under it and, when the
+    // user agrees, repairs it and reopens it. True when the database is
+    // open again.
+    bool offerRepair(const QString& reason);
+
+    // What start-up does once the database is open: says when it can only
+    // be read, and makes the day's copy (which checks the file first).
+    // False when damage was found and not repaired.
+    bool afterOpen();
+
+    // Opens the program's database and its heading data again; a failure
+    // is shown.
+    bool reopen();
+
+private:
+    QString chooseFile(const QString& title, const QString& proposed, bool save);
+    bool repairFile(const QString& path);
+
+    AppContext& m_context;
+    QWidget* m_parent;
+};

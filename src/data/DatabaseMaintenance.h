@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+// Why a maintenance routine failed: a sentence in Italian and a number, the
+// SQLite result code or the system's error number.
+struct MaintenanceError
+{
+    QString description;
+    int number = 0;
+};
+
+// The rows of one table of a database file.
+struct TableRows
+{
+    QString table;
+    qint64 rows = 0;
+    // Repair: rows the damaged file still listed but whose data could not
+    // be read.
+    qint64 lost = 0;
+};
+
+struct MaintenanceResult
+{
+    bool ok = false;
+    MaintenanceError error; // when not ok
+    QString file;           // the file worked on
+    // Compaction: the earlier file kept as the .BAK; repair: the damaged
+    // original kept beside the rebuilt file.
+    QString keptFile;
+    // Check and repair: the file was found damaged.
+    bool damaged = false;
+    // Check: what SQLite's check reported, a few lines at most.
+    QStringList problems;
+    // The tables of the resulting file (the checked or repaired file, the
+    // compacted file, the copy) with their rows, by name.
+    std::vector<TableRows> tables;
+};
+
+// None of these needs a window or the program's open database: they work on
+// closed files by path, so that a window, the start-up and a command line
+// can all call them. Every file they write is written under a temporary name
+// in the target's folder, checked, and renamed only when complete: a failure
+// at any step leaves the original in place, unchanged.
+
+// The name of the copy compaction keeps: the file's extension replaced by
+// ".BAK" (falmide.db gives falmide.BAK in the same folder).
+QString backupFileName(const QString& path);
+
+// Writes a compacted copy beside the file, checks it (integrity and the
+// same rows in every table), keeps the old file as the .BAK and puts the
+// copy in its place.
+MaintenanceResult compactDatabase(const QString& path);
+
+// A consistent copy of a database (which may be open elsewhere in the
+// program) written to target, checked before it takes the target's name.
+MaintenanceResult backupDatabase(const QString& source, const QString& target);
+
+// SQLite's integrity check (or its quicker form, which skips the indexes'
+// contents) and the rows of every table. A damaged file is a result with
+// damaged set, not a failure.
+MaintenanceResult checkDatabase(const QString& path, bool quick = false);
+
+// Checks the file and, when it is damaged, rebuilds it from every row that
+// can still be read; the damaged original is kept beside it. A sound file is
+// left as it is. A file that is no database (a folder, an empty file, other
+// bytes) is refused.
+MaintenanceResult repairDatabase(const QString& path);
+
+// One line per table for the user: "Clienti: 120 record" and, when some
+// were lost, how many.
+QStringList describeTables(const std::vector<TableRows>& tables);

@@ -1,0 +1,195 @@
+#include "ArchiveMaintenanceTest.h"
+
+#include "AppContext.h"
+#include "Clock.h"
+#include "DamagedPage.h"
+#include "Main.h"
+#include "MessageBox.h"
+#include "ModalHelper.h"
+#include "Recordset.h"
+#include "Snapshot.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// Answers the next file dialog with path, and keeps its title.
+void chooseInDialog(QObject* context, const QString& path, QString* title)
+{
+    whenModal<QFileDialog>(context, [path, title](QFileDialog* dialog) {
+        *title = dialog->windowTitle();
+        dialog->selectFile(path);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+}
+
+int clients(AppContext& context)
+{
+    QString error;
+    auto rs = Recordset::OpenTable(context.DbArchivi, QStringLiteral("Clienti"), &error);
+    return rs ? rs->RecordCount() : -1;
+}
+
+bool addClients(AppContext& context, int count)
+{
+    QString error;
+    auto rs = Recordset::OpenTable(context.DbArchivi, QStringLiteral("Clienti"), &error);
+    if (!rs || !context.DbArchivi.begin(&error))
+        return false;
+    for (int i = 0; i < count; ++i) {
+        rs->AddNew();
+        rs->setValue(0, QStringLiteral("C%1").arg(i));
+        rs->setValue(2, QStringLiteral("Cliente con un nome abbastanza lungo %1").arg(i));
+        if (!rs->Update())
+            return false;
+    }
+    return context.DbArchivi.commit(&error);
+}
+
+} // namespace
+
+void ArchiveMaintenanceTest::init()
+{
+    MessageBox::resetForTest();
+    Clock::setToday(QDate(2026, 12, 7));
+}
+
+void ArchiveMaintenanceTest::cleanup()
+{
+    Clock::setToday({});
+}
+
+void ArchiveMaintenanceTest::compactRepairAndCopyFromTheMenu()
+{
+    QTemporaryDir dir;
+    AppContext context;
+    context.programFolder = dir.path();
+    Main main(context);
+    QString error;
+    QCOMPARE(main.MDIForm_Load(&error), StartUpOutcome::Ready);
+    QVERIFY(QFileInfo::exists(dir.filePath("Backup/falmide-2026-12-07.db")));
+    QVERIFY(addClients(context, 50));
+
+    // A second program on the same data folder is refused.
+    {
+        AppContext other;
+        other.programFolder = dir.path();
+        Main second(other);
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        QCOMPARE(second.MDIForm_Load(&error), StartUpOutcome::AlreadyRunning);
+        QVERIFY2(MessageBox::lastText().contains("già aperto"), qPrintable(MessageBox::lastText()));
+    }
+
+    QString title;
+    chooseInDialog(&main, context.databaseFile(), &title);
+    main.voce("VoceCompArc")->trigger();
+    QCOMPARE(title, QStringLiteral("Selezionare Database da Compattare"));
+    QVERIFY(QFileInfo::exists(dir.filePath("falmide.BAK")));
+    QVERIFY(context.DbArchivi.isOpen());
+    QCOMPARE(clients(context), 50);
+    QCOMPARE(main.findChild<QLabel*>("Stato")->text(), QStringLiteral("Pronto"));
+
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    chooseInDialog(&main, context.databaseFile(), &title);
+    main.voce("VoceRgnChv")->trigger();
+    QCOMPARE(title, QStringLiteral("Selezionare Database da Riparare"));
+    QVERIFY2(MessageBox::lastText().contains("è integro") &&
+                 MessageBox::lastText().contains("Clienti: 50 record"),
+             qPrintable(MessageBox::lastText()));
+
+    // What is no database is refused with the error's description and number.
+    const QString junk = dir.filePath("appunti.db");
+    QFile(junk).open(QIODevice::WriteOnly);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    chooseInDialog(&main, junk, &title);
+    main.voce("VoceRgnChv")->trigger();
+    QVERIFY2(MessageBox::lastText().startsWith("The following Error occurred:\nIl file ") &&
+                 MessageBox::lastText().contains("è vuoto") &&
+                 MessageBox::lastText().contains("\nNumber: 26"),
+             qPrintable(MessageBox::lastText()));
+    QCOMPARE(MessageBox::lastIcon(), QMessageBox::Critical);
+    QVERIFY(context.DbArchivi.isOpen());
+
+    const QString copy = dir.filePath("copia.db");
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    chooseInDialog(&main, copy, &title);
+    main.voce("VoceSalvaCopia")->trigger();
+    QCOMPARE(title, QStringLiteral("Salva copia archivi"));
+    QCOMPARE(MessageBox::lastText(),
+             QStringLiteral("Copia degli archivi salvata in %1.").arg(copy));
+    Database saved;
+    QVERIFY(saved.open(copy, &error));
+    QCOMPARE(Recordset::OpenTable(saved, QStringLiteral("Clienti"), &error)->RecordCount(), 50);
+}
+
+void ArchiveMaintenanceTest::damageFoundAtStartUpIsRepaired()
+{
+    QTemporaryDir dir;
+    {
+        AppContext context;
+        context.programFolder = dir.path();
+        Main main(context);
+        QString error;
+        QCOMPARE(main.MDIForm_Load(&error), StartUpOutcome::Ready);
+        QVERIFY(addClients(context, 1500));
+    }
+    QVERIFY(damageTablePage(dir.filePath("falmide.db")));
+    Clock::setToday(QDate(2026, 12, 8)); // the day's first start checks the file
+
+    AppContext context;
+    context.programFolder = dir.path();
+    Main main(context);
+    QString warning;
+    whenModal<QMessageBox>(&main, [&warning](QMessageBox* box) {
+        warning = box->text();
+        MessageBox::setNextAnswer(QMessageBox::Yes); // repair now
+        MessageBox::setNextAnswer(QMessageBox::Ok);  // the records recovered
+        box->accept();
+    });
+    QString error;
+    QCOMPARE(main.MDIForm_Load(&error), StartUpOutcome::Ready);
+    QVERIFY2(warning.startsWith("ATTENZIONE! DATABASE DANNEGGIATO\n\n"), qPrintable(warning));
+    QVERIFY(warning.size() > 40); // the reason under it
+    QVERIFY2(MessageBox::lastText().contains("Record recuperati:\n"),
+             qPrintable(MessageBox::lastText()));
+    QVERIFY(context.DbArchivi.isOpen() && context.DbArchivi.acceptsWrites());
+    const int left = clients(context);
+    QVERIFY2(left > 1400 && left < 1500, qPrintable(QString::number(left)));
+    // The damaged day was not copied over the good copies.
+    QVERIFY(!QFileInfo::exists(dir.filePath("Backup/falmide-2026-12-08.db")));
+
+    // Damage met while working stops the saves; the repair is offered once
+    // the user is back at the main window.
+    QVERIFY(damageTablePage(context.DbArchivi.path()));
+    const int shown = MessageBox::shownCount();
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    MessageBox::setNextAnswer(QMessageBox::No);
+    QVERIFY(!Snapshot::Open(context.DbArchivi, "SELECT * FROM Clienti", {}, &error));
+    QVERIFY(!context.DbArchivi.acceptsWrites());
+    QTRY_COMPARE(MessageBox::shownCount(), shown + 2);
+    QVERIFY(MessageBox::lastText().startsWith("Riparare ora l'archivio"));
+}
+
+void ArchiveMaintenanceTest::damagedDatabaseDeclinedStopsStartUp()
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath("falmide.db"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("SQLite format 3") + QByteArray(4096, '\x5a'));
+    file.close();
+    AppContext context;
+    context.programFolder = dir.path();
+    Main main(context);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    MessageBox::setNextAnswer(QMessageBox::No);
+    QString error;
+    QCOMPARE(main.MDIForm_Load(&error), StartUpOutcome::DatabaseDamaged);
+    QCOMPARE(MessageBox::shownCount(), 2);
+    QVERIFY(MessageBox::lastText().startsWith("Riparare ora l'archivio " + file.fileName()));
+    QCOMPARE(QFileInfo(file.fileName()).size(), 15 + 4096);
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QObject>
+
+// The database under faults: files it must refuse, damage met while
+// working, compaction, repair and copies that fail half-way, and a program
+// killed while saving.
+class MaintenanceTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void openRefusesWhatItCannotTrust();
+    void olderLayoutIsMigratedInPlace();
+    void readOnlyArchiveRefusesSaves();
+    void fullDiskSaveKeepsPreviousRecord();
+    void damageStopsWritesAndRepairRecovers();
+    void repairRefusesWhatIsNoDatabase_data();
+    void repairRefusesWhatIsNoDatabase();
+    void compactionKeepsEveryRecord();
+    void failedStepLeavesOriginal_data();
+    void failedStepLeavesOriginal();
+    void dailyCopiesKeepSeven();
+    void secondInstanceRefused();
+    void killedWhileSavingLosesNothing();
+};
