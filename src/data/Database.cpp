@@ -1,6 +1,7 @@
 #include "Database.h"
 
 #include "Schema.h"
+#include "SchemaMigration.h"
 
 #include <QAtomicInteger>
 #include <QFile>
@@ -153,6 +154,11 @@ bool Database::checkSchema(QString* error)
         if (error)
             *error = QStringLiteral("versione dell'archivio sconosciuta: %1").arg(m_version);
         return false;
+    }
+    if (m_version < kSchemaVersion) {
+        if (!migrateSchema(m_db, m_version, error))
+            return false;
+        m_version = kSchemaVersion;
     }
     for (const TableDef& t : schemaTables()) {
         QSqlQuery probe(m_db);
