@@ -9,6 +9,10 @@ namespace {
 // The longest amount the file takes: eleven integer digits.
 const Money kLargestAmount = Money::fromCents(9'999'999'999'999);
 constexpr int kLongestDescription = 1000;
+// The schema's address form without its quoted and bracketed variants:
+// dot-separated atoms on both sides of the "@".
+const char* const kMailPattern = "[!#-'*+/-9=?A-Z^-~\\-]+(\\.[!#-'*+/-9=?A-Z^-~\\-]+)*@"
+                                 "[!#-'*+/-9=?A-Z^-~\\-]+(\\.[!#-'*+/-9=?A-Z^-~\\-]+)*";
 
 bool matches(const char* pattern, const QString& text)
 {
@@ -112,7 +116,7 @@ void checkClient(const FatturaPAInvoice& e, QStringList* problems)
         !matches("[A-Z0-9]{7}", c.codiceDestinatario.trimmed().toUpper()))
         p.add(QStringLiteral("il codice destinatario del cliente %1 non è di 7 lettere o cifre")
                   .arg(c.code.trimmed()));
-    if (!c.pec.trimmed().isEmpty() && !matches("[^@\\s]+@[^@\\s]+\\.[^@\\s]+", c.pec.trimmed()))
+    if (!c.pec.trimmed().isEmpty() && !matches(kMailPattern, c.pec.trimmed()))
         p.add(QStringLiteral("la PEC del cliente %1 non è un indirizzo valido")
                   .arg(c.code.trimmed()));
 }

@@ -498,8 +498,8 @@ void DocumentsTest::electronicInvoiceBesideThePdf()
                    "CodiceFiscale = 'RSSMRA80A01H501U'",
                    {}, &error));
     QVERIFY(db.execute("INSERT INTO Clienti (Chiave, CodCliente, Denominazione, Indirizzo, Citta, "
-                       "PartitaIVA) VALUES ('B1        ', 'B1', 'Bianchi', 'Via Po', 'Milano', "
-                       "'01234567890')",
+                       "PartitaIVA, CodDestinatario, PEC) VALUES ('B1        ', 'B1', 'Bianchi', "
+                       "'Via Po', 'Milano', '01234567890', 'abc1234', 'b@pec.it')",
                        {}, &error));
     QVERIFY(db.execute("INSERT INTO Fatture (Chiave, Data, Numero, CodCli, Oggetto, Onorario, "
                        "AliqIVA, ImportoIVA) VALUES ('2026         1', '2026-12-01', 1, 'B1', "
@@ -527,7 +527,13 @@ void DocumentsTest::electronicInvoiceBesideThePdf()
     MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(MessageBox::lastText(), "Fattura elettronica scritta in\n" + path);
-    QVERIFY(QFile::exists(path));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    // The recipient code says where the file goes: no certified mail then.
+    const QByteArray xml = file.readAll();
+    QVERIFY(xml.contains("<CodiceDestinatario>ABC1234</CodiceDestinatario>"));
+    QVERIFY(!xml.contains("PECDestinatario"));
+    QCOMPARE(file.permissions() & 0x0077, QFile::Permissions()); // the owner's only
 
     enter(&window, 1, "5");
     QVERIFY(!button->isEnabled());

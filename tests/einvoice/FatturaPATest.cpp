@@ -1,6 +1,5 @@
 #include "FatturaPATest.h"
 
-#include "Database.h"
 #include "FatturaPAChecks.h"
 #include "FatturaPAFile.h"
 
@@ -23,7 +22,8 @@ std::optional<Money> amountOrNone(const char* text)
     return *text ? std::optional<Money>(euro(text)) : std::nullopt;
 }
 
-// A complete invoice of a professional in Rome to a company in Milan.
+// A complete invoice of a professional in Rome to a company in Forlì whose
+// name needs escaping.
 FatturaPAInvoice sampleInvoice()
 {
     FatturaPAInvoice e;
@@ -35,8 +35,8 @@ FatturaPAInvoice sampleInvoice()
     e.invoice.fee = euro("1000");
     e.invoice.vatRate = 22;
     e.invoice.vat = euro("220");
-    e.client = {"C1", "Bianchi S.r.l.", "Via Roma 1", "Milano", "20121", "01234567890", "", "", "",
-                ""};
+    e.client = {"C1",          "D'Angelo & Figli <Srl>", "Via Roma 1", "Forlì", "47121",
+                "01234567890", "dngmra70a01d704x",       "",           "",      "d'angelo@pec.it"};
     e.datiUtente = {"Geom. Mario Rossi", "Via Appia 10",    "Roma", "00179",
                     "09876543210",       "RSSMRA80A01H501U"};
     e.settings.provincia = "RM";
@@ -89,10 +89,10 @@ void FatturaPATest::validAndAddingUp_data()
 {
     QTest::addColumn<bool>("geometra");
     QTest::addColumn<QString>("regime");
-    // rates: VAT, contribution, withholding; amounts as stored
+    // VAT, contribution and withholding; fee, VAT, contribution, withholding,
+    // expenses and stamp duty as stored
     QTest::addColumn<QList<int>>("rates");
-    QTest::addColumn<QStringList>(
-        "amounts"); // fee, VAT, contribution, withholding, expenses, stamp
+    QTest::addColumn<QStringList>("amounts");
     QTest::addColumn<QString>("total");
     QTest::addColumn<QString>("net");
 
@@ -111,10 +111,6 @@ void FatturaPATest::validAndAddingUp_data()
         << false << "RF01" << QList<int>{22, 4, 0}
         << QStringList{"333.33", "76.27", "13.33", "", "", ""} << "422.93"
         << "422.93";
-    QTest::newRow("withholding without contribution")
-        << false << "RF01" << QList<int>{22, 0, 20} << QStringList{"1000", "220", "", "200", "", ""}
-        << "1220.00"
-        << "1020.00";
     QTest::newRow("flat rate") << false << "RF19" << QList<int>{0, 4, 0}
                                << QStringList{"1000", "", "40", "", "30", "2"} << "1072.00"
                                << "1072.00";
@@ -148,7 +144,15 @@ void FatturaPATest::validAndAddingUp()
 
     QFile f(file);
     QVERIFY(f.open(QIODevice::ReadOnly));
-    const auto x = leaves(f.readAll());
+    const QByteArray xml = f.readAll();
+    QVERIFY(xml.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+    QVERIFY(xml.contains("<Denominazione>D'Angelo &amp; Figli &lt;Srl&gt;</Denominazione>"));
+    QVERIFY(xml.contains("<Comune>Forl\xc3\xac</Comune>"));
+    const auto x = leaves(xml);
+    QVERIFY(x.values("Anagrafica/Denominazione").contains(e.client.name));
+    QVERIFY(x.values("DatiAnagrafici/CodiceFiscale").contains("DNGMRA70A01D704X"));
+    QCOMPARE(x.value("DatiTrasmissione/CodiceDestinatario"), "0000000");
+    QCOMPARE(x.value("DatiTrasmissione/PECDestinatario"), "d'angelo@pec.it");
     QCOMPARE(x.value("DatiGeneraliDocumento/ImportoTotaleDocumento"), total);
     // The summaries hold everything: taxable amounts and taxes add up to the total.
     QCOMPARE((sumOf(x, "DatiRiepilogo/ImponibileImporto") + sumOf(x, "DatiRiepilogo/Imposta"))
@@ -175,31 +179,6 @@ void FatturaPATest::validAndAddingUp()
     QCOMPARE(x.value("DatiTrasmissione/ProgressivoInvio"), "26007");
 }
 
-void FatturaPATest::textsEscapedAndEncoded()
-{
-    FatturaPAInvoice e = sampleInvoice();
-    e.client.name = "D'Angelo & Figli <Srl>";
-    e.client.town = "Forlì";
-    e.client.taxCode = "dngmra70a01d704x";
-    e.client.pec = "d'angelo@pec.it";
-    const QString file = m_dir.filePath("escaped.xml");
-    QString message;
-    QVERIFY2(writeFatturaPA(e, file, &message), qPrintable(message));
-    const QString errors = schemaErrors(file);
-    QVERIFY2(errors.isEmpty(), qPrintable(errors));
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray xml = f.readAll();
-    QVERIFY(xml.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
-    QVERIFY(xml.contains("<Denominazione>D'Angelo &amp; Figli &lt;Srl&gt;</Denominazione>"));
-    QVERIFY(xml.contains("<Comune>Forl\xc3\xac</Comune>"));
-    const auto x = leaves(xml);
-    QCOMPARE(x.value("Anagrafica/Denominazione"), e.client.name);
-    QCOMPARE(x.value("DatiAnagrafici/CodiceFiscale"), "DNGMRA70A01D704X");
-    QCOMPARE(x.value("DatiTrasmissione/CodiceDestinatario"), "0000000");
-    QCOMPARE(x.value("DatiTrasmissione/PECDestinatario"), "d'angelo@pec.it");
-}
-
 void FatturaPATest::missingDataRefusedWithoutFile_data()
 {
     QTest::addColumn<QString>("change");
@@ -212,7 +191,8 @@ void FatturaPATest::missingDataRefusedWithoutFile_data()
         << "datiUtente3 datiUtente2"
         << QStringList{"Manca il CAP del professionista.", "Manca la città del professionista."};
     QTest::newRow("client's VAT number and tax code")
-        << "vatNumber" << QStringList{"Mancano la partita IVA e il codice fiscale del cliente C1."};
+        << "vatNumber taxCode"
+        << QStringList{"Mancano la partita IVA e il codice fiscale del cliente C1."};
     QTest::newRow("client's postcode and town")
         << "postcode town"
         << QStringList{"Manca il CAP del cliente C1.", "Manca la città del cliente C1."};
@@ -222,7 +202,9 @@ void FatturaPATest::missingDataRefusedWithoutFile_data()
         << "vat" << QStringList{"L'IVA di 210.00 euro non è il 22% di 1000.00 euro (220.00 euro)."};
     QTest::newRow("no VAT outside the flat rate")
         << "vatRate" << QStringList{"Manca l'aliquota IVA"};
-    QTest::newRow("recipient code") << "code" << QStringList{"codice destinatario"};
+    QTest::newRow("recipient code and certified mail")
+        << "code pec"
+        << QStringList{"codice destinatario", "La PEC del cliente C1 non è un indirizzo valido."};
 }
 
 void FatturaPATest::missingDataRefusedWithoutFile()
@@ -235,6 +217,8 @@ void FatturaPATest::missingDataRefusedWithoutFile()
             e.datiUtente[c.right(1).toInt()].clear();
         else if (c == "vatNumber")
             e.client.vatNumber.clear();
+        else if (c == "taxCode")
+            e.client.taxCode.clear();
         else if (c == "postcode")
             e.client.postcode = " ";
         else if (c == "town")
@@ -247,6 +231,8 @@ void FatturaPATest::missingDataRefusedWithoutFile()
             e.invoice.vatRate = 0, e.invoice.vat = std::nullopt;
         else if (c == "code")
             e.client.codiceDestinatario = "ABC";
+        else if (c == "pec")
+            e.client.pec = "rossi..m@pec.it";
     }
     const QString folder = m_dir.filePath("refused");
     QString message;
@@ -280,50 +266,4 @@ void FatturaPATest::progressivoInvio()
     QFETCH(QString, expected);
     const auto key = DocumentKey::of(QDate(year, 1, 1), number);
     QCOMPARE(::progressivoInvio(*key).value_or(QString()), expected);
-}
-
-void FatturaPATest::storedInvoiceArchivedBesideItsPdf()
-{
-    Database db;
-    QString error;
-    const QString folder = m_dir.filePath("data");
-    QVERIFY(QDir().mkpath(folder));
-    QVERIFY2(db.open(folder + "/falmide.db", &error), qPrintable(error));
-    const FatturaPAInvoice e = sampleInvoice();
-    QVERIFY(db.execute("UPDATE datipers SET Denominazione = ?, Indirizzo = ?, Citta = ?, CAP = ?, "
-                       "PartitaIVA = ?, CodiceFiscale = ?",
-                       {e.datiUtente[0], e.datiUtente[1], e.datiUtente[2], e.datiUtente[3],
-                        e.datiUtente[4], e.datiUtente[5]},
-                       &error));
-    QVERIFY(db.execute("INSERT INTO Clienti (Chiave, CodCliente, Denominazione, Indirizzo, Citta, "
-                       "CAP, PartitaIVA, CodDestinatario, PEC) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                       {"C1        ", "C1", "Bianchi", "Via Roma 1", "Milano", "20121",
-                        "01234567890", "abc1234", "bianchi@pec.it"},
-                       &error));
-    QVERIFY(db.execute("INSERT INTO Fatture (Chiave, Data, Numero, CodCli, Oggetto, Onorario, "
-                       "AliqIVA, ImportoIVA) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
-                       {"2026         7", "2026-03-15", 7, "C1", "Rilievo", 100000, 22, 22000},
-                       &error));
-    QFile settings(folder + "/falmide.ini");
-    QVERIFY(settings.open(QIODevice::WriteOnly));
-    settings.write("[FatturaPA]\nProvincia=rm\n");
-    settings.close();
-
-    const auto path = archiveFatturaPA(db, Settings(settings.fileName()), folder,
-                                       *DocumentKey::of(QDate(2026, 1, 1), 7), &error);
-    QVERIFY2(path, qPrintable(error));
-    QCOMPARE(*path, folder + "/Fatture/2026/IT09876543210_26007.xml");
-    QCOMPARE(QFile::permissions(*path) & 0x0077, QFile::Permissions()); // the owner's only
-    QFile f(*path);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const auto x = leaves(f.readAll());
-    // A recipient code is where the file goes: the certified mail is left out.
-    QCOMPARE(x.value("DatiTrasmissione/CodiceDestinatario"), "ABC1234");
-    QVERIFY(!x.contains("DatiTrasmissione/PECDestinatario"));
-    QCOMPARE(x.value("Sede/Provincia"), "RM");
-    QCOMPARE(x.value("DatiGeneraliDocumento/ImportoTotaleDocumento"), "1220.00");
-
-    QVERIFY(!archiveFatturaPA(db, Settings(settings.fileName()), folder,
-                              *DocumentKey::of(QDate(2026, 1, 1), 8), &error));
-    QCOMPARE(error, "Fattura non trovata");
 }

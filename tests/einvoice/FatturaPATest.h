@@ -10,12 +10,10 @@ class FatturaPATest : public QObject
 private slots:
     void validAndAddingUp_data();
     void validAndAddingUp();
-    void textsEscapedAndEncoded();
     void missingDataRefusedWithoutFile_data();
     void missingDataRefusedWithoutFile();
     void progressivoInvio_data();
     void progressivoInvio();
-    void storedInvoiceArchivedBesideItsPdf();
 
 private:
     QTemporaryDir m_dir;
