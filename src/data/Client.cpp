@@ -33,6 +33,8 @@ std::optional<Client> Clients::find(const QString& code, QString* error) const
     c.vatNumber = text(*table, AddressColumn::VatNumber);
     c.taxCode = text(*table, AddressColumn::TaxCode);
     c.definiz = text(*table, AddressColumn::Definiz);
+    c.codiceDestinatario = text(*table, AddressColumn::CodiceDestinatario);
+    c.pec = text(*table, AddressColumn::PEC);
     return c;
 }
 

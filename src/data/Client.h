@@ -15,7 +15,9 @@ struct Client
     QString postcode;
     QString vatNumber;
     QString taxCode;
-    QString definiz; // the form of address ("Egr. Sig.")
+    QString definiz;            // the form of address ("Egr. Sig.")
+    QString codiceDestinatario; // where the electronic invoice is delivered
+    QString pec;
 };
 
 // The clients of a database. Failures of the database are told in `error`,

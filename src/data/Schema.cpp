@@ -34,9 +34,9 @@ ColumnDef cents(const char* name)
     return {QString::fromLatin1(name), FieldType::Long, 8};
 }
 
-std::vector<ColumnDef> addressBookColumns(const char* codeName, bool withDefiniz)
+std::vector<ColumnDef> addressBookColumns(const char* codeName, bool clients)
 {
-    const AddressColumn last = withDefiniz ? AddressColumn::Definiz : AddressColumn::Notes;
+    const AddressColumn last = clients ? AddressColumn::PEC : AddressColumn::Notes;
     std::vector<ColumnDef> columns(std::size_t(last) + 1);
     auto set = [&columns](AddressColumn column, ColumnDef def) {
         columns.at(std::size_t(column)) = std::move(def);
@@ -50,8 +50,11 @@ std::vector<ColumnDef> addressBookColumns(const char* codeName, bool withDefiniz
     set(AddressColumn::VatNumber, text("PartitaIVA", 11));
     set(AddressColumn::TaxCode, text("CodiceFiscale", 16));
     set(AddressColumn::Notes, memo("Note"));
-    if (withDefiniz)
+    if (clients) {
         set(AddressColumn::Definiz, text("Definiz", 10));
+        set(AddressColumn::CodiceDestinatario, text("CodDestinatario", 7));
+        set(AddressColumn::PEC, text("PEC", 255));
+    }
     return columns;
 }
 

@@ -23,7 +23,8 @@ struct TableDef
 };
 
 // The columns of a client (Clienti) or supplier (Fornitori) by record
-// position; only clients have the form of address Definiz.
+// position; only clients have the form of address Definiz and, appended in
+// version 2, the electronic invoice's recipient code and certified mail.
 enum class AddressColumn : int {
     Key = 0,
     Code,
@@ -35,6 +36,8 @@ enum class AddressColumn : int {
     TaxCode,
     Notes,
     Definiz,
+    CodiceDestinatario,
+    PEC,
 };
 
 // The columns of an invoice (Fatture) or pro-forma (Parcelle) by record
@@ -78,9 +81,10 @@ enum class FeeDocumentKind { Invoice, ProForma };
 // Fatture or Parcelle.
 Table feeDocumentTable(FeeDocumentKind kind);
 
-// The version written into a new database. A later version appends columns
-// and migrates older files in one transaction.
-constexpr int kSchemaVersion = 1;
+// The version written into a new database. A later version only appends
+// tables and columns, which the check at open adds to older files in one
+// transaction (SchemaCheck.h).
+constexpr int kSchemaVersion = 2;
 
 // Every table of the program's database, in creation order.
 const std::vector<TableDef>& schemaTables();

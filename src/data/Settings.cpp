@@ -8,6 +8,7 @@ namespace {
 const char* const kGenerale = "Generale";
 const char* const kCartaIntestata = "CartaIntestata";
 const char* const kConsulta = "Consulta";
+const char* const kFatturaPA = "FatturaPA";
 
 QString consultWidthKey(int column)
 {
@@ -103,6 +104,20 @@ bool Settings::dailyCopies() const
     const QString v = value->trimmed().toLower();
     return v != QLatin1String("0") && v != QLatin1String("no") && v != QLatin1String("off") &&
            v != QLatin1String("false");
+}
+
+FatturaPASettings Settings::fatturaPA() const
+{
+    FatturaPASettings s;
+    const auto read = [this](const char* key, QString* into) {
+        if (const auto text = value(kFatturaPA, key); text && !text->trimmed().isEmpty())
+            *into = text->trimmed();
+    };
+    read("RegimeFiscale", &s.regimeFiscale);
+    read("TipoCassa", &s.tipoCassa);
+    read("Provincia", &s.provincia);
+    read("IBAN", &s.iban);
+    return s;
 }
 
 std::optional<int> Settings::consultColumnWidth(int column) const

@@ -14,6 +14,15 @@ struct LogoPlacement
     double height = 2000;
 };
 
+// [FatturaPA]: what the electronic invoice needs beyond the heading data.
+struct FatturaPASettings
+{
+    QString regimeFiscale = QStringLiteral("RF01"); // RegimeFiscale
+    QString tipoCassa = QStringLiteral("TC03");     // TipoCassa: the geometri's fund
+    QString provincia;                              // Provincia of the professional's seat
+    QString iban;                                   // IBAN for the payment by transfer
+};
+
 // The settings file by name: each key is named once here, with what applies
 // when it is absent or empty. Every read goes to the file, so a change made
 // with a text editor counts at once (the profile, for one, is read each
@@ -56,6 +65,8 @@ public:
     // [Generale] CopieGiornaliere: "0", "no", "off" or "false" turns the
     // daily copies of the database off; they are made otherwise.
     bool dailyCopies() const;
+    // [FatturaPA] RegimeFiscale, TipoCassa, Provincia, IBAN, each trimmed.
+    FatturaPASettings fatturaPA() const;
 
     // [Consulta] Richieste<column>: a column's width in twips, when it is a
     // positive whole number.

@@ -2,6 +2,9 @@
 
 #include "AppContext.h"
 #include "DocumentAmounts.h"
+#include "FatturaPAFile.h"
+#include "KeyText.h"
+#include "MessageBox.h"
 #include "STAFAT.h"
 
 #include <QApplication>
@@ -20,6 +23,18 @@ FArcFAT::FArcFAT(AppContext& context, QWidget* parent) : FeeDocumentWindow(conte
     m_stampa->setEnabled(false);
     connect(m_stampa, &QPushButton::clicked, this, &FArcFAT::Stampa_Click);
     buttonRow()->insertWidget(2, m_stampa);
+    // Alt+E is "&Elimina"'s: a second button on it would only take the focus.
+    m_fatturaElettronica = new QPushButton(QStringLiteral("Fattura e&lettronica"), this);
+    m_fatturaElettronica->setObjectName(QStringLiteral("FatturaElettronica"));
+    m_fatturaElettronica->setEnabled(false);
+    connect(m_fatturaElettronica, &QPushButton::clicked, this, &FArcFAT::FatturaElettronica_Click);
+    buttonRow()->insertWidget(3, m_fatturaElettronica);
+}
+
+void FArcFAT::setPrintable(bool printable)
+{
+    m_stampa->setEnabled(printable);
+    m_fatturaElettronica->setEnabled(printable);
 }
 
 void FArcFAT::changeEvent(QEvent* event)
@@ -41,19 +56,19 @@ void FArcFAT::changeEvent(QEvent* event)
 bool FArcFAT::keyFieldLeft(int index)
 {
     const bool left = FeeDocumentWindow::keyFieldLeft(index);
-    m_stampa->setEnabled(BtCanc()->isEnabled());
+    setPrintable(BtCanc()->isEnabled());
     return left;
 }
 
 void FArcFAT::recordStored()
 {
-    m_stampa->setEnabled(true);
+    setPrintable(true);
 }
 
 void FArcFAT::recordDeleted()
 {
     FeeDocumentWindow::recordDeleted();
-    m_stampa->setEnabled(false);
+    setPrintable(false);
 }
 
 void FArcFAT::Stampa_Click()
@@ -62,6 +77,23 @@ void FArcFAT::Stampa_Click()
     window.setText(0, text(FeeField::Number));
     window.setText(1, text(FeeField::Date));
     window.exec();
+}
+
+void FArcFAT::FatturaElettronica_Click()
+{
+    // The file carries the stored invoice: changes are saved, or given up, first.
+    if (!confirmChanges())
+        return;
+    QString message = QStringLiteral("Fattura non trovata");
+    const auto key =
+        DocumentKey::of(parseItalianDate(text(FeeField::Date)), text(FeeField::Number));
+    const auto path = key ? archiveFatturaPA(m_context.DbArchivi, m_context.settings(),
+                                             m_context.programFolder, *key, &message)
+                          : std::nullopt;
+    if (path)
+        MessageBox::show(this, QStringLiteral("Fattura elettronica scritta in\n%1").arg(*path));
+    else
+        MessageBox::warning(this, message);
 }
 
 void FArcFAT::Dati_DblClick(int index)

@@ -14,6 +14,8 @@ public:
     QPushButton* Stampa() const { return m_stampa; }
     // Opens the invoice print window on this invoice's number and date.
     void Stampa_Click();
+    // Writes the stored invoice's electronic invoice beside its archived PDF.
+    void FatturaElettronica_Click();
 
 protected:
     // Printing is possible exactly when the typed year and number belong to a
@@ -25,6 +27,10 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // The invoice's printout and electronic invoice go together.
+    void setPrintable(bool printable);
+
     QPushButton* m_stampa = nullptr;
+    QPushButton* m_fatturaElettronica = nullptr;
     bool m_tabsSent = false;
 };

@@ -13,6 +13,8 @@ const FieldTable& clientFields()
         {6, QStringLiteral("Codice Fiscale"), QStringLiteral("AOL"), 16, 7, 7},
         {7, QStringLiteral("NOTE"), QStringLiteral("MOL"), 0, 8, 8},
         {8, QStringLiteral("Definizione cliente"), QStringLiteral("AOL"), 10, 1, 9},
+        {9, QStringLiteral("Codice destinatario"), QStringLiteral("AOL"), 7, 9, 10},
+        {10, QStringLiteral("PEC"), QStringLiteral("AOL"), 255, 10, 11},
     };
     return table;
 }

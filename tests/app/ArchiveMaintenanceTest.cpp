@@ -11,20 +11,29 @@
 
 #include <QAction>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
-// Answers the next file dialog with path, and keeps its title.
+// Answers the next file dialog with path, and keeps its title. The name is
+// typed into the name field as a user would (selectFile leaves that field
+// alone while it has the focus); a dialog that refuses the answer is
+// answered again once it has settled.
 void chooseInDialog(QObject* context, const QString& path, QString* title)
 {
-    whenModal<QFileDialog>(context, [path, title](QFileDialog* dialog) {
+    whenModal<QFileDialog>(context, [context, path, title](QFileDialog* dialog) {
         *title = dialog->windowTitle();
-        dialog->selectFile(path);
+        dialog->setDirectory(QFileInfo(path).absolutePath());
+        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            name->setText(QFileInfo(path).fileName());
         static_cast<QDialog*>(dialog)->accept();
+        if (dialog->isVisible())
+            chooseInDialog(context, path, title);
     });
 }
 

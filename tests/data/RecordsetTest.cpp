@@ -55,7 +55,7 @@ void RecordsetTest::newDatabaseHasSchema()
         const char* table;
         int columns;
     };
-    for (const Expect& e : {Expect{"Clienti", 10}, Expect{"Fornitori", 9}, Expect{"datipers", 6},
+    for (const Expect& e : {Expect{"Clienti", 12}, Expect{"Fornitori", 9}, Expect{"datipers", 6},
                             Expect{"Fatture", 17}, Expect{"Parcelle", 16}, Expect{"Movimenti", 10},
                             Expect{"STAMPA", 2}}) {
         auto rs = Recordset::OpenTable(*m_db, e.table, &error);
@@ -80,6 +80,7 @@ void RecordsetTest::newDatabaseHasSchema()
     auto clienti = Recordset::OpenTable(*m_db, "Clienti", &error);
     QCOMPARE(clienti->fieldInfo(9).name, QStringLiteral("Definiz"));
     QCOMPARE(clienti->fieldInfo(9).size, 10);
+    QCOMPARE(clienti->fieldInfo(10).size, 7);
 
     // One empty heading record, whose Null fields read back as "".
     auto dati = Recordset::OpenTable(*m_db, "datipers", &error);
@@ -274,7 +275,7 @@ void RecordsetTest::snapshotBindsValues()
     auto all = Snapshot::Open(*m_db, "SELECT * FROM Clienti ORDER BY Chiave", {}, &error);
     QVERIFY2(all, qPrintable(error));
     QCOMPARE(all->RecordCount(), 3);
-    QCOMPARE(all->fieldCount(), 10);
+    QCOMPARE(all->fieldCount(), 12);
     QStringList names;
     for (all->MoveFirst(); !all->Eof(); all->MoveNext())
         names << all->text(2);
@@ -331,4 +332,36 @@ void RecordsetTest::refusesWhatIsNotOurDatabase()
     const QString path = m_dir->filePath("falmide.db");
     QVERIFY(db.open(path, &error));
     QVERIFY(!QFile::exists(path + ".new"));
+}
+
+void RecordsetTest::olderFileMigratedInPlace()
+{
+    // A file of the first version: clients without the last two columns.
+    QString error;
+    QVERIFY(m_db->execute("ALTER TABLE Clienti DROP COLUMN PEC", {}, &error));
+    QVERIFY(m_db->execute("ALTER TABLE Clienti DROP COLUMN CodDestinatario", {}, &error));
+    QVERIFY(m_db->execute("UPDATE SchemaVersion SET Version = 1", {}, &error));
+    auto clienti = Recordset::OpenTable(*m_db, "Clienti", &error);
+    addClient(*clienti, "AB1", "Rossi Mario");
+    clienti.reset();
+    const QString older = m_dir->filePath("older.db");
+    QVERIFY(m_db->execute("VACUUM INTO ?", {older}, &error));
+
+    // One that cannot be migrated (a column of that name is already there)
+    // stays as it was.
+    QVERIFY(m_db->execute("ALTER TABLE Clienti ADD COLUMN PEC TEXT", {}, &error));
+    const QString broken = m_db->path();
+    m_db->close();
+    const QByteArray before = fileHash(broken);
+    QVERIFY(!m_db->open(broken, &error));
+    QVERIFY(error.contains("PEC"));
+    QCOMPARE(fileHash(broken), before);
+
+    QVERIFY2(m_db->open(older, &error), qPrintable(error));
+    QCOMPARE(m_db->schemaVersion(), kSchemaVersion);
+    clienti = Recordset::OpenTable(*m_db, "Clienti", &error);
+    QCOMPARE(clienti->fieldCount(), 12);
+    QVERIFY(clienti->Seek("=", "ab1") && !clienti->NoMatch());
+    QCOMPARE(clienti->text(2), QStringLiteral("Rossi Mario"));
+    QVERIFY(clienti->value(10).isNull() && clienti->value(11).isNull());
 }

@@ -20,6 +20,7 @@ private slots:
     void failedSaveLeavesTableAsItWas();
     void snapshotBindsValues();
     void refusesWhatIsNotOurDatabase();
+    void olderFileMigratedInPlace();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;

@@ -32,6 +32,9 @@ void SettingsTest::defaultsWhenAbsent()
     QVERIFY(!s.consultColumnWidth(0));
     QVERIFY(!s.consultDocumentType());
     QVERIFY(!Settings(m_dir.filePath("missing.ini")).geometraProfile());
+    const FatturaPASettings e = s.fatturaPA();
+    QVERIFY(e.regimeFiscale == "RF01" && e.tipoCassa == "TC03");
+    QVERIFY(e.provincia.isEmpty() && e.iban.isEmpty());
 }
 
 void SettingsTest::valuesAsTheirReadersTakeThem()
@@ -57,6 +60,11 @@ void SettingsTest::valuesAsTheirReadersTakeThem()
     QCOMPARE(s.consultDocumentType(), 1);
     QCOMPARE(s.consultColumnWidth(0), 1200);
     QCOMPARE(s.flatRateStatement(), (QStringList{"Uno", "Tre"})); // the rest kept
+
+    const FatturaPASettings e =
+        Settings(write("[fatturapa]\nRegimeFiscale= RF19 \nTipoCassa=  \nProvincia=RM\n"))
+            .fatturaPA();
+    QVERIFY(e.regimeFiscale == "RF19" && e.tipoCassa == "TC03" && e.provincia == "RM");
 
     // Section and key names match whatever their case.
     QVERIFY(Settings(write("[generale]\ncalcolo=GEOMETRA\n")).geometraProfile());

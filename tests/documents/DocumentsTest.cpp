@@ -487,3 +487,54 @@ void DocumentsTest::escapeSavesTheFieldBeingTyped()
     QCOMPARE(rs->value(6).toLongLong(), 200000);
     QCOMPARE(rs->value(12).toLongLong(), 44000);
 }
+
+void DocumentsTest::electronicInvoiceBesideThePdf()
+{
+    QString error;
+    Database& db = m_context->DbArchivi;
+    QVERIFY(
+        db.execute("UPDATE datipers SET Denominazione = 'Geom. Rossi', Indirizzo = 'Via Appia', "
+                   "Citta = 'Roma', CAP = '00179', PartitaIVA = '09876543210', "
+                   "CodiceFiscale = 'RSSMRA80A01H501U'",
+                   {}, &error));
+    QVERIFY(db.execute("INSERT INTO Clienti (Chiave, CodCliente, Denominazione, Indirizzo, Citta, "
+                       "PartitaIVA, CodDestinatario, PEC) VALUES ('B1        ', 'B1', 'Bianchi', "
+                       "'Via Po', 'Milano', '01234567890', 'abc1234', 'b@pec.it')",
+                       {}, &error));
+    QVERIFY(db.execute("INSERT INTO Fatture (Chiave, Data, Numero, CodCli, Oggetto, Onorario, "
+                       "AliqIVA, ImportoIVA) VALUES ('2026         1', '2026-12-01', 1, 'B1', "
+                       "'Rilievo', 100000, 22, 22000)",
+                       {}, &error));
+
+    FArcFAT window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTRY_VERIFY(line(&window, 2)->hasFocus());
+    auto* button = window.findChild<QPushButton*>("FatturaElettronica");
+    QVERIFY(!button->isEnabled()); // number 2 is free
+    enter(&window, 1, "1");
+    QVERIFY(button->isEnabled() && window.Stampa()->isEnabled());
+
+    // The client has no postcode: nothing is written and the message says so.
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY2(MessageBox::lastText().contains("Manca il CAP del cliente B1."),
+             qPrintable(MessageBox::lastText()));
+    const QString path = m_dir->filePath("Fatture/2026/IT09876543210_26001.xml");
+    QVERIFY(!QFile::exists(path));
+
+    QVERIFY(db.execute("UPDATE Clienti SET CAP = '20121'", {}, &error));
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(MessageBox::lastText(), "Fattura elettronica scritta in\n" + path);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    // The recipient code says where the file goes: no certified mail then.
+    const QByteArray xml = file.readAll();
+    QVERIFY(xml.contains("<CodiceDestinatario>ABC1234</CodiceDestinatario>"));
+    QVERIFY(!xml.contains("PECDestinatario"));
+    QCOMPARE(file.permissions() & 0x0077, QFile::Permissions()); // the owner's only
+
+    enter(&window, 1, "5");
+    QVERIFY(!button->isEnabled());
+}

@@ -21,6 +21,7 @@ private slots:
     void saveRefusesUnknownCodes();
     void storedInvoiceEditedAndDeleted();
     void escapeSavesTheFieldBeingTyped();
+    void electronicInvoiceBesideThePdf();
 
 private:
     void writeSettings(const QByteArray& content);

@@ -211,7 +211,7 @@ void RecordRulesTest::codeListAndGrid()
         Snapshot::Open(m_context->DbArchivi, "SELECT * FROM Clienti ORDER BY Chiave", {}, &error);
     GridModel grid;
     QCOMPARE(RiempiGriglia(grid, *all, 2000, 0, 100), 2);
-    QCOMPARE(grid.columnCount(), 10);
+    QCOMPARE(grid.columnCount(), 12);
     QCOMPARE(grid.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
              QStringLiteral("CODCLIENTE"));
     QCOMPARE(grid.cell(0, 0), QStringLiteral("1"));

@@ -1,0 +1,254 @@
+#include "FatturaPAChecks.h"
+
+#include "FatturaPAFile.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+// The longest amount the file takes: eleven integer digits.
+const Money kLargestAmount = Money::fromCents(9'999'999'999'999);
+constexpr int kLongestDescription = 1000;
+// The schema's address form without its quoted and bracketed variants:
+// dot-separated atoms on both sides of the "@".
+const char* const kMailPattern = "[!#-'*+/-9=?A-Z^-~\\-]+(\\.[!#-'*+/-9=?A-Z^-~\\-]+)*@"
+                                 "[!#-'*+/-9=?A-Z^-~\\-]+(\\.[!#-'*+/-9=?A-Z^-~\\-]+)*";
+
+bool matches(const char* pattern, const QString& text)
+{
+    return QRegularExpression(QRegularExpression::anchoredPattern(QLatin1String(pattern)))
+        .match(text)
+        .hasMatch();
+}
+
+// The characters of `text` the file cannot carry: only Latin-1 is allowed,
+// and no control characters.
+QString refusedCharacters(const QString& text)
+{
+    QString refused;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const bool ok = u == u'\n' || u == u'\r' || u == u'\t' || (u >= 0x20 && u < 0x7F) ||
+                        (u >= 0xA0 && u <= 0xFF);
+        if (!ok && !refused.contains(c))
+            refused += c;
+    }
+    return refused;
+}
+
+// One party's data: the professional or the client.
+class PartyCheck
+{
+public:
+    PartyCheck(QStringList* problems, QString whose) : m_problems(problems), m_whose(whose) {}
+
+    void required(const QString& value, const QString& what)
+    {
+        if (value.trimmed().isEmpty())
+            add(QStringLiteral("manca %1 %2").arg(what, m_whose));
+    }
+    void vatNumber(const QString& value)
+    {
+        if (!value.trimmed().isEmpty() && !matches("[0-9]{11}", value.trimmed()))
+            add(QStringLiteral("la partita IVA %1 non è di 11 cifre").arg(m_whose));
+    }
+    void taxCode(const QString& value)
+    {
+        if (!value.trimmed().isEmpty() && !matches("[A-Z0-9]{11,16}", value.trimmed().toUpper()))
+            add(QStringLiteral("il codice fiscale %1 non è valido").arg(m_whose));
+    }
+    void postcode(const QString& value)
+    {
+        if (value.trimmed().isEmpty())
+            add(QStringLiteral("manca il CAP %1").arg(m_whose));
+        else if (!matches("[0-9]{5}", value.trimmed()))
+            add(QStringLiteral("il CAP %1 non è di 5 cifre").arg(m_whose));
+    }
+    void latin1(const QString& value, const QString& what)
+    {
+        const QString refused = refusedCharacters(value);
+        if (!refused.isEmpty())
+            add(QStringLiteral("%1 %2 contiene caratteri non ammessi (solo Latin-1): %3")
+                    .arg(what, m_whose, refused));
+    }
+    void add(const QString& problem) { *m_problems << problem; }
+
+private:
+    QStringList* m_problems;
+    QString m_whose;
+};
+
+void checkProfessional(const FatturaPAInvoice& e, QStringList* problems)
+{
+    PartyCheck p(problems, QStringLiteral("del professionista"));
+    const QStringList& d = e.datiUtente;
+    p.required(d.value(0), QStringLiteral("la denominazione"));
+    p.required(d.value(1), QStringLiteral("l'indirizzo"));
+    p.postcode(d.value(3));
+    p.required(d.value(2), QStringLiteral("la città"));
+    p.required(d.value(4), QStringLiteral("la partita IVA"));
+    p.vatNumber(d.value(4));
+    p.required(d.value(5), QStringLiteral("il codice fiscale"));
+    p.taxCode(d.value(5));
+    for (int i : {0, 1, 2})
+        p.latin1(d.value(i), i == 0   ? QStringLiteral("La denominazione")
+                             : i == 1 ? QStringLiteral("L'indirizzo")
+                                      : QStringLiteral("La città"));
+}
+
+void checkClient(const FatturaPAInvoice& e, QStringList* problems)
+{
+    PartyCheck p(problems, QStringLiteral("del cliente %1").arg(e.client.code.trimmed()));
+    const Client& c = e.client;
+    p.required(c.name, QStringLiteral("la denominazione"));
+    p.required(c.address, QStringLiteral("l'indirizzo"));
+    p.postcode(c.postcode);
+    p.required(c.town, QStringLiteral("la città"));
+    if (c.vatNumber.trimmed().isEmpty() && c.taxCode.trimmed().isEmpty())
+        p.add(QStringLiteral("mancano la partita IVA e il codice fiscale del cliente %1")
+                  .arg(c.code.trimmed()));
+    p.vatNumber(c.vatNumber);
+    p.taxCode(c.taxCode);
+    p.latin1(c.name, QStringLiteral("La denominazione"));
+    p.latin1(c.address, QStringLiteral("L'indirizzo"));
+    p.latin1(c.town, QStringLiteral("La città"));
+    if (!c.codiceDestinatario.trimmed().isEmpty() &&
+        !matches("[A-Z0-9]{7}", c.codiceDestinatario.trimmed().toUpper()))
+        p.add(QStringLiteral("il codice destinatario del cliente %1 non è di 7 lettere o cifre")
+                  .arg(c.code.trimmed()));
+    if (!c.pec.trimmed().isEmpty() && !matches(kMailPattern, c.pec.trimmed()))
+        p.add(QStringLiteral("la PEC del cliente %1 non è un indirizzo valido")
+                  .arg(c.code.trimmed()));
+}
+
+void checkSettings(const FatturaPAInvoice& e, QStringList* problems)
+{
+    const FatturaPASettings& s = e.settings;
+    if (!matches("RF0[1-2]|RF0[4-9]|RF1[0-9]", s.regimeFiscale))
+        *problems << QStringLiteral("il regime fiscale \"%1\" delle impostazioni non esiste")
+                         .arg(s.regimeFiscale);
+    if (!s.provincia.isEmpty() && !matches("[A-Za-z]{2}", s.provincia))
+        *problems << QStringLiteral("la provincia \"%1\" delle impostazioni non è di due lettere")
+                         .arg(s.provincia);
+    if (!s.iban.isEmpty() &&
+        !matches("[A-Za-z]{2}[0-9]{2}[A-Za-z0-9]{11,30}", QString(s.iban).remove(QLatin1Char(' '))))
+        *problems << QStringLiteral("l'IBAN delle impostazioni non è valido");
+    if (!fatturaPAAmounts(e.invoice).contribution.isZero() &&
+        !matches("TC0[1-9]|TC1[0-9]|TC2[0-2]", s.tipoCassa))
+        *problems << QStringLiteral("il tipo di cassa \"%1\" delle impostazioni non esiste")
+                         .arg(s.tipoCassa);
+}
+
+// `rate` percent of `base`, rounded to the cent as the amounts are computed.
+Money percentOf(const Money& base, int rate)
+{
+    return base.times(rate, 100).value_or(Money());
+}
+
+// An amount that differs by more than a cent from its rate's share: the
+// cent allows for the contribution entering the VAT base through its rate.
+void checkShare(const QString& what, const Money& amount, const Money& base, int rate,
+                QStringList* problems)
+{
+    const Money expected = percentOf(base, rate);
+    const Money difference = amount > expected ? amount - expected : expected - amount;
+    if (difference > Money::fromCents(1))
+        *problems << QStringLiteral("%1 di %2 euro non è il %3% di %4 euro (%5 euro)")
+                         .arg(what, amount.plainText(), QString::number(rate), base.plainText(),
+                              expected.plainText());
+}
+
+void checkAmounts(const FatturaPAInvoice& e, QStringList* problems)
+{
+    const FeeDocument& d = e.invoice;
+    const FatturaPAAmounts a = fatturaPAAmounts(d);
+    const int vatRate = d.vatRate.value_or(0);
+    const int contributionRate = d.contributionRate.value_or(0);
+    const int withholdingRate = d.withholdingRate.value_or(0);
+    if (a.fee <= Money())
+        *problems << QStringLiteral("manca l'onorario");
+    for (const int rate : {vatRate, contributionRate, withholdingRate})
+        if (rate < 0 || rate > 100) {
+            *problems << QStringLiteral("un'aliquota non è tra 0 e 100");
+            return;
+        }
+    for (const Money& m :
+         {a.fee, a.contribution, a.vat, a.withholding, a.expenses, a.stamp, a.total()})
+        if (m < Money() || m > kLargestAmount) {
+            *problems << QStringLiteral("un importo è negativo o troppo grande");
+            return;
+        }
+    checkShare(QStringLiteral("Il contributo integrativo"), a.contribution, a.fee, contributionRate,
+               problems);
+    checkShare(QStringLiteral("L'IVA"), a.vat, a.taxable(), vatRate, problems);
+    checkShare(QStringLiteral("La ritenuta d'acconto"), a.withholding,
+               e.geometra ? a.fee : a.taxable(), withholdingRate, problems);
+    const bool flatRate = e.settings.regimeFiscale == QLatin1String(kFlatRateRegime);
+    if (flatRate && vatRate != 0)
+        *problems << QStringLiteral("nel regime forfettario (RF19) la fattura non ha IVA");
+    if (!flatRate && vatRate == 0)
+        *problems << QStringLiteral("manca l'aliquota IVA: una fattura senza IVA richiede il "
+                                    "regime forfettario (RegimeFiscale RF19 nelle impostazioni)");
+    if (a.net() < Money())
+        *problems << QStringLiteral("la ritenuta supera il totale della fattura");
+}
+
+void checkInvoice(const FatturaPAInvoice& e, QStringList* problems)
+{
+    const FeeDocument& d = e.invoice;
+    if (d.date.year() < 1970)
+        *problems << QStringLiteral("la data della fattura è anteriore al 1970");
+    if (!progressivoInvio(d.key))
+        *problems << QStringLiteral("il numero della fattura è troppo alto per il nome del file");
+    const QString description = fatturaPADescription(d);
+    if (description.isEmpty())
+        *problems << QStringLiteral("manca l'oggetto della fattura");
+    else if (description.size() > kLongestDescription)
+        *problems << QStringLiteral("oggetto e descrizione superano insieme i %1 caratteri")
+                         .arg(kLongestDescription);
+    const QString refused = refusedCharacters(description);
+    if (!refused.isEmpty())
+        *problems << QStringLiteral("L'oggetto o la descrizione contiene caratteri non ammessi "
+                                    "(solo Latin-1): %1")
+                         .arg(refused);
+    checkAmounts(e, problems);
+}
+
+} // namespace
+
+QString fatturaPAText(const QString& text)
+{
+    QString t = text;
+    t.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    for (const char c : {'\r', '\n', '\t'})
+        t.replace(QLatin1Char(c), QLatin1Char(' '));
+    return t.trimmed();
+}
+
+QString fatturaPADescription(const FeeDocument& invoice)
+{
+    const QString subject = fatturaPAText(invoice.subject);
+    const QString description = fatturaPAText(invoice.description);
+    if (subject.isEmpty() || description.isEmpty())
+        return subject + description;
+    return subject + QStringLiteral(" - ") + description;
+}
+
+QStringList fatturaPAProblems(const FatturaPAInvoice& e)
+{
+    QStringList problems;
+    checkProfessional(e, &problems);
+    checkClient(e, &problems);
+    checkSettings(e, &problems);
+    checkInvoice(e, &problems);
+    return problems;
+}
+
+QString fatturaPAProblemMessage(const QStringList& problems)
+{
+    QStringList lines;
+    for (const QString& p : problems)
+        lines << QStringLiteral("- ") + p.left(1).toUpper() + p.mid(1) + QLatin1Char('.');
+    return QStringLiteral("La fattura elettronica non è stata scritta:\n") +
+           lines.join(QLatin1Char('\n'));
+}

@@ -1,0 +1,88 @@
+#include "FatturaPAFile.h"
+
+#include "FatturaPAChecks.h"
+#include "FatturaPAXml.h"
+#include "InvoiceArchive.h"
+#include "StagedFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+constexpr qint64 kDecimalNumbers = 1000;
+constexpr qint64 kLettered = 26 * 36 * 36;
+
+QChar base36(qint64 digit)
+{
+    return digit < 10 ? QLatin1Char(char('0' + digit)) : QLatin1Char(char('A' + digit - 10));
+}
+
+} // namespace
+
+std::optional<QString> progressivoInvio(const DocumentKey& key)
+{
+    if (!key.isValid() || key.number() >= kDecimalNumbers + kLettered)
+        return std::nullopt;
+    const QString year = QString::number(key.year() % 100).rightJustified(2, QLatin1Char('0'));
+    const qint64 n = key.number();
+    if (n < kDecimalNumbers)
+        return year + QString::number(n).rightJustified(3, QLatin1Char('0'));
+    const qint64 m = n - kDecimalNumbers;
+    return year + QLatin1Char(char('A' + m / (36 * 36))) + base36(m / 36 % 36) + base36(m % 36);
+}
+
+QString fatturaPAFileName(const QString& vatNumber, const DocumentKey& key)
+{
+    return QStringLiteral("IT") + vatNumber.trimmed() + QLatin1Char('_') +
+           progressivoInvio(key).value_or(QString()) + QStringLiteral(".xml");
+}
+
+QString fatturaPAArchivePath(const QString& programFolder, const FatturaPAInvoice& e)
+{
+    const QString pdf = invoiceArchivePath(programFolder, QString::number(e.invoice.key.number()),
+                                           e.invoice.date.toString(QStringLiteral("dd/MM/yyyy")));
+    return QFileInfo(pdf).path() + QLatin1Char('/') +
+           fatturaPAFileName(e.datiUtente.value(4), e.invoice.key);
+}
+
+bool writeFatturaPA(const FatturaPAInvoice& e, const QString& path, QString* message)
+{
+    const QStringList problems = fatturaPAProblems(e);
+    if (!problems.isEmpty()) {
+        *message = fatturaPAProblemMessage(problems);
+        return false;
+    }
+    const QByteArray xml = fatturaPAXml(e);
+    const QFileInfo target(path);
+    if (!QDir().mkpath(target.absolutePath())) {
+        *message = QStringLiteral("Impossibile creare la cartella %1.").arg(target.absolutePath());
+        return false;
+    }
+    // An earlier file of the same name stays whole until the new one is.
+    StagedFile staged(target.absoluteFilePath());
+    if (!staged.create(message))
+        return false;
+    QFile file(staged.path());
+    if (!file.open(QIODevice::WriteOnly) || file.write(xml) != xml.size() || !file.flush()) {
+        *message = QStringLiteral("Impossibile scrivere il file %1: %2")
+                       .arg(target.absoluteFilePath(), file.errorString());
+        return false;
+    }
+    file.close();
+    return staged.commit(message);
+}
+
+std::optional<QString> archiveFatturaPA(Database& db, const Settings& settings,
+                                        const QString& programFolder, const DocumentKey& key,
+                                        QString* message)
+{
+    const auto e = loadFatturaPAInvoice(db, settings, key, message);
+    if (!e)
+        return std::nullopt;
+    const QString path = fatturaPAArchivePath(programFolder, *e);
+    if (!writeFatturaPA(*e, path, message))
+        return std::nullopt;
+    return path;
+}

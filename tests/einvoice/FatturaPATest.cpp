@@ -1,0 +1,269 @@
+#include "FatturaPATest.h"
+
+#include "FatturaPAChecks.h"
+#include "FatturaPAFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMultiHash>
+#include <QProcess>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+namespace {
+
+Money euro(const char* text)
+{
+    return Money::fromText(QString::fromLatin1(text)).value_or(Money());
+}
+
+std::optional<Money> amountOrNone(const char* text)
+{
+    return *text ? std::optional<Money>(euro(text)) : std::nullopt;
+}
+
+// A complete invoice of a professional in Rome to a company in Forlì whose
+// name needs escaping.
+FatturaPAInvoice sampleInvoice()
+{
+    FatturaPAInvoice e;
+    e.invoice.key = *DocumentKey::of(QDate(2026, 3, 15), 7);
+    e.invoice.date = QDate(2026, 3, 15);
+    e.invoice.clientCode = "C1";
+    e.invoice.subject = "Accatastamento";
+    e.invoice.description = "Pratica DOCFA\nvisura";
+    e.invoice.fee = euro("1000");
+    e.invoice.vatRate = 22;
+    e.invoice.vat = euro("220");
+    e.client = {"C1",          "D'Angelo & Figli <Srl>", "Via Roma 1", "Forlì", "47121",
+                "01234567890", "dngmra70a01d704x",       "",           "",      "d'angelo@pec.it"};
+    e.datiUtente = {"Geom. Mario Rossi", "Via Appia 10",    "Roma", "00179",
+                    "09876543210",       "RSSMRA80A01H501U"};
+    e.settings.provincia = "RM";
+    e.settings.iban = "IT60 X054 2811 1010 0000 0123 456";
+    return e;
+}
+
+// Leaf elements by parent and name ("DatiRitenuta/ImportoRitenuta").
+QMultiHash<QString, QString> leaves(const QByteArray& xml)
+{
+    QMultiHash<QString, QString> found;
+    QXmlStreamReader reader(xml);
+    QStringList path;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement()) {
+            path << reader.name().toString();
+        } else if (reader.isEndElement()) {
+            path.removeLast();
+        } else if (reader.isCharacters() && !reader.isWhitespace() && path.size() >= 2) {
+            found.insert(path.at(path.size() - 2) + '/' + path.last(), reader.text().toString());
+        }
+    }
+    if (reader.hasError())
+        qWarning("%s", qPrintable(reader.errorString()));
+    return found;
+}
+
+Money sumOf(const QMultiHash<QString, QString>& x, const QString& key)
+{
+    Money sum;
+    for (const QString& v : x.values(key))
+        sum += *Money::fromText(v);
+    return sum;
+}
+
+// xmllint's verdict against the official schema; empty when valid.
+QString schemaErrors(const QString& file)
+{
+    QProcess lint;
+    lint.start("xmllint", {"--noout", "--nonet", "--schema", FALMIDE_FATTURAPA_SCHEMA, file});
+    if (!lint.waitForFinished(30000))
+        return "xmllint did not run (Debian package libxml2-utils): " + lint.errorString();
+    return lint.exitCode() == 0 ? QString() : QString::fromUtf8(lint.readAllStandardError());
+}
+
+} // namespace
+
+void FatturaPATest::validAndAddingUp_data()
+{
+    QTest::addColumn<bool>("geometra");
+    QTest::addColumn<QString>("regime");
+    // VAT, contribution and withholding; fee, VAT, contribution, withholding,
+    // expenses and stamp duty as stored
+    QTest::addColumn<QList<int>>("rates");
+    QTest::addColumn<QStringList>("amounts");
+    QTest::addColumn<QString>("total");
+    QTest::addColumn<QString>("net");
+
+    QTest::newRow("fee and VAT") << false << "RF01" << QList<int>{22, 0, 0}
+                                 << QStringList{"500", "110", "", "", "", ""} << "610.00"
+                                 << "610.00";
+    QTest::newRow("general profile, everything")
+        << false << "RF01" << QList<int>{22, 4, 20}
+        << QStringList{"1000", "228.80", "40", "208", "50", "2"} << "1320.80"
+        << "1112.80";
+    QTest::newRow("geometra, everything")
+        << true << "RF01" << QList<int>{22, 4, 20}
+        << QStringList{"1000", "228.80", "40", "200", "50", "2"} << "1320.80"
+        << "1120.80";
+    QTest::newRow("contribution rounded, VAT from its rate")
+        << false << "RF01" << QList<int>{22, 4, 0}
+        << QStringList{"333.33", "76.27", "13.33", "", "", ""} << "422.93"
+        << "422.93";
+    QTest::newRow("flat rate") << false << "RF19" << QList<int>{0, 4, 0}
+                               << QStringList{"1000", "", "40", "", "30", "2"} << "1072.00"
+                               << "1072.00";
+}
+
+void FatturaPATest::validAndAddingUp()
+{
+    QFETCH(bool, geometra);
+    QFETCH(QString, regime);
+    QFETCH(QList<int>, rates);
+    QFETCH(QStringList, amounts);
+    QFETCH(QString, total);
+    QFETCH(QString, net);
+
+    FatturaPAInvoice e = sampleInvoice();
+    e.geometra = geometra;
+    e.settings.regimeFiscale = regime;
+    FeeDocument& d = e.invoice;
+    d.vatRate = rates[0];
+    d.contributionRate = rates[1];
+    d.withholdingRate = rates[2];
+    const auto a = [&amounts](int i) { return amountOrNone(qPrintable(amounts[i])); };
+    std::tie(d.fee, d.vat, d.contribution, d.withholding, d.expenses, d.stamp) =
+        std::tuple(a(0), a(1), a(2), a(3), a(4), a(5));
+
+    const QString file = m_dir.filePath(QString("%1.xml").arg(QTest::currentDataTag()));
+    QString message;
+    QVERIFY2(writeFatturaPA(e, file, &message), qPrintable(message));
+    const QString errors = schemaErrors(file);
+    QVERIFY2(errors.isEmpty(), qPrintable(errors));
+
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray xml = f.readAll();
+    QVERIFY(xml.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+    QVERIFY(xml.contains("<Denominazione>D'Angelo &amp; Figli &lt;Srl&gt;</Denominazione>"));
+    QVERIFY(xml.contains("<Comune>Forl\xc3\xac</Comune>"));
+    const auto x = leaves(xml);
+    QVERIFY(x.values("Anagrafica/Denominazione").contains(e.client.name));
+    QVERIFY(x.values("DatiAnagrafici/CodiceFiscale").contains("DNGMRA70A01D704X"));
+    QCOMPARE(x.value("DatiTrasmissione/CodiceDestinatario"), "0000000");
+    QCOMPARE(x.value("DatiTrasmissione/PECDestinatario"), "d'angelo@pec.it");
+    QCOMPARE(x.value("DatiGeneraliDocumento/ImportoTotaleDocumento"), total);
+    // The summaries hold everything: taxable amounts and taxes add up to the total.
+    QCOMPARE((sumOf(x, "DatiRiepilogo/ImponibileImporto") + sumOf(x, "DatiRiepilogo/Imposta"))
+                 .plainText(),
+             total);
+    QCOMPARE(sumOf(x, "DettaglioLinee/PrezzoTotale") +
+                 sumOf(x, "DatiCassaPrevidenziale/ImportoContributoCassa"),
+             sumOf(x, "DatiRiepilogo/ImponibileImporto"));
+    QCOMPARE(x.value("DettaglioPagamento/ImportoPagamento"), net);
+    QCOMPARE(x.value("DettaglioPagamento/IBAN"), "IT60X0542811101000000123456");
+    QCOMPARE(euro(qPrintable(total)) - sumOf(x, "DatiRitenuta/ImportoRitenuta"),
+             euro(qPrintable(net)));
+    // The contribution is subject to withholding outside the geometra profile.
+    const bool withheld = !amounts[3].isEmpty();
+    QCOMPARE(x.contains("DatiCassaPrevidenziale/Ritenuta"),
+             withheld && !geometra && !amounts[2].isEmpty());
+    QCOMPARE(x.count("DettaglioLinee/Ritenuta"), withheld ? 1 : 0);
+    QCOMPARE(x.contains("DatiBollo/ImportoBollo"), !amounts[5].isEmpty());
+    QCOMPARE(x.values("DatiRiepilogo/Natura").contains("N2.2"), regime == "RF19");
+    QCOMPARE(x.values("DatiRiepilogo/Natura").contains("N1"),
+             !amounts[4].isEmpty() || !amounts[5].isEmpty());
+    QVERIFY(
+        x.values("DettaglioLinee/Descrizione").contains("Accatastamento - Pratica DOCFA visura"));
+    QCOMPARE(x.value("DatiTrasmissione/ProgressivoInvio"), "26007");
+}
+
+void FatturaPATest::missingDataRefusedWithoutFile_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("professional's VAT number")
+        << "datiUtente4" << QStringList{"Manca la partita IVA del professionista."};
+    QTest::newRow("professional's tax code")
+        << "datiUtente5" << QStringList{"Manca il codice fiscale del professionista."};
+    QTest::newRow("professional's postcode and town")
+        << "datiUtente3 datiUtente2"
+        << QStringList{"Manca il CAP del professionista.", "Manca la città del professionista."};
+    QTest::newRow("client's VAT number and tax code")
+        << "vatNumber taxCode"
+        << QStringList{"Mancano la partita IVA e il codice fiscale del cliente C1."};
+    QTest::newRow("client's postcode and town")
+        << "postcode town"
+        << QStringList{"Manca il CAP del cliente C1.", "Manca la città del cliente C1."};
+    QTest::newRow("outside Latin-1")
+        << "euro" << QStringList{"contiene caratteri non ammessi (solo Latin-1): €"};
+    QTest::newRow("VAT not adding up")
+        << "vat" << QStringList{"L'IVA di 210.00 euro non è il 22% di 1000.00 euro (220.00 euro)."};
+    QTest::newRow("no VAT outside the flat rate")
+        << "vatRate" << QStringList{"Manca l'aliquota IVA"};
+    QTest::newRow("recipient code and certified mail")
+        << "code pec"
+        << QStringList{"codice destinatario", "La PEC del cliente C1 non è un indirizzo valido."};
+}
+
+void FatturaPATest::missingDataRefusedWithoutFile()
+{
+    QFETCH(QString, change);
+    QFETCH(QStringList, expected);
+    FatturaPAInvoice e = sampleInvoice();
+    for (const QString& c : change.split(' ')) {
+        if (c.startsWith("datiUtente"))
+            e.datiUtente[c.right(1).toInt()].clear();
+        else if (c == "vatNumber")
+            e.client.vatNumber.clear();
+        else if (c == "taxCode")
+            e.client.taxCode.clear();
+        else if (c == "postcode")
+            e.client.postcode = " ";
+        else if (c == "town")
+            e.client.town.clear();
+        else if (c == "euro")
+            e.invoice.subject = "Rilievo € 100";
+        else if (c == "vat")
+            e.invoice.vat = euro("210");
+        else if (c == "vatRate")
+            e.invoice.vatRate = 0, e.invoice.vat = std::nullopt;
+        else if (c == "code")
+            e.client.codiceDestinatario = "ABC";
+        else if (c == "pec")
+            e.client.pec = "rossi..m@pec.it";
+    }
+    const QString folder = m_dir.filePath("refused");
+    QString message;
+    QVERIFY(!writeFatturaPA(e, folder + "/IT.xml", &message));
+    QVERIFY(message.startsWith("La fattura elettronica non è stata scritta:\n- "));
+    for (const QString& part : expected)
+        QVERIFY2(message.contains(part), qPrintable(message));
+    // Only the problems of this case are named.
+    QCOMPARE(message.count('\n'), expected.size());
+    QVERIFY(!QDir(folder).exists());
+}
+
+void FatturaPATest::progressivoInvio_data()
+{
+    QTest::addColumn<int>("year");
+    QTest::addColumn<qint64>("number");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("first") << 2026 << qint64(1) << "26001";
+    QTest::newRow("last in digits") << 2026 << qint64(999) << "26999";
+    QTest::newRow("first lettered") << 2026 << qint64(1000) << "26A00";
+    QTest::newRow("base 36") << 2027 << qint64(1000 + 36 + 35) << "27A1Z";
+    QTest::newRow("last") << 2026 << qint64(34695) << "26ZZZ";
+    QTest::newRow("beyond") << 2026 << qint64(34696) << "";
+    QTest::newRow("next century") << 2100 << qint64(5) << "00005";
+}
+
+void FatturaPATest::progressivoInvio()
+{
+    QFETCH(int, year);
+    QFETCH(qint64, number);
+    QFETCH(QString, expected);
+    const auto key = DocumentKey::of(QDate(year, 1, 1), number);
+    QCOMPARE(::progressivoInvio(*key).value_or(QString()), expected);
+}

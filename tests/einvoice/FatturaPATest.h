@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QObject>
+#include <QTemporaryDir>
+
+// The electronic invoice: built, checked and written without windows.
+class FatturaPATest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void validAndAddingUp_data();
+    void validAndAddingUp();
+    void missingDataRefusedWithoutFile_data();
+    void missingDataRefusedWithoutFile();
+    void progressivoInvio_data();
+    void progressivoInvio();
+
+private:
+    QTemporaryDir m_dir;
+};

@@ -1,0 +1,9 @@
+#include "FatturaPATest.h"
+#include "MultiTestMain.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char* argv[])
+{
+    return runTests<QCoreApplication, FatturaPATest>(argc, argv);
+}
