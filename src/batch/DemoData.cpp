@@ -157,7 +157,7 @@ void DemoFiller::clients(int count)
             party.code = uniqueCode(surname);
             fields.setText(1, surname + QLatin1Char(' ') + name);
             fields.setText(6, codiceFiscale(surname, name, birth, female,
-                                            QLatin1String(any(demoTowns()).cadastralCode)));
+                                            QString::fromUtf8(any(demoTowns()).cadastralCode)));
             fields.setText(8, female ? QStringLiteral("Gent.ma") : QStringLiteral("Egr. Sig."));
         } else if (kind < 88) {
             const QString surname = any(demoSurnames());
@@ -182,9 +182,9 @@ void DemoFiller::clients(int count)
         }
         fields.setText(0, party.code);
         fields.setText(2, street());
-        fields.setText(3, QStringLiteral("%1 (%2)").arg(QLatin1String(town.name),
-                                                        QLatin1String(town.province)));
-        fields.setText(4, QLatin1String(town.postcode));
+        fields.setText(3, QStringLiteral("%1 (%2)").arg(QString::fromUtf8(town.name),
+                                                        QString::fromUtf8(town.province)));
+        fields.setText(4, QString::fromUtf8(town.postcode));
         if (chance(15))
             fields.setText(7, QStringLiteral("Pagamento a 30 giorni data fattura"));
         store(Table::Clienti, fields, kCodeTabIndex);
@@ -207,9 +207,9 @@ void DemoFiller::suppliers(int count)
             1, (trade + QLatin1Char(' ') + surname + QLatin1Char(' ') + any(demoLegalForms()))
                    .left(40));
         fields.setText(2, street());
-        fields.setText(3, QStringLiteral("%1 (%2)").arg(QLatin1String(town.name),
-                                                        QLatin1String(town.province)));
-        fields.setText(4, QLatin1String(town.postcode));
+        fields.setText(3, QStringLiteral("%1 (%2)").arg(QString::fromUtf8(town.name),
+                                                        QString::fromUtf8(town.province)));
+        fields.setText(4, QString::fromUtf8(town.postcode));
         fields.setText(5, vat);
         fields.setText(6, vat);
         store(Table::Fornitori, fields, kCodeTabIndex);
@@ -243,8 +243,8 @@ void DemoFiller::feeDocuments(FeeDocumentKind kind, int count)
         // Numbers run on from year to year, as the windows propose them.
         fields.setText(FeeField::Number, QString::number(i + 1));
         fields.setText(FeeField::Client, client.code);
-        fields.setText(3, QLatin1String(service.subject));
-        fields.setText(4, QLatin1String(service.description));
+        fields.setText(3, QString::fromUtf8(service.subject));
+        fields.setText(4, QString::fromUtf8(service.description));
         fields.setText(FeeField::Fee, fee.fieldText());
         fields.setText(FeeField::VatRate, flatRate ? QString() : QStringLiteral("22"));
         fields.setText(FeeField::ContributionRate, QString::number(contributionRate));
@@ -282,15 +282,15 @@ void DemoFiller::purchases(int count)
         const Money amount = Money::fromCents(
             qint64(between(purchase.minimumAmount, purchase.maximumAmount)) * 100 + between(0, 99));
         const bool exempt =
-            QLatin1String(purchase.description).startsWith(QLatin1String("Assicurazione"));
+            QString::fromUtf8(purchase.description).startsWith(QLatin1String("Assicurazione"));
         PlainFields fields(purchaseFields());
         fields.setText(0, dateText(date));
         fields.setText(1, QString::number(number));
         fields.setText(2, any(m_suppliers));
-        fields.setText(3, QLatin1String(purchase.description));
+        fields.setText(3, QString::fromUtf8(purchase.description));
         fields.setText(4, exempt ? QString() : amount.fieldText());
         fields.setText(5, exempt ? QString() : QStringLiteral("22"));
-        fields.setText(6, QLatin1String(purchase.deductibility));
+        fields.setText(6, QString::fromUtf8(purchase.deductibility));
         fields.setText(8, exempt ? amount.fieldText() : QString());
         store(Table::Movimenti, fields, 1);
     }
@@ -306,10 +306,11 @@ QStringList DemoFiller::heading()
     return {
         QStringLiteral("Geom. %1 %2").arg(name, surname),
         street(),
-        QStringLiteral("%1 (%2)").arg(QLatin1String(town.name), QLatin1String(town.province)),
-        QLatin1String(town.postcode),
+        QStringLiteral("%1 (%2)").arg(QString::fromUtf8(town.name),
+                                      QString::fromUtf8(town.province)),
+        QString::fromUtf8(town.postcode),
         partitaIva(digits(7) + QString::number(between(1, 99)).rightJustified(3, QLatin1Char('0'))),
-        codiceFiscale(surname, name, birth, female, QLatin1String(town.cadastralCode))};
+        codiceFiscale(surname, name, birth, female, QString::fromUtf8(town.cadastralCode))};
 }
 
 } // namespace

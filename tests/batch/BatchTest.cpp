@@ -220,6 +220,15 @@ void BatchTest::demoIsReproducible()
         }
     }
     QVERIFY(persons > 5);
+    // Accented names and towns are stored as the text they are, not as
+    // their UTF-8 bytes read one by one.
+    QVERIFY(q.exec("SELECT COUNT(*) FROM Fatture WHERE Oggetto LIKE '%agibilità%'") && q.next());
+    QVERIFY(q.value(0).toInt() > 0);
+    QVERIFY(
+        q.exec(
+            "SELECT COUNT(*) FROM Clienti WHERE Denominazione || Indirizzo || Citta LIKE '%Ã%'") &&
+        q.next());
+    QCOMPARE(q.value(0).toInt(), 0);
     QVERIFY(q.exec("SELECT COUNT(*), COUNT(DISTINCT strftime('%Y', Data)), COUNT(DataPag), "
                    "SUM(Onorario * AliqIVA * (100 + AliqContributo) / 10000.0 - ImportoIVA), "
                    "SUM(Bollo) FROM Fatture"));
