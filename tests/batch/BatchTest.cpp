@@ -4,8 +4,10 @@
 #include "BatchRunner.h"
 #include "Client.h"
 #include "Clock.h"
+#include "DamagedPage.h"
 #include "Database.h"
 #include "FeeDocument.h"
+#include "InstanceLock.h"
 #include "PdfTestSupport.h"
 #include "TaxCodes.h"
 
@@ -45,6 +47,25 @@ std::optional<FeeDocument> lastInvoice(const QString& home)
     if (!db.open(home + "/falmide.db", &error))
         return std::nullopt;
     return FeeDocuments(db, FeeDocumentKind::Invoice).last(&error);
+}
+
+// The rows of every table, the file opened as the program opens it.
+QMap<QString, qint64> rowCounts(const QString& path)
+{
+    QMap<QString, qint64> counts;
+    Database db;
+    QString error;
+    if (!db.open(path, &error))
+        return counts;
+    QSqlQuery q(db.connection());
+    q.exec("SELECT name FROM sqlite_master WHERE type = 'table'");
+    QStringList tables;
+    while (q.next())
+        tables << q.value(0).toString();
+    for (const QString& table : tables)
+        if (q.exec("SELECT COUNT(*) FROM " + table) && q.next())
+            counts[table] = q.value(0).toLongLong();
+    return counts;
 }
 
 } // namespace
@@ -356,6 +377,143 @@ void BatchTest::reports()
              qPrintable(totals));
 }
 
+void BatchTest::maintenance()
+{
+    const QString home = folder(m_dir, QStringLiteral("care"));
+    const QString db = home + "/falmide.db";
+    QCOMPARE(run({"demo", "--dir", home, "--fatture", "80", "--movimenti", "30"}).status, 0);
+    const auto rows = rowCounts(db);
+    QVERIFY(rows.value("Fatture") == 80 && rows.value("Movimenti") == 30);
+
+    // A checked copy, its folder made.
+    const QString copy = m_dir.filePath("copie/falmide-copia.db");
+    Outcome outcome = run({"backup", "--dir", home, copy});
+    QCOMPARE(outcome.err, QString());
+    QCOMPARE(outcome.out, copy + '\n');
+    QCOMPARE(rowCounts(copy), rows);
+
+    outcome = run({"verifica", "--dir", home});
+    QCOMPARE(outcome.status, 0);
+    QVERIFY2(outcome.out.contains("è integro (Clienti:"), qPrintable(outcome.out));
+
+    outcome = run({"compatta", "--dir", home});
+    QCOMPARE(outcome.status, 0);
+    QVERIFY2(outcome.out.contains(home + "/falmide.BAK"), qPrintable(outcome.out));
+    QCOMPARE(rowCounts(db), rows);
+    QCOMPARE(rowCounts(home + "/falmide.BAK"), rows);
+
+    // A sound file is left as it is.
+    const QByteArray sound = pdftest::readFile(copy);
+    outcome = run({"ripara", "--file", copy});
+    QCOMPARE(outcome.status, 0);
+    QVERIFY(outcome.out.contains("non è stato modificato"));
+    QVERIFY(pdftest::readFile(copy) == sound);
+
+    // A damaged file: the verdict, then the repair with what it recovered.
+    QVERIFY(damageTablePage(copy));
+    outcome = run({"verifica", "--file", copy});
+    QCOMPARE(outcome.status, 1);
+    QVERIFY2(outcome.err.contains("è DANNEGGIATO: ") && outcome.err.count('\n') == 1,
+             qPrintable(outcome.err));
+    outcome = run({"ripara", "--file", copy});
+    QCOMPARE(outcome.err, QString());
+    QCOMPARE(outcome.status, 0);
+    const auto recovered = rowCounts(copy);
+    QVERIFY(recovered.value("Fatture") + recovered.value("Movimenti") + recovered.value("Clienti") +
+                recovered.value("Parcelle") <
+            rows.value("Fatture") + rows.value("Movimenti") + rows.value("Clienti") +
+                rows.value("Parcelle"));
+    for (const char* table : {"Clienti", "Fatture", "Movimenti", "Parcelle"})
+        QVERIFY2(outcome.out.contains(
+                     QStringLiteral("\n  %1: %2 record").arg(table).arg(recovered.value(table))),
+                 qPrintable(outcome.out));
+    QCOMPARE(QDir(m_dir.filePath("copie")).entryList({"falmide-copia-danneggiato-*.db"}).size(), 1);
+    QCOMPARE(run({"verifica", "--file", copy}).status, 0);
+}
+
+void BatchTest::maintenanceRefusals_data()
+{
+    // Each row: the command, the file's content (a folder when null) and
+    // the message; each is refused with one line and the file left as it is.
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
+    const QByteArray junk = QByteArray("not a database at all").repeated(300);
+    QTest::newRow("repair junk") << "ripara" << junk << "non è un archivio del programma (SQLite)";
+    QTest::newRow("repair empty") << "ripara" << QByteArray("") << "è vuoto: non è un archivio";
+    QTest::newRow("repair folder") << "ripara" << QByteArray() << "è una cartella, non un archivio";
+    QTest::newRow("check junk") << "verifica" << junk << "non è un archivio del programma";
+    QTest::newRow("compact empty") << "compatta" << QByteArray("") << "è vuoto";
+    QTest::newRow("check newer") << "verifica" << QByteArray("9")
+                                 << "versione più recente del programma (versione 9";
+    QTest::newRow("check another database")
+        << "verifica" << QByteArray("CREATE TABLE Clienti (Codice)")
+        << "non è un archivio del programma";
+}
+
+void BatchTest::maintenanceRefusals()
+{
+    QFETCH(QString, command);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    const QString file = m_dir.filePath(QStringLiteral("refused/falmide.db"));
+    QDir(file).removeRecursively();
+    QFile::remove(file);
+    QVERIFY(QDir().mkpath(content.isNull() ? file : m_dir.filePath("refused")));
+    if (content == "9" || content.startsWith("CREATE")) {
+        // An SQLite file: one of a later version, or another program's.
+        Database db;
+        QString error;
+        QVERIFY(db.open(file, &error));
+        QVERIFY(db.execute(content == "9" ? "UPDATE SchemaVersion SET Version = 9"
+                                          : "DROP TABLE SchemaVersion",
+                           {}, &error));
+        db.close();
+    } else if (!content.isNull()) {
+        QVERIFY(pdftest::writeFile(file, content));
+    }
+    const QByteArray before = pdftest::readFile(file);
+    const Outcome outcome = run({command, "--file", file});
+    QCOMPARE(outcome.status, 1);
+    QCOMPARE(outcome.out, QString());
+    QVERIFY2(outcome.err.contains(message) && outcome.err.count('\n') == 1,
+             qPrintable(outcome.err));
+    QVERIFY(pdftest::readFile(file) == before);
+    QCOMPARE(QDir(m_dir.filePath("refused")).entryList(QDir::Files).size(),
+             content.isNull() ? 0 : 1);
+}
+
+void BatchTest::lockedDataFolder()
+{
+    const QString home = folder(m_dir, QStringLiteral("locked"));
+    QCOMPARE(run({"demo", "--dir", home, "--fatture", "5"}).status, 0);
+    const QByteArray db = pdftest::readFile(home + "/falmide.db");
+    const QString empty = folder(m_dir, QStringLiteral("empty"));
+    QVERIFY(QDir().mkpath(empty));
+    {
+        // The program is open on both folders: what writes is refused.
+        InstanceLock program(home), other(empty);
+        QVERIFY(program.acquire(nullptr) && other.acquire(nullptr));
+        for (const QStringList& arguments : {QStringList{"compatta", "--dir", home},
+                                             {"ripara", "--dir", home},
+                                             {"ripara", "--file", home + "/falmide.db"},
+                                             {"demo", "--dir", empty}}) {
+            const Outcome outcome = run(arguments);
+            QCOMPARE(outcome.status, 1);
+            QVERIFY2(outcome.err.contains("Il programma è già aperto sulla cartella dei dati") &&
+                         outcome.err.count('\n') == 1,
+                     qPrintable(outcome.err));
+        }
+        QVERIFY(pdftest::readFile(home + "/falmide.db") == db);
+        QVERIFY(!QFile::exists(empty + "/falmide.db"));
+        // What only reads goes ahead.
+        QCOMPARE(run({"verifica", "--dir", home}).status, 0);
+        QCOMPARE(run({"backup", "--dir", home, m_dir.filePath("locked.db")}).status, 0);
+        QCOMPARE(run({"calcola", "--dir", home, "--onorario", "10"}).status, 0);
+    }
+    QCOMPARE(run({"compatta", "--dir", home}).status, 0);
+}
+
 void BatchTest::theProgramRunsWithoutDisplay()
 {
     const QString home = folder(m_dir, QStringLiteral("process"));
@@ -374,7 +532,8 @@ void BatchTest::theProgramRunsWithoutDisplay()
     };
     QCOMPARE(program({"--version"}).out, QStringLiteral("falmide " FALMIDE_TEST_VERSION "\n"));
     const Outcome help = program({"--help"});
-    for (const char* command : {"demo", "calcola", "fattura-pdf", "parcella-pdf", "report"})
+    for (const char* command : {"demo", "calcola", "fattura-pdf", "parcella-pdf", "report",
+                                "backup", "verifica", "compatta", "ripara"})
         QVERIFY(help.out.contains(QLatin1String("\n  ") + command));
     const Outcome bad = program({"calcola", "--onorario", "x"});
     QCOMPARE(bad.status, 2);
