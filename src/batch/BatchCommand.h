@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppContext.h"
+#include "InstanceLock.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -9,6 +10,7 @@
 #include <QStringList>
 #include <QTextStream>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -94,15 +96,28 @@ public:
     // must take a new file. Returns the absolute path.
     QString outputFile(const QString& path) const;
 
+    // The data folder's database file, which must exist; nothing is opened.
+    QString databaseFile();
+
+    // Holds the data folder as the program does, until the command ends: a
+    // command that writes into a database must not run beside the program
+    // (or another command) working on the same folder.
+    void lockDataFolder(const QString& folder);
+
 private:
     const BatchCommand& m_command;
     QCommandLineParser& m_parser;
     QTextStream& m_out;
     QTextStream& m_err;
     std::function<void(AppContext&)> m_prepare;
+    // Released after the context's database is closed.
+    std::unique_ptr<InstanceLock> m_lock;
     AppContext m_context;
     bool m_prepared = false;
 };
+
+// The database file of the context's folder, or the error that there is none.
+QString existingDatabaseFile(const AppContext& context);
 
 // An option taking a value, for a command's table.
 QCommandLineOption valueOption(const QString& name, const QString& description,

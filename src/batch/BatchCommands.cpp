@@ -3,7 +3,9 @@
 const std::vector<BatchCommand>& batchCommands()
 {
     static const std::vector<BatchCommand> commands = {
-        demoCommand(), calcolaCommand(), fatturaPdfCommand(), parcellaPdfCommand(), reportCommand(),
+        demoCommand(),        calcolaCommand(),  fatturaPdfCommand(),
+        parcellaPdfCommand(), reportCommand(),   backupCommand(),
+        verificaCommand(),    compattaCommand(), riparaCommand(),
     };
     return commands;
 }

@@ -11,3 +11,7 @@ BatchCommand calcolaCommand();
 BatchCommand fatturaPdfCommand();
 BatchCommand parcellaPdfCommand();
 BatchCommand reportCommand();
+BatchCommand backupCommand();
+BatchCommand verificaCommand();
+BatchCommand compattaCommand();
+BatchCommand riparaCommand();

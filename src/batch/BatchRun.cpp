@@ -115,3 +115,28 @@ QString BatchRun::outputFile(const QString& path) const
         throw BatchError{QStringLiteral("impossibile scrivere nella cartella %1").arg(folder)};
     return info.absoluteFilePath();
 }
+
+QString existingDatabaseFile(const AppContext& context)
+{
+    const QString file = context.databaseFile();
+    if (!QFileInfo(file).isFile())
+        throw BatchError{QStringLiteral("nessun database in %1 (falmide demo ne crea uno di prova)")
+                             .arg(context.programFolder)};
+    return file;
+}
+
+QString BatchRun::databaseFile()
+{
+    return existingDatabaseFile(context());
+}
+
+void BatchRun::lockDataFolder(const QString& folder)
+{
+    if (m_lock)
+        return;
+    auto lock = std::make_unique<InstanceLock>(folder);
+    QString error;
+    if (!lock->acquire(&error))
+        throw BatchError{error};
+    m_lock = std::move(lock);
+}

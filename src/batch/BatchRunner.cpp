@@ -5,7 +5,6 @@
 #include "HeadingData.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace {
@@ -140,10 +139,7 @@ QString dataFolder(const QCommandLineParser& global, const QCommandLineParser& p
 
 void openDatabase(AppContext& context)
 {
-    const QString file = context.databaseFile();
-    if (!QFileInfo(file).isFile())
-        throw BatchError{QStringLiteral("nessun database in %1 (falmide demo ne crea uno di prova)")
-                             .arg(context.programFolder)};
+    const QString file = existingDatabaseFile(context);
     QString error;
     if (!context.DbArchivi.open(file, &error) ||
         !loadHeadingData(context.DbArchivi, &context.DatiUtente, &error))

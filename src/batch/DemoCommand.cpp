@@ -30,6 +30,7 @@ int demo(BatchRun& run)
                          BatchStatus::BadUsage};
 
     AppContext& context = run.context();
+    run.lockDataFolder(context.programFolder);
     QString error;
     if (!context.DbArchivi.open(context.databaseFile(), &error) ||
         !loadHeadingData(context.DbArchivi, &context.DatiUtente, &error))

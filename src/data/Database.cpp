@@ -130,6 +130,15 @@ bool Database::createFile(const QString& path, QString* error)
     return ok && staged.commit(error);
 }
 
+QString newerArchiveMessage(int fileVersion)
+{
+    return QStringLiteral("L'archivio è stato creato da una versione più recente del programma "
+                          "(versione %1 dell'archivio; questa versione legge fino alla %2). "
+                          "Aprirlo con la versione più recente.")
+        .arg(fileVersion)
+        .arg(kSchemaVersion);
+}
+
 bool Database::refuse(OpenFailure kind, const QString& reason, QString* error)
 {
     close();
@@ -189,13 +198,7 @@ bool Database::checkSchema(QString* error)
     m_version = q.value(0).toInt();
     q.finish();
     if (m_version > kSchemaVersion)
-        return refuse(OpenFailure::Newer,
-                      QStringLiteral("L'archivio è stato creato da una versione più recente del "
-                                     "programma (versione %1 dell'archivio; questa versione "
-                                     "legge fino alla %2). Aprirlo con la versione più recente.")
-                          .arg(m_version)
-                          .arg(kSchemaVersion),
-                      error);
+        return refuse(OpenFailure::Newer, newerArchiveMessage(m_version), error);
     if (m_version < 1)
         return refuse(OpenFailure::Foreign,
                       QStringLiteral("versione dell'archivio sconosciuta: %1").arg(m_version),

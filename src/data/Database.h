@@ -17,6 +17,9 @@ enum class OpenFailure {
     Newer,       // made by a later version of the program
 };
 
+// Why a file made by a later version of the program is refused.
+QString newerArchiveMessage(int fileVersion);
+
 // The program's one SQLite file. A Database owns its own Qt SQL connection
 // and closes it when destroyed.
 //

@@ -18,6 +18,10 @@ private slots:
     void documentPdfs();
     void reports_data();
     void reports();
+    void maintenance();
+    void maintenanceRefusals_data();
+    void maintenanceRefusals();
+    void lockedDataFolder();
     void theProgramRunsWithoutDisplay();
 
 private:
