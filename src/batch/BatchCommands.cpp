@@ -3,7 +3,8 @@
 const std::vector<BatchCommand>& batchCommands()
 {
     static const std::vector<BatchCommand> commands = {
-        demoCommand(), calcolaCommand(), fatturaPdfCommand(), parcellaPdfCommand(), reportCommand(),
+        demoCommand(),        calcolaCommand(), fatturaPdfCommand(),
+        parcellaPdfCommand(), reportCommand(),  fatturaPACommand(),
     };
     return commands;
 }

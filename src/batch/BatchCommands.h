@@ -11,3 +11,4 @@ BatchCommand calcolaCommand();
 BatchCommand fatturaPdfCommand();
 BatchCommand parcellaPdfCommand();
 BatchCommand reportCommand();
+BatchCommand fatturaPACommand();

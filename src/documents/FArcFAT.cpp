@@ -87,8 +87,8 @@ void FArcFAT::FatturaElettronica_Click()
     QString message = QStringLiteral("Fattura non trovata");
     const auto key =
         DocumentKey::of(parseItalianDate(text(FeeField::Date)), text(FeeField::Number));
-    const auto path = key ? archiveFatturaPA(m_context.DbArchivi, m_context.settings(),
-                                             m_context.programFolder, *key, &message)
+    const auto path = key ? exportFatturaPA(m_context.DbArchivi, m_context.settings(),
+                                            m_context.programFolder, *key, {}, &message)
                           : std::nullopt;
     if (path)
         MessageBox::show(this, QStringLiteral("Fattura elettronica scritta in\n%1").arg(*path));
