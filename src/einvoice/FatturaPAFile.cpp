@@ -75,6 +75,14 @@ bool writeFatturaPA(const FatturaPAInvoice& e, const QString& path, QString* mes
     return staged.commit(message);
 }
 
+QString fatturaPAWrittenText(const QDateTime& written)
+{
+    return written.isValid() ? QStringLiteral("XML scritto il %1 alle %2")
+                                   .arg(written.toString(QStringLiteral("dd/MM/yyyy")),
+                                        written.toString(QStringLiteral("HH:mm")))
+                             : QStringLiteral("XML non ancora scritto");
+}
+
 std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
                                        const QString& programFolder, const DocumentKey& key,
                                        const QString& path, QString* message, QStringList* problems)

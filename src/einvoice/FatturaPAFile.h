@@ -2,6 +2,7 @@
 
 #include "FatturaPAInvoice.h"
 
+#include <QDateTime>
 #include <QString>
 #include <optional>
 
@@ -27,6 +28,10 @@ QString fatturaPAArchivePath(const QString& programFolder, const FatturaPAInvoic
 // missing), complete or not at all. On a refusal or a failure `message`
 // says why, naming every problem found, and nothing is written.
 bool writeFatturaPA(const FatturaPAInvoice& e, const QString& path, QString* message);
+
+// What an invoice's view says of its electronic invoice: "XML scritto il
+// 07/12/2026 alle 11:58", or that it was never written.
+QString fatturaPAWrittenText(const QDateTime& written);
 
 // The invoice of this key, loaded, checked and written at `path`, into the
 // archive when `path` is empty, and the time recorded in the invoice, so
