@@ -55,6 +55,9 @@ struct BatchCommand
     // QGuiApplication on the offscreen platform instead of a QCoreApplication.
     bool drawsPages = false;
     std::function<int(BatchRun&)> run;
+    // The positional arguments are given all or none (the command then
+    // reads its work from the options).
+    bool positionalsOptional = false;
 };
 
 // A command being run: its parsed arguments, its output streams and, when it

@@ -15,3 +15,4 @@ BatchCommand backupCommand();
 BatchCommand verificaCommand();
 BatchCommand compattaCommand();
 BatchCommand riparaCommand();
+BatchCommand fatturaPACommand();

@@ -113,8 +113,10 @@ QString commandHelp(const BatchCommand& command)
         options.append({optionLine(dirOption()), dirOption().description()});
     options.append({optionLine(helpOption()), helpOption().description()});
     QString usage = QStringLiteral("Uso: falmide ") + command.name;
-    for (const QString& positional : command.positionals)
-        usage += QLatin1Char(' ') + positional;
+    if (!command.positionals.isEmpty())
+        usage += command.positionalsOptional
+                     ? QStringLiteral(" [%1]").arg(command.positionals.join(QLatin1Char(' ')))
+                     : QLatin1Char(' ') + command.positionals.join(QLatin1Char(' '));
     return usage + QStringLiteral(" [opzioni]\n") + command.summary +
            QStringLiteral("\n\nOpzioni:\n") + table(options);
 }
@@ -182,7 +184,8 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         return BatchStatus::Done;
     }
     const QStringList given = parser.positionalArguments().mid(1);
-    if (given.size() < command->positionals.size())
+    if (given.size() < command->positionals.size() &&
+        !(command->positionalsOptional && given.isEmpty()))
         throw badUsage(QStringLiteral("%1: manca %2 (uso: falmide %1 %3)")
                            .arg(command->name, command->positionals.at(given.size()),
                                 command->positionals.join(QLatin1Char(' '))));

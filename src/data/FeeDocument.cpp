@@ -1,6 +1,8 @@
 #include "FeeDocument.h"
 
+#include "Database.h"
 #include "Recordset.h"
+#include "Snapshot.h"
 
 namespace {
 
@@ -29,7 +31,20 @@ QVariantList currentRow(const Recordset& table)
     return row;
 }
 
+const QString kStoredDateTime = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
 } // namespace
+
+QString storedDateTime(const QDateTime& when)
+{
+    return when.toString(kStoredDateTime);
+}
+
+QDateTime dateTimeFromStored(const QVariant& stored)
+{
+    return stored.isNull() ? QDateTime()
+                           : QDateTime::fromString(stored.toString(), kStoredDateTime);
+}
 
 FeeDocument FeeDocument::fromColumns(const QVariantList& columns)
 {
@@ -50,6 +65,7 @@ FeeDocument FeeDocument::fromColumns(const QVariantList& columns)
     d.withholding = amount(columns, FeeColumn::Withholding);
     d.expenses = amount(columns, FeeColumn::Expenses);
     d.stamp = amount(columns, FeeColumn::Stamp);
+    d.xmlWritten = dateTimeFromStored(at(columns, FeeColumn::XmlWritten));
     return d;
 }
 
@@ -97,4 +113,41 @@ std::optional<int> FeeDocuments::count(QString* error) const
         return std::nullopt;
     }
     return n;
+}
+
+bool FeeDocuments::setXmlWritten(const DocumentKey& key, const QDateTime& when,
+                                 QString* error) const
+{
+    const TableDef& def = tableDef(Table::Fatture);
+    const QString sql = QStringLiteral("UPDATE \"%1\" SET \"%2\" = ? WHERE \"%3\" = ?")
+                            .arg(def.name, def.columns.at(int(FeeColumn::XmlWritten)).name,
+                                 def.columns.front().name);
+    if (!m_db.execute(sql, {storedDateTime(when), key.stored()}, error))
+        return false;
+    QString countError;
+    const auto found = Snapshot::Open(m_db, QStringLiteral("SELECT changes()"), {}, &countError);
+    if (found && found->RecordCount() == 1 && found->rows().front().value(0).toInt() == 1)
+        return true;
+    *error = countError.isEmpty() ? QStringLiteral("Fattura non trovata") : countError;
+    return false;
+}
+
+std::optional<QVector<FeeDocument>> FeeDocuments::withoutXml(const QDate& first, const QDate& last,
+                                                             QString* error) const
+{
+    const TableDef& def = tableDef(Table::Fatture);
+    auto column = [&def](FeeColumn c) { return def.columns.at(int(c)).name; };
+    const auto found = Snapshot::Open(
+        m_db,
+        QStringLiteral("SELECT * FROM \"%1\" WHERE \"%2\" IS NULL AND \"%3\" >= ? AND \"%3\" "
+                       "<= ? ORDER BY \"%4\"")
+            .arg(def.name, column(FeeColumn::XmlWritten), column(FeeColumn::Date),
+                 column(FeeColumn::Key)),
+        {first.toString(Qt::ISODate), last.toString(Qt::ISODate)}, error);
+    if (!found)
+        return std::nullopt;
+    QVector<FeeDocument> invoices;
+    for (const QVariantList& row : found->rows())
+        invoices << FeeDocument::fromColumns(row);
+    return invoices;
 }

@@ -5,11 +5,17 @@
 #include "Schema.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QVariantList>
 #include <optional>
 
 class Database;
+
+// How the time an electronic invoice was written is stored, local time to
+// the second.
+QString storedDateTime(const QDateTime& when);
+QDateTime dateTimeFromStored(const QVariant& stored);
 
 // An invoice or a pro-forma as stored. Amounts and rates the database holds
 // as Null are nothing here: a view of the columns shows them blank, a sum
@@ -32,6 +38,7 @@ struct FeeDocument
     std::optional<Money> withholding;
     std::optional<Money> expenses; // reimbursed outside VAT
     std::optional<Money> stamp;    // invoices only
+    QDateTime xmlWritten;          // invoices only: the electronic invoice's last writing
 
     // A stored row, its values by record position as a table or a query of
     // its columns reads them. An empty row gives an empty record.
@@ -52,6 +59,14 @@ public:
     std::optional<FeeDocument> last(QString* error) const;
     // How many there are; nothing on a failure.
     std::optional<int> count(QString* error) const;
+
+    // Invoices only: records that the electronic invoice of `key` was
+    // written at `when`. False and why when no invoice was changed.
+    bool setXmlWritten(const DocumentKey& key, const QDateTime& when, QString* error) const;
+    // Invoices only: those dated from `first` to `last` whose electronic
+    // invoice was never written, in key order; nothing on a failure.
+    std::optional<QVector<FeeDocument>> withoutXml(const QDate& first, const QDate& last,
+                                                   QString* error) const;
 
 private:
     Database& m_db;

@@ -61,7 +61,7 @@ std::vector<ColumnDef> addressBookColumns(const char* codeName, bool clients)
 std::vector<ColumnDef> feeDocumentColumns(FeeDocumentKind kind)
 {
     const FeeColumn last =
-        kind == FeeDocumentKind::Invoice ? FeeColumn::Stamp : FeeColumn::Expenses;
+        kind == FeeDocumentKind::Invoice ? FeeColumn::XmlWritten : FeeColumn::Expenses;
     std::vector<ColumnDef> columns(std::size_t(last) + 1);
     auto set = [&columns](FeeColumn column, ColumnDef def) {
         columns.at(std::size_t(column)) = std::move(def);
@@ -82,8 +82,10 @@ std::vector<ColumnDef> feeDocumentColumns(FeeDocumentKind kind)
     set(FeeColumn::Contribution, cents("ImportoContributo"));
     set(FeeColumn::Withholding, cents("ImportoRA"));
     set(FeeColumn::Expenses, cents("SpeseEsenti"));
-    if (kind == FeeDocumentKind::Invoice)
+    if (kind == FeeDocumentKind::Invoice) {
         set(FeeColumn::Stamp, cents("Bollo"));
+        set(FeeColumn::XmlWritten, text("XMLScritto", 19));
+    }
     return columns;
 }
 

@@ -42,7 +42,8 @@ enum class AddressColumn : int {
 
 // The columns of an invoice (Fatture) or pro-forma (Parcelle) by record
 // position. Window field i is stored at position i + 1; pro-formas have no
-// stamp duty.
+// stamp duty. Only invoices have, appended in version 3, when their
+// electronic invoice was last written: no window field shows it as an input.
 enum class FeeColumn : int {
     Key = 0,
     Date,
@@ -61,6 +62,7 @@ enum class FeeColumn : int {
     Withholding,
     Expenses,
     Stamp,
+    XmlWritten,
 };
 
 // The columns of a purchase (Movimenti) by record position.
@@ -84,7 +86,7 @@ Table feeDocumentTable(FeeDocumentKind kind);
 // The version written into a new database. A later version only appends
 // tables and columns, which the check at open adds to older files in one
 // transaction (SchemaCheck.h).
-constexpr int kSchemaVersion = 2;
+constexpr int kSchemaVersion = 3;
 
 // Every table of the program's database, in creation order.
 const std::vector<TableDef>& schemaTables();

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 
 FArcFAT::FArcFAT(AppContext& context, QWidget* parent) : FeeDocumentWindow(context, parent)
@@ -29,12 +30,26 @@ FArcFAT::FArcFAT(AppContext& context, QWidget* parent) : FeeDocumentWindow(conte
     m_fatturaElettronica->setEnabled(false);
     connect(m_fatturaElettronica, &QPushButton::clicked, this, &FArcFAT::FatturaElettronica_Click);
     buttonRow()->insertWidget(3, m_fatturaElettronica);
+    m_xmlScritto = new QLabel(this);
+    m_xmlScritto->setObjectName(QStringLiteral("XmlScritto"));
+    buttonRow()->insertWidget(4, m_xmlScritto);
 }
 
 void FArcFAT::setPrintable(bool printable)
 {
     m_stampa->setEnabled(printable);
     m_fatturaElettronica->setEnabled(printable);
+    QString caption;
+    const auto key =
+        DocumentKey::of(parseItalianDate(text(FeeField::Date)), text(FeeField::Number));
+    QString error;
+    const auto invoice =
+        printable && key
+            ? FeeDocuments(m_context.DbArchivi, FeeDocumentKind::Invoice).find(*key, &error)
+            : std::nullopt;
+    if (invoice)
+        caption = fatturaPAWrittenText(invoice->xmlWritten);
+    m_xmlScritto->setText(caption);
 }
 
 void FArcFAT::changeEvent(QEvent* event)
@@ -87,9 +102,10 @@ void FArcFAT::FatturaElettronica_Click()
     QString message = QStringLiteral("Fattura non trovata");
     const auto key =
         DocumentKey::of(parseItalianDate(text(FeeField::Date)), text(FeeField::Number));
-    const auto path = key ? archiveFatturaPA(m_context.DbArchivi, m_context.settings(),
-                                             m_context.programFolder, *key, &message)
+    const auto path = key ? exportFatturaPA(m_context.DbArchivi, m_context.settings(),
+                                            m_context.programFolder, *key, {}, &message)
                           : std::nullopt;
+    setPrintable(true);
     if (path)
         MessageBox::show(this, QStringLiteral("Fattura elettronica scritta in\n%1").arg(*path));
     else

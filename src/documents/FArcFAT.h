@@ -2,6 +2,7 @@
 
 #include "FeeDocumentWindow.h"
 
+class QLabel;
 class QPushButton;
 
 // The invoice window.
@@ -27,10 +28,12 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    // The invoice's printout and electronic invoice go together.
+    // The invoice's printout and electronic invoice go together; beside
+    // them, whether the stored invoice's electronic invoice was written.
     void setPrintable(bool printable);
 
     QPushButton* m_stampa = nullptr;
     QPushButton* m_fatturaElettronica = nullptr;
+    QLabel* m_xmlScritto = nullptr;
     bool m_tabsSent = false;
 };

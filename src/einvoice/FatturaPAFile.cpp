@@ -5,6 +5,7 @@
 #include "InvoiceArchive.h"
 #include "StagedFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -74,15 +75,34 @@ bool writeFatturaPA(const FatturaPAInvoice& e, const QString& path, QString* mes
     return staged.commit(message);
 }
 
-std::optional<QString> archiveFatturaPA(Database& db, const Settings& settings,
-                                        const QString& programFolder, const DocumentKey& key,
-                                        QString* message)
+QString fatturaPAWrittenText(const QDateTime& written)
+{
+    return written.isValid() ? QStringLiteral("XML scritto il %1 alle %2")
+                                   .arg(written.toString(QStringLiteral("dd/MM/yyyy")),
+                                        written.toString(QStringLiteral("HH:mm")))
+                             : QStringLiteral("XML non ancora scritto");
+}
+
+std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
+                                       const QString& programFolder, const DocumentKey& key,
+                                       const QString& path, QString* message, QStringList* problems)
 {
     const auto e = loadFatturaPAInvoice(db, settings, key, message);
     if (!e)
         return std::nullopt;
-    const QString path = fatturaPAArchivePath(programFolder, *e);
-    if (!writeFatturaPA(*e, path, message))
+    if (problems)
+        *problems = fatturaPAProblems(*e);
+    const QString target = path.isEmpty() ? fatturaPAArchivePath(programFolder, *e)
+                                          : QFileInfo(path).absoluteFilePath();
+    if (!writeFatturaPA(*e, target, message))
         return std::nullopt;
-    return path;
+    QString error;
+    if (!FeeDocuments(db, FeeDocumentKind::Invoice)
+             .setXmlWritten(key, QDateTime::currentDateTime(), &error)) {
+        *message = QStringLiteral("Fattura elettronica scritta in %1, ma non registrata "
+                                  "nell'archivio: %2")
+                       .arg(target, error);
+        return std::nullopt;
+    }
+    return target;
 }

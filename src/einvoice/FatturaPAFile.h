@@ -2,6 +2,7 @@
 
 #include "FatturaPAInvoice.h"
 
+#include <QDateTime>
 #include <QString>
 #include <optional>
 
@@ -28,8 +29,17 @@ QString fatturaPAArchivePath(const QString& programFolder, const FatturaPAInvoic
 // says why, naming every problem found, and nothing is written.
 bool writeFatturaPA(const FatturaPAInvoice& e, const QString& path, QString* message);
 
-// The invoice of this key, loaded, checked and written into the archive;
-// its path, or nothing and the message to show.
-std::optional<QString> archiveFatturaPA(Database& db, const Settings& settings,
-                                        const QString& programFolder, const DocumentKey& key,
-                                        QString* message);
+// What an invoice's view says of its electronic invoice: "XML scritto il
+// 07/12/2026 alle 11:58", or that it was never written.
+QString fatturaPAWrittenText(const QDateTime& written);
+
+// The invoice of this key, loaded, checked and written at `path`, into the
+// archive when `path` is empty, and the time recorded in the invoice, so
+// that the windows and the period export know it is done. Its path, or
+// nothing and the message to show (when the time cannot be recorded, the
+// file is there and the message says so). When the checks refuse the
+// invoice, `problems` (if given) lists what they found.
+std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
+                                       const QString& programFolder, const DocumentKey& key,
+                                       const QString& path, QString* message,
+                                       QStringList* problems = nullptr);

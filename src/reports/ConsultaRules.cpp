@@ -57,7 +57,7 @@ QStringList headers()
 {
     QStringList list =
         QStringLiteral("pr.|Data|Num.|Cliente|Oggetto|Descrizione|Imponibile|IVA|Cassa|RA|"
-                       "Data pag.|Note|ImpIva|ImpCas|ImpRA|Spese|")
+                       "Data pag.|Note|ImpIva|ImpCas|ImpRA|Spese|XML scritto|")
             .split(QLatin1Char('|'));
     list.removeLast();
     return list;
@@ -77,7 +77,7 @@ Qt::Alignment alignmentFromCode(QChar code)
 
 QVector<Qt::Alignment> columnAlignments()
 {
-    const QString codes = QStringLiteral("7471117444417777");
+    const QString codes = QStringLiteral("74711174444177774");
     QVector<Qt::Alignment> alignments;
     for (QChar c : codes)
         alignments << alignmentFromCode(c);
@@ -86,8 +86,8 @@ QVector<Qt::Alignment> columnAlignments()
 
 QVector<int> designWidths()
 {
-    return {600, 1200, 800,  1200, 3000, 3000, 1300, 600,
-            700, 600,  1200, 2400, 1200, 1200, 1200, 1200};
+    return {600, 1200, 800,  1200, 3000, 3000, 1300, 600, 700,
+            600, 1200, 2400, 1200, 1200, 1200, 1200, 1600};
 }
 
 SqlStatement firstKeyStatement(const QString& table, const QString& from)
@@ -180,6 +180,8 @@ QString cellText(const FeeDocument& invoice, int row, int column, const QString&
     auto amount = [&](const std::optional<Money>& value) {
         return value ? value->localeText(sepMigliaia, sepDecimali) : QString();
     };
+    if (column == kXmlColumn)
+        return invoice.xmlWritten.toString(QStringLiteral("dd/MM/yyyy HH:mm"));
     switch (FeeColumn(column)) {
     case FeeColumn::Key:
         return QString::number(row + 1);
@@ -214,6 +216,7 @@ QString cellText(const FeeDocument& invoice, int row, int column, const QString&
     case FeeColumn::Expenses:
         return amount(invoice.expenses);
     case FeeColumn::Stamp:
+    case FeeColumn::XmlWritten:
         break;
     }
     return {};

@@ -23,10 +23,12 @@ struct SqlStatement
 namespace consulta {
 
 // Column i shows the invoice's record position i (the key's column shows the
-// row's running number), up to the expenses.
-constexpr int kColumnCount = int(FeeColumn::Expenses) + 1;
+// row's running number), up to the expenses; then when the electronic
+// invoice was written.
+constexpr int kXmlColumn = int(FeeColumn::Expenses) + 1;
+constexpr int kColumnCount = kXmlColumn + 1;
 
-// Headers and alignments of the 16 grid columns. Alignment digits are the
+// Headers and alignments of the 17 grid columns. Alignment digits are the
 // old grid's codes: 1 left, 4 centre, 7 right.
 QStringList headers();
 QVector<Qt::Alignment> columnAlignments();
@@ -71,7 +73,7 @@ QString clientEntry(const QString& code, const QString& name);
 // What grid column `column` shows of an invoice: column 0 is the running
 // number `row` + 1, column i the field at record position i; amounts with
 // the locale's separators ("1.234,50"), dates as dd/mm/yyyy, memos on one
-// line, Null as "".
+// line, Null as ""; the electronic invoice's writing as dd/mm/yyyy hh:mm.
 QString cellText(const FeeDocument& invoice, int row, int column, const QString& sepMigliaia,
                  const QString& sepDecimali);
 

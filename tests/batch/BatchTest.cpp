@@ -9,6 +9,7 @@
 #include "FeeDocument.h"
 #include "InstanceLock.h"
 #include "PdfTestSupport.h"
+#include "Snapshot.h"
 #include "TaxCodes.h"
 
 #include <QProcess>
@@ -98,6 +99,10 @@ void BatchTest::badCommandLines_data()
                           << "ANNO: \"duemila\" non è un numero intero";
     QTest::newRow("no database") << QStringList{"fattura-pdf", "2025", "1"} << 1
                                  << "nessun database in";
+    QTest::newRow("e-invoice period")
+        << QStringList{"fatturapa", "--dal", "01/01/2025"} << 2 << "fatturapa: manca --al";
+    QTest::newRow("e-invoice both")
+        << QStringList{"fatturapa", "2025", "1", "--al", "01/01/2025"} << 2 << "non entrambi";
     QTest::newRow("pro-forma output")
         << QStringList{"parcella-pdf", "2025", "1"} << 2 << "manca --output";
     const QStringList report{"report", "fatturato", "--output", "r.pdf"};
@@ -302,6 +307,79 @@ void BatchTest::documentPdfs()
     QVERIFY(outcome.err.contains("impossibile scrivere nella cartella"));
 }
 
+void BatchTest::fatturaPA()
+{
+    const QString home = folder(m_dir, QStringLiteral("xml"));
+    QCOMPARE(run({"demo", "--dir", home, "--fatture", "24"}).status, 0);
+    const auto invoice = lastInvoice(home);
+    QVERIFY(invoice);
+    const QString year = QString::number(invoice->key.year());
+    Database db;
+    QString error;
+    QVERIFY(db.open(home + "/falmide.db", &error));
+    auto xmlWritten = [&db](const QString& year) {
+        QString error;
+        const auto s = Snapshot::Open(db,
+                                      "SELECT count(XMLScritto), count(*) FROM Fatture WHERE "
+                                      "Data LIKE ?",
+                                      {year + "-%"}, &error);
+        return s ? QPair<int, int>(s->rows().front().value(0).toInt(),
+                                   s->rows().front().value(1).toInt())
+                 : QPair<int, int>(-1, -1);
+    };
+
+    // One invoice: beside its PDF, valid, recorded as written.
+    Outcome outcome =
+        run({"fatturapa", year, QString::number(invoice->key.number()), "--dir", home});
+    QCOMPARE(outcome.err, QString());
+    QCOMPARE(outcome.status, 0);
+    const QString xml = outcome.out.trimmed();
+    QVERIFY2(xml.startsWith(home + "/Fatture/" + year + "/IT") && QFile::exists(xml),
+             qPrintable(xml));
+    QProcess lint;
+    lint.start("xmllint", {"--noout", "--nonet", "--schema", FALMIDE_FATTURAPA_SCHEMA, xml});
+    QVERIFY(lint.waitForFinished(30000));
+    QVERIFY2(lint.exitCode() == 0, lint.readAllStandardError().constData());
+    QCOMPARE(xmlWritten(year).first, 1);
+
+    // The period: the others of the year; a second run has nothing left.
+    const QStringList period{"fatturapa",     "--dir", home,           "--dal",
+                             "01/01/" + year, "--al",  "31/12/" + year};
+    outcome = run(period);
+    QCOMPARE(outcome.status, 0);
+    const int total = xmlWritten(year).second;
+    QCOMPARE(outcome.out.count('\n'), total - 1);
+    QVERIFY(!outcome.out.contains(xml));
+    QCOMPARE(xmlWritten(year).first, total);
+    outcome = run(period);
+    QCOMPARE(outcome.status, 0);
+    QCOMPARE(outcome.out, QString());
+
+    // The flat-rate year under the ordinary regime: each invoice named, none written.
+    const QString first = QString::number(Clock::today().year() - 4);
+    outcome =
+        run({"fatturapa", "--dir", home, "--dal", "01/01/" + first, "--al", "31/12/" + first});
+    QCOMPARE(outcome.status, 1);
+    QCOMPARE(outcome.out, QString());
+    QVERIFY2(outcome.err.contains("falmide: fattura 1/" + first + " non scritta: "),
+             qPrintable(outcome.err));
+    QCOMPARE(outcome.err.count('\n'), xmlWritten(first).second + 1);
+    QCOMPARE(xmlWritten(first).first, 0);
+
+    // Missing data: every problem on one line, no file; no such invoice.
+    QVERIFY(db.execute("UPDATE datipers SET CAP = NULL, Citta = NULL", {}, &error));
+    const QString out = m_dir.filePath("out/f.xml");
+    const QString number = QString::number(invoice->key.number());
+    outcome = run({"fatturapa", year, number, "--dir", home, "--output", out});
+    QCOMPARE(outcome.status, 1);
+    QVERIFY2(outcome.err.startsWith("falmide: fattura " + number + "/" + year + " non scritta: ") &&
+                 outcome.err.contains("CAP") && outcome.err.count('\n') == 1,
+             qPrintable(outcome.err));
+    QVERIFY(!QFile::exists(out));
+    outcome = run({"fatturapa", year, "999", "--dir", home});
+    QCOMPARE(outcome.err, QStringLiteral("falmide: Fattura non trovata\n"));
+}
+
 void BatchTest::reports_data()
 {
     // Each row: the command line after the report's name (@ stands for a
@@ -488,10 +566,12 @@ void BatchTest::lockedDataFolder()
         // The program is open on both folders: what writes is refused.
         InstanceLock program(home), other(empty);
         QVERIFY(program.acquire(nullptr) && other.acquire(nullptr));
-        for (const QStringList& arguments : {QStringList{"compatta", "--dir", home},
-                                             {"ripara", "--dir", home},
-                                             {"ripara", "--file", home + "/falmide.db"},
-                                             {"demo", "--dir", empty}}) {
+        for (const QStringList& arguments :
+             {QStringList{"compatta", "--dir", home},
+              {"ripara", "--dir", home},
+              {"ripara", "--file", home + "/falmide.db"},
+              {"fatturapa", "--dir", home, "--dal", "01/01/2000", "--al", "31/12/2099"},
+              {"demo", "--dir", empty}}) {
             const Outcome outcome = run(arguments);
             QCOMPARE(outcome.status, 1);
             QVERIFY2(outcome.err.contains("Il programma è già aperto sulla cartella dei dati") &&

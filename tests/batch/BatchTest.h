@@ -16,6 +16,7 @@ private slots:
     void calcola();
     void demoIsReproducible();
     void documentPdfs();
+    void fatturaPA();
     void reports_data();
     void reports();
     void maintenance();

@@ -20,8 +20,9 @@ bool insert(Database& db, const QString& table, const QString& key, const QVaria
 
 QVariantList fullInvoice(int number, const QString& date)
 {
-    return {date, number,       "R1",          "Rilievo", "Tipo mappale", 100000, 22,   4,
-            20,   "2026-04-01", "A 30 giorni", 22880,     4000,           20000,  1550, 200};
+    return {date, number, "R1", "Rilievo",    "Tipo mappale",       100000,
+            22,   4,      20,   "2026-04-01", "A 30 giorni",        22880,
+            4000, 20000,  1550, 200,          "2026-04-02 09:30:00"};
 }
 
 } // namespace
@@ -116,6 +117,7 @@ void FeeDocumentTest::foundMissingAndLast()
     QCOMPARE(found->withholding, Money::fromCents(20000));
     QCOMPARE(found->expenses, Money::fromCents(1550));
     QCOMPARE(found->stamp, Money::fromCents(200));
+    QCOMPARE(found->xmlWritten, QDateTime(QDate(2026, 4, 2), QTime(9, 30)));
     QVERIFY(error.isEmpty());
 
     QVERIFY(!invoices.find(*DocumentKey::of(QDate(2026, 1, 1), 13), &error));
@@ -128,7 +130,7 @@ void FeeDocumentTest::foundMissingAndLast()
     const FeeDocuments proFormas(*m_db, FeeDocumentKind::ProForma);
     const auto proForma = proFormas.find(*DocumentKey::of(QDate(2026, 1, 1), 12), &error);
     QVERIFY(proForma);
-    QVERIFY(!proForma->stamp);
+    QVERIFY(!proForma->stamp && proForma->xmlWritten.isNull());
     QCOMPARE(proForma->expenses, Money::fromCents(1550));
 }
 
@@ -147,7 +149,7 @@ void FeeDocumentTest::nullColumns()
     QVERIFY(!found->fee && !found->vat && !found->contribution && !found->withholding &&
             !found->expenses && !found->stamp);
     QVERIFY(!found->vatRate && !found->contributionRate && !found->withholdingRate);
-    QVERIFY(found->paymentDate.isNull());
+    QVERIFY(found->paymentDate.isNull() && found->xmlWritten.isNull());
     QCOMPARE(FeeDocuments(*m_db, FeeDocumentKind::ProForma).last(&error), std::nullopt);
     QCOMPARE(FeeDocuments(*m_db, FeeDocumentKind::ProForma).count(&error), 0);
 }

@@ -56,7 +56,7 @@ void RecordsetTest::newDatabaseHasSchema()
         int columns;
     };
     for (const Expect& e : {Expect{"Clienti", 12}, Expect{"Fornitori", 9}, Expect{"datipers", 6},
-                            Expect{"Fatture", 17}, Expect{"Parcelle", 16}, Expect{"Movimenti", 10},
+                            Expect{"Fatture", 18}, Expect{"Parcelle", 16}, Expect{"Movimenti", 10},
                             Expect{"STAMPA", 2}}) {
         auto rs = Recordset::OpenTable(*m_db, e.table, &error);
         QVERIFY2(rs, qPrintable(error));
@@ -364,4 +364,32 @@ void RecordsetTest::olderFileMigratedInPlace()
     QVERIFY(clienti->Seek("=", "ab1") && !clienti->NoMatch());
     QCOMPARE(clienti->text(2), QStringLiteral("Rossi Mario"));
     QVERIFY(clienti->value(10).isNull() && clienti->value(11).isNull());
+}
+
+void RecordsetTest::version2InvoicesKeptWithEmptyXmlColumn()
+{
+    QString error;
+    QVERIFY(m_db->execute("ALTER TABLE Fatture DROP COLUMN XMLScritto", {}, &error));
+    QVERIFY(m_db->execute("UPDATE SchemaVersion SET Version = 2", {}, &error));
+    for (int n = 1; n <= 3; ++n)
+        QVERIFY2(m_db->execute("INSERT INTO Fatture (Chiave, Data, Numero, Onorario) VALUES "
+                               "(?, ?, ?, ?)",
+                               {QString("2026%1").arg(n, 10), QString("2026-01-0%1").arg(n), n,
+                                qint64(1000 * n)},
+                               &error),
+                 qPrintable(error));
+    const QString path = m_db->path();
+    m_db->close();
+
+    QVERIFY2(m_db->open(path, &error), qPrintable(error));
+    QCOMPARE(m_db->schemaVersion(), 3);
+    const auto found = Snapshot::Open(
+        *m_db, "SELECT Numero, Onorario, XMLScritto FROM Fatture ORDER BY Chiave", {}, &error);
+    QVERIFY2(found, qPrintable(error));
+    QCOMPARE(found->RecordCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const QVariantList& row = found->rows().at(i);
+        QCOMPARE(row.value(1).toLongLong(), qint64(1000 * (i + 1)));
+        QVERIFY(row.value(2).isNull());
+    }
 }

@@ -21,6 +21,7 @@ private slots:
     void snapshotBindsValues();
     void refusesWhatIsNotOurDatabase();
     void olderFileMigratedInPlace();
+    void version2InvoicesKeptWithEmptyXmlColumn();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;

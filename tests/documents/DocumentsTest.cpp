@@ -514,6 +514,8 @@ void DocumentsTest::electronicInvoiceBesideThePdf()
     QVERIFY(!button->isEnabled()); // number 2 is free
     enter(&window, 1, "1");
     QVERIFY(button->isEnabled() && window.Stampa()->isEnabled());
+    auto* written = window.findChild<QLabel*>("XmlScritto");
+    QCOMPARE(written->text(), QStringLiteral("XML non ancora scritto"));
 
     // The client has no postcode: nothing is written and the message says so.
     MessageBox::setNextAnswer(QMessageBox::Ok);
@@ -534,7 +536,13 @@ void DocumentsTest::electronicInvoiceBesideThePdf()
     QVERIFY(xml.contains("<CodiceDestinatario>ABC1234</CodiceDestinatario>"));
     QVERIFY(!xml.contains("PECDestinatario"));
     QCOMPARE(file.permissions() & 0x0077, QFile::Permissions()); // the owner's only
+    const QString today =
+        "XML scritto il " + QDate::currentDate().toString("dd/MM/yyyy") + " alle ";
+    QVERIFY2(written->text().startsWith(today), qPrintable(written->text()));
 
     enter(&window, 1, "5");
     QVERIFY(!button->isEnabled());
+    QCOMPARE(written->text(), QString());
+    enter(&window, 1, "1");
+    QVERIFY(written->text().startsWith(today));
 }

@@ -217,10 +217,25 @@ void ConsultaRulesTest::cellsAndTotal()
                          qint64(-5),
                          qint64(100000000),
                          QVariant(),
-                         qint64(200)};
-    const QStringList italian{
-        "7",  "15/03/2024", "7", "C1",   "Rilievo", "prima riga seconda", "1.234,50", "22", "4",
-        "20", "",           "",  "0,00", "-0,05",   "1.000.000,00",       ""};
+                         qint64(200),
+                         "2026-12-07 11:58:30"};
+    const QStringList italian{"7",
+                              "15/03/2024",
+                              "7",
+                              "C1",
+                              "Rilievo",
+                              "prima riga seconda",
+                              "1.234,50",
+                              "22",
+                              "4",
+                              "20",
+                              "",
+                              "",
+                              "0,00",
+                              "-0,05",
+                              "1.000.000,00",
+                              "",
+                              "07/12/2026 11:58"};
     const FeeDocument record = FeeDocument::fromColumns(invoice);
     for (int c = 0; c < kColumnCount; ++c)
         QCOMPARE(cellText(record, 6, c, ".", ","), italian.at(c));

@@ -2,6 +2,8 @@
 
 #include "Consulta.h"
 #include "ConsultaModel.h"
+#include "ConsultaRules.h"
+#include "FeeDocument.h"
 #include "IniFile.h"
 #include "InvoiceFixture.h"
 #include "MessageBox.h"
@@ -166,8 +168,15 @@ void ConsultaWindowTest::doubleClickNewAndRefresh()
     QTest::keyClick(grid, Qt::Key_Return);
     QCOMPARE(opened.last(), QStringLiteral("01/04/2024|8"));
     QVERIFY(addInvoice(db, {2024, 5, 1}, 9, "C1", 10000));
+    // The electronic invoice written meanwhile shows in the last column.
+    QString error;
+    QVERIFY(FeeDocuments(db, FeeDocumentKind::Invoice)
+                .setXmlWritten(*DocumentKey::of(QDate(2024, 1, 1), 7),
+                               QDateTime(QDate(2026, 12, 7), QTime(11, 58)), &error));
     QTest::keyClick(grid, Qt::Key_F5);
     QCOMPARE(window.model()->recordCount(), 3);
+    QCOMPARE(window.model()->cell(0, consulta::kXmlColumn), QStringLiteral("07/12/2026 11:58"));
+    QCOMPARE(window.model()->cell(1, consulta::kXmlColumn), QString());
     QVERIFY(addInvoice(db, {2024, 6, 1}, 10, "C1", 10000));
     QTest::keyClick(window.Dati(), Qt::Key_Return);
     QCOMPARE(window.model()->recordCount(), 4);

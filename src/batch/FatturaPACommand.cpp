@@ -1,0 +1,120 @@
+#include "AppContext.h"
+#include "BatchCommands.h"
+#include "FatturaPAFile.h"
+#include "PeriodSelection.h"
+
+namespace {
+
+QString invoiceName(const DocumentKey& key)
+{
+    return QStringLiteral("fattura %1/%2").arg(key.number()).arg(key.year());
+}
+
+// One invoice written, or the one line that says why not.
+std::optional<QString> exportOne(BatchRun& run, const DocumentKey& key, const QString& path,
+                                 QString* message)
+{
+    AppContext& context = run.context();
+    // The time the file was written goes into the invoice: a write.
+    run.lockDataFolder(context.programFolder);
+    QStringList problems;
+    const auto written = exportFatturaPA(context.DbArchivi, context.settings(),
+                                         context.programFolder, key, path, message, &problems);
+    if (!written && !problems.isEmpty())
+        *message = QStringLiteral("%1 non scritta: %2")
+                       .arg(invoiceName(key), problems.join(QStringLiteral("; ")));
+    return written;
+}
+
+int oneInvoice(BatchRun& run)
+{
+    if (run.isSet(QStringLiteral("dal")) || run.isSet(QStringLiteral("al")))
+        throw BatchError{QStringLiteral("fatturapa: ANNO NUMERO oppure --dal e --al, non entrambi"),
+                         BatchStatus::BadUsage};
+    const int year = int(run.positionalNumber(0, 1, 9999));
+    const qint64 number = run.positionalNumber(1, 0, DocumentKey::kLargestNumber);
+    const DocumentKey key = *DocumentKey::of(QDate(year, 1, 1), number);
+    const QString path = run.value(QStringLiteral("output"));
+    QString message;
+    const auto written =
+        exportOne(run, key, path.isEmpty() ? path : run.outputFile(path), &message);
+    if (!written)
+        throw BatchError{message};
+    run.out() << *written << '\n';
+    return BatchStatus::Done;
+}
+
+// Every invoice of the period not yet exported, each into the archive; one
+// that is refused does not stop the others.
+int period(BatchRun& run)
+{
+    if (run.isSet(QStringLiteral("output")))
+        throw BatchError{QStringLiteral("--output vale solo per una fattura (ANNO NUMERO)"),
+                         BatchStatus::BadUsage};
+    for (const char* option : {"dal", "al"})
+        if (!run.isSet(QLatin1String(option)))
+            throw BatchError{QStringLiteral("fatturapa: manca --%1 (uso: falmide fatturapa ANNO "
+                                            "NUMERO oppure --dal DATA --al DATA)")
+                                 .arg(QLatin1String(option)),
+                             BatchStatus::BadUsage};
+    ParametriLista selection;
+    selection.first = *run.date(QStringLiteral("dal"));
+    selection.last = *run.date(QStringLiteral("al"));
+    if (const QString message = checkPeriod(selection); !message.isEmpty())
+        throw BatchError{message, BatchStatus::BadUsage};
+
+    QString error;
+    const auto invoices = FeeDocuments(run.context().DbArchivi, FeeDocumentKind::Invoice)
+                              .withoutXml(selection.first, selection.last, &error);
+    if (!invoices)
+        throw BatchError{error};
+    int failed = 0;
+    for (const FeeDocument& invoice : *invoices) {
+        QString message;
+        if (const auto written = exportOne(run, invoice.key, {}, &message)) {
+            run.out() << *written << '\n';
+        } else {
+            ++failed;
+            message.replace(QLatin1Char('\n'), QLatin1Char(' '));
+            if (!message.startsWith(invoiceName(invoice.key)))
+                message = invoiceName(invoice.key) + QStringLiteral(": ") + message;
+            run.err() << "falmide: " << message << '\n';
+        }
+    }
+    run.out().flush();
+    if (failed > 0)
+        throw BatchError{
+            QStringLiteral("%1 fatture su %2 non scritte").arg(failed).arg(invoices->size())};
+    return BatchStatus::Done;
+}
+
+int fatturaPA(BatchRun& run)
+{
+    return run.positional(0).isEmpty() ? period(run) : oneInvoice(run);
+}
+
+} // namespace
+
+BatchCommand fatturaPACommand()
+{
+    return {
+        QStringLiteral("fatturapa"),
+        QStringLiteral("Scrive la fattura elettronica (FatturaPA) della fattura, di norma accanto "
+                       "al suo PDF in Fatture/<anno>/, e ne stampa il percorso; con --dal e --al "
+                       "quelle del periodo non ancora scritte"),
+        {
+            valueOption(QStringLiteral("dal"), QStringLiteral("il primo giorno del periodo"),
+                        QStringLiteral("data")),
+            valueOption(QStringLiteral("al"), QStringLiteral("l'ultimo giorno del periodo"),
+                        QStringLiteral("data")),
+            valueOption(QStringLiteral("output"),
+                        QStringLiteral("il file da scrivere invece dell'archivio"),
+                        QStringLiteral("file")),
+        },
+        {QStringLiteral("ANNO"), QStringLiteral("NUMERO")},
+        BatchNeeds::Database,
+        false,
+        fatturaPA,
+        true,
+    };
+}
