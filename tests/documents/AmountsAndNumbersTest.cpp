@@ -2,7 +2,7 @@
 
 #include "DocumentAmounts.h"
 #include "DocumentFields.h"
-#include "FakeFields.h"
+#include "PlainFields.h"
 #include "ProposedNumber.h"
 #include "Recordset.h"
 
@@ -49,7 +49,7 @@ void AmountsAndNumbersTest::writtenAmounts()
 void AmountsAndNumbersTest::feeComputation()
 {
     auto compute = [](bool geometra, bool invoice, QStringList inputs) {
-        FakeFields f(
+        PlainFields f(
             feeDocumentFields(invoice ? FeeDocumentKind::Invoice : FeeDocumentKind::ProForma));
         const int indexes[] = {5, 6, 7, 8, 14, 15};
         for (int i = 0; i < inputs.size(); ++i)
@@ -76,7 +76,7 @@ void AmountsAndNumbersTest::feeComputation()
     QCOMPARE(compute(false, true, {"abc", "22"}), (QStringList{"", "", "", ""}));
 
     // Leaving a field other than the fee or a rate only totals.
-    FakeFields f(feeDocumentFields(FeeDocumentKind::Invoice));
+    PlainFields f(feeDocumentFields(FeeDocumentKind::Invoice));
     f.setText(5, "1000");
     f.setText(6, "22");
     f.setText(12, "250");
@@ -98,7 +98,7 @@ void AmountsAndNumbersTest::feeComputation()
 // of 50 000 000 000 000.01 is ...000.005, which rounds up.
 void AmountsAndNumbersTest::exactWhereFloatsWereNot()
 {
-    FakeFields f(feeDocumentFields(FeeDocumentKind::Invoice));
+    PlainFields f(feeDocumentFields(FeeDocumentKind::Invoice));
     f.setText(5, "50000000000000.01");
     f.setText(7, "50");
     QVERIFY(CalcolaImporti(f, 7, FeeDocumentKind::Invoice, true));
@@ -107,7 +107,7 @@ void AmountsAndNumbersTest::exactWhereFloatsWereNot()
 
 void AmountsAndNumbersTest::purchaseDisplays()
 {
-    FakeFields f(purchaseFields());
+    PlainFields f(purchaseFields());
     f.setText(4, "100");
     f.setText(5, "22");
     f.setText(6, "0.5");

@@ -1,11 +1,11 @@
 #include "RecordRulesTest.h"
 
 #include "CodeList.h"
-#include "FakeFields.h"
 #include "FieldSnapshot.h"
 #include "GridModel.h"
 #include "HeadingData.h"
 #include "MasterDataFields.h"
+#include "PlainFields.h"
 #include "Recordset.h"
 #include "Snapshot.h"
 
@@ -42,7 +42,7 @@ void RecordRulesTest::clientSavedAndFound()
 {
     QString error;
     auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
-    FakeFields f(clientFields());
+    PlainFields f(clientFields());
     f.setText(0, "ab1");
     f.setText(1, "Rossi Mario");
     f.setText(8, "Sig.");
@@ -63,7 +63,7 @@ void RecordRulesTest::clientSavedAndFound()
     QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::Saved);
     QCOMPARE(rs->RecordCount(), 1);
 
-    FakeFields loaded(clientFields());
+    PlainFields loaded(clientFields());
     loaded.setText(0, "ab1  ");
     for (int i = 1; i <= 8; ++i)
         loaded.setText(i, "stale");
@@ -101,7 +101,7 @@ void RecordRulesTest::codesKeepEveryLetter()
 {
     QString error;
     auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
-    FakeFields f(clientFields());
+    PlainFields f(clientFields());
     const QStringList codes{"SSABCDEFGH", QString::fromUtf8("ßABCDEFGH"),
                             QString::fromUtf8("ßabcdefghi")};
     for (const QString& code : codes) {
@@ -125,7 +125,7 @@ void RecordRulesTest::documentKeysAndAmounts()
 {
     QString error;
     auto rs = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
-    FakeFields f(documentFields());
+    PlainFields f(documentFields());
     f.setText(0, "05/03/2024");
     f.setText(1, "12");
     f.setText(5, "1 234.56");
@@ -137,7 +137,7 @@ void RecordRulesTest::documentKeysAndAmounts()
     QCOMPARE(rs->text(1), QStringLiteral("05/03/2024"));
 
     // Another date of the same year and the same number is the same document.
-    FakeFields g(documentFields());
+    PlainFields g(documentFields());
     g.setText(0, "20/11/2024");
     g.setText(1, "12");
     QCOMPARE(CaricaRecord(*rs, 6, 1, g, &error), LoadOutcome::Found);
@@ -165,7 +165,7 @@ void RecordRulesTest::refusedValuesLeaveTableAsItWas()
 {
     QString error;
     auto rs = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
-    FakeFields f(documentFields());
+    PlainFields f(documentFields());
     f.setText(0, "05/03/2024");
     f.setText(1, "1");
     f.setText(3, "Primo");
@@ -194,7 +194,7 @@ void RecordRulesTest::codeListAndGrid()
     QCOMPARE(width, 10);
 
     auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
-    FakeFields f(clientFields());
+    PlainFields f(clientFields());
     f.setText(0, "b2");
     f.setText(1, "BIANCHI Costruzioni S.r.l Sede di Milano");
     QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::Saved);
@@ -225,7 +225,7 @@ void RecordRulesTest::codeListAndGrid()
 
     // Amount columns show euros, not the stored cents.
     auto invoiceTable = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
-    FakeFields invoice(documentFields());
+    PlainFields invoice(documentFields());
     invoice.setText(0, "05/03/2024");
     invoice.setText(1, "1");
     invoice.setText(5, "1 000.00");
@@ -276,7 +276,7 @@ void RecordRulesTest::fieldChecksBeforeSaving()
                    ? QStringLiteral("Rossi")
                    : QString();
     };
-    FakeFields f(documentFields());
+    PlainFields f(documentFields());
     f.setText(0, "050324");
     f.setText(1, "12");
     f.setText(2, "r1");
@@ -292,7 +292,7 @@ void RecordRulesTest::fieldChecksBeforeSaving()
     QCOMPARE(refusal->message, QStringLiteral("Cliente: il codice \"XX\" non esiste in archivio."));
 
     // The first refused field in tab order, whatever its index.
-    FakeFields g({{0, "Cliente", "AOLA0002", 10, 1, 1}, {1, "Data", "TOLD+", 10, 0, 2}});
+    PlainFields g({{0, "Cliente", "AOLA0002", 10, 1, 1}, {1, "Data", "TOLD+", 10, 0, 2}});
     g.setText(0, "XX");
     g.setText(1, "31/02/2024");
     refusal = checkFields(g, clients);
@@ -303,21 +303,21 @@ void RecordRulesTest::fieldChecksBeforeSaving()
 
 void RecordRulesTest::recordNamesInMessages()
 {
-    FakeFields f(documentFields());
+    PlainFields f(documentFields());
     f.setText(0, "05/03/2026");
     for (const auto& [typed, shown] :
          {std::pair{"12", "12/2026"}, {"1 234", "1234/2026"}, {"0012", "12/2026"}}) {
         f.setText(1, typed);
         QCOMPARE(recordName(1, f), QString::fromLatin1(shown));
     }
-    FakeFields client(clientFields());
+    PlainFields client(clientFields());
     client.setText(0, " rossi ");
     QCOMPARE(recordName(0, client), QStringLiteral("ROSSI"));
 }
 
 void RecordRulesTest::changesToldFromShownTexts()
 {
-    FakeFields f(documentFields());
+    PlainFields f(documentFields());
     FieldSnapshot shown;
     QVERIFY(!shown.differs(f)); // nothing remembered, nothing to lose
     f.setText(0, "05/03/2024");
