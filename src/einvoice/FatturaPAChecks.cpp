@@ -1,6 +1,6 @@
 #include "FatturaPAChecks.h"
 
-#include "FatturaPAFile.h"
+#include "ProgressivoInvio.h"
 
 #include <QRegularExpression>
 

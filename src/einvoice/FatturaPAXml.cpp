@@ -1,7 +1,7 @@
 #include "FatturaPAXml.h"
 
 #include "FatturaPAChecks.h"
-#include "FatturaPAFile.h"
+#include "ProgressivoInvio.h"
 
 #include <QXmlStreamWriter>
 
