@@ -73,7 +73,8 @@ private:
                 m_rowids.insert(last);
                 any = true;
             }
-            if (!walk.failed() || last == std::numeric_limits<qint64>::max())
+            if (!walk.failed() || last == std::numeric_limits<qint64>::max() ||
+                (!any && *from == std::numeric_limits<qint64>::max()))
                 return;
             from = readableStart(any ? last + 1 : *from + 1);
         }
@@ -103,22 +104,29 @@ private:
         std::optional<qint64> found;
         if (probe(base, &found))
             return found;
+        // Rowids span the whole signed range (a table may start far below
+        // zero): distances between them are taken unsigned, where they fit.
+        const auto gap = [](qint64 low, qint64 high) { return quint64(high) - quint64(low); };
+        if (base == kMax)
+            return std::nullopt;
+        const quint64 room = gap(base, kMax);
         qint64 bad = base;
         qint64 good = 0;
         bool reached = false;
-        for (qint64 step = 1; !reached; step *= 2) {
-            const qint64 candidate = step > kMax - base ? kMax : base + step;
+        // The last step lands on the largest rowid, wherever base starts.
+        for (quint64 step = 1; !reached; step = step > room / 2 ? room : step * 2) {
+            const qint64 candidate = qint64(quint64(base) + step);
             if (probe(candidate, &found)) {
                 good = candidate;
                 reached = true;
-            } else if (candidate == kMax || step > kMax / 2) {
+            } else if (candidate == kMax) {
                 return std::nullopt;
             } else {
                 bad = candidate;
             }
         }
-        while (good - bad > 1) {
-            const qint64 middle = bad + (good - bad) / 2;
+        while (gap(bad, good) > 1) {
+            const qint64 middle = bad + qint64(gap(bad, good) / 2);
             std::optional<qint64> row;
             if (probe(middle, &row)) {
                 good = middle;
