@@ -87,6 +87,14 @@ bool ArchiveWindow::isKeyField(int index) const
     return fieldSpec(index).tabIndex <= UltimaChiave;
 }
 
+void ArchiveWindow::enableRecordButtons()
+{
+    // A read-only or damaged archive shows its records but offers no save.
+    const bool writable = m_context.DbArchivi.acceptsWrites();
+    m_btMem->setEnabled(writable);
+    m_btCanc->setEnabled(writable && m_shownStored);
+}
+
 void ArchiveWindow::Dati_GotFocus(int index)
 {
     if (index <= UltimaChiave) {
@@ -120,8 +128,7 @@ bool ArchiveWindow::keyFieldLeft(int index)
         // Still the record on screen (a date corrected within its year):
         // nothing is looked up, so nothing typed is lost.
         m_keyTexts.insert(index, text(index));
-        m_btMem->setEnabled(true);
-        m_btCanc->setEnabled(m_shownStored);
+        enableRecordButtons();
         return true;
     }
     if (hasUnsavedChanges()) {
@@ -150,8 +157,7 @@ bool ArchiveWindow::keyFieldLeft(int index)
         return true;
     m_shownKey = key;
     m_shownStored = outcome == LoadOutcome::Found;
-    m_btMem->setEnabled(true);
-    m_btCanc->setEnabled(m_shownStored);
+    enableRecordButtons();
     showLoadedTexts();
     recordShown();
     rememberShownTexts();
@@ -208,7 +214,7 @@ bool ArchiveWindow::saveRecord()
     }
     m_shownKey = key;
     m_shownStored = true;
-    m_btCanc->setEnabled(true);
+    enableRecordButtons();
     recordStored();
     rememberShownTexts();
     MessaggioStato(outcomeText(m_recordNoun, m_feminineNoun, name, false), false);

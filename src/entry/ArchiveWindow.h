@@ -66,6 +66,8 @@ protected:
     int UltimoDato = 0;
 
 private:
+    // Memorizza and Elimina as the record shown and the archive allow.
+    void enableRecordButtons();
     // Checks every field and stores the record; on a refusal the field
     // concerned gets the focus and the message is shown.
     bool saveRecord();

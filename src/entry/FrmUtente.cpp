@@ -44,6 +44,8 @@ FrmUtente::FrmUtente(AppContext& context, QWidget* parent) : FieldWindow(context
     if (!m_table->Eof())
         for (int i = 0; i < 6; ++i)
             setText(i, m_table->text(i));
+    // A read-only or damaged archive shows the heading but offers no save.
+    m_btMem->setEnabled(m_context.DbArchivi.acceptsWrites());
 }
 
 FrmUtente::~FrmUtente() = default;

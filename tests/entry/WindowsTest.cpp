@@ -167,6 +167,17 @@ void WindowsTest::clientArchiveByKeyboard()
     QTest::keyClick(code, Qt::Key_Escape);
     QVERIFY(!window.isVisible());
 
+    // An archive that takes no more writes shows its records, offers no save.
+    m_context->DbArchivi.noteDamage(QStringLiteral("pagina illeggibile"));
+    FArcCLI damaged(*m_context);
+    damaged.show();
+    QVERIFY(QTest::qWaitForWindowActive(&damaged));
+    QTRY_VERIFY(line(&damaged, 0)->hasFocus());
+    QTest::keyClicks(line(&damaged, 0), "nuovo");
+    QTest::keyClick(line(&damaged, 0), Qt::Key_Tab);
+    QVERIFY(!damaged.BtMem()->isEnabled());
+    QVERIFY(!damaged.BtCanc()->isEnabled());
+
     // How the status panel names what was stored or deleted.
     QCOMPARE(outcomeText("Fattura", true, "1234/2026", false),
              QStringLiteral("Fattura 1234/2026 memorizzata"));
