@@ -4,6 +4,7 @@
 // check, then the copy), against the start of a minimal Qt Widgets program.
 // Run from a release build:
 //   build-release/bench/data/bench_database_check
+#include "BenchInvoices.h"
 #include "DailyCopies.h"
 #include "Database.h"
 #include "DatabaseMaintenance.h"
@@ -43,31 +44,9 @@ const QString& databasePath()
     f->path = f->dir.filePath(QStringLiteral("falmide.db"));
     Database db;
     QString error;
-    db.open(f->path, &error);
-    db.begin(&error);
-    db.execute(QStringLiteral("WITH RECURSIVE c(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM c "
-                              "WHERE i + 1 < 500) INSERT INTO Clienti (Chiave, CodCliente, "
-                              "Denominazione) SELECT printf('%-10s', printf('C%04d', i)), "
-                              "printf('C%04d', i), 'Cliente numero ' || i || ' S.r.l.' FROM c"),
-               {}, &error);
-    const int perYear = kInvoices / 10;
-    db.execute(
-        QStringLiteral(
-            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < %1), "
-            "f(i, year, number) AS (SELECT i, 2015 + i / %2, i % %2 + 1 FROM n), "
-            "d(i, year, number, day) AS (SELECT i, year, number, "
-            "date(printf('%04d-01-01', year), '+' || (number * 364 / %2) || ' days') FROM f) "
-            "INSERT INTO Fatture SELECT printf('%04d%10d', year, number), day, number, "
-            "printf('C%04d', i % 500), 'Rilievo topografico e pratica catastale n. ' || i, "
-            "'Prestazione professionale' || char(10) || 'secondo incarico del ' || "
-            "strftime('%d/%m/%Y', day), 100000 + i, 22, 4, 20, date(day, '+30 days'), "
-            "'Pagata con bonifico', 22880, 4000, 20000, 5000, 200 FROM d")
-            .arg(kInvoices)
-            .arg(perYear),
-        {}, &error);
-    db.commit(&error);
-    if (!error.isEmpty())
+    if (!db.open(f->path, &error))
         qFatal("%s", qPrintable(error));
+    benchdata::fillInvoiceArchive(db, kInvoices);
     return f->path;
 }
 

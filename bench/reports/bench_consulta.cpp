@@ -11,20 +11,19 @@
 #include "ConsultaModel.h"
 #include "ConsultaRules.h"
 
+#include "BenchInvoices.h"
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QTableView>
 #include <QTemporaryDir>
+
 #include <benchmark/benchmark.h>
 #include <map>
 #include <memory>
 
 namespace {
-
-constexpr int kYears = 10;
-constexpr int kClients = 500;
 
 // The data of every benchmark of one size, made on first use. main() drops
 // it while the application still exists: the database cannot be closed once
@@ -60,8 +59,6 @@ std::map<int, std::unique_ptr<Fixture>>& fixtures()
     return instances;
 }
 
-// Invoice i of year 2015 + i / perYear is numbered i % perYear + 1 and dated
-// through the year by its number; clients in turn.
 AppContext& context(int invoices)
 {
     std::unique_ptr<Fixture>& slot = fixtures()[invoices];
@@ -70,35 +67,9 @@ AppContext& context(int invoices)
         AppContext& ctx = slot->ctx;
         ctx.programFolder = fixtureFolder(*slot, invoices);
         QString error;
-        ctx.DbArchivi.open(ctx.databaseFile(), &error);
-        ctx.DbArchivi.begin(&error);
-        ctx.DbArchivi.execute(
-            QStringLiteral(
-                "WITH RECURSIVE c(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM c WHERE i + 1 < ?) "
-                "INSERT INTO Clienti (Chiave, CodCliente, Denominazione) "
-                "SELECT printf('%-10s', printf('C%04d', i)), printf('C%04d', i), "
-                "'Cliente numero ' || i || ' S.r.l.' FROM c"),
-            {kClients}, &error);
-        // Whole numbers of the benchmark's own, written into the statement.
-        const int perYear = invoices / kYears;
-        ctx.DbArchivi.execute(
-            QStringLiteral(
-                "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i + 1 < %1), "
-                "f(i, year, number) AS (SELECT i, 2015 + i / %2, i % %2 + 1 FROM n), "
-                "d(i, year, number, day) AS (SELECT i, year, number, "
-                "date(printf('%04d-01-01', year), '+' || (number * 364 / %2) || ' days') FROM f) "
-                "INSERT INTO Fatture SELECT printf('%04d%10d', year, number), day, number, "
-                "printf('C%04d', i % %3), 'Rilievo topografico e pratica catastale n. ' || i, "
-                "'Prestazione professionale' || char(10) || 'secondo incarico del ' || "
-                "strftime('%d/%m/%Y', day), 100000 + i, 22, 4, 20, date(day, '+30 days'), "
-                "'Pagata con bonifico', 22880, 4000, 20000, 5000, 200 FROM d")
-                .arg(invoices)
-                .arg(perYear)
-                .arg(kClients),
-            {}, &error);
-        ctx.DbArchivi.commit(&error);
-        if (!error.isEmpty())
+        if (!ctx.DbArchivi.open(ctx.databaseFile(), &error))
             qFatal("%s", qPrintable(error));
+        benchdata::fillInvoiceArchive(ctx.DbArchivi, invoices);
     }
     return slot->ctx;
 }
