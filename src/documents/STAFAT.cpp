@@ -1,6 +1,7 @@
 #include "STAFAT.h"
 
 #include "AppContext.h"
+#include "CommandButtons.h"
 #include "DataFolder.h"
 #include "DocumentNumber.h"
 #include "DocumentPreview.h"
@@ -16,7 +17,6 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -53,25 +53,17 @@ STAFAT::STAFAT(AppContext& context, QWidget* parent) : FieldWindow(context, pare
     m_carta = new QCheckBox(QStringLiteral("Carta Intestata"), this);
     m_carta->setObjectName(QStringLiteral("Carta"));
 
-    m_btStampa = new QPushButton(QStringLiteral("&Stampa"), this);
-    m_btStampa->setObjectName(QStringLiteral("BtStampa"));
-    m_btStampa->setAutoDefault(false);
-    auto* close = new QPushButton(QStringLiteral("&Uscita"), this);
-    close->setObjectName(QStringLiteral("BtUscita"));
-    close->setAutoDefault(false);
+    m_btStampa = commandButton(QStringLiteral("&Stampa"), "BtStampa", this);
+    auto* close = commandButton(QStringLiteral("&Uscita"), "BtUscita", this);
     connect(m_btStampa, &QPushButton::clicked, this, &STAFAT::BtStampa_Click);
     connect(close, &QPushButton::clicked, this, &STAFAT::BtUscita_Click);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_btStampa);
-    buttons->addStretch(1);
-    buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);
     layout->addWidget(m_stampaData);
     layout->addWidget(m_carta);
     layout->addStretch(1);
-    layout->addLayout(buttons);
+    layout->addLayout(commandRow({m_btStampa}, close));
 
     Form_Load();
 }

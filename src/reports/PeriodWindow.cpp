@@ -1,6 +1,7 @@
 #include "PeriodWindow.h"
 
 #include "AppContext.h"
+#include "CommandButtons.h"
 #include "DocumentPreview.h"
 #include "KeyText.h"
 #include "ListWindow.h"
@@ -11,7 +12,6 @@
 #include "ViewerLauncher.h"
 
 #include <QCheckBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -43,14 +43,6 @@ QString caption(PeriodReport report)
     return QStringLiteral("Stampa FATTURATO");
 }
 
-QPushButton* makeButton(const QString& text, const char* name, QWidget* parent)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
 } // namespace
 
 PeriodWindow::PeriodWindow(AppContext& context, PeriodReport report, QWidget* parent)
@@ -69,19 +61,14 @@ PeriodWindow::PeriodWindow(AppContext& context, PeriodReport report, QWidget* pa
         layout->addWidget(m_inevase);
     }
 
-    m_btStampa = makeButton(QStringLiteral("&Stampa"), "BtStampa", this);
-    m_btAnte = makeButton(QStringLiteral("&Riepilogo"), "BtAnte", this);
-    auto* close = makeButton(QStringLiteral("&Uscita"), "BtUscita", this);
+    m_btStampa = commandButton(QStringLiteral("&Stampa"), "BtStampa", this);
+    m_btAnte = commandButton(QStringLiteral("&Riepilogo"), "BtAnte", this);
+    auto* close = commandButton(QStringLiteral("&Uscita"), "BtUscita", this);
     connect(m_btStampa, &QPushButton::clicked, this, &PeriodWindow::BtStampa_Click);
     connect(m_btAnte, &QPushButton::clicked, this, &PeriodWindow::BtAnte_Click);
     connect(close, &QPushButton::clicked, this, &PeriodWindow::BtUscita_Click);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_btStampa);
-    buttons->addWidget(m_btAnte);
-    buttons->addStretch(1);
-    buttons->addWidget(close);
     layout->addStretch(1);
-    layout->addLayout(buttons);
+    layout->addLayout(commandRow({m_btStampa, m_btAnte}, close));
 
     Form_Load();
 }

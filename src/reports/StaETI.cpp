@@ -3,6 +3,7 @@
 #include "AddressLabels.h"
 #include "AppContext.h"
 #include "ApplicationPrinter.h"
+#include "CommandButtons.h"
 #include "DocumentPreview.h"
 #include "MessageBox.h"
 #include "PrintRun.h"
@@ -57,25 +58,17 @@ StaETI::StaETI(AppContext& context, QWidget* parent) : FieldWindow(context, pare
     m_colonne = new QCheckBox(QStringLiteral("Due colonne"), this);
     m_colonne->setObjectName(QStringLiteral("Colonne"));
 
-    m_btStampa = new QPushButton(QStringLiteral("&Stampa"), this);
-    m_btStampa->setObjectName(QStringLiteral("BtStampa"));
-    m_btStampa->setAutoDefault(false);
-    auto* close = new QPushButton(QStringLiteral("&Uscita"), this);
-    close->setObjectName(QStringLiteral("BtUscita"));
-    close->setAutoDefault(false);
+    m_btStampa = commandButton(QStringLiteral("&Stampa"), "BtStampa", this);
+    auto* close = commandButton(QStringLiteral("&Uscita"), "BtUscita", this);
     connect(m_btStampa, &QPushButton::clicked, this, &StaETI::BtStampa_Click);
     connect(close, &QPushButton::clicked, this, &StaETI::BtUscita_Click);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_btStampa);
-    buttons->addStretch(1);
-    buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);
     layout->addWidget(archivio);
     layout->addWidget(m_colonne);
     layout->addStretch(1);
-    layout->addLayout(buttons);
+    layout->addLayout(commandRow({m_btStampa}, close));
 }
 
 void StaETI::BtStampa_Click()
