@@ -71,7 +71,7 @@ void FArcFAT::changeEvent(QEvent* event)
 bool FArcFAT::keyFieldLeft(int index)
 {
     const bool left = FeeDocumentWindow::keyFieldLeft(index);
-    setPrintable(BtCanc()->isEnabled());
+    setPrintable(storedRecordOffered());
     return left;
 }
 

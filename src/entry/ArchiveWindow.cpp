@@ -91,6 +91,7 @@ void ArchiveWindow::enableRecordButtons()
 {
     // A read-only or damaged archive shows its records but offers no save.
     const bool writable = m_context.DbArchivi.acceptsWrites();
+    m_recordOffered = true;
     m_btMem->setEnabled(writable);
     m_btCanc->setEnabled(writable && m_shownStored);
 }
@@ -98,6 +99,7 @@ void ArchiveWindow::enableRecordButtons()
 void ArchiveWindow::Dati_GotFocus(int index)
 {
     if (index <= UltimaChiave) {
+        m_recordOffered = false;
         m_btCanc->setEnabled(false);
         m_btMem->setEnabled(false);
     }

@@ -58,6 +58,9 @@ protected:
     // After the record on screen was stored, or deleted.
     virtual void recordStored() {}
     virtual void recordDeleted() {}
+    // Whether the record on screen, left by its key, is one the archive
+    // holds: what may be printed, even from an archive that takes no writes.
+    bool storedRecordOffered() const { return m_recordOffered && m_shownStored; }
 
     void rememberShownTexts() override;
     bool saveChanges() override;
@@ -89,6 +92,8 @@ private:
     // whether it is stored.
     QString m_shownKey;
     bool m_shownStored = false;
+    // The buttons were set for the record on screen since its key was entered.
+    bool m_recordOffered = false;
     // The key fields' texts as last looked up: what the key field shows
     // while another key is being typed into it.
     QHash<int, QString> m_keyTexts;

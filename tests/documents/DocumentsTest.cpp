@@ -150,6 +150,12 @@ void DocumentsTest::invoiceWindowByKeyboard()
     QVERIFY(window.Stampa()->isEnabled());
     enter(&window, 1, "7");
     QVERIFY(!window.Stampa()->isEnabled());
+
+    // An archive that takes no more writes still prints what it holds.
+    m_context->DbArchivi.noteDamage(QStringLiteral("pagina illeggibile"));
+    enter(&window, 1, "1");
+    QVERIFY(window.Stampa()->isEnabled());
+    QVERIFY(!window.BtMem()->isEnabled() && !window.BtCanc()->isEnabled());
 }
 
 void DocumentsTest::typedAmountsStayUntilTheirInputChanges()
