@@ -14,8 +14,6 @@
 #include <optional>
 #include <vector>
 
-class Money;
-
 // Exit statuses of a command run from the shell.
 namespace BatchStatus {
 enum : int {
@@ -88,7 +86,6 @@ public:
     QString positional(int index) const { return m_parser.positionalArguments().value(index + 1); }
 
     // Each nothing when the option is not given.
-    std::optional<Money> amount(const QString& option) const;
     std::optional<int> wholeNumber(const QString& option, int min, int max) const;
     std::optional<QDate> date(const QString& option) const;
 

@@ -1,6 +1,5 @@
 #include "BatchCommand.h"
 
-#include "Money.h"
 #include "Validation.h"
 
 #include <QDir>
@@ -41,18 +40,6 @@ AppContext& BatchRun::context()
         m_prepare(m_context);
     }
     return m_context;
-}
-
-std::optional<Money> BatchRun::amount(const QString& option) const
-{
-    if (!isSet(option))
-        return std::nullopt;
-    const QString text = value(option);
-    const auto amount = Money::fromText(text);
-    if (!amount)
-        throw badUsage(QStringLiteral("--%1: \"%2\" non è un importo (per esempio 1234.50)")
-                           .arg(option, text));
-    return amount;
 }
 
 std::optional<int> BatchRun::wholeNumber(const QString& option, int min, int max) const

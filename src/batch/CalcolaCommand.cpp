@@ -1,5 +1,7 @@
 #include "BatchCommands.h"
+#include "DocumentAmounts.h"
 #include "QuickQuote.h"
+#include "Settings.h"
 
 namespace {
 
@@ -9,21 +11,43 @@ constexpr int kRateMax = 32767;
 
 int calcola(BatchRun& run)
 {
-    QuickQuoteInput input;
     if (!run.isSet(QStringLiteral("onorario")))
         throw BatchError{QStringLiteral("calcola: manca --onorario"), BatchStatus::BadUsage};
-    input.fee = *run.amount(QStringLiteral("onorario"));
-    input.vatRate = run.wholeNumber(QStringLiteral("iva"), kRateMin, kRateMax);
-    input.contributionRate = run.wholeNumber(QStringLiteral("cassa"), kRateMin, kRateMax);
-    input.withholdingRate = run.wholeNumber(QStringLiteral("ra"), kRateMin, kRateMax);
-    input.expenses = run.amount(QStringLiteral("spese"));
-    input.stamp = run.amount(QStringLiteral("bollo"));
+    // A rate is a whole number, as its field takes only digits.
+    for (const char* rate : {"iva", "cassa", "ra"})
+        run.wholeNumber(QLatin1String(rate), kRateMin, kRateMax);
+    const struct
+    {
+        const char* option;
+        int field;
+        QString QuickQuoteInput::*text;
+    } inputs[] = {
+        {"onorario", FeeField::Fee, &QuickQuoteInput::fee},
+        {"iva", FeeField::VatRate, &QuickQuoteInput::vatRate},
+        {"cassa", FeeField::ContributionRate, &QuickQuoteInput::contributionRate},
+        {"ra", FeeField::WithholdingRate, &QuickQuoteInput::withholdingRate},
+        {"spese", FeeField::Expenses, &QuickQuoteInput::expenses},
+        {"bollo", FeeField::Stamp, &QuickQuoteInput::stamp},
+    };
+    QuickQuoteInput input;
+    for (const auto& i : inputs)
+        input.*i.text = run.value(QLatin1String(i.option));
     // The profile of the settings file, unless the command line names one.
-    const bool geometra =
-        run.isSet(QStringLiteral("profilo"))
-            ? run.value(QStringLiteral("profilo")).trimmed().toUpper() == QStringLiteral("GEOMETRA")
-            : run.context().settings().geometraProfile();
-    run.out() << quickQuoteJson(computeQuickQuote(input, geometra)) << '\n';
+    const bool geometra = run.isSet(QStringLiteral("profilo"))
+                              ? isGeometraProfile(run.value(QStringLiteral("profilo")))
+                              : run.context().settings().geometraProfile();
+    FieldRefusal refusal;
+    const auto quote = computeQuickQuote(input, geometra, &refusal);
+    if (!quote) {
+        // What the invoice window says of its field, of the option.
+        for (const auto& i : inputs)
+            if (i.field == refusal.index)
+                throw BatchError{
+                    QStringLiteral("--%1: %2").arg(QLatin1String(i.option), refusal.reason),
+                    BatchStatus::BadUsage};
+        throw BatchError{refusal.message, BatchStatus::BadUsage};
+    }
+    run.out() << quickQuoteJson(*quote) << '\n';
     return BatchStatus::Done;
 }
 

@@ -4,34 +4,26 @@
 #include "DocumentFields.h"
 #include "PlainFields.h"
 
-namespace {
-
-QString rateText(const std::optional<int>& rate)
-{
-    return rate ? QString::number(*rate) : QString();
-}
-
-QString amountText(const std::optional<Money>& amount)
-{
-    return amount ? amount->fieldText() : QString();
-}
-
-} // namespace
-
-QuickQuote computeQuickQuote(const QuickQuoteInput& input, bool geometra)
+std::optional<QuickQuote> computeQuickQuote(const QuickQuoteInput& input, bool geometra,
+                                            FieldRefusal* refusal)
 {
     // The fields as typed and left; the computed amounts are still empty,
     // so computing once fills each as the window would have by the end.
     PlainFields fields(feeDocumentFields(FeeDocumentKind::Invoice));
-    fields.setText(FeeField::Fee, input.fee.fieldText());
-    fields.setText(FeeField::VatRate, rateText(input.vatRate));
-    fields.setText(FeeField::ContributionRate, rateText(input.contributionRate));
-    fields.setText(FeeField::WithholdingRate, rateText(input.withholdingRate));
-    fields.setText(FeeField::Expenses, amountText(input.expenses));
-    fields.setText(FeeField::Stamp, amountText(input.stamp));
+    fields.setText(FeeField::Fee, input.fee);
+    fields.setText(FeeField::VatRate, input.vatRate);
+    fields.setText(FeeField::ContributionRate, input.contributionRate);
+    fields.setText(FeeField::WithholdingRate, input.withholdingRate);
+    fields.setText(FeeField::Expenses, input.expenses);
+    fields.setText(FeeField::Stamp, input.stamp);
+    if (auto refused = checkFields(fields, {})) {
+        *refusal = *refused;
+        return std::nullopt;
+    }
     const auto total = CalcolaImporti(fields, FeeField::Fee, FeeDocumentKind::Invoice, geometra);
-    return {fields.text(FeeField::Vat).trimmed(), fields.text(FeeField::Contribution).trimmed(),
-            fields.text(FeeField::Withholding).trimmed(), total ? total->plainText() : QString()};
+    return QuickQuote{
+        fields.text(FeeField::Vat).trimmed(), fields.text(FeeField::Contribution).trimmed(),
+        fields.text(FeeField::Withholding).trimmed(), total ? total->plainText() : QString()};
 }
 
 QString quickQuoteJson(const QuickQuote& quote)

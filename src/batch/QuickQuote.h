@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Money.h"
+#include "RecordRules.h"
 
 #include <QString>
 #include <optional>
@@ -8,14 +9,15 @@
 // What a new invoice would compute from a fee and its rates, as its window
 // computes it: each amount as the field would show it once left, without
 // padding ("228.80"), or empty where the window leaves the field empty.
+// The inputs are texts as typed into the fields; empty when not given.
 struct QuickQuoteInput
 {
-    Money fee;
-    std::optional<int> vatRate;
-    std::optional<int> contributionRate;
-    std::optional<int> withholdingRate;
-    std::optional<Money> expenses;
-    std::optional<Money> stamp;
+    QString fee;
+    QString vatRate;
+    QString contributionRate;
+    QString withholdingRate;
+    QString expenses;
+    QString stamp;
 };
 
 struct QuickQuote
@@ -26,7 +28,10 @@ struct QuickQuote
     QString total;
 };
 
-QuickQuote computeQuickQuote(const QuickQuoteInput& input, bool geometra);
+// Nothing, with the field the invoice window would refuse (the first in tab
+// order) in `refusal`, when an input is not what the window takes.
+std::optional<QuickQuote> computeQuickQuote(const QuickQuoteInput& input, bool geometra,
+                                            FieldRefusal* refusal);
 
 // {"iva":"228.80","cassa":"40.00","ritenuta":"200.00","totale":"1068.80"}
 QString quickQuoteJson(const QuickQuote& quote);

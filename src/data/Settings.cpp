@@ -34,9 +34,15 @@ std::optional<QString> Settings::profession() const
     return value(kGenerale, "Calcolo");
 }
 
+bool isGeometraProfile(const QString& profile)
+{
+    return profile.trimmed().compare(QLatin1String("GEOMETRA"), Qt::CaseInsensitive) == 0;
+}
+
 bool Settings::geometraProfile() const
 {
-    return profession() == QStringLiteral("GEOMETRA");
+    const auto profile = profession();
+    return profile && isGeometraProfile(*profile);
 }
 
 std::optional<QString> Settings::feeCaption() const

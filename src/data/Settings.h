@@ -28,6 +28,11 @@ struct FatturaPASettings
 // with a text editor counts at once (the profile, for one, is read each
 // time the amounts are computed). Only the consult window's layout is
 // written back.
+
+// Whether a profile's name is the geometra's: "GEOMETRA", "Geometra",
+// " geometra " all are; the one rule for the settings and the commands.
+bool isGeometraProfile(const QString& profile);
+
 class Settings
 {
 public:
@@ -36,8 +41,9 @@ public:
 
     // [Generale] Calcolo: the profession, shown in the main window's caption.
     std::optional<QString> profession() const;
-    // The profession is exactly "GEOMETRA": the withholding is then computed
-    // on the fee alone, otherwise on the fee plus the contribution.
+    // The profession is "GEOMETRA", in any case and between any blanks: the
+    // withholding is then computed on the fee alone, otherwise on the fee
+    // plus the contribution.
     bool geometraProfile() const;
     // [Generale] Importo: the caption of the fee; without it the windows keep
     // theirs and the pages print "ONORARIO".

@@ -13,6 +13,12 @@ FieldTable feeDocumentFields(FeeDocumentKind kind)
                           bool besidePrevious = false) {
         table.push_back({feeField(column), caption, QString::fromLatin1(declaration), maxLength,
                          tabIndex, int(column), visible, besidePrevious});
+        return &table.back();
+    };
+    // A rate is a percent; expenses and stamp duty are paid, never given back.
+    auto percent = [](FieldSpec* spec) {
+        spec->minimum = 0;
+        spec->maximum = 100;
     };
     const bool beside = true;
     field(FeeColumn::Date, QStringLiteral("Data ") + noun, "TOLD-", 10, 0);
@@ -21,10 +27,11 @@ FieldTable feeDocumentFields(FeeDocumentKind kind)
     field(FeeColumn::Subject, QStringLiteral("Oggetto"), "AOL", 240, 3);
     field(FeeColumn::Description, QStringLiteral("Descrizione"), "MOL", 0, 4);
     field(FeeColumn::Fee, QStringLiteral("Onorario"), "EOLZZ", 14, 5);
-    field(FeeColumn::VatRate, QStringLiteral("Aliquota I.V.A."), "IOLZZ", 5, 8);
-    field(FeeColumn::ContributionRate, QStringLiteral("Aliq. contr. integr."), "IOLZZ", 5, 6);
-    field(FeeColumn::WithholdingRate, QStringLiteral("Aliquota R.A."), "IOLZZ", 5,
-          invoice ? 12 : 11);
+    percent(field(FeeColumn::VatRate, QStringLiteral("Aliquota I.V.A."), "IOLZZ", 5, 8));
+    percent(
+        field(FeeColumn::ContributionRate, QStringLiteral("Aliq. contr. integr."), "IOLZZ", 5, 6));
+    percent(field(FeeColumn::WithholdingRate, QStringLiteral("Aliquota R.A."), "IOLZZ", 5,
+                  invoice ? 12 : 11));
     // A pro-forma keeps its payment date as loaded, unseen.
     field(FeeColumn::PaymentDate, QStringLiteral("Data pagamento"), "TOLD+", 10, invoice ? 14 : 13,
           invoice);
@@ -33,9 +40,10 @@ FieldTable feeDocumentFields(FeeDocumentKind kind)
     field(FeeColumn::Vat, QString(), "EOLZZ", 14, 9, true, beside);
     field(FeeColumn::Contribution, QString(), "EOLZZ", 14, 7, true, beside);
     field(FeeColumn::Withholding, QString(), "EOLZZ", 14, invoice ? 13 : 12, true, beside);
-    field(FeeColumn::Expenses, QStringLiteral("Rimb. spese esenti I.V.A."), "EOL", 14, 10);
+    field(FeeColumn::Expenses, QStringLiteral("Rimb. spese esenti I.V.A."), "EOL", 14, 10)
+        ->minimum = 0;
     if (invoice)
-        field(FeeColumn::Stamp, QStringLiteral("Bollo"), "EOL", 14, 11);
+        field(FeeColumn::Stamp, QStringLiteral("Bollo"), "EOL", 14, 11)->minimum = 0;
     return table;
 }
 

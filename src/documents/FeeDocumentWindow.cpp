@@ -12,6 +12,7 @@
 FeeDocumentWindow::FeeDocumentWindow(AppContext& context, QWidget* parent)
     : ArchiveWindow(context, parent)
 {
+    askBeforeDeleting();
 }
 
 bool FeeDocumentWindow::loadDocument(FeeDocumentKind kind, RecordGrid recordGrid)
@@ -38,7 +39,7 @@ bool FeeDocumentWindow::loadDocument(FeeDocumentKind kind, RecordGrid recordGrid
     setText(FeeField::Number, proposedNumber(*table(), NumberingRestart::Never, today));
     setText(FeeField::Date, today.toString(QStringLiteral("dd/MM/yyyy")));
     if (const auto caption = m_context.settings().feeCaption())
-        DesLbl(FeeField::Fee)->setText(*caption);
+        setCaption(FeeField::Fee, *caption);
     return true;
 }
 

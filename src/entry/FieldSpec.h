@@ -3,6 +3,7 @@
 #include "FieldDeclaration.h"
 
 #include <QString>
+#include <optional>
 #include <vector>
 
 // One input field of a window, as the window declares it: the row of its
@@ -18,6 +19,10 @@ struct FieldSpec
     int recordPosition = 0;
     bool visible = true;
     bool besidePrevious = false; // laid out on the previous field's line
+    // Narrower than what the column holds, where a wider value makes no
+    // sense (a rate of 1000 percent): in whole units, in cents for amounts.
+    std::optional<qint64> minimum = std::nullopt;
+    std::optional<qint64> maximum = std::nullopt;
 
     FieldDeclaration parsed() const { return FieldDeclaration::parse(declaration); }
 };

@@ -5,6 +5,7 @@
 #include "FieldWidth.h"
 #include "KeyFilter.h"
 #include "MessageBox.h"
+#include "RecordRules.h"
 #include "TextForms.h"
 #include "Twips.h"
 #include "Validation.h"
@@ -23,6 +24,7 @@
 #include <QTimer>
 #include <QValidator>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -188,9 +190,12 @@ void FieldWindow::focusField(int index)
 void FieldWindow::keepFocus(int index, const QString& message)
 {
     m_refocus = index;
-    // The message waits until the focus has settled on the next field.
-    QTimer::singleShot(0, this, [this, index, message] {
-        if (!message.isEmpty())
+    // The message waits until the focus has settled on the next field. A
+    // later refusal takes its place: a click on "Memorizza" leaves the field
+    // and then checks it, and the user is told once.
+    m_pendingMessage = message;
+    QTimer::singleShot(0, this, [this, index] {
+        if (const QString message = std::exchange(m_pendingMessage, QString()); !message.isEmpty())
             MessageBox::warning(this, message);
         focusField(index);
         m_refocus = -1;
@@ -233,6 +238,22 @@ bool FieldWindow::confirmChanges()
     default:
         return false;
     }
+}
+
+void FieldWindow::setCaption(int index, const QString& caption)
+{
+    m_specs[std::size_t(index)].caption = caption;
+    if (QLabel* label = DesLbl(index))
+        label->setText(caption);
+}
+
+bool FieldWindow::saveFirst(const QString& question)
+{
+    if (!hasUnsavedChanges())
+        return true;
+    return MessageBox::show(this, question, QMessageBox::Question,
+                            QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes &&
+           saveChanges();
 }
 
 void FieldWindow::showEvent(QShowEvent* event)
@@ -347,8 +368,7 @@ bool FieldWindow::filterKey(int index, QKeyEvent* event)
     text.remove(QLatin1Char(' '));
     const bool numeric = decl.isNumber() || decl.isEuro();
     for (const QChar c : typed) {
-        if (!acceptsKey(decl, text, caret, c,
-                        numeric ? m_specs[std::size_t(index)].maxLength : 0)) {
+        if (!acceptsKey(decl, text, c, numeric ? m_specs[std::size_t(index)].maxLength : 0)) {
             QApplication::beep();
             return true;
         }
@@ -431,7 +451,7 @@ void FieldWindow::Dati_LostFocus(int index)
         return;
     const FieldSpec& def = m_specs[std::size_t(index)];
     const FieldDeclaration decl = def.parsed();
-    const ValidationResult result = Valida(decl, def.maxLength, text(index), descriptionLookup());
+    const ValidationResult result = checkField(def, text(index), descriptionLookup());
     if (result.description)
         m_ombra[index]->setText(result.description->trimmed());
     else if (decl.link == QLatin1Char('A'))
@@ -439,7 +459,7 @@ void FieldWindow::Dati_LostFocus(int index)
     if (!result.valid) {
         if (!result.tellOnLeaving)
             QApplication::beep();
-        keepFocus(index, result.tellOnLeaving ? result.message : QString());
+        keepFocus(index, result.tellOnLeaving ? refusalMessage(def, result.message) : QString());
         return;
     }
     if (result.text != text(index))

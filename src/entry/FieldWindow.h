@@ -30,6 +30,8 @@ public:
 
     QWidget* Dati(int index) const { return m_dati.value(index); }
     QLabel* DesLbl(int index) const { return m_desLbl.value(index); }
+    // Renames a field on screen and in the messages that name it.
+    void setCaption(int index, const QString& caption);
     QLabel* Ombra(int index) const { return m_ombra.value(index); }
 
     // The window's close button, also run by Esc and the window's own close
@@ -89,6 +91,10 @@ protected:
     // Asks "Salvare le modifiche?" when something is not stored: true when
     // the window may go on (the record was saved, or the edit given up).
     bool confirmChanges();
+    // For work that must see what the window shows (a file written from the
+    // stored record): when something is not stored, asks `question` ("Sì"
+    // saves, "No" gives the work up). True when the work may go on.
+    bool saveFirst(const QString& question);
     // Saves what the window shows for confirmChanges(); false when it was
     // not saved and the reason has been shown.
     virtual bool saveChanges() { return true; }
@@ -115,5 +121,6 @@ private:
     bool m_tracksChanges = false;
     std::vector<std::pair<int, std::pair<QString, QWidget*>>> m_extraRows;
     bool m_closing = false;
-    int m_refocus = -1; // a field refused on leaving gets the focus back
+    int m_refocus = -1;       // a field refused on leaving gets the focus back
+    QString m_pendingMessage; // what leaving it will say, once the focus settles
 };

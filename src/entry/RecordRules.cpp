@@ -169,6 +169,20 @@ DeleteOutcome EliminaRecord(Recordset& table, int UltimoDato, int UltimaChiave, 
     return DeleteOutcome::Deleted;
 }
 
+QString refusalMessage(const FieldSpec& def, const QString& why)
+{
+    QString reason = why.isEmpty() ? QStringLiteral("valore non valido") : why;
+    if (!reason.endsWith(QLatin1Char('.')))
+        reason += QLatin1Char('.');
+    const QString caption = QString(def.caption).remove(QLatin1Char('&')).trimmed();
+    if (caption.isEmpty())
+        return reason.left(1).toUpper() + reason.mid(1);
+    // "Imponibile: l'importo …": the reason goes on after the field's name.
+    if (reason.size() > 1 && reason.at(0).isUpper() && reason.at(1).isLower())
+        reason[0] = reason.at(0).toLower();
+    return caption + QStringLiteral(": ") + reason;
+}
+
 std::optional<FieldRefusal> checkFields(FieldAccess& fields, const DescriptionLookup& lookup)
 {
     std::vector<int> order;
@@ -179,15 +193,9 @@ std::optional<FieldRefusal> checkFields(FieldAccess& fields, const DescriptionLo
     });
     for (int i : order) {
         const FieldSpec& def = fields.fieldSpec(i);
-        const ValidationResult result = Valida(def.parsed(), def.maxLength, fields.text(i), lookup);
-        if (!result.valid) {
-            const QString reason =
-                result.message.isEmpty() ? QStringLiteral("valore non valido") : result.message;
-            const QString caption = QString(def.caption).remove(QLatin1Char('&')).trimmed();
-            return FieldRefusal{i, (caption.isEmpty() ? reason.left(1).toUpper() + reason.mid(1)
-                                                      : caption + QStringLiteral(": ") + reason) +
-                                       QLatin1Char('.')};
-        }
+        const ValidationResult result = checkField(def, fields.text(i), lookup);
+        if (!result.valid)
+            return FieldRefusal{i, refusalMessage(def, result.message), result.message};
         if (result.text != fields.text(i))
             fields.setText(i, result.text);
     }

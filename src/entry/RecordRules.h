@@ -57,8 +57,13 @@ DeleteOutcome EliminaRecord(Recordset& table, int UltimoDato, int UltimaChiave, 
 struct FieldRefusal
 {
     int index = -1;
-    QString message;
+    QString message; // names the field: "Onorario: …"
+    QString reason;  // the same without the field's name
 };
+
+// What the user is told of a field refused for `why`: the field's caption,
+// then the reason ("Onorario: \"1.470\" non è chiaro …").
+QString refusalMessage(const FieldSpec& def, const QString& why);
 
 // Checks every field as leaving it does (codes, dates, numbers), in tab
 // order, and writes the normalised texts back: the first field refused, or

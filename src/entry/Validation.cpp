@@ -4,6 +4,7 @@
 #include "KeyText.h"
 #include "Recordset.h"
 #include "TextForms.h"
+#include "TypedAmount.h"
 
 #include <QDate>
 #include <QStringList>
@@ -51,8 +52,42 @@ std::optional<QString> normalizeDate(const QString& typed)
 
 namespace {
 
-// Why a number or an amount cannot be stored in the column its entry type
-// goes to ("I" 16 bits, "L" 32 bits, "E" cents in 64 bits); "" when it can.
+// More integer digits than any amount column holds, so that a long amount is
+// read whole and refused by its size, with the largest one allowed.
+constexpr int kTypedDigits = 30;
+
+// Why an amount cannot be stored in the column of cents in 64 bits that an
+// "E" field goes to; "" when it can.
+QString amountOutOfRange(const Money& amount)
+{
+    const WholeRange range = wholeNumberRange(FieldType::Long, 8);
+    const auto cents = amount.cents();
+    if (cents && range.contains(*cents))
+        return {};
+    return QStringLiteral("L'importo %1 non può essere memorizzato: il massimo è %2.")
+        .arg(amount.fieldText(), Money::fromCents(range.max).fieldText());
+}
+
+// An amount field's text read the way people type amounts: refused when it is
+// no amount or too large for its column, and otherwise written back in the
+// program's form whenever the plain reading would take it for another amount
+// ("1.470,00" is 1470.00, not 1.47).
+void checkAmount(const QString& text, ValidationResult* result)
+{
+    const TypedAmount typed = readTypedAmount(text, kTypedDigits);
+    const QString why = typed.amount ? amountOutOfRange(*typed.amount) : typed.refusal;
+    if (!why.isEmpty()) {
+        result->valid = false;
+        result->message = why;
+        result->tellOnLeaving = true;
+        return;
+    }
+    if (Money::fromLeadingText(text, kTypedDigits) != typed.amount)
+        result->text = typed.amount->plainText();
+}
+
+// Why a whole number cannot be stored in the column its entry type goes to
+// ("I" 16 bits, "L" 32 bits); "" when it can.
 QString outOfRange(const FieldDeclaration& field, const QString& text)
 {
     auto grouped = [](qint64 v) {
@@ -60,15 +95,6 @@ QString outOfRange(const FieldDeclaration& field, const QString& text)
         FormattaNumero(s);
         return s;
     };
-    if (field.isEuro()) {
-        const WholeRange range = wholeNumberRange(FieldType::Long, 8);
-        const auto amount = Money::fromLeadingText(text);
-        const auto cents = amount ? amount->cents() : std::nullopt;
-        if (!cents || range.contains(*cents))
-            return {};
-        return QStringLiteral("L'importo %1 non può essere memorizzato: il massimo è %2.")
-            .arg(amount->fieldText(), Money::fromCents(range.max).fieldText());
-    }
     if (!field.isWholeNumber())
         return {};
     const WholeRange range = field.type == QLatin1Char('I')
@@ -92,6 +118,10 @@ ValidationResult Valida(const FieldDeclaration& field, int maxLength, const QStr
     ValidationResult result{true, text, std::nullopt, QString(), false};
     if (text.trimmed().isEmpty())
         return result;
+    if (field.isEuro()) {
+        checkAmount(text, &result);
+        return result;
+    }
     if (const QString why = outOfRange(field, text); !why.isEmpty()) {
         result.valid = false;
         result.message = why;
@@ -115,6 +145,56 @@ ValidationResult Valida(const FieldDeclaration& field, int maxLength, const QStr
             result.text = *date;
         else
             result.message = QStringLiteral("\"%1\" non è una data valida").arg(text.trimmed());
+    }
+    return result;
+}
+
+namespace {
+
+// Why a valid text is outside the field's bounds; "" when it is not.
+QString outOfBounds(const FieldSpec& def, const QString& text)
+{
+    const FieldDeclaration decl = def.parsed();
+    if (decl.isEuro()) {
+        const auto amount = readTypedAmount(text, kTypedDigits).amount;
+        const auto cents = amount ? amount->cents() : std::nullopt;
+        if (!cents)
+            return {};
+        if (def.minimum && *cents < *def.minimum)
+            return def.minimum == 0
+                       ? QStringLiteral("l'importo %1 non è ammesso: non può essere negativo")
+                             .arg(amount->fieldText())
+                       : QStringLiteral("l'importo %1 non è ammesso: il minimo è %2")
+                             .arg(amount->fieldText(), Money::fromCents(*def.minimum).fieldText());
+        if (def.maximum && *cents > *def.maximum)
+            return QStringLiteral("l'importo %1 non è ammesso: il massimo è %2")
+                .arg(amount->fieldText(), Money::fromCents(*def.maximum).fieldText());
+        return {};
+    }
+    if (!decl.isWholeNumber() || (!def.minimum && !def.maximum))
+        return {};
+    bool ok = false;
+    const qint64 value = QString(text).remove(QLatin1Char(' ')).toLongLong(&ok);
+    if (!ok || (def.minimum && value < *def.minimum) || (def.maximum && value > *def.maximum))
+        return QStringLiteral("il valore %1 non è ammesso: sono ammessi i valori da %2 a %3")
+            .arg(text.trimmed())
+            .arg(def.minimum.value_or(0))
+            .arg(def.maximum.value_or(0));
+    return {};
+}
+
+} // namespace
+
+ValidationResult checkField(const FieldSpec& def, const QString& text,
+                            const DescriptionLookup& lookup)
+{
+    ValidationResult result = Valida(def.parsed(), def.maxLength, text, lookup);
+    if (!result.valid || result.text.trimmed().isEmpty())
+        return result;
+    if (const QString why = outOfBounds(def, result.text); !why.isEmpty()) {
+        result.valid = false;
+        result.message = why;
+        result.tellOnLeaving = true;
     }
     return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FieldDeclaration.h"
+#include "FieldSpec.h"
 
 #include <QString>
 #include <functional>
@@ -36,3 +37,8 @@ using DescriptionLookup = std::function<QString(Table table, const QString& key,
 // column its entry type is stored in; blank text is always valid.
 ValidationResult Valida(const FieldDeclaration& field, int maxLength, const QString& text,
                         const DescriptionLookup& lookup);
+
+// Valida, then the field's own bounds: what leaving a window's field and
+// saving its record check.
+ValidationResult checkField(const FieldSpec& def, const QString& text,
+                            const DescriptionLookup& lookup);

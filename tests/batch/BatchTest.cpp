@@ -90,6 +90,22 @@ void BatchTest::badCommandLines_data()
                             << "--onorario: \"12a\" non è un importo";
     QTest::newRow("rate") << QStringList{"calcola", "--onorario", "1", "--iva", "2.5"} << 2
                           << "--iva: \"2.5\" non è un numero intero";
+    // What the invoice window refuses, with its words.
+    const QString rateBounds = "non è ammesso: sono ammessi i valori da 0 a 100";
+    QTest::newRow("VAT rate over 100") << QStringList{"calcola", "--onorario", "1", "--iva", "1000"}
+                                       << 2 << "--iva: il valore 1000 " + rateBounds;
+    QTest::newRow("negative VAT rate") << QStringList{"calcola", "--onorario", "1", "--iva", "-5"}
+                                       << 2 << "--iva: il valore -5 " + rateBounds;
+    QTest::newRow("withholding rate") << QStringList{"calcola", "--onorario", "1", "--ra", "101"}
+                                      << 2 << "--ra: il valore 101 " + rateBounds;
+    QTest::newRow("contribution rate")
+        << QStringList{"calcola", "--onorario", "1000", "--iva", "22", "--cassa", "122"} << 2
+        << "--cassa: il valore 122 " + rateBounds;
+    QTest::newRow("negative expenses")
+        << QStringList{"calcola", "--onorario", "1", "--spese", "-1"} << 2
+        << "--spese: l'importo -1.00 non è ammesso: non può essere negativo";
+    QTest::newRow("ambiguous fee") << QStringList{"calcola", "--onorario", "1.470"} << 2
+                                   << "--onorario: \"1.470\" non è chiaro";
     QTest::newRow("count") << QStringList{"demo", "--fatture", "-1"} << 2
                            << "--fatture: -1 è fuori dai limiti";
     QTest::newRow("missing number") << QStringList{"fattura-pdf", "2025"} << 2 << "manca NUMERO";
@@ -184,9 +200,12 @@ void BatchTest::calcola_data()
     QTest::newRow("zero fee") << QStringList{"--onorario", "0"} + rates << json("", "", "", "");
     QTest::newRow("negative fee") << QStringList{"--onorario", "-100"} + rates
                                   << json("-22.88", "-4.00", "-20.00", "-106.88");
-    QTest::newRow("nothing to total")
-        << QStringList{"--onorario", "1000", "--iva", "22", "--cassa", "122"}
-        << json("488.40", "1220.00", "", "");
+    QTest::newRow("profile in any case")
+        << QStringList{"--onorario", "1000", "--profilo", " geometra "} + rates
+        << json("228.80", "40.00", "200.00", "1068.80");
+    QTest::newRow("Italian notation")
+        << QStringList{"--onorario", "1.000,15", "--iva", "22", "--cassa", "4"}
+        << json("228.84", "40.01", "", "1269.00");
 }
 
 void BatchTest::calcola()
@@ -404,7 +423,7 @@ void BatchTest::reports_data()
     QTest::newRow("no such client") << QStringList{"fatturato", "--cliente", "ZZ9"} << ""
                                     << "--cliente: il codice \"ZZ9\" non esiste in archivio";
     QTest::newRow("nothing selected") << QStringList{"movimenti", "--al", "01/01/2000"} << ""
-                                      << "nessun documento nel periodo scelto";
+                                      << "Nessun documento nel periodo indicato";
     QTest::newRow("output not writable")
         << QStringList{"movimenti", "--output", "falmide.db/r.pdf"} << ""
         << "impossibile scrivere nella cartella";

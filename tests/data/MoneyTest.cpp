@@ -2,6 +2,7 @@
 
 #include "Money.h"
 #include "Rate.h"
+#include "TypedAmount.h"
 
 #include <QtTest>
 
@@ -85,6 +86,56 @@ void MoneyTest::reading()
     QFETCH(QString, leading);
     QCOMPARE(read(Money::fromText(text)), whole);
     QCOMPARE(read(Money::fromLeadingText(text)), leading);
+}
+
+void MoneyTest::typedAmounts_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("read");    // cents, or "none"
+    QTest::addColumn<QString>("refusal"); // a part of what the user is told
+
+    const auto row = [](const char* typed, const char* read, const char* refusal = "") {
+        QTest::newRow(typed) << QString::fromUtf8(typed) << QString::fromLatin1(read)
+                             << QString::fromUtf8(refusal);
+    };
+    row("1.470,00", "147000");
+    row("1.234.567,5", "123456750");
+    row("1.234.567", "123456700");
+    row("12.5", "1250");
+    row("12,5", "1250");
+    row("0,05", "5");
+    row("1 234.56", "123456");
+    row("1 470,00", "147000");
+    row("-1.470,25", "-147025");
+    row("+5", "500");
+    row(",5", "50");
+    row("12,", "1200");
+    row("123456789012.34", "12345678901234");
+    row("", "none");
+    row("1.470", "none", "non è chiaro");
+    row("0.470", "none", "non è chiaro");
+    row("1.47,00", "none", "a gruppi di tre cifre");
+    row("1.2345,00", "none", "a gruppi di tre cifre");
+    row("1.234.56", "none", "a gruppi di tre cifre");
+    row("1,234.5", "none", "a gruppi di tre cifre");
+    row("1,2,3", "none", "non è un importo");
+    row("12,345", "none", "più di due decimali");
+    row("12.3456", "none", "più di due decimali");
+    row("12-", "none", "non è un importo");
+    row("-", "none", "non è un importo");
+    row("1.000.000.000.000.000", "none", "troppe cifre");
+}
+
+void MoneyTest::typedAmounts()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, refusal);
+    const TypedAmount amount = readTypedAmount(typed);
+    QTEST(read(amount.amount), "read");
+    QVERIFY2(amount.refusal.contains(refusal), qPrintable(amount.refusal));
+    QCOMPARE(amount.refusal.isEmpty(), refusal.isEmpty());
+    if (!refusal.isEmpty())
+        QVERIFY(amount.refusal.startsWith(QLatin1Char('"') + typed + QLatin1Char('"')));
 }
 
 void MoneyTest::forms_data()

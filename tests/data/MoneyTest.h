@@ -8,6 +8,8 @@ class MoneyTest : public QObject
 private slots:
     void reading_data();
     void reading();
+    void typedAmounts_data();
+    void typedAmounts();
     void forms_data();
     void forms();
     void rounding_data();

@@ -43,9 +43,14 @@ void SettingsTest::valuesAsTheirReadersTakeThem()
                            "[CartaIntestata]\nlogo_y=250 twips\nlogo_alt=1500.5\nLogoParcella=0\n"
                            "[Consulta]\nRichieste0=largo\nRichieste1=0\nRichieste2= 900 \n"
                            "Tipo=-1\n"));
-    // Only the exact profession name computes as a geometra does.
+    // The profession's name, whatever its case and surrounding blanks,
+    // computes as a geometra does; the caption keeps it as written.
     QCOMPARE(s.profession(), QStringLiteral("Geometra"));
-    QVERIFY(!s.geometraProfile());
+    QVERIFY(s.geometraProfile());
+    for (const char* profile : {"geometra", " GEOMETRA ", "\tGeometra"})
+        QVERIFY2(isGeometraProfile(QString::fromLatin1(profile)), profile);
+    for (const char* profile : {"GEOMETRA2", "GEOM ETRA", "Ingegnere", ""})
+        QVERIFY2(!isGeometraProfile(QString::fromLatin1(profile)), profile);
     QCOMPARE(s.flatRateStatement(), (QStringList{"Uno", "Tre"}));
     QCOMPARE(s.logoPlacement().left, 250.0);
     QCOMPARE(s.logoPlacement().height, 1500.5);
