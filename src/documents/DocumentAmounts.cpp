@@ -47,16 +47,6 @@ std::optional<Money> percentOf(const Money& amount, const Rate& rate)
     return denominator ? amount.times(rate.numerator, *denominator) : std::nullopt;
 }
 
-// The VAT on the fee and on the contribution its rate gives:
-// fee × (100 + contribution rate) / 100 × VAT rate / 100, rounded once.
-std::optional<Money> vatOf(const Money& fee, const Rate& vatRate, const Rate& contributionRate)
-{
-    const auto hundred = product(contributionRate.denominator, 100);
-    const auto numerator = product(sum(hundred, contributionRate.numerator), vatRate.numerator);
-    const auto denominator = product(hundred, product(vatRate.denominator, 100));
-    return numerator && denominator ? fee.times(*numerator, *denominator) : std::nullopt;
-}
-
 // Whether 1 + VAT rate / 100 - contribution rate / 100 is 0: there is then
 // nothing to total.
 bool ratesCancel(const Rate& vatRate, const Rate& contributionRate)
@@ -116,12 +106,19 @@ std::optional<Money> CalcolaImporti(FieldAccess& fields, int index, FeeDocumentK
     const bool feeGiven = !rateReading(fields, FeeField::Fee).isZero();
 
     if (computing) {
-        if (fields.text(FeeField::Vat).isEmpty())
-            fields.setText(FeeField::Vat,
-                           feeGiven && !Vr.isZero() ? written(vatOf(F, Vr, Cr)) : QString());
         if (fields.text(FeeField::Contribution).isEmpty())
             fields.setText(FeeField::Contribution,
                            feeGiven && !Cr.isZero() ? written(percentOf(F, Cr)) : QString());
+        // The VAT is the rate times the taxable amount the invoice states: the
+        // fee plus the contribution as rounded to the cent (or typed).
+        if (fields.text(FeeField::Vat).isEmpty()) {
+            QString v;
+            if (feeGiven && !Vr.isZero()) {
+                const auto base = F.plus(amountReading(fields, FeeField::Contribution));
+                v = base ? written(percentOf(*base, Vr)) : QString();
+            }
+            fields.setText(FeeField::Vat, v);
+        }
         if (fields.text(FeeField::Withholding).isEmpty()) {
             QString r;
             if (feeGiven && !Rr.isZero()) {

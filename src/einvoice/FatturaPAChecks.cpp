@@ -146,7 +146,8 @@ Money percentOf(const Money& base, int rate)
 }
 
 // An amount that differs by more than a cent from its rate's share: the
-// cent allows for the contribution entering the VAT base through its rate.
+// cent allows for invoices stored while the VAT was computed on the
+// unrounded contribution (the SdI tolerates that cent too).
 void checkShare(const QString& what, const Money& amount, const Money& base, int rate,
                 QStringList* problems)
 {

@@ -73,6 +73,19 @@ void AmountsAndNumbersTest::feeComputation()
     QCOMPARE(compute(true, true, {"1.15", "", "", "50"}).at(2), QStringLiteral("0.58"));
     QCOMPARE(compute(false, true, {"1000", "22", "122"}).at(3), QString()); // nothing to total
     QCOMPARE(compute(false, true, {"0", "22", "4", "20"}), (QStringList{"", "", "", ""}));
+
+    // The VAT is the rate times the taxable amount as printed: fee plus the
+    // contribution rounded to the cent. Where that differs from the rate
+    // times the unrounded base, the printed base decides:
+    // 1000.15 + 40.01 = 1040.16, 22% of it 228.8352 (not 228.83432).
+    QCOMPARE(compute(false, true, {"1000.15", "22", "4", "20"}),
+             (QStringList{"228.84", "40.01", "208.03", "1060.97"}));
+    QCOMPARE(compute(true, true, {"1000.15", "22", "4", "20"}),
+             (QStringList{"228.84", "40.01", "200.03", "1068.97"}));
+    // 5.44 + 0.22 = 5.66, 22% 1.2452 (not 1.24); 12.10 + 0.24 = 12.34,
+    // 22% 2.7148 (not 2.72).
+    QCOMPARE(compute(false, true, {"5.44", "22", "4"}).at(0), QStringLiteral("1.25"));
+    QCOMPARE(compute(false, true, {"12.10", "22", "2"}).at(0), QStringLiteral("2.71"));
     QCOMPARE(compute(false, true, {"abc", "22"}), (QStringList{"", "", "", ""}));
 
     // Leaving a field other than the fee or a rate only totals.
@@ -83,6 +96,11 @@ void AmountsAndNumbersTest::feeComputation()
     const auto total = CalcolaImporti(f, 12, FeeDocumentKind::Invoice, false);
     QCOMPARE(f.text(11), QString());
     QCOMPARE(total->plainText(), QStringLiteral("1250.00"));
+    // A VAT computed later takes the typed contribution, as the page prints
+    // its base: 22% of 1250.
+    QVERIFY(CalcolaImporti(f, 6, FeeDocumentKind::Invoice, false));
+    QCOMPARE(f.text(11).trimmed(), QStringLiteral("275.00"));
+    f.setText(11, QString());
 
     // The clearing rule.
     f.setText(11, "1");
