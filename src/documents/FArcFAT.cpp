@@ -96,8 +96,10 @@ void FArcFAT::Stampa_Click()
 
 void FArcFAT::FatturaElettronica_Click()
 {
-    // The file carries the stored invoice: changes are saved, or given up, first.
-    if (!confirmChanges())
+    // The file carries the stored invoice: it is written only once it is what
+    // the screen shows.
+    if (!saveFirst(QStringLiteral("La fattura ha modifiche non memorizzate.\n"
+                                  "Memorizzarle e scrivere la fattura elettronica?")))
         return;
     QString message = QStringLiteral("Fattura non trovata");
     const auto key =

@@ -12,6 +12,7 @@ FArcMOV::FArcMOV(AppContext& context, QWidget* parent) : ArchiveWindow(context, 
     setObjectName(QStringLiteral("FArcMOV"));
     setWindowTitle(QStringLiteral("Archivio MOVIMENTI"));
     setRecordNoun(QStringLiteral("Movimento"), false);
+    askBeforeDeleting();
     if (!Form_Load(Table::Movimenti, purchaseFields(), kDateAndNumberTabIndex))
         return;
     const QDate today = Clock::today();

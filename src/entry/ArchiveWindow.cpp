@@ -185,8 +185,10 @@ void ArchiveWindow::refuse(int index, const QString& message)
 {
     if (fieldSpec(index).parsed().link == QLatin1Char('A') && Ombra(index))
         Ombra(index)->clear();
-    MessageBox::warning(this, message);
+    // Taking the focus back first also drops what leaving the field was about
+    // to say: the user hears of it once.
     keepFocus(index);
+    MessageBox::warning(this, message);
 }
 
 bool ArchiveWindow::saveRecord()
@@ -232,7 +234,7 @@ bool ArchiveWindow::saveChanges()
         setText(focused, m_keyTexts.value(focused));
     } else if (focused >= 0) {
         const FieldSpec& def = fieldSpec(focused);
-        if (Valida(def.parsed(), def.maxLength, text(focused), descriptionLookup()).valid) {
+        if (checkField(def, text(focused), descriptionLookup()).valid) {
             // Finish the edit as leaving the field would, so that what follows
             // from it (the computed amounts) is stored with it.
             Dati_LostFocus(focused);
@@ -254,6 +256,9 @@ void ArchiveWindow::BtCanc_Click()
         return;
     QString error;
     const QString name = recordName(UltimaChiave, *this);
+    if (m_askBeforeDeleting && m_shownStored &&
+        !MessageBox::confirm(this, deletionQuestion(m_recordNoun, m_feminineNoun, name)))
+        return;
     switch (EliminaRecord(*m_table, UltimoDato, UltimaChiave, *this, &error)) {
     case DeleteOutcome::NoKey:
     case DeleteOutcome::NotFound:

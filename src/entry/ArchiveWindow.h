@@ -46,6 +46,9 @@ protected:
     // How the status panel names a record of this window: "Cliente" (not
     // feminine) gives "Cliente ROSSI memorizzato".
     void setRecordNoun(const QString& noun, bool feminine);
+    // "Elimina" asks first ("Eliminare la fattura 12/2026?", "No" the
+    // default): a document is one keystroke away from its neighbour buttons.
+    void askBeforeDeleting() { m_askBeforeDeleting = true; }
 
     void Dati_GotFocus(int index) override;
     bool keyFieldLeft(int index) override;
@@ -88,6 +91,7 @@ private:
     QHBoxLayout* m_buttons = nullptr;
     QString m_recordNoun = QStringLiteral("Record");
     bool m_feminineNoun = false;
+    bool m_askBeforeDeleting = false;
     // The record on screen: its key ("" when none was looked up) and
     // whether it is stored.
     QString m_shownKey;

@@ -21,7 +21,8 @@ State& state()
 
 QMessageBox::StandardButton MessageBox::show(QWidget* parent, const QString& text,
                                              QMessageBox::Icon icon,
-                                             QMessageBox::StandardButtons buttons)
+                                             QMessageBox::StandardButtons buttons,
+                                             QMessageBox::StandardButton defaultButton)
 {
     State& s = state();
     s.lastText = text;
@@ -40,7 +41,9 @@ QMessageBox::StandardButton MessageBox::show(QWidget* parent, const QString& tex
     for (const auto& [button, caption] : captions)
         if (QAbstractButton* b = box.button(button))
             b->setText(QString::fromUtf8(caption));
-    if (buttons & QMessageBox::Yes)
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
+    else if (buttons & QMessageBox::Yes)
         box.setDefaultButton(QMessageBox::Yes);
     const auto answer = QMessageBox::StandardButton(box.exec());
     // The window asking gets the keyboard back, whatever the window manager does.
@@ -64,6 +67,12 @@ QMessageBox::StandardButton MessageBox::ask(QWidget* parent, const QString& text
     const auto answer = show(parent, text, QMessageBox::Question,
                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     return answer == QMessageBox::Yes || answer == QMessageBox::No ? answer : QMessageBox::Cancel;
+}
+
+bool MessageBox::confirm(QWidget* parent, const QString& text)
+{
+    return show(parent, text, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+                QMessageBox::No) == QMessageBox::Yes;
 }
 
 void MessageBox::setNextAnswer(QMessageBox::StandardButton answer)

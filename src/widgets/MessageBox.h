@@ -10,10 +10,11 @@ class QWidget;
 namespace MessageBox {
 
 // A box with the program's title, preceded by a beep; returns the button
-// chosen.
+// chosen. Without a default button, "Sì" is the default where offered.
 QMessageBox::StandardButton show(QWidget* parent, const QString& text,
                                  QMessageBox::Icon icon = QMessageBox::Information,
-                                 QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+                                 QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                 QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 // A refusal, or something the user should know went wrong: the warning icon.
 QMessageBox::StandardButton warning(QWidget* parent, const QString& text);
 // A failure: the critical icon.
@@ -21,6 +22,9 @@ QMessageBox::StandardButton error(QWidget* parent, const QString& text);
 // A question answered "Sì", "No" or "Annulla": Yes, No or Cancel (also when
 // the box is closed).
 QMessageBox::StandardButton ask(QWidget* parent, const QString& text);
+// A question before something that cannot be undone, answered "Sì" or "No"
+// with "No" the default: true only for "Sì".
+bool confirm(QWidget* parent, const QString& text);
 
 // Test seam: the next boxes are not shown; each returns the next answer
 // given here, in order, and its text is kept for the test to read.

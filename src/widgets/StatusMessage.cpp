@@ -25,6 +25,14 @@ QString outcomeText(const QString& noun, bool feminine, const QString& name, boo
     return subject + QLatin1Char(' ') + done + (feminine ? QLatin1Char('a') : QLatin1Char('o'));
 }
 
+QString deletionQuestion(const QString& noun, bool feminine, const QString& name)
+{
+    const QString article = feminine ? QStringLiteral("la ") : QStringLiteral("il ");
+    const QString subject =
+        name.isEmpty() ? noun.toLower() : noun.toLower() + QLatin1Char(' ') + name;
+    return QStringLiteral("Eliminare ") + article + subject + QLatin1Char('?');
+}
+
 void MessaggioStato(const QString& text, bool waiting)
 {
     if (!panel())

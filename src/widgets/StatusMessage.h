@@ -12,6 +12,9 @@ QString statusText(const QString& text, bool waiting);
 // "Fattura 12/2026 memorizzata", "Cliente ROSSI eliminato".
 QString outcomeText(const QString& noun, bool feminine, const QString& name, bool deleted);
 
+// The question before a record is deleted: "Eliminare la fattura 12/2026?".
+QString deletionQuestion(const QString& noun, bool feminine, const QString& name);
+
 // Shows a message in the main window's status panel and repaints it at once.
 void MessaggioStato(const QString& text, bool waiting);
 

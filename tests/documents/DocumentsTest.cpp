@@ -1,9 +1,11 @@
 #include "DocumentsTest.h"
 
 #include "Clock.h"
+#include "DocumentKey.h"
 #include "FArcFAT.h"
 #include "FArcMOV.h"
 #include "FParcella.h"
+#include "FeeDocument.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
 #include "PrintRun.h"
@@ -114,13 +116,24 @@ void DocumentsTest::invoiceWindowByKeyboard()
         QCOMPARE(line(&window, 13)->text().trimmed(), QStringLiteral("200.00"));
         QCOMPARE(window.Totale()->text(), QStringLiteral("1 068.80"));
 
-        // A third decimal is refused in the fee, and so is a comma, the
-        // decimal point, when the point is already there.
+        // What cannot be an amount is kept as typed and told on leaving,
+        // under the fee's caption as the window shows it.
         QLineEdit* fee = line(&window, 5);
         fee->setFocus(Qt::MouseFocusReason);
         fee->end(false);
         QTest::keyClicks(fee, ",5");
-        QCOMPARE(fee->text(), QStringLiteral("1000.00"));
+        QCOMPARE(fee->text(), QStringLiteral("1000.00,5"));
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        QTest::keyClick(fee, Qt::Key_Tab);
+        QTRY_VERIFY(fee->hasFocus());
+        QCOMPARE(MessageBox::shownCount(), 1);
+        QVERIFY2(MessageBox::lastText().startsWith("Compenso: \"1000.00,5\" non è un importo"),
+                 qPrintable(MessageBox::lastText()));
+        QCOMPARE(window.Totale()->text(), QStringLiteral("1 068.80"));
+        fee->selectAll();
+        QTest::keyClicks(fee, "1000");
+        QTest::keyClick(fee, Qt::Key_Tab);
+        MessageBox::resetForTest();
 
         // Double click on the notes puts the privacy notice there.
         auto* notes = qobject_cast<QPlainTextEdit*>(window.Dati(10));
@@ -260,7 +273,15 @@ void DocumentsTest::longAndCommaAmountsStoredAsTyped()
             {"-123456.78", "-123 456.78", -12345678},
             {"12,5", "12.50", 1250},
             {"0,05", "0.05", 5},
-            {"12345678901", "1 234 567 890.00", 123456789000}, // ten characters can be typed
+            // Never cut to the field's length: the whole amount is stored.
+            {"12345678901", "12 345 678 901.00", 1234567890100},
+            {"123456789012.34", "123 456 789 012.34", 12345678901234},
+            // The Italian way, as the grids show amounts.
+            {"2.500,00", "2 500.00", 250000},
+            {"1.234.567,5", "1 234 567.50", 123456750},
+            {"1.234.567", "1 234 567.00", 123456700},
+            {"12.5", "12.50", 1250},
+            {"1 470,00", "1 470.00", 147000},
         };
         for (const auto& c : cases) {
             enter(&window, 4, c.typed);
@@ -270,23 +291,56 @@ void DocumentsTest::longAndCommaAmountsStoredAsTyped()
             QVERIFY(purchases->Seek("=", key));
             QCOMPARE(purchases->value(5).toLongLong(), c.cents);
         }
+        // What cannot be read is said, naming the field, and nothing is stored.
+        const struct
+        {
+            const char* typed;
+            const char* said;
+        } refused[] = {
+            {"1.470", "Imponibile: \"1.470\" non è chiaro: il punto separa le migliaia o i "
+                      "decimali? Per 1 470 euro scrivere 1470 oppure 1.470,00; per 1,47 euro "
+                      "scrivere 1,47."},
+            {"1.47,00", "i punti separano le migliaia a gruppi di tre cifre"},
+            {"12,345", "ha più di due decimali"},
+            {"1,2,3", "non è un importo"},
+            {"12-", "non è un importo"},
+        };
+        for (const auto& r : refused) {
+            MessageBox::resetForTest();
+            MessageBox::setNextAnswer(QMessageBox::Ok);
+            enter(&window, 4, r.typed);
+            QTRY_VERIFY(line(&window, 4)->hasFocus());
+            QCOMPARE(MessageBox::shownCount(), 1);
+            QVERIFY2(MessageBox::lastText().contains(QString::fromUtf8(r.said)),
+                     qPrintable(MessageBox::lastText()));
+            QCOMPARE(line(&window, 4)->text(), QString::fromLatin1(r.typed));
+            MessageBox::setNextAnswer(QMessageBox::Ok);
+            QTest::mouseClick(window.BtMem(), Qt::LeftButton);
+            QVERIFY(purchases->Seek("=", key));
+            QCOMPARE(purchases->value(5).toLongLong(), 147000); // the last stored
+        }
+        MessageBox::resetForTest();
+        enter(&window, 4, "1470");
+
         // In a decimal rate too the comma is the point; in a whole rate it is
         // refused like the point.
         enter(&window, 6, "0,5");
         QCOMPARE(line(&window, 6)->text(), QStringLiteral("0.5"));
-        QCOMPARE(window.Ombra(6)->text(), QStringLiteral("617 283 945.00"));
+        QCOMPARE(window.Ombra(6)->text(), QStringLiteral("735.00"));
     }
 
     FArcFAT window(*m_context);
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QTRY_VERIFY(line(&window, 2)->hasFocus());
+    enter(&window, 5, "1.470,00");
+    QCOMPARE(line(&window, 5)->text(), QStringLiteral("1 470.00"));
     enter(&window, 5, "1000000000");
     QCOMPARE(line(&window, 5)->text(), QStringLiteral("1 000 000 000.00"));
     enter(&window, 7, "4");
     QCOMPARE(line(&window, 12)->text().trimmed(), QStringLiteral("40000000.00"));
-    enter(&window, 6, "22,5");
-    QCOMPARE(line(&window, 6)->text(), QStringLiteral("225"));
+    enter(&window, 6, "2,2");
+    QCOMPARE(line(&window, 6)->text(), QStringLiteral("22"));
     QTest::mouseClick(window.BtMem(), Qt::LeftButton);
     QCOMPARE(MessageBox::shownCount(), 0);
     auto invoices = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
@@ -451,12 +505,27 @@ void DocumentsTest::storedInvoiceEditedAndDeleted()
     QTRY_VERIFY(line(&window, 0)->hasFocus()); // back on the key after saving
     QTest::keyClick(line(&window, 0), Qt::Key_Tab);
     QTest::keyClick(line(&window, 1), Qt::Key_Tab);
+    // One Alt+E only asks; the question's own default is "No", so Enter
+    // keeps the invoice.
+    QCOMPARE(MessageBox::shownCount(), 0);
+    QVERIFY(window.BtCanc()->isEnabled());
+    bool noIsTheDefault = false;
+    whenModal<QMessageBox>(&window, [&noIsTheDefault](QMessageBox* box) {
+        noIsTheDefault = box->defaultButton() == box->button(QMessageBox::No);
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    QTest::keyClick(&window, Qt::Key_E, Qt::AltModifier);
+    QTRY_VERIFY(noIsTheDefault);
+    QCOMPARE(MessageBox::lastText(), QStringLiteral("Eliminare la fattura 12/2026?"));
+    QCOMPARE(rs->RecordCount(), 1);
+    QCOMPARE(line(&window, 3)->text(), subject);
+    MessageBox::setNextAnswer(QMessageBox::Yes);
     QTest::mouseClick(window.BtCanc(), Qt::LeftButton);
     QCOMPARE(panel.text(), QStringLiteral("Fattura 12/2026 eliminata"));
     QCOMPARE(window.Totale()->text(), QString());
     QCOMPARE(window.Ombra(2)->text(), QString());
     QCOMPARE(rs->RecordCount(), 0);
-    QCOMPARE(MessageBox::shownCount(), 0);
+    QCOMPARE(MessageBox::shownCount(), 2);
 }
 
 // Esc in a field being typed, answered "Sì", stores the field as leaving it
@@ -545,6 +614,29 @@ void DocumentsTest::electronicInvoiceBesideThePdf()
     const QString today =
         "XML scritto il " + QDate::currentDate().toString("dd/MM/yyyy") + " alle ";
     QVERIFY2(written->text().startsWith(today), qPrintable(written->text()));
+    file.close();
+
+    // An edit not yet stored is never left out of the file: "No" writes
+    // nothing, "Sì" stores the edit and writes it.
+    QVERIFY(QFile::remove(path));
+    enter(&window, 3, "Frazionamento");
+    MessageBox::resetForTest();
+    MessageBox::setNextAnswer(QMessageBox::No);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(MessageBox::shownCount(), 1);
+    QVERIFY(MessageBox::lastText().contains("Memorizzarle e scrivere la fattura elettronica?"));
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(line(&window, 3)->text(), QStringLiteral("Frazionamento"));
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(MessageBox::lastText(), "Fattura elettronica scritta in\n" + path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("Frazionamento"));
+    QCOMPARE(FeeDocuments(db, FeeDocumentKind::Invoice)
+                 .find(*DocumentKey::of(QDate(2026, 12, 1), "1"), &error)
+                 ->subject,
+             QStringLiteral("Frazionamento"));
 
     enter(&window, 1, "5");
     QVERIFY(!button->isEnabled());
