@@ -57,13 +57,8 @@ int report(BatchRun& run)
     const PdfExportRequest request{file, reportExportTitle(*report, selection), {}, {}};
     if (!writeRecordedPdf(
             [&](PageRecorder& recorder) {
-                int lines = 0;
-                const QString message =
-                    StampaPeriodo(recorder, db, *report, selection, selection.first.toString(form),
-                                  selection.last.toString(form), &lines);
-                return message.isEmpty() && lines == 0
-                           ? QStringLiteral("nessun documento nel periodo scelto")
-                           : message;
+                return StampaPeriodo(recorder, db, *report, selection,
+                                     selection.first.toString(form), selection.last.toString(form));
             },
             request, &error))
         throw BatchError{error};

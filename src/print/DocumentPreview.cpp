@@ -12,30 +12,32 @@
 
 bool previewDocument(QWidget* parent, Database* db,
                      const std::function<QString(PageRecorder&)>& layout,
-                     std::optional<PdfExportRequest> pdf)
+                     std::optional<PdfExportRequest> pdf, NothingDrawn nothingDrawn)
 {
     PrintRun run(applicationPrinter());
     PageRecorder& recorder = run.recorder();
     QString error;
+    bool failed = !recorder.BeginDocument(&error);
     bool shown = false;
-    if (recorder.BeginDocument(&error)) {
+    if (!failed) {
         QString message;
         {
             const WaitCursor wait;
             message = layout(recorder);
         }
-        const bool ended = recorder.EndDocument(&error);
+        failed = !recorder.EndDocument(&error);
         if (!message.isEmpty()) {
             pdf.reset();
             MessageBox::warning(parent, message);
         }
-        if (ended) {
+        const bool blank = !message.isEmpty() && !recorder.drawnAnything();
+        if (!failed && !(blank && nothingDrawn == NothingDrawn::MessageOnly)) {
             frmPreview preview(run, parent, db, std::move(pdf));
             preview.exec();
             shown = true;
         }
     }
-    if (!shown)
+    if (failed)
         MessageBox::error(parent, printErrorText(error));
     MessaggioStato(QString(), false);
     return shown;

@@ -65,6 +65,7 @@ bool PageRecorder::BeginDocument(QString* error)
     m_recording = false;
     m_documentFailure.clear();
     m_pageCount = 0;
+    m_drawn = false;
     QString reason;
     if (!m_writer.begin(&reason))
         return abandonDocument(reason, error);
@@ -215,6 +216,7 @@ void PageRecorder::recordText(int code, double row, double col, double maxWidth,
                               const QString& text)
 {
     const QChar d = m_decimalSeparator;
+    m_drawn = true;
     m_writer.write(code, {PageRecord::number(row, d), PageRecord::number(col, d),
                           PageRecord::number(maxWidth, d),
                           PageRecord::escapeText(text.left(PageRecord::kMaxTextLength))});
@@ -249,6 +251,7 @@ void PageRecorder::PrintTextStyled(double row, double col, double maxWidth, doub
 {
     if (m_recording) {
         const QChar d = m_decimalSeparator;
+        m_drawn = true;
         m_writer.write(PageRecord::TextStyled,
                        {PageRecord::number(row, d), PageRecord::number(col, d),
                         PageRecord::number(maxWidth, d), PageRecord::number(size, d),
@@ -324,6 +327,7 @@ void PageRecorder::DrawBox(double top, double left, double bottom, double right,
 {
     if (m_recording) {
         const QChar d = m_decimalSeparator;
+        m_drawn = true;
         m_writer.write(PageRecord::Box,
                        {PageRecord::number(top, d), PageRecord::number(left, d),
                         PageRecord::number(bottom, d), PageRecord::number(right, d),
@@ -337,6 +341,7 @@ void PageRecorder::DrawHLine(double row, double col1, double col2, double lineWi
 {
     if (m_recording) {
         const QChar d = m_decimalSeparator;
+        m_drawn = true;
         m_writer.write(PageRecord::HLine,
                        {PageRecord::number(row, d), PageRecord::number(col1, d),
                         PageRecord::number(col2, d), PageRecord::number(lineWidth, d)});
@@ -349,6 +354,7 @@ void PageRecorder::DrawVLine(double col, double row1, double row2, double lineWi
 {
     if (m_recording) {
         const QChar d = m_decimalSeparator;
+        m_drawn = true;
         m_writer.write(PageRecord::VLine,
                        {PageRecord::number(col, d), PageRecord::number(row1, d),
                         PageRecord::number(row2, d), PageRecord::number(lineWidth, d)});
@@ -362,6 +368,7 @@ void PageRecorder::DrawImage(double top, double left, double width, double heigh
 {
     if (m_recording) {
         const QChar d = m_decimalSeparator;
+        m_drawn = true;
         m_writer.write(PageRecord::Image,
                        {PageRecord::number(top, d), PageRecord::number(left, d),
                         PageRecord::number(width, d), PageRecord::number(height, d),

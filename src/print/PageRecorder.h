@@ -41,6 +41,9 @@ public:
     bool EndDocument(QString* error = nullptr);
     bool recording() const { return m_recording; }
     int pageCount() const;
+    // Whether the document recorded so far draws anything: a layout that
+    // found nothing to print leaves only empty pages.
+    bool drawnAnything() const { return m_drawn; }
     // The measuring font when the document began: every page is replayed
     // from it.
     const FontState& documentFont() const { return m_documentFont; }
@@ -98,6 +101,7 @@ private:
     QChar m_decimalSeparator;
     bool m_recording = false;
     int m_pageCount = 0;
+    bool m_drawn = false;
     QString m_documentFailure; // why the document being recorded was given up
     FontState m_recordedFont;
     FontState m_documentFont;

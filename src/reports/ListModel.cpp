@@ -138,6 +138,8 @@ QString ListModel::load(Database& db, const ParametriLista& selection)
     if (!m_loaded)
         m_lines.clear();
     endResetModel();
+    if (m_loaded && m_lines.empty())
+        return emptySelectionMessage();
     return message;
 }
 

@@ -31,28 +31,34 @@ struct ReportColumns
     bool paymentDate;
 };
 
+constexpr int kName = 2;
 constexpr int kFirstAmount = 3;
+// The least room between two texts of a line, in columns.
+constexpr double kGap = 0.5;
 constexpr double kLastLineRow = 80; // a line that would follow row 81 goes to a new page
 
+// Every text stays between the rules at 4.5 and 76.5. The amounts stand
+// 6.45 columns apart in the turnover, room for a bold total of
+// "9 999 999,99" and a gap; a name is cut before the first amount.
 const ReportColumns& columnsOf(PeriodReport report)
 {
     using P = Place;
     static const ReportColumns fatturato{{{"DATA", P::Centred, 8, P::Centred, 8},
                                           {"NUM.", P::Right, 13, P::Right, 13},
-                                          {"CLIENTE", P::Left, 14, P::Left, 14, 19},
-                                          {"IMPONIB.", P::Right, 39, P::Right, 39},
-                                          {"C.N.G.", P::Right, 44, P::Right, 44},
-                                          {"I.V.A.", P::Right, 51, P::Right, 51},
-                                          {"R.A.", P::Right, 57, P::Right, 57},
-                                          {"SPESE", P::Right, 63, P::Right, 63},
-                                          {"TOTALE", P::Right, 70, P::Right, 70},
-                                          {"DATA PAG.", P::Centred, 74, P::Left, 72}},
+                                          {"CLIENTE", P::Left, 14, P::Left, 14, 17.5},
+                                          {"IMPONIB.", P::Right, 37.25, P::Right, 37.25},
+                                          {"C.N.G.", P::Right, 43.7, P::Right, 43.7},
+                                          {"I.V.A.", P::Right, 50.15, P::Right, 50.15},
+                                          {"R.A.", P::Right, 56.6, P::Right, 56.6},
+                                          {"SPESE", P::Right, 63.05, P::Right, 63.05},
+                                          {"TOTALE", P::Right, 69.5, P::Right, 69.5},
+                                          {"DATA PAG.", P::Centred, 73.1, P::Centred, 73.1}},
                                          27,
                                          true};
     // The number and the name stand right of their headings.
     static const ReportColumns ritenuta{{{"DATA", P::Centred, 8, P::Centred, 8},
                                          {"NUM.", P::Right, 13, P::Right, 18},
-                                         {"CLIENTE", P::Left, 14, P::Left, 20},
+                                         {"CLIENTE", P::Left, 14, P::Left, 20, 15},
                                          {"IMPONIB.", P::Right, 41, P::Right, 41},
                                          {"C.N.G.", P::Right, 48, P::Right, 48},
                                          {"I.V.A.", P::Right, 55, P::Right, 55},
@@ -63,7 +69,7 @@ const ReportColumns& columnsOf(PeriodReport report)
                                         true};
     static const ReportColumns movimenti{{{"DATA", P::Centred, 8, P::Centred, 8},
                                           {"NUMERO", P::Right, 18, P::Right, 18},
-                                          {"FORNITORE", P::Left, 20, P::Left, 20},
+                                          {"FORNITORE", P::Left, 20, P::Left, 20, 23.5},
                                           {"IMPORTO", P::Right, 50, P::Right, 50},
                                           {"I.V.A.", P::Right, 58, P::Right, 58},
                                           {"DEDUCIB.", P::Right, 66, P::Right, 66},
@@ -102,6 +108,8 @@ public:
 private:
     void heading();
     void print(double row, Place place, double col, double maxWidth, const QString& text);
+    // How many columns a text takes in the current font.
+    double widthInColumns(const QString& text) const;
 
     PageRecorder& e;
     PeriodReport m_report;
@@ -186,8 +194,21 @@ void ReportPages::addLine(const ReportLine& line)
         values << dateText(line.paymentDate);
     for (std::size_t i = 0; i < m_layout.columns.size(); ++i) {
         const Column& c = m_layout.columns[i];
-        print(m_row, c.valuePlace, c.valueAt, c.maxWidth, values.value(int(i)));
+        double maxWidth = c.maxWidth;
+        if (i == kName) {
+            // A fee wider than its column has taken leaves the name less room.
+            const Column& amount = m_layout.columns[kFirstAmount];
+            const double room =
+                amount.valueAt - widthInColumns(values.value(kFirstAmount)) - kGap - c.valueAt;
+            maxWidth = std::max(1.0, std::min(maxWidth, room));
+        }
+        print(m_row, c.valuePlace, c.valueAt, maxWidth, values.value(int(i)));
     }
+}
+
+double ReportPages::widthInColumns(const QString& text) const
+{
+    return e.UnitX > 0 ? e.TextWidth(text) / e.UnitX : 0;
 }
 
 void ReportPages::totals()
@@ -198,11 +219,24 @@ void ReportPages::totals()
     m_row += 1;
     e.DrawHLine(m_row + 0.5, 4.5, 76.5, 2);
     m_row += 1;
-    e.PrintText(m_row, m_layout.totalsLabelAt, 0, QStringLiteral("TOTALI"));
-    for (int i = 0; i < m_totals.size(); ++i)
-        e.PrintTextRight(m_row + 0.5, m_layout.columns[std::size_t(kFirstAmount + i)].valueAt, 0,
-                         m_totals.at(i).printText());
-    e.DrawHLine(m_row + 2, 4.5, 76.5, 4);
+    const QString label = QStringLiteral("TOTALI");
+    e.PrintText(m_row, m_layout.totalsLabelAt, 0, label);
+    // A total wider than its column would touch the one before it: it goes
+    // a row lower, on the first row where it touches nothing.
+    std::vector<double> rowEnds{m_layout.totalsLabelAt + widthInColumns(label)};
+    for (int i = 0; i < m_totals.size(); ++i) {
+        const QString text = m_totals.at(i).printText();
+        const double at = m_layout.columns[std::size_t(kFirstAmount + i)].valueAt;
+        const double start = at - widthInColumns(text);
+        std::size_t r = 0;
+        while (r < rowEnds.size() && start < rowEnds[r] + kGap)
+            ++r;
+        if (r == rowEnds.size())
+            rowEnds.push_back(0);
+        rowEnds[r] = at;
+        e.PrintTextRight(m_row + 0.5 + double(r), at, 0, text);
+    }
+    e.DrawHLine(m_row + 1 + double(rowEnds.size()), 4.5, 76.5, 4);
 }
 
 } // namespace
@@ -238,6 +272,8 @@ QString StampaPeriodo(PageRecorder& recorder, Database& db, PeriodReport report,
         });
     if (lines)
         *lines = count;
+    if (message.isEmpty() && count == 0)
+        return emptySelectionMessage();
     // The totals of a walk the database broke off would be wrong.
     if (message.isEmpty())
         pages.totals();

@@ -94,6 +94,11 @@ QString checkPeriod(const ParametriLista& selection)
     return {};
 }
 
+QString emptySelectionMessage()
+{
+    return QStringLiteral("Nessun documento nel periodo indicato");
+}
+
 QString checkSelection(Database& db, PeriodReport report, const ParametriLista& selection)
 {
     if (QString message = checkPeriod(selection); !message.isEmpty())

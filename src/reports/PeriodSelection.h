@@ -69,6 +69,9 @@ QString checkPeriod(const ParametriLista& selection);
 // failure. Empty when the selection can go ahead.
 QString checkSelection(Database& db, PeriodReport report, const ParametriLista& selection);
 
+// "Nessun documento nel periodo indicato": a selection that matched nothing.
+QString emptySelectionMessage();
+
 // Checks the selection, then hands each selected document to `take`, in key
 // order. Returns the message that stopped it, or empty (also when nothing
 // matched).

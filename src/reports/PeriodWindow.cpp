@@ -118,7 +118,7 @@ void PeriodWindow::BtStampa_Click()
         [&](PageRecorder& recorder) {
             return StampaPeriodo(recorder, db, m_report, chosen, typedFirst, typedLast);
         },
-        pdf);
+        pdf, NothingDrawn::MessageOnly);
     if (shown)
         closeWindow();
 }

@@ -9,6 +9,7 @@
 #include "PrintRun.h"
 #include "Purchase.h"
 #include "ReportExport.h"
+#include "TextBoxes.h"
 
 #include <QDir>
 #include <QPdfWriter>
@@ -148,8 +149,14 @@ void ReportGoldenTest::cases()
         message = StampaPeriodo(run.recorder(), m_context->DbArchivi, report, selection,
                                 setting("Dal"), setting("Al"));
         QVERIFY(run.recorder().EndDocument());
-        for (int page = 0; page < run.pageCount(); ++page)
+        for (int page = 0; page < run.pageCount(); ++page) {
             dump << QString("--- pagina %1").arg(page + 1) << dumpPageFile(run.pageFilePath(page));
+            // Nothing printed over anything else, nothing past the rules.
+            TextBoxes boxes;
+            QVERIFY(run.ReplayPage(page, boxes));
+            const QStringList faults = boxes.faults();
+            QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+        }
     }
     if (!message.isEmpty())
         dump.prepend("messaggio: " + message);

@@ -95,7 +95,7 @@ void ReportWindowsTest::periodWindowsOpenOnEveryDate()
 
 void ReportWindowsTest::invertedPeriodKeepsTheWindowOpen()
 {
-    addPaidInvoice(m_context->DbArchivi, QDate(2026, 3, 5), 12, "R1", QVariant());
+    addPaidInvoice(m_context->DbArchivi, QDate(2025, 12, 5), 12, "R1", "2026-01-01");
     STARA window(*m_context);
     showAndWait(window);
     typeInto(window.Dati(0), "31122026");
@@ -117,6 +117,39 @@ void ReportWindowsTest::invertedPeriodKeepsTheWindowOpen()
     QTRY_VERIFY(previewed);
     QTRY_VERIFY(!window.isVisible());
     QCOMPARE(MessageBox::shownCount(), 1);
+}
+
+// A period without documents is said, by the printout and by the list,
+// and nothing blank is shown or exported.
+void ReportWindowsTest::emptySelectionSaysSo()
+{
+    addPaidInvoice(m_context->DbArchivi, QDate(2026, 3, 5), 12, "R1", "2026-04-05");
+    STAFatturato window(*m_context);
+    showAndWait(window);
+    typeInto(window.Dati(0), "01012025");
+    typeInto(window.Dati(1), "31122025");
+    bool previewed = false;
+    whenModal<frmPreview>(&window, [&previewed](frmPreview* preview) {
+        previewed = true;
+        QTest::keyClick(preview, Qt::Key_Escape);
+    });
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
+    QTRY_COMPARE(MessageBox::lastText(), "Nessun documento nel periodo indicato");
+    QVERIFY(window.isVisible()); // for another period
+    QVERIFY(!previewed);
+    QVERIFY(QDir(m_context->programFolder + "/Stampe").isEmpty());
+
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    int rows = -1;
+    whenModal<DispFAT>(&window, [&rows](DispFAT* list) {
+        QTRY_COMPARE(MessageBox::shownCount(), 2);
+        rows = list->model()->documentCount();
+        QTest::keyClick(list->Lavori(), Qt::Key_Escape);
+    });
+    QTest::keyClick(&window, Qt::Key_R, Qt::AltModifier);
+    QTRY_COMPARE(rows, 0);
+    QCOMPARE(MessageBox::lastText(), "Nessun documento nel periodo indicato");
 }
 
 void ReportWindowsTest::riepilogoListsTheSelection()

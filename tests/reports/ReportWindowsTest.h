@@ -15,6 +15,7 @@ private slots:
     void cleanup();
     void periodWindowsOpenOnEveryDate();
     void invertedPeriodKeepsTheWindowOpen();
+    void emptySelectionSaysSo();
     void riepilogoListsTheSelection();
     void listKeysTotalsAndResize();
     void invertedPeriodListsTitlesOnly();
