@@ -3,10 +3,12 @@
 #include "BatchRunner.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -49,5 +51,8 @@ int batchMain(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Falmide"));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return runBatch(arguments, out, err);
+    // Unbuffered: a failed write is told while the command can still say so.
+    QFile data;
+    data.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    return runBatch(arguments, out, err, data);
 }

@@ -2,6 +2,7 @@
 // which reads one consistent state of the file and writes it without free
 // pages, into a temporary file beside the target.
 #include "DatabaseMaintenance.h"
+#include "KeptFiles.h"
 #include "MaintenanceSupport.h"
 #include "SqliteFile.h"
 #include "StagedFile.h"
@@ -56,11 +57,6 @@ bool writeCheckedCopy(const QString& source, const StagedFile& staged,
     return true;
 }
 
-bool sameFile(const QString& a, const QString& b)
-{
-    return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
-}
-
 } // namespace
 
 QString backupFileName(const QString& path)
@@ -112,7 +108,7 @@ MaintenanceResult backupDatabase(const QString& source, const QString& target)
     MaintenanceError error;
     if (!isDatabaseFile(source, &error))
         return failed(result, error);
-    if (sameFile(source, target))
+    if (isSameFile(source, target))
         return failed(result, failure(QStringLiteral("La copia non può sostituire l'archivio "
                                                      "stesso: scegliere un altro file."),
                                       EINVAL));

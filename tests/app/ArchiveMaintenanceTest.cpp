@@ -131,6 +131,14 @@ void ArchiveMaintenanceTest::compactRepairAndCopyFromTheMenu()
     QCOMPARE(title, QStringLiteral("Salva copia archivi"));
     QCOMPARE(MessageBox::lastText(),
              QStringLiteral("Copia degli archivi salvata in %1.").arg(copy));
+    // Never over a file the program keeps: tomorrow's copy would not be made.
+    const QString tomorrow = dir.filePath("Backup/falmide-2026-12-08.db");
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    chooseInDialog(&main, tomorrow, &title);
+    main.voce("VoceSalvaCopia")->trigger();
+    QVERIFY2(MessageBox::lastText().contains("è una copia giornaliera dell'archivio"),
+             qPrintable(MessageBox::lastText()));
+    QVERIFY(!QFileInfo::exists(tomorrow));
     Database saved;
     QVERIFY(saved.open(copy, &error));
     QCOMPARE(Recordset::OpenTable(saved, QStringLiteral("Clienti"), &error)->RecordCount(), 50);
