@@ -93,8 +93,15 @@ void ArchiveMaintenance::VoceCompArc()
         result = compactDatabase(name);
         MessaggioStato(QString(), false);
     }
-    if (!result.ok)
+    if (!result.ok) {
         MostraErrore(m_parent, result.error.description, result.error.number);
+        return;
+    }
+    MessageBox::show(m_parent,
+                     QStringLiteral("Archivio compattato: %1 → %2; copia precedente in %3")
+                         .arg(describeSize(result.sizeBefore, m_context.SepDecimali),
+                              describeSize(result.sizeAfter, m_context.SepDecimali),
+                              QFileInfo(result.keptFile).fileName()));
 }
 
 bool ArchiveMaintenance::repairFile(const QString& path)

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <cerrno>
 
 using namespace maintenance;
@@ -89,6 +90,8 @@ MaintenanceResult compactDatabase(const QString& path)
     if (!writeCheckedCopy(path, staged, &result.tables, &error))
         return failed(result, error);
     copyPermissions(path, staged.path());
+    result.sizeBefore = QFileInfo(path).size();
+    result.sizeAfter = QFileInfo(staged.path()).size();
 
     // The old file gets its second name first: whenever this stops, the
     // database is whole under its own name.
@@ -127,6 +130,15 @@ MaintenanceResult backupDatabase(const QString& source, const QString& target)
         return failed(result, failure(stagedError, EIO));
     result.ok = true;
     return result;
+}
+
+QString describeSize(qint64 bytes, const QString& decimalSeparator)
+{
+    // Qt's Italian words and units; only the separator follows the user's
+    // numbers, and below a thousand units there is no other.
+    return QLocale(QLocale::Italian, QLocale::Italy)
+        .formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat)
+        .replace(QLatin1Char(','), decimalSeparator);
 }
 
 QStringList describeTables(const std::vector<TableRows>& tables)

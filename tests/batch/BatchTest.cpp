@@ -559,6 +559,10 @@ void BatchTest::theProgramRunsWithoutDisplay()
                        QString::fromUtf8(process.readAllStandardError()), out};
     };
     QCOMPARE(program({"--version"}).out, QStringLiteral("falmide " FALMIDE_TEST_VERSION "\n"));
+    const QString demoHelp = program({"demo", "--help"}).out;
+    for (const char* count : {"quanti clienti (", "quanti fornitori (", "quante fatture (",
+                              "quante parcelle (", "quanti acquisti ("})
+        QVERIFY2(demoHelp.contains(QString::fromUtf8(count)), qPrintable(demoHelp));
     const Outcome help = program({"--help"});
     for (const char* command : {"demo", "calcola", "fattura-pdf", "parcella-pdf", "report",
                                 "backup", "verifica", "compatta", "ripara"})
