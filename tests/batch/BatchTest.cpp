@@ -588,4 +588,20 @@ void BatchTest::theProgramRunsWithoutDisplay()
     QCOMPARE(pdftest::pageCount(home + "/piped.pdf"), 1);
     QCOMPARE(pdftest::output("pdftotext", {home + "/piped.pdf", "-"}),
              pdftest::output("pdftotext", {home + "/f.pdf", "-"}));
+
+    // A reader that stops early: the command says so, and its temporary
+    // copy of the database goes.
+    const QString temporary = folder(m_dir, QStringLiteral("tmp"));
+    QVERIFY(QDir().mkpath(temporary));
+    QProcess shell;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("FALMIDE_HOME", home);
+    environment.insert("TEMP", temporary);
+    shell.setProcessEnvironment(environment);
+    shell.start("bash", {"-c", "\"$0\" backup - | head -c 16 > /dev/null; exit ${PIPESTATUS[0]}",
+                         FALMIDE_PROGRAM});
+    QVERIFY(shell.waitForFinished(60000));
+    QCOMPARE(shell.exitCode(), 1);
+    QVERIFY(shell.readAllStandardError().contains("impossibile scrivere sullo standard output"));
+    QCOMPARE(QDir(temporary).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 }
