@@ -579,29 +579,4 @@ void BatchTest::theProgramRunsWithoutDisplay()
     QCOMPARE(pdf.err, QString());
     QCOMPARE(pdf.status, 0);
     QCOMPARE(pdftest::pageCount(home + "/f.pdf"), 1);
-    // "-": the file's bytes on standard output, as they would be on disk.
-    const Outcome piped = program({"fattura-pdf", QString::number(invoice->key.year()),
-                                   QString::number(invoice->key.number()), "--output", "-"});
-    QCOMPARE(piped.err, QString());
-    QCOMPARE(piped.status, 0);
-    QVERIFY(pdftest::writeFile(home + "/piped.pdf", piped.data));
-    QCOMPARE(pdftest::pageCount(home + "/piped.pdf"), 1);
-    QCOMPARE(pdftest::output("pdftotext", {home + "/piped.pdf", "-"}),
-             pdftest::output("pdftotext", {home + "/f.pdf", "-"}));
-
-    // A reader that stops early: the command says so, and its temporary
-    // copy of the database goes.
-    const QString temporary = folder(m_dir, QStringLiteral("tmp"));
-    QVERIFY(QDir().mkpath(temporary));
-    QProcess shell;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("FALMIDE_HOME", home);
-    environment.insert("TEMP", temporary);
-    shell.setProcessEnvironment(environment);
-    shell.start("bash", {"-c", "\"$0\" backup - | head -c 16 > /dev/null; exit ${PIPESTATUS[0]}",
-                         FALMIDE_PROGRAM});
-    QVERIFY(shell.waitForFinished(60000));
-    QCOMPARE(shell.exitCode(), 1);
-    QVERIFY(shell.readAllStandardError().contains("impossibile scrivere sullo standard output"));
-    QCOMPARE(QDir(temporary).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 }

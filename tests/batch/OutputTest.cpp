@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QtTest>
 #include <optional>
@@ -148,13 +149,35 @@ void OutputTest::outputToStandardOutput()
     const auto restore = qScopeGuard([&] { qputenv("TEMP", temp); });
     qputenv("TEMP", temporary.toUtf8());
 
-    Outcome outcome = run({"fattura-pdf", year, number, "--dir", home, "--output", "-"});
+    // The program itself on its real standard output: the bytes a file
+    // would hold; a reader that stops early is told, and the temporary
+    // copy still goes.
+    auto program = [&](const QString& line) {
+        QProcess shell;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("FALMIDE_HOME", home);
+        environment.insert("TEMP", temporary);
+        shell.setProcessEnvironment(environment);
+        shell.start("bash", {"-c", line, FALMIDE_PROGRAM});
+        shell.waitForFinished(60000);
+        return Outcome{shell.exitCode(),
+                       {},
+                       QString::fromUtf8(shell.readAllStandardError()),
+                       shell.readAllStandardOutput()};
+    };
+    Outcome outcome = program("\"$0\" fattura-pdf " + year + ' ' + number + " --output -");
     QCOMPARE(outcome.err, QString());
     QCOMPARE(outcome.status, 0);
-    QCOMPARE(outcome.out, QString());
-    const QString pdf = m_dir.filePath("da-stdout.pdf");
-    QVERIFY(pdftest::writeFile(pdf, outcome.data));
-    CHECK_PDF(pdf, QStringList{number, invoice->subject});
+    const QString piped = m_dir.filePath("da-stdout.pdf");
+    const QString file = m_dir.filePath("da-file.pdf");
+    QVERIFY(pdftest::writeFile(piped, outcome.data));
+    CHECK_PDF(piped, QStringList{number, invoice->subject});
+    QCOMPARE(run({"fattura-pdf", year, number, "--dir", home, "--output", file}).status, 0);
+    QCOMPARE(pdftest::output("pdftotext", {piped, "-"}), pdftest::output("pdftotext", {file, "-"}));
+    outcome = program("\"$0\" backup - | head -c 16 > /dev/null; exit ${PIPESTATUS[0]}");
+    QCOMPARE(outcome.status, 1);
+    QVERIFY2(outcome.err.contains("impossibile scrivere sullo standard output"),
+             qPrintable(outcome.err));
 
     outcome = run({"report", "fatturato", "--dir", home, "--output", "-"});
     QCOMPARE(outcome.status, 0);
