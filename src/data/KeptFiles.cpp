@@ -90,11 +90,11 @@ struct KeptName
 };
 
 // The names the program keeps in the data folder itself.
-std::vector<KeptName> keptInDataFolder()
+const std::vector<KeptName>& keptInDataFolder()
 {
-    const QString database = QLatin1String(kDatabaseFileName);
-    const QString base = QFileInfo(database).completeBaseName();
-    return {
+    static const QString database = QLatin1String(kDatabaseFileName);
+    static const QString base = QFileInfo(database).completeBaseName();
+    static const std::vector<KeptName> names = {
         {QRegularExpression(exactName(database)), QStringLiteral("l'archivio del programma")},
         {QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(database) +
                             QStringLiteral("-(journal|wal|shm)$")),
@@ -113,6 +113,7 @@ std::vector<KeptName> keptInDataFolder()
                             QStringLiteral("-danneggiato-.+\\.db(-journal|-wal|-shm)?$")),
          QStringLiteral("un archivio danneggiato conservato dalla riparazione")},
     };
+    return names;
 }
 
 struct KeptFolder
