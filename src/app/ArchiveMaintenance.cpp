@@ -5,6 +5,7 @@
 #include "DailyCopies.h"
 #include "DatabaseMaintenance.h"
 #include "HeadingData.h"
+#include "KeptFiles.h"
 #include "MessageBox.h"
 #include "MostraErrore.h"
 #include "StatusMessage.h"
@@ -92,8 +93,15 @@ void ArchiveMaintenance::VoceCompArc()
         result = compactDatabase(name);
         MessaggioStato(QString(), false);
     }
-    if (!result.ok)
+    if (!result.ok) {
         MostraErrore(m_parent, result.error.description, result.error.number);
+        return;
+    }
+    MessageBox::show(m_parent,
+                     QStringLiteral("Archivio compattato: %1 → %2; copia precedente in %3")
+                         .arg(describeSize(result.sizeBefore, m_context.SepDecimali),
+                              describeSize(result.sizeAfter, m_context.SepDecimali),
+                              QFileInfo(result.keptFile).fileName()));
 }
 
 bool ArchiveMaintenance::repairFile(const QString& path)
@@ -136,9 +144,16 @@ void ArchiveMaintenance::VoceSalvaCopia()
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString proposed =
         documents + QStringLiteral("/falmide-%1.db").arg(Clock::today().toString(Qt::ISODate));
-    const QString target = chooseFile(QStringLiteral("Salva copia archivi"), proposed, true);
-    if (target.isEmpty())
+    const QString chosen = chooseFile(QStringLiteral("Salva copia archivi"), proposed, true);
+    if (chosen.isEmpty())
         return;
+    // As for the commands' files: never over a file the program keeps.
+    QString refusal;
+    const QString target = checkedOutputPath(m_context.programFolder, chosen, &refusal);
+    if (target.isEmpty()) {
+        MessageBox::warning(m_parent, refusal);
+        return;
+    }
     MaintenanceResult result;
     {
         const WaitCursor wait;

@@ -14,11 +14,11 @@ class ArchiveMaintenance
 public:
     ArchiveMaintenance(AppContext& context, QWidget* parent);
 
-    // "&Compattamento archivi"
+    // "Com&pattamento archivi"
     void VoceCompArc();
     // "&Riparazione archivi"
     void VoceRgnChv();
-    // "Salva copia archivi ..."
+    // "Salva copia &archivi ..."
     void VoceSalvaCopia();
 
     // The program's database was found damaged (at start-up, when it was

@@ -56,6 +56,8 @@ struct MenuDef
     std::vector<MenuEntry> entries;
 };
 
+// Within a menu no two entries share an access key: one that is shared
+// only moves the highlight between them instead of choosing.
 const std::vector<MenuDef>& menuDefs()
 {
     static const std::vector<MenuDef> menus = {
@@ -70,8 +72,8 @@ const std::vector<MenuDef>& menuDefs()
           {"VoceStampante", "Imposta &stampante ..."},
           {"", ""},
           {"VoceRgnChv", "&Riparazione archivi"},
-          {"VoceCompArc", "&Compattamento archivi"},
-          {"VoceSalvaCopia", "Salva copia archivi ..."},
+          {"VoceCompArc", "Com&pattamento archivi"},
+          {"VoceSalvaCopia", "Salva copia &archivi ..."},
           {"", ""},
           {"MenuUscita", "&Uscita"}}},
         {"MenuStampe",

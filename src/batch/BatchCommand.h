@@ -14,6 +14,9 @@
 #include <optional>
 #include <vector>
 
+class PageFolder;
+class QIODevice;
+
 // Exit statuses of a command run from the shell.
 namespace BatchStatus {
 enum : int {
@@ -65,15 +68,18 @@ struct BatchCommand
 class BatchRun
 {
 public:
-    // prepare readies the context (finds the folder, opens the database) the
-    // first time a command asks for it: after it has read its arguments, so
-    // that a wrong argument is told before a missing database.
+    // findFolder names the data folder (empty for a command that needs
+    // none); prepare readies the context (the folder, its database opened)
+    // the first time a command asks for it: after it has read its
+    // arguments, so that a wrong argument is told before a missing
+    // database. `data` takes what a command writes to standard output as
+    // its file ("--output -").
     BatchRun(const BatchCommand& command, QCommandLineParser& parser, QTextStream& out,
-             QTextStream& err, std::function<void(AppContext&)> prepare)
-        : m_command(command), m_parser(parser), m_out(out), m_err(err),
-          m_prepare(std::move(prepare))
-    {
-    }
+             QTextStream& err, QIODevice& data, std::function<QString()> findFolder,
+             std::function<void(AppContext&)> prepare);
+    ~BatchRun();
+    BatchRun(const BatchRun&) = delete;
+    BatchRun& operator=(const BatchRun&) = delete;
 
     const BatchCommand& command() const { return m_command; }
     QTextStream& out() { return m_out; }
@@ -93,8 +99,18 @@ public:
     qint64 positionalNumber(int index, qint64 min, qint64 max) const;
 
     // A file the command will write: its folder is made when missing and
-    // must take a new file. Returns the absolute path.
-    QString outputFile(const QString& path) const;
+    // must take a new file. Returns the absolute path, symbolic links
+    // followed. Refused: a folder, anything that is not a regular file (a
+    // device, a FIFO), and the files the data folder keeps for the program,
+    // under any name (see KeptFiles.h). "-" is standard output: the command
+    // writes a private temporary file, which deliver() sends.
+    QString outputFile(const QString& path);
+    // Tells where the command's file went: its path on a line of its own,
+    // or, for "-", the file itself on standard output.
+    void deliver(const QString& file);
+
+    // The data folder the command works on, empty when it needs none.
+    QString dataFolder() const;
 
     // The data folder's database file, which must exist; nothing is opened.
     QString databaseFile();
@@ -109,7 +125,12 @@ private:
     QCommandLineParser& m_parser;
     QTextStream& m_out;
     QTextStream& m_err;
+    QIODevice& m_data;
+    std::function<QString()> m_findFolder;
     std::function<void(AppContext&)> m_prepare;
+    // The folder of the file bound for standard output, and that file.
+    std::unique_ptr<PageFolder> m_stdoutFolder;
+    QString m_stdoutFile;
     // Released after the context's database is closed.
     std::unique_ptr<InstanceLock> m_lock;
     AppContext m_context;

@@ -3,10 +3,13 @@
 #include "BatchRunner.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QTextStream>
+#include <csignal>
 #include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -49,5 +52,11 @@ int batchMain(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Falmide"));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return runBatch(arguments, out, err);
+    // A reader that goes away (| head) makes a write fail rather than end the
+    // program where it stands: the temporary copy is then still removed.
+    std::signal(SIGPIPE, SIG_IGN);
+    // Unbuffered: a failed write is told while the command can still say so.
+    QFile data;
+    data.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    return runBatch(arguments, out, err, data);
 }

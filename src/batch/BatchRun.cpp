@@ -1,9 +1,13 @@
 #include "BatchCommand.h"
 
+#include "KeptFiles.h"
+#include "PageFolder.h"
 #include "Validation.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QRegularExpression>
 #include <QTemporaryFile>
 
@@ -31,6 +35,21 @@ QCommandLineOption valueOption(const QString& name, const QString& description,
 QCommandLineOption flagOption(const QString& name, const QString& description)
 {
     return QCommandLineOption(name, description);
+}
+
+BatchRun::BatchRun(const BatchCommand& command, QCommandLineParser& parser, QTextStream& out,
+                   QTextStream& err, QIODevice& data, std::function<QString()> findFolder,
+                   std::function<void(AppContext&)> prepare)
+    : m_command(command), m_parser(parser), m_out(out), m_err(err), m_data(data),
+      m_findFolder(std::move(findFolder)), m_prepare(std::move(prepare))
+{
+}
+
+BatchRun::~BatchRun() = default;
+
+QString BatchRun::dataFolder() const
+{
+    return m_findFolder ? m_findFolder() : QString();
 }
 
 AppContext& BatchRun::context()
@@ -89,18 +108,50 @@ qint64 BatchRun::positionalNumber(int index, qint64 min, qint64 max) const
     return number;
 }
 
-QString BatchRun::outputFile(const QString& path) const
+QString BatchRun::outputFile(const QString& path)
 {
-    const QFileInfo info(QDir::cleanPath(QDir(path).absolutePath()));
-    if (path.isEmpty() || info.isDir())
+    if (path == QLatin1String("-")) {
+        // Written whole first, so that a failure sends nothing at all.
+        if (!m_stdoutFolder)
+            m_stdoutFolder = std::make_unique<PageFolder>(pageFolderBases());
+        if (!m_stdoutFolder->isValid())
+            throw BatchError{QStringLiteral("impossibile creare una cartella temporanea per lo "
+                                            "standard output")};
+        m_stdoutFile = m_stdoutFolder->path() + QStringLiteral("/uscita");
+        return m_stdoutFile;
+    }
+    if (path.isEmpty())
         throw badUsage(QStringLiteral("\"%1\" non è il nome di un file").arg(path));
+    QString refusal;
+    const QString target = checkedOutputPath(dataFolder(), path, &refusal);
+    if (target.isEmpty())
+        throw badUsage(refusal);
     // The file is written under a temporary name beside it and renamed:
     // the folder must take a new file.
-    const QString folder = info.absolutePath();
+    const QString folder = QFileInfo(target).absolutePath();
     QTemporaryFile probe(folder + QStringLiteral("/.falmide-XXXXXX"));
     if (!QDir().mkpath(folder) || !probe.open())
         throw BatchError{QStringLiteral("impossibile scrivere nella cartella %1").arg(folder)};
-    return info.absoluteFilePath();
+    return target;
+}
+
+void BatchRun::deliver(const QString& file)
+{
+    if (m_stdoutFile.isEmpty() || file != m_stdoutFile) {
+        m_out << file << '\n';
+        return;
+    }
+    QFile written(file);
+    if (!written.open(QIODevice::ReadOnly))
+        throw BatchError{
+            QStringLiteral("impossibile leggere il file scritto: %1").arg(written.errorString())};
+    m_out.flush();
+    while (!written.atEnd()) {
+        const QByteArray block = written.read(1 << 16);
+        if (block.isEmpty() || m_data.write(block) != block.size())
+            throw BatchError{QStringLiteral("impossibile scrivere sullo standard output: %1")
+                                 .arg(m_data.errorString())};
+    }
 }
 
 QString existingDatabaseFile(const AppContext& context)

@@ -148,7 +148,8 @@ void openDatabase(AppContext& context)
         throw BatchError{QStringLiteral("%1: %2").arg(file, error)};
 }
 
-int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err)
+int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err,
+                   QIODevice& data)
 {
     QCommandLineParser global;
     global.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
@@ -193,10 +194,13 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         throw badUsage(QStringLiteral("%1: argomento in più \"%2\"")
                            .arg(command->name, given.at(command->positionals.size())));
 
+    auto folder = [&] {
+        return command->needs == BatchNeeds::Nothing ? QString() : dataFolder(global, parser);
+    };
     auto prepare = [&](AppContext& context) {
         if (command->needs == BatchNeeds::Nothing)
             return;
-        context.programFolder = dataFolder(global, parser);
+        context.programFolder = folder();
         QString error;
         if (command->needs == BatchNeeds::Database)
             openDatabase(context);
@@ -204,7 +208,7 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
                  !prepareDataFolder(context.programFolder, &error))
             throw BatchError{error};
     };
-    BatchRun run(*command, parser, out, err, prepare);
+    BatchRun run(*command, parser, out, err, data, folder, prepare);
     return command->run(run);
 }
 
@@ -230,11 +234,11 @@ bool batchDrawsPages(const QStringList& arguments)
     return false;
 }
 
-int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err)
+int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err, QIODevice& data)
 {
     int status = BatchStatus::Failed;
     try {
-        status = runCommandLine(arguments, out, err);
+        status = runCommandLine(arguments, out, err, data);
     } catch (const BatchError& error) {
         QString message = error.message;
         message.replace(QLatin1Char('\n'), QLatin1Char(' '));

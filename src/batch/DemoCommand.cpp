@@ -50,9 +50,10 @@ int demo(BatchRun& run)
     return BatchStatus::Done;
 }
 
-QCommandLineOption countOption(const char* name, const QString& what)
+// `what` says how many of what, in the word's own gender: "quante fatture".
+QCommandLineOption countOption(const char* name, const QString& what, int fallback)
 {
-    return valueOption(QLatin1String(name), QStringLiteral("quanti %1").arg(what),
+    return valueOption(QLatin1String(name), QStringLiteral("%1 (%2)").arg(what).arg(fallback),
                        QStringLiteral("n"));
 }
 
@@ -65,11 +66,11 @@ BatchCommand demoCommand()
         QStringLiteral("demo"),
         QStringLiteral("Riempie un database vuoto di dati di prova realistici e riproducibili"),
         {
-            countOption("clienti", QStringLiteral("clienti (%1)").arg(defaults.clients)),
-            countOption("fornitori", QStringLiteral("fornitori (%1)").arg(defaults.suppliers)),
-            countOption("fatture", QStringLiteral("fatture (%1)").arg(defaults.invoices)),
-            countOption("parcelle", QStringLiteral("parcelle (%1)").arg(defaults.proFormas)),
-            countOption("movimenti", QStringLiteral("acquisti (%1)").arg(defaults.purchases)),
+            countOption("clienti", QStringLiteral("quanti clienti"), defaults.clients),
+            countOption("fornitori", QStringLiteral("quanti fornitori"), defaults.suppliers),
+            countOption("fatture", QStringLiteral("quante fatture"), defaults.invoices),
+            countOption("parcelle", QStringLiteral("quante parcelle"), defaults.proFormas),
+            countOption("movimenti", QStringLiteral("quanti acquisti"), defaults.purchases),
             valueOption(QStringLiteral("seed"),
                         QStringLiteral("il seme: lo stesso seme dà lo stesso database (1)"),
                         QStringLiteral("n")),

@@ -22,7 +22,7 @@ int writePdf(BatchRun& run, FeeDocumentKind kind, const QString& path, InvoicePr
     QString error;
     if (!writeFeeDocumentPdf(run.context(), kind, key, choice, file, &error))
         throw BatchError{error};
-    run.out() << file << '\n';
+    run.deliver(file);
     return BatchStatus::Done;
 }
 
@@ -57,7 +57,8 @@ BatchCommand fatturaPdfCommand()
                        QStringLiteral("su carta intestata (logo e piede)")),
             flagOption(QStringLiteral("data"),
                        QStringLiteral("con la riga del luogo e della data")),
-            outputOption(QStringLiteral("il file da scrivere invece dell'archivio")),
+            outputOption(QStringLiteral("il file da scrivere invece dell'archivio; - per lo "
+                                        "standard output")),
         },
         {QStringLiteral("ANNO"), QStringLiteral("NUMERO")},
         BatchNeeds::Database,
@@ -71,7 +72,8 @@ BatchCommand parcellaPdfCommand()
     return {
         QStringLiteral("parcella-pdf"),
         QStringLiteral("Scrive la parcella in PDF come la stampa e ne stampa il percorso"),
-        {outputOption(QStringLiteral("il file da scrivere (obbligatorio)"))},
+        {outputOption(QStringLiteral("il file da scrivere (obbligatorio); - per lo standard "
+                                     "output"))},
         {QStringLiteral("ANNO"), QStringLiteral("NUMERO")},
         BatchNeeds::Database,
         true,

@@ -40,7 +40,7 @@ int oneInvoice(BatchRun& run)
         exportOne(run, key, path.isEmpty() ? path : run.outputFile(path), &message);
     if (!written)
         throw BatchError{message};
-    run.out() << *written << '\n';
+    run.deliver(*written);
     return BatchStatus::Done;
 }
 
@@ -108,7 +108,8 @@ BatchCommand fatturaPACommand()
             valueOption(QStringLiteral("al"), QStringLiteral("l'ultimo giorno del periodo"),
                         QStringLiteral("data")),
             valueOption(QStringLiteral("output"),
-                        QStringLiteral("il file da scrivere invece dell'archivio"),
+                        QStringLiteral("il file da scrivere invece dell'archivio; - per lo "
+                                       "standard output"),
                         QStringLiteral("file")),
         },
         {QStringLiteral("ANNO"), QStringLiteral("NUMERO")},

@@ -44,7 +44,7 @@ int backup(BatchRun& run)
     const MaintenanceResult result = backupDatabase(run.databaseFile(), target);
     if (!result.ok)
         throw failed(result);
-    run.out() << target << '\n';
+    run.deliver(target);
     return BatchStatus::Done;
 }
 
@@ -129,7 +129,7 @@ BatchCommand backupCommand()
     return {
         QStringLiteral("backup"),
         QStringLiteral("Salva una copia controllata dell'archivio, anche mentre il programma è "
-                       "aperto, e ne stampa il percorso"),
+                       "aperto, e ne stampa il percorso; FILE - la scrive sullo standard output"),
         {},
         {QStringLiteral("FILE")},
         BatchNeeds::DataFolder,

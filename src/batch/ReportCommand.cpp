@@ -62,7 +62,7 @@ int report(BatchRun& run)
             },
             request, &error))
         throw BatchError{error};
-    run.out() << file << '\n';
+    run.deliver(file);
     return BatchStatus::Done;
 }
 
@@ -88,8 +88,8 @@ BatchCommand reportCommand()
             flagOption(QStringLiteral("inevase"),
                        QStringLiteral("fatturato: le sole fatture non pagate")),
             valueOption(QStringLiteral("output"),
-                        QStringLiteral("il file da scrivere "
-                                       "(obbligatorio)"),
+                        QStringLiteral("il file da scrivere (obbligatorio); - per lo "
+                                       "standard output"),
                         QStringLiteral("file")),
         },
         {QStringLiteral("REPORT")},

@@ -32,6 +32,12 @@ bool dailyCopyDue(const QString& dataFolder, const QDate& today)
     return !QFileInfo::exists(dailyCopyPath(dataFolder, today));
 }
 
+bool isDailyCopyName(const QString& name)
+{
+    const auto match = copyPattern().match(name);
+    return match.hasMatch() && QDate::fromString(match.captured(1), Qt::ISODate).isValid();
+}
+
 DailyCopyOutcome makeDailyCopy(const QString& database, const QString& dataFolder,
                                const QDate& today, int keep)
 {
@@ -72,11 +78,9 @@ DailyCopyOutcome makeDailyCopy(const QString& database, const QString& dataFolde
     // The names sort by date; only files named as the program names its
     // copies are ever removed.
     QStringList copies;
-    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name | QDir::Reversed)) {
-        const auto match = copyPattern().match(name);
-        if (match.hasMatch() && QDate::fromString(match.captured(1), Qt::ISODate).isValid())
+    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name | QDir::Reversed))
+        if (isDailyCopyName(name))
             copies << name;
-    }
     for (qsizetype i = keep; i < copies.size(); ++i)
         if (QFile::remove(folder + QLatin1Char('/') + copies.at(i)))
             outcome.removed << copies.at(i);

@@ -27,6 +27,8 @@ QString dailyCopyFolder(const QString& dataFolder);
 // falmide-2026-12-06.db
 QString dailyCopyPath(const QString& dataFolder, const QDate& day);
 bool dailyCopyDue(const QString& dataFolder, const QDate& today);
+// Whether a file of the copies' folder is named as a daily copy.
+bool isDailyCopyName(const QString& name);
 
 // Checks the database (SQLite's quick check) and, when it is sound and
 // today's copy is missing, writes the copy and removes all but the newest

@@ -15,3 +15,5 @@ bool prepareDataFolder(const QString& folder, QString* error);
 inline constexpr const char* kDatabaseFileName = "falmide.db";
 inline constexpr const char* kSettingsFileName = "falmide.ini";
 inline constexpr const char* kLogoFileName = "logo.bmp";
+// Held while a program or a writing command works on the folder.
+inline constexpr const char* kLockFileName = "falmide.lock";

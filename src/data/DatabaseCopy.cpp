@@ -2,12 +2,14 @@
 // which reads one consistent state of the file and writes it without free
 // pages, into a temporary file beside the target.
 #include "DatabaseMaintenance.h"
+#include "KeptFiles.h"
 #include "MaintenanceSupport.h"
 #include "SqliteFile.h"
 #include "StagedFile.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <cerrno>
 
 using namespace maintenance;
@@ -56,11 +58,6 @@ bool writeCheckedCopy(const QString& source, const StagedFile& staged,
     return true;
 }
 
-bool sameFile(const QString& a, const QString& b)
-{
-    return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
-}
-
 } // namespace
 
 QString backupFileName(const QString& path)
@@ -93,6 +90,8 @@ MaintenanceResult compactDatabase(const QString& path)
     if (!writeCheckedCopy(path, staged, &result.tables, &error))
         return failed(result, error);
     copyPermissions(path, staged.path());
+    result.sizeBefore = QFileInfo(path).size();
+    result.sizeAfter = QFileInfo(staged.path()).size();
 
     // The old file gets its second name first: whenever this stops, the
     // database is whole under its own name.
@@ -112,7 +111,7 @@ MaintenanceResult backupDatabase(const QString& source, const QString& target)
     MaintenanceError error;
     if (!isDatabaseFile(source, &error))
         return failed(result, error);
-    if (sameFile(source, target))
+    if (isSameFile(source, target))
         return failed(result, failure(QStringLiteral("La copia non può sostituire l'archivio "
                                                      "stesso: scegliere un altro file."),
                                       EINVAL));
@@ -131,6 +130,15 @@ MaintenanceResult backupDatabase(const QString& source, const QString& target)
         return failed(result, failure(stagedError, EIO));
     result.ok = true;
     return result;
+}
+
+QString describeSize(qint64 bytes, const QString& decimalSeparator)
+{
+    // Qt's Italian words and units; only the separator follows the user's
+    // numbers, and below a thousand units there is no other.
+    return QLocale(QLocale::Italian, QLocale::Italy)
+        .formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat)
+        .replace(QLatin1Char(','), decimalSeparator);
 }
 
 QStringList describeTables(const std::vector<TableRows>& tables)

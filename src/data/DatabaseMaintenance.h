@@ -30,6 +30,9 @@ struct MaintenanceResult
     // Compaction: the earlier file kept as the .BAK; repair: the damaged
     // original kept beside the rebuilt file.
     QString keptFile;
+    // Compaction: the file's size before and after, in bytes.
+    qint64 sizeBefore = 0;
+    qint64 sizeAfter = 0;
     // Check and repair: the file was found damaged.
     bool damaged = false;
     // Check: what SQLite's check reported, a few lines at most.
@@ -72,3 +75,7 @@ MaintenanceResult repairDatabase(const QString& path);
 // One line per table for the user: "Clienti: 120 record" and, when some
 // were lost, how many.
 QStringList describeTables(const std::vector<TableRows>& tables);
+
+// A file's size for the user, in decimal units with one decimal: "512
+// byte", "96,4 kB", "24,1 MB", the decimal separator given.
+QString describeSize(qint64 bytes, const QString& decimalSeparator);

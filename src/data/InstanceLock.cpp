@@ -1,10 +1,12 @@
 #include "InstanceLock.h"
 
+#include "DataFolder.h"
+
 #include <QLockFile>
 
 InstanceLock::InstanceLock(const QString& dataFolder)
-    : m_folder(dataFolder),
-      m_lock(std::make_unique<QLockFile>(dataFolder + QStringLiteral("/falmide.lock")))
+    : m_folder(dataFolder), m_lock(std::make_unique<QLockFile>(dataFolder + QLatin1Char('/') +
+                                                               QLatin1String(kLockFileName)))
 {
     // Never stale by age: only when the program that made it has gone.
     m_lock->setStaleLockTime(0);

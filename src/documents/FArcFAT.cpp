@@ -19,7 +19,7 @@ FArcFAT::FArcFAT(AppContext& context, QWidget* parent) : FeeDocumentWindow(conte
     setWindowTitle(QStringLiteral("Archivio FATTURE - versione EURO"));
     setRecordNoun(QStringLiteral("Fattura"), true);
     loadDocument(FeeDocumentKind::Invoice, RecordGrid::Hidden);
-    m_stampa = new QPushButton(QStringLiteral("Stampa ...."), this);
+    m_stampa = new QPushButton(QStringLiteral("&Stampa ...."), this);
     m_stampa->setObjectName(QStringLiteral("Stampa"));
     m_stampa->setEnabled(false);
     connect(m_stampa, &QPushButton::clicked, this, &FArcFAT::Stampa_Click);

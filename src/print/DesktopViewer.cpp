@@ -2,83 +2,79 @@
 
 #include <QProcess>
 #include <QStandardPaths>
-#include <algorithm>
 
 namespace {
 
-// Long enough for xdg-open to try every way it knows and give up, short
-// enough for the hourglass it is waited under.
-constexpr int kOpenerWaitMs = 3000;
-// The status the wrapper ends with when the opener outlasts the wait;
-// xdg-open's own codes stay below 10.
-constexpr int kStillRunningStatus = 100;
+// xdg-mime reads a few small files and answers; the limit is only there
+// for one that hangs, and is no guess at how long a viewer takes.
+constexpr int kLookupLimitMs = 20000;
 
-// The opener runs in the background of a small shell, which reports its
-// status or, when the wait runs out, leaves it running on its own: a
-// QProcess that ended the wait for the opener itself would kill it, and the
-// viewer with it.
-const char kWrapper[] = "\"$1\" \"$2\" </dev/null >/dev/null 2>&1 &\n"
-                        "opener=$!\n"
-                        "ticks=$3\n"
-                        "while kill -0 \"$opener\" 2>/dev/null; do\n"
-                        "    [ \"$ticks\" -le 0 ] && exit $4\n"
-                        "    sleep 0.1\n"
-                        "    ticks=$((ticks - 1))\n"
-                        "done\n"
-                        "wait \"$opener\"\n";
+QString executable(const QString& program)
+{
+    return program.isEmpty() ? QString() : QStandardPaths::findExecutable(program);
+}
 
 } // namespace
 
-bool viewerShowsFile(const OpenerOutcome& outcome)
+QString defaultDesktopFile(const QString& mimeType)
 {
-    switch (outcome.state) {
-    case OpenerOutcome::State::Finished:
-        return outcome.exitCode == 0;
-    case OpenerOutcome::State::StillRunning:
-        return true;
-    case OpenerOutcome::State::NotFound:
-    case OpenerOutcome::State::FailedToStart:
-    case OpenerOutcome::State::Crashed:
-        return false;
+    const QString xdgMime = executable(QStringLiteral("xdg-mime"));
+    if (xdgMime.isEmpty())
+        return {};
+    QProcess query;
+    query.setStandardInputFile(QProcess::nullDevice());
+    query.setStandardErrorFile(QProcess::nullDevice());
+    query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), mimeType});
+    if (!query.waitForFinished(kLookupLimitMs) || query.exitStatus() != QProcess::NormalExit ||
+        query.exitCode() != 0) {
+        query.kill();
+        query.waitForFinished(1000);
+        return {};
     }
-    return false;
+    // One name; some desktops list several, the first being the default.
+    const QString answer = QString::fromUtf8(query.readAllStandardOutput()).trimmed();
+    return answer.section(QLatin1Char('\n'), 0, 0).section(QLatin1Char(';'), 0, 0).trimmed();
 }
 
-OpenerOutcome runDesktopOpener(const QString& path, int waitMs)
+QString desktopFilePath(const QString& name)
 {
-    OpenerOutcome outcome;
-    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-    if (opener.isEmpty())
-        return outcome;
-    QProcess process;
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
-    process.start(QStringLiteral("/bin/sh"),
-                  {QStringLiteral("-c"), QString::fromLatin1(kWrapper), QStringLiteral("sh"),
-                   opener, path, QString::number(std::max(waitMs, 0) / 100),
-                   QString::number(kStillRunningStatus)});
-    if (!process.waitForStarted()) {
-        outcome.state = OpenerOutcome::State::FailedToStart;
-        return outcome;
+    if (name.isEmpty() || name.contains(QLatin1Char('/')))
+        return {};
+    QString candidate = name;
+    for (;;) {
+        const QString found =
+            QStandardPaths::locate(QStandardPaths::ApplicationsLocation, candidate);
+        if (!found.isEmpty() || !candidate.contains(QLatin1Char('-')))
+            return found;
+        candidate[candidate.indexOf(QLatin1Char('-'))] = QLatin1Char('/');
     }
-    // The shell ends on its own a little after the wait; should it not,
-    // only the shell is stopped.
-    if (!process.waitForFinished(std::max(waitMs, 0) + 2000)) {
-        outcome.state = OpenerOutcome::State::StillRunning;
-        return outcome;
-    }
-    if (process.exitStatus() != QProcess::NormalExit) {
-        outcome.state = OpenerOutcome::State::Crashed;
-        return outcome;
-    }
-    outcome.exitCode = process.exitCode();
-    outcome.state = outcome.exitCode == kStillRunningStatus ? OpenerOutcome::State::StillRunning
-                                                            : OpenerOutcome::State::Finished;
-    return outcome;
+}
+
+std::optional<DesktopEntry> pdfViewer()
+{
+    const QString file = desktopFilePath(defaultDesktopFile(QStringLiteral("application/pdf")));
+    if (file.isEmpty())
+        return std::nullopt;
+    auto entry = readDesktopEntry(file);
+    if (!entry || entry->hidden || entry->terminal ||
+        (!entry->tryExec.isEmpty() && executable(entry->tryExec).isEmpty()) ||
+        executable(entry->exec.constFirst()).isEmpty())
+        return std::nullopt;
+    return entry;
 }
 
 bool openWithDesktopViewer(const QString& path)
 {
-    return viewerShowsFile(runDesktopOpener(path, kOpenerWaitMs));
+    const auto entry = pdfViewer();
+    if (!entry)
+        return false;
+    QStringList command = commandForFile(*entry, path);
+    QProcess viewer;
+    viewer.setProgram(executable(command.takeFirst()));
+    viewer.setArguments(command);
+    viewer.setStandardInputFile(QProcess::nullDevice());
+    viewer.setStandardOutputFile(QProcess::nullDevice());
+    viewer.setStandardErrorFile(QProcess::nullDevice());
+    // Started on its own: it outlives this call, and this program too.
+    return viewer.startDetached();
 }

@@ -1,33 +1,30 @@
 #pragma once
 
+#include "DesktopEntry.h"
+
 #include <QString>
+#include <optional>
 
-// Opening a written file with the desktop's viewer. QDesktopServices only
-// says whether xdg-open could be started, not whether it found a program
-// for the file; here xdg-open's own exit status decides.
+// Opening a written file with the program the desktop associates with its
+// type. The program is looked up first and started on its own, not waited
+// for: whether a viewer shows the file is known at once, however long the
+// viewer takes to appear, and a file nobody can open is told as such.
 
-// How the opener ended, as far as the program waited for it.
-struct OpenerOutcome
-{
-    enum class State {
-        NotFound,      // no xdg-open on this machine
-        FailedToStart, // it could not be run
-        Crashed,
-        Finished,     // exitCode holds its status
-        StillRunning, // still at work when the wait ended
-    };
-    State state = State::NotFound;
-    int exitCode = 0;
-};
+// The desktop file xdg-mime names as the default program for a MIME type
+// ("org.gnome.Evince.desktop"); empty when there is none or no xdg-mime.
+QString defaultDesktopFile(const QString& mimeType);
 
-// Whether a viewer shows the file after the opener ended so. An opener that
-// is still running holds the viewer itself: without a desktop environment
-// xdg-open runs the viewer and waits for it to close.
-bool viewerShowsFile(const OpenerOutcome& outcome);
+// Where a desktop file is installed: the applications folders of
+// $XDG_DATA_HOME and $XDG_DATA_DIRS, a dash of its name standing for a
+// subfolder when needed ("kde4-okular.desktop" in kde4/). Empty when it is
+// nowhere.
+QString desktopFilePath(const QString& name);
 
-// Runs xdg-open on the file and waits at most waitMs for its verdict; an
-// opener still running then is left to go on.
-OpenerOutcome runDesktopOpener(const QString& path, int waitMs);
+// The desktop's program for PDF files, when it is installed: its entry
+// found, not hidden, not for a terminal, its TryExec and its program on
+// the PATH.
+std::optional<DesktopEntry> pdfViewer();
 
-// The launcher of exported files: true when a viewer shows the file.
+// The launcher of exported PDF files: starts the desktop's program for PDF
+// files on the file without waiting for it; true when it was started.
 bool openWithDesktopViewer(const QString& path);

@@ -52,7 +52,14 @@ Consulta::Consulta(AppContext& context, OpenInvoice openInvoice, QWidget* parent
     m_nuovo =
         m_toolbar1->addAction(style()->standardIcon(QStyle::SP_FileIcon), QStringLiteral("Nuovo"));
     m_nuovo->setObjectName(QStringLiteral("Nuovo"));
+    // The tool button shows the icon text as it stands, access key included.
+    m_nuovo->setIconText(QStringLiteral("&Nuovo"));
     m_nuovo->setToolTip(QStringLiteral("Nuova fattura"));
+    // A tool bar keeps its buttons out of the Tab chain; this one is the
+    // window's way to a new invoice from the keyboard, after the grid.
+    QWidget* nuovo = m_toolbar1->widgetForAction(m_nuovo);
+    nuovo->setObjectName(QStringLiteral("NuovoButton"));
+    nuovo->setFocusPolicy(Qt::TabFocus);
 
     auto* picOptions = new QWidget(this);
     picOptions->setObjectName(QStringLiteral("picOptions"));
@@ -90,6 +97,8 @@ Consulta::Consulta(AppContext& context, OpenInvoice openInvoice, QWidget* parent
     m_richieste->setSelectionMode(QAbstractItemView::SingleSelection);
     m_richieste->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     m_richieste->setWordWrap(false);
+    // Rows are chosen whole: Tab leaves the grid instead of walking its cells.
+    m_richieste->setTabKeyNavigation(false);
     m_richieste->verticalHeader()->hide();
     // Fixed row heights keep a view over many thousand rows fast.
     m_richieste->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -111,6 +120,9 @@ Consulta::Consulta(AppContext& context, OpenInvoice openInvoice, QWidget* parent
     setTabOrder(m_cliente, m_documento);
     setTabOrder(m_documento, m_dati);
     setTabOrder(m_dati, m_richieste);
+    setTabOrder(m_richieste, nuovo);
+    // The filters first, whatever the tool bar's place among the children.
+    m_anno->setFocus();
 
     connect(m_anno, &QComboBox::activated, this, &Consulta::Anno_Click);
     connect(m_cliente, &QComboBox::activated, this, &Consulta::Cliente_Click);

@@ -3,6 +3,7 @@
 #include "AppContext.h"
 #include "Clock.h"
 #include "DamagedPage.h"
+#include "DatabaseMaintenance.h"
 #include "Main.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
@@ -94,11 +95,26 @@ void ArchiveMaintenanceTest::compactRepairAndCopyFromTheMenu()
         QVERIFY2(MessageBox::lastText().contains("già aperto"), qPrintable(MessageBox::lastText()));
     }
 
+    // Free pages for the compaction to drop; it says what it did.
+    for (const char* sql : {"CREATE TABLE Zavorra AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                            "SELECT i + 1 FROM n WHERE i < 2000) SELECT randomblob(1000) FROM n",
+                            "DROP TABLE Zavorra"})
+        QVERIFY2(context.DbArchivi.execute(QString::fromLatin1(sql), {}, &error),
+                 qPrintable(error));
+    const qint64 before = QFileInfo(context.databaseFile()).size();
     QString title;
+    MessageBox::setNextAnswer(QMessageBox::Ok);
     chooseInDialog(&main, context.databaseFile(), &title);
     main.voce("VoceCompArc")->trigger();
     QCOMPARE(title, QStringLiteral("Selezionare Database da Compattare"));
     QVERIFY(QFileInfo::exists(dir.filePath("falmide.BAK")));
+    const qint64 after = QFileInfo(context.databaseFile()).size();
+    QVERIFY(after < before);
+    QCOMPARE(MessageBox::lastText(),
+             QStringLiteral("Archivio compattato: %1 → %2; copia precedente in falmide.BAK")
+                 .arg(describeSize(before, context.SepDecimali),
+                      describeSize(after, context.SepDecimali)));
+    QCOMPARE(QFileInfo(dir.filePath("falmide.BAK")).size(), before);
     QVERIFY(context.DbArchivi.isOpen());
     QCOMPARE(clients(context), 50);
     QCOMPARE(main.findChild<QLabel*>("Stato")->text(), QStringLiteral("Pronto"));
@@ -131,6 +147,14 @@ void ArchiveMaintenanceTest::compactRepairAndCopyFromTheMenu()
     QCOMPARE(title, QStringLiteral("Salva copia archivi"));
     QCOMPARE(MessageBox::lastText(),
              QStringLiteral("Copia degli archivi salvata in %1.").arg(copy));
+    // Never over a file the program keeps: tomorrow's copy would not be made.
+    const QString tomorrow = dir.filePath("Backup/falmide-2026-12-08.db");
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    chooseInDialog(&main, tomorrow, &title);
+    main.voce("VoceSalvaCopia")->trigger();
+    QVERIFY2(MessageBox::lastText().contains("è una copia giornaliera dell'archivio"),
+             qPrintable(MessageBox::lastText()));
+    QVERIFY(!QFileInfo::exists(tomorrow));
     Database saved;
     QVERIFY(saved.open(copy, &error));
     QCOMPARE(Recordset::OpenTable(saved, QStringLiteral("Clienti"), &error)->RecordCount(), 50);

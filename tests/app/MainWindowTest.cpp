@@ -7,18 +7,30 @@
 #include "F6.h"
 #include "FArcCLI.h"
 #include "FArcFAT.h"
+#include "FArcFOR.h"
+#include "FArcMOV.h"
+#include "FParcella.h"
 #include "FakePrinterSystem.h"
+#include "FconsCOD.h"
 #include "FrmStampa.h"
+#include "FrmUtente.h"
 #include "IniFile.h"
+#include "ListWindow.h"
 #include "Main.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
+#include "PdfExport.h"
 #include "PdfTestSupport.h"
+#include "PeriodWindow.h"
+#include "PrintRun.h"
 #include "STAFAT.h"
+#include "StaETI.h"
 #include "StatusMessage.h"
 #include "Twips.h"
+#include "VidArch.h"
 #include "ViewerLauncher.h"
 #include "WindowGeometry.h"
+#include "fZoom.h"
 #include "frmAbout.h"
 #include "frmPreview.h"
 
@@ -26,6 +38,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFrame>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -87,8 +100,8 @@ void MainWindowTest::captionsAndStartState()
         {"IntUT", "&Intestazione utente", true},
         {"VoceStampante", "Imposta &stampante ...", true},
         {"VoceRgnChv", "&Riparazione archivi", true},
-        {"VoceCompArc", "&Compattamento archivi", true},
-        {"VoceSalvaCopia", "Salva copia archivi ...", true},
+        {"VoceCompArc", "Com&pattamento archivi", true},
+        {"VoceSalvaCopia", "Salva copia &archivi ...", true},
         {"MenuUscita", "&Uscita", true},
         {"VoceStampaFattura", "Stampa F&attura", true},
         {"VoceStampaEtichette", "Stampa &Etichette", true},
@@ -148,7 +161,27 @@ void MainWindowTest::menusWorkFromTheKeyboard()
     QString error;
     QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
     m_main->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
+
+    // Alt+A C chooses "Archivio &Clienti" at once: no other entry of the
+    // menu answers to C.
+    {
+        QObject scope; // a window that never opens leaves no watcher behind
+        QString opened;
+        whenModal<QDialog>(&scope, [&opened](QDialog* window) {
+            opened = window->objectName();
+            window->reject();
+        });
+        QTest::keyClick(m_main.get(), Qt::Key_A, Qt::AltModifier);
+        auto* archivi = m_main->findChild<QMenu*>("MenuArchivi");
+        QTRY_VERIFY(archivi->isVisible());
+        QTest::keyClick(archivi, Qt::Key_C);
+        QTRY_COMPARE(opened, QStringLiteral("FArcCLI"));
+        QVERIFY(!archivi->isVisible());
+    }
+    // The offscreen platform gives the focus back to no window by itself.
+    m_main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
 
     // Alt+G opens "&Guida", A picks "&About FALMIDE ...": the box shows the
     // program's captions and closes with a click on OK.
@@ -180,6 +213,127 @@ void MainWindowTest::menusWorkFromTheKeyboard()
         QCOMPARE(MessageBox::lastText(),
                  QStringLiteral("System Information Is Unavailable At This Time"));
     }
+}
+
+namespace {
+
+// The access key of a caption: the character after a single "&".
+QChar accessKey(const QString& text)
+{
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text.at(i) != QLatin1Char('&'))
+            continue;
+        if (text.at(i + 1) != QLatin1Char('&'))
+            return text.at(i + 1).toLower();
+        ++i; // "&&" is an ampersand
+    }
+    return {};
+}
+
+// The captions of a menu or a window that share an access key, "C: Archivio
+// &Clienti, &Compattamento archivi"; empty when each key is one caption's.
+QStringList sharedKeys(const QStringList& captions)
+{
+    QMap<QChar, QStringList> byKey;
+    for (const QString& caption : captions)
+        if (const QChar key = accessKey(caption); !key.isNull())
+            byKey[key] << caption;
+    QStringList shared;
+    for (auto it = byKey.cbegin(); it != byKey.cend(); ++it)
+        if (it.value().size() > 1)
+            shared << QStringLiteral("%1: %2").arg(it.key().toUpper(), it.value().join(", "));
+    return shared;
+}
+
+// What a window on screen shows with an access key: its buttons (tool
+// buttons and check boxes too), the captions of its fields, its frames'
+// titles.
+QStringList windowCaptions(QWidget* window)
+{
+    QStringList captions;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (!w->isVisible())
+            continue;
+        if (auto* button = qobject_cast<QAbstractButton*>(w))
+            captions << button->text();
+        else if (auto* label = qobject_cast<QLabel*>(w); label && label->buddy())
+            captions << label->text();
+        else if (auto* frame = qobject_cast<QGroupBox*>(w))
+            captions << frame->title();
+    }
+    return captions;
+}
+
+} // namespace
+
+// Every menu and every window: an access key chooses one thing, it never
+// only moves the highlight between two.
+void MainWindowTest::accessKeysAreUnique()
+{
+    QString error;
+    QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
+    QStringList failures;
+    QStringList titles;
+    for (QAction* title : m_main->menuBar()->actions()) {
+        titles << title->text();
+        QStringList entries;
+        for (QAction* entry : title->menu()->actions())
+            entries << entry->text();
+        for (const QString& shared : sharedKeys(entries))
+            failures << title->text() + " > " + shared;
+    }
+    for (const QString& shared : sharedKeys(titles))
+        failures << "menu bar > " + shared;
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    PrintRun run(printer);
+    QVERIFY(run.recorder().BeginDocument(&error) && run.recorder().EndDocument(&error));
+    FakePrinterSystem printers;
+    AppContext& c = *m_context;
+    QWidget* p = m_main.get();
+    std::vector<std::unique_ptr<QWidget>> windows;
+    windows.push_back(std::make_unique<FArcCLI>(c, p));
+    windows.push_back(std::make_unique<FArcFOR>(c, p));
+    windows.push_back(std::make_unique<FrmUtente>(c, p));
+    windows.push_back(std::make_unique<FArcFAT>(c, p));
+    windows.push_back(std::make_unique<FParcella>(c, p));
+    windows.push_back(std::make_unique<FArcMOV>(c, p));
+    windows.push_back(std::make_unique<Consulta>(c, Consulta::OpenInvoice(), p));
+    windows.push_back(std::make_unique<STAFAT>(c, p));
+    windows.push_back(std::make_unique<StaETI>(c, p));
+    windows.push_back(std::make_unique<STAFatturato>(c, p));
+    windows.push_back(std::make_unique<STAMOV>(c, p));
+    windows.push_back(std::make_unique<STARA>(c, p));
+    windows.push_back(std::make_unique<DispFAT>(c, ParametriLista{}, p));
+    windows.push_back(std::make_unique<DispRA>(c, ParametriLista{}, p));
+    windows.push_back(std::make_unique<DispMOV>(c, ParametriLista{}, p));
+    windows.push_back(std::make_unique<frmAbout>(p));
+    windows.push_back(std::make_unique<VidArch>(c, p));
+    windows.push_back(std::make_unique<FconsCOD>(c, Table::Clienti, p));
+    windows.push_back(
+        std::make_unique<F6>(c, FieldDeclaration::parse("AOLA0002"), TwipsPoint{}, p));
+    windows.push_back(std::make_unique<fZoom>(QStringLiteral("testo"), p));
+    windows.push_back(std::make_unique<FrmStampa>(PageRange{1, 1}, p, printers));
+    PdfExportRequest pdf;
+    pdf.path = m_dir->filePath("prova.pdf");
+    windows.push_back(std::make_unique<frmPreview>(run, p, nullptr, pdf));
+    QList<QStringList> captions;
+    for (const auto& window : windows) {
+        // Shown, as a tool bar lays its buttons out only then.
+        // A list window says when its period holds nothing.
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        captions << windowCaptions(window.get());
+        window->hide();
+        for (const QString& shared : sharedKeys(captions.last()))
+            failures << window->objectName() + " > " + shared;
+    }
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join('\n')));
+    // The invoice's print button and the consult window's "Nuovo" have theirs.
+    QVERIFY(captions.at(3).contains("&Stampa ...."));
+    QVERIFY(captions.at(6).contains("&Nuovo"));
 }
 
 void MainWindowTest::resizeKeepsDatePanelInside()

@@ -16,6 +16,7 @@ private slots:
     void captionsAndStartState();
     void captionWithProfession();
     void menusWorkFromTheKeyboard();
+    void accessKeysAreUnique();
     void resizeKeepsDatePanelInside();
     void statusMessages();
     void printerSetupWithoutPrinters();

@@ -2,6 +2,7 @@
 
 #include "BatchCommand.h"
 #include "BatchRunner.h"
+#include "BatchTestSupport.h"
 #include "Client.h"
 #include "Clock.h"
 #include "DamagedPage.h"
@@ -12,59 +13,11 @@
 #include "Snapshot.h"
 #include "TaxCodes.h"
 
+#include <QBuffer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QtTest>
-
-namespace {
-
-struct Outcome
-{
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-Outcome run(const QStringList& arguments)
-{
-    Outcome outcome;
-    QTextStream out(&outcome.out);
-    QTextStream err(&outcome.err);
-    outcome.status = runBatch(QStringList{QStringLiteral("falmide")} + arguments, out, err);
-    return outcome;
-}
-
-QString folder(const QTemporaryDir& dir, const QString& name)
-{
-    return dir.filePath(name);
-}
-
-// The last invoice of the data folder's database.
-std::optional<FeeDocument> lastInvoice(const QString& home)
-{
-    Database db;
-    QString error;
-    if (!db.open(home + "/falmide.db", &error))
-        return std::nullopt;
-    return FeeDocuments(db, FeeDocumentKind::Invoice).last(&error);
-}
-
-// The rows of the documents' tables, the file opened as the program opens it.
-QList<qint64> rowCounts(const QString& path)
-{
-    Database db;
-    QString error;
-    QSqlQuery q(db.open(path, &error) ? db.connection() : QSqlDatabase());
-    q.exec("SELECT (SELECT COUNT(*) FROM Clienti), (SELECT COUNT(*) FROM Fatture), "
-           "(SELECT COUNT(*) FROM Movimenti), (SELECT COUNT(*) FROM Parcelle)");
-    if (!q.next())
-        return {};
-    return {q.value(0).toLongLong(), q.value(1).toLongLong(), q.value(2).toLongLong(),
-            q.value(3).toLongLong()};
-}
-
-} // namespace
 
 void BatchTest::init()
 {
@@ -158,7 +111,8 @@ void BatchTest::dates()
         parser.addOption(command.options.front());
         parser.parse({"falmide", "prova", "--dal", text});
         QTextStream out(stdout);
-        BatchRun run(command, parser, out, out, [](AppContext&) {});
+        QBuffer data;
+        BatchRun run(command, parser, out, out, data, {}, [](AppContext&) {});
         try {
             return run.date("dal");
         } catch (const BatchError& error) {
@@ -619,10 +573,15 @@ void BatchTest::theProgramRunsWithoutDisplay()
         process.setProcessEnvironment(environment);
         process.start(FALMIDE_PROGRAM, arguments);
         process.waitForFinished(60000);
-        return Outcome{process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                       QString::fromUtf8(process.readAllStandardError())};
+        const QByteArray out = process.readAllStandardOutput();
+        return Outcome{process.exitCode(), QString::fromUtf8(out),
+                       QString::fromUtf8(process.readAllStandardError()), out};
     };
     QCOMPARE(program({"--version"}).out, QStringLiteral("falmide " FALMIDE_TEST_VERSION "\n"));
+    const QString demoHelp = program({"demo", "--help"}).out;
+    for (const char* count : {"quanti clienti (", "quanti fornitori (", "quante fatture (",
+                              "quante parcelle (", "quanti acquisti ("})
+        QVERIFY2(demoHelp.contains(QString::fromUtf8(count)), qPrintable(demoHelp));
     const Outcome help = program({"--help"});
     for (const char* command : {"demo", "calcola", "fattura-pdf", "parcella-pdf", "report",
                                 "backup", "verifica", "compatta", "ripara"})

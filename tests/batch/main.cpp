@@ -1,9 +1,10 @@
 #include "BatchTest.h"
 #include "MultiTestMain.h"
+#include "OutputTest.h"
 
 #include <QGuiApplication>
 
 int main(int argc, char* argv[])
 {
-    return runTests<QGuiApplication, BatchTest>(argc, argv);
+    return runTests<QGuiApplication, BatchTest, OutputTest>(argc, argv);
 }

@@ -334,7 +334,17 @@ void MaintenanceTest::compactionKeepsEveryRecord()
     QCOMPARE(dump(path), before);
     QVERIFY(before.size() > 6000);
     QVERIFY(QFileInfo(path).size() < size);
+    QCOMPARE(result.sizeBefore, size);
+    QCOMPARE(result.sizeAfter, QFileInfo(path).size());
     QCOMPARE(backupFileName("/a/b/archivio.old.db"), QStringLiteral("/a/b/archivio.old.BAK"));
+
+    // The sizes as the compaction's message gives them.
+    const std::tuple<qint64, const char*, const char*> sizes[] = {
+        {512, ",", "512 byte"},       {96'449, ",", "96,4 kB"},       {24'100'000, ",", "24,1 MB"},
+        {18'749'999, ".", "18.7 MB"}, {3'000'000'000, ",", "3,0 GB"},
+    };
+    for (const auto& [bytes, separator, text] : sizes)
+        QCOMPARE(describeSize(bytes, separator), QString::fromUtf8(text));
 }
 
 void MaintenanceTest::failedStepLeavesOriginal_data()

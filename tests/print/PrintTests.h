@@ -68,10 +68,10 @@ private slots:
     void exportWithoutLogoThenFailedExportKeepsFile();
     void writeFailureKeepsArchivedFile();
     void logoOfTheDataFolder();
-    void viewerDecision_data();
-    void viewerDecision();
-    void desktopOpener_data();
-    void desktopOpener();
+    void desktopEntries_data();
+    void desktopEntries();
+    void desktopViewer_data();
+    void desktopViewer();
 
 private:
     PrintFixture m_fixture;

@@ -9,6 +9,7 @@
 #include "MessageBox.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -181,6 +182,32 @@ void ConsultaWindowTest::doubleClickNewAndRefresh()
     QTest::keyClick(window.Dati(), Qt::Key_Return);
     QCOMPARE(window.model()->recordCount(), 4);
     QCOMPARE(window.totalText(), QStringLiteral("Totale = 400,00"));
+}
+
+// "Nuovo" is on the Tab chain after the grid, and answers to Alt+N.
+void ConsultaWindowTest::newInvoiceFromTheKeyboard()
+{
+    QVERIFY(addInvoice(m_context->DbArchivi, {2024, 3, 15}, 7, "C1", 10000));
+    int opened = 0;
+    Consulta window(*m_context, [&opened](const QString& date, const QString&) {
+        opened += date.isEmpty() ? 1 : 100;
+    });
+    showAndWait(window);
+    auto* nuovo = window.findChild<QToolBar*>("Toolbar1")->widgetForAction(window.Nuovo());
+    QCOMPARE(QApplication::focusWidget(), window.Anno());
+    const QList<QWidget*> chain{
+        window.Cliente(), window.Documento(), window.Dati(), window.Richieste(), nuovo,
+        window.Anno()};
+    for (QWidget* next : chain) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+    }
+    QTest::keyClick(window.Anno(), Qt::Key_Tab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), nuovo);
+    QTest::keyClick(nuovo, Qt::Key_Space);
+    QCOMPARE(opened, 1);
+    QTest::keyClick(window.Dati(), Qt::Key_N, Qt::AltModifier);
+    QTRY_COMPARE(opened, 2);
 }
 
 void ConsultaWindowTest::widthsAndTypeSurviveReopening()

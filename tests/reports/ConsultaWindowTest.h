@@ -15,6 +15,7 @@ private slots:
     void yearAndClientLists();
     void opensScrolledToTheLastAndWheelScrolls();
     void doubleClickNewAndRefresh();
+    void newInvoiceFromTheKeyboard();
     void widthsAndTypeSurviveReopening();
 
 private:
