@@ -21,7 +21,8 @@ State& state()
 
 QMessageBox::StandardButton MessageBox::show(QWidget* parent, const QString& text,
                                              QMessageBox::Icon icon,
-                                             QMessageBox::StandardButtons buttons)
+                                             QMessageBox::StandardButtons buttons,
+                                             const QString& yesCaption)
 {
     State& s = state();
     s.lastText = text;
@@ -40,7 +41,10 @@ QMessageBox::StandardButton MessageBox::show(QWidget* parent, const QString& tex
     for (const auto& [button, caption] : captions)
         if (QAbstractButton* b = box.button(button))
             b->setText(QString::fromUtf8(caption));
-    if (buttons & QMessageBox::Yes)
+    if (QAbstractButton* yes = box.button(QMessageBox::Yes); yes && !yesCaption.isEmpty())
+        yes->setText(yesCaption);
+    // A named Yes does something out of the ordinary: Enter does not choose it.
+    if ((buttons & QMessageBox::Yes) && yesCaption.isEmpty())
         box.setDefaultButton(QMessageBox::Yes);
     const auto answer = QMessageBox::StandardButton(box.exec());
     // The window asking gets the keyboard back, whatever the window manager does.

@@ -10,10 +10,11 @@ class QWidget;
 namespace MessageBox {
 
 // A box with the program's title, preceded by a beep; returns the button
-// chosen.
+// chosen. yesCaption, when given, names the Yes button by what it does.
 QMessageBox::StandardButton show(QWidget* parent, const QString& text,
                                  QMessageBox::Icon icon = QMessageBox::Information,
-                                 QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+                                 QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                 const QString& yesCaption = {});
 // A refusal, or something the user should know went wrong: the warning icon.
 QMessageBox::StandardButton warning(QWidget* parent, const QString& text);
 // A failure: the critical icon.
