@@ -262,7 +262,10 @@ bool ArchiveMaintenance::afterOpen()
     case DailyCopyOutcome::Kind::Damaged:
         break;
     }
-    const QString report = copy.problems.join(QLatin1Char('\n'));
+    // SQLite's own words, after a sentence of ours.
+    const QString report =
+        QStringLiteral("Il controllo dell'archivio ha trovato dei danni (secondo SQLite):\n") +
+        copy.problems.join(QLatin1Char('\n'));
     db.noteDamage(report);
     return offerRepair(report);
 }

@@ -57,8 +57,8 @@ int fieldLength(quint64 type)
     static const int fixed[10] = {0, 1, 2, 3, 4, 6, 8, 8, 0, 0};
     if (type < 10)
         return fixed[type];
-    if (type < 12)
-        return -1; // reserved: not a record
+    if (type < 12 || (type - 12) / 2 > (1u << 30))
+        return -1; // reserved, or longer than any value: not a record
     return int((type - 12) / 2);
 }
 

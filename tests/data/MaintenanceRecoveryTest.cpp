@@ -1,5 +1,5 @@
-// The database's care under the faults of issue-style audits: damage of
-// every kind, a disk that fails, locks left behind, kills at each step.
+// The database's care under the faults an audit meets: damage of every
+// kind, a disk that fails, locks left behind, kills at each step.
 #include "MaintenanceTest.h"
 
 #include "DailyCopies.h"
