@@ -146,15 +146,21 @@ int ripara(BatchRun& run)
 int ripristina(BatchRun& run)
 {
     const QString copy = QDir::cleanPath(QDir(run.positional(0)).absolutePath());
-    const QString file = run.databaseFile();
-    lockFolderOf(run, file);
+    // Also when the database is gone: the copy is what is left.
+    AppContext& context = run.context();
+    const QString file = context.databaseFile();
+    run.lockDataFolder(context.programFolder);
+    finishInterruptedCompaction(file);
     const QStringList lacks = recordsMissing(file, copy, MissingAs::MissingFromCopy);
     const MaintenanceResult result = restoreDatabase(copy, file);
     if (!result.ok)
         throw failed(result);
-    run.out() << QStringLiteral("l'archivio %1 è stato ripristinato dalla copia %2; l'archivio "
-                                "sostituito è conservato in %3\n")
-                     .arg(file, copy, result.keptFile);
+    run.out()
+        << QStringLiteral("l'archivio %1 è stato ripristinato dalla copia %2").arg(file, copy)
+        << (result.keptFile.isEmpty()
+                ? QString()
+                : QStringLiteral("; l'archivio sostituito è conservato in %1").arg(result.keptFile))
+        << '\n';
     for (const QString& line : lacks)
         run.out() << "  " << line << '\n';
     return BatchStatus::Done;
