@@ -9,8 +9,40 @@
 #include "SignalQuit.h"
 
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
+
+namespace {
+
+// Qt ends a program whose windows have no screen to go to with an abort; the
+// program says so in one line and exits instead. Qt's notices met on the way
+// are held back, and shown once the windows can open.
+QStringList& heldNotices()
+{
+    static QStringList notices;
+    return notices;
+}
+
+void noDisplay(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type != QtFatalMsg) {
+        heldNotices() << message;
+        return;
+    }
+    const QString reason = heldNotices().isEmpty() ? message.section(QLatin1Char('\n'), 0, 0)
+                                                   : heldNotices().constFirst();
+    std::fprintf(stderr,
+                 "falmide: impossibile aprire le finestre: nessuno schermo disponibile (%s). "
+                 "Avviare il programma dal desktop; i comandi funzionano senza schermo "
+                 "(falmide --help).\n",
+                 qPrintable(reason.trimmed()));
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -18,7 +50,13 @@ int main(int argc, char* argv[])
     if (isBatchCommandLine(argc, argv))
         return batchMain(argc, argv);
 
+    // A file-size limit is a write error the program reports, not a silent end.
+    std::signal(SIGXFSZ, SIG_IGN);
+    const QtMessageHandler previous = qInstallMessageHandler(noDisplay);
     QApplication app(argc, argv);
+    qInstallMessageHandler(previous);
+    for (const QString& notice : std::as_const(heldNotices()))
+        std::fprintf(stderr, "%s\n", qPrintable(notice));
     QApplication::setApplicationName(QStringLiteral("Falmide"));
     if (!installQtItalian())
         std::fprintf(stderr,
@@ -60,9 +98,13 @@ int main(int argc, char* argv[])
                      qPrintable(error));
         return 2;
     }
-    if (quitRequested)
+    if (quitRequested) {
+        noteCleanExit(context);
         return 0;
+    }
     quitAfterFirstPaintIfAsked(window);
     window.show();
-    return app.exec();
+    const int status = app.exec();
+    noteCleanExit(context);
+    return status;
 }

@@ -2,6 +2,7 @@
 
 #include "AppContext.h"
 #include "Clock.h"
+#include "CopyRestore.h"
 #include "DailyCopies.h"
 #include "DatabaseMaintenance.h"
 #include "HeadingData.h"
@@ -118,16 +119,56 @@ bool ArchiveMaintenance::repairFile(const QString& path)
         return false;
     }
     const QString tables = describeTables(result.tables).join(QLatin1Char('\n'));
-    if (result.damaged)
-        MessageBox::show(m_parent, QStringLiteral("L'archivio %1 è stato ricostruito.\n\n"
-                                                  "Record recuperati:\n%2\n\n"
-                                                  "L'archivio danneggiato è conservato in %3.")
-                                       .arg(path, tables, result.keptFile));
-    else
+    if (result.damaged) {
+        QString text = QStringLiteral("L'archivio %1 è stato ricostruito.\n\n"
+                                      "Record recuperati:\n%2\n\n"
+                                      "L'archivio danneggiato è conservato in %3.")
+                           .arg(path, tables, result.keptFile);
+        // The program's own database: its daily copies may hold what was lost.
+        std::optional<CopyOffer> offer;
+        if (QFileInfo(path) == QFileInfo(m_context.databaseFile()))
+            offer = copyOffer(path, m_context.programFolder, Clock::today());
+        if (!offer) {
+            MessageBox::show(m_parent, text);
+            return true;
+        }
+        const QString day = offer->day.toString(QStringLiteral("dd/MM/yyyy"));
+        if (!offer->lostByRepair.isEmpty())
+            text += QStringLiteral("\n\nRispetto alla copia del %1:\n%2")
+                        .arg(day, offer->lostByRepair.join(QLatin1Char('\n')));
+        text += QStringLiteral("\n\nSi può invece ripristinare la copia del %1 (%2)%3")
+                    .arg(day, offer->path,
+                         offer->missingFromCopy.isEmpty()
+                             ? QStringLiteral(", che contiene tutto ciò che è stato recuperato.")
+                             : QStringLiteral("; la copia però non contiene:\n") +
+                                   offer->missingFromCopy.join(QLatin1Char('\n')));
+        const QString restore = QStringLiteral("Ripristina dalla copia del %1").arg(day);
+        if (MessageBox::show(m_parent, text, QMessageBox::Information,
+                             QMessageBox::Ok | QMessageBox::Yes, restore) == QMessageBox::Yes)
+            restoreCopy(offer->path, path);
+    } else
         MessageBox::show(m_parent, QStringLiteral("L'archivio %1 è integro: non è stato "
                                                   "modificato.\n\n%2")
                                        .arg(path, tables));
     return true;
+}
+
+void ArchiveMaintenance::restoreCopy(const QString& copy, const QString& path)
+{
+    MaintenanceResult result;
+    {
+        const WaitCursor wait;
+        MessaggioStato(QStringLiteral("Ripristino archivi da ") + copy, true);
+        result = restoreDatabase(copy, path);
+        MessaggioStato(QString(), false);
+    }
+    if (!result.ok)
+        MostraErrore(m_parent, result.error.description, result.error.number);
+    else
+        MessageBox::show(m_parent, QStringLiteral("L'archivio %1 è stato ripristinato dalla copia "
+                                                  "%2.\n\nL'archivio ricostruito è conservato in "
+                                                  "%3.")
+                                       .arg(path, copy, result.keptFile));
 }
 
 void ArchiveMaintenance::VoceRgnChv()
@@ -181,6 +222,7 @@ bool ArchiveMaintenance::offerRepair(const QString& reason)
     if (answer != QMessageBox::Yes)
         return false;
     m_context.DbArchivi.close();
+    finishInterruptedCompaction(path);
     const bool repaired = repairFile(path);
     return reopen() && repaired;
 }
@@ -196,15 +238,32 @@ bool ArchiveMaintenance::afterOpen()
     }
     // SQLite's quick check reads every page: on 100 000 invoices it takes
     // about twice the whole start of a minimal Qt program, so it runs with
-    // the day's copy (the first start of a day) and when a statement meets
-    // damage, not at every start (bench/data/bench_database_check).
-    if (!m_context.settings().dailyCopies())
-        return true;
+    // the day's copy (the first start of a day), when the file changed while
+    // the program was not running (a crash, another program) and when a
+    // statement meets damage, not at every start
+    // (bench/data/bench_database_check).
+    const bool changed = changedSinceCleanExit(m_context.settingsFile(), db.path());
     DailyCopyOutcome copy;
-    {
+    if (m_context.settings().dailyCopies()) {
         const WaitCursor wait;
         copy = makeDailyCopy(db.path(), m_context.programFolder, Clock::today());
     }
+    if (copy.kind == DailyCopyOutcome::Kind::NotDue && changed) {
+        const WaitCursor wait;
+        const MaintenanceResult check = checkDatabase(db.path(), true);
+        if (check.ok && check.damaged) {
+            copy.kind = DailyCopyOutcome::Kind::Damaged;
+            copy.problems = check.problems;
+        }
+    }
+    if (!copy.future.isEmpty())
+        MessageBox::warning(m_parent, QStringLiteral("La cartella %1 contiene copie "
+                                                     "giornaliere con una data futura (%2): "
+                                                     "l'orologio del computer era avanti? Non "
+                                                     "vengono toccate; eliminarle a mano quando "
+                                                     "non servono più.")
+                                          .arg(dailyCopyFolder(m_context.programFolder),
+                                               copy.future.join(QStringLiteral(", "))));
     switch (copy.kind) {
     case DailyCopyOutcome::Kind::NotDue:
     case DailyCopyOutcome::Kind::Made:
@@ -218,7 +277,28 @@ bool ArchiveMaintenance::afterOpen()
     case DailyCopyOutcome::Kind::Damaged:
         break;
     }
-    const QString report = copy.problems.join(QLatin1Char('\n'));
+    // SQLite's own words, after a sentence of ours.
+    const QString report =
+        QStringLiteral("Il controllo dell'archivio ha trovato dei danni (secondo SQLite):\n") +
+        copy.problems.join(QLatin1Char('\n'));
     db.noteDamage(report);
     return offerRepair(report);
+}
+
+void ArchiveMaintenance::lastWordOnDamage()
+{
+    QString copies;
+    for (const auto& [day, path] : dailyCopies(m_context.programFolder))
+        if (day <= Clock::today()) {
+            copies = QStringLiteral("\n\nLa copia giornaliera più recente è del %1: %2 (da un "
+                                    "terminale: falmide ripristina %2).")
+                         .arg(day.toString(QStringLiteral("dd/MM/yyyy")), path);
+            break;
+        }
+    MessageBox::warning(m_parent,
+                        QStringLiteral("Il programma si chiude: l'archivio danneggiato %1 non è "
+                                       "stato aperto né modificato.\n\nPer ripararlo riaprire "
+                                       "il programma e rispondere Sì alla domanda, oppure da un "
+                                       "terminale: falmide ripara.%2")
+                            .arg(m_context.databaseFile(), copies));
 }

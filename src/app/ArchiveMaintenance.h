@@ -28,17 +28,23 @@ public:
     bool offerRepair(const QString& reason);
 
     // What start-up does once the database is open: says when it can only
-    // be read, and makes the day's copy (which checks the file first).
-    // False when damage was found and not repaired.
+    // be read, and makes the day's copy (which checks the file first), or
+    // checks the file when it changed since the last clean exit. False when
+    // damage was found and not repaired.
     bool afterOpen();
 
     // Opens the program's database and its heading data again; a failure
     // is shown.
     bool reopen();
 
+    // The last message when the program stops because the repair was
+    // declined: what the user can do.
+    void lastWordOnDamage();
+
 private:
     QString chooseFile(const QString& title, const QString& proposed, bool save);
     bool repairFile(const QString& path);
+    void restoreCopy(const QString& copy, const QString& path);
 
     AppContext& m_context;
     QWidget* m_parent;

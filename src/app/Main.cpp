@@ -265,9 +265,15 @@ StartUpOutcome Main::MDIForm_Load(QString* error)
                                     ? *error
                                     : QStringLiteral("Impossibile aprire l'archivio %1:\n\n%2")
                                           .arg(m_context.databaseFile(), *error));
+    if (outcome == StartUpOutcome::Ready && !maintenance.afterOpen()) {
+        m_context.DbArchivi.close();
+        outcome = StartUpOutcome::DatabaseDamaged;
+        *error = QStringLiteral("archivio danneggiato, riparazione non eseguita");
+    }
+    if (outcome == StartUpOutcome::DatabaseDamaged)
+        maintenance.lastWordOnDamage();
     if (outcome != StartUpOutcome::Ready)
         return outcome;
-    maintenance.afterOpen();
     // Damage met later stops the saves at once; the repair is offered once
     // the user is back at the main window.
     m_context.DbArchivi.setDamageHandler(

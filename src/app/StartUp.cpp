@@ -1,8 +1,11 @@
 #include "StartUp.h"
 
 #include "AppContext.h"
+#include "DailyCopies.h"
 #include "DataFolder.h"
+#include "DatabaseMaintenance.h"
 #include "HeadingData.h"
+#include "TemporaryFiles.h"
 
 Separators separatorsFromLocale(const QLocale& locale)
 {
@@ -44,6 +47,10 @@ StartUpOutcome openArchives(AppContext& context, QString* error)
             return StartUpOutcome::AlreadyRunning;
         context.instanceLock = std::move(lock);
     }
+    // What runs that were killed left half-written, and a compaction a
+    // crash cut short.
+    removeStaleDataFolderTemporaries(context.programFolder);
+    finishInterruptedCompaction(context.databaseFile());
 
     if (!context.DbArchivi.open(context.databaseFile(), error))
         return context.DbArchivi.openFailure() == OpenFailure::Damaged
@@ -56,4 +63,11 @@ StartUpOutcome openArchives(AppContext& context, QString* error)
         return damaged ? StartUpOutcome::DatabaseDamaged : StartUpOutcome::DatabaseUnusable;
     }
     return StartUpOutcome::Ready;
+}
+
+void noteCleanExit(AppContext& context)
+{
+    Database& db = context.DbArchivi;
+    if (db.isOpen() && !db.damaged() && !db.readOnly())
+        recordCleanExit(context.settingsFile(), db.path());
 }

@@ -42,3 +42,7 @@ enum class StartUpOutcome {
 // first. Every path is built from the data folder: the
 // current directory is left as it is. On failure, error says why.
 StartUpOutcome openArchives(AppContext& context, QString* error);
+
+// At a clean exit: remembers the database as it is left, so that the next
+// start notices a change made while the program was not running.
+void noteCleanExit(AppContext& context);

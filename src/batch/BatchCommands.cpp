@@ -5,7 +5,7 @@ const std::vector<BatchCommand>& batchCommands()
     static const std::vector<BatchCommand> commands = {
         demoCommand(),     calcolaCommand(),   fatturaPdfCommand(), parcellaPdfCommand(),
         reportCommand(),   fatturaPACommand(), backupCommand(),     verificaCommand(),
-        compattaCommand(), riparaCommand(),
+        compattaCommand(), riparaCommand(),    ripristinaCommand(),
     };
     return commands;
 }

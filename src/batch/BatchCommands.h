@@ -15,4 +15,5 @@ BatchCommand backupCommand();
 BatchCommand verificaCommand();
 BatchCommand compattaCommand();
 BatchCommand riparaCommand();
+BatchCommand ripristinaCommand();
 BatchCommand fatturaPACommand();

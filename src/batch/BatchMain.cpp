@@ -1,6 +1,8 @@
 #include "BatchMain.h"
 
 #include "BatchRunner.h"
+#include "PageFolder.h"
+#include "TemporaryFiles.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -38,6 +40,11 @@ bool isBatchCommandLine(int argc, char* argv[])
 
 int batchMain(int argc, char* argv[])
 {
+    // Before any thread starts: a command ended by Ctrl+C, kill or a logout
+    // removes the files it was writing, as the program does. A file-size
+    // limit is a write error the command reports, not a silent end.
+    removeTemporariesOnTermination();
+    std::signal(SIGXFSZ, SIG_IGN);
     const QStringList arguments = argumentList(argc, argv);
     qInstallMessageHandler(quietMessages);
     std::unique_ptr<QCoreApplication> app;
@@ -50,6 +57,8 @@ int batchMain(int argc, char* argv[])
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
     QCoreApplication::setApplicationName(QStringLiteral("Falmide"));
+    // Runs that were killed left their page files behind: invoice contents.
+    removeStalePageFolders(pageFolderBases(), getuid());
     QTextStream out(stdout);
     QTextStream err(stderr);
     // A reader that goes away (| head) makes a write fail rather than end the

@@ -3,6 +3,8 @@
 #include "BatchCommands.h"
 #include "DataFolder.h"
 #include "HeadingData.h"
+#include "PrintableText.h"
+#include "TemporaryFiles.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -34,6 +36,12 @@ BatchError badUsage(const QString& message)
     return {message, BatchStatus::BadUsage};
 }
 
+QString usageLine()
+{
+    return QStringLiteral("uso: falmide [--dir CARTELLA] COMANDO [opzioni]; falmide --help "
+                          "elenca i comandi");
+}
+
 const BatchCommand* findCommand(const QString& name)
 {
     for (const BatchCommand& command : batchCommands())
@@ -63,6 +71,9 @@ void parse(QCommandLineParser& parser, const QStringList& arguments)
     }
     static const QRegularExpression quoted(QStringLiteral("'([^']*)'"));
     const auto match = quoted.match(parser.errorText());
+    if (parser.errorText().startsWith(QLatin1String("Unexpected value")) && match.hasMatch())
+        throw badUsage(QStringLiteral("l'opzione %1 non vuole un valore (%2)")
+                           .arg(match.captured(1), usageLine()));
     throw badUsage(match.hasMatch()
                        ? QStringLiteral("manca il valore dell'opzione %1").arg(match.captured(1))
                        : parser.errorText());
@@ -151,6 +162,15 @@ void openDatabase(AppContext& context)
 int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err,
                    QIODevice& data)
 {
+    // A lone dash names no file and no option here, and "--" ends no options
+    // before a command: both are mistakes, not a command's words.
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == QLatin1String("-") || argument == QLatin1String("--"))
+            throw badUsage(
+                QStringLiteral("argomento non valido \"%1\" (%2)").arg(argument, usageLine()));
+        if (!argument.startsWith(QLatin1Char('-')))
+            break;
+    }
     QCommandLineParser global;
     global.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     global.addOptions({dirOption(), helpOption(), versionOption()});
@@ -201,6 +221,8 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         if (command->needs == BatchNeeds::Nothing)
             return;
         context.programFolder = folder();
+        // What runs that were killed left half-written.
+        removeStaleDataFolderTemporaries(context.programFolder);
         QString error;
         if (command->needs == BatchNeeds::Database)
             openDatabase(context);
@@ -219,8 +241,11 @@ bool isBatchInvocation(const QStringList& arguments)
     if (arguments.size() < 2)
         return false;
     const QString& first = arguments.at(1);
+    // Also the program's own options misspelt with a value, a lone dash and
+    // "--": the command line then says what is wrong instead of opening the
+    // windows.
     static const QRegularExpression ownOption(
-        QStringLiteral("^(-h|--help|-v|--version|--dir(=.*)?)$"));
+        QStringLiteral("^(-|--|(-h|--help|-v|--version|--dir)(=.*)?)$"));
     return !first.startsWith(QLatin1Char('-')) || ownOption.match(first).hasMatch();
 }
 
@@ -242,7 +267,8 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err, Q
     } catch (const BatchError& error) {
         QString message = error.message;
         message.replace(QLatin1Char('\n'), QLatin1Char(' '));
-        err << "falmide: " << message.trimmed() << '\n';
+        // Names and codes from the archive may hold control characters.
+        err << "falmide: " << withControlsEscaped(message.trimmed()) << '\n';
         status = error.status;
     }
     out.flush();

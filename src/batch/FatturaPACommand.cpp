@@ -2,6 +2,7 @@
 #include "BatchCommands.h"
 #include "FatturaPAFile.h"
 #include "PeriodSelection.h"
+#include "PrintableText.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ int period(BatchRun& run)
             message.replace(QLatin1Char('\n'), QLatin1Char(' '));
             if (!message.startsWith(invoiceName(invoice.key)))
                 message = invoiceName(invoice.key) + QStringLiteral(": ") + message;
-            run.err() << "falmide: " << message << '\n';
+            run.err() << "falmide: " << withControlsEscaped(message) << '\n';
         }
     }
     run.out().flush();

@@ -2,11 +2,13 @@
 // menu, on closed files by path. None opens the database through the
 // program's checked open, so that they reach a file the program refuses.
 #include "BatchCommands.h"
+#include "Clock.h"
+#include "CopyRestore.h"
 #include "DataFolder.h"
 #include "Database.h"
 #include "DatabaseMaintenance.h"
-#include "Schema.h"
-#include "SqliteFile.h"
+#include "MaintenanceSupport.h"
+#include "TemporaryFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -31,6 +33,7 @@ void lockFolderOf(BatchRun& run, const QString& file)
     const QFileInfo info(file);
     if (info.exists() && info.fileName() == QLatin1String(kDatabaseFileName))
         run.lockDataFolder(info.absolutePath());
+    finishInterruptedCompaction(file);
 }
 
 BatchError failed(const MaintenanceResult& result)
@@ -41,6 +44,8 @@ BatchError failed(const MaintenanceResult& result)
 int backup(BatchRun& run)
 {
     const QString target = run.outputFile(run.positional(0));
+    // What a copy that was killed left half-written there.
+    removeStaleTemporaries(QFileInfo(target).absolutePath());
     const MaintenanceResult result = backupDatabase(run.databaseFile(), target);
     if (!result.ok)
         throw failed(result);
@@ -48,31 +53,43 @@ int backup(BatchRun& run)
     return BatchStatus::Done;
 }
 
-// The version the file was written by; nothing when it keeps none, which
-// no database of the program lacks.
-std::optional<int> archiveVersion(const QString& path)
-{
-    SqliteFile file;
-    if (!file.open(path, true))
-        return std::nullopt;
-    const QVariant version = file.value(QStringLiteral("SELECT Version FROM SchemaVersion"));
-    return version.isValid() ? std::optional<int>(version.toInt()) : std::nullopt;
-}
-
 int verifica(BatchRun& run)
 {
     const QString file = chosenFile(run);
     const MaintenanceResult result = checkDatabase(file);
+    if (!result.ok && maintenance::isBusy(result.error))
+        throw BatchError{QStringLiteral("l'archivio %1 è occupato: un altro programma lo sta "
+                                        "scrivendo; riprovare più tardi")
+                             .arg(file)};
     if (!result.ok)
         throw failed(result);
     if (result.damaged)
         throw BatchError{QStringLiteral("l'archivio %1 è DANNEGGIATO: %2")
                              .arg(file, result.problems.join(QStringLiteral("; ")))};
-    const auto version = archiveVersion(file);
-    if (!version)
-        throw BatchError{QStringLiteral("il file %1 non è un archivio del programma").arg(file)};
-    if (*version > kSchemaVersion)
-        throw BatchError{QStringLiteral("%1: %2").arg(file, newerArchiveMessage(*version))};
+    // Every check the program runs when it opens the file, nothing written.
+    Database db;
+    QString error;
+    if (!db.openForCheck(file, &error)) {
+        switch (db.openFailure()) {
+        case OpenFailure::Foreign:
+            if (!error.startsWith(QLatin1String("L'archivio non corrisponde")))
+                error = QStringLiteral("il file non è un archivio del programma (%1)").arg(error);
+            break;
+        case OpenFailure::Unavailable:
+            if (error.contains(QLatin1String("in uso")))
+                error = QStringLiteral("è occupato: un altro programma lo sta scrivendo; "
+                                       "riprovare più tardi (%1)")
+                            .arg(error);
+            break;
+        case OpenFailure::Damaged:
+            error = QStringLiteral("è DANNEGGIATO: %1").arg(error);
+            break;
+        case OpenFailure::None:
+        case OpenFailure::Newer:
+            break;
+        }
+        throw BatchError{QStringLiteral("%1: %2").arg(file, error)};
+    }
     run.out() << QStringLiteral("l'archivio %1 è integro (%2)\n")
                      .arg(file, describeTables(result.tables).join(QStringLiteral(", ")));
     return BatchStatus::Done;
@@ -110,6 +127,41 @@ int ripara(BatchRun& run)
                                 "conservato in %2\nRecord recuperati:\n")
                      .arg(file, result.keptFile);
     for (const QString& line : describeTables(result.tables))
+        run.out() << "  " << line << '\n';
+    // The data folder's own database: its daily copies may hold what was lost.
+    const QString folder = run.context().programFolder;
+    if (QFileInfo(file) != QFileInfo(folder + QLatin1Char('/') + QLatin1String(kDatabaseFileName)))
+        return BatchStatus::Done;
+    if (const auto offer = copyOffer(file, folder, Clock::today())) {
+        for (const QString& line : offer->lostByRepair)
+            run.out() << line << '\n';
+        run.out() << QStringLiteral("Ripristina dalla copia del %1: falmide ripristina %2\n")
+                         .arg(offer->day.toString(QStringLiteral("dd/MM/yyyy")), offer->path);
+        for (const QString& line : offer->missingFromCopy)
+            run.out() << "  " << line << '\n';
+    }
+    return BatchStatus::Done;
+}
+
+int ripristina(BatchRun& run)
+{
+    const QString copy = QDir::cleanPath(QDir(run.positional(0)).absolutePath());
+    // Also when the database is gone: the copy is what is left.
+    AppContext& context = run.context();
+    const QString file = context.databaseFile();
+    run.lockDataFolder(context.programFolder);
+    finishInterruptedCompaction(file);
+    const QStringList lacks = recordsMissing(file, copy, MissingAs::MissingFromCopy);
+    const MaintenanceResult result = restoreDatabase(copy, file);
+    if (!result.ok)
+        throw failed(result);
+    run.out()
+        << QStringLiteral("l'archivio %1 è stato ripristinato dalla copia %2").arg(file, copy)
+        << (result.keptFile.isEmpty()
+                ? QString()
+                : QStringLiteral("; l'archivio sostituito è conservato in %1").arg(result.keptFile))
+        << '\n';
+    for (const QString& line : lacks)
         run.out() << "  " << line << '\n';
     return BatchStatus::Done;
 }
@@ -176,5 +228,20 @@ BatchCommand riparaCommand()
         BatchNeeds::DataFolder,
         false,
         ripara,
+    };
+}
+
+BatchCommand ripristinaCommand()
+{
+    return {
+        QStringLiteral("ripristina"),
+        QStringLiteral("Sostituisce l'archivio con una copia integra (per esempio una copia "
+                       "giornaliera di Backup/), conservando quello sostituito, e dice cosa "
+                       "manca nella copia"),
+        {},
+        {QStringLiteral("FILE")},
+        BatchNeeds::DataFolder,
+        false,
+        ripristina,
     };
 }

@@ -1,10 +1,13 @@
 #include "DailyCopies.h"
 
+#include "IniFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <cerrno>
+#include <sys/stat.h>
 
 namespace {
 
@@ -13,6 +16,21 @@ const QRegularExpression& copyPattern()
     static const QRegularExpression pattern(QStringLiteral(R"(^falmide-(\d{4}-\d{2}-\d{2})\.db$)"));
     return pattern;
 }
+
+// "<bytes> <seconds>.<nanoseconds>" of the file's last change.
+QString stamp(const QString& database)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(database).constData(), &st) != 0)
+        return {};
+    return QStringLiteral("%1 %2.%3")
+        .arg(qint64(st.st_size))
+        .arg(qint64(st.st_mtim.tv_sec))
+        .arg(qint64(st.st_mtim.tv_nsec), 9, 10, QLatin1Char('0'));
+}
+
+const QString kSection = QStringLiteral("Archivio");
+const QString kKey = QStringLiteral("Chiusura");
 
 } // namespace
 
@@ -75,14 +93,43 @@ DailyCopyOutcome makeDailyCopy(const QString& database, const QString& dataFolde
     }
     outcome.kind = DailyCopyOutcome::Kind::Made;
 
-    // The names sort by date; only files named as the program names its
-    // copies are ever removed.
+    // Only files named as the program names its copies are ever removed;
+    // a copy dated after today belongs to a clock that ran ahead and is the
+    // user's to judge.
     QStringList copies;
-    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name | QDir::Reversed))
-        if (isDailyCopyName(name))
+    for (const auto& [day, path] : dailyCopies(dataFolder)) {
+        const QString name = QFileInfo(path).fileName();
+        if (day > today)
+            outcome.future << name;
+        else
             copies << name;
+    }
     for (qsizetype i = keep; i < copies.size(); ++i)
         if (QFile::remove(folder + QLatin1Char('/') + copies.at(i)))
             outcome.removed << copies.at(i);
     return outcome;
+}
+
+QList<QPair<QDate, QString>> dailyCopies(const QString& dataFolder)
+{
+    const QDir folder(dailyCopyFolder(dataFolder));
+    QList<QPair<QDate, QString>> copies;
+    // The names sort by date.
+    for (const QString& name : folder.entryList(QDir::Files, QDir::Name | QDir::Reversed))
+        if (isDailyCopyName(name))
+            copies.append({QDate::fromString(copyPattern().match(name).captured(1), Qt::ISODate),
+                           folder.filePath(name)});
+    return copies;
+}
+
+void recordCleanExit(const QString& settingsFile, const QString& database)
+{
+    const QString now = stamp(database);
+    if (!now.isEmpty() && LeggiIni(kSection, kKey, settingsFile) != now)
+        ScriviIni(kSection, kKey, settingsFile, now);
+}
+
+bool changedSinceCleanExit(const QString& settingsFile, const QString& database)
+{
+    return LeggiIni(kSection, kKey, settingsFile) != stamp(database);
 }

@@ -21,6 +21,9 @@ struct DailyCopyOutcome
     QStringList problems; // Damaged: what the check found
     MaintenanceError error;
     QStringList removed; // older copies removed
+    // Copies dated after today (a clock that ran ahead): left alone, and
+    // never counted among the copies kept.
+    QStringList future;
 };
 
 QString dailyCopyFolder(const QString& dataFolder);
@@ -29,9 +32,20 @@ QString dailyCopyPath(const QString& dataFolder, const QDate& day);
 bool dailyCopyDue(const QString& dataFolder, const QDate& today);
 // Whether a file of the copies' folder is named as a daily copy.
 bool isDailyCopyName(const QString& name);
+// The copies in Backup/ with their dates, newest first.
+QList<QPair<QDate, QString>> dailyCopies(const QString& dataFolder);
 
 // Checks the database (SQLite's quick check) and, when it is sound and
 // today's copy is missing, writes the copy and removes all but the newest
-// `keep` copies. A damaged database is never copied over good copies.
+// `keep` copies not after today. A damaged database is never copied over
+// good copies.
 DailyCopyOutcome makeDailyCopy(const QString& database, const QString& dataFolder,
                                const QDate& today, int keep = 7);
+
+// A start after the day's copy checks the database again when it changed
+// while the program was not running: its size and time of last change are
+// recorded in the settings file ([Archivio] Chiusura) at each clean exit.
+void recordCleanExit(const QString& settingsFile, const QString& database);
+// Whether the database differs from what the last clean exit recorded (or
+// none was recorded).
+bool changedSinceCleanExit(const QString& settingsFile, const QString& database);

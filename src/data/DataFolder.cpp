@@ -1,9 +1,15 @@
 #include "DataFolder.h"
 
+#include "SystemError.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QStandardPaths>
-#include <QTemporaryFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -60,11 +66,27 @@ bool prepareDataFolder(const QString& folder, QString* error)
     }
     // Permission bits do not tell the whole story (read-only mounts, ACLs):
     // try to write.
-    QTemporaryFile probe(folder + QStringLiteral("/.falmide-XXXXXX"));
-    if (!probe.open()) {
+    if (const int code = folderRefusesFiles(folder); code != 0) {
         if (error)
-            *error = QStringLiteral("Impossibile scrivere nella cartella dei dati %1.").arg(folder);
+            *error = QStringLiteral("Impossibile scrivere nella cartella dei dati %1: %2.")
+                         .arg(folder, systemErrorText(code));
         return false;
     }
     return true;
+}
+
+int folderRefusesFiles(const QString& folder)
+{
+    const QString probe =
+        folder + QStringLiteral("/.falmide-%1-%2")
+                     .arg(QCoreApplication::applicationPid())
+                     .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    const QByteArray name = QFile::encodeName(probe);
+    const int fd =
+        ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno;
+    ::close(fd);
+    ::unlink(name.constData());
+    return 0;
 }

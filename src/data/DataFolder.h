@@ -12,6 +12,10 @@ QString dataFolderPath(QString* error = nullptr);
 // can be written. An existing folder keeps its permissions.
 bool prepareDataFolder(const QString& folder, QString* error);
 
+// Whether a new file can be made in the folder: 0, or the system's error
+// number (a read-only disk, a full one, no permission).
+int folderRefusesFiles(const QString& folder);
+
 inline constexpr const char* kDatabaseFileName = "falmide.db";
 inline constexpr const char* kSettingsFileName = "falmide.ini";
 inline constexpr const char* kLogoFileName = "logo.bmp";

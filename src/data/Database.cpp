@@ -150,10 +150,23 @@ bool Database::refuse(OpenFailure kind, const QString& reason, QString* error)
 
 bool Database::open(const QString& path, QString* error)
 {
+    return openFile(path, false, error);
+}
+
+bool Database::openForCheck(const QString& path, QString* error)
+{
+    return openFile(path, true, error);
+}
+
+bool Database::openFile(const QString& path, bool checkOnly, QString* error)
+{
     close();
     m_openFailure = OpenFailure::None;
     const QFileInfo info(path);
-    if (!info.exists()) {
+    if (!info.exists() && checkOnly) {
+        return refuse(OpenFailure::Unavailable, QStringLiteral("Il file %1 non esiste").arg(path),
+                      error);
+    } else if (!info.exists()) {
         if (!createFile(path, error))
             return refuse(OpenFailure::Unavailable, error ? *error : QString(), error);
     } else if (!info.isFile() || !info.isReadable()) {
@@ -167,6 +180,8 @@ bool Database::open(const QString& path, QString* error)
 
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     m_db.setDatabaseName(path);
+    if (checkOnly)
+        m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
     if (!m_db.open())
         return refuse(OpenFailure::Unavailable, describe(m_db.lastError()), error);
     m_path = path;
@@ -174,9 +189,9 @@ bool Database::open(const QString& path, QString* error)
     sqlite3* handle = handleOf(m_db);
     m_readOnly = handle && sqlite3_db_readonly(handle, "main") == 1;
     QSqlQuery(m_db).exec(QStringLiteral("PRAGMA synchronous=FULL"));
-    if (!checkSchema(error))
+    if (!checkSchema(checkOnly, error))
         return false;
-    if (!m_readOnly) {
+    if (!m_readOnly && !checkOnly) {
         QSqlQuery journal(m_db);
         if (!journal.exec(QStringLiteral("PRAGMA journal_mode=DELETE")))
             return refuse(classify(journal.lastError()), describe(journal.lastError()), error);
@@ -184,7 +199,7 @@ bool Database::open(const QString& path, QString* error)
     return true;
 }
 
-bool Database::checkSchema(QString* error)
+bool Database::checkSchema(bool checkOnly, QString* error)
 {
     // Reading the catalogue is the first access to the file: a file that is
     // not SQLite fails here, before anything could be written to it.
@@ -205,12 +220,18 @@ bool Database::checkSchema(QString* error)
                       error);
     QString reason;
     QSqlError sqlError;
-    switch (checkSchemaTables(m_db, schemaTables(), m_version, kSchemaVersion, !m_readOnly, &reason,
-                              &sqlError)) {
+    QStringList plan;
+    const SchemaStatus status =
+        checkOnly ? planSchemaTables(m_db, schemaTables(), m_version, kSchemaVersion, &plan,
+                                     &reason, &sqlError)
+                  : checkSchemaTables(m_db, schemaTables(), m_version, kSchemaVersion, !m_readOnly,
+                                      &reason, &sqlError);
+    switch (status) {
     case SchemaStatus::Matches:
         return true;
     case SchemaStatus::Migrated:
-        m_version = kSchemaVersion;
+        if (!checkOnly)
+            m_version = kSchemaVersion;
         return true;
     case SchemaStatus::Mismatch:
         return refuse(OpenFailure::Foreign,

@@ -42,6 +42,11 @@ public:
     // not one of our databases is refused and left untouched; a file of an
     // earlier version is brought up to this one.
     bool open(const QString& path, QString* error);
+    // Runs every check open() runs (the schema version, each table and
+    // column) on an existing file without writing to it: a file of an
+    // earlier version passes, as open() would bring it up to date. The file
+    // is then open for reading only.
+    bool openForCheck(const QString& path, QString* error);
     void close();
     bool isOpen() const;
     QString path() const { return m_path; }
@@ -88,7 +93,8 @@ public:
     static bool createFile(const QString& path, QString* error);
 
 private:
-    bool checkSchema(QString* error);
+    bool openFile(const QString& path, bool checkOnly, QString* error);
+    bool checkSchema(bool checkOnly, QString* error);
     bool refuse(OpenFailure kind, const QString& reason, QString* error);
 
     QSqlDatabase m_db;

@@ -7,10 +7,19 @@
 #include "SqliteFile.h"
 #include "StagedFile.h"
 
+#include "FaultPoint.h"
+#include "TemporaryFiles.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace maintenance;
 
@@ -23,10 +32,10 @@ MaintenanceResult failed(MaintenanceResult result, const MaintenanceError& error
     return result;
 }
 
-// Writes a copy of source into the staged file and checks it against the
+// Writes a copy of source into target (an empty file) and checks it against the
 // rows the source held when the copy was made.
-bool writeCheckedCopy(const QString& source, const StagedFile& staged,
-                      std::vector<TableRows>* tables, MaintenanceError* error)
+bool writeCheckedCopy(const QString& source, const QString& target, std::vector<TableRows>* tables,
+                      MaintenanceError* error)
 {
     std::vector<TableRows> counted;
     {
@@ -44,7 +53,7 @@ bool writeCheckedCopy(const QString& source, const StagedFile& staged,
             return false;
         counted = *rows;
         SqliteStatement vacuum(db, QStringLiteral("VACUUM INTO ?"));
-        vacuum.bind({staged.path()});
+        vacuum.bind({target});
         vacuum.next();
         if (!vacuum.prepared() || vacuum.failed()) {
             *error = sqliteFailure(
@@ -52,9 +61,52 @@ bool writeCheckedCopy(const QString& source, const StagedFile& staged,
             return false;
         }
     }
-    if (!verifyCopy(staged.path(), counted, error))
+    if (!verifyCopy(target, counted, error))
         return false;
     *tables = std::move(counted);
+    return true;
+}
+
+QByteArray encoded(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+void syncFolderOf(const QString& path)
+{
+    const int fd = ::open(encoded(QFileInfo(path).absolutePath()).constData(),
+                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Where the compacted copy waits, named after the database's file number
+// (inode): once the two are exchanged the old file is found there under the
+// number it bears, which tells a crash after the exchange from one before.
+QString compactedName(const QString& path, quint64 inode)
+{
+    const QFileInfo info(path);
+    return info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+           QStringLiteral(".%1.compattato").arg(inode);
+}
+
+// The file is the program's to write: its permissions and the disk's.
+bool writable(const QString& path, MaintenanceError* error)
+{
+    struct stat st;
+    if (::stat(encoded(path).constData(), &st) != 0) {
+        *error = systemFailure(QStringLiteral("Impossibile leggere il file %1").arg(path), errno);
+        return false;
+    }
+    if (!(st.st_mode & S_IWUSR) || ::access(encoded(path).constData(), W_OK) != 0) {
+        *error = failure(QStringLiteral("L'archivio %1 può essere solo letto: non viene "
+                                        "compattato.")
+                             .arg(path),
+                         EACCES);
+        return false;
+    }
     return true;
 }
 
@@ -69,10 +121,39 @@ QString backupFileName(const QString& path)
     return path.left(path.size() - suffix.size()) + QStringLiteral("BAK");
 }
 
-MaintenanceResult compactDatabase(const QString& path)
+void finishInterruptedCompaction(const QString& given)
+{
+    const QString path = linkTarget(given);
+    const QFileInfo info(path);
+    const QRegularExpression pattern(QStringLiteral("^\\.%1\\.([0-9]+)\\.compattato$")
+                                         .arg(QRegularExpression::escape(info.fileName())));
+    const QDir folder(info.absolutePath());
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const auto match = pattern.match(name);
+        struct stat st;
+        const QString leftover = folder.filePath(name);
+        if (!match.hasMatch() || ::lstat(encoded(leftover).constData(), &st) != 0 ||
+            !S_ISREG(st.st_mode))
+            continue;
+        if (quint64(st.st_ino) == match.captured(1).toULongLong()) {
+            // The exchange was made: the old file becomes the .BAK.
+            if (std::rename(encoded(leftover).constData(),
+                            encoded(backupFileName(path)).constData()) == 0)
+                syncFolderOf(path);
+        } else {
+            // It was not: the database is the old one, untouched.
+            ::unlink(encoded(leftover).constData());
+        }
+        ::unlink(encoded(leftover + QStringLiteral("-journal")).constData());
+    }
+}
+
+MaintenanceResult compactDatabase(const QString& given)
 {
     MaintenanceResult result;
-    result.file = path;
+    result.file = given;
+    // A link is compacted in the file it names, its .BAK beside that.
+    const QString path = linkTarget(given);
     MaintenanceError error;
     if (!isDatabaseFile(path, &error))
         return failed(result, error);
@@ -82,23 +163,97 @@ MaintenanceResult compactDatabase(const QString& path)
                                                      "compattarne una copia con un altro nome.")
                                           .arg(path),
                                       EINVAL));
-
-    StagedFile staged(path);
-    QString stagedError;
-    if (!staged.create(&stagedError))
-        return failed(result, failure(stagedError, EIO));
-    if (!writeCheckedCopy(path, staged, &result.tables, &error))
+    if (!writable(path, &error))
         return failed(result, error);
-    copyPermissions(path, staged.path());
+    finishInterruptedCompaction(path);
+    struct stat original;
+    if (::stat(encoded(path).constData(), &original) != 0)
+        return failed(
+            result,
+            systemFailure(QStringLiteral("Impossibile leggere il file %1").arg(path), errno));
+
+    // The compacted copy is written, checked and on the disk before the
+    // database's name is touched.
+    const QString compacted = compactedName(path, quint64(original.st_ino));
+    struct Cleanup
+    {
+        QString path;
+        ~Cleanup()
+        {
+            if (!path.isEmpty()) {
+                forgetTemporary(path);
+                ::unlink(encoded(path).constData());
+                ::unlink(encoded(path + QStringLiteral("-journal")).constData());
+            }
+        }
+    } cleanup;
+    cleanup.path = registerTemporaryCreation([&] {
+        const int fd = ::open(encoded(compacted).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return QString();
+        ::close(fd);
+        return compacted;
+    });
+    if (cleanup.path.isEmpty())
+        return failed(result, systemFailure(QStringLiteral("Impossibile creare un file "
+                                                           "temporaneo in %1")
+                                                .arg(QFileInfo(path).absolutePath()),
+                                            errno));
+    if (!writeCheckedCopy(path, compacted, &result.tables, &error))
+        return failed(result, error);
+    copyPermissions(path, compacted);
     result.sizeBefore = QFileInfo(path).size();
-    result.sizeAfter = QFileInfo(staged.path()).size();
+    result.sizeAfter = QFileInfo(compacted).size();
+    if (const int fd = ::open(encoded(compacted).constData(), O_RDONLY | O_CLOEXEC); fd >= 0) {
+        const bool synced = ::fsync(fd) == 0;
+        ::close(fd);
+        if (!synced)
+            return failed(
+                result,
+                systemFailure(QStringLiteral("Impossibile salvare il file %1").arg(compacted),
+                              errno));
+    }
+    faultPoint("compattamento: copia scritta");
 
-    // The old file gets its second name first: whenever this stops, the
-    // database is whole under its own name.
-    if (!keepCopyAs(path, kept, true, &error))
-        return failed(result, error);
-    if (!staged.commit(&stagedError))
-        return failed(result, failure(stagedError, EIO));
+    // One step puts the copy in the database's place and the old file under
+    // the copy's name; a crash from here on is finished at the next start
+    // (finishInterruptedCompaction), so the old file is never lost and never
+    // shares a name with the new one.
+    forgetTemporary(compacted);
+    if (::renameat2(AT_FDCWD, encoded(compacted).constData(), AT_FDCWD, encoded(path).constData(),
+                    RENAME_EXCHANGE) == 0) {
+        cleanup.path.clear();
+        syncFolderOf(path);
+        faultPoint("compattamento: scambio fatto");
+        if (std::rename(encoded(compacted).constData(), encoded(kept).constData()) != 0) {
+            const int code = errno;
+            // The old file goes back in place, as if nothing had happened.
+            if (::renameat2(AT_FDCWD, encoded(compacted).constData(), AT_FDCWD,
+                            encoded(path).constData(), RENAME_EXCHANGE) == 0)
+                cleanup.path = compacted;
+            syncFolderOf(path);
+            return failed(result, systemFailure(QStringLiteral("Impossibile conservare l'archivio "
+                                                               "precedente in %1")
+                                                    .arg(kept),
+                                                code));
+        }
+        syncFolderOf(path);
+    } else {
+        // A file system that cannot exchange two names: a full copy of the
+        // old file becomes the .BAK first, then the copy takes the name.
+        registerTemporary(compacted);
+        if (!keepCopyAs(path, kept, true, &error, true))
+            return failed(result, error);
+        faultPoint("compattamento: copia conservata");
+        if (std::rename(encoded(compacted).constData(), encoded(path).constData()) != 0)
+            return failed(
+                result, systemFailure(QStringLiteral("Impossibile sostituire il file %1").arg(path),
+                                      errno));
+        cleanup.path.clear();
+        forgetTemporary(compacted);
+        syncFolderOf(path);
+    }
     result.keptFile = kept;
     result.ok = true;
     return result;
@@ -124,7 +279,7 @@ MaintenanceResult backupDatabase(const QString& source, const QString& target)
     QString stagedError;
     if (!staged.create(&stagedError))
         return failed(result, failure(stagedError, EIO));
-    if (!writeCheckedCopy(source, staged, &result.tables, &error))
+    if (!writeCheckedCopy(source, staged.path(), &result.tables, &error))
         return failed(result, error);
     if (!staged.commit(&stagedError))
         return failed(result, failure(stagedError, EIO));

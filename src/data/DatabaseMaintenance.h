@@ -54,8 +54,16 @@ QString backupFileName(const QString& path);
 
 // Writes a compacted copy beside the file, checks it (integrity and the
 // same rows in every table), keeps the old file as the .BAK and puts the
-// copy in its place.
+// copy in its place. A crash at any moment leaves the old file with the
+// previous .BAK, or the new file with the old one as .BAK once
+// finishInterruptedCompaction has run; the two are never one file under two
+// names. A file its owner may not write is refused; a symbolic link is
+// compacted in the file it names.
 MaintenanceResult compactDatabase(const QString& path);
+
+// Finishes or undoes a compaction of path that a crash cut short. Run,
+// while nothing else works on the file, before it is opened.
+void finishInterruptedCompaction(const QString& path);
 
 // A consistent copy of a database (which may be open elsewhere in the
 // program) written to target, checked before it takes the target's name.
@@ -69,7 +77,8 @@ MaintenanceResult checkDatabase(const QString& path, bool quick = false);
 // Checks the file and, when it is damaged, rebuilds it from every row that
 // can still be read; the damaged original is kept beside it. A sound file is
 // left as it is. A file that is no database (a folder, an empty file, other
-// bytes) is refused.
+// bytes) is refused, and so is one the disk fails to read: that is no
+// damage. A symbolic link is repaired in the file it names.
 MaintenanceResult repairDatabase(const QString& path);
 
 // One line per table for the user: "Clienti: 120 record" and, when some

@@ -1,8 +1,13 @@
-// Checking and repairing a database file. A damaged file is rebuilt by
-// reading every table row by row, stepping over the pages that cannot be
-// read, into a new file made from the damaged file's own schema.
+// Checking and repairing a database file. A damaged file is rebuilt from
+// what SQLite still reads of each table, row by row past the pages it cannot
+// read, and from what the file's pages hold where SQLite cannot reach them
+// (PageSalvage.h), into a new file with the damaged file's schema and the
+// program's own tables.
 #include "DatabaseMaintenance.h"
 #include "MaintenanceSupport.h"
+#include "PageSalvage.h"
+#include "RowPlacement.h"
+#include "Schema.h"
 #include "SqliteFile.h"
 #include "StagedFile.h"
 
@@ -13,8 +18,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <limits>
+#include <map>
 #include <optional>
 #include <set>
+#include <sqlite3.h>
 
 using namespace maintenance;
 
@@ -33,13 +40,6 @@ MaintenanceResult failed(MaintenanceResult result, const MaintenanceError& error
     result.error = error;
     return result;
 }
-
-struct SchemaEntry
-{
-    QString type;
-    QString name;
-    QString sql;
-};
 
 // The rows of a table that can still be reached, by rowid.
 class RowidFinder
@@ -157,41 +157,42 @@ private:
     std::set<qint64> m_rowids;
 };
 
-// Copies every row of the table that can be read into the same table of out.
-TableRows copyReadableRows(SqliteFile& damaged, SqliteFile& out, const QString& table)
+// The rows of the table SQLite can still read, by rowid; *lost counts the
+// rows it lists but cannot read. False when the disk failed.
+bool readableRows(SqliteFile& damaged, const QString& table, std::map<qint64, QVariantList>* rows,
+                  qint64* lost, MaintenanceError* error)
 {
-    TableRows result{table, 0, 0};
-    QList<QVariantList> columns;
-    damaged.rows(QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table)), {}, &columns);
-    if (columns.isEmpty())
-        return result;
-    QStringList marks;
-    for (int i = 0; i < columns.size(); ++i)
-        marks << QStringLiteral("?");
-    SqliteStatement insert(out, QStringLiteral("INSERT INTO %1 VALUES (%2)")
-                                    .arg(quoted(table), marks.join(QLatin1Char(','))));
     SqliteStatement fetch(damaged,
                           QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(quoted(table)));
+    if (!fetch.prepared())
+        return true;
     for (const qint64 rowid : RowidFinder(damaged, table).find()) {
         fetch.reset();
         fetch.bind({rowid});
-        if (!fetch.next()) {
-            if (fetch.failed())
-                ++result.lost;
-            continue;
+        if (fetch.next()) {
+            QVariantList values;
+            bool whole = true;
+            for (int i = 0; i < fetch.columnCount(); ++i) {
+                values << fetch.column(i);
+                // SQLite hands on the bytes of a damaged overflow page as
+                // they are: text that is no text is damage.
+                if (values.back().typeId() == QMetaType::QString &&
+                    values.back().toString().contains(QChar::ReplacementCharacter))
+                    whole = false;
+            }
+            if (whole)
+                rows->emplace(rowid, std::move(values));
+            else
+                ++*lost;
+        } else if (fetch.failed()) {
+            if (!isDamageCode(damaged.errorCode())) {
+                *error = busyOrFailure(damaged);
+                return false;
+            }
+            ++*lost;
         }
-        QVariantList values;
-        for (int i = 0; i < fetch.columnCount(); ++i)
-            values << fetch.column(i);
-        insert.reset();
-        insert.bind(values);
-        insert.next();
-        if (insert.failed())
-            ++result.lost; // a damaged row that breaks the table's rules
-        else
-            ++result.rows;
     }
-    return result;
+    return true;
 }
 
 // Beside the original: falmide-danneggiato-20261206-153000.db, never an
@@ -209,21 +210,182 @@ QString damagedCopyName(const QString& path)
     return name;
 }
 
-// Rebuilds the damaged file into staged; the tables with the rows recovered.
-bool rebuild(SqliteFile& damaged, const StagedFile& staged, std::vector<TableRows>* tables,
-             MaintenanceError* error)
+// A table of the rebuilt file: how it is made and the rows found for it.
+struct RebuiltTable
 {
+    QString name;
+    QString create;
+    quint32 root = 0;              // in the damaged file; 0 when unknown
+    const TableDef* def = nullptr; // when it is one of the program's
+    std::map<qint64, QVariantList> rows;
+    qint64 lost = 0;
+};
+
+const TableDef& versionTable()
+{
+    static const TableDef table{
+        QStringLiteral("SchemaVersion"), {{QStringLiteral("Version"), FieldType::Long, 4}}, false};
+    return table;
+}
+
+// The tables of the rebuilt file: each table of the damaged file's schema as
+// far as it can be read, as that schema makes it; each of the program's
+// tables the schema no longer shows, as the program makes it: the program
+// knows its tables without the damaged file's help.
+std::vector<RebuiltTable> plannedTables(SqliteFile& damaged, PageSalvage& salvage)
+{
+    std::vector<PageSalvage::SchemaRow> schema;
     QList<QVariantList> rows;
-    if (!damaged.rows(QStringLiteral("SELECT type, name, sql FROM sqlite_master ORDER BY rowid"),
-                      {}, &rows)) {
-        *error = sqliteFailure(QStringLiteral("Impossibile leggere la struttura dell'archivio"),
-                               damaged);
-        return false;
+    if (damaged.rows(QStringLiteral("SELECT type, name, rootpage, sql FROM sqlite_master"), {},
+                     &rows)) {
+        for (const QVariantList& row : rows)
+            schema.push_back({row.value(0).toString(), row.value(1).toString(),
+                              quint32(row.value(2).toLongLong()), row.value(3).toString()});
+    } else {
+        schema = salvage.schema();
     }
-    std::vector<SchemaEntry> schema;
-    for (const QVariantList& row : rows)
-        schema.push_back(
-            {row.value(0).toString(), row.value(1).toString(), row.value(2).toString()});
+    std::vector<const TableDef*> own{&versionTable()};
+    for (const TableDef& t : schemaTables())
+        own.push_back(&t);
+    std::vector<RebuiltTable> tables;
+    for (const PageSalvage::SchemaRow& e : schema) {
+        if (e.type != QLatin1String("table") || e.name.startsWith(QLatin1String("sqlite_")) ||
+            !e.sql.startsWith(QLatin1String("CREATE TABLE"), Qt::CaseInsensitive))
+            continue;
+        RebuiltTable table{e.name, e.sql, e.rootPage, nullptr, {}, 0};
+        for (const TableDef* def : own)
+            if (def->name.compare(e.name, Qt::CaseInsensitive) == 0)
+                table.def = def;
+        tables.push_back(std::move(table));
+    }
+    for (const TableDef* def : own) {
+        const bool present = std::any_of(tables.begin(), tables.end(), [def](const auto& t) {
+            return t.name.compare(def->name, Qt::CaseInsensitive) == 0;
+        });
+        if (!present)
+            tables.push_back({def->name,
+                              def == &versionTable() ? QStringLiteral("CREATE TABLE SchemaVersion "
+                                                                      "(Version INTEGER NOT NULL)")
+                                                     : createStatements(*def).constFirst(),
+                              0,
+                              def,
+                              {},
+                              0});
+    }
+    return tables;
+}
+
+// Rows of leaf pages no table's tree reaches, placed by what they hold.
+void placeOrphans(PageSalvage& salvage, std::vector<RebuiltTable>* tables)
+{
+    std::vector<const TableDef*> defs;
+    std::vector<RebuiltTable*> targets;
+    for (RebuiltTable& t : *tables)
+        if (t.def) {
+            defs.push_back(t.def);
+            targets.push_back(&t);
+        }
+    for (const quint32 page : salvage.orphanLeaves()) {
+        qint64 unreadable = 0;
+        const std::vector<PageSalvage::Row> rows = salvage.leafRows(page, &unreadable);
+        std::vector<QVariantList> values;
+        for (const PageSalvage::Row& row : rows)
+            values.push_back(row.values);
+        const int chosen = tableOfPage(defs, values);
+        if (chosen < 0)
+            continue;
+        RebuiltTable& target = *targets[std::size_t(chosen)];
+        target.lost += unreadable;
+        for (const PageSalvage::Row& row : rows) {
+            if (fitsTable(*target.def, row.values))
+                target.rows.emplace(row.rowid, row.values);
+            else
+                ++target.lost;
+        }
+    }
+}
+
+// Writes the rows of one table into out; its recovered rows, or nothing
+// when the table itself could not be made.
+std::optional<TableRows> writeRows(SqliteFile& out, const RebuiltTable& table)
+{
+    QList<QVariantList> columns;
+    if (!out.rows(QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table.name)), {}, &columns) ||
+        columns.isEmpty())
+        return std::nullopt;
+    // An INTEGER PRIMARY KEY is the rowid itself: a page stores no value for it.
+    int alias = -1;
+    int keys = 0;
+    QStringList names{QStringLiteral("rowid")};
+    QStringList marks{QStringLiteral("?")};
+    for (int i = 0; i < columns.size(); ++i) {
+        const QVariantList& c = columns.at(i);
+        names << quoted(c.value(1).toString());
+        marks << QStringLiteral("?");
+        if (c.value(5).toInt() > 0) {
+            ++keys;
+            if (c.value(2).toString().compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0)
+                alias = i;
+        }
+    }
+    if (keys != 1)
+        alias = -1;
+    SqliteStatement insert(out, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                    .arg(quoted(table.name), names.join(QLatin1Char(',')),
+                                         marks.join(QLatin1Char(','))));
+    TableRows result{table.name, 0, table.lost};
+    for (const auto& [rowid, found] : table.rows) {
+        QVariantList values = found.mid(0, columns.size());
+        while (values.size() < columns.size())
+            values << QVariant(); // written before columns were appended
+        if (found.size() > columns.size()) {
+            ++result.lost;
+            continue;
+        }
+        if (alias >= 0)
+            values[alias] = rowid;
+        insert.reset();
+        insert.bind(QVariantList{rowid} + values);
+        insert.next();
+        if (!insert.failed())
+            ++result.rows;
+        else if ((out.errorCode() & 0xff) != SQLITE_CONSTRAINT ||
+                 (out.errorCode() != SQLITE_CONSTRAINT_PRIMARYKEY &&
+                  out.errorCode() != SQLITE_CONSTRAINT_UNIQUE))
+            ++result.lost; // a damaged row that breaks the table's rules
+        // else: an older copy of a row already taken, left on a stray page
+    }
+    return result;
+}
+
+// Rebuilds the damaged file into staged; the tables with the rows recovered.
+bool rebuild(const QString& path, SqliteFile& damaged, const StagedFile& staged,
+             std::vector<TableRows>* tables, MaintenanceError* error)
+{
+    PageSalvage salvage;
+    if (!salvage.load(path, error))
+        return false;
+    // A file cut short is read as far as it goes.
+    damaged.exec(QStringLiteral("PRAGMA writable_schema=ON"));
+    std::vector<RebuiltTable> planned = plannedTables(damaged, salvage);
+
+    // What SQLite reads first, then what its pages still hold.
+    for (RebuiltTable& t : planned) {
+        qint64 unreadable = 0;
+        std::set<qint64> cut;
+        auto pages = t.root != 0 ? salvage.treeRows(t.root, &unreadable, &cut)
+                                 : std::map<qint64, QVariantList>();
+        if (!readableRows(damaged, t.name, &t.rows, &t.lost, error))
+            return false;
+        // SQLite reads the missing end of a file cut short as zeros.
+        for (const qint64 rowid : cut)
+            t.rows.erase(rowid);
+        for (auto& [rowid, values] : pages)
+            if (!t.def || fitsTable(*t.def, values))
+                t.rows.emplace(rowid, std::move(values));
+        t.lost += unreadable;
+    }
+    placeOrphans(salvage, &planned);
 
     SqliteFile out;
     if (!out.open(staged.path()) ||
@@ -231,24 +393,31 @@ bool rebuild(SqliteFile& damaged, const StagedFile& staged, std::vector<TableRow
         *error = sqliteFailure(QStringLiteral("Impossibile scrivere l'archivio riparato"), out);
         return false;
     }
-    auto isOwnTable = [](const SchemaEntry& e) {
-        return e.type == QLatin1String("table") && !e.name.startsWith(QLatin1String("sqlite_"));
-    };
-    for (const SchemaEntry& e : schema) {
-        if (isOwnTable(e) && !out.exec(e.sql)) {
-            *error = sqliteFailure(QStringLiteral("Impossibile ricreare la tabella %1").arg(e.name),
-                                   out);
-            return false;
+    for (const RebuiltTable& t : planned) {
+        if (!out.exec(t.create)) {
+            if (t.def) {
+                *error = sqliteFailure(
+                    QStringLiteral("Impossibile ricreare la tabella %1").arg(t.name), out);
+                return false;
+            }
+            continue; // a table of another program whose statement was damaged
         }
+        if (const auto written = writeRows(out, t))
+            if (t.name != QLatin1String("SchemaVersion"))
+                tables->push_back(*written);
     }
-    for (const SchemaEntry& e : schema)
-        if (isOwnTable(e))
-            tables->push_back(copyReadableRows(damaged, out, e.name));
+    // Without its version the file is taken for the earliest layout: the
+    // program brings what it finds up to date when it opens it.
+    if (out.value(QStringLiteral("SELECT count(*) FROM SchemaVersion")).toLongLong() == 0)
+        out.exec(QStringLiteral("INSERT INTO SchemaVersion VALUES (1)"));
     // Indexes, views and triggers come after the rows; an index that the
     // recovered rows no longer satisfy is left out rather than the rows.
-    for (const SchemaEntry& e : schema)
-        if (e.type != QLatin1String("table") && !e.sql.isEmpty())
-            out.exec(e.sql);
+    QList<QVariantList> others;
+    damaged.rows(QStringLiteral("SELECT sql FROM sqlite_master WHERE type <> 'table' AND sql "
+                                "IS NOT NULL"),
+                 {}, &others);
+    for (const QVariantList& row : others)
+        out.exec(row.value(0).toString());
     if (!out.exec(QStringLiteral("COMMIT"))) {
         *error = sqliteFailure(QStringLiteral("Impossibile scrivere l'archivio riparato"), out);
         return false;
@@ -272,7 +441,9 @@ MaintenanceResult checkDatabase(const QString& path, bool quick)
         return failed(
             result,
             sqliteFailure(QStringLiteral("Impossibile aprire l'archivio %1").arg(path), db));
-    result.problems = integrityProblems(db, quick);
+    result.problems = integrityProblems(db, quick, &error);
+    if (error.number != 0)
+        return failed(result, error);
     result.damaged = !result.problems.isEmpty();
     if (const auto counted = countRows(db, &error))
         result.tables = *counted;
@@ -282,10 +453,12 @@ MaintenanceResult checkDatabase(const QString& path, bool quick)
     return result;
 }
 
-MaintenanceResult repairDatabase(const QString& path)
+MaintenanceResult repairDatabase(const QString& given)
 {
     MaintenanceResult result;
-    result.file = path;
+    result.file = given;
+    // A link is repaired in the file it names, and its copy kept beside that.
+    const QString path = linkTarget(given);
     MaintenanceError error;
     if (!isDatabaseFile(path, &error))
         return failed(result, error);
@@ -297,7 +470,9 @@ MaintenanceResult repairDatabase(const QString& path)
             return failed(
                 result, sqliteFailure(QStringLiteral("Impossibile aprire l'archivio %1").arg(path),
                                       damaged));
-        result.problems = integrityProblems(damaged, false);
+        result.problems = integrityProblems(damaged, false, &error);
+        if (error.number != 0)
+            return failed(result, error);
         if (result.problems.isEmpty()) {
             // Nothing to mend: the file stays as it is.
             if (const auto counted = countRows(damaged, &error))
@@ -311,7 +486,7 @@ MaintenanceResult repairDatabase(const QString& path)
         QString stagedError;
         if (!staged.create(&stagedError))
             return failed(result, failure(stagedError, EIO));
-        if (!rebuild(damaged, staged, &result.tables, &error))
+        if (!rebuild(path, damaged, staged, &result.tables, &error))
             return failed(result, error);
     }
     if (!verifyCopy(staged.path(), result.tables, &error))

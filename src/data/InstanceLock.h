@@ -1,14 +1,14 @@
 #pragma once
 
 #include <QString>
-#include <memory>
-
-class QLockFile;
 
 // One program at a time on a data folder: two would each read a record,
-// change it and write it back over the other's change. The lock is a file
-// in the data folder, held while the object lives; a lock left by a program
-// that was killed is recognised as stale and taken over.
+// change it and write it back over the other's change. The lock is the
+// operating system's lock on the file falmide.lock in the data folder, held
+// while the object lives: the kernel lets it go when the process ends,
+// however it ends, so a program that was killed or a power cut never locks
+// the user out, whatever the file holds. What it says (the process holding
+// it) only serves the message; it is removed when the lock is let go.
 class InstanceLock
 {
 public:
@@ -17,10 +17,13 @@ public:
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
 
-    // False, with the reason, when another program holds the folder.
+    // False, with the reason, when another program holds the folder or the
+    // lock file cannot be made (a read-only folder, a full disk).
     bool acquire(QString* error);
+    QString path() const { return m_path; }
 
 private:
     QString m_folder;
-    std::unique_ptr<QLockFile> m_lock;
+    QString m_path;
+    int m_fd = -1;
 };

@@ -79,6 +79,29 @@ MaintenanceError failure(const QString& description, int number)
     return {description, number};
 }
 
+MaintenanceError busyOrFailure(const SqliteFile& file)
+{
+    const int code = file.errorCode() & 0xff;
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+        return {QStringLiteral("L'archivio è occupato: un altro programma lo sta scrivendo. "
+                               "Riprovare più tardi (%1).")
+                    .arg(file.errorText()),
+                file.errorCode()};
+    if (code == SQLITE_IOERR)
+        return {QStringLiteral("Il disco non ha potuto leggere l'archivio: il controllo si è "
+                               "fermato. L'archivio non è danneggiato per questo; controllare il "
+                               "disco e riprovare (%1).")
+                    .arg(file.errorText()),
+                file.errorCode()};
+    return {QStringLiteral("Impossibile controllare l'archivio: %1").arg(file.errorText()),
+            file.errorCode()};
+}
+
+bool isBusy(const MaintenanceError& error)
+{
+    return (error.number & 0xff) == SQLITE_BUSY || (error.number & 0xff) == SQLITE_LOCKED;
+}
+
 MaintenanceError sqliteFailure(const QString& what, const SqliteFile& file)
 {
     return {what + QStringLiteral(": ") + file.errorText(), file.errorCode()};
@@ -156,7 +179,7 @@ std::optional<std::vector<TableRows>> countRows(SqliteFile& file, MaintenanceErr
     return tables;
 }
 
-QStringList integrityProblems(SqliteFile& file, bool quick)
+QStringList integrityProblems(SqliteFile& file, bool quick, MaintenanceError* failed)
 {
     QList<QVariantList> rows;
     const bool ran = file.rows(quick ? QStringLiteral("PRAGMA quick_check(20)")
@@ -167,6 +190,10 @@ QStringList integrityProblems(SqliteFile& file, bool quick)
         const QString line = row.value(0).toString();
         if (line != QLatin1String("ok"))
             problems << line;
+    }
+    if (!ran && !isDamageCode(file.errorCode())) {
+        *failed = busyOrFailure(file);
+        return {};
     }
     if (!ran)
         problems << file.errorText();
@@ -183,7 +210,12 @@ bool verifyCopy(const QString& path, const std::vector<TableRows>& expected,
         *error = sqliteFailure(QStringLiteral("Impossibile aprire la copia %1").arg(path), copy);
         return false;
     }
-    const QStringList problems = integrityProblems(copy, false);
+    MaintenanceError checkFailed;
+    const QStringList problems = integrityProblems(copy, false, &checkFailed);
+    if (checkFailed.number != 0) {
+        *error = checkFailed;
+        return false;
+    }
     if (!problems.isEmpty()) {
         *error = failure(QStringLiteral("La copia %1 non è integra: %2")
                              .arg(path, problems.join(QStringLiteral("; "))),
@@ -211,11 +243,14 @@ bool verifyCopy(const QString& path, const std::vector<TableRows>& expected,
     return true;
 }
 
-bool keepCopyAs(const QString& original, const QString& kept, bool replace, MaintenanceError* error)
+bool keepCopyAs(const QString& original, const QString& kept, bool replace, MaintenanceError* error,
+                bool fullCopy)
 {
     const QFileInfo target(kept);
     QString linked;
-    if (!replace) {
+    if (fullCopy) {
+        // Straight to the copy below.
+    } else if (!replace) {
         if (::link(encoded(original).constData(), encoded(kept).constData()) == 0) {
             syncFolder(kept);
             return true;
@@ -266,6 +301,15 @@ bool keepCopyAs(const QString& original, const QString& kept, bool replace, Main
         return false;
     }
     return true;
+}
+
+QString linkTarget(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    const QString target = info.canonicalFilePath();
+    return target.isEmpty() ? path : target;
 }
 
 void copyPermissions(const QString& model, const QString& path)

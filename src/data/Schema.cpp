@@ -34,6 +34,12 @@ ColumnDef cents(const char* name)
     return {QString::fromLatin1(name), FieldType::Long, 8};
 }
 
+ColumnDef since(int version, ColumnDef column)
+{
+    column.since = version;
+    return column;
+}
+
 std::vector<ColumnDef> addressBookColumns(const char* codeName, bool clients)
 {
     const AddressColumn last = clients ? AddressColumn::PEC : AddressColumn::Notes;
@@ -52,8 +58,8 @@ std::vector<ColumnDef> addressBookColumns(const char* codeName, bool clients)
     set(AddressColumn::Notes, memo("Note"));
     if (clients) {
         set(AddressColumn::Definiz, text("Definiz", 10));
-        set(AddressColumn::CodiceDestinatario, text("CodDestinatario", 7));
-        set(AddressColumn::PEC, text("PEC", 255));
+        set(AddressColumn::CodiceDestinatario, since(2, text("CodDestinatario", 7)));
+        set(AddressColumn::PEC, since(2, text("PEC", 255)));
     }
     return columns;
 }
@@ -84,7 +90,7 @@ std::vector<ColumnDef> feeDocumentColumns(FeeDocumentKind kind)
     set(FeeColumn::Expenses, cents("SpeseEsenti"));
     if (kind == FeeDocumentKind::Invoice) {
         set(FeeColumn::Stamp, cents("Bollo"));
-        set(FeeColumn::XmlWritten, text("XMLScritto", 19));
+        set(FeeColumn::XmlWritten, since(3, text("XMLScritto", 19)));
     }
     return columns;
 }
@@ -158,6 +164,15 @@ const TableDef& tableDef(Table table)
     const auto& tables = schemaTables();
     return *std::find_if(tables.begin(), tables.end(),
                          [&name](const TableDef& t) { return t.name == name; });
+}
+
+QList<int> fieldCounts(const TableDef& table)
+{
+    QList<int> counts;
+    for (std::size_t i = 0; i < table.columns.size(); ++i)
+        if (i + 1 == table.columns.size() || table.columns[i + 1].since != table.columns[i].since)
+            counts << int(i + 1);
+    return counts;
 }
 
 QStringList createStatements(const TableDef& table)

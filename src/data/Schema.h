@@ -12,6 +12,9 @@ struct ColumnDef
     QString name;
     FieldType type;
     int size = 0;
+    // The schema version that appended the column: rows written before it
+    // hold fewer fields.
+    int since = 1;
 };
 
 struct TableDef
@@ -92,6 +95,10 @@ constexpr int kSchemaVersion = 3;
 const std::vector<TableDef>& schemaTables();
 // The columns of an archive table.
 const TableDef& tableDef(Table table);
+
+// The numbers of fields a row of the table holds, one for each version that
+// appended columns: what a row read straight from a file may hold.
+QList<int> fieldCounts(const TableDef& table);
 
 // The CREATE statements of one table.
 QStringList createStatements(const TableDef& table);

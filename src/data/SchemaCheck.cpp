@@ -70,12 +70,11 @@ bool planTable(const TableDef& table, const std::vector<FoundColumn>& found, boo
 
 } // namespace
 
-SchemaStatus checkSchemaTables(QSqlDatabase& db, const std::vector<TableDef>& schema,
-                               int fileVersion, int currentVersion, bool canWrite, QString* error,
-                               QSqlError* sqlError)
+SchemaStatus planSchemaTables(QSqlDatabase& db, const std::vector<TableDef>& schema,
+                              int fileVersion, int currentVersion, QStringList* plan,
+                              QString* error, QSqlError* sqlError)
 {
     const bool olderFile = fileVersion < currentVersion;
-    QStringList plan;
     for (const TableDef& table : schema) {
         QSqlQuery q(db);
         if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table.name)))) {
@@ -88,11 +87,21 @@ SchemaStatus checkSchemaTables(QSqlDatabase& db, const std::vector<TableDef>& sc
         std::vector<FoundColumn> found;
         while (q.next())
             found.push_back({q.value(1).toString(), q.value(2).toString()});
-        if (!planTable(table, found, olderFile, &plan, error))
+        if (!planTable(table, found, olderFile, plan, error))
             return SchemaStatus::Mismatch;
     }
-    if (!olderFile)
-        return SchemaStatus::Matches;
+    return olderFile ? SchemaStatus::Migrated : SchemaStatus::Matches;
+}
+
+SchemaStatus checkSchemaTables(QSqlDatabase& db, const std::vector<TableDef>& schema,
+                               int fileVersion, int currentVersion, bool canWrite, QString* error,
+                               QSqlError* sqlError)
+{
+    QStringList plan;
+    const SchemaStatus planned =
+        planSchemaTables(db, schema, fileVersion, currentVersion, &plan, error, sqlError);
+    if (planned != SchemaStatus::Migrated)
+        return planned;
     if (!canWrite) {
         fail(error, QStringLiteral("l'archivio è di una versione precedente e non può essere "
                                    "aggiornato perché si può solo leggere"));

@@ -21,6 +21,12 @@ enum class SchemaStatus {
 // tables and trailing columns it lacks in one transaction, and its version
 // raised; nothing else is ever changed. On anything but a match, error says
 // which table and column differ.
+// The same check without writing anything: Migrated means the file is of an
+// earlier version that opening would bring up to this one.
+SchemaStatus planSchemaTables(QSqlDatabase& db, const std::vector<TableDef>& schema,
+                              int fileVersion, int currentVersion, QStringList* plan,
+                              QString* error, QSqlError* sqlError = nullptr);
+
 SchemaStatus checkSchemaTables(QSqlDatabase& db, const std::vector<TableDef>& schema,
                                int fileVersion, int currentVersion, bool canWrite, QString* error,
                                QSqlError* sqlError = nullptr);

@@ -1,5 +1,7 @@
 #include "StagedFile.h"
 
+#include "TemporaryFiles.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -7,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -40,22 +43,43 @@ StagedFile::StagedFile(QString target) : m_target(std::move(target)) {}
 
 StagedFile::~StagedFile()
 {
-    if (!m_committed && !m_path.isEmpty())
+    if (!m_committed && !m_path.isEmpty()) {
         QFile::remove(m_path);
+        QFile::remove(m_path + QStringLiteral("-journal"));
+    }
+    release();
+}
+
+void StagedFile::release()
+{
+    if (!m_path.isEmpty())
+        forgetTemporary(m_path);
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+    m_lockFd = -1;
 }
 
 bool StagedFile::create(QString* error)
 {
     const QFileInfo target(m_target);
-    // Hidden beside the target: the same file system, so the rename is one step.
-    QTemporaryFile file(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                        QStringLiteral(".XXXXXX"));
-    file.setAutoRemove(false);
-    if (!file.open())
+    QString reason;
+    // Hidden beside the target: the same file system, so the rename is one
+    // step. Made, locked and registered before a signal can end the process.
+    m_path = registerTemporaryCreation([&] {
+        QTemporaryFile file(temporaryPattern(m_target));
+        file.setAutoRemove(false);
+        if (!file.open()) {
+            reason = file.errorString();
+            return QString();
+        }
+        m_lockFd = ::open(QFile::encodeName(file.fileName()).constData(), O_RDONLY | O_CLOEXEC);
+        if (m_lockFd >= 0)
+            ::flock(m_lockFd, LOCK_EX | LOCK_NB);
+        return file.fileName();
+    });
+    if (m_path.isEmpty())
         return fail(error, QStringLiteral("Impossibile creare un file temporaneo in %1: %2")
-                               .arg(target.absolutePath(), file.errorString()));
-    m_path = file.fileName();
-    file.close();
+                               .arg(target.absolutePath(), reason));
     if (!QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner))
         return fail(error, QStringLiteral("Impossibile proteggere il file %1.").arg(m_path));
     return true;
@@ -76,6 +100,7 @@ bool StagedFile::commit(QString* error)
         return fail(error, QStringLiteral("Impossibile sostituire il file %1: %2")
                                .arg(m_target, systemError(errno)));
     m_committed = true;
+    release();
     // The new name lasts through a crash once the folder is on disk too;
     // the file is in place already, whatever this says.
     syncToDisk(QFileInfo(m_target).absolutePath(), O_RDONLY | O_DIRECTORY);

@@ -6,12 +6,14 @@
 // the target's place in one step once it is complete, so that an earlier
 // file of that name stays whole until then, whatever goes wrong. The file is
 // readable and writable by its owner only: documents carry tax codes and
-// amounts.
+// amounts. While it is being written its name carries the process and the
+// file holds a lock (TemporaryFiles.h): one left by a process that was
+// killed is recognised and removed later.
 class StagedFile
 {
 public:
     explicit StagedFile(QString target);
-    // A file that was not committed is removed.
+    // A file that was not committed is removed, and SQLite's journal of it.
     ~StagedFile();
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
@@ -23,7 +25,10 @@ public:
     bool commit(QString* error);
 
 private:
+    void release();
+
     QString m_target;
     QString m_path;
+    int m_lockFd = -1;
     bool m_committed = false;
 };

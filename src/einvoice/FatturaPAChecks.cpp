@@ -1,5 +1,6 @@
 #include "FatturaPAChecks.h"
 
+#include "PrintableText.h"
 #include "ProgressivoInvio.h"
 
 #include <QRegularExpression>
@@ -69,7 +70,7 @@ public:
         const QString refused = refusedCharacters(value);
         if (!refused.isEmpty())
             add(QStringLiteral("%1 %2 contiene caratteri non ammessi (solo Latin-1): %3")
-                    .arg(what, m_whose, refused));
+                    .arg(what, m_whose, withControlsEscaped(refused)));
     }
     void add(const QString& problem) { *m_problems << problem; }
 

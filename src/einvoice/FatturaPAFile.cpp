@@ -1,5 +1,6 @@
 #include "FatturaPAFile.h"
 
+#include "Database.h"
 #include "FatturaPAChecks.h"
 #include "FatturaPAXml.h"
 #include "InvoiceArchive.h"
@@ -57,6 +58,10 @@ std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
                                        const QString& programFolder, const DocumentKey& key,
                                        const QString& path, QString* message, QStringList* problems)
 {
+    // The time the file is written goes into the invoice: an archive that
+    // takes no saves is said so before any file is written.
+    if (!db.acceptsWrites(message))
+        return std::nullopt;
     const auto e = loadFatturaPAInvoice(db, settings, key, message);
     if (!e)
         return std::nullopt;

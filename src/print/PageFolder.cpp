@@ -1,5 +1,7 @@
 #include "PageFolder.h"
 
+#include "TemporaryFiles.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -66,6 +68,8 @@ PageFolder::PageFolder(const QStringList& bases)
     }
     if (!m_dir)
         return;
+    // A command ended by a signal takes its pages with it.
+    registerTemporary(m_dir->path(), true);
     // Without the lock the folder still works; it is only not swept if this
     // process is killed.
     m_lockFd = ::open(QFile::encodeName(m_dir->path() + QLatin1String(kLockName)).constData(),
@@ -78,6 +82,8 @@ PageFolder::PageFolder(const QStringList& bases)
 
 PageFolder::~PageFolder()
 {
+    if (m_dir)
+        forgetTemporary(m_dir->path());
     m_dir.reset();
     if (m_lockFd >= 0)
         ::close(m_lockFd);

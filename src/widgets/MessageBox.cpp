@@ -22,6 +22,7 @@ State& state()
 QMessageBox::StandardButton MessageBox::show(QWidget* parent, const QString& text,
                                              QMessageBox::Icon icon,
                                              QMessageBox::StandardButtons buttons,
+                                             const QString& yesCaption,
                                              QMessageBox::StandardButton defaultButton)
 {
     State& s = state();
@@ -41,9 +42,12 @@ QMessageBox::StandardButton MessageBox::show(QWidget* parent, const QString& tex
     for (const auto& [button, caption] : captions)
         if (QAbstractButton* b = box.button(button))
             b->setText(QString::fromUtf8(caption));
+    if (QAbstractButton* yes = box.button(QMessageBox::Yes); yes && !yesCaption.isEmpty())
+        yes->setText(yesCaption);
+    // A named Yes does something out of the ordinary: Enter does not choose it.
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
-    else if (buttons & QMessageBox::Yes)
+    else if ((buttons & QMessageBox::Yes) && yesCaption.isEmpty())
         box.setDefaultButton(QMessageBox::Yes);
     const auto answer = QMessageBox::StandardButton(box.exec());
     // The window asking gets the keyboard back, whatever the window manager does.
@@ -71,7 +75,7 @@ QMessageBox::StandardButton MessageBox::ask(QWidget* parent, const QString& text
 
 bool MessageBox::confirm(QWidget* parent, const QString& text)
 {
-    return show(parent, text, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+    return show(parent, text, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, {},
                 QMessageBox::No) == QMessageBox::Yes;
 }
 

@@ -10,10 +10,12 @@ class QWidget;
 namespace MessageBox {
 
 // A box with the program's title, preceded by a beep; returns the button
-// chosen. Without a default button, "Sì" is the default where offered.
+// chosen. yesCaption, when given, names the Yes button by what it does.
+// Without a default button, "Sì" is the default where offered and not named.
 QMessageBox::StandardButton show(QWidget* parent, const QString& text,
                                  QMessageBox::Icon icon = QMessageBox::Information,
                                  QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                 const QString& yesCaption = {},
                                  QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 // A refusal, or something the user should know went wrong: the warning icon.
 QMessageBox::StandardButton warning(QWidget* parent, const QString& text);

@@ -9,6 +9,7 @@
 #include "ModalHelper.h"
 #include "Recordset.h"
 #include "Snapshot.h"
+#include "StartUp.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -190,6 +191,11 @@ void ArchiveMaintenanceTest::damageFoundAtStartUpIsRepaired()
     QVERIFY(warning.size() > 40); // the reason under it
     QVERIFY2(MessageBox::lastText().contains("Record recuperati:\n"),
              qPrintable(MessageBox::lastText()));
+    // Yesterday's copy, made before the clients were added, is offered in
+    // place of the repair, with what it lacks.
+    QVERIFY2(MessageBox::lastText().contains("ripristinare la copia del 07/12/2026") &&
+                 MessageBox::lastText().contains("Clienti assenti dalla copia: C0, C1"),
+             qPrintable(MessageBox::lastText()));
     QVERIFY(context.DbArchivi.isOpen() && context.DbArchivi.acceptsWrites());
     const int left = clients(context);
     QVERIFY2(left > 1400 && left < 1500, qPrintable(QString::number(left)));
@@ -220,9 +226,52 @@ void ArchiveMaintenanceTest::damagedDatabaseDeclinedStopsStartUp()
     Main main(context);
     MessageBox::setNextAnswer(QMessageBox::Ok);
     MessageBox::setNextAnswer(QMessageBox::No);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
     QString error;
     QCOMPARE(main.MDIForm_Load(&error), StartUpOutcome::DatabaseDamaged);
-    QCOMPARE(MessageBox::shownCount(), 2);
-    QVERIFY(MessageBox::lastText().startsWith("Riparare ora l'archivio " + file.fileName()));
+    // The question, then a last word on what to do.
+    QCOMPARE(MessageBox::shownCount(), 3);
+    QVERIFY2(MessageBox::lastText().startsWith("Il programma si chiude: l'archivio danneggiato " +
+                                               file.fileName()) &&
+                 MessageBox::lastText().contains("falmide ripara"),
+             qPrintable(MessageBox::lastText()));
     QCOMPARE(QFileInfo(file.fileName()).size(), 15 + 4096);
+}
+
+void ArchiveMaintenanceTest::changeSinceCleanExitIsChecked()
+{
+    QTemporaryDir dir;
+    {
+        AppContext context;
+        context.programFolder = dir.path();
+        Main main(context);
+        QString error;
+        QCOMPARE(main.MDIForm_Load(&error), StartUpOutcome::Ready);
+        QVERIFY(addClients(context, 1500));
+        noteCleanExit(context);
+    }
+    // The same day, after the day's check: unchanged, opened without a check.
+    {
+        AppContext context;
+        context.programFolder = dir.path();
+        Main main(context);
+        QString error;
+        QCOMPARE(main.MDIForm_Load(&error), StartUpOutcome::Ready);
+        QCOMPARE(MessageBox::shownCount(), 0);
+    }
+    // Changed while the program was not running: checked again, and a repair
+    // declined stops the program with a last word.
+    QVERIFY(damageTablePage(dir.filePath("falmide.db")));
+    AppContext context;
+    context.programFolder = dir.path();
+    Main main(context);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    MessageBox::setNextAnswer(QMessageBox::No);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QString error;
+    QCOMPARE(main.MDIForm_Load(&error), StartUpOutcome::DatabaseDamaged);
+    QCOMPARE(MessageBox::shownCount(), 3);
+    QVERIFY2(MessageBox::lastText().contains("La copia giornaliera più recente è del 07/12/2026"),
+             qPrintable(MessageBox::lastText()));
+    QVERIFY(!context.DbArchivi.isOpen());
 }

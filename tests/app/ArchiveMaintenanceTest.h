@@ -13,4 +13,5 @@ private slots:
     void compactRepairAndCopyFromTheMenu();
     void damageFoundAtStartUpIsRepaired();
     void damagedDatabaseDeclinedStopsStartUp();
+    void changeSinceCleanExitIsChecked();
 };

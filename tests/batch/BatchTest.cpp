@@ -5,10 +5,9 @@
 #include "BatchTestSupport.h"
 #include "Client.h"
 #include "Clock.h"
-#include "DamagedPage.h"
 #include "Database.h"
+#include "FatturaPAFile.h"
 #include "FeeDocument.h"
-#include "InstanceLock.h"
 #include "PdfTestSupport.h"
 #include "Snapshot.h"
 #include "TaxCodes.h"
@@ -86,6 +85,15 @@ void BatchTest::badCommandLines_data()
         << QStringList{"report", "movimenti", "--inevase", "--output", "r.pdf"} << 2
         << "--inevase vale solo per il report fatturato";
     QTest::newRow("report output") << QStringList{"report", "ritenute"} << 2 << "manca --output";
+    // Never a start of the windows.
+    QTest::newRow("lone dash") << QStringList{"-"} << 2
+                               << "argomento non valido \"-\" (uso: falmide";
+    QTest::newRow("double dash") << QStringList{"--"} << 2 << "argomento non valido \"--\"";
+    QTest::newRow("double dash, command")
+        << QStringList{"--", "verifica"} << 2 << "argomento non valido \"--\"";
+    QTest::newRow("version with a value")
+        << QStringList{"--version=1"} << 2
+        << "l'opzione --version non vuole un valore (uso: falmide";
 }
 
 void BatchTest::badCommandLines()
@@ -93,6 +101,7 @@ void BatchTest::badCommandLines()
     QFETCH(QStringList, arguments);
     QFETCH(int, status);
     QFETCH(QString, message);
+    QVERIFY(isBatchInvocation(QStringList{"falmide"} + arguments));
     const Outcome outcome = run(arguments);
     QCOMPARE(outcome.status, status);
     QCOMPARE(outcome.out, QString());
@@ -351,6 +360,24 @@ void BatchTest::fatturaPA()
     QVERIFY(!QFile::exists(out));
     outcome = run({"fatturapa", year, "999", "--dir", home});
     QCOMPARE(outcome.err, QStringLiteral("falmide: Fattura non trovata\n"));
+
+    // A client's name with control characters: shown escaped.
+    QVERIFY(db.execute("UPDATE datipers SET CAP = '47100', Citta = 'Forlì'", {}, &error));
+    QVERIFY(db.execute("UPDATE Clienti SET Denominazione = 'Rossi' || char(27) || '[2J' WHERE "
+                       "CodCliente = ?",
+                       {invoice->clientCode}, &error));
+    outcome = run({"fatturapa", year, number, "--dir", home, "--output", out});
+    QCOMPARE(outcome.status, 1);
+    QVERIFY2(outcome.err.contains("\\x1B") && !outcome.err.contains(QChar(27)),
+             qPrintable(outcome.err));
+    // An archive that only reads: refused before any file is written.
+    Database readOnly;
+    QVERIFY(readOnly.openForCheck(home + "/falmide.db", &error));
+    QString message;
+    QVERIFY(!exportFatturaPA(readOnly, Settings(home + "/falmide.ini"), home, invoice->key, out,
+                             &message));
+    QVERIFY2(message.contains("solo letto"), qPrintable(message));
+    QVERIFY(!QFile::exists(out));
 }
 
 void BatchTest::reports_data()
@@ -432,134 +459,6 @@ void BatchTest::reports()
              qPrintable(totals));
 }
 
-void BatchTest::maintenance()
-{
-    const QString home = folder(m_dir, QStringLiteral("care"));
-    const QString db = home + "/falmide.db";
-    QCOMPARE(run({"demo", "--dir", home, "--fatture", "80", "--movimenti", "30"}).status, 0);
-    const auto rows = rowCounts(db);
-    QCOMPARE(rows.value(1), 80);
-
-    // A checked copy, its folder made.
-    const QString copy = m_dir.filePath("copie/falmide-copia.db");
-    Outcome outcome = run({"backup", "--dir", home, copy});
-    QCOMPARE(outcome.out, copy + '\n');
-    QCOMPARE(rowCounts(copy), rows);
-
-    outcome = run({"verifica", "--dir", home});
-    QCOMPARE(outcome.status, 0);
-    QVERIFY2(outcome.out.contains("è integro (Clienti:"), qPrintable(outcome.out));
-
-    outcome = run({"compatta", "--dir", home});
-    QVERIFY2(outcome.out.contains(home + "/falmide.BAK"), qPrintable(outcome.out));
-    QCOMPARE(rowCounts(db), rows);
-    QCOMPARE(rowCounts(home + "/falmide.BAK"), rows);
-
-    // A sound file is left as it is.
-    const QByteArray sound = pdftest::readFile(copy);
-    QVERIFY(run({"ripara", "--file", copy}).out.contains("non è stato modificato"));
-    QVERIFY(pdftest::readFile(copy) == sound);
-
-    // A damaged file: the verdict, then the repair with what it recovered.
-    QVERIFY(damageTablePage(copy));
-    outcome = run({"verifica", "--file", copy});
-    QCOMPARE(outcome.status, 1);
-    QVERIFY2(outcome.err.contains("è DANNEGGIATO: ") && outcome.err.count('\n') == 1,
-             qPrintable(outcome.err));
-    outcome = run({"ripara", "--file", copy});
-    QCOMPARE(outcome.status, 0);
-    const auto recovered = rowCounts(copy);
-    QVERIFY(recovered != rows);
-    const char* tables[] = {"Clienti", "Fatture", "Movimenti", "Parcelle"};
-    for (int i = 0; i < 4; ++i)
-        QVERIFY2(outcome.out.contains(
-                     QStringLiteral("\n  %1: %2 record").arg(tables[i]).arg(recovered.value(i))),
-                 qPrintable(outcome.out));
-    QCOMPARE(QDir(m_dir.filePath("copie")).entryList({"falmide-copia-danneggiato-*.db"}).size(), 1);
-    QCOMPARE(run({"verifica", "--file", copy}).status, 0);
-}
-
-void BatchTest::maintenanceRefusals_data()
-{
-    // Each row: the command, the file's content (a folder when null) and
-    // the message; each is refused with one line and the file left as it is.
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("repair junk") << "ripara" << QByteArray("not a database").repeated(300)
-                                 << "non è un archivio del programma (SQLite)";
-    QTest::newRow("repair empty") << "ripara" << QByteArray("") << "è vuoto: non è un archivio";
-    QTest::newRow("repair folder") << "ripara" << QByteArray() << "è una cartella, non un archivio";
-    QTest::newRow("check newer") << "verifica" << QByteArray("9")
-                                 << "versione più recente del programma (versione 9";
-    QTest::newRow("check another database")
-        << "verifica" << QByteArray("CREATE TABLE Clienti (Codice)")
-        << "non è un archivio del programma";
-}
-
-void BatchTest::maintenanceRefusals()
-{
-    QFETCH(QString, command);
-    QFETCH(QByteArray, content);
-    QFETCH(QString, message);
-    const QString file = m_dir.filePath(QStringLiteral("refused/falmide.db"));
-    QVERIFY(QDir(m_dir.filePath("refused")).removeRecursively());
-    QVERIFY(QDir().mkpath(content.isNull() ? file : m_dir.filePath("refused")));
-    if (content == "9" || content.startsWith("CREATE")) {
-        // An SQLite file: one of a later version, or another program's.
-        Database db;
-        QString error;
-        QVERIFY(db.open(file, &error));
-        QVERIFY(db.execute(content == "9" ? "UPDATE SchemaVersion SET Version = 9"
-                                          : "DROP TABLE SchemaVersion",
-                           {}, &error));
-        db.close();
-    } else if (!content.isNull()) {
-        QVERIFY(pdftest::writeFile(file, content));
-    }
-    const QByteArray before = pdftest::readFile(file);
-    const Outcome outcome = run({command, "--file", file});
-    QCOMPARE(outcome.status, 1);
-    QCOMPARE(outcome.out, QString());
-    QVERIFY2(outcome.err.contains(message) && outcome.err.count('\n') == 1,
-             qPrintable(outcome.err));
-    QVERIFY(pdftest::readFile(file) == before);
-    QCOMPARE(QDir(m_dir.filePath("refused")).entryList(QDir::Files).size(),
-             content.isNull() ? 0 : 1);
-}
-
-void BatchTest::lockedDataFolder()
-{
-    const QString home = folder(m_dir, QStringLiteral("locked"));
-    QCOMPARE(run({"demo", "--dir", home, "--fatture", "5"}).status, 0);
-    const QByteArray db = pdftest::readFile(home + "/falmide.db");
-    const QString empty = folder(m_dir, QStringLiteral("empty"));
-    QVERIFY(QDir().mkpath(empty));
-    {
-        // The program is open on both folders: what writes is refused.
-        InstanceLock program(home), other(empty);
-        QVERIFY(program.acquire(nullptr) && other.acquire(nullptr));
-        for (const QStringList& arguments :
-             {QStringList{"compatta", "--dir", home},
-              {"ripara", "--dir", home},
-              {"ripara", "--file", home + "/falmide.db"},
-              {"fatturapa", "--dir", home, "--dal", "01/01/2000", "--al", "31/12/2099"},
-              {"demo", "--dir", empty}}) {
-            const Outcome outcome = run(arguments);
-            QCOMPARE(outcome.status, 1);
-            QVERIFY2(outcome.err.contains("Il programma è già aperto sulla cartella dei dati") &&
-                         outcome.err.count('\n') == 1,
-                     qPrintable(outcome.err));
-        }
-        QVERIFY(pdftest::readFile(home + "/falmide.db") == db);
-        QVERIFY(!QFile::exists(empty + "/falmide.db"));
-        // What only reads goes ahead.
-        QCOMPARE(run({"verifica", "--dir", home}).status, 0);
-        QCOMPARE(run({"backup", "--dir", home, m_dir.filePath("locked.db")}).status, 0);
-    }
-    QCOMPARE(run({"compatta", "--dir", home}).status, 0);
-}
-
 void BatchTest::theProgramRunsWithoutDisplay()
 {
     const QString home = folder(m_dir, QStringLiteral("process"));
@@ -582,6 +481,13 @@ void BatchTest::theProgramRunsWithoutDisplay()
     for (const char* count : {"quanti clienti (", "quanti fornitori (", "quante fatture (",
                               "quante parcelle (", "quanti acquisti ("})
         QVERIFY2(demoHelp.contains(QString::fromUtf8(count)), qPrintable(demoHelp));
+    // The windows without a screen: said in one line, not an abort.
+    const Outcome windows = program({});
+    QCOMPARE(windows.status, 1);
+    QVERIFY2(windows.err.startsWith("falmide: impossibile aprire le finestre: nessuno schermo") &&
+                 windows.err.count('\n') == 1,
+             qPrintable(windows.err));
+    QCOMPARE(program({"-"}).status, 2);
     const Outcome help = program({"--help"});
     for (const char* command : {"demo", "calcola", "fattura-pdf", "parcella-pdf", "report",
                                 "backup", "verifica", "compatta", "ripara"})

@@ -24,6 +24,9 @@ private slots:
     void maintenanceRefusals();
     void lockedDataFolder();
     void theProgramRunsWithoutDisplay();
+    void verificaWaitsForABusyFile();
+    void repairOffersTheDailyCopy();
+    void commandsLeaveNothingBehind();
 
 private:
     QTemporaryDir m_dir;

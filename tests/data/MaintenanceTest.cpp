@@ -428,6 +428,17 @@ void MaintenanceTest::dailyCopiesKeepSeven()
     QCOMPARE(damaged.kind, DailyCopyOutcome::Kind::Damaged);
     QVERIFY(!damaged.problems.isEmpty());
     QCOMPARE(QDir(dailyCopyFolder(dir.path())).entryList(QDir::Files), copies);
+
+    // A clock that ran ahead left copies dated in the future: today's copy
+    // is made and kept beside the six newest before it; those are left alone.
+    for (int ahead = 1; ahead <= 8; ++ahead)
+        QVERIFY(QFile::copy(path, dailyCopyPath(dir.path(), first.addYears(1).addDays(ahead))));
+    const DailyCopyOutcome today = makeDailyCopy(path, dir.path(), first.addDays(10));
+    QCOMPARE(today.kind, DailyCopyOutcome::Kind::Made);
+    QCOMPARE(today.future.size(), 8);
+    QVERIFY(QFileInfo::exists(today.file));
+    QCOMPARE(today.removed, QStringList{"falmide-2026-03-03.db"});
+    QCOMPARE(QDir(dailyCopyFolder(dir.path())).entryList(QDir::Files).size(), 15);
 }
 
 void MaintenanceTest::secondInstanceRefused()

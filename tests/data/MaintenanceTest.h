@@ -22,4 +22,12 @@ private slots:
     void dailyCopiesKeepSeven();
     void secondInstanceRefused();
     void killedWhileSavingLosesNothing();
+    void repairRecoversWhatPagesHold_data();
+    void repairRecoversWhatPagesHold();
+    void repairStopsWhenTheDiskFails();
+    void lockFileNeverLocksOut();
+    void compactionNeverSharesAFile_data();
+    void compactionNeverSharesAFile();
+    void readOnlyAndLinkedDatabases();
+    void killedWritersLeaveNothing();
 };
