@@ -16,9 +16,9 @@ FieldTable feeDocumentFields(FeeDocumentKind kind)
         return &table.back();
     };
     // A rate is a percent; expenses and stamp duty are paid, never given back.
-    auto percent = [](FieldSpec* spec) {
-        spec->minimum = 0;
-        spec->maximum = 100;
+    auto percent = [](FieldSpec* row) {
+        row->minimum = 0;
+        row->maximum = 100;
     };
     const bool beside = true;
     field(FeeColumn::Date, QStringLiteral("Data ") + noun, "TOLD-", 10, 0);
