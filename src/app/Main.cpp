@@ -12,7 +12,7 @@
 #include "FParcella.h"
 #include "FrmUtente.h"
 #include "MessageBox.h"
-#include "PeriodWindow.h"
+#include "PeriodReportWindows.h"
 #include "STAFAT.h"
 #include "StaETI.h"
 #include "StatusMessage.h"
@@ -38,6 +38,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <optional>
 
 namespace {
 
@@ -47,6 +48,7 @@ struct MenuEntry
 {
     const char* name; // empty for a separator
     const char* caption;
+    std::optional<PeriodReport> report = std::nullopt; // the period window it opens
 };
 
 struct MenuDef
@@ -83,9 +85,9 @@ const std::vector<MenuDef>& menuDefs()
           {"VoceStampaEtichette", "Stampa &Etichette"}}},
         {"MenuStatistiche",
          "S&tatistiche",
-         {{"VoceFatturato", "&Fatturato per periodo"},
-          {"VoceStampaMovimento", "Stampa &Movimenti passivi"},
-          {"VoceRitenuta", "Situazione &Ritenuta d'imposta"}}},
+         {{"VoceFatturato", "&Fatturato per periodo", PeriodReport::Fatturato},
+          {"VoceStampaMovimento", "Stampa &Movimenti passivi", PeriodReport::Movimenti},
+          {"VoceRitenuta", "Situazione &Ritenuta d'imposta", PeriodReport::Ritenuta}}},
         {"MenuGuida", "&Guida", {{"VoceAbout", "&About FALMIDE ..."}}},
     };
     return menus;
@@ -160,7 +162,10 @@ void Main::buildMenus()
             }
             QAction* a = menu->addAction(QString::fromUtf8(e.caption));
             a->setObjectName(QString::fromLatin1(e.name));
-            a->setEnabled(false);
+            a->setEnabled(e.report.has_value());
+            if (e.report)
+                connect(a, &QAction::triggered, this,
+                        [this, report = *e.report] { openPeriodWindow(m_context, report, this); });
         }
     }
     auto enable = [this](const char* name, void (Main::*handler)()) {
@@ -177,9 +182,6 @@ void Main::buildMenus()
     enable("VoceMovimenti", &Main::VoceMovimenti_Click);
     enable("VoceFatture", &Main::VoceFatture_Click);
     enable("VoceStampaFattura", &Main::VoceStampaFattura_Click);
-    enable("VoceFatturato", &Main::VoceFatturato_Click);
-    enable("VoceStampaMovimento", &Main::VoceStampaMovimento_Click);
-    enable("VoceRitenuta", &Main::VoceRitenuta_Click);
     enable("VoceStampaEtichette", &Main::VoceStampaEtichette_Click);
     enable("VoceCompArc", &Main::VoceCompArc_Click);
     enable("VoceRgnChv", &Main::VoceRgnChv_Click);
@@ -386,24 +388,6 @@ void Main::VoceFatture_Click()
 void Main::VoceStampaFattura_Click()
 {
     STAFAT window(m_context, this);
-    window.exec();
-}
-
-void Main::VoceFatturato_Click()
-{
-    STAFatturato window(m_context, this);
-    window.exec();
-}
-
-void Main::VoceStampaMovimento_Click()
-{
-    STAMOV window(m_context, this);
-    window.exec();
-}
-
-void Main::VoceRitenuta_Click()
-{
-    STARA window(m_context, this);
     window.exec();
 }
 

@@ -33,9 +33,6 @@ public:
     void VoceMovimenti_Click();
     void VoceFatture_Click();
     void VoceStampaFattura_Click();
-    void VoceFatturato_Click();
-    void VoceStampaMovimento_Click();
-    void VoceRitenuta_Click();
     void VoceStampaEtichette_Click();
     void VoceCompArc_Click();
     void VoceRgnChv_Click();

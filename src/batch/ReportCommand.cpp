@@ -8,32 +8,41 @@
 
 namespace {
 
-std::optional<PeriodReport> reportNamed(const QString& name)
+// The command-line names of the kinds `take` takes, as a sentence lists
+// them: "fatturato, ritenute o movimenti".
+template <typename Take> QString kindNames(Take take)
 {
-    if (name == QLatin1String("fatturato"))
-        return PeriodReport::Fatturato;
-    if (name == QLatin1String("ritenute"))
-        return PeriodReport::Ritenuta;
-    if (name == QLatin1String("movimenti"))
-        return PeriodReport::Movimenti;
-    return std::nullopt;
+    QStringList names;
+    for (const PeriodReportKind* kind : periodReportKinds())
+        if (take(*kind))
+            names << QString::fromUtf8(kind->commandName);
+    const QString last = names.isEmpty() ? QString() : names.takeLast();
+    return names.isEmpty() ? last : names.join(QStringLiteral(", ")) + QStringLiteral(" o ") + last;
+}
+
+QString everyKind()
+{
+    return kindNames([](const PeriodReportKind&) { return true; });
+}
+
+QString kindsByClient()
+{
+    return kindNames([](const PeriodReportKind& kind) { return kind.byClient; });
 }
 
 int report(BatchRun& run)
 {
     const QString name = run.positional(0);
-    const auto report = reportNamed(name);
-    if (!report)
-        throw BatchError{QStringLiteral("report sconosciuto \"%1\" (fatturato, ritenute o "
-                                        "movimenti)")
-                             .arg(name),
+    const PeriodReportKind* kind = kindNamed(name);
+    if (!kind)
+        throw BatchError{QStringLiteral("report sconosciuto \"%1\" (%2)").arg(name, everyKind()),
                          BatchStatus::BadUsage};
-    // Only the turnover is chosen by client and by payment.
+    const PeriodReport report = kind->report;
     for (const char* option : {"cliente", "inevase"})
-        if (*report != PeriodReport::Fatturato && run.isSet(QLatin1String(option)))
-            throw BatchError{
-                QStringLiteral("--%1 vale solo per il report fatturato").arg(QLatin1String(option)),
-                BatchStatus::BadUsage};
+        if (!kind->byClient && run.isSet(QLatin1String(option)))
+            throw BatchError{QStringLiteral("--%1 vale solo per il report %2")
+                                 .arg(QLatin1String(option), kindsByClient()),
+                             BatchStatus::BadUsage};
     if (!run.isSet(QStringLiteral("output")))
         throw BatchError{QStringLiteral("report: manca --output"), BatchStatus::BadUsage};
 
@@ -54,10 +63,10 @@ int report(BatchRun& run)
                                                .arg(selection.clientCode)
                                          : error};
     const QString form = QStringLiteral("dd/MM/yyyy");
-    const PdfExportRequest request{file, reportExportTitle(*report, selection), {}, {}};
+    const PdfExportRequest request{file, reportExportTitle(report, selection), {}, {}};
     if (!writeRecordedPdf(
             [&](PageRecorder& recorder) {
-                return StampaPeriodo(recorder, db, *report, selection,
+                return StampaPeriodo(recorder, db, report, selection,
                                      selection.first.toString(form), selection.last.toString(form));
             },
             request, &error))
@@ -72,8 +81,7 @@ BatchCommand reportCommand()
 {
     return {
         QStringLiteral("report"),
-        QStringLiteral("Scrive in PDF il report di un periodo come la stampa: fatturato, "
-                       "ritenute o movimenti"),
+        QStringLiteral("Scrive in PDF il report di un periodo come la stampa: ") + everyKind(),
         {
             valueOption(QStringLiteral("dal"),
                         QStringLiteral("il primo giorno (di norma "
@@ -83,10 +91,10 @@ BatchCommand reportCommand()
                         QStringLiteral("l'ultimo giorno (di norma 31/12/9999)"),
                         QStringLiteral("data")),
             valueOption(QStringLiteral("cliente"),
-                        QStringLiteral("fatturato: le sole fatture del cliente"),
+                        kindsByClient() + QStringLiteral(": le sole fatture del cliente"),
                         QStringLiteral("codice")),
             flagOption(QStringLiteral("inevase"),
-                       QStringLiteral("fatturato: le sole fatture non pagate")),
+                       kindsByClient() + QStringLiteral(": le sole fatture non pagate")),
             valueOption(QStringLiteral("output"),
                         QStringLiteral("il file da scrivere (obbligatorio); - per lo "
                                        "standard output"),

@@ -27,39 +27,6 @@ constexpr int kFirstAmountColumn = 4;
 
 } // namespace
 
-const ListGrid& listGrid(PeriodReport report)
-{
-    static const ListGrid fatturato{
-        "DATA|Num.|CLIENTE|IMPORTO|C.N.G.|I.V.A.|R.A.|SPESE|TOTALE|PAGAM.|", "74717777774",
-        "74444444444", " 2 7 313 8 8 8 8 8 7 6"};
-    static const ListGrid ritenuta{"DATA|Num.|CLIENTE|IMPORTO|C.N.G.|I.V.A.|R.A.|TOTALE|PAGAM.|",
-                                   "7471777774", "7444444444", " 2 7 313 8 8 8 8 8 7"};
-    static const ListGrid movimenti{"DATA|Num.|CLIENTE|IMPORTO|I.V.A.|DEDUCIB.|ES.IVA|", "74717777",
-                                    "74444444", " 2 7 313 8 8 8"};
-    switch (report) {
-    case PeriodReport::Ritenuta:
-        return ritenuta;
-    case PeriodReport::Movimenti:
-        return movimenti;
-    case PeriodReport::Fatturato:
-        break;
-    }
-    return fatturato;
-}
-
-QString listCaption(PeriodReport report)
-{
-    switch (report) {
-    case PeriodReport::Ritenuta:
-        return QStringLiteral("Situazione Ritenuta d'imposta");
-    case PeriodReport::Movimenti:
-        return QStringLiteral("Situazione Movimenti");
-    case PeriodReport::Fatturato:
-        break;
-    }
-    return QStringLiteral("Situazione FATTURATO");
-}
-
 QVector<int> widthEntries(const ListGrid& grid)
 {
     const QString widths = QString::fromLatin1(grid.widths);
@@ -106,10 +73,10 @@ QVector<int> resizedWidths(const QVector<int>& entries, double gridWidthTwips,
 ListModel::ListModel(PeriodReport report, QObject* parent)
     : QAbstractTableModel(parent), m_report(report)
 {
-    const ListGrid& grid = listGrid(report);
+    const ListGrid& grid = kindOf(report).listGrid;
     m_alignments = alignmentsOf(grid.alignments);
     m_titleAlignments = alignmentsOf(grid.titleAlignments);
-    m_titles = QStringList{QString()} + QString::fromLatin1(grid.titles).split(QLatin1Char('|'));
+    m_titles = QStringList{QString()} + QString::fromUtf8(grid.titles).split(QLatin1Char('|'));
     m_titles.resize(m_alignments.size());
 }
 
@@ -117,7 +84,7 @@ QString ListModel::load(Database& db, const ParametriLista& selection)
 {
     beginResetModel();
     m_lines.clear();
-    m_totals = QVector<Money>(amountCount(m_report));
+    m_totals = QVector<Money>(qsizetype(kindOf(m_report).amounts.size()));
     m_largest = m_totals;
     m_negative = false;
     m_largestNumber = 0;

@@ -9,23 +9,6 @@
 
 class Database;
 
-// How a list window's grid is described: the titles, each followed by "|",
-// the k-th going to column k; one alignment digit per column (1 left,
-// 4 centred, 7 right) for the cells and one for the titles; and a width
-// entry of two characters per column from column 0, whose own entry is not
-// used. A grid has as many columns as its alignment string has digits.
-struct ListGrid
-{
-    const char* titles;
-    const char* alignments;
-    const char* titleAlignments;
-    const char* widths;
-};
-
-const ListGrid& listGrid(PeriodReport report);
-// The window's caption ("Situazione FATTURATO").
-QString listCaption(PeriodReport report);
-
 // The width entries of columns 0 onwards, as numbers.
 QVector<int> widthEntries(const ListGrid& grid);
 

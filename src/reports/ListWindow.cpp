@@ -28,9 +28,10 @@ constexpr int kNumberColumn = 2;
 
 ListWindow::ListWindow(AppContext& context, PeriodReport report, ParametriLista selection,
                        QWidget* parent)
-    : QDialog(parent), m_context(context), m_report(report), m_selection(std::move(selection))
+    : QDialog(parent), m_context(context), m_kind(kindOf(report)), m_selection(std::move(selection))
 {
-    setWindowTitle(listCaption(report));
+    setObjectName(QString::fromUtf8(m_kind.listName));
+    setWindowTitle(QString::fromUtf8(m_kind.listCaption));
     m_model = new ListModel(report, this);
     m_lavori = new QTableView(this);
     m_lavori->setObjectName(QStringLiteral("Lavori"));
@@ -71,7 +72,7 @@ void ListWindow::Form_Load()
     m_lavori->setColumnWidth(0, cellWidth(QStringLiteral(" %1 ").arg(QString(digits, '0'))));
     // Columns past the width entries keep their width, or widen to show
     // their amounts.
-    const int entries = int(widthEntries(listGrid(m_report)).size());
+    const int entries = int(widthEntries(m_kind.listGrid).size());
     for (int c = entries; c < m_model->columnCount(); ++c)
         m_lavori->setColumnWidth(
             c, std::max(m_lavori->horizontalHeader()->defaultSectionSize(), neededWidth(c)));
@@ -80,7 +81,7 @@ void ListWindow::Form_Load()
     QVector<double> needed;
     for (int c = 1; c < entries; ++c)
         needed << twipsFromPixels(neededWidth(c), dpi);
-    const int wanted = pixelsFromTwips(gridWidthFor(widthEntries(listGrid(m_report)), needed,
+    const int wanted = pixelsFromTwips(gridWidthFor(widthEntries(m_kind.listGrid), needed,
                                                     twipsFromPixels(m_lavori->columnWidth(0), dpi),
                                                     twipsFromPixels(restWidth(), dpi)) +
                                            100,
@@ -115,7 +116,7 @@ int ListWindow::neededWidth(int column) const
 int ListWindow::restWidth() const
 {
     int rest = 0;
-    for (int c = int(widthEntries(listGrid(m_report)).size()); c < m_model->columnCount(); ++c)
+    for (int c = int(widthEntries(m_kind.listGrid).size()); c < m_model->columnCount(); ++c)
         rest += m_lavori->columnWidth(c);
     return rest;
 }
@@ -148,7 +149,7 @@ void ListWindow::Form_Resize()
 
     const QModelIndex current = m_lavori->currentIndex();
     const QVector<int> widths = resizedWidths(
-        widthEntries(listGrid(m_report)), twipsFromPixels(gridWidth, dpi),
+        widthEntries(m_kind.listGrid), twipsFromPixels(gridWidth, dpi),
         twipsFromPixels(m_lavori->columnWidth(0), dpi), twipsFromPixels(restWidth(), dpi));
     for (int i = 0; i < widths.size(); ++i)
         m_lavori->setColumnWidth(i + 1, std::max(0, pixelsFromTwips(widths.at(i), dpi)));
@@ -181,17 +182,14 @@ void ListWindow::Lavori_KeyUp(int key)
 DispFAT::DispFAT(AppContext& context, const ParametriLista& selection, QWidget* parent)
     : ListWindow(context, PeriodReport::Fatturato, selection, parent)
 {
-    setObjectName(QStringLiteral("DispFAT"));
 }
 
 DispRA::DispRA(AppContext& context, const ParametriLista& selection, QWidget* parent)
     : ListWindow(context, PeriodReport::Ritenuta, selection, parent)
 {
-    setObjectName(QStringLiteral("DispRA"));
 }
 
 DispMOV::DispMOV(AppContext& context, const ParametriLista& selection, QWidget* parent)
     : ListWindow(context, PeriodReport::Movimenti, selection, parent)
 {
-    setObjectName(QStringLiteral("DispMOV"));
 }

@@ -43,7 +43,7 @@ private:
     int restWidth() const;
 
     AppContext& m_context;
-    PeriodReport m_report;
+    const PeriodReportKind& m_kind;
     ParametriLista m_selection;
     ListModel* m_model = nullptr;
     QTableView* m_lavori = nullptr;

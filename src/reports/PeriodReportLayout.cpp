@@ -7,85 +7,11 @@
 
 namespace {
 
-enum class Place { Left, Right, Centred };
-
-// A column's heading on row 9 and its value on each line, placed at their
-// layout columns; a value wider than maxWidth columns (0: no limit) is cut.
-struct Column
-{
-    const char* heading;
-    Place headingPlace;
-    double headingAt;
-    Place valuePlace;
-    double valueAt;
-    double maxWidth = 0;
-};
-
-// Date, number and name, then the amounts, then for invoices the payment
-// date. The totals line has "TOTALI" at totalsLabelAt and each total under
-// its amount.
-struct ReportColumns
-{
-    std::vector<Column> columns;
-    double totalsLabelAt;
-    bool paymentDate;
-};
-
 constexpr int kName = 2;
 constexpr int kFirstAmount = 3;
 // The least room between two texts of a line, in columns.
 constexpr double kGap = 0.5;
 constexpr double kLastLineRow = 80; // a line that would follow row 81 goes to a new page
-
-// Every text stays between the rules at 4.5 and 76.5. The amounts stand
-// 6.45 columns apart in the turnover, room for a bold total of
-// "9 999 999,99" and a gap; a name is cut before the first amount.
-const ReportColumns& columnsOf(PeriodReport report)
-{
-    using P = Place;
-    static const ReportColumns fatturato{{{"DATA", P::Centred, 8, P::Centred, 8},
-                                          {"NUM.", P::Right, 13, P::Right, 13},
-                                          {"CLIENTE", P::Left, 14, P::Left, 14, 17.5},
-                                          {"IMPONIB.", P::Right, 37.25, P::Right, 37.25},
-                                          {"C.N.G.", P::Right, 43.7, P::Right, 43.7},
-                                          {"I.V.A.", P::Right, 50.15, P::Right, 50.15},
-                                          {"R.A.", P::Right, 56.6, P::Right, 56.6},
-                                          {"SPESE", P::Right, 63.05, P::Right, 63.05},
-                                          {"TOTALE", P::Right, 69.5, P::Right, 69.5},
-                                          {"DATA PAG.", P::Centred, 73.1, P::Centred, 73.1}},
-                                         27,
-                                         true};
-    // The number and the name stand right of their headings.
-    static const ReportColumns ritenuta{{{"DATA", P::Centred, 8, P::Centred, 8},
-                                         {"NUM.", P::Right, 13, P::Right, 18},
-                                         {"CLIENTE", P::Left, 14, P::Left, 20, 15},
-                                         {"IMPONIB.", P::Right, 41, P::Right, 41},
-                                         {"C.N.G.", P::Right, 48, P::Right, 48},
-                                         {"I.V.A.", P::Right, 55, P::Right, 55},
-                                         {"R.A.", P::Right, 61, P::Right, 61},
-                                         {"TOTALE", P::Right, 68, P::Right, 68},
-                                         {"DATA PAG.", P::Centred, 72, P::Centred, 72}},
-                                        27,
-                                        true};
-    static const ReportColumns movimenti{{{"DATA", P::Centred, 8, P::Centred, 8},
-                                          {"NUMERO", P::Right, 18, P::Right, 18},
-                                          {"FORNITORE", P::Left, 20, P::Left, 20, 23.5},
-                                          {"IMPORTO", P::Right, 50, P::Right, 50},
-                                          {"I.V.A.", P::Right, 58, P::Right, 58},
-                                          {"DEDUCIB.", P::Right, 66, P::Right, 66},
-                                          {"ESENTE", P::Right, 74, P::Right, 74}},
-                                         35,
-                                         false};
-    switch (report) {
-    case PeriodReport::Ritenuta:
-        return ritenuta;
-    case PeriodReport::Movimenti:
-        return movimenti;
-    case PeriodReport::Fatturato:
-        break;
-    }
-    return fatturato;
-}
 
 QString dateText(const QDate& date)
 {
@@ -95,9 +21,9 @@ QString dateText(const QDate& date)
 class ReportPages
 {
 public:
-    ReportPages(PageRecorder& recorder, PeriodReport report, QString period)
-        : e(recorder), m_report(report), m_layout(columnsOf(report)), m_period(std::move(period)),
-          m_totals(amountCount(report))
+    ReportPages(PageRecorder& recorder, const PeriodReportKind& kind, QString period)
+        : e(recorder), m_kind(kind), m_period(std::move(period)),
+          m_totals(qsizetype(kind.amounts.size()))
     {
     }
 
@@ -107,13 +33,12 @@ public:
 
 private:
     void heading();
-    void print(double row, Place place, double col, double maxWidth, const QString& text);
+    void print(double row, ColumnPlace place, double col, double maxWidth, const QString& text);
     // How many columns a text takes in the current font.
     double widthInColumns(const QString& text) const;
 
     PageRecorder& e;
-    PeriodReport m_report;
-    const ReportColumns& m_layout;
+    const PeriodReportKind& m_kind;
     QString m_period;
     QVector<Money> m_totals;
     double m_row = 1000;
@@ -129,16 +54,17 @@ void ReportPages::setUp()
     e.WritePageState();
 }
 
-void ReportPages::print(double row, Place place, double col, double maxWidth, const QString& text)
+void ReportPages::print(double row, ColumnPlace place, double col, double maxWidth,
+                        const QString& text)
 {
     switch (place) {
-    case Place::Left:
+    case ColumnPlace::Left:
         e.PrintText(row, col, maxWidth, text);
         break;
-    case Place::Right:
+    case ColumnPlace::Right:
         e.PrintTextRight(row, col, maxWidth, text);
         break;
-    case Place::Centred:
+    case ColumnPlace::Centred:
         e.PrintTextCentred(row, col, maxWidth, text);
         break;
     }
@@ -153,7 +79,7 @@ void ReportPages::heading()
     e.SetFontName(QStringLiteral("Arial"));
     e.SetFontBold(true);
     e.SetFontSize(10);
-    const QString title = reportTitle(m_report);
+    const QString title = QString::fromUtf8(m_kind.title);
     e.PrintText(6, 6, 0, title);
     // The period follows the title, however wide the title prints.
     const int unitX = std::max(1, int(e.UnitX));
@@ -165,8 +91,8 @@ void ReportPages::heading()
     e.PrintText(7, 67, 0, QStringLiteral("Pagina n.") + QString::number(m_page));
     e.DrawHLine(8.5, 4.5, 76.5, 4);
     e.SetFontBold(true);
-    for (const Column& c : m_layout.columns)
-        print(9, c.headingPlace, c.headingAt, 0, QString::fromLatin1(c.heading));
+    for (const PrintedColumn& c : m_kind.columns)
+        print(9, c.headingPlace, c.headingAt, 0, QString::fromUtf8(c.heading));
     e.SetFontBold(false);
     e.DrawHLine(10.5, 4.5, 76.5, 4);
     m_row = 10;
@@ -190,14 +116,14 @@ void ReportPages::addLine(const ReportLine& line)
         values << line.amounts.at(i).printText();
         m_totals[i] += line.amounts.at(i);
     }
-    if (m_layout.paymentDate)
+    if (m_kind.paymentDate)
         values << dateText(line.paymentDate);
-    for (std::size_t i = 0; i < m_layout.columns.size(); ++i) {
-        const Column& c = m_layout.columns[i];
+    for (std::size_t i = 0; i < m_kind.columns.size(); ++i) {
+        const PrintedColumn& c = m_kind.columns[i];
         double maxWidth = c.maxWidth;
         if (i == kName) {
             // A fee wider than its column has taken leaves the name less room.
-            const Column& amount = m_layout.columns[kFirstAmount];
+            const PrintedColumn& amount = m_kind.columns[kFirstAmount];
             const double room =
                 amount.valueAt - widthInColumns(values.value(kFirstAmount)) - kGap - c.valueAt;
             maxWidth = std::max(1.0, std::min(maxWidth, room));
@@ -220,13 +146,13 @@ void ReportPages::totals()
     e.DrawHLine(m_row + 0.5, 4.5, 76.5, 2);
     m_row += 1;
     const QString label = QStringLiteral("TOTALI");
-    e.PrintText(m_row, m_layout.totalsLabelAt, 0, label);
+    e.PrintText(m_row, m_kind.totalsLabelAt, 0, label);
     // A total wider than its column would touch the one before it: it goes
     // a row lower, on the first row where it touches nothing.
-    std::vector<double> rowEnds{m_layout.totalsLabelAt + widthInColumns(label)};
+    std::vector<double> rowEnds{m_kind.totalsLabelAt + widthInColumns(label)};
     for (int i = 0; i < m_totals.size(); ++i) {
         const QString text = m_totals.at(i).printText();
-        const double at = m_layout.columns[std::size_t(kFirstAmount + i)].valueAt;
+        const double at = m_kind.columns[std::size_t(kFirstAmount + i)].valueAt;
         const double start = at - widthInColumns(text);
         std::size_t r = 0;
         while (r < rowEnds.size() && start < rowEnds[r] + kGap)
@@ -241,26 +167,13 @@ void ReportPages::totals()
 
 } // namespace
 
-QString reportTitle(PeriodReport report)
-{
-    switch (report) {
-    case PeriodReport::Ritenuta:
-        return QStringLiteral("STAMPA SITUAZIONE SOSTITUTA D'IMPOSTA");
-    case PeriodReport::Movimenti:
-        return QStringLiteral("STAMPA MOVIMENTI");
-    case PeriodReport::Fatturato:
-        break;
-    }
-    return QStringLiteral("STAMPA FATTURATO");
-}
-
 QString StampaPeriodo(PageRecorder& recorder, Database& db, PeriodReport report,
                       const ParametriLista& selection, const QString& typedFirst,
                       const QString& typedLast, int* lines)
 {
     if (QString message = checkSelection(db, report, selection); !message.isEmpty())
         return message;
-    ReportPages pages(recorder, report,
+    ReportPages pages(recorder, kindOf(report),
                       QStringLiteral(" - Periodo dal ") + typedFirst + QStringLiteral("  al ") +
                           typedLast);
     pages.setUp();

@@ -17,6 +17,3 @@ class PageRecorder;
 QString StampaPeriodo(PageRecorder& recorder, Database& db, PeriodReport report,
                       const ParametriLista& selection, const QString& typedFirst,
                       const QString& typedLast, int* lines = nullptr);
-
-// The report's title as its pages print it ("STAMPA FATTURATO").
-QString reportTitle(PeriodReport report);

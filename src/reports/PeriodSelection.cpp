@@ -74,17 +74,70 @@ Money orZero(const std::optional<Money>& amount)
 
 } // namespace
 
-int amountCount(PeriodReport report)
+Money ReportDocument::amount(ReportAmount which) const
 {
-    switch (report) {
-    case PeriodReport::Fatturato:
-        return 6;
-    case PeriodReport::Ritenuta:
-        return 5;
-    case PeriodReport::Movimenti:
-        return 4;
+    switch (which) {
+    case ReportAmount::Fee:
+        return fee;
+    case ReportAmount::Contribution:
+        return contribution;
+    case ReportAmount::Vat:
+        return vat;
+    case ReportAmount::Withholding:
+        return withholding;
+    case ReportAmount::Expenses:
+        return expenses;
+    case ReportAmount::Total:
+        return total;
+    case ReportAmount::TotalWithExpenses:
+        return totalWithExpenses;
+    case ReportAmount::Taxable:
+        return taxable;
+    case ReportAmount::Deductible:
+        return deductible;
+    case ReportAmount::Exempt:
+        return exempt;
     }
-    return 0;
+    return {};
+}
+
+ReportDocument readInvoiceRow(const QVariantList& row)
+{
+    const FeeDocument d = FeeDocument::fromColumns(row);
+    const Money fee = orZero(d.fee);
+    const Money contribution = orZero(d.contribution);
+    const Money vat = orZero(d.vat);
+    const Money withholding = orZero(d.withholding);
+    const Money total = fee + contribution + vat - withholding;
+    const Money expenses = orZero(d.expenses);
+    ReportDocument document;
+    document.date = d.date;
+    document.number = d.key.number();
+    document.code = comparedCode(d.clientCode);
+    document.paymentDate = d.paymentDate;
+    document.paid = !row.value(int(FeeColumn::PaymentDate)).isNull();
+    document.fee = fee;
+    document.contribution = contribution;
+    document.vat = vat;
+    document.withholding = withholding;
+    document.expenses = expenses;
+    document.total = total;
+    document.totalWithExpenses = total + expenses;
+    return document;
+}
+
+ReportDocument readPurchaseRow(const QVariantList& row)
+{
+    const Purchase p = Purchase::fromColumns(row);
+    ReportDocument document;
+    document.date = p.date;
+    document.number = p.key.number();
+    document.code = comparedCode(p.supplierCode);
+    document.taxable = orZero(p.taxable);
+    document.vat = p.vat();
+    document.deductible = p.deductible();
+    document.exempt = orZero(p.exempt);
+    return document;
 }
 
 QString checkPeriod(const ParametriLista& selection)
@@ -103,21 +156,18 @@ QString checkSelection(Database& db, PeriodReport report, const ParametriLista& 
 {
     if (QString message = checkPeriod(selection); !message.isEmpty())
         return message;
-    const bool purchases = report == PeriodReport::Movimenti;
+    const ReportSource& source = *kindOf(report).source;
     QString error;
-    const auto noDocuments =
-        tableIsEmpty(db, purchases ? Table::Movimenti : Table::Fatture, &error);
+    const auto noDocuments = tableIsEmpty(db, source.documents, &error);
     if (!noDocuments)
         return error;
     if (*noDocuments)
-        return purchases ? QStringLiteral("Non sono stati immessi movimenti")
-                         : QStringLiteral("Non sono state immesse fatture");
-    const auto noMasters = tableIsEmpty(db, purchases ? Table::Fornitori : Table::Clienti, &error);
+        return QString::fromUtf8(source.noDocuments);
+    const auto noMasters = tableIsEmpty(db, source.masters, &error);
     if (!noMasters)
         return error;
     if (*noMasters)
-        return purchases ? QStringLiteral("Non sono stati codificati i fornitori")
-                         : QStringLiteral("Non sono stati codificati i clienti");
+        return QString::fromUtf8(source.noMasters);
     return {};
 }
 
@@ -127,54 +177,31 @@ QString selectLines(Database& db, PeriodReport report, Reader reader,
 {
     if (QString message = checkSelection(db, report, selection); !message.isEmpty())
         return message;
-    const bool purchases = report == PeriodReport::Movimenti;
-    const bool seekYear =
-        purchases || (reader == Reader::Printout && report == PeriodReport::Fatturato);
+    const PeriodReportKind& kind = kindOf(report);
+    const bool seekYear = reader == Reader::Printout ? kind.printoutSeeksYear : kind.listSeeksYear;
     const QString lastYear = yearText(selection.last);
     auto inPeriod = [&selection](const QDate& date) {
         return date.isValid() && selection.first <= date && date <= selection.last;
     };
-    const QString client = comparedCode(selection.clientCode);
-    MasterNames names(db, purchases ? Table::Fornitori : Table::Clienti);
+    const QString client = kind.byClient ? comparedCode(selection.clientCode) : QString();
+    const bool unpaidOnly = kind.byClient && selection.unpaidOnly;
+    MasterNames names(db, kind.source->masters);
     ReportLine line;
 
     auto visit = [&](const QVariantList& row) {
         if (seekYear && row.value(0).toString().left(4) > lastYear)
             return false;
-        if (purchases) {
-            const Purchase p = Purchase::fromColumns(row);
-            if (!inPeriod(p.date))
-                return true;
-            line = {p.date,
-                    p.key.number(),
-                    names.name(comparedCode(p.supplierCode)),
-                    {orZero(p.taxable), p.vat(), p.deductible(), orZero(p.exempt)},
-                    {}};
-            take(line);
+        const ReportDocument d = kind.source->read(row);
+        if (!inPeriod(kind.period == PeriodDate::Paid ? d.paymentDate : d.date) ||
+            (!client.isEmpty() && client != d.code) || (d.paid && unpaidOnly) ||
+            (kind.withheldOnly && d.withholding.isZero()))
             return true;
-        }
-        const FeeDocument d = FeeDocument::fromColumns(row);
-        const Money fee = orZero(d.fee);
-        const Money contribution = orZero(d.contribution);
-        const Money vat = orZero(d.vat);
-        const Money withholding = orZero(d.withholding);
-        const Money total = fee + contribution + vat - withholding;
-        const QString code = comparedCode(d.clientCode);
-        if (report == PeriodReport::Ritenuta) {
-            if (!inPeriod(d.paymentDate) || withholding.isZero())
-                return true;
-            line.amounts = {fee, contribution, vat, withholding, total};
-        } else {
-            const bool paid = !row.value(int(FeeColumn::PaymentDate)).isNull();
-            if (!inPeriod(d.date) || (!client.isEmpty() && client != code) ||
-                (paid && selection.unpaidOnly))
-                return true;
-            const Money expenses = orZero(d.expenses);
-            line.amounts = {fee, contribution, vat, withholding, expenses, total + expenses};
-        }
         line.date = d.date;
-        line.number = d.key.number();
-        line.name = names.name(code);
+        line.number = d.number;
+        line.name = names.name(d.code);
+        line.amounts.clear();
+        for (const ReportAmount amount : kind.amounts)
+            line.amounts << d.amount(amount);
         line.paymentDate = d.paymentDate;
         take(line);
         return true;
@@ -182,7 +209,7 @@ QString selectLines(Database& db, PeriodReport report, Reader reader,
 
     QString error;
     const QString from = seekYear ? yearText(selection.first) : QString();
-    if (!walkTable(db, purchases ? Table::Movimenti : Table::Fatture, from, visit, &error))
+    if (!walkTable(db, kind.source->documents, from, visit, &error))
         return error;
     return names.error();
 }

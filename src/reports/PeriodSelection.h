@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Money.h"
+#include "PeriodReportKind.h"
 
 #include <QDate>
 #include <QString>
@@ -9,21 +10,13 @@
 
 class Database;
 
-// The three period reports. Each is printed from its period window and shown
-// on screen by its list window, over the same selection.
-enum class PeriodReport {
-    Fatturato, // the invoices issued in the period
-    Ritenuta,  // the invoices paid in the period on which tax was withheld
-    Movimenti, // the purchases of the period
-};
-
 // The selection a period window hands to its list window.
 struct ParametriLista
 {
     QDate first; // invalid when the field holds no date
     QDate last;
-    QString clientCode;      // turnover only; blank: every client
-    bool unpaidOnly = false; // turnover only: the invoices without a payment date
+    QString clientCode;      // for a kind chosen by client; blank: every client
+    bool unpaidOnly = false; // for a kind chosen by client: the invoices without a payment date
 };
 
 // One selected document as a report line or a list row shows it.
@@ -31,15 +24,37 @@ struct ReportLine
 {
     QDate date;
     qint64 number = 0;
-    QString name; // of the client or supplier; empty when the code names none
-    // Turnover: fee, contribution, VAT, withholding, expenses, total.
-    // Withholding: fee, contribution, VAT, withholding, total.
-    // Purchases: taxable amount, VAT, deductible amount, exempt amount.
-    QVector<Money> amounts;
-    QDate paymentDate; // invalid when unpaid, and for purchases
+    QString name;           // of the client or supplier; empty when the code names none
+    QVector<Money> amounts; // the kind's amounts, in its order
+    QDate paymentDate;      // invalid when unpaid, and for purchases
 };
 
-int amountCount(PeriodReport report);
+// One stored document as the reports read it: an invoice or a purchase,
+// whose amounts the other leaves at 0.
+struct ReportDocument
+{
+    QDate date;
+    qint64 number = 0;
+    QString code;      // of the client or supplier, as the selections compare it
+    QDate paymentDate; // invalid when unpaid, and for purchases
+    bool paid = false; // a payment date is stored
+    Money fee;
+    Money contribution;
+    Money vat;
+    Money withholding;
+    Money expenses;
+    Money total;
+    Money totalWithExpenses;
+    Money taxable;
+    Money deductible;
+    Money exempt;
+
+    Money amount(ReportAmount which) const;
+};
+
+// A stored row of Fatture, and of Movimenti, its values by record position.
+ReportDocument readInvoiceRow(const QVariantList& row);
+ReportDocument readPurchaseRow(const QVariantList& row);
 
 // The period a report window proposes, and a command takes when it is not
 // given: every date a date field can hold.
@@ -52,11 +67,8 @@ inline QDate defaultLastDate()
     return QDate(9999, 12, 31);
 }
 
-// Who reads: a printout of the turnover or of the purchases starts at the
-// first key of the first date's year and stops after the last date's year;
-// the withholding statement, whose period is of payment dates, reads every
-// invoice. The invoice lists read every invoice, the purchases list seeks as
-// its printout does.
+// Who reads: whether it seeks the period's years or reads every document is
+// the kind's (printoutSeeksYear, listSeeksYear).
 enum class Reader { Printout, List };
 
 // "Indicazione date non corretto" when a date of the period is not a date

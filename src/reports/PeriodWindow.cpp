@@ -4,9 +4,9 @@
 #include "CommandButtons.h"
 #include "DocumentPreview.h"
 #include "KeyText.h"
-#include "ListWindow.h"
 #include "MessageBox.h"
 #include "PeriodReportLayout.h"
+#include "PeriodReportWindows.h"
 #include "ReportExport.h"
 #include "Validation.h"
 #include "ViewerLauncher.h"
@@ -18,44 +18,32 @@
 
 namespace {
 
-FieldTable periodFields(PeriodReport report)
+FieldTable periodFields(const PeriodReportKind& kind)
 {
     // index, caption, declaration, MaxLength, TabIndex, record position, visible, beside previous
     FieldTable table = {
         {0, QStringLiteral("Periodo  DAL"), QStringLiteral("TOLD+"), 10, 0, 0},
         {1, QStringLiteral("AL"), QStringLiteral("TOLD+"), 10, 1, 0, true, true},
     };
-    if (report == PeriodReport::Fatturato)
+    if (kind.byClient)
         table.push_back({2, QStringLiteral("Cliente"), QStringLiteral("AOLA0002"), 10, 2, 0});
     return table;
-}
-
-QString caption(PeriodReport report)
-{
-    switch (report) {
-    case PeriodReport::Ritenuta:
-        return QStringLiteral("Stampa SITUAZIONE R.A.");
-    case PeriodReport::Movimenti:
-        return QStringLiteral("Stampa MOVIMENTI");
-    case PeriodReport::Fatturato:
-        break;
-    }
-    return QStringLiteral("Stampa FATTURATO");
 }
 
 } // namespace
 
 PeriodWindow::PeriodWindow(AppContext& context, PeriodReport report, QWidget* parent)
-    : FieldWindow(context, parent), m_report(report)
+    : FieldWindow(context, parent), m_kind(kindOf(report))
 {
-    setWindowTitle(caption(report));
+    setObjectName(QString::fromUtf8(m_kind.windowName));
+    setWindowTitle(QString::fromUtf8(m_kind.windowCaption));
     UltimaChiave = -1; // no field is a record key
 
     auto* frame = new QWidget(this);
-    buildFields(periodFields(report), frame);
+    buildFields(periodFields(m_kind), frame);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);
-    if (report == PeriodReport::Fatturato) {
+    if (m_kind.byClient) {
         m_inevase = new QCheckBox(QStringLiteral("Fatture inevase"), this);
         m_inevase->setObjectName(QStringLiteral("Inevase"));
         layout->addWidget(m_inevase);
@@ -92,7 +80,7 @@ ParametriLista PeriodWindow::selection() const
     ParametriLista chosen;
     chosen.first = parseItalianDate(shownDate(0));
     chosen.last = parseItalianDate(shownDate(1));
-    if (m_report == PeriodReport::Fatturato) {
+    if (m_kind.byClient) {
         chosen.clientCode = text(2);
         chosen.unpaidOnly = m_inevase->isChecked();
     }
@@ -103,12 +91,12 @@ void PeriodWindow::BtStampa_Click()
 {
     const ParametriLista chosen = selection();
     Database& db = m_context.DbArchivi;
-    if (const QString message = checkSelection(db, m_report, chosen); !message.isEmpty()) {
+    if (const QString message = checkSelection(db, m_kind.report, chosen); !message.isEmpty()) {
         MessageBox::warning(this, message);
         return;
     }
-    const PdfExportRequest pdf{reportExportPath(m_context.programFolder, m_report, chosen),
-                               reportExportTitle(m_report, chosen),
+    const PdfExportRequest pdf{reportExportPath(m_context.programFolder, m_kind.report, chosen),
+                               reportExportTitle(m_kind.report, chosen),
                                {},
                                launchViewer};
     const QString typedFirst = shownDate(0);
@@ -116,7 +104,7 @@ void PeriodWindow::BtStampa_Click()
     const bool shown = previewDocument(
         this, &db,
         [&](PageRecorder& recorder) {
-            return StampaPeriodo(recorder, db, m_report, chosen, typedFirst, typedLast);
+            return StampaPeriodo(recorder, db, m_kind.report, chosen, typedFirst, typedLast);
         },
         pdf, NothingDrawn::MessageOnly);
     if (shown)
@@ -125,35 +113,21 @@ void PeriodWindow::BtStampa_Click()
 
 void PeriodWindow::BtAnte_Click()
 {
-    const ParametriLista chosen = selection();
-    switch (m_report) {
-    case PeriodReport::Fatturato:
-        DispFAT(m_context, chosen, this).exec();
-        break;
-    case PeriodReport::Ritenuta:
-        DispRA(m_context, chosen, this).exec();
-        break;
-    case PeriodReport::Movimenti:
-        DispMOV(m_context, chosen, this).exec();
-        break;
-    }
+    openListWindow(m_context, m_kind.report, selection(), this);
     closeWindow();
 }
 
 STAFatturato::STAFatturato(AppContext& context, QWidget* parent)
     : PeriodWindow(context, PeriodReport::Fatturato, parent)
 {
-    setObjectName(QStringLiteral("STAFatturato"));
 }
 
 STARA::STARA(AppContext& context, QWidget* parent)
     : PeriodWindow(context, PeriodReport::Ritenuta, parent)
 {
-    setObjectName(QStringLiteral("STARA"));
 }
 
 STAMOV::STAMOV(AppContext& context, QWidget* parent)
     : PeriodWindow(context, PeriodReport::Movimenti, parent)
 {
-    setObjectName(QStringLiteral("STAMOV"));
 }

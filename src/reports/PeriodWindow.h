@@ -7,7 +7,7 @@ class QCheckBox;
 class QPushButton;
 
 // A period report's window: the first and last date of the period (and, for
-// the turnover, a client and the unpaid invoices only). "Stampa" records
+// a kind chosen by client, a client and the unpaid invoices only). "Stampa" records
 // the report and shows it in the preview, from which it can also be
 // exported as a PDF into Stampe of the data folder; "Riepilogo" shows the
 // same selection in the report's list window. Either closes the window
@@ -27,7 +27,7 @@ public:
 
     QPushButton* BtStampa() const { return m_btStampa; }
     QPushButton* BtAnte() const { return m_btAnte; }
-    // The turnover's "Fatture inevase"; nullptr in the other windows.
+    // "Fatture inevase" of a kind chosen by client; nullptr in the others.
     QCheckBox* Inevase() const { return m_inevase; }
 
 private:
@@ -35,7 +35,7 @@ private:
     // A date field in its display form, as typed when it is not a date.
     QString shownDate(int index) const;
 
-    PeriodReport m_report;
+    const PeriodReportKind& m_kind;
     QCheckBox* m_inevase = nullptr;
     QPushButton* m_btStampa = nullptr;
     QPushButton* m_btAnte = nullptr;

@@ -4,15 +4,7 @@ namespace {
 
 QString reportName(PeriodReport report)
 {
-    switch (report) {
-    case PeriodReport::Ritenuta:
-        return QStringLiteral("Ritenuta");
-    case PeriodReport::Movimenti:
-        return QStringLiteral("Movimenti");
-    case PeriodReport::Fatturato:
-        break;
-    }
-    return QStringLiteral("Fatturato");
+    return QString::fromUtf8(kindOf(report).name);
 }
 
 QString fileSafe(const QString& text)
@@ -34,7 +26,7 @@ QString reportExportPath(const QString& programFolder, PeriodReport report,
         return {};
     QString name = reportName(report) + QLatin1Char('_') + selection.first.toString(Qt::ISODate) +
                    QLatin1Char('_') + selection.last.toString(Qt::ISODate);
-    if (report == PeriodReport::Fatturato) {
+    if (kindOf(report).byClient) {
         if (!selection.clientCode.trimmed().isEmpty())
             name += QLatin1Char('_') + fileSafe(selection.clientCode);
         if (selection.unpaidOnly)

@@ -6,8 +6,8 @@
 
 // Where "Esporta PDF ..." writes a period report: the folder Stampe of the
 // data folder, the report's name and the period as yyyy-mm-dd
-// ("Stampe/Fatturato_2026-01-01_2026-12-31.pdf"); a turnover of one client
-// adds its code, and of the unpaid invoices "_inevase"
+// ("Stampe/Fatturato_2026-01-01_2026-12-31.pdf"); a kind chosen by client
+// adds the client's code, and the unpaid invoices only "_inevase"
 // ("Fatturato_2026-01-01_2026-12-31_R1_inevase.pdf"). Only letters, digits
 // and "-" of a code reach the name, so no code can point elsewhere. Empty
 // when a date is not a date.

@@ -21,6 +21,7 @@
 #include "ModalHelper.h"
 #include "PdfExport.h"
 #include "PdfTestSupport.h"
+#include "PeriodReportKind.h"
 #include "PeriodWindow.h"
 #include "PrintRun.h"
 #include "STAFAT.h"
@@ -415,6 +416,21 @@ void MainWindowTest::statisticsOpenTheirWindows()
         m_main->voce(entry)->trigger();
         QCOMPARE(opened, QString::fromLatin1(window));
     }
+    // Every report kind has its entry there.
+    QStringList opened;
+    for (QAction* entry : m_main->findChild<QMenu*>("MenuStatistiche")->actions()) {
+        whenModal<QDialog>(this, [&opened](QDialog* dialog) {
+            opened << dialog->objectName();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        entry->trigger();
+    }
+    QStringList kinds;
+    for (const PeriodReportKind* kind : periodReportKinds())
+        kinds << QString::fromUtf8(kind->windowName);
+    opened.sort();
+    kinds.sort();
+    QCOMPARE(opened, kinds);
 }
 
 // A new client or supplier is added from the code list of a document.

@@ -210,7 +210,7 @@ void ReportGoldenTest::storedRates()
 // the columns that keep their width are left out of the shares.
 void ReportGoldenTest::listColumnWidths()
 {
-    const QVector<int> entries = widthEntries(listGrid(PeriodReport::Movimenti));
+    const QVector<int> entries = widthEntries(kindOf(PeriodReport::Movimenti).listGrid);
     QCOMPARE(entries, (QVector<int>{2, 7, 3, 13, 8, 8, 8}));
     const QVector<double> needed{1200, 300, 0, 1100, 900, 900};
     const double grid = gridWidthFor(entries, needed, 600, 1500);

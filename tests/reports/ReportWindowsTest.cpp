@@ -6,6 +6,7 @@
 #include "MessageBox.h"
 #include "ModalHelper.h"
 #include "PdfTestSupport.h"
+#include "PeriodReportWindows.h"
 #include "PeriodWindow.h"
 #include "fZoom.h"
 #include "frmPreview.h"
@@ -267,4 +268,65 @@ void ReportWindowsTest::reportExportsToStampe()
                  QRegularExpression(R"(\n *1 000,00 +40,00 +228,80 +200,00 +50,00 +1 118,80 *\n)")),
              qPrintable(text));
     QVERIFY(text.contains("TOTALI"));
+}
+
+void ReportWindowsTest::eachReportOpensItsWindows_data()
+{
+    QTest::addColumn<PeriodReport>("report");
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("columns");
+    QTest::newRow("turnover") << PeriodReport::Fatturato << "STAFatturato"
+                              << "DispFAT"
+                              << "Situazione FATTURATO" << 11;
+    QTest::newRow("withholding") << PeriodReport::Ritenuta << "STARA"
+                                 << "DispRA"
+                                 << "Situazione Ritenuta d'imposta" << 10;
+    QTest::newRow("purchases") << PeriodReport::Movimenti << "STAMOV"
+                               << "DispMOV"
+                               << "Situazione Movimenti" << 8;
+}
+
+// The main window opens a report by its kind; its period window's
+// "Riepilogo" then opens that kind's list, which reads its own table.
+void ReportWindowsTest::eachReportOpensItsWindows()
+{
+    QFETCH(PeriodReport, report);
+    Database& db = m_context->DbArchivi;
+    addPaidInvoice(db, QDate(2026, 3, 5), 12, "R1", "2026-04-05");
+    QString error;
+    QVERIFY2(db.execute("INSERT INTO Fornitori (Chiave, CodFornitore, Denominazione) "
+                        "VALUES ('F1        ', 'F1', 'Cartoleria Centrale')",
+                        {}, &error),
+             qPrintable(error));
+    QVERIFY2(db.execute("INSERT INTO Movimenti (Chiave, Data, Numero, CodFor, Imponibile) "
+                        "VALUES ('2026         7', '2026-05-02', 7, 'F1', 10000), "
+                        "('2026         8', '2026-05-03', 8, 'F1', 20000)",
+                        {}, &error),
+             qPrintable(error));
+
+    QString window;
+    QString list;
+    QString caption;
+    int columns = 0;
+    int documents = 0;
+    whenModal<PeriodWindow>(this, [&](PeriodWindow* period) {
+        window = period->objectName();
+        whenModal<ListWindow>(this, [&](ListWindow* shown) {
+            list = shown->objectName();
+            caption = shown->windowTitle();
+            columns = shown->model()->columnCount();
+            documents = shown->model()->documentCount();
+            QTest::keyClick(shown->Lavori(), Qt::Key_Escape);
+        });
+        QTest::mouseClick(period->BtAnte(), Qt::LeftButton);
+    });
+    openPeriodWindow(*m_context, report, nullptr);
+    QTEST(window, "window");
+    QTEST(list, "list");
+    QTEST(caption, "caption");
+    QTEST(columns, "columns");
+    QCOMPARE(documents, report == PeriodReport::Movimenti ? 2 : 1);
+    QCOMPARE(MessageBox::shownCount(), 0);
 }

@@ -20,6 +20,8 @@ private slots:
     void listKeysTotalsAndResize();
     void invertedPeriodListsTitlesOnly();
     void reportExportsToStampe();
+    void eachReportOpensItsWindows_data();
+    void eachReportOpensItsWindows();
 
 private:
     PrintFixture m_fixture;
