@@ -123,7 +123,7 @@ QString DemoFiller::digits(int count)
 {
     QString text;
     for (int i = 0; i < count; ++i)
-        text += QChar(QLatin1Char('0' + pick(10)));
+        text += QChar(QLatin1Char(static_cast<char>('0' + pick(10))));
     return text;
 }
 

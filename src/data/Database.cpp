@@ -148,10 +148,10 @@ bool Database::openFile(const QString& path, bool checkOnly, QString* error)
     close();
     m_openFailure = OpenFailure::None;
     const QFileInfo info(path);
-    if (!info.exists() && checkOnly) {
-        return refuse(OpenFailure::Unavailable, QStringLiteral("Il file %1 non esiste").arg(path),
-                      error);
-    } else if (!info.exists()) {
+    if (!info.exists()) {
+        if (checkOnly)
+            return refuse(OpenFailure::Unavailable,
+                          QStringLiteral("Il file %1 non esiste").arg(path), error);
         if (!createFile(path, error))
             return refuse(OpenFailure::Unavailable, error ? *error : QString(), error);
     } else if (!info.isFile() || !info.isReadable()) {

@@ -26,15 +26,15 @@ void SqlDialectTest::errorsByKind_data()
         << true;
     QTest::newRow("no database") << "26" << int(QSqlError::ConnectionError)
                                  << "Il file non è un archivio (file is not a database)" << true;
-    QTest::newRow("no such table") << "1" << statement
-                                   << "Errore dell'archivio (no such table: Nessuna)" << false;
+    QTest::newRow("no such table")
+        << "1" << statement << "Errore dell'archivio (no such table: Nessuna)" << false;
     QTest::newRow("key given twice")
         << "19" << statement
         << "I dati non rispettano le regole dell'archivio (UNIQUE constraint failed)" << false;
     // Qt's own failures carry no code of the engine's.
-    QTest::newRow("Qt, connection") << "" << int(QSqlError::ConnectionError)
-                                    << "Impossibile aprire il file dell'archivio (Driver not loaded)"
-                                    << false;
+    QTest::newRow("Qt, connection")
+        << "" << int(QSqlError::ConnectionError)
+        << "Impossibile aprire il file dell'archivio (Driver not loaded)" << false;
     QTest::newRow("Qt, statement") << "" << statement << "Errore dell'archivio (No query)" << false;
 }
 
@@ -81,7 +81,8 @@ void SqlDialectTest::catalogueReadsTheSchemaBack()
     TableDef odd{QStringLiteral("Strana \"tabella\""),
                  {{QStringLiteral("Chiave \"1\""), FieldType::Text, 12},
                   {QStringLiteral("Importo"), FieldType::Long, 8}}};
-    QVERIFY2(db.execute(createStatements(odd, dialect).constFirst(), {}, &error), qPrintable(error));
+    QVERIFY2(db.execute(createStatements(odd, dialect).constFirst(), {}, &error),
+             qPrintable(error));
     std::vector<CatalogueColumn> oddColumns;
     QVERIFY(dialect.tableColumns(db.connection(), odd.name, &oddColumns, &failure));
     QCOMPARE(oddColumns.size(), std::size_t(2));
