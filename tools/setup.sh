@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config git clang-format
+    build-essential cmake ninja-build pkg-config git clang-format clang-tidy
     qt6-base-dev libqt6sql6-sqlite qt6-translations-l10n
     fonts-liberation2 fontconfig
     libsqlite3-dev qpdf poppler-utils sqlite3 xdg-utils cups-client

@@ -1,10 +1,20 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the sources' formatting, then builds and
 # runs every test twice: in a normal build (warnings as errors, benchmarks
-# compiled) and in a build with AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# compiled), after clang-tidy's checks on the files changed since main
+# (every file with --tidy-all: it takes longer than all the rest), and in a
+# build with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+tidy=()
+case "${1:-}" in
+--tidy-all) tidy=(--all) ;;
+"") ;;
+*)
+    echo "usage: tools/test.sh [--tidy-all]" >&2
+    exit 2
+    ;;
+esac
 tools/setup.sh
 tools/check-format.sh
 
@@ -12,6 +22,7 @@ jobs=$(nproc)
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFALMIDE_WERROR=ON -DFALMIDE_BENCHMARKS=ON
 cmake --build build -j "$jobs"
+tools/tidy.sh "${tidy[@]}"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFALMIDE_WERROR=ON -DFALMIDE_SANITIZE=ON

@@ -10,6 +10,7 @@
 #include "Consulta.h"
 #include "ConsultaModel.h"
 #include "ConsultaRules.h"
+#include "SqlDialect.h"
 
 #include "BenchInvoices.h"
 #include <QApplication>
@@ -44,8 +45,9 @@ QString fixtureFolder(const Fixture& fixture, int invoices)
     QFile statement(keep + QStringLiteral("/consulta.sql"));
     if (!statement.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         statement.write(
-            consulta::invoicesStatement(QStringLiteral("Fatture"), {}, {}).sql.toUtf8() + ";\n") <
-            0)
+            consulta::invoicesStatement(embeddedDialect(), QStringLiteral("Fatture"), {}, {})
+                .sql.toUtf8() +
+            ";\n") < 0)
         qFatal("cannot write %s", qPrintable(statement.fileName()));
     QDir folder(keep + QStringLiteral("/consulta-") + QString::number(invoices));
     folder.removeRecursively();

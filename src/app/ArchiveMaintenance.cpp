@@ -236,7 +236,7 @@ bool ArchiveMaintenance::afterOpen()
         MessageBox::warning(m_parent, why);
         return true;
     }
-    // SQLite's quick check reads every page: on 100 000 invoices it takes
+    // The file's quick check reads every page: on 100 000 invoices it takes
     // about twice the whole start of a minimal Qt program, so it runs with
     // the day's copy (the first start of a day), when the file changed while
     // the program was not running (a crash, another program) and when a
@@ -277,10 +277,7 @@ bool ArchiveMaintenance::afterOpen()
     case DailyCopyOutcome::Kind::Damaged:
         break;
     }
-    // SQLite's own words, after a sentence of ours.
-    const QString report =
-        QStringLiteral("Il controllo dell'archivio ha trovato dei danni (secondo SQLite):\n") +
-        copy.problems.join(QLatin1Char('\n'));
+    const QString report = foundDamageReport(copy.problems);
     db.noteDamage(report);
     return offerRepair(report);
 }

@@ -59,7 +59,7 @@ void parse(QCommandLineParser& parser, const QStringList& arguments)
     const QStringList unknown = parser.unknownOptionNames();
     if (!unknown.isEmpty()) {
         // As typed: the parser drops the dashes.
-        const QString name = unknown.first();
+        const QString& name = unknown.first();
         QString typed = QStringLiteral("--") + name;
         for (const QString& argument : arguments)
             if (argument == QLatin1Char('-') + name ||

@@ -8,13 +8,12 @@
 #include "MasterDataFields.h"
 #include "PlainFields.h"
 #include "Recordset.h"
+#include "TableWalk.h"
 #include "TaxCodes.h"
 
 #include <QHash>
 #include <QRandomGenerator>
 #include <QSet>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <algorithm>
 #include <map>
 #include <memory>
@@ -124,7 +123,7 @@ QString DemoFiller::digits(int count)
 {
     QString text;
     for (int i = 0; i < count; ++i)
-        text += QChar(QLatin1Char('0' + pick(10)));
+        text += QChar(QLatin1Char(static_cast<char>('0' + pick(10))));
     return text;
 }
 
@@ -319,13 +318,8 @@ bool archivesEmpty(Database& db, QString* error)
 {
     error->clear();
     for (const Table table : kTables) {
-        QSqlQuery query(db.connection());
-        if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM \"%1\"").arg(nameOf(table))) ||
-            !query.next()) {
-            *error = query.lastError().text();
-            return false;
-        }
-        if (query.value(0).toLongLong() > 0)
+        const std::optional<bool> empty = tableIsEmpty(db, table, error);
+        if (!empty || !*empty)
             return false;
     }
     return true;

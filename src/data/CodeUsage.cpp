@@ -1,6 +1,8 @@
 #include "CodeUsage.h"
 
+#include "Database.h"
 #include "KeyText.h"
+#include "Schema.h"
 #include "Snapshot.h"
 
 #include <QStringList>
@@ -21,12 +23,16 @@ std::optional<CodeUsage> documentsUsingCode(Database& db, CodeOwner owner, const
     // older spelling in another case or with trailing blanks still counts.
     const QString key = normalizeKey(code, 0);
     const bool client = owner == CodeOwner::Client;
+    auto count = [&db](Table table, int column) {
+        const TableDef& def = tableDef(table);
+        return QStringLiteral("(SELECT count(*) FROM %1 WHERE upper(rtrim(%2)) = ?)")
+            .arg(db.quoted(def.name), db.quoted(def.columns.at(std::size_t(column)).name));
+    };
     const QString sql =
-        client ? QStringLiteral(
-                     "SELECT (SELECT count(*) FROM Fatture WHERE upper(rtrim(CodCli)) = ?), "
-                     "(SELECT count(*) FROM Parcelle WHERE upper(rtrim(CodCli)) = ?)")
-               : QStringLiteral(
-                     "SELECT (SELECT count(*) FROM Movimenti WHERE upper(rtrim(CodFor)) = ?)");
+        QStringLiteral("SELECT ") +
+        (client ? count(Table::Fatture, int(FeeColumn::Client)) + QStringLiteral(", ") +
+                      count(Table::Parcelle, int(FeeColumn::Client))
+                : count(Table::Movimenti, int(PurchaseColumn::Supplier)));
     const auto result =
         Snapshot::Open(db, sql, client ? QVariantList{key, key} : QVariantList{key}, error);
     if (!result)

@@ -2,17 +2,14 @@
 
 #include "Schema.h"
 #include "SchemaCheck.h"
-#include "SqliteFile.h"
+#include "SqlDialect.h"
 #include "StagedFile.h"
 
 #include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlResult>
-#include <sqlite3.h>
 
 namespace {
 
@@ -22,79 +19,67 @@ QString nextConnectionName()
     return QStringLiteral("falmide-%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
-int sqliteCode(const QSqlError& e)
-{
-    return e.nativeErrorCode().toInt();
-}
-
-QString describe(const QSqlError& e)
+QString describeWith(const SqlDialect& dialect, const QSqlError& e)
 {
     const QString text = e.databaseText().isEmpty() ? e.text() : e.databaseText();
-    return italianSqliteError(sqliteCode(e), text);
+    return describeDatabaseError(dialect.classify(e), text);
 }
 
-// What an error met while opening says about the file.
-OpenFailure classify(const QSqlError& e)
-{
-    const int code = sqliteCode(e);
-    if (isDamageCode(code))
-        return OpenFailure::Damaged;
-    if ((code & 0xff) == SQLITE_ERROR)
-        return OpenFailure::Foreign; // no such table: a database of something else
-    return OpenFailure::Unavailable;
-}
-
-sqlite3* handleOf(const QSqlDatabase& db)
-{
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-        return *static_cast<sqlite3* const*>(handle.constData());
-    return nullptr;
-}
-
-bool statementReadsOnly(const QSqlQuery& q)
-{
-    const QVariant handle = q.result() ? q.result()->handle() : QVariant();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3_stmt*") == 0)
-        return sqlite3_stmt_readonly(*static_cast<sqlite3_stmt* const*>(handle.constData())) != 0;
-    return false;
-}
-
-bool run(QSqlDatabase& db, const QString& sql, QString* error)
+bool run(QSqlDatabase& db, const SqlDialect& dialect, const QString& sql, QString* error)
 {
     QSqlQuery q(db);
     if (!q.exec(sql)) {
         if (error)
-            *error = describe(q.lastError());
+            *error = describeWith(dialect, q.lastError());
         return false;
     }
     return true;
 }
 
-bool createSchema(QSqlDatabase& db, QString* error)
+bool createSchema(QSqlDatabase& db, const SqlDialect& dialect, QString* error)
 {
-    if (!run(db, QStringLiteral("BEGIN"), error))
+    if (!run(db, dialect, QStringLiteral("BEGIN"), error))
         return false;
-    bool ok =
-        run(db, QStringLiteral("CREATE TABLE SchemaVersion (Version INTEGER NOT NULL)"), error) &&
-        run(db, QStringLiteral("INSERT INTO SchemaVersion VALUES (%1)").arg(kSchemaVersion), error);
+    bool ok = run(db, dialect, versionTableStatement(dialect), error) &&
+              run(db, dialect,
+                  QStringLiteral("INSERT INTO %1 VALUES (%2)")
+                      .arg(dialect.quoted(QStringLiteral("SchemaVersion")))
+                      .arg(kSchemaVersion),
+                  error);
     for (const TableDef& t : schemaTables()) {
-        for (const QString& sql : createStatements(t))
-            ok = ok && run(db, sql, error);
+        for (const QString& sql : createStatements(t, dialect))
+            ok = ok && run(db, dialect, sql, error);
     }
     // The heading data is always read as the table's first record.
-    ok = ok && run(db, QStringLiteral("INSERT INTO datipers DEFAULT VALUES"), error);
+    ok = ok && run(db, dialect,
+                   QStringLiteral("INSERT INTO %1 DEFAULT VALUES")
+                       .arg(dialect.quoted(QStringLiteral("datipers"))),
+                   error);
     if (!ok) {
         QString ignored;
-        run(db, QStringLiteral("ROLLBACK"), &ignored);
+        run(db, dialect, QStringLiteral("ROLLBACK"), &ignored);
         return false;
     }
-    return run(db, QStringLiteral("COMMIT"), error);
+    return run(db, dialect, QStringLiteral("COMMIT"), error);
+}
+
+// What an error met while opening says about the file.
+OpenFailure openFailureOf(DatabaseErrorKind kind)
+{
+    if (meansDamage(kind))
+        return OpenFailure::Damaged;
+    if (kind == DatabaseErrorKind::Statement)
+        return OpenFailure::Foreign; // no such table: a database of something else
+    return OpenFailure::Unavailable;
 }
 
 } // namespace
 
-Database::Database() : m_connectionName(nextConnectionName()) {}
+Database::Database()
+    : m_dialect(&embeddedDialect()), m_connectionName(nextConnectionName()),
+      m_layout(schemaTables())
+{
+}
 
 Database::~Database()
 {
@@ -106,22 +91,22 @@ bool Database::createFile(const QString& path, QString* error)
     // Built under a temporary name and moved into place, so that an
     // interrupted creation never leaves a half-made database behind. The
     // amounts and tax codes are for this user only: the file is made
-    // readable by its owner alone, and SQLite gives its journal the same
-    // permissions.
+    // readable by its owner alone, and the engine gives its journal the
+    // same permissions.
+    const SqlDialect& dialect = embeddedDialect();
     StagedFile staged(path);
     if (!staged.create(error))
         return false;
     bool ok = false;
     {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), nextConnectionName());
+        QSqlDatabase db = QSqlDatabase::addDatabase(dialect.driverName(), nextConnectionName());
         const QString name = db.connectionName();
         db.setDatabaseName(staged.path());
         if (!db.open()) {
             if (error)
-                *error = describe(db.lastError());
+                *error = describeWith(dialect, db.lastError());
         } else {
-            ok = createSchema(db, error);
+            ok = createSchema(db, dialect, error);
             db.close();
         }
         db = QSqlDatabase();
@@ -163,10 +148,10 @@ bool Database::openFile(const QString& path, bool checkOnly, QString* error)
     close();
     m_openFailure = OpenFailure::None;
     const QFileInfo info(path);
-    if (!info.exists() && checkOnly) {
-        return refuse(OpenFailure::Unavailable, QStringLiteral("Il file %1 non esiste").arg(path),
-                      error);
-    } else if (!info.exists()) {
+    if (!info.exists()) {
+        if (checkOnly)
+            return refuse(OpenFailure::Unavailable,
+                          QStringLiteral("Il file %1 non esiste").arg(path), error);
         if (!createFile(path, error))
             return refuse(OpenFailure::Unavailable, error ? *error : QString(), error);
     } else if (!info.isFile() || !info.isReadable()) {
@@ -178,37 +163,39 @@ bool Database::openFile(const QString& path, bool checkOnly, QString* error)
                       error);
     }
 
-    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+    m_db = QSqlDatabase::addDatabase(m_dialect->driverName(), m_connectionName);
     m_db.setDatabaseName(path);
     if (checkOnly)
-        m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        m_db.setConnectOptions(m_dialect->readOnlyOptions());
     if (!m_db.open())
         return refuse(OpenFailure::Unavailable, describe(m_db.lastError()), error);
     m_path = path;
-    // SQLite opens a file it may not write for reading only.
-    sqlite3* handle = handleOf(m_db);
-    m_readOnly = handle && sqlite3_db_readonly(handle, "main") == 1;
-    QSqlQuery(m_db).exec(QStringLiteral("PRAGMA synchronous=FULL"));
+    m_readOnly = m_dialect->onlyReads(m_db);
+    m_dialect->tune(m_db);
     if (!checkSchema(checkOnly, error))
         return false;
-    if (!m_readOnly && !checkOnly) {
-        QSqlQuery journal(m_db);
-        if (!journal.exec(QStringLiteral("PRAGMA journal_mode=DELETE")))
-            return refuse(classify(journal.lastError()), describe(journal.lastError()), error);
-    }
+    QSqlError prepareError;
+    if (!m_readOnly && !checkOnly && !m_dialect->prepareForWrites(m_db, &prepareError))
+        return refuse(openFailureOf(m_dialect->classify(prepareError)), describe(prepareError),
+                      error);
     return true;
 }
 
 bool Database::checkSchema(bool checkOnly, QString* error)
 {
-    // Reading the catalogue is the first access to the file: a file that is
-    // not SQLite fails here, before anything could be written to it.
+    // Reading the version is the first access to the file: a file that is
+    // no database of the engine fails here, before anything could be
+    // written to it.
     QSqlQuery q(m_db);
-    if (!q.exec(QStringLiteral("SELECT Version FROM SchemaVersion")) || !q.next()) {
+    if (!q.exec(
+            QStringLiteral("SELECT %1 FROM %2")
+                .arg(quoted(QStringLiteral("Version")), quoted(QStringLiteral("SchemaVersion")))) ||
+        !q.next()) {
         if (!q.lastError().isValid())
             return refuse(OpenFailure::Foreign, QStringLiteral("versione dell'archivio mancante"),
                           error);
-        return refuse(classify(q.lastError()), describe(q.lastError()), error);
+        return refuse(openFailureOf(m_dialect->classify(q.lastError())), describe(q.lastError()),
+                      error);
     }
     m_version = q.value(0).toInt();
     q.finish();
@@ -222,9 +209,9 @@ bool Database::checkSchema(bool checkOnly, QString* error)
     QSqlError sqlError;
     QStringList plan;
     const SchemaStatus status =
-        checkOnly ? planSchemaTables(m_db, schemaTables(), m_version, kSchemaVersion, &plan,
+        checkOnly ? planSchemaTables(*this, schemaTables(), m_version, kSchemaVersion, &plan,
                                      &reason, &sqlError)
-                  : checkSchemaTables(m_db, schemaTables(), m_version, kSchemaVersion, !m_readOnly,
+                  : checkSchemaTables(*this, schemaTables(), m_version, kSchemaVersion, !m_readOnly,
                                       &reason, &sqlError);
     switch (status) {
     case SchemaStatus::Matches:
@@ -240,7 +227,7 @@ bool Database::checkSchema(bool checkOnly, QString* error)
                           .arg(reason),
                       error);
     case SchemaStatus::Unreadable:
-        return refuse(classify(sqlError), describe(sqlError), error);
+        return refuse(openFailureOf(m_dialect->classify(sqlError)), describe(sqlError), error);
     }
     return true;
 }
@@ -253,6 +240,7 @@ void Database::close()
         QSqlDatabase::removeDatabase(m_connectionName);
     }
     m_path.clear();
+    m_layout = schemaTables();
     m_version = 0;
     m_savepointDepth = 0;
     m_readOnly = false;
@@ -280,10 +268,30 @@ bool Database::acceptsWrites(QString* why) const
     return reason.isEmpty();
 }
 
+QString Database::quoted(const QString& identifier) const
+{
+    return m_dialect->quoted(identifier);
+}
+
+void Database::setLayout(const std::vector<TableDef>& tables)
+{
+    m_layout = tables;
+}
+
+const TableDef* Database::tableLayout(const QString& table) const
+{
+    return findTable(m_layout, table);
+}
+
+QString Database::describe(const QSqlError& error) const
+{
+    return describeWith(*m_dialect, error);
+}
+
 QString Database::failure(const QSqlError& error)
 {
     const QString text = describe(error);
-    if (isDamageCode(sqliteCode(error)))
+    if (meansDamage(m_dialect->classify(error)))
         noteDamage(text);
     return text;
 }
@@ -293,29 +301,22 @@ void Database::noteDamage(const QString& reason)
     if (m_damaged)
         return;
     m_damaged = true;
-    // SQLite's quick check says where: it reads every page of the file.
-    QStringList report{reason};
-    QSqlQuery check(m_db);
-    if (check.exec(QStringLiteral("PRAGMA quick_check(10)"))) {
-        while (check.next())
-            if (check.value(0).toString() != QLatin1String("ok"))
-                report << check.value(0).toString();
-    }
+    const QStringList report = QStringList{reason} + m_dialect->damageDetails(m_db);
     m_damageReport = report.join(QLatin1Char('\n'));
     if (m_damageHandler)
         m_damageHandler(m_damageReport);
 }
 
-bool Database::execute(const QString& sql, const QVariantList& values, QString* error)
+bool Database::execute(const QString& sql, const QVariantList& values, QString* error, int* changed)
 {
+    if (!acceptsWrites(error))
+        return false;
     QSqlQuery q(m_db);
     if (!q.prepare(sql)) {
         if (error)
             *error = failure(q.lastError());
         return false;
     }
-    if (!statementReadsOnly(q) && !acceptsWrites(error))
-        return false;
     for (const QVariant& v : values)
         q.addBindValue(v);
     if (!q.exec()) {
@@ -323,14 +324,21 @@ bool Database::execute(const QString& sql, const QVariantList& values, QString* 
             *error = failure(q.lastError());
         return false;
     }
+    if (changed)
+        *changed = q.numRowsAffected();
     return true;
 }
 
+// The outermost level is a transaction, each inner one a savepoint: SQL
+// offers savepoints only inside a transaction.
 bool Database::begin(QString* error)
 {
     if (!acceptsWrites(error))
         return false;
-    if (!run(m_db, QStringLiteral("SAVEPOINT sp%1").arg(m_savepointDepth + 1), error))
+    const QString sql = m_savepointDepth == 0
+                            ? QStringLiteral("BEGIN")
+                            : QStringLiteral("SAVEPOINT sp%1").arg(m_savepointDepth + 1);
+    if (!run(m_db, *m_dialect, sql, error))
         return false;
     ++m_savepointDepth;
     return true;
@@ -341,7 +349,9 @@ bool Database::commit(QString* error)
     if (m_savepointDepth == 0)
         return true;
     QSqlQuery release(m_db);
-    if (!release.exec(QStringLiteral("RELEASE sp%1").arg(m_savepointDepth))) {
+    if (!release.exec(m_savepointDepth == 1
+                          ? QStringLiteral("COMMIT")
+                          : QStringLiteral("RELEASE sp%1").arg(m_savepointDepth))) {
         if (error)
             *error = failure(release.lastError());
         rollback();
@@ -356,7 +366,11 @@ void Database::rollback()
     if (m_savepointDepth == 0)
         return;
     QString ignored;
-    run(m_db, QStringLiteral("ROLLBACK TO sp%1").arg(m_savepointDepth), &ignored);
-    run(m_db, QStringLiteral("RELEASE sp%1").arg(m_savepointDepth), &ignored);
+    if (m_savepointDepth == 1) {
+        run(m_db, *m_dialect, QStringLiteral("ROLLBACK"), &ignored);
+    } else {
+        run(m_db, *m_dialect, QStringLiteral("ROLLBACK TO sp%1").arg(m_savepointDepth), &ignored);
+        run(m_db, *m_dialect, QStringLiteral("RELEASE sp%1").arg(m_savepointDepth), &ignored);
+    }
     --m_savepointDepth;
 }

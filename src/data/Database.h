@@ -4,15 +4,18 @@
 #include <QString>
 #include <QVariantList>
 #include <functional>
+#include <vector>
 
 class QSqlError;
+class SqlDialect;
+struct TableDef;
 
 // Why a database file could not be opened, which decides what the user is
 // offered: only a damaged file is sent to the repair.
 enum class OpenFailure {
     None,
     Unavailable, // cannot be reached now: permissions, a lock, the disk
-    Damaged,     // SQLite finds it damaged, or it is empty
+    Damaged,     // the engine finds it damaged, or it is empty
     Foreign,     // a database laid out otherwise: not ours, or a table that differs
     Newer,       // made by a later version of the program
 };
@@ -20,15 +23,13 @@ enum class OpenFailure {
 // Why a file made by a later version of the program is refused.
 QString newerArchiveMessage(int fileVersion);
 
-// The program's one SQLite file. A Database owns its own Qt SQL connection
-// and closes it when destroyed.
+// The program's database: the embedded engine's file in the data folder. A
+// Database owns its own Qt SQL connection and closes it when destroyed;
+// what its engine does differently is its dialect's (SqlDialect.h).
 //
-// Durability: the file keeps SQLite's rollback journal with synchronous=FULL,
-// so a save is on the disk when its commit returns, and a crash or a power
-// cut at any moment leaves the last committed state (the journal is played
-// back at the next open). The rollback journal keeps the whole database in
-// its one file between saves, so compaction and copies that rename or read
-// the file see all of it. Every save or delete runs in one transaction.
+// Durability: a save is on the disk when its commit returns, and a crash or
+// a power cut at any moment leaves the last committed state. Every save or
+// delete runs in one transaction.
 class Database
 {
 public:
@@ -54,10 +55,22 @@ public:
     OpenFailure openFailure() const { return m_openFailure; }
 
     QSqlDatabase& connection() { return m_db; }
+    const SqlDialect& dialect() const { return *m_dialect; }
+    // An identifier (a table or column name) as the engine's SQL writes it.
+    QString quoted(const QString& identifier) const;
 
-    // Runs one statement with bound values. A statement that would write is
-    // refused while writes are not accepted.
-    bool execute(const QString& sql, const QVariantList& values, QString* error);
+    // The layout of the tables, as the open database was checked against it
+    // (the program's schema): what records are read and written by.
+    const std::vector<TableDef>& layout() const { return m_layout; }
+    // The layout of one table; null for a table it does not have.
+    const TableDef* tableLayout(const QString& table) const;
+    void setLayout(const std::vector<TableDef>& tables);
+
+    // Runs one statement that writes, with bound values; it is refused
+    // while writes are not accepted. *changed, when given, gets the number
+    // of rows it changed. Reads go through a Snapshot or a Recordset.
+    bool execute(const QString& sql, const QVariantList& values, QString* error,
+                 int* changed = nullptr);
 
     // Savepoints nest, so a saved record can run inside a wider transaction.
     // A write begins here: it is refused while writes are not accepted.
@@ -85,8 +98,11 @@ public:
     }
 
     // The text to show for a failed statement: an Italian sentence, then
-    // SQLite's own words. A failure that means damage is noted (see damaged()).
+    // the engine's own words. A failure that means damage is noted (see
+    // damaged()).
     QString failure(const QSqlError& error);
+    // The same text, without noting anything.
+    QString describe(const QSqlError& error) const;
 
     // Writes a new database file with the full schema. Exposed for tests and
     // for the maintenance commands.
@@ -97,8 +113,10 @@ private:
     bool checkSchema(bool checkOnly, QString* error);
     bool refuse(OpenFailure kind, const QString& reason, QString* error);
 
+    const SqlDialect* m_dialect;
     QSqlDatabase m_db;
     QString m_connectionName;
+    std::vector<TableDef> m_layout;
     QString m_path;
     int m_version = 0;
     int m_savepointDepth = 0;

@@ -119,16 +119,16 @@ bool FeeDocuments::setXmlWritten(const DocumentKey& key, const QDateTime& when,
                                  QString* error) const
 {
     const TableDef& def = tableDef(Table::Fatture);
-    const QString sql = QStringLiteral("UPDATE \"%1\" SET \"%2\" = ? WHERE \"%3\" = ?")
-                            .arg(def.name, def.columns.at(int(FeeColumn::XmlWritten)).name,
-                                 def.columns.front().name);
-    if (!m_db.execute(sql, {storedDateTime(when), key.stored()}, error))
+    const QString sql = QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3 = ?")
+                            .arg(m_db.quoted(def.name),
+                                 m_db.quoted(def.columns.at(int(FeeColumn::XmlWritten)).name),
+                                 m_db.quoted(def.columns.front().name));
+    int changed = 0;
+    if (!m_db.execute(sql, {storedDateTime(when), key.stored()}, error, &changed))
         return false;
-    QString countError;
-    const auto found = Snapshot::Open(m_db, QStringLiteral("SELECT changes()"), {}, &countError);
-    if (found && found->RecordCount() == 1 && found->rows().front().value(0).toInt() == 1)
+    if (changed == 1)
         return true;
-    *error = countError.isEmpty() ? QStringLiteral("Fattura non trovata") : countError;
+    *error = QStringLiteral("Fattura non trovata");
     return false;
 }
 
@@ -136,12 +136,11 @@ std::optional<QVector<FeeDocument>> FeeDocuments::withoutXml(const QDate& first,
                                                              QString* error) const
 {
     const TableDef& def = tableDef(Table::Fatture);
-    auto column = [&def](FeeColumn c) { return def.columns.at(int(c)).name; };
+    auto column = [this, &def](FeeColumn c) { return m_db.quoted(def.columns.at(int(c)).name); };
     const auto found = Snapshot::Open(
         m_db,
-        QStringLiteral("SELECT * FROM \"%1\" WHERE \"%2\" IS NULL AND \"%3\" >= ? AND \"%3\" "
-                       "<= ? ORDER BY \"%4\"")
-            .arg(def.name, column(FeeColumn::XmlWritten), column(FeeColumn::Date),
+        QStringLiteral("SELECT * FROM %1 WHERE %2 IS NULL AND %3 >= ? AND %3 <= ? ORDER BY %4")
+            .arg(m_db.quoted(def.name), column(FeeColumn::XmlWritten), column(FeeColumn::Date),
                  column(FeeColumn::Key)),
         {first.toString(Qt::ISODate), last.toString(Qt::ISODate)}, error);
     if (!found)

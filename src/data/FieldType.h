@@ -21,13 +21,6 @@ struct ColumnType
     int size = 0; // characters for text, bytes for numbers, 0 for memo
 };
 
-// Reads the declared type of a column ("VARCHAR(40)", "LONGTEXT", "SMALLINT",
-// "INTEGER", "BIGINT", "CURRENCY", "FLOAT", "DOUBLE", "DATE").
-ColumnType columnTypeFromDeclaration(const QString& declared);
-
-// The declaration that creates a column of the given type.
-QString declarationFor(FieldType type, int size = 0);
-
 bool isDecimalKind(FieldType type);
 bool isIntegerKind(FieldType type);
 

@@ -5,7 +5,7 @@
 
 namespace {
 
-__extension__ typedef unsigned __int128 UInt128;
+__extension__ typedef unsigned __int128 UInt128; // NOLINT(modernize-use-using): as Int128
 
 // 10^36 cents and a rounding carry stay below 2^127.
 constexpr int kMostDigits = 36;

@@ -2,6 +2,8 @@
 
 #include "Database.h"
 #include "KeyText.h"
+#include "Schema.h"
+#include "SqlDialect.h"
 
 #include <QDate>
 #include <QSqlError>
@@ -10,13 +12,6 @@
 #include <cmath>
 
 namespace {
-
-QString quoted(const QString& identifier)
-{
-    QString q = identifier;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
 
 bool numberFromVariant(const QVariant& in, double* out)
 {
@@ -127,7 +122,7 @@ QString valueText(const QVariant& v)
 }
 
 Recordset::Recordset(Database& db, QString table)
-    : m_db(db), m_table(std::move(table)), m_quotedTable(quoted(m_table))
+    : m_db(db), m_table(std::move(table)), m_quotedTable(db.quoted(m_table))
 {
 }
 
@@ -145,18 +140,24 @@ std::unique_ptr<Recordset> Recordset::OpenTable(Database& db, const QString& tab
 
 bool Recordset::loadFields()
 {
-    QSqlQuery q(m_db.connection());
-    if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(m_quotedTable)))
-        return fail(m_db.failure(q.lastError()));
-    while (q.next()) {
-        const ColumnType t = columnTypeFromDeclaration(q.value(2).toString());
-        m_fields.push_back({q.value(1).toString(), t.type, t.size});
-        if (m_fields.size() == 1 && q.value(5).toInt() == 1)
-            m_keyed = true;
-    }
-    if (m_fields.isEmpty())
+    const TableDef* def = m_db.tableLayout(m_table);
+    if (!def || def->columns.empty())
         return fail(QStringLiteral("Tabella %1 inesistente").arg(m_table));
+    for (const ColumnDef& c : def->columns)
+        m_fields.push_back({c.name, c.type, c.size});
+    m_keyed = def->keyed;
     m_textKey = m_keyed && m_fields.first().type == FieldType::Text;
+    QStringList ascending;
+    QStringList descending;
+    for (const FieldInfo& f : m_fields) {
+        m_columns << m_db.quoted(f.name);
+        ascending << m_columns.last();
+        descending << m_columns.last() + QStringLiteral(" DESC");
+    }
+    // Without a key, the whole row tells records apart and orders them.
+    m_order = m_keyed ? m_columns.first() : ascending.join(QLatin1Char(','));
+    m_reverseOrder =
+        m_keyed ? m_columns.first() + QStringLiteral(" DESC") : descending.join(QLatin1Char(','));
     return true;
 }
 
@@ -165,25 +166,22 @@ int Recordset::keyWidth() const
     return m_textKey ? m_fields.first().size : 0;
 }
 
-QString Recordset::orderColumn() const
-{
-    return m_keyed ? quoted(m_fields.first().name) : QStringLiteral("rowid");
-}
-
 bool Recordset::fail(const QString& error)
 {
     m_error = error;
     return false;
 }
 
-bool Recordset::fetchOne(const QString& where, const QString& order, const QVariantList& values)
+bool Recordset::fetchOne(const QString& where, bool last, const QVariantList& values, int offset)
 {
     m_error.clear();
     m_mode = Mode::None;
     QSqlQuery q(m_db.connection());
     q.setForwardOnly(true);
-    const QString sql = QStringLiteral("SELECT rowid, * FROM %1 %2 ORDER BY %3 %4 LIMIT 1")
-                            .arg(m_quotedTable, where, orderColumn(), order);
+    QString sql = QStringLiteral("SELECT * FROM %1 %2 ORDER BY %3 LIMIT 1")
+                      .arg(m_quotedTable, where, last ? m_reverseOrder : m_order);
+    if (offset > 0)
+        sql += QStringLiteral(" OFFSET %1").arg(offset);
     if (!q.prepare(sql))
         return fail(m_db.failure(q.lastError()));
     for (const QVariant& v : values)
@@ -192,14 +190,57 @@ bool Recordset::fetchOne(const QString& where, const QString& order, const QVari
         return fail(m_db.failure(q.lastError()));
     m_hasCurrent = q.next();
     m_row.clear();
+    m_rowStored.clear();
     if (!m_hasCurrent && q.lastError().isValid())
         return fail(m_db.failure(q.lastError()));
     if (m_hasCurrent) {
-        m_rowid = q.value(0).toLongLong();
-        for (int i = 0; i < m_fields.size(); ++i)
-            m_row << fromStorage(m_fields[i], q.value(i + 1));
+        // A file of an earlier version, not yet brought up to date, holds
+        // fewer columns: the missing ones read as Null.
+        const int columns = q.record().count();
+        for (int i = 0; i < m_fields.size(); ++i) {
+            m_rowStored << (i < columns ? q.value(i) : QVariant());
+            m_row << fromStorage(m_fields[i], m_rowStored.last());
+        }
     }
     return true;
+}
+
+bool Recordset::fetchRow(const QVariantList& stored)
+{
+    if (m_keyed)
+        return fetchOne(QStringLiteral("WHERE %1 = ?").arg(m_columns.first()), false,
+                        {stored.first()});
+    // A table without a key is a small one (the heading record): its rows
+    // are read in order until the one written.
+    for (m_position = 0; fetchOne({}, false, {}, m_position) && m_hasCurrent; ++m_position) {
+        bool same = true;
+        for (int i = 0; i < stored.size() && same; ++i) {
+            const QVariant& here = m_rowStored.at(i);
+            same = here.isNull() == stored.at(i).isNull() &&
+                   (here.isNull() || here.toString() == stored.at(i).toString());
+        }
+        if (same)
+            break;
+    }
+    return m_error.isEmpty();
+}
+
+QString Recordset::sameRowCondition() const
+{
+    QStringList conditions;
+    for (const QString& column : m_columns)
+        conditions << m_db.dialect().sameValue(column);
+    return QStringLiteral("WHERE ") + conditions.join(QStringLiteral(" AND "));
+}
+
+QVariantList Recordset::identity(QString* where) const
+{
+    if (m_keyed) {
+        *where = QStringLiteral("WHERE %1 = ?").arg(m_columns.first());
+        return {m_rowStored.first()};
+    }
+    *where = sameRowCondition();
+    return m_rowStored;
 }
 
 bool Recordset::Seek(const QString& comparison, const QVariant& key)
@@ -214,27 +255,38 @@ bool Recordset::Seek(const QString& comparison, const QVariant& key)
     else
         return fail(QStringLiteral("Confronto non previsto: %1").arg(comparison));
     const QVariant k = m_textKey ? QVariant(normalizeKey(key.toString(), keyWidth())) : key;
-    const bool ok = fetchOne(QStringLiteral("WHERE %1 %2 ?").arg(orderColumn(), op), {}, {k});
+    const bool ok =
+        fetchOne(QStringLiteral("WHERE %1 %2 ?").arg(m_columns.first(), op), false, {k});
     m_noMatch = !m_hasCurrent;
     return ok;
 }
 
 bool Recordset::MoveFirst()
 {
-    return fetchOne({}, {}, {});
+    m_position = 0;
+    return fetchOne({}, false, {});
 }
 
 bool Recordset::MoveLast()
 {
-    return fetchOne({}, QStringLiteral("DESC"), {});
+    if (!m_keyed) {
+        m_error.clear();
+        const int count = RecordCount();
+        if (!m_error.isEmpty())
+            return false;
+        m_position = std::max(count - 1, 0);
+    }
+    return fetchOne({}, true, {});
 }
 
 bool Recordset::MoveNext()
 {
     if (!m_hasCurrent)
         return fail(QStringLiteral("Nessun record corrente"));
-    const QVariant position = m_keyed ? m_row.first() : QVariant(m_rowid);
-    return fetchOne(QStringLiteral("WHERE %1 > ?").arg(orderColumn()), {}, {position});
+    if (!m_keyed)
+        return fetchOne({}, false, {}, ++m_position);
+    return fetchOne(QStringLiteral("WHERE %1 > ?").arg(m_columns.first()), false,
+                    {m_rowStored.first()});
 }
 
 int Recordset::RecordCount()
@@ -298,32 +350,40 @@ bool Recordset::Update()
     if (m_textKey && valueText(m_buffer.first()).trimmed().isEmpty())
         return fail(QStringLiteral("Chiave vuota"));
 
+    QVariantList stored;
+    for (int i = 0; i < m_fields.size(); ++i) {
+        QVariant value;
+        if (!toStorage(m_fields[i], m_buffer[i], &value, &m_error))
+            return false;
+        stored << value;
+    }
+
     QStringList names;
     QVariantList values;
     for (int i = 0; i < m_fields.size(); ++i) {
-        if (i == 0 && m_keyed && !m_textKey && m_buffer.first().isNull())
-            continue; // the database numbers the row
-        QVariant stored;
-        if (!toStorage(m_fields[i], m_buffer[i], &stored, &m_error))
-            return false;
-        names << quoted(m_fields[i].name);
-        values << stored;
+        // A new record names the fields it fills: the database numbers a
+        // counter key itself, and gives every other field Null.
+        if (m_mode == Mode::AddNew && stored.at(i).isNull())
+            continue;
+        names << m_columns.at(i);
+        values << stored.at(i);
     }
 
     QString sql;
-    if (m_mode == Mode::AddNew) {
-        QStringList marks;
-        for (int i = 0; i < names.size(); ++i)
-            marks << QStringLiteral("?");
+    if (m_mode == Mode::AddNew && names.isEmpty()) {
+        sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_quotedTable);
+    } else if (m_mode == Mode::AddNew) {
+        const QString marks = QStringLiteral("?,").repeated(int(names.size())).chopped(1);
         sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                  .arg(m_quotedTable, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+                  .arg(m_quotedTable, names.join(QLatin1Char(',')), marks);
     } else {
         QStringList sets;
         for (const QString& n : names)
             sets << n + QStringLiteral(" = ?");
-        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                  .arg(m_quotedTable, sets.join(QLatin1Char(',')));
-        values << m_rowid;
+        QString where;
+        values << identity(&where);
+        sql = QStringLiteral("UPDATE %1 SET %2 %3")
+                  .arg(m_quotedTable, sets.join(QLatin1Char(',')), where);
     }
 
     if (!m_db.begin(&m_error))
@@ -340,11 +400,12 @@ bool Recordset::Update()
         m_db.rollback();
         return false;
     }
-    const qint64 rowid = m_mode == Mode::AddNew ? q.lastInsertId().toLongLong() : m_rowid;
+    if (m_keyed && stored.first().isNull())
+        stored[0] = q.lastInsertId(); // the counter the database gave the new record
     if (!m_db.commit(&m_error))
         return false;
     // The written record becomes the current one.
-    return fetchOne(QStringLiteral("WHERE rowid = ?"), {}, {rowid});
+    return fetchRow(stored);
 }
 
 void Recordset::CancelUpdate()
@@ -358,11 +419,14 @@ bool Recordset::Delete()
     if (!m_hasCurrent)
         return fail(QStringLiteral("Nessun record corrente"));
     m_mode = Mode::None;
+    QString where;
+    const QVariantList values = identity(&where);
     if (!m_db.begin(&m_error))
         return false;
     QSqlQuery q(m_db.connection());
-    q.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(m_quotedTable));
-    q.addBindValue(m_rowid);
+    q.prepare(QStringLiteral("DELETE FROM %1 %2").arg(m_quotedTable, where));
+    for (const QVariant& v : values)
+        q.addBindValue(v);
     if (!q.exec()) {
         m_error = m_db.failure(q.lastError());
         m_db.rollback();
@@ -372,5 +436,6 @@ bool Recordset::Delete()
         return false;
     m_hasCurrent = false;
     m_row.clear();
+    m_rowStored.clear();
     return true;
 }

@@ -3,6 +3,7 @@
 #include "FieldType.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVector>
 #include <memory>
@@ -19,12 +20,15 @@ struct FieldInfo
 // A table opened in key order with a current record, as the archive windows
 // use it: seek by key, walk, add, edit, delete, fields by position. Every
 // move reads through the index, so the recordset always sees the table as it
-// is now and never holds more than one row.
+// is now and never holds more than one row. Fields, types and widths are the
+// database's layout of the table (its schema); a record is known by its key,
+// and in a table without a key by all its fields.
 class Recordset
 {
 public:
-    // Opens a table in the order of its primary key (Chiave), or in insertion
-    // order for a table without one. Returns null and the reason on failure.
+    // Opens a table in the order of its primary key (Chiave), or in the
+    // order of its fields for a table without one. Returns null and the
+    // reason for a table the database's layout does not have.
     static std::unique_ptr<Recordset> OpenTable(Database& db, const QString& table, QString* error);
 
     int fieldCount() const { return int(m_fields.size()); }
@@ -69,19 +73,29 @@ private:
     enum class Mode { None, AddNew, Edit };
     Recordset(Database& db, QString table);
     bool loadFields();
-    bool fetchOne(const QString& where, const QString& order, const QVariantList& values);
-    QString orderColumn() const;
+    // Makes the first row of the condition, in the table's order (backwards
+    // when last) and past offset rows, the current one.
+    bool fetchOne(const QString& where, bool last, const QVariantList& values, int offset = 0);
+    // Makes the record just written, its fields as stored, the current one.
+    bool fetchRow(const QVariantList& stored);
+    // The condition that finds the current record, and its values.
+    QVariantList identity(QString* where) const;
+    QString sameRowCondition() const;
     bool fail(const QString& error);
 
     Database& m_db;
     QString m_table;
     QString m_quotedTable;
     QVector<FieldInfo> m_fields;
+    QStringList m_columns; // the fields' names as SQL
+    QString m_order;
+    QString m_reverseOrder;
     bool m_keyed = false;
     bool m_textKey = false;
 
     bool m_hasCurrent = false;
-    qint64 m_rowid = 0;
+    int m_position = 0;       // of the current row, in a table without a key
+    QVariantList m_rowStored; // the current row as stored
     QVariantList m_row;
     QVariantList m_buffer;
     Mode m_mode = Mode::None;

@@ -1,5 +1,7 @@
 #include "Schema.h"
 
+#include "SqlDialect.h"
+
 #include <algorithm>
 
 namespace {
@@ -138,13 +140,6 @@ std::vector<TableDef> buildTables()
     return tables;
 }
 
-QString quoted(const QString& identifier)
-{
-    QString q = identifier;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
-
 } // namespace
 
 Table feeDocumentTable(FeeDocumentKind kind)
@@ -175,17 +170,41 @@ QList<int> fieldCounts(const TableDef& table)
     return counts;
 }
 
-QStringList createStatements(const TableDef& table)
+const TableDef* findTable(const std::vector<TableDef>& tables, const QString& name)
+{
+    const auto found = std::find_if(tables.begin(), tables.end(), [&name](const TableDef& t) {
+        return t.name.compare(name, Qt::CaseInsensitive) == 0;
+    });
+    return found == tables.end() ? nullptr : &*found;
+}
+
+const ColumnDef* findColumn(const TableDef& table, const QString& name)
+{
+    const auto found =
+        std::find_if(table.columns.begin(), table.columns.end(), [&name](const ColumnDef& c) {
+            return c.name.compare(name, Qt::CaseInsensitive) == 0;
+        });
+    return found == table.columns.end() ? nullptr : &*found;
+}
+
+QStringList createStatements(const TableDef& table, const SqlDialect& dialect)
 {
     QStringList columns;
     for (std::size_t i = 0; i < table.columns.size(); ++i) {
         const ColumnDef& c = table.columns[i];
-        QString line = quoted(c.name) + QLatin1Char(' ') + declarationFor(c.type, c.size);
+        QString line =
+            dialect.quoted(c.name) + QLatin1Char(' ') + dialect.columnType(c.type, c.size);
         if (i == 0 && table.keyed)
-            line += table.autoKey ? QStringLiteral(" PRIMARY KEY AUTOINCREMENT")
-                                  : QStringLiteral(" NOT NULL PRIMARY KEY");
+            line += QLatin1Char(' ') + dialect.keyConstraint(table.autoKey);
         columns << line;
     }
     return {QStringLiteral("CREATE TABLE %1 (%2)")
-                .arg(quoted(table.name), columns.join(QStringLiteral(", ")))};
+                .arg(dialect.quoted(table.name), columns.join(QStringLiteral(", ")))};
+}
+
+QString versionTableStatement(const SqlDialect& dialect)
+{
+    return QStringLiteral("CREATE TABLE %1 (%2 %3 NOT NULL)")
+        .arg(dialect.quoted(QStringLiteral("SchemaVersion")),
+             dialect.quoted(QStringLiteral("Version")), dialect.columnType(FieldType::Long, 4));
 }

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <vector>
 
+class SqlDialect;
+
 struct ColumnDef
 {
     QString name;
@@ -100,5 +102,12 @@ const TableDef& tableDef(Table table);
 // appended columns: what a row read straight from a file may hold.
 QList<int> fieldCounts(const TableDef& table);
 
+// The table of that name among tables, and the column of that name in a
+// table, named in any case as SQL names them; null when there is none.
+const TableDef* findTable(const std::vector<TableDef>& tables, const QString& name);
+const ColumnDef* findColumn(const TableDef& table, const QString& name);
+
 // The CREATE statements of one table.
-QStringList createStatements(const TableDef& table);
+QStringList createStatements(const TableDef& table, const SqlDialect& dialect);
+// The table that holds the schema's version, as every version creates it.
+QString versionTableStatement(const SqlDialect& dialect);

@@ -1,29 +1,25 @@
 #include "SchemaCheck.h"
 
+#include "Database.h"
+#include "SqlDialect.h"
+
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
 namespace {
 
-QString quoted(const QString& identifier)
+// Types compare as the program's: an engine may spell one type in several
+// ways, and a size matters only where the type has one.
+bool sameType(const ColumnType& found, const ColumnDef& expected)
 {
-    QString q = identifier;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
-
-struct FoundColumn
-{
-    QString name;
-    QString declared;
-};
-
-bool sameType(const QString& declared, const ColumnDef& expected)
-{
-    const ColumnType found = columnTypeFromDeclaration(declared);
-    const ColumnType wanted =
-        columnTypeFromDeclaration(declarationFor(expected.type, expected.size));
-    return found.type == wanted.type && found.size == wanted.size;
+    switch (expected.type) {
+    case FieldType::Text:
+        return found.type == FieldType::Text && found.size == expected.size;
+    case FieldType::Long:
+        return found.type == FieldType::Long && (found.size == 8) == (expected.size == 8);
+    default:
+        return found.type == expected.type;
+    }
 }
 
 bool fail(QString* error, const QString& text)
@@ -35,25 +31,25 @@ bool fail(QString* error, const QString& text)
 
 // The statements that bring one table up to its layout, or false and why
 // it cannot be.
-bool planTable(const TableDef& table, const std::vector<FoundColumn>& found, bool olderFile,
-               QStringList* plan, QString* error)
+bool planTable(const SqlDialect& dialect, const TableDef& table,
+               const std::vector<CatalogueColumn>& found, bool olderFile, QStringList* plan,
+               QString* error)
 {
     if (found.empty()) {
         if (!olderFile)
             return fail(error, QStringLiteral("manca la tabella %1").arg(table.name));
-        *plan << createStatements(table);
+        *plan << createStatements(table, dialect);
         return true;
     }
     const std::size_t wanted = table.columns.size();
     for (std::size_t i = 0; i < std::min(found.size(), wanted); ++i) {
         const ColumnDef& c = table.columns[i];
-        if (found[i].name.compare(c.name, Qt::CaseInsensitive) != 0 ||
-            !sameType(found[i].declared, c))
+        if (found[i].name.compare(c.name, Qt::CaseInsensitive) != 0 || !sameType(found[i].type, c))
             return fail(error, QStringLiteral("la colonna %1 della tabella %2 è \"%3 %4\" invece "
                                               "di \"%5 %6\"")
                                    .arg(i + 1)
                                    .arg(table.name, found[i].name, found[i].declared, c.name,
-                                        declarationFor(c.type, c.size)));
+                                        dialect.columnType(c.type, c.size)));
     }
     if (found.size() > wanted || (found.size() < wanted && !olderFile))
         return fail(error, QStringLiteral("la tabella %1 ha %2 colonne invece di %3")
@@ -63,43 +59,44 @@ bool planTable(const TableDef& table, const std::vector<FoundColumn>& found, boo
     for (std::size_t i = found.size(); i < wanted; ++i) {
         const ColumnDef& c = table.columns[i];
         *plan << QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
-                     .arg(quoted(table.name), quoted(c.name), declarationFor(c.type, c.size));
+                     .arg(dialect.quoted(table.name), dialect.quoted(c.name),
+                          dialect.columnType(c.type, c.size));
     }
     return true;
 }
 
 } // namespace
 
-SchemaStatus planSchemaTables(QSqlDatabase& db, const std::vector<TableDef>& schema,
+SchemaStatus planSchemaTables(Database& database, const std::vector<TableDef>& schema,
                               int fileVersion, int currentVersion, QStringList* plan,
                               QString* error, QSqlError* sqlError)
 {
     const bool olderFile = fileVersion < currentVersion;
     for (const TableDef& table : schema) {
-        QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table.name)))) {
+        std::vector<CatalogueColumn> found;
+        QSqlError catalogueError;
+        if (!database.dialect().tableColumns(database.connection(), table.name, &found,
+                                             &catalogueError)) {
             if (sqlError)
-                *sqlError = q.lastError();
+                *sqlError = catalogueError;
             if (error)
-                *error = q.lastError().databaseText();
+                *error = catalogueError.databaseText();
             return SchemaStatus::Unreadable;
         }
-        std::vector<FoundColumn> found;
-        while (q.next())
-            found.push_back({q.value(1).toString(), q.value(2).toString()});
-        if (!planTable(table, found, olderFile, plan, error))
+        if (!planTable(database.dialect(), table, found, olderFile, plan, error))
             return SchemaStatus::Mismatch;
     }
+    database.setLayout(schema);
     return olderFile ? SchemaStatus::Migrated : SchemaStatus::Matches;
 }
 
-SchemaStatus checkSchemaTables(QSqlDatabase& db, const std::vector<TableDef>& schema,
+SchemaStatus checkSchemaTables(Database& database, const std::vector<TableDef>& schema,
                                int fileVersion, int currentVersion, bool canWrite, QString* error,
                                QSqlError* sqlError)
 {
     QStringList plan;
     const SchemaStatus planned =
-        planSchemaTables(db, schema, fileVersion, currentVersion, &plan, error, sqlError);
+        planSchemaTables(database, schema, fileVersion, currentVersion, &plan, error, sqlError);
     if (planned != SchemaStatus::Migrated)
         return planned;
     if (!canWrite) {
@@ -107,7 +104,11 @@ SchemaStatus checkSchemaTables(QSqlDatabase& db, const std::vector<TableDef>& sc
                                    "aggiornato perché si può solo leggere"));
         return SchemaStatus::Mismatch;
     }
-    plan << QStringLiteral("UPDATE SchemaVersion SET Version = %1").arg(currentVersion);
+    plan << QStringLiteral("UPDATE %1 SET %2 = %3")
+                .arg(database.quoted(QStringLiteral("SchemaVersion")),
+                     database.quoted(QStringLiteral("Version")))
+                .arg(currentVersion);
+    QSqlDatabase& db = database.connection();
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("BEGIN"))) {
         if (sqlError)

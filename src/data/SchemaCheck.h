@@ -6,7 +6,7 @@
 #include <QString>
 #include <vector>
 
-class QSqlDatabase;
+class Database;
 
 enum class SchemaStatus {
     Matches,
@@ -20,13 +20,14 @@ enum class SchemaStatus {
 // that of version currentVersion. A file of an earlier version gets the
 // tables and trailing columns it lacks in one transaction, and its version
 // raised; nothing else is ever changed. On anything but a match, error says
-// which table and column differ.
+// which table and column differ. On a match or a migration, the database's
+// records are read and written by schema from then on.
 // The same check without writing anything: Migrated means the file is of an
 // earlier version that opening would bring up to this one.
-SchemaStatus planSchemaTables(QSqlDatabase& db, const std::vector<TableDef>& schema,
-                              int fileVersion, int currentVersion, QStringList* plan,
-                              QString* error, QSqlError* sqlError = nullptr);
+SchemaStatus planSchemaTables(Database& db, const std::vector<TableDef>& schema, int fileVersion,
+                              int currentVersion, QStringList* plan, QString* error,
+                              QSqlError* sqlError = nullptr);
 
-SchemaStatus checkSchemaTables(QSqlDatabase& db, const std::vector<TableDef>& schema,
-                               int fileVersion, int currentVersion, bool canWrite, QString* error,
+SchemaStatus checkSchemaTables(Database& db, const std::vector<TableDef>& schema, int fileVersion,
+                               int currentVersion, bool canWrite, QString* error,
                                QSqlError* sqlError = nullptr);

@@ -2,12 +2,12 @@
 
 #include "Database.h"
 #include "Recordset.h"
+#include "Schema.h"
 
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QSqlResult>
-#include <sqlite3.h>
 
 std::unique_ptr<Snapshot> Snapshot::Open(Database& db, const QString& sql,
                                          const QVariantList& values, QString* error)
@@ -27,18 +27,15 @@ std::unique_ptr<Snapshot> Snapshot::Open(Database& db, const QString& sql,
     }
     auto snapshot = std::make_unique<Snapshot>();
     const QSqlRecord record = q.record();
-    // The declared type of each result column tells dates and amounts apart;
-    // the driver's own type names do not.
-    sqlite3_stmt* statement = nullptr;
-    const QVariant handle = q.result()->handle();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3_stmt*") == 0)
-        statement = *static_cast<sqlite3_stmt* const*>(handle.constData());
+    // The schema's type of each result column tells dates and amounts
+    // apart; the driver names the table a column is read from.
     for (int i = 0; i < record.count(); ++i) {
-        snapshot->m_names << record.fieldName(i);
-        const char* declared = statement ? sqlite3_column_decltype(statement, i) : nullptr;
-        const ColumnType type = declared ? columnTypeFromDeclaration(QString::fromLatin1(declared))
-                                         : ColumnType{FieldType::Memo, 0};
-        snapshot->m_fields.push_back({record.fieldName(i), type.type, type.size});
+        const QSqlField field = record.field(i);
+        snapshot->m_names << field.name();
+        const TableDef* table = db.tableLayout(field.tableName());
+        const ColumnDef* column = table ? findColumn(*table, field.name()) : nullptr;
+        snapshot->m_fields.push_back(column ? FieldInfo{field.name(), column->type, column->size}
+                                            : FieldInfo{field.name(), FieldType::Memo, 0});
     }
     while (q.next()) {
         QVariantList row;

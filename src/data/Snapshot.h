@@ -20,8 +20,8 @@ public:
 
     int fieldCount() const { return int(m_names.size()); }
     QString fieldName(int i) const { return m_names.value(i); }
-    // Type and width of a column read straight from a table; a computed
-    // column counts as memo text.
+    // Type and width, from the schema, of a column read straight from a
+    // table under its own name; any other column counts as memo text.
     const FieldInfo& fieldInfo(int i) const { return m_fields.at(i); }
     int RecordCount() const { return int(m_rows.size()); }
 

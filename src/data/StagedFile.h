@@ -13,7 +13,8 @@ class StagedFile
 {
 public:
     explicit StagedFile(QString target);
-    // A file that was not committed is removed, and SQLite's journal of it.
+    // A file that was not committed is removed, and the embedded database
+    // engine's journal of it.
     ~StagedFile();
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;

@@ -26,8 +26,8 @@ bool walkTable(Database& db, Table table, const QString& from,
     const ColumnDef& key = def.columns.front();
     QSqlQuery q(db.connection());
     q.setForwardOnly(true);
-    const QString sql = QStringLiteral("SELECT * FROM \"%1\" WHERE \"%2\" >= ? ORDER BY \"%2\"")
-                            .arg(def.name, key.name);
+    const QString sql = QStringLiteral("SELECT * FROM %1 WHERE %2 >= ? ORDER BY %2")
+                            .arg(db.quoted(def.name), db.quoted(key.name));
     if (!q.prepare(sql))
         return fail(q, error);
     // Every key is at or after the empty text; a bound of blanks would not be.
@@ -50,7 +50,7 @@ bool walkTable(Database& db, Table table, const QString& from,
 std::optional<bool> tableIsEmpty(Database& db, Table table, QString* error)
 {
     QSqlQuery q(db.connection());
-    if (!q.exec(QStringLiteral("SELECT EXISTS (SELECT 1 FROM \"%1\")").arg(nameOf(table))) ||
+    if (!q.exec(QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1)").arg(db.quoted(nameOf(table)))) ||
         !q.next()) {
         fail(q, error);
         return std::nullopt;

@@ -104,7 +104,7 @@ QStringList removeStaleTemporaries(const QString& folder)
             continue;
         const qint64 pid = match.captured(1).toLongLong();
         if (journal) {
-            // Its temporary is gone (or goes below): SQLite left it.
+            // Its temporary is gone (or goes below): the database engine left it.
             struct stat mainStatus;
             if (::lstat(encoded(dir.filePath(main)).constData(), &mainStatus) == 0 ||
                 processRuns(pid))

@@ -15,8 +15,8 @@ QString temporaryPattern(const QString& target);
 
 // Removes from folder this user's temporaries whose writer has ended: their
 // lock is free and their process is gone (or they have not been touched for
-// a minute: a process number used again). SQLite's journal of such a
-// temporary goes with it. Nothing else is touched; links are not followed.
+// a minute: a process number used again). The embedded database engine's
+// journal of such a temporary goes with it. Nothing else is touched; links are not followed.
 // Returns the names removed.
 QStringList removeStaleTemporaries(const QString& folder);
 

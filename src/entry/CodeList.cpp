@@ -15,16 +15,12 @@ bool codeListLines(Database& db, const QString& table, int descriptionField, QSt
     *codeWidth = rs->fieldInfo(0).size;
     const bool hasDescription = descriptionField > 0 && descriptionField < rs->fieldCount();
     // One read of the two columns: the list must open at once on a large table.
-    auto quoted = [](QString name) {
-        return QLatin1Char('"') + name.replace(QLatin1Char('"'), QLatin1String("\"\"")) +
-               QLatin1Char('"');
-    };
-    const QString key = quoted(rs->fieldInfo(0).name);
+    const QString key = db.quoted(rs->fieldInfo(0).name);
     const QString description =
-        hasDescription ? quoted(rs->fieldInfo(descriptionField).name) : QStringLiteral("NULL");
+        hasDescription ? db.quoted(rs->fieldInfo(descriptionField).name) : QStringLiteral("NULL");
     const auto snapshot = Snapshot::Open(
         db,
-        QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY %1").arg(key, description, quoted(table)),
+        QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY %1").arg(key, description, db.quoted(table)),
         {}, error);
     if (!snapshot)
         return false;

@@ -45,9 +45,11 @@ FconsCOD::FconsCOD(AppContext& context, Table table, QWidget* parent)
 void FconsCOD::Form_Load()
 {
     std::optional<WaitCursor> wait(std::in_place);
-    const QString sql = QStringLiteral("SELECT * FROM \"%1\" ORDER BY Chiave").arg(nameOf(m_table));
+    Database& db = m_context.DbArchivi;
+    const QString sql = QStringLiteral("SELECT * FROM %1 ORDER BY %2")
+                            .arg(db.quoted(nameOf(m_table)), db.quoted(QStringLiteral("Chiave")));
     QString error;
-    const auto records = Snapshot::Open(m_context.DbArchivi, sql, {}, &error);
+    const auto records = Snapshot::Open(db, sql, {}, &error);
     if (!records || records->RecordCount() == 0) {
         m_gri->hide();
     } else {

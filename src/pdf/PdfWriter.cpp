@@ -321,7 +321,7 @@ int32_t PdfWriter::BeginPage()
     ++m_pages;
     const int32_t page = BeginIndirectObject(0);
     put("<<\r/Type /Page\r/Parent 3 0 R\r/Contents ");
-    appendInteger(m_buffer, static_cast<uint64_t>(page + 1));
+    appendInteger(m_buffer, static_cast<uint64_t>(page) + 1);
     put(" 0 R\r>>");
     endRecord();
     WriteEndObj();
@@ -330,7 +330,7 @@ int32_t PdfWriter::BeginPage()
 
     BeginIndirectObject(page + 1);
     put("<< /Length ");
-    appendInteger(m_buffer, static_cast<uint64_t>(page + 2));
+    appendInteger(m_buffer, static_cast<uint64_t>(page) + 2);
     put(" 0 R >>\rstream");
     endRecord();
     m_streamStart = position();

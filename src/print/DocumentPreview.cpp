@@ -52,9 +52,12 @@ bool writePageRows(Database& db, int pageCount, QString* error)
 {
     if (!db.begin(error))
         return false;
-    bool ok = db.execute(QStringLiteral("DELETE FROM STAMPA"), {}, error);
+    const QString table = db.quoted(QStringLiteral("STAMPA"));
+    bool ok = db.execute(QStringLiteral("DELETE FROM %1").arg(table), {}, error);
+    const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (?)")
+                               .arg(table, db.quoted(QStringLiteral("Pagina")));
     for (int page = 1; ok && page <= pageCount; ++page)
-        ok = db.execute(QStringLiteral("INSERT INTO STAMPA (Pagina) VALUES (?)"), {page}, error);
+        ok = db.execute(insert, {page}, error);
     if (!ok) {
         db.rollback();
         return false;

@@ -230,7 +230,7 @@ void Consulta::AggiornaElenco()
                                      m_cliente->currentData().toString(), &error);
     const qint64 total = invoices ? invoices->totalFees : 0;
     m_model->setInvoices(&m_context.DbArchivi, table,
-                         invoices ? std::move(invoices->rowids) : QVector<qint64>());
+                         invoices ? std::move(invoices->keys) : KeyList());
     m_totale->setText(
         QStringLiteral("Totale = ") +
         Money::fromCents(total).localeText(m_context.SepMigliaia, m_context.SepDecimali));

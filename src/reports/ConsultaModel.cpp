@@ -14,7 +14,7 @@ ConsultaModel::ConsultaModel(QString sepMigliaia, QString sepDecimali, QObject* 
 
 int ConsultaModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : std::max(1, int(m_rowids.size()));
+    return parent.isValid() ? 0 : std::max(1, int(m_keys.size()));
 }
 
 int ConsultaModel::columnCount(const QModelIndex& parent) const
@@ -33,7 +33,7 @@ const FeeDocument& ConsultaModel::record(int row) const
         // A failed read shows empty cells; the next refresh tries again.
         QString error;
         const auto records =
-            invoiceRecords(*m_db, m_table, m_rowids.mid(page * kPageRows, kPageRows), &error);
+            invoiceRecords(*m_db, m_table, m_keys.mid(page * kPageRows, kPageRows), &error);
         at = m_pages.insert(page, records.value_or(QVector<FeeDocument>()));
     }
     const int offset = row - page * kPageRows;
@@ -42,7 +42,7 @@ const FeeDocument& ConsultaModel::record(int row) const
 
 QString ConsultaModel::cell(int row, int column) const
 {
-    if (row < 0 || row >= m_rowids.size())
+    if (row < 0 || row >= m_keys.size())
         return {};
     return consulta::cellText(record(row), row, column, m_sepMigliaia, m_sepDecimali);
 }
@@ -79,12 +79,12 @@ QVariant ConsultaModel::headerData(int section, Qt::Orientation orientation, int
     return {};
 }
 
-void ConsultaModel::setInvoices(Database* db, QString table, QVector<qint64> rowids)
+void ConsultaModel::setInvoices(Database* db, QString table, KeyList keys)
 {
     beginResetModel();
     m_db = db;
     m_table = std::move(table);
-    m_rowids = std::move(rowids);
+    m_keys = std::move(keys);
     m_pages.clear();
     endResetModel();
 }

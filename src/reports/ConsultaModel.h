@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FeeDocument.h"
+#include "KeyList.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -9,7 +10,7 @@
 
 class Database;
 
-// The invoices of the consult grid. Only their row ids are held; the rows
+// The invoices of the consult grid. Only their keys are held; the rows
 // are read a page at a time and formatted when the view shows them, so a
 // list of any length opens at once.
 class ConsultaModel : public QAbstractTableModel
@@ -24,8 +25,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     // An empty list still shows one empty row.
-    void setInvoices(Database* db, QString table, QVector<qint64> rowids);
-    int recordCount() const { return int(m_rowids.size()); }
+    void setInvoices(Database* db, QString table, KeyList keys);
+    int recordCount() const { return int(m_keys.size()); }
     QString cell(int row, int column) const;
 
 private:
@@ -39,6 +40,6 @@ private:
     QVector<Qt::Alignment> m_alignments;
     Database* m_db = nullptr;
     QString m_table;
-    QVector<qint64> m_rowids;
+    KeyList m_keys;
     mutable QHash<int, QVector<FeeDocument>> m_pages;
 };

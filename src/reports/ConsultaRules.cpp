@@ -1,6 +1,7 @@
 #include "ConsultaRules.h"
 
 #include "Database.h"
+#include "SqlDialect.h"
 
 #include "GridModel.h"
 #include "KeyText.h"
@@ -15,13 +16,6 @@
 
 namespace consulta {
 
-QString quotedTable(const QString& table)
-{
-    QString q = table;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
-
 namespace {
 
 // The keys of a year run from the year itself up to, not including, the
@@ -34,9 +28,20 @@ QString aboveEveryKeyStartingWith(const QString& prefix)
     return above;
 }
 
-QString yearCondition()
+// The columns the consult window reads, as the dialect writes them.
+QString key(const SqlDialect& dialect)
 {
-    return QStringLiteral("Chiave >= ? AND Chiave < ?");
+    return dialect.quoted(QStringLiteral("Chiave"));
+}
+
+QString client(const SqlDialect& dialect)
+{
+    return dialect.quoted(QStringLiteral("CodCli"));
+}
+
+QString yearCondition(const SqlDialect& dialect)
+{
+    return QStringLiteral("%1 >= ? AND %1 < ?").arg(key(dialect));
 }
 
 QVariantList yearBounds(const QString& year)
@@ -90,9 +95,10 @@ QVector<int> designWidths()
             600, 1200, 2400, 1200, 1200, 1200, 1200, 1600};
 }
 
-SqlStatement firstKeyStatement(const QString& table, const QString& from)
+SqlStatement firstKeyStatement(const SqlDialect& dialect, const QString& table, const QString& from)
 {
-    return {QStringLiteral("SELECT min(Chiave) FROM %1 WHERE Chiave >= ?").arg(quotedTable(table)),
+    return {QStringLiteral("SELECT min(%1) FROM %2 WHERE %1 >= ?")
+                .arg(key(dialect), dialect.quoted(table)),
             {from}};
 }
 
@@ -124,34 +130,38 @@ YearStep yearStep(const QString& key)
     return {{}, next.leftJustified(kYearDigits, QLatin1Char('0'))};
 }
 
-SqlStatement clientsStatement(const QString& table, const QString& year)
+SqlStatement clientsStatement(const SqlDialect& dialect, const QString& table, const QString& year)
 {
-    SqlStatement s{QStringLiteral("SELECT CodCli FROM %1").arg(quotedTable(table)), {}};
+    SqlStatement s{QStringLiteral("SELECT %1 FROM %2").arg(client(dialect), dialect.quoted(table)),
+                   {}};
     if (!year.trimmed().isEmpty()) {
-        s.sql += QStringLiteral(" WHERE ") + yearCondition();
+        s.sql += QStringLiteral(" WHERE ") + yearCondition(dialect);
         s.values << yearBounds(year.trimmed());
     }
-    s.sql += QStringLiteral(" GROUP BY CodCli ORDER BY CodCli");
+    s.sql += QStringLiteral(" GROUP BY %1 ORDER BY %1").arg(client(dialect));
     return s;
 }
 
-SqlStatement invoicesStatement(const QString& table, const QString& year, const QString& clientCode)
+SqlStatement invoicesStatement(const SqlDialect& dialect, const QString& table, const QString& year,
+                               const QString& clientCode)
 {
     QStringList conditions;
     QVariantList values;
     if (!year.trimmed().isEmpty()) {
-        conditions << yearCondition();
+        conditions << yearCondition(dialect);
         values << yearBounds(year.trimmed());
     }
     // The same folding on both sides, so a stored code always finds itself.
     if (!clientCode.trimmed().isEmpty()) {
-        conditions << QStringLiteral("upper(trim(CodCli)) = upper(trim(?))");
+        conditions << QStringLiteral("upper(trim(%1)) = upper(trim(?))").arg(client(dialect));
         values << clientCode.left(10);
     }
-    QString sql = QStringLiteral("SELECT rowid, Onorario FROM %1").arg(quotedTable(table));
+    QString sql =
+        QStringLiteral("SELECT %1, %2 FROM %3")
+            .arg(key(dialect), dialect.quoted(QStringLiteral("Onorario")), dialect.quoted(table));
     if (!conditions.isEmpty())
         sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
-    sql += QStringLiteral(" ORDER BY Chiave");
+    sql += QStringLiteral(" ORDER BY %1").arg(key(dialect));
     return {sql, values};
 }
 
@@ -258,7 +268,7 @@ std::optional<QStringList> RiempiAnni(Database& db, const QString& table, QStrin
     // One seek in the key index per year instead of a pass over every invoice.
     QSqlQuery q(db.connection());
     q.setForwardOnly(true);
-    if (!q.prepare(consulta::firstKeyStatement(table, QString()).sql)) {
+    if (!q.prepare(consulta::firstKeyStatement(db.dialect(), table, QString()).sql)) {
         if (error)
             *error = q.lastError().text();
         return std::nullopt;
@@ -285,13 +295,13 @@ std::optional<QStringList> RiempiAnni(Database& db, const QString& table, QStrin
 std::optional<QVector<ClientChoice>> RiempiClienti(Database& db, const QString& year,
                                                    QString* error)
 {
-    const SqlStatement s = consulta::clientsStatement(nameOf(Table::Fatture), year);
+    const SqlStatement s = consulta::clientsStatement(db.dialect(), nameOf(Table::Fatture), year);
     const auto codes = Snapshot::Open(db, s.sql, s.values, error);
     if (!codes)
         return std::nullopt;
     // One read of the client table instead of one lookup per code.
     const auto clients = Snapshot::Open(
-        db, QStringLiteral("SELECT * FROM \"%1\"").arg(nameOf(Table::Clienti)), {}, error);
+        db, QStringLiteral("SELECT * FROM %1").arg(db.quoted(nameOf(Table::Clienti))), {}, error);
     if (!clients)
         return std::nullopt;
     constexpr int kCodeWidth = 10;
@@ -317,7 +327,7 @@ std::optional<QVector<ClientChoice>> RiempiClienti(Database& db, const QString& 
 std::optional<InvoiceList> AggiornaElenco(Database& db, const QString& table, const QString& year,
                                           const QString& clientCode, QString* error)
 {
-    const SqlStatement s = consulta::invoicesStatement(table, year, clientCode);
+    const SqlStatement s = consulta::invoicesStatement(db.dialect(), table, year, clientCode);
     QSqlQuery q(db.connection());
     q.setForwardOnly(true);
     bool ok = q.prepare(s.sql);
@@ -330,7 +340,7 @@ std::optional<InvoiceList> AggiornaElenco(Database& db, const QString& table, co
     }
     InvoiceList list;
     while (q.next()) {
-        list.rowids << q.value(0).toLongLong();
+        list.keys.append(q.value(0).toString());
         if (!q.isNull(1))
             list.totalFees += q.value(1).toLongLong();
     }
@@ -338,28 +348,29 @@ std::optional<InvoiceList> AggiornaElenco(Database& db, const QString& table, co
 }
 
 std::optional<QVector<FeeDocument>> invoiceRecords(Database& db, const QString& table,
-                                                   const QVector<qint64>& rowids, QString* error)
+                                                   const QStringList& keys, QString* error)
 {
-    QVector<FeeDocument> records(rowids.size());
-    if (rowids.isEmpty())
+    QVector<FeeDocument> records(keys.size());
+    if (keys.isEmpty())
         return records;
     QVariantList values;
-    for (qint64 id : rowids)
-        values << id;
-    const QString marks = QStringLiteral("?,").repeated(int(rowids.size())).chopped(1);
-    const auto found = Snapshot::Open(db,
-                                      QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid IN (%2)")
-                                          .arg(consulta::quotedTable(table), marks),
-                                      values, error);
+    for (const QString& key : keys)
+        values << key;
+    const QString marks = QStringLiteral("?,").repeated(int(keys.size())).chopped(1);
+    const auto found =
+        Snapshot::Open(db,
+                       QStringLiteral("SELECT * FROM %1 WHERE %2 IN (%3)")
+                           .arg(db.quoted(table), consulta::key(db.dialect()), marks),
+                       values, error);
     if (!found)
         return std::nullopt;
-    QHash<qint64, int> where;
-    for (int i = 0; i < rowids.size(); ++i)
-        where.insert(rowids.at(i), i);
+    QHash<QString, int> where;
+    for (int i = 0; i < keys.size(); ++i)
+        where.insert(keys.at(i), i);
     for (const QVariantList& r : found->rows()) {
-        const auto at = where.constFind(r.value(0).toLongLong());
+        const auto at = where.constFind(r.value(int(FeeColumn::Key)).toString());
         if (at != where.constEnd())
-            records[*at] = FeeDocument::fromColumns(r.mid(1));
+            records[*at] = FeeDocument::fromColumns(r);
     }
     return records;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FeeDocument.h"
+#include "KeyList.h"
 #include "Settings.h"
 
 #include <QString>
@@ -10,6 +11,7 @@
 #include <optional>
 
 class Database;
+class SqlDialect;
 
 // The rules of the invoice consult window, kept apart from its widgets.
 
@@ -36,15 +38,15 @@ Qt::Alignment alignmentFromCode(QChar code);
 // Widths, in twips, the columns have until the user drags them.
 QVector<int> designWidths();
 
-// A table name as an SQL identifier.
-QString quotedTable(const QString& table);
-
 // An invoice's key starts with its year in four digits (the year of its
 // date), so the invoices of a year are one stretch of the key index and the
 // years are read by stepping through it.
 
+// The statements are written in the dialect of the database they run on.
+
 // The first key at or after `from`.
-SqlStatement firstKeyStatement(const QString& table, const QString& from);
+SqlStatement firstKeyStatement(const SqlDialect& dialect, const QString& table,
+                               const QString& from);
 // What the first key at or after the last bound tells: the year it is of
 // (empty for a key that does not start with four digits) and the bound to
 // look from next, past every key of that year (nothing when no later key can
@@ -59,11 +61,11 @@ YearStep yearStep(const QString& key);
 QString firstYearBound();
 
 // The client codes of the invoices, of one year when `year` is not blank.
-SqlStatement clientsStatement(const QString& table, const QString& year);
+SqlStatement clientsStatement(const SqlDialect& dialect, const QString& table, const QString& year);
 // The invoices of a year and of a client, each filter applied only when not
-// blank, in key order: their row ids and fees. Both values are bound, never
+// blank, in key order: their keys and fees. Both values are bound, never
 // put into the text.
-SqlStatement invoicesStatement(const QString& table, const QString& year,
+SqlStatement invoicesStatement(const SqlDialect& dialect, const QString& table, const QString& year,
                                const QString& clientCode);
 
 // A client list entry: the code padded or cut to 10 characters, " - ", the
@@ -109,16 +111,16 @@ std::optional<QVector<ClientChoice>> RiempiClienti(Database& db, const QString& 
                                                    QString* error);
 
 // The invoices matching the filters, in key order, and the total of their
-// fees in cents. Only row ids are kept: the grid reads the rows it shows.
+// fees in cents. Only keys are kept: the grid reads the rows it shows.
 struct InvoiceList
 {
-    QVector<qint64> rowids;
+    KeyList keys;
     qint64 totalFees = 0;
 };
 std::optional<InvoiceList> AggiornaElenco(Database& db, const QString& table, const QString& year,
                                           const QString& clientCode, QString* error);
 
-// The invoices with these row ids, in the order given; a row deleted
-// meanwhile reads as an empty record.
+// The invoices with these keys, in the order given; a record deleted
+// meanwhile reads as an empty one.
 std::optional<QVector<FeeDocument>> invoiceRecords(Database& db, const QString& table,
-                                                   const QVector<qint64>& rowids, QString* error);
+                                                   const QStringList& keys, QString* error);

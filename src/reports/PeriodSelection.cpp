@@ -23,9 +23,10 @@ public:
         const TableDef& def = tableDef(table);
         m_keyWidth = def.columns.front().size;
         m_query.setForwardOnly(true);
-        if (!m_query.prepare(QStringLiteral("SELECT \"%1\" FROM \"%2\" WHERE \"%3\" = ?")
-                                 .arg(def.columns.at(std::size_t(AddressColumn::Name)).name,
-                                      def.name, def.columns.front().name)))
+        if (!m_query.prepare(
+                QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                    .arg(db.quoted(def.columns.at(std::size_t(AddressColumn::Name)).name),
+                         db.quoted(def.name), db.quoted(def.columns.front().name))))
             m_error = m_query.lastError().text();
     }
 

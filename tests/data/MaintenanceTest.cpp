@@ -183,10 +183,9 @@ void MaintenanceTest::olderLayoutIsMigratedInPlace()
     QString error;
     QVERIFY(db.open(path, &error));
     const int later = kSchemaVersion + 1;
-    QCOMPARE(checkSchemaTables(db.connection(), next, kSchemaVersion, later, true, &error),
+    QCOMPARE(checkSchemaTables(db, next, kSchemaVersion, later, true, &error),
              SchemaStatus::Migrated);
-    QCOMPARE(checkSchemaTables(db.connection(), next, later, later, true, &error),
-             SchemaStatus::Matches);
+    QCOMPARE(checkSchemaTables(db, next, later, later, true, &error), SchemaStatus::Matches);
     auto rs = Recordset::OpenTable(db, QStringLiteral("Clienti"), &error);
     QCOMPARE(rs->fieldCount(), int(tableDef(Table::Clienti).columns.size()) + 1);
     QCOMPARE(rs->RecordCount(), 2);
@@ -196,7 +195,7 @@ void MaintenanceTest::olderLayoutIsMigratedInPlace()
     QCOMPARE(q.value(0).toInt(), later);
     // A file that cannot be written is reported, not half-migrated.
     next.back().columns.push_back({QStringLiteral("Altro"), FieldType::Text, 10});
-    QCOMPARE(checkSchemaTables(db.connection(), next, kSchemaVersion, later, false, &error),
+    QCOMPARE(checkSchemaTables(db, next, kSchemaVersion, later, false, &error),
              SchemaStatus::Mismatch);
 }
 

@@ -154,6 +154,44 @@ void RecordsetTest::addUpdateDelete()
     QVERIFY(!rs->Delete()); // nothing current: refused, not a crash
 }
 
+void RecordsetTest::recordsKnownByKey()
+{
+    // A record deleted and stored anew under its key while a window holds
+    // it (another window's save) is still the one its edit changes.
+    QString error;
+    auto rs = Recordset::OpenTable(*m_db, "Clienti", &error);
+    addClient(*rs, "a1", "Alfa");
+    addClient(*rs, "b2", "Beta");
+    QVERIFY(rs->Seek("=", "a1") && rs->Edit());
+    auto storeAnew = [this, &error](const char* name) {
+        return m_db->execute("DELETE FROM Clienti WHERE CodCliente = 'A1'", {}, &error) &&
+               m_db->execute("INSERT INTO Clienti (Chiave, CodCliente, Denominazione) VALUES "
+                             "('A1        ', 'A1', ?)",
+                             {name}, &error);
+    };
+    QVERIFY2(storeAnew("Alfa bis"), qPrintable(error));
+    QVERIFY(rs->setValue(8, "nota") && rs->Update());
+    QVERIFY(!rs->Eof());
+    QCOMPARE(rs->text(8), QStringLiteral("nota"));
+    QVERIFY(rs->Seek("=", "A1"));
+    QCOMPARE(rs->text(2), QStringLiteral("Alfa"));
+    QCOMPARE(rs->text(8), QStringLiteral("nota"));
+    QVERIFY(storeAnew("Alfa ter"));
+    QVERIFY(rs->Delete());
+    QVERIFY(rs->Seek("=", "a1") && rs->NoMatch());
+    QCOMPARE(rs->RecordCount(), 1);
+
+    // A table without a key knows its record by all its fields.
+    auto dati = Recordset::OpenTable(*m_db, "datipers", &error);
+    QVERIFY(m_db->execute("DELETE FROM datipers", {}, &error));
+    QVERIFY(m_db->execute("INSERT INTO datipers DEFAULT VALUES", {}, &error));
+    QVERIFY(dati->Edit() && dati->setValue(0, "Studio Rossi") && dati->Update());
+    QCOMPARE(dati->text(0), QStringLiteral("Studio Rossi"));
+    QVERIFY(dati->MoveFirst());
+    QCOMPARE(dati->text(0), QStringLiteral("Studio Rossi"));
+    QCOMPARE(dati->RecordCount(), 1);
+}
+
 void RecordsetTest::walkInKeyOrder()
 {
     QString error;

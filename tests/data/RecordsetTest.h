@@ -15,6 +15,7 @@ private slots:
     void newDatabaseHasSchema();
     void seekIgnoresCaseAndTrailingBlanks();
     void addUpdateDelete();
+    void recordsKnownByKey();
     void walkInKeyOrder();
     void valuesConvertByType();
     void failedSaveLeavesTableAsItWas();

@@ -8,12 +8,13 @@
 #include "MultiTestMain.h"
 #include "RecordsetTest.h"
 #include "SettingsTest.h"
+#include "SqlDialectTest.h"
 
 #include <QCoreApplication>
 
 int main(int argc, char* argv[])
 {
     return runTests<QCoreApplication, KeyTextTest, RecordsetTest, IniFileTest, DataFolderTest,
-                    DocumentRulesTest, MoneyTest, FeeDocumentTest, SettingsTest, MaintenanceTest>(
-        argc, argv);
+                    DocumentRulesTest, MoneyTest, FeeDocumentTest, SettingsTest, MaintenanceTest,
+                    SqlDialectTest>(argc, argv);
 }

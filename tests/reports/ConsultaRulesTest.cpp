@@ -3,6 +3,7 @@
 #include "ConsultaRules.h"
 #include "IniFile.h"
 #include "InvoiceFixture.h"
+#include "SqlDialect.h"
 
 #include <QtTest>
 
@@ -25,28 +26,29 @@ void ConsultaRulesTest::cleanup()
 
 void ConsultaRulesTest::statementsBindEveryFilter()
 {
-    SqlStatement s = invoicesStatement("Fatture", "", "");
-    QCOMPARE(s.sql, QStringLiteral("SELECT rowid, Onorario FROM \"Fatture\" ORDER BY Chiave"));
+    const SqlDialect& dialect = m_context->DbArchivi.dialect();
+    SqlStatement s = invoicesStatement(dialect, "Fatture", "", "");
+    QCOMPARE(s.sql, QStringLiteral("SELECT \"Chiave\", \"Onorario\" FROM \"Fatture\" ORDER BY "
+                                   "\"Chiave\""));
     QVERIFY(s.values.isEmpty());
 
     // A client without a year: no leading AND.
-    s = invoicesStatement("Fatture", " ", "o'b");
-    QCOMPARE(s.sql,
-             QStringLiteral("SELECT rowid, Onorario FROM \"Fatture\" WHERE upper(trim(CodCli)) = "
-                            "upper(trim(?)) ORDER BY Chiave"));
+    s = invoicesStatement(dialect, "Fatture", " ", "o'b");
+    QCOMPARE(s.sql, QStringLiteral("SELECT \"Chiave\", \"Onorario\" FROM \"Fatture\" WHERE "
+                                   "upper(trim(\"CodCli\")) = upper(trim(?)) ORDER BY \"Chiave\""));
     QCOMPARE(s.values, QVariantList{"o'b"});
 
     // A year is the stretch of keys that start with it.
-    s = invoicesStatement("Fatture", "2024", "C1");
-    QCOMPARE(s.sql,
-             QStringLiteral("SELECT rowid, Onorario FROM \"Fatture\" WHERE Chiave >= ? AND "
-                            "Chiave < ? AND upper(trim(CodCli)) = upper(trim(?)) ORDER BY Chiave"));
+    s = invoicesStatement(dialect, "Fatture", "2024", "C1");
+    QCOMPARE(s.sql, QStringLiteral("SELECT \"Chiave\", \"Onorario\" FROM \"Fatture\" WHERE "
+                                   "\"Chiave\" >= ? AND \"Chiave\" < ? AND "
+                                   "upper(trim(\"CodCli\")) = upper(trim(?)) ORDER BY \"Chiave\""));
     QCOMPARE(s.values, (QVariantList{"2024", "2025", "C1"}));
 
-    s = clientsStatement("Fatture", "2029");
-    QVERIFY(s.sql.contains("WHERE Chiave >= ? AND Chiave < ? GROUP BY CodCli"));
+    s = clientsStatement(dialect, "Fatture", "2029");
+    QVERIFY(s.sql.contains("WHERE \"Chiave\" >= ? AND \"Chiave\" < ? GROUP BY \"CodCli\""));
     QCOMPARE(s.values, (QVariantList{"2029", "202:"}));
-    QVERIFY(!clientsStatement("Fatture", "").sql.contains("WHERE"));
+    QVERIFY(!clientsStatement(dialect, "Fatture", "").sql.contains("WHERE"));
 }
 
 void ConsultaRulesTest::filtersOnTheDatabase()
@@ -55,7 +57,7 @@ void ConsultaRulesTest::filtersOnTheDatabase()
     QString error;
     // An empty table: only the "every year" entry and no invoices.
     QCOMPARE(*RiempiAnni(db, "Fatture", &error), QStringList{QString()});
-    QVERIFY(AggiornaElenco(db, "Fatture", "", "", &error)->rowids.isEmpty());
+    QVERIFY(AggiornaElenco(db, "Fatture", "", "", &error)->keys.isEmpty());
 
     QVERIFY(addClient(db, "C1", "Rossi Mario"));
     QVERIFY(addClient(db, "O'B", "O'Brien Ltd"));
@@ -80,24 +82,34 @@ void ConsultaRulesTest::filtersOnTheDatabase()
     QCOMPARE(clients->at(2).code, QStringLiteral("N0"));
 
     const auto all = AggiornaElenco(db, "Fatture", "", "", &error);
-    QCOMPARE(all->rowids.size(), 5);
+    QCOMPARE(all->keys.size(), 5);
     QCOMPARE(all->totalFees, qint64(110000)); // the Null fee counts as nothing
-    QCOMPARE(AggiornaElenco(db, "Fatture", "2024", "", &error)->rowids.size(), 3);
+    QCOMPARE(AggiornaElenco(db, "Fatture", "2024", "", &error)->keys.size(), 3);
     // A quote in a code is a plain character, matched regardless of case.
     const auto found = AggiornaElenco(db, "Fatture", "", "O'B", &error);
-    QCOMPARE(found->rowids.size(), 1);
+    QCOMPARE(found->keys.size(), 1);
     QCOMPARE(found->totalFees, qint64(30000));
-    QVERIFY(AggiornaElenco(db, "Fatture", "", "x' OR '1'='1", &error)->rowids.isEmpty());
-    QVERIFY(AggiornaElenco(db, "Fatture", "2023", "o'b", &error)->rowids.isEmpty());
-    QCOMPARE(AggiornaElenco(db, "Fatture", "2023", "c1 ", &error)->rowids.size(), 1);
+    QVERIFY(AggiornaElenco(db, "Fatture", "", "x' OR '1'='1", &error)->keys.isEmpty());
+    QVERIFY(AggiornaElenco(db, "Fatture", "2023", "o'b", &error)->keys.isEmpty());
+    QCOMPARE(AggiornaElenco(db, "Fatture", "2023", "c1 ", &error)->keys.size(), 1);
 
     // Rows read back in the order asked for; a vanished row reads empty.
     const auto records =
-        invoiceRecords(db, "Fatture", {all->rowids.at(2), 9999, all->rowids.at(0)}, &error);
+        invoiceRecords(db, "Fatture", {all->keys.at(2), "9999", all->keys.at(0)}, &error);
     QCOMPARE(records->size(), 3);
     QCOMPARE(records->at(0).clientCode, QStringLiteral("o'b"));
     QVERIFY(!records->at(1).key.isValid() && !records->at(1).fee);
     QCOMPARE(records->at(2).date, QDate(2023, 5, 2));
+
+    // An invoice stored anew under its key while the list is open (deleted
+    // and saved again) is still the one its row shows.
+    QVERIFY(db.execute("DELETE FROM Fatture WHERE Numero = 1 AND Data LIKE '2023%'", {}, &error));
+    QVERIFY(addInvoice(db, {2023, 5, 3}, 1, "C1", 10500));
+    const auto again = invoiceRecords(db, "Fatture", all->keys.mid(0, 128), &error);
+    QCOMPARE(again->size(), 5);
+    QCOMPARE(again->at(0).date, QDate(2023, 5, 3));
+    QVERIFY(again->at(0).fee == Money::fromCents(10500));
+    QVERIFY(all->keys.mid(5, 1).isEmpty() && all->keys.at(5).isEmpty());
 }
 
 void ConsultaRulesTest::yearSteps_data()
@@ -195,7 +207,7 @@ void ConsultaRulesTest::yearsFollowTheKey()
     QCOMPARE(feesOf("2030"), qint64(600));
     QCOMPARE(clientsOf("2026"), (QStringList{"", "X"}));
     QCOMPARE(feesOf("2027"), qint64(0));
-    QCOMPARE(AggiornaElenco(db, "Fatture", "", "", &error)->rowids.size(), 13);
+    QCOMPARE(AggiornaElenco(db, "Fatture", "", "", &error)->keys.size(), 13);
     QCOMPARE(clientsOf("").size(), 8);
 }
 

@@ -4,6 +4,10 @@
 #include <QStringList>
 #include <vector>
 
+// The care of the embedded engine's file: copies, compaction, checks and
+// repair. It is SQLite's by nature (its files, its checks, its pages) and
+// works on files by path, never through the program's open database.
+
 // Why a maintenance routine failed: a sentence in Italian and a number, the
 // SQLite result code or the system's error number.
 struct MaintenanceError
@@ -80,6 +84,10 @@ MaintenanceResult checkDatabase(const QString& path, bool quick = false);
 // bytes) is refused, and so is one the disk fails to read: that is no
 // damage. A symbolic link is repaired in the file it names.
 MaintenanceResult repairDatabase(const QString& path);
+
+// What a check that found damage reports to the user: a sentence of ours,
+// then the problems in the check's own words.
+QString foundDamageReport(const QStringList& problems);
 
 // One line per table for the user: "Clienti: 120 record" and, when some
 // were lost, how many.

@@ -1,5 +1,6 @@
 #include "MaintenanceSupport.h"
 
+#include "SqliteDialect.h"
 #include "SqliteFile.h"
 #include "StagedFile.h"
 
@@ -20,9 +21,7 @@ namespace {
 
 QString quoted(const QString& identifier)
 {
-    QString q = identifier;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
+    return embeddedDialect().quoted(identifier);
 }
 
 void syncFolder(const QString& path)

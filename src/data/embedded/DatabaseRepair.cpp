@@ -8,6 +8,7 @@
 #include "PageSalvage.h"
 #include "RowPlacement.h"
 #include "Schema.h"
+#include "SqliteDialect.h"
 #include "SqliteFile.h"
 #include "StagedFile.h"
 
@@ -29,9 +30,7 @@ namespace {
 
 QString quoted(const QString& identifier)
 {
-    QString q = identifier;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
+    return embeddedDialect().quoted(identifier);
 }
 
 MaintenanceResult failed(MaintenanceResult result, const MaintenanceError& error)
@@ -264,9 +263,9 @@ std::vector<RebuiltTable> plannedTables(SqliteFile& damaged, PageSalvage& salvag
         });
         if (!present)
             tables.push_back({def->name,
-                              def == &versionTable() ? QStringLiteral("CREATE TABLE SchemaVersion "
-                                                                      "(Version INTEGER NOT NULL)")
-                                                     : createStatements(*def).constFirst(),
+                              def == &versionTable()
+                                  ? versionTableStatement(embeddedDialect())
+                                  : createStatements(*def, embeddedDialect()).constFirst(),
                               0,
                               def,
                               {},

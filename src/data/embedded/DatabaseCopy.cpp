@@ -307,3 +307,9 @@ QStringList describeTables(const std::vector<TableRows>& tables)
     }
     return lines;
 }
+
+QString foundDamageReport(const QStringList& problems)
+{
+    return QStringLiteral("Il controllo dell'archivio ha trovato dei danni (secondo SQLite):\n") +
+           problems.join(QLatin1Char('\n'));
+}

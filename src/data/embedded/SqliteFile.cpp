@@ -1,56 +1,18 @@
 #include "SqliteFile.h"
 
+#include "SqliteDialect.h"
+
 #include <QFile>
 #include <sqlite3.h>
 
 QString italianSqliteError(int code, const QString& sqliteText)
 {
-    QString sentence;
-    switch (code & 0xff) {
-    case SQLITE_FULL:
-        sentence = QStringLiteral("Spazio esaurito sul disco");
-        break;
-    case SQLITE_READONLY:
-        sentence = QStringLiteral("L'archivio può essere solo letto");
-        break;
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        sentence = QStringLiteral("L'archivio è in uso da un altro programma");
-        break;
-    case SQLITE_IOERR:
-        sentence = QStringLiteral("Errore di lettura o scrittura sul disco");
-        break;
-    case SQLITE_CORRUPT:
-        sentence = QStringLiteral("L'archivio è danneggiato");
-        break;
-    case SQLITE_NOTADB:
-        sentence = QStringLiteral("Il file non è un archivio");
-        break;
-    case SQLITE_CANTOPEN:
-        sentence = QStringLiteral("Impossibile aprire il file dell'archivio");
-        break;
-    case SQLITE_PERM:
-    case SQLITE_AUTH:
-        sentence = QStringLiteral("Permesso negato");
-        break;
-    case SQLITE_CONSTRAINT:
-        sentence = QStringLiteral("I dati non rispettano le regole dell'archivio");
-        break;
-    case SQLITE_NOMEM:
-        sentence = QStringLiteral("Memoria esaurita");
-        break;
-    default:
-        sentence = QStringLiteral("Errore dell'archivio");
-        break;
-    }
-    const QString detail = sqliteText.trimmed();
-    return detail.isEmpty() ? sentence
-                            : sentence + QStringLiteral(" (") + detail + QLatin1Char(')');
+    return describeDatabaseError(sqliteErrorKind(code), sqliteText);
 }
 
 bool isDamageCode(int code)
 {
-    return (code & 0xff) == SQLITE_CORRUPT || (code & 0xff) == SQLITE_NOTADB;
+    return meansDamage(sqliteErrorKind(code));
 }
 
 SqliteFile::~SqliteFile()

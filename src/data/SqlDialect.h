@@ -1,0 +1,79 @@
+#pragma once
+
+#include "DatabaseError.h"
+#include "FieldType.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class QSqlDatabase;
+class QSqlError;
+
+// A column as the database's own catalogue describes it.
+struct CatalogueColumn
+{
+    QString name;
+    QString declared; // the engine's words for its type, for messages
+    ColumnType type;  // the same, as the program's schema says types
+};
+
+// Everything the program's database engines do differently, in one place.
+// The data layer writes its SQL through it and reads the engine through it;
+// nothing above the data layer knows which engine it uses. What the program
+// needs to know of its tables (types, widths, keys, positions) comes from its
+// own schema (Schema.h), never from the engine: the engine's catalogue is
+// read only to check a database against that schema when it opens.
+//
+// A second engine is one more implementation of this class. The embedded
+// engine's lives in embedded/, beside the care of its file (copies,
+// compaction, check, repair, page salvage, daily copies): that care works on
+// the file by path, is the embedded engine's by nature, and is reached
+// through DatabaseMaintenance.h, never through this class.
+class SqlDialect
+{
+public:
+    virtual ~SqlDialect() = default;
+
+    // Qt's driver for the engine.
+    virtual QString driverName() const = 0;
+
+    // The connection options of a database opened only to be checked, which
+    // must not be written even by accident.
+    virtual QString readOnlyOptions() const = 0;
+    // After opening: whether the database can only be read (the file's
+    // permissions or the disk's, a server's grants).
+    virtual bool onlyReads(const QSqlDatabase& db) const = 0;
+    // Settings of the connection that write nothing, run as it opens.
+    virtual void tune(QSqlDatabase& db) const = 0;
+    // Settings that may write to the database, run once it is known to be
+    // the program's and is to be written.
+    virtual bool prepareForWrites(QSqlDatabase& db, QSqlError* error) const = 0;
+
+    // An identifier (a table or column name) as SQL text.
+    virtual QString quoted(const QString& identifier) const = 0;
+    // The type that declares a column of the program's type and width.
+    virtual QString columnType(FieldType type, int size) const = 0;
+    // What follows the type of a table's key column: a key the program
+    // gives, or a counter the engine assigns.
+    virtual QString keyConstraint(bool counter) const = 0;
+    // A condition that the column (already quoted) holds the value bound
+    // to its placeholder, Null included.
+    virtual QString sameValue(const QString& column) const = 0;
+
+    // The columns of a table of the open database, in position order; none
+    // when there is no such table. False, with the engine's error, when the
+    // catalogue could not be read.
+    virtual bool tableColumns(QSqlDatabase& db, const QString& table,
+                              std::vector<CatalogueColumn>* columns, QSqlError* error) const = 0;
+
+    // What a failure means, from Qt's error: its type, and the engine's own
+    // code where the engine gives one.
+    virtual DatabaseErrorKind classify(const QSqlError& error) const = 0;
+    // Once damage is met: the engine's own account of where, a few lines at
+    // most (none when it has no such check).
+    virtual QStringList damageDetails(QSqlDatabase& db) const = 0;
+};
+
+// The engine of the program's database file in the data folder.
+const SqlDialect& embeddedDialect();

@@ -1,0 +1,203 @@
+#include "SqliteDialect.h"
+
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <sqlite3.h>
+
+namespace {
+
+sqlite3* handleOf(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3* const*>(handle.constData());
+    return nullptr;
+}
+
+} // namespace
+
+const SqlDialect& embeddedDialect()
+{
+    static const SqliteDialect dialect;
+    return dialect;
+}
+
+DatabaseErrorKind sqliteErrorKind(int code)
+{
+    switch (code & 0xff) {
+    case SQLITE_ERROR:
+        return DatabaseErrorKind::Statement;
+    case SQLITE_FULL:
+        return DatabaseErrorKind::DiskFull;
+    case SQLITE_READONLY:
+        return DatabaseErrorKind::ReadOnly;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return DatabaseErrorKind::Busy;
+    case SQLITE_IOERR:
+        return DatabaseErrorKind::DiskError;
+    case SQLITE_CORRUPT:
+        return DatabaseErrorKind::Damaged;
+    case SQLITE_NOTADB:
+        return DatabaseErrorKind::NotADatabase;
+    case SQLITE_CANTOPEN:
+        return DatabaseErrorKind::CannotOpen;
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return DatabaseErrorKind::Denied;
+    case SQLITE_CONSTRAINT:
+        return DatabaseErrorKind::Constraint;
+    case SQLITE_NOMEM:
+        return DatabaseErrorKind::OutOfMemory;
+    default:
+        return DatabaseErrorKind::Other;
+    }
+}
+
+ColumnType sqliteColumnType(const QString& declared)
+{
+    const QString d = declared.trimmed().toUpper();
+    static const QRegularExpression sized(QStringLiteral(R"(^(?:VAR)?CHAR\s*\(\s*(\d+)\s*\)$)"));
+    if (const auto m = sized.match(d); m.hasMatch())
+        return {FieldType::Text, m.captured(1).toInt()};
+    if (d == QLatin1String("LONGTEXT"))
+        return {FieldType::Memo, 0};
+    if (d == QLatin1String("SMALLINT"))
+        return {FieldType::Integer, 2};
+    if (d == QLatin1String("INTEGER"))
+        return {FieldType::Long, 4};
+    // Amounts in cents: a long in the record rules, but 64 bits wide so that
+    // no realistic total can overflow.
+    if (d == QLatin1String("BIGINT"))
+        return {FieldType::Long, 8};
+    if (d == QLatin1String("CURRENCY"))
+        return {FieldType::Currency, 8};
+    if (d == QLatin1String("FLOAT"))
+        return {FieldType::Single, 4};
+    if (d == QLatin1String("DOUBLE"))
+        return {FieldType::Double, 8};
+    if (d == QLatin1String("DATE"))
+        return {FieldType::Date, 8};
+    return {FieldType::Memo, 0};
+}
+
+QString SqliteDialect::driverName() const
+{
+    return QStringLiteral("QSQLITE");
+}
+
+QString SqliteDialect::readOnlyOptions() const
+{
+    return QStringLiteral("QSQLITE_OPEN_READONLY");
+}
+
+bool SqliteDialect::onlyReads(const QSqlDatabase& db) const
+{
+    // SQLite opens a file it may not write for reading only.
+    sqlite3* handle = handleOf(db);
+    return handle && sqlite3_db_readonly(handle, "main") == 1;
+}
+
+void SqliteDialect::tune(QSqlDatabase& db) const
+{
+    // A save is on the disk when its commit returns.
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous=FULL"));
+}
+
+bool SqliteDialect::prepareForWrites(QSqlDatabase& db, QSqlError* error) const
+{
+    // The rollback journal keeps the whole database in its one file between
+    // saves, so compaction and copies that rename or read the file see all
+    // of it.
+    QSqlQuery journal(db);
+    if (journal.exec(QStringLiteral("PRAGMA journal_mode=DELETE")))
+        return true;
+    if (error)
+        *error = journal.lastError();
+    return false;
+}
+
+QString SqliteDialect::quoted(const QString& identifier) const
+{
+    QString q = identifier;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+QString SqliteDialect::columnType(FieldType type, int size) const
+{
+    switch (type) {
+    case FieldType::Text:
+        return QStringLiteral("VARCHAR(%1)").arg(size);
+    case FieldType::Memo:
+        return QStringLiteral("LONGTEXT");
+    case FieldType::Integer:
+        return QStringLiteral("SMALLINT");
+    case FieldType::Long:
+        return size == 8 ? QStringLiteral("BIGINT") : QStringLiteral("INTEGER");
+    case FieldType::Currency:
+        return QStringLiteral("CURRENCY");
+    case FieldType::Single:
+        return QStringLiteral("FLOAT");
+    case FieldType::Double:
+        return QStringLiteral("DOUBLE");
+    case FieldType::Date:
+        return QStringLiteral("DATE");
+    }
+    return QStringLiteral("LONGTEXT");
+}
+
+QString SqliteDialect::keyConstraint(bool counter) const
+{
+    return counter ? QStringLiteral("PRIMARY KEY AUTOINCREMENT")
+                   : QStringLiteral("NOT NULL PRIMARY KEY");
+}
+
+QString SqliteDialect::sameValue(const QString& column) const
+{
+    return column + QStringLiteral(" IS ?");
+}
+
+bool SqliteDialect::tableColumns(QSqlDatabase& db, const QString& table,
+                                 std::vector<CatalogueColumn>* columns, QSqlError* error) const
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table)))) {
+        if (error)
+            *error = q.lastError();
+        return false;
+    }
+    columns->clear();
+    while (q.next()) {
+        const QString declared = q.value(2).toString();
+        columns->push_back({q.value(1).toString(), declared, sqliteColumnType(declared)});
+    }
+    return true;
+}
+
+DatabaseErrorKind SqliteDialect::classify(const QSqlError& error) const
+{
+    bool numbered = false;
+    const int code = error.nativeErrorCode().toInt(&numbered);
+    if (numbered && code != SQLITE_OK)
+        return sqliteErrorKind(code);
+    // Qt's own failures carry no code of SQLite's.
+    return error.type() == QSqlError::ConnectionError ? DatabaseErrorKind::CannotOpen
+                                                      : DatabaseErrorKind::Other;
+}
+
+QStringList SqliteDialect::damageDetails(QSqlDatabase& db) const
+{
+    // The quick check says where: it reads every page of the file.
+    QStringList details;
+    QSqlQuery check(db);
+    if (check.exec(QStringLiteral("PRAGMA quick_check(10)"))) {
+        while (check.next())
+            if (check.value(0).toString() != QLatin1String("ok"))
+                details << check.value(0).toString();
+    }
+    return details;
+}
