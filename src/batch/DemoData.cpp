@@ -43,9 +43,9 @@ QString dateText(const QDate& date)
 class DemoFiller
 {
 public:
-    DemoFiller(Database& db, quint32 seed, int lastYear, bool geometra)
+    DemoFiller(Database& db, quint32 seed, int lastYear, FeeProfile profile)
         : m_db(db), m_random(seed), m_first(lastYear - 3, 1, 1), m_last(lastYear, 12, 31),
-          m_geometra(geometra)
+          m_profile(profile)
     {
     }
 
@@ -80,7 +80,7 @@ private:
     QRandomGenerator m_random;
     QDate m_first;
     QDate m_last;
-    bool m_geometra;
+    FeeProfile m_profile;
     QSet<QString> m_codes;
     QHash<QString, int> m_lastSuffix;
     std::vector<DemoParty> m_clients;
@@ -225,7 +225,7 @@ void DemoFiller::feeDocuments(FeeDocumentKind kind, int count)
     // Pro-formas are the recent ones, awaiting their invoice.
     const QDate from = invoice ? m_first : QDate(m_last.year(), 1, 1);
     const QList<QDate> dates = sortedDates(count, from);
-    const int contributionRate = m_geometra ? 5 : 4;
+    const int contributionRate = m_profile == FeeProfile::Geometra ? 5 : 4;
     for (int i = 0; i < count; ++i) {
         const QDate date = dates.at(i);
         const DemoParty& client = any(m_clients);
@@ -263,7 +263,7 @@ void DemoFiller::feeDocuments(FeeDocumentKind kind, int count)
             fields.setText(
                 FeeField::Notes,
                 QStringLiteral("Operazione senza applicazione dell'IVA, regime forfettario"));
-        CalcolaImporti(fields, FeeField::Fee, kind, m_geometra);
+        CalcolaImporti(fields, FeeField::Fee, kind, m_profile);
         store(feeDocumentTable(kind), fields, 1);
     }
 }
@@ -332,12 +332,12 @@ bool archivesEmpty(Database& db, QString* error)
 }
 
 bool fillDemoDatabase(Database& db, const DemoCounts& counts, quint32 seed, int lastYear,
-                      bool geometra, QStringList* datiUtente, QString* error)
+                      FeeProfile profile, QStringList* datiUtente, QString* error)
 {
     if (!db.begin(error))
         return false;
     try {
-        DemoFiller filler(db, seed, lastYear, geometra);
+        DemoFiller filler(db, seed, lastYear, profile);
         // The heading is drawn first so that it does not depend on the counts.
         const QStringList heading = filler.heading();
         if (datiUtente->join(QString()).trimmed().isEmpty()) {

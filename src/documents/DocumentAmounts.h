@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FeeProfile.h"
 #include "Money.h"
 #include "Schema.h"
 
@@ -44,10 +45,10 @@ void clearDerivedAmounts(FieldAccess& fields, int index);
 
 // Computes the empty derived amounts of an invoice or pro-forma after the
 // field `index` was left, and returns the net total (with the stamp duty of
-// an invoice): nothing when there is nothing to total. With the geometra
-// profile the withholding is on the fee alone.
+// an invoice): nothing when there is nothing to total. The amounts and the
+// total are those of FeeAmounts, from the fields as they show them.
 std::optional<Money> CalcolaImporti(FieldAccess& fields, int index, FeeDocumentKind kind,
-                                    bool geometra);
+                                    FeeProfile profile);
 
 // What the purchase window shows beside the taxable amount, the VAT rate and
 // the deductibility.

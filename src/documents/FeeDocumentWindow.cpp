@@ -45,7 +45,7 @@ bool FeeDocumentWindow::loadDocument(FeeDocumentKind kind, RecordGrid recordGrid
 
 void FeeDocumentWindow::compute(int index)
 {
-    const auto total = CalcolaImporti(*this, index, m_kind, m_context.settings().geometraProfile());
+    const auto total = CalcolaImporti(*this, index, m_kind, m_context.settings().feeProfile());
     m_totale->setText(total ? total->groupedText() : QString());
 }
 

@@ -1,6 +1,7 @@
 #include "PeriodSelection.h"
 
 #include "Database.h"
+#include "FeeAmounts.h"
 #include "FeeDocument.h"
 #include "KeyText.h"
 #include "Purchase.h"
@@ -65,11 +66,6 @@ QString yearText(const QDate& date)
 QString comparedCode(const QString& code)
 {
     return keyUpper(code.trimmed());
-}
-
-Money orZero(const std::optional<Money>& amount)
-{
-    return amount.value_or(Money());
 }
 
 } // namespace
@@ -154,23 +150,21 @@ QString selectLines(Database& db, PeriodReport report, Reader reader,
             return true;
         }
         const FeeDocument d = FeeDocument::fromColumns(row);
-        const Money fee = orZero(d.fee);
-        const Money contribution = orZero(d.contribution);
-        const Money vat = orZero(d.vat);
-        const Money withholding = orZero(d.withholding);
-        const Money total = fee + contribution + vat - withholding;
+        // Stored amounts, of 64 bits each: their totals always add up.
+        const FeeAmounts a = FeeAmounts::of(d, FeeDocumentKind::Invoice);
         const QString code = comparedCode(d.clientCode);
         if (report == PeriodReport::Ritenuta) {
-            if (!inPeriod(d.paymentDate) || withholding.isZero())
+            if (!inPeriod(d.paymentDate) || a.withholding.isZero())
                 return true;
-            line.amounts = {fee, contribution, vat, withholding, total};
+            line.amounts = {a.fee, a.contribution, a.vat, a.withholding,
+                            a.netOfOutsideVat().value()};
         } else {
             const bool paid = !row.value(int(FeeColumn::PaymentDate)).isNull();
             if (!inPeriod(d.date) || (!client.isEmpty() && client != code) ||
                 (paid && selection.unpaidOnly))
                 return true;
-            const Money expenses = orZero(d.expenses);
-            line.amounts = {fee, contribution, vat, withholding, expenses, total + expenses};
+            line.amounts = {a.fee,         a.contribution, a.vat,
+                            a.withholding, a.expenses,     a.netOfStamp().value()};
         }
         line.date = d.date;
         line.number = d.key.number();

@@ -1,5 +1,6 @@
 #include "FeeDocumentTest.h"
 
+#include "FeeAmounts.h"
 #include "FeeDocument.h"
 
 #include <QtTest>
@@ -152,6 +153,50 @@ void FeeDocumentTest::nullColumns()
     QVERIFY(found->paymentDate.isNull() && found->xmlWritten.isNull());
     QCOMPARE(FeeDocuments(*m_db, FeeDocumentKind::ProForma).last(&error), std::nullopt);
     QCOMPARE(FeeDocuments(*m_db, FeeDocumentKind::ProForma).count(&error), 0);
+}
+
+void FeeDocumentTest::amountsAndTotals()
+{
+    QVERIFY(insert(*m_db, "Fatture", "2026        12", fullInvoice(12, "2026-03-05")));
+    QString error;
+    const auto invoice = FeeDocuments(*m_db, FeeDocumentKind::Invoice)
+                             .find(*DocumentKey::of(QDate(2026, 3, 5), 12), &error);
+    QVERIFY(invoice);
+    auto text = [](const std::optional<Money>& m) { return m ? m->plainText() : "none"; };
+    // 1000 + 40 contribution + 228.80 VAT, 15.50 expenses and 2.00 stamp
+    // duty outside VAT, 200 withheld.
+    const FeeAmounts a = FeeAmounts::of(*invoice, FeeDocumentKind::Invoice);
+    QCOMPARE(text(a.taxable()), "1040.00");
+    QCOMPARE(text(a.outsideVat()), "17.50");
+    QCOMPARE(text(a.total()), "1286.30");
+    QCOMPARE(text(a.net()), "1086.30");
+    QCOMPARE(text(a.netOfStamp()), "1084.30");
+    QCOMPARE(text(a.netOfOutsideVat()), "1068.80");
+    QCOMPARE(text(a.withholdingBase(FeeProfile::Geometra)), "1000.00");
+    QCOMPARE(text(a.withholdingBase(FeeProfile::General)), "1040.00");
+    // The same amounts on a pro-forma: it has no stamp duty.
+    QCOMPARE(text(FeeAmounts::of(*invoice, FeeDocumentKind::ProForma).total()), "1284.30");
+    QCOMPARE(text(FeeAmounts::of(FeeDocument(), FeeDocumentKind::Invoice).net()), "0.00");
+
+    // The VAT is charged on the contribution as rounded: 1000.15 + 40.01.
+    FeeAmounts typed;
+    typed.fee = Money::fromCents(100015);
+    QCOMPARE(text(typed.contributionAt(Rate::whole(4))), "40.01");
+    typed.contribution = Money::fromCents(4001);
+    QCOMPARE(text(typed.vatAt(Rate::whole(22))), "228.84");
+    QCOMPARE(text(typed.withholdingAt(Rate::fromLeadingText("20"), FeeProfile::Geometra)),
+             "200.03");
+    QCOMPARE(text(typed.withholdingAt(Rate::fromLeadingText("20"), FeeProfile::General)), "208.03");
+    QCOMPARE(text(typed.vatAt(Rate::fromLeadingText("0.5"))), "5.20");
+
+    // Amounts read from fields of absurd length: a sum beyond 128 bits is
+    // none, never a wrapped one.
+    const Money huge = *Money::fromText(QString(36, QLatin1Char('9')), 36);
+    FeeAmounts absurd;
+    absurd.fee = absurd.contribution = absurd.vat = huge;
+    QCOMPARE(text(absurd.taxable()), "none");
+    QCOMPARE(text(absurd.net()), "none");
+    QCOMPARE(text(absurd.withholdingBase(FeeProfile::Geometra)), huge.plainText());
 }
 
 void FeeDocumentTest::failureIsToldApartFromAbsence()

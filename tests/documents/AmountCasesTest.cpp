@@ -7,6 +7,7 @@
 #include "DocumentFields.h"
 #include "FatturaPAChecks.h"
 #include "FatturaPAXml.h"
+#include "FeeAmounts.h"
 #include "FeeDocumentLayout.h"
 #include "PageDump.h"
 #include "PeriodSelection.h"
@@ -32,6 +33,11 @@ constexpr int kSampleEvery = 500;
 constexpr int kHashesPerLine = 40;
 const QDate kDate(2026, 3, 5);
 const QDate kPaid(2026, 4, 1);
+
+FeeProfile profileOf(const AmountCase& a)
+{
+    return a.geometra ? FeeProfile::Geometra : FeeProfile::General;
+}
 
 FeeDocumentKind kindOf(const AmountCase& a)
 {
@@ -156,7 +162,7 @@ QString fatturaPAText(const FatturaPAInvoice& e)
                                      "ImponibileImporto",
                                      "Imposta",
                                      "ImportoPagamento"};
-    const FatturaPAAmounts a = fatturaPAAmounts(e.invoice);
+    const FeeAmounts a = FeeAmounts::of(e.invoice, FeeDocumentKind::Invoice);
     QStringList xml;
     QXmlStreamReader reader(fatturaPAXml(e));
     QString element;
@@ -168,8 +174,8 @@ QString fatturaPAText(const FatturaPAInvoice& e)
             xml << element + QLatin1Char('=') + reader.text().toString();
     }
     return QStringLiteral("taxable %1 outside %2 total %3 net %4 problems %5 xml %6")
-        .arg(a.taxable().plainText(), a.outsideVat().plainText(), a.total().plainText(),
-             a.net().plainText(), bracketed(fatturaPAProblems(e).join(QStringLiteral("; "))),
+        .arg(a.taxable()->plainText(), a.outsideVat()->plainText(), a.total()->plainText(),
+             a.net()->plainText(), bracketed(fatturaPAProblems(e).join(QStringLiteral("; "))),
              bracketed(xml.join(QLatin1Char(' '))));
 }
 
@@ -310,7 +316,7 @@ void AmountCasesTest::everyUserShowsTheGoldenAmounts()
             fields.setText(FeeField::Stamp, a.stamp);
         if (a.changed)
             clearDerivedAmounts(fields, a.index);
-        const auto total = CalcolaImporti(fields, a.index, kindOf(a), a.geometra);
+        const auto total = CalcolaImporti(fields, a.index, kindOf(a), profileOf(a));
         QString line =
             describeCase(i, a) + QStringLiteral(" | window V%1 C%2 R%3 total %4")
                                      .arg(bracketed(fields.text(FeeField::Vat)),
@@ -328,7 +334,7 @@ void AmountCasesTest::everyUserShowsTheGoldenAmounts()
         line += QStringLiteral(" | stored ") + storedText(*row) + QStringLiteral(" | page ") +
                 layoutText(run, {document, client, heading, QString()}, a.invoice, settings);
         if (a.invoice) {
-            FatturaPAInvoice e{document, client, heading, {}, a.geometra};
+            FatturaPAInvoice e{document, client, heading, {}, profileOf(a)};
             e.settings.regimeFiscale = document.vatRate.value_or(0) == 0
                                            ? QString::fromLatin1(kFlatRateRegime)
                                            : QStringLiteral("RF01");

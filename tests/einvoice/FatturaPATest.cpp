@@ -126,7 +126,7 @@ void FatturaPATest::validAndAddingUp()
     QFETCH(QString, net);
 
     FatturaPAInvoice e = sampleInvoice();
-    e.geometra = geometra;
+    e.profile = geometra ? FeeProfile::Geometra : FeeProfile::General;
     e.settings.regimeFiscale = regime;
     FeeDocument& d = e.invoice;
     d.vatRate = rates[0];
