@@ -21,6 +21,8 @@ enum : int {
     Date = feeField(FeeColumn::Date),
     Number = feeField(FeeColumn::Number),
     Client = feeField(FeeColumn::Client),
+    Subject = feeField(FeeColumn::Subject),
+    Description = feeField(FeeColumn::Description),
     Fee = feeField(FeeColumn::Fee),
     VatRate = feeField(FeeColumn::VatRate),
     ContributionRate = feeField(FeeColumn::ContributionRate),
@@ -58,12 +60,18 @@ struct PurchaseDisplays
     QString vat;
     QString deductible;
 };
-// Field indexes of a purchase that take part in its computation.
+// Field indexes of a purchase: its column's record position less one.
 namespace PurchaseField {
 enum : int {
-    Taxable = 4,
-    VatRate = 5,
-    Deductibility = 6,
+    Date = int(PurchaseColumn::Date) - 1,
+    Number = int(PurchaseColumn::Number) - 1,
+    Supplier = int(PurchaseColumn::Supplier) - 1,
+    Description = int(PurchaseColumn::Description) - 1,
+    Taxable = int(PurchaseColumn::Taxable) - 1,
+    VatRate = int(PurchaseColumn::VatRate) - 1,
+    Deductibility = int(PurchaseColumn::Deductibility) - 1,
+    Notes = int(PurchaseColumn::Notes) - 1,
+    Exempt = int(PurchaseColumn::Exempt) - 1,
 };
 }
 // Nothing to change unless index is the taxable amount, the VAT rate or the

@@ -1,7 +1,10 @@
 #include "FeeDocumentTest.h"
 
+#include "Client.h"
 #include "FeeAmounts.h"
 #include "FeeDocument.h"
+#include "Snapshot.h"
+#include "Supplier.h"
 
 #include <QtTest>
 
@@ -208,4 +211,109 @@ void FeeDocumentTest::failureIsToldApartFromAbsence()
     QVERIFY(!error.isEmpty());
     QVERIFY(!proFormas.count(&error));
     QVERIFY(!error.isEmpty());
+}
+
+void FeeDocumentTest::clientsSavedAndDeleted()
+{
+    const Clients clients(*m_db);
+    QString why;
+    Client c;
+    c.code = "ab1";
+    c.name = "Rossi Mario";
+    c.notes = "Prima riga\nSeconda riga";
+    QCOMPARE(clients.save(c, SaveMode::AddOnly, &why), SaveResult::StoredNew);
+    // Found as every code is, stored as the archive window stores it: the
+    // key and the code in upper case, empty texts as Null.
+    const auto found = clients.find("AB1 ", &why);
+    QVERIFY2(found, qPrintable(why));
+    QCOMPARE(found->code, QStringLiteral("AB1"));
+    QCOMPARE(found->name + "|" + found->notes,
+             QStringLiteral("Rossi Mario|Prima riga\nSeconda riga"));
+    const auto stored = Snapshot::Open(*m_db, "SELECT Chiave, Indirizzo FROM Clienti", {}, &why);
+    QVERIFY(stored && stored->RecordCount() == 1);
+    QCOMPARE(stored->value(0).toString(), QStringLiteral("AB1       "));
+    QVERIFY(stored->value(1).isNull());
+
+    // A client made as new never takes the place of the stored one.
+    c.name = "Bianchi";
+    QCOMPARE(clients.save(c, SaveMode::AddOnly, &why), SaveResult::Refused);
+    QCOMPARE(why, QStringLiteral("Il cliente AB1 è già in archivio"));
+    QCOMPARE(clients.find("ab1", &why)->name, QStringLiteral("Rossi Mario"));
+    QCOMPARE(clients.save(c, SaveMode::AddOrReplace, &why), SaveResult::Replaced);
+    QCOMPARE(clients.find("ab1", &why)->name, QStringLiteral("Bianchi"));
+    QCOMPARE(clients.count(&why), 1);
+
+    // A text beyond its column is refused, nothing written.
+    Client wide;
+    wide.code = "C2";
+    wide.postcode = "1234567";
+    QCOMPARE(clients.save(wide, SaveMode::AddOnly, &why), SaveResult::Refused);
+    QVERIFY(!why.isEmpty());
+    QCOMPARE(clients.count(&why), 1);
+
+    // A client an invoice names stays; one no document names goes.
+    QVERIFY(insert(*m_db, "Fatture", "2026        12", fullInvoice(12, "2026-03-05")));
+    QVERIFY(m_db->execute("UPDATE Fatture SET CodCli = 'AB1'", {}, &why));
+    QCOMPARE(clients.remove("ab1", &why), DeleteResult::Refused);
+    QVERIFY(why.contains("AB1"));
+    QVERIFY(clients.find("AB1", &why));
+    QVERIFY(m_db->execute("DELETE FROM Fatture", {}, &why));
+    QCOMPARE(clients.remove("ab1", &why), DeleteResult::Deleted);
+    QCOMPARE(clients.remove("ab1", &why), DeleteResult::NotFound);
+    QCOMPARE(clients.count(&why), 0);
+
+    // Suppliers the same way, in their own table.
+    const Suppliers suppliers(*m_db);
+    QCOMPARE(suppliers.save({"f1", "Enel", "", "", "", "", "", ""}, SaveMode::AddOnly, &why),
+             SaveResult::StoredNew);
+    QCOMPARE(suppliers.find("F1", &why)->name, QStringLiteral("Enel"));
+    QCOMPARE(suppliers.save({"F1", "Enel", "", "", "", "", "", ""}, SaveMode::AddOnly, &why),
+             SaveResult::Refused);
+    QCOMPARE(suppliers.remove("F1", &why), DeleteResult::Deleted);
+}
+
+void FeeDocumentTest::documentsSavedAndDeleted()
+{
+    const FeeDocuments invoices(*m_db, FeeDocumentKind::Invoice);
+    QString why;
+    QVERIFY(insert(*m_db, "Fatture", "2026        12", fullInvoice(12, "2026-03-05")));
+    FeeDocument d = *invoices.find(*DocumentKey::of(QDate(2026, 3, 5), 12), &why);
+    QVERIFY(d.xmlWritten.isValid());
+
+    // Replaced as it was read: every column the same, the time its
+    // electronic invoice was written kept.
+    d.clientCode = "r1";
+    QCOMPARE(invoices.save(d, SaveMode::AddOrReplace, &why), SaveResult::Replaced);
+    const auto row = Snapshot::Open(*m_db, "SELECT * FROM Fatture", {}, &why);
+    QVERIFY(row && row->RecordCount() == 1);
+    const QVariantList expected = QVariantList{"2026        12"} + fullInvoice(12, "2026-03-05");
+    for (int i = 0; i < expected.size(); ++i)
+        QCOMPARE(row->value(i).toString(), expected.at(i).toString());
+
+    // As new under a stored key: refused, the stored one unchanged.
+    d.subject = "Altro";
+    QCOMPARE(invoices.save(d, SaveMode::AddOnly, &why), SaveResult::Refused);
+    QCOMPARE(why, QStringLiteral("La fattura 12/2026 è già in archivio"));
+    QCOMPARE(invoices.find(d.key, &why)->subject, QStringLiteral("Rilievo"));
+
+    // A new one with nothing but its key and date: Null amounts and rates.
+    FeeDocument bare;
+    bare.key = *DocumentKey::of(QDate(2026, 4, 1), 13);
+    bare.date = QDate(2026, 4, 1);
+    QCOMPARE(invoices.save(bare, SaveMode::AddOnly, &why), SaveResult::StoredNew);
+    const auto back = invoices.find(bare.key, &why);
+    QVERIFY(back && !back->fee && !back->vatRate && !back->stamp && back->xmlWritten.isNull());
+
+    // A date outside the key's year, or a pro-forma's key in the invoices:
+    // each table on its own.
+    FeeDocument wrongYear = bare;
+    wrongYear.date = QDate(2025, 12, 31);
+    QCOMPARE(invoices.save(wrongYear, SaveMode::AddOrReplace, &why), SaveResult::Refused);
+    const FeeDocuments proFormas(*m_db, FeeDocumentKind::ProForma);
+    QCOMPARE(proFormas.save(bare, SaveMode::AddOnly, &why), SaveResult::StoredNew);
+    QCOMPARE(invoices.count(&why), 2);
+
+    QCOMPARE(invoices.remove(bare.key, &why), DeleteResult::Deleted);
+    QCOMPARE(invoices.remove(bare.key, &why), DeleteResult::NotFound);
+    QCOMPARE(proFormas.count(&why), 1);
 }

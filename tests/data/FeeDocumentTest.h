@@ -21,6 +21,8 @@ private slots:
     void nullColumns();
     void amountsAndTotals();
     void failureIsToldApartFromAbsence();
+    void clientsSavedAndDeleted();
+    void documentsSavedAndDeleted();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
