@@ -33,11 +33,11 @@ int calcola(BatchRun& run)
     for (const auto& i : inputs)
         input.*i.text = run.value(QLatin1String(i.option));
     // The profile of the settings file, unless the command line names one.
-    const bool geometra = run.isSet(QStringLiteral("profilo"))
-                              ? isGeometraProfile(run.value(QStringLiteral("profilo")))
-                              : run.context().settings().geometraProfile();
+    const FeeProfile profile = run.isSet(QStringLiteral("profilo"))
+                                   ? feeProfileNamed(run.value(QStringLiteral("profilo")))
+                                   : run.context().settings().feeProfile();
     FieldRefusal refusal;
-    const auto quote = computeQuickQuote(input, geometra, &refusal);
+    const auto quote = computeQuickQuote(input, profile, &refusal);
     if (!quote) {
         // What the invoice window says of its field, of the option.
         for (const auto& i : inputs)

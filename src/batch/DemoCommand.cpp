@@ -43,7 +43,7 @@ int demo(BatchRun& run)
                              : error};
     // The four years before this one: the same seed gives the same data all year.
     if (!fillDemoDatabase(context.DbArchivi, counts, quint32(seed.value_or(1)),
-                          Clock::today().year() - 1, context.settings().geometraProfile(),
+                          Clock::today().year() - 1, context.settings().feeProfile(),
                           &context.DatiUtente, &error))
         throw BatchError{error};
     run.out() << QStringLiteral("Dati di prova scritti in %1\n").arg(context.databaseFile());

@@ -1,13 +1,14 @@
 #include "DemoData.h"
 
+#include "Client.h"
 #include "Database.h"
 #include "DemoNames.h"
 #include "DocumentAmounts.h"
 #include "DocumentFields.h"
 #include "HeadingData.h"
-#include "MasterDataFields.h"
 #include "PlainFields.h"
 #include "Recordset.h"
+#include "Supplier.h"
 #include "TableWalk.h"
 #include "TaxCodes.h"
 
@@ -15,7 +16,6 @@
 #include <QRandomGenerator>
 #include <QSet>
 #include <algorithm>
-#include <map>
 #include <memory>
 
 namespace {
@@ -42,9 +42,9 @@ QString dateText(const QDate& date)
 class DemoFiller
 {
 public:
-    DemoFiller(Database& db, quint32 seed, int lastYear, bool geometra)
+    DemoFiller(Database& db, quint32 seed, int lastYear, FeeProfile profile)
         : m_db(db), m_random(seed), m_first(lastYear - 3, 1, 1), m_last(lastYear, 12, 31),
-          m_geometra(geometra)
+          m_profile(profile)
     {
     }
 
@@ -73,18 +73,21 @@ private:
     {
         return any(demoStreets()) + QStringLiteral(", ") + QString::number(between(1, 180));
     }
-    void store(Table table, PlainFields& fields, int lastKeyTabIndex);
+    // Each record is new: a key stored already is a failure, never replaced.
+    void check(SaveResult result, const QString& why);
+    // A purchase has no record type: it is stored as its window stores it.
+    void storePurchase(PlainFields& fields);
 
     Database& m_db;
     QRandomGenerator m_random;
     QDate m_first;
     QDate m_last;
-    bool m_geometra;
+    FeeProfile m_profile;
     QSet<QString> m_codes;
     QHash<QString, int> m_lastSuffix;
     std::vector<DemoParty> m_clients;
     std::vector<QString> m_suppliers;
-    std::map<Table, std::unique_ptr<Recordset>> m_tables;
+    std::unique_ptr<Recordset> m_purchases;
 };
 
 QList<QDate> DemoFiller::sortedDates(int count, const QDate& from)
@@ -127,25 +130,35 @@ QString DemoFiller::digits(int count)
     return text;
 }
 
-void DemoFiller::store(Table table, PlainFields& fields, int lastKeyTabIndex)
+void DemoFiller::check(SaveResult result, const QString& why)
 {
-    auto& recordset = m_tables[table];
+    if (result != SaveResult::StoredNew)
+        throw StoreFailed{why};
+}
+
+void DemoFiller::storePurchase(PlainFields& fields)
+{
     QString error;
-    if (!recordset)
-        recordset = Recordset::OpenTable(m_db, nameOf(table), &error);
-    if (!recordset)
+    if (!m_purchases)
+        m_purchases = Recordset::OpenTable(m_db, nameOf(Table::Movimenti), &error);
+    if (!m_purchases)
         throw StoreFailed{error};
     // Fixed separators: the stored values must not depend on the locale.
-    if (MemorizzaRecord(*recordset, fields.fieldCount() - 1, lastKeyTabIndex, fields,
-                        QStringLiteral("."), QStringLiteral(","), &error) != SaveOutcome::Saved)
-        throw StoreFailed{QStringLiteral("%1: %2").arg(nameOf(table), error)};
+    const SaveOutcome outcome =
+        MemorizzaRecord(*m_purchases, fields.fieldCount() - 1, kDateAndNumberTabIndex, fields,
+                        QStringLiteral("."), QStringLiteral(","), &error, SaveMode::AddOnly);
+    if (outcome == SaveOutcome::KeyTaken)
+        error = QStringLiteral("Il movimento %1 è già in archivio")
+                    .arg(recordName(kDateAndNumberTabIndex, fields));
+    if (outcome != SaveOutcome::StoredNew)
+        throw StoreFailed{QStringLiteral("%1: %2").arg(nameOf(Table::Movimenti), error)};
 }
 
 void DemoFiller::clients(int count)
 {
     for (int i = 0; i < count; ++i) {
         const DemoTown& town = any(demoTowns());
-        PlainFields fields(clientFields());
+        Client client;
         DemoParty party;
         const int kind = pick(100);
         if (kind < 55) {
@@ -154,39 +167,40 @@ void DemoFiller::clients(int count)
             const QString surname = any(demoSurnames());
             const QDate birth = dateBetween(QDate(1940, 1, 1), QDate(1998, 12, 31));
             party.code = uniqueCode(surname);
-            fields.setText(1, surname + QLatin1Char(' ') + name);
-            fields.setText(6, codiceFiscale(surname, name, birth, female,
-                                            QString::fromUtf8(any(demoTowns()).cadastralCode)));
-            fields.setText(8, female ? QStringLiteral("Gent.ma") : QStringLiteral("Egr. Sig."));
+            client.name = surname + QLatin1Char(' ') + name;
+            client.taxCode = codiceFiscale(surname, name, birth, female,
+                                           QString::fromUtf8(any(demoTowns()).cadastralCode));
+            client.definiz = female ? QStringLiteral("Gent.ma") : QStringLiteral("Egr. Sig.");
         } else if (kind < 88) {
             const QString surname = any(demoSurnames());
             const QString vat = partitaIva(
                 digits(7) + QString::number(between(1, 99)).rightJustified(3, QLatin1Char('0')));
             party.code = uniqueCode(surname);
             party.withholds = true;
-            fields.setText(1, any(demoTrades()) + QLatin1Char(' ') + surname + QLatin1Char(' ') +
-                                  any(demoLegalForms()));
-            fields.setText(5, vat);
-            fields.setText(6, vat);
-            fields.setText(8, QStringLiteral("Spett.le"));
+            client.name = any(demoTrades()) + QLatin1Char(' ') + surname + QLatin1Char(' ') +
+                          any(demoLegalForms());
+            client.vatNumber = vat;
+            client.taxCode = vat;
+            client.definiz = QStringLiteral("Spett.le");
         } else {
             const QString streetName = any(demoStreets());
             party.code =
                 uniqueCode(QStringLiteral("COND") + streetName.section(QLatin1Char(' '), -1));
             party.withholds = true;
-            fields.setText(1, QStringLiteral("Condominio ") + streetName);
+            client.name = QStringLiteral("Condominio ") + streetName;
             // A condominium has a numeric tax code and no VAT number.
-            fields.setText(6, partitaIva(QStringLiteral("9") + digits(6) + QStringLiteral("001")));
-            fields.setText(8, QStringLiteral("Spett.le"));
+            client.taxCode = partitaIva(QStringLiteral("9") + digits(6) + QStringLiteral("001"));
+            client.definiz = QStringLiteral("Spett.le");
         }
-        fields.setText(0, party.code);
-        fields.setText(2, street());
-        fields.setText(3, QStringLiteral("%1 (%2)").arg(QString::fromUtf8(town.name),
-                                                        QString::fromUtf8(town.province)));
-        fields.setText(4, QString::fromUtf8(town.postcode));
+        client.code = party.code;
+        client.address = street();
+        client.town = QStringLiteral("%1 (%2)").arg(QString::fromUtf8(town.name),
+                                                    QString::fromUtf8(town.province));
+        client.postcode = QString::fromUtf8(town.postcode);
         if (chance(15))
-            fields.setText(7, QStringLiteral("Pagamento a 30 giorni data fattura"));
-        store(Table::Clienti, fields, kCodeTabIndex);
+            client.notes = QStringLiteral("Pagamento a 30 giorni data fattura");
+        QString why;
+        check(Clients(m_db).save(client, SaveMode::AddOnly, &why), why);
         m_clients.push_back(party);
     }
 }
@@ -199,20 +213,20 @@ void DemoFiller::suppliers(int count)
         const QString surname = any(demoSurnames());
         const QString vat = partitaIva(
             digits(7) + QString::number(between(1, 99)).rightJustified(3, QLatin1Char('0')));
-        PlainFields fields(supplierFields());
-        const QString code = uniqueCode(trade.section(QLatin1Char(' '), 0, 0).left(4) + surname);
-        fields.setText(0, code);
-        fields.setText(
-            1, (trade + QLatin1Char(' ') + surname + QLatin1Char(' ') + any(demoLegalForms()))
-                   .left(40));
-        fields.setText(2, street());
-        fields.setText(3, QStringLiteral("%1 (%2)").arg(QString::fromUtf8(town.name),
-                                                        QString::fromUtf8(town.province)));
-        fields.setText(4, QString::fromUtf8(town.postcode));
-        fields.setText(5, vat);
-        fields.setText(6, vat);
-        store(Table::Fornitori, fields, kCodeTabIndex);
-        m_suppliers.push_back(code);
+        Supplier supplier;
+        supplier.code = uniqueCode(trade.section(QLatin1Char(' '), 0, 0).left(4) + surname);
+        supplier.name =
+            (trade + QLatin1Char(' ') + surname + QLatin1Char(' ') + any(demoLegalForms()))
+                .left(40);
+        supplier.address = street();
+        supplier.town = QStringLiteral("%1 (%2)").arg(QString::fromUtf8(town.name),
+                                                      QString::fromUtf8(town.province));
+        supplier.postcode = QString::fromUtf8(town.postcode);
+        supplier.vatNumber = vat;
+        supplier.taxCode = vat;
+        QString why;
+        check(Suppliers(m_db).save(supplier, SaveMode::AddOnly, &why), why);
+        m_suppliers.push_back(supplier.code);
     }
 }
 
@@ -224,7 +238,7 @@ void DemoFiller::feeDocuments(FeeDocumentKind kind, int count)
     // Pro-formas are the recent ones, awaiting their invoice.
     const QDate from = invoice ? m_first : QDate(m_last.year(), 1, 1);
     const QList<QDate> dates = sortedDates(count, from);
-    const int contributionRate = m_geometra ? 5 : 4;
+    const int contributionRate = m_profile == FeeProfile::Geometra ? 5 : 4;
     for (int i = 0; i < count; ++i) {
         const QDate date = dates.at(i);
         const DemoParty& client = any(m_clients);
@@ -242,8 +256,8 @@ void DemoFiller::feeDocuments(FeeDocumentKind kind, int count)
         // Numbers run on from year to year, as the windows propose them.
         fields.setText(FeeField::Number, QString::number(i + 1));
         fields.setText(FeeField::Client, client.code);
-        fields.setText(3, QString::fromUtf8(service.subject));
-        fields.setText(4, QString::fromUtf8(service.description));
+        fields.setText(FeeField::Subject, QString::fromUtf8(service.subject));
+        fields.setText(FeeField::Description, QString::fromUtf8(service.description));
         fields.setText(FeeField::Fee, fee.fieldText());
         fields.setText(FeeField::VatRate, flatRate ? QString() : QStringLiteral("22"));
         fields.setText(FeeField::ContributionRate, QString::number(contributionRate));
@@ -262,8 +276,12 @@ void DemoFiller::feeDocuments(FeeDocumentKind kind, int count)
             fields.setText(
                 FeeField::Notes,
                 QStringLiteral("Operazione senza applicazione dell'IVA, regime forfettario"));
-        CalcolaImporti(fields, FeeField::Fee, kind, m_geometra);
-        store(feeDocumentTable(kind), fields, 1);
+        CalcolaImporti(fields, FeeField::Fee, kind, m_profile);
+        QString why;
+        const auto document = feeDocumentFromFields(fields, kind, &why);
+        if (!document)
+            throw StoreFailed{why};
+        check(FeeDocuments(m_db, kind).save(*document, SaveMode::AddOnly, &why), why);
     }
 }
 
@@ -283,15 +301,15 @@ void DemoFiller::purchases(int count)
         const bool exempt =
             QString::fromUtf8(purchase.description).startsWith(QLatin1String("Assicurazione"));
         PlainFields fields(purchaseFields());
-        fields.setText(0, dateText(date));
-        fields.setText(1, QString::number(number));
-        fields.setText(2, any(m_suppliers));
-        fields.setText(3, QString::fromUtf8(purchase.description));
-        fields.setText(4, exempt ? QString() : amount.fieldText());
-        fields.setText(5, exempt ? QString() : QStringLiteral("22"));
-        fields.setText(6, QString::fromUtf8(purchase.deductibility));
-        fields.setText(8, exempt ? amount.fieldText() : QString());
-        store(Table::Movimenti, fields, 1);
+        fields.setText(PurchaseField::Date, dateText(date));
+        fields.setText(PurchaseField::Number, QString::number(number));
+        fields.setText(PurchaseField::Supplier, any(m_suppliers));
+        fields.setText(PurchaseField::Description, QString::fromUtf8(purchase.description));
+        fields.setText(PurchaseField::Taxable, exempt ? QString() : amount.fieldText());
+        fields.setText(PurchaseField::VatRate, exempt ? QString() : QStringLiteral("22"));
+        fields.setText(PurchaseField::Deductibility, QString::fromUtf8(purchase.deductibility));
+        fields.setText(PurchaseField::Exempt, exempt ? amount.fieldText() : QString());
+        storePurchase(fields);
     }
 }
 
@@ -326,12 +344,12 @@ bool archivesEmpty(Database& db, QString* error)
 }
 
 bool fillDemoDatabase(Database& db, const DemoCounts& counts, quint32 seed, int lastYear,
-                      bool geometra, QStringList* datiUtente, QString* error)
+                      FeeProfile profile, QStringList* datiUtente, QString* error)
 {
     if (!db.begin(error))
         return false;
     try {
-        DemoFiller filler(db, seed, lastYear, geometra);
+        DemoFiller filler(db, seed, lastYear, profile);
         // The heading is drawn first so that it does not depend on the counts.
         const QStringList heading = filler.heading();
         if (datiUtente->join(QString()).trimmed().isEmpty()) {

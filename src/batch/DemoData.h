@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FeeProfile.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -22,9 +24,9 @@ bool archivesEmpty(Database& db, QString* error);
 // Fills an empty database with realistic data made from `seed` alone:
 // clients and suppliers with Italian names, addresses and tax codes; the
 // invoices, pro-formas and purchases of the four years up to lastYear with
-// their amounts computed as the invoice window computes them (the geometra
-// profile or the general one), the latest invoices partly unpaid; and the
-// heading data when it is blank. Everything is stored as the windows store
-// it, in one transaction: on failure nothing is kept.
+// their amounts computed as the invoice window computes them for `profile`,
+// the latest invoices partly unpaid; and the heading data when it is blank.
+// Everything is stored as the windows store it, in one transaction: on
+// failure nothing is kept.
 bool fillDemoDatabase(Database& db, const DemoCounts& counts, quint32 seed, int lastYear,
-                      bool geometra, QStringList* datiUtente, QString* error);
+                      FeeProfile profile, QStringList* datiUtente, QString* error);

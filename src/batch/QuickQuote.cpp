@@ -4,7 +4,7 @@
 #include "DocumentFields.h"
 #include "PlainFields.h"
 
-std::optional<QuickQuote> computeQuickQuote(const QuickQuoteInput& input, bool geometra,
+std::optional<QuickQuote> computeQuickQuote(const QuickQuoteInput& input, FeeProfile profile,
                                             FieldRefusal* refusal)
 {
     // The fields as typed and left; the computed amounts are still empty,
@@ -20,7 +20,7 @@ std::optional<QuickQuote> computeQuickQuote(const QuickQuoteInput& input, bool g
         *refusal = *refused;
         return std::nullopt;
     }
-    const auto total = CalcolaImporti(fields, FeeField::Fee, FeeDocumentKind::Invoice, geometra);
+    const auto total = CalcolaImporti(fields, FeeField::Fee, FeeDocumentKind::Invoice, profile);
     return QuickQuote{
         fields.text(FeeField::Vat).trimmed(), fields.text(FeeField::Contribution).trimmed(),
         fields.text(FeeField::Withholding).trimmed(), total ? total->plainText() : QString()};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FeeProfile.h"
 #include "Money.h"
 #include "RecordRules.h"
 
@@ -30,7 +31,7 @@ struct QuickQuote
 
 // Nothing, with the field the invoice window would refuse (the first in tab
 // order) in `refusal`, when an input is not what the window takes.
-std::optional<QuickQuote> computeQuickQuote(const QuickQuoteInput& input, bool geometra,
+std::optional<QuickQuote> computeQuickQuote(const QuickQuoteInput& input, FeeProfile profile,
                                             FieldRefusal* refusal);
 
 // {"iva":"228.80","cassa":"40.00","ritenuta":"200.00","totale":"1068.80"}

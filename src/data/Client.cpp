@@ -1,53 +1,50 @@
 #include "Client.h"
 
-#include "Recordset.h"
-#include "Schema.h"
-
-namespace {
-
-QString text(const Recordset& table, AddressColumn column)
-{
-    return table.text(int(column));
-}
-
-} // namespace
+#include "AddressRecord.h"
 
 std::optional<Client> Clients::find(const QString& code, QString* error) const
 {
-    error->clear();
-    const auto table = Recordset::OpenTable(m_db, nameOf(Table::Clienti), error);
-    if (!table || code.trimmed().isEmpty())
+    const auto found = AddressRecord::find(m_db, Table::Clienti, code, error);
+    if (!found)
         return std::nullopt;
-    if (!table->Seek(QStringLiteral("="), code)) {
-        *error = table->lastError();
-        return std::nullopt;
-    }
-    if (table->NoMatch())
-        return std::nullopt;
+    const AddressRecord& r = *found;
     Client c;
-    c.code = text(*table, AddressColumn::Code);
-    c.name = text(*table, AddressColumn::Name);
-    c.address = text(*table, AddressColumn::Address);
-    c.town = text(*table, AddressColumn::Town);
-    c.postcode = text(*table, AddressColumn::Postcode);
-    c.vatNumber = text(*table, AddressColumn::VatNumber);
-    c.taxCode = text(*table, AddressColumn::TaxCode);
-    c.definiz = text(*table, AddressColumn::Definiz);
-    c.codiceDestinatario = text(*table, AddressColumn::CodiceDestinatario);
-    c.pec = text(*table, AddressColumn::PEC);
+    c.code = r.text(AddressColumn::Code);
+    c.name = r.text(AddressColumn::Name);
+    c.address = r.text(AddressColumn::Address);
+    c.town = r.text(AddressColumn::Town);
+    c.postcode = r.text(AddressColumn::Postcode);
+    c.vatNumber = r.text(AddressColumn::VatNumber);
+    c.taxCode = r.text(AddressColumn::TaxCode);
+    c.notes = r.text(AddressColumn::Notes);
+    c.definiz = r.text(AddressColumn::Definiz);
+    c.codiceDestinatario = r.text(AddressColumn::CodiceDestinatario);
+    c.pec = r.text(AddressColumn::PEC);
     return c;
 }
 
 std::optional<int> Clients::count(QString* error) const
 {
-    error->clear();
-    const auto table = Recordset::OpenTable(m_db, nameOf(Table::Clienti), error);
-    if (!table)
-        return std::nullopt;
-    const int n = table->RecordCount();
-    if (!table->lastError().isEmpty()) {
-        *error = table->lastError();
-        return std::nullopt;
-    }
-    return n;
+    return countRecords(m_db, Table::Clienti, error);
+}
+
+SaveResult Clients::save(const Client& c, SaveMode mode, QString* why) const
+{
+    AddressRecord r(Table::Clienti, c.code);
+    r.set(AddressColumn::Name, c.name);
+    r.set(AddressColumn::Address, c.address);
+    r.set(AddressColumn::Town, c.town);
+    r.set(AddressColumn::Postcode, c.postcode);
+    r.set(AddressColumn::VatNumber, c.vatNumber);
+    r.set(AddressColumn::TaxCode, c.taxCode);
+    r.set(AddressColumn::Notes, c.notes);
+    r.set(AddressColumn::Definiz, c.definiz);
+    r.set(AddressColumn::CodiceDestinatario, c.codiceDestinatario);
+    r.set(AddressColumn::PEC, c.pec);
+    return r.save(m_db, mode, QStringLiteral("Il cliente %1 è già in archivio"), why);
+}
+
+DeleteResult Clients::remove(const QString& code, QString* why) const
+{
+    return removeAddressRecord(m_db, CodeOwner::Client, code, why);
 }

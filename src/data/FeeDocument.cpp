@@ -1,6 +1,7 @@
 #include "FeeDocument.h"
 
 #include "Database.h"
+#include "KeyText.h"
 #include "Recordset.h"
 #include "Snapshot.h"
 
@@ -32,6 +33,30 @@ QVariantList currentRow(const Recordset& table)
 }
 
 const QString kStoredDateTime = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+QVariant textOrNull(const QString& text)
+{
+    return text.isEmpty() ? QVariant() : QVariant(text);
+}
+
+QVariant dateOrNull(const QDate& date)
+{
+    return date.isValid() ? QVariant(date) : QVariant();
+}
+
+QVariant rateOrNull(const std::optional<int>& rate)
+{
+    return rate ? QVariant(*rate) : QVariant();
+}
+
+// What a document is called in messages: "La fattura 12/2026".
+QString documentName(FeeDocumentKind kind, const DocumentKey& key)
+{
+    return (kind == FeeDocumentKind::Invoice ? QStringLiteral("La fattura %1/%2")
+                                             : QStringLiteral("La parcella %1/%2"))
+        .arg(key.number())
+        .arg(key.year());
+}
 
 } // namespace
 
@@ -113,6 +138,57 @@ std::optional<int> FeeDocuments::count(QString* error) const
         return std::nullopt;
     }
     return n;
+}
+
+SaveResult FeeDocuments::save(const FeeDocument& d, SaveMode mode, QString* why) const
+{
+    if (!d.key.isValid() || d.date.year() != d.key.year()) {
+        *why = QStringLiteral("La data non è dell'anno della chiave");
+        return SaveResult::Refused;
+    }
+    const TableDef& def = tableDef(feeDocumentTable(m_kind));
+    // Every column but the electronic invoice's time.
+    QVariantList values(std::min(int(def.columns.size()), int(FeeColumn::Stamp) + 1));
+    auto set = [&values](FeeColumn column, const QVariant& value) {
+        if (int(column) < values.size())
+            values[int(column)] = value;
+    };
+    set(FeeColumn::Key, d.key.stored());
+    set(FeeColumn::Date, dateOrNull(d.date));
+    set(FeeColumn::Number, d.key.number());
+    set(FeeColumn::Client, textOrNull(keyUpper(d.clientCode)));
+    set(FeeColumn::Subject, textOrNull(d.subject));
+    set(FeeColumn::Description, textOrNull(d.description));
+    set(FeeColumn::VatRate, rateOrNull(d.vatRate));
+    set(FeeColumn::ContributionRate, rateOrNull(d.contributionRate));
+    set(FeeColumn::WithholdingRate, rateOrNull(d.withholdingRate));
+    set(FeeColumn::PaymentDate, dateOrNull(d.paymentDate));
+    set(FeeColumn::Notes, textOrNull(d.notes));
+    const std::pair<FeeColumn, std::optional<Money>> amounts[] = {
+        {FeeColumn::Fee, d.fee},
+        {FeeColumn::Vat, d.vat},
+        {FeeColumn::Contribution, d.contribution},
+        {FeeColumn::Withholding, d.withholding},
+        {FeeColumn::Expenses, d.expenses},
+        {FeeColumn::Stamp, d.stamp}};
+    for (const auto& [column, amount] : amounts) {
+        const auto cents = amount ? amount->cents() : std::nullopt;
+        if (amount && !cents) {
+            *why = QStringLiteral("Campo %1: numero fuori dai limiti")
+                       .arg(def.columns.at(std::size_t(column)).name);
+            return SaveResult::Refused;
+        }
+        set(column, cents ? QVariant(*cents) : QVariant());
+    }
+    return writeRecord(m_db, feeDocumentTable(m_kind), values, mode,
+                       documentName(m_kind, d.key) + QStringLiteral(" è già in archivio"), why);
+}
+
+DeleteResult FeeDocuments::remove(const DocumentKey& key, QString* why) const
+{
+    if (!key.isValid())
+        return DeleteResult::NotFound;
+    return deleteRecord(m_db, feeDocumentTable(m_kind), key.stored(), why);
 }
 
 bool FeeDocuments::setXmlWritten(const DocumentKey& key, const QDateTime& when,

@@ -2,6 +2,7 @@
 
 #include "DocumentKey.h"
 #include "Money.h"
+#include "RecordWrite.h"
 #include "Schema.h"
 
 #include <QDate>
@@ -59,6 +60,15 @@ public:
     std::optional<FeeDocument> last(QString* error) const;
     // How many there are; nothing on a failure.
     std::optional<int> count(QString* error) const;
+
+    // Stores the document under its key, dated in the key's year; its
+    // client's code is kept in upper case as the code is, empty texts and
+    // amounts and rates that are nothing as Null. The time its electronic
+    // invoice was written is not the document's to change: a replaced
+    // invoice keeps it. A document stored under the key is replaced only
+    // when `mode` allows it.
+    SaveResult save(const FeeDocument& document, SaveMode mode, QString* why) const;
+    DeleteResult remove(const DocumentKey& key, QString* why) const;
 
     // Invoices only: records that the electronic invoice of `key` was
     // written at `when`. False and why when no invoice was changed.

@@ -73,6 +73,12 @@ private:
     Int128 m_cents = 0;
 };
 
+// A stored amount that may be Null, counted as 0.
+inline Money orZero(const std::optional<Money>& amount)
+{
+    return amount.value_or(Money());
+}
+
 // The digits of an integer part grouped in threes from the right
 // ("1234567" gives "1 234 567").
 QString groupThousands(const QString& digits, const QString& separator = QStringLiteral(" "));

@@ -33,3 +33,11 @@ Rate Rate::fromLeadingText(const QString& text)
         rate.numerator = -rate.numerator;
     return rate;
 }
+
+std::optional<Money> percentOf(const Money& amount, const Rate& rate)
+{
+    Int128 denominator = 0;
+    if (__builtin_mul_overflow(rate.denominator, Int128(100), &denominator))
+        return std::nullopt;
+    return amount.times(rate.numerator, denominator);
+}

@@ -34,15 +34,9 @@ std::optional<QString> Settings::profession() const
     return value(kGenerale, "Calcolo");
 }
 
-bool isGeometraProfile(const QString& profile)
+FeeProfile Settings::feeProfile() const
 {
-    return profile.trimmed().compare(QLatin1String("GEOMETRA"), Qt::CaseInsensitive) == 0;
-}
-
-bool Settings::geometraProfile() const
-{
-    const auto profile = profession();
-    return profile && isGeometraProfile(*profile);
+    return feeProfileNamed(profession().value_or(QString()));
 }
 
 std::optional<QString> Settings::feeCaption() const

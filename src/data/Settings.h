@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FeeProfile.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -29,10 +31,6 @@ struct FatturaPASettings
 // time the amounts are computed). Only the consult window's layout is
 // written back.
 
-// Whether a profile's name is the geometra's: "GEOMETRA", "Geometra",
-// " geometra " all are; the one rule for the settings and the commands.
-bool isGeometraProfile(const QString& profile);
-
 class Settings
 {
 public:
@@ -41,10 +39,9 @@ public:
 
     // [Generale] Calcolo: the profession, shown in the main window's caption.
     std::optional<QString> profession() const;
-    // The profession is "GEOMETRA", in any case and between any blanks: the
-    // withholding is then computed on the fee alone, otherwise on the fee
-    // plus the contribution.
-    bool geometraProfile() const;
+    // The profile the profession names (feeProfileNamed): the geometra's
+    // withholds on the fee alone; without a profession, the general one.
+    FeeProfile feeProfile() const;
     // [Generale] Importo: the caption of the fee; without it the windows keep
     // theirs and the pages print "ONORARIO".
     std::optional<QString> feeCaption() const;

@@ -1,5 +1,6 @@
 #include "DocumentAmounts.h"
 
+#include "FeeAmounts.h"
 #include "Rate.h"
 #include "RecordRules.h"
 #include "TextForms.h"
@@ -40,13 +41,6 @@ std::optional<Int128> sum(std::optional<Int128> a, std::optional<Int128> b)
     return result;
 }
 
-// `rate` percent of `amount`.
-std::optional<Money> percentOf(const Money& amount, const Rate& rate)
-{
-    const auto denominator = product(rate.denominator, 100);
-    return denominator ? amount.times(rate.numerator, *denominator) : std::nullopt;
-}
-
 // Whether 1 + VAT rate / 100 - contribution rate / 100 is 0: there is then
 // nothing to total.
 bool ratesCancel(const Rate& vatRate, const Rate& contributionRate)
@@ -56,6 +50,17 @@ bool ratesCancel(const Rate& vatRate, const Rate& contributionRate)
                           product(product(vatRate.denominator, contributionRate.denominator), 100));
     const auto right = product(contributionRate.numerator, vatRate.denominator);
     return left && right && *left == *right;
+}
+
+// The amounts as the fields now show them; the stamp duty only on an invoice.
+FeeAmounts shownAmounts(const FieldAccess& fields, FeeDocumentKind kind)
+{
+    return {amountReading(fields, FeeField::Fee),
+            amountReading(fields, FeeField::Contribution),
+            amountReading(fields, FeeField::Vat),
+            amountReading(fields, FeeField::Withholding),
+            amountReading(fields, FeeField::Expenses),
+            kind == FeeDocumentKind::Invoice ? amountReading(fields, FeeField::Stamp) : Money()};
 }
 
 QString written(const std::optional<Money>& amount)
@@ -93,12 +98,11 @@ void clearDerivedAmounts(FieldAccess& fields, int index)
 }
 
 std::optional<Money> CalcolaImporti(FieldAccess& fields, int index, FeeDocumentKind kind,
-                                    bool geometra)
+                                    FeeProfile profile)
 {
     const bool computing =
         index >= FeeField::Fee && index <= FeeField::WithholdingRate &&
         fields.fieldSpec(index).declaration.toUpper().endsWith(QLatin1String("ZZ"));
-    const Money F = amountReading(fields, FeeField::Fee);
     const Rate Vr = rateReading(fields, FeeField::VatRate);
     const Rate Cr = rateReading(fields, FeeField::ContributionRate);
     const Rate Rr = rateReading(fields, FeeField::WithholdingRate);
@@ -106,47 +110,29 @@ std::optional<Money> CalcolaImporti(FieldAccess& fields, int index, FeeDocumentK
     const bool feeGiven = !rateReading(fields, FeeField::Fee).isZero();
 
     if (computing) {
+        // Each amount is computed only while its field is empty, from the
+        // fields as the step before left them: the VAT and the withholding
+        // take the contribution as its field shows it, rounded or typed.
         if (fields.text(FeeField::Contribution).isEmpty())
             fields.setText(FeeField::Contribution,
-                           feeGiven && !Cr.isZero() ? written(percentOf(F, Cr)) : QString());
-        // The VAT is the rate times the taxable amount the invoice states: the
-        // fee plus the contribution as rounded to the cent (or typed).
-        if (fields.text(FeeField::Vat).isEmpty()) {
-            QString v;
-            if (feeGiven && !Vr.isZero()) {
-                const auto base = F.plus(amountReading(fields, FeeField::Contribution));
-                v = base ? written(percentOf(*base, Vr)) : QString();
-            }
-            fields.setText(FeeField::Vat, v);
-        }
-        if (fields.text(FeeField::Withholding).isEmpty()) {
-            QString r;
-            if (feeGiven && !Rr.isZero()) {
-                // The general profile takes the contribution as its field shows it.
-                const auto base = geometra ? std::optional<Money>(F)
-                                           : F.plus(amountReading(fields, FeeField::Contribution));
-                r = base ? written(percentOf(*base, Rr)) : QString();
-            }
-            fields.setText(FeeField::Withholding, r);
-        }
+                           feeGiven && !Cr.isZero()
+                               ? written(shownAmounts(fields, kind).contributionAt(Cr))
+                               : QString());
+        if (fields.text(FeeField::Vat).isEmpty())
+            fields.setText(FeeField::Vat, feeGiven && !Vr.isZero()
+                                              ? written(shownAmounts(fields, kind).vatAt(Vr))
+                                              : QString());
+        if (fields.text(FeeField::Withholding).isEmpty())
+            fields.setText(FeeField::Withholding,
+                           feeGiven && !Rr.isZero()
+                               ? written(shownAmounts(fields, kind).withholdingAt(Rr, profile))
+                               : QString());
     }
 
-    if (F.isZero() || ratesCancel(Vr, Cr))
+    const FeeAmounts shown = shownAmounts(fields, kind);
+    if (shown.fee.isZero() || ratesCancel(Vr, Cr))
         return std::nullopt;
-    // F + V + C - R + S (+ B), as the fields now show them.
-    std::optional<Money> total = F;
-    auto add = [&](int index, bool subtract = false) {
-        const Money amount = amountReading(fields, index);
-        if (total)
-            total = total->plus(subtract ? -amount : amount);
-    };
-    add(FeeField::Vat);
-    add(FeeField::Contribution);
-    add(FeeField::Withholding, true);
-    add(FeeField::Expenses);
-    if (kind == FeeDocumentKind::Invoice)
-        add(FeeField::Stamp);
-    return total;
+    return shown.net();
 }
 
 bool CalcolaImportiAcquisto(const FieldAccess& fields, int index, PurchaseDisplays* out)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FeeProfile.h"
 #include "Money.h"
 #include "Schema.h"
 
@@ -20,6 +21,8 @@ enum : int {
     Date = feeField(FeeColumn::Date),
     Number = feeField(FeeColumn::Number),
     Client = feeField(FeeColumn::Client),
+    Subject = feeField(FeeColumn::Subject),
+    Description = feeField(FeeColumn::Description),
     Fee = feeField(FeeColumn::Fee),
     VatRate = feeField(FeeColumn::VatRate),
     ContributionRate = feeField(FeeColumn::ContributionRate),
@@ -44,10 +47,10 @@ void clearDerivedAmounts(FieldAccess& fields, int index);
 
 // Computes the empty derived amounts of an invoice or pro-forma after the
 // field `index` was left, and returns the net total (with the stamp duty of
-// an invoice): nothing when there is nothing to total. With the geometra
-// profile the withholding is on the fee alone.
+// an invoice): nothing when there is nothing to total. The amounts and the
+// total are those of FeeAmounts, from the fields as they show them.
 std::optional<Money> CalcolaImporti(FieldAccess& fields, int index, FeeDocumentKind kind,
-                                    bool geometra);
+                                    FeeProfile profile);
 
 // What the purchase window shows beside the taxable amount, the VAT rate and
 // the deductibility.
@@ -57,12 +60,18 @@ struct PurchaseDisplays
     QString vat;
     QString deductible;
 };
-// Field indexes of a purchase that take part in its computation.
+// Field indexes of a purchase: its column's record position less one.
 namespace PurchaseField {
 enum : int {
-    Taxable = 4,
-    VatRate = 5,
-    Deductibility = 6,
+    Date = int(PurchaseColumn::Date) - 1,
+    Number = int(PurchaseColumn::Number) - 1,
+    Supplier = int(PurchaseColumn::Supplier) - 1,
+    Description = int(PurchaseColumn::Description) - 1,
+    Taxable = int(PurchaseColumn::Taxable) - 1,
+    VatRate = int(PurchaseColumn::VatRate) - 1,
+    Deductibility = int(PurchaseColumn::Deductibility) - 1,
+    Notes = int(PurchaseColumn::Notes) - 1,
+    Exempt = int(PurchaseColumn::Exempt) - 1,
 };
 }
 // Nothing to change unless index is the taxable amount, the VAT rate or the

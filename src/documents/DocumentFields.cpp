@@ -1,6 +1,26 @@
 #include "DocumentFields.h"
 
 #include "DocumentAmounts.h"
+#include "KeyText.h"
+#include "RecordRules.h"
+#include "TextForms.h"
+
+#include <cmath>
+
+namespace {
+
+QString columnName(FeeDocumentKind kind, int field)
+{
+    return tableDef(feeDocumentTable(kind)).columns.at(std::size_t(field + 1)).name;
+}
+
+QString notA(FeeDocumentKind kind, int field, const QString& text, const char* what)
+{
+    return QStringLiteral("Campo %1: \"%2\" non è %3")
+        .arg(columnName(kind, field), text, QString::fromUtf8(what));
+}
+
+} // namespace
 
 FieldTable feeDocumentFields(FeeDocumentKind kind)
 {
@@ -45,6 +65,66 @@ FieldTable feeDocumentFields(FeeDocumentKind kind)
     if (invoice)
         field(FeeColumn::Stamp, QStringLiteral("Bollo"), "EOL", 14, 11)->minimum = 0;
     return table;
+}
+
+std::optional<FeeDocument> feeDocumentFromFields(const FieldAccess& fields, FeeDocumentKind kind,
+                                                 QString* why)
+{
+    FeeDocument d;
+    d.date = parseItalianDate(fields.text(FeeField::Date));
+    const auto key = DocumentKey::of(d.date, fields.text(FeeField::Number));
+    if (!key) {
+        *why = QStringLiteral("Chiave vuota");
+        return std::nullopt;
+    }
+    d.key = *key;
+    d.clientCode = fields.text(FeeField::Client);
+    d.subject = fields.text(FeeField::Subject);
+    d.description = fields.text(FeeField::Description);
+    d.notes = fields.text(FeeField::Notes);
+    const QString paid = fields.text(FeeField::PaymentDate);
+    d.paymentDate = parseItalianDate(paid);
+    if (!paid.trimmed().isEmpty() && !d.paymentDate.isValid()) {
+        *why = notA(kind, FeeField::PaymentDate, paid, "una data");
+        return std::nullopt;
+    }
+    // A rate is a whole number; one typed with decimals is stored rounded.
+    const std::pair<int, std::optional<int>*> rates[] = {
+        {FeeField::VatRate, &d.vatRate},
+        {FeeField::ContributionRate, &d.contributionRate},
+        {FeeField::WithholdingRate, &d.withholdingRate}};
+    for (const auto& [field, rate] : rates) {
+        QString text = fields.text(field);
+        TogliSpazi(text);
+        if (text.isEmpty())
+            continue;
+        bool ok = false;
+        const double value =
+            QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+        if (!ok || !std::isfinite(value) || std::fabs(value) > 32767) {
+            *why = notA(kind, field, fields.text(field), "un'aliquota");
+            return std::nullopt;
+        }
+        *rate = int(std::llround(value));
+    }
+    // An empty amount field is an amount of 0.
+    std::vector<std::pair<int, std::optional<Money>*>> amounts = {
+        {FeeField::Fee, &d.fee},
+        {FeeField::Vat, &d.vat},
+        {FeeField::Contribution, &d.contribution},
+        {FeeField::Withholding, &d.withholding},
+        {FeeField::Expenses, &d.expenses}};
+    if (kind == FeeDocumentKind::Invoice)
+        amounts.push_back({FeeField::Stamp, &d.stamp});
+    for (const auto& [field, amount] : amounts) {
+        const QString text = fields.text(field);
+        *amount = TogliFormato(text).isEmpty() ? Money() : Money::fromText(text);
+        if (!*amount) {
+            *why = notA(kind, field, text, "un importo");
+            return std::nullopt;
+        }
+    }
+    return d;
 }
 
 const FieldTable& purchaseFields()

@@ -2,6 +2,7 @@
 
 #include "AppContext.h"
 #include "DataFolder.h"
+#include "FeeAmounts.h"
 #include "Money.h"
 #include "PageRecorder.h"
 #include "Settings.h"
@@ -23,12 +24,6 @@ constexpr double kRuleTo = 52;
 constexpr double kLabelRoom = kEuroColumn - kLabelColumn - 1;
 // The right end of the subject rule: the page's text stays left of it.
 constexpr double kRightEdge = 55.5;
-
-// A Null amount counts as 0.
-Money orZero(const std::optional<Money>& amount)
-{
-    return amount.value_or(Money());
-}
 
 // A rate as stored; "" when Null.
 QString rateText(const std::optional<int>& rate)
@@ -54,7 +49,9 @@ public:
                     const Settings& settings, bool proForma)
         : e(recorder), doc(printed.document), client(printed.client),
           datiUtente(printed.datiUtente), logoFile(printed.logoFile), settings(settings),
-          proForma(proForma), bodySize(proForma ? 11 : 9)
+          proForma(proForma), bodySize(proForma ? 11 : 9),
+          sums(FeeAmounts::of(printed.document,
+                              proForma ? FeeDocumentKind::ProForma : FeeDocumentKind::Invoice))
     {
     }
 
@@ -78,6 +75,9 @@ public:
     const Settings& settings;
     const bool proForma;
     const double bodySize;
+    // The stored amounts and their totals; being of 64 bits each, they
+    // always add up.
+    const FeeAmounts sums;
     double pageRows = 0;
     double pageColumns = 0;
     double centreColumn = 0;
@@ -283,8 +283,7 @@ QStringList FeeDocumentPage::labelLines(const QString& label) const
 
 Money FeeDocumentPage::withholdingBase() const
 {
-    const Money fee = orZero(doc.fee);
-    return settings.geometraProfile() ? fee : fee + orZero(doc.contribution);
+    return sums.withholdingBase(settings.feeProfile()).value();
 }
 
 QString rateLabel(const QString& prefix, const QString& rate, const Money& base)
@@ -295,55 +294,46 @@ QString rateLabel(const QString& prefix, const QString& rate, const Money& base)
 
 void FeeDocumentPage::amounts()
 {
-
-    const Money fee = orZero(doc.fee);
-    const Money contribution = orZero(doc.contribution);
-    const Money vat = orZero(doc.vat);
-    const Money expenses = orZero(doc.expenses);
-    const Money stamp = orZero(doc.stamp);
-    const Money withholding = orZero(doc.withholding);
-    amountLine(settings.feeCaption().value_or(QStringLiteral("ONORARIO")), fee);
-    Money total = fee;
-
-    if (!contribution.isZero()) {
+    amountLine(settings.feeCaption().value_or(QStringLiteral("ONORARIO")), sums.fee);
+    if (!sums.contribution.isZero()) {
         sign(QStringLiteral("+"));
-        amountLine(rateLabel(QStringLiteral("Contr.integr. "), rateText(doc.contributionRate), fee),
-                   contribution);
-        total += contribution;
-        if (!vat.isZero()) {
+        amountLine(
+            rateLabel(QStringLiteral("Contr.integr. "), rateText(doc.contributionRate), sums.fee),
+            sums.contribution);
+        if (!sums.vat.isZero()) {
             sign(QStringLiteral("="));
             sumRule(4);
             e.SetFontItalic(true);
-            amountLine(QStringLiteral("Totale imponibile "), total);
+            amountLine(QStringLiteral("Totale imponibile "), sums.taxable().value());
             e.SetFontItalic(false);
         }
     }
-    if (!vat.isZero()) {
+    if (!sums.vat.isZero()) {
         sign(QStringLiteral("+"));
-        amountLine(rateLabel(QStringLiteral("I.V.A. "), rateText(doc.vatRate), total), vat);
-        total += vat;
+        amountLine(
+            rateLabel(QStringLiteral("I.V.A. "), rateText(doc.vatRate), sums.taxable().value()),
+            sums.vat);
     }
-    if (!expenses.isZero()) {
+    if (!sums.expenses.isZero()) {
         sign(QStringLiteral("+"));
         amountLine(proForma ? QStringLiteral("Rimborso spese esenti da I.V.A. ")
                             : QStringLiteral("Rimborso spese non imponibili "),
-                   expenses);
-        total += expenses;
+                   sums.expenses);
     }
-    if (!stamp.isZero() && !proForma) {
+    // A pro-forma's amounts have no stamp duty.
+    if (!sums.stamp.isZero()) {
         sign(QStringLiteral("+"));
-        amountLine(QStringLiteral("Bollo "), stamp);
-        total += stamp;
+        amountLine(QStringLiteral("Bollo "), sums.stamp);
     }
 
     sign(QStringLiteral("="));
     sumRule(4);
-    const bool net = !withholding.isZero();
+    const bool net = !sums.withholding.isZero();
     if (net)
         e.SetFontItalic(true);
     else
         e.SetFontBold(true);
-    amountLine(QStringLiteral("TOTALE FATTURA"), total);
+    amountLine(QStringLiteral("TOTALE FATTURA"), sums.total().value());
     e.SetFontBold(false);
     e.SetFontItalic(false);
     if (!net)
@@ -355,18 +345,17 @@ void FeeDocumentPage::amounts()
     const auto note = settings.withholdingNote();
     if (!label.isEmpty() && !proForma && note)
         label += QStringLiteral("  ") + *note;
-    amountLine(label, withholding);
-    total -= withholding;
+    amountLine(label, sums.withholding);
     sign(QStringLiteral("="));
     sumRule(3, true);
     e.SetFontBold(true);
-    amountLine(QStringLiteral("NETTO A CORRISPONDERE"), total);
+    amountLine(QStringLiteral("NETTO A CORRISPONDERE"), sums.net().value());
     e.SetFontBold(false);
 }
 
 void FeeDocumentPage::flatRateStatement()
 {
-    if (!orZero(doc.vat).isZero())
+    if (!sums.vat.isZero())
         return;
     A += 3;
     e.SetFontSize(8);
@@ -379,7 +368,7 @@ void FeeDocumentPage::flatRateStatement()
 
 void FeeDocumentPage::withholdingExplanation()
 {
-    if (orZero(doc.withholding).isZero() || !doc.withholdingRate)
+    if (sums.withholding.isZero() || !doc.withholdingRate)
         return;
     A += 3;
     e.PrintTextStyled(A, 10, 0, 11, 0, QStringLiteral("001"),
@@ -388,7 +377,7 @@ void FeeDocumentPage::withholdingExplanation()
     e.PrintText(A, 10, 0,
                 rateText(doc.withholdingRate) + QStringLiteral("% su euro:  ") +
                     withholdingBase().printText() + QStringLiteral(" = ") +
-                    orZero(doc.withholding).printText());
+                    sums.withholding.printText());
 }
 
 // The notes end near the foot of the page unless the body reaches further.

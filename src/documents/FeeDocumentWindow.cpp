@@ -4,6 +4,7 @@
 #include "Clock.h"
 #include "DocumentAmounts.h"
 #include "DocumentFields.h"
+#include "KeyText.h"
 #include "ProposedNumber.h"
 #include "Recordset.h"
 
@@ -45,13 +46,29 @@ bool FeeDocumentWindow::loadDocument(FeeDocumentKind kind, RecordGrid recordGrid
 
 void FeeDocumentWindow::compute(int index)
 {
-    const auto total = CalcolaImporti(*this, index, m_kind, m_context.settings().geometraProfile());
+    const auto total = CalcolaImporti(*this, index, m_kind, m_context.settings().feeProfile());
     m_totale->setText(total ? total->groupedText() : QString());
 }
 
 void FeeDocumentWindow::recordShown()
 {
     compute(FeeField::Fee);
+}
+
+SaveResult FeeDocumentWindow::storeRecord(SaveMode mode, QString* why)
+{
+    const auto document = feeDocumentFromFields(*this, m_kind, why);
+    if (!document)
+        return SaveResult::Refused;
+    return FeeDocuments(m_context.DbArchivi, m_kind).save(*document, mode, why);
+}
+
+DeleteResult FeeDocumentWindow::removeRecord(QString* why)
+{
+    const auto key =
+        DocumentKey::of(parseItalianDate(text(FeeField::Date)), text(FeeField::Number));
+    return key ? FeeDocuments(m_context.DbArchivi, m_kind).remove(*key, why)
+               : DeleteResult::NotFound;
 }
 
 void FeeDocumentWindow::recordDeleted()

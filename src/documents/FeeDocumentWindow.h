@@ -24,6 +24,8 @@ protected:
     // A record looked up shows its computed amounts and total at once.
     void recordShown() override;
     void recordDeleted() override;
+    SaveResult storeRecord(SaveMode mode, QString* why) override;
+    DeleteResult removeRecord(QString* why) override;
     void fieldChecked(int index, bool changed) override;
     void fieldLeft(int index) override;
     void compute(int index);

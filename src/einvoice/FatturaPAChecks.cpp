@@ -1,5 +1,6 @@
 #include "FatturaPAChecks.h"
 
+#include "FeeAmounts.h"
 #include "PrintableText.h"
 #include "ProgressivoInvio.h"
 
@@ -134,25 +135,18 @@ void checkSettings(const FatturaPAInvoice& e, QStringList* problems)
     if (!s.iban.isEmpty() &&
         !matches("[A-Za-z]{2}[0-9]{2}[A-Za-z0-9]{11,30}", QString(s.iban).remove(QLatin1Char(' '))))
         *problems << QStringLiteral("l'IBAN delle impostazioni non è valido");
-    if (!fatturaPAAmounts(e.invoice).contribution.isZero() &&
+    if (!FeeAmounts::of(e.invoice, FeeDocumentKind::Invoice).contribution.isZero() &&
         !matches("TC0[1-9]|TC1[0-9]|TC2[0-2]", s.tipoCassa))
         *problems << QStringLiteral("il tipo di cassa \"%1\" delle impostazioni non esiste")
                          .arg(s.tipoCassa);
 }
 
-// `rate` percent of `base`, rounded to the cent as the amounts are computed.
-Money percentOf(const Money& base, int rate)
+// An amount that differs by more than a cent from `expected`, its rate's
+// share of `base`: the cent allows for invoices stored while the VAT was
+// computed on the unrounded contribution (the SdI tolerates that cent too).
+void checkShare(const QString& what, const Money& amount, const Money& expected, const Money& base,
+                int rate, QStringList* problems)
 {
-    return base.times(rate, 100).value_or(Money());
-}
-
-// An amount that differs by more than a cent from its rate's share: the
-// cent allows for invoices stored while the VAT was computed on the
-// unrounded contribution (the SdI tolerates that cent too).
-void checkShare(const QString& what, const Money& amount, const Money& base, int rate,
-                QStringList* problems)
-{
-    const Money expected = percentOf(base, rate);
     const Money difference = amount > expected ? amount - expected : expected - amount;
     if (difference > Money::fromCents(1))
         *problems << QStringLiteral("%1 di %2 euro non è il %3% di %4 euro (%5 euro)")
@@ -163,7 +157,7 @@ void checkShare(const QString& what, const Money& amount, const Money& base, int
 void checkAmounts(const FatturaPAInvoice& e, QStringList* problems)
 {
     const FeeDocument& d = e.invoice;
-    const FatturaPAAmounts a = fatturaPAAmounts(d);
+    const FeeAmounts a = FeeAmounts::of(d, FeeDocumentKind::Invoice);
     const int vatRate = d.vatRate.value_or(0);
     const int contributionRate = d.contributionRate.value_or(0);
     const int withholdingRate = d.withholdingRate.value_or(0);
@@ -174,24 +168,28 @@ void checkAmounts(const FatturaPAInvoice& e, QStringList* problems)
             *problems << QStringLiteral("un'aliquota non è tra 0 e 100");
             return;
         }
+    // Amounts of 64 bits: each share and total below exists.
     for (const Money& m :
-         {a.fee, a.contribution, a.vat, a.withholding, a.expenses, a.stamp, a.total()})
+         {a.fee, a.contribution, a.vat, a.withholding, a.expenses, a.stamp, a.total().value()})
         if (m < Money() || m > kLargestAmount) {
             *problems << QStringLiteral("un importo è negativo o troppo grande");
             return;
         }
-    checkShare(QStringLiteral("Il contributo integrativo"), a.contribution, a.fee, contributionRate,
+    checkShare(QStringLiteral("Il contributo integrativo"), a.contribution,
+               a.contributionAt(Rate::whole(contributionRate)).value(), a.fee, contributionRate,
                problems);
-    checkShare(QStringLiteral("L'IVA"), a.vat, a.taxable(), vatRate, problems);
+    checkShare(QStringLiteral("L'IVA"), a.vat, a.vatAt(Rate::whole(vatRate)).value(),
+               a.taxable().value(), vatRate, problems);
     checkShare(QStringLiteral("La ritenuta d'acconto"), a.withholding,
-               e.geometra ? a.fee : a.taxable(), withholdingRate, problems);
+               a.withholdingAt(Rate::whole(withholdingRate), e.profile).value(),
+               a.withholdingBase(e.profile).value(), withholdingRate, problems);
     const bool flatRate = e.settings.regimeFiscale == QLatin1String(kFlatRateRegime);
     if (flatRate && vatRate != 0)
         *problems << QStringLiteral("nel regime forfettario (RF19) la fattura non ha IVA");
     if (!flatRate && vatRate == 0)
         *problems << QStringLiteral("manca l'aliquota IVA: una fattura senza IVA richiede il "
                                     "regime forfettario (RegimeFiscale RF19 nelle impostazioni)");
-    if (a.net() < Money())
+    if (a.net().value() < Money())
         *problems << QStringLiteral("la ritenuta supera il totale della fattura");
 }
 

@@ -2,21 +2,6 @@
 
 #include "HeadingData.h"
 
-namespace {
-
-Money orZero(const std::optional<Money>& amount)
-{
-    return amount.value_or(Money());
-}
-
-} // namespace
-
-FatturaPAAmounts fatturaPAAmounts(const FeeDocument& invoice)
-{
-    return {orZero(invoice.fee),         orZero(invoice.contribution), orZero(invoice.vat),
-            orZero(invoice.withholding), orZero(invoice.expenses),     orZero(invoice.stamp)};
-}
-
 std::optional<FatturaPAInvoice> loadFatturaPAInvoice(Database& db, const Settings& settings,
                                                      const DocumentKey& key, QString* message)
 {
@@ -40,6 +25,6 @@ std::optional<FatturaPAInvoice> loadFatturaPAInvoice(Database& db, const Setting
     if (!loadHeadingData(db, &e.datiUtente, message))
         return std::nullopt;
     e.settings = settings.fatturaPA();
-    e.geometra = settings.geometraProfile();
+    e.profile = settings.feeProfile();
     return e;
 }

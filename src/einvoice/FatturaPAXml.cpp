@@ -1,6 +1,7 @@
 #include "FatturaPAXml.h"
 
 #include "FatturaPAChecks.h"
+#include "FeeAmounts.h"
 #include "ProgressivoInvio.h"
 
 #include <QXmlStreamWriter>
@@ -27,7 +28,7 @@ class Writer
 {
 public:
     Writer(const FatturaPAInvoice& e, QByteArray* out)
-        : m_e(e), m_a(fatturaPAAmounts(e.invoice)), m_xml(out),
+        : m_e(e), m_a(FeeAmounts::of(e.invoice, FeeDocumentKind::Invoice)), m_xml(out),
           m_flatRate(e.settings.regimeFiscale == QLatin1String(kFlatRateRegime)),
           m_vatRate(m_flatRate ? kNoVat : rate(e.invoice.vatRate.value_or(0)))
     {
@@ -163,15 +164,15 @@ private:
             amount(QStringLiteral("ImportoContributoCassa"), m_a.contribution);
             amount(QStringLiteral("ImponibileCassa"), m_a.fee);
             text(QStringLiteral("AliquotaIVA"), m_vatRate);
-            // Outside the geometra profile the withholding base includes
-            // the contribution.
-            if (!m_e.geometra && !m_a.withholding.isZero())
+            // Whether the contribution bears the withholding is the
+            // profile's rule.
+            if (contributionWithheld(m_e.profile) && !m_a.withholding.isZero())
                 text(QStringLiteral("Ritenuta"), QStringLiteral("SI"));
             if (m_flatRate)
                 text(QStringLiteral("Natura"), kFlatRateNature);
             end();
         }
-        amount(QStringLiteral("ImportoTotaleDocumento"), m_a.total());
+        amount(QStringLiteral("ImportoTotaleDocumento"), m_a.total().value());
         end();
         end();
     }
@@ -221,9 +222,9 @@ private:
         if (!m_a.stamp.isZero())
             line(++n, QStringLiteral("Imposta di bollo"), m_a.stamp, kNoVat, false,
                  kOutsideVatNature);
-        riepilogo(m_vatRate, nature, m_a.taxable(), m_a.vat, kFlatRateReference);
-        if (!m_a.outsideVat().isZero())
-            riepilogo(kNoVat, kOutsideVatNature, m_a.outsideVat(), Money(), kOutsideVatReference);
+        riepilogo(m_vatRate, nature, m_a.taxable().value(), m_a.vat, kFlatRateReference);
+        if (const Money outside = m_a.outsideVat().value(); !outside.isZero())
+            riepilogo(kNoVat, kOutsideVatNature, outside, Money(), kOutsideVatReference);
         end();
     }
 
@@ -233,7 +234,7 @@ private:
         text(QStringLiteral("CondizioniPagamento"), QStringLiteral("TP02"));
         start(QStringLiteral("DettaglioPagamento"));
         text(QStringLiteral("ModalitaPagamento"), QStringLiteral("MP05"));
-        amount(QStringLiteral("ImportoPagamento"), m_a.net());
+        amount(QStringLiteral("ImportoPagamento"), m_a.net().value());
         if (!m_e.settings.iban.isEmpty())
             text(QStringLiteral("IBAN"),
                  QString(m_e.settings.iban).remove(QLatin1Char(' ')).toUpper());
@@ -242,7 +243,8 @@ private:
     }
 
     const FatturaPAInvoice& m_e;
-    const FatturaPAAmounts m_a;
+    // The stored amounts, of 64 bits each: their totals always add up.
+    const FeeAmounts m_a;
     QXmlStreamWriter m_xml;
     const bool m_flatRate;
     const QString m_vatRate;

@@ -199,10 +199,7 @@ bool ArchiveWindow::saveRecord()
     }
     const QString key = CostruisciChiave(UltimoDato, UltimaChiave, *this);
     const QString name = recordName(UltimaChiave, *this);
-    QString error;
-    switch (MemorizzaRecord(*m_table, UltimoDato, UltimaChiave, *this, m_context.SepMigliaia,
-                            m_context.SepDecimali, &error)) {
-    case SaveOutcome::NoKey:
+    if (key.isEmpty()) {
         for (int i = 0; i < fieldCount(); ++i) {
             if (fieldSpec(i).tabIndex == 0) {
                 refuse(i, QStringLiteral("Compilare il campo \"%1\".").arg(fieldSpec(i).caption));
@@ -210,11 +207,15 @@ bool ArchiveWindow::saveRecord()
             }
         }
         return false;
-    case SaveOutcome::Failed:
+    }
+    // Only the record on screen is replaced: one shown as new never takes
+    // the place of a record stored under its key.
+    const SaveMode mode =
+        m_shownStored && key == m_shownKey ? SaveMode::AddOrReplace : SaveMode::AddOnly;
+    QString error;
+    if (storeRecord(mode, &error) == SaveResult::Refused) {
         MessageBox::error(this, QStringLiteral("Il record non è stato memorizzato:\n") + error);
         return false; // the user corrects the field where the values are
-    case SaveOutcome::Saved:
-        break;
     }
     m_shownKey = key;
     m_shownStored = true;
@@ -223,6 +224,39 @@ bool ArchiveWindow::saveRecord()
     rememberShownTexts();
     MessaggioStato(outcomeText(m_recordNoun, m_feminineNoun, name, false), false);
     return true;
+}
+
+SaveResult ArchiveWindow::storeRecord(SaveMode mode, QString* why)
+{
+    switch (MemorizzaRecord(*m_table, UltimoDato, UltimaChiave, *this, m_context.SepMigliaia,
+                            m_context.SepDecimali, why, mode)) {
+    case SaveOutcome::StoredNew:
+        return SaveResult::StoredNew;
+    case SaveOutcome::Replaced:
+        return SaveResult::Replaced;
+    case SaveOutcome::KeyTaken:
+        *why =
+            QStringLiteral("Il record %1 è già in archivio").arg(recordName(UltimaChiave, *this));
+        break;
+    case SaveOutcome::NoKey:
+    case SaveOutcome::Failed:
+        break;
+    }
+    return SaveResult::Refused;
+}
+
+DeleteResult ArchiveWindow::removeRecord(QString* why)
+{
+    switch (EliminaRecord(*m_table, UltimoDato, UltimaChiave, *this, why)) {
+    case DeleteOutcome::Deleted:
+        return DeleteResult::Deleted;
+    case DeleteOutcome::Failed:
+        return DeleteResult::Refused;
+    case DeleteOutcome::NoKey:
+    case DeleteOutcome::NotFound:
+        break;
+    }
+    return DeleteResult::NotFound;
 }
 
 bool ArchiveWindow::saveChanges()
@@ -259,18 +293,19 @@ void ArchiveWindow::BtCanc_Click()
     if (m_askBeforeDeleting && m_shownStored &&
         !MessageBox::confirm(this, deletionQuestion(m_recordNoun, m_feminineNoun, name)))
         return;
-    switch (EliminaRecord(*m_table, UltimoDato, UltimaChiave, *this, &error)) {
-    case DeleteOutcome::NoKey:
-    case DeleteOutcome::NotFound:
+    switch (removeRecord(&error)) {
+    case DeleteResult::NotFound:
         QApplication::beep();
         return;
-    case DeleteOutcome::Failed:
+    case DeleteResult::Refused:
         MessageBox::error(this, QStringLiteral("Il record non è stato eliminato:\n") + error);
         return;
-    case DeleteOutcome::Deleted:
-        for (int i = 0; i < fieldCount(); ++i)
+    case DeleteResult::Deleted:
+        for (int i = 0; i < fieldCount(); ++i) {
+            setText(i, QString());
             if (Ombra(i))
                 Ombra(i)->clear();
+        }
         m_btCanc->setEnabled(false);
         m_shownKey.clear();
         m_shownStored = false;

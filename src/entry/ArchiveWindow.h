@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FieldWindow.h"
+#include "RecordWrite.h"
 #include "Table.h"
 
 #include <QHash>
@@ -58,6 +59,12 @@ protected:
     // Whether the record on screen may be deleted; a window that refuses
     // tells the user why.
     virtual bool mayDelete() { return true; }
+    // Stores the record the fields show under their key, which is not blank:
+    // by default the fields as the table's columns (MemorizzaRecord); a
+    // window whose table has a record type of its own stores that.
+    virtual SaveResult storeRecord(SaveMode mode, QString* why);
+    // Deletes the record of the key the fields show.
+    virtual DeleteResult removeRecord(QString* why);
     // After the record on screen was stored, or deleted.
     virtual void recordStored() {}
     virtual void recordDeleted() {}

@@ -14,5 +14,15 @@ FArcCLI::FArcCLI(AppContext& context, QWidget* parent) : ArchiveWindow(context, 
 
 bool FArcCLI::mayDelete()
 {
-    return mayDeleteCode(this, m_context.DbArchivi, CodeOwner::Client, text(0));
+    return mayDeleteCode(this, m_context.DbArchivi, CodeOwner::Client, text(ClientField::Code));
+}
+
+SaveResult FArcCLI::storeRecord(SaveMode mode, QString* why)
+{
+    return Clients(m_context.DbArchivi).save(clientFromFields(*this), mode, why);
+}
+
+DeleteResult FArcCLI::removeRecord(QString* why)
+{
+    return Clients(m_context.DbArchivi).remove(text(ClientField::Code), why);
 }

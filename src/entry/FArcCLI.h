@@ -12,4 +12,7 @@ public:
 protected:
     // Not while documents use the code.
     bool mayDelete() override;
+    // The record the fields show, saved and deleted as a Client.
+    SaveResult storeRecord(SaveMode mode, QString* why) override;
+    DeleteResult removeRecord(QString* why) override;
 };

@@ -14,5 +14,15 @@ FArcFOR::FArcFOR(AppContext& context, QWidget* parent) : ArchiveWindow(context, 
 
 bool FArcFOR::mayDelete()
 {
-    return mayDeleteCode(this, m_context.DbArchivi, CodeOwner::Supplier, text(0));
+    return mayDeleteCode(this, m_context.DbArchivi, CodeOwner::Supplier, text(SupplierField::Code));
+}
+
+SaveResult FArcFOR::storeRecord(SaveMode mode, QString* why)
+{
+    return Suppliers(m_context.DbArchivi).save(supplierFromFields(*this), mode, why);
+}
+
+DeleteResult FArcFOR::removeRecord(QString* why)
+{
+    return Suppliers(m_context.DbArchivi).remove(text(SupplierField::Code), why);
 }

@@ -1,20 +1,24 @@
 #include "MasterDataFields.h"
 
+#include "RecordRules.h"
+
 const FieldTable& clientFields()
 {
     // index, caption, declaration, MaxLength, TabIndex, record position
     static const FieldTable table = {
-        {0, QStringLiteral("Codice cliente"), QStringLiteral("AOLB0002"), 10, 0, 1},
-        {1, QStringLiteral("Denominazione"), QStringLiteral("AOL"), 40, 2, 2},
-        {2, QStringLiteral("Indirizzo"), QStringLiteral("AOL"), 40, 3, 3},
-        {3, QStringLiteral("Città"), QStringLiteral("AOL"), 40, 4, 4},
-        {4, QStringLiteral("CAP"), QStringLiteral("AOL"), 5, 5, 5},
-        {5, QStringLiteral("Partita IVA"), QStringLiteral("AOL"), 11, 6, 6},
-        {6, QStringLiteral("Codice Fiscale"), QStringLiteral("AOL"), 16, 7, 7},
-        {7, QStringLiteral("NOTE"), QStringLiteral("MOL"), 0, 8, 8},
-        {8, QStringLiteral("Definizione cliente"), QStringLiteral("AOL"), 10, 1, 9},
-        {9, QStringLiteral("Codice destinatario"), QStringLiteral("AOL"), 7, 9, 10},
-        {10, QStringLiteral("PEC"), QStringLiteral("AOL"), 255, 10, 11},
+        {ClientField::Code, QStringLiteral("Codice cliente"), QStringLiteral("AOLB0002"), 10, 0, 1},
+        {ClientField::Name, QStringLiteral("Denominazione"), QStringLiteral("AOL"), 40, 2, 2},
+        {ClientField::Address, QStringLiteral("Indirizzo"), QStringLiteral("AOL"), 40, 3, 3},
+        {ClientField::Town, QStringLiteral("Città"), QStringLiteral("AOL"), 40, 4, 4},
+        {ClientField::Postcode, QStringLiteral("CAP"), QStringLiteral("AOL"), 5, 5, 5},
+        {ClientField::VatNumber, QStringLiteral("Partita IVA"), QStringLiteral("AOL"), 11, 6, 6},
+        {ClientField::TaxCode, QStringLiteral("Codice Fiscale"), QStringLiteral("AOL"), 16, 7, 7},
+        {ClientField::Notes, QStringLiteral("NOTE"), QStringLiteral("MOL"), 0, 8, 8},
+        {ClientField::Definiz, QStringLiteral("Definizione cliente"), QStringLiteral("AOL"), 10, 1,
+         9},
+        {ClientField::CodiceDestinatario, QStringLiteral("Codice destinatario"),
+         QStringLiteral("AOL"), 7, 9, 10},
+        {ClientField::PEC, QStringLiteral("PEC"), QStringLiteral("AOL"), 255, 10, 11},
     };
     return table;
 }
@@ -23,14 +27,15 @@ const FieldTable& supplierFields()
 {
     // index, caption, declaration, MaxLength, TabIndex, record position
     static const FieldTable table = {
-        {0, QStringLiteral("Codice fornitore"), QStringLiteral("AOLB0202"), 10, 0, 1},
-        {1, QStringLiteral("Denominazione"), QStringLiteral("AOL"), 40, 1, 2},
-        {2, QStringLiteral("Indirizzo"), QStringLiteral("AOL"), 40, 2, 3},
-        {3, QStringLiteral("Città"), QStringLiteral("AOL"), 40, 3, 4},
-        {4, QStringLiteral("CAP"), QStringLiteral("AOL"), 5, 4, 5},
-        {5, QStringLiteral("Partita IVA"), QStringLiteral("AOL"), 11, 5, 6},
-        {6, QStringLiteral("Codice Fiscale"), QStringLiteral("AOL"), 16, 6, 7},
-        {7, QStringLiteral("NOTE"), QStringLiteral("MOL"), 0, 7, 8},
+        {SupplierField::Code, QStringLiteral("Codice fornitore"), QStringLiteral("AOLB0202"), 10, 0,
+         1},
+        {SupplierField::Name, QStringLiteral("Denominazione"), QStringLiteral("AOL"), 40, 1, 2},
+        {SupplierField::Address, QStringLiteral("Indirizzo"), QStringLiteral("AOL"), 40, 2, 3},
+        {SupplierField::Town, QStringLiteral("Città"), QStringLiteral("AOL"), 40, 3, 4},
+        {SupplierField::Postcode, QStringLiteral("CAP"), QStringLiteral("AOL"), 5, 4, 5},
+        {SupplierField::VatNumber, QStringLiteral("Partita IVA"), QStringLiteral("AOL"), 11, 5, 6},
+        {SupplierField::TaxCode, QStringLiteral("Codice Fiscale"), QStringLiteral("AOL"), 16, 6, 7},
+        {SupplierField::Notes, QStringLiteral("NOTE"), QStringLiteral("MOL"), 0, 7, 8},
     };
     return table;
 }
@@ -47,4 +52,29 @@ const FieldTable& headingFields()
         {5, QStringLiteral("Codice Fiscale"), QStringLiteral("AOL"), 16, 5, 5},
     };
     return table;
+}
+
+Client clientFromFields(const FieldAccess& fields)
+{
+    Client c;
+    c.code = fields.text(ClientField::Code);
+    c.name = fields.text(ClientField::Name);
+    c.address = fields.text(ClientField::Address);
+    c.town = fields.text(ClientField::Town);
+    c.postcode = fields.text(ClientField::Postcode);
+    c.vatNumber = fields.text(ClientField::VatNumber);
+    c.taxCode = fields.text(ClientField::TaxCode);
+    c.notes = fields.text(ClientField::Notes);
+    c.definiz = fields.text(ClientField::Definiz);
+    c.codiceDestinatario = fields.text(ClientField::CodiceDestinatario);
+    c.pec = fields.text(ClientField::PEC);
+    return c;
+}
+
+Supplier supplierFromFields(const FieldAccess& fields)
+{
+    return {fields.text(SupplierField::Code),     fields.text(SupplierField::Name),
+            fields.text(SupplierField::Address),  fields.text(SupplierField::Town),
+            fields.text(SupplierField::Postcode), fields.text(SupplierField::VatNumber),
+            fields.text(SupplierField::TaxCode),  fields.text(SupplierField::Notes)};
 }

@@ -110,7 +110,8 @@ LoadOutcome CaricaRecord(Recordset& table, int UltimoDato, int UltimaChiave, Fie
 }
 
 SaveOutcome MemorizzaRecord(Recordset& table, int UltimoDato, int UltimaChiave, FieldAccess& fields,
-                            const QString& sepMigliaia, const QString& sepDecimali, QString* error)
+                            const QString& sepMigliaia, const QString& sepDecimali, QString* error,
+                            SaveMode mode)
 {
     const QString key = CostruisciChiave(UltimoDato, UltimaChiave, fields);
     if (key.isEmpty())
@@ -123,7 +124,10 @@ SaveOutcome MemorizzaRecord(Recordset& table, int UltimoDato, int UltimaChiave, 
     };
     if (!table.Seek(QStringLiteral("="), key))
         return fail();
-    if (table.NoMatch())
+    const bool stored = !table.NoMatch();
+    if (stored && mode == SaveMode::AddOnly)
+        return SaveOutcome::KeyTaken;
+    if (!stored)
         table.AddNew();
     else if (!table.Edit())
         return fail();
@@ -142,7 +146,7 @@ SaveOutcome MemorizzaRecord(Recordset& table, int UltimoDato, int UltimaChiave, 
     }
     if (!table.Update())
         return fail();
-    return SaveOutcome::Saved;
+    return stored ? SaveOutcome::Replaced : SaveOutcome::StoredNew;
 }
 
 DeleteOutcome EliminaRecord(Recordset& table, int UltimoDato, int UltimaChiave, FieldAccess& fields,

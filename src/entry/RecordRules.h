@@ -2,6 +2,7 @@
 
 #include "FieldSpec.h"
 #include "FieldType.h"
+#include "RecordWrite.h"
 #include "Validation.h"
 
 #include <QString>
@@ -40,12 +41,20 @@ enum class LoadOutcome { NoKey, Found, NotFound, Failed };
 LoadOutcome CaricaRecord(Recordset& table, int UltimoDato, int UltimaChiave, FieldAccess& fields,
                          QString* error);
 
-enum class SaveOutcome { NoKey, Saved, Failed };
+enum class SaveOutcome {
+    NoKey,     // the key fields are blank: nothing to store
+    StoredNew, // no record had the key: one was added
+    Replaced,  // the record of the key was overwritten
+    KeyTaken,  // a record has the key and the mode is AddOnly: nothing written
+    Failed,    // the database or a column refused: error says why
+};
 
 // Adds or updates the record of the typed key in one transaction; on failure
-// the table is as it was and error says why.
+// the table is as it was and error says why. A stored record of the key is
+// overwritten only when `mode` allows it, and the outcome says so.
 SaveOutcome MemorizzaRecord(Recordset& table, int UltimoDato, int UltimaChiave, FieldAccess& fields,
-                            const QString& sepMigliaia, const QString& sepDecimali, QString* error);
+                            const QString& sepMigliaia, const QString& sepDecimali, QString* error,
+                            SaveMode mode = SaveMode::AddOrReplace);
 
 enum class DeleteOutcome { NoKey, NotFound, Deleted, Failed };
 

@@ -1,6 +1,7 @@
 #include "PeriodSelection.h"
 
 #include "Database.h"
+#include "FeeAmounts.h"
 #include "FeeDocument.h"
 #include "KeyText.h"
 #include "Purchase.h"
@@ -68,11 +69,6 @@ QString comparedCode(const QString& code)
     return keyUpper(code.trimmed());
 }
 
-Money orZero(const std::optional<Money>& amount)
-{
-    return amount.value_or(Money());
-}
-
 } // namespace
 
 Money ReportDocument::amount(ReportAmount which) const
@@ -105,25 +101,21 @@ Money ReportDocument::amount(ReportAmount which) const
 ReportDocument readInvoiceRow(const QVariantList& row)
 {
     const FeeDocument d = FeeDocument::fromColumns(row);
-    const Money fee = orZero(d.fee);
-    const Money contribution = orZero(d.contribution);
-    const Money vat = orZero(d.vat);
-    const Money withholding = orZero(d.withholding);
-    const Money total = fee + contribution + vat - withholding;
-    const Money expenses = orZero(d.expenses);
+    // Stored amounts, of 64 bits each: their totals always add up.
+    const FeeAmounts a = FeeAmounts::of(d, FeeDocumentKind::Invoice);
     ReportDocument document;
     document.date = d.date;
     document.number = d.key.number();
     document.code = comparedCode(d.clientCode);
     document.paymentDate = d.paymentDate;
     document.paid = !row.value(int(FeeColumn::PaymentDate)).isNull();
-    document.fee = fee;
-    document.contribution = contribution;
-    document.vat = vat;
-    document.withholding = withholding;
-    document.expenses = expenses;
-    document.total = total;
-    document.totalWithExpenses = total + expenses;
+    document.fee = a.fee;
+    document.contribution = a.contribution;
+    document.vat = a.vat;
+    document.withholding = a.withholding;
+    document.expenses = a.expenses;
+    document.total = a.netOfOutsideVat().value();
+    document.totalWithExpenses = a.netOfStamp().value();
     return document;
 }
 

@@ -1,6 +1,10 @@
 #include "FeeDocumentTest.h"
 
+#include "Client.h"
+#include "FeeAmounts.h"
 #include "FeeDocument.h"
+#include "Snapshot.h"
+#include "Supplier.h"
 
 #include <QtTest>
 
@@ -154,6 +158,50 @@ void FeeDocumentTest::nullColumns()
     QCOMPARE(FeeDocuments(*m_db, FeeDocumentKind::ProForma).count(&error), 0);
 }
 
+void FeeDocumentTest::amountsAndTotals()
+{
+    QVERIFY(insert(*m_db, "Fatture", "2026        12", fullInvoice(12, "2026-03-05")));
+    QString error;
+    const auto invoice = FeeDocuments(*m_db, FeeDocumentKind::Invoice)
+                             .find(*DocumentKey::of(QDate(2026, 3, 5), 12), &error);
+    QVERIFY(invoice);
+    auto text = [](const std::optional<Money>& m) { return m ? m->plainText() : "none"; };
+    // 1000 + 40 contribution + 228.80 VAT, 15.50 expenses and 2.00 stamp
+    // duty outside VAT, 200 withheld.
+    const FeeAmounts a = FeeAmounts::of(*invoice, FeeDocumentKind::Invoice);
+    QCOMPARE(text(a.taxable()), "1040.00");
+    QCOMPARE(text(a.outsideVat()), "17.50");
+    QCOMPARE(text(a.total()), "1286.30");
+    QCOMPARE(text(a.net()), "1086.30");
+    QCOMPARE(text(a.netOfStamp()), "1084.30");
+    QCOMPARE(text(a.netOfOutsideVat()), "1068.80");
+    QCOMPARE(text(a.withholdingBase(FeeProfile::Geometra)), "1000.00");
+    QCOMPARE(text(a.withholdingBase(FeeProfile::General)), "1040.00");
+    // The same amounts on a pro-forma: it has no stamp duty.
+    QCOMPARE(text(FeeAmounts::of(*invoice, FeeDocumentKind::ProForma).total()), "1284.30");
+    QCOMPARE(text(FeeAmounts::of(FeeDocument(), FeeDocumentKind::Invoice).net()), "0.00");
+
+    // The VAT is charged on the contribution as rounded: 1000.15 + 40.01.
+    FeeAmounts typed;
+    typed.fee = Money::fromCents(100015);
+    QCOMPARE(text(typed.contributionAt(Rate::whole(4))), "40.01");
+    typed.contribution = Money::fromCents(4001);
+    QCOMPARE(text(typed.vatAt(Rate::whole(22))), "228.84");
+    QCOMPARE(text(typed.withholdingAt(Rate::fromLeadingText("20"), FeeProfile::Geometra)),
+             "200.03");
+    QCOMPARE(text(typed.withholdingAt(Rate::fromLeadingText("20"), FeeProfile::General)), "208.03");
+    QCOMPARE(text(typed.vatAt(Rate::fromLeadingText("0.5"))), "5.20");
+
+    // Amounts read from fields of absurd length: a sum beyond 128 bits is
+    // none, never a wrapped one.
+    const Money huge = *Money::fromText(QString(36, QLatin1Char('9')), 36);
+    FeeAmounts absurd;
+    absurd.fee = absurd.contribution = absurd.vat = huge;
+    QCOMPARE(text(absurd.taxable()), "none");
+    QCOMPARE(text(absurd.net()), "none");
+    QCOMPARE(text(absurd.withholdingBase(FeeProfile::Geometra)), huge.plainText());
+}
+
 void FeeDocumentTest::failureIsToldApartFromAbsence()
 {
     QString error;
@@ -163,4 +211,109 @@ void FeeDocumentTest::failureIsToldApartFromAbsence()
     QVERIFY(!error.isEmpty());
     QVERIFY(!proFormas.count(&error));
     QVERIFY(!error.isEmpty());
+}
+
+void FeeDocumentTest::clientsSavedAndDeleted()
+{
+    const Clients clients(*m_db);
+    QString why;
+    Client c;
+    c.code = "ab1";
+    c.name = "Rossi Mario";
+    c.notes = "Prima riga\nSeconda riga";
+    QCOMPARE(clients.save(c, SaveMode::AddOnly, &why), SaveResult::StoredNew);
+    // Found as every code is, stored as the archive window stores it: the
+    // key and the code in upper case, empty texts as Null.
+    const auto found = clients.find("AB1 ", &why);
+    QVERIFY2(found, qPrintable(why));
+    QCOMPARE(found->code, QStringLiteral("AB1"));
+    QCOMPARE(found->name + "|" + found->notes,
+             QStringLiteral("Rossi Mario|Prima riga\nSeconda riga"));
+    const auto stored = Snapshot::Open(*m_db, "SELECT Chiave, Indirizzo FROM Clienti", {}, &why);
+    QVERIFY(stored && stored->RecordCount() == 1);
+    QCOMPARE(stored->value(0).toString(), QStringLiteral("AB1       "));
+    QVERIFY(stored->value(1).isNull());
+
+    // A client made as new never takes the place of the stored one.
+    c.name = "Bianchi";
+    QCOMPARE(clients.save(c, SaveMode::AddOnly, &why), SaveResult::Refused);
+    QCOMPARE(why, QStringLiteral("Il cliente AB1 è già in archivio"));
+    QCOMPARE(clients.find("ab1", &why)->name, QStringLiteral("Rossi Mario"));
+    QCOMPARE(clients.save(c, SaveMode::AddOrReplace, &why), SaveResult::Replaced);
+    QCOMPARE(clients.find("ab1", &why)->name, QStringLiteral("Bianchi"));
+    QCOMPARE(clients.count(&why), 1);
+
+    // A text beyond its column is refused, nothing written.
+    Client wide;
+    wide.code = "C2";
+    wide.postcode = "1234567";
+    QCOMPARE(clients.save(wide, SaveMode::AddOnly, &why), SaveResult::Refused);
+    QVERIFY(!why.isEmpty());
+    QCOMPARE(clients.count(&why), 1);
+
+    // A client an invoice names stays; one no document names goes.
+    QVERIFY(insert(*m_db, "Fatture", "2026        12", fullInvoice(12, "2026-03-05")));
+    QVERIFY(m_db->execute("UPDATE Fatture SET CodCli = 'AB1'", {}, &why));
+    QCOMPARE(clients.remove("ab1", &why), DeleteResult::Refused);
+    QVERIFY(why.contains("AB1"));
+    QVERIFY(clients.find("AB1", &why));
+    QVERIFY(m_db->execute("DELETE FROM Fatture", {}, &why));
+    QCOMPARE(clients.remove("ab1", &why), DeleteResult::Deleted);
+    QCOMPARE(clients.remove("ab1", &why), DeleteResult::NotFound);
+    QCOMPARE(clients.count(&why), 0);
+
+    // Suppliers the same way, in their own table.
+    const Suppliers suppliers(*m_db);
+    QCOMPARE(suppliers.save({"f1", "Enel", "", "", "", "", "", ""}, SaveMode::AddOnly, &why),
+             SaveResult::StoredNew);
+    QCOMPARE(suppliers.find("F1", &why)->name, QStringLiteral("Enel"));
+    QCOMPARE(suppliers.save({"F1", "Enel", "", "", "", "", "", ""}, SaveMode::AddOnly, &why),
+             SaveResult::Refused);
+    QCOMPARE(suppliers.remove("F1", &why), DeleteResult::Deleted);
+}
+
+void FeeDocumentTest::documentsSavedAndDeleted()
+{
+    const FeeDocuments invoices(*m_db, FeeDocumentKind::Invoice);
+    QString why;
+    QVERIFY(insert(*m_db, "Fatture", "2026        12", fullInvoice(12, "2026-03-05")));
+    FeeDocument d = *invoices.find(*DocumentKey::of(QDate(2026, 3, 5), 12), &why);
+    QVERIFY(d.xmlWritten.isValid());
+
+    // Replaced as it was read: every column the same, the time its
+    // electronic invoice was written kept.
+    d.clientCode = "r1";
+    QCOMPARE(invoices.save(d, SaveMode::AddOrReplace, &why), SaveResult::Replaced);
+    const auto row = Snapshot::Open(*m_db, "SELECT * FROM Fatture", {}, &why);
+    QVERIFY(row && row->RecordCount() == 1);
+    const QVariantList expected = QVariantList{"2026        12"} + fullInvoice(12, "2026-03-05");
+    for (int i = 0; i < expected.size(); ++i)
+        QCOMPARE(row->value(i).toString(), expected.at(i).toString());
+
+    // As new under a stored key: refused, the stored one unchanged.
+    d.subject = "Altro";
+    QCOMPARE(invoices.save(d, SaveMode::AddOnly, &why), SaveResult::Refused);
+    QCOMPARE(why, QStringLiteral("La fattura 12/2026 è già in archivio"));
+    QCOMPARE(invoices.find(d.key, &why)->subject, QStringLiteral("Rilievo"));
+
+    // A new one with nothing but its key and date: Null amounts and rates.
+    FeeDocument bare;
+    bare.key = *DocumentKey::of(QDate(2026, 4, 1), 13);
+    bare.date = QDate(2026, 4, 1);
+    QCOMPARE(invoices.save(bare, SaveMode::AddOnly, &why), SaveResult::StoredNew);
+    const auto back = invoices.find(bare.key, &why);
+    QVERIFY(back && !back->fee && !back->vatRate && !back->stamp && back->xmlWritten.isNull());
+
+    // A date outside the key's year, or a pro-forma's key in the invoices:
+    // each table on its own.
+    FeeDocument wrongYear = bare;
+    wrongYear.date = QDate(2025, 12, 31);
+    QCOMPARE(invoices.save(wrongYear, SaveMode::AddOrReplace, &why), SaveResult::Refused);
+    const FeeDocuments proFormas(*m_db, FeeDocumentKind::ProForma);
+    QCOMPARE(proFormas.save(bare, SaveMode::AddOnly, &why), SaveResult::StoredNew);
+    QCOMPARE(invoices.count(&why), 2);
+
+    QCOMPARE(invoices.remove(bare.key, &why), DeleteResult::Deleted);
+    QCOMPARE(invoices.remove(bare.key, &why), DeleteResult::NotFound);
+    QCOMPARE(proFormas.count(&why), 1);
 }

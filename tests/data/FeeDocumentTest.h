@@ -6,7 +6,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
-// Document keys and the fee-document record read from a real database.
+// Document keys, the fee-document record read from a real database and what
+// its amounts come to.
 class FeeDocumentTest : public QObject
 {
     Q_OBJECT
@@ -18,7 +19,10 @@ private slots:
     void storedKeys();
     void foundMissingAndLast();
     void nullColumns();
+    void amountsAndTotals();
     void failureIsToldApartFromAbsence();
+    void clientsSavedAndDeleted();
+    void documentsSavedAndDeleted();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;

@@ -150,7 +150,7 @@ void IniFileTest::encodingsKeptOnWrite()
     write(encoded(QString::fromUtf8("[Generale]\r\nCalcolo=GEOMETRA\r\nIntesta=Studio Città\r\n"
                                     "[Consulta]\r\nTipo=1\r\n")));
     QCOMPARE(LeggiIni("Generale", "Calcolo", m_file), std::optional<QString>("GEOMETRA"));
-    QVERIFY(Settings(m_file).geometraProfile());
+    QCOMPARE(Settings(m_file).feeProfile(), FeeProfile::Geometra);
     QCOMPARE(LeggiIni("Generale", "Intesta", m_file),
              std::optional<QString>(QString::fromUtf8("Studio Città")));
 
@@ -170,7 +170,7 @@ void IniFileTest::nulEndsTheValue()
         "[Generale]\nCalcolo=GEOMETRA\0 resto\nImporto=\0Onorario\nIntesta=Studio \0\n";
     write(QByteArray(raw, sizeof raw - 1));
     QCOMPARE(LeggiIni("Generale", "Calcolo", m_file), std::optional<QString>("GEOMETRA"));
-    QVERIFY(Settings(m_file).geometraProfile());
+    QCOMPARE(Settings(m_file).feeProfile(), FeeProfile::Geometra);
     QVERIFY(!LeggiIni("Generale", "Importo", m_file));
     QCOMPARE(LeggiIni("Generale", "Intesta", m_file), std::optional<QString>("Studio"));
 

@@ -19,7 +19,7 @@ void SettingsTest::defaultsWhenAbsent()
     // Empty values count as absent.
     const Settings s(write("[Generale]\nCalcolo=\nImporto=\n[CartaIntestata]\nlogo_x=\n"));
     QVERIFY(!s.profession());
-    QVERIFY(!s.geometraProfile());
+    QCOMPARE(s.feeProfile(), FeeProfile::General);
     QVERIFY(!s.feeCaption() && !s.heading() && !s.withholdingNote() && !s.letterheadFooter());
     QVERIFY(s.flatRateStatement().isEmpty());
     QCOMPARE(s.privacyNotice(), QString());
@@ -31,7 +31,7 @@ void SettingsTest::defaultsWhenAbsent()
     QVERIFY(!s.proFormaOnLetterhead());
     QVERIFY(!s.consultColumnWidth(0));
     QVERIFY(!s.consultDocumentType());
-    QVERIFY(!Settings(m_dir.filePath("missing.ini")).geometraProfile());
+    QCOMPARE(Settings(m_dir.filePath("missing.ini")).feeProfile(), FeeProfile::General);
     const FatturaPASettings e = s.fatturaPA();
     QVERIFY(e.regimeFiscale == "RF01" && e.tipoCassa == "TC03");
     QVERIFY(e.provincia.isEmpty() && e.iban.isEmpty());
@@ -46,11 +46,11 @@ void SettingsTest::valuesAsTheirReadersTakeThem()
     // The profession's name, whatever its case and surrounding blanks,
     // computes as a geometra does; the caption keeps it as written.
     QCOMPARE(s.profession(), QStringLiteral("Geometra"));
-    QVERIFY(s.geometraProfile());
+    QCOMPARE(s.feeProfile(), FeeProfile::Geometra);
     for (const char* profile : {"geometra", " GEOMETRA ", "\tGeometra"})
-        QVERIFY2(isGeometraProfile(QString::fromLatin1(profile)), profile);
+        QVERIFY2(feeProfileNamed(QString::fromLatin1(profile)) == FeeProfile::Geometra, profile);
     for (const char* profile : {"GEOMETRA2", "GEOM ETRA", "Ingegnere", ""})
-        QVERIFY2(!isGeometraProfile(QString::fromLatin1(profile)), profile);
+        QVERIFY2(feeProfileNamed(QString::fromLatin1(profile)) == FeeProfile::General, profile);
     QCOMPARE(s.flatRateStatement(), (QStringList{"Uno", "Tre"}));
     QCOMPARE(s.logoPlacement().left, 250.0);
     QCOMPARE(s.logoPlacement().height, 1500.5);
@@ -72,7 +72,7 @@ void SettingsTest::valuesAsTheirReadersTakeThem()
     QVERIFY(e.regimeFiscale == "RF19" && e.tipoCassa == "TC03" && e.provincia == "RM");
 
     // Section and key names match whatever their case.
-    QVERIFY(Settings(write("[generale]\ncalcolo=GEOMETRA\n")).geometraProfile());
+    QCOMPARE(Settings(write("[generale]\ncalcolo=GEOMETRA\n")).feeProfile(), FeeProfile::Geometra);
 }
 
 void SettingsTest::privacyNotice()

@@ -54,8 +54,9 @@ void AmountsAndNumbersTest::feeComputation()
         const int indexes[] = {5, 6, 7, 8, 14, 15};
         for (int i = 0; i < inputs.size(); ++i)
             f.setText(indexes[i], inputs[i]);
-        const auto total = CalcolaImporti(
-            f, 5, invoice ? FeeDocumentKind::Invoice : FeeDocumentKind::ProForma, geometra);
+        const auto total =
+            CalcolaImporti(f, 5, invoice ? FeeDocumentKind::Invoice : FeeDocumentKind::ProForma,
+                           geometra ? FeeProfile::Geometra : FeeProfile::General);
         return QStringList{f.text(11).trimmed(), f.text(12).trimmed(), f.text(13).trimmed(),
                            total ? total->plainText() : QString()};
     };
@@ -93,12 +94,12 @@ void AmountsAndNumbersTest::feeComputation()
     f.setText(5, "1000");
     f.setText(6, "22");
     f.setText(12, "250");
-    const auto total = CalcolaImporti(f, 12, FeeDocumentKind::Invoice, false);
+    const auto total = CalcolaImporti(f, 12, FeeDocumentKind::Invoice, FeeProfile::General);
     QCOMPARE(f.text(11), QString());
     QCOMPARE(total->plainText(), QStringLiteral("1250.00"));
     // A VAT computed later takes the typed contribution, as the page prints
     // its base: 22% of 1250.
-    QVERIFY(CalcolaImporti(f, 6, FeeDocumentKind::Invoice, false));
+    QVERIFY(CalcolaImporti(f, 6, FeeDocumentKind::Invoice, FeeProfile::General));
     QCOMPARE(f.text(11).trimmed(), QStringLiteral("275.00"));
     f.setText(11, QString());
 
@@ -119,7 +120,7 @@ void AmountsAndNumbersTest::exactWhereFloatsWereNot()
     PlainFields f(feeDocumentFields(FeeDocumentKind::Invoice));
     f.setText(5, "50000000000000.01");
     f.setText(7, "50");
-    QVERIFY(CalcolaImporti(f, 7, FeeDocumentKind::Invoice, true));
+    QVERIFY(CalcolaImporti(f, 7, FeeDocumentKind::Invoice, FeeProfile::Geometra));
     QCOMPARE(f.text(12), QStringLiteral("25000000000000.01"));
 }
 

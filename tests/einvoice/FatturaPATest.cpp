@@ -35,8 +35,17 @@ FatturaPAInvoice sampleInvoice()
     e.invoice.fee = euro("1000");
     e.invoice.vatRate = 22;
     e.invoice.vat = euro("220");
-    e.client = {"C1",          "D'Angelo & Figli <Srl>", "Via Roma 1", "Forlì", "47121",
-                "01234567890", "dngmra70a01d704x",       "",           "",      "d'angelo@pec.it"};
+    e.client = {"C1",
+                "D'Angelo & Figli <Srl>",
+                "Via Roma 1",
+                "Forlì",
+                "47121",
+                "01234567890",
+                "dngmra70a01d704x",
+                "",
+                "",
+                "d'angelo@pec.it",
+                ""};
     e.datiUtente = {"Geom. Mario Rossi", "Via Appia 10",    "Roma", "00179",
                     "09876543210",       "RSSMRA80A01H501U"};
     e.settings.provincia = "RM";
@@ -126,7 +135,7 @@ void FatturaPATest::validAndAddingUp()
     QFETCH(QString, net);
 
     FatturaPAInvoice e = sampleInvoice();
-    e.geometra = geometra;
+    e.profile = geometra ? FeeProfile::Geometra : FeeProfile::General;
     e.settings.regimeFiscale = regime;
     FeeDocument& d = e.invoice;
     d.vatRate = rates[0];

@@ -47,7 +47,7 @@ void RecordRulesTest::clientSavedAndFound()
     f.setText(1, "Rossi Mario");
     f.setText(8, "Sig.");
     f.setText(7, "Prima riga\nSeconda riga");
-    QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::Saved);
+    QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::StoredNew);
 
     // The key and the code in upper case; the other fields as typed; empty
     // fields stored as Null.
@@ -58,10 +58,15 @@ void RecordRulesTest::clientSavedAndFound()
     QCOMPARE(rs->text(9), QStringLiteral("Sig."));
     QVERIFY(rs->value(3).isNull());
 
-    // Saving again with the same code updates the one record.
+    // Saving again with the same code updates the one record, and says so;
+    // a record saved as new never takes the place of the stored one.
     f.setText(2, "Via Roma 1");
-    QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::Saved);
+    QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::Replaced);
     QCOMPARE(rs->RecordCount(), 1);
+    f.setText(2, "Via Milano 2");
+    QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error, SaveMode::AddOnly),
+             SaveOutcome::KeyTaken);
+    QVERIFY(!rs->editing());
 
     PlainFields loaded(clientFields());
     loaded.setText(0, "ab1  ");
@@ -107,7 +112,7 @@ void RecordRulesTest::codesKeepEveryLetter()
     for (const QString& code : codes) {
         f.setText(0, code);
         f.setText(1, "Cliente " + code);
-        QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::Saved);
+        QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::StoredNew);
     }
     QCOMPARE(rs->RecordCount(), 3);
     QVERIFY(rs->Seek("=", "SSABCDEFGH"));
@@ -130,7 +135,7 @@ void RecordRulesTest::documentKeysAndAmounts()
     f.setText(1, "12");
     f.setText(5, "1 234.56");
     f.setText(6, "22");
-    QCOMPARE(MemorizzaRecord(*rs, 6, 1, f, ".", ",", &error), SaveOutcome::Saved);
+    QCOMPARE(MemorizzaRecord(*rs, 6, 1, f, ".", ",", &error), SaveOutcome::StoredNew);
     QVERIFY(rs->Seek("=", "2024" + QString(8, ' ') + "12"));
     QCOMPARE(rs->value(6).toLongLong(), 123456);
     QCOMPARE(rs->value(7).toInt(), 22);
@@ -143,13 +148,13 @@ void RecordRulesTest::documentKeysAndAmounts()
     QCOMPARE(CaricaRecord(*rs, 6, 1, g, &error), LoadOutcome::Found);
     QCOMPARE(g.text(0), QStringLiteral("05/03/2024"));
     QCOMPARE(g.text(5), QStringLiteral("1 234.56"));
-    QCOMPARE(MemorizzaRecord(*rs, 6, 1, g, ".", ",", &error), SaveOutcome::Saved);
+    QCOMPARE(MemorizzaRecord(*rs, 6, 1, g, ".", ",", &error), SaveOutcome::Replaced);
     QVERIFY(rs->Seek("=", "2024" + QString(8, ' ') + "12"));
     QCOMPARE(rs->value(6).toLongLong(), 123456); // stored again unchanged
 
     // An empty amount is stored as 0 and a stored 0 shows as an empty field.
     g.setText(5, "");
-    QCOMPARE(MemorizzaRecord(*rs, 6, 1, g, ".", ",", &error), SaveOutcome::Saved);
+    QCOMPARE(MemorizzaRecord(*rs, 6, 1, g, ".", ",", &error), SaveOutcome::Replaced);
     QVERIFY(rs->Seek("=", "2024" + QString(8, ' ') + "12"));
     QCOMPARE(rs->value(6).toLongLong(), 0);
     QCOMPARE(CaricaRecord(*rs, 6, 1, g, &error), LoadOutcome::Found);
@@ -169,7 +174,7 @@ void RecordRulesTest::refusedValuesLeaveTableAsItWas()
     f.setText(0, "05/03/2024");
     f.setText(1, "1");
     f.setText(3, "Primo");
-    QCOMPARE(MemorizzaRecord(*rs, 6, 1, f, ".", ",", &error), SaveOutcome::Saved);
+    QCOMPARE(MemorizzaRecord(*rs, 6, 1, f, ".", ",", &error), SaveOutcome::StoredNew);
 
     // A value the column cannot hold is reported and nothing is written.
     f.setText(3, "Cambiato");
@@ -197,10 +202,10 @@ void RecordRulesTest::codeListAndGrid()
     PlainFields f(clientFields());
     f.setText(0, "b2");
     f.setText(1, "BIANCHI Costruzioni S.r.l Sede di Milano");
-    QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::Saved);
+    QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::StoredNew);
     f.setText(0, "a1");
     f.setText(1, "");
-    QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::Saved);
+    QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::StoredNew);
 
     QVERIFY(codeListLines(m_context->DbArchivi, "Clienti", 2, &lines, &width, &error));
     QCOMPARE(lines, (QStringList{"A1         - ",
@@ -229,7 +234,8 @@ void RecordRulesTest::codeListAndGrid()
     invoice.setText(0, "05/03/2024");
     invoice.setText(1, "1");
     invoice.setText(5, "1 000.00");
-    QCOMPARE(MemorizzaRecord(*invoiceTable, 6, 1, invoice, ".", ",", &error), SaveOutcome::Saved);
+    QCOMPARE(MemorizzaRecord(*invoiceTable, 6, 1, invoice, ".", ",", &error),
+             SaveOutcome::StoredNew);
     QVERIFY(m_context->DbArchivi.execute("UPDATE Fatture SET Bollo = 0, SpeseEsenti = -123456789",
                                          {}, &error));
     auto invoices = Snapshot::Open(m_context->DbArchivi, "SELECT * FROM Fatture", {}, &error);

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "CodeUsage.h"
+#include "RecordWrite.h"
+#include "Schema.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class Database;
+
+// A row of the clients' or the suppliers' table by column: what Clients and
+// Suppliers read and write, the two tables sharing their first columns.
+class AddressRecord
+{
+public:
+    // A record to store under `code`, every other column empty.
+    AddressRecord(Table table, const QString& code);
+
+    QString text(AddressColumn column) const { return m_texts.value(int(column)); }
+    void set(AddressColumn column, const QString& text) { m_texts[int(column)] = text; }
+
+    // Stores the record under its code, kept in upper case as every key is;
+    // empty texts are stored as Null. `taken` names the code ("%1") when it
+    // is stored already and `mode` is AddOnly.
+    SaveResult save(Database& db, SaveMode mode, const QString& taken, QString* why) const;
+
+    // The record stored under `code`, looked up as every key is; nothing
+    // when there is none, the code is blank, or on a failure (told in
+    // `error`, which is left empty otherwise).
+    static std::optional<AddressRecord> find(Database& db, Table table, const QString& code,
+                                             QString* error);
+
+private:
+    Table m_table;
+    QStringList m_texts; // by record position, the key first
+};
+
+// How many records a table holds; nothing, and why, on a failure.
+std::optional<int> countRecords(Database& db, Table table, QString* error);
+
+// Deletes the client or supplier of `code`, unless documents name it.
+DeleteResult removeAddressRecord(Database& db, CodeOwner owner, const QString& code, QString* why);

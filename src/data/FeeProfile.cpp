@@ -1,0 +1,13 @@
+#include "FeeProfile.h"
+
+FeeProfile feeProfileNamed(const QString& name)
+{
+    return name.trimmed().compare(QLatin1String("GEOMETRA"), Qt::CaseInsensitive) == 0
+               ? FeeProfile::Geometra
+               : FeeProfile::General;
+}
+
+bool contributionWithheld(FeeProfile profile)
+{
+    return profile == FeeProfile::General;
+}
