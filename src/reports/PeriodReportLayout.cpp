@@ -169,7 +169,7 @@ void ReportPages::totals()
 
 QString StampaPeriodo(PageRecorder& recorder, Database& db, PeriodReport report,
                       const ParametriLista& selection, const QString& typedFirst,
-                      const QString& typedLast, int* lines)
+                      const QString& typedLast)
 {
     if (QString message = checkSelection(db, report, selection); !message.isEmpty())
         return message;
@@ -183,8 +183,6 @@ QString StampaPeriodo(PageRecorder& recorder, Database& db, PeriodReport report,
             pages.addLine(line);
             ++count;
         });
-    if (lines)
-        *lines = count;
     if (message.isEmpty() && count == 0)
         return emptySelectionMessage();
     // The totals of a walk the database broke off would be wrong.
