@@ -152,7 +152,7 @@ void ReportPages::totals()
     std::vector<double> rowEnds{m_kind.totalsLabelAt + widthInColumns(label)};
     for (int i = 0; i < m_totals.size(); ++i) {
         const QString text = m_totals.at(i).printText();
-        const double at = m_kind.columns[std::size_t(kFirstAmount + i)].valueAt;
+        const double at = m_kind.columns[std::size_t(kFirstAmount) + std::size_t(i)].valueAt;
         const double start = at - widthInColumns(text);
         std::size_t r = 0;
         while (r < rowEnds.size() && start < rowEnds[r] + kGap)

@@ -58,7 +58,7 @@ bool addInvoice(Database& db, const QDate& date, int number, const QString& subj
 
 // Opens the consult window from the main window's "Fatture" button, presses
 // "Nuovo" and hands the new invoice window to `act`.
-void newInvoice(Main* main, std::function<void(FArcFAT*)> act)
+void newInvoice(Main* main, const std::function<void(FArcFAT*)>& act)
 {
     whenModal<Consulta>(main, [act](Consulta* consult) {
         whenModal<FArcFAT>(consult, [act](FArcFAT* invoice) {

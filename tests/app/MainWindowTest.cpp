@@ -470,7 +470,7 @@ void enter(QWidget* window, int index, const QString& text)
 }
 
 // Presses the print window's button and answers the preview that opens.
-void printFromWindow(FArcFAT* invoice, std::function<void(frmPreview*)> answer)
+void printFromWindow(FArcFAT* invoice, const std::function<void(frmPreview*)>& answer)
 {
     whenModal<STAFAT>(invoice, [answer](STAFAT* print) {
         whenModal<frmPreview>(print, answer);
@@ -527,8 +527,8 @@ void MainWindowTest::invoiceFromClientToArchive()
     });
     QTest::mouseClick(m_main->opStaz(0), Qt::LeftButton);
 
-    whenModal<Consulta>(m_main.get(), [&printers](Consulta* consult) {
-        whenModal<FArcFAT>(consult, [&printers](FArcFAT* invoice) {
+    whenModal<Consulta>(m_main.get(), [](Consulta* consult) {
+        whenModal<FArcFAT>(consult, [](FArcFAT* invoice) {
             QTRY_VERIFY(invoice->Dati(2)->hasFocus());
             enter(invoice, 2, "R1");
             enter(invoice, 3, "Frazionamento");
