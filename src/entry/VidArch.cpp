@@ -27,19 +27,19 @@ VidArch::VidArch(AppContext& context, QWidget* parent) : QDialog(parent), m_cont
         m_lista->setCurrentRow(0);
     m_lista->installEventFilter(this);
 
-    auto* apri = new QPushButton(QStringLiteral("&Apri"), this);
-    apri->setObjectName(QStringLiteral("BtApri"));
-    auto* uscita = new QPushButton(QStringLiteral("&Uscita"), this);
-    uscita->setObjectName(QStringLiteral("BtUscita"));
-    uscita->setAutoDefault(false);
-    connect(apri, &QPushButton::clicked, this, &VidArch::BtApri_Click);
-    connect(uscita, &QPushButton::clicked, this, &VidArch::reject);
+    auto* openButton = new QPushButton(QStringLiteral("&Apri"), this);
+    openButton->setObjectName(QStringLiteral("BtApri"));
+    auto* closeButton = new QPushButton(QStringLiteral("&Uscita"), this);
+    closeButton->setObjectName(QStringLiteral("BtUscita"));
+    closeButton->setAutoDefault(false);
+    connect(openButton, &QPushButton::clicked, this, &VidArch::BtApri_Click);
+    connect(closeButton, &QPushButton::clicked, this, &VidArch::reject);
     connect(m_lista, &QListWidget::itemDoubleClicked, this, &VidArch::BtApri_Click);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(apri);
+    buttons->addWidget(openButton);
     buttons->addStretch(1);
-    buttons->addWidget(uscita);
+    buttons->addWidget(closeButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
     layout->addWidget(m_lista, 1);

@@ -39,7 +39,6 @@ public:
     QString pdfPath() const { return m_pdf ? m_pdf->path : QString(); }
     PrintRun& run() const { return m_run; }
 
-public slots:
     void done(int result) override;
 
 protected:

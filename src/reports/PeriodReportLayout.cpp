@@ -152,7 +152,7 @@ void ReportPages::totals()
     std::vector<double> rowEnds{m_kind.totalsLabelAt + widthInColumns(label)};
     for (int i = 0; i < m_totals.size(); ++i) {
         const QString text = m_totals.at(i).printText();
-        const double at = m_kind.columns[std::size_t(kFirstAmount + i)].valueAt;
+        const double at = m_kind.columns[std::size_t(kFirstAmount) + std::size_t(i)].valueAt;
         const double start = at - widthInColumns(text);
         std::size_t r = 0;
         while (r < rowEnds.size() && start < rowEnds[r] + kGap)
@@ -169,7 +169,7 @@ void ReportPages::totals()
 
 QString StampaPeriodo(PageRecorder& recorder, Database& db, PeriodReport report,
                       const ParametriLista& selection, const QString& typedFirst,
-                      const QString& typedLast, int* lines)
+                      const QString& typedLast)
 {
     if (QString message = checkSelection(db, report, selection); !message.isEmpty())
         return message;
@@ -183,8 +183,6 @@ QString StampaPeriodo(PageRecorder& recorder, Database& db, PeriodReport report,
             pages.addLine(line);
             ++count;
         });
-    if (lines)
-        *lines = count;
     if (message.isEmpty() && count == 0)
         return emptySelectionMessage();
     // The totals of a walk the database broke off would be wrong.

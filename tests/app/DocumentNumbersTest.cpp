@@ -58,7 +58,7 @@ bool addInvoice(Database& db, const QDate& date, int number, const QString& subj
 
 // Opens the consult window from the main window's "Fatture" button, presses
 // "Nuovo" and hands the new invoice window to `act`.
-void newInvoice(Main* main, std::function<void(FArcFAT*)> act)
+void newInvoice(Main* main, const std::function<void(FArcFAT*)>& act)
 {
     whenModal<Consulta>(main, [act](Consulta* consult) {
         whenModal<FArcFAT>(consult, [act](FArcFAT* invoice) {
@@ -80,13 +80,11 @@ void DocumentNumbersTest::init()
 {
     MessageBox::resetForTest();
     Clock::setToday(QDate(2026, 12, 6));
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_context = std::make_unique<AppContext>();
-    m_context->programFolder = m_dir->path();
-    m_main = std::make_unique<Main>(*m_context);
+    m_data.setUpFolder();
+    m_main = std::make_unique<Main>(m_data.context());
     QString error;
     QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
-    QVERIFY(addRow(m_context->DbArchivi, "Clienti", {"Chiave", "CodCliente", "Denominazione"},
+    QVERIFY(addRow(m_data.context().DbArchivi, "Clienti", {"Chiave", "CodCliente", "Denominazione"},
                    {"R1        ", "R1", "Rossi Mario"}));
     m_main->show();
     QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
@@ -96,8 +94,7 @@ void DocumentNumbersTest::cleanup()
 {
     setViewerLauncher([](const QString&) { return true; });
     m_main.reset();
-    m_context.reset();
-    m_dir.reset();
+    m_data.tearDown();
     Clock::setToday({});
 }
 
@@ -105,7 +102,7 @@ void DocumentNumbersTest::cleanup()
 // which names a stored invoice of today's year: the new one is 3.
 void DocumentNumbersTest::newInvoiceNeverOverwritesAStoredOne()
 {
-    Database& db = m_context->DbArchivi;
+    Database& db = m_data.context().DbArchivi;
     QVERIFY(addInvoice(db, {2026, 1, 10}, 1, "Prima"));
     QVERIFY(addInvoice(db, {2026, 6, 1}, 2, "Seconda"));
     QVERIFY(addInvoice(db, {2027, 1, 5}, 1, "Anno dopo"));
@@ -171,7 +168,7 @@ void DocumentNumbersTest::fourDigitInvoiceIsArchived()
     });
     QCOMPARE(MessageBox::shownCount(), 0);
 
-    const QString archive = m_dir->filePath("Fatture/2026/Fattura_2026_1234.pdf");
+    const QString archive = m_data.filePath("Fatture/2026/Fattura_2026_1234.pdf");
     QCOMPARE(offered, archive);
     QCOMPARE(opened, QStringList{archive});
     CHECK_PDF(archive, {"FATTURA N. 1234 / 2026", "1 000,00"});

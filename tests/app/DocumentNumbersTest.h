@@ -1,11 +1,10 @@
 #pragma once
 
 #include <QObject>
-#include <QTemporaryDir>
 #include <memory>
 
-#include "AppContext.h"
 #include "Main.h"
+#include "TestDataFolder.h"
 
 // Document numbers through the real windows: a new invoice from the consult
 // window never takes a stored invoice's number, and a four-digit invoice is
@@ -20,7 +19,6 @@ private slots:
     void fourDigitInvoiceIsArchived();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<AppContext> m_context;
+    TestDataFolder m_data;
     std::unique_ptr<Main> m_main;
 };

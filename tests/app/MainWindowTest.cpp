@@ -56,10 +56,8 @@ void MainWindowTest::init()
 {
     MessageBox::resetForTest();
     Clock::setToday(QDate(2026, 12, 6));
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_context = std::make_unique<AppContext>();
-    m_context->programFolder = m_dir->path();
-    m_main = std::make_unique<Main>(*m_context);
+    m_data.setUpFolder();
+    m_main = std::make_unique<Main>(m_data.context());
 }
 
 void MainWindowTest::cleanup()
@@ -68,8 +66,7 @@ void MainWindowTest::cleanup()
     setApplicationPrinter(nullptr);
     setViewerLauncher([](const QString&) { return true; });
     m_main.reset();
-    m_context.reset();
-    m_dir.reset();
+    m_data.tearDown();
     Clock::setToday({});
 }
 
@@ -138,20 +135,17 @@ void MainWindowTest::captionsAndStartState()
     // The edges children centre against, in twips.
     const double dpi = logicalDpi(m_main.get());
     const QRect frame = m_main->frameGeometry();
-    QCOMPARE(qRound(m_context->BordoDestro),
+    QCOMPARE(qRound(m_data.context().BordoDestro),
              qRound(twipsFromPixels(frame.x() + frame.width(), dpi)));
-    QCOMPARE(qRound(m_context->BordoInferiore),
+    QCOMPARE(qRound(m_data.context().BordoInferiore),
              qRound(twipsFromPixels(frame.y() + frame.height(), dpi)));
-    QVERIFY(m_context->SepDecimali == "," || m_context->SepDecimali == ".");
-    QVERIFY(m_context->SepDecimali != m_context->SepMigliaia);
+    QVERIFY(m_data.context().SepDecimali == "," || m_data.context().SepDecimali == ".");
+    QVERIFY(m_data.context().SepDecimali != m_data.context().SepMigliaia);
 }
 
 void MainWindowTest::captionWithProfession()
 {
-    QFile ini(m_dir->filePath("falmide.ini"));
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write("[Generale]\r\nCalcolo=GEOMETRA\r\n");
-    ini.close();
+    QVERIFY(m_data.writeSettings("[Generale]\r\nCalcolo=GEOMETRA\r\n"));
     QString error;
     QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
     QCOMPARE(m_main->windowTitle(), QStringLiteral("Falmide - EURO versione GEOMETRA"));
@@ -291,7 +285,7 @@ void MainWindowTest::accessKeysAreUnique()
     PrintRun run(printer);
     QVERIFY(run.recorder().BeginDocument(&error) && run.recorder().EndDocument(&error));
     FakePrinterSystem printers;
-    AppContext& c = *m_context;
+    AppContext& c = m_data.context();
     QWidget* p = m_main.get();
     std::vector<std::unique_ptr<QWidget>> windows;
     windows.push_back(std::make_unique<FArcCLI>(c, p));
@@ -317,7 +311,7 @@ void MainWindowTest::accessKeysAreUnique()
     windows.push_back(std::make_unique<fZoom>(QStringLiteral("testo"), p));
     windows.push_back(std::make_unique<FrmStampa>(PageRange{1, 1}, p, printers));
     PdfExportRequest pdf;
-    pdf.path = m_dir->filePath("prova.pdf");
+    pdf.path = m_data.filePath("prova.pdf");
     windows.push_back(std::make_unique<frmPreview>(run, p, nullptr, pdf));
     QList<QStringList> captions;
     for (const auto& window : windows) {
@@ -440,7 +434,7 @@ void MainWindowTest::codeListsOpenTheArchives()
     QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
     for (const auto& [declaration, archive] :
          {std::pair{"AOLA0002", "FArcCLI"}, std::pair{"AOLA0202", "FArcFOR"}}) {
-        F6 list(*m_context, FieldDeclaration::parse(declaration), {}, m_main.get());
+        F6 list(m_data.context(), FieldDeclaration::parse(declaration), {}, m_main.get());
         list.show();
         QVERIFY(QTest::qWaitForWindowActive(&list));
         QString opened;
@@ -476,7 +470,7 @@ void enter(QWidget* window, int index, const QString& text)
 }
 
 // Presses the print window's button and answers the preview that opens.
-void printFromWindow(FArcFAT* invoice, std::function<void(frmPreview*)> answer)
+void printFromWindow(FArcFAT* invoice, const std::function<void(frmPreview*)>& answer)
 {
     whenModal<STAFAT>(invoice, [answer](STAFAT* print) {
         whenModal<frmPreview>(print, answer);
@@ -506,7 +500,7 @@ QString missingInOrder(QString text, const QStringList& expected)
 // consult window, a new invoice saved, printed on paper and archived as PDF.
 void MainWindowTest::invoiceFromClientToArchive()
 {
-    QVERIFY(ScriviIni("Generale", "Calcolo", m_context->settingsFile(), "GEOMETRA"));
+    QVERIFY(ScriviIni("Generale", "Calcolo", m_data.context().settingsFile(), "GEOMETRA"));
     QString error;
     QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
     FakePrinterSystem printers;
@@ -514,7 +508,7 @@ void MainWindowTest::invoiceFromClientToArchive()
     QPrinter paper(QPrinter::HighResolution);
     paper.setOutputFormat(QPrinter::PdfFormat);
     paper.setPageSize(QPageSize(QPageSize::A4));
-    paper.setOutputFileName(m_dir->filePath("paper.pdf"));
+    paper.setOutputFileName(m_data.filePath("paper.pdf"));
     setApplicationPrinter(&paper);
     QStringList opened;
     setViewerLauncher([&opened](const QString& path) {
@@ -533,8 +527,8 @@ void MainWindowTest::invoiceFromClientToArchive()
     });
     QTest::mouseClick(m_main->opStaz(0), Qt::LeftButton);
 
-    whenModal<Consulta>(m_main.get(), [&printers](Consulta* consult) {
-        whenModal<FArcFAT>(consult, [&printers](FArcFAT* invoice) {
+    whenModal<Consulta>(m_main.get(), [](Consulta* consult) {
+        whenModal<FArcFAT>(consult, [](FArcFAT* invoice) {
             QTRY_VERIFY(invoice->Dati(2)->hasFocus());
             enter(invoice, 2, "R1");
             enter(invoice, 3, "Frazionamento");
@@ -566,7 +560,7 @@ void MainWindowTest::invoiceFromClientToArchive()
     PrinterSystem::setCurrent(nullptr);
 
     QCOMPARE(pdftest::pageCount(paper.outputFileName()), 1);
-    const QString archive = m_dir->filePath("Fatture/2026/Fattura_2026_1.pdf");
+    const QString archive = m_data.filePath("Fatture/2026/Fattura_2026_1.pdf");
     QCOMPARE(opened, QStringList{archive});
     CHECK_PDF(archive, {"FATTURA N. 1 / 2026"});
     const QString text = pdftest::output("pdftotext", {"-layout", archive, "-"});

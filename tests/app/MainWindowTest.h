@@ -1,11 +1,10 @@
 #pragma once
 
 #include <QObject>
-#include <QTemporaryDir>
 #include <memory>
 
-#include "AppContext.h"
 #include "Main.h"
+#include "TestDataFolder.h"
 
 class MainWindowTest : public QObject
 {
@@ -27,7 +26,6 @@ private slots:
     void exitButtonCloses();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<AppContext> m_context;
+    TestDataFolder m_data;
     std::unique_ptr<Main> m_main;
 };

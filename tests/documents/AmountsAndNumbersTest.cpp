@@ -23,17 +23,13 @@ void addInvoice(Recordset& rs, const QDate& date, int number)
 
 void AmountsAndNumbersTest::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_context = std::make_unique<AppContext>();
-    m_context->programFolder = m_dir->path();
     QString error;
-    QVERIFY2(m_context->DbArchivi.open(m_context->databaseFile(), &error), qPrintable(error));
+    QVERIFY2(m_data.setUp(&error), qPrintable(error));
 }
 
 void AmountsAndNumbersTest::cleanup()
 {
-    m_context.reset();
-    m_dir.reset();
+    m_data.tearDown();
 }
 
 // Computed amounts are right-aligned in the 13 characters of the field's
@@ -147,7 +143,7 @@ void AmountsAndNumbersTest::purchaseDisplays()
 void AmountsAndNumbersTest::proposedNumbers()
 {
     QString error;
-    auto invoices = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
+    auto invoices = Recordset::OpenTable(m_data.context().DbArchivi, "Fatture", &error);
     const QDate today(2026, 12, 6);
     QCOMPARE(proposedNumber(*invoices, NumberingRestart::Never, today), QStringLiteral("1"));
     addInvoice(*invoices, QDate(2025, 12, 30), 57);
@@ -155,7 +151,7 @@ void AmountsAndNumbersTest::proposedNumbers()
     QCOMPARE(proposedNumber(*invoices, NumberingRestart::Never, today),
              QStringLiteral("58")); // no restart
 
-    auto purchases = Recordset::OpenTable(m_context->DbArchivi, "Movimenti", &error);
+    auto purchases = Recordset::OpenTable(m_data.context().DbArchivi, "Movimenti", &error);
     addInvoice(*purchases, QDate(2025, 11, 3), 40);
     QCOMPARE(proposedNumber(*purchases, NumberingRestart::EachYear, today),
              QStringLiteral("1")); // a new year
@@ -200,7 +196,7 @@ void AmountsAndNumbersTest::proposedNumbersNeverNameAStoredDocument()
     QFETCH(QList<int>, numbers);
     QFETCH(QString, expected);
     QString error;
-    auto rs = Recordset::OpenTable(m_context->DbArchivi, table, &error);
+    auto rs = Recordset::OpenTable(m_data.context().DbArchivi, table, &error);
     for (int i = 0; i < dates.size(); ++i)
         addInvoice(*rs, dates.at(i), numbers.at(i));
     QCOMPARE(proposedNumber(

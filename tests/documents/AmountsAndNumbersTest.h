@@ -1,9 +1,8 @@
 #pragma once
 
-#include "AppContext.h"
+#include "TestDataFolder.h"
 
 #include <QObject>
-#include <QTemporaryDir>
 #include <memory>
 
 // The amount computation and the proposed numbers, without windows.
@@ -22,6 +21,5 @@ private slots:
     void proposedNumbersNeverNameAStoredDocument();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<AppContext> m_context;
+    TestDataFolder m_data;
 };

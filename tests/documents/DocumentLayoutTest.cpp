@@ -136,18 +136,16 @@ void DocumentLayoutTest::init()
 {
     MessageBox::resetForTest();
     m_fixture.setUp();
-    m_context = std::make_unique<AppContext>();
-    m_context->programFolder = m_fixture.dir->path();
-    m_context->DatiUtente = {"Geom. Bianchi Luca", "Corso Alfieri 10", "Asti", "14100",
-                             "09876543210",        "BNCLCU70B02A479X"};
     QString error;
-    QVERIFY2(m_context->DbArchivi.open(m_context->databaseFile(), &error), qPrintable(error));
+    QVERIFY2(m_data.setUp(&error), qPrintable(error));
+    m_data.context().DatiUtente = {"Geom. Bianchi Luca", "Corso Alfieri 10", "Asti", "14100",
+                                   "09876543210",        "BNCLCU70B02A479X"};
     m_fixture.recorder().setDecimalSeparator(',');
 }
 
 void DocumentLayoutTest::cleanup()
 {
-    m_context.reset();
+    m_data.tearDown();
     m_fixture.tearDown();
 }
 
@@ -206,13 +204,13 @@ void DocumentLayoutTest::recordedPages()
     QFETCH(QStringList, client);
     QFETCH(bool, letterhead);
 
-    const QString ini = m_context->settingsFile();
+    const QString ini = m_data.context().settingsFile();
     for (const QString& entry : kSettings + settings) {
         const QString key = entry.section('=', 0, 0);
         QVERIFY(ScriviIni(key.section('/', 0, 0), key.section('/', 1), ini, entry.section('=', 1)));
     }
     if (QString(QTest::currentDataTag()).contains("con_logo"))
-        QVERIFY(pdftest::writeFile(m_context->programFolder + "/logo.bmp",
+        QVERIFY(pdftest::writeFile(m_data.context().programFolder + "/logo.bmp",
                                    pdftest::makeBmp(1, 1, 24, QByteArray("\x10\x20\x30\0", 4))));
 
     QVariantMap doc = usualDocument();
@@ -221,14 +219,14 @@ void DocumentLayoutTest::recordedPages()
     apply(doc, document);
     QVariantMap person = usualClient();
     apply(person, client);
-    Database& db = m_context->DbArchivi;
+    Database& db = m_data.context().DbArchivi;
     QVERIFY(insert(db, "Clienti", person, "R1        "));
     QVERIFY(insert(db, proForma ? "Parcelle" : "Fatture", doc, "2026        12"));
 
     PageRecorder& engine = m_fixture.recorder();
     QVERIFY(engine.BeginDocument());
     const QString message =
-        printDocument(engine, *m_context, proForma, "05/03/2026", "12", {true, letterhead});
+        printDocument(engine, m_data.context(), proForma, "05/03/2026", "12", {true, letterhead});
     QVERIFY(engine.EndDocument());
     QCOMPARE(message, QString());
     const QStringList page = dump(*m_fixture.run);
@@ -240,16 +238,16 @@ void DocumentLayoutTest::recordedPages()
 
 void DocumentLayoutTest::missingDocumentsAndClients()
 {
-    Database& db = m_context->DbArchivi;
+    Database& db = m_data.context().DbArchivi;
     PageRecorder& engine = m_fixture.recorder();
     auto both = [&](const QString& number) {
         QStringList messages;
         for (bool proForma : {false, true}) {
             engine.BeginDocument();
-            messages << printDocument(engine, *m_context, proForma, "05/03/2026", number);
+            messages << printDocument(engine, m_data.context(), proForma, "05/03/2026", number);
             engine.EndDocument();
             // Nothing is drawn: the preview shows an empty page.
-            if (dump(*m_fixture.run) != QStringList())
+            if (!dump(*m_fixture.run).isEmpty())
                 return QStringList{"drawn"};
         }
         return messages;
@@ -292,7 +290,7 @@ void DocumentLayoutTest::archivePath()
 // by nothing else.
 void DocumentLayoutTest::numbersAsFieldsShowThem()
 {
-    Database& db = m_context->DbArchivi;
+    Database& db = m_data.context().DbArchivi;
     QVERIFY(insert(db, "Clienti", usualClient(), "R1        "));
     QVariantMap doc = usualDocument();
     for (int n : {12, 999, 1000, 12345, 1234567890}) {
@@ -304,7 +302,8 @@ void DocumentLayoutTest::numbersAsFieldsShowThem()
     PageRecorder& engine = m_fixture.recorder();
     auto title = [&](bool proForma, const QString& number) {
         engine.BeginDocument();
-        const QString message = printDocument(engine, *m_context, proForma, "05/03/2026", number);
+        const QString message =
+            printDocument(engine, m_data.context(), proForma, "05/03/2026", number);
         engine.EndDocument();
         if (!message.isEmpty())
             return message;
@@ -330,10 +329,10 @@ void DocumentLayoutTest::numbersAsFieldsShowThem()
 void DocumentLayoutTest::printWindowFillsAndArchives()
 {
     {
-        STAFAT empty(*m_context);
+        STAFAT empty(m_data.context());
         QCOMPARE(empty.text(0) + empty.text(1), QString());
     }
-    Database& db = m_context->DbArchivi;
+    Database& db = m_data.context().DbArchivi;
     QVariantMap doc = usualDocument();
     QVERIFY(insert(db, "Clienti", usualClient(), "R1        "));
     QVERIFY(insert(db, "Fatture", doc, "2026        12"));
@@ -341,9 +340,9 @@ void DocumentLayoutTest::printWindowFillsAndArchives()
     doc.insert("Data", "2025-12-30");
     QVERIFY(insert(db, "Fatture", doc, "2025        40"));
 
-    const QString archive = m_context->programFolder + "/Fatture/2026/Fattura_2026_12.pdf";
+    const QString archive = m_data.context().programFolder + "/Fatture/2026/Fattura_2026_12.pdf";
     for (int round = 0; round < 2; ++round) {
-        STAFAT window(*m_context);
+        STAFAT window(m_data.context());
         QCOMPARE(window.windowTitle(), "Stampa Fattura");
         // The latest year comes last in key order, whatever its numbers.
         QCOMPARE(window.text(0), "12");
@@ -372,7 +371,7 @@ void DocumentLayoutTest::printWindowFillsAndArchives()
 
 void DocumentLayoutTest::notFoundStillOpensPreview()
 {
-    STAFAT window(*m_context);
+    STAFAT window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QTest::keyClicks(window.Dati(0), "12");
@@ -391,6 +390,6 @@ void DocumentLayoutTest::notFoundStillOpensPreview()
     QTRY_VERIFY(!window.isVisible());
     QVERIFY(!withExport);
     // The year folder is made for the archive even when nothing can be exported.
-    QVERIFY(QFileInfo(m_context->programFolder + "/Fatture/2024").isDir());
-    QVERIFY(!QFile::exists(m_context->programFolder + "/Fatture/2024/Fattura_2024_12.pdf"));
+    QVERIFY(QFileInfo(m_data.context().programFolder + "/Fatture/2024").isDir());
+    QVERIFY(!QFile::exists(m_data.context().programFolder + "/Fatture/2024/Fattura_2024_12.pdf"));
 }

@@ -66,33 +66,23 @@ void DocumentsTest::init()
 {
     MessageBox::resetForTest();
     Clock::setToday(QDate(2026, 12, 6));
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_context = std::make_unique<AppContext>();
-    m_context->programFolder = m_dir->path();
     QString error;
-    QVERIFY2(m_context->DbArchivi.open(m_context->databaseFile(), &error), qPrintable(error));
+    QVERIFY2(m_data.setUp(&error), qPrintable(error));
 }
 
 void DocumentsTest::cleanup()
 {
-    m_context.reset();
-    m_dir.reset();
+    m_data.tearDown();
     Clock::setToday({});
-}
-
-void DocumentsTest::writeSettings(const QByteArray& content)
-{
-    QFile f(m_context->settingsFile());
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(content);
 }
 
 void DocumentsTest::invoiceWindowByKeyboard()
 {
-    writeSettings("[Generale]\nCalcolo=GEOMETRA\nImporto=Compenso\nPrivacy_1=Informativa\n");
-    addClient(*m_context);
+    QVERIFY(m_data.writeSettings(
+        "[Generale]\nCalcolo=GEOMETRA\nImporto=Compenso\nPrivacy_1=Informativa\n"));
+    addClient(m_data.context());
     {
-        FArcFAT window(*m_context);
+        FArcFAT window(m_data.context());
         QCOMPARE(window.windowTitle(), QStringLiteral("Archivio FATTURE - versione EURO"));
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -144,7 +134,7 @@ void DocumentsTest::invoiceWindowByKeyboard()
         QCOMPARE(MessageBox::shownCount(), 0);
     }
     QString error;
-    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
+    auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "Fatture", &error);
     QVERIFY(rs->Seek("=", "2026         1"));
     QCOMPARE(rs->value(6).toLongLong(), 100000);
     QCOMPARE(rs->value(12).toLongLong(), 22880);
@@ -152,7 +142,7 @@ void DocumentsTest::invoiceWindowByKeyboard()
 
     // Opened on a stored invoice: it is shown, with printing possible; a free
     // number is not.
-    FArcFAT window(*m_context);
+    FArcFAT window(m_data.context());
     QCOMPARE(line(&window, 1)->text(), QStringLiteral("2"));
     window.setText(1, "1");
     window.show();
@@ -165,7 +155,7 @@ void DocumentsTest::invoiceWindowByKeyboard()
     QVERIFY(!window.Stampa()->isEnabled());
 
     // An archive that takes no more writes still prints what it holds.
-    m_context->DbArchivi.noteDamage(QStringLiteral("pagina illeggibile"));
+    m_data.context().DbArchivi.noteDamage(QStringLiteral("pagina illeggibile"));
     enter(&window, 1, "1");
     QVERIFY(window.Stampa()->isEnabled());
     QVERIFY(!window.BtMem()->isEnabled() && !window.BtCanc()->isEnabled());
@@ -173,7 +163,7 @@ void DocumentsTest::invoiceWindowByKeyboard()
 
 void DocumentsTest::typedAmountsStayUntilTheirInputChanges()
 {
-    FArcFAT window(*m_context);
+    FArcFAT window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QTRY_VERIFY(line(&window, 2)->hasFocus());
@@ -205,7 +195,7 @@ void DocumentsTest::typedAmountsStayUntilTheirInputChanges()
 void DocumentsTest::proFormaAndPurchaseWindows()
 {
     {
-        FParcella window(*m_context);
+        FParcella window(m_data.context());
         QCOMPARE(window.windowTitle(), QStringLiteral("Archivio PARCELLE- versione EURO"));
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -224,12 +214,12 @@ void DocumentsTest::proFormaAndPurchaseWindows()
         QTest::mouseClick(window.BtMem(), Qt::LeftButton);
     }
     QString error;
-    auto parcelle = Recordset::OpenTable(m_context->DbArchivi, "Parcelle", &error);
+    auto parcelle = Recordset::OpenTable(m_data.context().DbArchivi, "Parcelle", &error);
     QVERIFY(parcelle->Seek("=", "2026         1"));
     QCOMPARE(parcelle->value(10).toDate(), QDate(2026, 2, 1));
     QCOMPARE(parcelle->value(14).toLongLong(), 20800);
 
-    FArcMOV window(*m_context);
+    FArcMOV window(m_data.context());
     QCOMPARE(window.windowTitle(), QStringLiteral("Archivio MOVIMENTI"));
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -254,10 +244,10 @@ void DocumentsTest::proFormaAndPurchaseWindows()
 void DocumentsTest::longAndCommaAmountsStoredAsTyped()
 {
     QString error;
-    auto purchases = Recordset::OpenTable(m_context->DbArchivi, "Movimenti", &error);
+    auto purchases = Recordset::OpenTable(m_data.context().DbArchivi, "Movimenti", &error);
     const QString key = "2026" + QString(9, ' ') + "1";
     {
-        FArcMOV window(*m_context);
+        FArcMOV window(m_data.context());
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         line(&window, 0)->setFocus(Qt::MouseFocusReason);
@@ -329,7 +319,7 @@ void DocumentsTest::longAndCommaAmountsStoredAsTyped()
         QCOMPARE(window.Ombra(6)->text(), QStringLiteral("735.00"));
     }
 
-    FArcFAT window(*m_context);
+    FArcFAT window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QTRY_VERIFY(line(&window, 2)->hasFocus());
@@ -343,7 +333,7 @@ void DocumentsTest::longAndCommaAmountsStoredAsTyped()
     QCOMPARE(line(&window, 6)->text(), QStringLiteral("22"));
     QTest::mouseClick(window.BtMem(), Qt::LeftButton);
     QCOMPARE(MessageBox::shownCount(), 0);
-    auto invoices = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
+    auto invoices = Recordset::OpenTable(m_data.context().DbArchivi, "Fatture", &error);
     QVERIFY(invoices->Seek("=", key));
     QCOMPARE(invoices->value(6).toLongLong(), 100000000000);
     QCOMPARE(invoices->value(13).toLongLong(), 4000000000);
@@ -351,7 +341,7 @@ void DocumentsTest::longAndCommaAmountsStoredAsTyped()
 
 void DocumentsTest::valuesBeyondTheirColumnKeepTheFocus()
 {
-    FArcFAT window(*m_context);
+    FArcFAT window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QTRY_VERIFY(line(&window, 2)->hasFocus());
@@ -395,10 +385,10 @@ void DocumentsTest::valuesBeyondTheirColumnKeepTheFocus()
 // ends the window; one typed but not saved is reported as not found.
 void DocumentsTest::proFormaPrintsThroughPreviewAndCloses()
 {
-    addClient(*m_context);
+    addClient(m_data.context());
 
     for (bool saved : {true, false}) {
-        FParcella window(*m_context);
+        FParcella window(m_data.context());
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         enter(&window, 2, "R1");
@@ -448,11 +438,11 @@ void DocumentsTest::saveRefusesUnknownCodes()
         QCOMPARE(MessageBox::lastIcon(), QMessageBox::Warning);
         QTRY_VERIFY(code->hasFocus());
         QString error;
-        QCOMPARE(Recordset::OpenTable(m_context->DbArchivi, table, &error)->RecordCount(), 0);
+        QCOMPARE(Recordset::OpenTable(m_data.context().DbArchivi, table, &error)->RecordCount(), 0);
     };
-    FArcFAT invoice(*m_context);
+    FArcFAT invoice(m_data.context());
     check(invoice, "Fatture");
-    FArcMOV purchase(*m_context);
+    FArcMOV purchase(m_data.context());
     check(purchase, "Movimenti");
 }
 
@@ -461,9 +451,9 @@ void DocumentsTest::saveRefusesUnknownCodes()
 // was typed; saving and deleting are said in the status panel.
 void DocumentsTest::storedInvoiceEditedAndDeleted()
 {
-    addClient(*m_context);
+    addClient(m_data.context());
     QString error;
-    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
+    auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "Fatture", &error);
     addInvoice(*rs, QDate(2026, 3, 10), 12);
     QVERIFY(rs->Seek("=", "2026        12") && rs->Edit());
     rs->setValue(3, "R1");
@@ -475,7 +465,7 @@ void DocumentsTest::storedInvoiceEditedAndDeleted()
     QLabel panel;
     registerStatusPanel(&panel);
 
-    FArcFAT window(*m_context);
+    FArcFAT window(m_data.context());
     window.setText(0, "10/03/2026");
     window.setText(1, "12");
     window.show();
@@ -532,9 +522,9 @@ void DocumentsTest::storedInvoiceEditedAndDeleted()
 // would have: with the amounts that follow from it.
 void DocumentsTest::escapeSavesTheFieldBeingTyped()
 {
-    addClient(*m_context);
+    addClient(m_data.context());
     {
-        FArcFAT untouched(*m_context);
+        FArcFAT untouched(m_data.context());
         untouched.show();
         QVERIFY(QTest::qWaitForWindowActive(&untouched));
         QTRY_VERIFY(line(&untouched, 2)->hasFocus());
@@ -542,7 +532,7 @@ void DocumentsTest::escapeSavesTheFieldBeingTyped()
         QVERIFY(!untouched.isVisible());
         QCOMPARE(MessageBox::shownCount(), 0);
     }
-    FArcFAT window(*m_context);
+    FArcFAT window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QTRY_VERIFY(line(&window, 2)->hasFocus());
@@ -557,7 +547,7 @@ void DocumentsTest::escapeSavesTheFieldBeingTyped()
     QTest::keyClick(fee, Qt::Key_Escape);
     QVERIFY(!window.isVisible());
     QString error;
-    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
+    auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "Fatture", &error);
     QVERIFY(rs->Seek("=", "2026         1"));
     QCOMPARE(rs->value(6).toLongLong(), 200000);
     QCOMPARE(rs->value(12).toLongLong(), 44000);
@@ -566,7 +556,7 @@ void DocumentsTest::escapeSavesTheFieldBeingTyped()
 void DocumentsTest::electronicInvoiceBesideThePdf()
 {
     QString error;
-    Database& db = m_context->DbArchivi;
+    Database& db = m_data.context().DbArchivi;
     QVERIFY(
         db.execute("UPDATE datipers SET Denominazione = 'Geom. Rossi', Indirizzo = 'Via Appia', "
                    "Citta = 'Roma', CAP = '00179', PartitaIVA = '09876543210', "
@@ -581,7 +571,7 @@ void DocumentsTest::electronicInvoiceBesideThePdf()
                        "'Rilievo', 100000, 22, 22000)",
                        {}, &error));
 
-    FArcFAT window(*m_context);
+    FArcFAT window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QTRY_VERIFY(line(&window, 2)->hasFocus());
@@ -597,7 +587,7 @@ void DocumentsTest::electronicInvoiceBesideThePdf()
     QTest::mouseClick(button, Qt::LeftButton);
     QVERIFY2(MessageBox::lastText().contains("Manca il CAP del cliente B1."),
              qPrintable(MessageBox::lastText()));
-    const QString path = m_dir->filePath("Fatture/2026/IT09876543210_26001.xml");
+    const QString path = m_data.filePath("Fatture/2026/IT09876543210_26001.xml");
     QVERIFY(!QFile::exists(path));
 
     QVERIFY(db.execute("UPDATE Clienti SET CAP = '20121'", {}, &error));

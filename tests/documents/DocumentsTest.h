@@ -1,9 +1,8 @@
 #pragma once
 
-#include "AppContext.h"
+#include "TestDataFolder.h"
 
 #include <QObject>
-#include <QTemporaryDir>
 #include <memory>
 
 class DocumentsTest : public QObject
@@ -24,7 +23,5 @@ private slots:
     void electronicInvoiceBesideThePdf();
 
 private:
-    void writeSettings(const QByteArray& content);
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<AppContext> m_context;
+    TestDataFolder m_data;
 };

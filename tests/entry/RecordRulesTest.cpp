@@ -26,22 +26,19 @@ FieldTable documentFields()
 
 void RecordRulesTest::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_context = std::make_unique<AppContext>();
     QString error;
-    QVERIFY2(m_context->DbArchivi.open(m_dir->filePath("falmide.db"), &error), qPrintable(error));
+    QVERIFY2(m_data.setUp(&error), qPrintable(error));
 }
 
 void RecordRulesTest::cleanup()
 {
-    m_context.reset();
-    m_dir.reset();
+    m_data.tearDown();
 }
 
 void RecordRulesTest::clientSavedAndFound()
 {
     QString error;
-    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
+    auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "Clienti", &error);
     PlainFields f(clientFields());
     f.setText(0, "ab1");
     f.setText(1, "Rossi Mario");
@@ -105,7 +102,7 @@ void RecordRulesTest::clientSavedAndFound()
 void RecordRulesTest::codesKeepEveryLetter()
 {
     QString error;
-    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
+    auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "Clienti", &error);
     PlainFields f(clientFields());
     const QStringList codes{"SSABCDEFGH", QString::fromUtf8("ßABCDEFGH"),
                             QString::fromUtf8("ßabcdefghi")};
@@ -122,14 +119,14 @@ void RecordRulesTest::codesKeepEveryLetter()
 
     QStringList lines;
     int width = 0;
-    QVERIFY(codeListLines(m_context->DbArchivi, "Clienti", 2, &lines, &width, &error));
+    QVERIFY(codeListLines(m_data.context().DbArchivi, "Clienti", 2, &lines, &width, &error));
     QCOMPARE(lines.at(2), QString::fromUtf8("ßABCDEFGHI - cliente ßabcdefghi"));
 }
 
 void RecordRulesTest::documentKeysAndAmounts()
 {
     QString error;
-    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
+    auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "Fatture", &error);
     PlainFields f(documentFields());
     f.setText(0, "05/03/2024");
     f.setText(1, "12");
@@ -169,7 +166,7 @@ void RecordRulesTest::documentKeysAndAmounts()
 void RecordRulesTest::refusedValuesLeaveTableAsItWas()
 {
     QString error;
-    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
+    auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "Fatture", &error);
     PlainFields f(documentFields());
     f.setText(0, "05/03/2024");
     f.setText(1, "1");
@@ -194,11 +191,11 @@ void RecordRulesTest::codeListAndGrid()
     QString error;
     QStringList lines;
     int width = 0;
-    QVERIFY(codeListLines(m_context->DbArchivi, "Clienti", 2, &lines, &width, &error));
+    QVERIFY(codeListLines(m_data.context().DbArchivi, "Clienti", 2, &lines, &width, &error));
     QVERIFY(lines.isEmpty());
     QCOMPARE(width, 10);
 
-    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
+    auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "Clienti", &error);
     PlainFields f(clientFields());
     f.setText(0, "b2");
     f.setText(1, "BIANCHI Costruzioni S.r.l Sede di Milano");
@@ -207,13 +204,13 @@ void RecordRulesTest::codeListAndGrid()
     f.setText(1, "");
     QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::StoredNew);
 
-    QVERIFY(codeListLines(m_context->DbArchivi, "Clienti", 2, &lines, &width, &error));
+    QVERIFY(codeListLines(m_data.context().DbArchivi, "Clienti", 2, &lines, &width, &error));
     QCOMPARE(lines, (QStringList{"A1         - ",
                                  "B2         - bianchi costruzioni s.r.l sede di milano"}));
     QCOMPARE(codeOfLine(lines.at(1), width), QStringLiteral("B2"));
 
-    auto all =
-        Snapshot::Open(m_context->DbArchivi, "SELECT * FROM Clienti ORDER BY Chiave", {}, &error);
+    auto all = Snapshot::Open(m_data.context().DbArchivi, "SELECT * FROM Clienti ORDER BY Chiave",
+                              {}, &error);
     GridModel grid;
     QCOMPARE(RiempiGriglia(grid, *all, 2000, 0, 100), 2);
     QCOMPARE(grid.columnCount(), 12);
@@ -229,16 +226,16 @@ void RecordRulesTest::codeListAndGrid()
     QCOMPARE(grid.cell(0, 0), QStringLiteral("11"));
 
     // Amount columns show euros, not the stored cents.
-    auto invoiceTable = Recordset::OpenTable(m_context->DbArchivi, "Fatture", &error);
+    auto invoiceTable = Recordset::OpenTable(m_data.context().DbArchivi, "Fatture", &error);
     PlainFields invoice(documentFields());
     invoice.setText(0, "05/03/2024");
     invoice.setText(1, "1");
     invoice.setText(5, "1 000.00");
     QCOMPARE(MemorizzaRecord(*invoiceTable, 6, 1, invoice, ".", ",", &error),
              SaveOutcome::StoredNew);
-    QVERIFY(m_context->DbArchivi.execute("UPDATE Fatture SET Bollo = 0, SpeseEsenti = -123456789",
-                                         {}, &error));
-    auto invoices = Snapshot::Open(m_context->DbArchivi, "SELECT * FROM Fatture", {}, &error);
+    QVERIFY(m_data.context().DbArchivi.execute(
+        "UPDATE Fatture SET Bollo = 0, SpeseEsenti = -123456789", {}, &error));
+    auto invoices = Snapshot::Open(m_data.context().DbArchivi, "SELECT * FROM Fatture", {}, &error);
     RiempiGriglia(grid, *invoices, 10, 0, 100);
     QCOMPARE(grid.cell(0, 6), QStringLiteral("1 000.00"));
     QCOMPARE(grid.cell(0, 15), QStringLiteral("-1 234 567.89"));
@@ -257,8 +254,8 @@ void RecordRulesTest::codeListAndGrid()
 void RecordRulesTest::headingDataCreatedWhenMissing()
 {
     QString error;
-    QVERIFY(m_context->DbArchivi.execute("DELETE FROM datipers", {}, &error));
-    auto rs = Recordset::OpenTable(m_context->DbArchivi, "datipers", &error);
+    QVERIFY(m_data.context().DbArchivi.execute("DELETE FROM datipers", {}, &error));
+    auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "datipers", &error);
     QStringList dati(6);
     const QStringList values{"Studio Rossi", "Via Po 3",    "Torino",
                              "10100",        "01234567890", "RSSMRA70A01L219X"};

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "AppContext.h"
+#include "TestDataFolder.h"
 
 #include <QObject>
-#include <QTemporaryDir>
 #include <memory>
 
 class RecordRulesTest : public QObject
@@ -23,6 +22,5 @@ private slots:
     void changesToldFromShownTexts();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<AppContext> m_context;
+    TestDataFolder m_data;
 };

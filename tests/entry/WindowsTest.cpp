@@ -83,13 +83,11 @@ bool showsWhole(QLineEdit* field, const QString& text)
 void WindowsTest::init()
 {
     MessageBox::resetForTest();
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_context = std::make_unique<AppContext>();
     QString error;
-    QVERIFY2(m_context->DbArchivi.open(m_dir->filePath("falmide.db"), &error), qPrintable(error));
-    m_context->openArchive = [this](Table table, QWidget* parent) {
+    QVERIFY2(m_data.setUp(&error), qPrintable(error));
+    m_data.context().openArchive = [this](Table table, QWidget* parent) {
         if (table == Table::Clienti) {
-            FArcCLI window(*m_context, parent);
+            FArcCLI window(m_data.context(), parent);
             window.exec();
         }
     };
@@ -97,14 +95,13 @@ void WindowsTest::init()
 
 void WindowsTest::cleanup()
 {
-    m_context.reset();
-    m_dir.reset();
+    m_data.tearDown();
 }
 
 void WindowsTest::clientArchiveByKeyboard()
 {
     {
-        FArcCLI window(*m_context);
+        FArcCLI window(m_data.context());
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         QLineEdit* code = line(&window, 0);
@@ -125,14 +122,14 @@ void WindowsTest::clientArchiveByKeyboard()
         QVERIFY(!window.BtMem()->isEnabled()); // back on the key: nothing to save yet
     }
     QString error;
-    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
+    auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "Clienti", &error);
     QVERIFY(rs->Seek("=", "AB1"));
     QCOMPARE(rs->text(1), QStringLiteral("AB1"));
     QCOMPARE(rs->text(2), QStringLiteral("Rossi Mario"));
     QCOMPARE(rs->text(9), QStringLiteral("Spett.le"));
     QVERIFY(rs->value(3).isNull());
 
-    FArcCLI window(*m_context);
+    FArcCLI window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QLineEdit* code = line(&window, 0);
@@ -168,8 +165,8 @@ void WindowsTest::clientArchiveByKeyboard()
     QVERIFY(!window.isVisible());
 
     // An archive that takes no more writes shows its records, offers no save.
-    m_context->DbArchivi.noteDamage(QStringLiteral("pagina illeggibile"));
-    FArcCLI damaged(*m_context);
+    m_data.context().DbArchivi.noteDamage(QStringLiteral("pagina illeggibile"));
+    FArcCLI damaged(m_data.context());
     damaged.show();
     QVERIFY(QTest::qWaitForWindowActive(&damaged));
     QTRY_VERIFY(line(&damaged, 0)->hasFocus());
@@ -189,7 +186,7 @@ void WindowsTest::clientArchiveByKeyboard()
 // how many; one that no document names is deleted as before.
 void WindowsTest::usedCodesAreNotDeleted()
 {
-    Database& db = m_context->DbArchivi;
+    Database& db = m_data.context().DbArchivi;
     QString error;
     auto add = [&](const QString& table, const QStringList& columns, const QVariantList& values) {
         const QStringList marks(columns.size(), "?");
@@ -223,7 +220,7 @@ void WindowsTest::usedCodesAreNotDeleted()
         return Recordset::OpenTable(db, table, &error)->RecordCount();
     };
 
-    FArcCLI clients(*m_context);
+    FArcCLI clients(m_data.context());
     MessageBox::setNextAnswer(QMessageBox::Ok);
     elimina(clients, "r1");
     QCOMPARE(MessageBox::shownCount(), 1);
@@ -241,7 +238,7 @@ void WindowsTest::usedCodesAreNotDeleted()
     QCOMPARE(line(&clients, 1)->text(), QString());
     clients.close();
 
-    FArcFOR suppliers(*m_context);
+    FArcFOR suppliers(m_data.context());
     MessageBox::setNextAnswer(QMessageBox::Ok);
     elimina(suppliers, "R1");
     QCOMPARE(MessageBox::shownCount(), 2);
@@ -254,7 +251,7 @@ void WindowsTest::usedCodesAreNotDeleted()
 
 void WindowsTest::enterWalksTheFields()
 {
-    FArcCLI window(*m_context);
+    FArcCLI window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QTRY_VERIFY(line(&window, 0)->hasFocus());
@@ -283,7 +280,7 @@ void WindowsTest::enterWalksTheFields()
 
 void WindowsTest::typedAndPastedTextIsFiltered()
 {
-    TypedFields window(*m_context);
+    TypedFields window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
 
@@ -327,7 +324,7 @@ void WindowsTest::typedAndPastedTextIsFiltered()
 
 void WindowsTest::commaIsTheDecimalPointOfNumbers()
 {
-    TypedFields window(*m_context);
+    TypedFields window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QLineEdit* amount = line(&window, 2);
@@ -360,7 +357,7 @@ void WindowsTest::commaIsTheDecimalPointOfNumbers()
 // never cut.
 void WindowsTest::numbersKeepTheirDisplayWhole()
 {
-    TypedFields window(*m_context);
+    TypedFields window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     typeInto(line(&window, 1), "12345678901");
@@ -376,7 +373,7 @@ void WindowsTest::numbersKeepTheirDisplayWhole()
 
 void WindowsTest::fieldsShowTheirLengthWhole()
 {
-    FArcCLI window(*m_context);
+    FArcCLI window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QVERIFY(showsWhole(line(&window, 6), "RSSMRA70A01H501Z"));
@@ -387,12 +384,12 @@ void WindowsTest::fieldsShowTheirLengthWhole()
 
     // The code list shows a code and a 40-character name whole.
     QString error;
-    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
+    auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "Clienti", &error);
     rs->AddNew();
     rs->setValue(0, "MMMMMMMMMM");
     rs->setValue(2, "studio tecnico associato bianchi e rossi");
     QVERIFY(rs->Update());
-    F6 list(*m_context, FieldDeclaration::parse("AOLA0002"), {});
+    F6 list(m_data.context(), FieldDeclaration::parse("AOLA0002"), {});
     list.show();
     QVERIFY(QTest::qWaitForWindowActive(&list));
     const QString shown = list.Lista()->item(0)->text();
@@ -403,7 +400,7 @@ void WindowsTest::fieldsShowTheirLengthWhole()
 
 void WindowsTest::wrongDateKeepsTheFocus()
 {
-    TypedFields window(*m_context);
+    TypedFields window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QLineEdit* date = line(&window, 0);
@@ -430,7 +427,7 @@ void WindowsTest::codeList()
 {
     {
         QString error;
-        auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
+        auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "Clienti", &error);
         for (const auto& [code, name] : {std::pair{"b2", "Bianchi"}, std::pair{"a1", "ALFA Srl"}}) {
             rs->AddNew();
             rs->setValue(0, code);
@@ -441,7 +438,7 @@ void WindowsTest::codeList()
     }
     // From the client archive's own code: no new code offered, Esc gives nothing.
     {
-        F6 list(*m_context, FieldDeclaration::parse("AOLB0002"), {});
+        F6 list(m_data.context(), FieldDeclaration::parse("AOLB0002"), {});
         list.show();
         QVERIFY(QTest::qWaitForWindowActive(&list));
         QCOMPARE(list.windowTitle(), QStringLiteral("Elenco codici disponibili"));
@@ -454,7 +451,7 @@ void WindowsTest::codeList()
     }
     // From an invoice's client code: "&Nuovo codice ..." is there; Enter chooses.
     {
-        F6 list(*m_context, FieldDeclaration::parse("AOLA0002"), {});
+        F6 list(m_data.context(), FieldDeclaration::parse("AOLA0002"), {});
         list.show();
         QVERIFY(QTest::qWaitForWindowActive(&list));
         QVERIFY(!list.Nuovo()->isHidden());
@@ -478,7 +475,7 @@ void WindowsTest::codeList()
 
     // F6 in a code field puts the chosen code into it, and leaving the field
     // shows the client's name.
-    TypedFields window(*m_context);
+    TypedFields window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QLineEdit* client = line(&window, 4);
@@ -499,12 +496,12 @@ void WindowsTest::codeList()
 void WindowsTest::recordGridAndArchiveList()
 {
     {
-        FconsCOD grid(*m_context, Table::Fornitori);
+        FconsCOD grid(m_data.context(), Table::Fornitori);
         QCOMPARE(grid.windowTitle(), QStringLiteral("Elenco codici"));
         QVERIFY(grid.Gri()->isHidden()); // no suppliers yet
     }
     QString error;
-    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Fornitori", &error);
+    auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "Fornitori", &error);
     rs->AddNew();
     rs->setValue(0, "f1");
     rs->setValue(1, "F1");
@@ -512,7 +509,7 @@ void WindowsTest::recordGridAndArchiveList()
     rs->setValue(8, "una nota\nsu due righe");
     QVERIFY(rs->Update());
 
-    FconsCOD grid(*m_context, Table::Fornitori);
+    FconsCOD grid(m_data.context(), Table::Fornitori);
     grid.show();
     QVERIFY(QTest::qWaitForWindowActive(&grid));
     QVERIFY(!grid.Gri()->isHidden());
@@ -529,7 +526,7 @@ void WindowsTest::recordGridAndArchiveList()
     QCOMPARE(zoomed, QStringLiteral("una nota su due righe"));
     grid.close();
 
-    VidArch archives(*m_context);
+    VidArch archives(m_data.context());
     QCOMPARE(archives.ListaArch()->count(), 5);
     QCOMPARE(archives.ListaArch()->item(4)->text(), QStringLiteral("Parcelle"));
     archives.ListaArch()->setCurrentRow(2);
@@ -542,9 +539,9 @@ void WindowsTest::recordGridAndArchiveList()
     QCOMPARE(rows, 1); // the suppliers
 
     // An amount shows in euros in the grid and in its zoom.
-    QVERIFY(m_context->DbArchivi.execute(
+    QVERIFY(m_data.context().DbArchivi.execute(
         "INSERT INTO Fatture (Chiave, Onorario) VALUES ('2026         1', 100000)", {}, &error));
-    FconsCOD invoices(*m_context, Table::Fatture);
+    FconsCOD invoices(m_data.context(), Table::Fatture);
     invoices.show();
     QVERIFY(QTest::qWaitForWindowActive(&invoices));
     invoices.Gri()->setCurrentIndex(invoices.model()->index(0, 6));
@@ -560,7 +557,7 @@ void WindowsTest::headingDataUsedAtOnce()
 {
     QLabel panel;
     registerStatusPanel(&panel);
-    FrmUtente window(*m_context);
+    FrmUtente window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QCOMPARE(window.windowTitle(), QStringLiteral("Intestazione UTENTE"));
@@ -570,13 +567,13 @@ void WindowsTest::headingDataUsedAtOnce()
     QTest::keyClick(name, Qt::Key_Return);
     QTest::keyClicks(line(&window, 1), "via Roma 1");
     QTest::mouseClick(window.BtMem(), Qt::LeftButton);
-    QCOMPARE(m_context->DatiUtente.at(0), QStringLiteral("Studio Tecnico Rossi"));
-    QCOMPARE(m_context->DatiUtente.at(1), QStringLiteral("via Roma 1"));
+    QCOMPARE(m_data.context().DatiUtente.at(0), QStringLiteral("Studio Tecnico Rossi"));
+    QCOMPARE(m_data.context().DatiUtente.at(1), QStringLiteral("via Roma 1"));
     QVERIFY(window.isVisible()); // no message, the window stays open
 
     QStringList reread;
     QString error;
-    QVERIFY(loadHeadingData(m_context->DbArchivi, &reread, &error));
+    QVERIFY(loadHeadingData(m_data.context().DbArchivi, &reread, &error));
     QCOMPARE(reread.at(1), QStringLiteral("via Roma 1"));
     QCOMPARE(panel.text(), QStringLiteral("Intestazione memorizzata"));
 
@@ -586,7 +583,7 @@ void WindowsTest::headingDataUsedAtOnce()
     QTest::keyClick(line(&window, 2), Qt::Key_Escape);
     QVERIFY(!window.isVisible());
     QCOMPARE(MessageBox::lastText(), QStringLiteral("Salvare le modifiche?"));
-    QCOMPARE(m_context->DatiUtente.at(2), QString());
+    QCOMPARE(m_data.context().DatiUtente.at(2), QString());
 }
 
 void WindowsTest::closingAsksAboutChanges()
@@ -595,7 +592,7 @@ void WindowsTest::closingAsksAboutChanges()
     registerStatusPanel(&panel);
     {
         // Nothing typed, or only a new code: nothing to ask.
-        FArcCLI window(*m_context);
+        FArcCLI window(m_data.context());
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         QTRY_VERIFY(line(&window, 0)->hasFocus());
@@ -605,7 +602,7 @@ void WindowsTest::closingAsksAboutChanges()
         QVERIFY(!window.isVisible());
         QCOMPARE(MessageBox::shownCount(), 0);
     }
-    FArcCLI window(*m_context);
+    FArcCLI window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QTRY_VERIFY(line(&window, 0)->hasFocus());
@@ -640,7 +637,7 @@ void WindowsTest::closingAsksAboutChanges()
     QVERIFY(!window.isVisible());
     QCOMPARE(panel.text(), QStringLiteral("Cliente C1 memorizzato"));
     QString error;
-    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
+    auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "Clienti", &error);
     QVERIFY(rs->Seek("=", "C1"));
     QCOMPARE(rs->text(2), QStringLiteral("Rossi"));
 }
@@ -649,7 +646,7 @@ void WindowsTest::lookingUpAnotherRecordAsks()
 {
     QLabel panel;
     registerStatusPanel(&panel);
-    FArcCLI window(*m_context);
+    FArcCLI window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QLineEdit* code = line(&window, 0);
@@ -683,7 +680,7 @@ void WindowsTest::lookingUpAnotherRecordAsks()
     QCOMPARE(code->text(), QStringLiteral("c2"));
     QCOMPARE(name->text(), QString());
     QString error;
-    auto rs = Recordset::OpenTable(m_context->DbArchivi, "Clienti", &error);
+    auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "Clienti", &error);
     QVERIFY(rs->Seek("=", "C1"));
     QCOMPARE(rs->text(2), QStringLiteral("Rossi"));
 

@@ -11,22 +11,18 @@ using namespace consulta;
 
 void ConsultaRulesTest::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_context = std::make_unique<AppContext>();
-    m_context->programFolder = m_dir->path();
     QString error;
-    QVERIFY2(m_context->DbArchivi.open(m_context->databaseFile(), &error), qPrintable(error));
+    QVERIFY2(m_data.setUp(&error), qPrintable(error));
 }
 
 void ConsultaRulesTest::cleanup()
 {
-    m_context.reset();
-    m_dir.reset();
+    m_data.tearDown();
 }
 
 void ConsultaRulesTest::statementsBindEveryFilter()
 {
-    const SqlDialect& dialect = m_context->DbArchivi.dialect();
+    const SqlDialect& dialect = m_data.context().DbArchivi.dialect();
     SqlStatement s = invoicesStatement(dialect, "Fatture", "", "");
     QCOMPARE(s.sql, QStringLiteral("SELECT \"Chiave\", \"Onorario\" FROM \"Fatture\" ORDER BY "
                                    "\"Chiave\""));
@@ -53,7 +49,7 @@ void ConsultaRulesTest::statementsBindEveryFilter()
 
 void ConsultaRulesTest::filtersOnTheDatabase()
 {
-    Database& db = m_context->DbArchivi;
+    Database& db = m_data.context().DbArchivi;
     QString error;
     // An empty table: only the "every year" entry and no invoices.
     QCOMPARE(*RiempiAnni(db, "Fatture", &error), QStringList{QString()});
@@ -166,7 +162,7 @@ void ConsultaRulesTest::yearSteps()
 // last key a year can have, and keys that only a hand-edited file holds.
 void ConsultaRulesTest::yearsFollowTheKey()
 {
-    Database& db = m_context->DbArchivi;
+    Database& db = m_data.context().DbArchivi;
     QString error;
     QVERIFY(addInvoice(db, {2023, 12, 31}, 1, "C1", 100));
     QVERIFY(addInvoice(db, {2024, 1, 1}, 0, "C2", 200)); // "2024         0"
@@ -262,7 +258,7 @@ void ConsultaRulesTest::cellsAndTotal()
 
 void ConsultaRulesTest::layoutRoundTrip()
 {
-    const QString file = m_context->settingsFile();
+    const QString file = m_data.context().settingsFile();
     Layout layout = readLayout(Settings(file), 1);
     QCOMPARE(layout.widths.size(), kColumnCount);
     QVERIFY(!layout.widths.at(0).has_value());

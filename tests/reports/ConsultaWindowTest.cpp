@@ -44,35 +44,31 @@ void wheel(QWidget* target, int amount)
 void ConsultaWindowTest::init()
 {
     MessageBox::resetForTest();
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_context = std::make_unique<AppContext>();
-    m_context->programFolder = m_dir->path();
     QString error;
-    QVERIFY2(m_context->DbArchivi.open(m_context->databaseFile(), &error), qPrintable(error));
+    QVERIFY2(m_data.setUp(&error), qPrintable(error));
 }
 
 void ConsultaWindowTest::cleanup()
 {
-    m_context.reset();
-    m_dir.reset();
+    m_data.tearDown();
 }
 
 void ConsultaWindowTest::yearAndClientLists()
 {
     {
-        Consulta empty(*m_context, {});
+        Consulta empty(m_data.context(), {});
         QCOMPARE(empty.model()->rowCount(), 1); // one empty row
         QCOMPARE(empty.model()->cell(0, 0), QString());
         QCOMPARE(empty.totalText(), QStringLiteral("Totale = 0,00"));
     }
-    Database& db = m_context->DbArchivi;
+    Database& db = m_data.context().DbArchivi;
     QVERIFY(addClient(db, "C1", "Rossi"));
     QVERIFY(addClient(db, "C2", "Verdi"));
     QVERIFY(addInvoice(db, {2023, 5, 2}, 1, "C1", 10000));
     QVERIFY(addInvoice(db, {2023, 6, 2}, 2, "C2", 20000));
     QVERIFY(addInvoice(db, {2024, 1, 9}, 1, "C2", 123456));
 
-    Consulta window(*m_context, {});
+    Consulta window(m_data.context(), {});
     showAndWait(window);
     QComboBox* anno = window.Anno();
     QComboBox* cliente = window.Cliente();
@@ -120,8 +116,9 @@ void ConsultaWindowTest::yearAndClientLists()
 void ConsultaWindowTest::opensScrolledToTheLastAndWheelScrolls()
 {
     for (int n = 1; n <= 60; ++n)
-        QVERIFY(addInvoice(m_context->DbArchivi, QDate(2024, 1, 1).addDays(n), n, "C1", 100 * n));
-    Consulta window(*m_context, {});
+        QVERIFY(
+            addInvoice(m_data.context().DbArchivi, QDate(2024, 1, 1).addDays(n), n, "C1", 100 * n));
+    Consulta window(m_data.context(), {});
     showAndWait(window);
     QTableView* grid = window.Richieste();
     QCOMPARE(grid->currentIndex().row(), 59);
@@ -141,11 +138,11 @@ void ConsultaWindowTest::opensScrolledToTheLastAndWheelScrolls()
 
 void ConsultaWindowTest::doubleClickNewAndRefresh()
 {
-    Database& db = m_context->DbArchivi;
+    Database& db = m_data.context().DbArchivi;
     QVERIFY(addInvoice(db, {2024, 3, 15}, 7, "C1", 10000));
     QVERIFY(addInvoice(db, {2024, 4, 1}, 8, "C1", 10000));
     QStringList opened;
-    Consulta window(*m_context, [&](const QString& date, const QString& number) {
+    Consulta window(m_data.context(), [&](const QString& date, const QString& number) {
         opened << date + "|" + number;
         if (opened.size() == 1)
             addInvoice(db, {2025, 1, 2}, 1, "C9", 5000); // what the invoice window saved
@@ -187,9 +184,9 @@ void ConsultaWindowTest::doubleClickNewAndRefresh()
 // "Nuovo" is on the Tab chain after the grid, and answers to Alt+N.
 void ConsultaWindowTest::newInvoiceFromTheKeyboard()
 {
-    QVERIFY(addInvoice(m_context->DbArchivi, {2024, 3, 15}, 7, "C1", 10000));
+    QVERIFY(addInvoice(m_data.context().DbArchivi, {2024, 3, 15}, 7, "C1", 10000));
     int opened = 0;
-    Consulta window(*m_context, [&opened](const QString& date, const QString&) {
+    Consulta window(m_data.context(), [&opened](const QString& date, const QString&) {
         opened += date.isEmpty() ? 1 : 100;
     });
     showAndWait(window);
@@ -214,7 +211,7 @@ void ConsultaWindowTest::widthsAndTypeSurviveReopening()
 {
     int width = 0;
     {
-        Consulta window(*m_context, {});
+        Consulta window(m_data.context(), {});
         showAndWait(window);
         QHeaderView* header = window.Richieste()->horizontalHeader();
         width = header->sectionSize(4) + 47;
@@ -223,12 +220,12 @@ void ConsultaWindowTest::widthsAndTypeSurviveReopening()
         QVERIFY(!window.isVisible());
     }
     for (int c = 0; c < 16; ++c)
-        QVERIFY(
-            LeggiIni("Consulta", QStringLiteral("Richieste%1").arg(c), m_context->settingsFile()));
-    QCOMPARE(LeggiIni("Consulta", "Tipo", m_context->settingsFile()).value_or(""),
+        QVERIFY(LeggiIni("Consulta", QStringLiteral("Richieste%1").arg(c),
+                         m_data.context().settingsFile()));
+    QCOMPARE(LeggiIni("Consulta", "Tipo", m_data.context().settingsFile()).value_or(""),
              QStringLiteral("0"));
 
-    Consulta window(*m_context, {});
+    Consulta window(m_data.context(), {});
     QCOMPARE(window.Richieste()->columnWidth(4), width);
     QCOMPARE(window.Documento()->currentText(), QStringLiteral("Fattura"));
 }

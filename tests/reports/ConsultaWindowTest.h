@@ -1,9 +1,8 @@
 #pragma once
 
-#include "AppContext.h"
+#include "TestDataFolder.h"
 
 #include <QObject>
-#include <QTemporaryDir>
 #include <memory>
 
 class ConsultaWindowTest : public QObject
@@ -19,6 +18,5 @@ private slots:
     void widthsAndTypeSurviveReopening();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<AppContext> m_context;
+    TestDataFolder m_data;
 };

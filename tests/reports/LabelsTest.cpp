@@ -1,17 +1,16 @@
 #include "LabelsTest.h"
 
 #include "AddressLabels.h"
-#include "AppContext.h"
 #include "FakePrinterSystem.h"
 #include "MessageBox.h"
 #include "PdfTestSupport.h"
 #include "PrinterSystem.h"
 #include "StaETI.h"
+#include "TestDataFolder.h"
 
 #include <QCheckBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -90,10 +89,10 @@ void LabelsTest::cleanup()
 
 void LabelsTest::placementAndBoxes()
 {
-    QTemporaryDir dir;
-    Database db;
+    TestDataFolder data;
     QString error;
-    QVERIFY(db.open(dir.filePath("falmide.db"), &error));
+    QVERIFY(data.setUp(&error));
+    Database& db = data.context().DbArchivi;
     QVERIFY(fill(db));
     PageRecorder& e = m_fixture.recorder();
     for (const bool twoColumns : {false, true}) {
@@ -133,11 +132,10 @@ void LabelsTest::placementAndBoxes()
 
 void LabelsTest::windowPrintsOnThePrinter()
 {
-    QTemporaryDir dir;
-    AppContext context;
-    context.programFolder = dir.path();
+    TestDataFolder data;
     QString error;
-    QVERIFY(context.DbArchivi.open(context.databaseFile(), &error));
+    QVERIFY(data.setUp(&error));
+    AppContext& context = data.context();
     QVERIFY(fill(context.DbArchivi));
     FakePrinterSystem printers;
     PrinterSystem::setCurrent(&printers);

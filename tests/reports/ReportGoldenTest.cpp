@@ -82,22 +82,18 @@ PeriodReport reportNamed(const QString& name)
 
 void ReportGoldenTest::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_oldTemp = qgetenv("TEMP");
-    qputenv("TEMP", m_dir->path().toLocal8Bit());
-    m_context = std::make_unique<AppContext>();
-    m_context->programFolder = m_dir->path();
     QString error;
-    QVERIFY2(m_context->DbArchivi.open(m_context->databaseFile(), &error), qPrintable(error));
+    QVERIFY2(m_data.setUp(&error), qPrintable(error));
+    m_oldTemp = qgetenv("TEMP");
+    qputenv("TEMP", m_data.path().toLocal8Bit());
     Clock::setToday(QDate(2027, 1, 15));
 }
 
 void ReportGoldenTest::cleanup()
 {
     Clock::setToday(QDate());
-    m_context.reset();
     qputenv("TEMP", m_oldTemp);
-    m_dir.reset();
+    m_data.tearDown();
 }
 
 void ReportGoldenTest::cases_data()
@@ -116,7 +112,7 @@ void ReportGoldenTest::cases()
 {
     QFETCH(QString, folder);
     QString error;
-    QVERIFY2(loadRows(m_context->DbArchivi, folder + "/rows.txt", &error), qPrintable(error));
+    QVERIFY2(loadRows(m_data.context().DbArchivi, folder + "/rows.txt", &error), qPrintable(error));
     const QString ini = folder + "/settings.ini";
     auto setting = [&ini](const char* key) {
         return LeggiIni("Selezione", key, ini).value_or(QString());
@@ -129,7 +125,7 @@ void ReportGoldenTest::cases()
     QString message;
     if (setting("Vista") == "Lista") {
         ListModel model(report);
-        message = model.load(m_context->DbArchivi, selection);
+        message = model.load(m_data.context().DbArchivi, selection);
         QStringList titles;
         for (int c = 0; c < model.columnCount(); ++c)
             titles << model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
@@ -141,12 +137,12 @@ void ReportGoldenTest::cases()
             dump << cells.join(" | ");
         }
     } else {
-        QPdfWriter device(m_dir->filePath("measure.pdf"));
+        QPdfWriter device(m_data.filePath("measure.pdf"));
         device.setPageSize(QPageSize(QPageSize::A4));
         device.setResolution(1200);
         PrintRun run(device);
         QVERIFY(run.recorder().BeginDocument());
-        message = StampaPeriodo(run.recorder(), m_context->DbArchivi, report, selection,
+        message = StampaPeriodo(run.recorder(), m_data.context().DbArchivi, report, selection,
                                 setting("Dal"), setting("Al"));
         QVERIFY(run.recorder().EndDocument());
         for (int page = 0; page < run.pageCount(); ++page) {

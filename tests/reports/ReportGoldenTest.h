@@ -1,9 +1,8 @@
 #pragma once
 
-#include "AppContext.h"
+#include "TestDataFolder.h"
 
 #include <QObject>
-#include <QTemporaryDir>
 #include <memory>
 
 // The period reports' pages and lists against golden dumps: one folder per
@@ -24,7 +23,6 @@ private slots:
     void listColumnWidths();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<AppContext> m_context;
+    TestDataFolder m_data;
     QByteArray m_oldTemp;
 };

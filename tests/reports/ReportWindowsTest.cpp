@@ -58,25 +58,23 @@ void ReportWindowsTest::init()
 {
     MessageBox::resetForTest();
     m_fixture.setUp();
-    m_context = std::make_unique<AppContext>();
-    m_context->programFolder = m_fixture.dir->path();
     QString error;
-    QVERIFY2(m_context->DbArchivi.open(m_context->databaseFile(), &error), qPrintable(error));
-    QVERIFY(addClient(m_context->DbArchivi, "R1", "Rossi Mario"));
-    QVERIFY(addClient(m_context->DbArchivi, "V2", "Verdi Luca"));
+    QVERIFY2(m_data.setUp(&error), qPrintable(error));
+    QVERIFY(addClient(m_data.context().DbArchivi, "R1", "Rossi Mario"));
+    QVERIFY(addClient(m_data.context().DbArchivi, "V2", "Verdi Luca"));
 }
 
 void ReportWindowsTest::cleanup()
 {
-    m_context.reset();
+    m_data.tearDown();
     m_fixture.tearDown();
 }
 
 void ReportWindowsTest::periodWindowsOpenOnEveryDate()
 {
-    STAFatturato fatturato(*m_context);
-    STARA ritenuta(*m_context);
-    STAMOV movimenti(*m_context);
+    STAFatturato fatturato(m_data.context());
+    STARA ritenuta(m_data.context());
+    STAMOV movimenti(m_data.context());
     const std::pair<PeriodWindow*, const char*> windows[] = {{&fatturato, "Stampa FATTURATO"},
                                                              {&ritenuta, "Stampa SITUAZIONE R.A."},
                                                              {&movimenti, "Stampa MOVIMENTI"}};
@@ -96,8 +94,8 @@ void ReportWindowsTest::periodWindowsOpenOnEveryDate()
 
 void ReportWindowsTest::invertedPeriodKeepsTheWindowOpen()
 {
-    addPaidInvoice(m_context->DbArchivi, QDate(2025, 12, 5), 12, "R1", "2026-01-01");
-    STARA window(*m_context);
+    addPaidInvoice(m_data.context().DbArchivi, QDate(2025, 12, 5), 12, "R1", "2026-01-01");
+    STARA window(m_data.context());
     showAndWait(window);
     typeInto(window.Dati(0), "31122026");
     typeInto(window.Dati(1), "010126");
@@ -124,8 +122,8 @@ void ReportWindowsTest::invertedPeriodKeepsTheWindowOpen()
 // and nothing blank is shown or exported.
 void ReportWindowsTest::emptySelectionSaysSo()
 {
-    addPaidInvoice(m_context->DbArchivi, QDate(2026, 3, 5), 12, "R1", "2026-04-05");
-    STAFatturato window(*m_context);
+    addPaidInvoice(m_data.context().DbArchivi, QDate(2026, 3, 5), 12, "R1", "2026-04-05");
+    STAFatturato window(m_data.context());
     showAndWait(window);
     typeInto(window.Dati(0), "01012025");
     typeInto(window.Dati(1), "31122025");
@@ -139,7 +137,7 @@ void ReportWindowsTest::emptySelectionSaysSo()
     QTRY_COMPARE(MessageBox::lastText(), "Nessun documento nel periodo indicato");
     QVERIFY(window.isVisible()); // for another period
     QVERIFY(!previewed);
-    QVERIFY(QDir(m_context->programFolder + "/Stampe").isEmpty());
+    QVERIFY(QDir(m_data.context().programFolder + "/Stampe").isEmpty());
 
     MessageBox::setNextAnswer(QMessageBox::Ok);
     int rows = -1;
@@ -155,12 +153,12 @@ void ReportWindowsTest::emptySelectionSaysSo()
 
 void ReportWindowsTest::riepilogoListsTheSelection()
 {
-    Database& db = m_context->DbArchivi;
+    Database& db = m_data.context().DbArchivi;
     addPaidInvoice(db, QDate(2026, 1, 10), 1, "R1", "2026-02-01");
     addPaidInvoice(db, QDate(2026, 1, 20), 2, "R1", QVariant());
     addPaidInvoice(db, QDate(2026, 1, 30), 3, "V2", QVariant());
     addPaidInvoice(db, QDate(2027, 1, 5), 1, "R1", QVariant());
-    STAFatturato window(*m_context);
+    STAFatturato window(m_data.context());
     showAndWait(window);
     typeInto(window.Dati(0), "01012026");
     typeInto(window.Dati(1), "31122026");
@@ -188,8 +186,8 @@ void ReportWindowsTest::riepilogoListsTheSelection()
 void ReportWindowsTest::listKeysTotalsAndResize()
 {
     for (int n = 1; n <= 12; ++n)
-        addPaidInvoice(m_context->DbArchivi, QDate(2026, n, 1), n * 10, "V2", QVariant());
-    DispFAT list(*m_context, {QDate(2026, 1, 1), QDate(2026, 12, 31), {}, false});
+        addPaidInvoice(m_data.context().DbArchivi, QDate(2026, n, 1), n * 10, "V2", QVariant());
+    DispFAT list(m_data.context(), {QDate(2026, 1, 1), QDate(2026, 12, 31), {}, false});
     showAndWait(list);
     QTableView* grid = list.Lavori();
     ListModel* model = list.model();
@@ -234,9 +232,9 @@ void ReportWindowsTest::listKeysTotalsAndResize()
 
 void ReportWindowsTest::invertedPeriodListsTitlesOnly()
 {
-    addPaidInvoice(m_context->DbArchivi, QDate(2026, 3, 5), 12, "R1", "2026-04-05");
+    addPaidInvoice(m_data.context().DbArchivi, QDate(2026, 3, 5), 12, "R1", "2026-04-05");
     MessageBox::setNextAnswer(QMessageBox::Ok);
-    DispRA list(*m_context, {QDate(2026, 12, 31), QDate(2026, 1, 1), {}, false});
+    DispRA list(m_data.context(), {QDate(2026, 12, 31), QDate(2026, 1, 1), {}, false});
     showAndWait(list);
     QTRY_COMPARE(MessageBox::lastText(), "Indicazione date non corretto");
     QCOMPARE(list.model()->rowCount(), 0);
@@ -247,8 +245,8 @@ void ReportWindowsTest::invertedPeriodListsTitlesOnly()
 
 void ReportWindowsTest::reportExportsToStampe()
 {
-    addPaidInvoice(m_context->DbArchivi, QDate(2026, 3, 5), 12, "R1", "2026-04-05");
-    STAFatturato window(*m_context);
+    addPaidInvoice(m_data.context().DbArchivi, QDate(2026, 3, 5), 12, "R1", "2026-04-05");
+    STAFatturato window(m_data.context());
     showAndWait(window);
     QString offered;
     whenModal<frmPreview>(&window, [&offered](frmPreview* preview) {
@@ -258,7 +256,8 @@ void ReportWindowsTest::reportExportsToStampe()
     });
     QTest::mouseClick(window.BtStampa(), Qt::LeftButton);
     QTRY_VERIFY(!window.isVisible());
-    const QString path = m_context->programFolder + "/Stampe/Fatturato_0001-01-01_9999-12-31.pdf";
+    const QString path =
+        m_data.context().programFolder + "/Stampe/Fatturato_0001-01-01_9999-12-31.pdf";
     QCOMPARE(offered, path);
     CHECK_PDF(path, {"STAMPA FATTURATO", "Periodo dal 01/01/0001 al 31/12/9999", "Rossi Mario"});
     QCOMPARE(QFile::permissions(path) & 0x0077, QFileDevice::Permissions());
@@ -293,7 +292,7 @@ void ReportWindowsTest::eachReportOpensItsWindows_data()
 void ReportWindowsTest::eachReportOpensItsWindows()
 {
     QFETCH(PeriodReport, report);
-    Database& db = m_context->DbArchivi;
+    Database& db = m_data.context().DbArchivi;
     addPaidInvoice(db, QDate(2026, 3, 5), 12, "R1", "2026-04-05");
     QString error;
     QVERIFY2(db.execute("INSERT INTO Fornitori (Chiave, CodFornitore, Denominazione) "
@@ -322,7 +321,7 @@ void ReportWindowsTest::eachReportOpensItsWindows()
         });
         QTest::mouseClick(period->BtAnte(), Qt::LeftButton);
     });
-    openPeriodWindow(*m_context, report, nullptr);
+    openPeriodWindow(m_data.context(), report, nullptr);
     QTEST(window, "window");
     QTEST(list, "list");
     QTEST(caption, "caption");

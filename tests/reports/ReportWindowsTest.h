@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AppContext.h"
+#include "TestDataFolder.h"
 #include "TestLayout.h"
 
 #include <QObject>
@@ -25,5 +25,5 @@ private slots:
 
 private:
     PrintFixture m_fixture;
-    std::unique_ptr<AppContext> m_context;
+    TestDataFolder m_data;
 };
