@@ -21,6 +21,30 @@ public:
     QString text(AddressColumn column) const { return m_texts.value(int(column)); }
     void set(AddressColumn column, const QString& text) { m_texts[int(column)] = text; }
 
+    // The columns the two tables share, from or into a Client or a
+    // Supplier: both name them alike.
+    template <typename Party> void setShared(const Party& p)
+    {
+        set(AddressColumn::Name, p.name);
+        set(AddressColumn::Address, p.address);
+        set(AddressColumn::Town, p.town);
+        set(AddressColumn::Postcode, p.postcode);
+        set(AddressColumn::VatNumber, p.vatNumber);
+        set(AddressColumn::TaxCode, p.taxCode);
+        set(AddressColumn::Notes, p.notes);
+    }
+    template <typename Party> void readShared(Party* p) const
+    {
+        p->code = text(AddressColumn::Code);
+        p->name = text(AddressColumn::Name);
+        p->address = text(AddressColumn::Address);
+        p->town = text(AddressColumn::Town);
+        p->postcode = text(AddressColumn::Postcode);
+        p->vatNumber = text(AddressColumn::VatNumber);
+        p->taxCode = text(AddressColumn::TaxCode);
+        p->notes = text(AddressColumn::Notes);
+    }
+
     // Stores the record under its code, kept in upper case as every key is;
     // empty texts are stored as Null. `taken` names the code ("%1") when it
     // is stored already and `mode` is AddOnly.

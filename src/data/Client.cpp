@@ -9,14 +9,7 @@ std::optional<Client> Clients::find(const QString& code, QString* error) const
         return std::nullopt;
     const AddressRecord& r = *found;
     Client c;
-    c.code = r.text(AddressColumn::Code);
-    c.name = r.text(AddressColumn::Name);
-    c.address = r.text(AddressColumn::Address);
-    c.town = r.text(AddressColumn::Town);
-    c.postcode = r.text(AddressColumn::Postcode);
-    c.vatNumber = r.text(AddressColumn::VatNumber);
-    c.taxCode = r.text(AddressColumn::TaxCode);
-    c.notes = r.text(AddressColumn::Notes);
+    r.readShared(&c);
     c.definiz = r.text(AddressColumn::Definiz);
     c.codiceDestinatario = r.text(AddressColumn::CodiceDestinatario);
     c.pec = r.text(AddressColumn::PEC);
@@ -31,13 +24,7 @@ std::optional<int> Clients::count(QString* error) const
 SaveResult Clients::save(const Client& c, SaveMode mode, QString* why) const
 {
     AddressRecord r(Table::Clienti, c.code);
-    r.set(AddressColumn::Name, c.name);
-    r.set(AddressColumn::Address, c.address);
-    r.set(AddressColumn::Town, c.town);
-    r.set(AddressColumn::Postcode, c.postcode);
-    r.set(AddressColumn::VatNumber, c.vatNumber);
-    r.set(AddressColumn::TaxCode, c.taxCode);
-    r.set(AddressColumn::Notes, c.notes);
+    r.setShared(c);
     r.set(AddressColumn::Definiz, c.definiz);
     r.set(AddressColumn::CodiceDestinatario, c.codiceDestinatario);
     r.set(AddressColumn::PEC, c.pec);
