@@ -200,8 +200,12 @@ QString typedAmount(CaseRandom& r)
     static const std::vector<QString> odd = {QStringLiteral("abc"), QStringLiteral("12abc"),
                                              QStringLiteral("-5.00"), QStringLiteral("0,5")};
     const int p = r.below(100);
-    if (p < 75)
-        return amountText(r, ordinaryCents(r) / (r.chance(50) ? 1 : 100));
+    if (p < 75) {
+        // Two draws, in an order of their own: the operands of one
+        // expression would be drawn in whichever order the compiler picks.
+        const qint64 cents = ordinaryCents(r);
+        return amountText(r, cents / (r.chance(50) ? 1 : 100));
+    }
     if (p < 85)
         return QStringLiteral("0");
     if (p < 92)
