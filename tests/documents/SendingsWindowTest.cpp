@@ -1,6 +1,8 @@
 #include "SendingsWindowTest.h"
 
+#include "Client.h"
 #include "Clock.h"
+#include "FArcCLI.h"
 #include "FArcFAT.h"
 #include "FeeDocument.h"
 #include "MessageBox.h"
@@ -196,4 +198,31 @@ void SendingsWindowTest::keyTypedIsNotTheInvoiceWritten()
     Sendings sendings(m_context->DbArchivi);
     QVERIFY(sendings.live(*DocumentKey::of(QDate(2026, 12, 1), 1), &error));
     QVERIFY(!sendings.live(*DocumentKey::of(QDate(2026, 12, 2), 2), &error));
+}
+
+void SendingsWindowTest::clientChangedAfterItsInvoiceWasWritten()
+{
+    QString error;
+    Sending written;
+    written.invoice = *DocumentKey::of(QDate(2026, 12, 1), 1);
+    written.progressive = "A0001";
+    written.counter = 1;
+    written.fileName = "IT09876543210_A0001.xml";
+    written.written = QDateTime::currentDateTime();
+    QVERIFY(Sendings(m_context->DbArchivi).add(written, &error));
+    FArcCLI window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    enter(&window, 0, "B1");
+    // The address form alone prints nowhere in the file: stored silently.
+    enter(&window, 8, "Spett.le");
+    QTest::mouseClick(window.BtMem(), Qt::LeftButton);
+    QCOMPARE(MessageBox::shownCount(), 0);
+    enter(&window, 1, "Bianchi Srl");
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(window.BtMem(), Qt::LeftButton);
+    QCOMPARE(MessageBox::shownCount(), 1);
+    QVERIFY2(MessageBox::lastText().contains("conservano i dati precedenti"),
+             qPrintable(MessageBox::lastText()));
+    QCOMPARE(Clients(m_context->DbArchivi).find("B1", &error)->name, QStringLiteral("Bianchi Srl"));
 }

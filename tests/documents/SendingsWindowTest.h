@@ -14,6 +14,7 @@ private slots:
     void cleanup();
     void writtenInvoiceLockedUntilWithdrawn();
     void keyTypedIsNotTheInvoiceWritten();
+    void clientChangedAfterItsInvoiceWasWritten();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
