@@ -3,9 +3,9 @@
 const std::vector<BatchCommand>& batchCommands()
 {
     static const std::vector<BatchCommand> commands = {
-        demoCommand(),     calcolaCommand(),   fatturaPdfCommand(), parcellaPdfCommand(),
-        reportCommand(),   fatturaPACommand(), backupCommand(),     verificaCommand(),
-        compattaCommand(), riparaCommand(),    ripristinaCommand(),
+        demoCommand(),     calcolaCommand(),   fatturaPdfCommand(),   parcellaPdfCommand(),
+        reportCommand(),   fatturaPACommand(), annullaInvioCommand(), backupCommand(),
+        verificaCommand(), compattaCommand(),  riparaCommand(),       ripristinaCommand(),
     };
     return commands;
 }

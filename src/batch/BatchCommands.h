@@ -17,3 +17,4 @@ BatchCommand compattaCommand();
 BatchCommand riparaCommand();
 BatchCommand ripristinaCommand();
 BatchCommand fatturaPACommand();
+BatchCommand annullaInvioCommand();

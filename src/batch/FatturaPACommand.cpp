@@ -3,6 +3,7 @@
 #include "FatturaPAFile.h"
 #include "PeriodSelection.h"
 #include "PrintableText.h"
+#include "Sendings.h"
 
 namespace {
 
@@ -13,14 +14,15 @@ QString invoiceName(const DocumentKey& key)
 
 // One invoice written, or the one line that says why not.
 std::optional<QString> exportOne(BatchRun& run, const DocumentKey& key, const QString& path,
-                                 QString* message)
+                                 QString* message, WriteAgain again = WriteAgain::Refuse)
 {
     AppContext& context = run.context();
     // The time the file was written goes into the invoice: a write.
     run.lockDataFolder(context.programFolder);
     QStringList problems;
-    const auto written = exportFatturaPA(context.DbArchivi, context.settings(),
-                                         context.programFolder, key, path, message, &problems);
+    const auto written =
+        exportFatturaPA(context.DbArchivi, context.settings(), context.programFolder, key, path,
+                        message, &problems, again);
     if (!written && !problems.isEmpty())
         *message = QStringLiteral("%1 non scritta: %2")
                        .arg(invoiceName(key), problems.join(QStringLiteral("; ")));
@@ -36,22 +38,28 @@ int oneInvoice(BatchRun& run)
     const qint64 number = run.positionalNumber(1, 0, DocumentKey::kLargestNumber);
     const DocumentKey key = *DocumentKey::of(QDate(year, 1, 1), number);
     const QString path = run.value(QStringLiteral("output"));
+    const bool again = run.isSet(QStringLiteral("di-nuovo"));
     QString message;
-    const auto written =
-        exportOne(run, key, path.isEmpty() ? path : run.outputFile(path), &message);
+    const auto live = Sendings(run.context().DbArchivi).live(key, &message);
+    const auto written = exportOne(run, key, path.isEmpty() ? path : run.outputFile(path), &message,
+                                   again ? WriteAgain::Allow : WriteAgain::Refuse);
+    if (!written && live && message == alreadyWrittenText(*live))
+        message += QStringLiteral(": --di-nuovo per scriverla di nuovo");
     if (!written)
         throw BatchError{message};
     run.deliver(*written);
     return BatchStatus::Done;
 }
 
-// Every invoice of the period not yet exported, each into the archive; one
-// that is refused does not stop the others.
+// Every invoice of the period without a live sending, each into the
+// archive; one that is refused does not stop the others.
 int period(BatchRun& run)
 {
-    if (run.isSet(QStringLiteral("output")))
-        throw BatchError{QStringLiteral("--output vale solo per una fattura (ANNO NUMERO)"),
-                         BatchStatus::BadUsage};
+    for (const char* option : {"output", "di-nuovo"})
+        if (run.isSet(QLatin1String(option)))
+            throw BatchError{QStringLiteral("--%1 vale solo per una fattura (ANNO NUMERO)")
+                                 .arg(QLatin1String(option)),
+                             BatchStatus::BadUsage};
     for (const char* option : {"dal", "al"})
         if (!run.isSet(QLatin1String(option)))
             throw BatchError{QStringLiteral("fatturapa: manca --%1 (uso: falmide fatturapa ANNO "
@@ -66,7 +74,7 @@ int period(BatchRun& run)
 
     QString error;
     const auto invoices = FeeDocuments(run.context().DbArchivi, FeeDocumentKind::Invoice)
-                              .withoutXml(selection.first, selection.last, &error);
+                              .withoutLiveSending(selection.first, selection.last, &error);
     if (!invoices)
         throw BatchError{error};
     int failed = 0;
@@ -102,7 +110,8 @@ BatchCommand fatturaPACommand()
         QStringLiteral("fatturapa"),
         QStringLiteral("Scrive la fattura elettronica (FatturaPA) della fattura, di norma accanto "
                        "al suo PDF in Fatture/<anno>/, e ne stampa il percorso; con --dal e --al "
-                       "quelle del periodo non ancora scritte"),
+                       "quelle del periodo senza un invio valido (mai scritte, scartate o "
+                       "annullate)"),
         {
             valueOption(QStringLiteral("dal"), QStringLiteral("il primo giorno del periodo"),
                         QStringLiteral("data")),
@@ -112,11 +121,46 @@ BatchCommand fatturaPACommand()
                         QStringLiteral("il file da scrivere invece dell'archivio; - per lo "
                                        "standard output"),
                         QStringLiteral("file")),
+            flagOption(QStringLiteral("di-nuovo"),
+                       QStringLiteral("scrive un nuovo invio anche di una fattura già scritta")),
         },
         {QStringLiteral("ANNO"), QStringLiteral("NUMERO")},
         BatchNeeds::Database,
         false,
         fatturaPA,
         true,
+    };
+}
+
+namespace {
+
+int annullaInvio(BatchRun& run)
+{
+    const int year = int(run.positionalNumber(0, 1, 9999));
+    const qint64 number = run.positionalNumber(1, 0, DocumentKey::kLargestNumber);
+    const DocumentKey key = *DocumentKey::of(QDate(year, 1, 1), number);
+    AppContext& context = run.context();
+    run.lockDataFolder(context.programFolder);
+    QString error;
+    const auto message = withdrawLiveSending(context.DbArchivi, key, &error);
+    if (!message)
+        throw BatchError{error};
+    run.out() << withControlsEscaped(*message) << '\n';
+    return BatchStatus::Done;
+}
+
+} // namespace
+
+BatchCommand annullaInvioCommand()
+{
+    return {
+        QStringLiteral("annulla-invio"),
+        QStringLiteral("Annulla l'invio valido della fattura elettronica, finché il Sistema di "
+                       "Interscambio non l'ha accettato: la fattura torna modificabile"),
+        {},
+        {QStringLiteral("ANNO"), QStringLiteral("NUMERO")},
+        BatchNeeds::Database,
+        false,
+        annullaInvio,
     };
 }

@@ -3,6 +3,7 @@
 #include "Database.h"
 #include "KeyText.h"
 #include "Recordset.h"
+#include "Sendings.h"
 #include "Snapshot.h"
 
 namespace {
@@ -180,6 +181,17 @@ SaveResult FeeDocuments::save(const FeeDocument& d, SaveMode mode, QString* why)
         }
         set(column, cents ? QVariant(*cents) : QVariant());
     }
+    if (m_kind == FeeDocumentKind::Invoice && mode == SaveMode::AddOrReplace) {
+        // What a live sending carried stays as it was sent.
+        const auto live = Sendings(m_db).live(d.key, why);
+        if (!live && !why->isEmpty())
+            return SaveResult::Refused;
+        const auto stored = live ? find(d.key, why) : std::nullopt;
+        if (live && stored && changesWhatXmlCarries(*stored, d)) {
+            *why = lockedInvoiceMessage();
+            return SaveResult::Refused;
+        }
+    }
     return writeRecord(m_db, feeDocumentTable(m_kind), values, mode,
                        documentName(m_kind, d.key) + QStringLiteral(" è già in archivio"), why);
 }
@@ -188,6 +200,13 @@ DeleteResult FeeDocuments::remove(const DocumentKey& key, QString* why) const
 {
     if (!key.isValid())
         return DeleteResult::NotFound;
+    if (m_kind == FeeDocumentKind::Invoice) {
+        const auto live = Sendings(m_db).live(key, why);
+        if (live)
+            *why = lockedInvoiceMessage();
+        if (live || !why->isEmpty())
+            return DeleteResult::Refused;
+    }
     return deleteRecord(m_db, feeDocumentTable(m_kind), key.stored(), why);
 }
 
@@ -208,17 +227,25 @@ bool FeeDocuments::setXmlWritten(const DocumentKey& key, const QDateTime& when,
     return false;
 }
 
-std::optional<QVector<FeeDocument>> FeeDocuments::withoutXml(const QDate& first, const QDate& last,
-                                                             QString* error) const
+std::optional<QVector<FeeDocument>>
+FeeDocuments::withoutLiveSending(const QDate& first, const QDate& last, QString* error) const
 {
     const TableDef& def = tableDef(Table::Fatture);
     auto column = [this, &def](FeeColumn c) { return m_db.quoted(def.columns.at(int(c)).name); };
+    const TableDef& sendings = sendingsTableDef();
+    auto sendingColumn = [this, &sendings](SendingColumn c) {
+        return m_db.quoted(sendings.columns.at(int(c)).name);
+    };
     const auto found = Snapshot::Open(
         m_db,
-        QStringLiteral("SELECT * FROM %1 WHERE %2 IS NULL AND %3 >= ? AND %3 <= ? ORDER BY %4")
-            .arg(m_db.quoted(def.name), column(FeeColumn::XmlWritten), column(FeeColumn::Date),
-                 column(FeeColumn::Key)),
-        {first.toString(Qt::ISODate), last.toString(Qt::ISODate)}, error);
+        QStringLiteral("SELECT * FROM %1 WHERE %2 >= ? AND %2 <= ? AND NOT EXISTS (SELECT 1 FROM "
+                       "%3 WHERE %4 = %1.%5 AND %6 NOT IN (?, ?)) ORDER BY %5")
+            .arg(m_db.quoted(def.name), column(FeeColumn::Date), m_db.quoted(sendings.name),
+                 sendingColumn(SendingColumn::Invoice), column(FeeColumn::Key),
+                 sendingColumn(SendingColumn::State)),
+        {first.toString(Qt::ISODate), last.toString(Qt::ISODate),
+         storedState(SendingState::Rejected), storedState(SendingState::Withdrawn)},
+        error);
     if (!found)
         return std::nullopt;
     QVector<FeeDocument> invoices;

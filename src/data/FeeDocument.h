@@ -73,10 +73,11 @@ public:
     // Invoices only: records that the electronic invoice of `key` was
     // written at `when`. False and why when no invoice was changed.
     bool setXmlWritten(const DocumentKey& key, const QDateTime& when, QString* error) const;
-    // Invoices only: those dated from `first` to `last` whose electronic
-    // invoice was never written, in key order; nothing on a failure.
-    std::optional<QVector<FeeDocument>> withoutXml(const QDate& first, const QDate& last,
-                                                   QString* error) const;
+    // Invoices only: those dated from `first` to `last` without a live
+    // sending (never written, or each file rejected or withdrawn), in key
+    // order; nothing on a failure.
+    std::optional<QVector<FeeDocument>> withoutLiveSending(const QDate& first, const QDate& last,
+                                                           QString* error) const;
 
 private:
     Database& m_db;

@@ -116,6 +116,26 @@ std::vector<ColumnDef> purchaseColumns()
     return columns;
 }
 
+std::vector<ColumnDef> sendingColumns()
+{
+    std::vector<ColumnDef> columns(std::size_t(SendingColumn::Errors) + 1);
+    auto set = [&columns](SendingColumn column, ColumnDef def) {
+        columns.at(std::size_t(column)) = since(kSendingsVersion, std::move(def));
+    };
+    set(SendingColumn::Key, longNumber("Chiave"));
+    set(SendingColumn::Invoice, text("Fattura", 14));
+    set(SendingColumn::Progressive, text("Progressivo", 5));
+    set(SendingColumn::Counter, longNumber("Contatore"));
+    set(SendingColumn::FileName, text("NomeFile", 50));
+    set(SendingColumn::Written, text("Scritto", 19));
+    set(SendingColumn::Sha256, text("SHA256", 64));
+    set(SendingColumn::State, text("Stato", 2));
+    set(SendingColumn::StateDate, text("DataStato", 19));
+    set(SendingColumn::SdiId, text("IdentificativoSdI", 20));
+    set(SendingColumn::Errors, memo("Errori"));
+    return columns;
+}
+
 std::vector<TableDef> buildTables()
 {
     std::vector<TableDef> tables;
@@ -137,6 +157,8 @@ std::vector<TableDef> buildTables()
     // appended with the page number alone.
     tables.push_back(
         {QStringLiteral("STAMPA"), {longNumber("Chiave"), longNumber("Pagina")}, true, true});
+
+    tables.push_back({QStringLiteral("Invii"), sendingColumns(), true, true});
     return tables;
 }
 
@@ -159,6 +181,11 @@ const TableDef& tableDef(Table table)
     const auto& tables = schemaTables();
     return *std::find_if(tables.begin(), tables.end(),
                          [&name](const TableDef& t) { return t.name == name; });
+}
+
+const TableDef& sendingsTableDef()
+{
+    return *findTable(schemaTables(), QStringLiteral("Invii"));
 }
 
 QList<int> fieldCounts(const TableDef& table)

@@ -84,6 +84,24 @@ enum class PurchaseColumn : int {
     Exempt, // outside VAT
 };
 
+// The columns of a sending (Invii), appended in version 4: one row for each
+// electronic invoice file written, never removed. Chiave is a counter;
+// Contatore is what the sending's progressive was made from, Null for the
+// files named by the earlier scheme.
+enum class SendingColumn : int {
+    Key = 0,
+    Invoice, // the invoice's Chiave
+    Progressive,
+    Counter,
+    FileName,
+    Written,
+    Sha256,
+    State,
+    StateDate,
+    SdiId,
+    Errors,
+};
+
 enum class FeeDocumentKind { Invoice, ProForma };
 // Fatture or Parcelle.
 Table feeDocumentTable(FeeDocumentKind kind);
@@ -91,12 +109,17 @@ Table feeDocumentTable(FeeDocumentKind kind);
 // The version written into a new database. A later version only appends
 // tables and columns, which the check at open adds to older files in one
 // transaction (SchemaCheck.h).
-constexpr int kSchemaVersion = 3;
+constexpr int kSchemaVersion = 4;
+// The version that added the sendings (Invii): a file of an earlier one gets
+// a first sending for each invoice it records as written.
+constexpr int kSendingsVersion = 4;
 
 // Every table of the program's database, in creation order.
 const std::vector<TableDef>& schemaTables();
 // The columns of an archive table.
 const TableDef& tableDef(Table table);
+// The sendings' table.
+const TableDef& sendingsTableDef();
 
 // The numbers of fields a row of the table holds, one for each version that
 // appended columns: what a row read straight from a file may hold.

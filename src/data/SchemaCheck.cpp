@@ -1,8 +1,10 @@
 #include "SchemaCheck.h"
 
 #include "Database.h"
+#include "Sendings.h"
 #include "SqlDialect.h"
 
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
@@ -125,6 +127,16 @@ SchemaStatus checkSchemaTables(Database& database, const std::vector<TableDef>& 
             QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
             return SchemaStatus::Unreadable;
         }
+    }
+    // The rows a new table starts from, made in the same transaction: a
+    // failure leaves the file as it was.
+    QString why;
+    if (fileVersion < kSendingsVersion && currentVersion >= kSendingsVersion &&
+        findTable(schema, sendingsTableDef().name) &&
+        !migrateWrittenInvoices(database, QFileInfo(database.path()).absolutePath(), &why)) {
+        fail(error, QStringLiteral("aggiornamento dell'archivio non riuscito: %1").arg(why));
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        return SchemaStatus::Unreadable;
     }
     if (!q.exec(QStringLiteral("COMMIT"))) {
         if (sqlError)

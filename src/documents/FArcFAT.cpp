@@ -30,10 +30,35 @@ FArcFAT::FArcFAT(AppContext& context, QWidget* parent) : FeeDocumentWindow(conte
     m_fatturaElettronica->setEnabled(false);
     connect(m_fatturaElettronica, &QPushButton::clicked, this, &FArcFAT::FatturaElettronica_Click);
     buttonRow()->insertWidget(3, m_fatturaElettronica);
+    m_annullaInvio = new QPushButton(QStringLiteral("Annulla &invio"), this);
+    m_annullaInvio->setObjectName(QStringLiteral("AnnullaInvio"));
+    m_annullaInvio->setEnabled(false);
+    connect(m_annullaInvio, &QPushButton::clicked, this, &FArcFAT::AnnullaInvio_Click);
+    buttonRow()->insertWidget(4, m_annullaInvio);
     m_xmlScritto = new QLabel(this);
     m_xmlScritto->setObjectName(QStringLiteral("XmlScritto"));
-    buttonRow()->insertWidget(4, m_xmlScritto);
+    buttonRow()->insertWidget(5, m_xmlScritto);
 }
+
+namespace {
+
+// What the window says of the invoice's electronic invoice: its live
+// sending, else how the last one ended.
+QString sendingCaption(const FeeDocument& invoice, const QVector<Sending>& sendings)
+{
+    for (auto s = sendings.crbegin(); s != sendings.crend(); ++s)
+        if (s->isLive())
+            return fatturaPAWrittenText(s->written) + QStringLiteral(" (%1)").arg(s->fileName);
+    if (sendings.isEmpty())
+        return fatturaPAWrittenText(invoice.xmlWritten);
+    const Sending& last = sendings.constLast();
+    const QString day = last.stateDate.toString(QStringLiteral("dd/MM/yyyy"));
+    return last.state == SendingState::Rejected
+               ? QStringLiteral("Scartata il %1: %2").arg(day, last.errors)
+               : QStringLiteral("Invio annullato il %1").arg(day);
+}
+
+} // namespace
 
 void FArcFAT::setPrintable(bool printable)
 {
@@ -47,9 +72,34 @@ void FArcFAT::setPrintable(bool printable)
         printable && key
             ? FeeDocuments(m_context.DbArchivi, FeeDocumentKind::Invoice).find(*key, &error)
             : std::nullopt;
-    if (invoice)
-        caption = fatturaPAWrittenText(invoice->xmlWritten);
+    const auto sendings =
+        invoice ? Sendings(m_context.DbArchivi).ofInvoice(*key, &error) : std::nullopt;
+    m_live.reset();
+    if (sendings) {
+        caption = sendingCaption(*invoice, *sendings);
+        for (const Sending& s : *sendings)
+            if (s.isLive())
+                m_live = s;
+    }
     m_xmlScritto->setText(caption);
+    m_annullaInvio->setEnabled(m_live && m_live->mayWithdraw() &&
+                               m_context.DbArchivi.acceptsWrites());
+    applyLocks();
+}
+
+QString FArcFAT::lockReason(int index) const
+{
+    const bool open = index == FeeField::Date || index == FeeField::Number ||
+                      index == FeeField::PaymentDate || index == FeeField::Notes;
+    return m_live && !open ? lockedInvoiceMessage() : QString();
+}
+
+bool FArcFAT::mayDelete()
+{
+    if (!m_live)
+        return true;
+    MessageBox::warning(this, lockedInvoiceMessage());
+    return false;
 }
 
 void FArcFAT::changeEvent(QEvent* event)
@@ -104,14 +154,44 @@ void FArcFAT::FatturaElettronica_Click()
     QString message = QStringLiteral("Fattura non trovata");
     const auto key =
         DocumentKey::of(parseItalianDate(text(FeeField::Date)), text(FeeField::Number));
-    const auto path = key ? exportFatturaPA(m_context.DbArchivi, m_context.settings(),
-                                            m_context.programFolder, *key, {}, &message)
-                          : std::nullopt;
+    if (!key) {
+        MessageBox::warning(this, message);
+        return;
+    }
+    QString error;
+    if (const auto live = Sendings(m_context.DbArchivi).live(*key, &error);
+        live && !MessageBox::confirm(this, alreadyWrittenText(*live) +
+                                               QStringLiteral(". Scriverla di nuovo?")))
+        return;
+    const auto path =
+        exportFatturaPA(m_context.DbArchivi, m_context.settings(), m_context.programFolder, *key,
+                        {}, &message, nullptr, WriteAgain::Allow);
     setPrintable(true);
     if (path)
         MessageBox::show(this, QStringLiteral("Fattura elettronica scritta in\n%1").arg(*path));
     else
         MessageBox::warning(this, message);
+}
+
+void FArcFAT::AnnullaInvio_Click()
+{
+    if (!m_live)
+        return;
+    const Sending live = *m_live;
+    if (!MessageBox::confirm(this, QStringLiteral("Annullare l'invio %1 della fattura %2/%3?\n"
+                                                  "Il file non va caricato sul Sistema di "
+                                                  "Interscambio.")
+                                       .arg(live.fileName)
+                                       .arg(live.invoice.number())
+                                       .arg(live.invoice.year())))
+        return;
+    QString error;
+    const auto done = withdrawLiveSending(m_context.DbArchivi, live.invoice, &error);
+    setPrintable(true);
+    if (done)
+        MessageBox::show(this, *done);
+    else
+        MessageBox::warning(this, error);
 }
 
 void FArcFAT::Dati_DblClick(int index)

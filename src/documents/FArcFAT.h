@@ -1,6 +1,9 @@
 #pragma once
 
 #include "FeeDocumentWindow.h"
+#include "Sendings.h"
+
+#include <optional>
 
 class QLabel;
 class QPushButton;
@@ -15,8 +18,12 @@ public:
     QPushButton* Stampa() const { return m_stampa; }
     // Opens the invoice print window on this invoice's number and date.
     void Stampa_Click();
-    // Writes the stored invoice's electronic invoice beside its archived PDF.
+    // Writes the stored invoice's electronic invoice beside its archived PDF,
+    // as a new sending.
     void FatturaElettronica_Click();
+    // Withdraws the live sending that the SdI has not taken in: the invoice
+    // may then be changed.
+    void AnnullaInvio_Click();
 
 protected:
     // Printing is possible exactly when the typed year and number belong to a
@@ -25,6 +32,10 @@ protected:
     void recordStored() override;
     void recordDeleted() override;
     void Dati_DblClick(int index) override;
+    // A live sending locks what its file carries; the payment date, the
+    // notes and the key (to look up another invoice) stay open.
+    QString lockReason(int index) const override;
+    bool mayDelete() override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -34,6 +45,8 @@ private:
 
     QPushButton* m_stampa = nullptr;
     QPushButton* m_fatturaElettronica = nullptr;
+    QPushButton* m_annullaInvio = nullptr;
     QLabel* m_xmlScritto = nullptr;
+    std::optional<Sending> m_live; // of the stored invoice shown
     bool m_tabsSent = false;
 };

@@ -198,7 +198,7 @@ void checkInvoice(const FatturaPAInvoice& e, QStringList* problems)
     const FeeDocument& d = e.invoice;
     if (d.date.year() < 1970)
         *problems << QStringLiteral("la data della fattura è anteriore al 1970");
-    if (!progressivoInvio(d.key))
+    if (e.progressive.isEmpty() && !progressivoInvio(d.key))
         *problems << QStringLiteral("il numero della fattura è troppo alto per il nome del file");
     const QString description = fatturaPADescription(d);
     if (description.isEmpty())

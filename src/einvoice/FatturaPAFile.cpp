@@ -4,8 +4,10 @@
 #include "FatturaPAChecks.h"
 #include "FatturaPAXml.h"
 #include "InvoiceArchive.h"
+#include "Sendings.h"
 #include "StagedFile.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -15,9 +17,36 @@ QString fatturaPAArchivePath(const QString& programFolder, const FatturaPAInvoic
 {
     const QString pdf = invoiceArchivePath(programFolder, QString::number(e.invoice.key.number()),
                                            e.invoice.date.toString(QStringLiteral("dd/MM/yyyy")));
-    return QFileInfo(pdf).path() + QLatin1Char('/') +
-           fatturaPAFileName(e.datiUtente.value(4), e.invoice.key);
+    const QString name = e.progressive.isEmpty()
+                             ? fatturaPAFileName(e.datiUtente.value(4), e.invoice.key)
+                             : fatturaPAFileName(e.datiUtente.value(4), e.progressive);
+    return QFileInfo(pdf).path() + QLatin1Char('/') + name;
 }
+
+namespace {
+
+bool writeAll(const QString& staged, const QByteArray& bytes, const QString& target,
+              QString* message)
+{
+    QFile file(staged);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
+        *message =
+            QStringLiteral("Impossibile scrivere il file %1: %2").arg(target, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool makeFolder(const QString& target, QString* message)
+{
+    const QString folder = QFileInfo(target).absolutePath();
+    if (QDir().mkpath(folder))
+        return true;
+    *message = QStringLiteral("Impossibile creare la cartella %1.").arg(folder);
+    return false;
+}
+
+} // namespace
 
 bool writeFatturaPA(const FatturaPAInvoice& e, const QString& path, QString* message)
 {
@@ -26,24 +55,11 @@ bool writeFatturaPA(const FatturaPAInvoice& e, const QString& path, QString* mes
         *message = fatturaPAProblemMessage(problems);
         return false;
     }
-    const QByteArray xml = fatturaPAXml(e);
-    const QFileInfo target(path);
-    if (!QDir().mkpath(target.absolutePath())) {
-        *message = QStringLiteral("Impossibile creare la cartella %1.").arg(target.absolutePath());
-        return false;
-    }
+    const QString target = QFileInfo(path).absoluteFilePath();
     // An earlier file of the same name stays whole until the new one is.
-    StagedFile staged(target.absoluteFilePath());
-    if (!staged.create(message))
-        return false;
-    QFile file(staged.path());
-    if (!file.open(QIODevice::WriteOnly) || file.write(xml) != xml.size() || !file.flush()) {
-        *message = QStringLiteral("Impossibile scrivere il file %1: %2")
-                       .arg(target.absoluteFilePath(), file.errorString());
-        return false;
-    }
-    file.close();
-    return staged.commit(message);
+    StagedFile staged(target);
+    return makeFolder(target, message) && staged.create(message) &&
+           writeAll(staged.path(), fatturaPAXml(e), target, message) && staged.commit(message);
 }
 
 QString fatturaPAWrittenText(const QDateTime& written)
@@ -54,29 +70,89 @@ QString fatturaPAWrittenText(const QDateTime& written)
                              : QStringLiteral("XML non ancora scritto");
 }
 
+namespace {
+
+// The counter of the next sending whose file is not in the archive, its
+// progressive set in `e`: a file written there whose sending was never
+// recorded (the database failed after it) keeps its name.
+std::optional<qint64> freeCounter(const Sendings& sendings, FatturaPAInvoice& e,
+                                  const QString& programFolder, QString* message)
+{
+    auto counter = sendings.nextCounter(message);
+    for (; counter; ++*counter) {
+        const auto progressive = sendingProgressive(*counter);
+        if (!progressive) {
+            *message = QStringLiteral("Progressivi di invio esauriti");
+            return std::nullopt;
+        }
+        e.progressive = *progressive;
+        if (!QFileInfo::exists(fatturaPAArchivePath(programFolder, e)))
+            break;
+    }
+    return counter;
+}
+
+QString sha256(const QByteArray& bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+} // namespace
+
 std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
                                        const QString& programFolder, const DocumentKey& key,
-                                       const QString& path, QString* message, QStringList* problems)
+                                       const QString& path, QString* message, QStringList* problems,
+                                       WriteAgain again)
 {
-    // The time the file is written goes into the invoice: an archive that
-    // takes no saves is said so before any file is written.
+    // The sending goes into the database: an archive that takes no saves is
+    // said so before any file is written.
     if (!db.acceptsWrites(message))
         return std::nullopt;
-    const auto e = loadFatturaPAInvoice(db, settings, key, message);
+    auto e = loadFatturaPAInvoice(db, settings, key, message);
     if (!e)
         return std::nullopt;
     if (problems)
         *problems = fatturaPAProblems(*e);
+    if (const QStringList found = fatturaPAProblems(*e); !found.isEmpty()) {
+        *message = fatturaPAProblemMessage(found);
+        return std::nullopt;
+    }
+    const Sendings sendings(db);
+    const auto live = sendings.live(key, message);
+    if (!live && !message->isEmpty())
+        return std::nullopt;
+    if (live && again == WriteAgain::Refuse) {
+        *message = alreadyWrittenText(*live);
+        return std::nullopt;
+    }
+
+    // The progressive is taken, the file written and the sending recorded
+    // together: a failure anywhere leaves neither a sending without its file
+    // nor a progressive given twice.
+    if (!db.begin(message))
+        return std::nullopt;
+    const auto counter = freeCounter(sendings, *e, programFolder, message);
     const QString target = path.isEmpty() ? fatturaPAArchivePath(programFolder, *e)
                                           : QFileInfo(path).absoluteFilePath();
-    if (!writeFatturaPA(*e, target, message))
-        return std::nullopt;
+    const QByteArray xml = counter ? fatturaPAXml(*e) : QByteArray();
+    const QDateTime now = QDateTime::currentDateTime();
+    Sending sending;
+    sending.invoice = key;
+    sending.progressive = e->progressive;
+    sending.counter = counter;
+    sending.fileName = fatturaPAFileName(e->datiUtente.value(4), e->progressive);
+    sending.written = now;
+    sending.stateDate = now;
+    sending.sha256 = sha256(xml);
     QString error;
-    if (!FeeDocuments(db, FeeDocumentKind::Invoice)
-             .setXmlWritten(key, QDateTime::currentDateTime(), &error)) {
-        *message = QStringLiteral("Fattura elettronica scritta in %1, ma non registrata "
-                                  "nell'archivio: %2")
-                       .arg(target, error);
+    StagedFile staged(target);
+    if (!counter || !makeFolder(target, message) || !staged.create(message) ||
+        !writeAll(staged.path(), xml, target, message) || !sendings.add(sending, &error) ||
+        !FeeDocuments(db, FeeDocumentKind::Invoice).setXmlWritten(key, now, &error) ||
+        !staged.commit(message) || !db.commit(&error)) {
+        db.rollback();
+        if (!error.isEmpty())
+            *message = QStringLiteral("Fattura elettronica non scritta: %1").arg(error);
         return std::nullopt;
     }
     return target;

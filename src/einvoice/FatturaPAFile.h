@@ -23,13 +23,20 @@ bool writeFatturaPA(const FatturaPAInvoice& e, const QString& path, QString* mes
 // 07/12/2026 alle 11:58", or that it was never written.
 QString fatturaPAWrittenText(const QDateTime& written);
 
+// Whether an invoice that has a live sending is written once more.
+enum class WriteAgain { Refuse, Allow };
+
 // The invoice of this key, loaded, checked and written at `path`, into the
-// archive when `path` is empty, and the time recorded in the invoice, so
-// that the windows and the period export know it is done. Its path, or
-// nothing and the message to show (when the time cannot be recorded, the
-// file is there and the message says so). When the checks refuse the
-// invoice, `problems` (if given) lists what they found.
+// archive when `path` is empty, as a new sending: a progressive never used
+// before, so a new file name, never one already in the archive; the sending
+// and the time recorded in the invoice, so that the windows and the period
+// export know it is done. Its path, or nothing and the message to show, and
+// then no file and no sending. When the checks refuse the invoice,
+// `problems` (if given) lists what they found. An invoice with a live
+// sending is refused (the message says when and as what it was written)
+// unless `again` allows it.
 std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
                                        const QString& programFolder, const DocumentKey& key,
                                        const QString& path, QString* message,
-                                       QStringList* problems = nullptr);
+                                       QStringList* problems = nullptr,
+                                       WriteAgain again = WriteAgain::Refuse);

@@ -20,6 +20,9 @@ struct FatturaPAInvoice
     QStringList datiUtente; // name, address, town, postcode, VAT number, tax code
     FatturaPASettings settings;
     FeeProfile profile = FeeProfile::General; // what the withholding is charged on
+    // The sending's progressive; empty, the one the earlier scheme derived
+    // from the invoice (a file written outside a sending, such as a check).
+    QString progressive;
 };
 
 // The invoice of this key with its client and the heading data as stored

@@ -96,7 +96,8 @@ private:
         start(QStringLiteral("DatiTrasmissione"));
         idFiscale(QStringLiteral("IdTrasmittente"), d.value(5).trimmed().toUpper());
         text(QStringLiteral("ProgressivoInvio"),
-             progressivoInvio(m_e.invoice.key).value_or(QString()));
+             m_e.progressive.isEmpty() ? progressivoInvio(m_e.invoice.key).value_or(QString())
+                                       : m_e.progressive);
         text(QStringLiteral("FormatoTrasmissione"), QStringLiteral("FPR12"));
         text(QStringLiteral("CodiceDestinatario"), byCode ? code : QStringLiteral("0000000"));
         // The certified mail only when no recipient code says where to deliver.

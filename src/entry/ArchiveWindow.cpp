@@ -112,6 +112,16 @@ bool ArchiveWindow::hasUnsavedChanges() const
     return shownTexts().differs(*this, m_keyTexts);
 }
 
+bool ArchiveWindow::showsUnstoredData() const
+{
+    if (hasUnsavedChanges())
+        return true;
+    for (auto typed = m_keyTexts.cbegin(); typed != m_keyTexts.cend(); ++typed)
+        if (text(typed.key()) != typed.value())
+            return true;
+    return false;
+}
+
 void ArchiveWindow::rememberShownTexts()
 {
     FieldWindow::rememberShownTexts();

@@ -35,6 +35,9 @@ public:
     QHBoxLayout* buttonRow() const { return m_buttons; }
 
     bool hasUnsavedChanges() const override;
+    // Also a key typed and not yet looked up: the other fields still show
+    // the record of the key before it.
+    bool showsUnstoredData() const override;
 
 protected:
     // Opens the window's table and lays out the fields with the buttons

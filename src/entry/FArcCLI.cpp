@@ -3,6 +3,10 @@
 #include "AppContext.h"
 #include "CodeDeletion.h"
 #include "MasterDataFields.h"
+#include "MessageBox.h"
+#include "Sendings.h"
+
+#include <tuple>
 
 FArcCLI::FArcCLI(AppContext& context, QWidget* parent) : ArchiveWindow(context, parent)
 {
@@ -19,7 +23,24 @@ bool FArcCLI::mayDelete()
 
 SaveResult FArcCLI::storeRecord(SaveMode mode, QString* why)
 {
-    return Clients(m_context.DbArchivi).save(clientFromFields(*this), mode, why);
+    const Client client = clientFromFields(*this);
+    QString error;
+    const auto before = Clients(m_context.DbArchivi).find(client.code, &error);
+    const SaveResult result = Clients(m_context.DbArchivi).save(client, mode, why);
+    const bool dataChanged =
+        before &&
+        std::tie(before->name, before->address, before->town, before->postcode, before->vatNumber,
+                 before->taxCode) != std::tie(client.name, client.address, client.town,
+                                              client.postcode, client.vatNumber, client.taxCode);
+    if (result == SaveResult::Replaced && dataChanged &&
+        clientHasLiveSendings(m_context.DbArchivi, client.code, &error))
+        MessageBox::show(this,
+                         QStringLiteral("Le fatture elettroniche già scritte per il cliente "
+                                        "%1 conservano i dati precedenti: valgono per le "
+                                        "fatture successive.")
+                             .arg(client.code.trimmed()),
+                         QMessageBox::Warning);
+    return result;
 }
 
 DeleteResult FArcCLI::removeRecord(QString* why)

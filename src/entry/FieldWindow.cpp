@@ -249,7 +249,7 @@ void FieldWindow::setCaption(int index, const QString& caption)
 
 bool FieldWindow::saveFirst(const QString& question)
 {
-    if (!hasUnsavedChanges())
+    if (!showsUnstoredData())
         return true;
     return MessageBox::show(this, question, QMessageBox::Question,
                             QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes &&
@@ -338,6 +338,34 @@ bool FieldWindow::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
+void FieldWindow::applyLocks()
+{
+    for (int i = 0; i < fieldCount(); ++i) {
+        const bool locked = !lockReason(i).isEmpty();
+        if (auto* line = qobject_cast<QLineEdit*>(m_dati[i]))
+            line->setReadOnly(locked);
+        else if (auto* memo = qobject_cast<QPlainTextEdit*>(m_dati[i]))
+            memo->setReadOnly(locked);
+    }
+}
+
+bool FieldWindow::refusedByLock(int index, QKeyEvent* event)
+{
+    const QString reason = lockReason(index);
+    if (reason.isEmpty())
+        return false;
+    const int key = event->key();
+    const bool edits = (!event->text().isEmpty() && event->text().at(0).unicode() >= 32 &&
+                        !(event->modifiers() & Qt::ControlModifier)) ||
+                       key == Qt::Key_Backspace || key == Qt::Key_Delete ||
+                       event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut) ||
+                       event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo);
+    if (!edits)
+        return false;
+    MessageBox::warning(this, reason);
+    return true;
+}
+
 bool FieldWindow::filterKey(int index, QKeyEvent* event)
 {
     const FieldDeclaration decl = m_specs[std::size_t(index)].parsed();
@@ -351,6 +379,8 @@ bool FieldWindow::filterKey(int index, QKeyEvent* event)
         BtUscita_Click();
         return true;
     }
+    if (refusedByLock(index, event))
+        return true;
     const QString typed = event->text();
     if (typed.isEmpty() || typed.at(0).unicode() < 32 || (event->modifiers() & Qt::ControlModifier))
         return false;
@@ -427,6 +457,10 @@ void FieldWindow::openCodeList(int index)
     const FieldSpec& def = m_specs[std::size_t(index)];
     if (!def.parsed().isCode())
         return;
+    if (const QString reason = lockReason(index); !reason.isEmpty()) {
+        MessageBox::warning(this, reason);
+        return;
+    }
     QWidget* field = m_dati[index];
     const double dpi = logicalDpi(this);
     const QPoint topRight = field->mapToGlobal(QPoint(field->width(), 0));

@@ -69,6 +69,16 @@ protected:
     // Called last, after the field took its display form.
     virtual void fieldLeft(int index) { Q_UNUSED(index); }
 
+    // Why the field may not be changed now; empty when it may. applyLocks()
+    // makes the fields that may not read-only; typing into one, or asking
+    // for its code list, is refused with the reason.
+    virtual QString lockReason(int index) const
+    {
+        Q_UNUSED(index);
+        return {};
+    }
+    void applyLocks();
+
     // Document windows edit euro amounts in plain form and show them grouped.
     virtual bool formatsEuro() const { return false; }
     int UltimaChiave = -1;
@@ -95,6 +105,9 @@ protected:
     // stored record): when something is not stored, asks `question` ("Sì"
     // saves, "No" gives the work up). True when the work may go on.
     bool saveFirst(const QString& question);
+    // Whether the screen shows anything but the stored record: what
+    // saveFirst() asks about.
+    virtual bool showsUnstoredData() const { return hasUnsavedChanges(); }
     // Saves what the window shows for confirmChanges(); false when it was
     // not saved and the reason has been shown.
     virtual bool saveChanges() { return true; }
@@ -109,6 +122,8 @@ protected:
 
 private:
     bool filterKey(int index, QKeyEvent* event);
+    // A key that would change a locked field: refused with the reason.
+    bool refusedByLock(int index, QKeyEvent* event);
     void openCodeList(int index);
     void openArchiveList();
 

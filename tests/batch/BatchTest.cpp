@@ -13,6 +13,7 @@
 #include "TaxCodes.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -378,6 +379,65 @@ void BatchTest::fatturaPA()
                              &message));
     QVERIFY2(message.contains("solo letto"), qPrintable(message));
     QVERIFY(!QFile::exists(out));
+}
+
+void BatchTest::fatturaPAWrittenAgainAndWithdrawn()
+{
+    const QString home = folder(m_dir, QStringLiteral("sendings"));
+    QCOMPARE(run({"demo", "--dir", home, "--fatture", "8"}).status, 0);
+    const auto invoice = lastInvoice(home);
+    const QString year = QString::number(invoice->key.year());
+    const QString number = QString::number(invoice->key.number());
+    const QStringList write{"fatturapa", year, number, "--dir", home};
+    auto sha256 = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly)
+                   ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+                   : QByteArray();
+    };
+
+    Outcome outcome = run(write);
+    QCOMPARE(outcome.status, 0);
+    const QString first = outcome.out.trimmed();
+    QVERIFY2(first.endsWith("_A0001.xml"), qPrintable(first));
+    const QByteArray firstHash = sha256(first);
+
+    // Written already: refused without --di-nuovo; with it, a new file.
+    outcome = run(write);
+    QCOMPARE(outcome.status, 1);
+    QCOMPARE(outcome.err,
+             "falmide: La fattura " + number + "/" + year + " è già stata scritta il " +
+                 QDate::currentDate().toString("dd/MM/yyyy") + " (" + QFileInfo(first).fileName() +
+                 "): --di-nuovo per scriverla di nuovo\n");
+    outcome = run(write + QStringList{"--di-nuovo"});
+    QCOMPARE(outcome.status, 0);
+    const QString second = outcome.out.trimmed();
+    QVERIFY2(second.endsWith("_A0002.xml") && QFile::exists(second), qPrintable(second));
+    QCOMPARE(sha256(first), firstHash);
+    QFile xml(second);
+    QVERIFY(xml.open(QIODevice::ReadOnly) &&
+            xml.readAll().contains("<ProgressivoInvio>A0002</ProgressivoInvio>"));
+
+    // The period leaves it alone while a sending stands; withdrawn, it is
+    // written again, with the next progressive.
+    const QStringList period{"fatturapa",     "--dir", home,           "--dal",
+                             "01/01/" + year, "--al",  "31/12/" + year};
+    QVERIFY(!run(period).out.contains("_A0002.xml"));
+    const QStringList withdraw{"annulla-invio", year, number, "--dir", home};
+    outcome = run(withdraw);
+    QCOMPARE(outcome.out, "Invio " + QFileInfo(second).fileName() + " della fattura " + number +
+                              "/" + year + " annullato\n");
+    QCOMPARE(run(withdraw).status, 0);
+    outcome = run(withdraw);
+    QCOMPARE(outcome.status, 1);
+    QVERIFY2(outcome.err.contains("non ha invii da annullare"), qPrintable(outcome.err));
+    outcome = run(period);
+    QCOMPARE(outcome.status, 0);
+    QCOMPARE(outcome.out.count('\n'), 1);
+    const QString third = outcome.out.trimmed();
+    QVERIFY2(third != first && third != second && QFile::exists(third), qPrintable(third));
+    QCOMPARE(sha256(first), firstHash);
+    QVERIFY(QFile::exists(second));
 }
 
 void BatchTest::reports_data()

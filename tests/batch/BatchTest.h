@@ -17,6 +17,7 @@ private slots:
     void demoIsReproducible();
     void documentPdfs();
     void fatturaPA();
+    void fatturaPAWrittenAgainAndWithdrawn();
     void reports_data();
     void reports();
     void maintenance();

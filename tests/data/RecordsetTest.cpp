@@ -420,7 +420,7 @@ void RecordsetTest::version2InvoicesKeptWithEmptyXmlColumn()
     m_db->close();
 
     QVERIFY2(m_db->open(path, &error), qPrintable(error));
-    QCOMPARE(m_db->schemaVersion(), 3);
+    QCOMPARE(m_db->schemaVersion(), kSchemaVersion);
     const auto found = Snapshot::Open(
         *m_db, "SELECT Numero, Onorario, XMLScritto FROM Fatture ORDER BY Chiave", {}, &error);
     QVERIFY2(found, qPrintable(error));

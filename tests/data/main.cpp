@@ -7,6 +7,7 @@
 #include "MoneyTest.h"
 #include "MultiTestMain.h"
 #include "RecordsetTest.h"
+#include "SendingsTest.h"
 #include "SettingsTest.h"
 #include "SqlDialectTest.h"
 
@@ -16,5 +17,5 @@ int main(int argc, char* argv[])
 {
     return runTests<QCoreApplication, KeyTextTest, RecordsetTest, IniFileTest, DataFolderTest,
                     DocumentRulesTest, MoneyTest, FeeDocumentTest, SettingsTest, MaintenanceTest,
-                    SqlDialectTest>(argc, argv);
+                    SqlDialectTest, SendingsTest>(argc, argv);
 }

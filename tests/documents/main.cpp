@@ -1,10 +1,12 @@
 #include "DocumentLayoutTest.h"
 #include "DocumentsTest.h"
 #include "MultiTestMain.h"
+#include "SendingsWindowTest.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    return runTests<QApplication, DocumentsTest, DocumentLayoutTest>(argc, argv);
+    return runTests<QApplication, DocumentsTest, DocumentLayoutTest, SendingsWindowTest>(argc,
+                                                                                         argv);
 }

@@ -24,8 +24,24 @@ std::optional<QString> progressivoInvio(const DocumentKey& key)
     return year + QLatin1Char(char('A' + m / (36 * 36))) + base36(m / 36 % 36) + base36(m % 36);
 }
 
+std::optional<QString> sendingProgressive(qint64 counter)
+{
+    constexpr qint64 kDigits = 36 * 36 * 36 * 36;
+    if (counter < 1 || counter >= 26 * kDigits)
+        return std::nullopt;
+    QString text(QLatin1Char(char('A' + counter / kDigits)));
+    for (qint64 unit = kDigits / 36; unit > 0; unit /= 36)
+        text += base36(counter / unit % 36);
+    return text;
+}
+
+QString fatturaPAFileName(const QString& vatNumber, const QString& progressive)
+{
+    return QStringLiteral("IT") + vatNumber.trimmed() + QLatin1Char('_') + progressive +
+           QStringLiteral(".xml");
+}
+
 QString fatturaPAFileName(const QString& vatNumber, const DocumentKey& key)
 {
-    return QStringLiteral("IT") + vatNumber.trimmed() + QLatin1Char('_') +
-           progressivoInvio(key).value_or(QString()) + QStringLiteral(".xml");
+    return fatturaPAFileName(vatNumber, progressivoInvio(key).value_or(QString()));
 }

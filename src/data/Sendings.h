@@ -1,0 +1,108 @@
+#pragma once
+
+#include "DocumentKey.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QVector>
+#include <optional>
+
+class Database;
+struct FeeDocument;
+
+// Where a sending stands, as the Sistema di Interscambio's receipts tell it.
+enum class SendingState {
+    Written,      // written, no receipt yet
+    Delivered,    // RicevutaConsegna
+    Rejected,     // NotificaScarto
+    NotDelivered, // NotificaMancataConsegna: in the client's tax drawer
+    TermsExpired, // NotificaDecorrenzaTermini
+    Attested,     // AttestazioneTrasmissioneFattura
+    Withdrawn,    // "Annulla invio": never to be sent
+};
+
+// The two letters a state is stored as ("SC", "RC", "NS", "MC", "DT", "AT",
+// "AN"), and back; an unknown text reads as Written, the state that locks.
+QString storedState(SendingState state);
+SendingState stateFromStored(const QString& stored);
+
+// One electronic invoice file as written.
+struct Sending
+{
+    qint64 id = 0;
+    DocumentKey invoice;
+    QString progressive;
+    std::optional<qint64> counter; // nothing for a name of the earlier scheme
+    QString fileName;
+    QDateTime written;
+    QString sha256; // hex; empty when the file was not there to read
+    SendingState state = SendingState::Written;
+    QDateTime stateDate;
+    QString sdiId;
+    QString errors;
+
+    // A sending that stands for the invoice: neither rejected nor withdrawn.
+    bool isLive() const;
+    // Only a file the SdI has not taken in can be withdrawn: never uploaded,
+    // or rejected.
+    bool mayWithdraw() const;
+};
+
+// The sendings of a database, read as the table is now. Failures of the
+// database are told in `error`.
+class Sendings
+{
+public:
+    explicit Sendings(Database& db) : m_db(db) {}
+
+    // The sendings of an invoice, oldest first.
+    std::optional<QVector<Sending>> ofInvoice(const DocumentKey& invoice, QString* error) const;
+    // The invoice's latest live sending; nothing when it has none, or on a
+    // failure (then `error` says so).
+    std::optional<Sending> live(const DocumentKey& invoice, QString* error) const;
+    // The sending of that file name, for a receipt that names it.
+    std::optional<Sending> byFileName(const QString& fileName, QString* error) const;
+
+    // The counter the next progressive is made from: one past the highest
+    // used. Read it and add the sending in one transaction.
+    std::optional<qint64> nextCounter(QString* error) const;
+    // Records a sending; its id.
+    std::optional<qint64> add(const Sending& sending, QString* error) const;
+    // Records what a receipt says of the sending `id`.
+    bool setState(qint64 id, SendingState state, const QDateTime& when, const QString& sdiId,
+                  const QString& errors, QString* error) const;
+    // Withdraws the sending `id` at `when`; refused with the reason when the
+    // SdI has taken it in.
+    bool withdraw(qint64 id, const QDateTime& when, QString* error) const;
+
+private:
+    std::optional<QVector<Sending>> select(const QString& where, const QVariantList& values,
+                                           QString* error) const;
+
+    Database& m_db;
+};
+
+// Fills the sendings of a database that had none from the time each invoice's
+// file was last written: one sending per written invoice, named as the
+// earlier scheme named it, with the hash of the file in the invoice archive
+// of `dataFolder` when it is there.
+bool migrateWrittenInvoices(Database& db, const QString& dataFolder, QString* error);
+
+// Withdraws the invoice's live sending now: what to tell the user ("Invio
+// IT01234567890_A0001.xml della fattura 12/2026 annullato"), or nothing and
+// why (no live sending, one the SdI has taken in, a database failure).
+std::optional<QString> withdrawLiveSending(Database& db, const DocumentKey& invoice,
+                                           QString* error);
+
+// Whether an invoice to the client of `code` has a live sending: its file
+// carries the client's data as they were.
+bool clientHasLiveSendings(Database& db, const QString& code, QString* error);
+
+// What refuses a change to an invoice that a live sending carries.
+QString lockedInvoiceMessage();
+// Whether `edited` differs from `stored` in what the electronic invoice
+// carries: everything but the payment date and the notes.
+bool changesWhatXmlCarries(const FeeDocument& stored, const FeeDocument& edited);
+// "La fattura 12/2026 è già stata scritta il 07/12/2026
+// (IT01234567890_A0001.xml)".
+QString alreadyWrittenText(const Sending& sending);

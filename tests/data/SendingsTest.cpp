@@ -1,0 +1,206 @@
+#include "SendingsTest.h"
+
+#include "FeeDocument.h"
+#include "ProgressivoInvio.h"
+#include "Sendings.h"
+#include "Snapshot.h"
+
+#include <QCryptographicHash>
+#include <QtTest>
+
+namespace {
+
+DocumentKey key(int year, qint64 number)
+{
+    return *DocumentKey::of(QDate(year, 1, 1), number);
+}
+
+bool addInvoice(Database& db, const DocumentKey& k, const QString& client,
+                const QVariant& xmlWritten = {})
+{
+    QString error;
+    const bool ok =
+        db.execute("INSERT INTO Fatture (Chiave, Data, Numero, CodCli, Oggetto, Onorario, AliqIVA, "
+                   "ImportoIVA, XMLScritto) VALUES (?, ?, ?, ?, 'Rilievo', 100000, 22, 22000, ?)",
+                   {k.stored(), QDate(k.year(), 3, 2), k.number(), client, xmlWritten}, &error);
+    if (!ok)
+        qWarning("%s", qPrintable(error));
+    return ok;
+}
+
+Sending written(const DocumentKey& invoice, qint64 counter)
+{
+    Sending s;
+    s.invoice = invoice;
+    s.counter = counter;
+    s.progressive = sendingProgressive(counter).value_or(QString());
+    s.fileName = fatturaPAFileName("01234567890", s.progressive);
+    s.written = QDateTime(QDate(2026, 12, 7), QTime(11, 58));
+    s.stateDate = s.written;
+    return s;
+}
+
+} // namespace
+
+void SendingsTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_db = std::make_unique<Database>();
+    QString error;
+    QVERIFY2(m_db->open(m_dir->filePath("falmide.db"), &error), qPrintable(error));
+}
+
+void SendingsTest::cleanup()
+{
+    m_db.reset();
+    m_dir.reset();
+}
+
+void SendingsTest::progressives_data()
+{
+    QTest::addColumn<qint64>("counter");
+    QTest::addColumn<QString>("expected");
+    const qint64 letter = 36LL * 36 * 36 * 36;
+    QTest::newRow("first") << qint64(1) << "A0001";
+    QTest::newRow("base 36") << qint64(35) << "A000Z";
+    QTest::newRow("carry") << qint64(36) << "A0010";
+    QTest::newRow("last of A") << letter - 1 << "AZZZZ";
+    QTest::newRow("next letter") << letter << "B0000";
+    QTest::newRow("last") << 26 * letter - 1 << "ZZZZZ";
+    QTest::newRow("past the last") << 26 * letter << "";
+    QTest::newRow("zero") << qint64(0) << "";
+}
+
+void SendingsTest::progressives()
+{
+    QFETCH(qint64, counter);
+    QFETCH(QString, expected);
+    QCOMPARE(sendingProgressive(counter).value_or(QString()), expected);
+    // Never a name of the earlier scheme, which begins with a digit of the
+    // year whatever the invoice.
+    for (const auto& k : {key(2026, 7), key(2009, 1000), key(2030, 34695)})
+        QVERIFY(progressivoInvio(k)->front().isDigit());
+}
+
+void SendingsTest::sendingsLockAndWithdraw()
+{
+    Database& db = *m_db;
+    const Sendings sendings(db);
+    const DocumentKey k = key(2026, 12);
+    QVERIFY(addInvoice(db, k, "R1") && addInvoice(db, key(2026, 13), "B2"));
+    QString error;
+    FeeDocuments invoices(db, FeeDocumentKind::Invoice);
+    const auto period = [&invoices] {
+        QString error;
+        QStringList numbers;
+        for (const FeeDocument& d :
+             invoices.withoutLiveSending(QDate(2026, 1, 1), QDate(2026, 12, 31), &error).value())
+            numbers << QString::number(d.key.number());
+        return numbers.join(',');
+    };
+    QCOMPARE(period(), QStringLiteral("12,13"));
+
+    // Two files of one invoice: each its own progressive, the latest live.
+    QCOMPARE(sendings.nextCounter(&error), 1);
+    const auto first = sendings.add(written(k, 1), &error);
+    QVERIFY2(first, qPrintable(error));
+    QCOMPARE(sendings.nextCounter(&error), 2);
+    const auto second = sendings.add(written(k, 2), &error);
+    QCOMPARE(sendings.ofInvoice(k, &error)->size(), 2);
+    QCOMPARE(sendings.live(k, &error)->fileName, QStringLiteral("IT01234567890_A0002.xml"));
+    QCOMPARE(sendings.byFileName("IT01234567890_A0001.xml", &error)->id, *first);
+    QCOMPARE(alreadyWrittenText(*sendings.live(k, &error)),
+             QStringLiteral("La fattura 12/2026 è già stata scritta il 07/12/2026 "
+                            "(IT01234567890_A0002.xml)"));
+    QCOMPARE(period(), QStringLiteral("13"));
+    QVERIFY(clientHasLiveSendings(db, "r1", &error) && !clientHasLiveSendings(db, "B2", &error));
+
+    // Locked: what the file carries is refused, the payment and the notes
+    // are not; nor can it be deleted.
+    FeeDocument d = *invoices.find(k, &error);
+    d.subject = "Frazionamento";
+    QCOMPARE(invoices.save(d, SaveMode::AddOrReplace, &error), SaveResult::Refused);
+    QCOMPARE(error, lockedInvoiceMessage());
+    d = *invoices.find(k, &error);
+    d.fee = Money::fromCents(100001);
+    QCOMPARE(invoices.save(d, SaveMode::AddOrReplace, &error), SaveResult::Refused);
+    d = *invoices.find(k, &error);
+    d.paymentDate = QDate(2026, 4, 1);
+    d.notes = "Pagata con bonifico";
+    QCOMPARE(invoices.save(d, SaveMode::AddOrReplace, &error), SaveResult::Replaced);
+    QCOMPARE(invoices.remove(k, &error), DeleteResult::Refused);
+    QCOMPARE(error, lockedInvoiceMessage());
+
+    // A delivered file cannot be withdrawn; a rejected one no longer locks.
+    QVERIFY(sendings.setState(*second, SendingState::Delivered, QDateTime::currentDateTime(),
+                              "12345", {}, &error));
+    QVERIFY(!sendings.withdraw(*second, QDateTime::currentDateTime(), &error));
+    QVERIFY(error.contains("nota di credito"));
+    QVERIFY(sendings.setState(*second, SendingState::Rejected, QDateTime::currentDateTime(),
+                              "12345", "00305 IdFiscaleIVA del cessionario non valido", &error));
+    QCOMPARE(sendings.live(k, &error)->id, *first);
+    QCOMPARE(withdrawLiveSending(db, k, &error).value_or(error),
+             QStringLiteral("Invio IT01234567890_A0001.xml della fattura 12/2026 annullato"));
+    QVERIFY(!sendings.live(k, &error) && error.isEmpty());
+    QVERIFY(!withdrawLiveSending(db, k, &error));
+    QCOMPARE(error, QStringLiteral("La fattura 12/2026 non ha invii da annullare"));
+    const auto all = sendings.ofInvoice(k, &error).value();
+    QCOMPARE(all.at(0).state, SendingState::Withdrawn);
+    QCOMPARE(all.at(1).errors, QStringLiteral("00305 IdFiscaleIVA del cessionario non valido"));
+    QCOMPARE(period(), QStringLiteral("12,13"));
+    d.subject = "Frazionamento";
+    QCOMPARE(invoices.save(d, SaveMode::AddOrReplace, &error), SaveResult::Replaced);
+    QCOMPARE(sendings.nextCounter(&error), 3); // never a progressive twice
+}
+
+void SendingsTest::writtenInvoicesMigrated()
+{
+    // A database as the program wrote it before sendings: version 3, each
+    // written invoice's time in XMLScritto and its file in the archive.
+    Database& db = *m_db;
+    QString error;
+    QVERIFY(db.execute("DROP TABLE Invii", {}, &error));
+    QVERIFY(db.execute("UPDATE SchemaVersion SET Version = 3", {}, &error));
+    QVERIFY(db.execute("UPDATE datipers SET PartitaIVA = '09876543210'", {}, &error));
+    QVERIFY(addInvoice(db, key(2025, 7), "R1", "2025-03-02 10:15:00"));
+    QVERIFY(addInvoice(db, key(2026, 1000), "R1", "2026-03-02 11:58:30"));
+    QVERIFY(addInvoice(db, key(2026, 1001), "R1"));
+    const QByteArray xml = "<FatturaElettronica/>";
+    QVERIFY(QDir(m_dir->path()).mkpath("Fatture/2025"));
+    QFile file(m_dir->filePath("Fatture/2025/IT09876543210_25007.xml"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(xml) == xml.size());
+    file.close();
+    const QString path = db.path();
+    db.close();
+
+    QVERIFY2(db.open(path, &error), qPrintable(error));
+    QCOMPARE(db.schemaVersion(), kSchemaVersion);
+    const auto kept =
+        Snapshot::Open(db, "SELECT Numero, XMLScritto FROM Fatture ORDER BY Chiave", {}, &error);
+    QCOMPARE(kept->RecordCount(), 3);
+    QCOMPARE(kept->rows().at(0).value(1).toString(), QStringLiteral("2025-03-02 10:15:00"));
+    QCOMPARE(kept->rows().at(1).value(1).toString(), QStringLiteral("2026-03-02 11:58:30"));
+    QVERIFY(kept->rows().at(2).value(1).isNull());
+
+    const Sendings sendings(db);
+    const auto archived = sendings.live(key(2025, 7), &error);
+    QVERIFY2(archived, qPrintable(error));
+    QCOMPARE(archived->fileName, QStringLiteral("IT09876543210_25007.xml"));
+    QCOMPARE(archived->progressive, QStringLiteral("25007"));
+    QVERIFY(!archived->counter);
+    QCOMPARE(archived->written, QDateTime(QDate(2025, 3, 2), QTime(10, 15)));
+    QCOMPARE(
+        archived->sha256,
+        QString::fromLatin1(QCryptographicHash::hash(xml, QCryptographicHash::Sha256).toHex()));
+    QCOMPARE(archived->state, SendingState::Written);
+    const auto missing = sendings.live(key(2026, 1000), &error);
+    QCOMPARE(missing->fileName, QStringLiteral("IT09876543210_26A00.xml"));
+    QVERIFY(missing->sha256.isEmpty());
+    QVERIFY(sendings.ofInvoice(key(2026, 1001), &error)->isEmpty());
+    QCOMPARE(sendings.nextCounter(&error), 1);
+
+    // Opened again: nothing more to migrate.
+    db.close();
+    QVERIFY2(db.open(path, &error), qPrintable(error));
+    QCOMPARE(Snapshot::Open(db, "SELECT * FROM Invii", {}, &error)->RecordCount(), 2);
+}

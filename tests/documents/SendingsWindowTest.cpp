@@ -1,0 +1,228 @@
+#include "SendingsWindowTest.h"
+
+#include "Client.h"
+#include "Clock.h"
+#include "FArcCLI.h"
+#include "FArcFAT.h"
+#include "FeeDocument.h"
+#include "MessageBox.h"
+#include "Sendings.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+QLineEdit* line(QWidget* window, int index)
+{
+    return window->findChild<QLineEdit*>(QStringLiteral("Dati%1").arg(index));
+}
+
+void enter(QWidget* window, int index, const QString& text)
+{
+    QLineEdit* field = line(window, index);
+    field->setFocus(Qt::MouseFocusReason);
+    field->selectAll();
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Tab);
+}
+
+QByteArray sha256(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly)
+               ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+               : QByteArray();
+}
+
+const QString kLocked =
+    QStringLiteral("Fattura già emessa elettronicamente: per correggerla emettere una nota di "
+                   "credito");
+
+} // namespace
+
+void SendingsWindowTest::init()
+{
+    MessageBox::resetForTest();
+    Clock::setToday(QDate(2026, 12, 6));
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_context = std::make_unique<AppContext>();
+    m_context->programFolder = m_dir->path();
+    QString error;
+    Database& db = m_context->DbArchivi;
+    QVERIFY2(db.open(m_context->databaseFile(), &error), qPrintable(error));
+    QVERIFY(
+        db.execute("UPDATE datipers SET Denominazione = 'Geom. Rossi', Indirizzo = 'Via Appia', "
+                   "Citta = 'Roma', CAP = '00179', PartitaIVA = '09876543210', "
+                   "CodiceFiscale = 'RSSMRA80A01H501U'",
+                   {}, &error));
+    QVERIFY(db.execute("INSERT INTO Clienti (Chiave, CodCliente, Denominazione, Indirizzo, Citta, "
+                       "CAP, PartitaIVA, CodDestinatario) VALUES ('B1        ', 'B1', 'Bianchi', "
+                       "'Via Po', 'Milano', '20121', '01234567890', 'ABC1234')",
+                       {}, &error));
+    QVERIFY(db.execute("INSERT INTO Fatture (Chiave, Data, Numero, CodCli, Oggetto, Onorario, "
+                       "AliqIVA, ImportoIVA) VALUES ('2026         1', '2026-12-01', 1, 'B1', "
+                       "'Rilievo', 100000, 22, 22000)",
+                       {}, &error));
+}
+
+void SendingsWindowTest::cleanup()
+{
+    m_context.reset();
+    m_dir.reset();
+    Clock::setToday({});
+}
+
+void SendingsWindowTest::writtenInvoiceLockedUntilWithdrawn()
+{
+    FArcFAT window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    enter(&window, 1, "1");
+    auto* write = window.findChild<QPushButton*>("FatturaElettronica");
+    auto* withdraw = window.findChild<QPushButton*>("AnnullaInvio");
+    auto* caption = window.findChild<QLabel*>("XmlScritto");
+    QVERIFY(!withdraw->isEnabled());
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(write, Qt::LeftButton);
+    const QString first = m_dir->filePath("Fatture/2026/IT09876543210_A0001.xml");
+    QCOMPARE(MessageBox::lastText(), "Fattura elettronica scritta in\n" + first);
+    const QByteArray firstHash = sha256(first);
+    QVERIFY(caption->text().endsWith("(IT09876543210_A0001.xml)"));
+    QVERIFY(withdraw->isEnabled());
+
+    // What the file carries refuses keys, and says why; so does "Elimina".
+    for (const int field : {3, 5}) {
+        MessageBox::resetForTest();
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        QTest::mouseClick(line(&window, field), Qt::LeftButton);
+        const QString before = line(&window, field)->text();
+        QTest::keyClicks(line(&window, field), "9");
+        QCOMPARE(MessageBox::lastText(), kLocked);
+        QCOMPARE(line(&window, field)->text(), before);
+    }
+    auto* description = window.findChild<QPlainTextEdit*>("Dati4");
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    description->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(description, Qt::Key_Backspace);
+    QCOMPARE(MessageBox::lastText(), kLocked);
+    MessageBox::resetForTest();
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(window.BtCanc(), Qt::LeftButton);
+    QCOMPARE(MessageBox::shownCount(), 1);
+    QCOMPARE(MessageBox::lastText(), kLocked);
+
+    // The payment date and the notes stay open, and are stored.
+    enter(&window, 9, "05122026");
+    auto* notes = window.findChild<QPlainTextEdit*>("Dati10");
+    notes->setFocus(Qt::MouseFocusReason);
+    QTest::keyClicks(notes, "Pagata");
+    QTest::keyClick(&window, Qt::Key_M, Qt::AltModifier);
+    QString error;
+    FeeDocuments invoices(m_context->DbArchivi, FeeDocumentKind::Invoice);
+    const DocumentKey key = *DocumentKey::of(QDate(2026, 12, 1), 1);
+    QTRY_COMPARE(invoices.find(key, &error)->notes, QStringLiteral("Pagata"));
+    QCOMPARE(invoices.find(key, &error)->paymentDate, QDate(2026, 12, 5));
+
+    // Written again only when the user says so, as a new file.
+    MessageBox::resetForTest();
+    MessageBox::setNextAnswer(QMessageBox::No);
+    QTest::mouseClick(write, Qt::LeftButton);
+    QCOMPARE(MessageBox::lastText(), "La fattura 1/2026 è già stata scritta il " +
+                                         QDate::currentDate().toString("dd/MM/yyyy") +
+                                         " (IT09876543210_A0001.xml). Scriverla di nuovo?");
+    QCOMPARE(Sendings(m_context->DbArchivi).ofInvoice(key, &error)->size(), 1);
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(write, Qt::LeftButton);
+    QVERIFY(QFile::exists(m_dir->filePath("Fatture/2026/IT09876543210_A0002.xml")));
+    QCOMPARE(sha256(first), firstHash);
+
+    // Each file withdrawn ("No" keeps it); the last unlocks the invoice.
+    MessageBox::setNextAnswer(QMessageBox::No);
+    QTest::mouseClick(withdraw, Qt::LeftButton);
+    QVERIFY(Sendings(m_context->DbArchivi).live(key, &error)->fileName.endsWith("A0002.xml"));
+    for (const char* file : {"A0002", "A0001"}) {
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        QTest::keyClick(&window, Qt::Key_I, Qt::AltModifier);
+        QTRY_COMPARE(MessageBox::lastText(),
+                     QStringLiteral("Invio IT09876543210_%1.xml della fattura "
+                                    "1/2026 annullato")
+                         .arg(QLatin1String(file)));
+    }
+    QVERIFY(!withdraw->isEnabled());
+    QVERIFY(caption->text().startsWith("Invio annullato il "));
+    MessageBox::resetForTest();
+    enter(&window, 3, "Frazionamento");
+    QCOMPARE(MessageBox::shownCount(), 0);
+    QTest::mouseClick(window.BtMem(), Qt::LeftButton);
+    QCOMPARE(invoices.find(key, &error)->subject, QStringLiteral("Frazionamento"));
+    QCOMPARE(sha256(first), firstHash);
+}
+
+void SendingsWindowTest::keyTypedIsNotTheInvoiceWritten()
+{
+    QString error;
+    QVERIFY(m_context->DbArchivi.execute(
+        "INSERT INTO Fatture (Chiave, Data, Numero, CodCli, Oggetto, Onorario, AliqIVA, "
+        "ImportoIVA) VALUES ('2026         2', '2026-12-02', 2, 'B1', 'Perizia', 50000, 22, "
+        "11000)",
+        {}, &error));
+    FArcFAT window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    enter(&window, 1, "1");
+    // Invoice 2 typed over invoice 1 and not looked up: the screen shows
+    // neither, so nothing is written without the question.
+    line(&window, 1)->setFocus(Qt::MouseFocusReason);
+    line(&window, 1)->selectAll();
+    QTest::keyClicks(line(&window, 1), "2");
+    MessageBox::setNextAnswer(QMessageBox::No);
+    // A button's letter clicks it a moment later, as a click would look.
+    QTest::keyClick(&window, Qt::Key_L, Qt::AltModifier);
+    QTRY_COMPARE(MessageBox::shownCount(), 1);
+    QVERIFY(MessageBox::lastText().contains("Memorizzarle e scrivere la fattura elettronica?"));
+    QVERIFY(!QDir(m_dir->filePath("Fatture/2026")).exists());
+    // "Sì" writes the invoice the fields show, under the key it was shown by.
+    MessageBox::setNextAnswer(QMessageBox::Yes);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::keyClick(&window, Qt::Key_L, Qt::AltModifier);
+    QTRY_COMPARE(MessageBox::shownCount(), 3);
+    QCOMPARE(line(&window, 1)->text().trimmed(), QStringLiteral("1"));
+    Sendings sendings(m_context->DbArchivi);
+    QVERIFY(sendings.live(*DocumentKey::of(QDate(2026, 12, 1), 1), &error));
+    QVERIFY(!sendings.live(*DocumentKey::of(QDate(2026, 12, 2), 2), &error));
+}
+
+void SendingsWindowTest::clientChangedAfterItsInvoiceWasWritten()
+{
+    QString error;
+    Sending written;
+    written.invoice = *DocumentKey::of(QDate(2026, 12, 1), 1);
+    written.progressive = "A0001";
+    written.counter = 1;
+    written.fileName = "IT09876543210_A0001.xml";
+    written.written = QDateTime::currentDateTime();
+    QVERIFY(Sendings(m_context->DbArchivi).add(written, &error));
+    FArcCLI window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    enter(&window, 0, "B1");
+    // The address form alone prints nowhere in the file: stored silently.
+    enter(&window, 8, "Spett.le");
+    QTest::mouseClick(window.BtMem(), Qt::LeftButton);
+    QCOMPARE(MessageBox::shownCount(), 0);
+    enter(&window, 1, "Bianchi Srl");
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(window.BtMem(), Qt::LeftButton);
+    QCOMPARE(MessageBox::shownCount(), 1);
+    QVERIFY2(MessageBox::lastText().contains("conservano i dati precedenti"),
+             qPrintable(MessageBox::lastText()));
+    QCOMPARE(Clients(m_context->DbArchivi).find("B1", &error)->name, QStringLiteral("Bianchi Srl"));
+}

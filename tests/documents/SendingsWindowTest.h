@@ -1,0 +1,22 @@
+#pragma once
+
+#include "AppContext.h"
+
+#include <QObject>
+#include <QTemporaryDir>
+#include <memory>
+
+class SendingsWindowTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void writtenInvoiceLockedUntilWithdrawn();
+    void keyTypedIsNotTheInvoiceWritten();
+    void clientChangedAfterItsInvoiceWasWritten();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<AppContext> m_context;
+};
