@@ -254,6 +254,37 @@ void FatturaPATest::missingDataRefusedWithoutFile()
     QVERIFY(!QDir(folder).exists());
 }
 
+void FatturaPATest::pdfAttached()
+{
+    FatturaPAInvoice e = sampleInvoice();
+    QByteArray pdf("%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
+    for (int i = 0; i < 256; ++i)
+        pdf += char(i);
+    e.attachment = FatturaPAAttachment{"Fattura_2026_7.pdf", pdf};
+    const QString file = m_dir.filePath("attached.xml");
+    QString message;
+    QVERIFY2(writeFatturaPA(e, file, &message), qPrintable(message));
+    const QString errors = schemaErrors(file);
+    QVERIFY2(errors.isEmpty(), qPrintable(errors));
+
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray xml = f.readAll();
+    const auto x = leaves(xml);
+    QCOMPARE(x.value("Allegati/NomeAttachment"), "Fattura_2026_7.pdf");
+    QCOMPARE(x.value("Allegati/FormatoAttachment"), "PDF");
+    QCOMPARE(QByteArray::fromBase64(x.value("Allegati/Attachment").toLatin1()), pdf);
+    // The body's last block, after the payment.
+    QVERIFY(xml.indexOf("</DatiPagamento>") < xml.indexOf("<Allegati>"));
+    QVERIFY(xml.indexOf("</Allegati>") < xml.indexOf("</FatturaElettronicaBody>"));
+    // The PDF is only carried: the amounts stay those of the invoice.
+    e.attachment.reset();
+    QVERIFY(writeFatturaPA(e, file, &message));
+    QFile again(file);
+    QVERIFY(again.open(QIODevice::ReadOnly));
+    QVERIFY(!again.readAll().contains("Allegati"));
+}
+
 void FatturaPATest::progressivoInvio_data()
 {
     QTest::addColumn<int>("year");
