@@ -3,9 +3,11 @@
 #include "AppContext.h"
 #include "DocumentAmounts.h"
 #include "FatturaPAFile.h"
+#include "InvoicePdfAttachment.h"
 #include "KeyText.h"
 #include "MessageBox.h"
 #include "STAFAT.h"
+#include "WaitCursor.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -104,9 +106,15 @@ void FArcFAT::FatturaElettronica_Click()
     QString message = QStringLiteral("Fattura non trovata");
     const auto key =
         DocumentKey::of(parseItalianDate(text(FeeField::Date)), text(FeeField::Number));
-    const auto path = key ? exportFatturaPA(m_context.DbArchivi, m_context.settings(),
-                                            m_context.programFolder, *key, {}, &message)
-                          : std::nullopt;
+    std::optional<FatturaPAAttachment> pdf;
+    std::optional<QString> path;
+    {
+        // The PDF to attach may have to be laid out and written first.
+        const WaitCursor wait;
+        if (key && attachInvoicePdf(m_context, *key, &pdf, &message))
+            path = exportFatturaPA(m_context.DbArchivi, m_context.settings(),
+                                   m_context.programFolder, *key, {}, &message, nullptr, pdf);
+    }
     setPrintable(true);
     if (path)
         MessageBox::show(this, QStringLiteral("Fattura elettronica scritta in\n%1").arg(*path));

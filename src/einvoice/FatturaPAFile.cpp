@@ -56,15 +56,17 @@ QString fatturaPAWrittenText(const QDateTime& written)
 
 std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
                                        const QString& programFolder, const DocumentKey& key,
-                                       const QString& path, QString* message, QStringList* problems)
+                                       const QString& path, QString* message, QStringList* problems,
+                                       const std::optional<FatturaPAAttachment>& attachment)
 {
     // The time the file is written goes into the invoice: an archive that
     // takes no saves is said so before any file is written.
     if (!db.acceptsWrites(message))
         return std::nullopt;
-    const auto e = loadFatturaPAInvoice(db, settings, key, message);
+    auto e = loadFatturaPAInvoice(db, settings, key, message);
     if (!e)
         return std::nullopt;
+    e->attachment = attachment;
     if (problems)
         *problems = fatturaPAProblems(*e);
     const QString target = path.isEmpty() ? fatturaPAArchivePath(programFolder, *e)

@@ -28,8 +28,10 @@ QString fatturaPAWrittenText(const QDateTime& written);
 // that the windows and the period export know it is done. Its path, or
 // nothing and the message to show (when the time cannot be recorded, the
 // file is there and the message says so). When the checks refuse the
-// invoice, `problems` (if given) lists what they found.
+// invoice, `problems` (if given) lists what they found. The file carries
+// `attachment` when given (InvoicePdfAttachment.h).
 std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
                                        const QString& programFolder, const DocumentKey& key,
                                        const QString& path, QString* message,
-                                       QStringList* problems = nullptr);
+                                       QStringList* problems = nullptr,
+                                       const std::optional<FatturaPAAttachment>& attachment = {});

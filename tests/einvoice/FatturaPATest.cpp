@@ -214,6 +214,8 @@ void FatturaPATest::missingDataRefusedWithoutFile_data()
     QTest::newRow("recipient code and certified mail")
         << "code pec"
         << QStringList{"codice destinatario", "La PEC del cliente C1 non è un indirizzo valido."};
+    QTest::newRow("attached PDF too large")
+        << "pdf" << QStringList{"PDF allegato (3906 kB) renderebbe il file più grande dei 5 MB"};
 }
 
 void FatturaPATest::missingDataRefusedWithoutFile()
@@ -242,6 +244,8 @@ void FatturaPATest::missingDataRefusedWithoutFile()
             e.client.codiceDestinatario = "ABC";
         else if (c == "pec")
             e.client.pec = "rossi..m@pec.it";
+        else if (c == "pdf")
+            e.attachment = FatturaPAAttachment{"Fattura_2026_7.pdf", QByteArray(4000000, 'x')};
     }
     const QString folder = m_dir.filePath("refused");
     QString message;
