@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <array>
 
 namespace {
