@@ -22,6 +22,7 @@ private slots:
     void storedInvoiceEditedAndDeleted();
     void escapeSavesTheFieldBeingTyped();
     void electronicInvoiceBesideThePdf();
+    void electronicInvoiceCarriesItsPdf();
 
 private:
     void writeSettings(const QByteArray& content);
