@@ -5,6 +5,7 @@
 #include "ProgressivoInvio.h"
 
 #include <QRegularExpression>
+#include <utility>
 
 namespace {
 
@@ -42,7 +43,10 @@ QString refusedCharacters(const QString& text)
 class PartyCheck
 {
 public:
-    PartyCheck(QStringList* problems, QString whose) : m_problems(problems), m_whose(whose) {}
+    PartyCheck(QStringList* problems, QString whose)
+        : m_problems(problems), m_whose(std::move(whose))
+    {
+    }
 
     void required(const QString& value, const QString& what)
     {
