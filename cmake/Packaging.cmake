@@ -31,6 +31,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION office)
 # Opening a PDF and choosing the default printer use xdg-open and lpoptions
 # when they are there.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6, libstdc++6, libgcc-s1, libsqlite3-0, libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6printsupport6 (>= 6.4), libqt6sql6 (>= 6.4), libqt6sql6-sqlite (>= 6.4), fonts-liberation2, fontconfig")
+    "libc6, libstdc++6, libgcc-s1, libsqlite3-0, libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6printsupport6 (>= 6.4), libqt6sql6 (>= 6.4), libqt6sql6-sqlite (>= 6.4), libzip4, libssl3, fonts-liberation2, fontconfig")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils, cups-client")
 include(CPack)

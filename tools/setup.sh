@@ -9,6 +9,7 @@ packages=(
     fonts-liberation2 fontconfig
     libsqlite3-dev qpdf poppler-utils sqlite3 xdg-utils cups-client
     desktop-file-utils libxml2-utils
+    libzip-dev libssl-dev openssl unzip
     libbenchmark-dev libhpdf-dev
     locales
 )

@@ -1,6 +1,7 @@
 #include "AppContext.h"
 #include "BatchCommands.h"
 #include "FatturaPAFile.h"
+#include "InvoicePdfAttachment.h"
 #include "PeriodSelection.h"
 #include "PrintableText.h"
 #include "Sendings.h"
@@ -19,10 +20,15 @@ std::optional<QString> exportOne(BatchRun& run, const DocumentKey& key, const QS
     AppContext& context = run.context();
     // The time the file was written goes into the invoice: a write.
     run.lockDataFolder(context.programFolder);
+    std::optional<FatturaPAAttachment> pdf;
+    if (!attachInvoicePdf(context, key, &pdf, message)) {
+        *message = QStringLiteral("%1 non scritta: %2").arg(invoiceName(key), *message);
+        return std::nullopt;
+    }
     QStringList problems;
     const auto written =
         exportFatturaPA(context.DbArchivi, context.settings(), context.programFolder, key, path,
-                        message, &problems, again);
+                        message, &problems, again, pdf);
     if (!written && !problems.isEmpty())
         *message = QStringLiteral("%1 non scritta: %2")
                        .arg(invoiceName(key), problems.join(QStringLiteral("; ")));

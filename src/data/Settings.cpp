@@ -117,6 +117,12 @@ FatturaPASettings Settings::fatturaPA() const
     read("TipoCassa", &s.tipoCassa);
     read("Provincia", &s.provincia);
     read("IBAN", &s.iban);
+    if (const auto attach = value(kFatturaPA, "AllegaPDF")) {
+        const QString v = attach->trimmed().toLower();
+        s.allegaPdf = v == QLatin1String("1") || v == QLatin1String("si") ||
+                      v == QStringLiteral("sì") || v == QLatin1String("yes") ||
+                      v == QLatin1String("on") || v == QLatin1String("true");
+    }
     return s;
 }
 

@@ -23,6 +23,7 @@ struct FatturaPASettings
     QString tipoCassa = QStringLiteral("TC03");     // TipoCassa: the geometri's fund
     QString provincia;                              // Provincia of the professional's seat
     QString iban;                                   // IBAN for the payment by transfer
+    bool allegaPdf = false; // AllegaPDF: the invoice's archived PDF goes into the file
 };
 
 // The settings file by name: each key is named once here, with what applies

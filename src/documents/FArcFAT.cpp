@@ -3,9 +3,11 @@
 #include "AppContext.h"
 #include "DocumentAmounts.h"
 #include "FatturaPAFile.h"
+#include "InvoicePdfAttachment.h"
 #include "KeyText.h"
 #include "MessageBox.h"
 #include "STAFAT.h"
+#include "WaitCursor.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -163,9 +165,16 @@ void FArcFAT::FatturaElettronica_Click()
         live && !MessageBox::confirm(this, alreadyWrittenText(*live) +
                                                QStringLiteral(". Scriverla di nuovo?")))
         return;
-    const auto path =
-        exportFatturaPA(m_context.DbArchivi, m_context.settings(), m_context.programFolder, *key,
-                        {}, &message, nullptr, WriteAgain::Allow);
+    std::optional<FatturaPAAttachment> pdf;
+    std::optional<QString> path;
+    {
+        // The PDF to attach may have to be laid out and written first.
+        const WaitCursor wait;
+        if (attachInvoicePdf(m_context, *key, &pdf, &message))
+            path = exportFatturaPA(m_context.DbArchivi, m_context.settings(),
+                                   m_context.programFolder, *key, {}, &message, nullptr,
+                                   WriteAgain::Allow, pdf);
+    }
     setPrintable(true);
     if (path)
         MessageBox::show(this, QStringLiteral("Fattura elettronica scritta in\n%1").arg(*path));

@@ -5,6 +5,7 @@
 #include "ProgressivoInvio.h"
 
 #include <QRegularExpression>
+#include <utility>
 
 namespace {
 
@@ -42,7 +43,10 @@ QString refusedCharacters(const QString& text)
 class PartyCheck
 {
 public:
-    PartyCheck(QStringList* problems, QString whose) : m_problems(problems), m_whose(whose) {}
+    PartyCheck(QStringList* problems, QString whose)
+        : m_problems(problems), m_whose(std::move(whose))
+    {
+    }
 
     void required(const QString& value, const QString& what)
     {
@@ -241,6 +245,14 @@ QStringList fatturaPAProblems(const FatturaPAInvoice& e)
     checkClient(e, &problems);
     checkSettings(e, &problems);
     checkInvoice(e, &problems);
+    // The SdI takes files of 5 MB at most, and base64 makes a PDF a third
+    // larger.
+    constexpr qsizetype kLargestPdf = 3500 * 1024;
+    if (e.attachment && e.attachment->pdf.size() > kLargestPdf)
+        problems << QStringLiteral("il PDF allegato (%1 kB) renderebbe il file più grande dei 5 MB "
+                                   "che il Sistema di Interscambio accetta: togliere AllegaPDF "
+                                   "dalle impostazioni")
+                        .arg(e.attachment->pdf.size() / 1024);
     return problems;
 }
 

@@ -102,7 +102,8 @@ QString sha256(const QByteArray& bytes)
 std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
                                        const QString& programFolder, const DocumentKey& key,
                                        const QString& path, QString* message, QStringList* problems,
-                                       WriteAgain again)
+                                       WriteAgain again,
+                                       const std::optional<FatturaPAAttachment>& attachment)
 {
     // The sending goes into the database: an archive that takes no saves is
     // said so before any file is written.
@@ -111,6 +112,7 @@ std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
     auto e = loadFatturaPAInvoice(db, settings, key, message);
     if (!e)
         return std::nullopt;
+    e->attachment = attachment;
     if (problems)
         *problems = fatturaPAProblems(*e);
     if (const QStringList found = fatturaPAProblems(*e); !found.isEmpty()) {

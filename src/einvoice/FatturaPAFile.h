@@ -34,9 +34,11 @@ enum class WriteAgain { Refuse, Allow };
 // then no file and no sending. When the checks refuse the invoice,
 // `problems` (if given) lists what they found. An invoice with a live
 // sending is refused (the message says when and as what it was written)
-// unless `again` allows it.
+// unless `again` allows it. The file carries `attachment` when given
+// (InvoicePdfAttachment.h).
 std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
                                        const QString& programFolder, const DocumentKey& key,
                                        const QString& path, QString* message,
                                        QStringList* problems = nullptr,
-                                       WriteAgain again = WriteAgain::Refuse);
+                                       WriteAgain again = WriteAgain::Refuse,
+                                       const std::optional<FatturaPAAttachment>& attachment = {});

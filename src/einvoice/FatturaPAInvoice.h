@@ -11,6 +11,14 @@
 
 class Database;
 
+// A PDF carried inside the file (Allegati), so that the client's viewer
+// shows the invoice as the studio prints it.
+struct FatturaPAAttachment
+{
+    QString name; // NomeAttachment: Latin-1, at most 60 characters
+    QByteArray pdf;
+};
+
 // Everything an electronic invoice is made of: the stored invoice, its
 // client, the professional who issues it and the settings that say how.
 struct FatturaPAInvoice
@@ -23,6 +31,8 @@ struct FatturaPAInvoice
     // The sending's progressive; empty, the one the earlier scheme derived
     // from the invoice (a file written outside a sending, such as a check).
     QString progressive;
+    // The invoice's own PDF, carried in Allegati when given.
+    std::optional<FatturaPAAttachment> attachment;
 };
 
 // The invoice of this key with its client and the heading data as stored

@@ -50,6 +50,7 @@ public:
         datiGenerali();
         datiBeniServizi();
         datiPagamento();
+        allegati();
         m_xml.writeEndElement();
         m_xml.writeEndDocument();
     }
@@ -240,6 +241,17 @@ private:
             text(QStringLiteral("IBAN"),
                  QString(m_e.settings.iban).remove(QLatin1Char(' ')).toUpper());
         end();
+        end();
+    }
+
+    void allegati()
+    {
+        if (!m_e.attachment)
+            return;
+        start(QStringLiteral("Allegati"));
+        text(QStringLiteral("NomeAttachment"), m_e.attachment->name);
+        text(QStringLiteral("FormatoAttachment"), QStringLiteral("PDF"));
+        text(QStringLiteral("Attachment"), QString::fromLatin1(m_e.attachment->pdf.toBase64()));
         end();
     }
 

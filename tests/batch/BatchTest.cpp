@@ -379,6 +379,42 @@ void BatchTest::fatturaPA()
                              &message));
     QVERIFY2(message.contains("solo letto"), qPrintable(message));
     QVERIFY(!QFile::exists(out));
+
+    // AllegaPDF: the archived PDF inside the file, written first when the
+    // archive has none; one already there is taken as it is.
+    QVERIFY(db.execute("UPDATE Clienti SET Denominazione = 'Rossi' WHERE CodCliente = ?",
+                       {invoice->clientCode}, &error));
+    QFile ini(home + "/falmide.ini");
+    QVERIFY(ini.open(QIODevice::Append) && ini.write("\n[FatturaPA]\nAllegaPDF=1\n") > 0);
+    ini.close();
+    const QString pdf = home + "/Fatture/" + year + "/Fattura_" + year + "_" + number + ".pdf";
+    QVERIFY(!QFile::exists(pdf));
+    const auto attachment = [&]() {
+        const auto x = QString::fromUtf8(pdftest::readFile(out));
+        const auto tag = [&x](const QString& name) {
+            const qsizetype from = x.indexOf("<" + name + ">") + name.size() + 2;
+            return x.mid(from, x.indexOf("</" + name + ">") - from);
+        };
+        return std::pair(tag("NomeAttachment"),
+                         QByteArray::fromBase64(tag("Attachment").toLatin1()));
+    };
+    for (const bool archived : {false, true}) {
+        if (archived)
+            QVERIFY(pdftest::writeFile(pdf, "%PDF-1.4 gi\xc3\xa0 in archivio"));
+        outcome = run({"fatturapa", year, number, "--dir", home, "--output", out});
+        QCOMPARE(outcome.err, QString());
+        QCOMPARE(outcome.status, 0);
+        lint.start("xmllint", {"--noout", "--nonet", "--schema", FALMIDE_FATTURAPA_SCHEMA, out});
+        QVERIFY(lint.waitForFinished(30000));
+        QVERIFY2(lint.exitCode() == 0, lint.readAllStandardError().constData());
+        const auto [name, bytes] = attachment();
+        QCOMPARE(name, QFileInfo(pdf).fileName());
+        QCOMPARE(bytes, pdftest::readFile(pdf));
+        if (!archived) {
+            const QString problems = pdftest::check(pdf, {"Rossi"});
+            QVERIFY2(problems.isEmpty(), qPrintable(problems));
+        }
+    }
 }
 
 void BatchTest::fatturaPAWrittenAgainAndWithdrawn()

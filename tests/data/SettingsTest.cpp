@@ -34,7 +34,7 @@ void SettingsTest::defaultsWhenAbsent()
     QCOMPARE(Settings(m_dir.filePath("missing.ini")).feeProfile(), FeeProfile::General);
     const FatturaPASettings e = s.fatturaPA();
     QVERIFY(e.regimeFiscale == "RF01" && e.tipoCassa == "TC03");
-    QVERIFY(e.provincia.isEmpty() && e.iban.isEmpty());
+    QVERIFY(e.provincia.isEmpty() && e.iban.isEmpty() && !e.allegaPdf);
 }
 
 void SettingsTest::valuesAsTheirReadersTakeThem()
@@ -70,6 +70,16 @@ void SettingsTest::valuesAsTheirReadersTakeThem()
         Settings(write("[fatturapa]\nRegimeFiscale= RF19 \nTipoCassa=  \nProvincia=RM\n"))
             .fatturaPA();
     QVERIFY(e.regimeFiscale == "RF19" && e.tipoCassa == "TC03" && e.provincia == "RM");
+    for (const char* on : {"1", " Si ", "sì", "TRUE"})
+        QVERIFY2(Settings(write(QString("[FatturaPA]\nallegapdf=%1\n").arg(on).toUtf8()))
+                     .fatturaPA()
+                     .allegaPdf,
+                 on);
+    for (const char* off : {"0", "no", "2", ""})
+        QVERIFY2(!Settings(write(QString("[FatturaPA]\nAllegaPDF=%1\n").arg(off).toUtf8()))
+                      .fatturaPA()
+                      .allegaPdf,
+                 off);
 
     // Section and key names match whatever their case.
     QCOMPARE(Settings(write("[generale]\ncalcolo=GEOMETRA\n")).feeProfile(), FeeProfile::Geometra);

@@ -629,3 +629,44 @@ void DocumentsTest::electronicInvoiceBesideThePdf()
     enter(&window, 1, "1");
     QVERIFY(written->text().startsWith(today));
 }
+
+void DocumentsTest::electronicInvoiceCarriesItsPdf()
+{
+    writeSettings("[FatturaPA]\nAllegaPDF=1\n");
+    QString error;
+    Database& db = m_context->DbArchivi;
+    QVERIFY(
+        db.execute("UPDATE datipers SET Denominazione = 'Geom. Rossi', Indirizzo = 'Via Appia', "
+                   "Citta = 'Roma', CAP = '00179', PartitaIVA = '09876543210', "
+                   "CodiceFiscale = 'RSSMRA80A01H501U'",
+                   {}, &error));
+    QVERIFY(db.execute("INSERT INTO Clienti (Chiave, CodCliente, Denominazione, Indirizzo, Citta, "
+                       "CAP, PartitaIVA) VALUES ('B1        ', 'B1', 'Bianchi', 'Via Po', "
+                       "'Milano', '20121', '01234567890')",
+                       {}, &error));
+    QVERIFY(db.execute("INSERT INTO Fatture (Chiave, Data, Numero, CodCli, Oggetto, Onorario, "
+                       "AliqIVA, ImportoIVA) VALUES ('2026         1', '2026-12-01', 1, 'B1', "
+                       "'Rilievo', 100000, 22, 22000)",
+                       {}, &error));
+
+    FArcFAT window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    enter(&window, 1, "1");
+    // No PDF in the archive yet: it is written there first, then carried.
+    const QString pdf = m_dir->filePath("Fatture/2026/Fattura_2026_1.pdf");
+    QVERIFY(!QFile::exists(pdf));
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(window.findChild<QPushButton*>("FatturaElettronica"), Qt::LeftButton);
+    const QString path = m_dir->filePath("Fatture/2026/IT09876543210_26001.xml");
+    QCOMPARE(MessageBox::lastText(), "Fattura elettronica scritta in\n" + path);
+    QFile archived(pdf);
+    QVERIFY(archived.open(QIODevice::ReadOnly));
+    const QByteArray bytes = archived.readAll();
+    QVERIFY(bytes.startsWith("%PDF-"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray xml = file.readAll();
+    QVERIFY(xml.contains("<NomeAttachment>Fattura_2026_1.pdf</NomeAttachment>"));
+    QVERIFY(xml.contains("<Attachment>" + bytes.toBase64() + "</Attachment>"));
+}

@@ -21,6 +21,7 @@ private slots:
     void storedInvoiceEditedAndDeleted();
     void escapeSavesTheFieldBeingTyped();
     void electronicInvoiceBesideThePdf();
+    void electronicInvoiceCarriesItsPdf();
 
 private:
     TestDataFolder m_data;

@@ -214,6 +214,8 @@ void FatturaPATest::missingDataRefusedWithoutFile_data()
     QTest::newRow("recipient code and certified mail")
         << "code pec"
         << QStringList{"codice destinatario", "La PEC del cliente C1 non è un indirizzo valido."};
+    QTest::newRow("attached PDF too large")
+        << "pdf" << QStringList{"PDF allegato (3906 kB) renderebbe il file più grande dei 5 MB"};
 }
 
 void FatturaPATest::missingDataRefusedWithoutFile()
@@ -242,6 +244,8 @@ void FatturaPATest::missingDataRefusedWithoutFile()
             e.client.codiceDestinatario = "ABC";
         else if (c == "pec")
             e.client.pec = "rossi..m@pec.it";
+        else if (c == "pdf")
+            e.attachment = FatturaPAAttachment{"Fattura_2026_7.pdf", QByteArray(4000000, 'x')};
     }
     const QString folder = m_dir.filePath("refused");
     QString message;
@@ -252,6 +256,37 @@ void FatturaPATest::missingDataRefusedWithoutFile()
     // Only the problems of this case are named.
     QCOMPARE(message.count('\n'), expected.size());
     QVERIFY(!QDir(folder).exists());
+}
+
+void FatturaPATest::pdfAttached()
+{
+    FatturaPAInvoice e = sampleInvoice();
+    QByteArray pdf("%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
+    for (int i = 0; i < 256; ++i)
+        pdf += char(i);
+    e.attachment = FatturaPAAttachment{"Fattura_2026_7.pdf", pdf};
+    const QString file = m_dir.filePath("attached.xml");
+    QString message;
+    QVERIFY2(writeFatturaPA(e, file, &message), qPrintable(message));
+    const QString errors = schemaErrors(file);
+    QVERIFY2(errors.isEmpty(), qPrintable(errors));
+
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray xml = f.readAll();
+    const auto x = leaves(xml);
+    QCOMPARE(x.value("Allegati/NomeAttachment"), "Fattura_2026_7.pdf");
+    QCOMPARE(x.value("Allegati/FormatoAttachment"), "PDF");
+    QCOMPARE(QByteArray::fromBase64(x.value("Allegati/Attachment").toLatin1()), pdf);
+    // The body's last block, after the payment.
+    QVERIFY(xml.indexOf("</DatiPagamento>") < xml.indexOf("<Allegati>"));
+    QVERIFY(xml.indexOf("</Allegati>") < xml.indexOf("</FatturaElettronicaBody>"));
+    // The PDF is only carried: the amounts stay those of the invoice.
+    e.attachment.reset();
+    QVERIFY(writeFatturaPA(e, file, &message));
+    QFile again(file);
+    QVERIFY(again.open(QIODevice::ReadOnly));
+    QVERIFY(!again.readAll().contains("Allegati"));
 }
 
 void FatturaPATest::progressivoInvio_data()

@@ -12,6 +12,7 @@ private slots:
     void validAndAddingUp();
     void missingDataRefusedWithoutFile_data();
     void missingDataRefusedWithoutFile();
+    void pdfAttached();
     void progressivoInvio_data();
     void progressivoInvio();
 

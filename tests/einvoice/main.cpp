@@ -1,9 +1,10 @@
 #include "FatturaPATest.h"
 #include "MultiTestMain.h"
+#include "SdiReceiptTest.h"
 
 #include <QCoreApplication>
 
 int main(int argc, char* argv[])
 {
-    return runTests<QCoreApplication, FatturaPATest>(argc, argv);
+    return runTests<QCoreApplication, FatturaPATest, SdiReceiptTest>(argc, argv);
 }

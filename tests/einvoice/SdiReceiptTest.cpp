@@ -1,0 +1,269 @@
+#include "SdiReceiptTest.h"
+
+#include "SdiReceipt.h"
+#include "ZipFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+
+namespace {
+
+QString receipt(const QString& name)
+{
+    return QStringLiteral(FALMIDE_RECEIPTS "/") + name;
+}
+
+// A program's exit status and what it printed; -1 when it did not run.
+std::pair<int, QString> run(const QString& program, const QStringList& arguments)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, arguments);
+    if (!p.waitForFinished(30000))
+        return {-1, program + QStringLiteral(" did not run: ") + p.errorString()};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAll())};
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool put(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
+
+} // namespace
+
+void SdiReceiptTest::receiptsOfEachKind_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("identificativo");
+    QTest::addColumn<QString>("nomeFile");
+    QTest::addColumn<QString>("messageId");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("delivered") << "IT09876543210_26007_RC_001.xml"
+                               << "RC"
+                               << "4520150761"
+                               << "IT09876543210_26007.xml"
+                               << "7139461027"
+                               << "Consegnata il 08/12/2026";
+    QTest::newRow("rejected, two errors")
+        << "IT09876543210_26008_NS_001.xml"
+        << "NS"
+        << "4520150988"
+        << "IT09876543210_26008.xml"
+        << "7139488210"
+        << "Scartata il 09/12/2026: 00305 IdFiscaleIVA del cessionario non valido; 00423 "
+           "PrezzoTotale non calcolato secondo le specifiche tecniche";
+    QTest::newRow("not delivered")
+        << "IT09876543210_26009_MC_001.xml"
+        << "MC"
+        << "4520151002"
+        << "IT09876543210_26009.xml"
+        << "7139490001"
+        << "Non recapitata: disponibile nel cassetto fiscale del cliente";
+    QTest::newRow("deadline passed")
+        << "IT09876543210_26010_DT_001.xml"
+        << "DT"
+        << "4520151100"
+        << "IT09876543210_26010.xml"
+        << "7139500077"
+        << "Decorrenza termini: nessun esito del cliente entro 15 giorni";
+    // RiferimentoArchivio names another file and identifier: not this one's.
+    QTest::newRow("transmitted, not deliverable")
+        << "IT09876543210_26011_AT_001.xml"
+        << "AT"
+        << "4520151200"
+        << "IT09876543210_26011.xml"
+        << "7139510450"
+        << "Trasmessa il 11/12/2026, non recapitabile: avvisare il cliente";
+}
+
+void SdiReceiptTest::receiptsOfEachKind()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, code);
+    QFETCH(QString, identificativo);
+    QFETCH(QString, nomeFile);
+    QFETCH(QString, messageId);
+    QFETCH(QString, text);
+
+    // The hand-made receipts are what the SdI may send.
+    const auto [status, lint] =
+        run("xmllint", {"--noout", "--nonet", "--schema", FALMIDE_MESSAGES_SCHEMA, receipt(file)});
+    QVERIFY2(status == 0, qPrintable(lint));
+
+    QString message;
+    const auto r = readSdiReceiptFile(receipt(file), &message);
+    QVERIFY2(r, qPrintable(message));
+    QCOMPARE(sdiReceiptCode(r->kind), code);
+    QCOMPARE(sdiReceiptKindOfCode(code), r->kind);
+    QCOMPARE(r->identificativoSdI, identificativo);
+    QCOMPARE(r->nomeFile, nomeFile);
+    QCOMPARE(r->messageId, messageId);
+    QCOMPARE(sdiStateText(*r), text);
+    QCOMPARE(r->errors.isEmpty(), code != "NS");
+    if (code == "RC") {
+        // Received before midnight, delivered the next morning: the
+        // delivery is the state's date, in the receipt's own time zone.
+        QCOMPARE(r->received, QDateTime::fromString("2026-12-07T23:58:10+01:00", Qt::ISODate));
+        QCOMPARE(r->stateTime(), QDateTime::fromString("2026-12-08T09:14:02+01:00", Qt::ISODate));
+    } else if (code == "NS") {
+        QCOMPARE(r->errors.first(), (SdiError{"00305", "IdFiscaleIVA del cessionario non valido"}));
+        QCOMPARE(sdiStateText(SdiReceiptKind::Rejected, QDate(2026, 12, 9), {r->errors.first()}),
+                 "Scartata il 09/12/2026: 00305 IdFiscaleIVA del cessionario non valido");
+    } else if (code == "DT") {
+        QVERIFY(!r->stateTime().isValid());
+        QCOMPARE(r->description, "Decorsi 15 giorni senza esito del committente");
+    }
+}
+
+void SdiReceiptTest::notReceiptsRefused_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("expected");
+    const QByteArray ns = "xmlns:n=\"http://www.fatturapa.gov.it/sdi/messaggi/v1.0\"";
+
+    QTest::newRow("an invoice") << QByteArray("<?xml version=\"1.0\"?><p:FatturaElettronica "
+                                              "xmlns:p=\"x\" versione=\"FPR12\"/>")
+                                << "non è una ricevuta del Sistema di Interscambio (contiene "
+                                   "FatturaElettronica)";
+    QTest::newRow("right name, other namespace")
+        << QByteArray("<RicevutaConsegna><NomeFile>a.xml</NomeFile></RicevutaConsegna>")
+        << "non è una ricevuta del Sistema di Interscambio (contiene RicevutaConsegna)";
+    QTest::newRow("the client's outcome")
+        << contents(receipt("IT09876543210_26012_NE_001.xml"))
+        << "è una notifica NotificaEsito, che il programma non registra";
+    QTest::newRow("no file name")
+        << ("<n:RicevutaConsegna " + ns +
+            "><IdentificativoSdI>1</IdentificativoSdI><RiferimentoArchivio><IdentificativoSdI>2"
+            "</IdentificativoSdI><NomeFile>b.xml</NomeFile></RiferimentoArchivio>"
+            "</n:RicevutaConsegna>")
+        << "ricevuta RicevutaConsegna incompleta: manca NomeFile";
+    QTest::newRow("rejection without errors")
+        << ("<n:NotificaScarto " + ns +
+            "><IdentificativoSdI>1</IdentificativoSdI><NomeFile>a.xml</NomeFile>"
+            "<DataOraRicezione>2026-12-09T10:00:00</DataOraRicezione><MessageId>9</MessageId>"
+            "</n:NotificaScarto>")
+        << "ricevuta NotificaScarto incompleta: manca ListaErrori";
+    QTest::newRow("delivery without a valid date")
+        << ("<n:RicevutaConsegna " + ns +
+            "><IdentificativoSdI>1</IdentificativoSdI><NomeFile>a.xml</NomeFile>"
+            "<DataOraRicezione>2026-12-09T10:00:00</DataOraRicezione>"
+            "<DataOraConsegna>ieri</DataOraConsegna><MessageId>9</MessageId>"
+            "</n:RicevutaConsegna>")
+        << "ricevuta RicevutaConsegna incompleta: manca DataOraConsegna";
+    QTest::newRow("cut short") << contents(receipt("IT09876543210_26007_RC_001.xml")).left(400)
+                               << "non è un file XML leggibile";
+    QTest::newRow("empty") << QByteArray() << "non è né un file XML né un file firmato";
+    QTest::newRow("other bytes") << QByteArray("%PDF-1.4\n")
+                                 << "non è né un file XML né un file firmato";
+}
+
+void SdiReceiptTest::notReceiptsRefused()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(QString, expected);
+    const QString path =
+        m_dir.filePath(QStringLiteral("ricevuta %1.xml").arg(QTest::currentDataTag()));
+    QVERIFY(put(path, data));
+    QString message;
+    QVERIFY(!readSdiReceiptFile(path, &message));
+    // The file is named, so that several read at once are told apart.
+    QVERIFY2(message.startsWith(QFileInfo(path).fileName() + ": " + expected), qPrintable(message));
+}
+
+void SdiReceiptTest::signedReceipts()
+{
+    // A signer of its own: the envelope's signature is checked against the
+    // certificate it carries, never against an authority.
+    const QString key = m_dir.filePath("firma.key");
+    const QString certificate = m_dir.filePath("firma.crt");
+    auto [status, output] = run("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes",
+                                            "-subj", "/CN=Sistema di Interscambio di prova",
+                                            "-days", "1", "-keyout", key, "-out", certificate});
+    QVERIFY2(status == 0, qPrintable(output));
+    const QString plain = receipt("IT09876543210_26008_NS_001.xml");
+    const QString p7m = m_dir.filePath("IT09876543210_26008_NS_001.xml.p7m");
+    std::tie(status, output) =
+        run("openssl", {"cms", "-sign", "-binary", "-nodetach", "-outform", "DER", "-in", plain,
+                        "-signer", certificate, "-inkey", key, "-out", p7m});
+    QVERIFY2(status == 0, qPrintable(output));
+
+    QString message;
+    const auto r = readSdiReceiptFile(p7m, &message);
+    QVERIFY2(r, qPrintable(message));
+    QCOMPARE(r->nomeFile, "IT09876543210_26008.xml");
+    QCOMPARE(r->errors.size(), 2);
+
+    // The same envelope saved as base64 text.
+    const QString base64 = m_dir.filePath("base64.xml.p7m");
+    QVERIFY(put(base64, contents(p7m).toBase64()));
+    QVERIFY2(readSdiReceiptFile(base64, &message), qPrintable(message));
+
+    // One byte of the receipt changed after signing: refused.
+    QByteArray tampered = contents(p7m);
+    const qsizetype at = tampered.indexOf("00305");
+    QVERIFY(at > 0);
+    tampered[at + 4] = '6';
+    const QString changed = m_dir.filePath("cambiata.xml.p7m");
+    QVERIFY(put(changed, tampered));
+    QVERIFY(!readSdiReceiptFile(changed, &message));
+    QVERIFY2(message.startsWith("cambiata.xml.p7m: la firma del file .p7m non corrisponde"),
+             qPrintable(message));
+
+    // A plain receipt given the signed name is no envelope.
+    const QString misnamed = m_dir.filePath("semplice.xml.p7m");
+    QVERIFY(QFile::copy(plain, misnamed));
+    QVERIFY(!readSdiReceiptFile(misnamed, &message));
+    QVERIFY2(message.contains("non è né un file XML né un file firmato"), qPrintable(message));
+}
+
+void SdiReceiptTest::zipOfFiles()
+{
+    const QString folder = m_dir.filePath("zip");
+    const QString path = folder + "/fatture 2026.zip";
+    const QList<ZipEntry> entries{
+        {"IT09876543210_26007.xml", contents(receipt("IT09876543210_26007_RC_001.xml")), {}},
+        {"IT09876543210_26008.xml", QByteArray(100000, 'x'),
+         QDateTime(QDate(2026, 3, 15), QTime(11, 58))},
+        {"Fattura_2026_9 città.pdf", QByteArray(), {}},
+    };
+    QString message;
+    QVERIFY2(writeZip(path, entries, &message), qPrintable(message));
+    auto [status, output] = run("unzip", {"-t", path});
+    QVERIFY2(status == 0 && output.contains("No errors detected"), qPrintable(output));
+    std::tie(status, output) = run("unzip", {"-l", path});
+    QVERIFY2(status == 0, qPrintable(output));
+    for (const ZipEntry& e : entries)
+        QVERIFY2(output.contains(e.name), qPrintable(output));
+    // unzip writes the date as the locale has it.
+    QVERIFY2(output.contains(QRegularExpression("(2026-03-15|03-15-2026) 11:58")),
+             qPrintable(output));
+    QVERIFY(output.contains("3 files"));
+    // Compressed, and nothing but the archive left in the folder.
+    QVERIFY(QFileInfo(path).size() < 10000);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"fatture 2026.zip"});
+
+    // Two entries of one name: refused, the earlier archive whole.
+    const QByteArray before = contents(path);
+    QVERIFY(!writeZip(path, {entries[0], entries[0]}, &message));
+    QVERIFY2(message.contains("IT09876543210_26007.xml"), qPrintable(message));
+    QCOMPARE(contents(path), before);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+    // Nothing to pack is said so, rather than an empty archive.
+    QVERIFY(!writeZip(folder + "/vuoto.zip", {}, &message));
+    QCOMPARE(message, "Nessun file da mettere nell'archivio ZIP.");
+    QVERIFY(!QFile::exists(folder + "/vuoto.zip"));
+}
