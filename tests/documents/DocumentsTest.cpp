@@ -632,9 +632,9 @@ void DocumentsTest::electronicInvoiceBesideThePdf()
 
 void DocumentsTest::electronicInvoiceCarriesItsPdf()
 {
-    writeSettings("[FatturaPA]\nAllegaPDF=1\n");
+    QVERIFY(m_data.writeSettings("[FatturaPA]\nAllegaPDF=1\n"));
     QString error;
-    Database& db = m_context->DbArchivi;
+    Database& db = m_data.context().DbArchivi;
     QVERIFY(
         db.execute("UPDATE datipers SET Denominazione = 'Geom. Rossi', Indirizzo = 'Via Appia', "
                    "Citta = 'Roma', CAP = '00179', PartitaIVA = '09876543210', "
@@ -649,16 +649,16 @@ void DocumentsTest::electronicInvoiceCarriesItsPdf()
                        "'Rilievo', 100000, 22, 22000)",
                        {}, &error));
 
-    FArcFAT window(*m_context);
+    FArcFAT window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     enter(&window, 1, "1");
     // No PDF in the archive yet: it is written there first, then carried.
-    const QString pdf = m_dir->filePath("Fatture/2026/Fattura_2026_1.pdf");
+    const QString pdf = m_data.filePath("Fatture/2026/Fattura_2026_1.pdf");
     QVERIFY(!QFile::exists(pdf));
     MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(window.findChild<QPushButton*>("FatturaElettronica"), Qt::LeftButton);
-    const QString path = m_dir->filePath("Fatture/2026/IT09876543210_26001.xml");
+    const QString path = m_data.filePath("Fatture/2026/IT09876543210_A0001.xml");
     QCOMPARE(MessageBox::lastText(), "Fattura elettronica scritta in\n" + path);
     QFile archived(pdf);
     QVERIFY(archived.open(QIODevice::ReadOnly));
