@@ -11,6 +11,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <array>
 
 namespace {
@@ -140,6 +141,52 @@ std::optional<Sending> Sendings::byFileName(const QString& fileName, QString* er
     if (!found || found->isEmpty())
         return std::nullopt;
     return found->constLast();
+}
+
+std::optional<QVector<Sending>> Sendings::liveInPeriod(const QDate& first, const QDate& last,
+                                                      QString* error) const
+{
+    const TableDef& invoices = tableDef(Table::Fatture);
+    auto invoiceColumn = [this, &invoices](FeeColumn c) {
+        return m_db.quoted(invoices.columns.at(int(c)).name);
+    };
+    const auto found = select(
+        QStringLiteral("%1 IN (SELECT %2 FROM %3 WHERE %4 >= ? AND %4 <= ?) AND %5 NOT IN (?, ?)")
+            .arg(column(m_db, SendingColumn::Invoice), invoiceColumn(FeeColumn::Key),
+                 m_db.quoted(invoices.name), invoiceColumn(FeeColumn::Date),
+                 column(m_db, SendingColumn::State)),
+        {first.toString(Qt::ISODate), last.toString(Qt::ISODate),
+         storedState(SendingState::Rejected), storedState(SendingState::Withdrawn)},
+        error);
+    if (!found)
+        return std::nullopt;
+    // Oldest first: a later sending of an invoice takes the earlier's place.
+    QMap<QString, Sending> latest;
+    for (const Sending& s : *found)
+        latest.insert(s.invoice.stored(), s);
+    return QVector<Sending>(latest.cbegin(), latest.cend());
+}
+
+std::optional<QHash<QString, Sending>> Sendings::latestOf(const QVector<DocumentKey>& invoices,
+                                                          QString* error) const
+{
+    QHash<QString, Sending> latest;
+    error->clear();
+    if (invoices.isEmpty())
+        return latest;
+    QVariantList keys;
+    for (const DocumentKey& key : invoices)
+        keys << key.stored();
+    const auto found =
+        select(QStringLiteral("%1 IN (?%2)")
+                   .arg(column(m_db, SendingColumn::Invoice),
+                        QStringLiteral(", ?").repeated(int(keys.size()) - 1)),
+               keys, error);
+    if (!found)
+        return std::nullopt;
+    for (const Sending& s : *found)
+        latest.insert(s.invoice.stored(), s);
+    return latest;
 }
 
 std::optional<qint64> Sendings::nextCounter(QString* error) const
@@ -335,4 +382,26 @@ QString alreadyWrittenText(const Sending& sending)
         .arg(sending.invoice.number())
         .arg(sending.invoice.year())
         .arg(sending.written.toString(QStringLiteral("dd/MM/yyyy")), sending.fileName);
+}
+
+QString sendingStateCell(const Sending& sending)
+{
+    const QString day = sending.stateDate.toString(QStringLiteral("dd/MM/yyyy"));
+    switch (sending.state) {
+    case SendingState::Written:
+        return QStringLiteral("Scritta %1").arg(day);
+    case SendingState::Delivered:
+        return QStringLiteral("Consegnata %1").arg(day);
+    case SendingState::Rejected:
+        return QStringLiteral("Scartata %1").arg(day);
+    case SendingState::NotDelivered:
+        return QStringLiteral("Non recapitata %1").arg(day);
+    case SendingState::TermsExpired:
+        return QStringLiteral("Decorrenza termini %1").arg(day);
+    case SendingState::Attested:
+        return QStringLiteral("Non recapitabile %1").arg(day);
+    case SendingState::Withdrawn:
+        return QStringLiteral("Annullata %1").arg(day);
+    }
+    return {};
 }

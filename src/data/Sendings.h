@@ -3,6 +3,7 @@
 #include "DocumentKey.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <QVector>
 #include <optional>
@@ -62,6 +63,14 @@ public:
     std::optional<Sending> live(const DocumentKey& invoice, QString* error) const;
     // The sending of that file name, for a receipt that names it.
     std::optional<Sending> byFileName(const QString& fileName, QString* error) const;
+    // The latest live sending of each invoice dated from `first` to `last`,
+    // in the invoices' key order.
+    std::optional<QVector<Sending>> liveInPeriod(const QDate& first, const QDate& last,
+                                                 QString* error) const;
+    // The latest sending of each of these invoices that has one, live or
+    // not, by the invoice's stored key.
+    std::optional<QHash<QString, Sending>> latestOf(const QVector<DocumentKey>& invoices,
+                                                    QString* error) const;
 
     // The counter the next progressive is made from: one past the highest
     // used. Read it and add the sending in one transaction.
@@ -106,3 +115,6 @@ bool changesWhatXmlCarries(const FeeDocument& stored, const FeeDocument& edited)
 // "La fattura 12/2026 è già stata scritta il 07/12/2026
 // (IT01234567890_A0001.xml)".
 QString alreadyWrittenText(const Sending& sending);
+// Where a sending stands in a word or two and a date, for a grid:
+// "Consegnata 08/12/2026".
+QString sendingStateCell(const Sending& sending);

@@ -6,6 +6,7 @@
 #include "InvoicePdfAttachment.h"
 #include "KeyText.h"
 #include "MessageBox.h"
+#include "ReceiptImport.h"
 #include "STAFAT.h"
 #include "WaitCursor.h"
 
@@ -45,19 +46,15 @@ FArcFAT::FArcFAT(AppContext& context, QWidget* parent) : FeeDocumentWindow(conte
 namespace {
 
 // What the window says of the invoice's electronic invoice: its live
-// sending, else how the last one ended.
+// sending and what the SdI said of it, else how the last one ended.
 QString sendingCaption(const FeeDocument& invoice, const QVector<Sending>& sendings)
 {
     for (auto s = sendings.crbegin(); s != sendings.crend(); ++s)
         if (s->isLive())
-            return fatturaPAWrittenText(s->written) + QStringLiteral(" (%1)").arg(s->fileName);
+            return sendingStateText(*s);
     if (sendings.isEmpty())
         return fatturaPAWrittenText(invoice.xmlWritten);
-    const Sending& last = sendings.constLast();
-    const QString day = last.stateDate.toString(QStringLiteral("dd/MM/yyyy"));
-    return last.state == SendingState::Rejected
-               ? QStringLiteral("Scartata il %1: %2").arg(day, last.errors)
-               : QStringLiteral("Invio annullato il %1").arg(day);
+    return sendingStateText(sendings.constLast());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "ConsultaModel.h"
 
 #include "ConsultaRules.h"
+#include "Sendings.h"
 
 #include <QGuiApplication>
 #include <QPalette>
@@ -22,28 +23,44 @@ int ConsultaModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : consulta::kColumnCount;
 }
 
+const ConsultaModel::Page& ConsultaModel::page(int row) const
+{
+    const int number = row / kPageRows;
+    auto at = m_pages.constFind(number);
+    if (at != m_pages.constEnd())
+        return *at;
+    if (m_pages.size() >= kCachedPages)
+        m_pages.clear();
+    // A failed read shows empty cells; the next refresh tries again.
+    QString error;
+    Page read;
+    read.records = invoiceRecords(*m_db, m_table, m_keys.mid(number * kPageRows, kPageRows), &error)
+                       .value_or(QVector<FeeDocument>());
+    if (m_table == QLatin1String("Fatture")) {
+        QVector<DocumentKey> keys;
+        for (const FeeDocument& invoice : read.records)
+            keys << invoice.key;
+        const auto latest = Sendings(*m_db).latestOf(keys, &error);
+        for (const Sending& s : latest.value_or(QHash<QString, Sending>()))
+            read.states.insert(s.invoice.stored(), sendingStateCell(s));
+    }
+    return *m_pages.insert(number, read);
+}
+
 const FeeDocument& ConsultaModel::record(int row) const
 {
     static const FeeDocument none;
-    const int page = row / kPageRows;
-    auto at = m_pages.constFind(page);
-    if (at == m_pages.constEnd()) {
-        if (m_pages.size() >= kCachedPages)
-            m_pages.clear();
-        // A failed read shows empty cells; the next refresh tries again.
-        QString error;
-        const auto records =
-            invoiceRecords(*m_db, m_table, m_keys.mid(page * kPageRows, kPageRows), &error);
-        at = m_pages.insert(page, records.value_or(QVector<FeeDocument>()));
-    }
-    const int offset = row - page * kPageRows;
-    return offset < at->size() ? at->at(offset) : none;
+    const Page& rows = page(row);
+    const int offset = row % kPageRows;
+    return offset < rows.records.size() ? rows.records.at(offset) : none;
 }
 
 QString ConsultaModel::cell(int row, int column) const
 {
     if (row < 0 || row >= m_keys.size())
         return {};
+    if (column == consulta::kStateColumn)
+        return page(row).states.value(record(row).key.stored());
     return consulta::cellText(record(row), row, column, m_sepMigliaia, m_sepDecimali);
 }
 

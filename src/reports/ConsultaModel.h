@@ -32,6 +32,14 @@ public:
 private:
     static constexpr int kPageRows = 128;
     static constexpr int kCachedPages = 64;
+    // The rows of a page, and the state of each one's latest sending by
+    // its key.
+    struct Page
+    {
+        QVector<FeeDocument> records;
+        QHash<QString, QString> states;
+    };
+    const Page& page(int row) const;
     const FeeDocument& record(int row) const;
 
     QString m_sepMigliaia;
@@ -41,5 +49,5 @@ private:
     Database* m_db = nullptr;
     QString m_table;
     KeyList m_keys;
-    mutable QHash<int, QVector<FeeDocument>> m_pages;
+    mutable QHash<int, Page> m_pages;
 };

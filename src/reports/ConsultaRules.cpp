@@ -62,7 +62,7 @@ QStringList headers()
 {
     QStringList list =
         QStringLiteral("pr.|Data|Num.|Cliente|Oggetto|Descrizione|Imponibile|IVA|Cassa|RA|"
-                       "Data pag.|Note|ImpIva|ImpCas|ImpRA|Spese|XML scritto|")
+                       "Data pag.|Note|ImpIva|ImpCas|ImpRA|Spese|XML scritto|Stato SdI|")
             .split(QLatin1Char('|'));
     list.removeLast();
     return list;
@@ -82,7 +82,7 @@ Qt::Alignment alignmentFromCode(QChar code)
 
 QVector<Qt::Alignment> columnAlignments()
 {
-    const QString codes = QStringLiteral("74711174444177774");
+    const QString codes = QStringLiteral("747111744441777741");
     QVector<Qt::Alignment> alignments;
     for (QChar c : codes)
         alignments << alignmentFromCode(c);

@@ -26,11 +26,12 @@ namespace consulta {
 
 // Column i shows the invoice's record position i (the key's column shows the
 // row's running number), up to the expenses; then when the electronic
-// invoice was written.
+// invoice was written, and where its latest sending stands.
 constexpr int kXmlColumn = int(FeeColumn::Expenses) + 1;
-constexpr int kColumnCount = kXmlColumn + 1;
+constexpr int kStateColumn = kXmlColumn + 1;
+constexpr int kColumnCount = kStateColumn + 1;
 
-// Headers and alignments of the 17 grid columns. Alignment digits are the
+// Headers and alignments of the 18 grid columns. Alignment digits are the
 // old grid's codes: 1 left, 4 centre, 7 right.
 QStringList headers();
 QVector<Qt::Alignment> columnAlignments();

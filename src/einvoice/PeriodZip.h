@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class Database;
+
+// What went into a period's ZIP and what could not.
+struct PeriodZip
+{
+    QStringList files;  // the names inside the archive, oldest invoice first
+    QStringList unsent; // "fattura 3/2026": dated in the period, no live sending
+};
+
+// Writes one ZIP at `path` of the live sending's file of every invoice dated
+// from `first` to `last`, as the archive under `programFolder` keeps it: what
+// the tax agency's upload page and an accountant take. A file missing from
+// the archive or changed since it was written (its SHA-256 differs) refuses
+// the whole archive, naming it; invoices without a live sending are listed
+// and left out. Nothing written, and why in `message`, when no file is left
+// to put in or on any failure.
+std::optional<PeriodZip> writePeriodZip(Database& db, const QString& programFolder,
+                                        const QDate& first, const QDate& last,
+                                        const QString& path, QString* message);
