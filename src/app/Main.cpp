@@ -5,6 +5,7 @@
 #include "ArchiveMaintenance.h"
 #include "Clock.h"
 #include "Consulta.h"
+#include "ElectronicInvoiceFiles.h"
 #include "FArcCLI.h"
 #include "FArcFAT.h"
 #include "FArcFOR.h"
@@ -88,6 +89,9 @@ const std::vector<MenuDef>& menuDefs()
          {{"VoceFatturato", "&Fatturato per periodo", PeriodReport::Fatturato},
           {"VoceStampaMovimento", "Stampa &Movimenti passivi", PeriodReport::Movimenti},
           {"VoceRitenuta", "Situazione &Ritenuta d'imposta", PeriodReport::Ritenuta}}},
+        {"MenuFatturaElettronica",
+         "Fattura &elettronica",
+         {{"VoceRicevute", "Importa &ricevute SdI ..."}, {"VoceZip", "File &ZIP del periodo ..."}}},
         {"MenuGuida", "&Guida", {{"VoceAbout", "&About FALMIDE ..."}}},
     };
     return menus;
@@ -186,6 +190,8 @@ void Main::buildMenus()
     enable("VoceCompArc", &Main::VoceCompArc_Click);
     enable("VoceRgnChv", &Main::VoceRgnChv_Click);
     enable("VoceSalvaCopia", &Main::VoceSalvaCopia_Click);
+    enable("VoceRicevute", &Main::VoceRicevute_Click);
+    enable("VoceZip", &Main::VoceZip_Click);
 }
 
 QWidget* Main::buildBarra()
@@ -438,6 +444,16 @@ void Main::VoceRgnChv_Click()
 void Main::VoceSalvaCopia_Click()
 {
     ArchiveMaintenance(m_context, this).VoceSalvaCopia();
+}
+
+void Main::VoceRicevute_Click()
+{
+    ElectronicInvoiceFiles(m_context, this).VoceRicevute();
+}
+
+void Main::VoceZip_Click()
+{
+    ElectronicInvoiceFiles(m_context, this).VoceZip();
 }
 
 void Main::offerRepairWhenIdle(const QString& report)

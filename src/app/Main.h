@@ -37,6 +37,8 @@ public:
     void VoceCompArc_Click();
     void VoceRgnChv_Click();
     void VoceSalvaCopia_Click();
+    void VoceRicevute_Click();
+    void VoceZip_Click();
     void OpStaz_Click(int index);
     void MenuUscita_Click();
     void Exit_Click();

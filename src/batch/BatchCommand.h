@@ -59,6 +59,9 @@ struct BatchCommand
     // The positional arguments are given all or none (the command then
     // reads its work from the options).
     bool positionalsOptional = false;
+    // The last positional argument may be given any number of times
+    // (FILE...).
+    bool lastRepeats = false;
 };
 
 // A command being run: its parsed arguments, its output streams and, when it
@@ -90,6 +93,11 @@ public:
     QString value(const QString& option) const { return m_parser.value(option); }
     // The positional arguments after the command's name.
     QString positional(int index) const { return m_parser.positionalArguments().value(index + 1); }
+    // Those from `index` on, for a command whose last one repeats.
+    QStringList positionalsFrom(int index) const
+    {
+        return m_parser.positionalArguments().mid(index + 1);
+    }
 
     // Each nothing when the option is not given.
     std::optional<int> wholeNumber(const QString& option, int min, int max) const;

@@ -3,9 +3,10 @@
 const std::vector<BatchCommand>& batchCommands()
 {
     static const std::vector<BatchCommand> commands = {
-        demoCommand(),     calcolaCommand(),   fatturaPdfCommand(),   parcellaPdfCommand(),
-        reportCommand(),   fatturaPACommand(), annullaInvioCommand(), backupCommand(),
-        verificaCommand(), compattaCommand(),  riparaCommand(),       ripristinaCommand(),
+        demoCommand(),       calcolaCommand(),   fatturaPdfCommand(),   parcellaPdfCommand(),
+        reportCommand(),     fatturaPACommand(), annullaInvioCommand(), ricevuteCommand(),
+        backupCommand(),     verificaCommand(),  compattaCommand(),     riparaCommand(),
+        ripristinaCommand(),
     };
     return commands;
 }

@@ -18,3 +18,4 @@ BatchCommand riparaCommand();
 BatchCommand ripristinaCommand();
 BatchCommand fatturaPACommand();
 BatchCommand annullaInvioCommand();
+BatchCommand ricevuteCommand();

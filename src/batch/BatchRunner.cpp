@@ -128,6 +128,8 @@ QString commandHelp(const BatchCommand& command)
         usage += command.positionalsOptional
                      ? QStringLiteral(" [%1]").arg(command.positionals.join(QLatin1Char(' ')))
                      : QLatin1Char(' ') + command.positionals.join(QLatin1Char(' '));
+    if (command.lastRepeats)
+        usage += QStringLiteral("...");
     return usage + QStringLiteral(" [opzioni]\n") + command.summary +
            QStringLiteral("\n\nOpzioni:\n") + table(options);
 }
@@ -210,7 +212,7 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
         throw badUsage(QStringLiteral("%1: manca %2 (uso: falmide %1 %3)")
                            .arg(command->name, command->positionals.at(given.size()),
                                 command->positionals.join(QLatin1Char(' '))));
-    if (given.size() > command->positionals.size())
+    if (given.size() > command->positionals.size() && !command->lastRepeats)
         throw badUsage(QStringLiteral("%1: argomento in più \"%2\"")
                            .arg(command->name, given.at(command->positionals.size())));
 

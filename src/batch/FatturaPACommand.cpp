@@ -3,6 +3,7 @@
 #include "FatturaPAFile.h"
 #include "InvoicePdfAttachment.h"
 #include "PeriodSelection.h"
+#include "PeriodZip.h"
 #include "PrintableText.h"
 #include "Sendings.h"
 
@@ -40,6 +41,9 @@ int oneInvoice(BatchRun& run)
     if (run.isSet(QStringLiteral("dal")) || run.isSet(QStringLiteral("al")))
         throw BatchError{QStringLiteral("fatturapa: ANNO NUMERO oppure --dal e --al, non entrambi"),
                          BatchStatus::BadUsage};
+    if (run.isSet(QStringLiteral("zip")))
+        throw BatchError{QStringLiteral("--zip vale solo per un periodo (--dal e --al)"),
+                         BatchStatus::BadUsage};
     const int year = int(run.positionalNumber(0, 1, 9999));
     const qint64 number = run.positionalNumber(1, 0, DocumentKey::kLargestNumber);
     const DocumentKey key = *DocumentKey::of(QDate(year, 1, 1), number);
@@ -55,6 +59,28 @@ int oneInvoice(BatchRun& run)
         throw BatchError{message};
     run.deliver(*written);
     return BatchStatus::Done;
+}
+
+// The live sendings of the period, those just written included, into one
+// ZIP; the invoices left without one are named and fail the command.
+void zipPeriod(BatchRun& run, const ParametriLista& selection, const QString& path, int failed)
+{
+    AppContext& context = run.context();
+    QString message;
+    const auto zip = writePeriodZip(context.DbArchivi, context.programFolder, selection.first,
+                                    selection.last, path, &message);
+    if (!zip)
+        throw BatchError{message};
+    run.out() << path << '\n';
+    run.out().flush();
+    if (failed > 0 || !zip->unsent.isEmpty())
+        throw BatchError{
+            QStringLiteral("%1 scritto con %2 file; senza un invio valido, non "
+                           "inclus%3: %4")
+                .arg(path)
+                .arg(zip->files.size())
+                .arg(zip->unsent.size() == 1 ? QStringLiteral("a") : QStringLiteral("e"))
+                .arg(zip->unsent.join(QStringLiteral(", ")))};
 }
 
 // Every invoice of the period without a live sending, each into the
@@ -77,6 +103,9 @@ int period(BatchRun& run)
     selection.last = *run.date(QStringLiteral("al"));
     if (const QString message = checkPeriod(selection); !message.isEmpty())
         throw BatchError{message, BatchStatus::BadUsage};
+    const QString zip = run.isSet(QStringLiteral("zip"))
+                            ? run.outputFile(run.value(QStringLiteral("zip")))
+                            : QString();
 
     QString error;
     const auto invoices = FeeDocuments(run.context().DbArchivi, FeeDocumentKind::Invoice)
@@ -97,9 +126,11 @@ int period(BatchRun& run)
         }
     }
     run.out().flush();
-    if (failed > 0)
+    if (failed > 0 && zip.isEmpty())
         throw BatchError{
             QStringLiteral("%1 fatture su %2 non scritte").arg(failed).arg(invoices->size())};
+    if (!zip.isEmpty())
+        zipPeriod(run, selection, zip, failed);
     return BatchStatus::Done;
 }
 
@@ -126,6 +157,10 @@ BatchCommand fatturaPACommand()
             valueOption(QStringLiteral("output"),
                         QStringLiteral("il file da scrivere invece dell'archivio; - per lo "
                                        "standard output"),
+                        QStringLiteral("file")),
+            valueOption(QStringLiteral("zip"),
+                        QStringLiteral("con --dal e --al: scrive anche un file ZIP con il file "
+                                       "valido di ogni fattura del periodo"),
                         QStringLiteral("file")),
             flagOption(QStringLiteral("di-nuovo"),
                        QStringLiteral("scrive un nuovo invio anche di una fattura già scritta")),

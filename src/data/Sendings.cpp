@@ -144,7 +144,7 @@ std::optional<Sending> Sendings::byFileName(const QString& fileName, QString* er
 }
 
 std::optional<QVector<Sending>> Sendings::liveInPeriod(const QDate& first, const QDate& last,
-                                                      QString* error) const
+                                                       QString* error) const
 {
     const TableDef& invoices = tableDef(Table::Fatture);
     auto invoiceColumn = [this, &invoices](FeeColumn c) {
@@ -177,11 +177,10 @@ std::optional<QHash<QString, Sending>> Sendings::latestOf(const QVector<Document
     QVariantList keys;
     for (const DocumentKey& key : invoices)
         keys << key.stored();
-    const auto found =
-        select(QStringLiteral("%1 IN (?%2)")
-                   .arg(column(m_db, SendingColumn::Invoice),
-                        QStringLiteral(", ?").repeated(int(keys.size()) - 1)),
-               keys, error);
+    const auto found = select(QStringLiteral("%1 IN (?%2)")
+                                  .arg(column(m_db, SendingColumn::Invoice),
+                                       QStringLiteral(", ?").repeated(int(keys.size()) - 1)),
+                              keys, error);
     if (!found)
         return std::nullopt;
     for (const Sending& s : *found)

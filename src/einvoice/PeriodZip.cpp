@@ -27,8 +27,8 @@ QString invoiceName(const DocumentKey& key)
 } // namespace
 
 std::optional<PeriodZip> writePeriodZip(Database& db, const QString& programFolder,
-                                        const QDate& first, const QDate& last,
-                                        const QString& path, QString* message)
+                                        const QDate& first, const QDate& last, const QString& path,
+                                        QString* message)
 {
     const auto sendings = Sendings(db).liveInPeriod(first, last, message);
     if (!sendings)
@@ -43,7 +43,8 @@ std::optional<PeriodZip> writePeriodZip(Database& db, const QString& programFold
 
     QList<ZipEntry> entries;
     for (const Sending& s : *sendings) {
-        const QString file = archiveFolder(programFolder, s.invoice) + QLatin1Char('/') + s.fileName;
+        const QString file =
+            archiveFolder(programFolder, s.invoice) + QLatin1Char('/') + s.fileName;
         QFile in(file);
         if (!in.open(QIODevice::ReadOnly)) {
             *message = QStringLiteral("Il file %1 della %2 non è nell'archivio (%3): nessun file "
@@ -52,8 +53,8 @@ std::optional<PeriodZip> writePeriodZip(Database& db, const QString& programFold
             return std::nullopt;
         }
         const QByteArray data = in.readAll();
-        const QString hash = QString::fromLatin1(
-            QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex());
+        const QString hash =
+            QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex());
         if (!s.sha256.isEmpty() && hash != s.sha256) {
             *message = QStringLiteral("Il file %1 della %2 è stato modificato dopo la scrittura: "
                                       "nessun file ZIP scritto")

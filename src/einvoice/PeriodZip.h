@@ -22,5 +22,5 @@ struct PeriodZip
 // and left out. Nothing written, and why in `message`, when no file is left
 // to put in or on any failure.
 std::optional<PeriodZip> writePeriodZip(Database& db, const QString& programFolder,
-                                        const QDate& first, const QDate& last,
-                                        const QString& path, QString* message);
+                                        const QDate& first, const QDate& last, const QString& path,
+                                        QString* message);

@@ -114,9 +114,10 @@ ReceiptImport importOne(Database& db, const QString& path)
     QString error;
     const auto sending = sendings.byFileName(receipt->nomeFile, &error);
     if (!sending)
-        return refuse(error.isEmpty() ? QStringLiteral("nessun invio di nome %1 in archivio")
-                                            .arg(receipt->nomeFile)
-                                      : error);
+        return refuse(
+            error.isEmpty()
+                ? QStringLiteral("nessun invio di nome %1 in archivio").arg(receipt->nomeFile)
+                : error);
     result.invoice = sending->invoice;
     const QString about =
         QStringLiteral("%1 (%2)").arg(invoiceName(sending->invoice), sending->fileName);

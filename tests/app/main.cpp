@@ -1,5 +1,6 @@
 #include "ArchiveMaintenanceTest.h"
 #include "DocumentNumbersTest.h"
+#include "ElectronicInvoiceFilesTest.h"
 #include "MainWindowTest.h"
 #include "MultiTestMain.h"
 #include "StartUpTest.h"
@@ -9,5 +10,5 @@
 int main(int argc, char* argv[])
 {
     return runTests<QApplication, StartUpTest, MainWindowTest, DocumentNumbersTest,
-                    ArchiveMaintenanceTest>(argc, argv);
+                    ArchiveMaintenanceTest, ElectronicInvoiceFilesTest>(argc, argv);
 }

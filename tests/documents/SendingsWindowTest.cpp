@@ -6,6 +6,7 @@
 #include "FArcFAT.h"
 #include "FeeDocument.h"
 #include "MessageBox.h"
+#include "ReceiptImport.h"
 #include "Sendings.h"
 
 #include <QCryptographicHash>
@@ -225,4 +226,57 @@ void SendingsWindowTest::clientChangedAfterItsInvoiceWasWritten()
     QVERIFY2(MessageBox::lastText().contains("conservano i dati precedenti"),
              qPrintable(MessageBox::lastText()));
     QCOMPARE(Clients(m_context->DbArchivi).find("B1", &error)->name, QStringLiteral("Bianchi Srl"));
+}
+
+void SendingsWindowTest::receiptsShownAndRejectionUnlocks()
+{
+    FArcFAT window(*m_context);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    enter(&window, 1, "1");
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(window.findChild<QPushButton*>("FatturaElettronica"), Qt::LeftButton);
+    auto* caption = window.findChild<QLabel*>("XmlScritto");
+    auto receipt = [this](const char* model, const QString& about) {
+        QFile file(QStringLiteral(FALMIDE_RECEIPTS "/") + QLatin1String(model));
+        const QString path = m_dir->filePath(QLatin1String(model));
+        QFile out(path);
+        if (!file.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+            return QString();
+        QByteArray xml = file.readAll();
+        xml.replace(QByteArray(model).left(19) + ".xml", about.toUtf8());
+        out.write(xml);
+        return path;
+    };
+
+    // Rejected: said under the buttons with the SdI's reasons, and the
+    // invoice takes changes again.
+    const QString rejected = receipt("IT09876543210_26008_NS_001.xml", "IT09876543210_A0001.xml");
+    QCOMPARE(importSdiReceipts(m_context->DbArchivi, {rejected}).constFirst().outcome,
+             ReceiptOutcome::Recorded);
+    enter(&window, 1, "1");
+    QVERIFY2(caption->text().startsWith("Scartata il 09/12/2026: 00305 IdFiscaleIVA del "
+                                        "cessionario non valido; 00423"),
+             qPrintable(caption->text()));
+    QVERIFY(caption->text().endsWith("(IT09876543210_A0001.xml)"));
+    MessageBox::resetForTest();
+    enter(&window, 3, "Frazionamento");
+    QCOMPARE(MessageBox::shownCount(), 0);
+    QTest::mouseClick(window.BtMem(), Qt::LeftButton);
+
+    // Written again under a new name, then delivered.
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(window.findChild<QPushButton*>("FatturaElettronica"), Qt::LeftButton);
+    QVERIFY(QFile::exists(m_dir->filePath("Fatture/2026/IT09876543210_A0002.xml")));
+    const QString delivered = receipt("IT09876543210_26007_RC_001.xml", "IT09876543210_A0002.xml");
+    QCOMPARE(importSdiReceipts(m_context->DbArchivi, {delivered}).constFirst().outcome,
+             ReceiptOutcome::Recorded);
+    enter(&window, 1, "1");
+    QCOMPARE(caption->text(), QStringLiteral("Consegnata il 08/12/2026 (IT09876543210_A0002.xml)"));
+    QVERIFY(!window.findChild<QPushButton*>("AnnullaInvio")->isEnabled());
+    MessageBox::resetForTest();
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(line(&window, 3), Qt::LeftButton);
+    QTest::keyClicks(line(&window, 3), "9");
+    QCOMPARE(MessageBox::lastText(), kLocked);
 }

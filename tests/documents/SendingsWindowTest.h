@@ -15,6 +15,7 @@ private slots:
     void writtenInvoiceLockedUntilWithdrawn();
     void keyTypedIsNotTheInvoiceWritten();
     void clientChangedAfterItsInvoiceWasWritten();
+    void receiptsShownAndRejectionUnlocks();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;

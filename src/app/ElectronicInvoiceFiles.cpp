@@ -1,0 +1,155 @@
+#include "ElectronicInvoiceFiles.h"
+
+#include "AppContext.h"
+#include "Clock.h"
+#include "KeptFiles.h"
+#include "KeyText.h"
+#include "MessageBox.h"
+#include "PeriodZip.h"
+#include "ReceiptImport.h"
+#include "WaitCursor.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+
+ElectronicInvoiceFiles::ElectronicInvoiceFiles(AppContext& context, QWidget* parent)
+    : m_context(context), m_parent(parent)
+{
+}
+
+void ElectronicInvoiceFiles::VoceRicevute()
+{
+    // Qt's own dialog, the same on every desktop, in the program's language.
+    QFileDialog dialog(m_parent, QStringLiteral("Importa ricevute SdI"),
+                       QStandardPaths::writableLocation(QStandardPaths::DownloadLocation),
+                       QStringLiteral("Ricevute SdI (*.xml *.XML *.p7m *.P7M);;Tutti i file (*)"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    QApplication::processEvents();
+    importReceipts(dialog.selectedFiles());
+}
+
+void ElectronicInvoiceFiles::importReceipts(const QStringList& paths)
+{
+    QList<ReceiptImport> results;
+    {
+        const WaitCursor wait;
+        results = importSdiReceipts(m_context.DbArchivi, paths);
+    }
+    QStringList lines;
+    bool refused = false;
+    for (const ReceiptImport& r : results) {
+        lines << r.message;
+        refused = refused || r.outcome == ReceiptOutcome::Refused;
+    }
+    const QString text = lines.join(QLatin1Char('\n'));
+    if (refused)
+        MessageBox::warning(m_parent, text);
+    else
+        MessageBox::show(m_parent, text);
+}
+
+void ElectronicInvoiceFiles::VoceZip()
+{
+    ZipPeriodo window(m_context, m_parent);
+    window.exec();
+}
+
+ZipPeriodo::ZipPeriodo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+{
+    setObjectName(QStringLiteral("ZipPeriodo"));
+    setWindowTitle(QStringLiteral("Fatture elettroniche del periodo in un file ZIP"));
+    const QDate today = Clock::today();
+    m_dal = new QLineEdit(QDate(today.year(), 1, 1).toString(QStringLiteral("dd/MM/yyyy")), this);
+    m_dal->setObjectName(QStringLiteral("Dal"));
+    m_al = new QLineEdit(today.toString(QStringLiteral("dd/MM/yyyy")), this);
+    m_al->setObjectName(QStringLiteral("Al"));
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    m_file = new QLineEdit(QDir(documents).filePath(
+                               QStringLiteral("FattureElettroniche_%1.zip").arg(today.year())),
+                           this);
+    m_file->setObjectName(QStringLiteral("File"));
+    m_file->setMinimumWidth(360);
+    auto* sfoglia = new QPushButton(QStringLiteral("S&foglia ..."), this);
+    connect(sfoglia, &QPushButton::clicked, this, [this] {
+        QFileDialog dialog(this, QStringLiteral("File ZIP"), m_file->text(),
+                           QStringLiteral("Archivi ZIP (*.zip);;Tutti i file (*)"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("zip"));
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            m_file->setText(dialog.selectedFiles().constFirst());
+    });
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(m_file, 1);
+    fileRow->addWidget(sfoglia);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("&Dal"), m_dal);
+    form->addRow(QStringLiteral("A&l"), m_al);
+    form->addRow(QStringLiteral("Fi&le"), fileRow);
+    auto* buttons = new QDialogButtonBox(this);
+    auto* scrivi = buttons->addButton(QStringLiteral("&Scrivi"), QDialogButtonBox::AcceptRole);
+    scrivi->setObjectName(QStringLiteral("Scrivi"));
+    scrivi->setDefault(true);
+    buttons->addButton(QStringLiteral("Annulla"), QDialogButtonBox::RejectRole);
+    connect(scrivi, &QPushButton::clicked, this, &ZipPeriodo::Scrivi_Click);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+}
+
+void ZipPeriodo::Scrivi_Click()
+{
+    const QDate first = parseItalianDate(m_dal->text());
+    const QDate last = parseItalianDate(m_al->text());
+    if (!first.isValid() || !last.isValid() || first > last) {
+        MessageBox::warning(this, QStringLiteral("Periodo non valido: indicare due date "
+                                                 "(gg/mm/aaaa), la prima non dopo la seconda"));
+        (first.isValid() ? m_al : m_dal)->setFocus();
+        return;
+    }
+    // As for the commands' files: never over a file the program keeps.
+    QString refusal;
+    const QString target =
+        checkedOutputPath(m_context.programFolder, m_file->text().trimmed(), &refusal);
+    if (target.isEmpty()) {
+        MessageBox::warning(this, refusal);
+        m_file->setFocus();
+        return;
+    }
+    QString message;
+    std::optional<PeriodZip> zip;
+    {
+        const WaitCursor wait;
+        zip = writePeriodZip(m_context.DbArchivi, m_context.programFolder, first, last, target,
+                             &message);
+    }
+    if (!zip) {
+        MessageBox::warning(this, message);
+        return;
+    }
+    QString text = zip->files.size() == 1
+                       ? QStringLiteral("File ZIP scritto in %1 con una fattura elettronica.")
+                             .arg(target)
+                       : QStringLiteral("File ZIP scritto in %1 con %2 fatture elettroniche.")
+                             .arg(target)
+                             .arg(zip->files.size());
+    if (!zip->unsent.isEmpty())
+        text += QStringLiteral("\n\nSenza un invio valido, non incluse (scriverle con \"Fattura "
+                               "elettronica\"): %1")
+                    .arg(zip->unsent.join(QStringLiteral(", ")));
+    MessageBox::show(this, text);
+    accept();
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+class QLineEdit;
+class QWidget;
+struct AppContext;
+
+// The "Fattura elettronica" menu's work on files: the SdI's receipts read
+// in, and a period's files packed into one ZIP.
+class ElectronicInvoiceFiles
+{
+public:
+    ElectronicInvoiceFiles(AppContext& context, QWidget* parent);
+
+    // "Importa ricevute SdI ...": asks for the files, then imports them.
+    void VoceRicevute();
+    // Records the receipts in `paths` and says, file by file, what happened.
+    void importReceipts(const QStringList& paths);
+    // "File ZIP del periodo ...".
+    void VoceZip();
+
+private:
+    AppContext& m_context;
+    QWidget* m_parent;
+};
+
+// Asks for the period and the file of the ZIP and writes it.
+class ZipPeriodo : public QDialog
+{
+    Q_OBJECT
+public:
+    ZipPeriodo(AppContext& context, QWidget* parent = nullptr);
+
+private:
+    void Scrivi_Click();
+
+    AppContext& m_context;
+    QLineEdit* m_dal;
+    QLineEdit* m_al;
+    QLineEdit* m_file;
+};

@@ -1,0 +1,135 @@
+#include "ElectronicInvoiceFilesTest.h"
+
+#include "Clock.h"
+#include "DocumentKey.h"
+#include "ElectronicInvoiceFiles.h"
+#include "FatturaPAFile.h"
+#include "Main.h"
+#include "MessageBox.h"
+#include "ModalHelper.h"
+#include "PdfTestSupport.h"
+#include "Sendings.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+const DocumentKey kInvoice = *DocumentKey::of(QDate(2026, 12, 1), 1);
+
+// Chooses `path` in the next file dialog as a user types it; a dialog that
+// has not settled yet is answered again.
+void chooseInDialog(QObject* context, const QString& path)
+{
+    whenModal<QFileDialog>(context, [context, path](QFileDialog* dialog) {
+        dialog->setDirectory(QFileInfo(path).absolutePath());
+        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            name->setText(QFileInfo(path).fileName());
+        static_cast<QDialog*>(dialog)->accept();
+        if (dialog->isVisible())
+            chooseInDialog(context, path);
+    });
+}
+
+} // namespace
+
+void ElectronicInvoiceFilesTest::init()
+{
+    MessageBox::resetForTest();
+    Clock::setToday(QDate(2026, 12, 6));
+    QString error;
+    QVERIFY2(m_data.setUp(&error), qPrintable(error));
+    Database& db = m_data.context().DbArchivi;
+    QVERIFY(
+        db.execute("UPDATE datipers SET Denominazione = 'Geom. Rossi', Indirizzo = 'Via Appia', "
+                   "Citta = 'Roma', CAP = '00179', PartitaIVA = '09876543210', "
+                   "CodiceFiscale = 'RSSMRA80A01H501U'",
+                   {}, &error));
+    QVERIFY(db.execute("INSERT INTO Clienti (Chiave, CodCliente, Denominazione, Indirizzo, Citta, "
+                       "CAP, PartitaIVA, CodDestinatario) VALUES ('B1        ', 'B1', 'Bianchi', "
+                       "'Via Po', 'Milano', '20121', '01234567890', 'ABC1234')",
+                       {}, &error));
+    QVERIFY(db.execute("INSERT INTO Fatture (Chiave, Data, Numero, CodCli, Oggetto, Onorario, "
+                       "AliqIVA, ImportoIVA) VALUES ('2026         1', '2026-12-01', 1, 'B1', "
+                       "'Rilievo', 100000, 22, 22000)",
+                       {}, &error));
+    QString message;
+    const auto path = exportFatturaPA(db, m_data.context().settings(), m_data.path(), kInvoice,
+                                      {}, &message);
+    QVERIFY2(path, qPrintable(message));
+    m_written = QFileInfo(*path).fileName();
+}
+
+void ElectronicInvoiceFilesTest::cleanup()
+{
+    m_data.tearDown();
+    Clock::setToday({});
+}
+
+void ElectronicInvoiceFilesTest::receiptsFromTheMenu()
+{
+    // A delivery receipt about the file just written.
+    QFile model(QStringLiteral(FALMIDE_RECEIPTS "/IT09876543210_26007_RC_001.xml"));
+    QVERIFY(model.open(QIODevice::ReadOnly));
+    const QString receipt = m_data.filePath("IT09876543210_A0001_RC_001.xml");
+    QVERIFY(pdftest::writeFile(
+        receipt, model.readAll().replace("IT09876543210_26007.xml", m_written.toUtf8())));
+
+    Main main(m_data.context());
+    main.show();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    chooseInDialog(&main, receipt);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    // Alt+E opens "Fattura elettronica", R its first entry.
+    QTest::keyClick(&main, Qt::Key_E, Qt::AltModifier);
+    QTRY_VERIFY(main.findChild<QMenu*>("MenuFatturaElettronica")->isVisible());
+    QTest::keyClick(main.findChild<QMenu*>("MenuFatturaElettronica"), Qt::Key_R);
+    QTRY_COMPARE(MessageBox::shownCount(), 1);
+    QCOMPARE(MessageBox::lastText(), "IT09876543210_A0001_RC_001.xml: fattura 1/2026 (" +
+                                         m_written + "), Consegnata il 08/12/2026");
+    QString error;
+    const auto live = Sendings(m_data.context().DbArchivi).live(kInvoice, &error);
+    QVERIFY(live && live->state == SendingState::Delivered);
+
+    // Read again, it changes nothing and says so; no warning.
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    ElectronicInvoiceFiles(m_data.context(), &main).importReceipts({receipt});
+    QVERIFY(MessageBox::lastText().endsWith("ricevuta già registrata"));
+    QCOMPARE(MessageBox::lastIcon(), QMessageBox::Information);
+}
+
+void ElectronicInvoiceFilesTest::zipOfThePeriod()
+{
+    ZipPeriodo window(m_data.context());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    auto* dal = window.findChild<QLineEdit*>("Dal");
+    auto* file = window.findChild<QLineEdit*>("File");
+    // A period the wrong way round is refused, the window stays.
+    dal->selectAll();
+    QTest::keyClicks(dal, "31/12/2026");
+    file->selectAll();
+    const QString zip = m_data.filePath("uscita/dicembre.zip");
+    QTest::keyClicks(file, zip);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
+    QTRY_VERIFY(MessageBox::lastText().startsWith("Periodo non valido"));
+    QVERIFY(window.isVisible() && !QFile::exists(zip));
+
+    dal->selectAll();
+    QTest::keyClicks(dal, "01/12/2026");
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(window.findChild<QPushButton*>("Scrivi"), Qt::LeftButton);
+    QTRY_COMPARE(MessageBox::lastText(),
+                 "File ZIP scritto in " + zip + " con una fattura elettronica.");
+    QVERIFY(!window.isVisible());
+    QProcess unzip;
+    unzip.start("unzip", {"-Z1", zip});
+    QVERIFY(unzip.waitForFinished(30000));
+    QCOMPARE(QString::fromUtf8(unzip.readAllStandardOutput()).trimmed(), m_written);
+}
