@@ -61,27 +61,28 @@ void ElectronicInvoiceFiles::importReceipts(const QStringList& paths)
 
 void ElectronicInvoiceFiles::VoceZip()
 {
-    ZipPeriodo window(m_context, m_parent);
+    PeriodZipDialog window(m_context, m_parent);
     window.exec();
 }
 
-ZipPeriodo::ZipPeriodo(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+PeriodZipDialog::PeriodZipDialog(AppContext& context, QWidget* parent)
+    : QDialog(parent), m_context(context)
 {
-    setObjectName(QStringLiteral("ZipPeriodo"));
+    setObjectName(QStringLiteral("PeriodZipDialog"));
     setWindowTitle(QStringLiteral("Fatture elettroniche del periodo in un file ZIP"));
     const QDate today = Clock::today();
-    m_dal = new QLineEdit(QDate(today.year(), 1, 1).toString(QStringLiteral("dd/MM/yyyy")), this);
-    m_dal->setObjectName(QStringLiteral("Dal"));
-    m_al = new QLineEdit(today.toString(QStringLiteral("dd/MM/yyyy")), this);
-    m_al->setObjectName(QStringLiteral("Al"));
+    m_first = new QLineEdit(QDate(today.year(), 1, 1).toString(QStringLiteral("dd/MM/yyyy")), this);
+    m_first->setObjectName(QStringLiteral("First"));
+    m_last = new QLineEdit(today.toString(QStringLiteral("dd/MM/yyyy")), this);
+    m_last->setObjectName(QStringLiteral("Last"));
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    m_file = new QLineEdit(QDir(documents).filePath(
-                               QStringLiteral("FattureElettroniche_%1.zip").arg(today.year())),
-                           this);
+    m_file = new QLineEdit(
+        QDir(documents).filePath(QStringLiteral("FattureElettroniche_%1.zip").arg(today.year())),
+        this);
     m_file->setObjectName(QStringLiteral("File"));
     m_file->setMinimumWidth(360);
-    auto* sfoglia = new QPushButton(QStringLiteral("S&foglia ..."), this);
-    connect(sfoglia, &QPushButton::clicked, this, [this] {
+    auto* browse = new QPushButton(QStringLiteral("S&foglia ..."), this);
+    connect(browse, &QPushButton::clicked, this, [this] {
         QFileDialog dialog(this, QStringLiteral("File ZIP"), m_file->text(),
                            QStringLiteral("Archivi ZIP (*.zip);;Tutti i file (*)"));
         dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -92,32 +93,32 @@ ZipPeriodo::ZipPeriodo(AppContext& context, QWidget* parent) : QDialog(parent), 
     });
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(m_file, 1);
-    fileRow->addWidget(sfoglia);
+    fileRow->addWidget(browse);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Dal"), m_dal);
-    form->addRow(QStringLiteral("A&l"), m_al);
+    form->addRow(QStringLiteral("&Dal"), m_first);
+    form->addRow(QStringLiteral("A&l"), m_last);
     form->addRow(QStringLiteral("Fi&le"), fileRow);
     auto* buttons = new QDialogButtonBox(this);
-    auto* scrivi = buttons->addButton(QStringLiteral("&Scrivi"), QDialogButtonBox::AcceptRole);
-    scrivi->setObjectName(QStringLiteral("Scrivi"));
-    scrivi->setDefault(true);
+    auto* write = buttons->addButton(QStringLiteral("&Scrivi"), QDialogButtonBox::AcceptRole);
+    write->setObjectName(QStringLiteral("Write"));
+    write->setDefault(true);
     buttons->addButton(QStringLiteral("Annulla"), QDialogButtonBox::RejectRole);
-    connect(scrivi, &QPushButton::clicked, this, &ZipPeriodo::Scrivi_Click);
+    connect(write, &QPushButton::clicked, this, &PeriodZipDialog::writeClicked);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
 }
 
-void ZipPeriodo::Scrivi_Click()
+void PeriodZipDialog::writeClicked()
 {
-    const QDate first = parseItalianDate(m_dal->text());
-    const QDate last = parseItalianDate(m_al->text());
+    const QDate first = parseItalianDate(m_first->text());
+    const QDate last = parseItalianDate(m_last->text());
     if (!first.isValid() || !last.isValid() || first > last) {
         MessageBox::warning(this, QStringLiteral("Periodo non valido: indicare due date "
                                                  "(gg/mm/aaaa), la prima non dopo la seconda"));
-        (first.isValid() ? m_al : m_dal)->setFocus();
+        (first.isValid() ? m_last : m_first)->setFocus();
         return;
     }
     // As for the commands' files: never over a file the program keeps.
@@ -140,12 +141,12 @@ void ZipPeriodo::Scrivi_Click()
         MessageBox::warning(this, message);
         return;
     }
-    QString text = zip->files.size() == 1
-                       ? QStringLiteral("File ZIP scritto in %1 con una fattura elettronica.")
-                             .arg(target)
-                       : QStringLiteral("File ZIP scritto in %1 con %2 fatture elettroniche.")
-                             .arg(target)
-                             .arg(zip->files.size());
+    QString text =
+        zip->files.size() == 1
+            ? QStringLiteral("File ZIP scritto in %1 con una fattura elettronica.").arg(target)
+            : QStringLiteral("File ZIP scritto in %1 con %2 fatture elettroniche.")
+                  .arg(target)
+                  .arg(zip->files.size());
     if (!zip->unsent.isEmpty())
         text += QStringLiteral("\n\nSenza un invio valido, non incluse (scriverle con \"Fattura "
                                "elettronica\"): %1")

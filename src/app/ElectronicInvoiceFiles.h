@@ -27,17 +27,17 @@ private:
 };
 
 // Asks for the period and the file of the ZIP and writes it.
-class ZipPeriodo : public QDialog
+class PeriodZipDialog : public QDialog
 {
     Q_OBJECT
 public:
-    ZipPeriodo(AppContext& context, QWidget* parent = nullptr);
+    PeriodZipDialog(AppContext& context, QWidget* parent = nullptr);
 
 private:
-    void Scrivi_Click();
+    void writeClicked();
 
     AppContext& m_context;
-    QLineEdit* m_dal;
-    QLineEdit* m_al;
+    QLineEdit* m_first;
+    QLineEdit* m_last;
     QLineEdit* m_file;
 };

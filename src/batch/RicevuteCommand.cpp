@@ -25,9 +25,8 @@ int ricevute(BatchRun& run)
     }
     run.out().flush();
     if (refused > 0)
-        throw BatchError{QStringLiteral("%1 ricevute su %2 non registrate")
-                             .arg(refused)
-                             .arg(results.size())};
+        throw BatchError{
+            QStringLiteral("%1 ricevute su %2 non registrate").arg(refused).arg(results.size())};
     return BatchStatus::Done;
 }
 

@@ -59,8 +59,8 @@ void ElectronicInvoiceFilesTest::init()
                        "'Rilievo', 100000, 22, 22000)",
                        {}, &error));
     QString message;
-    const auto path = exportFatturaPA(db, m_data.context().settings(), m_data.path(), kInvoice,
-                                      {}, &message);
+    const auto path =
+        exportFatturaPA(db, m_data.context().settings(), m_data.path(), kInvoice, {}, &message);
     QVERIFY2(path, qPrintable(message));
     m_written = QFileInfo(*path).fileName();
 }
@@ -105,14 +105,14 @@ void ElectronicInvoiceFilesTest::receiptsFromTheMenu()
 
 void ElectronicInvoiceFilesTest::zipOfThePeriod()
 {
-    ZipPeriodo window(m_data.context());
+    PeriodZipDialog window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    auto* dal = window.findChild<QLineEdit*>("Dal");
+    auto* first = window.findChild<QLineEdit*>("First");
     auto* file = window.findChild<QLineEdit*>("File");
     // A period the wrong way round is refused, the window stays.
-    dal->selectAll();
-    QTest::keyClicks(dal, "31/12/2026");
+    first->selectAll();
+    QTest::keyClicks(first, "31/12/2026");
     file->selectAll();
     const QString zip = m_data.filePath("uscita/dicembre.zip");
     QTest::keyClicks(file, zip);
@@ -121,10 +121,10 @@ void ElectronicInvoiceFilesTest::zipOfThePeriod()
     QTRY_VERIFY(MessageBox::lastText().startsWith("Periodo non valido"));
     QVERIFY(window.isVisible() && !QFile::exists(zip));
 
-    dal->selectAll();
-    QTest::keyClicks(dal, "01/12/2026");
+    first->selectAll();
+    QTest::keyClicks(first, "01/12/2026");
     MessageBox::setNextAnswer(QMessageBox::Ok);
-    QTest::mouseClick(window.findChild<QPushButton*>("Scrivi"), Qt::LeftButton);
+    QTest::mouseClick(window.findChild<QPushButton*>("Write"), Qt::LeftButton);
     QTRY_COMPARE(MessageBox::lastText(),
                  "File ZIP scritto in " + zip + " con una fattura elettronica.");
     QVERIFY(!window.isVisible());

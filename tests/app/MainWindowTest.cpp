@@ -81,7 +81,8 @@ void MainWindowTest::captionsAndStartState()
     QStringList menus;
     for (QAction* a : m_main->menuBar()->actions())
         menus << a->text();
-    QCOMPARE(menus, (QStringList{"&Archivi", "&Stampe", "S&tatistiche", "&Guida"}));
+    QCOMPARE(menus, (QStringList{"&Archivi", "&Stampe", "S&tatistiche", "Fattura &elettronica",
+                                 "&Guida"}));
 
     // Every entry with its caption; those whose windows are not in the
     // program yet are present but disabled.
@@ -106,6 +107,8 @@ void MainWindowTest::captionsAndStartState()
         {"VoceFatturato", "&Fatturato per periodo", true},
         {"VoceStampaMovimento", "Stampa &Movimenti passivi", true},
         {"VoceRitenuta", "Situazione &Ritenuta d'imposta", true},
+        {"VoceRicevute", "Importa &ricevute SdI ...", true},
+        {"VoceZip", "File &ZIP del periodo ...", true},
         {"VoceAbout", "&About FALMIDE ...", true},
     };
     for (const auto& e : entries) {

@@ -102,8 +102,8 @@ void SdiBatchTest::receiptsRecordTheSendingsState()
     outcome = run({"ricevute", delivered, "--dir", home});
     QVERIFY2(outcome.out.endsWith("Consegnata il 08/12/2026\n"), qPrintable(outcome.out));
     QCOMPARE(stateOf(home, second), QStringLiteral("RC 08/12/2026 4520150761"));
-    QVERIFY(run({"annulla-invio", year, number, "--dir", home})
-                .err.contains("già stato accettato"));
+    QVERIFY(
+        run({"annulla-invio", year, number, "--dir", home}).err.contains("già stato accettato"));
     outcome = run({"ricevute", expired, delivered, "--dir", home});
     QCOMPARE(outcome.status, 0);
     QVERIFY2(outcome.out.contains("Decorrenza termini") &&
@@ -149,8 +149,8 @@ void SdiBatchTest::periodZip()
     const QString year = QString::number(invoice->key.year());
     const QString number = QString::number(invoice->key.number());
     const QString zip = m_dir.filePath("out/periodo.zip");
-    const QStringList period{"fatturapa",     "--dir", home,  "--dal", "01/01/" + year,
-                             "--al", "31/12/" + year, "--zip", zip};
+    const QStringList period{"fatturapa", "--dir",         home,    "--dal", "01/01/" + year,
+                             "--al",      "31/12/" + year, "--zip", zip};
 
     // The period's files written, then packed with the one written before,
     // withdrawn and written again, in its latest file only.
@@ -195,8 +195,8 @@ void SdiBatchTest::periodZip()
     QCOMPARE(outcome.status, 2);
     QVERIFY(outcome.err.contains("--zip vale solo per un periodo"));
     // A period without any file.
-    outcome = run({"fatturapa", "--dir", home, "--dal", "01/01/1990", "--al", "31/12/1990", "--zip",
-                   zip});
+    outcome = run(
+        {"fatturapa", "--dir", home, "--dal", "01/01/1990", "--al", "31/12/1990", "--zip", zip});
     QCOMPARE(outcome.status, 1);
     QVERIFY2(outcome.err.contains("Nessuna fattura elettronica scritta nel periodo"),
              qPrintable(outcome.err));
