@@ -38,9 +38,16 @@ FArcFAT::FArcFAT(AppContext& context, QWidget* parent) : FeeDocumentWindow(conte
     m_annullaInvio->setEnabled(false);
     connect(m_annullaInvio, &QPushButton::clicked, this, &FArcFAT::AnnullaInvio_Click);
     buttonRow()->insertWidget(4, m_annullaInvio);
+    // Under the buttons, across the window: a rejection's reasons are long.
     m_xmlScritto = new QLabel(this);
     m_xmlScritto->setObjectName(QStringLiteral("XmlScritto"));
-    buttonRow()->insertWidget(5, m_xmlScritto);
+    m_xmlScritto->setWordWrap(true);
+    m_xmlScritto->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_xmlScritto->setMinimumHeight(2 * m_xmlScritto->fontMetrics().lineSpacing() + 2);
+    if (auto* column = qobject_cast<QBoxLayout*>(layout()))
+        column->addWidget(m_xmlScritto);
+    else
+        buttonRow()->insertWidget(5, m_xmlScritto);
 }
 
 namespace {
