@@ -93,8 +93,11 @@ void SendingsTest::sendingsLockAndWithdraw()
     const auto period = [&invoices] {
         QString error;
         QStringList numbers;
-        for (const FeeDocument& d :
-             invoices.withoutLiveSending(QDate(2026, 1, 1), QDate(2026, 12, 31), &error).value())
+        // Kept in a variable: a range over the value of a temporary optional
+        // would outlive it.
+        const auto found =
+            invoices.withoutLiveSending(QDate(2026, 1, 1), QDate(2026, 12, 31), &error);
+        for (const FeeDocument& d : found.value())
             numbers << QString::number(d.key.number());
         return numbers.join(',');
     };
