@@ -14,11 +14,10 @@ DocumentKey keyOf(const BatchRun& run)
 int writePdf(BatchRun& run, FeeDocumentKind kind, const QString& path, InvoicePrintChoice choice)
 {
     const DocumentKey key = keyOf(run);
-    const QString file = run.outputFile(
-        path.isEmpty()
-            ? invoiceArchivePath(run.context().programFolder, QString::number(key.number()),
-                                 QStringLiteral("01/01/%1").arg(key.year()))
-            : path);
+    const QString file =
+        run.outputFile(path.isEmpty() ? invoiceArchivePath(run.context().DbArchivi,
+                                                           run.context().programFolder, key)
+                                      : path);
     QString error;
     if (!writeFeeDocumentPdf(run.context(), kind, key, choice, file, &error))
         throw BatchError{error};

@@ -1,5 +1,6 @@
 #include "FeeDocument.h"
 
+#include "CreditNotes.h"
 #include "Database.h"
 #include "KeyText.h"
 #include "Recordset.h"
@@ -61,6 +62,17 @@ QString documentName(FeeDocumentKind kind, const DocumentKey& key)
 
 } // namespace
 
+QString storedDocumentType(DocumentType type)
+{
+    return type == DocumentType::CreditNote ? QStringLiteral("TD04") : QStringLiteral("TD01");
+}
+
+DocumentType documentTypeFromStored(const QVariant& stored)
+{
+    return stored.toString().trimmed() == QLatin1String("TD04") ? DocumentType::CreditNote
+                                                                : DocumentType::Invoice;
+}
+
 QString storedDateTime(const QDateTime& when)
 {
     return when.toString(kStoredDateTime);
@@ -92,6 +104,12 @@ FeeDocument FeeDocument::fromColumns(const QVariantList& columns)
     d.expenses = amount(columns, FeeColumn::Expenses);
     d.stamp = amount(columns, FeeColumn::Stamp);
     d.xmlWritten = dateTimeFromStored(at(columns, FeeColumn::XmlWritten));
+    d.type = documentTypeFromStored(at(columns, FeeColumn::DocumentType));
+    if (d.isCreditNote()) {
+        d.linkedInvoice = DocumentKey::fromStored(at(columns, FeeColumn::LinkedInvoice).toString())
+                              .value_or(DocumentKey());
+        d.linkedInvoiceDate = at(columns, FeeColumn::LinkedInvoiceDate).toDate();
+    }
     return d;
 }
 
@@ -149,7 +167,7 @@ SaveResult FeeDocuments::save(const FeeDocument& d, SaveMode mode, QString* why)
     }
     const TableDef& def = tableDef(feeDocumentTable(m_kind));
     // Every column but the electronic invoice's time.
-    QVariantList values(std::min(int(def.columns.size()), int(FeeColumn::Stamp) + 1));
+    QVariantList values(int(def.columns.size()));
     auto set = [&values](FeeColumn column, const QVariant& value) {
         if (int(column) < values.size())
             values[int(column)] = value;
@@ -165,6 +183,11 @@ SaveResult FeeDocuments::save(const FeeDocument& d, SaveMode mode, QString* why)
     set(FeeColumn::WithholdingRate, rateOrNull(d.withholdingRate));
     set(FeeColumn::PaymentDate, dateOrNull(d.paymentDate));
     set(FeeColumn::Notes, textOrNull(d.notes));
+    set(FeeColumn::DocumentType, storedDocumentType(d.type));
+    if (d.isCreditNote()) {
+        set(FeeColumn::LinkedInvoice, d.linkedInvoice.stored());
+        set(FeeColumn::LinkedInvoiceDate, dateOrNull(d.linkedInvoiceDate));
+    }
     const std::pair<FeeColumn, std::optional<Money>> amounts[] = {
         {FeeColumn::Fee, d.fee},
         {FeeColumn::Vat, d.vat},
@@ -192,8 +215,45 @@ SaveResult FeeDocuments::save(const FeeDocument& d, SaveMode mode, QString* why)
             return SaveResult::Refused;
         }
     }
+    if (m_kind == FeeDocumentKind::Invoice && !checkCredits(d, why))
+        return SaveResult::Refused;
     return writeRecord(m_db, feeDocumentTable(m_kind), values, mode,
-                       documentName(m_kind, d.key) + QStringLiteral(" è già in archivio"), why);
+                       documentName(m_kind, d.key) + QStringLiteral(" è già in archivio"), why,
+                       {int(FeeColumn::XmlWritten)});
+}
+
+bool FeeDocuments::checkCredits(const FeeDocument& d, QString* why) const
+{
+    if (d.isCreditNote()) {
+        const auto invoice = find(d.linkedInvoice, why);
+        if (!invoice) {
+            if (why->isEmpty())
+                *why = QStringLiteral("La fattura %1/%2 stornata dalla nota di credito non è in "
+                                      "archivio")
+                           .arg(d.linkedInvoice.number())
+                           .arg(d.linkedInvoice.year());
+            return false;
+        }
+        const auto left = creditableRemainder(m_db, *invoice, d.key, why);
+        if (!left)
+            return false;
+        *why = creditNoteProblem(d, *invoice, *left);
+        return why->isEmpty();
+    }
+    // An invoice never falls below what its credit notes already reversed.
+    const auto left = creditableRemainder(m_db, d, d.key, why);
+    if (!left)
+        return false;
+    const FeeAmounts& l = *left;
+    for (const Money& amount : {l.fee, l.contribution, l.vat, l.withholding, l.expenses, l.stamp})
+        if (amount < Money()) {
+            *why = QStringLiteral("Le note di credito della fattura %1/%2 stornano più di quanto "
+                                  "ora riporta")
+                       .arg(d.key.number())
+                       .arg(d.key.year());
+            return false;
+        }
+    return true;
 }
 
 DeleteResult FeeDocuments::remove(const DocumentKey& key, QString* why) const
@@ -205,6 +265,11 @@ DeleteResult FeeDocuments::remove(const DocumentKey& key, QString* why) const
         if (live)
             *why = lockedInvoiceMessage();
         if (live || !why->isEmpty())
+            return DeleteResult::Refused;
+        const auto notes = creditNotesOf(m_db, key, why);
+        if (notes && !notes->isEmpty())
+            *why = creditedInvoiceMessage(key, notes->constFirst().key);
+        if (!notes || !notes->isEmpty())
             return DeleteResult::Refused;
     }
     return deleteRecord(m_db, feeDocumentTable(m_kind), key.stored(), why);

@@ -18,6 +18,14 @@ class Database;
 QString storedDateTime(const QDateTime& when);
 QDateTime dateTimeFromStored(const QVariant& stored);
 
+// What an invoice-table document is, as the electronic invoice names it:
+// an invoice (TD01) or a credit note reversing one (TD04).
+enum class DocumentType { Invoice, CreditNote };
+// "TD01" or "TD04", and back: anything else (Null, a row of an earlier
+// version) reads as an invoice.
+QString storedDocumentType(DocumentType type);
+DocumentType documentTypeFromStored(const QVariant& stored);
+
 // An invoice or a pro-forma as stored. Amounts and rates the database holds
 // as Null are nothing here: a view of the columns shows them blank, a sum
 // counts them as 0. Null texts and dates are empty.
@@ -40,6 +48,12 @@ struct FeeDocument
     std::optional<Money> expenses; // reimbursed outside VAT
     std::optional<Money> stamp;    // invoices only
     QDateTime xmlWritten;          // invoices only: the electronic invoice's last writing
+    // Invoices only: a credit note names the invoice it reverses.
+    DocumentType type = DocumentType::Invoice;
+    DocumentKey linkedInvoice;
+    QDate linkedInvoiceDate;
+
+    bool isCreditNote() const { return type == DocumentType::CreditNote; }
 
     // A stored row, its values by record position as a table or a query of
     // its columns reads them. An empty row gives an empty record.
@@ -66,8 +80,11 @@ public:
     // amounts and rates that are nothing as Null. The time its electronic
     // invoice was written is not the document's to change: a replaced
     // invoice keeps it. A document stored under the key is replaced only
-    // when `mode` allows it.
+    // when `mode` allows it. A credit note must name a stored invoice and
+    // stay within what that invoice's earlier credit notes leave of it.
     SaveResult save(const FeeDocument& document, SaveMode mode, QString* why) const;
+    // An invoice reversed by a credit note is not deleted: the note would
+    // name nothing.
     DeleteResult remove(const DocumentKey& key, QString* why) const;
 
     // Invoices only: records that the electronic invoice of `key` was
@@ -80,6 +97,10 @@ public:
                                                            QString* error) const;
 
 private:
+    // A credit note within what its invoice leaves; an invoice not below
+    // what its credit notes reversed.
+    bool checkCredits(const FeeDocument& document, QString* why) const;
+
     Database& m_db;
     FeeDocumentKind m_kind;
 };

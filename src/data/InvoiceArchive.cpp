@@ -1,11 +1,13 @@
 #include "InvoiceArchive.h"
 
 #include "DocumentNumber.h"
+#include "FeeDocument.h"
 #include "KeyText.h"
 
 #include <QDate>
 
-QString invoiceArchivePath(const QString& programFolder, const QString& numero, const QString& data)
+QString invoiceArchivePath(const QString& programFolder, const QString& numero, const QString& data,
+                           bool creditNote)
 {
     const QDate date = parseItalianDate(data);
     // The number as stored: "1 234" and "01234" are both invoice 1234. Only
@@ -14,6 +16,16 @@ QString invoiceArchivePath(const QString& programFolder, const QString& numero, 
     if (!date.isValid() || number.isEmpty())
         return {};
     const QString year = date.toString(QStringLiteral("yyyy"));
-    return programFolder + QStringLiteral("/Fatture/") + year + QStringLiteral("/Fattura_") + year +
+    return programFolder + QStringLiteral("/Fatture/") + year +
+           (creditNote ? QStringLiteral("/NotaCredito_") : QStringLiteral("/Fattura_")) + year +
            QLatin1Char('_') + number + QStringLiteral(".pdf");
+}
+
+QString invoiceArchivePath(Database& db, const QString& programFolder, const DocumentKey& key)
+{
+    QString error;
+    const auto document = FeeDocuments(db, FeeDocumentKind::Invoice).find(key, &error);
+    return invoiceArchivePath(programFolder, QString::number(key.number()),
+                              QDate(key.year(), 1, 1).toString(QStringLiteral("dd/MM/yyyy")),
+                              document && document->isCreditNote());
 }

@@ -4,7 +4,7 @@
 #include "Recordset.h"
 
 SaveResult writeRecord(Database& db, Table table, const QVariantList& values, SaveMode mode,
-                       const QString& taken, QString* why)
+                       const QString& taken, QString* why, const QList<int>& kept)
 {
     const QVariant key = values.value(0);
     if (key.toString().trimmed().isEmpty()) {
@@ -30,7 +30,7 @@ SaveResult writeRecord(Database& db, Table table, const QVariantList& values, Sa
     else if (!records->Edit())
         return refuse(records->lastError());
     for (int i = 0; i < values.size(); ++i)
-        if (!records->setValue(i, values.at(i)))
+        if (!kept.contains(i) && !records->setValue(i, values.at(i)))
             return refuse(records->lastError());
     if (!records->Update())
         return refuse(records->lastError());

@@ -29,10 +29,11 @@ enum class DeleteResult {
 // Stores `values` by record position, the key at position 0, as the record
 // of that key in one transaction. Each value is checked for its column as
 // the tables take them (a text beyond its width, a number that is none);
-// positions beyond `values` keep what a replaced record held. `taken` is
-// the reason given when the key is stored already and `mode` is AddOnly.
+// positions beyond `values`, and those in `kept`, keep what a replaced
+// record held (a new one has them Null). `taken` is the reason given when
+// the key is stored already and `mode` is AddOnly.
 SaveResult writeRecord(Database& db, Table table, const QVariantList& values, SaveMode mode,
-                       const QString& taken, QString* why);
+                       const QString& taken, QString* why, const QList<int>& kept = {});
 
 // Deletes the record of `key` in one transaction.
 DeleteResult deleteRecord(Database& db, Table table, const QString& key, QString* why);

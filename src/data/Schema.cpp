@@ -69,7 +69,7 @@ std::vector<ColumnDef> addressBookColumns(const char* codeName, bool clients)
 std::vector<ColumnDef> feeDocumentColumns(FeeDocumentKind kind)
 {
     const FeeColumn last =
-        kind == FeeDocumentKind::Invoice ? FeeColumn::XmlWritten : FeeColumn::Expenses;
+        kind == FeeDocumentKind::Invoice ? FeeColumn::LinkedInvoiceDate : FeeColumn::Expenses;
     std::vector<ColumnDef> columns(std::size_t(last) + 1);
     auto set = [&columns](FeeColumn column, ColumnDef def) {
         columns.at(std::size_t(column)) = std::move(def);
@@ -93,6 +93,9 @@ std::vector<ColumnDef> feeDocumentColumns(FeeDocumentKind kind)
     if (kind == FeeDocumentKind::Invoice) {
         set(FeeColumn::Stamp, cents("Bollo"));
         set(FeeColumn::XmlWritten, since(3, text("XMLScritto", 19)));
+        set(FeeColumn::DocumentType, since(kCreditNotesVersion, text("TipoDocumento", 4)));
+        set(FeeColumn::LinkedInvoice, since(kCreditNotesVersion, text("FatturaCollegata", 14)));
+        set(FeeColumn::LinkedInvoiceDate, since(kCreditNotesVersion, date("DataFatturaCollegata")));
     }
     return columns;
 }

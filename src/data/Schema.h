@@ -48,7 +48,9 @@ enum class AddressColumn : int {
 // The columns of an invoice (Fatture) or pro-forma (Parcelle) by record
 // position. Window field i is stored at position i + 1; pro-formas have no
 // stamp duty. Only invoices have, appended in version 3, when their
-// electronic invoice was last written: no window field shows it as an input.
+// electronic invoice was last written: no window field shows it as an input;
+// and, appended in version 5, the document type (TD01 an invoice, TD04 a
+// credit note) and the invoice a credit note reverses, by key and date.
 enum class FeeColumn : int {
     Key = 0,
     Date,
@@ -68,6 +70,9 @@ enum class FeeColumn : int {
     Expenses,
     Stamp,
     XmlWritten,
+    DocumentType,
+    LinkedInvoice,
+    LinkedInvoiceDate,
 };
 
 // The columns of a purchase (Movimenti) by record position.
@@ -109,10 +114,13 @@ Table feeDocumentTable(FeeDocumentKind kind);
 // The version written into a new database. A later version only appends
 // tables and columns, which the check at open adds to older files in one
 // transaction (SchemaCheck.h).
-constexpr int kSchemaVersion = 4;
+constexpr int kSchemaVersion = 5;
 // The version that added the sendings (Invii): a file of an earlier one gets
 // a first sending for each invoice it records as written.
 constexpr int kSendingsVersion = 4;
+// The version that added the credit notes: every invoice of an earlier file
+// is of type TD01.
+constexpr int kCreditNotesVersion = 5;
 
 // Every table of the program's database, in creation order.
 const std::vector<TableDef>& schemaTables();

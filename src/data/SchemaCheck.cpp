@@ -106,6 +106,14 @@ SchemaStatus checkSchemaTables(Database& database, const std::vector<TableDef>& 
                                    "aggiornato perché si può solo leggere"));
         return SchemaStatus::Mismatch;
     }
+    // Every document an earlier version stored is an invoice.
+    const TableDef* invoices = findTable(schema, nameOf(Table::Fatture));
+    if (fileVersion < kCreditNotesVersion && currentVersion >= kCreditNotesVersion && invoices &&
+        int(invoices->columns.size()) > int(FeeColumn::DocumentType))
+        plan << QStringLiteral("UPDATE %1 SET %2 = 'TD01' WHERE %2 IS NULL")
+                    .arg(database.quoted(invoices->name),
+                         database.quoted(
+                             invoices->columns.at(std::size_t(FeeColumn::DocumentType)).name));
     plan << QStringLiteral("UPDATE %1 SET %2 = %3")
                 .arg(database.quoted(QStringLiteral("SchemaVersion")),
                      database.quoted(QStringLiteral("Version")))

@@ -363,7 +363,9 @@ bool changesWhatXmlCarries(const FeeDocument& stored, const FeeDocument& edited)
     auto same = [](const std::optional<Money>& a, const std::optional<Money>& b) {
         return a.value_or(Money()) == b.value_or(Money());
     };
-    return stored.key != edited.key || stored.date != edited.date ||
+    return stored.key != edited.key || stored.date != edited.date || stored.type != edited.type ||
+           stored.linkedInvoice != edited.linkedInvoice ||
+           stored.linkedInvoiceDate != edited.linkedInvoiceDate ||
            stored.clientCode.trimmed().compare(edited.clientCode.trimmed(), Qt::CaseInsensitive) !=
                0 ||
            stored.subject != edited.subject || stored.description != edited.description ||

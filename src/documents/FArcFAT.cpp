@@ -1,11 +1,15 @@
 #include "FArcFAT.h"
 
 #include "AppContext.h"
+#include "Clock.h"
+#include "CreditNotes.h"
 #include "DocumentAmounts.h"
+#include "DocumentFields.h"
 #include "FatturaPAFile.h"
 #include "InvoicePdfAttachment.h"
 #include "KeyText.h"
 #include "MessageBox.h"
+#include "ProposedNumber.h"
 #include "ReceiptImport.h"
 #include "STAFAT.h"
 #include "WaitCursor.h"
@@ -38,6 +42,12 @@ FArcFAT::FArcFAT(AppContext& context, QWidget* parent) : FeeDocumentWindow(conte
     m_annullaInvio->setEnabled(false);
     connect(m_annullaInvio, &QPushButton::clicked, this, &FArcFAT::AnnullaInvio_Click);
     buttonRow()->insertWidget(4, m_annullaInvio);
+    // Alt+C is "&Chiudi"'s.
+    m_notaCredito = new QPushButton(QStringLiteral("&Nota di credito"), this);
+    m_notaCredito->setObjectName(QStringLiteral("NotaCredito"));
+    m_notaCredito->setEnabled(false);
+    connect(m_notaCredito, &QPushButton::clicked, this, &FArcFAT::NotaCredito_Click);
+    buttonRow()->insertWidget(5, m_notaCredito);
     // Under the buttons, across the window: a rejection's reasons are long.
     m_xmlScritto = new QLabel(this);
     m_xmlScritto->setObjectName(QStringLiteral("XmlScritto"));
@@ -81,6 +91,20 @@ void FArcFAT::setPrintable(bool printable)
     const auto sendings =
         invoice ? Sendings(m_context.DbArchivi).ofInvoice(*key, &error) : std::nullopt;
     m_live.reset();
+    m_reversal.reset();
+    m_creditedBy.reset();
+    bool creditable = false;
+    if (invoice && invoice->isCreditNote()) {
+        m_reversal = *invoice;
+    } else if (invoice) {
+        const auto notes = creditNotesOf(m_context.DbArchivi, *key, &error);
+        if (notes && !notes->isEmpty())
+            m_creditedBy = notes->constFirst().key;
+        const auto left = creditableRemainder(m_context.DbArchivi, *invoice, {}, &error);
+        creditable = left && leavesSomethingToCredit(*left);
+    }
+    m_notaCredito->setEnabled(creditable && m_context.DbArchivi.acceptsWrites());
+    showDocumentType();
     if (sendings) {
         caption = sendingCaption(*invoice, *sendings);
         for (const Sending& s : *sendings)
@@ -102,10 +126,93 @@ QString FArcFAT::lockReason(int index) const
 
 bool FArcFAT::mayDelete()
 {
-    if (!m_live)
+    if (!m_live && !m_creditedBy)
         return true;
-    MessageBox::warning(this, lockedInvoiceMessage());
+    const auto key =
+        DocumentKey::of(parseItalianDate(text(FeeField::Date)), text(FeeField::Number));
+    MessageBox::warning(this, m_live || !key ? lockedInvoiceMessage()
+                                             : creditedInvoiceMessage(*key, *m_creditedBy));
     return false;
+}
+
+void FArcFAT::showDocumentType()
+{
+    const QString title = QStringLiteral("Archivio FATTURE - versione EURO");
+    setWindowTitle(m_reversal
+                       ? title + QStringLiteral(" - Nota di credito ") + reversalText(*m_reversal)
+                       : title);
+}
+
+SaveResult FArcFAT::storeRecord(SaveMode mode, QString* why)
+{
+    auto document = feeDocumentFromFields(*this, FeeDocumentKind::Invoice, why);
+    if (!document)
+        return SaveResult::Refused;
+    if (m_reversal) {
+        document->type = DocumentType::CreditNote;
+        document->linkedInvoice = m_reversal->linkedInvoice;
+        document->linkedInvoiceDate = m_reversal->linkedInvoiceDate;
+    }
+    return FeeDocuments(m_context.DbArchivi, FeeDocumentKind::Invoice).save(*document, mode, why);
+}
+
+void FArcFAT::NotaCredito_Click()
+{
+    // The note reverses the invoice as stored, never edits not yet stored.
+    if (!saveFirst(QStringLiteral("La fattura ha modifiche non memorizzate.\n"
+                                  "Memorizzarle e preparare la nota di credito?")))
+        return;
+    const auto key =
+        DocumentKey::of(parseItalianDate(text(FeeField::Date)), text(FeeField::Number));
+    QString error;
+    const auto invoice =
+        key ? FeeDocuments(m_context.DbArchivi, FeeDocumentKind::Invoice).find(*key, &error)
+            : std::nullopt;
+    const auto left = invoice && !invoice->isCreditNote()
+                          ? creditableRemainder(m_context.DbArchivi, *invoice, {}, &error)
+                          : std::nullopt;
+    if (!left || !leavesSomethingToCredit(*left)) {
+        MessageBox::warning(this, !error.isEmpty() ? error
+                                  : !left          ? QStringLiteral("Fattura non trovata")
+                                          : QStringLiteral("La fattura %1/%2 è già stornata per "
+                                                           "intero")
+                                                .arg(key->number())
+                                                .arg(key->year()));
+        return;
+    }
+    // The next number of the one sequence, dated today: a new record.
+    const QDate today = Clock::today();
+    setText(FeeField::Date, today.toString(QStringLiteral("dd/MM/yyyy")));
+    setText(FeeField::Number, proposedNumber(*table(), NumberingRestart::Never, today));
+    keyFieldLeft(FeeField::Number);
+    const auto noteKey =
+        DocumentKey::of(parseItalianDate(text(FeeField::Date)), text(FeeField::Number));
+    if (!noteKey)
+        return;
+    const FeeDocument note = creditNoteFor(*invoice, *left, *noteKey);
+    auto rateText = [](const std::optional<int>& rate) {
+        return rate ? QString::number(*rate) : QString();
+    };
+    auto amountText = [](const std::optional<Money>& amount) {
+        return amount ? amount->fieldText() : QString();
+    };
+    setText(FeeField::Client, note.clientCode);
+    setText(FeeField::Subject, note.subject);
+    setText(FeeField::Description, note.description);
+    setText(FeeField::Fee, amountText(note.fee));
+    setText(FeeField::VatRate, rateText(note.vatRate));
+    setText(FeeField::ContributionRate, rateText(note.contributionRate));
+    setText(FeeField::WithholdingRate, rateText(note.withholdingRate));
+    setText(FeeField::Vat, amountText(note.vat));
+    setText(FeeField::Contribution, amountText(note.contribution));
+    setText(FeeField::Withholding, amountText(note.withholding));
+    setText(FeeField::Expenses, amountText(note.expenses));
+    setText(FeeField::Stamp, amountText(note.stamp));
+    showLoadedTexts();
+    compute(FeeField::Fee);
+    m_reversal = note;
+    showDocumentType();
+    focusField(FeeField::Fee);
 }
 
 void FArcFAT::changeEvent(QEvent* event)

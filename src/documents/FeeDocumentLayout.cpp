@@ -1,6 +1,7 @@
 #include "FeeDocumentLayout.h"
 
 #include "AppContext.h"
+#include "CreditNotes.h"
 #include "DataFolder.h"
 #include "FeeAmounts.h"
 #include "Money.h"
@@ -195,9 +196,16 @@ void FeeDocumentPage::title()
         e.PrintText(1, std::min(35.0, kRightEdge - e.TextWidth(text) / e.UnitX), 0, text);
     } else
         e.PrintText(20, 5, 0,
-                    QStringLiteral("FATTURA N. ") + QString::number(doc.key.number()) +
-                        QStringLiteral(" / ") + year);
+                    (doc.isCreditNote() ? QStringLiteral("NOTA DI CREDITO N. ")
+                                        : QStringLiteral("FATTURA N. ")) +
+                        QString::number(doc.key.number()) + QStringLiteral(" / ") + year);
     e.SetFontSize(bodySize);
+    // The invoice it reverses, between the title and the subject.
+    if (!proForma && doc.isCreditNote()) {
+        e.SetFontBold(false);
+        e.PrintText(21.2, 5, 0, reversalText(doc));
+        e.SetFontBold(true);
+    }
 }
 
 void FeeDocumentPage::subjectAndDescription()
@@ -333,7 +341,9 @@ void FeeDocumentPage::amounts()
         e.SetFontItalic(true);
     else
         e.SetFontBold(true);
-    amountLine(QStringLiteral("TOTALE FATTURA"), sums.total().value());
+    amountLine(doc.isCreditNote() ? QStringLiteral("TOTALE NOTA DI CREDITO")
+                                  : QStringLiteral("TOTALE FATTURA"),
+               sums.total().value());
     e.SetFontBold(false);
     e.SetFontItalic(false);
     if (!net)

@@ -15,9 +15,7 @@ bool attachInvoicePdf(AppContext& context, const DocumentKey& key,
     if (!context.settings().fatturaPA().allegaPdf)
         return true;
     // The archive's folder is the invoice's year, which its key carries.
-    const QString path =
-        invoiceArchivePath(context.programFolder, QString::number(key.number()),
-                           QDate(key.year(), 1, 1).toString(QStringLiteral("dd/MM/yyyy")));
+    const QString path = invoiceArchivePath(context.DbArchivi, context.programFolder, key);
     if (!QFileInfo::exists(path)) {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QString error;

@@ -84,18 +84,22 @@ void STAFAT::Form_Load()
 
 void STAFAT::BtStampa_Click()
 {
-    const QString path = invoiceArchivePath(m_context.programFolder, text(0), text(1));
+    const auto typed = DocumentKey::of(parseItalianDate(text(1)), text(0));
+    const QString path =
+        typed ? invoiceArchivePath(m_context.DbArchivi, m_context.programFolder, *typed)
+              : QString();
+    const bool creditNote = QFileInfo(path).fileName().startsWith(QLatin1String("NotaCredito_"));
     std::optional<PdfExportRequest> archive;
     if (!path.isEmpty()) {
         // A folder that cannot be made shows up as the reason of a failed export.
         QDir().mkpath(QFileInfo(path).absolutePath());
-        archive = PdfExportRequest{path,
-                                   QStringLiteral("Fattura %1/%2")
-                                       .arg(documentNumber(text(0)))
-                                       .arg(parseItalianDate(text(1)).year()),
-                                   m_context.programFolder + QLatin1Char('/') +
-                                       QLatin1String(kLogoFileName),
-                                   launchViewer};
+        archive = PdfExportRequest{
+            path,
+            (creditNote ? QStringLiteral("Nota di credito %1/%2") : QStringLiteral("Fattura %1/%2"))
+                .arg(documentNumber(text(0)))
+                .arg(parseItalianDate(text(1)).year()),
+            m_context.programFolder + QLatin1Char('/') + QLatin1String(kLogoFileName),
+            launchViewer};
     }
     const bool shown = previewDocument(
         this, &m_context.DbArchivi,

@@ -165,8 +165,10 @@ void checkAmounts(const FatturaPAInvoice& e, QStringList* problems)
     const int vatRate = d.vatRate.value_or(0);
     const int contributionRate = d.contributionRate.value_or(0);
     const int withholdingRate = d.withholdingRate.value_or(0);
-    if (a.fee <= Money())
-        *problems << QStringLiteral("manca l'onorario");
+    // A credit note may give back the expenses alone.
+    if (d.isCreditNote() ? a.total().value() <= Money() : a.fee <= Money())
+        *problems << (d.isCreditNote() ? QStringLiteral("la nota di credito non storna nulla")
+                                       : QStringLiteral("manca l'onorario"));
     for (const int rate : {vatRate, contributionRate, withholdingRate})
         if (rate < 0 || rate > 100) {
             *problems << QStringLiteral("un'aliquota non è tra 0 e 100");
@@ -202,6 +204,8 @@ void checkInvoice(const FatturaPAInvoice& e, QStringList* problems)
     const FeeDocument& d = e.invoice;
     if (d.date.year() < 1970)
         *problems << QStringLiteral("la data della fattura è anteriore al 1970");
+    if (d.isCreditNote() && (!d.linkedInvoice.isValid() || !d.linkedInvoiceDate.isValid()))
+        *problems << QStringLiteral("manca la fattura stornata dalla nota di credito");
     if (e.progressive.isEmpty() && !progressivoInvio(d.key))
         *problems << QStringLiteral("il numero della fattura è troppo alto per il nome del file");
     const QString description = fatturaPADescription(d);

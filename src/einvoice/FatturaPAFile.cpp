@@ -16,7 +16,8 @@
 QString fatturaPAArchivePath(const QString& programFolder, const FatturaPAInvoice& e)
 {
     const QString pdf = invoiceArchivePath(programFolder, QString::number(e.invoice.key.number()),
-                                           e.invoice.date.toString(QStringLiteral("dd/MM/yyyy")));
+                                           e.invoice.date.toString(QStringLiteral("dd/MM/yyyy")),
+                                           e.invoice.isCreditNote());
     const QString name = e.progressive.isEmpty()
                              ? fatturaPAFileName(e.datiUtente.value(4), e.invoice.key)
                              : fatturaPAFileName(e.datiUtente.value(4), e.progressive);

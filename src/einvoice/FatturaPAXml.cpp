@@ -141,7 +141,7 @@ private:
         const FeeDocument& d = m_e.invoice;
         start(QStringLiteral("DatiGenerali"));
         start(QStringLiteral("DatiGeneraliDocumento"));
-        text(QStringLiteral("TipoDocumento"), QStringLiteral("TD01"));
+        text(QStringLiteral("TipoDocumento"), storedDocumentType(d.type));
         text(QStringLiteral("Divisa"), QStringLiteral("EUR"));
         text(QStringLiteral("Data"), d.date.toString(Qt::ISODate));
         text(QStringLiteral("Numero"), QString::number(d.key.number()));
@@ -176,6 +176,14 @@ private:
         }
         amount(QStringLiteral("ImportoTotaleDocumento"), m_a.total().value());
         end();
+        // A credit note names the invoice it reverses; its amounts stay
+        // positive, as TD04 already says they are taken back.
+        if (d.isCreditNote()) {
+            start(QStringLiteral("DatiFattureCollegate"));
+            text(QStringLiteral("IdDocumento"), QString::number(d.linkedInvoice.number()));
+            text(QStringLiteral("Data"), d.linkedInvoiceDate.toString(Qt::ISODate));
+            end();
+        }
         end();
     }
 

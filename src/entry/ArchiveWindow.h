@@ -77,6 +77,8 @@ protected:
 
     void rememberShownTexts() override;
     bool saveChanges() override;
+    // Long texts from their start, codes with their descriptions.
+    void showLoadedTexts();
 
     Table NumTabella = Table::Clienti;
     int UltimoDato = 0;
@@ -89,8 +91,6 @@ private:
     bool saveRecord();
     void refuse(int index, const QString& message);
     bool isKeyField(int index) const;
-    // Long texts from their start, codes with their descriptions.
-    void showLoadedTexts();
     void focusFirstEnabledField();
 
     std::unique_ptr<Recordset> m_table;

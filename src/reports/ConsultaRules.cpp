@@ -1,6 +1,7 @@
 #include "ConsultaRules.h"
 
 #include "Database.h"
+#include "FeeDocument.h"
 #include "SqlDialect.h"
 
 #include "GridModel.h"
@@ -156,9 +157,14 @@ SqlStatement invoicesStatement(const SqlDialect& dialect, const QString& table, 
         conditions << QStringLiteral("upper(trim(%1)) = upper(trim(?))").arg(client(dialect));
         values << clientCode.left(10);
     }
+    // An invoice's credit notes take their fees off the total.
+    const bool invoices = table.compare(nameOf(Table::Fatture), Qt::CaseInsensitive) == 0;
     QString sql =
-        QStringLiteral("SELECT %1, %2 FROM %3")
-            .arg(key(dialect), dialect.quoted(QStringLiteral("Onorario")), dialect.quoted(table));
+        QStringLiteral("SELECT %1, %2%3 FROM %4")
+            .arg(key(dialect), dialect.quoted(QStringLiteral("Onorario")),
+                 invoices ? QStringLiteral(", ") + dialect.quoted(QStringLiteral("TipoDocumento"))
+                          : QString(),
+                 dialect.quoted(table));
     if (!conditions.isEmpty())
         sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
     sql += QStringLiteral(" ORDER BY %1").arg(key(dialect));
@@ -227,6 +233,9 @@ QString cellText(const FeeDocument& invoice, int row, int column, const QString&
         return amount(invoice.expenses);
     case FeeColumn::Stamp:
     case FeeColumn::XmlWritten:
+    case FeeColumn::DocumentType:
+    case FeeColumn::LinkedInvoice:
+    case FeeColumn::LinkedInvoiceDate:
         break;
     }
     return {};
@@ -342,7 +351,9 @@ std::optional<InvoiceList> AggiornaElenco(Database& db, const QString& table, co
     while (q.next()) {
         list.keys.append(q.value(0).toString());
         if (!q.isNull(1))
-            list.totalFees += q.value(1).toLongLong();
+            list.totalFees += documentTypeFromStored(q.value(2)) == DocumentType::CreditNote
+                                  ? -q.value(1).toLongLong()
+                                  : q.value(1).toLongLong();
     }
     return list;
 }

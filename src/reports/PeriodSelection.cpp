@@ -1,5 +1,6 @@
 #include "PeriodSelection.h"
 
+#include "CreditNotes.h"
 #include "Database.h"
 #include "FeeAmounts.h"
 #include "FeeDocument.h"
@@ -101,8 +102,9 @@ Money ReportDocument::amount(ReportAmount which) const
 ReportDocument readInvoiceRow(const QVariantList& row)
 {
     const FeeDocument d = FeeDocument::fromColumns(row);
-    // Stored amounts, of 64 bits each: their totals always add up.
-    const FeeAmounts a = FeeAmounts::of(d, FeeDocumentKind::Invoice);
+    // Stored amounts, of 64 bits each: their totals always add up. A credit
+    // note takes its amounts off the period's.
+    const FeeAmounts a = countedAmounts(d, FeeDocumentKind::Invoice);
     ReportDocument document;
     document.date = d.date;
     document.number = d.key.number();

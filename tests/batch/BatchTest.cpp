@@ -401,6 +401,7 @@ void BatchTest::fatturaPA()
     for (const bool archived : {false, true}) {
         if (archived)
             QVERIFY(pdftest::writeFile(pdf, "%PDF-1.4 gi\xc3\xa0 in archivio"));
+        // Written once already, at the start.
         outcome = run({"fatturapa", year, number, "--dir", home, "--output", out, "--di-nuovo"});
         QCOMPARE(outcome.err, QString());
         QCOMPARE(outcome.status, 0);

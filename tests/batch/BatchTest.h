@@ -18,6 +18,7 @@ private slots:
     void documentPdfs();
     void fatturaPA();
     void fatturaPAWrittenAgainAndWithdrawn();
+    void creditNoteCommands();
     void reports_data();
     void reports();
     void maintenance();

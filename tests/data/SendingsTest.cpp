@@ -93,6 +93,8 @@ void SendingsTest::sendingsLockAndWithdraw()
     const auto period = [&invoices] {
         QString error;
         QStringList numbers;
+        // Kept in a variable: a range over the value of a temporary optional
+        // would outlive it.
         const auto found =
             invoices.withoutLiveSending(QDate(2026, 1, 1), QDate(2026, 12, 31), &error);
         for (const FeeDocument& d : found.value())

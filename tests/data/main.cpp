@@ -1,3 +1,4 @@
+#include "CreditNotesTest.h"
 #include "DataFolderTest.h"
 #include "DocumentRulesTest.h"
 #include "FeeDocumentTest.h"
@@ -17,5 +18,5 @@ int main(int argc, char* argv[])
 {
     return runTests<QCoreApplication, KeyTextTest, RecordsetTest, IniFileTest, DataFolderTest,
                     DocumentRulesTest, MoneyTest, FeeDocumentTest, SettingsTest, MaintenanceTest,
-                    SqlDialectTest, SendingsTest>(argc, argv);
+                    SqlDialectTest, SendingsTest, CreditNotesTest>(argc, argv);
 }

@@ -1,3 +1,4 @@
+#include "CreditNoteWindowTest.h"
 #include "DocumentLayoutTest.h"
 #include "DocumentsTest.h"
 #include "MultiTestMain.h"
@@ -7,6 +8,6 @@
 
 int main(int argc, char* argv[])
 {
-    return runTests<QApplication, DocumentsTest, DocumentLayoutTest, SendingsWindowTest>(argc,
-                                                                                         argv);
+    return runTests<QApplication, DocumentsTest, DocumentLayoutTest, SendingsWindowTest,
+                    CreditNoteWindowTest>(argc, argv);
 }

@@ -24,21 +24,25 @@ void ConsultaRulesTest::statementsBindEveryFilter()
 {
     const SqlDialect& dialect = m_data.context().DbArchivi.dialect();
     SqlStatement s = invoicesStatement(dialect, "Fatture", "", "");
-    QCOMPARE(s.sql, QStringLiteral("SELECT \"Chiave\", \"Onorario\" FROM \"Fatture\" ORDER BY "
-                                   "\"Chiave\""));
+    QCOMPARE(s.sql,
+             QStringLiteral(
+                 "SELECT \"Chiave\", \"Onorario\", \"TipoDocumento\" FROM \"Fatture\" ORDER BY "
+                 "\"Chiave\""));
     QVERIFY(s.values.isEmpty());
 
     // A client without a year: no leading AND.
     s = invoicesStatement(dialect, "Fatture", " ", "o'b");
-    QCOMPARE(s.sql, QStringLiteral("SELECT \"Chiave\", \"Onorario\" FROM \"Fatture\" WHERE "
-                                   "upper(trim(\"CodCli\")) = upper(trim(?)) ORDER BY \"Chiave\""));
+    QCOMPARE(s.sql, QStringLiteral(
+                        "SELECT \"Chiave\", \"Onorario\", \"TipoDocumento\" FROM \"Fatture\" WHERE "
+                        "upper(trim(\"CodCli\")) = upper(trim(?)) ORDER BY \"Chiave\""));
     QCOMPARE(s.values, QVariantList{"o'b"});
 
     // A year is the stretch of keys that start with it.
     s = invoicesStatement(dialect, "Fatture", "2024", "C1");
-    QCOMPARE(s.sql, QStringLiteral("SELECT \"Chiave\", \"Onorario\" FROM \"Fatture\" WHERE "
-                                   "\"Chiave\" >= ? AND \"Chiave\" < ? AND "
-                                   "upper(trim(\"CodCli\")) = upper(trim(?)) ORDER BY \"Chiave\""));
+    QCOMPARE(s.sql, QStringLiteral(
+                        "SELECT \"Chiave\", \"Onorario\", \"TipoDocumento\" FROM \"Fatture\" WHERE "
+                        "\"Chiave\" >= ? AND \"Chiave\" < ? AND "
+                        "upper(trim(\"CodCli\")) = upper(trim(?)) ORDER BY \"Chiave\""));
     QCOMPARE(s.values, (QVariantList{"2024", "2025", "C1"}));
 
     s = clientsStatement(dialect, "Fatture", "2029");
