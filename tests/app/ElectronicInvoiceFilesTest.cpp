@@ -44,20 +44,8 @@ void ElectronicInvoiceFilesTest::init()
     Clock::setToday(QDate(2026, 12, 6));
     QString error;
     QVERIFY2(m_data.setUp(&error), qPrintable(error));
+    QVERIFY2(m_data.addSendableInvoice(&error), qPrintable(error));
     Database& db = m_data.context().DbArchivi;
-    QVERIFY(
-        db.execute("UPDATE datipers SET Denominazione = 'Geom. Rossi', Indirizzo = 'Via Appia', "
-                   "Citta = 'Roma', CAP = '00179', PartitaIVA = '09876543210', "
-                   "CodiceFiscale = 'RSSMRA80A01H501U'",
-                   {}, &error));
-    QVERIFY(db.execute("INSERT INTO Clienti (Chiave, CodCliente, Denominazione, Indirizzo, Citta, "
-                       "CAP, PartitaIVA, CodDestinatario) VALUES ('B1        ', 'B1', 'Bianchi', "
-                       "'Via Po', 'Milano', '20121', '01234567890', 'ABC1234')",
-                       {}, &error));
-    QVERIFY(db.execute("INSERT INTO Fatture (Chiave, Data, Numero, CodCli, Oggetto, Onorario, "
-                       "AliqIVA, ImportoIVA) VALUES ('2026         1', '2026-12-01', 1, 'B1', "
-                       "'Rilievo', 100000, 22, 22000)",
-                       {}, &error));
     QString message;
     const auto path =
         exportFatturaPA(db, m_data.context().settings(), m_data.path(), kInvoice, {}, &message);

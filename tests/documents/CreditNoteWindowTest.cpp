@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "CreditNotes.h"
+#include "DocumentFieldTyping.h"
 #include "DocumentPdf.h"
 #include "FArcFAT.h"
 #include "FeeDocument.h"
@@ -19,20 +20,6 @@
 
 namespace {
 
-QLineEdit* line(QWidget* window, int index)
-{
-    return window->findChild<QLineEdit*>(QStringLiteral("Dati%1").arg(index));
-}
-
-void enter(QWidget* window, int index, const QString& text)
-{
-    QLineEdit* field = line(window, index);
-    field->setFocus(Qt::MouseFocusReason);
-    field->selectAll();
-    QTest::keyClicks(field, text);
-    QTest::keyClick(field, Qt::Key_Tab);
-}
-
 DocumentKey key(qint64 number)
 {
     return *DocumentKey::of(QDate(2026, 1, 1), number);
@@ -46,37 +33,20 @@ void CreditNoteWindowTest::init()
 {
     MessageBox::resetForTest();
     Clock::setToday(QDate(2026, 12, 6));
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_context = std::make_unique<AppContext>();
-    m_context->programFolder = m_dir->path();
     QString error;
-    Database& db = m_context->DbArchivi;
-    QVERIFY2(db.open(m_context->databaseFile(), &error), qPrintable(error));
-    QVERIFY(
-        db.execute("UPDATE datipers SET Denominazione = 'Geom. Rossi', Indirizzo = 'Via Appia', "
-                   "Citta = 'Roma', CAP = '00179', PartitaIVA = '09876543210', "
-                   "CodiceFiscale = 'RSSMRA80A01H501U'",
-                   {}, &error));
-    QVERIFY(db.execute("INSERT INTO Clienti (Chiave, CodCliente, Denominazione, Indirizzo, Citta, "
-                       "CAP, PartitaIVA, CodDestinatario) VALUES ('B1        ', 'B1', 'Bianchi', "
-                       "'Via Po', 'Milano', '20121', '01234567890', 'ABC1234')",
-                       {}, &error));
-    QVERIFY(db.execute("INSERT INTO Fatture (Chiave, Data, Numero, CodCli, Oggetto, Onorario, "
-                       "AliqIVA, ImportoIVA, TipoDocumento) VALUES ('2026         1', "
-                       "'2026-12-01', 1, 'B1', 'Rilievo', 100000, 22, 22000, 'TD01')",
-                       {}, &error));
+    QVERIFY2(m_data.setUp(&error), qPrintable(error));
+    QVERIFY2(m_data.addSendableInvoice(&error), qPrintable(error));
 }
 
 void CreditNoteWindowTest::cleanup()
 {
-    m_context.reset();
-    m_dir.reset();
+    m_data.tearDown();
     Clock::setToday({});
 }
 
 void CreditNoteWindowTest::fullAndPartialNotes()
 {
-    FArcFAT window(*m_context);
+    FArcFAT window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     enter(&window, 1, "1");
@@ -103,7 +73,7 @@ void CreditNoteWindowTest::fullAndPartialNotes()
     QTest::keyClick(&window, Qt::Key_N, Qt::AltModifier);
     QTRY_COMPARE(line(&window, 1)->text(), QStringLiteral("2"));
     QString error;
-    FeeDocuments invoices(m_context->DbArchivi, FeeDocumentKind::Invoice);
+    FeeDocuments invoices(m_data.context().DbArchivi, FeeDocumentKind::Invoice);
     QCOMPARE(invoices.find(key(1), &error)->notes, QStringLiteral("Da stornare"));
     QCOMPARE(line(&window, 0)->text(), QStringLiteral("06/12/2026"));
     QCOMPARE(line(&window, 2)->text(), QStringLiteral("B1"));
@@ -141,8 +111,8 @@ void CreditNoteWindowTest::fullAndPartialNotes()
     enter(&window, 5, "600");
     QTest::keyClick(&window, Qt::Key_M, Qt::AltModifier);
     QTRY_VERIFY(invoices.find(key(3), &error));
-    QVERIFY(!leavesSomethingToCredit(
-        *creditableRemainder(m_context->DbArchivi, *invoices.find(key(1), &error), {}, &error)));
+    QVERIFY(!leavesSomethingToCredit(*creditableRemainder(
+        m_data.context().DbArchivi, *invoices.find(key(1), &error), {}, &error)));
 
     // Wholly reversed: no more notes, and the invoice stays.
     enter(&window, 1, "1");
@@ -164,31 +134,32 @@ void CreditNoteWindowTest::fullAndPartialNotes()
 void CreditNoteWindowTest::notePrintedAndWritten()
 {
     QString error;
-    FeeDocuments invoices(m_context->DbArchivi, FeeDocumentKind::Invoice);
+    FeeDocuments invoices(m_data.context().DbArchivi, FeeDocumentKind::Invoice);
     const FeeDocument invoice = *invoices.find(key(1), &error);
     FeeDocument note = creditNoteFor(
-        invoice, *creditableRemainder(m_context->DbArchivi, invoice, {}, &error), key(2));
+        invoice, *creditableRemainder(m_data.context().DbArchivi, invoice, {}, &error), key(2));
     note.date = QDate(2026, 12, 6);
     QCOMPARE(invoices.save(note, SaveMode::AddOnly, &error), SaveResult::StoredNew);
 
     // Archived under its own name, titled as what it is.
-    const QString pdf = invoiceArchivePath(m_context->DbArchivi, m_dir->path(), key(2));
-    QCOMPARE(pdf, m_dir->filePath("Fatture/2026/NotaCredito_2026_2.pdf"));
+    const QString pdf = invoiceArchivePath(m_data.context().DbArchivi, m_data.path(), key(2));
+    QCOMPARE(pdf, m_data.filePath("Fatture/2026/NotaCredito_2026_2.pdf"));
     QVERIFY(QDir().mkpath(QFileInfo(pdf).path()));
-    QVERIFY2(writeFeeDocumentPdf(*m_context, FeeDocumentKind::Invoice, key(2), {}, pdf, &error),
-             qPrintable(error));
+    QVERIFY2(
+        writeFeeDocumentPdf(m_data.context(), FeeDocumentKind::Invoice, key(2), {}, pdf, &error),
+        qPrintable(error));
     CHECK_PDF(pdf, {"NOTA DI CREDITO N. 2 / 2026", kReversal, "TOTALE NOTA DI CREDITO"});
     const QString text = pdftest::output("pdftotext", {"-layout", pdf, "-"});
     QVERIFY(!text.contains("FATTURA N."));
 
     // Its electronic invoice: TD04, the invoice it reverses, amounts positive.
-    FArcFAT window(*m_context);
+    FArcFAT window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     enter(&window, 1, "2");
     MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(window.findChild<QPushButton*>("FatturaElettronica"), Qt::LeftButton);
-    const QString xml = m_dir->filePath("Fatture/2026/IT09876543210_A0001.xml");
+    const QString xml = m_data.filePath("Fatture/2026/IT09876543210_A0001.xml");
     QCOMPARE(MessageBox::lastText(), "Fattura elettronica scritta in\n" + xml);
     QProcess lint;
     lint.start("xmllint", {"--noout", "--nonet", "--schema", FALMIDE_FATTURAPA_SCHEMA, xml});

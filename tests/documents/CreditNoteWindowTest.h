@@ -1,10 +1,8 @@
 #pragma once
 
-#include "AppContext.h"
+#include "TestDataFolder.h"
 
 #include <QObject>
-#include <QTemporaryDir>
-#include <memory>
 
 class CreditNoteWindowTest : public QObject
 {
@@ -16,6 +14,5 @@ private slots:
     void notePrintedAndWritten();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<AppContext> m_context;
+    TestDataFolder m_data;
 };

@@ -1,6 +1,7 @@
 #include "DocumentsTest.h"
 
 #include "Clock.h"
+#include "DocumentFieldTyping.h"
 #include "DocumentKey.h"
 #include "FArcFAT.h"
 #include "FArcMOV.h"
@@ -21,24 +22,6 @@
 #include <QtTest>
 
 namespace {
-
-QLineEdit* line(QWidget* window, int index)
-{
-    return window->findChild<QLineEdit*>(QStringLiteral("Dati%1").arg(index));
-}
-
-// Types into a field and leaves it with Tab, as the user does.
-void enter(QWidget* window, int index, const QString& text)
-{
-    QLineEdit* field = line(window, index);
-    field->setFocus(Qt::MouseFocusReason);
-    field->selectAll();
-    if (text.isEmpty())
-        QTest::keyClick(field, Qt::Key_Delete);
-    else
-        QTest::keyClicks(field, text);
-    QTest::keyClick(field, Qt::Key_Tab);
-}
 
 void addInvoice(Recordset& rs, const QDate& date, int number)
 {
@@ -634,20 +617,7 @@ void DocumentsTest::electronicInvoiceCarriesItsPdf()
 {
     QVERIFY(m_data.writeSettings("[FatturaPA]\nAllegaPDF=1\n"));
     QString error;
-    Database& db = m_data.context().DbArchivi;
-    QVERIFY(
-        db.execute("UPDATE datipers SET Denominazione = 'Geom. Rossi', Indirizzo = 'Via Appia', "
-                   "Citta = 'Roma', CAP = '00179', PartitaIVA = '09876543210', "
-                   "CodiceFiscale = 'RSSMRA80A01H501U'",
-                   {}, &error));
-    QVERIFY(db.execute("INSERT INTO Clienti (Chiave, CodCliente, Denominazione, Indirizzo, Citta, "
-                       "CAP, PartitaIVA) VALUES ('B1        ', 'B1', 'Bianchi', 'Via Po', "
-                       "'Milano', '20121', '01234567890')",
-                       {}, &error));
-    QVERIFY(db.execute("INSERT INTO Fatture (Chiave, Data, Numero, CodCli, Oggetto, Onorario, "
-                       "AliqIVA, ImportoIVA) VALUES ('2026         1', '2026-12-01', 1, 'B1', "
-                       "'Rilievo', 100000, 22, 22000)",
-                       {}, &error));
+    QVERIFY2(m_data.addSendableInvoice(&error), qPrintable(error));
 
     FArcFAT window(m_data.context());
     window.show();

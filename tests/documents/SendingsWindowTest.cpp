@@ -2,6 +2,7 @@
 
 #include "Client.h"
 #include "Clock.h"
+#include "DocumentFieldTyping.h"
 #include "FArcCLI.h"
 #include "FArcFAT.h"
 #include "FeeDocument.h"
@@ -18,20 +19,6 @@
 #include <QtTest>
 
 namespace {
-
-QLineEdit* line(QWidget* window, int index)
-{
-    return window->findChild<QLineEdit*>(QStringLiteral("Dati%1").arg(index));
-}
-
-void enter(QWidget* window, int index, const QString& text)
-{
-    QLineEdit* field = line(window, index);
-    field->setFocus(Qt::MouseFocusReason);
-    field->selectAll();
-    QTest::keyClicks(field, text);
-    QTest::keyClick(field, Qt::Key_Tab);
-}
 
 QByteArray sha256(const QString& path)
 {
@@ -51,37 +38,20 @@ void SendingsWindowTest::init()
 {
     MessageBox::resetForTest();
     Clock::setToday(QDate(2026, 12, 6));
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_context = std::make_unique<AppContext>();
-    m_context->programFolder = m_dir->path();
     QString error;
-    Database& db = m_context->DbArchivi;
-    QVERIFY2(db.open(m_context->databaseFile(), &error), qPrintable(error));
-    QVERIFY(
-        db.execute("UPDATE datipers SET Denominazione = 'Geom. Rossi', Indirizzo = 'Via Appia', "
-                   "Citta = 'Roma', CAP = '00179', PartitaIVA = '09876543210', "
-                   "CodiceFiscale = 'RSSMRA80A01H501U'",
-                   {}, &error));
-    QVERIFY(db.execute("INSERT INTO Clienti (Chiave, CodCliente, Denominazione, Indirizzo, Citta, "
-                       "CAP, PartitaIVA, CodDestinatario) VALUES ('B1        ', 'B1', 'Bianchi', "
-                       "'Via Po', 'Milano', '20121', '01234567890', 'ABC1234')",
-                       {}, &error));
-    QVERIFY(db.execute("INSERT INTO Fatture (Chiave, Data, Numero, CodCli, Oggetto, Onorario, "
-                       "AliqIVA, ImportoIVA) VALUES ('2026         1', '2026-12-01', 1, 'B1', "
-                       "'Rilievo', 100000, 22, 22000)",
-                       {}, &error));
+    QVERIFY2(m_data.setUp(&error), qPrintable(error));
+    QVERIFY2(m_data.addSendableInvoice(&error), qPrintable(error));
 }
 
 void SendingsWindowTest::cleanup()
 {
-    m_context.reset();
-    m_dir.reset();
+    m_data.tearDown();
     Clock::setToday({});
 }
 
 void SendingsWindowTest::writtenInvoiceLockedUntilWithdrawn()
 {
-    FArcFAT window(*m_context);
+    FArcFAT window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     enter(&window, 1, "1");
@@ -91,7 +61,7 @@ void SendingsWindowTest::writtenInvoiceLockedUntilWithdrawn()
     QVERIFY(!withdraw->isEnabled());
     MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(write, Qt::LeftButton);
-    const QString first = m_dir->filePath("Fatture/2026/IT09876543210_A0001.xml");
+    const QString first = m_data.filePath("Fatture/2026/IT09876543210_A0001.xml");
     QCOMPARE(MessageBox::lastText(), "Fattura elettronica scritta in\n" + first);
     const QByteArray firstHash = sha256(first);
     QVERIFY(caption->text().endsWith("(IT09876543210_A0001.xml)"));
@@ -125,7 +95,7 @@ void SendingsWindowTest::writtenInvoiceLockedUntilWithdrawn()
     QTest::keyClicks(notes, "Pagata");
     QTest::keyClick(&window, Qt::Key_M, Qt::AltModifier);
     QString error;
-    FeeDocuments invoices(m_context->DbArchivi, FeeDocumentKind::Invoice);
+    FeeDocuments invoices(m_data.context().DbArchivi, FeeDocumentKind::Invoice);
     const DocumentKey key = *DocumentKey::of(QDate(2026, 12, 1), 1);
     QTRY_COMPARE(invoices.find(key, &error)->notes, QStringLiteral("Pagata"));
     QCOMPARE(invoices.find(key, &error)->paymentDate, QDate(2026, 12, 5));
@@ -137,17 +107,17 @@ void SendingsWindowTest::writtenInvoiceLockedUntilWithdrawn()
     QCOMPARE(MessageBox::lastText(), "La fattura 1/2026 è già stata scritta il " +
                                          QDate::currentDate().toString("dd/MM/yyyy") +
                                          " (IT09876543210_A0001.xml). Scriverla di nuovo?");
-    QCOMPARE(Sendings(m_context->DbArchivi).ofInvoice(key, &error)->size(), 1);
+    QCOMPARE(Sendings(m_data.context().DbArchivi).ofInvoice(key, &error)->size(), 1);
     MessageBox::setNextAnswer(QMessageBox::Yes);
     MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(write, Qt::LeftButton);
-    QVERIFY(QFile::exists(m_dir->filePath("Fatture/2026/IT09876543210_A0002.xml")));
+    QVERIFY(QFile::exists(m_data.filePath("Fatture/2026/IT09876543210_A0002.xml")));
     QCOMPARE(sha256(first), firstHash);
 
     // Each file withdrawn ("No" keeps it); the last unlocks the invoice.
     MessageBox::setNextAnswer(QMessageBox::No);
     QTest::mouseClick(withdraw, Qt::LeftButton);
-    QVERIFY(Sendings(m_context->DbArchivi).live(key, &error)->fileName.endsWith("A0002.xml"));
+    QVERIFY(Sendings(m_data.context().DbArchivi).live(key, &error)->fileName.endsWith("A0002.xml"));
     for (const char* file : {"A0002", "A0001"}) {
         MessageBox::setNextAnswer(QMessageBox::Yes);
         MessageBox::setNextAnswer(QMessageBox::Ok);
@@ -170,12 +140,12 @@ void SendingsWindowTest::writtenInvoiceLockedUntilWithdrawn()
 void SendingsWindowTest::keyTypedIsNotTheInvoiceWritten()
 {
     QString error;
-    QVERIFY(m_context->DbArchivi.execute(
+    QVERIFY(m_data.context().DbArchivi.execute(
         "INSERT INTO Fatture (Chiave, Data, Numero, CodCli, Oggetto, Onorario, AliqIVA, "
         "ImportoIVA) VALUES ('2026         2', '2026-12-02', 2, 'B1', 'Perizia', 50000, 22, "
         "11000)",
         {}, &error));
-    FArcFAT window(*m_context);
+    FArcFAT window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     enter(&window, 1, "1");
@@ -189,14 +159,14 @@ void SendingsWindowTest::keyTypedIsNotTheInvoiceWritten()
     QTest::keyClick(&window, Qt::Key_L, Qt::AltModifier);
     QTRY_COMPARE(MessageBox::shownCount(), 1);
     QVERIFY(MessageBox::lastText().contains("Memorizzarle e scrivere la fattura elettronica?"));
-    QVERIFY(!QDir(m_dir->filePath("Fatture/2026")).exists());
+    QVERIFY(!QDir(m_data.filePath("Fatture/2026")).exists());
     // "Sì" writes the invoice the fields show, under the key it was shown by.
     MessageBox::setNextAnswer(QMessageBox::Yes);
     MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::keyClick(&window, Qt::Key_L, Qt::AltModifier);
     QTRY_COMPARE(MessageBox::shownCount(), 3);
     QCOMPARE(line(&window, 1)->text().trimmed(), QStringLiteral("1"));
-    Sendings sendings(m_context->DbArchivi);
+    Sendings sendings(m_data.context().DbArchivi);
     QVERIFY(sendings.live(*DocumentKey::of(QDate(2026, 12, 1), 1), &error));
     QVERIFY(!sendings.live(*DocumentKey::of(QDate(2026, 12, 2), 2), &error));
 }
@@ -210,8 +180,8 @@ void SendingsWindowTest::clientChangedAfterItsInvoiceWasWritten()
     written.counter = 1;
     written.fileName = "IT09876543210_A0001.xml";
     written.written = QDateTime::currentDateTime();
-    QVERIFY(Sendings(m_context->DbArchivi).add(written, &error));
-    FArcCLI window(*m_context);
+    QVERIFY(Sendings(m_data.context().DbArchivi).add(written, &error));
+    FArcCLI window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     enter(&window, 0, "B1");
@@ -225,12 +195,13 @@ void SendingsWindowTest::clientChangedAfterItsInvoiceWasWritten()
     QCOMPARE(MessageBox::shownCount(), 1);
     QVERIFY2(MessageBox::lastText().contains("conservano i dati precedenti"),
              qPrintable(MessageBox::lastText()));
-    QCOMPARE(Clients(m_context->DbArchivi).find("B1", &error)->name, QStringLiteral("Bianchi Srl"));
+    QCOMPARE(Clients(m_data.context().DbArchivi).find("B1", &error)->name,
+             QStringLiteral("Bianchi Srl"));
 }
 
 void SendingsWindowTest::receiptsShownAndRejectionUnlocks()
 {
-    FArcFAT window(*m_context);
+    FArcFAT window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     enter(&window, 1, "1");
@@ -239,7 +210,7 @@ void SendingsWindowTest::receiptsShownAndRejectionUnlocks()
     auto* caption = window.findChild<QLabel*>("XmlScritto");
     auto receipt = [this](const char* model, const QString& about) {
         QFile file(QStringLiteral(FALMIDE_RECEIPTS "/") + QLatin1String(model));
-        const QString path = m_dir->filePath(QLatin1String(model));
+        const QString path = m_data.filePath(QLatin1String(model));
         QFile out(path);
         if (!file.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
             return QString();
@@ -252,7 +223,7 @@ void SendingsWindowTest::receiptsShownAndRejectionUnlocks()
     // Rejected: said under the buttons with the SdI's reasons, and the
     // invoice takes changes again.
     const QString rejected = receipt("IT09876543210_26008_NS_001.xml", "IT09876543210_A0001.xml");
-    QCOMPARE(importSdiReceipts(m_context->DbArchivi, {rejected}).constFirst().outcome,
+    QCOMPARE(importSdiReceipts(m_data.context().DbArchivi, {rejected}).constFirst().outcome,
              ReceiptOutcome::Recorded);
     enter(&window, 1, "1");
     QVERIFY2(caption->text().startsWith("Scartata il 09/12/2026: 00305 IdFiscaleIVA del "
@@ -267,9 +238,9 @@ void SendingsWindowTest::receiptsShownAndRejectionUnlocks()
     // Written again under a new name, then delivered.
     MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(window.findChild<QPushButton*>("FatturaElettronica"), Qt::LeftButton);
-    QVERIFY(QFile::exists(m_dir->filePath("Fatture/2026/IT09876543210_A0002.xml")));
+    QVERIFY(QFile::exists(m_data.filePath("Fatture/2026/IT09876543210_A0002.xml")));
     const QString delivered = receipt("IT09876543210_26007_RC_001.xml", "IT09876543210_A0002.xml");
-    QCOMPARE(importSdiReceipts(m_context->DbArchivi, {delivered}).constFirst().outcome,
+    QCOMPARE(importSdiReceipts(m_data.context().DbArchivi, {delivered}).constFirst().outcome,
              ReceiptOutcome::Recorded);
     enter(&window, 1, "1");
     QCOMPARE(caption->text(), QStringLiteral("Consegnata il 08/12/2026 (IT09876543210_A0002.xml)"));

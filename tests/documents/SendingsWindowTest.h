@@ -1,10 +1,8 @@
 #pragma once
 
-#include "AppContext.h"
+#include "TestDataFolder.h"
 
 #include <QObject>
-#include <QTemporaryDir>
-#include <memory>
 
 class SendingsWindowTest : public QObject
 {
@@ -18,6 +16,5 @@ private slots:
     void receiptsShownAndRejectionUnlocks();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<AppContext> m_context;
+    TestDataFolder m_data;
 };
