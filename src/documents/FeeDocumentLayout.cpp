@@ -102,7 +102,9 @@ void FeeDocumentPage::setUp()
     const int unitY = std::max(1, int(e.UnitY));
     const int unitX = std::max(1, int(e.UnitX));
     const int columns = int(paper.width()) / unitX;
-    pageRows = int(paper.height()) / unitY - 4;
+    // A page holds whole lines.
+    const int rows = int(paper.height()) / unitY;
+    pageRows = rows - 4;
     pageColumns = columns - 7;
     centreColumn = columns / 2.0;
     e.WritePageState();
