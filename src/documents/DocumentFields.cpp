@@ -143,3 +143,25 @@ const FieldTable& purchaseFields()
     };
     return table;
 }
+
+void showFeeDocumentContent(FieldAccess& fields, const FeeDocument& document)
+{
+    auto rateText = [](const std::optional<int>& rate) {
+        return rate ? QString::number(*rate) : QString();
+    };
+    auto amountText = [](const std::optional<Money>& amount) {
+        return amount ? amount->fieldText() : QString();
+    };
+    fields.setText(FeeField::Client, document.clientCode);
+    fields.setText(FeeField::Subject, document.subject);
+    fields.setText(FeeField::Description, document.description);
+    fields.setText(FeeField::Fee, amountText(document.fee));
+    fields.setText(FeeField::VatRate, rateText(document.vatRate));
+    fields.setText(FeeField::ContributionRate, rateText(document.contributionRate));
+    fields.setText(FeeField::WithholdingRate, rateText(document.withholdingRate));
+    fields.setText(FeeField::Vat, amountText(document.vat));
+    fields.setText(FeeField::Contribution, amountText(document.contribution));
+    fields.setText(FeeField::Withholding, amountText(document.withholding));
+    fields.setText(FeeField::Expenses, amountText(document.expenses));
+    fields.setText(FeeField::Stamp, amountText(document.stamp));
+}

@@ -19,6 +19,10 @@ FieldTable feeDocumentFields(FeeDocumentKind kind);
 std::optional<FeeDocument> feeDocumentFromFields(const FieldAccess& fields, FeeDocumentKind kind,
                                                  QString* why);
 
+// Shows the document's client, texts, rates and amounts in the fields; its
+// date and number are the caller's.
+void showFeeDocumentContent(FieldAccess& fields, const FeeDocument& document);
+
 // The fields of a purchase.
 const FieldTable& purchaseFields();
 

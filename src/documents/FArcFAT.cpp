@@ -190,24 +190,7 @@ void FArcFAT::NotaCredito_Click()
     if (!noteKey)
         return;
     const FeeDocument note = creditNoteFor(*invoice, *left, *noteKey);
-    auto rateText = [](const std::optional<int>& rate) {
-        return rate ? QString::number(*rate) : QString();
-    };
-    auto amountText = [](const std::optional<Money>& amount) {
-        return amount ? amount->fieldText() : QString();
-    };
-    setText(FeeField::Client, note.clientCode);
-    setText(FeeField::Subject, note.subject);
-    setText(FeeField::Description, note.description);
-    setText(FeeField::Fee, amountText(note.fee));
-    setText(FeeField::VatRate, rateText(note.vatRate));
-    setText(FeeField::ContributionRate, rateText(note.contributionRate));
-    setText(FeeField::WithholdingRate, rateText(note.withholdingRate));
-    setText(FeeField::Vat, amountText(note.vat));
-    setText(FeeField::Contribution, amountText(note.contribution));
-    setText(FeeField::Withholding, amountText(note.withholding));
-    setText(FeeField::Expenses, amountText(note.expenses));
-    setText(FeeField::Stamp, amountText(note.stamp));
+    showFeeDocumentContent(*this, note);
     showLoadedTexts();
     compute(FeeField::Fee);
     m_reversal = note;
