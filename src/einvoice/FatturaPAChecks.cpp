@@ -1,5 +1,6 @@
 #include "FatturaPAChecks.h"
 
+#include "Clock.h"
 #include "FeeAmounts.h"
 #include "PrintableText.h"
 #include "ProgressivoInvio.h"
@@ -12,6 +13,12 @@ namespace {
 // The longest amount the file takes: eleven integer digits.
 const Money kLargestAmount = Money::fromCents(9'999'999'999'999);
 constexpr int kLongestDescription = 1000;
+// The longest names, addresses and towns the file takes.
+constexpr int kLongestName = 80;
+constexpr int kLongestAddress = 60;
+// Public administration offices have recipient codes of six characters; their
+// invoices need data this program does not keep.
+constexpr int kPublicAdministrationCode = 6;
 // The schema's address form without its quoted and bracketed variants:
 // dot-separated atoms on both sides of the "@".
 const char* const kMailPattern = "[!#-'*+/-9=?A-Z^-~\\-]+(\\.[!#-'*+/-9=?A-Z^-~\\-]+)*@"
@@ -37,6 +44,19 @@ QString refusedCharacters(const QString& text)
             refused += c;
     }
     return refused;
+}
+
+// Whether an IBAN's two check digits hold: moved behind the rest, with each
+// letter read as a number from 10 (A) to 35 (Z), it leaves 1 divided by 97.
+bool ibanCheckHolds(const QString& iban)
+{
+    const QString moved = iban.mid(4) + iban.left(4);
+    int remainder = 0;
+    for (const QChar c : moved) {
+        const int value = c.isDigit() ? c.digitValue() : c.toUpper().unicode() - 'A' + 10;
+        remainder = (remainder * (value >= 10 ? 100 : 10) + value) % 97;
+    }
+    return remainder == 1;
 }
 
 // One party's data: the professional or the client.
@@ -70,6 +90,13 @@ public:
         else if (!matches("[0-9]{5}", value.trimmed()))
             add(QStringLiteral("il CAP %1 non è di 5 cifre").arg(m_whose));
     }
+    void longest(const QString& value, const QString& what, int limit)
+    {
+        if (fatturaPAText(value).size() > limit)
+            add(QStringLiteral("%1 %2 supera il limite di %3 caratteri")
+                    .arg(what, m_whose)
+                    .arg(limit));
+    }
     void latin1(const QString& value, const QString& what)
     {
         const QString refused = refusedCharacters(value);
@@ -100,6 +127,9 @@ void checkProfessional(const FatturaPAInvoice& e, QStringList* problems)
         p.latin1(d.value(i), i == 0   ? QStringLiteral("La denominazione")
                              : i == 1 ? QStringLiteral("L'indirizzo")
                                       : QStringLiteral("La città"));
+    p.longest(d.value(0), QStringLiteral("la denominazione"), kLongestName);
+    p.longest(d.value(1), QStringLiteral("l'indirizzo"), kLongestAddress);
+    p.longest(d.value(2), QStringLiteral("la città"), kLongestAddress);
 }
 
 void checkClient(const FatturaPAInvoice& e, QStringList* problems)
@@ -118,8 +148,15 @@ void checkClient(const FatturaPAInvoice& e, QStringList* problems)
     p.latin1(c.name, QStringLiteral("La denominazione"));
     p.latin1(c.address, QStringLiteral("L'indirizzo"));
     p.latin1(c.town, QStringLiteral("La città"));
-    if (!c.codiceDestinatario.trimmed().isEmpty() &&
-        !matches("[A-Z0-9]{7}", c.codiceDestinatario.trimmed().toUpper()))
+    p.longest(c.name, QStringLiteral("la denominazione"), kLongestName);
+    p.longest(c.address, QStringLiteral("l'indirizzo"), kLongestAddress);
+    p.longest(c.town, QStringLiteral("la città"), kLongestAddress);
+    const QString recipient = c.codiceDestinatario.trimmed().toUpper();
+    if (recipient.size() == kPublicAdministrationCode)
+        p.add(QStringLiteral("il codice destinatario del cliente %1 è di un ufficio pubblico: "
+                             "fatture alla Pubblica Amministrazione non gestite")
+                  .arg(c.code.trimmed()));
+    else if (!recipient.isEmpty() && !matches("[A-Z0-9]{7}", recipient))
         p.add(QStringLiteral("il codice destinatario del cliente %1 non è di 7 lettere o cifre")
                   .arg(c.code.trimmed()));
     if (!c.pec.trimmed().isEmpty() && !matches(kMailPattern, c.pec.trimmed()))
@@ -136,9 +173,12 @@ void checkSettings(const FatturaPAInvoice& e, QStringList* problems)
     if (!s.provincia.isEmpty() && !matches("[A-Za-z]{2}", s.provincia))
         *problems << QStringLiteral("la provincia \"%1\" delle impostazioni non è di due lettere")
                          .arg(s.provincia);
-    if (!s.iban.isEmpty() &&
-        !matches("[A-Za-z]{2}[0-9]{2}[A-Za-z0-9]{11,30}", QString(s.iban).remove(QLatin1Char(' '))))
+    const QString iban = QString(s.iban).remove(QLatin1Char(' '));
+    if (!iban.isEmpty() && !matches("[A-Za-z]{2}[0-9]{2}[A-Za-z0-9]{11,30}", iban))
         *problems << QStringLiteral("l'IBAN delle impostazioni non è valido");
+    else if (!iban.isEmpty() && !ibanCheckHolds(iban))
+        *problems << QStringLiteral("l'IBAN delle impostazioni non è valido: le sue cifre di "
+                                    "controllo non tornano");
     if (!FeeAmounts::of(e.invoice, FeeDocumentKind::Invoice).contribution.isZero() &&
         !matches("TC0[1-9]|TC1[0-9]|TC2[0-2]", s.tipoCassa))
         *problems << QStringLiteral("il tipo di cassa \"%1\" delle impostazioni non esiste")
@@ -204,6 +244,9 @@ void checkInvoice(const FatturaPAInvoice& e, QStringList* problems)
     const FeeDocument& d = e.invoice;
     if (d.date.year() < 1970)
         *problems << QStringLiteral("la data della fattura è anteriore al 1970");
+    if (d.date > Clock::today())
+        *problems << QStringLiteral("la data della fattura (%1) è futura")
+                         .arg(d.date.toString(QStringLiteral("dd/MM/yyyy")));
     if (d.isCreditNote() && (!d.linkedInvoice.isValid() || !d.linkedInvoiceDate.isValid()))
         *problems << QStringLiteral("manca la fattura stornata dalla nota di credito");
     if (e.progressive.isEmpty() && !progressivoInvio(d.key))

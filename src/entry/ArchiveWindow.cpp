@@ -278,7 +278,7 @@ bool ArchiveWindow::saveChanges()
         setText(focused, m_keyTexts.value(focused));
     } else if (focused >= 0) {
         const FieldSpec& def = fieldSpec(focused);
-        if (checkField(def, text(focused), descriptionLookup()).valid) {
+        if (checkField(def, text(focused), descriptionLookup(), taxCountry()).valid) {
             // Finish the edit as leaving the field would, so that what follows
             // from it (the computed amounts) is stored with it.
             Dati_LostFocus(focused);

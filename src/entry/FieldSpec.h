@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FieldDeclaration.h"
+#include "TaxCodes.h"
 
 #include <QString>
 #include <optional>
@@ -23,6 +24,8 @@ struct FieldSpec
     // sense (a rate of 1000 percent): in whole units, in cents for amounts.
     std::optional<qint64> minimum = std::nullopt;
     std::optional<qint64> maximum = std::nullopt;
+    // A field holding a tax code, checked by its form and check character.
+    std::optional<TaxCodeKind> taxCode = std::nullopt;
 
     FieldDeclaration parsed() const { return FieldDeclaration::parse(declaration); }
 };

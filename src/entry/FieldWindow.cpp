@@ -485,7 +485,7 @@ void FieldWindow::Dati_LostFocus(int index)
         return;
     const FieldSpec& def = m_specs[std::size_t(index)];
     const FieldDeclaration decl = def.parsed();
-    const ValidationResult result = checkField(def, text(index), descriptionLookup());
+    const ValidationResult result = checkField(def, text(index), descriptionLookup(), taxCountry());
     if (result.description)
         m_ombra[index]->setText(result.description->trimmed());
     else if (decl.link == QLatin1Char('A'))

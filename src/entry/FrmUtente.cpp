@@ -59,6 +59,11 @@ bool FrmUtente::saveChanges()
 {
     if (!m_table)
         return false;
+    if (const auto refusal = checkFields(*this, descriptionLookup())) {
+        keepFocus(refusal->index);
+        MessageBox::warning(this, refusal->message);
+        return false;
+    }
     QStringList values;
     for (int i = 0; i < 6; ++i)
         values << text(i);

@@ -2,6 +2,16 @@
 
 #include "RecordRules.h"
 
+namespace {
+
+FieldSpec taxCodeField(FieldSpec spec, TaxCodeKind kind)
+{
+    spec.taxCode = kind;
+    return spec;
+}
+
+} // namespace
+
 const FieldTable& clientFields()
 {
     // index, caption, declaration, MaxLength, TabIndex, record position
@@ -11,8 +21,12 @@ const FieldTable& clientFields()
         {ClientField::Address, QStringLiteral("Indirizzo"), QStringLiteral("AOL"), 40, 3, 3},
         {ClientField::Town, QStringLiteral("Città"), QStringLiteral("AOL"), 40, 4, 4},
         {ClientField::Postcode, QStringLiteral("CAP"), QStringLiteral("AOL"), 5, 5, 5},
-        {ClientField::VatNumber, QStringLiteral("Partita IVA"), QStringLiteral("AOL"), 11, 6, 6},
-        {ClientField::TaxCode, QStringLiteral("Codice Fiscale"), QStringLiteral("AOL"), 16, 7, 7},
+        taxCodeField({ClientField::VatNumber, QStringLiteral("Partita IVA"), QStringLiteral("AOL"),
+                      11, 6, 6},
+                     TaxCodeKind::PartitaIva),
+        taxCodeField({ClientField::TaxCode, QStringLiteral("Codice Fiscale"), QStringLiteral("AOL"),
+                      16, 7, 7},
+                     TaxCodeKind::CodiceFiscale),
         {ClientField::Notes, QStringLiteral("NOTE"), QStringLiteral("MOL"), 0, 8, 8},
         {ClientField::Definiz, QStringLiteral("Definizione cliente"), QStringLiteral("AOL"), 10, 1,
          9},
@@ -33,8 +47,12 @@ const FieldTable& supplierFields()
         {SupplierField::Address, QStringLiteral("Indirizzo"), QStringLiteral("AOL"), 40, 2, 3},
         {SupplierField::Town, QStringLiteral("Città"), QStringLiteral("AOL"), 40, 3, 4},
         {SupplierField::Postcode, QStringLiteral("CAP"), QStringLiteral("AOL"), 5, 4, 5},
-        {SupplierField::VatNumber, QStringLiteral("Partita IVA"), QStringLiteral("AOL"), 11, 5, 6},
-        {SupplierField::TaxCode, QStringLiteral("Codice Fiscale"), QStringLiteral("AOL"), 16, 6, 7},
+        taxCodeField({SupplierField::VatNumber, QStringLiteral("Partita IVA"),
+                      QStringLiteral("AOL"), 11, 5, 6},
+                     TaxCodeKind::PartitaIva),
+        taxCodeField({SupplierField::TaxCode, QStringLiteral("Codice Fiscale"),
+                      QStringLiteral("AOL"), 16, 6, 7},
+                     TaxCodeKind::CodiceFiscale),
         {SupplierField::Notes, QStringLiteral("NOTE"), QStringLiteral("MOL"), 0, 7, 8},
     };
     return table;
@@ -48,8 +66,10 @@ const FieldTable& headingFields()
         {1, QStringLiteral("Indirizzo"), QStringLiteral("AOL"), 40, 1, 1},
         {2, QStringLiteral("Città"), QStringLiteral("AOL"), 40, 2, 2},
         {3, QStringLiteral("CAP"), QStringLiteral("AOL"), 5, 3, 3},
-        {4, QStringLiteral("Partita IVA"), QStringLiteral("AOL"), 11, 4, 4},
-        {5, QStringLiteral("Codice Fiscale"), QStringLiteral("AOL"), 16, 5, 5},
+        taxCodeField({4, QStringLiteral("Partita IVA"), QStringLiteral("AOL"), 11, 4, 4},
+                     TaxCodeKind::PartitaIva),
+        taxCodeField({5, QStringLiteral("Codice Fiscale"), QStringLiteral("AOL"), 16, 5, 5},
+                     TaxCodeKind::CodiceFiscale),
     };
     return table;
 }

@@ -197,7 +197,8 @@ std::optional<FieldRefusal> checkFields(FieldAccess& fields, const DescriptionLo
     });
     for (int i : order) {
         const FieldSpec& def = fields.fieldSpec(i);
-        const ValidationResult result = checkField(def, fields.text(i), lookup);
+        const ValidationResult result =
+            checkField(def, fields.text(i), lookup, fields.taxCountry());
         if (!result.valid)
             return FieldRefusal{i, refusalMessage(def, result.message), result.message};
         if (result.text != fields.text(i))

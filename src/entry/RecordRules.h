@@ -21,6 +21,9 @@ public:
     virtual const FieldSpec& fieldSpec(int index) const = 0;
     virtual QString text(int index) const = 0;
     virtual void setText(int index, const QString& text) = 0;
+    // The country (ISO 3166 alpha-2) of whom the record's tax codes belong
+    // to: only Italian ones are checked.
+    virtual QString taxCountry() const { return QStringLiteral("IT"); }
 };
 
 // The key the fields with TabIndex 0..UltimaChiave form, in TabIndex order;

@@ -186,7 +186,7 @@ QString outOfBounds(const FieldSpec& def, const QString& text)
 } // namespace
 
 ValidationResult checkField(const FieldSpec& def, const QString& text,
-                            const DescriptionLookup& lookup)
+                            const DescriptionLookup& lookup, const QString& country)
 {
     ValidationResult result = Valida(def.parsed(), def.maxLength, text, lookup);
     if (!result.valid || result.text.trimmed().isEmpty())
@@ -195,6 +195,12 @@ ValidationResult checkField(const FieldSpec& def, const QString& text,
         result.valid = false;
         result.message = why;
         result.tellOnLeaving = true;
+    } else if (def.taxCode && hasItalianTaxCodes(country)) {
+        result.message = taxCodeProblem(*def.taxCode, result.text, country);
+        result.valid = result.message.isEmpty();
+        result.tellOnLeaving = !result.valid;
+        if (result.valid)
+            result.text = taxCodeForm(result.text);
     }
     return result;
 }

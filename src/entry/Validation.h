@@ -38,7 +38,8 @@ using DescriptionLookup = std::function<QString(Table table, const QString& key,
 ValidationResult Valida(const FieldDeclaration& field, int maxLength, const QString& text,
                         const DescriptionLookup& lookup);
 
-// Valida, then the field's own bounds: what leaving a window's field and
+// Valida, then the field's own bounds and, for a tax code of someone of
+// `country` (ISO 3166 alpha-2), its form: what leaving a window's field and
 // saving its record check.
 ValidationResult checkField(const FieldSpec& def, const QString& text,
-                            const DescriptionLookup& lookup);
+                            const DescriptionLookup& lookup, const QString& country);

@@ -1,5 +1,6 @@
 #include "FatturaPATest.h"
 
+#include "Clock.h"
 #include "FatturaPAChecks.h"
 #include "FatturaPAFile.h"
 
@@ -214,6 +215,18 @@ void FatturaPATest::missingDataRefusedWithoutFile_data()
     QTest::newRow("recipient code and certified mail")
         << "code pec"
         << QStringList{"codice destinatario", "La PEC del cliente C1 non è un indirizzo valido."};
+    QTest::newRow("names, addresses and towns too long")
+        << "longName longAddress longTown"
+        << QStringList{"La denominazione del cliente C1 supera il limite di 80 caratteri.",
+                       "L'indirizzo del cliente C1 supera il limite di 60 caratteri.",
+                       "La città del professionista supera il limite di 60 caratteri."};
+    QTest::newRow("IBAN check digits")
+        << "iban" << QStringList{"le sue cifre di controllo non tornano"};
+    QTest::newRow("date in the future") << "future" << QStringList{"è futura."};
+    QTest::newRow("public administration")
+        << "publicOffice"
+        << QStringList{"è di un ufficio pubblico: fatture alla Pubblica Amministrazione non "
+                       "gestite."};
     QTest::newRow("attached PDF too large")
         << "pdf" << QStringList{"PDF allegato (3906 kB) renderebbe il file più grande dei 5 MB"};
 }
@@ -244,6 +257,18 @@ void FatturaPATest::missingDataRefusedWithoutFile()
             e.client.codiceDestinatario = "ABC";
         else if (c == "pec")
             e.client.pec = "rossi..m@pec.it";
+        else if (c == "longName")
+            e.client.name = QString(81, 'n'), e.datiUtente[0] = QString(80, 'n');
+        else if (c == "longAddress")
+            e.client.address = QString(61, 'a'), e.datiUtente[1] = QString(60, 'a');
+        else if (c == "longTown")
+            e.datiUtente[2] = QString(61, 't'), e.client.town = QString(60, 't');
+        else if (c == "iban")
+            e.settings.iban = "IT61 X054 2811 1010 0000 0123 456";
+        else if (c == "future")
+            e.invoice.date = Clock::today().addDays(1);
+        else if (c == "publicOffice")
+            e.client.codiceDestinatario = "UFABCD";
         else if (c == "pdf")
             e.attachment = FatturaPAAttachment{"Fattura_2026_7.pdf", QByteArray(4000000, 'x')};
     }

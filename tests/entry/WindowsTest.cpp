@@ -8,6 +8,7 @@
 #include "FrmUtente.h"
 #include "GridModel.h"
 #include "HeadingData.h"
+#include "MasterDataFields.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
 #include "Recordset.h"
@@ -421,6 +422,68 @@ void WindowsTest::wrongDateKeepsTheFocus()
     QTest::keyClick(client, Qt::Key_Tab);
     QTRY_VERIFY(client->hasFocus());
     QCOMPARE(window.Ombra(4)->text(), QString());
+}
+
+void WindowsTest::taxCodesCheckedWhereTyped()
+{
+    {
+        FArcCLI window(m_data.context());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QLineEdit* code = line(&window, ClientField::Code);
+        QTRY_VERIFY(code->hasFocus());
+        QTest::keyClicks(code, "cf1");
+        QTest::keyClick(code, Qt::Key_Tab);
+
+        // Leaving the field says what is wrong and keeps the focus there.
+        QLineEdit* taxCode = line(&window, ClientField::TaxCode);
+        typeInto(taxCode, "rssmra80a01h501z");
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        QTest::keyClick(taxCode, Qt::Key_Tab);
+        QTRY_COMPARE(
+            MessageBox::lastText(),
+            QStringLiteral("Codice Fiscale: il carattere di controllo dovrebbe essere U."));
+        QTRY_VERIFY(taxCode->hasFocus());
+        QTest::keyClick(taxCode, Qt::Key_End);
+        QTest::keyClick(taxCode, Qt::Key_Backspace);
+        QTest::keyClick(taxCode, Qt::Key_U);
+        QTest::keyClick(taxCode, Qt::Key_Tab);
+        QCOMPARE(taxCode->text(), QStringLiteral("RSSMRA80A01H501U"));
+
+        // A click on "Memorizza" checks the field it leaves, and tells once.
+        const int shown = MessageBox::shownCount();
+        QLineEdit* vat = line(&window, ClientField::VatNumber);
+        typeInto(vat, "12345678901");
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        QTest::mouseClick(window.BtMem(), Qt::LeftButton);
+        QTRY_VERIFY(vat->hasFocus());
+        QTest::qWait(50);
+        QCOMPARE(MessageBox::shownCount(), shown + 1);
+        QCOMPARE(MessageBox::lastText(),
+                 QStringLiteral("Partita IVA: la cifra di controllo dovrebbe essere 3."));
+        QString error;
+        QVERIFY(!Clients(m_data.context().DbArchivi).find("CF1", &error));
+        QTest::keyClick(vat, Qt::Key_End);
+        QTest::keyClick(vat, Qt::Key_Backspace);
+        QTest::keyClick(vat, Qt::Key_3);
+        QTest::mouseClick(window.BtMem(), Qt::LeftButton);
+        QCOMPARE(MessageBox::shownCount(), shown + 1);
+        const auto stored = Clients(m_data.context().DbArchivi).find("CF1", &error);
+        QVERIFY(stored);
+        QCOMPARE(stored->taxCode, QStringLiteral("RSSMRA80A01H501U"));
+    }
+    // The heading checks the professional's own codes when it is saved.
+    FrmUtente heading(m_data.context());
+    heading.show();
+    QVERIFY(QTest::qWaitForWindowActive(&heading));
+    line(&heading, 5)->setText("00743110158");
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::mouseClick(heading.BtMem(), Qt::LeftButton);
+    QCOMPARE(MessageBox::lastText(),
+             QStringLiteral("Codice Fiscale: la cifra di controllo dovrebbe essere 7."));
+    QTRY_VERIFY(line(&heading, 5)->hasFocus());
+    QCOMPARE(m_data.context().DatiUtente.value(5), QString());
 }
 
 void WindowsTest::codeList()

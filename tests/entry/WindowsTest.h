@@ -19,6 +19,7 @@ private slots:
     void numbersKeepTheirDisplayWhole();
     void fieldsShowTheirLengthWhole();
     void wrongDateKeepsTheFocus();
+    void taxCodesCheckedWhereTyped();
     void codeList();
     void recordGridAndArchiveList();
     void headingDataUsedAtOnce();
