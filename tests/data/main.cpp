@@ -11,6 +11,7 @@
 #include "SendingsTest.h"
 #include "SettingsTest.h"
 #include "SqlDialectTest.h"
+#include "StampDutyTest.h"
 
 #include <QCoreApplication>
 
@@ -18,5 +19,5 @@ int main(int argc, char* argv[])
 {
     return runTests<QCoreApplication, KeyTextTest, RecordsetTest, IniFileTest, DataFolderTest,
                     DocumentRulesTest, MoneyTest, FeeDocumentTest, SettingsTest, MaintenanceTest,
-                    SqlDialectTest, SendingsTest, CreditNotesTest>(argc, argv);
+                    SqlDialectTest, SendingsTest, CreditNotesTest, StampDutyTest>(argc, argv);
 }
