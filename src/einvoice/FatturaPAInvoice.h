@@ -4,6 +4,7 @@
 #include "FeeDocument.h"
 #include "FeeProfile.h"
 #include "Settings.h"
+#include "StampDuty.h"
 
 #include <QString>
 #include <QStringList>
@@ -28,6 +29,7 @@ struct FatturaPAInvoice
     QStringList datiUtente; // name, address, town, postcode, VAT number, tax code
     FatturaPASettings settings;
     FeeProfile profile = FeeProfile::General; // what the withholding is charged on
+    StampDutyRule bollo;                      // when stamp duty is due, and how much
     // The sending's progressive; empty, the one the earlier scheme derived
     // from the invoice (a file written outside a sending, such as a check).
     QString progressive;
