@@ -29,12 +29,13 @@ struct FatturaPAInvoice
     QStringList datiUtente; // name, address, town, postcode, VAT number, tax code
     FatturaPASettings settings;
     FeeProfile profile = FeeProfile::General; // what the withholding is charged on
-    StampDutyRule bollo;                      // when stamp duty is due, and how much
     // The sending's progressive; empty, the one the earlier scheme derived
     // from the invoice (a file written outside a sending, such as a check).
     QString progressive;
     // The invoice's own PDF, carried in Allegati when given.
     std::optional<FatturaPAAttachment> attachment;
+    // When stamp duty is due, and how much.
+    StampDutyRule bollo;
 };
 
 // The invoice of this key with its client and the heading data as stored
