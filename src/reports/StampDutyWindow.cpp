@@ -33,7 +33,7 @@ StampDutyWindow::StampDutyWindow(AppContext& context, QWidget* parent)
     m_testo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_testo->setMinimumSize(fontMetrics().horizontalAdvance(QLatin1Char('0')) * 90,
                             fontMetrics().height() * 24);
-    QPushButton* close = commandButton(QStringLiteral("&Chiudi"), "BtChiudi", this);
+    QPushButton* close = commandButton(QStringLiteral("&Uscita"), "BtUscita", this);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* top = new QHBoxLayout;
