@@ -16,6 +16,7 @@
 #include "PeriodReportWindows.h"
 #include "STAFAT.h"
 #include "StaETI.h"
+#include "StampDutyWindow.h"
 #include "StatusMessage.h"
 #include "Twips.h"
 #include "WindowGeometry.h"
@@ -88,7 +89,8 @@ const std::vector<MenuDef>& menuDefs()
          "S&tatistiche",
          {{"VoceFatturato", "&Fatturato per periodo", PeriodReport::Fatturato},
           {"VoceStampaMovimento", "Stampa &Movimenti passivi", PeriodReport::Movimenti},
-          {"VoceRitenuta", "Situazione &Ritenuta d'imposta", PeriodReport::Ritenuta}}},
+          {"VoceRitenuta", "Situazione &Ritenuta d'imposta", PeriodReport::Ritenuta},
+          {"VoceBollo", "Imposta di &bollo"}}},
         {"MenuFatturaElettronica",
          "Fattura &elettronica",
          {{"VoceRicevute", "Importa &ricevute SdI ..."}, {"VoceZip", "File &ZIP del periodo ..."}}},
@@ -187,6 +189,7 @@ void Main::buildMenus()
     enable("VoceFatture", &Main::VoceFatture_Click);
     enable("VoceStampaFattura", &Main::VoceStampaFattura_Click);
     enable("VoceStampaEtichette", &Main::VoceStampaEtichette_Click);
+    enable("VoceBollo", &Main::VoceBollo_Click);
     enable("VoceCompArc", &Main::VoceCompArc_Click);
     enable("VoceRgnChv", &Main::VoceRgnChv_Click);
     enable("VoceSalvaCopia", &Main::VoceSalvaCopia_Click);
@@ -428,6 +431,12 @@ void Main::OpStaz_Click(int index)
 void Main::VoceStampaEtichette_Click()
 {
     StaETI window(m_context, this);
+    window.exec();
+}
+
+void Main::VoceBollo_Click()
+{
+    StampDutyWindow window(m_context, this);
     window.exec();
 }
 

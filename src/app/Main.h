@@ -34,6 +34,7 @@ public:
     void VoceFatture_Click();
     void VoceStampaFattura_Click();
     void VoceStampaEtichette_Click();
+    void VoceBollo_Click();
     void VoceCompArc_Click();
     void VoceRgnChv_Click();
     void VoceSalvaCopia_Click();

@@ -5,9 +5,11 @@
 #include "DemoNames.h"
 #include "DocumentAmounts.h"
 #include "DocumentFields.h"
+#include "FeeAmounts.h"
 #include "HeadingData.h"
 #include "PlainFields.h"
 #include "Recordset.h"
+#include "StampDuty.h"
 #include "Supplier.h"
 #include "TableWalk.h"
 #include "TaxCodes.h"
@@ -248,8 +250,11 @@ void DemoFiller::feeDocuments(FeeDocumentKind kind, int count)
         const Money fee = Money::fromCents(
             qint64(between(service.minimumFee / 10, service.maximumFee / 10)) * 1000);
         const Money expenses = chance(30) ? Money::fromCents(between(1500, 30000)) : Money();
-        const Money threshold = Money::fromCents(7747);
-        const bool stamp = invoice && ((flatRate && fee > threshold) || expenses > threshold);
+        FeeAmounts amounts;
+        amounts.fee = fee;
+        amounts.contribution = amounts.contributionAt(Rate::whole(contributionRate)).value();
+        amounts.expenses = expenses;
+        const bool stamp = invoice && StampDutyRule().isDue(amounts, !flatRate);
 
         PlainFields fields(feeDocumentFields(kind));
         fields.setText(FeeField::Date, dateText(date));

@@ -1,5 +1,6 @@
 #include "AppContext.h"
 #include "BatchCommands.h"
+#include "FatturaPAChecks.h"
 #include "FatturaPAFile.h"
 #include "InvoicePdfAttachment.h"
 #include "PeriodSelection.h"
@@ -27,9 +28,14 @@ std::optional<QString> exportOne(BatchRun& run, const DocumentKey& key, const QS
         return std::nullopt;
     }
     QStringList problems;
+    QStringList warnings;
     const auto written =
         exportFatturaPA(context.DbArchivi, context.settings(), context.programFolder, key, path,
-                        message, &problems, again, pdf);
+                        message, &problems, again, pdf, &warnings);
+    // Written all the same: each warning one line on the error stream.
+    for (const QString& warning : std::as_const(warnings))
+        run.err() << "falmide: " << invoiceName(key)
+                  << ": attenzione: " << withControlsEscaped(warning) << '\n';
     if (!written && !problems.isEmpty())
         *message = QStringLiteral("%1 non scritta: %2")
                        .arg(invoiceName(key), problems.join(QStringLiteral("; ")));

@@ -3,6 +3,7 @@
 #include "FeeAmounts.h"
 #include "Rate.h"
 #include "RecordRules.h"
+#include "StampDuty.h"
 #include "TextForms.h"
 
 namespace {
@@ -133,6 +134,13 @@ std::optional<Money> CalcolaImporti(FieldAccess& fields, int index, FeeDocumentK
     if (shown.fee.isZero() || ratesCancel(Vr, Cr))
         return std::nullopt;
     return shown.net();
+}
+
+void ProponiBollo(FieldAccess& fields, const StampDutyRule& rule, bool flatRate)
+{
+    const bool vatCharged = !flatRate && !rateReading(fields, FeeField::VatRate).isZero();
+    const bool due = rule.isDue(shownAmounts(fields, FeeDocumentKind::Invoice), vatCharged);
+    fields.setText(FeeField::Stamp, due ? writtenAmount(rule.amount) : QString());
 }
 
 bool CalcolaImportiAcquisto(const FieldAccess& fields, int index, PurchaseDisplays* out)

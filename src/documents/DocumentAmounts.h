@@ -8,6 +8,7 @@
 #include <optional>
 
 class FieldAccess;
+struct StampDutyRule;
 
 // The window field of an invoice or pro-forma that a column is edited in.
 constexpr int feeField(FeeColumn column)
@@ -51,6 +52,11 @@ void clearDerivedAmounts(FieldAccess& fields, int index);
 // total are those of FeeAmounts, from the fields as they show them.
 std::optional<Money> CalcolaImporti(FieldAccess& fields, int index, FeeDocumentKind kind,
                                     FeeProfile profile);
+
+// Shows in an invoice's stamp duty field the rule's amount when it is due on
+// the amounts the fields show, and empties it when it is not. The fee and
+// its contribution are without VAT in the flat-rate regime or at no VAT rate.
+void ProponiBollo(FieldAccess& fields, const StampDutyRule& rule, bool flatRate);
 
 // What the purchase window shows beside the taxable amount, the VAT rate and
 // the deductibility.

@@ -5,6 +5,7 @@
 #include "CreditNotes.h"
 #include "DocumentAmounts.h"
 #include "DocumentFields.h"
+#include "FatturaPAChecks.h"
 #include "FatturaPAFile.h"
 #include "InvoicePdfAttachment.h"
 #include "KeyText.h"
@@ -261,17 +262,23 @@ void FArcFAT::FatturaElettronica_Click()
         return;
     std::optional<FatturaPAAttachment> pdf;
     std::optional<QString> path;
+    QStringList warnings;
     {
         // The PDF to attach may have to be laid out and written first.
         const WaitCursor wait;
         if (attachInvoicePdf(m_context, *key, &pdf, &message))
             path =
                 exportFatturaPA(m_context.DbArchivi, m_context.settings(), m_context.programFolder,
-                                *key, {}, &message, nullptr, WriteAgain::Allow, pdf);
+                                *key, {}, &message, nullptr, WriteAgain::Allow, pdf, &warnings);
     }
     setPrintable(true);
-    if (path)
-        MessageBox::show(this, QStringLiteral("Fattura elettronica scritta in\n%1").arg(*path));
+    const QString written =
+        path ? QStringLiteral("Fattura elettronica scritta in\n%1").arg(*path) : QString();
+    if (path && warnings.isEmpty())
+        MessageBox::show(this, written);
+    else if (path)
+        MessageBox::warning(this,
+                            written + QStringLiteral("\n\n") + fatturaPAWarningText(warnings));
     else
         MessageBox::warning(this, message);
 }

@@ -4,9 +4,12 @@
 #include "Clock.h"
 #include "DocumentAmounts.h"
 #include "DocumentFields.h"
+#include "FatturaPAInvoice.h"
 #include "KeyText.h"
 #include "ProposedNumber.h"
 #include "Recordset.h"
+#include "Settings.h"
+#include "StampDuty.h"
 
 #include <QLabel>
 
@@ -46,12 +49,28 @@ bool FeeDocumentWindow::loadDocument(FeeDocumentKind kind, RecordGrid recordGrid
 
 void FeeDocumentWindow::compute(int index)
 {
-    const auto total = CalcolaImporti(*this, index, m_kind, m_context.settings().feeProfile());
+    const FeeProfile profile = m_context.settings().feeProfile();
+    auto total = CalcolaImporti(*this, index, m_kind, profile);
+    if (m_kind == FeeDocumentKind::Invoice && !m_stampSettled) {
+        proposeStampDuty();
+        // The total again, now with the stamp duty as proposed.
+        total = CalcolaImporti(*this, FeeField::Stamp, m_kind, profile);
+    }
     m_totale->setText(total ? total->groupedText() : QString());
+}
+
+void FeeDocumentWindow::proposeStampDuty()
+{
+    const Settings& settings = m_context.settings();
+    ProponiBollo(*this, stampDutyRule(settings),
+                 settings.fatturaPA().regimeFiscale == QLatin1String(kFlatRateRegime));
 }
 
 void FeeDocumentWindow::recordShown()
 {
+    // A stored invoice keeps the stamp duty it was stored with (the record
+    // was just offered: this is whether the lookup found it).
+    m_stampSettled = storedRecordOffered();
     compute(FeeField::Fee);
 }
 
@@ -74,12 +93,15 @@ DeleteResult FeeDocumentWindow::removeRecord(QString* why)
 void FeeDocumentWindow::recordDeleted()
 {
     m_totale->clear();
+    m_stampSettled = false;
 }
 
 void FeeDocumentWindow::fieldChecked(int index, bool changed)
 {
     if (changed)
         clearDerivedAmounts(*this, index);
+    if (changed && index == FeeField::Stamp)
+        m_stampSettled = true;
 }
 
 void FeeDocumentWindow::fieldLeft(int index)

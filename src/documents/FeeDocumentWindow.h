@@ -31,6 +31,11 @@ protected:
     void compute(int index);
 
 private:
+    // A new invoice's stamp duty follows its amounts until it is typed.
+    void proposeStampDuty();
+
     QLabel* m_totale = nullptr;
     FeeDocumentKind m_kind = FeeDocumentKind::Invoice;
+    // The stamp duty shown is the user's or the archive's: left as it is.
+    bool m_stampSettled = false;
 };

@@ -4,6 +4,7 @@
 #include "FeeAmounts.h"
 #include "PrintableText.h"
 #include "ProgressivoInvio.h"
+#include "StampDutyCheck.h"
 
 #include <QRegularExpression>
 #include <utility>
@@ -292,6 +293,8 @@ QStringList fatturaPAProblems(const FatturaPAInvoice& e)
     checkClient(e, &problems);
     checkSettings(e, &problems);
     checkInvoice(e, &problems);
+    QStringList warnings;
+    checkStampDuty(e, &problems, &warnings);
     // The SdI takes files of 5 MB at most, and base64 makes a PDF a third
     // larger.
     constexpr qsizetype kLargestPdf = 3500 * 1024;
@@ -303,11 +306,32 @@ QStringList fatturaPAProblems(const FatturaPAInvoice& e)
     return problems;
 }
 
-QString fatturaPAProblemMessage(const QStringList& problems)
+namespace {
+
+QString listed(const QStringList& items)
 {
     QStringList lines;
-    for (const QString& p : problems)
+    for (const QString& p : items)
         lines << QStringLiteral("- ") + p.left(1).toUpper() + p.mid(1) + QLatin1Char('.');
-    return QStringLiteral("La fattura elettronica non è stata scritta:\n") +
-           lines.join(QLatin1Char('\n'));
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+QString fatturaPAProblemMessage(const QStringList& problems)
+{
+    return QStringLiteral("La fattura elettronica non è stata scritta:\n") + listed(problems);
+}
+
+QStringList fatturaPAWarnings(const FatturaPAInvoice& e)
+{
+    QStringList problems;
+    QStringList warnings;
+    checkStampDuty(e, &problems, &warnings);
+    return warnings;
+}
+
+QString fatturaPAWarningText(const QStringList& warnings)
+{
+    return QStringLiteral("Attenzione:\n") + listed(warnings);
 }

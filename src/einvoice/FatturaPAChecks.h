@@ -18,3 +18,9 @@ QStringList fatturaPAProblems(const FatturaPAInvoice& e);
 
 // The one message that names every problem.
 QString fatturaPAProblemMessage(const QStringList& problems);
+
+// What the file may carry but the user should look at, each as one line of
+// text: the file is written all the same.
+QStringList fatturaPAWarnings(const FatturaPAInvoice& e);
+// The lines that tell the warnings, after what was written.
+QString fatturaPAWarningText(const QStringList& warnings);

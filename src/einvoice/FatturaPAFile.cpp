@@ -104,7 +104,8 @@ std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
                                        const QString& programFolder, const DocumentKey& key,
                                        const QString& path, QString* message, QStringList* problems,
                                        WriteAgain again,
-                                       const std::optional<FatturaPAAttachment>& attachment)
+                                       const std::optional<FatturaPAAttachment>& attachment,
+                                       QStringList* warnings)
 {
     // The sending goes into the database: an archive that takes no saves is
     // said so before any file is written.
@@ -120,6 +121,8 @@ std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
         *message = fatturaPAProblemMessage(found);
         return std::nullopt;
     }
+    if (warnings)
+        *warnings = fatturaPAWarnings(*e);
     const Sendings sendings(db);
     const auto live = sendings.live(key, message);
     if (!live && !message->isEmpty())

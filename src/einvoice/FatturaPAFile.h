@@ -35,10 +35,12 @@ enum class WriteAgain { Refuse, Allow };
 // `problems` (if given) lists what they found. An invoice with a live
 // sending is refused (the message says when and as what it was written)
 // unless `again` allows it. The file carries `attachment` when given
-// (InvoicePdfAttachment.h).
+// (InvoicePdfAttachment.h). `warnings` (if given) lists what the checks
+// found worth a look in a file they let through.
 std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
                                        const QString& programFolder, const DocumentKey& key,
                                        const QString& path, QString* message,
                                        QStringList* problems = nullptr,
                                        WriteAgain again = WriteAgain::Refuse,
-                                       const std::optional<FatturaPAAttachment>& attachment = {});
+                                       const std::optional<FatturaPAAttachment>& attachment = {},
+                                       QStringList* warnings = nullptr);

@@ -26,5 +26,6 @@ std::optional<FatturaPAInvoice> loadFatturaPAInvoice(Database& db, const Setting
         return std::nullopt;
     e.settings = settings.fatturaPA();
     e.profile = settings.feeProfile();
+    e.bollo = stampDutyRule(settings);
     return e;
 }

@@ -4,6 +4,7 @@
 #include "FeeDocument.h"
 #include "FeeProfile.h"
 #include "Settings.h"
+#include "StampDuty.h"
 
 #include <QString>
 #include <QStringList>
@@ -33,6 +34,8 @@ struct FatturaPAInvoice
     QString progressive;
     // The invoice's own PDF, carried in Allegati when given.
     std::optional<FatturaPAAttachment> attachment;
+    // When stamp duty is due, and how much.
+    StampDutyRule bollo;
 };
 
 // The invoice of this key with its client and the heading data as stored

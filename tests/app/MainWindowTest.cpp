@@ -107,6 +107,7 @@ void MainWindowTest::captionsAndStartState()
         {"VoceFatturato", "&Fatturato per periodo", true},
         {"VoceStampaMovimento", "Stampa &Movimenti passivi", true},
         {"VoceRitenuta", "Situazione &Ritenuta d'imposta", true},
+        {"VoceBollo", "Imposta di &bollo", true},
         {"VoceRicevute", "Importa &ricevute SdI ...", true},
         {"VoceZip", "File &ZIP del periodo ...", true},
         {"VoceAbout", "&About FALMIDE ...", true},
@@ -404,7 +405,7 @@ void MainWindowTest::statisticsOpenTheirWindows()
     QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
     for (const auto& [entry, window] :
          {std::pair{"VoceFatturato", "STAFatturato"}, std::pair{"VoceStampaMovimento", "STAMOV"},
-          std::pair{"VoceRitenuta", "STARA"}}) {
+          std::pair{"VoceRitenuta", "STARA"}, std::pair{"VoceBollo", "STABOLLO"}}) {
         QString opened;
         whenModal<QDialog>(this, [&opened](QDialog* dialog) {
             opened = dialog->objectName();
@@ -413,7 +414,7 @@ void MainWindowTest::statisticsOpenTheirWindows()
         m_main->voce(entry)->trigger();
         QCOMPARE(opened, QString::fromLatin1(window));
     }
-    // Every report kind has its entry there.
+    // Every report kind has its entry there, beside the stamp duty's.
     QStringList opened;
     for (QAction* entry : m_main->findChild<QMenu*>("MenuStatistiche")->actions()) {
         whenModal<QDialog>(this, [&opened](QDialog* dialog) {
@@ -425,6 +426,7 @@ void MainWindowTest::statisticsOpenTheirWindows()
     QStringList kinds;
     for (const PeriodReportKind* kind : periodReportKinds())
         kinds << QString::fromUtf8(kind->windowName);
+    kinds << QStringLiteral("STABOLLO");
     opened.sort();
     kinds.sort();
     QCOMPARE(opened, kinds);

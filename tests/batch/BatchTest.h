@@ -19,6 +19,7 @@ private slots:
     void fatturaPA();
     void fatturaPAWrittenAgainAndWithdrawn();
     void creditNoteCommands();
+    void stampDutyCommands();
     void reports_data();
     void reports();
     void maintenance();

@@ -11,6 +11,7 @@
 #include "SendingsTest.h"
 #include "SettingsTest.h"
 #include "SqlDialectTest.h"
+#include "StampDutyTest.h"
 #include "TaxCodesTest.h"
 
 #include <QCoreApplication>
@@ -19,5 +20,6 @@ int main(int argc, char* argv[])
 {
     return runTests<QCoreApplication, KeyTextTest, RecordsetTest, IniFileTest, DataFolderTest,
                     DocumentRulesTest, MoneyTest, FeeDocumentTest, SettingsTest, MaintenanceTest,
-                    SqlDialectTest, SendingsTest, CreditNotesTest, TaxCodesTest>(argc, argv);
+                    SqlDialectTest, SendingsTest, CreditNotesTest, StampDutyTest, TaxCodesTest>(
+                        argc, argv);
 }

@@ -334,7 +334,7 @@ void AmountCasesTest::everyUserShowsTheGoldenAmounts()
         line += QStringLiteral(" | stored ") + storedText(*row) + QStringLiteral(" | page ") +
                 layoutText(run, {document, client, heading, QString()}, a.invoice, settings);
         if (a.invoice) {
-            FatturaPAInvoice e{document, client, heading, {}, profileOf(a), {}, {}};
+            FatturaPAInvoice e{document, client, heading, {}, profileOf(a), {}, {}, {}};
             e.settings.regimeFiscale = document.vatRate.value_or(0) == 0
                                            ? QString::fromLatin1(kFlatRateRegime)
                                            : QStringLiteral("RF01");

@@ -3,11 +3,12 @@
 #include "DocumentsTest.h"
 #include "MultiTestMain.h"
 #include "SendingsWindowTest.h"
+#include "StampDutyWindowTest.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
     return runTests<QApplication, DocumentsTest, DocumentLayoutTest, SendingsWindowTest,
-                    CreditNoteWindowTest>(argc, argv);
+                    CreditNoteWindowTest, StampDutyWindowTest>(argc, argv);
 }

@@ -1,10 +1,12 @@
 #include "FatturaPATest.h"
 #include "MultiTestMain.h"
 #include "SdiReceiptTest.h"
+#include "StampDutyCheckTest.h"
 
 #include <QCoreApplication>
 
 int main(int argc, char* argv[])
 {
-    return runTests<QCoreApplication, FatturaPATest, SdiReceiptTest>(argc, argv);
+    return runTests<QCoreApplication, FatturaPATest, SdiReceiptTest, StampDutyCheckTest>(argc,
+                                                                                         argv);
 }

@@ -1,10 +1,12 @@
 #include "ConsultaWindowTest.h"
 #include "MultiTestMain.h"
 #include "ReportWindowsTest.h"
+#include "StampDutyWindowTest.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    return runTests<QApplication, ConsultaWindowTest, ReportWindowsTest>(argc, argv);
+    return runTests<QApplication, ConsultaWindowTest, ReportWindowsTest, StampDutyWindowTest>(argc,
+                                                                                              argv);
 }

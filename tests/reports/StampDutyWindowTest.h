@@ -1,0 +1,17 @@
+#pragma once
+
+#include "TestDataFolder.h"
+
+#include <QObject>
+
+class StampDutyWindowTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void yearTypedShowsItsQuarters();
+
+private:
+    TestDataFolder m_data;
+};
