@@ -24,10 +24,29 @@ bool insert(Database& db, const QString& table, const QString& key, const QVaria
 
 QVariantList fullInvoice(int number, const QString& date)
 {
-    return {date, number, "R1", "Rilievo",    "Tipo mappale",        100000,
-            22,   4,      20,   "2026-04-01", "A 30 giorni",         22880,
-            4000, 20000,  1550, 200,          "2026-04-02 09:30:00", "TD01",
-            {},   {},     "RF19", "GEOMETRA", "TC04"};
+    return {date,
+            number,
+            "R1",
+            "Rilievo",
+            "Tipo mappale",
+            100000,
+            22,
+            4,
+            20,
+            "2026-04-01",
+            "A 30 giorni",
+            22880,
+            4000,
+            20000,
+            1550,
+            200,
+            "2026-04-02 09:30:00",
+            "TD01",
+            {},
+            {},
+            "RF19",
+            "GEOMETRA",
+            "TC04"};
 }
 
 } // namespace

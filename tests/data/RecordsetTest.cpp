@@ -410,9 +410,8 @@ void RecordsetTest::olderFileMigratedInPlace()
 void RecordsetTest::version2InvoicesKeptWithEmptyXmlColumn()
 {
     QString error;
-    for (const char* later :
-         {"TipoCassa", "Profilo", "RegimeFiscale", "DataFatturaCollegata", "FatturaCollegata",
-          "TipoDocumento", "XMLScritto"})
+    for (const char* later : {"TipoCassa", "Profilo", "RegimeFiscale", "DataFatturaCollegata",
+                              "FatturaCollegata", "TipoDocumento", "XMLScritto"})
         QVERIFY(m_db->execute(QStringLiteral("ALTER TABLE Fatture DROP COLUMN %1").arg(later), {},
                               &error));
     QVERIFY(m_db->execute("UPDATE SchemaVersion SET Version = 2", {}, &error));
