@@ -7,6 +7,7 @@
 #include "DocumentFields.h"
 #include "FeeAmounts.h"
 #include "HeadingData.h"
+#include "InvoiceRegime.h"
 #include "PlainFields.h"
 #include "Recordset.h"
 #include "StampDuty.h"
@@ -196,8 +197,8 @@ void DemoFiller::clients(int count)
         }
         client.code = party.code;
         client.address = street();
-        client.town = QStringLiteral("%1 (%2)").arg(QString::fromUtf8(town.name),
-                                                    QString::fromUtf8(town.province));
+        client.town = QString::fromUtf8(town.name);
+        client.provincia = QString::fromUtf8(town.province);
         client.postcode = QString::fromUtf8(town.postcode);
         if (chance(15))
             client.notes = QStringLiteral("Pagamento a 30 giorni data fattura");
@@ -283,9 +284,15 @@ void DemoFiller::feeDocuments(FeeDocumentKind kind, int count)
                 QStringLiteral("Operazione senza applicazione dell'IVA, regime forfettario"));
         CalcolaImporti(fields, FeeField::Fee, kind, m_profile);
         QString why;
-        const auto document = feeDocumentFromFields(fields, kind, &why);
+        auto document = feeDocumentFromFields(fields, kind, &why);
         if (!document)
             throw StoreFailed{why};
+        // That year is exported under its own regime whatever the settings
+        // say now.
+        if (invoice && flatRate) {
+            document->regimeFiscale = QLatin1String(kFlatRateRegime);
+            document->profile = m_profile;
+        }
         check(FeeDocuments(m_db, kind).save(*document, SaveMode::AddOnly, &why), why);
     }
 }

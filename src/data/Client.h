@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <optional>
+#include <utility>
 
 class Database;
 
@@ -21,7 +22,29 @@ struct Client
     QString codiceDestinatario; // where the electronic invoice is delivered
     QString pec;
     QString notes;
+    QString nazione = QStringLiteral("IT"); // ISO 3166 alpha-2; a Null column reads as "IT"
+    QString provincia;                      // two letters, Italian clients only
+
+    bool isItalian() const { return nazione.isEmpty() || nazione == QLatin1String("IT"); }
 };
+
+// A town as earlier versions stored it, "Pisa (PI)", split into the town and
+// the province's two letters in upper case; a town without a trailing "(XX)"
+// of a known province is returned whole with an empty province.
+std::pair<QString, QString> splitTownProvince(const QString& town);
+
+// Why the client's country or province cannot be stored: the country must
+// be an ISO 3166 alpha-2 code (empty is Italy), the province an Italian
+// one's code and only for an Italian client; empty when both are fine.
+QString countryAndProvinceProblem(const Client& client);
+
+// The town as pages print it: "Pisa (PI)" when the province is known.
+QString townWithProvince(const QString& town, const QString& provincia);
+
+// Brings the clients of a database of an earlier version to their country
+// and province: every client is Italian, and a province trailing the town
+// moves to its own column. Runs inside the caller's transaction.
+bool migrateClientProvinces(Database& db, QString* error);
 
 // The clients of a database. Failures of the database are told in `error`,
 // which is left empty otherwise.

@@ -110,6 +110,11 @@ FeeDocument FeeDocument::fromColumns(const QVariantList& columns)
                               .value_or(DocumentKey());
         d.linkedInvoiceDate = at(columns, FeeColumn::LinkedInvoiceDate).toDate();
     }
+    d.regimeFiscale = at(columns, FeeColumn::RegimeFiscale).toString().trimmed();
+    const QString profile = at(columns, FeeColumn::Profile).toString().trimmed();
+    if (!profile.isEmpty())
+        d.profile = feeProfileNamed(profile);
+    d.tipoCassa = at(columns, FeeColumn::TipoCassa).toString().trimmed();
     return d;
 }
 
@@ -188,6 +193,9 @@ SaveResult FeeDocuments::save(const FeeDocument& d, SaveMode mode, QString* why)
         set(FeeColumn::LinkedInvoice, d.linkedInvoice.stored());
         set(FeeColumn::LinkedInvoiceDate, dateOrNull(d.linkedInvoiceDate));
     }
+    set(FeeColumn::RegimeFiscale, textOrNull(d.regimeFiscale));
+    set(FeeColumn::Profile, d.profile ? QVariant(feeProfileName(*d.profile)) : QVariant());
+    set(FeeColumn::TipoCassa, textOrNull(d.tipoCassa));
     const std::pair<FeeColumn, std::optional<Money>> amounts[] = {
         {FeeColumn::Fee, d.fee},
         {FeeColumn::Vat, d.vat},
@@ -204,22 +212,28 @@ SaveResult FeeDocuments::save(const FeeDocument& d, SaveMode mode, QString* why)
         }
         set(column, cents ? QVariant(*cents) : QVariant());
     }
+    QList<int> kept = {int(FeeColumn::XmlWritten)};
     if (m_kind == FeeDocumentKind::Invoice && mode == SaveMode::AddOrReplace) {
         // What a live sending carried stays as it was sent.
         const auto live = Sendings(m_db).live(d.key, why);
         if (!live && !why->isEmpty())
             return SaveResult::Refused;
-        const auto stored = live ? find(d.key, why) : std::nullopt;
+        const auto stored = find(d.key, why);
+        if (!why->isEmpty())
+            return SaveResult::Refused;
         if (live && stored && changesWhatXmlCarries(*stored, d)) {
             *why = lockedInvoiceMessage();
             return SaveResult::Refused;
         }
+        if (stored && !stored->regimeFiscale.isEmpty())
+            kept << int(FeeColumn::RegimeFiscale) << int(FeeColumn::Profile)
+                 << int(FeeColumn::TipoCassa);
     }
     if (m_kind == FeeDocumentKind::Invoice && !checkCredits(d, why))
         return SaveResult::Refused;
     return writeRecord(m_db, feeDocumentTable(m_kind), values, mode,
                        documentName(m_kind, d.key) + QStringLiteral(" è già in archivio"), why,
-                       {int(FeeColumn::XmlWritten)});
+                       kept);
 }
 
 bool FeeDocuments::checkCredits(const FeeDocument& d, QString* why) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DocumentKey.h"
+#include "FeeProfile.h"
 #include "Money.h"
 #include "RecordWrite.h"
 #include "Schema.h"
@@ -52,6 +53,11 @@ struct FeeDocument
     DocumentType type = DocumentType::Invoice;
     DocumentKey linkedInvoice;
     QDate linkedInvoiceDate;
+    // Invoices only: what it was computed under when saved. Empty on an
+    // invoice saved before they were recorded: the settings' apply to it.
+    QString regimeFiscale;
+    std::optional<FeeProfile> profile;
+    QString tipoCassa;
 
     bool isCreditNote() const { return type == DocumentType::CreditNote; }
 
@@ -80,7 +86,9 @@ public:
     // amounts and rates that are nothing as Null. The time its electronic
     // invoice was written is not the document's to change: a replaced
     // invoice keeps it. A document stored under the key is replaced only
-    // when `mode` allows it. A credit note must name a stored invoice and
+    // when `mode` allows it. A replaced invoice that recorded its regime,
+    // profile and fund type keeps them: its amounts were computed under
+    // them. A credit note must name a stored invoice and
     // stay within what that invoice's earlier credit notes leave of it.
     SaveResult save(const FeeDocument& document, SaveMode mode, QString* why) const;
     // An invoice reversed by a credit note is not deleted: the note would

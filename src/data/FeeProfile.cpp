@@ -11,3 +11,9 @@ bool contributionWithheld(FeeProfile profile)
 {
     return profile == FeeProfile::General;
 }
+
+QString feeProfileName(FeeProfile profile)
+{
+    return profile == FeeProfile::Geometra ? QStringLiteral("GEOMETRA")
+                                           : QStringLiteral("GENERALE");
+}

@@ -11,6 +11,8 @@ enum class FeeProfile { General, Geometra };
 // --profilo): "GEOMETRA", "Geometra", " geometra " are the geometra's; any
 // other name, or none, the general profile.
 FeeProfile feeProfileNamed(const QString& name);
+// The name an invoice records its profile under: "GEOMETRA" or "GENERALE".
+QString feeProfileName(FeeProfile profile);
 
 // Whether the contribution is part of the withholding's base: the one thing
 // the profile decides.

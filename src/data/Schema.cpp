@@ -44,7 +44,7 @@ ColumnDef since(int version, ColumnDef column)
 
 std::vector<ColumnDef> addressBookColumns(const char* codeName, bool clients)
 {
-    const AddressColumn last = clients ? AddressColumn::PEC : AddressColumn::Notes;
+    const AddressColumn last = clients ? AddressColumn::Provincia : AddressColumn::Notes;
     std::vector<ColumnDef> columns(std::size_t(last) + 1);
     auto set = [&columns](AddressColumn column, ColumnDef def) {
         columns.at(std::size_t(column)) = std::move(def);
@@ -62,6 +62,8 @@ std::vector<ColumnDef> addressBookColumns(const char* codeName, bool clients)
         set(AddressColumn::Definiz, text("Definiz", 10));
         set(AddressColumn::CodiceDestinatario, since(2, text("CodDestinatario", 7)));
         set(AddressColumn::PEC, since(2, text("PEC", 255)));
+        set(AddressColumn::Nazione, since(kRegimeVersion, text("Nazione", 2)));
+        set(AddressColumn::Provincia, since(kRegimeVersion, text("Provincia", 2)));
     }
     return columns;
 }
@@ -69,7 +71,7 @@ std::vector<ColumnDef> addressBookColumns(const char* codeName, bool clients)
 std::vector<ColumnDef> feeDocumentColumns(FeeDocumentKind kind)
 {
     const FeeColumn last =
-        kind == FeeDocumentKind::Invoice ? FeeColumn::LinkedInvoiceDate : FeeColumn::Expenses;
+        kind == FeeDocumentKind::Invoice ? FeeColumn::TipoCassa : FeeColumn::Expenses;
     std::vector<ColumnDef> columns(std::size_t(last) + 1);
     auto set = [&columns](FeeColumn column, ColumnDef def) {
         columns.at(std::size_t(column)) = std::move(def);
@@ -96,6 +98,9 @@ std::vector<ColumnDef> feeDocumentColumns(FeeDocumentKind kind)
         set(FeeColumn::DocumentType, since(kCreditNotesVersion, text("TipoDocumento", 4)));
         set(FeeColumn::LinkedInvoice, since(kCreditNotesVersion, text("FatturaCollegata", 14)));
         set(FeeColumn::LinkedInvoiceDate, since(kCreditNotesVersion, date("DataFatturaCollegata")));
+        set(FeeColumn::RegimeFiscale, since(kRegimeVersion, text("RegimeFiscale", 4)));
+        set(FeeColumn::Profile, since(kRegimeVersion, text("Profilo", 10)));
+        set(FeeColumn::TipoCassa, since(kRegimeVersion, text("TipoCassa", 4)));
     }
     return columns;
 }

@@ -29,7 +29,8 @@ struct TableDef
 
 // The columns of a client (Clienti) or supplier (Fornitori) by record
 // position; only clients have the form of address Definiz and, appended in
-// version 2, the electronic invoice's recipient code and certified mail.
+// version 2, the electronic invoice's recipient code and certified mail,
+// and in version 6 the country (ISO 3166 alpha-2) and the province.
 enum class AddressColumn : int {
     Key = 0,
     Code,
@@ -43,6 +44,8 @@ enum class AddressColumn : int {
     Definiz,
     CodiceDestinatario,
     PEC,
+    Nazione,
+    Provincia,
 };
 
 // The columns of an invoice (Fatture) or pro-forma (Parcelle) by record
@@ -50,7 +53,10 @@ enum class AddressColumn : int {
 // stamp duty. Only invoices have, appended in version 3, when their
 // electronic invoice was last written: no window field shows it as an input;
 // and, appended in version 5, the document type (TD01 an invoice, TD04 a
-// credit note) and the invoice a credit note reverses, by key and date.
+// credit note) and the invoice a credit note reverses, by key and date;
+// and, appended in version 6, the fiscal regime, the computation profile
+// and the fund type the invoice was saved under (Null before: the
+// settings' apply).
 enum class FeeColumn : int {
     Key = 0,
     Date,
@@ -73,6 +79,9 @@ enum class FeeColumn : int {
     DocumentType,
     LinkedInvoice,
     LinkedInvoiceDate,
+    RegimeFiscale,
+    Profile,
+    TipoCassa,
 };
 
 // The columns of a purchase (Movimenti) by record position.
@@ -114,13 +123,17 @@ Table feeDocumentTable(FeeDocumentKind kind);
 // The version written into a new database. A later version only appends
 // tables and columns, which the check at open adds to older files in one
 // transaction (SchemaCheck.h).
-constexpr int kSchemaVersion = 5;
+constexpr int kSchemaVersion = 6;
 // The version that added the sendings (Invii): a file of an earlier one gets
 // a first sending for each invoice it records as written.
 constexpr int kSendingsVersion = 4;
 // The version that added the credit notes: every invoice of an earlier file
 // is of type TD01.
 constexpr int kCreditNotesVersion = 5;
+// The version that added the clients' country and province and each
+// invoice's regime: a file of an earlier one has Italian clients, whose
+// province may trail the town as "(XX)".
+constexpr int kRegimeVersion = 6;
 
 // Every table of the program's database, in creation order.
 const std::vector<TableDef>& schemaTables();

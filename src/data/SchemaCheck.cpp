@@ -1,5 +1,6 @@
 #include "SchemaCheck.h"
 
+#include "Client.h"
 #include "Database.h"
 #include "Sendings.h"
 #include "SqlDialect.h"
@@ -142,6 +143,14 @@ SchemaStatus checkSchemaTables(Database& database, const std::vector<TableDef>& 
     if (fileVersion < kSendingsVersion && currentVersion >= kSendingsVersion &&
         findTable(schema, sendingsTableDef().name) &&
         !migrateWrittenInvoices(database, QFileInfo(database.path()).absolutePath(), &why)) {
+        fail(error, QStringLiteral("aggiornamento dell'archivio non riuscito: %1").arg(why));
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        return SchemaStatus::Unreadable;
+    }
+    const TableDef* clients = findTable(schema, nameOf(Table::Clienti));
+    if (fileVersion < kRegimeVersion && currentVersion >= kRegimeVersion && clients &&
+        int(clients->columns.size()) > int(AddressColumn::Provincia) &&
+        !migrateClientProvinces(database, &why)) {
         fail(error, QStringLiteral("aggiornamento dell'archivio non riuscito: %1").arg(why));
         QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
         return SchemaStatus::Unreadable;

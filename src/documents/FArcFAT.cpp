@@ -8,6 +8,7 @@
 #include "FatturaPAChecks.h"
 #include "FatturaPAFile.h"
 #include "InvoicePdfAttachment.h"
+#include "InvoiceRegime.h"
 #include "KeyText.h"
 #include "MessageBox.h"
 #include "ProposedNumber.h"
@@ -154,6 +155,7 @@ SaveResult FArcFAT::storeRecord(SaveMode mode, QString* why)
         document->linkedInvoice = m_reversal->linkedInvoice;
         document->linkedInvoiceDate = m_reversal->linkedInvoiceDate;
     }
+    recordRegime(m_context.settings(), &*document);
     return FeeDocuments(m_context.DbArchivi, FeeDocumentKind::Invoice).save(*document, mode, why);
 }
 

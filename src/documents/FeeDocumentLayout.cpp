@@ -4,6 +4,7 @@
 #include "CreditNotes.h"
 #include "DataFolder.h"
 #include "FeeAmounts.h"
+#include "InvoiceRegime.h"
 #include "Money.h"
 #include "PageRecorder.h"
 #include "Settings.h"
@@ -160,7 +161,8 @@ void FeeDocumentPage::clientBlock()
         e.PrintText(12, col, 0, client.name);
     if (!client.address.isEmpty())
         e.PrintText(13, col, 0, client.address);
-    const QString town = leftTrimmed(client.postcode + QLatin1Char(' ') + client.town);
+    const QString town = leftTrimmed(client.postcode + QLatin1Char(' ') +
+                                     townWithProvince(client.town, client.provincia));
     e.PrintText(14, col, 0, town);
 
     // The underline runs as far as the widest of the three lines, and at least 20 columns.
@@ -293,7 +295,7 @@ QStringList FeeDocumentPage::labelLines(const QString& label) const
 
 Money FeeDocumentPage::withholdingBase() const
 {
-    return sums.withholdingBase(settings.feeProfile()).value();
+    return sums.withholdingBase(profileFor(settings, doc)).value();
 }
 
 QString rateLabel(const QString& prefix, const QString& rate, const Money& base)

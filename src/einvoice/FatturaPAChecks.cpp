@@ -4,6 +4,7 @@
 #include "FeeAmounts.h"
 #include "PrintableText.h"
 #include "ProgressivoInvio.h"
+#include "ProvinceCodes.h"
 #include "StampDutyCheck.h"
 
 #include <QRegularExpression>
@@ -133,25 +134,60 @@ void checkProfessional(const FatturaPAInvoice& e, QStringList* problems)
     p.longest(d.value(2), QStringLiteral("la città"), kLongestAddress);
 }
 
+// A client abroad: only a business, identified by its VAT number, which the
+// file carries under its country; the postcode and recipient code are the
+// SdI's fixed ones.
+void checkForeignClient(const FatturaPAInvoice& e, PartyCheck& p)
+{
+    const Client& c = e.client;
+    if (!isCountryCodeForm(c.nazione))
+        p.add(QStringLiteral("la nazione \"%1\" del cliente %2 non è un codice ISO di due lettere")
+                  .arg(c.nazione, c.code.trimmed()));
+    if (c.vatNumber.trimmed().isEmpty())
+        p.add(QStringLiteral("fatture a clienti esteri senza partita IVA (privati) non gestite: "
+                             "manca la partita IVA del cliente %1")
+                  .arg(c.code.trimmed()));
+    else if (!matches("[A-Za-z0-9]{2,28}", c.vatNumber.trimmed()))
+        p.add(QStringLiteral("la partita IVA estera del cliente %1 non è di 2-28 lettere o cifre")
+                  .arg(c.code.trimmed()));
+    const FeeAmounts a = FeeAmounts::of(e.invoice, FeeDocumentKind::Invoice);
+    if (e.invoice.vatRate.value_or(0) != 0 || !a.vat.isZero())
+        p.add(QStringLiteral("fatture con IVA a clienti esteri non gestite: il servizio a "
+                             "un'impresa estera è non soggetto (art. 7-ter DPR 633/72), "
+                             "togliere l'aliquota IVA"));
+    if (!a.withholding.isZero())
+        p.add(QStringLiteral("ritenuta d'acconto a un cliente estero non gestita: togliere "
+                             "l'aliquota della ritenuta"));
+}
+
 void checkClient(const FatturaPAInvoice& e, QStringList* problems)
 {
     PartyCheck p(problems, QStringLiteral("del cliente %1").arg(e.client.code.trimmed()));
     const Client& c = e.client;
     p.required(c.name, QStringLiteral("la denominazione"));
     p.required(c.address, QStringLiteral("l'indirizzo"));
-    p.postcode(c.postcode);
+    if (c.isItalian())
+        p.postcode(c.postcode);
     p.required(c.town, QStringLiteral("la città"));
-    if (c.vatNumber.trimmed().isEmpty() && c.taxCode.trimmed().isEmpty())
-        p.add(QStringLiteral("mancano la partita IVA e il codice fiscale del cliente %1")
-                  .arg(c.code.trimmed()));
-    p.vatNumber(c.vatNumber);
-    p.taxCode(c.taxCode);
     p.latin1(c.name, QStringLiteral("La denominazione"));
     p.latin1(c.address, QStringLiteral("L'indirizzo"));
     p.latin1(c.town, QStringLiteral("La città"));
     p.longest(c.name, QStringLiteral("la denominazione"), kLongestName);
     p.longest(c.address, QStringLiteral("l'indirizzo"), kLongestAddress);
     p.longest(c.town, QStringLiteral("la città"), kLongestAddress);
+    if (!c.isItalian()) {
+        checkForeignClient(e, p);
+        return;
+    }
+    if (!c.provincia.trimmed().isEmpty() && !isProvinceCode(c.provincia))
+        p.add(QStringLiteral("la provincia \"%1\" del cliente %2 non è una sigla di provincia "
+                             "italiana")
+                  .arg(c.provincia.trimmed(), c.code.trimmed()));
+    if (c.vatNumber.trimmed().isEmpty() && c.taxCode.trimmed().isEmpty())
+        p.add(QStringLiteral("mancano la partita IVA e il codice fiscale del cliente %1")
+                  .arg(c.code.trimmed()));
+    p.vatNumber(c.vatNumber);
+    p.taxCode(c.taxCode);
     const QString recipient = c.codiceDestinatario.trimmed().toUpper();
     if (recipient.size() == kPublicAdministrationCode)
         p.add(QStringLiteral("il codice destinatario del cliente %1 è di un ufficio pubblico: "
@@ -171,8 +207,9 @@ void checkSettings(const FatturaPAInvoice& e, QStringList* problems)
     if (!matches("RF0[1-2]|RF0[4-9]|RF1[0-9]", s.regimeFiscale))
         *problems << QStringLiteral("il regime fiscale \"%1\" delle impostazioni non esiste")
                          .arg(s.regimeFiscale);
-    if (!s.provincia.isEmpty() && !matches("[A-Za-z]{2}", s.provincia))
-        *problems << QStringLiteral("la provincia \"%1\" delle impostazioni non è di due lettere")
+    if (!s.provincia.isEmpty() && !isProvinceCode(s.provincia))
+        *problems << QStringLiteral("la provincia \"%1\" delle impostazioni non è una sigla di "
+                                    "provincia italiana")
                          .arg(s.provincia);
     const QString iban = QString(s.iban).remove(QLatin1Char(' '));
     if (!iban.isEmpty() && !matches("[A-Za-z]{2}[0-9]{2}[A-Za-z0-9]{11,30}", iban))
@@ -233,7 +270,8 @@ void checkAmounts(const FatturaPAInvoice& e, QStringList* problems)
     const bool flatRate = e.settings.regimeFiscale == QLatin1String(kFlatRateRegime);
     if (flatRate && vatRate != 0)
         *problems << QStringLiteral("nel regime forfettario (RF19) la fattura non ha IVA");
-    if (!flatRate && vatRate == 0)
+    // A foreign business's service is not taxed: checked with its client.
+    if (!flatRate && vatRate == 0 && e.client.isItalian())
         *problems << QStringLiteral("manca l'aliquota IVA: una fattura senza IVA richiede il "
                                     "regime forfettario (RegimeFiscale RF19 nelle impostazioni)");
     if (a.net().value() < Money())

@@ -1,6 +1,7 @@
 #include "FatturaPAInvoice.h"
 
 #include "HeadingData.h"
+#include "InvoiceRegime.h"
 
 std::optional<FatturaPAInvoice> loadFatturaPAInvoice(Database& db, const Settings& settings,
                                                      const DocumentKey& key, QString* message)
@@ -24,8 +25,8 @@ std::optional<FatturaPAInvoice> loadFatturaPAInvoice(Database& db, const Setting
     e.client = *client;
     if (!loadHeadingData(db, &e.datiUtente, message))
         return std::nullopt;
-    e.settings = settings.fatturaPA();
-    e.profile = settings.feeProfile();
+    e.settings = fatturaPAFor(settings, *invoice);
+    e.profile = profileFor(settings, *invoice);
     e.bollo = stampDutyRule(settings);
     return e;
 }

@@ -3,6 +3,7 @@
 #include "Client.h"
 #include "FeeDocument.h"
 #include "FeeProfile.h"
+#include "InvoiceRegime.h"
 #include "Settings.h"
 #include "StampDuty.h"
 
@@ -43,6 +44,3 @@ struct FatturaPAInvoice
 // fails.
 std::optional<FatturaPAInvoice> loadFatturaPAInvoice(Database& db, const Settings& settings,
                                                      const DocumentKey& key, QString* message);
-
-// The flat-rate regime: no VAT, every taxable line of nature N2.2.
-constexpr const char* kFlatRateRegime = "RF19";

@@ -18,6 +18,14 @@ const QString kFlatRateNature = QStringLiteral("N2.2");
 const QString kFlatRateReference =
     QStringLiteral("Operazione in franchigia da IVA ai sensi dell'art. 1, commi 54-89, "
                    "L. 190/2014 - regime forfettario");
+// A service to a business established abroad is not taxed in Italy.
+const QString kForeignBusinessNature = QStringLiteral("N2.1");
+const QString kForeignBusinessReference =
+    QStringLiteral("Operazione non soggetta ad IVA ai sensi dell'art. 7-ter DPR 633/72");
+// What the SdI takes as the postcode and the recipient code of a client
+// abroad.
+const QString kForeignPostcode = QStringLiteral("00000");
+const QString kForeignRecipient = QStringLiteral("XXXXXXX");
 
 QString rate(int percent)
 {
@@ -29,8 +37,12 @@ class Writer
 public:
     Writer(const FatturaPAInvoice& e, QByteArray* out)
         : m_e(e), m_a(FeeAmounts::of(e.invoice, FeeDocumentKind::Invoice)), m_xml(out),
-          m_flatRate(e.settings.regimeFiscale == QLatin1String(kFlatRateRegime)),
-          m_vatRate(m_flatRate ? kNoVat : rate(e.invoice.vatRate.value_or(0)))
+          m_foreign(!e.client.isItalian()),
+          m_nature(m_foreign ? kForeignBusinessNature
+                   : e.settings.regimeFiscale == QLatin1String(kFlatRateRegime) ? kFlatRateNature
+                                                                                : QString()),
+          m_reference(m_foreign ? kForeignBusinessReference : kFlatRateReference),
+          m_vatRate(!m_nature.isEmpty() ? kNoVat : rate(e.invoice.vatRate.value_or(0)))
     {
         m_xml.setAutoFormatting(true);
     }
@@ -61,16 +73,17 @@ private:
     void start(const QString& name) { m_xml.writeStartElement(name); }
     void end() { m_xml.writeEndElement(); }
 
-    void idFiscale(const QString& name, const QString& code)
+    void idFiscale(const QString& name, const QString& code,
+                   const QString& country = QStringLiteral("IT"))
     {
         start(name);
-        text(QStringLiteral("IdPaese"), QStringLiteral("IT"));
+        text(QStringLiteral("IdPaese"), country);
         text(QStringLiteral("IdCodice"), code);
         end();
     }
 
     void sede(const QString& address, const QString& postcode, const QString& town,
-              const QString& province)
+              const QString& province, const QString& country = QStringLiteral("IT"))
     {
         start(QStringLiteral("Sede"));
         text(QStringLiteral("Indirizzo"), fatturaPAText(address));
@@ -78,7 +91,7 @@ private:
         text(QStringLiteral("Comune"), fatturaPAText(town));
         if (!province.isEmpty())
             text(QStringLiteral("Provincia"), province.toUpper());
-        text(QStringLiteral("Nazione"), QStringLiteral("IT"));
+        text(QStringLiteral("Nazione"), country);
         end();
     }
 
@@ -93,16 +106,18 @@ private:
     {
         const QStringList& d = m_e.datiUtente;
         const QString code = m_e.client.codiceDestinatario.trimmed().toUpper();
-        const bool byCode = !code.isEmpty() && code != QLatin1String("0000000");
+        const bool byCode = !m_foreign && !code.isEmpty() && code != QLatin1String("0000000");
         start(QStringLiteral("DatiTrasmissione"));
         idFiscale(QStringLiteral("IdTrasmittente"), d.value(5).trimmed().toUpper());
         text(QStringLiteral("ProgressivoInvio"),
              m_e.progressive.isEmpty() ? progressivoInvio(m_e.invoice.key).value_or(QString())
                                        : m_e.progressive);
         text(QStringLiteral("FormatoTrasmissione"), QStringLiteral("FPR12"));
-        text(QStringLiteral("CodiceDestinatario"), byCode ? code : QStringLiteral("0000000"));
+        text(QStringLiteral("CodiceDestinatario"), m_foreign ? kForeignRecipient
+                                                   : byCode  ? code
+                                                             : QStringLiteral("0000000"));
         // The certified mail only when no recipient code says where to deliver.
-        if (!byCode && !m_e.client.pec.trimmed().isEmpty())
+        if (!m_foreign && !byCode && !m_e.client.pec.trimmed().isEmpty())
             text(QStringLiteral("PECDestinatario"), m_e.client.pec.trimmed());
         end();
     }
@@ -126,13 +141,22 @@ private:
         const Client& c = m_e.client;
         start(QStringLiteral("CessionarioCommittente"));
         start(QStringLiteral("DatiAnagrafici"));
+        if (m_foreign) {
+            // Abroad only the VAT identification counts, under its country.
+            idFiscale(QStringLiteral("IdFiscaleIVA"), c.vatNumber.trimmed().toUpper(), c.nazione);
+            anagrafica(c.name);
+            end();
+            sede(c.address, kForeignPostcode, c.town, QString(), c.nazione);
+            end();
+            return;
+        }
         if (!c.vatNumber.trimmed().isEmpty())
             idFiscale(QStringLiteral("IdFiscaleIVA"), c.vatNumber.trimmed());
         if (!c.taxCode.trimmed().isEmpty())
             text(QStringLiteral("CodiceFiscale"), c.taxCode.trimmed().toUpper());
         anagrafica(c.name);
         end();
-        sede(c.address, c.postcode, c.town, QString());
+        sede(c.address, c.postcode, c.town, c.provincia);
         end();
     }
 
@@ -170,8 +194,8 @@ private:
             // profile's rule.
             if (contributionWithheld(m_e.profile) && !m_a.withholding.isZero())
                 text(QStringLiteral("Ritenuta"), QStringLiteral("SI"));
-            if (m_flatRate)
-                text(QStringLiteral("Natura"), kFlatRateNature);
+            if (!m_nature.isEmpty())
+                text(QStringLiteral("Natura"), m_nature);
             end();
         }
         amount(QStringLiteral("ImportoTotaleDocumento"), m_a.total().value());
@@ -221,7 +245,7 @@ private:
 
     void datiBeniServizi()
     {
-        const QString nature = m_flatRate ? kFlatRateNature : QString();
+        const QString& nature = m_nature;
         start(QStringLiteral("DatiBeniServizi"));
         int n = 0;
         line(++n, fatturaPADescription(m_e.invoice), m_a.fee, m_vatRate, !m_a.withholding.isZero(),
@@ -232,7 +256,7 @@ private:
         if (!m_a.stamp.isZero())
             line(++n, QStringLiteral("Imposta di bollo"), m_a.stamp, kNoVat, false,
                  kOutsideVatNature);
-        riepilogo(m_vatRate, nature, m_a.taxable().value(), m_a.vat, kFlatRateReference);
+        riepilogo(m_vatRate, nature, m_a.taxable().value(), m_a.vat, m_reference);
         if (const Money outside = m_a.outsideVat().value(); !outside.isZero())
             riepilogo(kNoVat, kOutsideVatNature, outside, Money(), kOutsideVatReference);
         end();
@@ -267,7 +291,11 @@ private:
     // The stored amounts, of 64 bits each: their totals always add up.
     const FeeAmounts m_a;
     QXmlStreamWriter m_xml;
-    const bool m_flatRate;
+    const bool m_foreign;
+    // The nature of the fee's VAT when none is charged: the flat-rate
+    // regime's, or a foreign business's; empty when VAT is charged.
+    const QString m_nature;
+    const QString m_reference;
     const QString m_vatRate;
 };
 

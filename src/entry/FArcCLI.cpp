@@ -24,14 +24,19 @@ bool FArcCLI::mayDelete()
 SaveResult FArcCLI::storeRecord(SaveMode mode, QString* why)
 {
     const Client client = clientFromFields(*this);
+    if (const QString problem = countryAndProvinceProblem(client); !problem.isEmpty()) {
+        *why = problem;
+        return SaveResult::Refused;
+    }
     QString error;
     const auto before = Clients(m_context.DbArchivi).find(client.code, &error);
     const SaveResult result = Clients(m_context.DbArchivi).save(client, mode, why);
     const bool dataChanged =
         before &&
         std::tie(before->name, before->address, before->town, before->postcode, before->vatNumber,
-                 before->taxCode) != std::tie(client.name, client.address, client.town,
-                                              client.postcode, client.vatNumber, client.taxCode);
+                 before->taxCode, before->nazione, before->provincia) !=
+            std::tie(client.name, client.address, client.town, client.postcode, client.vatNumber,
+                     client.taxCode, client.nazione, client.provincia);
     if (result == SaveResult::Replaced && dataChanged &&
         clientHasLiveSendings(m_context.DbArchivi, client.code, &error))
         MessageBox::show(this,

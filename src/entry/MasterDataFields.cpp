@@ -33,6 +33,8 @@ const FieldTable& clientFields()
         {ClientField::CodiceDestinatario, QStringLiteral("Codice destinatario"),
          QStringLiteral("AOL"), 7, 9, 10},
         {ClientField::PEC, QStringLiteral("PEC"), QStringLiteral("AOL"), 255, 10, 11},
+        {ClientField::Nazione, QStringLiteral("Nazione"), QStringLiteral("AOL"), 2, 11, 12},
+        {ClientField::Provincia, QStringLiteral("Provincia"), QStringLiteral("AOL"), 2, 12, 13},
     };
     return table;
 }
@@ -88,6 +90,8 @@ Client clientFromFields(const FieldAccess& fields)
     c.definiz = fields.text(ClientField::Definiz);
     c.codiceDestinatario = fields.text(ClientField::CodiceDestinatario);
     c.pec = fields.text(ClientField::PEC);
+    c.nazione = fields.text(ClientField::Nazione);
+    c.provincia = fields.text(ClientField::Provincia);
     return c;
 }
 

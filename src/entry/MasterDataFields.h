@@ -27,6 +27,8 @@ enum : int {
     Definiz = addressField(AddressColumn::Definiz),
     CodiceDestinatario = addressField(AddressColumn::CodiceDestinatario),
     PEC = addressField(AddressColumn::PEC),
+    Nazione = addressField(AddressColumn::Nazione),
+    Provincia = addressField(AddressColumn::Provincia),
 };
 }
 

@@ -1,5 +1,6 @@
 #include "AddressLabels.h"
 
+#include "Client.h"
 #include "PageRecorder.h"
 #include "Recordset.h"
 #include "Schema.h"
@@ -75,8 +76,10 @@ LabelOutcome StampaEtichette(PageRecorder& e, Database& db, Table table, const L
         double width = 0;
         const QString name = field(*rs, AddressColumn::Name);
         const QString address = field(*rs, AddressColumn::Address);
+        // Suppliers have no province column: it reads empty.
         const QString town = (field(*rs, AddressColumn::Postcode) + QLatin1Char(' ') +
-                              field(*rs, AddressColumn::Town))
+                              townWithProvince(field(*rs, AddressColumn::Town),
+                                               field(*rs, AddressColumn::Provincia)))
                                  .trimmed();
         if (!name.isEmpty()) {
             e.PrintText(top + 1, column, 0, name);

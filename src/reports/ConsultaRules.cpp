@@ -236,6 +236,9 @@ QString cellText(const FeeDocument& invoice, int row, int column, const QString&
     case FeeColumn::DocumentType:
     case FeeColumn::LinkedInvoice:
     case FeeColumn::LinkedInvoiceDate:
+    case FeeColumn::RegimeFiscale:
+    case FeeColumn::Profile:
+    case FeeColumn::TipoCassa:
         break;
     }
     return {};

@@ -338,16 +338,24 @@ void BatchTest::fatturaPA()
     QCOMPARE(outcome.status, 0);
     QCOMPARE(outcome.out, QString());
 
-    // The flat-rate year under the ordinary regime: each invoice named, none written.
+    // Every year, the flat-rate one included, with the settings now on the
+    // ordinary regime: each invoice is written under the regime it recorded.
     const QString first = QString::number(Clock::today().year() - 4);
-    outcome =
-        run({"fatturapa", "--dir", home, "--dal", "01/01/" + first, "--al", "31/12/" + first});
-    QCOMPARE(outcome.status, 1);
-    QCOMPARE(outcome.out, QString());
-    QVERIFY2(outcome.err.contains("falmide: fattura 1/" + first + " non scritta: "),
-             qPrintable(outcome.err));
-    QCOMPARE(outcome.err.count('\n'), xmlWritten(first).second + 1);
-    QCOMPARE(xmlWritten(first).first, 0);
+    outcome = run({"fatturapa", "--dir", home, "--dal", "01/01/" + first, "--al", "31/12/" + year});
+    QCOMPARE(outcome.err, QString());
+    QCOMPARE(outcome.status, 0);
+    QVERIFY(xmlWritten(first).second > 0);
+    QCOMPARE(xmlWritten("%").first, xmlWritten("%").second);
+    const QStringList files = outcome.out.trimmed().split('\n');
+    QVERIFY2(files.first().startsWith(home + "/Fatture/" + first + "/"), qPrintable(outcome.out));
+    const QByteArray flatRate = pdftest::readFile(files.first());
+    QVERIFY(flatRate.contains("<RegimeFiscale>RF19</RegimeFiscale>"));
+    QVERIFY(flatRate.contains("<Natura>N2.2</Natura>"));
+    QVERIFY(pdftest::readFile(files.last()).contains("<RegimeFiscale>RF01</RegimeFiscale>"));
+    lint.start("xmllint",
+               {"--noout", "--nonet", "--schema", FALMIDE_FATTURAPA_SCHEMA, files.first()});
+    QVERIFY(lint.waitForFinished(30000));
+    QVERIFY2(lint.exitCode() == 0, lint.readAllStandardError().constData());
 
     // Missing data: every problem on one line, no file; no such invoice.
     QVERIFY(db.execute("UPDATE datipers SET CAP = NULL, Citta = NULL", {}, &error));

@@ -186,7 +186,8 @@ void CreditNotesTest::earlierFileUpgraded()
     // without the three columns.
     Database& db = *m_db;
     QString error;
-    for (const char* later : {"DataFatturaCollegata", "FatturaCollegata", "TipoDocumento"})
+    for (const char* later : {"TipoCassa", "Profilo", "RegimeFiscale", "DataFatturaCollegata",
+                              "FatturaCollegata", "TipoDocumento"})
         QVERIFY2(
             db.execute(QStringLiteral("ALTER TABLE Fatture DROP COLUMN %1").arg(later), {}, &error),
             qPrintable(error));

@@ -24,10 +24,29 @@ bool insert(Database& db, const QString& table, const QString& key, const QVaria
 
 QVariantList fullInvoice(int number, const QString& date)
 {
-    return {date, number, "R1", "Rilievo",    "Tipo mappale",        100000,
-            22,   4,      20,   "2026-04-01", "A 30 giorni",         22880,
-            4000, 20000,  1550, 200,          "2026-04-02 09:30:00", "TD01",
-            {},   {}};
+    return {date,
+            number,
+            "R1",
+            "Rilievo",
+            "Tipo mappale",
+            100000,
+            22,
+            4,
+            20,
+            "2026-04-01",
+            "A 30 giorni",
+            22880,
+            4000,
+            20000,
+            1550,
+            200,
+            "2026-04-02 09:30:00",
+            "TD01",
+            {},
+            {},
+            "RF19",
+            "GEOMETRA",
+            "TC04"};
 }
 
 } // namespace
@@ -123,6 +142,8 @@ void FeeDocumentTest::foundMissingAndLast()
     QCOMPARE(found->expenses, Money::fromCents(1550));
     QCOMPARE(found->stamp, Money::fromCents(200));
     QCOMPARE(found->xmlWritten, QDateTime(QDate(2026, 4, 2), QTime(9, 30)));
+    QCOMPARE(found->regimeFiscale + "|" + found->tipoCassa, QStringLiteral("RF19|TC04"));
+    QCOMPARE(found->profile, std::optional<FeeProfile>(FeeProfile::Geometra));
     QVERIFY(error.isEmpty());
 
     QVERIFY(!invoices.find(*DocumentKey::of(QDate(2026, 1, 1), 13), &error));

@@ -55,8 +55,8 @@ void RecordsetTest::newDatabaseHasSchema()
         const char* table;
         int columns;
     };
-    for (const Expect& e : {Expect{"Clienti", 12}, Expect{"Fornitori", 9}, Expect{"datipers", 6},
-                            Expect{"Fatture", 21}, Expect{"Parcelle", 16}, Expect{"Movimenti", 10},
+    for (const Expect& e : {Expect{"Clienti", 14}, Expect{"Fornitori", 9}, Expect{"datipers", 6},
+                            Expect{"Fatture", 24}, Expect{"Parcelle", 16}, Expect{"Movimenti", 10},
                             Expect{"STAMPA", 2}}) {
         auto rs = Recordset::OpenTable(*m_db, e.table, &error);
         QVERIFY2(rs, qPrintable(error));
@@ -313,7 +313,7 @@ void RecordsetTest::snapshotBindsValues()
     auto all = Snapshot::Open(*m_db, "SELECT * FROM Clienti ORDER BY Chiave", {}, &error);
     QVERIFY2(all, qPrintable(error));
     QCOMPARE(all->RecordCount(), 3);
-    QCOMPARE(all->fieldCount(), 12);
+    QCOMPARE(all->fieldCount(), 14);
     QStringList names;
     for (all->MoveFirst(); !all->Eof(); all->MoveNext())
         names << all->text(2);
@@ -374,8 +374,10 @@ void RecordsetTest::refusesWhatIsNotOurDatabase()
 
 void RecordsetTest::olderFileMigratedInPlace()
 {
-    // A file of the first version: clients without the last two columns.
+    // A file of the first version: clients without the last four columns.
     QString error;
+    QVERIFY(m_db->execute("ALTER TABLE Clienti DROP COLUMN Provincia", {}, &error));
+    QVERIFY(m_db->execute("ALTER TABLE Clienti DROP COLUMN Nazione", {}, &error));
     QVERIFY(m_db->execute("ALTER TABLE Clienti DROP COLUMN PEC", {}, &error));
     QVERIFY(m_db->execute("ALTER TABLE Clienti DROP COLUMN CodDestinatario", {}, &error));
     QVERIFY(m_db->execute("UPDATE SchemaVersion SET Version = 1", {}, &error));
@@ -398,17 +400,18 @@ void RecordsetTest::olderFileMigratedInPlace()
     QVERIFY2(m_db->open(older, &error), qPrintable(error));
     QCOMPARE(m_db->schemaVersion(), kSchemaVersion);
     clienti = Recordset::OpenTable(*m_db, "Clienti", &error);
-    QCOMPARE(clienti->fieldCount(), 12);
+    QCOMPARE(clienti->fieldCount(), 14);
     QVERIFY(clienti->Seek("=", "ab1") && !clienti->NoMatch());
     QCOMPARE(clienti->text(2), QStringLiteral("Rossi Mario"));
     QVERIFY(clienti->value(10).isNull() && clienti->value(11).isNull());
+    QCOMPARE(clienti->text(12), QStringLiteral("IT"));
 }
 
 void RecordsetTest::version2InvoicesKeptWithEmptyXmlColumn()
 {
     QString error;
-    for (const char* later :
-         {"DataFatturaCollegata", "FatturaCollegata", "TipoDocumento", "XMLScritto"})
+    for (const char* later : {"TipoCassa", "Profilo", "RegimeFiscale", "DataFatturaCollegata",
+                              "FatturaCollegata", "TipoDocumento", "XMLScritto"})
         QVERIFY(m_db->execute(QStringLiteral("ALTER TABLE Fatture DROP COLUMN %1").arg(later), {},
                               &error));
     QVERIFY(m_db->execute("UPDATE SchemaVersion SET Version = 2", {}, &error));

@@ -3,6 +3,7 @@
 #include "DocumentRulesTest.h"
 #include "FeeDocumentTest.h"
 #include "IniFileTest.h"
+#include "InvoiceRegimeTest.h"
 #include "KeyTextTest.h"
 #include "MaintenanceTest.h"
 #include "MoneyTest.h"
@@ -20,6 +21,6 @@ int main(int argc, char* argv[])
 {
     return runTests<QCoreApplication, KeyTextTest, RecordsetTest, IniFileTest, DataFolderTest,
                     DocumentRulesTest, MoneyTest, FeeDocumentTest, SettingsTest, MaintenanceTest,
-                    SqlDialectTest, SendingsTest, CreditNotesTest, StampDutyTest, TaxCodesTest>(
-                        argc, argv);
+                    SqlDialectTest, SendingsTest, CreditNotesTest, StampDutyTest, TaxCodesTest,
+                    InvoiceRegimeTest>(argc, argv);
 }

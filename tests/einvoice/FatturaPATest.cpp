@@ -46,12 +46,28 @@ FatturaPAInvoice sampleInvoice()
                 "",
                 "",
                 "d'angelo@pec.it",
+                "",
+                "IT",
                 ""};
     e.datiUtente = {"Geom. Mario Rossi", "Via Appia 10",    "Roma", "00179",
                     "09876543210",       "RSSMRA80A01H501U"};
     e.settings.provincia = "RM";
     e.settings.iban = "IT60 X054 2811 1010 0000 0123 456";
     return e;
+}
+
+// The sample's client as a business in Lyon, the fee without VAT.
+void makeForeign(FatturaPAInvoice* e)
+{
+    e->client.nazione = "FR";
+    e->client.town = "Lyon";
+    e->client.postcode = "69002";
+    e->client.provincia.clear();
+    e->client.vatNumber = "FR40303265045";
+    e->client.taxCode.clear();
+    e->client.codiceDestinatario = "ABC1234";
+    e->invoice.vatRate = 0;
+    e->invoice.vat = std::nullopt;
 }
 
 // Leaf elements by parent and name ("DatiRitenuta/ImportoRitenuta").
@@ -227,6 +243,20 @@ void FatturaPATest::missingDataRefusedWithoutFile_data()
         << "publicOffice"
         << QStringList{"è di un ufficio pubblico: fatture alla Pubblica Amministrazione non "
                        "gestite."};
+    QTest::newRow("client's province not Italian")
+        << "province" << QStringList{"La provincia \"XY\" del cliente C1 non è una sigla"};
+    QTest::newRow("professional's province not Italian")
+        << "settingsProvince" << QStringList{"La provincia \"ZZ\" delle impostazioni non è una"};
+    QTest::newRow("foreign private client")
+        << "foreign vatNumber"
+        << QStringList{"Fatture a clienti esteri senza partita IVA (privati) non gestite"};
+    QTest::newRow("foreign client charged VAT")
+        << "foreign vatCharged" << QStringList{"Fatture con IVA a clienti esteri non gestite"};
+    QTest::newRow("foreign client withholding")
+        << "foreign withholding"
+        << QStringList{"Ritenuta d'acconto a un cliente estero non gestita"};
+    QTest::newRow("foreign country not a code")
+        << "foreign country" << QStringList{"La nazione \"Francia\" del cliente C1 non è"};
     QTest::newRow("attached PDF too large")
         << "pdf" << QStringList{"PDF allegato (3906 kB) renderebbe il file più grande dei 5 MB"};
 }
@@ -269,6 +299,18 @@ void FatturaPATest::missingDataRefusedWithoutFile()
             e.invoice.date = Clock::today().addDays(1);
         else if (c == "publicOffice")
             e.client.codiceDestinatario = "UFABCD";
+        else if (c == "province")
+            e.client.provincia = "XY";
+        else if (c == "settingsProvince")
+            e.settings.provincia = "ZZ";
+        else if (c == "foreign")
+            makeForeign(&e);
+        else if (c == "vatCharged")
+            e.invoice.vatRate = 22, e.invoice.vat = euro("220");
+        else if (c == "withholding")
+            e.invoice.withholdingRate = 20, e.invoice.withholding = euro("200");
+        else if (c == "country")
+            e.client.nazione = "Francia";
         else if (c == "pdf")
             e.attachment = FatturaPAAttachment{"Fattura_2026_7.pdf", QByteArray(4000000, 'x')};
     }
@@ -335,4 +377,48 @@ void FatturaPATest::progressivoInvio()
     QFETCH(QString, expected);
     const auto key = DocumentKey::of(QDate(year, 1, 1), number);
     QCOMPARE(::progressivoInvio(*key).value_or(QString()), expected);
+}
+
+void FatturaPATest::foreignAndProvince()
+{
+    // An Italian client's province goes into its seat.
+    FatturaPAInvoice e = sampleInvoice();
+    e.client.provincia = "fc";
+    const QString italian = m_dir.filePath("italian.xml");
+    QString message;
+    QVERIFY2(writeFatturaPA(e, italian, &message), qPrintable(message));
+    QFile f(italian);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(leaves(f.readAll()).values("Sede/Provincia").count("FC"), 1);
+
+    // A business abroad, with the integrative contribution and expenses:
+    // its own country, the fixed postcode and recipient code, no province,
+    // and the fee not subject to Italian VAT.
+    makeForeign(&e);
+    e.invoice.contributionRate = 4;
+    e.invoice.contribution = euro("40");
+    e.invoice.expenses = euro("30");
+    const QString file = m_dir.filePath("foreign.xml");
+    QVERIFY2(writeFatturaPA(e, file, &message), qPrintable(message));
+    const QString errors = schemaErrors(file);
+    QVERIFY2(errors.isEmpty(), qPrintable(errors));
+    QFile g(file);
+    QVERIFY(g.open(QIODevice::ReadOnly));
+    const QByteArray xml = g.readAll();
+    const auto x = leaves(xml);
+    QCOMPARE(x.value("DatiTrasmissione/CodiceDestinatario"), "XXXXXXX");
+    QVERIFY(!x.contains("DatiTrasmissione/PECDestinatario"));
+    const int client = xml.indexOf("<CessionarioCommittente>");
+    const QByteArray committente =
+        xml.mid(client, xml.indexOf("</CessionarioCommittente>") - client);
+    QVERIFY(committente.contains("<IdPaese>FR</IdPaese>"));
+    QVERIFY(committente.contains("<IdCodice>FR40303265045</IdCodice>"));
+    QVERIFY(committente.contains("<CAP>00000</CAP>"));
+    QVERIFY(committente.contains("<Nazione>FR</Nazione>"));
+    QVERIFY(!committente.contains("Provincia") && !committente.contains("CodiceFiscale"));
+    QVERIFY(x.values("DatiRiepilogo/Natura").contains("N2.1"));
+    QCOMPARE(x.value("DatiCassaPrevidenziale/Natura"), "N2.1");
+    QVERIFY(x.values("DatiRiepilogo/RiferimentoNormativo")
+                .contains("Operazione non soggetta ad IVA ai sensi dell'art. 7-ter DPR 633/72"));
+    QCOMPARE(x.value("DatiGeneraliDocumento/ImportoTotaleDocumento"), "1070.00");
 }

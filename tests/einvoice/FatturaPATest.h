@@ -13,6 +13,7 @@ private slots:
     void missingDataRefusedWithoutFile_data();
     void missingDataRefusedWithoutFile();
     void pdfAttached();
+    void foreignAndProvince();
     void progressivoInvio_data();
     void progressivoInvio();
 

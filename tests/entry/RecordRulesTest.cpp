@@ -213,7 +213,7 @@ void RecordRulesTest::codeListAndGrid()
                               {}, &error);
     GridModel grid;
     QCOMPARE(RiempiGriglia(grid, *all, 2000, 0, 100), 2);
-    QCOMPARE(grid.columnCount(), 12);
+    QCOMPARE(grid.columnCount(), 14);
     QCOMPARE(grid.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
              QStringLiteral("CODCLIENTE"));
     QCOMPARE(grid.cell(0, 0), QStringLiteral("1"));

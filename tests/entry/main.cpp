@@ -1,3 +1,4 @@
+#include "ClientWindowTest.h"
 #include "MultiTestMain.h"
 #include "WindowsTest.h"
 
@@ -5,5 +6,5 @@
 
 int main(int argc, char* argv[])
 {
-    return runTests<QApplication, WindowsTest>(argc, argv);
+    return runTests<QApplication, WindowsTest, ClientWindowTest>(argc, argv);
 }
