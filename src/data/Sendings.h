@@ -98,7 +98,7 @@ private:
 bool migrateWrittenInvoices(Database& db, const QString& dataFolder, QString* error);
 
 // Withdraws the invoice's live sending now: what to tell the user ("Invio
-// IT01234567890_A0001.xml della fattura 12/2026 annullato"), or nothing and
+// IT01234567897_A0001.xml della fattura 12/2026 annullato"), or nothing and
 // why (no live sending, one the SdI has taken in, a database failure).
 std::optional<QString> withdrawLiveSending(Database& db, const DocumentKey& invoice,
                                            QString* error);
@@ -113,7 +113,7 @@ QString lockedInvoiceMessage();
 // carries: everything but the payment date and the notes.
 bool changesWhatXmlCarries(const FeeDocument& stored, const FeeDocument& edited);
 // "La fattura 12/2026 è già stata scritta il 07/12/2026
-// (IT01234567890_A0001.xml)".
+// (IT01234567897_A0001.xml)".
 QString alreadyWrittenText(const Sending& sending);
 // Where a sending stands in a word or two and a date, for a grid:
 // "Consegnata 08/12/2026".

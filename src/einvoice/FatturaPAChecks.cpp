@@ -6,6 +6,7 @@
 #include "ProgressivoInvio.h"
 #include "ProvinceCodes.h"
 #include "StampDutyCheck.h"
+#include "TaxCodes.h"
 
 #include <QRegularExpression>
 #include <utility>
@@ -75,15 +76,20 @@ public:
         if (value.trimmed().isEmpty())
             add(QStringLiteral("manca %1 %2").arg(what, m_whose));
     }
+    // The check characters too: the SdI refuses a code whose own check does
+    // not hold (errors 00300, 00301, 00305, 00306).
     void vatNumber(const QString& value)
     {
-        if (!value.trimmed().isEmpty() && !matches("[0-9]{11}", value.trimmed()))
-            add(QStringLiteral("la partita IVA %1 non è di 11 cifre").arg(m_whose));
+        if (const QString why = taxCodeProblem(TaxCodeKind::PartitaIva, value, {}); !why.isEmpty())
+            add(QStringLiteral("la partita IVA %1 (%2) non è valida: %3")
+                    .arg(m_whose, value.trimmed(), why));
     }
     void taxCode(const QString& value)
     {
-        if (!value.trimmed().isEmpty() && !matches("[A-Z0-9]{11,16}", value.trimmed().toUpper()))
-            add(QStringLiteral("il codice fiscale %1 non è valido").arg(m_whose));
+        if (const QString why = taxCodeProblem(TaxCodeKind::CodiceFiscale, value, {});
+            !why.isEmpty())
+            add(QStringLiteral("il codice fiscale %1 (%2) non è valido: %3")
+                    .arg(m_whose, value.trimmed(), why));
     }
     void postcode(const QString& value)
     {

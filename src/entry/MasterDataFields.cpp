@@ -90,7 +90,11 @@ Client clientFromFields(const FieldAccess& fields)
     c.definiz = fields.text(ClientField::Definiz);
     c.codiceDestinatario = fields.text(ClientField::CodiceDestinatario);
     c.pec = fields.text(ClientField::PEC);
-    c.nazione = fields.text(ClientField::Nazione);
+    // Blank means Italy, as the stored record reads it: a client looked up
+    // and stored again is then seen as unchanged.
+    if (const QString nazione = fields.text(ClientField::Nazione).trimmed().toUpper();
+        !nazione.isEmpty())
+        c.nazione = nazione;
     c.provincia = fields.text(ClientField::Provincia);
     return c;
 }

@@ -62,11 +62,11 @@ void ElectronicInvoiceFilesTest::cleanup()
 void ElectronicInvoiceFilesTest::receiptsFromTheMenu()
 {
     // A delivery receipt about the file just written.
-    QFile model(QStringLiteral(FALMIDE_RECEIPTS "/IT09876543210_26007_RC_001.xml"));
+    QFile model(QStringLiteral(FALMIDE_RECEIPTS "/IT09876543217_26007_RC_001.xml"));
     QVERIFY(model.open(QIODevice::ReadOnly));
-    const QString receipt = m_data.filePath("IT09876543210_A0001_RC_001.xml");
+    const QString receipt = m_data.filePath("IT09876543217_A0001_RC_001.xml");
     QVERIFY(pdftest::writeFile(
-        receipt, model.readAll().replace("IT09876543210_26007.xml", m_written.toUtf8())));
+        receipt, model.readAll().replace("IT09876543217_26007.xml", m_written.toUtf8())));
 
     Main main(m_data.context());
     main.show();
@@ -78,7 +78,7 @@ void ElectronicInvoiceFilesTest::receiptsFromTheMenu()
     QTRY_VERIFY(main.findChild<QMenu*>("MenuFatturaElettronica")->isVisible());
     QTest::keyClick(main.findChild<QMenu*>("MenuFatturaElettronica"), Qt::Key_R);
     QTRY_COMPARE(MessageBox::shownCount(), 1);
-    QCOMPARE(MessageBox::lastText(), "IT09876543210_A0001_RC_001.xml: fattura 1/2026 (" +
+    QCOMPARE(MessageBox::lastText(), "IT09876543217_A0001_RC_001.xml: fattura 1/2026 (" +
                                          m_written + "), Consegnata il 08/12/2026");
     QString error;
     const auto live = Sendings(m_data.context().DbArchivi).live(kInvoice, &error);

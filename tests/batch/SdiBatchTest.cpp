@@ -128,11 +128,11 @@ void SdiBatchTest::receiptsRecordTheSendingsState()
 
     // A file of no sending and a file that is no receipt are named, the
     // others still read; the command fails.
-    const QString unknown = receipt("AT", "IT09876543210_ZZZZZ.xml", inbox);
+    const QString unknown = receipt("AT", "IT09876543217_ZZZZZ.xml", inbox);
     const QString notReceipt = home + "/Fatture/" + year + "/" + second;
     outcome = run({"ricevute", unknown, notReceipt, delivered, "--dir", home});
     QCOMPARE(outcome.status, 1);
-    QVERIFY2(outcome.err.contains("nessun invio di nome IT09876543210_ZZZZZ.xml") &&
+    QVERIFY2(outcome.err.contains("nessun invio di nome IT09876543217_ZZZZZ.xml") &&
                  outcome.err.contains(second) &&
                  outcome.err.contains("2 ricevute su 3 non registrate"),
              qPrintable(outcome.err));

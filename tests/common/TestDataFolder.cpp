@@ -32,12 +32,12 @@ bool TestDataFolder::addSendableInvoice(QString* error) const
 {
     Database& db = m_context->DbArchivi;
     return db.execute("UPDATE datipers SET Denominazione = 'Geom. Rossi', Indirizzo = 'Via Appia', "
-                      "Citta = 'Roma', CAP = '00179', PartitaIVA = '09876543210', "
+                      "Citta = 'Roma', CAP = '00179', PartitaIVA = '09876543217', "
                       "CodiceFiscale = 'RSSMRA80A01H501U'",
                       {}, error) &&
            db.execute("INSERT INTO Clienti (Chiave, CodCliente, Denominazione, Indirizzo, Citta, "
                       "CAP, PartitaIVA, CodDestinatario) VALUES ('B1        ', 'B1', 'Bianchi', "
-                      "'Via Po', 'Milano', '20121', '01234567890', 'ABC1234')",
+                      "'Via Po', 'Milano', '20121', '01234567897', 'ABC1234')",
                       {}, error) &&
            db.execute("INSERT INTO Fatture (Chiave, Data, Numero, CodCli, Oggetto, Onorario, "
                       "AliqIVA, ImportoIVA) VALUES ('2026         1', '2026-12-01', 1, 'B1', "

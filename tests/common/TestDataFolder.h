@@ -27,7 +27,7 @@ public:
     QString filePath(const QString& name) const { return m_dir->filePath(name); }
     // Replaces the settings file (falmide.ini) with `content`.
     bool writeSettings(const QByteArray& content) const;
-    // The heading data of a professional (VAT number 09876543210), client
+    // The heading data of a professional (VAT number 09876543217), client
     // B1 with a recipient code, and invoice 1/2026 of 01/12/2026 to it (fee
     // 1 000.00, VAT 22 %): all an electronic invoice needs.
     bool addSendableInvoice(QString* error) const;

@@ -34,7 +34,7 @@ Sending written(const DocumentKey& invoice, qint64 counter)
     s.invoice = invoice;
     s.counter = counter;
     s.progressive = sendingProgressive(counter).value_or(QString());
-    s.fileName = fatturaPAFileName("01234567890", s.progressive);
+    s.fileName = fatturaPAFileName("01234567897", s.progressive);
     s.written = QDateTime(QDate(2026, 12, 7), QTime(11, 58));
     s.stateDate = s.written;
     return s;
@@ -110,11 +110,11 @@ void SendingsTest::sendingsLockAndWithdraw()
     QCOMPARE(sendings.nextCounter(&error), 2);
     const auto second = sendings.add(written(k, 2), &error);
     QCOMPARE(sendings.ofInvoice(k, &error)->size(), 2);
-    QCOMPARE(sendings.live(k, &error)->fileName, QStringLiteral("IT01234567890_A0002.xml"));
-    QCOMPARE(sendings.byFileName("IT01234567890_A0001.xml", &error)->id, *first);
+    QCOMPARE(sendings.live(k, &error)->fileName, QStringLiteral("IT01234567897_A0002.xml"));
+    QCOMPARE(sendings.byFileName("IT01234567897_A0001.xml", &error)->id, *first);
     QCOMPARE(alreadyWrittenText(*sendings.live(k, &error)),
              QStringLiteral("La fattura 12/2026 è già stata scritta il 07/12/2026 "
-                            "(IT01234567890_A0002.xml)"));
+                            "(IT01234567897_A0002.xml)"));
     QCOMPARE(period(), QStringLiteral("13"));
     QVERIFY(clientHasLiveSendings(db, "r1", &error) && !clientHasLiveSendings(db, "B2", &error));
 
@@ -143,7 +143,7 @@ void SendingsTest::sendingsLockAndWithdraw()
                               "12345", "00305 IdFiscaleIVA del cessionario non valido", &error));
     QCOMPARE(sendings.live(k, &error)->id, *first);
     QCOMPARE(withdrawLiveSending(db, k, &error).value_or(error),
-             QStringLiteral("Invio IT01234567890_A0001.xml della fattura 12/2026 annullato"));
+             QStringLiteral("Invio IT01234567897_A0001.xml della fattura 12/2026 annullato"));
     QVERIFY(!sendings.live(k, &error) && error.isEmpty());
     QVERIFY(!withdrawLiveSending(db, k, &error));
     QCOMPARE(error, QStringLiteral("La fattura 12/2026 non ha invii da annullare"));
@@ -164,13 +164,13 @@ void SendingsTest::writtenInvoicesMigrated()
     QString error;
     QVERIFY(db.execute("DROP TABLE Invii", {}, &error));
     QVERIFY(db.execute("UPDATE SchemaVersion SET Version = 3", {}, &error));
-    QVERIFY(db.execute("UPDATE datipers SET PartitaIVA = '09876543210'", {}, &error));
+    QVERIFY(db.execute("UPDATE datipers SET PartitaIVA = '09876543217'", {}, &error));
     QVERIFY(addInvoice(db, key(2025, 7), "R1", "2025-03-02 10:15:00"));
     QVERIFY(addInvoice(db, key(2026, 1000), "R1", "2026-03-02 11:58:30"));
     QVERIFY(addInvoice(db, key(2026, 1001), "R1"));
     const QByteArray xml = "<FatturaElettronica/>";
     QVERIFY(QDir(m_dir->path()).mkpath("Fatture/2025"));
-    QFile file(m_dir->filePath("Fatture/2025/IT09876543210_25007.xml"));
+    QFile file(m_dir->filePath("Fatture/2025/IT09876543217_25007.xml"));
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(xml) == xml.size());
     file.close();
     const QString path = db.path();
@@ -188,7 +188,7 @@ void SendingsTest::writtenInvoicesMigrated()
     const Sendings sendings(db);
     const auto archived = sendings.live(key(2025, 7), &error);
     QVERIFY2(archived, qPrintable(error));
-    QCOMPARE(archived->fileName, QStringLiteral("IT09876543210_25007.xml"));
+    QCOMPARE(archived->fileName, QStringLiteral("IT09876543217_25007.xml"));
     QCOMPARE(archived->progressive, QStringLiteral("25007"));
     QVERIFY(!archived->counter);
     QCOMPARE(archived->written, QDateTime(QDate(2025, 3, 2), QTime(10, 15)));
@@ -197,7 +197,7 @@ void SendingsTest::writtenInvoicesMigrated()
         QString::fromLatin1(QCryptographicHash::hash(xml, QCryptographicHash::Sha256).toHex()));
     QCOMPARE(archived->state, SendingState::Written);
     const auto missing = sendings.live(key(2026, 1000), &error);
-    QCOMPARE(missing->fileName, QStringLiteral("IT09876543210_26A00.xml"));
+    QCOMPARE(missing->fileName, QStringLiteral("IT09876543217_26A00.xml"));
     QVERIFY(missing->sha256.isEmpty());
     QVERIFY(sendings.ofInvoice(key(2026, 1001), &error)->isEmpty());
     QCOMPARE(sendings.nextCounter(&error), 1);

@@ -278,7 +278,7 @@ void AmountCasesTest::everyUserShowsTheGoldenAmounts()
     client.address = QStringLiteral("Via Verdi 3");
     client.town = QStringLiteral("Alba");
     client.postcode = QStringLiteral("12051");
-    client.vatNumber = QStringLiteral("01234567890");
+    client.vatNumber = QStringLiteral("01234567897");
     client.taxCode = QStringLiteral("RSSMRA80A01H501U");
     client.definiz = QStringLiteral("Egr. Sig.");
     client.codiceDestinatario = QStringLiteral("ABC1234");
@@ -286,8 +286,8 @@ void AmountCasesTest::everyUserShowsTheGoldenAmounts()
                                  QStringLiteral("Corso Alfieri 10"),
                                  QStringLiteral("Asti"),
                                  QStringLiteral("14100"),
-                                 QStringLiteral("09876543210"),
-                                 QStringLiteral("BNCLCU70B02A479X")};
+                                 QStringLiteral("09876543217"),
+                                 QStringLiteral("BNCLCU70B02A479J")};
 
     QBuffer unused;
     unused.open(QIODevice::WriteOnly);

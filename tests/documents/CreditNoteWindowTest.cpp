@@ -159,7 +159,7 @@ void CreditNoteWindowTest::notePrintedAndWritten()
     enter(&window, 1, "2");
     MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(window.findChild<QPushButton*>("FatturaElettronica"), Qt::LeftButton);
-    const QString xml = m_data.filePath("Fatture/2026/IT09876543210_A0001.xml");
+    const QString xml = m_data.filePath("Fatture/2026/IT09876543217_A0001.xml");
     QCOMPARE(MessageBox::lastText(), "Fattura elettronica scritta in\n" + xml);
     QProcess lint;
     lint.start("xmllint", {"--noout", "--nonet", "--schema", FALMIDE_FATTURAPA_SCHEMA, xml});

@@ -56,7 +56,7 @@ QVariantMap usualClient()
             {"Indirizzo", "Via Verdi 3"},
             {"Citta", "Alba"},
             {"CAP", "12051"},
-            {"PartitaIVA", "01234567890"},
+            {"PartitaIVA", "01234567897"},
             {"CodiceFiscale", "rssmra80a01h501u"},
             {"Definiz", "Egr. Sig."}};
 }
@@ -139,7 +139,7 @@ void DocumentLayoutTest::init()
     QString error;
     QVERIFY2(m_data.setUp(&error), qPrintable(error));
     m_data.context().DatiUtente = {"Geom. Bianchi Luca", "Corso Alfieri 10", "Asti", "14100",
-                                   "09876543210",        "BNCLCU70B02A479X"};
+                                   "09876543217",        "BNCLCU70B02A479J"};
     m_fixture.recorder().setDecimalSeparator(',');
 }
 

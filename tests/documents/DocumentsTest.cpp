@@ -542,12 +542,12 @@ void DocumentsTest::electronicInvoiceBesideThePdf()
     Database& db = m_data.context().DbArchivi;
     QVERIFY(
         db.execute("UPDATE datipers SET Denominazione = 'Geom. Rossi', Indirizzo = 'Via Appia', "
-                   "Citta = 'Roma', CAP = '00179', PartitaIVA = '09876543210', "
+                   "Citta = 'Roma', CAP = '00179', PartitaIVA = '09876543217', "
                    "CodiceFiscale = 'RSSMRA80A01H501U'",
                    {}, &error));
     QVERIFY(db.execute("INSERT INTO Clienti (Chiave, CodCliente, Denominazione, Indirizzo, Citta, "
                        "PartitaIVA, CodDestinatario, PEC) VALUES ('B1        ', 'B1', 'Bianchi', "
-                       "'Via Po', 'Milano', '01234567890', 'abc1234', 'b@pec.it')",
+                       "'Via Po', 'Milano', '01234567897', 'abc1234', 'b@pec.it')",
                        {}, &error));
     QVERIFY(db.execute("INSERT INTO Fatture (Chiave, Data, Numero, CodCli, Oggetto, Onorario, "
                        "AliqIVA, ImportoIVA) VALUES ('2026         1', '2026-12-01', 1, 'B1', "
@@ -571,7 +571,7 @@ void DocumentsTest::electronicInvoiceBesideThePdf()
     QVERIFY2(MessageBox::lastText().contains("Manca il CAP del cliente B1."),
              qPrintable(MessageBox::lastText()));
     // The first sending's progressive.
-    const QString path = m_data.filePath("Fatture/2026/IT09876543210_A0001.xml");
+    const QString path = m_data.filePath("Fatture/2026/IT09876543217_A0001.xml");
     QVERIFY(!QFile::exists(path));
 
     QVERIFY(db.execute("UPDATE Clienti SET CAP = '20121'", {}, &error));
@@ -628,7 +628,7 @@ void DocumentsTest::electronicInvoiceCarriesItsPdf()
     QVERIFY(!QFile::exists(pdf));
     MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(window.findChild<QPushButton*>("FatturaElettronica"), Qt::LeftButton);
-    const QString path = m_data.filePath("Fatture/2026/IT09876543210_A0001.xml");
+    const QString path = m_data.filePath("Fatture/2026/IT09876543217_A0001.xml");
     QCOMPARE(MessageBox::lastText(), "Fattura elettronica scritta in\n" + path);
     QFile archived(pdf);
     QVERIFY(archived.open(QIODevice::ReadOnly));

@@ -61,10 +61,10 @@ void SendingsWindowTest::writtenInvoiceLockedUntilWithdrawn()
     QVERIFY(!withdraw->isEnabled());
     MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(write, Qt::LeftButton);
-    const QString first = m_data.filePath("Fatture/2026/IT09876543210_A0001.xml");
+    const QString first = m_data.filePath("Fatture/2026/IT09876543217_A0001.xml");
     QCOMPARE(MessageBox::lastText(), "Fattura elettronica scritta in\n" + first);
     const QByteArray firstHash = sha256(first);
-    QVERIFY(caption->text().endsWith("(IT09876543210_A0001.xml)"));
+    QVERIFY(caption->text().endsWith("(IT09876543217_A0001.xml)"));
     QVERIFY(withdraw->isEnabled());
 
     // What the file carries refuses keys, and says why; so does "Elimina".
@@ -106,12 +106,12 @@ void SendingsWindowTest::writtenInvoiceLockedUntilWithdrawn()
     QTest::mouseClick(write, Qt::LeftButton);
     QCOMPARE(MessageBox::lastText(), "La fattura 1/2026 è già stata scritta il " +
                                          QDate::currentDate().toString("dd/MM/yyyy") +
-                                         " (IT09876543210_A0001.xml). Scriverla di nuovo?");
+                                         " (IT09876543217_A0001.xml). Scriverla di nuovo?");
     QCOMPARE(Sendings(m_data.context().DbArchivi).ofInvoice(key, &error)->size(), 1);
     MessageBox::setNextAnswer(QMessageBox::Yes);
     MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(write, Qt::LeftButton);
-    QVERIFY(QFile::exists(m_data.filePath("Fatture/2026/IT09876543210_A0002.xml")));
+    QVERIFY(QFile::exists(m_data.filePath("Fatture/2026/IT09876543217_A0002.xml")));
     QCOMPARE(sha256(first), firstHash);
 
     // Each file withdrawn ("No" keeps it); the last unlocks the invoice.
@@ -123,7 +123,7 @@ void SendingsWindowTest::writtenInvoiceLockedUntilWithdrawn()
         MessageBox::setNextAnswer(QMessageBox::Ok);
         QTest::keyClick(&window, Qt::Key_I, Qt::AltModifier);
         QTRY_COMPARE(MessageBox::lastText(),
-                     QStringLiteral("Invio IT09876543210_%1.xml della fattura "
+                     QStringLiteral("Invio IT09876543217_%1.xml della fattura "
                                     "1/2026 annullato")
                          .arg(QLatin1String(file)));
     }
@@ -178,7 +178,7 @@ void SendingsWindowTest::clientChangedAfterItsInvoiceWasWritten()
     written.invoice = *DocumentKey::of(QDate(2026, 12, 1), 1);
     written.progressive = "A0001";
     written.counter = 1;
-    written.fileName = "IT09876543210_A0001.xml";
+    written.fileName = "IT09876543217_A0001.xml";
     written.written = QDateTime::currentDateTime();
     QVERIFY(Sendings(m_data.context().DbArchivi).add(written, &error));
     FArcCLI window(m_data.context());
@@ -222,14 +222,14 @@ void SendingsWindowTest::receiptsShownAndRejectionUnlocks()
 
     // Rejected: said under the buttons with the SdI's reasons, and the
     // invoice takes changes again.
-    const QString rejected = receipt("IT09876543210_26008_NS_001.xml", "IT09876543210_A0001.xml");
+    const QString rejected = receipt("IT09876543217_26008_NS_001.xml", "IT09876543217_A0001.xml");
     QCOMPARE(importSdiReceipts(m_data.context().DbArchivi, {rejected}).constFirst().outcome,
              ReceiptOutcome::Recorded);
     enter(&window, 1, "1");
     QVERIFY2(caption->text().startsWith("Scartata il 09/12/2026: 00305 IdFiscaleIVA del "
                                         "cessionario non valido; 00423"),
              qPrintable(caption->text()));
-    QVERIFY(caption->text().endsWith("(IT09876543210_A0001.xml)"));
+    QVERIFY(caption->text().endsWith("(IT09876543217_A0001.xml)"));
     MessageBox::resetForTest();
     enter(&window, 3, "Frazionamento");
     QCOMPARE(MessageBox::shownCount(), 0);
@@ -238,12 +238,12 @@ void SendingsWindowTest::receiptsShownAndRejectionUnlocks()
     // Written again under a new name, then delivered.
     MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(window.findChild<QPushButton*>("FatturaElettronica"), Qt::LeftButton);
-    QVERIFY(QFile::exists(m_data.filePath("Fatture/2026/IT09876543210_A0002.xml")));
-    const QString delivered = receipt("IT09876543210_26007_RC_001.xml", "IT09876543210_A0002.xml");
+    QVERIFY(QFile::exists(m_data.filePath("Fatture/2026/IT09876543217_A0002.xml")));
+    const QString delivered = receipt("IT09876543217_26007_RC_001.xml", "IT09876543217_A0002.xml");
     QCOMPARE(importSdiReceipts(m_data.context().DbArchivi, {delivered}).constFirst().outcome,
              ReceiptOutcome::Recorded);
     enter(&window, 1, "1");
-    QCOMPARE(caption->text(), QStringLiteral("Consegnata il 08/12/2026 (IT09876543210_A0002.xml)"));
+    QCOMPARE(caption->text(), QStringLiteral("Consegnata il 08/12/2026 (IT09876543217_A0002.xml)"));
     QVERIFY(!window.findChild<QPushButton*>("AnnullaInvio")->isEnabled());
     MessageBox::resetForTest();
     MessageBox::setNextAnswer(QMessageBox::Ok);

@@ -41,8 +41,8 @@ FatturaPAInvoice sampleInvoice()
                 "Via Roma 1",
                 "Forlì",
                 "47121",
-                "01234567890",
-                "dngmra70a01d704x",
+                "01234567897",
+                "dngmra70a01d704y",
                 "",
                 "",
                 "d'angelo@pec.it",
@@ -50,7 +50,7 @@ FatturaPAInvoice sampleInvoice()
                 "IT",
                 ""};
     e.datiUtente = {"Geom. Mario Rossi", "Via Appia 10",    "Roma", "00179",
-                    "09876543210",       "RSSMRA80A01H501U"};
+                    "09876543217",       "RSSMRA80A01H501U"};
     e.settings.provincia = "RM";
     e.settings.iban = "IT60 X054 2811 1010 0000 0123 456";
     return e;
@@ -176,7 +176,7 @@ void FatturaPATest::validAndAddingUp()
     QVERIFY(xml.contains("<Comune>Forl\xc3\xac</Comune>"));
     const auto x = leaves(xml);
     QVERIFY(x.values("Anagrafica/Denominazione").contains(e.client.name));
-    QVERIFY(x.values("DatiAnagrafici/CodiceFiscale").contains("DNGMRA70A01D704X"));
+    QVERIFY(x.values("DatiAnagrafici/CodiceFiscale").contains("DNGMRA70A01D704Y"));
     QCOMPARE(x.value("DatiTrasmissione/CodiceDestinatario"), "0000000");
     QCOMPARE(x.value("DatiTrasmissione/PECDestinatario"), "d'angelo@pec.it");
     QCOMPARE(x.value("DatiGeneraliDocumento/ImportoTotaleDocumento"), total);
@@ -236,6 +236,14 @@ void FatturaPATest::missingDataRefusedWithoutFile_data()
         << QStringList{"La denominazione del cliente C1 supera il limite di 80 caratteri.",
                        "L'indirizzo del cliente C1 supera il limite di 60 caratteri.",
                        "La città del professionista supera il limite di 60 caratteri."};
+    QTest::newRow("check characters of both parties")
+        << "clientVat clientTaxCode ownVat ownTaxCode"
+        << QStringList{"La partita IVA del cliente C1 (01234567890) non è valida: la cifra di "
+                       "controllo dovrebbe essere 7.",
+                       "Il codice fiscale del cliente C1 (RSSMRA80A01H501X) non è valido: il "
+                       "carattere di controllo dovrebbe essere U.",
+                       "La partita IVA del professionista (09876543210) non è valida",
+                       "Il codice fiscale del professionista (RSSMRA80A01H501Z) non è valido"};
     QTest::newRow("IBAN check digits")
         << "iban" << QStringList{"le sue cifre di controllo non tornano"};
     QTest::newRow("date in the future") << "future" << QStringList{"è futura."};
@@ -293,6 +301,14 @@ void FatturaPATest::missingDataRefusedWithoutFile()
             e.client.address = QString(61, 'a'), e.datiUtente[1] = QString(60, 'a');
         else if (c == "longTown")
             e.datiUtente[2] = QString(61, 't'), e.client.town = QString(60, 't');
+        else if (c == "clientVat")
+            e.client.vatNumber = "01234567890";
+        else if (c == "clientTaxCode")
+            e.client.taxCode = "RSSMRA80A01H501X";
+        else if (c == "ownVat")
+            e.datiUtente[4] = "09876543210";
+        else if (c == "ownTaxCode")
+            e.datiUtente[5] = "RSSMRA80A01H501Z";
         else if (c == "iban")
             e.settings.iban = "IT61 X054 2811 1010 0000 0123 456";
         else if (c == "future")

@@ -51,40 +51,40 @@ void SdiReceiptTest::receiptsOfEachKind_data()
     QTest::addColumn<QString>("messageId");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("delivered") << "IT09876543210_26007_RC_001.xml"
+    QTest::newRow("delivered") << "IT09876543217_26007_RC_001.xml"
                                << "RC"
                                << "4520150761"
-                               << "IT09876543210_26007.xml"
+                               << "IT09876543217_26007.xml"
                                << "7139461027"
                                << "Consegnata il 08/12/2026";
     QTest::newRow("rejected, two errors")
-        << "IT09876543210_26008_NS_001.xml"
+        << "IT09876543217_26008_NS_001.xml"
         << "NS"
         << "4520150988"
-        << "IT09876543210_26008.xml"
+        << "IT09876543217_26008.xml"
         << "7139488210"
         << "Scartata il 09/12/2026: 00305 IdFiscaleIVA del cessionario non valido; 00423 "
            "PrezzoTotale non calcolato secondo le specifiche tecniche";
     QTest::newRow("not delivered")
-        << "IT09876543210_26009_MC_001.xml"
+        << "IT09876543217_26009_MC_001.xml"
         << "MC"
         << "4520151002"
-        << "IT09876543210_26009.xml"
+        << "IT09876543217_26009.xml"
         << "7139490001"
         << "Non recapitata: disponibile nel cassetto fiscale del cliente";
     QTest::newRow("deadline passed")
-        << "IT09876543210_26010_DT_001.xml"
+        << "IT09876543217_26010_DT_001.xml"
         << "DT"
         << "4520151100"
-        << "IT09876543210_26010.xml"
+        << "IT09876543217_26010.xml"
         << "7139500077"
         << "Decorrenza termini: nessun esito del cliente entro 15 giorni";
     // RiferimentoArchivio names another file and identifier: not this one's.
     QTest::newRow("transmitted, not deliverable")
-        << "IT09876543210_26011_AT_001.xml"
+        << "IT09876543217_26011_AT_001.xml"
         << "AT"
         << "4520151200"
-        << "IT09876543210_26011.xml"
+        << "IT09876543217_26011.xml"
         << "7139510450"
         << "Trasmessa il 11/12/2026, non recapitabile: avvisare il cliente";
 }
@@ -142,7 +142,7 @@ void SdiReceiptTest::notReceiptsRefused_data()
         << QByteArray("<RicevutaConsegna><NomeFile>a.xml</NomeFile></RicevutaConsegna>")
         << "non è una ricevuta del Sistema di Interscambio (contiene RicevutaConsegna)";
     QTest::newRow("the client's outcome")
-        << contents(receipt("IT09876543210_26012_NE_001.xml"))
+        << contents(receipt("IT09876543217_26012_NE_001.xml"))
         << "è una notifica NotificaEsito, che il programma non registra";
     QTest::newRow("no file name")
         << ("<n:RicevutaConsegna " + ns +
@@ -163,7 +163,7 @@ void SdiReceiptTest::notReceiptsRefused_data()
             "<DataOraConsegna>ieri</DataOraConsegna><MessageId>9</MessageId>"
             "</n:RicevutaConsegna>")
         << "ricevuta RicevutaConsegna incompleta: manca DataOraConsegna";
-    QTest::newRow("cut short") << contents(receipt("IT09876543210_26007_RC_001.xml")).left(400)
+    QTest::newRow("cut short") << contents(receipt("IT09876543217_26007_RC_001.xml")).left(400)
                                << "non è un file XML leggibile";
     QTest::newRow("empty") << QByteArray() << "non è né un file XML né un file firmato";
     QTest::newRow("other bytes") << QByteArray("%PDF-1.4\n")
@@ -193,8 +193,8 @@ void SdiReceiptTest::signedReceipts()
                                             "-subj", "/CN=Sistema di Interscambio di prova",
                                             "-days", "1", "-keyout", key, "-out", certificate});
     QVERIFY2(status == 0, qPrintable(output));
-    const QString plain = receipt("IT09876543210_26008_NS_001.xml");
-    const QString p7m = m_dir.filePath("IT09876543210_26008_NS_001.xml.p7m");
+    const QString plain = receipt("IT09876543217_26008_NS_001.xml");
+    const QString p7m = m_dir.filePath("IT09876543217_26008_NS_001.xml.p7m");
     std::tie(status, output) =
         run("openssl", {"cms", "-sign", "-binary", "-nodetach", "-outform", "DER", "-in", plain,
                         "-signer", certificate, "-inkey", key, "-out", p7m});
@@ -203,7 +203,7 @@ void SdiReceiptTest::signedReceipts()
     QString message;
     const auto r = readSdiReceiptFile(p7m, &message);
     QVERIFY2(r, qPrintable(message));
-    QCOMPARE(r->nomeFile, "IT09876543210_26008.xml");
+    QCOMPARE(r->nomeFile, "IT09876543217_26008.xml");
     QCOMPARE(r->errors.size(), 2);
 
     // The same envelope saved as base64 text.
@@ -234,8 +234,8 @@ void SdiReceiptTest::zipOfFiles()
     const QString folder = m_dir.filePath("zip");
     const QString path = folder + "/fatture 2026.zip";
     const QList<ZipEntry> entries{
-        {"IT09876543210_26007.xml", contents(receipt("IT09876543210_26007_RC_001.xml")), {}},
-        {"IT09876543210_26008.xml", QByteArray(100000, 'x'),
+        {"IT09876543217_26007.xml", contents(receipt("IT09876543217_26007_RC_001.xml")), {}},
+        {"IT09876543217_26008.xml", QByteArray(100000, 'x'),
          QDateTime(QDate(2026, 3, 15), QTime(11, 58))},
         {"Fattura_2026_9 città.pdf", QByteArray(), {}},
     };
@@ -258,7 +258,7 @@ void SdiReceiptTest::zipOfFiles()
     // Two entries of one name: refused, the earlier archive whole.
     const QByteArray before = contents(path);
     QVERIFY(!writeZip(path, {entries[0], entries[0]}, &message));
-    QVERIFY2(message.contains("IT09876543210_26007.xml"), qPrintable(message));
+    QVERIFY2(message.contains("IT09876543217_26007.xml"), qPrintable(message));
     QCOMPARE(contents(path), before);
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
 

@@ -32,11 +32,10 @@ FatturaPAInvoice invoiceOf(const QString& regime, const char* fee, const char* c
         e.invoice.vat = *e.invoice.fee->times(22, 100);
     e.invoice.expenses = amount(expenses);
     e.invoice.stamp = amount(stamp);
-    e.client = {
-        "C1", "Bianchi Srl", "Via Roma 1", "Forlì", "47121", "01234567890", "", "", "", "b@pec.it",
-        ""};
+    e.client = {"C1", "Bianchi Srl", "Via Roma 1", "Forlì", "47121", "01234567897", "", "",
+                "",   "b@pec.it",    "",           "IT",    "FC"};
     e.datiUtente = {"Geom. Mario Rossi", "Via Appia 10",    "Roma", "00179",
-                    "09876543210",       "RSSMRA80A01H501U"};
+                    "09876543217",       "RSSMRA80A01H501U"};
     e.settings.regimeFiscale = regime;
     e.settings.provincia = "RM";
     return e;

@@ -85,6 +85,7 @@ void ClientWindowTest::countryAndProvince()
     retype(line(&window, ClientField::Provincia), "mi");
 
     // A client abroad has no province: refused, nothing stored.
+    MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(window.BtMem(), Qt::LeftButton);
     QCOMPARE(MessageBox::shownCount(), 1);
     QVERIFY2(MessageBox::lastText().endsWith(

@@ -258,7 +258,7 @@ void RecordRulesTest::headingDataCreatedWhenMissing()
     auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "datipers", &error);
     QStringList dati(6);
     const QStringList values{"Studio Rossi", "Via Po 3",    "Torino",
-                             "10100",        "01234567890", "RSSMRA70A01L219X"};
+                             "10100",        "01234567897", "RSSMRA70A01L219K"};
     QVERIFY(saveHeadingData(*rs, values, &dati, &error));
     QCOMPARE(dati, values);
     QCOMPARE(rs->RecordCount(), 1);
