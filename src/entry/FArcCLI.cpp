@@ -48,6 +48,11 @@ SaveResult FArcCLI::storeRecord(SaveMode mode, QString* why)
     return result;
 }
 
+QString FArcCLI::taxCountry() const
+{
+    return text(ClientField::Nazione);
+}
+
 DeleteResult FArcCLI::removeRecord(QString* why)
 {
     return Clients(m_context.DbArchivi).remove(text(ClientField::Code), why);

@@ -15,4 +15,6 @@ protected:
     // The record the fields show, saved and deleted as a Client.
     SaveResult storeRecord(SaveMode mode, QString* why) override;
     DeleteResult removeRecord(QString* why) override;
+    // A foreign client's tax codes are taken as typed.
+    QString taxCountry() const override;
 };

@@ -14,27 +14,29 @@ FieldSpec taxCodeField(FieldSpec spec, TaxCodeKind kind)
 
 const FieldTable& clientFields()
 {
-    // index, caption, declaration, MaxLength, TabIndex, record position
+    // index, caption, declaration, MaxLength, TabIndex, record position.
+    // The province follows the town and the country comes before the tax
+    // codes, whose check depends on it; both are stored last in the record.
     static const FieldTable table = {
         {ClientField::Code, QStringLiteral("Codice cliente"), QStringLiteral("AOLB0002"), 10, 0, 1},
         {ClientField::Name, QStringLiteral("Denominazione"), QStringLiteral("AOL"), 40, 2, 2},
         {ClientField::Address, QStringLiteral("Indirizzo"), QStringLiteral("AOL"), 40, 3, 3},
         {ClientField::Town, QStringLiteral("Città"), QStringLiteral("AOL"), 40, 4, 4},
-        {ClientField::Postcode, QStringLiteral("CAP"), QStringLiteral("AOL"), 5, 5, 5},
+        {ClientField::Postcode, QStringLiteral("CAP"), QStringLiteral("AOL"), 5, 6, 5},
         taxCodeField({ClientField::VatNumber, QStringLiteral("Partita IVA"), QStringLiteral("AOL"),
-                      11, 6, 6},
+                      11, 8, 6},
                      TaxCodeKind::PartitaIva),
         taxCodeField({ClientField::TaxCode, QStringLiteral("Codice Fiscale"), QStringLiteral("AOL"),
-                      16, 7, 7},
+                      16, 9, 7},
                      TaxCodeKind::CodiceFiscale),
-        {ClientField::Notes, QStringLiteral("NOTE"), QStringLiteral("MOL"), 0, 8, 8},
+        {ClientField::Notes, QStringLiteral("NOTE"), QStringLiteral("MOL"), 0, 10, 8},
         {ClientField::Definiz, QStringLiteral("Definizione cliente"), QStringLiteral("AOL"), 10, 1,
          9},
         {ClientField::CodiceDestinatario, QStringLiteral("Codice destinatario"),
-         QStringLiteral("AOL"), 7, 9, 10},
-        {ClientField::PEC, QStringLiteral("PEC"), QStringLiteral("AOL"), 255, 10, 11},
-        {ClientField::Nazione, QStringLiteral("Nazione"), QStringLiteral("AOL"), 2, 11, 12},
-        {ClientField::Provincia, QStringLiteral("Provincia"), QStringLiteral("AOL"), 2, 12, 13},
+         QStringLiteral("AOL"), 7, 11, 10},
+        {ClientField::PEC, QStringLiteral("PEC"), QStringLiteral("AOL"), 255, 12, 11},
+        {ClientField::Nazione, QStringLiteral("Nazione"), QStringLiteral("AOL"), 2, 7, 12},
+        {ClientField::Provincia, QStringLiteral("Provincia"), QStringLiteral("AOL"), 2, 5, 13},
     };
     return table;
 }

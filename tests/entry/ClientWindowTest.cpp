@@ -83,6 +83,13 @@ void ClientWindowTest::countryAndProvince()
     retype(line(&window, ClientField::Name), "Dupont SARL");
     retype(line(&window, ClientField::Nazione), "fr");
     retype(line(&window, ClientField::Provincia), "mi");
+    // The country comes before the tax codes, which abroad are taken as typed:
+    // neither leaving the field nor storing says anything of this number.
+    QLineEdit* vat = line(&window, ClientField::VatNumber);
+    QVERIFY(line(&window, ClientField::Nazione)->y() < vat->y());
+    retype(vat, "12345678901");
+    QTest::keyClick(vat, Qt::Key_Tab);
+    QCOMPARE(MessageBox::shownCount(), 0);
 
     // A client abroad has no province: refused, nothing stored.
     MessageBox::setNextAnswer(QMessageBox::Ok);
@@ -100,5 +107,6 @@ void ClientWindowTest::countryAndProvince()
     const auto stored = Clients(m_data.context().DbArchivi).find(QStringLiteral("F1"), &error);
     QVERIFY2(stored, qPrintable(error));
     QCOMPARE(stored->nazione, QStringLiteral("FR"));
+    QCOMPARE(stored->vatNumber, QStringLiteral("12345678901"));
     QVERIFY(stored->provincia.isEmpty());
 }

@@ -257,8 +257,9 @@ void WindowsTest::enterWalksTheFields()
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QTRY_VERIFY(line(&window, 0)->hasFocus());
     QTest::keyClicks(line(&window, 0), "c1");
-    // Tab order: code, definition, name, address, town, postcode, VAT, tax code, notes.
-    for (int index : {8, 1, 2, 3, 4, 5, 6}) {
+    // Tab order: code, definition, name, address, town, province, postcode, country, VAT,
+    // tax code, notes.
+    for (int index : {8, 1, 2, 3, 12, 4, 11, 5, 6}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), window.Dati(index));
     }
