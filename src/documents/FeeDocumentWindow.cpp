@@ -5,6 +5,7 @@
 #include "DocumentAmounts.h"
 #include "DocumentFields.h"
 #include "FatturaPAInvoice.h"
+#include "FeeDocument.h"
 #include "KeyText.h"
 #include "ProposedNumber.h"
 #include "Recordset.h"
@@ -49,7 +50,7 @@ bool FeeDocumentWindow::loadDocument(FeeDocumentKind kind, RecordGrid recordGrid
 
 void FeeDocumentWindow::compute(int index)
 {
-    const FeeProfile profile = m_context.settings().feeProfile();
+    const FeeProfile profile = m_storedProfile.value_or(m_context.settings().feeProfile());
     auto total = CalcolaImporti(*this, index, m_kind, profile);
     if (m_kind == FeeDocumentKind::Invoice && !m_stampSettled) {
         proposeStampDuty();
@@ -71,6 +72,14 @@ void FeeDocumentWindow::recordShown()
     // A stored invoice keeps the stamp duty it was stored with (the record
     // was just offered: this is whether the lookup found it).
     m_stampSettled = storedRecordOffered();
+    m_storedProfile.reset();
+    if (m_kind == FeeDocumentKind::Invoice && m_stampSettled)
+        if (const auto key =
+                DocumentKey::of(parseItalianDate(text(FeeField::Date)), text(FeeField::Number))) {
+            QString error;
+            if (const auto stored = FeeDocuments(m_context.DbArchivi, m_kind).find(*key, &error))
+                m_storedProfile = stored->profile;
+        }
     compute(FeeField::Fee);
 }
 
@@ -94,6 +103,7 @@ void FeeDocumentWindow::recordDeleted()
 {
     m_totale->clear();
     m_stampSettled = false;
+    m_storedProfile.reset();
 }
 
 void FeeDocumentWindow::fieldChecked(int index, bool changed)

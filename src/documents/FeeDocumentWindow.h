@@ -2,6 +2,9 @@
 
 #include "ArchiveWindow.h"
 #include "Schema.h"
+#include "Settings.h"
+
+#include <optional>
 
 class QLabel;
 
@@ -38,4 +41,7 @@ private:
     FeeDocumentKind m_kind = FeeDocumentKind::Invoice;
     // The stamp duty shown is the user's or the archive's: left as it is.
     bool m_stampSettled = false;
+    // A stored invoice is computed again under the profile it was saved
+    // with, whatever the settings say now; nothing for a new one.
+    std::optional<FeeProfile> m_storedProfile;
 };

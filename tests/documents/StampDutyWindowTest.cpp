@@ -4,6 +4,7 @@
 #include "DocumentAmounts.h"
 #include "DocumentFieldTyping.h"
 #include "FArcFAT.h"
+#include "FeeDocument.h"
 #include "MessageBox.h"
 #include "Recordset.h"
 
@@ -102,4 +103,44 @@ void StampDutyWindowTest::storedInvoiceKeepsItsStampDuty()
     QCOMPARE(line(&window, FeeField::Fee)->text(), QStringLiteral("100.01"));
     enter(&window, FeeField::Expenses, "10");
     QCOMPARE(stamp(&window), QString());
+}
+
+void StampDutyWindowTest::storedInvoiceComputedUnderItsOwnProfile()
+{
+    // Saved when the settings computed as a geometra: the withholding is on the
+    // fee alone. The settings have since moved to the general profile, which
+    // would withhold on the contribution too (208.03).
+    QString error;
+    QVERIFY2(m_data.context().DbArchivi.execute(
+                 "INSERT INTO Fatture (Chiave, Data, Numero, CodCli, Oggetto, Onorario, AliqIVA, "
+                 "AliqContributo, AliqRA, ImportoIVA, ImportoContributo, ImportoRA, Profilo, "
+                 "RegimeFiscale) "
+                 "VALUES ('2026         5', '2026-11-02', 5, 'R1', 'Rilievo', 100015, 22, 4, "
+                 "20, 22884, 4001, 20003, 'GEOMETRA', 'RF01')",
+                 {}, &error),
+             qPrintable(error));
+    FArcFAT window(m_data.context());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    enter(&window, FeeField::Number, "5");
+    QCOMPARE(line(&window, FeeField::Withholding)->text().trimmed(), QStringLiteral("200.03"));
+    enter(&window, FeeField::Fee, "1000.15");
+    QCOMPARE(line(&window, FeeField::Withholding)->text().trimmed(), QStringLiteral("200.03"));
+    enter(&window, FeeField::Subject, "Rilievo e frazionamento");
+    QTest::mouseClick(window.BtMem(), Qt::LeftButton);
+    QCOMPARE(MessageBox::shownCount(), 0);
+    const auto stored = FeeDocuments(m_data.context().DbArchivi, FeeDocumentKind::Invoice)
+                            .find(*DocumentKey::of(QDate(2026, 11, 2), 5), &error);
+    QVERIFY2(stored, qPrintable(error));
+    QVERIFY(stored->withholding == Money::fromCents(20003));
+    QVERIFY(stored->profile == FeeProfile::Geometra);
+    QCOMPARE(stored->subject, QStringLiteral("Rilievo e frazionamento"));
+
+    // A new invoice follows the settings.
+    enter(&window, FeeField::Number, "6");
+    enter(&window, FeeField::Client, "r1");
+    enter(&window, FeeField::Fee, "1000.15");
+    enter(&window, FeeField::ContributionRate, "4");
+    enter(&window, FeeField::WithholdingRate, "20");
+    QCOMPARE(line(&window, FeeField::Withholding)->text().trimmed(), QStringLiteral("208.03"));
 }

@@ -12,6 +12,7 @@ private slots:
     void cleanup();
     void proposedAboveTheThresholdUntilTyped();
     void storedInvoiceKeepsItsStampDuty();
+    void storedInvoiceComputedUnderItsOwnProfile();
 
 private:
     TestDataFolder m_data;
