@@ -4,10 +4,10 @@
 
 namespace {
 
-FieldSpec taxCodeField(FieldSpec spec, TaxCodeKind kind)
+FieldSpec taxCodeField(FieldSpec field, TaxCodeKind kind)
 {
-    spec.taxCode = kind;
-    return spec;
+    field.taxCode = kind;
+    return field;
 }
 
 } // namespace

@@ -3,12 +3,12 @@
 #include "DocumentsTest.h"
 #include "MultiTestMain.h"
 #include "SendingsWindowTest.h"
-#include "StampDutyWindowTest.h"
+#include "InvoiceWindowRulesTest.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
     return runTests<QApplication, DocumentsTest, DocumentLayoutTest, SendingsWindowTest,
-                    CreditNoteWindowTest, StampDutyWindowTest>(argc, argv);
+                    CreditNoteWindowTest, InvoiceWindowRulesTest>(argc, argv);
 }

@@ -4,7 +4,9 @@
 
 #include <QObject>
 
-class StampDutyWindowTest : public QObject
+// What the invoice window works out by itself: the stamp duty it proposes
+// and the profile a stored invoice is computed under.
+class InvoiceWindowRulesTest : public QObject
 {
     Q_OBJECT
 private slots:

@@ -1,4 +1,4 @@
-#include "StampDutyWindowTest.h"
+#include "InvoiceWindowRulesTest.h"
 
 #include "Clock.h"
 #include "DocumentAmounts.h"
@@ -32,7 +32,7 @@ QString stamp(QWidget* window)
 
 } // namespace
 
-void StampDutyWindowTest::init()
+void InvoiceWindowRulesTest::init()
 {
     MessageBox::resetForTest();
     Clock::setToday(QDate(2026, 12, 6));
@@ -41,13 +41,13 @@ void StampDutyWindowTest::init()
     addClient(m_data.context());
 }
 
-void StampDutyWindowTest::cleanup()
+void InvoiceWindowRulesTest::cleanup()
 {
     m_data.tearDown();
     Clock::setToday({});
 }
 
-void StampDutyWindowTest::proposedAboveTheThresholdUntilTyped()
+void InvoiceWindowRulesTest::proposedAboveTheThresholdUntilTyped()
 {
     FArcFAT window(m_data.context());
     window.show();
@@ -78,7 +78,7 @@ void StampDutyWindowTest::proposedAboveTheThresholdUntilTyped()
     QCOMPARE(MessageBox::shownCount(), 0);
 }
 
-void StampDutyWindowTest::storedInvoiceKeepsItsStampDuty()
+void InvoiceWindowRulesTest::storedInvoiceKeepsItsStampDuty()
 {
     // The amount and the threshold come from the settings.
     QVERIFY(m_data.writeSettings("[FatturaPA]\nRegimeFiscale=RF19\nBollo=16\nSogliaBollo=100\n"));
@@ -105,7 +105,7 @@ void StampDutyWindowTest::storedInvoiceKeepsItsStampDuty()
     QCOMPARE(stamp(&window), QString());
 }
 
-void StampDutyWindowTest::storedInvoiceComputedUnderItsOwnProfile()
+void InvoiceWindowRulesTest::storedInvoiceComputedUnderItsOwnProfile()
 {
     // Saved when the settings computed as a geometra: the withholding is on the
     // fee alone. The settings have since moved to the general profile, which
