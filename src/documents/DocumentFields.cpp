@@ -11,7 +11,7 @@ namespace {
 
 QString columnName(FeeDocumentKind kind, int field)
 {
-    return tableDef(feeDocumentTable(kind)).columns.at(std::size_t(field + 1)).name;
+    return tableDef(feeDocumentTable(kind)).columns.at(std::size_t(field) + 1).name;
 }
 
 QString notA(FeeDocumentKind kind, int field, const QString& text, const char* what)
@@ -115,7 +115,7 @@ std::optional<FeeDocument> feeDocumentFromFields(const FieldAccess& fields, FeeD
         {FeeField::Withholding, &d.withholding},
         {FeeField::Expenses, &d.expenses}};
     if (kind == FeeDocumentKind::Invoice)
-        amounts.push_back({FeeField::Stamp, &d.stamp});
+        amounts.emplace_back(FeeField::Stamp, &d.stamp);
     for (const auto& [field, amount] : amounts) {
         const QString text = fields.text(field);
         *amount = TogliFormato(text).isEmpty() ? Money() : Money::fromText(text);

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-class AppContext;
+struct AppContext;
 class QPlainTextEdit;
 class QSpinBox;
 

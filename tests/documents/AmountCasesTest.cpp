@@ -77,7 +77,7 @@ std::optional<QVariant> storedRate(const QString& text)
 std::optional<QVariantList> storedRow(int i, const AmountCase& a, const PlainFields& fields)
 {
     QVariantList row(int(FeeColumn::XmlWritten) + 1);
-    const DocumentKey key = *DocumentKey::of(kDate, qint64(i + 1));
+    const DocumentKey key = *DocumentKey::of(kDate, qint64(i) + 1);
     row[int(FeeColumn::Key)] = key.stored();
     row[int(FeeColumn::Date)] = kDate.toString(Qt::ISODate);
     row[int(FeeColumn::Number)] = i + 1;

@@ -1,9 +1,9 @@
 #include "CreditNoteWindowTest.h"
 #include "DocumentLayoutTest.h"
 #include "DocumentsTest.h"
+#include "InvoiceWindowRulesTest.h"
 #include "MultiTestMain.h"
 #include "SendingsWindowTest.h"
-#include "InvoiceWindowRulesTest.h"
 
 #include <QApplication>
 

@@ -424,7 +424,7 @@ void FatturaPATest::foreignAndProvince()
     const auto x = leaves(xml);
     QCOMPARE(x.value("DatiTrasmissione/CodiceDestinatario"), "XXXXXXX");
     QVERIFY(!x.contains("DatiTrasmissione/PECDestinatario"));
-    const int client = xml.indexOf("<CessionarioCommittente>");
+    const qsizetype client = xml.indexOf("<CessionarioCommittente>");
     const QByteArray committente =
         xml.mid(client, xml.indexOf("</CessionarioCommittente>") - client);
     QVERIFY(committente.contains("<IdPaese>FR</IdPaese>"));
