@@ -9,6 +9,7 @@ const char* const kGenerale = "Generale";
 const char* const kCartaIntestata = "CartaIntestata";
 const char* const kConsulta = "Consulta";
 const char* const kFatturaPA = "FatturaPA";
+const char* const kPec = "PEC";
 
 QString consultWidthKey(int column)
 {
@@ -124,6 +125,64 @@ FatturaPASettings Settings::fatturaPA() const
                       v == QLatin1String("on") || v == QLatin1String("true");
     }
     return s;
+}
+
+PecSettings Settings::pec() const
+{
+    PecSettings s;
+    const auto read = [this](const char* key, QString* into) {
+        if (const auto text = value(kPec, key); text && !text->trimmed().isEmpty())
+            *into = text->trimmed();
+    };
+    const auto port = [this](const char* key, int* into) {
+        const auto n = wholeNumber(value(kPec, key));
+        if (n && *n >= 1 && *n <= 65535)
+            *into = *n;
+    };
+    read("Indirizzo", &s.address);
+    read("ServerSMTP", &s.smtpHost);
+    port("PortaSMTP", &s.smtpPort);
+    read("ServerIMAP", &s.imapHost);
+    port("PortaIMAP", &s.imapPort);
+    read("Utente", &s.user);
+    read("IndirizzoSdI", &s.sdiAddress);
+    return s;
+}
+
+bool Settings::setPec(const PecSettings& pec) const
+{
+    const QString section = QString::fromLatin1(kPec);
+    const auto write = [&](const char* key, const QString& text) {
+        return ScriviIni(section, QString::fromLatin1(key), m_file, text.trimmed());
+    };
+    return write("Indirizzo", pec.address) && write("ServerSMTP", pec.smtpHost) &&
+           write("PortaSMTP", QString::number(pec.smtpPort)) && write("ServerIMAP", pec.imapHost) &&
+           write("PortaIMAP", QString::number(pec.imapPort)) && write("Utente", pec.user) &&
+           write("IndirizzoSdI", pec.sdiAddress);
+}
+
+bool Settings::setPecSdiAddress(const QString& address) const
+{
+    return ScriviIni(QString::fromLatin1(kPec), QStringLiteral("IndirizzoSdI"), m_file,
+                     address.trimmed());
+}
+
+PecInboxMark Settings::pecInboxMark() const
+{
+    const auto number = [this](const char* key) {
+        bool ok = false;
+        const qint64 n = value(kPec, key).value_or(QString()).trimmed().toLongLong(&ok);
+        return ok && n > 0 ? n : 0;
+    };
+    return {number("UIDVALIDITY"), number("UltimoUID")};
+}
+
+bool Settings::setPecInboxMark(const PecInboxMark& mark) const
+{
+    const QString section = QString::fromLatin1(kPec);
+    return ScriviIni(section, QStringLiteral("UIDVALIDITY"), m_file,
+                     QString::number(mark.uidValidity)) &&
+           ScriviIni(section, QStringLiteral("UltimoUID"), m_file, QString::number(mark.lastUid));
 }
 
 std::optional<int> Settings::consultColumnWidth(int column) const

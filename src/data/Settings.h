@@ -26,6 +26,38 @@ struct FatturaPASettings
     bool allegaPdf = false; // AllegaPDF: the invoice's archived PDF goes into the file
 };
 
+// [PEC]: the studio's certified mail account. The password is never here:
+// it lives in the desktop's secret store (PecPassword.h).
+struct PecSettings
+{
+    QString address;    // Indirizzo: the studio's PEC address
+    QString smtpHost;   // ServerSMTP
+    int smtpPort = 465; // PortaSMTP: 465 is SMTP over TLS, another port STARTTLS
+    QString imapHost;   // ServerIMAP
+    int imapPort = 993; // PortaIMAP: 993 is IMAP over TLS, another port STARTTLS
+    QString user;       // Utente: the login, the address when empty
+    // IndirizzoSdI: where invoices go; the SdI's first receipt names the
+    // address assigned to this sender, which then replaces the default.
+    QString sdiAddress = QString::fromLatin1(kDefaultSdiAddress);
+
+    static constexpr const char* kDefaultSdiAddress = "sdi01@pec.fatturapa.it";
+
+    // The login: the user, or the address when no user is set.
+    QString login() const { return user.isEmpty() ? address : user; }
+    // Whether enough is set to send (address, SMTP server) or to receive
+    // (address, IMAP server).
+    bool canSend() const { return !address.isEmpty() && !smtpHost.isEmpty(); }
+    bool canReceive() const { return !address.isEmpty() && !imapHost.isEmpty(); }
+};
+
+// How far the PEC inbox has been read: the mailbox's UIDVALIDITY and the
+// last message's UID ([PEC] UIDVALIDITY, UltimoUID). Zeros: nothing yet.
+struct PecInboxMark
+{
+    qint64 uidValidity = 0;
+    qint64 lastUid = 0;
+};
+
 // The settings file by name: each key is named once here, with what applies
 // when it is absent or empty. Every read goes to the file, so a change made
 // with a text editor counts at once (the profile, for one, is read each
@@ -71,6 +103,17 @@ public:
     bool dailyCopies() const;
     // [FatturaPA] RegimeFiscale, TipoCassa, Provincia, IBAN, each trimmed.
     FatturaPASettings fatturaPA() const;
+
+    // [PEC] Indirizzo, ServerSMTP, PortaSMTP, ServerIMAP, PortaIMAP, Utente,
+    // IndirizzoSdI, each trimmed; a port that is not a number from 1 to
+    // 65535 reads as the default.
+    PecSettings pec() const;
+    // Writes the section's keys; false when the file cannot be written.
+    bool setPec(const PecSettings& pec) const;
+    // Remembers the SdI's address for this sender alone.
+    bool setPecSdiAddress(const QString& address) const;
+    PecInboxMark pecInboxMark() const;
+    bool setPecInboxMark(const PecInboxMark& mark) const;
 
     // [Consulta] Richieste<column>: a column's width in twips, when it is a
     // positive whole number.

@@ -92,3 +92,46 @@ void SettingsTest::privacyNotice()
     QCOMPARE(Settings(write("[Generale]\nPrivacy_2=B\n")).privacyNotice(), QStringLiteral(" B"));
     QCOMPARE(Settings(write("")).privacyNotice(), QString());
 }
+
+void SettingsTest::pecAccountAndInboxMark()
+{
+    // Nothing set: the SdI's general address and the TLS ports; nothing to
+    // send or receive with.
+    const Settings none(write(""));
+    const PecSettings d = none.pec();
+    QCOMPARE(d.sdiAddress, QStringLiteral("sdi01@pec.fatturapa.it"));
+    QVERIFY(d.smtpPort == 465 && d.imapPort == 993);
+    QVERIFY(!d.canSend() && !d.canReceive());
+    QCOMPARE(none.pecInboxMark().uidValidity, 0);
+
+    // Ports that are no port read as the default; the login falls back on
+    // the address.
+    const Settings odd(write("[pec]\nIndirizzo= studio@pec.it \nServerSMTP=smtp.pec.it\n"
+                             "PortaSMTP=0\nPortaIMAP=porta\nUtente=\n"));
+    const PecSettings o = odd.pec();
+    QVERIFY(o.smtpPort == 465 && o.imapPort == 993);
+    QCOMPARE(o.login(), QStringLiteral("studio@pec.it"));
+    QVERIFY(o.canSend() && !o.canReceive());
+
+    // Written and read back; the SdI's address remembered on its own, the
+    // other keys kept.
+    PecSettings w;
+    w.address = "studio@pec.it";
+    w.smtpHost = "smtps.pec.it";
+    w.smtpPort = 587;
+    w.imapHost = "imaps.pec.it";
+    w.imapPort = 143;
+    w.user = "studio";
+    QVERIFY(odd.setPec(w));
+    QVERIFY(odd.setPecSdiAddress("sdi23@pec.fatturapa.it"));
+    const PecSettings r = odd.pec();
+    QVERIFY(r.smtpHost == "smtps.pec.it" && r.smtpPort == 587 && r.imapPort == 143);
+    QVERIFY(r.login() == "studio" && r.sdiAddress == "sdi23@pec.fatturapa.it");
+
+    QVERIFY(odd.setPecInboxMark({1700000000, 42}));
+    QCOMPARE(odd.pecInboxMark().uidValidity, 1700000000);
+    QCOMPARE(odd.pecInboxMark().lastUid, 42);
+    QCOMPARE(odd.pec().address, QStringLiteral("studio@pec.it"));
+    // A mark that is not a positive number is nothing read yet.
+    QCOMPARE(Settings(write("[PEC]\nUIDVALIDITY=-3\nUltimoUID=x\n")).pecInboxMark().lastUid, 0);
+}

@@ -10,6 +10,7 @@ private slots:
     void defaultsWhenAbsent();
     void valuesAsTheirReadersTakeThem();
     void privacyNotice();
+    void pecAccountAndInboxMark();
 
 private:
     QString write(const QByteArray& content);
