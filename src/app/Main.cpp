@@ -13,6 +13,7 @@
 #include "FParcella.h"
 #include "FrmUtente.h"
 #include "MessageBox.h"
+#include "PecActions.h"
 #include "PeriodReportWindows.h"
 #include "STAFAT.h"
 #include "StaETI.h"
@@ -93,7 +94,12 @@ const std::vector<MenuDef>& menuDefs()
           {"VoceBollo", "Imposta di &bollo"}}},
         {"MenuFatturaElettronica",
          "Fattura &elettronica",
-         {{"VoceRicevute", "Importa &ricevute SdI ..."}, {"VoceZip", "File &ZIP del periodo ..."}}},
+         {{"VoceRicevute", "Importa &ricevute SdI ..."},
+          {"VoceZip", "File &ZIP del periodo ..."},
+          {"", ""},
+          {"VoceInviaPEC", "Invia con &PEC ..."},
+          {"VoceRiceviPEC", "Ri&cevi dalla PEC"},
+          {"VoceImpostazioniPEC", "Impostazioni PEC ..."}}},
         {"MenuGuida", "&Guida", {{"VoceAbout", "&About FALMIDE ..."}}},
     };
     return menus;
@@ -120,6 +126,10 @@ Main::Main(AppContext& context, QWidget* parent) : QMainWindow(parent), m_contex
             FArcFOR window(context, parent);
             window.exec();
         }
+    };
+    m_context.sendInvoiceByPec = [&context = m_context](const DocumentKey& invoice,
+                                                        QWidget* parent) {
+        PecActions(context, parent).sendInvoice(invoice);
     };
 
     auto* central = new QWidget(this);
@@ -195,6 +205,9 @@ void Main::buildMenus()
     enable("VoceSalvaCopia", &Main::VoceSalvaCopia_Click);
     enable("VoceRicevute", &Main::VoceRicevute_Click);
     enable("VoceZip", &Main::VoceZip_Click);
+    enable("VoceInviaPEC", &Main::VoceInviaPEC_Click);
+    enable("VoceRiceviPEC", &Main::VoceRiceviPEC_Click);
+    enable("VoceImpostazioniPEC", &Main::VoceImpostazioniPEC_Click);
 }
 
 QWidget* Main::buildBarra()
@@ -463,6 +476,21 @@ void Main::VoceRicevute_Click()
 void Main::VoceZip_Click()
 {
     ElectronicInvoiceFiles(m_context, this).VoceZip();
+}
+
+void Main::VoceInviaPEC_Click()
+{
+    PecActions(m_context, this).VoceInviaPEC();
+}
+
+void Main::VoceRiceviPEC_Click()
+{
+    PecActions(m_context, this).VoceRiceviPEC();
+}
+
+void Main::VoceImpostazioniPEC_Click()
+{
+    PecActions(m_context, this).VoceImpostazioniPEC();
 }
 
 void Main::offerRepairWhenIdle(const QString& report)

@@ -40,6 +40,9 @@ public:
     void VoceSalvaCopia_Click();
     void VoceRicevute_Click();
     void VoceZip_Click();
+    void VoceInviaPEC_Click();
+    void VoceRiceviPEC_Click();
+    void VoceImpostazioniPEC_Click();
     void OpStaz_Click(int index);
     void MenuUscita_Click();
     void Exit_Click();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Database.h"
+#include "DocumentKey.h"
 #include "InstanceLock.h"
 #include "Settings.h"
 #include "Table.h"
@@ -45,4 +46,10 @@ struct AppContext
     // list lets a new code be added without knowing the archive windows. The
     // main window sets it; without it no new code is offered.
     std::function<void(Table table, QWidget* parent)> openArchive;
+
+    // Sends the invoice's written file to the SdI by PEC, asking for the
+    // password when needed and saying how it went: how the invoice window
+    // reaches the mail account without knowing it. The main window sets it;
+    // without it the window offers no sending.
+    std::function<void(const DocumentKey& invoice, QWidget* parent)> sendInvoiceByPec;
 };

@@ -44,12 +44,17 @@ FArcFAT::FArcFAT(AppContext& context, QWidget* parent) : FeeDocumentWindow(conte
     m_annullaInvio->setEnabled(false);
     connect(m_annullaInvio, &QPushButton::clicked, this, &FArcFAT::AnnullaInvio_Click);
     buttonRow()->insertWidget(4, m_annullaInvio);
+    m_inviaPec = new QPushButton(QStringLiteral("Invia con &PEC"), this);
+    m_inviaPec->setObjectName(QStringLiteral("InviaPEC"));
+    m_inviaPec->setEnabled(false);
+    connect(m_inviaPec, &QPushButton::clicked, this, &FArcFAT::InviaPEC_Click);
+    buttonRow()->insertWidget(5, m_inviaPec);
     // Alt+C is "&Chiudi"'s.
     m_notaCredito = new QPushButton(QStringLiteral("&Nota di credito"), this);
     m_notaCredito->setObjectName(QStringLiteral("NotaCredito"));
     m_notaCredito->setEnabled(false);
     connect(m_notaCredito, &QPushButton::clicked, this, &FArcFAT::NotaCredito_Click);
-    buttonRow()->insertWidget(5, m_notaCredito);
+    buttonRow()->insertWidget(6, m_notaCredito);
     // Under the buttons, across the window: a rejection's reasons are long.
     m_xmlScritto = new QLabel(this);
     m_xmlScritto->setObjectName(QStringLiteral("XmlScritto"));
@@ -59,7 +64,7 @@ FArcFAT::FArcFAT(AppContext& context, QWidget* parent) : FeeDocumentWindow(conte
     if (auto* column = qobject_cast<QBoxLayout*>(layout()))
         column->addWidget(m_xmlScritto);
     else
-        buttonRow()->insertWidget(5, m_xmlScritto);
+        buttonRow()->insertWidget(6, m_xmlScritto);
 }
 
 namespace {
@@ -116,6 +121,9 @@ void FArcFAT::setPrintable(bool printable)
     m_xmlScritto->setText(caption);
     m_annullaInvio->setEnabled(m_live && m_live->mayWithdraw() &&
                                m_context.DbArchivi.acceptsWrites());
+    // Only a file written and not yet sent goes; the state says the rest.
+    m_inviaPec->setEnabled(m_live && m_live->state == SendingState::Written &&
+                           m_context.DbArchivi.acceptsWrites() && bool(m_context.sendInvoiceByPec));
     applyLocks();
 }
 
@@ -304,6 +312,14 @@ void FArcFAT::AnnullaInvio_Click()
         MessageBox::show(this, *done);
     else
         MessageBox::warning(this, error);
+}
+
+void FArcFAT::InviaPEC_Click()
+{
+    if (!m_live || !m_context.sendInvoiceByPec)
+        return;
+    m_context.sendInvoiceByPec(m_live->invoice, this);
+    setPrintable(true);
 }
 
 void FArcFAT::Dati_DblClick(int index)

@@ -25,6 +25,7 @@ public:
     // Withdraws the live sending that the SdI has not taken in: the invoice
     // may then be changed.
     void AnnullaInvio_Click();
+    void InviaPEC_Click();
     // Opens a new credit note reversing what is left of the stored invoice,
     // to be lowered for a partial one and stored with "Memorizza".
     void NotaCredito_Click();
@@ -54,6 +55,7 @@ private:
     QPushButton* m_stampa = nullptr;
     QPushButton* m_fatturaElettronica = nullptr;
     QPushButton* m_annullaInvio = nullptr;
+    QPushButton* m_inviaPec = nullptr;
     QPushButton* m_notaCredito = nullptr;
     QLabel* m_xmlScritto = nullptr;
     std::optional<Sending> m_live; // of the stored invoice shown

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "ImapReader.h"
+#include "MailError.h"
+#include "PecAccount.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class Database;
+class Settings;
+
+// What "Ricevi dalla PEC" took in.
+struct PecReceiveSummary
+{
+    int mails = 0;     // new messages read
+    QStringList lines; // one per file or message: what became of it
+    bool anyRefused = false;
+    // The sentence for the user: counts, then the lines.
+    QString text() const;
+};
+
+// Takes in what was fetched: the SdI's receipts recorded in their sendings,
+// suppliers' invoices registered as purchases (their files kept under
+// Ricevute/<year>/), the rest listed and left. Then remembers how far the
+// inbox has been read, and the SdI's address a receipt came from. Only the
+// settings' mark moves the inbox on: a run that fails before it reads the
+// same messages again, and what it took in the first time is known as such.
+PecReceiveSummary takeInFetched(Database& db, const Settings& settings,
+                                const QString& programFolder, const FetchResult& fetched,
+                                const QDate& today);
+
+// Fetches the inbox's new messages and takes them in; nothing, and why in
+// `error`, when the server could not be read (then nothing changed).
+using MailFetcher = std::function<std::optional<FetchResult>(
+    const PecAccount&, const MailboxMark&, MailError*, const std::function<bool()>&)>;
+std::optional<PecReceiveSummary> receiveFromPec(Database& db, const Settings& settings,
+                                                const QString& programFolder,
+                                                const PecAccount& account, const QDate& today,
+                                                MailError* error,
+                                                const std::function<bool()>& cancelled = {},
+                                                const MailFetcher& fetcher = {});
