@@ -126,7 +126,7 @@ std::vector<ColumnDef> purchaseColumns()
 
 std::vector<ColumnDef> sendingColumns()
 {
-    std::vector<ColumnDef> columns(std::size_t(SendingColumn::Errors) + 1);
+    std::vector<ColumnDef> columns(std::size_t(SendingColumn::MessageId) + 1);
     auto set = [&columns](SendingColumn column, ColumnDef def) {
         columns.at(std::size_t(column)) = since(kSendingsVersion, std::move(def));
     };
@@ -141,6 +141,29 @@ std::vector<ColumnDef> sendingColumns()
     set(SendingColumn::StateDate, text("DataStato", 19));
     set(SendingColumn::SdiId, text("IdentificativoSdI", 20));
     set(SendingColumn::Errors, memo("Errori"));
+    columns.at(std::size_t(SendingColumn::MessageId)) =
+        since(kPecVersion, text("IdMessaggio", 255));
+    return columns;
+}
+
+std::vector<ColumnDef> receivedInvoiceColumns()
+{
+    std::vector<ColumnDef> columns(std::size_t(ReceivedInvoiceColumn::Purchases) + 1);
+    auto set = [&columns](ReceivedInvoiceColumn column, ColumnDef def) {
+        columns.at(std::size_t(column)) = since(kPecVersion, std::move(def));
+    };
+    set(ReceivedInvoiceColumn::Key, longNumber("Chiave"));
+    set(ReceivedInvoiceColumn::Supplier, text("CodFornitore", 10));
+    // A foreign VAT number may have up to 28 characters after its country.
+    set(ReceivedInvoiceColumn::VatNumber, text("PartitaIVA", 30));
+    set(ReceivedInvoiceColumn::Number, text("Numero", 20));
+    set(ReceivedInvoiceColumn::Date, date("Data"));
+    set(ReceivedInvoiceColumn::DocumentType, text("TipoDocumento", 4));
+    set(ReceivedInvoiceColumn::FileName, text("NomeFile", 255));
+    set(ReceivedInvoiceColumn::Sha256, text("SHA256", 64));
+    set(ReceivedInvoiceColumn::Signature, memo("Firma"));
+    set(ReceivedInvoiceColumn::Imported, text("Importata", 19));
+    set(ReceivedInvoiceColumn::Purchases, memo("Movimenti"));
     return columns;
 }
 
@@ -167,6 +190,7 @@ std::vector<TableDef> buildTables()
         {QStringLiteral("STAMPA"), {longNumber("Chiave"), longNumber("Pagina")}, true, true});
 
     tables.push_back({QStringLiteral("Invii"), sendingColumns(), true, true});
+    tables.push_back({QStringLiteral("FattureRicevute"), receivedInvoiceColumns(), true, true});
     return tables;
 }
 
@@ -194,6 +218,11 @@ const TableDef& tableDef(Table table)
 const TableDef& sendingsTableDef()
 {
     return *findTable(schemaTables(), QStringLiteral("Invii"));
+}
+
+const TableDef& receivedInvoicesTableDef()
+{
+    return *findTable(schemaTables(), QStringLiteral("FattureRicevute"));
 }
 
 QList<int> fieldCounts(const TableDef& table)

@@ -101,7 +101,8 @@ enum class PurchaseColumn : int {
 // The columns of a sending (Invii), appended in version 4: one row for each
 // electronic invoice file written, never removed. Chiave is a counter;
 // Contatore is what the sending's progressive was made from, Null for the
-// files named by the earlier scheme.
+// files named by the earlier scheme; appended in version 7, the Message-ID
+// of the certified mail that carried the file.
 enum class SendingColumn : int {
     Key = 0,
     Invoice, // the invoice's Chiave
@@ -114,6 +115,25 @@ enum class SendingColumn : int {
     StateDate,
     SdiId,
     Errors,
+    MessageId,
+};
+
+// The columns of a supplier's invoice file read into purchases
+// (FattureRicevute), appended in version 7: one row for each invoice body
+// imported, kept so that neither the same file nor the same supplier's
+// invoice is imported twice. Chiave is a counter.
+enum class ReceivedInvoiceColumn : int {
+    Key = 0,
+    Supplier,  // the supplier's code
+    VatNumber, // the supplier's, country first ("IT01234567897")
+    Number,    // the supplier's invoice number
+    Date,      // the supplier's invoice date
+    DocumentType,
+    FileName, // the kept file, relative to the data folder
+    Sha256,   // of the file as received
+    Signature,
+    Imported,
+    Purchases, // the keys of the purchases made, one a line
 };
 
 enum class FeeDocumentKind { Invoice, ProForma };
@@ -123,7 +143,7 @@ Table feeDocumentTable(FeeDocumentKind kind);
 // The version written into a new database. A later version only appends
 // tables and columns, which the check at open adds to older files in one
 // transaction (SchemaCheck.h).
-constexpr int kSchemaVersion = 6;
+constexpr int kSchemaVersion = 7;
 // The version that added the sendings (Invii): a file of an earlier one gets
 // a first sending for each invoice it records as written.
 constexpr int kSendingsVersion = 4;
@@ -134,6 +154,9 @@ constexpr int kCreditNotesVersion = 5;
 // invoice's regime: a file of an earlier one has Italian clients, whose
 // province may trail the town as "(XX)".
 constexpr int kRegimeVersion = 6;
+// The version that added the sendings' certified mail and the suppliers'
+// invoices read into purchases.
+constexpr int kPecVersion = 7;
 
 // Every table of the program's database, in creation order.
 const std::vector<TableDef>& schemaTables();
@@ -141,6 +164,8 @@ const std::vector<TableDef>& schemaTables();
 const TableDef& tableDef(Table table);
 // The sendings' table.
 const TableDef& sendingsTableDef();
+// The suppliers' invoices read into purchases.
+const TableDef& receivedInvoicesTableDef();
 
 // The numbers of fields a row of the table holds, one for each version that
 // appended columns: what a row read straight from a file may hold.

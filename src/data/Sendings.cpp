@@ -20,7 +20,7 @@ constexpr std::array kStates = {
     std::pair{SendingState::Written, "SC"},      std::pair{SendingState::Delivered, "RC"},
     std::pair{SendingState::Rejected, "NS"},     std::pair{SendingState::NotDelivered, "MC"},
     std::pair{SendingState::TermsExpired, "DT"}, std::pair{SendingState::Attested, "AT"},
-    std::pair{SendingState::Withdrawn, "AN"}};
+    std::pair{SendingState::Withdrawn, "AN"},    std::pair{SendingState::Sent, "IN"}};
 
 QString column(const Database& db, SendingColumn c)
 {
@@ -59,6 +59,7 @@ Sending fromRow(const QVariantList& row)
     s.stateDate = dateTimeFromStored(at(SendingColumn::StateDate));
     s.sdiId = at(SendingColumn::SdiId).toString();
     s.errors = at(SendingColumn::Errors).toString();
+    s.messageId = at(SendingColumn::MessageId).toString();
     return s;
 }
 
@@ -97,6 +98,11 @@ bool Sending::isLive() const
 bool Sending::mayWithdraw() const
 {
     return state == SendingState::Written || state == SendingState::Rejected;
+}
+
+bool Sending::awaitsReceipt() const
+{
+    return state == SendingState::Written || state == SendingState::Sent;
 }
 
 std::optional<QVector<Sending>> Sendings::select(const QString& where, const QVariantList& values,
@@ -167,6 +173,24 @@ std::optional<QVector<Sending>> Sendings::liveInPeriod(const QDate& first, const
     return QVector<Sending>(latest.cbegin(), latest.cend());
 }
 
+std::optional<QVector<Sending>> Sendings::unsentLiveInPeriod(const QDate& first, const QDate& last,
+                                                             QString* error) const
+{
+    auto live = liveInPeriod(first, last, error);
+    if (live)
+        live->removeIf([](const Sending& s) { return s.state != SendingState::Written; });
+    return live;
+}
+
+std::optional<Sending> Sendings::byId(qint64 id, QString* error) const
+{
+    const auto found =
+        select(column(m_db, SendingColumn::Key) + QStringLiteral(" = ?"), {id}, error);
+    if (!found || found->isEmpty())
+        return std::nullopt;
+    return found->constFirst();
+}
+
 std::optional<QHash<QString, Sending>> Sendings::latestOf(const QVector<DocumentKey>& invoices,
                                                           QString* error) const
 {
@@ -217,7 +241,8 @@ std::optional<qint64> Sendings::add(const Sending& s, QString* error) const
                               storedState(s.state),
                               timeOrNull(s.stateDate),
                               textOrNull(s.sdiId),
-                              textOrNull(s.errors)};
+                              textOrNull(s.errors),
+                              textOrNull(s.messageId)};
     if (!m_db.execute(sql, values, error))
         return std::nullopt;
     const auto found = Snapshot::Open(
@@ -248,17 +273,56 @@ bool Sendings::setState(qint64 id, SendingState state, const QDateTime& when, co
     return false;
 }
 
-bool Sendings::withdraw(qint64 id, const QDateTime& when, QString* error) const
+bool Sendings::markSent(qint64 id, const QDateTime& when, const QString& messageId,
+                        QString* error) const
 {
-    const auto found =
-        select(column(m_db, SendingColumn::Key) + QStringLiteral(" = ?"), {id}, error);
-    if (!found)
-        return false;
-    if (found->isEmpty()) {
-        *error = QStringLiteral("Invio non trovato");
+    const auto s = byId(id, error);
+    if (!s) {
+        if (error->isEmpty())
+            *error = QStringLiteral("Invio non trovato");
         return false;
     }
-    const Sending& s = found->constFirst();
+    if (s->state != SendingState::Written) {
+        *error = QStringLiteral("Il file %1 non è da inviare (%2)")
+                     .arg(s->fileName, sendingStateCell(*s));
+        return false;
+    }
+    // Only a written sending changes: the same file is never marked twice,
+    // even by two programs at once.
+    const QString sql =
+        QStringLiteral("UPDATE %1 SET %2 = ?, %3 = ?, %4 = ? WHERE %5 = ? AND %2 = ?")
+            .arg(table(m_db), column(m_db, SendingColumn::State),
+                 column(m_db, SendingColumn::StateDate), column(m_db, SendingColumn::MessageId),
+                 column(m_db, SendingColumn::Key));
+    int changed = 0;
+    if (!m_db.execute(sql,
+                      {storedState(SendingState::Sent), timeOrNull(when), textOrNull(messageId), id,
+                       storedState(SendingState::Written)},
+                      error, &changed))
+        return false;
+    if (changed == 1)
+        return true;
+    *error = QStringLiteral("Il file %1 non è più da inviare").arg(s->fileName);
+    return false;
+}
+
+bool Sendings::withdraw(qint64 id, const QDateTime& when, QString* error) const
+{
+    const auto found = byId(id, error);
+    if (!found) {
+        if (error->isEmpty())
+            *error = QStringLiteral("Invio non trovato");
+        return false;
+    }
+    const Sending& s = *found;
+    if (s.state == SendingState::Sent) {
+        *error = QStringLiteral("Il file %1 è già stato inviato con PEC al Sistema di "
+                                "Interscambio: l'invio non si può annullare; attendere la "
+                                "ricevuta, e per correggere la fattura emettere una nota di "
+                                "credito")
+                     .arg(s.fileName);
+        return false;
+    }
     if (!s.mayWithdraw()) {
         *error = QStringLiteral("Il file %1 è già stato accettato dal Sistema di Interscambio: "
                                 "l'invio non si può annullare; per correggere la fattura "
@@ -403,6 +467,8 @@ QString sendingStateCell(const Sending& sending)
         return QStringLiteral("Non recapitabile %1").arg(day);
     case SendingState::Withdrawn:
         return QStringLiteral("Annullata %1").arg(day);
+    case SendingState::Sent:
+        return QStringLiteral("Inviata %1").arg(day);
     }
     return {};
 }

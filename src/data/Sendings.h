@@ -20,10 +20,12 @@ enum class SendingState {
     TermsExpired, // NotificaDecorrenzaTermini
     Attested,     // AttestazioneTrasmissioneFattura
     Withdrawn,    // "Annulla invio": never to be sent
+    Sent,         // sent to the SdI by certified mail, no receipt yet
 };
 
 // The two letters a state is stored as ("SC", "RC", "NS", "MC", "DT", "AT",
-// "AN"), and back; an unknown text reads as Written, the state that locks.
+// "AN", "IN"), and back; an unknown text reads as Written, the state that
+// locks.
 QString storedState(SendingState state);
 SendingState stateFromStored(const QString& stored);
 
@@ -41,12 +43,16 @@ struct Sending
     QDateTime stateDate;
     QString sdiId;
     QString errors;
+    QString messageId; // of the certified mail that carried it, when sent so
 
     // A sending that stands for the invoice: neither rejected nor withdrawn.
     bool isLive() const;
-    // Only a file the SdI has not taken in can be withdrawn: never uploaded,
-    // or rejected.
+    // Only a file the SdI cannot have taken in can be withdrawn: never
+    // uploaded, or rejected. A file sent by certified mail may be on its way.
     bool mayWithdraw() const;
+    // Written or sent, the SdI has not answered yet: its first receipt may
+    // come.
+    bool awaitsReceipt() const;
 };
 
 // The sendings of a database, read as the table is now. Failures of the
@@ -67,6 +73,10 @@ public:
     // in the invoices' key order.
     std::optional<QVector<Sending>> liveInPeriod(const QDate& first, const QDate& last,
                                                  QString* error) const;
+    // Of those, the ones still to be sent: written and neither sent nor
+    // answered by the SdI.
+    std::optional<QVector<Sending>> unsentLiveInPeriod(const QDate& first, const QDate& last,
+                                                       QString* error) const;
     // The latest sending of each of these invoices that has one, live or
     // not, by the invoice's stored key.
     std::optional<QHash<QString, Sending>> latestOf(const QVector<DocumentKey>& invoices,
@@ -80,9 +90,17 @@ public:
     // Records what a receipt says of the sending `id`.
     bool setState(qint64 id, SendingState state, const QDateTime& when, const QString& sdiId,
                   const QString& errors, QString* error) const;
+    // Records that the sending `id` left by certified mail at `when` as the
+    // message `messageId`; refused with the reason unless it is written and
+    // not yet sent.
+    bool markSent(qint64 id, const QDateTime& when, const QString& messageId, QString* error) const;
     // Withdraws the sending `id` at `when`; refused with the reason when the
-    // SdI has taken it in.
+    // SdI has taken it in or may have it.
     bool withdraw(qint64 id, const QDateTime& when, QString* error) const;
+
+    // The sending `id`; nothing when there is none (`error` then empty) or on
+    // a failure.
+    std::optional<Sending> byId(qint64 id, QString* error) const;
 
 private:
     std::optional<QVector<Sending>> select(const QString& where, const QVariantList& values,

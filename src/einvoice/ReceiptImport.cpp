@@ -39,6 +39,7 @@ std::optional<SdiReceiptKind> kindOf(SendingState state)
     case SendingState::Attested:
         return SdiReceiptKind::NotDeliverable;
     case SendingState::Written:
+    case SendingState::Sent:
     case SendingState::Withdrawn:
         break;
     }
@@ -49,11 +50,13 @@ std::optional<SdiReceiptKind> kindOf(SendingState state)
 // delivered, or not delivered), a missed delivery may be followed by the
 // attestation, a delivery by the expiry of the terms: a receipt of a lower
 // step than the state comes from earlier and changes nothing; two answers
-// of one step contradict each other.
+// of one step contradict each other. Sending a file by certified mail is
+// no answer: a sent file takes its receipts as a written one does.
 int stepOf(SendingState state)
 {
     switch (state) {
     case SendingState::Written:
+    case SendingState::Sent:
     case SendingState::Withdrawn:
         return 0;
     case SendingState::Rejected:
@@ -136,12 +139,12 @@ ReceiptImport importOne(Database& db, const QString& path)
                           .arg(about, said));
     }
     if (sending->state == state ||
-        (sending->state != SendingState::Written && stepOf(state) < stepOf(sending->state))) {
+        (!sending->awaitsReceipt() && stepOf(state) < stepOf(sending->state))) {
         result.outcome = ReceiptOutcome::AlreadyRecorded;
         result.message = name + QStringLiteral(": %1, ricevuta già registrata").arg(about);
         return result;
     }
-    if (sending->state != SendingState::Written && stepOf(state) == stepOf(sending->state))
+    if (!sending->awaitsReceipt() && stepOf(state) == stepOf(sending->state))
         return refuse(QStringLiteral("%1: la ricevuta (%2) contraddice quella già registrata "
                                      "(%3); nulla è cambiato")
                           .arg(about, said, sendingStateText(*sending)));
@@ -175,6 +178,11 @@ QString sendingStateText(const Sending& sending)
     const QString file = QStringLiteral(" (%1)").arg(sending.fileName);
     if (sending.state == SendingState::Written)
         return fatturaPAWrittenText(sending.written) + file;
+    if (sending.state == SendingState::Sent)
+        return QStringLiteral("Inviata con PEC il %1 alle %2")
+                   .arg(sending.stateDate.toString(QStringLiteral("dd/MM/yyyy")),
+                        sending.stateDate.toString(QStringLiteral("HH:mm"))) +
+               file;
     if (sending.state == SendingState::Withdrawn)
         return QStringLiteral("Invio annullato il %1")
                    .arg(sending.stateDate.toString(QStringLiteral("dd/MM/yyyy"))) +

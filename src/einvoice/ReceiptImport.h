@@ -34,7 +34,8 @@ struct ReceiptImport
 QList<ReceiptImport> importSdiReceipts(Database& db, const QStringList& paths);
 
 // What a sending's state says, for the invoice window: "XML scritto il
-// 07/12/2026 alle 11:58 (IT01234567897_A0001.xml)", "Consegnata il
+// 07/12/2026 alle 11:58 (IT01234567897_A0001.xml)", "Inviata con PEC il
+// 08/12/2026 alle 10:15 (…)", "Consegnata il
 // 08/12/2026 (…)", "Scartata il 09/12/2026: 00305 IdFiscaleIVA del
 // cessionario non valido", "Invio annullato il …".
 QString sendingStateText(const Sending& sending);

@@ -207,3 +207,107 @@ void SendingsTest::writtenInvoicesMigrated()
     QVERIFY2(db.open(path, &error), qPrintable(error));
     QCOMPARE(Snapshot::Open(db, "SELECT * FROM Invii", {}, &error)->RecordCount(), 2);
 }
+
+void SendingsTest::sentByCertifiedMail()
+{
+    Database& db = *m_db;
+    const Sendings sendings(db);
+    const DocumentKey k = key(2026, 12);
+    QVERIFY(addInvoice(db, k, "R1") && addInvoice(db, key(2026, 13), "R1"));
+    QString error;
+    const qint64 first = sendings.add(written(k, 1), &error).value();
+    const qint64 other = sendings.add(written(key(2026, 13), 2), &error).value();
+    auto unsent = [&sendings] {
+        QString error;
+        QStringList files;
+        const auto found =
+            sendings.unsentLiveInPeriod(QDate(2026, 1, 1), QDate(2026, 12, 31), &error);
+        for (const Sending& s : found.value())
+            files << s.progressive;
+        return files.join(',');
+    };
+    QCOMPARE(unsent(), QStringLiteral("A0001,A0002"));
+
+    const QDateTime when(QDate(2026, 12, 8), QTime(10, 15, 30));
+    QVERIFY2(sendings.markSent(first, when, "<opec210.20261208101530.1234@pec.it>", &error),
+             qPrintable(error));
+    const Sending sent = sendings.live(k, &error).value();
+    QCOMPARE(sent.state, SendingState::Sent);
+    QCOMPARE(storedState(sent.state), QStringLiteral("IN"));
+    QCOMPARE(sent.stateDate, when);
+    QCOMPARE(sent.messageId, QStringLiteral("<opec210.20261208101530.1234@pec.it>"));
+    QCOMPARE(sendingStateCell(sent), QStringLiteral("Inviata 08/12/2026"));
+    QVERIFY(sent.isLive() && sent.awaitsReceipt() && !sent.mayWithdraw());
+    QCOMPARE(unsent(), QStringLiteral("A0002"));
+    QCOMPARE(sendings.liveInPeriod(QDate(2026, 1, 1), QDate(2026, 12, 31), &error)->size(), 2);
+
+    // Still locked; not sent twice, nor withdrawn now that the SdI may have it.
+    FeeDocuments invoices(db, FeeDocumentKind::Invoice);
+    FeeDocument d = *invoices.find(k, &error);
+    d.subject = "Frazionamento";
+    QCOMPARE(invoices.save(d, SaveMode::AddOrReplace, &error), SaveResult::Refused);
+    QVERIFY(!sendings.markSent(first, when, "<other@pec.it>", &error));
+    QCOMPARE(error, QStringLiteral("Il file IT01234567897_A0001.xml non è da inviare (Inviata "
+                                   "08/12/2026)"));
+    QVERIFY(!withdrawLiveSending(db, k, &error));
+    QVERIFY2(error.contains("inviato con PEC"), qPrintable(error));
+    QCOMPARE(sendings.live(k, &error)->messageId,
+             QStringLiteral("<opec210.20261208101530.1234@pec.it>"));
+
+    // Only a written file is sent: not a withdrawn or answered one, nor one
+    // that is not there.
+    QVERIFY(sendings.withdraw(other, when, &error));
+    QVERIFY(!sendings.markSent(other, when, "<x@pec.it>", &error));
+    QVERIFY(error.contains("Annullata"));
+    QVERIFY(!sendings.markSent(999, when, "<x@pec.it>", &error));
+    QCOMPARE(error, QStringLiteral("Invio non trovato"));
+    QVERIFY(sendings.setState(first, SendingState::Delivered, when.addDays(1), "4520150761", {},
+                              &error));
+    QVERIFY(!sendings.markSent(first, when, "<x@pec.it>", &error));
+    // The message that carried it stays with it.
+    QCOMPARE(sendings.live(k, &error)->messageId,
+             QStringLiteral("<opec210.20261208101530.1234@pec.it>"));
+}
+
+void SendingsTest::version6FileUpgraded()
+{
+    // A database as the program wrote it before: version 6, sendings without
+    // their message and no suppliers' invoices.
+    Database& db = *m_db;
+    QString error;
+    QVERIFY(db.execute("DROP TABLE FattureRicevute", {}, &error));
+    QVERIFY2(db.execute("ALTER TABLE Invii DROP COLUMN IdMessaggio", {}, &error),
+             qPrintable(error));
+    QVERIFY(db.execute("UPDATE SchemaVersion SET Version = 6", {}, &error));
+    QVERIFY(addInvoice(db, key(2026, 12), "R1"));
+    QVERIFY2(db.execute("INSERT INTO Invii (Fattura, Progressivo, Contatore, NomeFile, Scritto, "
+                        "Stato) VALUES (?, 'A0001', 1, 'IT01234567897_A0001.xml', "
+                        "'2026-12-07 11:58:00', 'RC')",
+                        {key(2026, 12).stored()}, &error),
+             qPrintable(error));
+    const QString path = db.path();
+    db.close();
+
+    QVERIFY2(db.open(path, &error), qPrintable(error));
+    QCOMPARE(db.schemaVersion(), kSchemaVersion);
+    const Sending kept = Sendings(db).live(key(2026, 12), &error).value();
+    QCOMPARE(kept.fileName, QStringLiteral("IT01234567897_A0001.xml"));
+    QCOMPARE(kept.state, SendingState::Delivered);
+    QVERIFY(kept.messageId.isEmpty());
+    QCOMPARE(db.tableLayout("Invii")->columns.back().name, QStringLiteral("IdMessaggio"));
+    QVERIFY2(db.execute("INSERT INTO FattureRicevute (CodFornitore, Numero, Data, NomeFile) "
+                        "VALUES ('ROSSI', '15/A', '2026-11-03', 'Ricevute/2026/x.xml')",
+                        {}, &error),
+             qPrintable(error));
+    QCOMPARE(Snapshot::Open(db, "SELECT Chiave FROM FattureRicevute", {}, &error)
+                 ->rows()
+                 .value(0)
+                 .value(0)
+                 .toLongLong(),
+             1);
+
+    // Opened again: nothing more to migrate.
+    db.close();
+    QVERIFY2(db.open(path, &error), qPrintable(error));
+    QCOMPARE(Snapshot::Open(db, "SELECT * FROM FattureRicevute", {}, &error)->RecordCount(), 1);
+}

@@ -16,6 +16,8 @@ private slots:
     void progressives();
     void sendingsLockAndWithdraw();
     void writtenInvoicesMigrated();
+    void sentByCertifiedMail();
+    void version6FileUpgraded();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;

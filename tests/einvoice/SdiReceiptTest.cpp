@@ -1,6 +1,9 @@
 #include "SdiReceiptTest.h"
 
+#include "Database.h"
+#include "ReceiptImport.h"
 #include "SdiReceipt.h"
+#include "Sendings.h"
 #include "ZipFile.h"
 
 #include <QDir>
@@ -227,6 +230,60 @@ void SdiReceiptTest::signedReceipts()
     QVERIFY(QFile::copy(plain, misnamed));
     QVERIFY(!readSdiReceiptFile(misnamed, &message));
     QVERIFY2(message.contains("non è né un file XML né un file firmato"), qPrintable(message));
+}
+
+void SdiReceiptTest::sentFilesTakeReceipts_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<SendingState>("state");
+    QTest::newRow("delivered") << "IT09876543217_26007_RC_001.xml" << SendingState::Delivered;
+    QTest::newRow("rejected") << "IT09876543217_26008_NS_001.xml" << SendingState::Rejected;
+    QTest::newRow("not delivered")
+        << "IT09876543217_26009_MC_001.xml" << SendingState::NotDelivered;
+    QTest::newRow("deadline passed")
+        << "IT09876543217_26010_DT_001.xml" << SendingState::TermsExpired;
+    QTest::newRow("not deliverable") << "IT09876543217_26011_AT_001.xml" << SendingState::Attested;
+}
+
+void SdiReceiptTest::sentFilesTakeReceipts()
+{
+    QFETCH(QString, file);
+    QFETCH(SendingState, state);
+    QTemporaryDir dir;
+    Database db;
+    QString error;
+    QVERIFY2(db.open(dir.filePath("falmide.db"), &error), qPrintable(error));
+    const DocumentKey invoice = *DocumentKey::of(QDate(2026, 12, 1), 7);
+    QVERIFY2(db.execute("INSERT INTO Fatture (Chiave, Data, Numero, CodCli) VALUES (?, ?, 7, 'R1')",
+                        {invoice.stored(), QDate(2026, 12, 1)}, &error),
+             qPrintable(error));
+    const Sendings sendings(db);
+    const QString nomeFile = file.left(19) + QStringLiteral(".xml");
+    // The same receipt applied to a written file and to one sent by
+    // certified mail does the same.
+    for (const bool sent : {false, true}) {
+        Sending s;
+        s.invoice = invoice;
+        s.progressive = nomeFile.mid(14, 5);
+        s.fileName = nomeFile;
+        s.written = QDateTime(QDate(2026, 12, 7), QTime(11, 58));
+        const qint64 id = sendings.add(s, &error).value();
+        const QDateTime when(QDate(2026, 12, 7), QTime(23, 50));
+        if (sent) {
+            QVERIFY(sendings.markSent(id, when, "<m1@pec.it>", &error));
+            QCOMPARE(sendingStateText(*sendings.byId(id, &error)),
+                     "Inviata con PEC il 07/12/2026 alle 23:50 (" + nomeFile + ")");
+        }
+        const auto imported = importSdiReceipts(db, {receipt(file)});
+        QCOMPARE(imported.constFirst().outcome, ReceiptOutcome::Recorded);
+        const Sending after = sendings.byId(id, &error).value();
+        QCOMPARE(after.state, state);
+        QCOMPARE(after.messageId, sent ? QStringLiteral("<m1@pec.it>") : QString());
+        // Read twice: already recorded, as for a written file.
+        QCOMPARE(importSdiReceipts(db, {receipt(file)}).constFirst().outcome,
+                 ReceiptOutcome::AlreadyRecorded);
+        QVERIFY(sendings.setState(id, SendingState::Withdrawn, when, {}, {}, &error));
+    }
 }
 
 void SdiReceiptTest::zipOfFiles()

@@ -14,6 +14,8 @@ private slots:
     void notReceiptsRefused_data();
     void notReceiptsRefused();
     void signedReceipts();
+    void sentFilesTakeReceipts_data();
+    void sentFilesTakeReceipts();
     void zipOfFiles();
 
 private:
