@@ -84,6 +84,31 @@ bool isPkcs7Mime(GMimeObject* object)
             g_mime_content_type_is_type(type, "application", "x-pkcs7-mime"));
 }
 
+QString fileNameOf(GMimeObject* object)
+{
+    if (GMIME_IS_PART(object))
+        return text(g_mime_part_get_filename(GMIME_PART(object)));
+    const char* name = g_mime_object_get_content_disposition_parameter(object, "filename");
+    if (!name)
+        name = g_mime_object_get_content_type_parameter(object, "name");
+    return text(name);
+}
+
+// Whether a part inside a message is an S/MIME layer to open rather than a
+// file: a supplier's signed invoice (IT…_….xml.p7m) may travel as
+// application/pkcs7-mime too, but without the smime-type S/MIME gives and
+// under a name of its own.
+bool isSmimeLayer(GMimeObject* object)
+{
+    if (GMIME_IS_MULTIPART_SIGNED(object))
+        return true;
+    if (!isPkcs7Mime(object))
+        return false;
+    const QString name = fileNameOf(object);
+    return g_mime_object_get_content_type_parameter(object, "smime-type") || name.isEmpty() ||
+           name.compare(QLatin1String("smime.p7m"), Qt::CaseInsensitive) == 0;
+}
+
 // What an S/MIME signed object signs: the first part of multipart/signed,
 // or the MIME entity inside an opaque application/pkcs7-mime signed-data;
 // any other object is its own content. Nothing, and why, when a signed
@@ -124,16 +149,6 @@ GMimeObject* signedContent(GMimeObject* object, Keeper& keeper, QString* error)
     return inner;
 }
 
-QString fileNameOf(GMimeObject* object)
-{
-    if (GMIME_IS_PART(object))
-        return text(g_mime_part_get_filename(GMIME_PART(object)));
-    const char* name = g_mime_object_get_content_disposition_parameter(object, "filename");
-    if (!name)
-        name = g_mime_object_get_content_type_parameter(object, "name");
-    return text(name);
-}
-
 // The files of a message's body, in the order they come: every leaf part
 // with a file name, every attached message as its bytes. Signed parts are
 // opened; their signatures are no attachment.
@@ -143,7 +158,7 @@ void collectAttachments(GMimeObject* object, Keeper& keeper, QList<MailAttachmen
     if (!object || depth > kDeepestNesting)
         return;
     QString unused;
-    if (GMIME_IS_MULTIPART_SIGNED(object) || isPkcs7Mime(object)) {
+    if (isSmimeLayer(object)) {
         GMimeObject* content = signedContent(object, keeper, &unused);
         if (content && content != object) {
             collectAttachments(content, keeper, found, depth + 1);

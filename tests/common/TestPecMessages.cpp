@@ -204,6 +204,28 @@ QString TestPecProvider::keyFile() const
     return m_dir->filePath(QStringLiteral("provider.key"));
 }
 
+std::optional<QByteArray> TestPecProvider::signedFile(const QByteArray& data, QString* error) const
+{
+    const QString in = m_dir->filePath(QStringLiteral("file-content"));
+    const QString out = m_dir->filePath(QStringLiteral("file.p7m"));
+    QFile file(in);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size()) {
+        *error = file.errorString();
+        return std::nullopt;
+    }
+    file.close();
+    if (!openssl({"cms", "-sign", "-binary", "-nodetach", "-outform", "DER", "-in", in, "-out", out,
+                  "-signer", certificateFile(), "-inkey", keyFile()},
+                 error))
+        return std::nullopt;
+    QFile signedFile(out);
+    if (!signedFile.open(QIODevice::ReadOnly)) {
+        *error = signedFile.errorString();
+        return std::nullopt;
+    }
+    return signedFile.readAll();
+}
+
 QByteArray TestPecProvider::originalMessage(const OriginalMail& mail)
 {
     crlf(); // GMime set up before any object is made

@@ -83,6 +83,10 @@ public:
         return certifiedMail(mail, Envelope(), error);
     }
 
+    // `data` signed by the provider as a supplier signs an invoice: a CAdES
+    // envelope in DER (a .p7m file) holding it.
+    std::optional<QByteArray> signedFile(const QByteArray& data, QString* error) const;
+
     // The daticert.xml the envelope of `mail` carries.
     static QByteArray certificateData(const OriginalMail& mail, const QString& type);
 

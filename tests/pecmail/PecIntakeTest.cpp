@@ -149,14 +149,17 @@ void PecIntakeTest::supplierInvoicesHandedOver()
     Database& db = m_data.context().DbArchivi;
     QString error;
     const QByteArray invoice("<?xml version=\"1.0\"?><FatturaElettronica/>");
-    const QByteArray signedInvoice("0\x80\x06\x09*\x86H\x86\xF7\r\x01\x07\x02\0\xFF", 16);
+    const auto signedFile = m_provider.signedFile(invoice, &error);
+    QVERIFY2(signedFile, qPrintable(error));
+    const QByteArray signedInvoice = *signedFile;
     OriginalMail first;
     first.subject = QStringLiteral("Invio File 4520160001");
     first.attachments << Attachment{"IT01234567897_0A1b2.xml", invoice}
                       << Attachment{"IT01234567897_0A1b2_MT_001.xml", "<FileMetadati/>"};
     OriginalMail second = first;
     second.subject = QStringLiteral("Invio File 4520160002");
-    second.attachments = {Attachment{"IT01234567897_0A1b3.xml.p7m", signedInvoice}};
+    second.attachments = {
+        Attachment{"IT01234567897_0A1b3.xml.p7m", signedInvoice, "application/pkcs7-mime"}};
     const auto a = m_provider.certifiedMail(first, &error);
     const auto b = m_provider.certifiedMail(
         second, {QStringLiteral("posta-certificata"), EnvelopeForm::OpaqueSigned, {}}, &error);

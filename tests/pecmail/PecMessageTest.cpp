@@ -145,15 +145,16 @@ void PecMessageTest::supplierInvoicesComeOutWhole()
     const QByteArray invoice = fixture(QStringLiteral("IT09876543217_26007_RC_001.xml"))
                                    .replace("RicevutaConsegna", "FatturaElettronica");
     const QByteArray metadata("<?xml version=\"1.0\"?><FileMetadati/>");
-    const QByteArray signedInvoice = binary();
+    QString error;
+    const auto signedInvoice = m_provider.signedFile(invoice, &error);
+    QVERIFY2(signedInvoice, qPrintable(error));
     for (const EnvelopeForm form : {EnvelopeForm::MultipartSigned, EnvelopeForm::OpaqueSigned}) {
         OriginalMail mail;
         mail.subject = QStringLiteral("Invio File 4520160001");
         mail.attachments << Attachment{"IT01234567897_0A1b2.xml", invoice, "application/xml"}
                          << Attachment{"IT01234567897_0A1b2_MT_001.xml", metadata}
-                         << Attachment{"IT01234567897_0A1b3.xml.p7m", signedInvoice,
+                         << Attachment{"IT01234567897_0A1b3.xml.p7m", *signedInvoice,
                                        "application/pkcs7-mime"};
-        QString error;
         const auto raw =
             m_provider.certifiedMail(mail, {QStringLiteral("posta-certificata"), form, {}}, &error);
         QVERIFY2(raw, qPrintable(error));
@@ -164,8 +165,9 @@ void PecMessageTest::supplierInvoicesComeOutWhole()
                                                          "IT01234567897_0A1b3.xml.p7m"));
         QCOMPARE(pec->attachments.at(0).data, invoice);
         QCOMPARE(pec->attachments.at(1).data, metadata);
-        // A signed invoice named as a signed part is a file, not a layer to open.
-        QCOMPARE(pec->attachments.at(2).data, signedInvoice);
+        // A signed invoice sent as application/pkcs7-mime is a file, not a
+        // layer of S/MIME to open.
+        QCOMPARE(pec->attachments.at(2).data, *signedInvoice);
         QCOMPARE(classifyPecFile(pec->attachments.at(0).fileName), PecFileKind::SupplierInvoice);
         QCOMPARE(classifyPecFile(pec->attachments.at(1).fileName), PecFileKind::SupplierMetadata);
         QCOMPARE(classifyPecFile(pec->attachments.at(2).fileName), PecFileKind::SupplierInvoice);
