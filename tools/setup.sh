@@ -9,7 +9,7 @@ packages=(
     fonts-liberation2 fontconfig
     libsqlite3-dev qpdf poppler-utils sqlite3 xdg-utils cups-client
     desktop-file-utils libxml2-utils
-    libzip-dev libssl-dev openssl unzip
+    libzip-dev libssl-dev openssl unzip libgmime-3.0-dev
     libbenchmark-dev libhpdf-dev
     locales
 )

@@ -96,18 +96,18 @@ QString invoiceName(const DocumentKey& key)
     return QStringLiteral("fattura %1/%2").arg(key.number()).arg(key.year());
 }
 
-ReceiptImport importOne(Database& db, const QString& path)
+// Records the receipt read from the file `name` (nothing, and why in
+// `message`, when it could not be read) in the sending it names.
+ReceiptImport importRead(Database& db, const QString& path, const QString& name,
+                         const std::optional<SdiReceipt>& receipt, const QString& message)
 {
     ReceiptImport result;
     result.path = path;
-    const QString name = QFileInfo(path).fileName();
     auto refuse = [&result, &name](const QString& why) {
         result.outcome = ReceiptOutcome::Refused;
         result.message = name + QStringLiteral(": ") + why;
         return result;
     };
-    QString message;
-    const auto receipt = readSdiReceiptFile(path, &message);
     if (!receipt) {
         // The reader names the file already.
         result.message = message;
@@ -168,9 +168,19 @@ ReceiptImport importOne(Database& db, const QString& path)
 QList<ReceiptImport> importSdiReceipts(Database& db, const QStringList& paths)
 {
     QList<ReceiptImport> results;
-    for (const QString& path : paths)
-        results << importOne(db, path);
+    for (const QString& path : paths) {
+        QString message;
+        const auto receipt = readSdiReceiptFile(path, &message);
+        results << importRead(db, path, QFileInfo(path).fileName(), receipt, message);
+    }
     return results;
+}
+
+ReceiptImport importSdiReceipt(Database& db, const QString& fileName, const QByteArray& data)
+{
+    QString message;
+    const auto receipt = readSdiReceiptData(fileName, data, &message);
+    return importRead(db, fileName, fileName, receipt, message);
 }
 
 QString sendingStateText(const Sending& sending)

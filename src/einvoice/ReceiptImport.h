@@ -3,6 +3,7 @@
 #include "DocumentKey.h"
 #include "Sendings.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -32,6 +33,9 @@ struct ReceiptImport
 // wrote, one already recorded (imported twice), or a file that is no receipt
 // is named and changes nothing.
 QList<ReceiptImport> importSdiReceipts(Database& db, const QStringList& paths);
+// The same for one receipt that came as bytes (attached to a PEC message)
+// under the file name `fileName`, which stands for the path in the result.
+ReceiptImport importSdiReceipt(Database& db, const QString& fileName, const QByteArray& data);
 
 // What a sending's state says, for the invoice window: "XML scritto il
 // 07/12/2026 alle 11:58 (IT01234567897_A0001.xml)", "Inviata con PEC il

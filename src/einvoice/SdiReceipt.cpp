@@ -189,20 +189,32 @@ std::optional<SdiReceipt> readSdiReceipt(const QByteArray& data, QString* messag
 std::optional<SdiReceipt> readSdiReceiptFile(const QString& path, QString* message)
 {
     const QString name = QFileInfo(path).fileName();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *message = name + QStringLiteral(": impossibile leggerlo (%1)").arg(file.errorString());
+        return std::nullopt;
+    }
+    // Read no further than a receipt can be: the check below refuses it.
+    const QByteArray data = file.read(kLargestReceipt + 1);
+    if (file.error() != QFileDevice::NoError) {
+        *message = name + QStringLiteral(": impossibile leggerlo (%1)").arg(file.errorString());
+        return std::nullopt;
+    }
+    return readSdiReceiptData(name, data, message);
+}
+
+std::optional<SdiReceipt> readSdiReceiptData(const QString& fileName, const QByteArray& bytes,
+                                             QString* message)
+{
     const auto refuse = [&](const QString& why) {
-        *message = name + QStringLiteral(": ") + why;
+        *message = fileName + QStringLiteral(": ") + why;
         return std::nullopt;
     };
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return refuse(QStringLiteral("impossibile leggerlo (%1)").arg(file.errorString()));
-    if (file.size() > kLargestReceipt)
+    if (bytes.size() > kLargestReceipt)
         return refuse(QStringLiteral("troppo grande per essere una ricevuta"));
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return refuse(QStringLiteral("impossibile leggerlo (%1)").arg(file.errorString()));
+    QByteArray data = bytes;
     QString why;
-    if (name.endsWith(QLatin1String(".p7m"), Qt::CaseInsensitive) || !looksLikeXml(data)) {
+    if (fileName.endsWith(QLatin1String(".p7m"), Qt::CaseInsensitive) || !looksLikeXml(data)) {
         const auto content = cadesContent(data, &why);
         if (!content)
             return refuse(why);

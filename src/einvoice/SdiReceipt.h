@@ -55,6 +55,10 @@ std::optional<SdiReceipt> readSdiReceipt(const QByteArray& data, QString* messag
 // The notification in a file, as XML or signed (CAdES, .p7m): the message
 // of a refusal names the file.
 std::optional<SdiReceipt> readSdiReceiptFile(const QString& path, QString* message);
+// The same for the bytes of a file named `fileName` that came some other way
+// (attached to a mail): the message of a refusal names the file.
+std::optional<SdiReceipt> readSdiReceiptData(const QString& fileName, const QByteArray& data,
+                                             QString* message);
 
 // The sentence an invoice's window shows for the state a notification
 // leaves it in: "Consegnata il 08/12/2026", "Scartata il 09/12/2026: 00305

@@ -230,6 +230,16 @@ void SdiReceiptTest::signedReceipts()
     QVERIFY(QFile::copy(plain, misnamed));
     QVERIFY(!readSdiReceiptFile(misnamed, &message));
     QVERIFY2(message.contains("non è né un file XML né un file firmato"), qPrintable(message));
+
+    // The same bytes as a mail hands them, under their file's name.
+    const auto fromMail =
+        readSdiReceiptData("IT09876543217_26008_NS_001.xml.p7m", contents(p7m), &message);
+    QVERIFY2(fromMail, qPrintable(message));
+    QCOMPARE(fromMail->errors, r->errors);
+    QVERIFY(!readSdiReceiptData("allegato.xml.p7m", contents(plain), &message));
+    QVERIFY2(message.startsWith("allegato.xml.p7m: non è né un file XML"), qPrintable(message));
+    QVERIFY(!readSdiReceiptData("grande.xml", QByteArray(5 * 1024 * 1024, '<'), &message));
+    QVERIFY2(message == "grande.xml: troppo grande per essere una ricevuta", qPrintable(message));
 }
 
 void SdiReceiptTest::sentFilesTakeReceipts_data()
