@@ -3,7 +3,6 @@
 #include "FeeDocument.h"
 #include "SendingFile.h"
 #include "Settings.h"
-#include "SmtpSender.h"
 
 namespace {
 
@@ -95,8 +94,7 @@ PecSendOutcome recordSending(Database& db, const PecAccount& account,
 }
 
 PecSendOutcome sendByPec(Database& db, const QString& programFolder, const PecAccount& account,
-                         const Sending& sending, const std::function<bool()>& cancelled,
-                         const MailTransport& transport)
+                         const Sending& sending, const std::function<bool()>& cancelled)
 {
     PecSendOutcome outcome;
     const auto prepared = prepareSending(programFolder, account, sending, &outcome.message);
@@ -105,7 +103,6 @@ PecSendOutcome sendByPec(Database& db, const QString& programFolder, const PecAc
         return outcome;
     }
     MailError error;
-    const auto sent = transport ? transport(account, prepared->mail, &error, cancelled)
-                                : sendMail(account, prepared->mail, &error, cancelled);
+    const auto sent = sendMail(account, prepared->mail, &error, cancelled);
     return recordSending(db, account, *prepared, sent, error);
 }

@@ -3,6 +3,7 @@
 #include "MailError.h"
 #include "PecAccount.h"
 #include "Sendings.h"
+#include "SmtpSender.h"
 
 #include <QDate>
 #include <QString>
@@ -59,12 +60,8 @@ PecSendOutcome recordSending(Database& db, const PecAccount& account,
 // and records the sending as "Inviata" with the time and the message's id.
 // A sending that is not written-and-unsent, a file missing or changed since
 // it was written, or a failure of the server leaves the state as it was.
-// `transport` is the mail sender (sendMail; a test's own elsewhere).
-using MailTransport = std::function<std::optional<SentMail>(
-    const PecAccount&, const OutgoingMail&, MailError*, const std::function<bool()>&)>;
 PecSendOutcome sendByPec(Database& db, const QString& programFolder, const PecAccount& account,
-                         const Sending& sending, const std::function<bool()>& cancelled = {},
-                         const MailTransport& transport = {});
+                         const Sending& sending, const std::function<bool()>& cancelled = {});
 
 // The message that carries a sending's file to the SdI.
 OutgoingMail sdiMail(const PecAccount& account, const QString& fileName, const QByteArray& file);

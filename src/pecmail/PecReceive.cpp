@@ -7,13 +7,15 @@
 
 QString PecReceiveSummary::text() const
 {
-    QString head = mails == 0 ? QStringLiteral("Nessun nuovo messaggio nella casella PEC.")
+    QString text = mails == 0 ? QStringLiteral("Nessun nuovo messaggio nella casella PEC.")
                    : mails == 1
                        ? QStringLiteral("Un nuovo messaggio letto dalla casella PEC.")
                        : QStringLiteral("%1 nuovi messaggi letti dalla casella PEC.").arg(mails);
-    if (lines.isEmpty())
-        return head;
-    return head + QStringLiteral("\n\n") + lines.join(QLatin1Char('\n'));
+    if (mails > 0)
+        text += QStringLiteral("\n") + intake;
+    for (const QString& note : notes)
+        text += QStringLiteral("\n\n") + note;
+    return text;
 }
 
 PecReceiveSummary takeInFetched(Database& db, const Settings& settings,
@@ -24,7 +26,7 @@ PecReceiveSummary takeInFetched(Database& db, const Settings& settings,
     for (const FetchedMail& mail : fetched.mails)
         raws << mail.raw;
     const auto supplierInvoice = [&](const QString& fileName, const QByteArray& data) {
-        const SupplierInvoiceResult result =
+        const SupplierInvoiceImport result =
             importSupplierInvoice(db, programFolder, fileName, data, today);
         return std::pair<bool, QString>(result.imported, result.message);
     };
@@ -32,7 +34,7 @@ PecReceiveSummary takeInFetched(Database& db, const Settings& settings,
 
     PecReceiveSummary summary;
     summary.mails = int(fetched.mails.size());
-    summary.lines = pecIntakeLines(intake);
+    summary.intake = pecIntakeSummary(intake);
     for (const PecIntakeItem& item : intake.items)
         summary.anyRefused = summary.anyRefused || !item.ok;
 
@@ -41,13 +43,13 @@ PecReceiveSummary takeInFetched(Database& db, const Settings& settings,
     if (!intake.sdiAddress.isEmpty() &&
         intake.sdiAddress.compare(settings.pec().sdiAddress, Qt::CaseInsensitive) != 0) {
         if (settings.setPecSdiAddress(intake.sdiAddress))
-            summary.lines << QStringLiteral("Indirizzo del Sistema di Interscambio per i "
+            summary.notes << QStringLiteral("Indirizzo del Sistema di Interscambio per i "
                                             "prossimi invii: %1")
                                  .arg(intake.sdiAddress);
     }
     if (!settings.setPecInboxMark({fetched.mark.uidValidity, fetched.mark.lastUid})) {
         summary.anyRefused = true;
-        summary.lines << QStringLiteral("Impossibile ricordare i messaggi letti in %1: alla "
+        summary.notes << QStringLiteral("Impossibile ricordare i messaggi letti in %1: alla "
                                         "prossima ricezione saranno letti di nuovo (quanto già "
                                         "registrato non cambia)")
                              .arg(settings.file());
@@ -59,13 +61,11 @@ std::optional<PecReceiveSummary> receiveFromPec(Database& db, const Settings& se
                                                 const QString& programFolder,
                                                 const PecAccount& account, const QDate& today,
                                                 MailError* error,
-                                                const std::function<bool()>& cancelled,
-                                                const MailFetcher& fetcher)
+                                                const std::function<bool()>& cancelled)
 {
     const PecInboxMark read = settings.pecInboxMark();
     const MailboxMark mark{read.uidValidity, read.lastUid};
-    const auto fetched = fetcher ? fetcher(account, mark, error, cancelled)
-                                 : fetchNewMails(account, mark, error, cancelled);
+    const auto fetched = fetchNewMails(account, mark, error, cancelled);
     if (!fetched)
         return std::nullopt;
     return takeInFetched(db, settings, programFolder, *fetched, today);

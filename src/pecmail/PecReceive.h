@@ -16,10 +16,11 @@ class Settings;
 // What "Ricevi dalla PEC" took in.
 struct PecReceiveSummary
 {
-    int mails = 0;     // new messages read
-    QStringList lines; // one per file or message: what became of it
+    int mails = 0;      // new messages read
+    QString intake;     // counts, then one line per file or message
+    QStringList notes;  // what else changed: the SdI's address, the mark
     bool anyRefused = false;
-    // The sentence for the user: counts, then the lines.
+    // The text for the user: how many messages, what came of them.
     QString text() const;
 };
 
@@ -35,11 +36,8 @@ PecReceiveSummary takeInFetched(Database& db, const Settings& settings,
 
 // Fetches the inbox's new messages and takes them in; nothing, and why in
 // `error`, when the server could not be read (then nothing changed).
-using MailFetcher = std::function<std::optional<FetchResult>(
-    const PecAccount&, const MailboxMark&, MailError*, const std::function<bool()>&)>;
 std::optional<PecReceiveSummary> receiveFromPec(Database& db, const Settings& settings,
                                                 const QString& programFolder,
                                                 const PecAccount& account, const QDate& today,
                                                 MailError* error,
-                                                const std::function<bool()>& cancelled = {},
-                                                const MailFetcher& fetcher = {});
+                                                const std::function<bool()>& cancelled = {});
