@@ -11,6 +11,7 @@ packages=(
     desktop-file-utils libxml2-utils
     libzip-dev libssl-dev openssl unzip
     libbenchmark-dev libhpdf-dev
+    libcurl4-openssl-dev python3-aiosmtpd dovecot-imapd
     locales
 )
 
