@@ -11,6 +11,7 @@ packages=(
     desktop-file-utils libxml2-utils
     libzip-dev libssl-dev openssl unzip libgmime-3.0-dev
     libbenchmark-dev libhpdf-dev
+    libcurl4-openssl-dev qtkeychain-qt6-dev python3-aiosmtpd dovecot-imapd
     locales
 )
 

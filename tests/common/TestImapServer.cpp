@@ -57,16 +57,12 @@ bool chownTree(const QString& path, int uid, int gid)
 
 } // namespace
 
-bool TestImapServer::start(const TestCertificates& certificates, const QString& user,
-                           const QString& password, QString* error)
+bool TestImapServer::prepareFolder(QString* error)
 {
-    stop();
-    m_user = user;
-    m_password = password;
+    if (m_dir)
+        return true;
     // Dovecot will not serve mail as root: as root, the test hands the
     // server and its folder to "nobody"; otherwise it runs as the test's user.
-    m_uid = -1;
-    m_gid = -1;
     if (::geteuid() == 0) {
         const passwd* nobody = ::getpwnam("nobody");
         if (!nobody) {
@@ -79,11 +75,23 @@ bool TestImapServer::start(const TestCertificates& certificates, const QString& 
     // As nobody, Dovecot must reach its folder: a private TMPDIR will not do.
     const QString base = m_uid < 0 || reachableByOthers(QDir::tempPath()) ? QDir::tempPath()
                                                                           : QStringLiteral("/tmp");
-    m_dir = std::make_unique<QTemporaryDir>(base + QStringLiteral("/falmide-imap-XXXXXX"));
-    if (!m_dir->isValid()) {
-        *error = QStringLiteral("temporary folder for Dovecot: %1").arg(m_dir->errorString());
+    auto dir = std::make_unique<QTemporaryDir>(base + QStringLiteral("/falmide-imap-XXXXXX"));
+    if (!dir->isValid()) {
+        *error = QStringLiteral("temporary folder for Dovecot: %1").arg(dir->errorString());
         return false;
     }
+    m_dir = std::move(dir);
+    return true;
+}
+
+bool TestImapServer::start(const TestCertificates& certificates, const QString& user,
+                           const QString& password, QString* error)
+{
+    stop();
+    m_user = user;
+    m_password = password;
+    if (!prepareFolder(error))
+        return false;
     // A port taken by someone else between the choice and Dovecot's bind
     // is tried again with another.
     for (int attempt = 0; attempt < 5; ++attempt) {
@@ -219,6 +227,8 @@ bool TestImapServer::handOver(const QString& path) const
 
 bool TestImapServer::addMessage(const QByteArray& raw, QString* error)
 {
+    if (!prepareFolder(error))
+        return false;
     for (const char* sub : {"tmp", "new", "cur"}) {
         const QString folder = maildir() + QLatin1Char('/') + QLatin1String(sub);
         if (!QDir().mkpath(folder) || !handOver(folder)) {
@@ -248,6 +258,8 @@ bool TestImapServer::addMessage(const QByteArray& raw, QString* error)
 
 bool TestImapServer::recreateMailbox(QString* error)
 {
+    if (!m_dir)
+        return true;
     // Dovecot numbers a new mailbox's UIDVALIDITY after the one it gave
     // last, which it remembers in a file of the mail root: that file stays,
     // so that the new number differs even within the same second.
@@ -271,6 +283,8 @@ bool TestImapServer::recreateMailbox(QString* error)
 int TestImapServer::messageCount() const
 {
     int count = 0;
+    if (!m_dir)
+        return 0;
     for (const char* sub : {"new", "cur"})
         count += static_cast<int>(
             QDir(maildir() + QLatin1Char('/') + QLatin1String(sub)).entryList(QDir::Files).size());
@@ -280,6 +294,8 @@ int TestImapServer::messageCount() const
 int TestImapServer::flaggedCount(char flag) const
 {
     int count = 0;
+    if (!m_dir)
+        return 0;
     for (const QString& name : QDir(maildir() + QStringLiteral("/cur")).entryList(QDir::Files))
         if (name.section(QStringLiteral(":2,"), 1).contains(QLatin1Char(flag)))
             ++count;

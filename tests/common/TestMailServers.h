@@ -82,7 +82,7 @@ public:
     void stop();
     int port() const { return m_port; }
     // Puts a message into the inbox as a delivery would (into new/), while
-    // the server runs or before.
+    // the server runs or before it starts.
     bool addMessage(const QByteArray& raw, QString* error);
     // Empties the inbox and its indexes: it is a new mailbox, with another
     // UIDVALIDITY.
@@ -94,6 +94,7 @@ public:
     QString log() const;
 
 private:
+    bool prepareFolder(QString* error);
     bool writeConfiguration(const TestCertificates& certificates, QString* error);
     bool handOver(const QString& path) const;
     QString maildir() const { return m_dir->path() + QStringLiteral("/Maildir"); }

@@ -44,7 +44,15 @@ void ImapReaderTest::initTestCase()
 {
     QString error;
     QVERIFY2(m_certificates.create(&error), qPrintable(error));
+    // A message delivered before the server starts is there once it runs.
+    QVERIFY2(m_server.addMessage(message("Prima", "Consegnata prima\r\n"), &error),
+             qPrintable(error));
     QVERIFY2(m_server.start(m_certificates, User, Password, &error), qPrintable(error));
+    MailError failure;
+    const std::optional<FetchResult> fetched =
+        fetchNewMails(account(m_server.port(), m_certificates.authorityFile()), {}, &failure);
+    QVERIFY2(fetched, qPrintable(failure.message));
+    QCOMPARE(fetched->mails.size(), 1);
 }
 
 void ImapReaderTest::init()
@@ -118,22 +126,28 @@ void ImapReaderTest::failures_data()
     QTest::addColumn<QString>("password");
     QTest::addColumn<bool>("withAuthority");
     QTest::addColumn<bool>("listening");
+    QTest::addColumn<bool>("cancel");
     QTest::addColumn<MailErrorKind>("kind");
     QTest::addColumn<QString>("sentence");
     QTest::newRow("wrong password")
-        << "sbagliata" << true << true << MailErrorKind::LoginRefused
+        << "sbagliata" << true << true << false << MailErrorKind::LoginRefused
         << "Accesso alla PEC rifiutato: controllare utente e password (";
     QTest::newRow("authority not trusted")
-        << Password << false << true << MailErrorKind::UntrustedCertificate
+        << Password << false << true << false << MailErrorKind::UntrustedCertificate
         << "Certificato del server PEC non attendibile (";
-    QTest::newRow("nothing listening") << Password << true << false << MailErrorKind::Unreachable
-                                       << "Server PEC non raggiungibile (";
+    QTest::newRow("nothing listening")
+        << Password << true << false << false << MailErrorKind::Unreachable
+        << "Server PEC non raggiungibile (";
+    // Cancelled once the server is reached, before anything is read.
+    QTest::newRow("cancelled") << Password << true << true << true << MailErrorKind::Cancelled
+                               << "Operazione annullata";
 }
 
 void ImapReaderTest::failures()
 {
     QFETCH(bool, listening);
     QFETCH(bool, withAuthority);
+    QFETCH(bool, cancel);
     QFETCH(QString, password);
     QFETCH(MailErrorKind, kind);
     QFETCH(QString, sentence);
@@ -143,7 +157,9 @@ void ImapReaderTest::failures()
                              withAuthority ? m_certificates.authorityFile() : QString());
     pec.password = password;
     MailError error;
-    QVERIFY(!fetchNewMails(pec, {}, &error));
+    int asked = 0;
+    const auto cancelled = [&asked, cancel] { return cancel && ++asked > 2; };
+    QVERIFY(!fetchNewMails(pec, {}, &error, cancelled));
     QCOMPARE(error.kind, kind);
     QVERIFY2(error.message.startsWith(sentence), qPrintable(error.message));
     QCOMPARE(m_server.messageCount(), 1);
