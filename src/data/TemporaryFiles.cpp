@@ -124,10 +124,13 @@ QStringList removeStaleDataFolderTemporaries(const QString& dataFolder)
 {
     QStringList folders{dataFolder, dataFolder + QStringLiteral("/Backup"),
                         dataFolder + QStringLiteral("/Stampe")};
-    const QDir invoices(dataFolder + QStringLiteral("/Fatture"));
-    for (const QString& year :
-         invoices.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks))
-        folders << invoices.filePath(year);
+    // The invoice archive and the suppliers' files kept, by year.
+    for (const QString& archive : {QStringLiteral("/Fatture"), QStringLiteral("/Ricevute")}) {
+        const QDir years(dataFolder + archive);
+        for (const QString& year :
+             years.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks))
+            folders << years.filePath(year);
+    }
     QStringList removed;
     for (const QString& folder : folders)
         for (const QString& name : removeStaleTemporaries(folder))

@@ -8,9 +8,32 @@
 // blanks), rather than as a signed envelope.
 bool looksLikeXml(const QByteArray& data);
 
-// The document inside a CAdES envelope (a .p7m file, DER or its base64
-// text), once its signature is found to match it. The signer's certificate
-// is not traced to an authority: the envelope only has to be whole. Nothing
-// and why when it is no such envelope, holds no document, or the
-// signature does not match.
+// What a CAdES envelope (a .p7m file) holds and what its signature is worth.
+struct SignedEnvelope
+{
+    QByteArray content;
+    // The signature matches the content and the certificate it carries.
+    bool intact = false;
+    // ... and that certificate leads to an authority this machine trusts
+    // (the system's store, or the file SSL_CERT_FILE names).
+    bool trusted = false;
+    QString signer; // the signer's common name, when the envelope names one
+    QString reason; // why it is not intact or not trusted
+
+    // One line for the record: "firma verificata: Mario Rossi", "firma non
+    // verificata: firma integra di Mario Rossi, certificato non riconosciuto
+    // (self-signed certificate)", "firma non verificata: la firma non
+    // corrisponde al contenuto".
+    QString summary() const;
+};
+
+// Opens a CAdES envelope, DER or its base64 text, whatever its signature
+// is worth: the content is taken even when the signature cannot be checked.
+// Nothing and why when it is no signed envelope or holds no content.
+std::optional<SignedEnvelope> openSignedEnvelope(const QByteArray& envelope, QString* message);
+
+// The document inside a CAdES envelope, once its signature is found to
+// match it. The signer's certificate is not traced to an authority: the
+// envelope only has to be whole. Nothing and why when it is no such
+// envelope, holds no document, or the signature does not match.
 std::optional<QByteArray> cadesContent(const QByteArray& envelope, QString* message);
