@@ -6,11 +6,10 @@
 #include <memory>
 #include <vector>
 
-// GLib names a structure member `signals`, which Qt defines as a keyword.
-#pragma push_macro("signals")
+// GLib names a structure member `signals`, which Qt defines as a keyword;
+// nothing in this file declares signals.
 #undef signals
 #include <gmime/gmime.h>
-#pragma pop_macro("signals")
 
 namespace {
 

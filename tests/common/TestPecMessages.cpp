@@ -5,10 +5,10 @@
 #include <QUuid>
 #include <QXmlStreamWriter>
 
-#pragma push_macro("signals")
+// GLib names a structure member `signals`, which Qt defines as a keyword;
+// nothing in this file declares signals.
 #undef signals
 #include <gmime/gmime.h>
-#pragma pop_macro("signals")
 
 namespace pectest {
 
@@ -233,7 +233,8 @@ QByteArray TestPecProvider::originalMessage(const OriginalMail& mail)
     return bytesOf(GMIME_OBJECT(message.get()));
 }
 
-QByteArray TestPecProvider::certificateData(const OriginalMail& mail, const QString& type)
+QByteArray TestPecProvider::certificateData(const OriginalMail& mail, const QString& type,
+                                            bool fullReceipt)
 {
     QByteArray xml;
     QXmlStreamWriter w(&xml);
@@ -263,7 +264,8 @@ QByteArray TestPecProvider::certificateData(const OriginalMail& mail, const QStr
     w.writeTextElement(QStringLiteral("msgid"), QStringLiteral("<%1>").arg(mail.messageId));
     if (type == QLatin1String("avvenuta-consegna")) {
         w.writeEmptyElement(QStringLiteral("ricevuta"));
-        w.writeAttribute(QStringLiteral("tipo"), QStringLiteral("breve"));
+        w.writeAttribute(QStringLiteral("tipo"),
+                         fullReceipt ? QStringLiteral("completa") : QStringLiteral("breve"));
         w.writeTextElement(QStringLiteral("consegna"), mail.to);
     }
     w.writeEndElement();
@@ -296,12 +298,12 @@ std::optional<QByteArray> TestPecProvider::certifiedMail(const OriginalMail& giv
                 "html",
                 QStringLiteral("<html><body><p>%1</p></body></html>").arg(said.toHtmlEscaped()))));
     addPart(content.get(), GMIME_OBJECT(alternative));
-    GMimePart* certificate =
-        filePart("application/xml", QStringLiteral("daticert.xml"),
-                 envelope.certificateData.value_or(certificateData(mail, envelope.type)));
+    GMimePart* certificate = filePart("application/xml", QStringLiteral("daticert.xml"),
+                                      envelope.certificateData.value_or(certificateData(
+                                          mail, envelope.type, envelope.fullReceipt)));
     setDisposition(GMIME_OBJECT(certificate), "inline", QStringLiteral("daticert.xml"));
     addPart(content.get(), GMIME_OBJECT(certificate));
-    if (transport) {
+    if (transport || envelope.fullReceipt) {
         GPtr<GMimeMessage> original(originalOf(mail));
         GMimeMessagePart* attached = g_mime_message_part_new_with_message("rfc822", original.get());
         setDisposition(GMIME_OBJECT(attached), "inline", QStringLiteral("postacert.eml"));

@@ -51,6 +51,9 @@ struct Envelope
     // daticert.xml exactly as given instead of the one made from the mail
     // (a broken one, say).
     std::optional<QByteArray> certificateData;
+    // A delivery receipt of the full kind ("completa") carries the original
+    // message too, as postacert.eml.
+    bool fullReceipt = false;
 };
 
 class TestPecProvider
@@ -88,7 +91,8 @@ public:
     std::optional<QByteArray> signedFile(const QByteArray& data, QString* error) const;
 
     // The daticert.xml the envelope of `mail` carries.
-    static QByteArray certificateData(const OriginalMail& mail, const QString& type);
+    static QByteArray certificateData(const OriginalMail& mail, const QString& type,
+                                      bool fullReceipt = false);
 
 private:
     bool openssl(const QStringList& arguments, QString* error) const;

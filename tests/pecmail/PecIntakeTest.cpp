@@ -224,21 +224,34 @@ void PecIntakeTest::otherMailsListed()
     raw = m_provider.certifiedMail(sent, {QStringLiteral("accettazione"), {}, {}}, &error);
     QVERIFY2(raw, qPrintable(error));
     mails << *raw;
-    // 4: the PEC could not deliver a sending.
+    // 4: the PEC's full delivery receipt of a sending: the sent invoice
+    // inside is the studio's own, no supplier's.
+    sent.attachments << Attachment{"IT09876543217_26008.xml", "<FatturaElettronica/>"};
+    raw =
+        m_provider.certifiedMail(sent, {QStringLiteral("avvenuta-consegna"), {}, {}, true}, &error);
+    QVERIFY2(raw, qPrintable(error));
+    mails << *raw;
+    // 5: the PEC could not deliver a sending.
     raw = m_provider.certifiedMail(sent, {QStringLiteral("errore-consegna"), {}, {}}, &error);
     QVERIFY2(raw, qPrintable(error));
     mails << *raw;
-    // 5: a notification the sendings do not follow, and a PDF beside it.
+    // 6: a notification the sendings do not follow, and a PDF beside it.
     OriginalMail outcome = fromSdi(QStringLiteral("IT09876543217_26012_NE_001.xml"),
                                    fixture(QStringLiteral("IT09876543217_26012_NE_001.xml")));
     outcome.attachments << Attachment{"avviso.pdf", "%PDF-1.4"};
     raw = m_provider.certifiedMail(outcome, &error);
     QVERIFY2(raw, qPrintable(error));
     mails << *raw;
-    // 6: no mail at all.
+    // 7: no mail at all.
     mails << QByteArray("\x01\x02\x03garbage", 10);
 
-    const PecIntake intake = takeInPecMails(db, mails, {});
+    bool handed = false;
+    const PecIntake intake =
+        takeInPecMails(db, mails, [&handed](const QString&, const QByteArray&) {
+            handed = true;
+            return std::pair<bool, QString>(true, {});
+        });
+    QVERIFY(!handed);
     QCOMPARE(itemsText(intake),
              QStringLiteral(
                  "0||3|ok|nessun file della fatturazione elettronica (allegati: preventivo.pdf)\n"
@@ -246,16 +259,17 @@ void PecIntakeTest::otherMailsListed()
                  "2|IT09876543217_26007_RC_001.xml|0|ok|fattura 1/2026 "
                  "(IT09876543217_26007.xml), Consegnata il 08/12/2026\n"
                  "3||3|ok|ricevuta PEC (accettazione) di un messaggio inviato, lasciata\n"
-                 "4||3|failed|avviso PEC (errore-consegna): il messaggio non è stato consegnato\n"
-                 "5||3|ok|nessun file della fatturazione elettronica (allegati: "
+                 "4||3|ok|ricevuta PEC (avvenuta-consegna) di un messaggio inviato, lasciata\n"
+                 "5||3|failed|avviso PEC (errore-consegna): il messaggio non è stato consegnato\n"
+                 "6||3|ok|nessun file della fatturazione elettronica (allegati: "
                  "IT09876543217_26012_NE_001.xml, avviso.pdf)\n"
-                 "6||3|failed|messaggio illeggibile: non è un messaggio di posta leggibile"));
+                 "7||3|failed|messaggio illeggibile: non è un messaggio di posta leggibile"));
     QVERIFY(intake.sdiAddress.isEmpty());
     const QString summary = pecIntakeSummary(intake);
-    QVERIFY2(summary.contains(QStringLiteral("Altri messaggi lasciati: 4\n")), qPrintable(summary));
+    QVERIFY2(summary.contains(QStringLiteral("Altri messaggi lasciati: 5\n")), qPrintable(summary));
     QVERIFY2(summary.contains(QStringLiteral("\nMessaggio «Preventivo»: nessun file")),
              qPrintable(summary));
-    QVERIFY2(summary.endsWith(QStringLiteral("\nMessaggio n. 7: messaggio illeggibile: non è un "
+    QVERIFY2(summary.endsWith(QStringLiteral("\nMessaggio n. 8: messaggio illeggibile: non è un "
                                              "messaggio di posta leggibile")),
              qPrintable(summary));
 }

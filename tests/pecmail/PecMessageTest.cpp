@@ -225,6 +225,15 @@ void PecMessageTest::otherMails()
         QCOMPARE(pec->messageId, sent.messageId);
         QVERIFY(pec->attachments.isEmpty());
     }
+    // A full delivery receipt carries the sent message, files and all.
+    raw =
+        m_provider.certifiedMail(sent, {QStringLiteral("avvenuta-consegna"), {}, {}, true}, &error);
+    QVERIFY2(raw, qPrintable(error));
+    pec = readPecMessage(*raw, &error);
+    QVERIFY2(pec, qPrintable(error));
+    QCOMPARE(pec->certType, QStringLiteral("avvenuta-consegna"));
+    QCOMPARE(names(pec->attachments), QStringLiteral("IT09876543217_A0001.xml"));
+    QCOMPARE(pec->attachments.constFirst().data, QByteArray("<x/>"));
 }
 
 void PecMessageTest::brokenMailsRefused_data()
