@@ -26,11 +26,11 @@ public:
     // "Impostazioni PEC ...".
     void VoceImpostazioniPEC();
 
-private:
     // The account with its password; nothing, after saying why, when the
     // settings lack the server or the user gives no password.
     std::optional<PecAccount> account(bool toSend);
 
+private:
     AppContext& m_context;
     QWidget* m_parent;
 };

@@ -4,7 +4,7 @@ const std::vector<BatchCommand>& batchCommands()
 {
     static const std::vector<BatchCommand> commands = {
         demoCommand(),       calcolaCommand(),   fatturaPdfCommand(),   parcellaPdfCommand(),
-        reportCommand(),     fatturaPACommand(), annullaInvioCommand(), ricevuteCommand(),
+        reportCommand(),     fatturaPACommand(), annullaInvioCommand(), ricevuteCommand(), pecCommand(),
         backupCommand(),     verificaCommand(),  compattaCommand(),     riparaCommand(),
         ripristinaCommand(),
     };

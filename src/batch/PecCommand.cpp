@@ -123,7 +123,7 @@ int ricevi(BatchRun& run)
     const PecAccount pec = account(run, false);
     MailError error;
     const auto summary = receiveFromPec(context.DbArchivi, context.settings(),
-                                        context.programFolder, pec, today(), &error);
+                                        context.programFolder, pec, Clock::today(), &error);
     if (!summary)
         throw BatchError{error.message};
     run.out() << withControlsEscaped(summary->text()) << '\n';

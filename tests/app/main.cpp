@@ -3,6 +3,7 @@
 #include "ElectronicInvoiceFilesTest.h"
 #include "MainWindowTest.h"
 #include "MultiTestMain.h"
+#include "PecWindowsTest.h"
 #include "StartUpTest.h"
 
 #include <QApplication>
@@ -10,5 +11,5 @@
 int main(int argc, char* argv[])
 {
     return runTests<QApplication, StartUpTest, MainWindowTest, DocumentNumbersTest,
-                    ArchiveMaintenanceTest, ElectronicInvoiceFilesTest>(argc, argv);
+                    ArchiveMaintenanceTest, ElectronicInvoiceFilesTest, PecWindowsTest>(argc, argv);
 }
