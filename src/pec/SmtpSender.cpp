@@ -74,7 +74,9 @@ bool append(Slist& list, const QByteArray& line)
     curl_slist* longer = curl_slist_append(list.get(), line.constData());
     if (!longer)
         return false;
-    list.release();
+    // The head is the same list, or a new one when it was empty: owned
+    // once, either way.
+    static_cast<void>(list.release());
     list.reset(longer);
     return true;
 }

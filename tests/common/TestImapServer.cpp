@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QThread>
 #include <grp.h>
 #include <pwd.h>
@@ -53,6 +54,17 @@ bool chownTree(const QString& path, int uid, int gid)
         if (!chownTree(path + QLatin1Char('/') + entry, uid, gid))
             return false;
     return true;
+}
+
+// An ordinary user's PATH often lacks the sbin folders.
+QString dovecotProgram()
+{
+    QString found = QStandardPaths::findExecutable(QStringLiteral("dovecot"));
+    if (found.isEmpty())
+        found = QStandardPaths::findExecutable(
+            QStringLiteral("dovecot"),
+            {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/local/sbin")});
+    return found.isEmpty() ? QStringLiteral("dovecot") : found;
 }
 
 } // namespace
@@ -104,7 +116,7 @@ bool TestImapServer::start(const TestCertificates& certificates, const QString& 
             return false;
         }
         m_process = std::make_unique<ServerProcess>();
-        if (!m_process->start(QStringLiteral("dovecot"),
+        if (!m_process->start(dovecotProgram(),
                               {QStringLiteral("-F"), QStringLiteral("-c"),
                                m_dir->path() + QStringLiteral("/dovecot.conf")},
                               m_dir->path() + QStringLiteral("/master.log"), m_uid, m_gid, error))

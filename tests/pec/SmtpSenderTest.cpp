@@ -94,7 +94,7 @@ void SmtpSenderTest::sent()
 
     const QVector<QJsonObject> received = m_server.received();
     QCOMPARE(received.size(), 1);
-    const QJsonObject message = received.first();
+    const QJsonObject& message = received.first();
     const QJsonObject headers = message[QStringLiteral("headers")].toObject();
     QCOMPARE(message[QStringLiteral("envelope_from")].toString(), pec.address);
     QCOMPARE(message[QStringLiteral("envelope_to")].toArray(), QJsonArray{mail.to});
