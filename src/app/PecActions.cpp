@@ -56,14 +56,13 @@ QStringList sendAll(AppContext& context, const PecAccount& account,
                                   .arg(i + 1)
                                   .arg(sendings.size()));
         if (stop.loadRelaxed() != 0) {
-            lines << QStringLiteral("Invio interrotto: %1 file non inviati")
-                         .arg(sendings.size() - i);
+            lines
+                << QStringLiteral("Invio interrotto: %1 file non inviati").arg(sendings.size() - i);
             *failed = true;
             break;
         }
         QString message;
-        const auto prepared =
-            prepareSending(context.programFolder, account, s, &message);
+        const auto prepared = prepareSending(context.programFolder, account, s, &message);
         if (!prepared) {
             lines << message;
             *failed = true;
@@ -127,9 +126,10 @@ void PecActions::sendInvoice(const DocumentKey& invoice)
                                           : error);
         return;
     }
-    if (!MessageBox::confirm(m_parent, QStringLiteral("Inviare %1 al Sistema di Interscambio "
-                                                      "(%2) con la PEC?")
-                                           .arg(live->fileName, m_context.settings().pec().sdiAddress)))
+    if (!MessageBox::confirm(m_parent,
+                             QStringLiteral("Inviare %1 al Sistema di Interscambio "
+                                            "(%2) con la PEC?")
+                                 .arg(live->fileName, m_context.settings().pec().sdiAddress)))
         return;
     const auto pec = account(true);
     if (!pec)

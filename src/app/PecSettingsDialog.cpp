@@ -89,8 +89,8 @@ PecSettingsDialog::PecSettingsDialog(AppContext& context, QWidget* parent)
     note->setWordWrap(true);
 
     auto* buttons = new QDialogButtonBox(this);
-    auto* test = buttons->addButton(QStringLiteral("&Prova collegamento"),
-                                    QDialogButtonBox::ActionRole);
+    auto* test =
+        buttons->addButton(QStringLiteral("&Prova collegamento"), QDialogButtonBox::ActionRole);
     test->setObjectName(QStringLiteral("Prova"));
     auto* save = buttons->addButton(QStringLiteral("&Memorizza"), QDialogButtonBox::AcceptRole);
     save->setObjectName(QStringLiteral("Memorizza"));

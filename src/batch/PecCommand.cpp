@@ -112,12 +112,14 @@ int invia(BatchRun& run)
 int ricevi(BatchRun& run)
 {
     if (!run.positional(1).isEmpty())
-        throw BatchError{QStringLiteral("pec ricevi: argomento in più \"%1\"").arg(run.positional(1)),
-                         BatchStatus::BadUsage};
+        throw BatchError{
+            QStringLiteral("pec ricevi: argomento in più \"%1\"").arg(run.positional(1)),
+            BatchStatus::BadUsage};
     for (const char* option : {"dal", "al"})
         if (run.isSet(QLatin1String(option)))
-            throw BatchError{QStringLiteral("--%1 vale solo per pec invia").arg(QLatin1String(option)),
-                             BatchStatus::BadUsage};
+            throw BatchError{
+                QStringLiteral("--%1 vale solo per pec invia").arg(QLatin1String(option)),
+                BatchStatus::BadUsage};
     AppContext& context = run.context();
     run.lockDataFolder(context.programFolder);
     const PecAccount pec = account(run, false);
@@ -154,9 +156,11 @@ BatchCommand pecCommand()
                        "fornitori, elenca il resto. La password viene dall'archivio di segreti del "
                        "desktop o dal file indicato da FALMIDE_PEC_PASSWORD_FILE"),
         {
-            valueOption(QStringLiteral("dal"), QStringLiteral("con invia: il primo giorno del periodo"),
+            valueOption(QStringLiteral("dal"),
+                        QStringLiteral("con invia: il primo giorno del periodo"),
                         QStringLiteral("data")),
-            valueOption(QStringLiteral("al"), QStringLiteral("con invia: l'ultimo giorno del periodo"),
+            valueOption(QStringLiteral("al"),
+                        QStringLiteral("con invia: l'ultimo giorno del periodo"),
                         QStringLiteral("data")),
         },
         {QStringLiteral("AZIONE")},

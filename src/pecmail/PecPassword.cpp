@@ -47,8 +47,8 @@ namespace PecPassword {
 
 QString storeKey(const PecSettings& pec)
 {
-    return QStringLiteral("PEC %1 (%2)").arg(pec.login(), pec.imapHost.isEmpty() ? pec.smtpHost
-                                                                                  : pec.imapHost);
+    return QStringLiteral("PEC %1 (%2)")
+        .arg(pec.login(), pec.imapHost.isEmpty() ? pec.smtpHost : pec.imapHost);
 }
 
 std::optional<QString> readStored(const PecSettings& pec, QString* problem)

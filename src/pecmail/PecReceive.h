@@ -16,9 +16,9 @@ class Settings;
 // What "Ricevi dalla PEC" took in.
 struct PecReceiveSummary
 {
-    int mails = 0;      // new messages read
-    QString intake;     // counts, then one line per file or message
-    QStringList notes;  // what else changed: the SdI's address, the mark
+    int mails = 0;     // new messages read
+    QString intake;    // counts, then one line per file or message
+    QStringList notes; // what else changed: the SdI's address, the mark
     bool anyRefused = false;
     // The text for the user: how many messages, what came of them.
     QString text() const;

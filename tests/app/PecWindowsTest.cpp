@@ -1,9 +1,9 @@
 #include "PecWindowsTest.h"
 
 #include "Clock.h"
+#include "DocumentAmounts.h"
 #include "DocumentFieldTyping.h"
 #include "DocumentKey.h"
-#include "DocumentAmounts.h"
 #include "FArcFAT.h"
 #include "FatturaPAFile.h"
 #include "Main.h"
@@ -53,9 +53,9 @@ void PecWindowsTest::initTestCase()
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     QString error;
     QVERIFY2(m_certificates.create(&error), qPrintable(error));
-    QVERIFY2(m_smtp.start(m_certificates, true, TestSmtpServer::Mode::Accept, kUser, kPassword,
-                          &error),
-             qPrintable(error));
+    QVERIFY2(
+        m_smtp.start(m_certificates, true, TestSmtpServer::Mode::Accept, kUser, kPassword, &error),
+        qPrintable(error));
     QVERIFY2(m_imap.start(m_certificates, kUser, kPassword, &error), qPrintable(error));
 }
 
@@ -122,7 +122,8 @@ void PecWindowsTest::settingsTypedCheckedAndTried()
     QFile ini(m_data.context().settingsFile());
     QVERIFY(ini.open(QIODevice::ReadOnly));
     QVERIFY(!ini.readAll().contains(kPassword.toUtf8()));
-    QVERIFY2(MessageBox::lastText().contains("non è stata custodita"), qPrintable(MessageBox::lastText()));
+    QVERIFY2(MessageBox::lastText().contains("non è stata custodita"),
+             qPrintable(MessageBox::lastText()));
     QCOMPARE(PecSession::password(saved, nullptr), kPassword);
 }
 
@@ -142,16 +143,22 @@ void PecWindowsTest::periodSentFromItsWindow()
     QTest::keyClick(&window, Qt::Key_I, Qt::AltModifier);
     QTRY_COMPARE_WITH_TIMEOUT(MessageBox::shownCount(), 2, 30000);
     QVERIFY2(MessageBox::lastText().contains(m_written + " (fattura 1/2026) inviato con PEC a "
-                                                          "sdi01@pec.fatturapa.it"),
+                                                         "sdi01@pec.fatturapa.it"),
              qPrintable(MessageBox::lastText()));
     QCOMPARE(m_smtp.received().size(), before + 1);
     QString error;
     const auto live = Sendings(m_data.context().DbArchivi).live(kInvoice, &error);
     QVERIFY(live && live->state == SendingState::Sent && !live->messageId.isEmpty());
 
-    // Nothing left to send in the period: said, nothing sent.
+    // Done, the window closed; asked again, nothing is left to send in the
+    // period: said, nothing sent.
+    QVERIFY(!window.isVisible());
+    PecPeriodDialog again(m_data.context());
+    again.show();
+    QVERIFY(QTest::qWaitForWindowActive(&again));
+    retype(again.findChild<QLineEdit*>("First"), "01/12/2026");
     MessageBox::setNextAnswer(QMessageBox::Ok);
-    QTest::keyClick(&window, Qt::Key_I, Qt::AltModifier);
+    QTest::keyClick(&again, Qt::Key_I, Qt::AltModifier);
     QTRY_VERIFY(MessageBox::lastText().startsWith("Nessun file scritto e non ancora inviato"));
     QCOMPARE(m_smtp.received().size(), before + 1);
 }
@@ -172,7 +179,8 @@ void PecWindowsTest::invoiceWindowSendsItsFile()
     MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::keyClick(&window, Qt::Key_P, Qt::AltModifier);
     QTRY_COMPARE_WITH_TIMEOUT(MessageBox::shownCount(), 2, 30000);
-    QVERIFY2(MessageBox::lastText().contains("inviato con PEC"), qPrintable(MessageBox::lastText()));
+    QVERIFY2(MessageBox::lastText().contains("inviato con PEC"),
+             qPrintable(MessageBox::lastText()));
     // Sent once: the button goes off, the window says so.
     QTRY_VERIFY(!send->isEnabled());
     QVERIFY(window.findChild<QLabel*>("XmlScritto")->text().startsWith("Inviata con PEC il"));
