@@ -20,6 +20,11 @@ Cms parse(const QByteArray& der)
     return Cms(in ? d2i_CMS_bio(in.get(), nullptr) : nullptr);
 }
 
+QString noEnvelope()
+{
+    return QStringLiteral("non è né un file XML né un file firmato (.p7m)");
+}
+
 } // namespace
 
 bool looksLikeXml(const QByteArray& data)
@@ -30,7 +35,7 @@ bool looksLikeXml(const QByteArray& data)
     return text.trimmed().startsWith('<');
 }
 
-std::optional<QByteArray> cadesContent(const QByteArray& envelope, QString* message)
+std::optional<CadesEnvelope> openCadesEnvelope(const QByteArray& envelope, QString* message)
 {
     // Some mail programs save the envelope as base64 text.
     Cms cms = parse(envelope);
@@ -38,18 +43,35 @@ std::optional<QByteArray> cadesContent(const QByteArray& envelope, QString* mess
         cms = parse(QByteArray::fromBase64(envelope));
     ERR_clear_error();
     if (!cms || OBJ_obj2nid(CMS_get0_type(cms.get())) != NID_pkcs7_signed) {
-        *message = QStringLiteral("non è né un file XML né un file firmato (.p7m)");
+        *message = noEnvelope();
         return std::nullopt;
     }
     Bio out(BIO_new(BIO_s_mem()));
-    if (!out || CMS_verify(cms.get(), nullptr, nullptr, nullptr, out.get(),
-                           CMS_NO_SIGNER_CERT_VERIFY | CMS_BINARY) != 1) {
-        ERR_clear_error();
-        *message = QStringLiteral("la firma del file .p7m non corrisponde al contenuto o il "
-                                  "contenuto manca");
+    if (out && CMS_verify(cms.get(), nullptr, nullptr, nullptr, out.get(),
+                          CMS_NO_SIGNER_CERT_VERIFY | CMS_BINARY) == 1) {
+        char* bytes = nullptr;
+        const long size = BIO_get_mem_data(out.get(), &bytes);
+        return CadesEnvelope{QByteArray(bytes, qsizetype(size)), true, {}};
+    }
+    ERR_clear_error();
+    ASN1_OCTET_STRING** inside = CMS_get0_content(cms.get());
+    if (!inside || !*inside) {
+        *message = QStringLiteral("il file .p7m non contiene il documento firmato");
         return std::nullopt;
     }
-    char* bytes = nullptr;
-    const long size = BIO_get_mem_data(out.get(), &bytes);
-    return QByteArray(bytes, qsizetype(size));
+    const auto* bytes = reinterpret_cast<const char*>(ASN1_STRING_get0_data(*inside));
+    return CadesEnvelope{QByteArray(bytes, ASN1_STRING_length(*inside)), false,
+                         QStringLiteral("la firma del file .p7m non corrisponde al contenuto")};
+}
+
+std::optional<QByteArray> cadesContent(const QByteArray& envelope, QString* message)
+{
+    auto opened = openCadesEnvelope(envelope, message);
+    if (opened && opened->verified)
+        return std::move(opened->content);
+    // Where content is required, a missing one is as bad as a changed one.
+    if (opened || *message != noEnvelope())
+        *message = QStringLiteral("la firma del file .p7m non corrisponde al contenuto o il "
+                                  "contenuto manca");
+    return std::nullopt;
 }
