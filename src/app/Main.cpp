@@ -11,6 +11,7 @@
 #include "FArcFOR.h"
 #include "FArcMOV.h"
 #include "FParcella.h"
+#include "FatturaPAPreview.h"
 #include "FrmUtente.h"
 #include "MessageBox.h"
 #include "PeriodReportWindows.h"
@@ -93,7 +94,9 @@ const std::vector<MenuDef>& menuDefs()
           {"VoceBollo", "Imposta di &bollo"}}},
         {"MenuFatturaElettronica",
          "Fattura &elettronica",
-         {{"VoceRicevute", "Importa &ricevute SdI ..."}, {"VoceZip", "File &ZIP del periodo ..."}}},
+         {{"VoceRicevute", "Importa &ricevute SdI ..."},
+          {"VoceZip", "File &ZIP del periodo ..."},
+          {"VoceVisualizzaFE", "&Visualizza fattura elettronica ..."}}},
         {"MenuGuida", "&Guida", {{"VoceAbout", "&About FALMIDE ..."}}},
     };
     return menus;
@@ -195,6 +198,7 @@ void Main::buildMenus()
     enable("VoceSalvaCopia", &Main::VoceSalvaCopia_Click);
     enable("VoceRicevute", &Main::VoceRicevute_Click);
     enable("VoceZip", &Main::VoceZip_Click);
+    enable("VoceVisualizzaFE", &Main::VoceVisualizzaFE_Click);
 }
 
 QWidget* Main::buildBarra()
@@ -463,6 +467,11 @@ void Main::VoceRicevute_Click()
 void Main::VoceZip_Click()
 {
     ElectronicInvoiceFiles(m_context, this).VoceZip();
+}
+
+void Main::VoceVisualizzaFE_Click()
+{
+    askAndPreviewFatturaPA(m_context, this);
 }
 
 void Main::offerRepairWhenIdle(const QString& report)

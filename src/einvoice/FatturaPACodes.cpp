@@ -149,12 +149,9 @@ const CodeName kFunds[] = {
 };
 
 const CodeName kWithholdings[] = {
-    {"RT01", "Ritenuta persone fisiche"},
-    {"RT02", "Ritenuta persone giuridiche"},
-    {"RT03", "Contributo INPS"},
-    {"RT04", "Contributo ENASARCO"},
-    {"RT05", "Contributo ENPAM"},
-    {"RT06", "Altro contributo previdenziale"},
+    {"RT01", "Ritenuta persone fisiche"}, {"RT02", "Ritenuta persone giuridiche"},
+    {"RT03", "Contributo INPS"},          {"RT04", "Contributo ENASARCO"},
+    {"RT05", "Contributo ENPAM"},         {"RT06", "Altro contributo previdenziale"},
 };
 
 const CodeName kChargeabilities[] = {
@@ -177,9 +174,9 @@ std::optional<QString> formatDecimal(const QString& text, int decimals)
         fraction.chop(1);
     fraction = fraction.leftJustified(decimals, QLatin1Char('0'));
     // No "-0,00".
-    const bool zero = integer == QLatin1String("0") &&
-                      std::all_of(fraction.begin(), fraction.end(),
-                                  [](QChar c) { return c == QLatin1Char('0'); });
+    const bool zero =
+        integer == QLatin1String("0") && std::all_of(fraction.begin(), fraction.end(),
+                                                     [](QChar c) { return c == QLatin1Char('0'); });
     QString out = (zero ? QString() : m.captured(1)) + groupThousands(integer, QStringLiteral("."));
     if (!fraction.isEmpty())
         out += QLatin1Char(',') + fraction;

@@ -34,15 +34,16 @@ public:
     std::optional<FatturaPAContent> read(QString* message)
     {
         if (!m_xml.readNextStartElement()) {
-            *message = notFatturaPA() +
-                       (m_xml.hasError() ? QStringLiteral(" (non è un file XML leggibile: %1)")
-                                               .arg(m_xml.errorString())
-                                         : QStringLiteral(" (è vuoto)"));
+            *message =
+                notFatturaPA() +
+                (m_xml.hasError()
+                     ? QStringLiteral(" (non è un file XML leggibile: %1)").arg(m_xml.errorString())
+                     : QStringLiteral(" (è vuoto)"));
             return std::nullopt;
         }
         m_namespace = m_xml.namespaceUri().toString();
-        const bool known = std::find(std::begin(kNamespaces), std::end(kNamespaces),
-                                     m_namespace) != std::end(kNamespaces);
+        const bool known = std::find(std::begin(kNamespaces), std::end(kNamespaces), m_namespace) !=
+                           std::end(kNamespaces);
         if (m_xml.name() != QLatin1String("FatturaElettronica") || !known) {
             *message = notFatturaPA() + QStringLiteral(" (contiene %1)").arg(m_xml.name());
             return std::nullopt;
@@ -246,8 +247,7 @@ private:
         FatturaPAWithholding w;
         children([&](QStringView n) {
             return take(n, u"TipoRitenuta", w.type) || take(n, u"ImportoRitenuta", w.amount) ||
-                   take(n, u"AliquotaRitenuta", w.rate) ||
-                   take(n, u"CausalePagamento", w.reason);
+                   take(n, u"AliquotaRitenuta", w.rate) || take(n, u"CausalePagamento", w.reason);
         });
         return w;
     }
@@ -299,9 +299,9 @@ private:
         children([&](QStringView n) {
             return take(n, u"NumeroLinea", l.number) || take(n, u"Descrizione", l.description) ||
                    take(n, u"Quantita", l.quantity) || take(n, u"UnitaMisura", l.unit) ||
-                   take(n, u"PrezzoUnitario", l.unitPrice) ||
-                   take(n, u"PrezzoTotale", l.total) || take(n, u"AliquotaIVA", l.vatRate) ||
-                   take(n, u"Natura", l.nature) || take(n, u"Ritenuta", withheld);
+                   take(n, u"PrezzoUnitario", l.unitPrice) || take(n, u"PrezzoTotale", l.total) ||
+                   take(n, u"AliquotaIVA", l.vatRate) || take(n, u"Natura", l.nature) ||
+                   take(n, u"Ritenuta", withheld);
         });
         l.withheld = withheld == QLatin1String("SI");
         return l;
@@ -353,8 +353,7 @@ private:
     {
         FatturaPAAttachmentName a;
         children([&](QStringView n) {
-            return take(n, u"NomeAttachment", a.name) ||
-                   take(n, u"FormatoAttachment", a.format) ||
+            return take(n, u"NomeAttachment", a.name) || take(n, u"FormatoAttachment", a.format) ||
                    take(n, u"DescrizioneAttachment", a.description);
         });
         return a;
