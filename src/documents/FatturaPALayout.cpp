@@ -93,6 +93,7 @@ public:
             m_tableHeading();
     }
     void setTableHeading(std::function<void()> heading) { m_tableHeading = std::move(heading); }
+    void breakPage() { newPage(); }
 
     void text(double row, double col, const QString& text, const FontState& f,
               Op::Kind kind = Op::Left, double maxWidth = 0)
@@ -319,7 +320,8 @@ void lines(Planner& p, const FatturaPABody& b)
     p.setTableHeading(heading);
     for (const FatturaPALine& l : b.lines) {
         const QStringList text = p.wrap(l.description, kDescriptionEnd - kDescription, kBody);
-        p.need(1);
+        // A description of a few rows stays on one page; a longer one flows on.
+        p.need(double(std::clamp<qsizetype>(text.size(), 1, 8)));
         const double r = p.row();
         QString quantity = l.quantity.isEmpty() ? QString() : italianDecimal(l.quantity);
         if (!quantity.isEmpty() && !l.unit.isEmpty())
@@ -373,10 +375,10 @@ void summaries(Planner& p, const FatturaPABody& b)
     for (const FatturaPASummary& s : b.summaries) {
         const QString what = s.nature.isEmpty() ? italianPercent(s.vatRate)
                                                 : codeWithName(s.nature, natureName(s.nature));
-        QString note = s.chargeability.isEmpty()
-                           ? QString()
-                           : QStringLiteral("Esigibilità ") +
-                                 codeWithName(s.chargeability, chargeabilityName(s.chargeability));
+        const QString when = chargeabilityName(s.chargeability);
+        QString note = s.chargeability.isEmpty() ? QString()
+                                                 : QStringLiteral("Esigibilità ") +
+                                                       (when.isEmpty() ? s.chargeability : when);
         if (!s.reference.isEmpty())
             note += (note.isEmpty() ? QString() : QStringLiteral(" - ")) + s.reference;
         const QStringList left = p.wrap(what, kTaxableEnd - 14 - kLeft, kBody);
@@ -421,6 +423,7 @@ void payments(Planner& p, const FatturaPABody& b)
                    codeWithName(pay.conditions, paymentTermsName(pay.conditions))}});
         if (pay.instalments.isEmpty())
             continue;
+        p.skip(0.4);
         const auto heading = [&p] {
             const double r = p.row();
             p.text(r, kLeft, QStringLiteral("Modalità"), kLabelBold);
@@ -483,26 +486,29 @@ void attachments(Planner& p, const FatturaPABody& b)
 
 // The recorder's font made `to`, one attribute at a time as the page files
 // record them.
-void setFont(PageRecorder& e, FontState& current, const FontState& to)
+void setFont(PageRecorder& e, FontState& current, const FontState& to, bool whole = false)
 {
-    if (current.name != to.name)
+    if (whole || current.name != to.name)
         e.SetFontName(to.name);
-    if (current.size != to.size)
+    if (whole || current.size != to.size)
         e.SetFontSize(to.size);
-    if (current.bold != to.bold)
+    if (whole || current.bold != to.bold)
         e.SetFontBold(to.bold);
-    if (current.italic != to.italic)
+    if (whole || current.italic != to.italic)
         e.SetFontItalic(to.italic);
+    if (whole || current.underline != to.underline)
+        e.SetFontUnderline(to.underline);
     current = to;
 }
 
 void record(PageRecorder& e, const FatturaPAContent& c, const QList<QList<Op>>& pages)
 {
-    FontState current = e.printerFont();
     for (qsizetype page = 0; page < pages.size(); ++page) {
         if (page > 0)
             e.NewPage();
-        setFont(e, current, kTitle);
+        // Every page sets its font whole, whatever the page state says.
+        FontState current = kTitle;
+        setFont(e, current, kTitle, true);
         e.PrintText(kHeaderRow, kLeft, 0, QStringLiteral("Fattura elettronica"));
         setFont(e, current, kBody);
         e.PrintTextRight(kHeaderRow + 0.5, kRight, kRight - kMiddle, c.fileName);
@@ -541,8 +547,9 @@ void layoutFatturaPA(PageRecorder& recorder, const FatturaPAContent& content)
     const qsizetype count = content.bodies.size();
     for (qsizetype i = 0; i < count; ++i) {
         const FatturaPABody& b = content.bodies[i];
+        // Each document of a file of several begins a page.
         if (i > 0)
-            p.skip(0.8);
+            p.breakPage();
         documentData(p, b,
                      count > 1 ? QStringLiteral("DOCUMENTO %1 DI %2").arg(i + 1).arg(count)
                                : QStringLiteral("DATI DEL DOCUMENTO"));
