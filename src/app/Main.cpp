@@ -11,6 +11,7 @@
 #include "FArcFOR.h"
 #include "FArcMOV.h"
 #include "FParcella.h"
+#include "FatturaPAPreview.h"
 #include "FrmUtente.h"
 #include "MessageBox.h"
 #include "PecActions.h"
@@ -96,6 +97,7 @@ const std::vector<MenuDef>& menuDefs()
          "Fattura &elettronica",
          {{"VoceRicevute", "Importa &ricevute SdI ..."},
           {"VoceZip", "File &ZIP del periodo ..."},
+          {"VoceVisualizzaFE", "&Visualizza fattura elettronica ..."},
           {"", ""},
           {"VoceInviaPEC", "Invia con &PEC ..."},
           {"VoceRiceviPEC", "Ri&cevi dalla PEC"},
@@ -205,6 +207,7 @@ void Main::buildMenus()
     enable("VoceSalvaCopia", &Main::VoceSalvaCopia_Click);
     enable("VoceRicevute", &Main::VoceRicevute_Click);
     enable("VoceZip", &Main::VoceZip_Click);
+    enable("VoceVisualizzaFE", &Main::VoceVisualizzaFE_Click);
     enable("VoceInviaPEC", &Main::VoceInviaPEC_Click);
     enable("VoceRiceviPEC", &Main::VoceRiceviPEC_Click);
     enable("VoceImpostazioniPEC", &Main::VoceImpostazioniPEC_Click);
@@ -491,6 +494,11 @@ void Main::VoceRiceviPEC_Click()
 void Main::VoceImpostazioniPEC_Click()
 {
     PecActions(m_context, this).VoceImpostazioniPEC();
+}
+
+void Main::VoceVisualizzaFE_Click()
+{
+    askAndPreviewFatturaPA(m_context, this);
 }
 
 void Main::offerRepairWhenIdle(const QString& report)

@@ -37,3 +37,17 @@ std::optional<SignedEnvelope> openSignedEnvelope(const QByteArray& envelope, QSt
 // envelope only has to be whole. Nothing and why when it is no such
 // envelope, holds no document, or the signature does not match.
 std::optional<QByteArray> cadesContent(const QByteArray& envelope, QString* message);
+
+// What a CAdES envelope holds, and whether its signature matches it.
+struct CadesEnvelope
+{
+    QByteArray content;
+    bool verified = false;
+    QString problem; // why the signature does not match, when it does not
+};
+
+// The document inside a CAdES envelope, taken out even when its signature
+// does not match it: for showing a file, where the reader is told, never
+// for importing one. Nothing and why when it is no such envelope or holds
+// no document (a detached signature).
+std::optional<CadesEnvelope> openCadesEnvelope(const QByteArray& envelope, QString* message);

@@ -25,7 +25,7 @@ QString boolField(bool on)
 } // namespace
 
 PageRecorder::PageRecorder(PageStore& store, QPagedPaintDevice& device)
-    : m_device(device), m_store(store), m_writer(store), m_measure(device),
+    : m_device(device), m_store(store), m_writer(store), m_measure(device), m_probe(device),
       m_decimalSeparator(PageRecord::systemDecimalSeparator())
 {
 }
@@ -146,6 +146,18 @@ double PageRecorder::TextWidth(const QString& text) const
 double PageRecorder::TextHeight(const QString&) const
 {
     return m_measure.lineHeight();
+}
+
+double PageRecorder::TextWidthIn(const FontState& font, const QString& text) const
+{
+    m_probe.setFont(font);
+    return m_probe.width(text);
+}
+
+double PageRecorder::LineHeightIn(const FontState& font) const
+{
+    m_probe.setFont(font);
+    return m_probe.lineHeight();
 }
 
 QSizeF PageRecorder::paperTwips() const

@@ -83,6 +83,10 @@ public:
     double TextWidth(const QString& text) const;
     double TextHeight(const QString& text) const;
     const FontState& printerFont() const { return m_measure.font(); }
+    // Measuring in a font of the caller's, recording nothing and leaving
+    // the current font as it is: for a layout that plans its pages first.
+    double TextWidthIn(const FontState& font, const QString& text) const;
+    double LineHeightIn(const FontState& font) const;
     // The paper of the device in twips.
     QSizeF paperTwips() const;
 
@@ -98,6 +102,7 @@ private:
     PageStore& m_store;
     PageFileWriter m_writer;
     TextMeasure m_measure;
+    mutable TextMeasure m_probe;
     QChar m_decimalSeparator;
     bool m_recording = false;
     int m_pageCount = 0;

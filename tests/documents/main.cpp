@@ -1,6 +1,7 @@
 #include "CreditNoteWindowTest.h"
 #include "DocumentLayoutTest.h"
 #include "DocumentsTest.h"
+#include "FatturaPAViewTest.h"
 #include "InvoiceWindowRulesTest.h"
 #include "MultiTestMain.h"
 #include "SendingsWindowTest.h"
@@ -10,5 +11,5 @@
 int main(int argc, char* argv[])
 {
     return runTests<QApplication, DocumentsTest, DocumentLayoutTest, SendingsWindowTest,
-                    CreditNoteWindowTest, InvoiceWindowRulesTest>(argc, argv);
+                    CreditNoteWindowTest, InvoiceWindowRulesTest, FatturaPAViewTest>(argc, argv);
 }

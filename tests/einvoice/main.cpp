@@ -1,3 +1,4 @@
+#include "FatturaPAContentTest.h"
 #include "FatturaPATest.h"
 #include "MultiTestMain.h"
 #include "SdiReceiptTest.h"
@@ -7,6 +8,6 @@
 
 int main(int argc, char* argv[])
 {
-    return runTests<QCoreApplication, FatturaPATest, SdiReceiptTest, StampDutyCheckTest>(argc,
-                                                                                         argv);
+    return runTests<QCoreApplication, FatturaPATest, FatturaPAContentTest, SdiReceiptTest,
+                    StampDutyCheckTest>(argc, argv);
 }
