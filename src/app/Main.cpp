@@ -93,7 +93,9 @@ const std::vector<MenuDef>& menuDefs()
           {"VoceBollo", "Imposta di &bollo"}}},
         {"MenuFatturaElettronica",
          "Fattura &elettronica",
-         {{"VoceRicevute", "Importa &ricevute SdI ..."}, {"VoceZip", "File &ZIP del periodo ..."}}},
+         {{"VoceRicevute", "Importa &ricevute SdI ..."},
+          {"VoceZip", "File &ZIP del periodo ..."},
+          {"VoceFattureRicevute", "Importa &fatture ricevute ..."}}},
         {"MenuGuida", "&Guida", {{"VoceAbout", "&About FALMIDE ..."}}},
     };
     return menus;
@@ -195,6 +197,7 @@ void Main::buildMenus()
     enable("VoceSalvaCopia", &Main::VoceSalvaCopia_Click);
     enable("VoceRicevute", &Main::VoceRicevute_Click);
     enable("VoceZip", &Main::VoceZip_Click);
+    enable("VoceFattureRicevute", &Main::VoceFattureRicevute_Click);
 }
 
 QWidget* Main::buildBarra()
@@ -463,6 +466,11 @@ void Main::VoceRicevute_Click()
 void Main::VoceZip_Click()
 {
     ElectronicInvoiceFiles(m_context, this).VoceZip();
+}
+
+void Main::VoceFattureRicevute_Click()
+{
+    ElectronicInvoiceFiles(m_context, this).VoceFattureRicevute();
 }
 
 void Main::offerRepairWhenIdle(const QString& report)

@@ -40,6 +40,7 @@ public:
     void VoceSalvaCopia_Click();
     void VoceRicevute_Click();
     void VoceZip_Click();
+    void VoceFattureRicevute_Click();
     void OpStaz_Click(int index);
     void MenuUscita_Click();
     void Exit_Click();

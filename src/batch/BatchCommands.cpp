@@ -3,10 +3,11 @@
 const std::vector<BatchCommand>& batchCommands()
 {
     static const std::vector<BatchCommand> commands = {
-        demoCommand(),       calcolaCommand(),   fatturaPdfCommand(),   parcellaPdfCommand(),
-        reportCommand(),     fatturaPACommand(), annullaInvioCommand(), ricevuteCommand(),
-        backupCommand(),     verificaCommand(),  compattaCommand(),     riparaCommand(),
-        ripristinaCommand(),
+        demoCommand(),         calcolaCommand(),    fatturaPdfCommand(),
+        parcellaPdfCommand(),  reportCommand(),     fatturaPACommand(),
+        annullaInvioCommand(), ricevuteCommand(),   ricevuteFornitoriCommand(),
+        backupCommand(),       verificaCommand(),   compattaCommand(),
+        riparaCommand(),       ripristinaCommand(),
     };
     return commands;
 }

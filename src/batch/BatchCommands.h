@@ -19,3 +19,4 @@ BatchCommand ripristinaCommand();
 BatchCommand fatturaPACommand();
 BatchCommand annullaInvioCommand();
 BatchCommand ricevuteCommand();
+BatchCommand ricevuteFornitoriCommand();

@@ -110,6 +110,7 @@ void MainWindowTest::captionsAndStartState()
         {"VoceBollo", "Imposta di &bollo", true},
         {"VoceRicevute", "Importa &ricevute SdI ...", true},
         {"VoceZip", "File &ZIP del periodo ...", true},
+        {"VoceFattureRicevute", "Importa &fatture ricevute ...", true},
         {"VoceAbout", "&About FALMIDE ...", true},
     };
     for (const auto& e : entries) {
