@@ -7,6 +7,7 @@
 #include "MessageBox.h"
 #include "PeriodZip.h"
 #include "ReceiptImport.h"
+#include "SupplierInvoiceImport.h"
 #include "WaitCursor.h"
 
 #include <QApplication>
@@ -51,6 +52,41 @@ void ElectronicInvoiceFiles::importReceipts(const QStringList& paths)
     for (const ReceiptImport& r : results) {
         lines << r.message;
         refused = refused || r.outcome == ReceiptOutcome::Refused;
+    }
+    const QString text = lines.join(QLatin1Char('\n'));
+    if (refused)
+        MessageBox::warning(m_parent, text);
+    else
+        MessageBox::show(m_parent, text);
+}
+
+void ElectronicInvoiceFiles::VoceFattureRicevute()
+{
+    QFileDialog dialog(m_parent, QStringLiteral("Importa fatture ricevute"),
+                       QStandardPaths::writableLocation(QStandardPaths::DownloadLocation),
+                       QStringLiteral("Fatture elettroniche (*.xml *.XML *.p7m *.P7M);;Tutti i "
+                                      "file (*)"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    QApplication::processEvents();
+    importSupplierInvoices(dialog.selectedFiles());
+}
+
+void ElectronicInvoiceFiles::importSupplierInvoices(const QStringList& paths)
+{
+    QList<SupplierInvoiceImport> results;
+    {
+        const WaitCursor wait;
+        results = importSupplierInvoiceFiles(m_context.DbArchivi, m_context.programFolder, paths,
+                                             Clock::today());
+    }
+    QStringList lines;
+    bool refused = false;
+    for (const SupplierInvoiceImport& r : results) {
+        lines << r.message;
+        refused = refused || !r.imported;
     }
     const QString text = lines.join(QLatin1Char('\n'));
     if (refused)

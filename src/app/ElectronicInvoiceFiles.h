@@ -8,7 +8,8 @@ class QWidget;
 struct AppContext;
 
 // The "Fattura elettronica" menu's work on files: the SdI's receipts read
-// in, and a period's files packed into one ZIP.
+// in, a period's files packed into one ZIP, and suppliers' invoices read
+// into purchases.
 class ElectronicInvoiceFiles
 {
 public:
@@ -20,6 +21,12 @@ public:
     void importReceipts(const QStringList& paths);
     // "File ZIP del periodo ...".
     void VoceZip();
+    // "Importa fatture ricevute ...": asks for the suppliers' files, then
+    // imports them.
+    void VoceFattureRicevute();
+    // Reads the suppliers' files in `paths` into purchases and says, file by
+    // file, what happened.
+    void importSupplierInvoices(const QStringList& paths);
 
 private:
     AppContext& m_context;

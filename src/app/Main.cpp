@@ -97,6 +97,7 @@ const std::vector<MenuDef>& menuDefs()
          "Fattura &elettronica",
          {{"VoceRicevute", "Importa &ricevute SdI ..."},
           {"VoceZip", "File &ZIP del periodo ..."},
+          {"VoceFattureRicevute", "Importa &fatture ricevute ..."},
           {"VoceVisualizzaFE", "&Visualizza fattura elettronica ..."},
           {"", ""},
           {"VoceInviaPEC", "Invia con &PEC ..."},
@@ -207,6 +208,7 @@ void Main::buildMenus()
     enable("VoceSalvaCopia", &Main::VoceSalvaCopia_Click);
     enable("VoceRicevute", &Main::VoceRicevute_Click);
     enable("VoceZip", &Main::VoceZip_Click);
+    enable("VoceFattureRicevute", &Main::VoceFattureRicevute_Click);
     enable("VoceVisualizzaFE", &Main::VoceVisualizzaFE_Click);
     enable("VoceInviaPEC", &Main::VoceInviaPEC_Click);
     enable("VoceRiceviPEC", &Main::VoceRiceviPEC_Click);
@@ -499,6 +501,11 @@ void Main::VoceImpostazioniPEC_Click()
 void Main::VoceVisualizzaFE_Click()
 {
     askAndPreviewFatturaPA(m_context, this);
+}
+
+void Main::VoceFattureRicevute_Click()
+{
+    ElectronicInvoiceFiles(m_context, this).VoceFattureRicevute();
 }
 
 void Main::offerRepairWhenIdle(const QString& report)

@@ -40,6 +40,7 @@ public:
     void VoceSalvaCopia_Click();
     void VoceRicevute_Click();
     void VoceZip_Click();
+    void VoceFattureRicevute_Click();
     void VoceVisualizzaFE_Click();
     void VoceInviaPEC_Click();
     void VoceRiceviPEC_Click();

@@ -19,4 +19,5 @@ BatchCommand ripristinaCommand();
 BatchCommand fatturaPACommand();
 BatchCommand annullaInvioCommand();
 BatchCommand ricevuteCommand();
+BatchCommand ricevuteFornitoriCommand();
 BatchCommand pecCommand();

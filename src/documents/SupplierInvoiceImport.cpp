@@ -117,7 +117,8 @@ private:
 
 std::optional<QByteArray> Importer::content(const QByteArray& data)
 {
-    if (!m_name.endsWith(QLatin1String(".p7m"), Qt::CaseInsensitive) && looksLikeXml(data))
+    // Plain XML whatever the name: a mail program may have named it .p7m.
+    if (looksLikeXml(data))
         return data;
     const auto opened = openSignedEnvelope(data, &m_why);
     if (!opened)

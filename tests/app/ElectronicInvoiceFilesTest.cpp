@@ -9,6 +9,7 @@
 #include "ModalHelper.h"
 #include "PdfTestSupport.h"
 #include "Sendings.h"
+#include "SupplierInvoiceXml.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -120,4 +121,32 @@ void ElectronicInvoiceFilesTest::zipOfThePeriod()
     unzip.start("unzip", {"-Z1", zip});
     QVERIFY(unzip.waitForFinished(30000));
     QCOMPARE(QString::fromUtf8(unzip.readAllStandardOutput()).trimmed(), m_written);
+}
+
+void ElectronicInvoiceFilesTest::supplierInvoicesFromTheMenu()
+{
+    const QString file = m_data.filePath("IT01234567890_00001.xml");
+    QVERIFY(pdftest::writeFile(file, supplierxml::xml(supplierxml::twoRatesAndN1())));
+    Main main(m_data.context());
+    main.show();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    chooseInDialog(&main, file);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    // Alt+E opens "Fattura elettronica", F "Importa fatture ricevute ...".
+    QTest::keyClick(&main, Qt::Key_E, Qt::AltModifier);
+    QTRY_VERIFY(main.findChild<QMenu*>("MenuFatturaElettronica")->isVisible());
+    QTest::keyClick(main.findChild<QMenu*>("MenuFatturaElettronica"), Qt::Key_F);
+    QTRY_COMPARE(MessageBox::shownCount(), 1);
+    QCOMPARE(MessageBox::lastText(),
+             "IT01234567890_00001.xml: fattura 15/A del 03/11/2026 di Rossi Srl registrata come "
+             "movimenti 2026/00001, 2026/00002 (nuovo fornitore ROSSISRL)");
+    QCOMPARE(MessageBox::lastIcon(), QMessageBox::Information);
+    QVERIFY(QFile::exists(m_data.filePath("Ricevute/2026/IT01234567890_00001.xml")));
+
+    // The same file again: refused by name, as a warning.
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    ElectronicInvoiceFiles(m_data.context(), &main).importSupplierInvoices({file});
+    QVERIFY2(MessageBox::lastText().startsWith("IT01234567890_00001.xml: file già importato"),
+             qPrintable(MessageBox::lastText()));
+    QCOMPARE(MessageBox::lastIcon(), QMessageBox::Warning);
 }

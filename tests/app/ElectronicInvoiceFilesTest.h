@@ -5,7 +5,8 @@
 #include <QObject>
 
 // The "Fattura elettronica" menu: receipts chosen in the file dialog and
-// recorded, and the period's ZIP asked for in its window.
+// recorded, the period's ZIP asked for in its window, and suppliers'
+// invoices chosen and read into purchases.
 class ElectronicInvoiceFilesTest : public QObject
 {
     Q_OBJECT
@@ -14,6 +15,7 @@ private slots:
     void cleanup();
     void receiptsFromTheMenu();
     void zipOfThePeriod();
+    void supplierInvoicesFromTheMenu();
 
 private:
     TestDataFolder m_data;

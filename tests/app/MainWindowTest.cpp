@@ -110,7 +110,11 @@ void MainWindowTest::captionsAndStartState()
         {"VoceBollo", "Imposta di &bollo", true},
         {"VoceRicevute", "Importa &ricevute SdI ...", true},
         {"VoceZip", "File &ZIP del periodo ...", true},
+        {"VoceFattureRicevute", "Importa &fatture ricevute ...", true},
         {"VoceVisualizzaFE", "&Visualizza fattura elettronica ...", true},
+        {"VoceInviaPEC", "Invia con &PEC ...", true},
+        {"VoceRiceviPEC", "Ri&cevi dalla PEC", true},
+        {"VoceImpostazioniPEC", "Impostazioni PEC ...", true},
         {"VoceAbout", "&About FALMIDE ...", true},
     };
     for (const auto& e : entries) {

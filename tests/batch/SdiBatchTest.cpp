@@ -5,6 +5,8 @@
 #include "DocumentKey.h"
 #include "PdfTestSupport.h"
 #include "Sendings.h"
+#include "Snapshot.h"
+#include "SupplierInvoiceXml.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -200,4 +202,47 @@ void SdiBatchTest::periodZip()
     QCOMPARE(outcome.status, 1);
     QVERIFY2(outcome.err.contains("Nessuna fattura elettronica scritta nel periodo"),
              qPrintable(outcome.err));
+}
+
+void SdiBatchTest::suppliersInvoicesImported()
+{
+    const QString home = folder(m_dir, QStringLiteral("suppliers"));
+    const QString inbox = folder(m_dir, QStringLiteral("inbox-suppliers"));
+    QVERIFY(QDir().mkpath(inbox) && QDir().mkpath(home));
+    {
+        Database db;
+        QString error;
+        QVERIFY2(db.open(home + "/falmide.db", &error), qPrintable(error));
+        QVERIFY(db.execute("UPDATE datipers SET PartitaIVA = '09876543217'", {}, &error));
+    }
+    const QString first = inbox + "/IT01234567890_00001.xml";
+    const QString copy = inbox + "/copia.xml";
+    const QString other = inbox + "/altro.xml";
+    const QByteArray xml = supplierxml::xml(supplierxml::twoRatesAndN1());
+    QVERIFY(pdftest::writeFile(first, xml) && pdftest::writeFile(copy, xml) &&
+            pdftest::writeFile(other, "<html/>"));
+
+    // One line per file; the refused ones on the standard error and the
+    // exit status 1, the others imported all the same.
+    Outcome outcome = run({"ricevute-fornitori", first, copy, other, "--dir", home});
+    QCOMPARE(outcome.status, 1);
+    QCOMPARE(outcome.out, QStringLiteral("IT01234567890_00001.xml: fattura 15/A del 03/11/2026 "
+                                         "di Rossi Srl registrata come movimenti 2026/00001, "
+                                         "2026/00002 (nuovo fornitore ROSSISRL)\n"));
+    QVERIFY2(outcome.err.startsWith("falmide: copia.xml: file già importato il ") &&
+                 outcome.err.contains("falmide: altro.xml: non è una fattura elettronica "
+                                      "FatturaPA (contiene html)\n") &&
+                 outcome.err.endsWith("falmide: 2 file su 3 non importati\n"),
+             qPrintable(outcome.err));
+    QCOMPARE(pdftest::readFile(home + "/Ricevute/2026/IT01234567890_00001.xml"), xml);
+
+    // All imported: exit status 0.
+    supplierxml::File next = supplierxml::twoRatesAndN1();
+    next.bodies[0].number = "16/A";
+    const QString second = inbox + "/IT01234567890_00002.xml";
+    QVERIFY(pdftest::writeFile(second, supplierxml::xml(next)));
+    outcome = run({"ricevute-fornitori", second, "--dir", home});
+    QCOMPARE(outcome.status, 0);
+    QVERIFY2(outcome.out.endsWith("movimenti 2026/00003, 2026/00004\n"), qPrintable(outcome.out));
+    QVERIFY(outcome.err.isEmpty());
 }

@@ -3,8 +3,9 @@
 #include <QObject>
 #include <QTemporaryDir>
 
-// The SdI's receipts read in by `ricevute`, and a period's files packed by
-// `fatturapa --zip`, on a real data folder.
+// The SdI's receipts read in by `ricevute`, a period's files packed by
+// `fatturapa --zip`, and suppliers' invoices read in by
+// `ricevute-fornitori`, on a real data folder.
 class SdiBatchTest : public QObject
 {
     Q_OBJECT
@@ -12,6 +13,7 @@ private slots:
     void init();
     void receiptsRecordTheSendingsState();
     void periodZip();
+    void suppliersInvoicesImported();
 
 private:
     QTemporaryDir m_dir;
