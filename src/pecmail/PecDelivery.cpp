@@ -31,11 +31,7 @@ PecAccount pecAccount(const PecSettings& settings, const QString& password)
 std::optional<QVector<Sending>> sendingsToSend(Database& db, const QDate& first, const QDate& last,
                                                QString* error)
 {
-    auto live = Sendings(db).liveInPeriod(first, last, error);
-    if (!live)
-        return std::nullopt;
-    live->removeIf([](const Sending& s) { return s.state != SendingState::Written; });
-    return live;
+    return Sendings(db).unsentLiveInPeriod(first, last, error);
 }
 
 OutgoingMail sdiMail(const PecAccount& account, const QString& fileName, const QByteArray& file)
