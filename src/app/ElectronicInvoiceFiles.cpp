@@ -107,10 +107,8 @@ PeriodZipDialog::PeriodZipDialog(AppContext& context, QWidget* parent)
     setObjectName(QStringLiteral("PeriodZipDialog"));
     setWindowTitle(QStringLiteral("Fatture elettroniche del periodo in un file ZIP"));
     const QDate today = Clock::today();
-    m_first = new QLineEdit(QDate(today.year(), 1, 1).toString(QStringLiteral("dd/MM/yyyy")), this);
-    m_first->setObjectName(QStringLiteral("First"));
-    m_last = new QLineEdit(today.toString(QStringLiteral("dd/MM/yyyy")), this);
-    m_last->setObjectName(QStringLiteral("Last"));
+    auto* form = new QFormLayout;
+    m_period = std::make_unique<PeriodFields>(this, form);
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     m_file = new QLineEdit(
         QDir(documents).filePath(QStringLiteral("FattureElettroniche_%1.zip").arg(today.year())),
@@ -131,9 +129,6 @@ PeriodZipDialog::PeriodZipDialog(AppContext& context, QWidget* parent)
     fileRow->addWidget(m_file, 1);
     fileRow->addWidget(browse);
 
-    auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Dal"), m_first);
-    form->addRow(QStringLiteral("A&l"), m_last);
     form->addRow(QStringLiteral("Fi&le"), fileRow);
     auto* buttons = new QDialogButtonBox(this);
     auto* write = buttons->addButton(QStringLiteral("&Scrivi"), QDialogButtonBox::AcceptRole);
@@ -149,14 +144,10 @@ PeriodZipDialog::PeriodZipDialog(AppContext& context, QWidget* parent)
 
 void PeriodZipDialog::writeClicked()
 {
-    const QDate first = parseItalianDate(m_first->text());
-    const QDate last = parseItalianDate(m_last->text());
-    if (!first.isValid() || !last.isValid() || first > last) {
-        MessageBox::warning(this, QStringLiteral("Periodo non valido: indicare due date "
-                                                 "(gg/mm/aaaa), la prima non dopo la seconda"));
-        (first.isValid() ? m_last : m_first)->setFocus();
+    const auto period = m_period->period();
+    if (!period)
         return;
-    }
+    const auto [first, last] = *period;
     // As for the commands' files: never over a file the program keeps.
     QString refusal;
     const QString target =

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "PeriodFields.h"
+
 #include <QDialog>
 #include <QStringList>
+#include <memory>
 
 class QLineEdit;
 class QWidget;
@@ -44,7 +47,6 @@ private:
     void writeClicked();
 
     AppContext& m_context;
-    QLineEdit* m_first;
-    QLineEdit* m_last;
+    std::unique_ptr<PeriodFields> m_period;
     QLineEdit* m_file;
 };

@@ -8,6 +8,7 @@
 #include "PecReceive.h"
 #include "PecSession.h"
 #include "PecSettingsDialog.h"
+#include "PeriodFields.h"
 #include "SmtpSender.h"
 #include "WaitCursor.h"
 #include "WorkerThread.h"
@@ -191,14 +192,8 @@ PecPeriodDialog::PecPeriodDialog(AppContext& context, QWidget* parent)
 {
     setObjectName(QStringLiteral("PecPeriodDialog"));
     setWindowTitle(QStringLiteral("Invia con PEC le fatture elettroniche del periodo"));
-    const QDate today = Clock::today();
-    m_first = new QLineEdit(QDate(today.year(), 1, 1).toString(QStringLiteral("dd/MM/yyyy")), this);
-    m_first->setObjectName(QStringLiteral("First"));
-    m_last = new QLineEdit(today.toString(QStringLiteral("dd/MM/yyyy")), this);
-    m_last->setObjectName(QStringLiteral("Last"));
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Dal"), m_first);
-    form->addRow(QStringLiteral("A&l"), m_last);
+    m_period = std::make_unique<PeriodFields>(this, form);
     auto* buttons = new QDialogButtonBox(this);
     auto* send = buttons->addButton(QStringLiteral("&Invia"), QDialogButtonBox::AcceptRole);
     send->setObjectName(QStringLiteral("Invia"));
@@ -213,14 +208,10 @@ PecPeriodDialog::PecPeriodDialog(AppContext& context, QWidget* parent)
 
 void PecPeriodDialog::sendClicked()
 {
-    const QDate first = parseItalianDate(m_first->text());
-    const QDate last = parseItalianDate(m_last->text());
-    if (!first.isValid() || !last.isValid() || first > last) {
-        MessageBox::warning(this, QStringLiteral("Periodo non valido: indicare due date "
-                                                 "(gg/mm/aaaa), la prima non dopo la seconda"));
-        (first.isValid() ? m_last : m_first)->setFocus();
+    const auto period = m_period->period();
+    if (!period)
         return;
-    }
+    const auto [first, last] = *period;
     QString error;
     const auto sendings = sendingsToSend(m_context.DbArchivi, first, last, &error);
     if (!sendings) {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "PeriodFields.h"
+
 #include <QDialog>
+#include <memory>
 #include <optional>
 
 class DocumentKey;
-class QLineEdit;
 class QWidget;
 struct AppContext;
 struct PecAccount;
@@ -47,6 +49,5 @@ private:
     void sendClicked();
 
     AppContext& m_context;
-    QLineEdit* m_first;
-    QLineEdit* m_last;
+    std::unique_ptr<PeriodFields> m_period;
 };

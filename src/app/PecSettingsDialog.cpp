@@ -66,6 +66,8 @@ PecSettingsDialog::PecSettingsDialog(AppContext& context, QWidget* parent)
     m_result->setObjectName(QStringLiteral("Esito"));
     m_result->setWordWrap(true);
     m_result->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Room for both servers' lines, so that the window does not jump.
+    m_result->setMinimumHeight(2 * m_result->fontMetrics().lineSpacing() + 4);
 
     const auto row = [this](QWidget* host, QSpinBox* port) {
         auto* line = new QHBoxLayout;
@@ -165,6 +167,8 @@ void PecSettingsDialog::testClicked()
         lines = runInWorker([account] { return testPecConnection(account); });
     }
     m_result->setText(lines.join(QLatin1Char('\n')));
+    // An error sentence is long: the window grows to show it whole.
+    adjustSize();
 }
 
 void PecSettingsDialog::saveClicked()

@@ -3,11 +3,11 @@
 const std::vector<BatchCommand>& batchCommands()
 {
     static const std::vector<BatchCommand> commands = {
-        demoCommand(),         calcolaCommand(),    fatturaPdfCommand(),
-        parcellaPdfCommand(),  reportCommand(),     fatturaPACommand(),
-        annullaInvioCommand(), ricevuteCommand(),   ricevuteFornitoriCommand(), pecCommand(),
-        backupCommand(),       verificaCommand(),   compattaCommand(),
-        riparaCommand(),       ripristinaCommand(),
+        demoCommand(),         calcolaCommand(),  fatturaPdfCommand(),
+        parcellaPdfCommand(),  reportCommand(),   fatturaPACommand(),
+        annullaInvioCommand(), ricevuteCommand(), ricevuteFornitoriCommand(),
+        pecCommand(),          backupCommand(),   verificaCommand(),
+        compattaCommand(),     riparaCommand(),   ripristinaCommand(),
     };
     return commands;
 }

@@ -3,7 +3,7 @@
 #include "FatturaPAChecks.h"
 #include "FatturaPAFile.h"
 #include "InvoicePdfAttachment.h"
-#include "PeriodSelection.h"
+#include "PeriodOptions.h"
 #include "PeriodZip.h"
 #include "PrintableText.h"
 #include "Sendings.h"
@@ -98,17 +98,7 @@ int period(BatchRun& run)
             throw BatchError{QStringLiteral("--%1 vale solo per una fattura (ANNO NUMERO)")
                                  .arg(QLatin1String(option)),
                              BatchStatus::BadUsage};
-    for (const char* option : {"dal", "al"})
-        if (!run.isSet(QLatin1String(option)))
-            throw BatchError{QStringLiteral("fatturapa: manca --%1 (uso: falmide fatturapa ANNO "
-                                            "NUMERO oppure --dal DATA --al DATA)")
-                                 .arg(QLatin1String(option)),
-                             BatchStatus::BadUsage};
-    ParametriLista selection;
-    selection.first = *run.date(QStringLiteral("dal"));
-    selection.last = *run.date(QStringLiteral("al"));
-    if (const QString message = checkPeriod(selection); !message.isEmpty())
-        throw BatchError{message, BatchStatus::BadUsage};
+    const ParametriLista selection = requiredPeriod(run, QStringLiteral("fatturapa"));
     const QString zip = run.isSet(QStringLiteral("zip"))
                             ? run.outputFile(run.value(QStringLiteral("zip")))
                             : QString();

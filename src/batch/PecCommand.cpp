@@ -4,7 +4,7 @@
 #include "PecDelivery.h"
 #include "PecPassword.h"
 #include "PecReceive.h"
-#include "PeriodSelection.h"
+#include "PeriodOptions.h"
 #include "PrintableText.h"
 #include "Sendings.h"
 
@@ -56,17 +56,7 @@ QVector<Sending> chosenSendings(BatchRun& run)
         }
         return {*live};
     }
-    for (const char* option : {"dal", "al"})
-        if (!run.isSet(QLatin1String(option)))
-            throw BatchError{QStringLiteral("pec invia: manca --%1 (uso: falmide pec invia ANNO "
-                                            "NUMERO oppure --dal DATA --al DATA)")
-                                 .arg(QLatin1String(option)),
-                             BatchStatus::BadUsage};
-    ParametriLista selection;
-    selection.first = *run.date(QStringLiteral("dal"));
-    selection.last = *run.date(QStringLiteral("al"));
-    if (const QString message = checkPeriod(selection); !message.isEmpty())
-        throw BatchError{message, BatchStatus::BadUsage};
+    const ParametriLista selection = requiredPeriod(run, QStringLiteral("pec invia"));
     const auto sendings =
         sendingsToSend(context.DbArchivi, selection.first, selection.last, &error);
     if (!sendings)
