@@ -301,6 +301,12 @@ void PecBatchTest::failuresLeaveTheSendingUnsent()
         {"login refused",
          [&] { qputenv("FALMIDE_PEC_PASSWORD_FILE", passwordFile("sbagliata").toUtf8()); },
          "Accesso alla PEC rifiutato"},
+        {"no password file and no secret store",
+         [&] {
+             qunsetenv("FALMIDE_PEC_PASSWORD_FILE");
+             qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+         },
+         "password della PEC non disponibile"},
         {"password file others may read",
          [&] { qputenv("FALMIDE_PEC_PASSWORD_FILE", passwordFile(kPassword, 0644).toUtf8()); },
          "solo dal suo proprietario"},
