@@ -68,7 +68,7 @@ void ListWindow::Form_Load()
         m_message = m_model->load(m_context.DbArchivi, m_selection);
     }
     // Row numbers as wide as " 00 ", or as the last one when it is longer.
-    const int digits = std::max<qsizetype>(2, m_model->widestText(0).size());
+    const int digits = int(std::max<qsizetype>(2, m_model->widestText(0).size()));
     m_lavori->setColumnWidth(0, cellWidth(QStringLiteral(" %1 ").arg(QString(digits, '0'))));
     // Columns past the width entries keep their width, or widen to show
     // their amounts.

@@ -186,7 +186,7 @@ void PecBatchTest::periodSentThenReceiptsAndSupplierInvoiceReceived()
     const QVector<QJsonObject> received = m_smtp.received();
     QCOMPARE(received.size() - before, files.size());
     for (int i = 0; i < files.size(); ++i) {
-        const QJsonObject mail = received.at(before + i);
+        const QJsonObject& mail = received.at(before + i);
         QCOMPARE(mail.value("envelope_to").toArray().first().toString(),
                  QStringLiteral("sdi01@pec.fatturapa.it"));
         QCOMPARE(mail.value("envelope_from").toString(), kUser);

@@ -151,7 +151,7 @@ void PecIntakeTest::supplierInvoicesHandedOver()
     const QByteArray invoice("<?xml version=\"1.0\"?><FatturaElettronica/>");
     const auto signedFile = m_provider.signedFile(invoice, &error);
     QVERIFY2(signedFile, qPrintable(error));
-    const QByteArray signedInvoice = *signedFile;
+    const QByteArray& signedInvoice = *signedFile;
     OriginalMail first;
     first.subject = QStringLiteral("Invio File 4520160001");
     first.attachments << Attachment{"IT01234567897_0A1b2.xml", invoice}
