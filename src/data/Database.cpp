@@ -243,6 +243,7 @@ void Database::close()
     m_layout = schemaTables();
     m_version = 0;
     m_savepointDepth = 0;
+    m_readSnapshot = false;
     m_readOnly = false;
     m_damaged = false;
     m_damageReport.clear();
@@ -335,6 +336,12 @@ bool Database::begin(QString* error)
 {
     if (!acceptsWrites(error))
         return false;
+    if (m_readSnapshot) {
+        if (error)
+            *error = QStringLiteral("Una lettura dell'archivio è in corso: le modifiche non "
+                                    "vengono memorizzate finché non è terminata.");
+        return false;
+    }
     const QString sql = m_savepointDepth == 0
                             ? QStringLiteral("BEGIN")
                             : QStringLiteral("SAVEPOINT sp%1").arg(m_savepointDepth + 1);
@@ -373,4 +380,29 @@ void Database::rollback()
         run(m_db, *m_dialect, QStringLiteral("RELEASE sp%1").arg(m_savepointDepth), &ignored);
     }
     --m_savepointDepth;
+}
+
+bool Database::beginReadSnapshot(QString* error)
+{
+    if (m_readSnapshot || m_savepointDepth > 0) {
+        if (error)
+            *error = QStringLiteral("Una lettura dell'archivio non può iniziare durante un'altra "
+                                    "lettura o una modifica.");
+        return false;
+    }
+    if (!run(m_db, *m_dialect, m_dialect->beginReadSnapshot(), error))
+        return false;
+    m_readSnapshot = true;
+    return true;
+}
+
+void Database::endReadSnapshot()
+{
+    if (!m_readSnapshot)
+        return;
+    // Nothing was written: ending it keeps nothing and cannot fail in a way
+    // that matters to the reads already made.
+    QString ignored;
+    run(m_db, *m_dialect, QStringLiteral("ROLLBACK"), &ignored);
+    m_readSnapshot = false;
 }

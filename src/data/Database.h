@@ -78,6 +78,15 @@ public:
     bool commit(QString* error);
     void rollback();
 
+    // A series of reads that all see one consistent state of the database,
+    // whatever other connections commit meanwhile: a copy of every table
+    // and its tally. It writes nothing, so a database that only reads may
+    // begin one; no write may begin until it ends, and it cannot begin
+    // inside a write.
+    bool beginReadSnapshot(QString* error);
+    void endReadSnapshot();
+    bool inReadSnapshot() const { return m_readSnapshot; }
+
     int schemaVersion() const { return m_version; }
 
     // The file can only be read (its permissions, or the disk's).
@@ -120,6 +129,7 @@ private:
     QString m_path;
     int m_version = 0;
     int m_savepointDepth = 0;
+    bool m_readSnapshot = false;
     OpenFailure m_openFailure = OpenFailure::None;
     bool m_readOnly = false;
     bool m_damaged = false;

@@ -61,6 +61,16 @@ public:
     // to its placeholder, Null included.
     virtual QString sameValue(const QString& column) const = 0;
 
+    // The statement that starts a transaction which only reads and sees one
+    // consistent state of the database, whatever other connections commit
+    // meanwhile: a copy or a tally of every table is made inside one.
+    virtual QString beginReadSnapshot() const = 0;
+    // After rows were written with their counter keys given (a copy of
+    // another database): the statements that make the table's counter go
+    // on after the highest key written; none when the engine does so by
+    // itself. Table and column are unquoted names.
+    virtual QStringList resumeCounter(const QString& table, const QString& column) const = 0;
+
     // The columns of a table of the open database, in position order; none
     // when there is no such table. False, with the engine's error, when the
     // catalogue could not be read.

@@ -161,6 +161,20 @@ QString SqliteDialect::sameValue(const QString& column) const
     return column + QStringLiteral(" IS ?");
 }
 
+QString SqliteDialect::beginReadSnapshot() const
+{
+    // A deferred transaction takes its shared lock at the first read and
+    // keeps it to the end: no other connection commits in between.
+    return QStringLiteral("BEGIN");
+}
+
+QStringList SqliteDialect::resumeCounter(const QString& /*table*/, const QString& /*column*/) const
+{
+    // An AUTOINCREMENT key records the highest key ever written, given or
+    // assigned, in the engine's own sequence table.
+    return {};
+}
+
 bool SqliteDialect::tableColumns(QSqlDatabase& db, const QString& table,
                                  std::vector<CatalogueColumn>* columns, QSqlError* error) const
 {
