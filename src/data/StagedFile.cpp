@@ -85,6 +85,18 @@ bool StagedFile::create(QString* error)
     return true;
 }
 
+bool StagedFile::lockAgain(QString* error)
+{
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+    m_lockFd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC);
+    if (m_lockFd < 0 || ::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0)
+        return fail(
+            error,
+            QStringLiteral("Impossibile riservare il file %1: %2").arg(m_path, systemError(errno)));
+    return true;
+}
+
 bool StagedFile::commit(QString* error)
 {
     if (m_path.isEmpty())

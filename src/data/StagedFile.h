@@ -22,6 +22,10 @@ public:
     // Creates the empty temporary file; its path is then path().
     bool create(QString* error);
     QString path() const { return m_path; }
+    // After the file under the temporary name was replaced as a whole (a
+    // database built there by a staged creation of its own): the lock that
+    // tells a live writer is taken on the new file.
+    bool lockAgain(QString* error);
     // Puts the written file on disk and in the target's place.
     bool commit(QString* error);
 

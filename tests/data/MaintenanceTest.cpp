@@ -4,6 +4,7 @@
 #include "DamagedPage.h"
 #include "Database.h"
 #include "DatabaseMaintenance.h"
+#include "FileSizeLimit.h"
 #include "InstanceLock.h"
 #include "Recordset.h"
 #include "SchemaCheck.h"
@@ -92,24 +93,6 @@ HelperRun runHelper(const QStringList& arguments)
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
             QString::fromUtf8(p.readAllStandardOutput())};
 }
-
-// A file-size limit for this process: writes past it fail with EFBIG.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit limited = m_saved;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
-
-private:
-    rlimit m_saved{};
-};
 
 } // namespace
 
