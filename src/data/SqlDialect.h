@@ -61,6 +61,11 @@ public:
     // to its placeholder, Null included.
     virtual QString sameValue(const QString& column) const = 0;
 
+    // The statement that starts a transaction that only reads and sees one
+    // consistent state of the whole database until it ends, whatever other
+    // connections commit meanwhile.
+    virtual QString beginReadSnapshot() const = 0;
+
     // The columns of a table of the open database, in position order; none
     // when there is no such table. False, with the engine's error, when the
     // catalogue could not be read.
@@ -77,3 +82,5 @@ public:
 
 // The engine of the program's database file in the data folder.
 const SqlDialect& embeddedDialect();
+// The engine of a database on a server (ServerConnection.h).
+const SqlDialect& serverDialect();

@@ -161,6 +161,13 @@ QString SqliteDialect::sameValue(const QString& column) const
     return column + QStringLiteral(" IS ?");
 }
 
+QString SqliteDialect::beginReadSnapshot() const
+{
+    // A read transaction holds the file's shared lock from its first read:
+    // no other connection commits until it ends.
+    return QStringLiteral("BEGIN");
+}
+
 bool SqliteDialect::tableColumns(QSqlDatabase& db, const QString& table,
                                  std::vector<CatalogueColumn>* columns, QSqlError* error) const
 {

@@ -20,6 +20,7 @@ public:
     QString columnType(FieldType type, int size) const override;
     QString keyConstraint(bool counter) const override;
     QString sameValue(const QString& column) const override;
+    QString beginReadSnapshot() const override;
 
     bool tableColumns(QSqlDatabase& db, const QString& table, std::vector<CatalogueColumn>* columns,
                       QSqlError* error) const override;
