@@ -27,11 +27,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION office)
 # The libraries the program links (objdump -p: NEEDED: libcurl, GMime and
-# QtKeychain for the PEC among them), the SQLite driver
-# Qt loads as a plug-in, and the fonts the page layouts are measured with.
+# QtKeychain for the PEC among them, and libpq), the SQLite and PostgreSQL
+# drivers Qt loads as plug-ins (the second for archives on a database
+# server), and the fonts the page layouts are measured with.
 # Opening a PDF and choosing the default printer use xdg-open and lpoptions
 # when they are there.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6, libstdc++6, libgcc-s1, libsqlite3-0, libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6printsupport6 (>= 6.4), libqt6sql6 (>= 6.4), libqt6sql6-sqlite (>= 6.4), libzip4, libssl3, libcurl4, libgmime-3.0-0, libqt6keychain1, fonts-liberation2, fontconfig")
+    "libc6, libstdc++6, libgcc-s1, libsqlite3-0, libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6printsupport6 (>= 6.4), libqt6sql6 (>= 6.4), libqt6sql6-sqlite (>= 6.4), libqt6sql6-psql (>= 6.4), libpq5, libzip4, libssl3, libcurl4, libgmime-3.0-0, libqt6keychain1, fonts-liberation2, fontconfig")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils, cups-client")
 include(CPack)

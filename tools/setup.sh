@@ -12,6 +12,7 @@ packages=(
     libzip-dev libssl-dev openssl unzip libgmime-3.0-dev
     libbenchmark-dev libhpdf-dev
     libcurl4-openssl-dev qtkeychain-qt6-dev python3-aiosmtpd dovecot-imapd
+    libqt6sql6-psql libpq-dev postgresql
     locales
 )
 

@@ -4,6 +4,8 @@
 #include "SchemaCheck.h"
 #include "SqlDialect.h"
 #include "StagedFile.h"
+#include "server/ServerDialect.h"
+#include "server/ServerLogin.h"
 
 #include <QAtomicInteger>
 #include <QFile>
@@ -143,10 +145,78 @@ bool Database::openForCheck(const QString& path, QString* error)
     return openFile(path, true, error);
 }
 
+bool Database::openServer(const ServerConnection& server, QString* error)
+{
+    close();
+    m_openFailure = OpenFailure::None;
+    if (server.database.isEmpty())
+        return refuse(OpenFailure::Unavailable,
+                      QStringLiteral("Manca il nome del database sul server %1 (Database= nella "
+                                     "sezione [Database] delle impostazioni)")
+                          .arg(server.host),
+                      error);
+    m_dialect = &serverDialect();
+    m_db = QSqlDatabase::addDatabase(m_dialect->driverName(), m_connectionName);
+    m_db.setHostName(server.host);
+    m_db.setPort(server.port);
+    m_db.setDatabaseName(server.database);
+    if (!server.user.isEmpty())
+        m_db.setUserName(server.user);
+    m_db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=falmide"));
+    if (!m_db.open()) {
+        const LoginDiagnosis why = diagnoseServerLogin(server, m_db.lastError().databaseText());
+        return refuse(OpenFailure::Unavailable, why.message, error);
+    }
+    m_server = server;
+    m_readOnly = m_dialect->onlyReads(m_db);
+    m_dialect->tune(m_db);
+
+    bool empty = false;
+    QSqlError sqlError;
+    if (!serverSchemaEmpty(m_db, &empty, &sqlError))
+        return refuse(openFailureOf(m_dialect->classify(sqlError)), describe(sqlError), error);
+    if (empty) {
+        if (m_readOnly)
+            return refuse(OpenFailure::Unavailable,
+                          QStringLiteral("Il database %1 è vuoto e può essere solo letto: "
+                                         "l'archivio non può esservi creato.")
+                              .arg(describeServer(server)),
+                          error);
+        // Two desks starting on a new database at once: one makes the
+        // schema, the other fails to and then finds it made.
+        QString creationError;
+        if (!createSchema(m_db, *m_dialect, &creationError) &&
+            (!serverSchemaEmpty(m_db, &empty, &sqlError) || empty))
+            return refuse(OpenFailure::Unavailable,
+                          QStringLiteral("Impossibile creare l'archivio nel database %1: %2")
+                              .arg(describeServer(server), creationError),
+                          error);
+    } else {
+        std::vector<CatalogueColumn> versionTable;
+        if (!m_dialect->tableColumns(m_db, QStringLiteral("SchemaVersion"), &versionTable,
+                                     &sqlError))
+            return refuse(openFailureOf(m_dialect->classify(sqlError)), describe(sqlError), error);
+        if (versionTable.empty())
+            return refuse(OpenFailure::Foreign,
+                          QStringLiteral("Il database %1 contiene tabelle che non sono di questo "
+                                         "programma: l'archivio non è stato modificato. Usare un "
+                                         "database vuoto, creato per il programma.")
+                              .arg(describeServer(server)),
+                          error);
+    }
+    return checkSchema(false, error);
+}
+
+QString Database::location() const
+{
+    return m_server ? describeServer(*m_server) : m_path;
+}
+
 bool Database::openFile(const QString& path, bool checkOnly, QString* error)
 {
     close();
     m_openFailure = OpenFailure::None;
+    m_dialect = &embeddedDialect();
     const QFileInfo info(path);
     if (!info.exists()) {
         if (checkOnly)
@@ -240,6 +310,8 @@ void Database::close()
         QSqlDatabase::removeDatabase(m_connectionName);
     }
     m_path.clear();
+    m_server.reset();
+    m_dialect = &embeddedDialect();
     m_layout = schemaTables();
     m_version = 0;
     m_savepointDepth = 0;
@@ -263,7 +335,7 @@ bool Database::acceptsWrites(QString* why) const
     else if (m_readOnly)
         reason = QStringLiteral("L'archivio %1 può essere solo letto: le modifiche non vengono "
                                 "memorizzate.")
-                     .arg(m_path);
+                     .arg(location());
     if (why && !reason.isEmpty())
         *why = reason;
     return reason.isEmpty();

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "ServerConnection.h"
+
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariantList>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QSqlError;
@@ -23,7 +26,8 @@ enum class OpenFailure {
 // Why a file made by a later version of the program is refused.
 QString newerArchiveMessage(int fileVersion);
 
-// The program's database: the embedded engine's file in the data folder. A
+// The program's database: the embedded engine's file in the data folder, or
+// a database on a server (ServerConnection.h) that several desks share. A
 // Database owns its own Qt SQL connection and closes it when destroyed;
 // what its engine does differently is its dialect's (SqlDialect.h).
 //
@@ -48,9 +52,22 @@ public:
     // earlier version passes, as open() would bring it up to date. The file
     // is then open for reading only.
     bool openForCheck(const QString& path, QString* error);
+    // Connects to a database on a server. An empty database (made by the
+    // server's administrator for the program) gets the full schema and one
+    // empty heading record; one of an earlier version is brought up to this
+    // one; one laid out otherwise, or of a later version, is refused and
+    // left untouched. A server that does not answer, a refused login or no
+    // such database is said in Italian, and nothing is left open.
+    bool openServer(const ServerConnection& server, QString* error);
     void close();
     bool isOpen() const;
+    // The file's path; empty for a database on a server.
     QString path() const { return m_path; }
+    // Whether the database is on a server rather than a file.
+    bool onServer() const { return m_server.has_value(); }
+    // Where the archives are, for the user: the file's path, or the server
+    // as describeServer() writes it.
+    QString location() const;
     // Why the last open failed.
     OpenFailure openFailure() const { return m_openFailure; }
 
@@ -127,6 +144,7 @@ private:
     QString m_connectionName;
     std::vector<TableDef> m_layout;
     QString m_path;
+    std::optional<ServerConnection> m_server;
     int m_version = 0;
     int m_savepointDepth = 0;
     bool m_readSnapshot = false;

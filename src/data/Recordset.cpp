@@ -370,6 +370,9 @@ bool Recordset::Update()
     }
 
     QString sql;
+    // A counter the database gives the new record comes back with the
+    // statement itself: both engines return it that way.
+    const bool counted = m_mode == Mode::AddNew && m_keyed && stored.first().isNull();
     if (m_mode == Mode::AddNew && names.isEmpty()) {
         sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(m_quotedTable);
     } else if (m_mode == Mode::AddNew) {
@@ -385,6 +388,8 @@ bool Recordset::Update()
         sql = QStringLiteral("UPDATE %1 SET %2 %3")
                   .arg(m_quotedTable, sets.join(QLatin1Char(',')), where);
     }
+    if (counted)
+        sql += QStringLiteral(" RETURNING ") + m_columns.first();
 
     if (!m_db.begin(&m_error))
         return false;
@@ -400,8 +405,10 @@ bool Recordset::Update()
         m_db.rollback();
         return false;
     }
-    if (m_keyed && stored.first().isNull())
-        stored[0] = q.lastInsertId(); // the counter the database gave the new record
+    if (counted) {
+        stored[0] = q.next() ? q.value(0) : QVariant();
+        q.finish();
+    }
     if (!m_db.commit(&m_error))
         return false;
     // The written record becomes the current one.

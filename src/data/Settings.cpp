@@ -10,6 +10,7 @@ const char* const kCartaIntestata = "CartaIntestata";
 const char* const kConsulta = "Consulta";
 const char* const kFatturaPA = "FatturaPA";
 const char* const kPec = "PEC";
+const char* const kDatabase = "Database";
 
 QString consultWidthKey(int column)
 {
@@ -125,6 +126,23 @@ FatturaPASettings Settings::fatturaPA() const
                       v == QLatin1String("on") || v == QLatin1String("true");
     }
     return s;
+}
+
+std::optional<ServerConnection> Settings::databaseServer() const
+{
+    const auto trimmed = [this](const char* key) {
+        return value(kDatabase, key).value_or(QString()).trimmed();
+    };
+    ServerConnection server;
+    server.host = trimmed("Server");
+    if (server.host.isEmpty())
+        return std::nullopt;
+    const auto port = wholeNumber(value(kDatabase, "Porta"));
+    if (port && *port >= 1 && *port <= 65535)
+        server.port = *port;
+    server.database = trimmed("Database");
+    server.user = trimmed("Utente");
+    return server;
 }
 
 PecSettings Settings::pec() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FeeProfile.h"
+#include "ServerConnection.h"
 
 #include <QString>
 #include <QStringList>
@@ -97,6 +98,12 @@ public:
     // [CartaIntestata] LogoParcella: any value prints pro-formas on the
     // letterhead.
     bool proFormaOnLetterhead() const;
+
+    // [Database] Server, Porta, Database, Utente, each trimmed: the
+    // archives on a database server instead of the file in the data folder.
+    // None without a Server; a port that is not a number from 1 to 65535
+    // reads as 5432. The password is never here (ServerConnection.h).
+    std::optional<ServerConnection> databaseServer() const;
 
     // [Generale] CopieGiornaliere: "0", "no", "off" or "false" turns the
     // daily copies of the database off; they are made otherwise.

@@ -1,11 +1,13 @@
 #include "TestDataFolder.h"
 
+#include "TestDatabase.h"
+
 #include <QFile>
 
 bool TestDataFolder::setUp(QString* error)
 {
     setUpFolder();
-    return m_context->DbArchivi.open(m_context->databaseFile(), error);
+    return openTestDatabase(m_context->DbArchivi, m_context->databaseFile(), error);
 }
 
 void TestDataFolder::setUpFolder()

@@ -135,3 +135,63 @@ void SettingsTest::pecAccountAndInboxMark()
     // A mark that is not a positive number is nothing read yet.
     QCOMPARE(Settings(write("[PEC]\nUIDVALIDITY=-3\nUltimoUID=x\n")).pecInboxMark().lastUid, 0);
 }
+
+void SettingsTest::databaseServer()
+{
+    // No section, or no server in it: the file in the data folder.
+    QVERIFY(!Settings(write("")).databaseServer());
+    QVERIFY(!Settings(write("[Database]\nDatabase=falmide\nServer= \n")).databaseServer());
+
+    const auto s = Settings(write("[database]\nServer= studio.lan \nPorta=5433\n"
+                                  "Database=falmide\nUtente=rossi\n"))
+                       .databaseServer();
+    QVERIFY(s);
+    QCOMPARE(describeServer(*s), QStringLiteral("rossi@studio.lan:5433/falmide"));
+    // A port that is no port reads as the server's usual one.
+    const auto d =
+        Settings(write("[Database]\nServer=10.0.0.2\nPorta=70000\nDatabase=f\n")).databaseServer();
+    QVERIFY(d);
+    QCOMPARE(d->port, 5432);
+    QCOMPARE(describeServer(*d), QStringLiteral("10.0.0.2:5432/f"));
+}
+
+void SettingsTest::serverArguments_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("described"); // empty: refused
+
+    QTest::newRow("all") << "rossi@studio:5433/falmide"
+                         << "rossi@studio:5433/falmide";
+    QTest::newRow("host and database") << "studio/falmide"
+                                       << "studio:5432/falmide";
+    QTest::newRow("address") << " 192.168.1.10:6543/archivi "
+                             << "192.168.1.10:6543/archivi";
+    QTest::newRow("IPv6") << "rossi@[::1]:5432/falmide"
+                          << "rossi@[::1]:5432/falmide";
+    QTest::newRow("no database") << "studio:5432"
+                                 << "";
+    QTest::newRow("port zero") << "studio:0/falmide"
+                               << "";
+    QTest::newRow("port too high") << "studio:65536/falmide"
+                                   << "";
+    QTest::newRow("port not a number") << "studio:abc/falmide"
+                                       << "";
+    QTest::newRow("no host") << "rossi@/falmide"
+                             << "";
+    QTest::newRow("empty") << ""
+                           << "";
+}
+
+void SettingsTest::serverArguments()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, described);
+    ServerConnection server;
+    QString error;
+    const bool parsed = parseServerConnection(text, &server, &error);
+    QCOMPARE(parsed, !described.isEmpty());
+    if (parsed)
+        QCOMPARE(describeServer(server), described);
+    else
+        QVERIFY2(error.contains("non valid"), qPrintable(error));
+}

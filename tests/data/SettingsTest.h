@@ -11,6 +11,9 @@ private slots:
     void valuesAsTheirReadersTakeThem();
     void privacyNotice();
     void pecAccountAndInboxMark();
+    void databaseServer();
+    void serverArguments_data();
+    void serverArguments();
 
 private:
     QString write(const QByteArray& content);

@@ -33,7 +33,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || fail "Version: $(field Version)"
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture"
 [ "$(field Section)" = office ] || fail "Section: $(field Section)"
-for dependency in libqt6widgets6 libqt6printsupport6 libqt6sql6 libqt6sql6-sqlite libsqlite3-0 libzip4 libssl3 \
+for dependency in libqt6widgets6 libqt6printsupport6 libqt6sql6 libqt6sql6-sqlite libqt6sql6-psql libpq5 libsqlite3-0 libzip4 libssl3 \
     libcurl4 libgmime-3.0-0 libqt6keychain1 \
     fonts-liberation2; do
     field Depends | tr ',' '\n' | grep -q "^ *$dependency\( \|$\)" ||

@@ -1,0 +1,242 @@
+#include "ServerDialect.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+const SqlDialect& serverDialect()
+{
+    static const ServerDialect dialect;
+    return dialect;
+}
+
+DatabaseErrorKind serverErrorKind(const QString& sqlState)
+{
+    if (sqlState.size() != 5)
+        return DatabaseErrorKind::Other;
+    const QStringView code(sqlState);
+    const QStringView errorClass = code.left(2);
+    if (errorClass == u"23")
+        return DatabaseErrorKind::Constraint;
+    if (code == u"53100")
+        return DatabaseErrorKind::DiskFull;
+    if (code == u"53200")
+        return DatabaseErrorKind::OutOfMemory;
+    if (errorClass == u"28" || code == u"42501")
+        return DatabaseErrorKind::Denied;
+    // Serialization failures, deadlocks and locks not granted in time:
+    // another desk holds what this one needs; trying again may succeed.
+    if (code == u"40001" || code == u"40P01" || code == u"55P03" || code == u"57014")
+        return DatabaseErrorKind::Busy;
+    if (code == u"25006")
+        return DatabaseErrorKind::ReadOnly;
+    // The connection lost, the server shut down or starting up, no such
+    // database, too many desks connected.
+    if (errorClass == u"08" || code == u"57P01" || code == u"57P02" || code == u"57P03" ||
+        code == u"3D000" || code == u"53300")
+        return DatabaseErrorKind::CannotOpen;
+    if (code == u"58030")
+        return DatabaseErrorKind::DiskError;
+    if (code == u"XX001" || code == u"XX002")
+        return DatabaseErrorKind::Damaged;
+    // Syntax, no such table or column, a value of the wrong type.
+    if (errorClass == u"42" || errorClass == u"22" || errorClass == u"0A")
+        return DatabaseErrorKind::Statement;
+    return DatabaseErrorKind::Other;
+}
+
+ColumnType serverColumnType(const QString& dataType, int characters, int precision)
+{
+    const QString d = dataType.trimmed().toLower();
+    if (d == QLatin1String("character varying"))
+        return {FieldType::Text, characters};
+    if (d == QLatin1String("character") && characters == 10)
+        return {FieldType::Date, 8};
+    if (d == QLatin1String("text"))
+        return {FieldType::Memo, 0};
+    if (d == QLatin1String("smallint"))
+        return {FieldType::Integer, 2};
+    if (d == QLatin1String("integer"))
+        return {FieldType::Long, 4};
+    if (d == QLatin1String("bigint"))
+        return {FieldType::Long, 8};
+    if (d == QLatin1String("numeric") && precision == 19)
+        return {FieldType::Currency, 8};
+    if (d == QLatin1String("real"))
+        return {FieldType::Single, 4};
+    if (d == QLatin1String("double precision"))
+        return {FieldType::Double, 8};
+    // Anything else is not of the program's making; as a memo it never
+    // matches a column of the schema but a memo, which the check then names.
+    return {FieldType::Memo, 0};
+}
+
+QString ServerDialect::driverName() const
+{
+    return QStringLiteral("QPSQL");
+}
+
+QString ServerDialect::readOnlyOptions() const
+{
+    // Every transaction of the connection starts read-only: a write is
+    // refused by the server itself.
+    return QStringLiteral("options='-c default_transaction_read_only=on'");
+}
+
+bool ServerDialect::onlyReads(const QSqlDatabase& db) const
+{
+    // A standby server or a read-only default, or a login that may not
+    // change the program's tables (or, in an empty database, create them).
+    QSqlQuery q(db);
+    const bool asked =
+        q.exec(QStringLiteral("SELECT current_schema() IS NULL "
+                              "OR current_setting('transaction_read_only') = 'on' "
+                              "OR pg_is_in_recovery() "
+                              "OR NOT has_schema_privilege(current_schema(), 'USAGE') "
+                              "OR EXISTS (SELECT 1 FROM information_schema.tables t "
+                              "WHERE t.table_schema = current_schema() "
+                              "AND t.table_type = 'BASE TABLE' "
+                              "AND NOT (has_table_privilege(format('%I.%I', t.table_schema, "
+                              "t.table_name), 'INSERT, UPDATE, DELETE'))) "
+                              "OR (NOT EXISTS (SELECT 1 FROM information_schema.tables t "
+                              "WHERE t.table_schema = current_schema()) "
+                              "AND NOT has_schema_privilege(current_schema(), 'CREATE'))")) &&
+        q.next();
+    return asked && q.value(0).toBool();
+}
+
+void ServerDialect::tune(QSqlDatabase& db) const
+{
+    // A desk that waits for a record another desk is saving gives up after
+    // a while with "in use" rather than hang; the server's notices (an
+    // identity's sequence made, and so on) are of no use to the user.
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("SET lock_timeout = '20s'"));
+    q.exec(QStringLiteral("SET client_min_messages = warning"));
+}
+
+bool ServerDialect::prepareForWrites(QSqlDatabase&, QSqlError*) const
+{
+    // The server keeps its own journal: nothing to set.
+    return true;
+}
+
+QString ServerDialect::quoted(const QString& identifier) const
+{
+    QString q = identifier;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+QString ServerDialect::columnType(FieldType type, int size) const
+{
+    switch (type) {
+    case FieldType::Text:
+        return QStringLiteral("varchar(%1) COLLATE \"C\"").arg(size);
+    case FieldType::Memo:
+        return QStringLiteral("text COLLATE \"C\"");
+    case FieldType::Integer:
+        return QStringLiteral("smallint");
+    case FieldType::Long:
+        return size == 8 ? QStringLiteral("bigint") : QStringLiteral("integer");
+    case FieldType::Currency:
+        return QStringLiteral("numeric(19,4)");
+    case FieldType::Single:
+        return QStringLiteral("real");
+    case FieldType::Double:
+        return QStringLiteral("double precision");
+    case FieldType::Date:
+        return QStringLiteral("character(10) COLLATE \"C\"");
+    }
+    return QStringLiteral("text COLLATE \"C\"");
+}
+
+QString ServerDialect::keyConstraint(bool counter) const
+{
+    // A counter still takes a key given explicitly (a copy of another
+    // database keeps its keys).
+    return counter ? QStringLiteral("GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY")
+                   : QStringLiteral("NOT NULL PRIMARY KEY");
+}
+
+QString ServerDialect::sameValue(const QString& column) const
+{
+    return column + QStringLiteral(" IS NOT DISTINCT FROM ?");
+}
+
+QString ServerDialect::beginReadSnapshot() const
+{
+    return QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+}
+
+QStringList ServerDialect::resumeCounter(const QString& table, const QString& column) const
+{
+    // An identity column's sequence knows nothing of keys given explicitly:
+    // it is set past the highest one, or the next assigned key would collide.
+    const QString t = quoted(table);
+    return {QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
+                           "(SELECT coalesce(max(%3), 0) + 1 FROM %1), false)")
+                .arg(t, column, quoted(column))};
+}
+
+bool ServerDialect::tableColumns(QSqlDatabase& db, const QString& table,
+                                 std::vector<CatalogueColumn>* columns, QSqlError* error) const
+{
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT column_name, data_type, "
+                             "coalesce(character_maximum_length, 0), "
+                             "coalesce(numeric_precision, 0) "
+                             "FROM information_schema.columns "
+                             "WHERE table_schema = current_schema() AND table_name = ? "
+                             "ORDER BY ordinal_position"));
+    q.addBindValue(table);
+    if (!q.exec()) {
+        if (error)
+            *error = q.lastError();
+        return false;
+    }
+    columns->clear();
+    while (q.next()) {
+        const QString dataType = q.value(1).toString();
+        const int characters = q.value(2).toInt();
+        const int precision = q.value(3).toInt();
+        QString declared = dataType;
+        if (characters > 0)
+            declared += QStringLiteral("(%1)").arg(characters);
+        columns->push_back(
+            {q.value(0).toString(), declared, serverColumnType(dataType, characters, precision)});
+    }
+    return true;
+}
+
+DatabaseErrorKind ServerDialect::classify(const QSqlError& error) const
+{
+    const DatabaseErrorKind kind = serverErrorKind(error.nativeErrorCode());
+    if (kind != DatabaseErrorKind::Other || error.nativeErrorCode().size() == 5)
+        return kind;
+    // Without a code: the driver's own failures, a connection lost.
+    return error.type() == QSqlError::ConnectionError ? DatabaseErrorKind::CannotOpen
+                                                      : DatabaseErrorKind::Other;
+}
+
+QStringList ServerDialect::damageDetails(QSqlDatabase&) const
+{
+    // The server checks its own pages and says where in its message.
+    return {};
+}
+
+bool serverSchemaEmpty(QSqlDatabase& db, bool* empty, QSqlError* error)
+{
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT count(*) FROM pg_catalog.pg_class c "
+                               "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+                               "WHERE n.nspname = current_schema() "
+                               "AND c.relkind IN ('r', 'v', 'm', 'S', 'f', 'p')")) ||
+        !q.next()) {
+        if (error)
+            *error = q.lastError();
+        return false;
+    }
+    *empty = q.value(0).toLongLong() == 0;
+    return true;
+}
