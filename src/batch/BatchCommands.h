@@ -21,3 +21,4 @@ BatchCommand annullaInvioCommand();
 BatchCommand ricevuteCommand();
 BatchCommand ricevuteFornitoriCommand();
 BatchCommand pecCommand();
+BatchCommand trasferisciCommand();
