@@ -9,6 +9,7 @@
 #include "SchemaCheck.h"
 #include "Snapshot.h"
 #include "SqliteFile.h"
+#include "TestDatabase.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -112,6 +113,12 @@ private:
 };
 
 } // namespace
+
+void MaintenanceTest::init()
+{
+    if (testsOnServer())
+        QSKIP("the care of the embedded engine's file: its damage, copies, compaction and locks");
+}
 
 void MaintenanceTest::openRefusesWhatItCannotTrust()
 {
