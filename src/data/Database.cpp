@@ -384,15 +384,17 @@ bool Database::execute(const QString& sql, const QVariantList& values, QString* 
 {
     if (!acceptsWrites(error))
         return false;
+    // A statement without values runs as it stands: an engine may prepare
+    // only queries and changes of rows, not changes of tables.
     QSqlQuery q(m_db);
-    if (!q.prepare(sql)) {
+    if (values.isEmpty() ? !q.exec(sql) : !q.prepare(sql)) {
         if (error)
             *error = failure(q.lastError());
         return false;
     }
     for (const QVariant& v : values)
         q.addBindValue(v);
-    if (!q.exec()) {
+    if (!values.isEmpty() && !q.exec()) {
         if (error)
             *error = failure(q.lastError());
         return false;

@@ -3,6 +3,7 @@
 #include "CreditNotes.h"
 #include "FeeDocument.h"
 #include "Snapshot.h"
+#include "TestDatabase.h"
 
 #include <QtTest>
 
@@ -60,7 +61,7 @@ void CreditNotesTest::init()
     m_dir = std::make_unique<QTemporaryDir>();
     m_db = std::make_unique<Database>();
     QString error;
-    QVERIFY2(m_db->open(m_dir->filePath("falmide.db"), &error), qPrintable(error));
+    QVERIFY2(openTestDatabase(*m_db, m_dir->filePath("falmide.db"), &error), qPrintable(error));
     QCOMPARE(
         FeeDocuments(*m_db, FeeDocumentKind::Invoice).save(invoice12(), SaveMode::AddOnly, &error),
         SaveResult::StoredNew);
@@ -197,10 +198,10 @@ void CreditNotesTest::earlierFileUpgraded()
                             "(?, ?, ?, ?)",
                             {key(n).stored(), QDate(2026, 5, n - 10), n, qint64(1000 * n)}, &error),
                  qPrintable(error));
-    const QString path = db.path();
+    const QString path = m_dir->filePath("falmide.db");
     db.close();
 
-    QVERIFY2(db.open(path, &error), qPrintable(error));
+    QVERIFY2(openTestDatabase(db, path, &error), qPrintable(error));
     QCOMPARE(db.schemaVersion(), kSchemaVersion);
     const auto rows = Snapshot::Open(db,
                                      "SELECT Numero, Onorario, TipoDocumento, FatturaCollegata "

@@ -3,6 +3,7 @@
 #include "CodeUsage.h"
 #include "Database.h"
 #include "DocumentNumber.h"
+#include "TestDatabase.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -55,7 +56,7 @@ void DocumentRulesTest::codesUsedByDocuments()
     QTemporaryDir dir;
     Database db;
     QString error;
-    QVERIFY2(db.open(dir.filePath("falmide.db"), &error), qPrintable(error));
+    QVERIFY2(openTestDatabase(db, dir.filePath("falmide.db"), &error), qPrintable(error));
     auto add = [&db](const char* table, const char* codeColumn, const QString& key,
                      const QVariant& code) {
         QString error;

@@ -5,6 +5,7 @@
 #include "FeeDocument.h"
 #include "Snapshot.h"
 #include "Supplier.h"
+#include "TestDatabase.h"
 
 #include <QtTest>
 
@@ -56,7 +57,7 @@ void FeeDocumentTest::init()
     m_dir = std::make_unique<QTemporaryDir>();
     m_db = std::make_unique<Database>();
     QString error;
-    QVERIFY2(m_db->open(m_dir->filePath("falmide.db"), &error), qPrintable(error));
+    QVERIFY2(openTestDatabase(*m_db, m_dir->filePath("falmide.db"), &error), qPrintable(error));
 }
 
 void FeeDocumentTest::cleanup()

@@ -4,6 +4,7 @@
 #include "FeeDocument.h"
 #include "InvoiceRegime.h"
 #include "Snapshot.h"
+#include "TestDatabase.h"
 
 #include <QFile>
 #include <QtTest>
@@ -33,7 +34,7 @@ void InvoiceRegimeTest::init()
     m_dir = std::make_unique<QTemporaryDir>();
     m_db = std::make_unique<Database>();
     QString error;
-    QVERIFY2(m_db->open(m_dir->filePath("falmide.db"), &error), qPrintable(error));
+    QVERIFY2(openTestDatabase(*m_db, m_dir->filePath("falmide.db"), &error), qPrintable(error));
 }
 
 void InvoiceRegimeTest::cleanup()
@@ -214,10 +215,10 @@ void InvoiceRegimeTest::earlierFileUpgraded()
                              qint64(1000 * n)},
                             &error),
                  qPrintable(error));
-    const QString path = db.path();
+    const QString path = m_dir->filePath("falmide.db");
     db.close();
 
-    QVERIFY2(db.open(path, &error), qPrintable(error));
+    QVERIFY2(openTestDatabase(db, path, &error), qPrintable(error));
     QCOMPARE(db.schemaVersion(), kSchemaVersion);
     const auto clients = Snapshot::Open(
         db, "SELECT Denominazione, Citta, Provincia, Nazione, PEC FROM Clienti ORDER BY Chiave", {},

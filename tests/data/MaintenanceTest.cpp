@@ -10,6 +10,7 @@
 #include "SchemaCheck.h"
 #include "Snapshot.h"
 #include "SqliteFile.h"
+#include "TestDatabase.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -95,6 +96,12 @@ HelperRun runHelper(const QStringList& arguments)
 }
 
 } // namespace
+
+void MaintenanceTest::init()
+{
+    if (testsOnServer())
+        QSKIP("the care of the embedded engine's file: its damage, copies, compaction and locks");
+}
 
 void MaintenanceTest::openRefusesWhatItCannotTrust()
 {

@@ -9,6 +9,7 @@ class MaintenanceTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void init();
     void openRefusesWhatItCannotTrust();
     void olderLayoutIsMigratedInPlace();
     void readOnlyArchiveRefusesSaves();

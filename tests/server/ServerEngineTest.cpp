@@ -110,7 +110,7 @@ void ServerEngineTest::opensAnEmptyDatabaseThenReopensIt()
     QVERIFY(db.path().isEmpty());
     QCOMPARE(db.schemaVersion(), kSchemaVersion);
     QVERIFY(!db.readOnly());
-    QVERIFY2(db.execute("UPDATE datipers SET \"Denominazione\" = ?", {"Studio Rossi"}, &error),
+    QVERIFY2(db.execute("UPDATE datipers SET Denominazione = ?", {"Studio Rossi"}, &error),
              qPrintable(error));
     db.close();
     QVERIFY(!db.onServer());
@@ -136,14 +136,14 @@ void ServerEngineTest::refusesDatabasesNotOfThisVersion_data()
         << "CREATE TABLE magazzino (codice text PRIMARY KEY)" << false << int(OpenFailure::Foreign)
         << "contiene tabelle che non sono di questo programma";
     QTest::newRow("a table laid out otherwise")
-        << "ALTER TABLE \"Clienti\" DROP COLUMN \"Provincia\"" << true << int(OpenFailure::Foreign)
+        << "ALTER TABLE Clienti DROP COLUMN Provincia" << true << int(OpenFailure::Foreign)
         << "la tabella Clienti ha 13 colonne invece di 14";
     QTest::newRow("a column of another type")
-        << "ALTER TABLE \"Fatture\" ALTER COLUMN \"Onorario\" TYPE text" << true
+        << "ALTER TABLE Fatture ALTER COLUMN Onorario TYPE text" << true
         << int(OpenFailure::Foreign) << "la colonna 7 della tabella Fatture";
     QTest::newRow("a later version")
-        << QStringLiteral("UPDATE \"SchemaVersion\" SET \"Version\" = %1").arg(kSchemaVersion + 1)
-        << true << int(OpenFailure::Newer) << "versione più recente del programma";
+        << QStringLiteral("UPDATE SchemaVersion SET Version = %1").arg(kSchemaVersion + 1) << true
+        << int(OpenFailure::Newer) << "versione più recente del programma";
 }
 
 void ServerEngineTest::refusesDatabasesNotOfThisVersion()
@@ -175,7 +175,7 @@ void ServerEngineTest::refusesDatabasesNotOfThisVersion()
     // Refused means untouched: the program made no table of its own there.
     if (!made) {
         AdminSql admin(server);
-        QVERIFY2(!admin.run("SELECT 1 FROM \"SchemaVersion\""), "the schema was made");
+        QVERIFY2(!admin.run("SELECT 1 FROM SchemaVersion"), "the schema was made");
     }
 }
 
@@ -317,7 +317,7 @@ void ServerEngineTest::keysSortByTheirBytesOnBothEngines()
     QVERIFY(server.onServer());
     for (Database* db : {&file, &server}) {
         for (const char* key : {"a", "B", "_", "Z", "b", "1", "A B", "AB"})
-            QVERIFY2(db->execute("INSERT INTO \"Clienti\" (\"Chiave\", \"CodCliente\") "
+            QVERIFY2(db->execute("INSERT INTO Clienti (Chiave, CodCliente) "
                                  "VALUES (?, ?)",
                                  {QString::fromLatin1(key), QString::fromLatin1(key)}, &error),
                      qPrintable(error));
@@ -333,8 +333,7 @@ void ServerEngineTest::aKeyGivenTwiceIsAConstraint()
     Database db;
     QString error;
     QVERIFY2(openTestDatabase(db, dir.filePath("doppio.db"), &error), qPrintable(error));
-    const QString insert =
-        QStringLiteral("INSERT INTO \"Clienti\" (\"Chiave\", \"CodCliente\") VALUES (?, ?)");
+    const QString insert = QStringLiteral("INSERT INTO Clienti (Chiave, CodCliente) VALUES (?, ?)");
     QVERIFY2(db.execute(insert, {"R1        ", "R1"}, &error), qPrintable(error));
     QVERIFY(!db.execute(insert, {"R1        ", "R1"}, &error));
     QVERIFY2(error.startsWith("I dati non rispettano le regole dell'archivio ("),

@@ -123,7 +123,11 @@ bool ServerDialect::prepareForWrites(QSqlDatabase&, QSqlError*) const
 
 QString ServerDialect::quoted(const QString& identifier) const
 {
-    QString q = identifier;
+    // The server folds a name written without quotes to small letters: the
+    // program's tables and columns are made under those names, so that SQL
+    // written by hand (the administrator's, a test's) finds them as the
+    // program names them, "Fatture" or fatture alike.
+    QString q = identifier.toLower();
     q.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
@@ -187,7 +191,7 @@ bool ServerDialect::tableColumns(QSqlDatabase& db, const QString& table,
                              "coalesce(character_maximum_length, 0), "
                              "coalesce(numeric_precision, 0) "
                              "FROM information_schema.columns "
-                             "WHERE table_schema = current_schema() AND table_name = ? "
+                             "WHERE table_schema = current_schema() AND table_name = lower(?) "
                              "ORDER BY ordinal_position"));
     q.addBindValue(table);
     if (!q.exec()) {

@@ -9,7 +9,8 @@
 // memos as text, both with the "C" collation, so that keys sort by their
 // bytes as the embedded engine sorts them (never by a language's rules);
 // dates as the same ISO text (character(10)); amounts in cents as bigint.
-// Counters are identity columns.
+// Counters are identity columns. Tables and columns are named in small
+// letters, as the server folds names written without quotes.
 class ServerDialect final : public SqlDialect
 {
 public:
