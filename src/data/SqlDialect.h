@@ -87,3 +87,5 @@ public:
 
 // The engine of the program's database file in the data folder.
 const SqlDialect& embeddedDialect();
+// The engine of a database on a server (ServerConnection.h).
+const SqlDialect& serverDialect();
