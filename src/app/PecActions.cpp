@@ -78,8 +78,7 @@ QStringList sendAll(AppContext& context, const PecAccount& account,
             *failed = true;
             if (outcome.failure == MailErrorKind::LoginRefused)
                 PecSession::forget(context.settings().pec());
-            if (outcome.failure != MailErrorKind::Refused &&
-                outcome.failure != MailErrorKind::Other) {
+            if (stopsTheRun(outcome.failure)) {
                 if (i + 1 < sendings.size())
                     lines << QStringLiteral("%1 file non inviati").arg(sendings.size() - i - 1);
                 break;

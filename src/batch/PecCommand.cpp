@@ -86,9 +86,7 @@ int invia(BatchRun& run)
         }
         ++failed;
         run.err() << "falmide: " << withControlsEscaped(outcome.message) << '\n';
-        if (outcome.failure == MailErrorKind::Unreachable ||
-            outcome.failure == MailErrorKind::LoginRefused ||
-            outcome.failure == MailErrorKind::UntrustedCertificate) {
+        if (stopsTheRun(outcome.failure)) {
             failed += int(sendings.size() - i - 1);
             break;
         }

@@ -64,6 +64,22 @@ std::optional<PreparedSending> prepareSending(const QString& programFolder,
     return PreparedSending{sending, sdiMail(account, sending.fileName, *file)};
 }
 
+bool stopsTheRun(MailErrorKind failure)
+{
+    switch (failure) {
+    case MailErrorKind::Unreachable:
+    case MailErrorKind::LoginRefused:
+    case MailErrorKind::UntrustedCertificate:
+    case MailErrorKind::Cancelled:
+        return true;
+    case MailErrorKind::None:
+    case MailErrorKind::Refused:
+    case MailErrorKind::Other:
+        return false;
+    }
+    return false;
+}
+
 PecSendOutcome recordSending(Database& db, const PecAccount& account,
                              const PreparedSending& prepared, const std::optional<SentMail>& sent,
                              const MailError& error)

@@ -36,6 +36,13 @@ struct PecSendOutcome
     QString message;
 };
 
+// Whether a failure stops a run of sendings: a server that cannot be
+// reached, a login refused or a certificate not trusted would fail every
+// file after it alike, and a cancel means the user wants no more. A message
+// refused, or a file that could not be sent for reasons of its own, leaves
+// the others to go.
+bool stopsTheRun(MailErrorKind failure);
+
 // A sending ready to go: its file read and checked, its message made.
 struct PreparedSending
 {
