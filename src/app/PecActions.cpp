@@ -63,7 +63,7 @@ QStringList sendAll(AppContext& context, const PecAccount& account,
             break;
         }
         QString message;
-        const auto prepared = prepareSending(context.programFolder, account, s, &message);
+        const auto prepared = prepareSending(context.archiveFolder(), account, s, &message);
         if (!prepared) {
             lines << message;
             *failed = true;
@@ -171,8 +171,8 @@ void PecActions::VoceRiceviPEC()
     PecReceiveSummary summary;
     {
         const WaitCursor wait;
-        summary = takeInFetched(m_context.DbArchivi, m_context.settings(), m_context.programFolder,
-                                *fetched, Clock::today());
+        summary = takeInFetched(m_context.DbArchivi, m_context.settings(),
+                                m_context.archiveFolder(), *fetched, Clock::today());
     }
     if (summary.anyRefused)
         MessageBox::warning(m_parent, summary.text());

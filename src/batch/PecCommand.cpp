@@ -78,7 +78,7 @@ int invia(BatchRun& run)
     int failed = 0;
     for (qsizetype i = 0; i < sendings.size(); ++i) {
         const PecSendOutcome outcome =
-            sendByPec(context.DbArchivi, context.programFolder, pec, sendings.at(i));
+            sendByPec(context.DbArchivi, context.archiveFolder(), pec, sendings.at(i));
         if (outcome.sent) {
             run.out() << withControlsEscaped(outcome.message) << '\n';
             run.out().flush();
@@ -113,7 +113,7 @@ int ricevi(BatchRun& run)
     const PecAccount pec = account(run, false);
     MailError error;
     const auto summary = receiveFromPec(context.DbArchivi, context.settings(),
-                                        context.programFolder, pec, Clock::today(), &error);
+                                        context.archiveFolder(), pec, Clock::today(), &error);
     if (!summary)
         throw BatchError{error.message};
     run.out() << withControlsEscaped(summary->text()) << '\n';

@@ -12,7 +12,7 @@ int ricevuteFornitori(BatchRun& run)
     run.lockDataFolder(context.programFolder);
     QList<BatchRun::FileOutcome> outcomes;
     for (const SupplierInvoiceImport& r : importSupplierInvoiceFiles(
-             context.DbArchivi, context.programFolder, run.positionalsFrom(0), Clock::today()))
+             context.DbArchivi, context.archiveFolder(), run.positionalsFrom(0), Clock::today()))
         outcomes << BatchRun::FileOutcome{r.imported, r.message};
     run.tellFileOutcomes(outcomes, QStringLiteral("%1 file su %2 non importati"));
     return BatchStatus::Done;

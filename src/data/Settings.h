@@ -98,6 +98,10 @@ public:
     // letterhead.
     bool proFormaOnLetterhead() const;
 
+    // [Generale] Archivio: the folder the desks of a studio share for the
+    // invoice archive, the reports, the suppliers' files and the logo
+    // (ArchiveFolder.h); absent, the data folder.
+    std::optional<QString> archiveFolder() const;
     // [Generale] CopieGiornaliere: "0", "no", "off" or "false" turns the
     // daily copies of the database off; they are made otherwise.
     bool dailyCopies() const;

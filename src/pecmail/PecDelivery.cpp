@@ -47,7 +47,7 @@ OutgoingMail sdiMail(const PecAccount& account, const QString& fileName, const Q
     return mail;
 }
 
-std::optional<PreparedSending> prepareSending(const QString& programFolder,
+std::optional<PreparedSending> prepareSending(const QString& archiveFolder,
                                               const PecAccount& account, const Sending& sending,
                                               QString* message)
 {
@@ -56,7 +56,7 @@ std::optional<PreparedSending> prepareSending(const QString& programFolder,
                        .arg(fileAndInvoice(sending), sendingStateCell(sending).toLower());
         return std::nullopt;
     }
-    const auto file = readSendingFile(programFolder, sending, message);
+    const auto file = readSendingFile(archiveFolder, sending, message);
     if (!file) {
         *message += QStringLiteral(": non inviato");
         return std::nullopt;
@@ -105,11 +105,11 @@ PecSendOutcome recordSending(Database& db, const PecAccount& account,
     return outcome;
 }
 
-PecSendOutcome sendByPec(Database& db, const QString& programFolder, const PecAccount& account,
+PecSendOutcome sendByPec(Database& db, const QString& archiveFolder, const PecAccount& account,
                          const Sending& sending, const std::function<bool()>& cancelled)
 {
     PecSendOutcome outcome;
-    const auto prepared = prepareSending(programFolder, account, sending, &outcome.message);
+    const auto prepared = prepareSending(archiveFolder, account, sending, &outcome.message);
     if (!prepared) {
         outcome.failure = MailErrorKind::Other;
         return outcome;
