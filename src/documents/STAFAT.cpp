@@ -1,6 +1,7 @@
 #include "STAFAT.h"
 
 #include "AppContext.h"
+#include "ArchiveFolder.h"
 #include "CommandButtons.h"
 #include "DocumentNumber.h"
 #include "DocumentPreview.h"
@@ -89,6 +90,9 @@ void STAFAT::BtStampa_Click()
     const bool creditNote = QFileInfo(path).fileName().startsWith(QLatin1String("NotaCredito_"));
     std::optional<PdfExportRequest> archive;
     if (!path.isEmpty()) {
+        // A folder that cannot be made shows up as the reason of a failed export.
+        QString unused;
+        makeArchiveFolder(m_context.archiveFolder(), QFileInfo(path).absolutePath(), &unused);
         archive = PdfExportRequest{
             path,
             (creditNote ? QStringLiteral("Nota di credito %1/%2") : QStringLiteral("Fattura %1/%2"))
