@@ -79,7 +79,7 @@ void ElectronicInvoiceFiles::importSupplierInvoices(const QStringList& paths)
     QList<SupplierInvoiceImport> results;
     {
         const WaitCursor wait;
-        results = importSupplierInvoiceFiles(m_context.DbArchivi, m_context.programFolder, paths,
+        results = importSupplierInvoiceFiles(m_context.DbArchivi, m_context.archiveFolder(), paths,
                                              Clock::today());
     }
     QStringList lines;
@@ -161,7 +161,7 @@ void PeriodZipDialog::writeClicked()
     std::optional<PeriodZip> zip;
     {
         const WaitCursor wait;
-        zip = writePeriodZip(m_context.DbArchivi, m_context.programFolder, first, last, target,
+        zip = writePeriodZip(m_context.DbArchivi, m_context.archiveFolder(), first, last, target,
                              &message);
     }
     if (!zip) {

@@ -63,7 +63,7 @@ QStringList sendAll(AppContext& context, const PecAccount& account,
             break;
         }
         QString message;
-        const auto prepared = prepareSending(context.programFolder, account, s, &message);
+        const auto prepared = prepareSending(context.archiveFolder(), account, s, &message);
         if (!prepared) {
             lines << message;
             *failed = true;
@@ -78,8 +78,7 @@ QStringList sendAll(AppContext& context, const PecAccount& account,
             *failed = true;
             if (outcome.failure == MailErrorKind::LoginRefused)
                 PecSession::forget(context.settings().pec());
-            if (outcome.failure != MailErrorKind::Refused &&
-                outcome.failure != MailErrorKind::Other) {
+            if (stopsTheRun(outcome.failure)) {
                 if (i + 1 < sendings.size())
                     lines << QStringLiteral("%1 file non inviati").arg(sendings.size() - i - 1);
                 break;
@@ -172,8 +171,8 @@ void PecActions::VoceRiceviPEC()
     PecReceiveSummary summary;
     {
         const WaitCursor wait;
-        summary = takeInFetched(m_context.DbArchivi, m_context.settings(), m_context.programFolder,
-                                *fetched, Clock::today());
+        summary = takeInFetched(m_context.DbArchivi, m_context.settings(),
+                                m_context.archiveFolder(), *fetched, Clock::today());
     }
     if (summary.anyRefused)
         MessageBox::warning(m_parent, summary.text());

@@ -49,7 +49,7 @@ StartUpOutcome openArchives(AppContext& context, QString* error)
     }
     // What runs that were killed left half-written, and a compaction a
     // crash cut short.
-    removeStaleDataFolderTemporaries(context.programFolder);
+    removeStaleDataFolderTemporaries(context.programFolder, context.archiveFolder());
     finishInterruptedCompaction(context.databaseFile());
 
     if (!context.DbArchivi.open(context.databaseFile(), error))

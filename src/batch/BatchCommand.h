@@ -6,6 +6,7 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -116,6 +117,18 @@ public:
     // Tells where the command's file went: its path on a line of its own,
     // or, for "-", the file itself on standard output.
     void deliver(const QString& file);
+
+    // What became of one of the files a command was given.
+    struct FileOutcome
+    {
+        bool accepted = false;
+        QString message;
+    };
+    // Each file's line: on standard output when it was taken in, on
+    // standard error when refused. Refused files fail the command once every
+    // line is out, with `refusedSummary` given the number refused (%1) and
+    // the number of files (%2).
+    void tellFileOutcomes(const QList<FileOutcome>& outcomes, const QString& refusedSummary);
 
     // The data folder the command works on, empty when it needs none.
     QString dataFolder() const;

@@ -2,6 +2,7 @@
 
 #include "KeptFiles.h"
 #include "PageFolder.h"
+#include "PrintableText.h"
 #include "Validation.h"
 
 #include <QDir>
@@ -152,6 +153,22 @@ void BatchRun::deliver(const QString& file)
             throw BatchError{QStringLiteral("impossibile scrivere sullo standard output: %1")
                                  .arg(m_data.errorString())};
     }
+}
+
+void BatchRun::tellFileOutcomes(const QList<FileOutcome>& outcomes, const QString& refusedSummary)
+{
+    qsizetype refused = 0;
+    for (const FileOutcome& outcome : outcomes) {
+        if (outcome.accepted) {
+            m_out << withControlsEscaped(outcome.message) << '\n';
+        } else {
+            ++refused;
+            m_err << "falmide: " << withControlsEscaped(outcome.message) << '\n';
+        }
+    }
+    m_out.flush();
+    if (refused > 0)
+        throw BatchError{refusedSummary.arg(refused).arg(outcomes.size())};
 }
 
 QString existingDatabaseFile(const AppContext& context)

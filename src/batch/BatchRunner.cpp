@@ -224,7 +224,7 @@ int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& 
             return;
         context.programFolder = folder();
         // What runs that were killed left half-written.
-        removeStaleDataFolderTemporaries(context.programFolder);
+        removeStaleDataFolderTemporaries(context.programFolder, context.archiveFolder());
         QString error;
         if (command->needs == BatchNeeds::Database)
             openDatabase(context);

@@ -1,6 +1,9 @@
+#include "ArchiveFolder.h"
 #include "BatchCommands.h"
 #include "DocumentPdf.h"
 #include "InvoiceArchive.h"
+
+#include <QFileInfo>
 
 namespace {
 
@@ -14,11 +17,15 @@ DocumentKey keyOf(const BatchRun& run)
 int writePdf(BatchRun& run, FeeDocumentKind kind, const QString& path, InvoicePrintChoice choice)
 {
     const DocumentKey key = keyOf(run);
-    const QString file =
-        run.outputFile(path.isEmpty() ? invoiceArchivePath(run.context().DbArchivi,
-                                                           run.context().programFolder, key)
-                                      : path);
     QString error;
+    QString target = path;
+    if (target.isEmpty()) {
+        const QString archive = run.context().archiveFolder();
+        target = invoiceArchivePath(run.context().DbArchivi, archive, key);
+        if (!makeArchiveFolder(archive, QFileInfo(target).absolutePath(), &error))
+            throw BatchError{error};
+    }
+    const QString file = run.outputFile(target);
     if (!writeFeeDocumentPdf(run.context(), kind, key, choice, file, &error))
         throw BatchError{error};
     run.deliver(file);

@@ -30,7 +30,7 @@ std::optional<QString> exportOne(BatchRun& run, const DocumentKey& key, const QS
     QStringList problems;
     QStringList warnings;
     const auto written =
-        exportFatturaPA(context.DbArchivi, context.settings(), context.programFolder, key, path,
+        exportFatturaPA(context.DbArchivi, context.settings(), context.archiveFolder(), key, path,
                         message, &problems, again, pdf, &warnings);
     // Written all the same: each warning one line on the error stream.
     for (const QString& warning : std::as_const(warnings))
@@ -73,7 +73,7 @@ void zipPeriod(BatchRun& run, const ParametriLista& selection, const QString& pa
 {
     AppContext& context = run.context();
     QString message;
-    const auto zip = writePeriodZip(context.DbArchivi, context.programFolder, selection.first,
+    const auto zip = writePeriodZip(context.DbArchivi, context.archiveFolder(), selection.first,
                                     selection.last, path, &message);
     if (!zip)
         throw BatchError{message};

@@ -78,7 +78,7 @@ int invia(BatchRun& run)
     int failed = 0;
     for (qsizetype i = 0; i < sendings.size(); ++i) {
         const PecSendOutcome outcome =
-            sendByPec(context.DbArchivi, context.programFolder, pec, sendings.at(i));
+            sendByPec(context.DbArchivi, context.archiveFolder(), pec, sendings.at(i));
         if (outcome.sent) {
             run.out() << withControlsEscaped(outcome.message) << '\n';
             run.out().flush();
@@ -86,9 +86,7 @@ int invia(BatchRun& run)
         }
         ++failed;
         run.err() << "falmide: " << withControlsEscaped(outcome.message) << '\n';
-        if (outcome.failure == MailErrorKind::Unreachable ||
-            outcome.failure == MailErrorKind::LoginRefused ||
-            outcome.failure == MailErrorKind::UntrustedCertificate) {
+        if (stopsTheRun(outcome.failure)) {
             failed += int(sendings.size() - i - 1);
             break;
         }
@@ -115,7 +113,7 @@ int ricevi(BatchRun& run)
     const PecAccount pec = account(run, false);
     MailError error;
     const auto summary = receiveFromPec(context.DbArchivi, context.settings(),
-                                        context.programFolder, pec, Clock::today(), &error);
+                                        context.archiveFolder(), pec, Clock::today(), &error);
     if (!summary)
         throw BatchError{error.message};
     run.out() << withControlsEscaped(summary->text()) << '\n';

@@ -1,33 +1,20 @@
 #include "AppContext.h"
 #include "BatchCommands.h"
 #include "Clock.h"
-#include "PrintableText.h"
 #include "SupplierInvoiceImport.h"
 
 namespace {
 
-// As `ricevute`: each file's line on the standard output when it was
-// imported, on the standard error when it was refused; refused files make
-// the command fail once the others are in.
+// Refused files make the command fail once the others are in.
 int ricevuteFornitori(BatchRun& run)
 {
     AppContext& context = run.context();
     run.lockDataFolder(context.programFolder);
-    int refused = 0;
-    const QList<SupplierInvoiceImport> results = importSupplierInvoiceFiles(
-        context.DbArchivi, context.programFolder, run.positionalsFrom(0), Clock::today());
-    for (const SupplierInvoiceImport& r : results) {
-        if (!r.imported) {
-            ++refused;
-            run.err() << "falmide: " << withControlsEscaped(r.message) << '\n';
-        } else {
-            run.out() << withControlsEscaped(r.message) << '\n';
-        }
-    }
-    run.out().flush();
-    if (refused > 0)
-        throw BatchError{
-            QStringLiteral("%1 file su %2 non importati").arg(refused).arg(results.size())};
+    QList<BatchRun::FileOutcome> outcomes;
+    for (const SupplierInvoiceImport& r : importSupplierInvoiceFiles(
+             context.DbArchivi, context.archiveFolder(), run.positionalsFrom(0), Clock::today()))
+        outcomes << BatchRun::FileOutcome{r.imported, r.message};
+    run.tellFileOutcomes(outcomes, QStringLiteral("%1 file su %2 non importati"));
     return BatchStatus::Done;
 }
 

@@ -1,5 +1,6 @@
 #include "AppContext.h"
 
+#include "ArchiveFolder.h"
 #include "DataFolder.h"
 
 QString AppContext::settingsFile() const
@@ -10,4 +11,14 @@ QString AppContext::settingsFile() const
 QString AppContext::databaseFile() const
 {
     return programFolder + QLatin1Char('/') + QLatin1String(kDatabaseFileName);
+}
+
+QString AppContext::archiveFolder() const
+{
+    return archiveFolderPath(programFolder, settings().archiveFolder());
+}
+
+QString AppContext::logoFile() const
+{
+    return archiveFolder() + QLatin1Char('/') + QLatin1String(kLogoFileName);
 }

@@ -23,6 +23,10 @@ struct AppContext
     // The settings file read by name.
     Settings settings() const { return Settings(settingsFile()); }
     QString databaseFile() const;
+    // The folder the desks share for the invoice archive, the reports, the
+    // suppliers' files and the logo (ArchiveFolder.h), and the logo in it.
+    QString archiveFolder() const;
+    QString logoFile() const;
 
     // Held while the program works on the data folder: a second program on
     // the same folder is refused.

@@ -6,7 +6,7 @@
 
 #include <QDate>
 
-QString invoiceArchivePath(const QString& programFolder, const QString& numero, const QString& data,
+QString invoiceArchivePath(const QString& archiveFolder, const QString& numero, const QString& data,
                            bool creditNote)
 {
     const QDate date = parseItalianDate(data);
@@ -16,16 +16,16 @@ QString invoiceArchivePath(const QString& programFolder, const QString& numero, 
     if (!date.isValid() || number.isEmpty())
         return {};
     const QString year = date.toString(QStringLiteral("yyyy"));
-    return programFolder + QStringLiteral("/Fatture/") + year +
+    return archiveFolder + QStringLiteral("/Fatture/") + year +
            (creditNote ? QStringLiteral("/NotaCredito_") : QStringLiteral("/Fattura_")) + year +
            QLatin1Char('_') + number + QStringLiteral(".pdf");
 }
 
-QString invoiceArchivePath(Database& db, const QString& programFolder, const DocumentKey& key)
+QString invoiceArchivePath(Database& db, const QString& archiveFolder, const DocumentKey& key)
 {
     QString error;
     const auto document = FeeDocuments(db, FeeDocumentKind::Invoice).find(key, &error);
-    return invoiceArchivePath(programFolder, QString::number(key.number()),
+    return invoiceArchivePath(archiveFolder, QString::number(key.number()),
                               QDate(key.year(), 1, 1).toString(QStringLiteral("dd/MM/yyyy")),
                               document && document->isCreditNote());
 }

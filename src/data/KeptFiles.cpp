@@ -1,8 +1,10 @@
 #include "KeptFiles.h"
 
+#include "ArchiveFolder.h"
 #include "DailyCopies.h"
 #include "DataFolder.h"
 #include "DatabaseMaintenance.h"
+#include "Settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +14,7 @@
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -118,16 +121,20 @@ const std::vector<KeptName>& keptInDataFolder()
 
 struct KeptFolder
 {
+    enum Kind { Data, DailyCopies, Archive };
     QString path;
-    bool backup = false; // the daily copies' folder
+    Kind kind = Data;
 };
 
 std::optional<QString> keptAs(const KeptFolder& folder, const QString& name)
 {
-    if (folder.backup)
+    if (folder.kind == KeptFolder::DailyCopies)
         return isDailyCopyName(name)
                    ? std::optional<QString>(QStringLiteral("una copia giornaliera dell'archivio"))
                    : std::nullopt;
+    // A shared archive folder keeps the logo alone of the data folder's names.
+    if (folder.kind == KeptFolder::Archive && name != QLatin1String(kLogoFileName))
+        return std::nullopt;
     for (const KeptName& kept : keptInDataFolder())
         if (kept.pattern.match(name).hasMatch())
             return kept.what;
@@ -168,7 +175,13 @@ QString checkedOutputPath(const QString& dataFolder, const QString& path, QStrin
     if (dataFolder.isEmpty())
         return target;
 
-    const KeptFolder folders[] = {{dataFolder, false}, {dailyCopyFolder(dataFolder), true}};
+    std::vector<KeptFolder> folders = {{dataFolder, KeptFolder::Data},
+                                       {dailyCopyFolder(dataFolder), KeptFolder::DailyCopies}};
+    const QString archive = archiveFolderPath(
+        dataFolder,
+        Settings(dataFolder + QLatin1Char('/') + QLatin1String(kSettingsFileName)).archiveFolder());
+    if (archive != dataFolder)
+        folders.push_back({archive, KeptFolder::Archive});
     // The same file under another name: a hard link, another spelling of
     // its folder.
     if (exists) {

@@ -3,11 +3,12 @@
 #include <QString>
 
 // The files a data folder keeps for the program: the database and its
-// journals, the .BAK compaction leaves, the lock, the settings, the logo,
-// the copies a repair keeps of a damaged database and the daily copies in
-// Backup/. A file the user names for the program to write (a command's
-// output, a copy of the database) must never replace one of them, under
-// whatever name or link it is reached.
+// journals, the .BAK compaction leaves, the lock, the settings, the logo
+// (in the archive folder its settings name, ArchiveFolder.h), the copies a
+// repair keeps of a damaged database and the daily copies in Backup/. A
+// file the user names for the program to write (a command's output, a copy
+// of the database) must never replace one of them, under whatever name or
+// link it is reached.
 
 // Where a file the user names would really be written: the absolute path,
 // every symbolic link of its last part followed as the shell's ">" follows

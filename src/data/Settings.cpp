@@ -98,6 +98,11 @@ bool Settings::proFormaOnLetterhead() const
     return value(kCartaIntestata, "LogoParcella").has_value();
 }
 
+std::optional<QString> Settings::archiveFolder() const
+{
+    return value(kGenerale, "Archivio");
+}
+
 bool Settings::dailyCopies() const
 {
     const auto value = this->value(kGenerale, "CopieGiornaliere");

@@ -104,7 +104,10 @@ public:
     // None without a Server; a port that is not a number from 1 to 65535
     // reads as 5432. The password is never here (ServerConnection.h).
     std::optional<ServerConnection> databaseServer() const;
-
+    // [Generale] Archivio: the folder the desks of a studio share for the
+    // invoice archive, the reports, the suppliers' files and the logo
+    // (ArchiveFolder.h); absent, the data folder.
+    std::optional<QString> archiveFolder() const;
     // [Generale] CopieGiornaliere: "0", "no", "off" or "false" turns the
     // daily copies of the database off; they are made otherwise.
     bool dailyCopies() const;

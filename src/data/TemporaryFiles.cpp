@@ -18,6 +18,7 @@
 namespace {
 
 constexpr qint64 kUntouchedSeconds = 60;
+constexpr qint64 kSharedUntouchedSeconds = 24 * 60 * 60;
 
 const QRegularExpression& temporaryName()
 {
@@ -85,7 +86,7 @@ QString temporaryPattern(const QString& target)
            QStringLiteral(".%1.XXXXXX").arg(QCoreApplication::applicationPid());
 }
 
-QStringList removeStaleTemporaries(const QString& folder)
+QStringList removeStaleTemporaries(const QString& folder, bool shared)
 {
     QStringList removed;
     const QDir dir(folder);
@@ -100,7 +101,9 @@ QStringList removeStaleTemporaries(const QString& folder)
             continue;
         const QString path = dir.filePath(name);
         struct stat st;
-        if (!ownFile(path, &st))
+        if (!ownFile(path, &st) ||
+            (shared &&
+             QDateTime::currentSecsSinceEpoch() - qint64(st.st_mtime) <= kSharedUntouchedSeconds))
             continue;
         const qint64 pid = match.captured(1).toLongLong();
         if (journal) {
@@ -120,19 +123,23 @@ QStringList removeStaleTemporaries(const QString& folder)
     return removed;
 }
 
-QStringList removeStaleDataFolderTemporaries(const QString& dataFolder)
+QStringList removeStaleDataFolderTemporaries(const QString& dataFolder,
+                                             const QString& archiveFolder)
 {
-    QStringList folders{dataFolder, dataFolder + QStringLiteral("/Backup"),
-                        dataFolder + QStringLiteral("/Stampe")};
+    const bool shared = QDir::cleanPath(archiveFolder) != QDir::cleanPath(dataFolder);
+    QStringList folders{archiveFolder + QStringLiteral("/Stampe")};
     // The invoice archive and the suppliers' files kept, by year.
-    for (const QString& archive : {QStringLiteral("/Fatture"), QStringLiteral("/Ricevute")}) {
-        const QDir years(dataFolder + archive);
+    for (const QString& kept : {QStringLiteral("/Fatture"), QStringLiteral("/Ricevute")}) {
+        const QDir years(archiveFolder + kept);
         for (const QString& year :
              years.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks))
             folders << years.filePath(year);
     }
     QStringList removed;
     for (const QString& folder : folders)
+        for (const QString& name : removeStaleTemporaries(folder, shared))
+            removed << folder + QLatin1Char('/') + name;
+    for (const QString& folder : {dataFolder, dataFolder + QStringLiteral("/Backup")})
         for (const QString& name : removeStaleTemporaries(folder))
             removed << folder + QLatin1Char('/') + name;
     return removed;

@@ -17,12 +17,17 @@ QString temporaryPattern(const QString& target);
 // lock is free and their process is gone (or they have not been touched for
 // a minute: a process number used again). The embedded database engine's
 // journal of such a temporary goes with it. Nothing else is touched; links are not followed.
+// In a `shared` folder a writer on another desk may show neither its
+// process nor (on some network file systems) its lock here: only
+// temporaries untouched for a day are taken for stale there.
 // Returns the names removed.
-QStringList removeStaleTemporaries(const QString& folder);
+QStringList removeStaleTemporaries(const QString& folder, bool shared = false);
 
-// The same in a data folder: the folder itself, Backup/, Stampe/ and each
-// year of Fatture/.
-QStringList removeStaleDataFolderTemporaries(const QString& dataFolder);
+// The same in a data folder, the folder itself and Backup/, and in its
+// archive folder (ArchiveFolder.h): Stampe/ and each year of Fatture/ and
+// Ricevute/. An archive folder other than the data folder is shared.
+QStringList removeStaleDataFolderTemporaries(const QString& dataFolder,
+                                             const QString& archiveFolder);
 
 // What a process ended by a signal must remove on its way out: the files
 // (with their journals) and folders registered here while they are being

@@ -1,7 +1,6 @@
 #include "DocumentPdf.h"
 
 #include "AppContext.h"
-#include "DataFolder.h"
 #include "PdfExport.h"
 #include "PrintRun.h"
 
@@ -47,8 +46,7 @@ bool writeFeeDocumentPdf(AppContext& context, FeeDocumentKind kind, const Docume
                                                             : QStringLiteral("Parcella %1/%2"))
                               .arg(key.number())
                               .arg(key.year());
-    const PdfExportRequest request{
-        path, title, context.programFolder + QLatin1Char('/') + QLatin1String(kLogoFileName), {}};
+    const PdfExportRequest request{path, title, context.logoFile(), {}};
     return writeRecordedPdf(
         [&](PageRecorder& recorder) {
             QString message;

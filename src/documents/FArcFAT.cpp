@@ -277,9 +277,9 @@ void FArcFAT::FatturaElettronica_Click()
         // The PDF to attach may have to be laid out and written first.
         const WaitCursor wait;
         if (attachInvoicePdf(m_context, *key, &pdf, &message))
-            path =
-                exportFatturaPA(m_context.DbArchivi, m_context.settings(), m_context.programFolder,
-                                *key, {}, &message, nullptr, WriteAgain::Allow, pdf, &warnings);
+            path = exportFatturaPA(m_context.DbArchivi, m_context.settings(),
+                                   m_context.archiveFolder(), *key, {}, &message, nullptr,
+                                   WriteAgain::Allow, pdf, &warnings);
     }
     setPrintable(true);
     const QString written =

@@ -561,7 +561,7 @@ void layoutFatturaPA(PageRecorder& recorder, const FatturaPAContent& content)
     record(recorder, content, p.pages());
 }
 
-QString fatturaPAViewPdfPath(const QString& programFolder, const QString& fileName)
+QString fatturaPAViewPdfPath(const QString& archiveFolder, const QString& fileName)
 {
     QString base = QFileInfo(fileName).fileName();
     for (const char* suffix : {".p7m", ".xml"})
@@ -569,5 +569,5 @@ QString fatturaPAViewPdfPath(const QString& programFolder, const QString& fileNa
             base.chop(qsizetype(qstrlen(suffix)));
     if (base.isEmpty())
         base = QStringLiteral("FatturaElettronica");
-    return programFolder + QStringLiteral("/Stampe/") + base + QStringLiteral(".pdf");
+    return archiveFolder + QStringLiteral("/Stampe/") + base + QStringLiteral(".pdf");
 }

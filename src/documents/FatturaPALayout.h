@@ -16,6 +16,6 @@ class PageRecorder;
 void layoutFatturaPA(PageRecorder& recorder, const FatturaPAContent& content);
 
 // Where "Esporta PDF ..." writes the view of a file: the folder Stampe of
-// the data folder, the file's name with .pdf for .xml or .xml.p7m
+// the archive folder (ArchiveFolder.h), the file's name with .pdf for .xml or .xml.p7m
 // ("Stampe/IT01234567890_00001.pdf").
-QString fatturaPAViewPdfPath(const QString& programFolder, const QString& fileName);
+QString fatturaPAViewPdfPath(const QString& archiveFolder, const QString& fileName);

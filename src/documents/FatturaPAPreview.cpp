@@ -40,10 +40,12 @@ bool previewFatturaPAFile(AppContext& context, QWidget* parent, const QString& p
         MessageBox::warning(parent, message);
         return false;
     }
-    const PdfExportRequest pdf{fatturaPAViewPdfPath(context.programFolder, content->fileName),
+    const QString archive = context.archiveFolder();
+    const PdfExportRequest pdf{fatturaPAViewPdfPath(archive, content->fileName),
                                QStringLiteral("Fattura elettronica ") + content->fileName,
                                {},
-                               launchViewer};
+                               launchViewer,
+                               archive};
     return previewDocument(
         parent, &context.DbArchivi,
         [&](PageRecorder& recorder) {

@@ -2,7 +2,6 @@
 
 #include "AppContext.h"
 #include "CreditNotes.h"
-#include "DataFolder.h"
 #include "FeeAmounts.h"
 #include "InvoiceRegime.h"
 #include "Money.h"
@@ -459,8 +458,7 @@ std::optional<DocumentToPrint> findDocumentToPrint(AppContext& context, FeeDocum
         *message = QStringLiteral("Dati personali del cliente non trovati");
         return std::nullopt;
     }
-    return DocumentToPrint{*document, *client, context.DatiUtente,
-                           context.programFolder + QLatin1Char('/') + QLatin1String(kLogoFileName)};
+    return DocumentToPrint{*document, *client, context.DatiUtente, context.logoFile()};
 }
 
 void StampaFattura(PageRecorder& recorder, const DocumentToPrint& invoice, const Settings& settings,

@@ -1,10 +1,10 @@
 #include "InvoicePdfAttachment.h"
 
 #include "AppContext.h"
+#include "ArchiveFolder.h"
 #include "DocumentPdf.h"
 #include "InvoiceArchive.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -15,11 +15,12 @@ bool attachInvoicePdf(AppContext& context, const DocumentKey& key,
     if (!context.settings().fatturaPA().allegaPdf)
         return true;
     // The archive's folder is the invoice's year, which its key carries.
-    const QString path = invoiceArchivePath(context.DbArchivi, context.programFolder, key);
+    const QString archive = context.archiveFolder();
+    const QString path = invoiceArchivePath(context.DbArchivi, archive, key);
     if (!QFileInfo::exists(path)) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
         QString error;
-        if (!writeFeeDocumentPdf(context, FeeDocumentKind::Invoice, key, InvoicePrintChoice{}, path,
+        if (!makeArchiveFolder(archive, QFileInfo(path).absolutePath(), &error) ||
+            !writeFeeDocumentPdf(context, FeeDocumentKind::Invoice, key, InvoicePrintChoice{}, path,
                                  &error)) {
             *message = QStringLiteral("Il PDF da allegare non è stato scritto: %1").arg(error);
             return false;

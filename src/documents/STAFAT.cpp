@@ -1,8 +1,8 @@
 #include "STAFAT.h"
 
 #include "AppContext.h"
+#include "ArchiveFolder.h"
 #include "CommandButtons.h"
-#include "DataFolder.h"
 #include "DocumentNumber.h"
 #include "DocumentPreview.h"
 #include "FeeDocument.h"
@@ -15,7 +15,6 @@
 
 #include <QCheckBox>
 #include <QDate>
-#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
@@ -86,20 +85,20 @@ void STAFAT::BtStampa_Click()
 {
     const auto typed = DocumentKey::of(parseItalianDate(text(1)), text(0));
     const QString path =
-        typed ? invoiceArchivePath(m_context.DbArchivi, m_context.programFolder, *typed)
+        typed ? invoiceArchivePath(m_context.DbArchivi, m_context.archiveFolder(), *typed)
               : QString();
     const bool creditNote = QFileInfo(path).fileName().startsWith(QLatin1String("NotaCredito_"));
     std::optional<PdfExportRequest> archive;
     if (!path.isEmpty()) {
         // A folder that cannot be made shows up as the reason of a failed export.
-        QDir().mkpath(QFileInfo(path).absolutePath());
+        QString unused;
+        makeArchiveFolder(m_context.archiveFolder(), QFileInfo(path).absolutePath(), &unused);
         archive = PdfExportRequest{
             path,
             (creditNote ? QStringLiteral("Nota di credito %1/%2") : QStringLiteral("Fattura %1/%2"))
                 .arg(documentNumber(text(0)))
                 .arg(parseItalianDate(text(1)).year()),
-            m_context.programFolder + QLatin1Char('/') + QLatin1String(kLogoFileName),
-            launchViewer};
+            m_context.logoFile(), launchViewer, m_context.archiveFolder()};
     }
     const bool shown = previewDocument(
         this, &m_context.DbArchivi,

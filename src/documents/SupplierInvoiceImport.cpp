@@ -1,5 +1,6 @@
 #include "SupplierInvoiceImport.h"
 
+#include "ArchiveFolder.h"
 #include "Database.h"
 #include "HeadingData.h"
 #include "ProposedNumber.h"
@@ -66,8 +67,9 @@ bool addressedToStudio(const InvoiceParty& customer, const QStringList& heading)
 class Importer
 {
 public:
-    Importer(Database& db, const QString& dataFolder, const QString& fileName, const QDate& today)
-        : m_db(db), m_folder(dataFolder), m_name(QFileInfo(fileName).fileName()), m_today(today)
+    Importer(Database& db, const QString& archiveFolder, const QString& fileName,
+             const QDate& today)
+        : m_db(db), m_folder(archiveFolder), m_name(QFileInfo(fileName).fileName()), m_today(today)
     {
     }
 
@@ -89,7 +91,7 @@ private:
     // What every invoice of the file is written with.
     struct BodyContext
     {
-        QString kept; // relative to the data folder
+        QString kept; // relative to the archive folder
         QString sha256;
         QString supplier; // its code
         QString supplierName;
@@ -181,10 +183,10 @@ bool Importer::keepFile(const QByteArray& data, const QString& relative,
                                    "diverso; rinominare il file da importare")
                         .arg(QFileInfo(relative).path()));
     }
-    if (!QDir().mkpath(target.path()))
-        return fail(QStringLiteral("impossibile creare la cartella %1").arg(target.path()));
-    *staged = std::make_unique<StagedFile>(path);
     QString error;
+    if (!makeArchiveFolder(m_folder, target.path(), &error))
+        return fail(error);
+    *staged = std::make_unique<StagedFile>(path);
     if (!(*staged)->create(&error))
         return fail(error);
     QFile out((*staged)->path());
@@ -345,14 +347,14 @@ SupplierInvoiceImport Importer::run(const QByteArray& data)
 
 } // namespace
 
-SupplierInvoiceImport importSupplierInvoice(Database& db, const QString& dataFolder,
+SupplierInvoiceImport importSupplierInvoice(Database& db, const QString& archiveFolder,
                                             const QString& fileName, const QByteArray& data,
                                             const QDate& today)
 {
-    return Importer(db, dataFolder, fileName, today).run(data);
+    return Importer(db, archiveFolder, fileName, today).run(data);
 }
 
-QList<SupplierInvoiceImport> importSupplierInvoiceFiles(Database& db, const QString& dataFolder,
+QList<SupplierInvoiceImport> importSupplierInvoiceFiles(Database& db, const QString& archiveFolder,
                                                         const QStringList& paths,
                                                         const QDate& today)
 {
@@ -368,7 +370,7 @@ QList<SupplierInvoiceImport> importSupplierInvoiceFiles(Database& db, const QStr
         else if (data = file.readAll(); file.error() != QFileDevice::NoError)
             why = QStringLiteral("impossibile leggerlo (%1)").arg(file.errorString());
         if (why.isEmpty()) {
-            results << importSupplierInvoice(db, dataFolder, path, data, today);
+            results << importSupplierInvoice(db, archiveFolder, path, data, today);
             continue;
         }
         SupplierInvoiceImport refused;

@@ -29,17 +29,17 @@ struct SupplierInvoiceImport
 // or base64) named `fileName` into purchases: the supplier found by VAT
 // number or tax code, or created; one purchase per VAT rate of each invoice
 // of the file, numbered as the purchase window numbers them. The file is
-// kept as `Ricevute/<year>/<name>` in `dataFolder`, and the purchases, the
+// kept as `Ricevute/<year>/<name>` in `archiveFolder`, and the purchases, the
 // supplier and the record of the import are written in one transaction:
 // all of it or nothing. The same file, or the same supplier's invoice
 // (number and date), imported twice, a file addressed to another VAT number
 // than the heading's, or one that cannot be read exactly is refused by name
 // and changes nothing. `today` dates the import.
-SupplierInvoiceImport importSupplierInvoice(Database& db, const QString& dataFolder,
+SupplierInvoiceImport importSupplierInvoice(Database& db, const QString& archiveFolder,
                                             const QString& fileName, const QByteArray& data,
                                             const QDate& today);
 
 // The same for files on disk, one result each, in the order given.
-QList<SupplierInvoiceImport> importSupplierInvoiceFiles(Database& db, const QString& dataFolder,
+QList<SupplierInvoiceImport> importSupplierInvoiceFiles(Database& db, const QString& archiveFolder,
                                                         const QStringList& paths,
                                                         const QDate& today);

@@ -1,5 +1,6 @@
 #include "FatturaPAFile.h"
 
+#include "ArchiveFolder.h"
 #include "Database.h"
 #include "FatturaPAChecks.h"
 #include "FatturaPAXml.h"
@@ -13,9 +14,9 @@
 #include <QFile>
 #include <QFileInfo>
 
-QString fatturaPAArchivePath(const QString& programFolder, const FatturaPAInvoice& e)
+QString fatturaPAArchivePath(const QString& archiveFolder, const FatturaPAInvoice& e)
 {
-    const QString pdf = invoiceArchivePath(programFolder, QString::number(e.invoice.key.number()),
+    const QString pdf = invoiceArchivePath(archiveFolder, QString::number(e.invoice.key.number()),
                                            e.invoice.date.toString(QStringLiteral("dd/MM/yyyy")),
                                            e.invoice.isCreditNote());
     const QString name = e.progressive.isEmpty()
@@ -77,7 +78,7 @@ namespace {
 // progressive set in `e`: a file written there whose sending was never
 // recorded (the database failed after it) keeps its name.
 std::optional<qint64> freeCounter(const Sendings& sendings, FatturaPAInvoice& e,
-                                  const QString& programFolder, QString* message)
+                                  const QString& archiveFolder, QString* message)
 {
     auto counter = sendings.nextCounter(message);
     for (; counter; ++*counter) {
@@ -87,7 +88,7 @@ std::optional<qint64> freeCounter(const Sendings& sendings, FatturaPAInvoice& e,
             return std::nullopt;
         }
         e.progressive = *progressive;
-        if (!QFileInfo::exists(fatturaPAArchivePath(programFolder, e)))
+        if (!QFileInfo::exists(fatturaPAArchivePath(archiveFolder, e)))
             break;
     }
     return counter;
@@ -101,7 +102,7 @@ QString sha256(const QByteArray& bytes)
 } // namespace
 
 std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
-                                       const QString& programFolder, const DocumentKey& key,
+                                       const QString& archiveFolder, const DocumentKey& key,
                                        const QString& path, QString* message, QStringList* problems,
                                        WriteAgain again,
                                        const std::optional<FatturaPAAttachment>& attachment,
@@ -137,8 +138,8 @@ std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
     // nor a progressive given twice.
     if (!db.begin(message))
         return std::nullopt;
-    const auto counter = freeCounter(sendings, *e, programFolder, message);
-    const QString target = path.isEmpty() ? fatturaPAArchivePath(programFolder, *e)
+    const auto counter = freeCounter(sendings, *e, archiveFolder, message);
+    const QString target = path.isEmpty() ? fatturaPAArchivePath(archiveFolder, *e)
                                           : QFileInfo(path).absoluteFilePath();
     const QByteArray xml = counter ? fatturaPAXml(*e) : QByteArray();
     const QDateTime now = QDateTime::currentDateTime();
@@ -152,7 +153,14 @@ std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
     sending.sha256 = sha256(xml);
     QString error;
     StagedFile staged(target);
-    if (!counter || !makeFolder(target, message) || !staged.create(message) ||
+    // Into the archive, its folder must be there: a shared folder not
+    // mounted is said, never replaced by a local one.
+    const auto folderMade = [&] {
+        return path.isEmpty()
+                   ? makeArchiveFolder(archiveFolder, QFileInfo(target).absolutePath(), message)
+                   : makeFolder(target, message);
+    };
+    if (!counter || !folderMade() || !staged.create(message) ||
         !writeAll(staged.path(), xml, target, message) || !sendings.add(sending, &error) ||
         !FeeDocuments(db, FeeDocumentKind::Invoice).setXmlWritten(key, now, &error) ||
         !staged.commit(message) || !db.commit(&error)) {

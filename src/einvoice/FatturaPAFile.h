@@ -11,8 +11,8 @@ class Database;
 class Settings;
 
 // The file beside the invoice's archived PDF, in the year folder of
-// Fatture under the data folder.
-QString fatturaPAArchivePath(const QString& programFolder, const FatturaPAInvoice& e);
+// Fatture in the archive folder (ArchiveFolder.h).
+QString fatturaPAArchivePath(const QString& archiveFolder, const FatturaPAInvoice& e);
 
 // Checks the invoice and writes its file at `path` (the folder made when
 // missing), complete or not at all. On a refusal or a failure `message`
@@ -38,7 +38,7 @@ enum class WriteAgain { Refuse, Allow };
 // (InvoicePdfAttachment.h). `warnings` (if given) lists what the checks
 // found worth a look in a file they let through.
 std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
-                                       const QString& programFolder, const DocumentKey& key,
+                                       const QString& archiveFolder, const DocumentKey& key,
                                        const QString& path, QString* message,
                                        QStringList* problems = nullptr,
                                        WriteAgain again = WriteAgain::Refuse,

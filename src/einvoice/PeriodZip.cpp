@@ -5,7 +5,7 @@
 #include "Sendings.h"
 #include "ZipFile.h"
 
-std::optional<PeriodZip> writePeriodZip(Database& db, const QString& programFolder,
+std::optional<PeriodZip> writePeriodZip(Database& db, const QString& archiveFolder,
                                         const QDate& first, const QDate& last, const QString& path,
                                         QString* message)
 {
@@ -22,7 +22,7 @@ std::optional<PeriodZip> writePeriodZip(Database& db, const QString& programFold
 
     QList<ZipEntry> entries;
     for (const Sending& s : *sendings) {
-        const auto data = readSendingFile(programFolder, s, message);
+        const auto data = readSendingFile(archiveFolder, s, message);
         if (!data) {
             *message += QStringLiteral(": nessun file ZIP scritto");
             return std::nullopt;

@@ -15,12 +15,12 @@ struct PeriodZip
 };
 
 // Writes one ZIP at `path` of the live sending's file of every invoice dated
-// from `first` to `last`, as the archive under `programFolder` keeps it: what
+// from `first` to `last`, as the archive under `archiveFolder` keeps it: what
 // the tax agency's upload page and an accountant take. A file missing from
 // the archive or changed since it was written (its SHA-256 differs) refuses
 // the whole archive, naming it; invoices without a live sending are listed
 // and left out. Nothing written, and why in `message`, when no file is left
 // to put in or on any failure.
-std::optional<PeriodZip> writePeriodZip(Database& db, const QString& programFolder,
+std::optional<PeriodZip> writePeriodZip(Database& db, const QString& archiveFolder,
                                         const QDate& first, const QDate& last, const QString& path,
                                         QString* message);

@@ -12,18 +12,18 @@ QString invoiceName(const DocumentKey& key)
     return QStringLiteral("fattura %1/%2").arg(key.number()).arg(key.year());
 }
 
-QString sendingFilePath(const QString& programFolder, const Sending& sending)
+QString sendingFilePath(const QString& archiveFolder, const Sending& sending)
 {
     const DocumentKey& key = sending.invoice;
-    const QString pdf = invoiceArchivePath(programFolder, QString::number(key.number()),
+    const QString pdf = invoiceArchivePath(archiveFolder, QString::number(key.number()),
                                            QDate(key.year(), 1, 1).toString(u"dd/MM/yyyy"));
     return QFileInfo(pdf).path() + QLatin1Char('/') + sending.fileName;
 }
 
-std::optional<QByteArray> readSendingFile(const QString& programFolder, const Sending& sending,
+std::optional<QByteArray> readSendingFile(const QString& archiveFolder, const Sending& sending,
                                           QString* message)
 {
-    const QString path = sendingFilePath(programFolder, sending);
+    const QString path = sendingFilePath(archiveFolder, sending);
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly)) {
         *message = QStringLiteral("Il file %1 della %2 non è nell'archivio (%3)")

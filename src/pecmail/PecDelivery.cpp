@@ -47,7 +47,7 @@ OutgoingMail sdiMail(const PecAccount& account, const QString& fileName, const Q
     return mail;
 }
 
-std::optional<PreparedSending> prepareSending(const QString& programFolder,
+std::optional<PreparedSending> prepareSending(const QString& archiveFolder,
                                               const PecAccount& account, const Sending& sending,
                                               QString* message)
 {
@@ -56,12 +56,28 @@ std::optional<PreparedSending> prepareSending(const QString& programFolder,
                        .arg(fileAndInvoice(sending), sendingStateCell(sending).toLower());
         return std::nullopt;
     }
-    const auto file = readSendingFile(programFolder, sending, message);
+    const auto file = readSendingFile(archiveFolder, sending, message);
     if (!file) {
         *message += QStringLiteral(": non inviato");
         return std::nullopt;
     }
     return PreparedSending{sending, sdiMail(account, sending.fileName, *file)};
+}
+
+bool stopsTheRun(MailErrorKind failure)
+{
+    switch (failure) {
+    case MailErrorKind::Unreachable:
+    case MailErrorKind::LoginRefused:
+    case MailErrorKind::UntrustedCertificate:
+    case MailErrorKind::Cancelled:
+        return true;
+    case MailErrorKind::None:
+    case MailErrorKind::Refused:
+    case MailErrorKind::Other:
+        return false;
+    }
+    return false;
 }
 
 PecSendOutcome recordSending(Database& db, const PecAccount& account,
@@ -89,11 +105,11 @@ PecSendOutcome recordSending(Database& db, const PecAccount& account,
     return outcome;
 }
 
-PecSendOutcome sendByPec(Database& db, const QString& programFolder, const PecAccount& account,
+PecSendOutcome sendByPec(Database& db, const QString& archiveFolder, const PecAccount& account,
                          const Sending& sending, const std::function<bool()>& cancelled)
 {
     PecSendOutcome outcome;
-    const auto prepared = prepareSending(programFolder, account, sending, &outcome.message);
+    const auto prepared = prepareSending(archiveFolder, account, sending, &outcome.message);
     if (!prepared) {
         outcome.failure = MailErrorKind::Other;
         return outcome;

@@ -36,6 +36,13 @@ struct PecSendOutcome
     QString message;
 };
 
+// Whether a failure stops a run of sendings: a server that cannot be
+// reached, a login refused or a certificate not trusted would fail every
+// file after it alike, and a cancel means the user wants no more. A message
+// refused, or a file that could not be sent for reasons of its own, leaves
+// the others to go.
+bool stopsTheRun(MailErrorKind failure);
+
 // A sending ready to go: its file read and checked, its message made.
 struct PreparedSending
 {
@@ -46,7 +53,7 @@ struct PreparedSending
 // The message for a sending that is written and not yet sent; nothing, and
 // why, for one in another state or whose archived file is missing or
 // changed since it was written.
-std::optional<PreparedSending> prepareSending(const QString& programFolder,
+std::optional<PreparedSending> prepareSending(const QString& archiveFolder,
                                               const PecAccount& account, const Sending& sending,
                                               QString* message);
 
@@ -60,7 +67,7 @@ PecSendOutcome recordSending(Database& db, const PecAccount& account,
 // and records the sending as "Inviata" with the time and the message's id.
 // A sending that is not written-and-unsent, a file missing or changed since
 // it was written, or a failure of the server leaves the state as it was.
-PecSendOutcome sendByPec(Database& db, const QString& programFolder, const PecAccount& account,
+PecSendOutcome sendByPec(Database& db, const QString& archiveFolder, const PecAccount& account,
                          const Sending& sending, const std::function<bool()>& cancelled = {});
 
 // The message that carries a sending's file to the SdI.

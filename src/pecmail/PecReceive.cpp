@@ -19,7 +19,7 @@ QString PecReceiveSummary::text() const
 }
 
 PecReceiveSummary takeInFetched(Database& db, const Settings& settings,
-                                const QString& programFolder, const FetchResult& fetched,
+                                const QString& archiveFolder, const FetchResult& fetched,
                                 const QDate& today)
 {
     QList<QByteArray> raws;
@@ -27,7 +27,7 @@ PecReceiveSummary takeInFetched(Database& db, const Settings& settings,
         raws << mail.raw;
     const auto supplierInvoice = [&](const QString& fileName, const QByteArray& data) {
         const SupplierInvoiceImport result =
-            importSupplierInvoice(db, programFolder, fileName, data, today);
+            importSupplierInvoice(db, archiveFolder, fileName, data, today);
         return std::pair<bool, QString>(result.imported, result.message);
     };
     const PecIntake intake = takeInPecMails(db, raws, supplierInvoice);
@@ -58,7 +58,7 @@ PecReceiveSummary takeInFetched(Database& db, const Settings& settings,
 }
 
 std::optional<PecReceiveSummary> receiveFromPec(Database& db, const Settings& settings,
-                                                const QString& programFolder,
+                                                const QString& archiveFolder,
                                                 const PecAccount& account, const QDate& today,
                                                 MailError* error,
                                                 const std::function<bool()>& cancelled)
@@ -68,5 +68,5 @@ std::optional<PecReceiveSummary> receiveFromPec(Database& db, const Settings& se
     const auto fetched = fetchNewMails(account, mark, error, cancelled);
     if (!fetched)
         return std::nullopt;
-    return takeInFetched(db, settings, programFolder, *fetched, today);
+    return takeInFetched(db, settings, archiveFolder, *fetched, today);
 }

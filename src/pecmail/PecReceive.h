@@ -31,13 +31,13 @@ struct PecReceiveSummary
 // settings' mark moves the inbox on: a run that fails before it reads the
 // same messages again, and what it took in the first time is known as such.
 PecReceiveSummary takeInFetched(Database& db, const Settings& settings,
-                                const QString& programFolder, const FetchResult& fetched,
+                                const QString& archiveFolder, const FetchResult& fetched,
                                 const QDate& today);
 
 // Fetches the inbox's new messages and takes them in; nothing, and why in
 // `error`, when the server could not be read (then nothing changed).
 std::optional<PecReceiveSummary> receiveFromPec(Database& db, const Settings& settings,
-                                                const QString& programFolder,
+                                                const QString& archiveFolder,
                                                 const PecAccount& account, const QDate& today,
                                                 MailError* error,
                                                 const std::function<bool()>& cancelled = {});

@@ -1,5 +1,6 @@
 #include "PdfExport.h"
 
+#include "ArchiveFolder.h"
 #include "PdfTarget.h"
 #include "PdfWriter.h"
 #include "PrintRun.h"
@@ -55,9 +56,14 @@ bool ExportPdf(PrintRun& run, int first, int last, const PdfExportRequest& reque
     last = std::min(last, run.pageCount());
 
     const QFileInfo target(request.path);
-    if (!QDir().mkpath(target.absolutePath()))
+    if (!request.archiveFolder.isEmpty()) {
+        QString why;
+        if (!makeArchiveFolder(request.archiveFolder, target.absolutePath(), &why))
+            return fail(error, why);
+    } else if (!QDir().mkpath(target.absolutePath())) {
         return fail(
             error, QStringLiteral("Impossibile creare la cartella %1.").arg(target.absolutePath()));
+    }
     // An earlier file of the same name stays as it is until the new one is complete.
     StagedFile staged(request.path);
     if (!staged.create(error))

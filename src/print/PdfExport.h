@@ -15,10 +15,14 @@ struct PdfExportRequest
     // empty: the file's name without its folder and extension.
     QString title;
     // The picture every image record of the document draws (the logo of
-    // the data folder); a missing file leaves the pictures out.
+    // the archive folder); a missing file leaves the pictures out.
     QString logoFile;
     // Opens the written file; true when a viewer shows it.
     std::function<bool(const QString&)> openViewer;
+    // The archive folder (ArchiveFolder.h) when the file goes into it: that
+    // folder must be there and take files, and the file's own folder is made
+    // in it. Empty: the file's folder is made wherever it is.
+    QString archiveFolder = {};
 };
 
 // Writes pages first..last (1-based, inclusive) of a recorded document to

@@ -95,10 +95,12 @@ void PeriodWindow::BtStampa_Click()
         MessageBox::warning(this, message);
         return;
     }
-    const PdfExportRequest pdf{reportExportPath(m_context.programFolder, m_kind.report, chosen),
+    const QString archive = m_context.archiveFolder();
+    const PdfExportRequest pdf{reportExportPath(archive, m_kind.report, chosen),
                                reportExportTitle(m_kind.report, chosen),
                                {},
-                               launchViewer};
+                               launchViewer,
+                               archive};
     const QString typedFirst = shownDate(0);
     const QString typedLast = shownDate(1);
     const bool shown = previewDocument(

@@ -9,7 +9,7 @@ class QPushButton;
 // A period report's window: the first and last date of the period (and, for
 // a kind chosen by client, a client and the unpaid invoices only). "Stampa" records
 // the report and shows it in the preview, from which it can also be
-// exported as a PDF into Stampe of the data folder; "Riepilogo" shows the
+// exported as a PDF into Stampe of the archive folder; "Riepilogo" shows the
 // same selection in the report's list window. Either closes the window
 // afterwards; a selection that cannot be reported is told and the window
 // stays open.

@@ -19,7 +19,7 @@ QString fileSafe(const QString& text)
 
 } // namespace
 
-QString reportExportPath(const QString& programFolder, PeriodReport report,
+QString reportExportPath(const QString& archiveFolder, PeriodReport report,
                          const ParametriLista& selection)
 {
     if (!selection.first.isValid() || !selection.last.isValid())
@@ -32,7 +32,7 @@ QString reportExportPath(const QString& programFolder, PeriodReport report,
         if (selection.unpaidOnly)
             name += QStringLiteral("_inevase");
     }
-    return programFolder + QStringLiteral("/Stampe/") + name + QStringLiteral(".pdf");
+    return archiveFolder + QStringLiteral("/Stampe/") + name + QStringLiteral(".pdf");
 }
 
 QString reportExportTitle(PeriodReport report, const ParametriLista& selection)

@@ -3,6 +3,7 @@
 #include "BatchTestSupport.h"
 #include "Database.h"
 #include "DocumentKey.h"
+#include "IniFile.h"
 #include "PdfTestSupport.h"
 #include "Sendings.h"
 #include "Snapshot.h"
@@ -245,4 +246,33 @@ void SdiBatchTest::suppliersInvoicesImported()
     QCOMPARE(outcome.status, 0);
     QVERIFY2(outcome.out.endsWith("movimenti 2026/00003, 2026/00004\n"), qPrintable(outcome.out));
     QVERIFY(outcome.err.isEmpty());
+}
+
+void SdiBatchTest::filesInTheSharedArchiveFolder()
+{
+    const QString home = folder(m_dir, QStringLiteral("desk"));
+    const QString share = folder(m_dir, QStringLiteral("studio"));
+    QCOMPARE(run({"demo", "--dir", home, "--fatture", "3"}).status, 0);
+    QVERIFY(ScriviIni("Generale", "Archivio", home + "/falmide.ini", "../studio"));
+    const auto invoice = lastInvoice(home);
+    QVERIFY(invoice);
+    const QString year = QString::number(invoice->key.year());
+    const QStringList command{"fatturapa", year, QString::number(invoice->key.number()), "--dir",
+                              home};
+
+    // A share not mounted is said, and never made on the local disk.
+    Outcome outcome = run(command);
+    QCOMPARE(outcome.status, 1);
+    QVERIFY2(outcome.err.contains("La cartella dell'archivio " + share + " non esiste"),
+             qPrintable(outcome.err));
+    QVERIFY(!QFileInfo::exists(share));
+    QVERIFY(!QFileInfo::exists(home + "/Fatture"));
+
+    QVERIFY(QDir().mkdir(share));
+    outcome = run(command);
+    QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
+    const QString written = outcome.out.trimmed();
+    QCOMPARE(QFileInfo(written).path(), share + "/Fatture/" + year);
+    QVERIFY(QFileInfo(written).isFile());
+    QVERIFY(!QFileInfo::exists(home + "/Fatture"));
 }

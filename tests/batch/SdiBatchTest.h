@@ -5,7 +5,8 @@
 
 // The SdI's receipts read in by `ricevute`, a period's files packed by
 // `fatturapa --zip`, and suppliers' invoices read in by
-// `ricevute-fornitori`, on a real data folder.
+// `ricevute-fornitori`, on a real data folder; files written into an
+// archive folder the settings name.
 class SdiBatchTest : public QObject
 {
     Q_OBJECT
@@ -14,6 +15,7 @@ private slots:
     void receiptsRecordTheSendingsState();
     void periodZip();
     void suppliersInvoicesImported();
+    void filesInTheSharedArchiveFolder();
 
 private:
     QTemporaryDir m_dir;

@@ -9,7 +9,6 @@ class MailPartsTest : public QObject
     Q_OBJECT
 
 private slots:
-    void serverUrl_data();
     void serverUrl();
     void headerText_data();
     void headerText();

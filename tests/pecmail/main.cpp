@@ -1,4 +1,5 @@
 #include "MultiTestMain.h"
+#include "PecDeliveryTest.h"
 #include "PecIntakeTest.h"
 #include "PecMessageTest.h"
 
@@ -6,5 +7,5 @@
 
 int main(int argc, char* argv[])
 {
-    return runTests<QCoreApplication, PecMessageTest, PecIntakeTest>(argc, argv);
+    return runTests<QCoreApplication, PecMessageTest, PecIntakeTest, PecDeliveryTest>(argc, argv);
 }
