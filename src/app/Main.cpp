@@ -293,7 +293,7 @@ StartUpOutcome Main::MDIForm_Load(QString* error)
         MessageBox::error(this, m_context.DbArchivi.openFailure() == OpenFailure::Newer
                                     ? *error
                                     : QStringLiteral("Impossibile aprire l'archivio %1:\n\n%2")
-                                          .arg(m_context.databaseFile(), *error));
+                                          .arg(m_context.archivesLocation(), *error));
     if (outcome == StartUpOutcome::Ready && !maintenance.afterOpen()) {
         m_context.DbArchivi.close();
         outcome = StartUpOutcome::DatabaseDamaged;
@@ -310,6 +310,11 @@ StartUpOutcome Main::MDIForm_Load(QString* error)
 
     m_giorno->setText(longDate(Clock::today()));
     m_finestra->setText(QString());
+    if (m_context.DbArchivi.onServer()) {
+        auto* where = new QLabel(serverPanelText(m_context.DbArchivi.location()), this);
+        where->setObjectName(QStringLiteral("Archivi"));
+        statusBar()->addPermanentWidget(where);
+    }
     return StartUpOutcome::Ready;
 }
 

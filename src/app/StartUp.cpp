@@ -29,6 +29,11 @@ QString longDate(const QDate& date)
         .toString(date, QStringLiteral("dddd d MMMM yyyy"));
 }
 
+QString serverPanelText(const QString& server)
+{
+    return QStringLiteral("Archivi sul server ") + server;
+}
+
 double datePanelWidth(double panelLeft, double windowWidth, double currentWidth)
 {
     if (panelLeft + 120 < windowWidth)
@@ -41,7 +46,10 @@ StartUpOutcome openArchives(AppContext& context, QString* error)
     if (!prepareDataFolder(context.programFolder, error))
         return StartUpOutcome::DataFolderUnusable;
 
-    if (!context.instanceLock) {
+    // Several desks share a database on a server: only the file in the
+    // data folder is kept to one program at a time.
+    const bool onServer = context.databaseServer().has_value();
+    if (!onServer && !context.instanceLock) {
         auto lock = std::make_unique<InstanceLock>(context.programFolder);
         if (!lock->acquire(error))
             return StartUpOutcome::AlreadyRunning;
@@ -50,9 +58,10 @@ StartUpOutcome openArchives(AppContext& context, QString* error)
     // What runs that were killed left half-written, and a compaction a
     // crash cut short.
     removeStaleDataFolderTemporaries(context.programFolder, context.archiveFolder());
-    finishInterruptedCompaction(context.databaseFile());
+    if (!onServer)
+        finishInterruptedCompaction(context.databaseFile());
 
-    if (!context.DbArchivi.open(context.databaseFile(), error))
+    if (!context.openArchivesDatabase(error))
         return context.DbArchivi.openFailure() == OpenFailure::Damaged
                    ? StartUpOutcome::DatabaseDamaged
                    : StartUpOutcome::DatabaseUnusable;
@@ -68,6 +77,6 @@ StartUpOutcome openArchives(AppContext& context, QString* error)
 void noteCleanExit(AppContext& context)
 {
     Database& db = context.DbArchivi;
-    if (db.isOpen() && !db.damaged() && !db.readOnly())
+    if (db.isOpen() && !db.onServer() && !db.damaged() && !db.readOnly())
         recordCleanExit(context.settingsFile(), db.path());
 }

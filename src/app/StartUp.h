@@ -24,6 +24,10 @@ QString mainCaption(const QString& designCaption, const std::optional<QString>& 
 // Today's date as the status area shows it: the Italian long form.
 QString longDate(const QDate& date);
 
+// What the main window's status bar says of archives on a server:
+// "Archivi sul server rossi@studio:5432/falmide".
+QString serverPanelText(const QString& server);
+
 // The date panel's new width, in twips, after the main window was resized;
 // the current width when the window has become too narrow for the panel.
 double datePanelWidth(double panelLeft, double windowWidth, double currentWidth);
@@ -39,7 +43,9 @@ enum class StartUpOutcome {
 // Everything start-up does with files, in order: the data folder is made
 // when missing, the database in it is opened (or created on first run) and
 // the heading data is loaded. The data folder is locked for this program
-// first. Every path is built from the data folder: the
+// first. With a server in the settings the database is the server's,
+// opened without the lock and without finishing an interrupted
+// compaction, which are the file's. Every path is built from the data folder: the
 // current directory is left as it is. On failure, error says why.
 StartUpOutcome openArchives(AppContext& context, QString* error);
 

@@ -138,7 +138,8 @@ public:
 
     // Holds the data folder as the program does, until the command ends: a
     // command that writes into a database must not run beside the program
-    // (or another command) working on the same folder.
+    // (or another command) working on the same folder. Not the data folder
+    // whose archives are on a server: several desks share those.
     void lockDataFolder(const QString& folder);
 
 private:

@@ -187,7 +187,8 @@ QString BatchRun::databaseFile()
 
 void BatchRun::lockDataFolder(const QString& folder)
 {
-    if (m_lock)
+    // Several desks work at once on a database on a server.
+    if (m_lock || (folder == m_context.programFolder && m_context.databaseServer()))
         return;
     auto lock = std::make_unique<InstanceLock>(folder);
     QString error;

@@ -154,11 +154,13 @@ QString dataFolder(const QCommandLineParser& global, const QCommandLineParser& p
 
 void openDatabase(AppContext& context)
 {
-    const QString file = existingDatabaseFile(context);
+    // The server the settings name, or the file that must be there already.
+    const QString where =
+        context.databaseServer() ? context.archivesLocation() : existingDatabaseFile(context);
     QString error;
-    if (!context.DbArchivi.open(file, &error) ||
+    if (!context.openArchivesDatabase(&error) ||
         !loadHeadingData(context.DbArchivi, &context.DatiUtente, &error))
-        throw BatchError{QStringLiteral("%1: %2").arg(file, error)};
+        throw BatchError{QStringLiteral("%1: %2").arg(where, error)};
 }
 
 int runCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err,

@@ -22,3 +22,16 @@ QString AppContext::logoFile() const
 {
     return archiveFolder() + QLatin1Char('/') + QLatin1String(kLogoFileName);
 }
+
+QString AppContext::archivesLocation() const
+{
+    const auto server = databaseServer();
+    return server ? describeServer(*server) : databaseFile();
+}
+
+bool AppContext::openArchivesDatabase(QString* error)
+{
+    if (const auto server = databaseServer())
+        return DbArchivi.openServer(*server, error);
+    return DbArchivi.open(databaseFile(), error);
+}

@@ -27,6 +27,15 @@ struct AppContext
     // suppliers' files and the logo (ArchiveFolder.h), and the logo in it.
     QString archiveFolder() const;
     QString logoFile() const;
+    // The server the settings name for the archives ([Database] Server);
+    // none: the file in the data folder.
+    std::optional<ServerConnection> databaseServer() const { return settings().databaseServer(); }
+    // Where the archives are, for the user: the server as describeServer()
+    // writes it, or the database file's path.
+    QString archivesLocation() const;
+    // Opens DbArchivi where the settings say: on the server, or the file
+    // in the data folder (created on first use).
+    bool openArchivesDatabase(QString* error);
 
     // Held while the program works on the data folder: a second program on
     // the same folder is refused.
