@@ -309,17 +309,18 @@ void Database::noteDamage(const QString& reason)
 
 bool Database::execute(const QString& sql, const QVariantList& values, QString* error, int* changed)
 {
+    m_lastErrorKind = DatabaseErrorKind::Other;
     if (!acceptsWrites(error))
         return false;
     QSqlQuery q(m_db);
-    if (!q.prepare(sql)) {
-        if (error)
-            *error = failure(q.lastError());
-        return false;
+    bool ok = q.prepare(sql);
+    if (ok) {
+        for (const QVariant& v : values)
+            q.addBindValue(v);
+        ok = q.exec();
     }
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec()) {
+    if (!ok) {
+        m_lastErrorKind = m_dialect->classify(q.lastError());
         if (error)
             *error = failure(q.lastError());
         return false;

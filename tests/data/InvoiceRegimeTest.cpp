@@ -5,7 +5,9 @@
 #include "InvoiceRegime.h"
 #include "Snapshot.h"
 
+#include "OlderSchema.h"
 #include <QFile>
+
 #include <QtTest>
 
 namespace {
@@ -187,6 +189,7 @@ void InvoiceRegimeTest::earlierFileUpgraded()
     // clients' country and province nor the invoices' regime.
     Database& db = *m_db;
     QString error;
+    QVERIFY2(dropRowVersions(db, &error), qPrintable(error));
     for (const char* later : {"Provincia", "Nazione"})
         QVERIFY2(
             db.execute(QStringLiteral("ALTER TABLE Clienti DROP COLUMN %1").arg(later), {}, &error),

@@ -1,3 +1,4 @@
+#include "ConcurrentDesksTest.h"
 #include "CreditNotesTest.h"
 #include "DataFolderTest.h"
 #include "DocumentRulesTest.h"
@@ -22,5 +23,5 @@ int main(int argc, char* argv[])
     return runTests<QCoreApplication, KeyTextTest, RecordsetTest, IniFileTest, DataFolderTest,
                     DocumentRulesTest, MoneyTest, FeeDocumentTest, SettingsTest, MaintenanceTest,
                     SqlDialectTest, SendingsTest, CreditNotesTest, StampDutyTest, TaxCodesTest,
-                    InvoiceRegimeTest>(argc, argv);
+                    InvoiceRegimeTest, ConcurrentDesksTest>(argc, argv);
 }
