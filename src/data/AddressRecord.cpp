@@ -11,6 +11,11 @@ Table tableOf(CodeOwner owner)
     return owner == CodeOwner::Client ? Table::Clienti : Table::Fornitori;
 }
 
+RecordName nameOfCode(const QString& noun, const QString& code)
+{
+    return {noun + QLatin1Char(' ') + normalizeKey(code, 0).trimmed(), false};
+}
+
 } // namespace
 
 AddressRecord::AddressRecord(Table table, const QString& code)
@@ -20,14 +25,23 @@ AddressRecord::AddressRecord(Table table, const QString& code)
     m_texts[int(AddressColumn::Code)] = keyUpper(code);
 }
 
-SaveResult AddressRecord::save(Database& db, SaveMode mode, const QString& taken,
-                               QString* why) const
+qint64 AddressRecord::version() const
+{
+    return m_texts.value(rowVersionColumn(tableDef(m_table))).toLongLong();
+}
+
+SaveResult AddressRecord::save(Database& db, SaveMode mode, const QString& noun, QString* why,
+                               qint64* version) const
 {
     QVariantList values;
     for (const QString& text : m_texts)
         values << text;
-    return writeRecord(db, m_table, values, mode,
-                       taken.arg(normalizeKey(text(AddressColumn::Code), 0).trimmed()), why);
+    qint64 stored = version ? *version : 0;
+    const SaveResult result = writeRecord(
+        db, m_table, values, mode, nameOfCode(noun, text(AddressColumn::Code)), why, {}, &stored);
+    if (version)
+        *version = stored;
+    return result;
 }
 
 std::optional<AddressRecord> AddressRecord::find(Database& db, Table table, const QString& code,
@@ -63,7 +77,8 @@ std::optional<int> countRecords(Database& db, Table table, QString* error)
     return n;
 }
 
-DeleteResult removeAddressRecord(Database& db, CodeOwner owner, const QString& code, QString* why)
+DeleteResult removeAddressRecord(Database& db, CodeOwner owner, const QString& code, QString* why,
+                                 qint64 version)
 {
     if (code.trimmed().isEmpty())
         return DeleteResult::NotFound;
@@ -78,7 +93,12 @@ DeleteResult removeAddressRecord(Database& db, CodeOwner owner, const QString& c
         db.rollback();
         return DeleteResult::Refused;
     }
-    const DeleteResult result = deleteRecord(db, tableOf(owner), code, why);
+    const DeleteResult result =
+        deleteRecord(db, tableOf(owner), code, why,
+                     nameOfCode(owner == CodeOwner::Client ? QStringLiteral("Il cliente")
+                                                           : QStringLiteral("Il fornitore"),
+                                code),
+                     version);
     if (result != DeleteResult::Deleted) {
         db.rollback();
         return result;

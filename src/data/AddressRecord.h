@@ -45,10 +45,17 @@ public:
         p->notes = text(AddressColumn::Notes);
     }
 
+    // The row version it was read with; 0 for a record made here.
+    qint64 version() const;
+
     // Stores the record under its code, kept in upper case as every key is;
-    // empty texts are stored as Null. `taken` names the code ("%1") when it
-    // is stored already and `mode` is AddOnly.
-    SaveResult save(Database& db, SaveMode mode, const QString& taken, QString* why) const;
+    // empty texts are stored as Null. `noun` names the record in messages
+    // ("Il cliente"; the code follows). `version`, when given, is the
+    // version the record was read with (0 for a new one): the stored record
+    // is replaced only while it still has it, and `version` gets the
+    // version stored.
+    SaveResult save(Database& db, SaveMode mode, const QString& noun, QString* why,
+                    qint64* version = nullptr) const;
 
     // The record stored under `code`, looked up as every key is; nothing
     // when there is none, the code is blank, or on a failure (told in
@@ -64,5 +71,7 @@ private:
 // How many records a table holds; nothing, and why, on a failure.
 std::optional<int> countRecords(Database& db, Table table, QString* error);
 
-// Deletes the client or supplier of `code`, unless documents name it.
-DeleteResult removeAddressRecord(Database& db, CodeOwner owner, const QString& code, QString* why);
+// Deletes the client or supplier of `code`, unless documents name it; with
+// a `version` other than 0, only while the stored one still has it.
+DeleteResult removeAddressRecord(Database& db, CodeOwner owner, const QString& code, QString* why,
+                                 qint64 version = 0);

@@ -57,6 +57,7 @@ std::optional<Client> Clients::find(const QString& code, QString* error) const
     if (!nazione.isEmpty())
         c.nazione = nazione.toUpper();
     c.provincia = r.text(AddressColumn::Provincia);
+    c.version = r.version();
     return c;
 }
 
@@ -65,7 +66,7 @@ std::optional<int> Clients::count(QString* error) const
     return countRecords(m_db, Table::Clienti, error);
 }
 
-SaveResult Clients::save(const Client& c, SaveMode mode, QString* why) const
+SaveResult Clients::save(const Client& c, SaveMode mode, QString* why, qint64* version) const
 {
     AddressRecord r(Table::Clienti, c.code);
     r.setShared(c);
@@ -75,12 +76,12 @@ SaveResult Clients::save(const Client& c, SaveMode mode, QString* why) const
     r.set(AddressColumn::Nazione,
           c.nazione.trimmed().isEmpty() ? QStringLiteral("IT") : c.nazione.trimmed().toUpper());
     r.set(AddressColumn::Provincia, c.provincia.trimmed().toUpper());
-    return r.save(m_db, mode, QStringLiteral("Il cliente %1 è già in archivio"), why);
+    return r.save(m_db, mode, QStringLiteral("Il cliente"), why, version);
 }
 
-DeleteResult Clients::remove(const QString& code, QString* why) const
+DeleteResult Clients::remove(const QString& code, QString* why, qint64 version) const
 {
-    return removeAddressRecord(m_db, CodeOwner::Client, code, why);
+    return removeAddressRecord(m_db, CodeOwner::Client, code, why, version);
 }
 
 bool migrateClientProvinces(Database& db, QString* error)

@@ -24,6 +24,7 @@ struct Client
     QString notes;
     QString nazione = QStringLiteral("IT"); // ISO 3166 alpha-2; a Null column reads as "IT"
     QString provincia;                      // two letters, Italian clients only
+    qint64 version = 0;                     // the row version read; 0 for a client not read
 
     bool isItalian() const { return nazione.isEmpty() || nazione == QLatin1String("IT"); }
 };
@@ -62,11 +63,14 @@ public:
 
     // Stores the client under its code, which is kept in upper case as every
     // key is; empty texts are stored as Null. A client already stored under
-    // the code is replaced only when `mode` allows it.
-    SaveResult save(const Client& client, SaveMode mode, QString* why) const;
+    // the code is replaced only when `mode` allows it, and, given the
+    // `version` the client was read with, only while it still has it
+    // (`version` then gets the version stored).
+    SaveResult save(const Client& client, SaveMode mode, QString* why,
+                    qint64* version = nullptr) const;
     // Deletes the client of this code, unless documents name it: the reason
-    // then says how many.
-    DeleteResult remove(const QString& code, QString* why) const;
+    // then says how many. With a `version` other than 0, only that version.
+    DeleteResult remove(const QString& code, QString* why, qint64 version = 0) const;
 
 private:
     Database& m_db;

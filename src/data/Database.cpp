@@ -382,19 +382,20 @@ void Database::noteDamage(const QString& reason)
 
 bool Database::execute(const QString& sql, const QVariantList& values, QString* error, int* changed)
 {
+    m_lastErrorKind = DatabaseErrorKind::Other;
     if (!acceptsWrites(error))
         return false;
     // A statement without values runs as it stands: an engine may prepare
     // only queries and changes of rows, not changes of tables.
     QSqlQuery q(m_db);
-    if (values.isEmpty() ? !q.exec(sql) : !q.prepare(sql)) {
-        if (error)
-            *error = failure(q.lastError());
-        return false;
+    bool ok = values.isEmpty() ? q.exec(sql) : q.prepare(sql);
+    if (ok && !values.isEmpty()) {
+        for (const QVariant& v : values)
+            q.addBindValue(v);
+        ok = q.exec();
     }
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!values.isEmpty() && !q.exec()) {
+    if (!ok) {
+        m_lastErrorKind = m_dialect->classify(q.lastError());
         if (error)
             *error = failure(q.lastError());
         return false;

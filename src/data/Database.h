@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ServerConnection.h"
+#include "DatabaseError.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -88,6 +89,9 @@ public:
     // of rows it changed. Reads go through a Snapshot or a Recordset.
     bool execute(const QString& sql, const QVariantList& values, QString* error,
                  int* changed = nullptr);
+    // What made the last statement run by execute() fail: a key given twice
+    // is a Constraint on every engine. Other when it did not fail.
+    DatabaseErrorKind lastErrorKind() const { return m_lastErrorKind; }
 
     // Savepoints nest, so a saved record can run inside a wider transaction.
     // A write begins here: it is refused while writes are not accepted.
@@ -148,6 +152,7 @@ private:
     int m_version = 0;
     int m_savepointDepth = 0;
     bool m_readSnapshot = false;
+    DatabaseErrorKind m_lastErrorKind = DatabaseErrorKind::Other;
     OpenFailure m_openFailure = OpenFailure::None;
     bool m_readOnly = false;
     bool m_damaged = false;

@@ -51,16 +51,16 @@ QVariant rateOrNull(const std::optional<int>& rate)
     return rate ? QVariant(*rate) : QVariant();
 }
 
-// What a document is called in messages: "La fattura 12/2026".
-QString documentName(FeeDocumentKind kind, const DocumentKey& key)
-{
-    return (kind == FeeDocumentKind::Invoice ? QStringLiteral("La fattura %1/%2")
-                                             : QStringLiteral("La parcella %1/%2"))
-        .arg(key.number())
-        .arg(key.year());
-}
-
 } // namespace
+
+RecordName feeDocumentName(FeeDocumentKind kind, const DocumentKey& key)
+{
+    return {(kind == FeeDocumentKind::Invoice ? QStringLiteral("La fattura %1/%2")
+                                              : QStringLiteral("La parcella %1/%2"))
+                .arg(key.number())
+                .arg(key.year()),
+            true};
+}
 
 QString storedDocumentType(DocumentType type)
 {
@@ -84,9 +84,18 @@ QDateTime dateTimeFromStored(const QVariant& stored)
                            : QDateTime::fromString(stored.toString(), kStoredDateTime);
 }
 
-FeeDocument FeeDocument::fromColumns(const QVariantList& columns)
+FeeDocument FeeDocument::fromColumns(const QVariantList& row)
 {
+    // A pro-forma's row ends where an invoice's stamp duty begins: its row
+    // version stands there.
+    static const TableDef& proFormas = tableDef(Table::Parcelle);
+    const bool proForma = row.size() == qsizetype(proFormas.columns.size());
+    const int versionAt = rowVersionColumn(proForma ? proFormas : tableDef(Table::Fatture));
+    QVariantList columns = row;
+    if (proForma)
+        columns = row.mid(0, versionAt);
     FeeDocument d;
+    d.version = row.value(versionAt).toLongLong();
     d.key = DocumentKey::fromStored(at(columns, FeeColumn::Key).toString()).value_or(DocumentKey());
     d.date = at(columns, FeeColumn::Date).toDate();
     d.clientCode = at(columns, FeeColumn::Client).toString();
@@ -164,7 +173,8 @@ std::optional<int> FeeDocuments::count(QString* error) const
     return n;
 }
 
-SaveResult FeeDocuments::save(const FeeDocument& d, SaveMode mode, QString* why) const
+SaveResult FeeDocuments::save(const FeeDocument& d, SaveMode mode, QString* why,
+                              qint64* version) const
 {
     if (!d.key.isValid() || d.date.year() != d.key.year()) {
         *why = QStringLiteral("La data non è dell'anno della chiave");
@@ -231,9 +241,12 @@ SaveResult FeeDocuments::save(const FeeDocument& d, SaveMode mode, QString* why)
     }
     if (m_kind == FeeDocumentKind::Invoice && !checkCredits(d, why))
         return SaveResult::Refused;
-    return writeRecord(m_db, feeDocumentTable(m_kind), values, mode,
-                       documentName(m_kind, d.key) + QStringLiteral(" è già in archivio"), why,
-                       kept);
+    qint64 stored = version ? *version : 0;
+    const SaveResult result = writeRecord(m_db, feeDocumentTable(m_kind), values, mode,
+                                          feeDocumentName(m_kind, d.key), why, kept, &stored);
+    if (version)
+        *version = stored;
+    return result;
 }
 
 bool FeeDocuments::checkCredits(const FeeDocument& d, QString* why) const
@@ -270,7 +283,7 @@ bool FeeDocuments::checkCredits(const FeeDocument& d, QString* why) const
     return true;
 }
 
-DeleteResult FeeDocuments::remove(const DocumentKey& key, QString* why) const
+DeleteResult FeeDocuments::remove(const DocumentKey& key, QString* why, qint64 version) const
 {
     if (!key.isValid())
         return DeleteResult::NotFound;
@@ -286,7 +299,8 @@ DeleteResult FeeDocuments::remove(const DocumentKey& key, QString* why) const
         if (!notes || !notes->isEmpty())
             return DeleteResult::Refused;
     }
-    return deleteRecord(m_db, feeDocumentTable(m_kind), key.stored(), why);
+    return deleteRecord(m_db, feeDocumentTable(m_kind), key.stored(), why,
+                        feeDocumentName(m_kind, key), version);
 }
 
 bool FeeDocuments::setXmlWritten(const DocumentKey& key, const QDateTime& when,

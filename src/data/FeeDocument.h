@@ -14,6 +14,9 @@
 
 class Database;
 
+// How messages name a document: "La fattura 12/2026".
+RecordName feeDocumentName(FeeDocumentKind kind, const DocumentKey& key);
+
 // How the time an electronic invoice was written is stored, local time to
 // the second.
 QString storedDateTime(const QDateTime& when);
@@ -58,11 +61,16 @@ struct FeeDocument
     QString regimeFiscale;
     std::optional<FeeProfile> profile;
     QString tipoCassa;
+    // The row version as it was read: what a save of the document as edited
+    // expects to find stored (see FeeDocuments::save). 0 for a document not
+    // read from the archive.
+    qint64 version = 0;
 
     bool isCreditNote() const { return type == DocumentType::CreditNote; }
 
     // A stored row, its values by record position as a table or a query of
-    // its columns reads them. An empty row gives an empty record.
+    // its columns reads them; a row as wide as a pro-forma's is one. An
+    // empty row gives an empty record.
     static FeeDocument fromColumns(const QVariantList& columns);
 };
 
@@ -90,10 +98,16 @@ public:
     // profile and fund type keeps them: its amounts were computed under
     // them. A credit note must name a stored invoice and
     // stay within what that invoice's earlier credit notes leave of it.
-    SaveResult save(const FeeDocument& document, SaveMode mode, QString* why) const;
+    // `version`, when given, is the version the document was read with (its
+    // `version`, or 0 for a new one): the stored document is then replaced
+    // only while it still has that version, and `version` gets the version
+    // stored. Without it, whatever is stored is replaced.
+    SaveResult save(const FeeDocument& document, SaveMode mode, QString* why,
+                    qint64* version = nullptr) const;
     // An invoice reversed by a credit note is not deleted: the note would
-    // name nothing.
-    DeleteResult remove(const DocumentKey& key, QString* why) const;
+    // name nothing. With a `version` other than 0, only the document of
+    // that version is.
+    DeleteResult remove(const DocumentKey& key, QString* why, qint64 version = 0) const;
 
     // Invoices only: records that the electronic invoice of `key` was
     // written at `when`. False and why when no invoice was changed.

@@ -17,11 +17,18 @@ bool loadHeadingData(Database& db, QStringList* datiUtente, QString* error)
     return true;
 }
 
+RecordName headingName()
+{
+    return {QStringLiteral("L'intestazione"), true};
+}
+
 bool saveHeadingData(Recordset& table, const QStringList& values, QStringList* datiUtente,
                      QString* error)
 {
-    table.MoveFirst();
-    if (table.Eof())
+    // The record as the window read it, not as it is now: the save must not
+    // take another desk's change for granted.
+    const bool adding = table.Eof();
+    if (adding)
         table.AddNew(); // a database without its heading record gets one
     else
         table.Edit();
@@ -33,7 +40,8 @@ bool saveHeadingData(Recordset& table, const QStringList& values, QStringList* d
         }
     }
     if (!table.Update()) {
-        *error = table.lastError();
+        const bool elsewhere = table.lastFailure() == Recordset::Failure::ChangedElsewhere;
+        *error = elsewhere ? changedElsewhereText(headingName()) : table.lastError();
         table.CancelUpdate();
         return false;
     }

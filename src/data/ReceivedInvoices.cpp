@@ -84,7 +84,8 @@ bool ReceivedInvoices::add(const ReceivedInvoiceRecord& r, QString* error) const
 {
     const std::vector<ColumnDef>& columns = receivedInvoicesTableDef().columns;
     QStringList names;
-    for (std::size_t i = 1; i < columns.size(); ++i)
+    // The row version after them takes its default.
+    for (std::size_t i = 1; i <= std::size_t(ReceivedInvoiceColumn::Purchases); ++i)
         names << m_db.quoted(columns[i].name);
     QStringList purchases;
     for (const DocumentKey& k : r.purchases)

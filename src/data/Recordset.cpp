@@ -147,6 +147,7 @@ bool Recordset::loadFields()
         m_fields.push_back({c.name, c.type, c.size});
     m_keyed = def->keyed;
     m_textKey = m_keyed && m_fields.first().type == FieldType::Text;
+    m_versionIndex = rowVersionColumn(*def);
     QStringList ascending;
     QStringList descending;
     for (const FieldInfo& f : m_fields) {
@@ -170,6 +171,42 @@ bool Recordset::fail(const QString& error)
 {
     m_error = error;
     return false;
+}
+
+qint64 Recordset::version() const
+{
+    if (m_versionIndex < 0 || !m_hasCurrent)
+        return 0;
+    return m_rowStored.value(m_versionIndex).toLongLong();
+}
+
+bool Recordset::write(const QString& sql, const QVariantList& values, QSqlQuery* q)
+{
+    m_failure = Failure::Other;
+    if (!m_db.begin(&m_error))
+        return false;
+    bool ok = q->prepare(sql);
+    if (ok) {
+        for (const QVariant& v : values)
+            q->addBindValue(v);
+        ok = q->exec();
+    }
+    if (!ok) {
+        if (m_mode == Mode::AddNew &&
+            m_db.dialect().classify(q->lastError()) == DatabaseErrorKind::Constraint)
+            m_failure = Failure::KeyTaken;
+        m_error = m_db.failure(q->lastError());
+        m_db.rollback();
+        return false;
+    }
+    if (q->numRowsAffected() == 0) {
+        m_failure = Failure::ChangedElsewhere;
+        m_error = QStringLiteral("Il record è stato modificato o eliminato da un'altra postazione");
+        m_db.rollback();
+        return false;
+    }
+    m_failure = Failure::None;
+    return true;
 }
 
 bool Recordset::fetchOne(const QString& where, bool last, const QVariantList& values, int offset)
@@ -235,6 +272,12 @@ QString Recordset::sameRowCondition() const
 
 QVariantList Recordset::identity(QString* where) const
 {
+    if (m_keyed && m_versionIndex >= 0) {
+        *where =
+            QStringLiteral("WHERE %1 = ? AND %2")
+                .arg(m_columns.first(), m_db.dialect().sameValue(m_columns.at(m_versionIndex)));
+        return {m_rowStored.first(), m_rowStored.at(m_versionIndex)};
+    }
     if (m_keyed) {
         *where = QStringLiteral("WHERE %1 = ?").arg(m_columns.first());
         return {m_rowStored.first()};
@@ -318,10 +361,16 @@ void Recordset::AddNew()
     m_mode = Mode::AddNew;
 }
 
-bool Recordset::Edit()
+bool Recordset::Edit(qint64 loaded)
 {
+    m_failure = Failure::Other;
     if (!m_hasCurrent)
         return fail(QStringLiteral("Nessun record corrente"));
+    if (loaded > 0 && version() != loaded) {
+        m_failure = Failure::ChangedElsewhere;
+        return fail(QStringLiteral("Il record è stato modificato da un'altra postazione"));
+    }
+    m_failure = Failure::None;
     m_buffer = m_row;
     m_mode = Mode::Edit;
     return true;
@@ -358,6 +407,12 @@ bool Recordset::Update()
         stored << value;
     }
 
+    // The row version is the recordset's own: 1 for a new record, one more
+    // than the row read for an edited one, whatever the buffer holds.
+    if (m_versionIndex >= 0)
+        stored[m_versionIndex] =
+            m_mode == Mode::AddNew ? qint64(1) : m_rowStored.value(m_versionIndex).toLongLong() + 1;
+
     QStringList names;
     QVariantList values;
     for (int i = 0; i < m_fields.size(); ++i) {
@@ -391,20 +446,9 @@ bool Recordset::Update()
     if (counted)
         sql += QStringLiteral(" RETURNING ") + m_columns.first();
 
-    if (!m_db.begin(&m_error))
-        return false;
     QSqlQuery q(m_db.connection());
-    bool ok = q.prepare(sql);
-    if (ok) {
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        ok = q.exec();
-    }
-    if (!ok) {
-        m_error = m_db.failure(q.lastError());
-        m_db.rollback();
+    if (!write(sql, values, &q))
         return false;
-    }
     if (counted) {
         stored[0] = q.next() ? q.value(0) : QVariant();
         q.finish();
@@ -428,18 +472,9 @@ bool Recordset::Delete()
     m_mode = Mode::None;
     QString where;
     const QVariantList values = identity(&where);
-    if (!m_db.begin(&m_error))
-        return false;
     QSqlQuery q(m_db.connection());
-    q.prepare(QStringLiteral("DELETE FROM %1 %2").arg(m_quotedTable, where));
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec()) {
-        m_error = m_db.failure(q.lastError());
-        m_db.rollback();
-        return false;
-    }
-    if (!m_db.commit(&m_error))
+    if (!write(QStringLiteral("DELETE FROM %1 %2").arg(m_quotedTable, where), values, &q) ||
+        !m_db.commit(&m_error))
         return false;
     m_hasCurrent = false;
     m_row.clear();

@@ -9,6 +9,7 @@
 #include <memory>
 
 class Database;
+class QSqlQuery;
 
 struct FieldInfo
 {
@@ -55,7 +56,11 @@ public:
     QString text(int i) const;
 
     void AddNew();
-    bool Edit();
+    // Starts editing the current record. `loaded`, when not 0, is the
+    // version the record had when it was loaded for editing: a record
+    // stored since with another version is not edited (lastFailure() is
+    // then ChangedElsewhere).
+    bool Edit(qint64 loaded = 0);
     // Converts and checks the value for the field's type. Empty text stores
     // Null; text beyond the field's width, or text that is not a number or a
     // date for such a field, is refused.
@@ -68,6 +73,25 @@ public:
 
     bool editing() const { return m_mode != Mode::None; }
     QString lastError() const { return m_error; }
+
+    // The current record's row version (Versione): 1 when first stored, one
+    // more at each save. An update or a delete goes ahead only while the
+    // stored row still has the version it was read with, whichever program
+    // wrote it meanwhile; Update and AddNew set it themselves. 0 with no
+    // current record, or in a table without one.
+    qint64 version() const;
+
+    // What made the last Update or Delete fail, beyond its text.
+    enum class Failure {
+        None,
+        Other,
+        // The row is no longer as it was read: another connection changed
+        // or deleted it.
+        ChangedElsewhere,
+        // A new record's key is stored already.
+        KeyTaken,
+    };
+    Failure lastFailure() const { return m_failure; }
 
 private:
     enum class Mode { None, AddNew, Edit };
@@ -82,6 +106,9 @@ private:
     QVariantList identity(QString* where) const;
     QString sameRowCondition() const;
     bool fail(const QString& error);
+    // Runs a statement that writes in its own transaction (a savepoint
+    // inside the caller's); false when it failed or changed no row.
+    bool write(const QString& sql, const QVariantList& values, QSqlQuery* q);
 
     Database& m_db;
     QString m_table;
@@ -92,6 +119,7 @@ private:
     QString m_reverseOrder;
     bool m_keyed = false;
     bool m_textKey = false;
+    int m_versionIndex = -1; // the row version's position, -1 without one
 
     bool m_hasCurrent = false;
     int m_position = 0;       // of the current row, in a table without a key
@@ -101,6 +129,7 @@ private:
     Mode m_mode = Mode::None;
     bool m_noMatch = false;
     QString m_error;
+    Failure m_failure = Failure::None;
 };
 
 // Converts a value for a column of the given type, as stored: Null for

@@ -133,7 +133,10 @@ std::vector<ColumnDef> sendingColumns()
     set(SendingColumn::Key, longNumber("Chiave"));
     set(SendingColumn::Invoice, text("Fattura", 14));
     set(SendingColumn::Progressive, text("Progressivo", 5));
-    set(SendingColumn::Counter, longNumber("Contatore"));
+    // Two desks writing at once never give two files one progressive.
+    ColumnDef counter = longNumber("Contatore");
+    counter.unique = true;
+    set(SendingColumn::Counter, counter);
     set(SendingColumn::FileName, text("NomeFile", 50));
     set(SendingColumn::Written, text("Scritto", 19));
     set(SendingColumn::Sha256, text("SHA256", 64));
@@ -191,6 +194,11 @@ std::vector<TableDef> buildTables()
 
     tables.push_back({QStringLiteral("Invii"), sendingColumns(), true, true});
     tables.push_back({QStringLiteral("FattureRicevute"), receivedInvoiceColumns(), true, true});
+
+    for (TableDef& table : tables)
+        if (table.keyed)
+            table.columns.push_back(
+                since(kRowVersionsVersion, {kRowVersionColumn, FieldType::Long, 4}));
     return tables;
 }
 
@@ -251,19 +259,49 @@ const ColumnDef* findColumn(const TableDef& table, const QString& name)
     return found == table.columns.end() ? nullptr : &*found;
 }
 
+int rowVersionColumn(const TableDef& table)
+{
+    if (!table.keyed)
+        return -1;
+    for (std::size_t i = 0; i < table.columns.size(); ++i)
+        if (table.columns[i].name == kRowVersionColumn)
+            return int(i);
+    return -1;
+}
+
+QString columnDeclaration(const ColumnDef& c, const SqlDialect& dialect)
+{
+    QString line = dialect.quoted(c.name) + QLatin1Char(' ') + dialect.columnType(c.type, c.size);
+    // Rows written by statements that do not name it (and the rows of a
+    // file brought up to date) start at the first version.
+    if (c.name == kRowVersionColumn)
+        line += QStringLiteral(" DEFAULT 1");
+    return line;
+}
+
 QStringList createStatements(const TableDef& table, const SqlDialect& dialect)
 {
     QStringList columns;
     for (std::size_t i = 0; i < table.columns.size(); ++i) {
-        const ColumnDef& c = table.columns[i];
-        QString line =
-            dialect.quoted(c.name) + QLatin1Char(' ') + dialect.columnType(c.type, c.size);
+        QString line = columnDeclaration(table.columns[i], dialect);
         if (i == 0 && table.keyed)
             line += QLatin1Char(' ') + dialect.keyConstraint(table.autoKey);
         columns << line;
     }
-    return {QStringLiteral("CREATE TABLE %1 (%2)")
-                .arg(dialect.quoted(table.name), columns.join(QStringLiteral(", ")))};
+    return QStringList{QStringLiteral("CREATE TABLE %1 (%2)")
+                           .arg(dialect.quoted(table.name), columns.join(QStringLiteral(", ")))} +
+           uniqueIndexStatements(table, dialect);
+}
+
+QStringList uniqueIndexStatements(const TableDef& table, const SqlDialect& dialect)
+{
+    QStringList statements;
+    for (const ColumnDef& c : table.columns)
+        if (c.unique)
+            statements << QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS %1 ON %2 (%3)")
+                              .arg(dialect.quoted(table.name + QLatin1Char('_') + c.name),
+                                   dialect.quoted(table.name), dialect.quoted(c.name));
+    return statements;
 }
 
 QString versionTableStatement(const SqlDialect& dialect)

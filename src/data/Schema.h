@@ -17,6 +17,8 @@ struct ColumnDef
     // The schema version that appended the column: rows written before it
     // hold fewer fields.
     int since = 1;
+    // No two rows hold the same value (Null aside).
+    bool unique = false;
 };
 
 struct TableDef
@@ -143,7 +145,7 @@ Table feeDocumentTable(FeeDocumentKind kind);
 // The version written into a new database. A later version only appends
 // tables and columns, which the check at open adds to older files in one
 // transaction (SchemaCheck.h).
-constexpr int kSchemaVersion = 7;
+constexpr int kSchemaVersion = 8;
 // The version that added the sendings (Invii): a file of an earlier one gets
 // a first sending for each invoice it records as written.
 constexpr int kSendingsVersion = 4;
@@ -157,6 +159,17 @@ constexpr int kRegimeVersion = 6;
 // The version that added the sendings' certified mail and the suppliers'
 // invoices read into purchases.
 constexpr int kPecVersion = 7;
+// The version that gave every table with a key its row version (Versione,
+// the last column it had then): 1 for a new row, one more at each save, so
+// that a save from one desk never overwrites what another stored after the
+// record was loaded. Rows of an earlier file start at 1. The sendings'
+// counter became unique with it.
+constexpr int kRowVersionsVersion = 8;
+
+// The row version's column.
+inline const QString kRowVersionColumn = QStringLiteral("Versione");
+// Its position in a table; -1 for a table without one (no key).
+int rowVersionColumn(const TableDef& table);
 
 // Every table of the program's database, in creation order.
 const std::vector<TableDef>& schemaTables();
@@ -176,7 +189,13 @@ QList<int> fieldCounts(const TableDef& table);
 const TableDef* findTable(const std::vector<TableDef>& tables, const QString& name);
 const ColumnDef* findColumn(const TableDef& table, const QString& name);
 
-// The CREATE statements of one table.
+// The CREATE statements of one table: the table, then the unique indexes of
+// its columns.
 QStringList createStatements(const TableDef& table, const SqlDialect& dialect);
+// The declaration of a column appended to a table: a row version holds 1
+// in the rows already there.
+QString columnDeclaration(const ColumnDef& column, const SqlDialect& dialect);
+// The statements that make the unique indexes of a table, where missing.
+QStringList uniqueIndexStatements(const TableDef& table, const SqlDialect& dialect);
 // The table that holds the schema's version, as every version creates it.
 QString versionTableStatement(const SqlDialect& dialect);

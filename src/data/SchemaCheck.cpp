@@ -61,10 +61,11 @@ bool planTable(const SqlDialect& dialect, const TableDef& table,
                                .arg(wanted));
     for (std::size_t i = found.size(); i < wanted; ++i) {
         const ColumnDef& c = table.columns[i];
-        *plan << QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
-                     .arg(dialect.quoted(table.name), dialect.quoted(c.name),
-                          dialect.columnType(c.type, c.size));
+        *plan << QStringLiteral("ALTER TABLE %1 ADD COLUMN %2")
+                     .arg(dialect.quoted(table.name), columnDeclaration(c, dialect));
     }
+    if (olderFile)
+        *plan << uniqueIndexStatements(table, dialect);
     return true;
 }
 
@@ -119,32 +120,31 @@ SchemaStatus checkSchemaTables(Database& database, const std::vector<TableDef>& 
                 .arg(database.quoted(QStringLiteral("SchemaVersion")),
                      database.quoted(QStringLiteral("Version")))
                 .arg(currentVersion);
-    QSqlDatabase& db = database.connection();
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("BEGIN"))) {
-        if (sqlError)
-            *sqlError = q.lastError();
-        fail(error, q.lastError().databaseText());
+    // Through the database's own transaction: what the migration runs may
+    // nest savepoints in it.
+    QString why;
+    if (!database.begin(&why)) {
+        fail(error, why);
         return SchemaStatus::Unreadable;
     }
+    QSqlQuery q(database.connection());
     for (const QString& sql : plan) {
         if (!q.exec(sql)) {
             if (sqlError)
                 *sqlError = q.lastError();
             fail(error, QStringLiteral("aggiornamento dell'archivio non riuscito: %1")
                             .arg(q.lastError().databaseText()));
-            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+            database.rollback();
             return SchemaStatus::Unreadable;
         }
     }
     // The rows a new table starts from, made in the same transaction: a
     // failure leaves the file as it was.
-    QString why;
     if (fileVersion < kSendingsVersion && currentVersion >= kSendingsVersion &&
         findTable(schema, sendingsTableDef().name) &&
         !migrateWrittenInvoices(database, QFileInfo(database.path()).absolutePath(), &why)) {
         fail(error, QStringLiteral("aggiornamento dell'archivio non riuscito: %1").arg(why));
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        database.rollback();
         return SchemaStatus::Unreadable;
     }
     const TableDef* clients = findTable(schema, nameOf(Table::Clienti));
@@ -152,15 +152,11 @@ SchemaStatus checkSchemaTables(Database& database, const std::vector<TableDef>& 
         int(clients->columns.size()) > int(AddressColumn::Provincia) &&
         !migrateClientProvinces(database, &why)) {
         fail(error, QStringLiteral("aggiornamento dell'archivio non riuscito: %1").arg(why));
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        database.rollback();
         return SchemaStatus::Unreadable;
     }
-    if (!q.exec(QStringLiteral("COMMIT"))) {
-        if (sqlError)
-            *sqlError = q.lastError();
-        fail(error, QStringLiteral("aggiornamento dell'archivio non riuscito: %1")
-                        .arg(q.lastError().databaseText()));
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+    if (!database.commit(&why)) {
+        fail(error, QStringLiteral("aggiornamento dell'archivio non riuscito: %1").arg(why));
         return SchemaStatus::Unreadable;
     }
     return SchemaStatus::Migrated;

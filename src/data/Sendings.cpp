@@ -32,6 +32,11 @@ QString table(const Database& db)
     return db.quoted(sendingsTableDef().name);
 }
 
+QString versionColumn(const Database& db)
+{
+    return db.quoted(kRowVersionColumn);
+}
+
 QVariant textOrNull(const QString& text)
 {
     return text.isEmpty() ? QVariant() : QVariant(text);
@@ -60,6 +65,7 @@ Sending fromRow(const QVariantList& row)
     s.sdiId = at(SendingColumn::SdiId).toString();
     s.errors = at(SendingColumn::Errors).toString();
     s.messageId = at(SendingColumn::MessageId).toString();
+    s.version = row.value(rowVersionColumn(sendingsTableDef())).toLongLong();
     return s;
 }
 
@@ -223,11 +229,11 @@ std::optional<qint64> Sendings::nextCounter(QString* error) const
     return found->rows().value(0).value(0).toLongLong() + 1;
 }
 
-std::optional<qint64> Sendings::add(const Sending& s, QString* error) const
+std::optional<qint64> Sendings::add(const Sending& s, QString* error, bool* counterTaken) const
 {
     QStringList names;
     const std::vector<ColumnDef>& columns = sendingsTableDef().columns;
-    for (std::size_t i = 1; i < columns.size(); ++i)
+    for (std::size_t i = 1; i <= std::size_t(SendingColumn::MessageId); ++i)
         names << m_db.quoted(columns[i].name);
     const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (?%3)")
                             .arg(table(m_db), names.join(QStringLiteral(", ")),
@@ -243,33 +249,80 @@ std::optional<qint64> Sendings::add(const Sending& s, QString* error) const
                               textOrNull(s.sdiId),
                               textOrNull(s.errors),
                               textOrNull(s.messageId)};
-    if (!m_db.execute(sql, values, error))
+    if (counterTaken)
+        *counterTaken = false;
+    // A savepoint of its own: a server gives up a whole transaction whose
+    // statement failed, and the caller's must go on with the next counter.
+    if (!m_db.begin(error))
         return std::nullopt;
-    const auto found = Snapshot::Open(
-        m_db,
-        QStringLiteral("SELECT MAX(%1) FROM %2").arg(column(m_db, SendingColumn::Key), table(m_db)),
-        {}, error);
-    if (!found)
+    if (!m_db.execute(sql, values, error)) {
+        if (counterTaken && s.counter)
+            *counterTaken = m_db.lastErrorKind() == DatabaseErrorKind::Constraint;
+        m_db.rollback();
         return std::nullopt;
+    }
+    // Found by its counter, which no other sending has: another desk may
+    // have added one since.
+    const auto found = s.counter
+                           ? Snapshot::Open(m_db,
+                                            QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                                                .arg(column(m_db, SendingColumn::Key), table(m_db),
+                                                     column(m_db, SendingColumn::Counter)),
+                                            {*s.counter}, error)
+                           : Snapshot::Open(m_db,
+                                            QStringLiteral("SELECT MAX(%1) FROM %2")
+                                                .arg(column(m_db, SendingColumn::Key), table(m_db)),
+                                            {}, error);
+    if (!found || !m_db.commit(error)) {
+        m_db.rollback();
+        return std::nullopt;
+    }
     return found->rows().value(0).value(0).toLongLong();
 }
 
-bool Sendings::setState(qint64 id, SendingState state, const QDateTime& when, const QString& sdiId,
-                        const QString& errors, QString* error) const
+std::optional<qint64> Sendings::addUnderFreeCounter(Sending* sending, const CounterNaming& name,
+                                                    QString* error) const
 {
-    const QString sql =
-        QStringLiteral("UPDATE %1 SET %2 = ?, %3 = ?, %4 = ?, %5 = ? WHERE %6 = ?")
-            .arg(table(m_db), column(m_db, SendingColumn::State),
-                 column(m_db, SendingColumn::StateDate), column(m_db, SendingColumn::SdiId),
-                 column(m_db, SendingColumn::Errors), column(m_db, SendingColumn::Key));
+    auto next = nextCounter(error);
+    while (next) {
+        const auto counter = name(*next, sending, error);
+        if (!counter)
+            return std::nullopt;
+        sending->counter = *counter;
+        bool taken = false;
+        const auto id = add(*sending, error, &taken);
+        if (id || !taken)
+            return id;
+        next = *counter + 1;
+    }
+    return std::nullopt;
+}
+
+bool Sendings::setState(qint64 id, SendingState state, const QDateTime& when, const QString& sdiId,
+                        const QString& errors, QString* error, qint64 version) const
+{
+    QString sql = QStringLiteral("UPDATE %1 SET %2 = ?, %3 = ?, %4 = ?, %5 = ?, %7 = %7 + 1 "
+                                 "WHERE %6 = ?")
+                      .arg(table(m_db), column(m_db, SendingColumn::State),
+                           column(m_db, SendingColumn::StateDate),
+                           column(m_db, SendingColumn::SdiId), column(m_db, SendingColumn::Errors),
+                           column(m_db, SendingColumn::Key), versionColumn(m_db));
+    QVariantList values{storedState(state), timeOrNull(when), textOrNull(sdiId), textOrNull(errors),
+                        id};
+    if (version > 0) {
+        sql += QStringLiteral(" AND %1 = ?").arg(versionColumn(m_db));
+        values << version;
+    }
     int changed = 0;
-    if (!m_db.execute(
-            sql, {storedState(state), timeOrNull(when), textOrNull(sdiId), textOrNull(errors), id},
-            error, &changed))
+    if (!m_db.execute(sql, values, error, &changed))
         return false;
     if (changed == 1)
         return true;
-    *error = QStringLiteral("Invio non trovato");
+    // A receipt or a withdrawal that met a sending another desk changed
+    // since it was read: nothing on screen to reload, the user repeats it.
+    *error = version > 0 ? QStringLiteral("L'invio è stato modificato da un'altra postazione nel "
+                                          "frattempo: nulla è cambiato; ripetere l'operazione")
+                         : QStringLiteral("Invio non trovato");
     return false;
 }
 
@@ -290,10 +343,10 @@ bool Sendings::markSent(qint64 id, const QDateTime& when, const QString& message
     // Only a written sending changes: the same file is never marked twice,
     // even by two programs at once.
     const QString sql =
-        QStringLiteral("UPDATE %1 SET %2 = ?, %3 = ?, %4 = ? WHERE %5 = ? AND %2 = ?")
+        QStringLiteral("UPDATE %1 SET %2 = ?, %3 = ?, %4 = ?, %6 = %6 + 1 WHERE %5 = ? AND %2 = ?")
             .arg(table(m_db), column(m_db, SendingColumn::State),
                  column(m_db, SendingColumn::StateDate), column(m_db, SendingColumn::MessageId),
-                 column(m_db, SendingColumn::Key));
+                 column(m_db, SendingColumn::Key), versionColumn(m_db));
     int changed = 0;
     if (!m_db.execute(sql,
                       {storedState(SendingState::Sent), timeOrNull(when), textOrNull(messageId), id,
@@ -330,7 +383,7 @@ bool Sendings::withdraw(qint64 id, const QDateTime& when, QString* error) const
                      .arg(s.fileName);
         return false;
     }
-    return setState(id, SendingState::Withdrawn, when, s.sdiId, s.errors, error);
+    return setState(id, SendingState::Withdrawn, when, s.sdiId, s.errors, error, s.version);
 }
 
 bool migrateWrittenInvoices(Database& db, const QString& dataFolder, QString* error)

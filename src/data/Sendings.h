@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QString>
 #include <QVector>
+#include <functional>
 #include <optional>
 
 class Database;
@@ -43,7 +44,8 @@ struct Sending
     QDateTime stateDate;
     QString sdiId;
     QString errors;
-    QString messageId; // of the certified mail that carried it, when sent so
+    QString messageId;  // of the certified mail that carried it, when sent so
+    qint64 version = 0; // the row version read; 0 for a sending not read
 
     // A sending that stands for the invoice: neither rejected nor withdrawn.
     bool isLive() const;
@@ -85,11 +87,27 @@ public:
     // The counter the next progressive is made from: one past the highest
     // used. Read it and add the sending in one transaction.
     std::optional<qint64> nextCounter(QString* error) const;
-    // Records a sending; its id.
-    std::optional<qint64> add(const Sending& sending, QString* error) const;
-    // Records what a receipt says of the sending `id`.
+    // Records a sending; its id. A counter stored already (another desk
+    // took it meanwhile) is refused with *counterTaken set, and leaves the
+    // caller's transaction as it was.
+    std::optional<qint64> add(const Sending& sending, QString* error,
+                              bool* counterTaken = nullptr) const;
+    // What follows from the counter of a new sending: given the first
+    // counter to try, fills in the sending's progressive, file name and
+    // hash for the counter it settles on (that or a later one), and
+    // returns that counter; nothing and why to give up.
+    using CounterNaming =
+        std::function<std::optional<qint64>(qint64 from, Sending* sending, QString* why)>;
+    // Records a new sending under the next free counter, named by `name`.
+    // Inside the caller's transaction: a counter another desk took after it
+    // was read is given up and the next one named, so no two sendings ever
+    // share a progressive. The sending's id; `sending` as recorded.
+    std::optional<qint64> addUnderFreeCounter(Sending* sending, const CounterNaming& name,
+                                              QString* error) const;
+    // Records what a receipt says of the sending `id`; with a `version`
+    // other than 0, only while the sending is stored with that version.
     bool setState(qint64 id, SendingState state, const QDateTime& when, const QString& sdiId,
-                  const QString& errors, QString* error) const;
+                  const QString& errors, QString* error, qint64 version = 0) const;
     // Records that the sending `id` left by certified mail at `when` as the
     // message `messageId`; refused with the reason unless it is written and
     // not yet sent.

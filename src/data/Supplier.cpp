@@ -9,17 +9,18 @@ std::optional<Supplier> Suppliers::find(const QString& code, QString* error) con
         return std::nullopt;
     Supplier s;
     found->readShared(&s);
+    s.version = found->version();
     return s;
 }
 
-SaveResult Suppliers::save(const Supplier& s, SaveMode mode, QString* why) const
+SaveResult Suppliers::save(const Supplier& s, SaveMode mode, QString* why, qint64* version) const
 {
     AddressRecord r(Table::Fornitori, s.code);
     r.setShared(s);
-    return r.save(m_db, mode, QStringLiteral("Il fornitore %1 è già in archivio"), why);
+    return r.save(m_db, mode, QStringLiteral("Il fornitore"), why, version);
 }
 
-DeleteResult Suppliers::remove(const QString& code, QString* why) const
+DeleteResult Suppliers::remove(const QString& code, QString* why, qint64 version) const
 {
-    return removeAddressRecord(m_db, CodeOwner::Supplier, code, why);
+    return removeAddressRecord(m_db, CodeOwner::Supplier, code, why, version);
 }

@@ -18,6 +18,7 @@ struct Supplier
     QString vatNumber;
     QString taxCode;
     QString notes;
+    qint64 version = 0; // the row version read; 0 for a supplier not read
 };
 
 // The suppliers of a database, as Clients are the clients'.
@@ -33,10 +34,11 @@ public:
 
     // Stores the supplier under its code, kept in upper case; empty texts as
     // Null. A supplier stored under the code is replaced only when `mode`
-    // allows it.
-    SaveResult save(const Supplier& supplier, SaveMode mode, QString* why) const;
+    // allows it, and as a client is, only while it has the `version` read.
+    SaveResult save(const Supplier& supplier, SaveMode mode, QString* why,
+                    qint64* version = nullptr) const;
     // Deletes the supplier of this code, unless purchases name it.
-    DeleteResult remove(const QString& code, QString* why) const;
+    DeleteResult remove(const QString& code, QString* why, qint64 version = 0) const;
 
 private:
     Database& m_db;

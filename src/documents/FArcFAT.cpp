@@ -153,7 +153,7 @@ void FArcFAT::showDocumentType()
                        : title);
 }
 
-SaveResult FArcFAT::storeRecord(SaveMode mode, QString* why)
+SaveResult FArcFAT::storeRecord(SaveMode mode, qint64* version, QString* why)
 {
     auto document = feeDocumentFromFields(*this, FeeDocumentKind::Invoice, why);
     if (!document)
@@ -164,7 +164,8 @@ SaveResult FArcFAT::storeRecord(SaveMode mode, QString* why)
         document->linkedInvoiceDate = m_reversal->linkedInvoiceDate;
     }
     recordRegime(m_context.settings(), &*document);
-    return FeeDocuments(m_context.DbArchivi, FeeDocumentKind::Invoice).save(*document, mode, why);
+    return FeeDocuments(m_context.DbArchivi, FeeDocumentKind::Invoice)
+        .save(*document, mode, why, version);
 }
 
 void FArcFAT::NotaCredito_Click()

@@ -43,7 +43,7 @@ protected:
     bool mayDelete() override;
     void changeEvent(QEvent* event) override;
     // A credit note carries the invoice it reverses.
-    SaveResult storeRecord(SaveMode mode, QString* why) override;
+    SaveResult storeRecord(SaveMode mode, qint64* version, QString* why) override;
 
 private:
     // The invoice's printout and electronic invoice go together; beside

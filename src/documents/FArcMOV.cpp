@@ -3,6 +3,8 @@
 #include "Clock.h"
 #include "DocumentAmounts.h"
 #include "DocumentFields.h"
+#include "KeyText.h"
+#include "MessageBox.h"
 #include "ProposedNumber.h"
 
 #include <QLabel>
@@ -38,4 +40,17 @@ void FArcMOV::recordShown()
 void FArcMOV::fieldLeft(int index)
 {
     compute(index);
+}
+
+bool FArcMOV::proposeFreeKey(const QString& taken)
+{
+    const QDate date = parseItalianDate(text(PurchaseField::Date));
+    if (!date.isValid())
+        return false;
+    const QString number = proposedNumber(*table(), NumberingRestart::EachYear, date);
+    setText(PurchaseField::Number, number);
+    takeShownKey();
+    MessageBox::warning(this, takenNumberText(taken, number));
+    focusField(PurchaseField::Number);
+    return true;
 }

@@ -15,6 +15,7 @@ protected:
     bool formatsEuro() const override { return true; }
     void recordShown() override;
     void fieldLeft(int index) override;
+    bool proposeFreeKey(const QString& taken) override;
 
 private:
     void compute(int index);

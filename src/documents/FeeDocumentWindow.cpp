@@ -7,6 +7,7 @@
 #include "FatturaPAInvoice.h"
 #include "FeeDocument.h"
 #include "KeyText.h"
+#include "MessageBox.h"
 #include "ProposedNumber.h"
 #include "Recordset.h"
 #include "Settings.h"
@@ -83,20 +84,33 @@ void FeeDocumentWindow::recordShown()
     compute(FeeField::Fee);
 }
 
-SaveResult FeeDocumentWindow::storeRecord(SaveMode mode, QString* why)
+SaveResult FeeDocumentWindow::storeRecord(SaveMode mode, qint64* version, QString* why)
 {
     const auto document = feeDocumentFromFields(*this, m_kind, why);
     if (!document)
         return SaveResult::Refused;
-    return FeeDocuments(m_context.DbArchivi, m_kind).save(*document, mode, why);
+    return FeeDocuments(m_context.DbArchivi, m_kind).save(*document, mode, why, version);
 }
 
-DeleteResult FeeDocumentWindow::removeRecord(QString* why)
+DeleteResult FeeDocumentWindow::removeRecord(qint64 version, QString* why)
 {
     const auto key =
         DocumentKey::of(parseItalianDate(text(FeeField::Date)), text(FeeField::Number));
-    return key ? FeeDocuments(m_context.DbArchivi, m_kind).remove(*key, why)
+    return key ? FeeDocuments(m_context.DbArchivi, m_kind).remove(*key, why, version)
                : DeleteResult::NotFound;
+}
+
+bool FeeDocumentWindow::proposeFreeKey(const QString& taken)
+{
+    const QDate date = parseItalianDate(text(FeeField::Date));
+    if (!date.isValid())
+        return false;
+    const QString number = proposedNumber(*table(), NumberingRestart::Never, date);
+    setText(FeeField::Number, number);
+    takeShownKey();
+    MessageBox::warning(this, takenNumberText(taken, number));
+    focusField(FeeField::Number);
+    return true;
 }
 
 void FeeDocumentWindow::recordDeleted()

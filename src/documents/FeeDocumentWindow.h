@@ -27,8 +27,9 @@ protected:
     // A record looked up shows its computed amounts and total at once.
     void recordShown() override;
     void recordDeleted() override;
-    SaveResult storeRecord(SaveMode mode, QString* why) override;
-    DeleteResult removeRecord(QString* why) override;
+    SaveResult storeRecord(SaveMode mode, qint64* version, QString* why) override;
+    DeleteResult removeRecord(qint64 version, QString* why) override;
+    bool proposeFreeKey(const QString& taken) override;
     void fieldChecked(int index, bool changed) override;
     void fieldLeft(int index) override;
     void compute(int index);

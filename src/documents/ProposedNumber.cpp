@@ -12,6 +12,13 @@ constexpr int kDate = int(FeeColumn::Date);
 constexpr int kNumber = int(FeeColumn::Number);
 } // namespace
 
+QString takenNumberText(const QString& taken, const QString& number)
+{
+    return QStringLiteral("%1: un'altra postazione ha usato il numero nel frattempo. Proposto "
+                          "il numero %2.")
+        .arg(taken, number);
+}
+
 QString proposedNumber(Recordset& table, NumberingRestart restart, const QDate& today)
 {
     if (!table.MoveLast() || table.Eof())

@@ -14,3 +14,9 @@ enum class NumberingRestart { Never, EachYear };
 // another year than today's. A number that already names a document of
 // today's year gives way to the highest number of that year plus 1.
 QString proposedNumber(Recordset& table, NumberingRestart restart, const QDate& today);
+
+// What a document window says when the number typed for a new document was
+// stored by another desk meanwhile and `number` is proposed in its place:
+// "La fattura 12/2026 è già in archivio: un'altra postazione ha usato il
+// numero nel frattempo. Proposto il numero 13."
+QString takenNumberText(const QString& taken, const QString& number);

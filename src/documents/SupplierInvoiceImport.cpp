@@ -221,8 +221,8 @@ bool Importer::writeBody(const InvoiceBody& body, const BodyContext& context, QS
                                   p.notes,
                                   p.exempt ? QVariant(*p.exempt->cents()) : QVariant()};
         if (writeRecord(m_db, Table::Movimenti, values, SaveMode::AddOnly,
-                        QStringLiteral("il movimento %1 è già in archivio").arg(purchaseName(*key)),
-                        &error) == SaveResult::Refused)
+                        {QStringLiteral("il movimento %1").arg(purchaseName(*key))},
+                        &error) != SaveResult::StoredNew)
             return fail(error);
         keys << *key;
     }

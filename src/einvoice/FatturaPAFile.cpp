@@ -74,24 +74,22 @@ QString fatturaPAWrittenText(const QDateTime& written)
 
 namespace {
 
-// The counter of the next sending whose file is not in the archive, its
+// The first counter from `from` whose file is not in the archive, its
 // progressive set in `e`: a file written there whose sending was never
 // recorded (the database failed after it) keeps its name.
-std::optional<qint64> freeCounter(const Sendings& sendings, FatturaPAInvoice& e,
-                                  const QString& archiveFolder, QString* message)
+std::optional<qint64> freeCounter(qint64 from, FatturaPAInvoice& e, const QString& archiveFolder,
+                                  QString* message)
 {
-    auto counter = sendings.nextCounter(message);
-    for (; counter; ++*counter) {
-        const auto progressive = sendingProgressive(*counter);
+    for (qint64 counter = from;; ++counter) {
+        const auto progressive = sendingProgressive(counter);
         if (!progressive) {
             *message = QStringLiteral("Progressivi di invio esauriti");
             return std::nullopt;
         }
         e.progressive = *progressive;
         if (!QFileInfo::exists(fatturaPAArchivePath(archiveFolder, e)))
-            break;
+            return counter;
     }
-    return counter;
 }
 
 QString sha256(const QByteArray& bytes)
@@ -138,20 +136,28 @@ std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
     // nor a progressive given twice.
     if (!db.begin(message))
         return std::nullopt;
-    const auto counter = freeCounter(sendings, *e, archiveFolder, message);
-    const QString target = path.isEmpty() ? fatturaPAArchivePath(archiveFolder, *e)
-                                          : QFileInfo(path).absoluteFilePath();
-    const QByteArray xml = counter ? fatturaPAXml(*e) : QByteArray();
     const QDateTime now = QDateTime::currentDateTime();
     Sending sending;
     sending.invoice = key;
-    sending.progressive = e->progressive;
-    sending.counter = counter;
-    sending.fileName = fatturaPAFileName(e->datiUtente.value(4), e->progressive);
     sending.written = now;
     sending.stateDate = now;
-    sending.sha256 = sha256(xml);
+    QByteArray xml;
     QString error;
+    const auto recorded = sendings.addUnderFreeCounter(
+        &sending,
+        [&](qint64 from, Sending* s, QString* why) {
+            const auto counter = freeCounter(from, *e, archiveFolder, why);
+            if (counter) {
+                xml = fatturaPAXml(*e);
+                s->progressive = e->progressive;
+                s->fileName = fatturaPAFileName(e->datiUtente.value(4), e->progressive);
+                s->sha256 = sha256(xml);
+            }
+            return counter;
+        },
+        &error);
+    const QString target = path.isEmpty() ? fatturaPAArchivePath(archiveFolder, *e)
+                                          : QFileInfo(path).absoluteFilePath();
     StagedFile staged(target);
     // Into the archive, its folder must be there: a shared folder not
     // mounted is said, never replaced by a local one.
@@ -160,8 +166,8 @@ std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
                    ? makeArchiveFolder(archiveFolder, QFileInfo(target).absolutePath(), message)
                    : makeFolder(target, message);
     };
-    if (!counter || !folderMade() || !staged.create(message) ||
-        !writeAll(staged.path(), xml, target, message) || !sendings.add(sending, &error) ||
+    if (!recorded || !folderMade() || !staged.create(message) ||
+        !writeAll(staged.path(), xml, target, message) ||
         !FeeDocuments(db, FeeDocumentKind::Invoice).setXmlWritten(key, now, &error) ||
         !staged.commit(message) || !db.commit(&error)) {
         db.rollback();

@@ -156,7 +156,7 @@ ReceiptImport importRead(Database& db, const QString& path, const QString& name,
     if (!when.isValid())
         when = QDateTime::currentDateTime();
     if (!sendings.setState(sending->id, state, when, receipt->identificativoSdI,
-                           storedErrors(receipt->errors), &error))
+                           storedErrors(receipt->errors), &error, sending->version))
         return refuse(error);
     result.outcome = ReceiptOutcome::Recorded;
     result.message = name + QStringLiteral(": %1, %2").arg(about, said);

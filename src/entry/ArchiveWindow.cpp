@@ -161,19 +161,51 @@ bool ArchiveWindow::keyFieldLeft(int index)
         }
         setText(index, typed);
     }
+    showRecordOf(key);
+    return true;
+}
+
+void ArchiveWindow::showRecordOf(const QString& key)
+{
     QString error;
     const LoadOutcome outcome = CaricaRecord(*m_table, UltimoDato, UltimaChiave, *this, &error);
     if (outcome == LoadOutcome::Failed)
         MessageBox::error(this, error);
     if (outcome != LoadOutcome::Found && outcome != LoadOutcome::NotFound)
-        return true;
+        return;
     m_shownKey = key;
     m_shownStored = outcome == LoadOutcome::Found;
+    m_shownVersion = m_shownStored ? m_table->version() : 0;
     enableRecordButtons();
     showLoadedTexts();
     recordShown();
     rememberShownTexts();
-    return true;
+}
+
+void ArchiveWindow::takeShownKey()
+{
+    m_shownKey = CostruisciChiave(UltimoDato, UltimaChiave, *this);
+    m_shownStored = false;
+    m_shownVersion = 0;
+    for (int i = 0; i < fieldCount(); ++i)
+        if (isKeyField(i))
+            m_keyTexts.insert(i, text(i));
+    enableRecordButtons();
+}
+
+RecordName ArchiveWindow::shownRecordName() const
+{
+    return {(m_feminineNoun ? QStringLiteral("La ") : QStringLiteral("Il ")) +
+                m_recordNoun.toLower() + QLatin1Char(' ') + recordName(UltimaChiave, *this),
+            m_feminineNoun};
+}
+
+void ArchiveWindow::offerReload(const QString& question)
+{
+    if (MessageBox::show(this, question, QMessageBox::Question,
+                         QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    showRecordOf(m_shownKey);
 }
 
 void ArchiveWindow::showLoadedTexts()
@@ -220,13 +252,33 @@ bool ArchiveWindow::saveRecord()
     }
     // Only the record on screen is replaced: one shown as new never takes
     // the place of a record stored under its key.
-    const SaveMode mode =
-        m_shownStored && key == m_shownKey ? SaveMode::AddOrReplace : SaveMode::AddOnly;
+    const bool replacing = m_shownStored && key == m_shownKey;
+    const SaveMode mode = replacing ? SaveMode::AddOrReplace : SaveMode::AddOnly;
+    qint64 version = replacing ? m_shownVersion : 0;
     QString error;
-    if (storeRecord(mode, &error) == SaveResult::Refused) {
+    switch (storeRecord(mode, &version, &error)) {
+    case SaveResult::StoredNew:
+    case SaveResult::Replaced:
+        break;
+    case SaveResult::Refused:
+        // A key typed as new that another desk stored meanwhile.
+        if (mode == SaveMode::AddOnly && m_table->Seek(QStringLiteral("="), key) &&
+            !m_table->NoMatch() && proposeFreeKey(error))
+            return false;
         MessageBox::error(this, QStringLiteral("Il record non è stato memorizzato:\n") + error);
         return false; // the user corrects the field where the values are
+    case SaveResult::ChangedElsewhere:
+        offerReload(error);
+        return false;
+    case SaveResult::DeletedElsewhere:
+        // What was typed stays: "Memorizza" stores it again as a new record.
+        MessageBox::warning(this, error);
+        m_shownStored = false;
+        m_shownVersion = 0;
+        enableRecordButtons();
+        return false;
     }
+    m_shownVersion = version;
     m_shownKey = key;
     m_shownStored = true;
     enableRecordButtons();
@@ -236,10 +288,10 @@ bool ArchiveWindow::saveRecord()
     return true;
 }
 
-SaveResult ArchiveWindow::storeRecord(SaveMode mode, QString* why)
+SaveResult ArchiveWindow::storeRecord(SaveMode mode, qint64* version, QString* why)
 {
     switch (MemorizzaRecord(*m_table, UltimoDato, UltimaChiave, *this, m_context.SepMigliaia,
-                            m_context.SepDecimali, why, mode)) {
+                            m_context.SepDecimali, why, mode, version)) {
     case SaveOutcome::StoredNew:
         return SaveResult::StoredNew;
     case SaveOutcome::Replaced:
@@ -248,6 +300,12 @@ SaveResult ArchiveWindow::storeRecord(SaveMode mode, QString* why)
         *why =
             QStringLiteral("Il record %1 è già in archivio").arg(recordName(UltimaChiave, *this));
         break;
+    case SaveOutcome::ChangedElsewhere:
+        *why = changedElsewhereText(shownRecordName());
+        return SaveResult::ChangedElsewhere;
+    case SaveOutcome::DeletedElsewhere:
+        *why = deletedElsewhereText(shownRecordName());
+        return SaveResult::DeletedElsewhere;
     case SaveOutcome::NoKey:
     case SaveOutcome::Failed:
         break;
@@ -255,15 +313,21 @@ SaveResult ArchiveWindow::storeRecord(SaveMode mode, QString* why)
     return SaveResult::Refused;
 }
 
-DeleteResult ArchiveWindow::removeRecord(QString* why)
+DeleteResult ArchiveWindow::removeRecord(qint64 version, QString* why)
 {
-    switch (EliminaRecord(*m_table, UltimoDato, UltimaChiave, *this, why)) {
+    switch (EliminaRecord(*m_table, UltimoDato, UltimaChiave, *this, why, version)) {
     case DeleteOutcome::Deleted:
         return DeleteResult::Deleted;
     case DeleteOutcome::Failed:
         return DeleteResult::Refused;
-    case DeleteOutcome::NoKey:
+    case DeleteOutcome::ChangedElsewhere:
+        *why = changedElsewhereText(shownRecordName());
+        return DeleteResult::ChangedElsewhere;
     case DeleteOutcome::NotFound:
+        if (version > 0)
+            *why = deletedElsewhereText(shownRecordName());
+        break;
+    case DeleteOutcome::NoKey:
         break;
     }
     return DeleteResult::NotFound;
@@ -303,12 +367,24 @@ void ArchiveWindow::BtCanc_Click()
     if (m_askBeforeDeleting && m_shownStored &&
         !MessageBox::confirm(this, deletionQuestion(m_recordNoun, m_feminineNoun, name)))
         return;
-    switch (removeRecord(&error)) {
+    switch (removeRecord(m_shownStored ? m_shownVersion : 0, &error)) {
     case DeleteResult::NotFound:
-        QApplication::beep();
+        // Deleted by another desk since it was shown: what is on screen
+        // stays, to be stored again as new if wanted.
+        if (!error.isEmpty()) {
+            MessageBox::warning(this, error);
+            m_shownStored = false;
+            m_shownVersion = 0;
+            enableRecordButtons();
+        } else {
+            QApplication::beep();
+        }
         return;
     case DeleteResult::Refused:
         MessageBox::error(this, QStringLiteral("Il record non è stato eliminato:\n") + error);
+        return;
+    case DeleteResult::ChangedElsewhere:
+        offerReload(error);
         return;
     case DeleteResult::Deleted:
         for (int i = 0; i < fieldCount(); ++i) {
@@ -319,6 +395,7 @@ void ArchiveWindow::BtCanc_Click()
         m_btCanc->setEnabled(false);
         m_shownKey.clear();
         m_shownStored = false;
+        m_shownVersion = 0;
         recordDeleted();
         rememberShownTexts();
         MessaggioStato(outcomeText(m_recordNoun, m_feminineNoun, name, true), false);

@@ -65,9 +65,20 @@ protected:
     // Stores the record the fields show under their key, which is not blank:
     // by default the fields as the table's columns (MemorizzaRecord); a
     // window whose table has a record type of its own stores that.
-    virtual SaveResult storeRecord(SaveMode mode, QString* why);
-    // Deletes the record of the key the fields show.
-    virtual DeleteResult removeRecord(QString* why);
+    // `version` is the version of the record as it was loaded (0 for a new
+    // one): the save is the data layer's to refuse when another desk stored
+    // another since. It gets the version stored.
+    virtual SaveResult storeRecord(SaveMode mode, qint64* version, QString* why);
+    // Deletes the record of the key the fields show, as loaded at `version`.
+    virtual DeleteResult removeRecord(qint64 version, QString* why);
+    // A new record's key was taken by another desk while it was typed: a
+    // window whose records are numbered puts the next free number in its
+    // number field (then takeShownKey()) and says which; false to just say
+    // the key is taken.
+    virtual bool proposeFreeKey(const QString& /*taken*/) { return false; }
+    // The key fields as they are now name the record on screen, not stored
+    // yet: leaving them looks nothing up, so what was typed stays.
+    void takeShownKey();
     // After the record on screen was stored, or deleted.
     virtual void recordStored() {}
     virtual void recordDeleted() {}
@@ -89,6 +100,13 @@ private:
     // Checks every field and stores the record; on a refusal the field
     // concerned gets the focus and the message is shown.
     bool saveRecord();
+    // Shows the record of `key` as the archive holds it now (or a new one).
+    void showRecordOf(const QString& key);
+    // Another desk changed the record on screen: "Sì" shows it as stored,
+    // "No" keeps what was typed.
+    void offerReload(const QString& question);
+    // How the archive's messages name the record on screen.
+    RecordName shownRecordName() const;
     void refuse(int index, const QString& message);
     bool isKeyField(int index) const;
     void focusFirstEnabledField();
@@ -106,6 +124,9 @@ private:
     // whether it is stored.
     QString m_shownKey;
     bool m_shownStored = false;
+    // Its row version as loaded or last stored here: what a save or a
+    // delete expects to find.
+    qint64 m_shownVersion = 0;
     // The buttons were set for the record on screen since its key was entered.
     bool m_recordOffered = false;
     // The key fields' texts as last looked up: what the key field shows

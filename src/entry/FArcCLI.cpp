@@ -21,7 +21,7 @@ bool FArcCLI::mayDelete()
     return mayDeleteCode(this, m_context.DbArchivi, CodeOwner::Client, text(ClientField::Code));
 }
 
-SaveResult FArcCLI::storeRecord(SaveMode mode, QString* why)
+SaveResult FArcCLI::storeRecord(SaveMode mode, qint64* version, QString* why)
 {
     const Client client = clientFromFields(*this);
     if (const QString problem = countryAndProvinceProblem(client); !problem.isEmpty()) {
@@ -30,7 +30,7 @@ SaveResult FArcCLI::storeRecord(SaveMode mode, QString* why)
     }
     QString error;
     const auto before = Clients(m_context.DbArchivi).find(client.code, &error);
-    const SaveResult result = Clients(m_context.DbArchivi).save(client, mode, why);
+    const SaveResult result = Clients(m_context.DbArchivi).save(client, mode, why, version);
     const bool dataChanged =
         before &&
         std::tie(before->name, before->address, before->town, before->postcode, before->vatNumber,
@@ -53,7 +53,7 @@ QString FArcCLI::taxCountry() const
     return text(ClientField::Nazione);
 }
 
-DeleteResult FArcCLI::removeRecord(QString* why)
+DeleteResult FArcCLI::removeRecord(qint64 version, QString* why)
 {
-    return Clients(m_context.DbArchivi).remove(text(ClientField::Code), why);
+    return Clients(m_context.DbArchivi).remove(text(ClientField::Code), why, version);
 }

@@ -17,12 +17,12 @@ bool FArcFOR::mayDelete()
     return mayDeleteCode(this, m_context.DbArchivi, CodeOwner::Supplier, text(SupplierField::Code));
 }
 
-SaveResult FArcFOR::storeRecord(SaveMode mode, QString* why)
+SaveResult FArcFOR::storeRecord(SaveMode mode, qint64* version, QString* why)
 {
-    return Suppliers(m_context.DbArchivi).save(supplierFromFields(*this), mode, why);
+    return Suppliers(m_context.DbArchivi).save(supplierFromFields(*this), mode, why, version);
 }
 
-DeleteResult FArcFOR::removeRecord(QString* why)
+DeleteResult FArcFOR::removeRecord(qint64 version, QString* why)
 {
-    return Suppliers(m_context.DbArchivi).remove(text(SupplierField::Code), why);
+    return Suppliers(m_context.DbArchivi).remove(text(SupplierField::Code), why, version);
 }

@@ -13,6 +13,6 @@ protected:
     // Not while documents use the code.
     bool mayDelete() override;
     // The record the fields show, saved and deleted as a Supplier.
-    SaveResult storeRecord(SaveMode mode, QString* why) override;
-    DeleteResult removeRecord(QString* why) override;
+    SaveResult storeRecord(SaveMode mode, qint64* version, QString* why) override;
+    DeleteResult removeRecord(qint64 version, QString* why) override;
 };

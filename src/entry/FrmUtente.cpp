@@ -41,14 +41,25 @@ FrmUtente::FrmUtente(AppContext& context, QWidget* parent) : FieldWindow(context
         m_btMem->setEnabled(false);
         return;
     }
-    if (!m_table->Eof())
-        for (int i = 0; i < 6; ++i)
-            setText(i, m_table->text(i));
+    showStored();
     // A read-only or damaged archive shows the heading but offers no save.
     m_btMem->setEnabled(m_context.DbArchivi.acceptsWrites());
 }
 
 FrmUtente::~FrmUtente() = default;
+
+void FrmUtente::showStored()
+{
+    m_table->MoveFirst();
+    // What documents print is the heading as stored now.
+    if (!m_table->Eof())
+        for (int i = 0; i < 6; ++i) {
+            setText(i, m_table->text(i));
+            if (i < m_context.DatiUtente.size())
+                m_context.DatiUtente[i] = m_table->text(i);
+        }
+    rememberShownTexts();
+}
 
 void FrmUtente::BtMem_Click()
 {
@@ -69,7 +80,13 @@ bool FrmUtente::saveChanges()
         values << text(i);
     QString error;
     if (!saveHeadingData(*m_table, values, &m_context.DatiUtente, &error)) {
-        MessageBox::error(this, QStringLiteral("I dati non sono stati memorizzati:\n") + error);
+        // "No" keeps what was typed on screen; the next save is refused
+        // again until the stored heading is read.
+        if (m_table->lastFailure() != Recordset::Failure::ChangedElsewhere)
+            MessageBox::error(this, QStringLiteral("I dati non sono stati memorizzati:\n") + error);
+        else if (MessageBox::show(this, error, QMessageBox::Question,
+                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
+            showStored();
         return false;
     }
     rememberShownTexts();

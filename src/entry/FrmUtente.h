@@ -22,6 +22,9 @@ protected:
     bool saveChanges() override;
 
 private:
+    // Shows the heading as stored now.
+    void showStored();
+
     std::unique_ptr<Recordset> m_table;
     QPushButton* m_btMem = nullptr;
 };

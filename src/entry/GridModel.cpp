@@ -1,6 +1,7 @@
 #include "GridModel.h"
 
 #include "Money.h"
+#include "Schema.h"
 #include "Snapshot.h"
 
 #include <QBrush>
@@ -82,7 +83,12 @@ int RiempiGriglia(GridModel& grid, const Snapshot& records, int limit, int offse
     QVector<Qt::Alignment> alignments{Qt::AlignRight};
     QVector<double> widths{360};
     QVector<bool> amounts(records.fieldCount(), false);
-    for (int f = 1; f < records.fieldCount(); ++f) {
+    // The row version is the archive's bookkeeping, not the user's data.
+    QVector<int> shown;
+    for (int f = 1; f < records.fieldCount(); ++f)
+        if (records.fieldName(f).compare(kRowVersionColumn, Qt::CaseInsensitive) != 0)
+            shown << f;
+    for (const int f : shown) {
         const FieldInfo& info = records.fieldInfo(f);
         headers << records.fieldName(f).toUpper();
         amounts[f] = holdsCents(info.type, info.size);
@@ -118,7 +124,7 @@ int RiempiGriglia(GridModel& grid, const Snapshot& records, int limit, int offse
     rows.reserve(count);
     for (int r = 0; r < count; ++r) {
         QStringList row{QString::number(r + 1 + offset)};
-        for (int f = 1; f < records.fieldCount(); ++f) {
+        for (const int f : shown) {
             const QVariant& v = all[r].value(f);
             row << (amounts[f] && !v.isNull() ? gridAmount(v.toLongLong())
                                               : gridText(valueText(v)));

@@ -111,8 +111,9 @@ LoadOutcome CaricaRecord(Recordset& table, int UltimoDato, int UltimaChiave, Fie
 
 SaveOutcome MemorizzaRecord(Recordset& table, int UltimoDato, int UltimaChiave, FieldAccess& fields,
                             const QString& sepMigliaia, const QString& sepDecimali, QString* error,
-                            SaveMode mode)
+                            SaveMode mode, qint64* version)
 {
+    const qint64 loaded = version ? *version : 0;
     const QString key = CostruisciChiave(UltimoDato, UltimaChiave, fields);
     if (key.isEmpty())
         return SaveOutcome::NoKey;
@@ -127,10 +128,14 @@ SaveOutcome MemorizzaRecord(Recordset& table, int UltimoDato, int UltimaChiave, 
     const bool stored = !table.NoMatch();
     if (stored && mode == SaveMode::AddOnly)
         return SaveOutcome::KeyTaken;
+    if (!stored && loaded > 0)
+        return SaveOutcome::DeletedElsewhere;
     if (!stored)
         table.AddNew();
-    else if (!table.Edit())
-        return fail();
+    else if (!table.Edit(loaded))
+        return table.lastFailure() == Recordset::Failure::ChangedElsewhere
+                   ? SaveOutcome::ChangedElsewhere
+                   : fail();
     if (!table.setValue(0, keyUpper(key)))
         return fail();
     const int last = lastField(UltimoDato, fields);
@@ -144,13 +149,25 @@ SaveOutcome MemorizzaRecord(Recordset& table, int UltimoDato, int UltimaChiave, 
         if (!table.setValue(def.recordPosition, value))
             return fail();
     }
-    if (!table.Update())
-        return fail();
+    if (!table.Update()) {
+        switch (table.lastFailure()) {
+        case Recordset::Failure::ChangedElsewhere:
+            table.CancelUpdate();
+            return SaveOutcome::ChangedElsewhere;
+        case Recordset::Failure::KeyTaken:
+            table.CancelUpdate();
+            return SaveOutcome::KeyTaken;
+        default:
+            return fail();
+        }
+    }
+    if (version)
+        *version = table.version();
     return stored ? SaveOutcome::Replaced : SaveOutcome::StoredNew;
 }
 
 DeleteOutcome EliminaRecord(Recordset& table, int UltimoDato, int UltimaChiave, FieldAccess& fields,
-                            QString* error)
+                            QString* error, qint64 version)
 {
     const QString key = CostruisciChiave(UltimoDato, UltimaChiave, fields);
     if (key.isEmpty())
@@ -162,10 +179,14 @@ DeleteOutcome EliminaRecord(Recordset& table, int UltimoDato, int UltimaChiave, 
     }
     if (table.NoMatch())
         return DeleteOutcome::NotFound;
+    if (version > 0 && table.version() != version)
+        return DeleteOutcome::ChangedElsewhere;
     if (!table.Delete()) {
         if (error)
             *error = table.lastError();
-        return DeleteOutcome::Failed;
+        return table.lastFailure() == Recordset::Failure::ChangedElsewhere
+                   ? DeleteOutcome::ChangedElsewhere
+                   : DeleteOutcome::Failed;
     }
     const int last = lastField(UltimoDato, fields);
     for (int i = 0; i <= last; ++i)

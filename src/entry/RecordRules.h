@@ -50,20 +50,27 @@ enum class SaveOutcome {
     Replaced,  // the record of the key was overwritten
     KeyTaken,  // a record has the key and the mode is AddOnly: nothing written
     Failed,    // the database or a column refused: error says why
+    // Nothing written: since the record was loaded (its version given),
+    // another desk changed it, or deleted it.
+    ChangedElsewhere,
+    DeletedElsewhere,
 };
 
 // Adds or updates the record of the typed key in one transaction; on failure
 // the table is as it was and error says why. A stored record of the key is
-// overwritten only when `mode` allows it, and the outcome says so.
+// overwritten only when `mode` allows it, and the outcome says so. `version`,
+// when given, is the version of the record as loaded (0 for none), and gets
+// the version stored.
 SaveOutcome MemorizzaRecord(Recordset& table, int UltimoDato, int UltimaChiave, FieldAccess& fields,
                             const QString& sepMigliaia, const QString& sepDecimali, QString* error,
-                            SaveMode mode = SaveMode::AddOrReplace);
+                            SaveMode mode = SaveMode::AddOrReplace, qint64* version = nullptr);
 
-enum class DeleteOutcome { NoKey, NotFound, Deleted, Failed };
+enum class DeleteOutcome { NoKey, NotFound, Deleted, Failed, ChangedElsewhere };
 
-// Deletes the record of the typed key and clears every field.
+// Deletes the record of the typed key and clears every field; with a
+// `version` other than 0, only while the stored record has that version.
 DeleteOutcome EliminaRecord(Recordset& table, int UltimoDato, int UltimaChiave, FieldAccess& fields,
-                            QString* error);
+                            QString* error, qint64 version = 0);
 
 // A field that checking refused, with what to tell the user.
 struct FieldRefusal

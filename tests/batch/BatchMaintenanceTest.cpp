@@ -84,10 +84,10 @@ void BatchTest::maintenanceRefusals_data()
         << "verifica"
         << QByteArray("SQL:DROP TABLE Clienti; CREATE TABLE Clienti (Chiave VARCHAR(10), "
                       "CodCliente VARCHAR(10))")
-        << "la tabella Clienti ha 2 colonne invece di 14";
+        << "la tabella Clienti ha 2 colonne invece di 15";
     QTest::newRow("check extra column")
         << "verifica" << QByteArray("SQL:ALTER TABLE Clienti ADD COLUMN Sito VARCHAR(60)")
-        << "la tabella Clienti ha 15 colonne invece di 14";
+        << "la tabella Clienti ha 16 colonne invece di 15";
     for (const char* version : {"0", "-1", "'abc'"})
         QTest::addRow("check version %s", version)
             << "verifica" << QByteArray("SQL:UPDATE SchemaVersion SET Version = ") + version

@@ -3,6 +3,7 @@
 #include "Client.h"
 #include "FeeAmounts.h"
 #include "FeeDocument.h"
+#include "Schema.h"
 #include "Snapshot.h"
 #include "Supplier.h"
 #include "TestDatabase.h"
@@ -15,8 +16,14 @@ namespace {
 bool insert(Database& db, const QString& table, const QString& key, const QVariantList& columns)
 {
     QString error;
+    // The columns given by name: the row version after them takes its
+    // default.
+    QStringList names;
+    for (qsizetype i = 0; i <= columns.size(); ++i)
+        names << findTable(schemaTables(), table)->columns.at(std::size_t(i)).name;
     const QString marks = QStringLiteral(", ?").repeated(int(columns.size()));
-    const bool ok = db.execute(QStringLiteral("INSERT INTO %1 VALUES (?%2)").arg(table, marks),
+    const bool ok = db.execute(QStringLiteral("INSERT INTO %1 (%2) VALUES (?%3)")
+                                   .arg(table, names.join(QLatin1Char(',')), marks),
                                QVariantList{key} + columns, &error);
     if (!ok)
         qWarning("%s", qPrintable(error));

@@ -129,7 +129,7 @@ void MaintenanceTest::openRefusesWhatItCannotTrust()
     const Case cases[] = {
         {"UPDATE SchemaVersion SET Version = 99", OpenFailure::Newer, "versione più recente"},
         {"DROP TABLE Clienti; CREATE TABLE Clienti (Chiave VARCHAR(10), CodCliente VARCHAR(10))",
-         OpenFailure::Foreign, "la tabella Clienti ha 2 colonne invece di 14"},
+         OpenFailure::Foreign, "la tabella Clienti ha 2 colonne invece di 15"},
         {"DROP TABLE Fornitori", OpenFailure::Foreign, "manca la tabella Fornitori"},
     };
     for (const Case& c : cases) {

@@ -1,4 +1,5 @@
 #include "ArchiveFolderTest.h"
+#include "ConcurrentDesksTest.h"
 #include "CreditNotesTest.h"
 #include "DataFolderTest.h"
 #include "DocumentRulesTest.h"
@@ -23,5 +24,5 @@ int main(int argc, char* argv[])
     return runTests<QCoreApplication, KeyTextTest, RecordsetTest, IniFileTest, DataFolderTest,
                     DocumentRulesTest, MoneyTest, FeeDocumentTest, SettingsTest, MaintenanceTest,
                     SqlDialectTest, SendingsTest, CreditNotesTest, StampDutyTest, TaxCodesTest,
-                    InvoiceRegimeTest, ArchiveFolderTest>(argc, argv);
+                    InvoiceRegimeTest, ArchiveFolderTest, ConcurrentDesksTest>(argc, argv);
 }

@@ -4,6 +4,7 @@
 #include "FatturaPAViewTest.h"
 #include "InvoiceWindowRulesTest.h"
 #include "MultiTestMain.h"
+#include "OtherDeskWindowTest.h"
 #include "SendingsWindowTest.h"
 
 #include <QApplication>
@@ -11,5 +12,6 @@
 int main(int argc, char* argv[])
 {
     return runTests<QApplication, DocumentsTest, DocumentLayoutTest, SendingsWindowTest,
-                    CreditNoteWindowTest, InvoiceWindowRulesTest, FatturaPAViewTest>(argc, argv);
+                    CreditNoteWindowTest, InvoiceWindowRulesTest, FatturaPAViewTest,
+                    OtherDeskWindowTest>(argc, argv);
 }
