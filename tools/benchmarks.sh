@@ -4,9 +4,24 @@
 # the repository: the machine, the commands, and each figure beside its
 # reference measured in the same run. Not part of the tests; takes a few
 # minutes. Needs what tools/setup.sh installs (Google Benchmark, libharu,
-# sqlite3, python3).
+# sqlite3, python3, PostgreSQL 15 and its psql).
+#
+#   tools/benchmarks.sh                     every benchmark, BENCHMARKS.md written
+#   tools/benchmarks.sh consulta [ARG...]   the consult window's alone, on both
+#                                           engines; its rows printed, the file
+#                                           left alone; ARGs go to the benchmark
+#                                           (--benchmark_filter=invoices:100000)
 set -eu
 cd "$(dirname "$0")/.."
+only=${1:-}
+[ $# -gt 0 ] && shift
+case "$only" in
+"" | consulta) ;;
+*)
+    echo "usage: $0 [consulta [BENCHMARK ARGUMENTS...]]" >&2
+    exit 2
+    ;;
+esac
 build=${BUILD_DIR:-build-rel}
 launcher=
 if command -v ccache > /dev/null; then
@@ -14,18 +29,39 @@ if command -v ccache > /dev/null; then
 fi
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DFALMIDE_BENCHMARKS=ON $launcher \
     > /dev/null
-cmake --build "$build" --target falmide bench_pdfwriter bench_entry bench_print bench_consulta \
-    bench_periodo bench_minimal_window
+if [ "$only" = consulta ]; then
+    cmake --build "$build" --target bench_consulta
+else
+    cmake --build "$build" --target falmide bench_pdfwriter bench_entry bench_print bench_consulta \
+        bench_periodo bench_minimal_window
+fi
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+server_state=$work/server
+# The server goes with the work folder however the run ends.
+finish() {
+    sh tests/server/stop-test-server.sh "$server_state" || true
+    rm -rf "$work"
+}
+trap finish EXIT
+trap 'exit 130' INT TERM HUP
 # Every window on the offscreen platform: no display needed, none measured.
 export QT_QPA_PLATFORM=offscreen
 
-python3 - "$build" "$work" << 'EOF'
+# The consult window is measured on a database server too: a PostgreSQL
+# cluster of the run's own, as the tests start it (127.0.0.1 only, a free
+# port, password login through PGPASSFILE), which psql reaches as well.
+sh tests/server/start-test-server.sh "$server_state" > /dev/null
+set -a
+. "$server_state/env"
+set +a
+FALMIDE_BENCH_SERVER=$FALMIDE_TEST_PGUSER@$FALMIDE_TEST_PGHOST:$FALMIDE_TEST_PGPORT/postgres
+export FALMIDE_BENCH_SERVER
+
+python3 - "$build" "$work" "$only" "$@" << 'EOF'
 import json, os, platform, re, statistics, subprocess, sys, time
 
-build, work = sys.argv[1], sys.argv[2]
+build, work, only, extra = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4:]
 falmide = os.path.join(build, "src", "falmide")
 commands = []
 
@@ -85,20 +121,104 @@ def fmt(value):
     return f"{value:,.1f}".replace(",", " ") if value < 100 else f"{value:,.0f}".replace(",", " ")
 
 
+def row(what, figure, ref_name, ref, note=""):
+    ratio = f"{figure / ref:.2f}" if ref else ""
+    shown = fmt(ref) if ref else ""
+    return f"| {what} | {fmt(figure)} | {ref_name} | {shown} | {ratio} | {note} |"
+
+
+def psql_ms(database, statement, runs=5):
+    """psql's own timer for the statement on the benchmark's server, output discarded."""
+    argv = ["psql", "-X", "-q", "-h", os.environ["FALMIDE_TEST_PGHOST"],
+            "-p", os.environ["FALMIDE_TEST_PGPORT"], "-U", os.environ["FALMIDE_TEST_PGUSER"],
+            "-d", database]
+    script = "\\timing on\n\\o /dev/null\n" + statement + "\n"
+    times = []
+    for _ in range(runs):
+        out = subprocess.run(argv, input=script, text=True, capture_output=True,
+                             check=True).stdout
+        times.append(float(re.search(r"Time: ([0-9.]+) ms", out).group(1)))
+    return statistics.median(times)
+
+
+def consulta_rows():
+    """The consult window and its query on 100 000 and 1 000 000 invoices, on the
+    embedded file and on the server, beside the sqlite3 and psql shells."""
+    results = bench("reports/bench_consulta", *extra, env={"FALMIDE_BENCH_KEEP": work})
+    commands[-1] = "FALMIDE_BENCH_KEEP=DIR FALMIDE_BENCH_SERVER=USER@HOST:PORT/postgres " \
+        + commands[-1]
+    statements = {}
+    for engine, name in (("embedded", "consulta.sql"), ("server", "consulta-server.sql")):
+        path = os.path.join(work, name)
+        if os.path.exists(path):
+            with open(path) as f:
+                statements[engine] = f.read().strip()
+
+    def get(base, *args):
+        try:
+            return ms(pick(results, base, *args))
+        except KeyError:
+            return None
+
+    sizes = sorted({int(m.group(1)) for m in
+                    (re.search(r"invoices:(\d+)", name) for name in results) if m})
+    rows = []
+    target = "target within 2x the embedded file"
+    for n in sizes:
+        label = f"{n:,}".replace(",", " ")
+        size = f"invoices:{n}"
+        shell = sqlite_ms(os.path.join(work, f"consulta-{n}", "falmide.db"),
+                          statements["embedded"])
+        listed = get("BM_AggiornaElencoAllYears", "embedded", size)
+        every = get("BM_ConsultaChangeYear", "embedded", "oneYear:0", size)
+        opened = get("BM_ConsultaOpen", "embedded", size)
+        if listed is not None:
+            rows.append(row(f"invoice list query, every year, {label} invoices", listed,
+                            "sqlite3 shell, same statement", shell,
+                            "the program also totals the fees"))
+        if every is not None:
+            rows.append(row(f"consult window: every year chosen, grid filled and painted, "
+                            f"{label} invoices", every, "sqlite3 shell, same statement", shell))
+        if opened is not None:
+            rows.append(row(f"consult window opened (latest year), {label} invoices", opened,
+                            "", None, "one year of ten; target under 200 ms on a million"))
+        on_server = [
+            (f"consult window opened (latest year), {label} invoices, on the server",
+             get("BM_ConsultaOpen", "server", size), opened, target),
+            (f"consult window: every year chosen, grid filled and painted, {label} invoices, "
+             "on the server", get("BM_ConsultaChangeYear", "server", "oneYear:0", size), every,
+             target),
+            (f"invoice list query, every year, {label} invoices, on the server",
+             get("BM_AggiornaElencoAllYears", "server", size), listed, ""),
+        ]
+        for what, server, embedded, note in on_server:
+            if server is not None:
+                rows.append(row(what, server, "the same on the embedded file", embedded, note))
+        if on_server[-1][1] is not None:
+            rows.append(row(on_server[-1][0], on_server[-1][1], "psql, same statement",
+                            psql_ms(f"falmide_consulta_{n}", statements["server"]),
+                            "the program also totals the fees"))
+    commands.append("printf '.timer on\\n.output /dev/null\\n%s\\n' "
+                    f"'{statements['embedded']}' | sqlite3 -batch DIR/consulta-N/falmide.db"
+                    "  # 5 runs each")
+    if "server" in statements:
+        commands.append("printf '\\\\timing on\\n\\\\o /dev/null\\n%s\\n' "
+                        f"'{statements['server']}' | psql -X -q -h HOST -p PORT -U USER "
+                        "-d falmide_consulta_N  # 5 runs each")
+    return rows
+
+
+if only == "consulta":
+    rows = consulta_rows()
+    print("\n".join(["", "| what | ms | reference | ms | ratio | notes |",
+                     "|---|---:|---|---:|---:|---|", *rows, "", *commands]))
+    sys.exit(0)
+
 # The PDF writer against libharu and QPdfWriter, 1000 pages.
 pdf = bench("pdf/bench_pdfwriter")
 
-# The consult window and its query on 100 000 and 1 000 000 invoices; the
-# databases stay in the work folder for sqlite3.
-consulta = bench("reports/bench_consulta", env={"FALMIDE_BENCH_KEEP": work})
-commands[-1] = "FALMIDE_BENCH_KEEP=DIR " + commands[-1]
-with open(os.path.join(work, "consulta.sql")) as f:
-    statement = f.read().strip()
-reference = {}
-for n in (100000, 1000000):
-    reference[n] = sqlite_ms(os.path.join(work, f"consulta-{n}", "falmide.db"), statement)
-commands.append("printf '.timer on\\n.output /dev/null\\n%s\\n' "
-                f"'{statement}' | sqlite3 -batch DIR/consulta-N/falmide.db  # 5 runs each")
+# The consult window, its databases kept in the work folder for the shells.
+consulta = consulta_rows()
 
 # The turnover report, 100 000 invoices.
 periodo = bench("reports/bench_periodo")
@@ -150,12 +270,6 @@ for name in ("Qt6CoreConfigVersionImpl.cmake", "Qt6CoreConfigVersion.cmake"):
         qt = first_match(os.path.join(qt_dir, name), r'set\(PACKAGE_VERSION "([^"]+)"\)')
 
 
-def row(what, figure, ref_name, ref, note=""):
-    ratio = f"{figure / ref:.2f}" if ref else ""
-    shown = fmt(ref) if ref else ""
-    return f"| {what} | {fmt(figure)} | {ref_name} | {shown} | {ratio} | {note} |"
-
-
 def mb(result):
     size = result["MB"] if "MB" in result else result.get("file_bytes", 0) / 1e6
     return f"{size:.1f} MB"
@@ -190,19 +304,7 @@ lines = [
         mb(pick(pdf, "BM_PdfWriter")) + " against "
         + mb(pick(pdf, "BM_QPdfWriter"))),
 ]
-for n in (100000, 1000000):
-    label = f"{n:,}".replace(",", " ")
-    lines += [
-        row(f"invoice list query, every year, {label} invoices",
-            ms(pick(consulta, "BM_AggiornaElencoAllYears", f"invoices:{n}")), "sqlite3 shell, same statement",
-            reference[n], "the program also totals the fees"),
-        row(f"consult window: every year chosen, grid filled and painted, {label} invoices",
-            ms(pick(consulta, "BM_ConsultaChangeYear", "oneYear:0", f"invoices:{n}")),
-            "sqlite3 shell, same statement", reference[n], ""),
-        row(f"consult window opened (latest year), {label} invoices",
-            ms(pick(consulta, "BM_ConsultaOpen", f"invoices:{n}")), "", None,
-            "one year of ten; target under 200 ms on a million"),
-    ]
+lines += consulta
 own = pick(periodo, "BM_FatturatoStampaEsporta")
 qt_report = pick(periodo, "BM_FatturatoStampaQPdfWriter")
 lines += [

@@ -14,8 +14,10 @@ class Database;
 // trailing blanks do not count; empty: from the first row), until `visit`
 // returns false. Values are as stored: dates as ISO text, amounts as cents.
 // A report reads a hundred thousand rows this way in the time a record-by-
-// record walk takes for a few thousand. False, with the reason in `error`,
-// when the database failed.
+// record walk takes for a few thousand. `visit` runs no statement of its
+// own on the database: a server's connection streams one query's rows at a
+// time, and a second query would cut the walk short. False, with the reason
+// in `error`, when the database failed.
 bool walkTable(Database& db, Table table, const QString& from,
                const std::function<bool(const QVariantList& row)>& visit, QString* error);
 

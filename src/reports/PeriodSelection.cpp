@@ -15,45 +15,43 @@
 
 namespace {
 
-// The names of client or supplier codes, each looked up once: a report over
-// a hundred thousand invoices names a few hundred clients.
+// The names of the client or supplier codes, all read before the documents
+// are: a connection to a server streams the rows of one query at a time, so
+// nothing else may be asked while the documents are walked. A studio has a
+// few thousand codes at most; a report over a hundred thousand invoices
+// names a few hundred of them.
 class MasterNames
 {
 public:
-    MasterNames(Database& db, Table table) : m_query(db.connection())
+    MasterNames(Database& db, Table table)
     {
         const TableDef& def = tableDef(table);
         m_keyWidth = def.columns.front().size;
-        m_query.setForwardOnly(true);
-        if (!m_query.prepare(
-                QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-                    .arg(db.quoted(def.columns.at(std::size_t(AddressColumn::Name)).name),
-                         db.quoted(def.name), db.quoted(def.columns.front().name))))
-            m_error = m_query.lastError().text();
+        QSqlQuery q(db.connection());
+        q.setForwardOnly(true);
+        if (!q.exec(QStringLiteral("SELECT %1, %2 FROM %3")
+                        .arg(db.quoted(def.columns.front().name),
+                             db.quoted(def.columns.at(std::size_t(AddressColumn::Name)).name),
+                             db.quoted(def.name)))) {
+            m_error = q.lastError().text();
+            return;
+        }
+        while (q.next())
+            m_names.insert(q.value(0).toString(), q.value(1).toString());
+        if (q.lastError().isValid())
+            m_error = q.lastError().text();
     }
 
-    QString name(const QString& code)
+    QString name(const QString& code) const
     {
         if (code.isEmpty() || !m_error.isEmpty())
             return {};
-        const auto known = m_names.constFind(code);
-        if (known != m_names.constEnd())
-            return *known;
-        m_query.addBindValue(normalizeKey(code, m_keyWidth));
-        QString name;
-        if (!m_query.exec())
-            m_error = m_query.lastError().text();
-        else if (m_query.next())
-            name = m_query.value(0).toString();
-        m_query.finish();
-        m_names.insert(code, name);
-        return name;
+        return m_names.value(normalizeKey(code, m_keyWidth));
     }
 
     const QString& error() const { return m_error; }
 
 private:
-    QSqlQuery m_query;
     int m_keyWidth = 0;
     QHash<QString, QString> m_names;
     QString m_error;
