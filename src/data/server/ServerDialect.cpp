@@ -177,10 +177,12 @@ QStringList ServerDialect::resumeCounter(const QString& table, const QString& co
 {
     // An identity column's sequence knows nothing of keys given explicitly:
     // it is set past the highest one, or the next assigned key would collide.
+    // The function reads its column's name literally, without folding it
+    // as SQL folds names: it is given as the table was made with it.
     const QString t = quoted(table);
     return {QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
                            "(SELECT coalesce(max(%3), 0) + 1 FROM %1), false)")
-                .arg(t, column, quoted(column))};
+                .arg(t, column.toLower(), quoted(column))};
 }
 
 bool ServerDialect::tableColumns(QSqlDatabase& db, const QString& table,
