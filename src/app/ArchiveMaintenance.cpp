@@ -1,6 +1,7 @@
 #include "ArchiveMaintenance.h"
 
 #include "AppContext.h"
+#include "ArchiveTransfer.h"
 #include "Clock.h"
 #include "CopyRestore.h"
 #include "DailyCopies.h"
@@ -9,6 +10,7 @@
 #include "KeptFiles.h"
 #include "MessageBox.h"
 #include "MostraErrore.h"
+#include "ServerCare.h"
 #include "StatusMessage.h"
 #include "WaitCursor.h"
 
@@ -78,8 +80,33 @@ bool ArchiveMaintenance::reopen()
     return true;
 }
 
+void ArchiveMaintenance::compactServer()
+{
+    Database& db = m_context.DbArchivi;
+    QString error;
+    bool done = false;
+    {
+        const WaitCursor wait;
+        MessaggioStato(QStringLiteral("Compattamento archivi sul server ") + db.location(), true);
+        done = compactOnServer(db, &error);
+        MessaggioStato(QString(), false);
+    }
+    if (!done)
+        MessageBox::error(m_parent, QStringLiteral("Compattamento non eseguito:\n%1").arg(error));
+    else
+        MessageBox::show(m_parent, QStringLiteral("Archivio sul server %1 compattato e "
+                                                  "statistiche aggiornate.")
+                                       .arg(db.location()));
+}
+
 void ArchiveMaintenance::VoceCompArc()
 {
+    // A server's database is compacted in place while other desks work: it
+    // is neither closed nor a file to choose.
+    if (m_context.DbArchivi.onServer()) {
+        compactServer();
+        return;
+    }
     ClosedDatabase closed(*this, m_context);
     const QString name = chooseFile(QStringLiteral("Selezionare Database da Compattare"),
                                     m_context.databaseFile(), false);
@@ -173,6 +200,12 @@ void ArchiveMaintenance::restoreCopy(const QString& copy, const QString& path)
 
 void ArchiveMaintenance::VoceRgnChv()
 {
+    if (m_context.DbArchivi.onServer()) {
+        MessageBox::show(m_parent, serverRepairNote(m_context.DbArchivi.location()) +
+                                       QStringLiteral("\n\n") +
+                                       serverRestoreNote(m_context.DbArchivi.location()));
+        return;
+    }
     ClosedDatabase closed(*this, m_context);
     const QString name = chooseFile(QStringLiteral("Selezionare Database da Riparare"),
                                     m_context.databaseFile(), false);
@@ -195,6 +228,10 @@ void ArchiveMaintenance::VoceSalvaCopia()
         MessageBox::warning(m_parent, refusal);
         return;
     }
+    if (m_context.DbArchivi.onServer()) {
+        saveServerCopy(target);
+        return;
+    }
     MaintenanceResult result;
     {
         const WaitCursor wait;
@@ -209,9 +246,38 @@ void ArchiveMaintenance::VoceSalvaCopia()
                          QStringLiteral("Copia degli archivi salvata in %1.").arg(target));
 }
 
+void ArchiveMaintenance::saveServerCopy(const QString& target)
+{
+    QString error;
+    bool saved = false;
+    {
+        const WaitCursor wait;
+        MessaggioStato(QStringLiteral("Copia archivi in ") + target, true);
+        saved = writeSnapshotFile(m_context.DbArchivi, target, &error);
+        MessaggioStato(QString(), false);
+    }
+    if (!saved)
+        MessageBox::error(
+            m_parent, QStringLiteral("La copia degli archivi non è stata salvata:\n%1").arg(error));
+    else
+        MessageBox::show(m_parent, QStringLiteral("Copia degli archivi del server %1 salvata in "
+                                                  "%2: si apre anche senza il server.")
+                                       .arg(m_context.DbArchivi.location(), target));
+}
+
 bool ArchiveMaintenance::offerRepair(const QString& reason)
 {
     MessageBox::show(m_parent, kDamaged + QStringLiteral("\n\n") + reason, QMessageBox::Warning);
+    // The server's damage is its administrator's to mend: there is no file
+    // here to rebuild, and the data folder's own must not be opened instead.
+    if (m_context.DbArchivi.onServer()) {
+        MessageBox::warning(m_parent,
+                            QStringLiteral("L'archivio sul server %1 va riparato sul server dal "
+                                           "suo amministratore: da questa postazione non si "
+                                           "ripara, e le modifiche non vengono memorizzate.")
+                                .arg(m_context.DbArchivi.location()));
+        return false;
+    }
     const QString path = m_context.databaseFile();
     const auto answer = MessageBox::show(
         m_parent,
@@ -246,11 +312,15 @@ bool ArchiveMaintenance::afterOpen()
     // the program was not running (a crash, another program) and when a
     // statement meets damage, not at every start
     // (bench/data/bench_database_check).
-    const bool changed = changedSinceCleanExit(m_context.settingsFile(), db.path());
+    // A server keeps its own integrity: its copy is taken through the open
+    // connection, and there is no file here to check.
+    const bool changed =
+        !db.onServer() && changedSinceCleanExit(m_context.settingsFile(), db.path());
     DailyCopyOutcome copy;
     if (m_context.settings().dailyCopies()) {
         const WaitCursor wait;
-        copy = makeDailyCopy(db.path(), m_context.programFolder, Clock::today());
+        copy = db.onServer() ? makeDailyCopy(db, m_context.programFolder, Clock::today())
+                             : makeDailyCopy(db.path(), m_context.programFolder, Clock::today());
     }
     if (copy.kind == DailyCopyOutcome::Kind::NotDue && changed) {
         const WaitCursor wait;
@@ -288,6 +358,15 @@ bool ArchiveMaintenance::afterOpen()
 
 void ArchiveMaintenance::lastWordOnDamage()
 {
+    // The database is closed by now: the settings say where it was.
+    if (const auto server = m_context.settings().databaseServer()) {
+        MessageBox::warning(m_parent,
+                            QStringLiteral("Il programma si chiude: l'archivio sul server %1 è "
+                                           "danneggiato e va riparato sul server dal suo "
+                                           "amministratore.")
+                                .arg(describeServer(*server)));
+        return;
+    }
     QString copies;
     for (const auto& [day, path] : dailyCopies(m_context.programFolder))
         if (day <= Clock::today()) {

@@ -8,7 +8,9 @@ struct AppContext;
 // The maintenance commands of the "Archivi" menu, and the repair offered
 // when the program's own database turns out damaged. Compaction and repair
 // close the program's database first and reopen it afterwards, whatever
-// file was chosen; the copy reads the open database as it is.
+// file was chosen; the copy reads the open database as it is. A database
+// on a server is compacted in place, copied into a file of the embedded
+// engine, and never repaired from a desk.
 class ArchiveMaintenance
 {
 public:
@@ -42,6 +44,8 @@ public:
     void lastWordOnDamage();
 
 private:
+    void compactServer();
+    void saveServerCopy(const QString& target);
     QString chooseFile(const QString& title, const QString& proposed, bool save);
     bool repairFile(const QString& path);
     void restoreCopy(const QString& copy, const QString& path);

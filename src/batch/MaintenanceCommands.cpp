@@ -1,6 +1,10 @@
 // The database's care from the shell: the same routines as the "Archivi"
 // menu, on closed files by path. None opens the database through the
 // program's checked open, so that they reach a file the program refuses.
+// When the data folder's settings name a database server (and no --file is
+// given), they work on the server instead: a copy is a file of the embedded
+// engine, compaction runs in place, and nothing is repaired from here.
+#include "ArchiveTransfer.h"
 #include "BatchCommands.h"
 #include "Clock.h"
 #include "CopyRestore.h"
@@ -8,6 +12,7 @@
 #include "Database.h"
 #include "DatabaseMaintenance.h"
 #include "MaintenanceSupport.h"
+#include "ServerCare.h"
 #include "TemporaryFiles.h"
 
 #include <QDir>
@@ -41,11 +46,45 @@ BatchError failed(const MaintenanceResult& result)
     return BatchError{result.error.description};
 }
 
+// The server the data folder's settings name, unless the command has a
+// --file and it names a file.
+std::optional<ServerConnection> settingsServer(BatchRun& run, bool takesFile = true)
+{
+    if (takesFile && run.isSet(QStringLiteral("file")))
+        return std::nullopt;
+    return run.context().settings().databaseServer();
+}
+
+void openServer(Database& db, const ServerConnection& server)
+{
+    QString error;
+    if (!db.openServer(server, &error))
+        throw BatchError{QStringLiteral("server %1: %2").arg(describeServer(server), error)};
+}
+
+// The note said in a sentence of the command's own: small letter, no stop.
+QString asLine(const QString& note)
+{
+    QString line = note;
+    if (!line.isEmpty())
+        line[0] = line[0].toLower();
+    return line;
+}
+
 int backup(BatchRun& run)
 {
     const QString target = run.outputFile(run.positional(0));
     // What a copy that was killed left half-written there.
     removeStaleTemporaries(QFileInfo(target).absolutePath());
+    if (const auto server = settingsServer(run, false)) {
+        Database db;
+        openServer(db, *server);
+        QString error;
+        if (!writeSnapshotFile(db, target, &error))
+            throw BatchError{error};
+        run.deliver(target);
+        return BatchStatus::Done;
+    }
     const MaintenanceResult result = backupDatabase(run.databaseFile(), target);
     if (!result.ok)
         throw failed(result);
@@ -55,6 +94,14 @@ int backup(BatchRun& run)
 
 int verifica(BatchRun& run)
 {
+    // What a desk can check of a server: that it answers and holds the
+    // program's archives; their integrity is the server's own care.
+    if (const auto server = settingsServer(run)) {
+        Database db;
+        openServer(db, *server);
+        run.out() << asLine(serverRepairNote(db.location())) << '\n';
+        return BatchStatus::Done;
+    }
     const QString file = chosenFile(run);
     const MaintenanceResult result = checkDatabase(file);
     if (!result.ok && maintenance::isBusy(result.error))
@@ -97,6 +144,17 @@ int verifica(BatchRun& run)
 
 int compatta(BatchRun& run)
 {
+    if (const auto server = settingsServer(run)) {
+        Database db;
+        openServer(db, *server);
+        QString error;
+        if (!compactOnServer(db, &error))
+            throw BatchError{QStringLiteral("compattamento non eseguito: %1").arg(error)};
+        run.out() << QStringLiteral("l'archivio sul server %1 è stato compattato e le sue "
+                                    "statistiche aggiornate\n")
+                         .arg(db.location());
+        return BatchStatus::Done;
+    }
     const QString file = chosenFile(run);
     lockFolderOf(run, file);
     const qint64 before = QFileInfo(file).size();
@@ -114,6 +172,10 @@ int compatta(BatchRun& run)
 
 int ripara(BatchRun& run)
 {
+    if (const auto server = settingsServer(run)) {
+        run.out() << asLine(serverRepairNote(describeServer(*server))) << '\n';
+        return BatchStatus::Done;
+    }
     const QString file = chosenFile(run);
     lockFolderOf(run, file);
     const MaintenanceResult result = repairDatabase(file);
@@ -145,6 +207,8 @@ int ripara(BatchRun& run)
 
 int ripristina(BatchRun& run)
 {
+    if (const auto server = settingsServer(run, false))
+        throw BatchError{asLine(serverRestoreNote(describeServer(*server)))};
     const QString copy = QDir::cleanPath(QDir(run.positional(0)).absolutePath());
     // Also when the database is gone: the copy is what is left.
     AppContext& context = run.context();

@@ -70,6 +70,13 @@ public:
     // on after the highest key written; none when the engine does so by
     // itself. Table and column are unquoted names.
     virtual QStringList resumeCounter(const QString& table, const QString& column) const = 0;
+    // The statements that give back the room deleted and rewritten rows
+    // left and refresh the statistics the engine plans its reads by, run
+    // on the open database outside any transaction while other connections
+    // go on working. The program runs them on a server only: the embedded
+    // file is compacted by the care of its file, into a checked copy with
+    // the old file kept.
+    virtual QStringList compactInPlace() const = 0;
 
     // The columns of a table of the open database, in position order; none
     // when there is no such table. False, with the engine's error, when the

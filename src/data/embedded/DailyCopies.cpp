@@ -1,5 +1,6 @@
 #include "DailyCopies.h"
 
+#include "ArchiveTransfer.h"
 #include "IniFile.h"
 
 #include <QDir>
@@ -27,6 +28,38 @@ QString stamp(const QString& database)
         .arg(qint64(st.st_size))
         .arg(qint64(st.st_mtim.tv_sec))
         .arg(qint64(st.st_mtim.tv_nsec), 9, 10, QLatin1Char('0'));
+}
+
+bool makeCopyFolder(const QString& dataFolder, DailyCopyOutcome* outcome)
+{
+    const QString folder = dailyCopyFolder(dataFolder);
+    if (QFileInfo(folder).isDir() ||
+        QDir(dataFolder)
+            .mkdir(QStringLiteral("Backup"),
+                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        return true;
+    outcome->kind = DailyCopyOutcome::Kind::Failed;
+    outcome->error = {QStringLiteral("Impossibile creare la cartella %1.").arg(folder), EACCES};
+    return false;
+}
+
+// Once today's copy is made: only files named as the program names its
+// copies are ever removed; a copy dated after today belongs to a clock that
+// ran ahead and is the user's to judge.
+void keepNewest(const QString& dataFolder, const QDate& today, int keep, DailyCopyOutcome* outcome)
+{
+    const QString folder = dailyCopyFolder(dataFolder);
+    QStringList copies;
+    for (const auto& [day, path] : dailyCopies(dataFolder)) {
+        const QString name = QFileInfo(path).fileName();
+        if (day > today)
+            outcome->future << name;
+        else
+            copies << name;
+    }
+    for (qsizetype i = keep; i < copies.size(); ++i)
+        if (QFile::remove(folder + QLatin1Char('/') + copies.at(i)))
+            outcome->removed << copies.at(i);
 }
 
 const QString kSection = QStringLiteral("Archivio");
@@ -76,15 +109,8 @@ DailyCopyOutcome makeDailyCopy(const QString& database, const QString& dataFolde
         return outcome;
     }
 
-    const QString folder = dailyCopyFolder(dataFolder);
-    if (!QFileInfo(folder).isDir() &&
-        !QDir(dataFolder)
-             .mkdir(QStringLiteral("Backup"),
-                    QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
-        outcome.kind = DailyCopyOutcome::Kind::Failed;
-        outcome.error = {QStringLiteral("Impossibile creare la cartella %1.").arg(folder), EACCES};
+    if (!makeCopyFolder(dataFolder, &outcome))
         return outcome;
-    }
     const MaintenanceResult copy = backupDatabase(database, outcome.file);
     if (!copy.ok) {
         outcome.kind = DailyCopyOutcome::Kind::Failed;
@@ -92,21 +118,27 @@ DailyCopyOutcome makeDailyCopy(const QString& database, const QString& dataFolde
         return outcome;
     }
     outcome.kind = DailyCopyOutcome::Kind::Made;
+    keepNewest(dataFolder, today, keep, &outcome);
+    return outcome;
+}
 
-    // Only files named as the program names its copies are ever removed;
-    // a copy dated after today belongs to a clock that ran ahead and is the
-    // user's to judge.
-    QStringList copies;
-    for (const auto& [day, path] : dailyCopies(dataFolder)) {
-        const QString name = QFileInfo(path).fileName();
-        if (day > today)
-            outcome.future << name;
-        else
-            copies << name;
+DailyCopyOutcome makeDailyCopy(Database& database, const QString& dataFolder, const QDate& today,
+                               int keep)
+{
+    DailyCopyOutcome outcome;
+    if (!dailyCopyDue(dataFolder, today))
+        return outcome;
+    outcome.file = dailyCopyPath(dataFolder, today);
+    if (!makeCopyFolder(dataFolder, &outcome))
+        return outcome;
+    QString error;
+    if (!writeSnapshotFile(database, outcome.file, &error)) {
+        outcome.kind = DailyCopyOutcome::Kind::Failed;
+        outcome.error = {error, 0};
+        return outcome;
     }
-    for (qsizetype i = keep; i < copies.size(); ++i)
-        if (QFile::remove(folder + QLatin1Char('/') + copies.at(i)))
-            outcome.removed << copies.at(i);
+    outcome.kind = DailyCopyOutcome::Kind::Made;
+    keepNewest(dataFolder, today, keep, &outcome);
     return outcome;
 }
 

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class Database;
+
 // The copies of the database the program keeps by itself: one a day, made at
 // the day's first start, in Backup/ of the data folder, the last seven kept.
 struct DailyCopyOutcome
@@ -41,6 +43,13 @@ QList<QPair<QDate, QString>> dailyCopies(const QString& dataFolder);
 // good copies.
 DailyCopyOutcome makeDailyCopy(const QString& database, const QString& dataFolder,
                                const QDate& today, int keep = 7);
+// The same for a database on a server, through its open connection: today's
+// copy is a file of the embedded engine, under the same name, written from
+// one consistent state of the server (ArchiveTransfer.h's snapshot file),
+// so that it opens on any desk without the server. The server is never
+// found damaged: it keeps its own integrity.
+DailyCopyOutcome makeDailyCopy(Database& database, const QString& dataFolder, const QDate& today,
+                               int keep = 7);
 
 // A start after the day's copy checks the database again when it changed
 // while the program was not running: its size and time of last change are

@@ -175,6 +175,11 @@ QStringList SqliteDialect::resumeCounter(const QString& /*table*/, const QString
     return {};
 }
 
+QStringList SqliteDialect::compactInPlace() const
+{
+    return {QStringLiteral("VACUUM"), QStringLiteral("ANALYZE")};
+}
+
 bool SqliteDialect::tableColumns(QSqlDatabase& db, const QString& table,
                                  std::vector<CatalogueColumn>* columns, QSqlError* error) const
 {

@@ -22,6 +22,7 @@ public:
     QString sameValue(const QString& column) const override;
     QString beginReadSnapshot() const override;
     QStringList resumeCounter(const QString& table, const QString& column) const override;
+    QStringList compactInPlace() const override;
 
     bool tableColumns(QSqlDatabase& db, const QString& table, std::vector<CatalogueColumn>* columns,
                       QSqlError* error) const override;

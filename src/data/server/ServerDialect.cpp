@@ -184,6 +184,13 @@ QStringList ServerDialect::resumeCounter(const QString& table, const QString& co
                 .arg(t, column.toLower(), quoted(column))};
 }
 
+QStringList ServerDialect::compactInPlace() const
+{
+    // A plain vacuum takes no lock that stops other desks' reads or
+    // writes; a full one would rewrite every table under an exclusive lock.
+    return {QStringLiteral("VACUUM ANALYZE")};
+}
+
 bool ServerDialect::tableColumns(QSqlDatabase& db, const QString& table,
                                  std::vector<CatalogueColumn>* columns, QSqlError* error) const
 {
