@@ -302,10 +302,6 @@ bool ArchiveMaintenance::afterOpen()
         MessageBox::warning(m_parent, why);
         return true;
     }
-    // The daily copy and the check are the file's; the care of a database
-    // on a server is its administrator's.
-    if (db.onServer())
-        return true;
     // The file's quick check reads every page: on 100 000 invoices it takes
     // about twice the whole start of a minimal Qt program, so it runs with
     // the day's copy (the first start of a day), when the file changed while
