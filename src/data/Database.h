@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ServerConnection.h"
 #include "DatabaseError.h"
+#include "ServerConnection.h"
 
 #include <QSqlDatabase>
 #include <QString>

@@ -136,8 +136,8 @@ void ServerEngineTest::refusesDatabasesNotOfThisVersion_data()
         << "CREATE TABLE magazzino (codice text PRIMARY KEY)" << false << int(OpenFailure::Foreign)
         << "contiene tabelle che non sono di questo programma";
     QTest::newRow("a table laid out otherwise")
-        << "ALTER TABLE Clienti DROP COLUMN Provincia" << true << int(OpenFailure::Foreign)
-        << "la tabella Clienti ha 13 colonne invece di 14";
+        << "ALTER TABLE Clienti DROP COLUMN Versione" << true << int(OpenFailure::Foreign)
+        << "la tabella Clienti ha 14 colonne invece di 15";
     QTest::newRow("a column of another type")
         << "ALTER TABLE Fatture ALTER COLUMN Onorario TYPE text" << true
         << int(OpenFailure::Foreign) << "la colonna 7 della tabella Fatture";
