@@ -162,6 +162,10 @@ private:
 // The database file of the context's folder, or the error that there is none.
 QString existingDatabaseFile(const AppContext& context);
 
+// Opens the database on the server, or stops the command with the reason,
+// naming the server.
+void openServerDatabase(Database& db, const ServerConnection& server);
+
 // An option taking a value, for a command's table.
 QCommandLineOption valueOption(const QString& name, const QString& description,
                                const QString& valueName);

@@ -196,3 +196,10 @@ void BatchRun::lockDataFolder(const QString& folder)
         throw BatchError{error};
     m_lock = std::move(lock);
 }
+
+void openServerDatabase(Database& db, const ServerConnection& server)
+{
+    QString error;
+    if (!db.openServer(server, &error))
+        throw BatchError{QStringLiteral("server %1: %2").arg(describeServer(server), error)};
+}

@@ -55,13 +55,6 @@ std::optional<ServerConnection> settingsServer(BatchRun& run, bool takesFile = t
     return run.context().settings().databaseServer();
 }
 
-void openServer(Database& db, const ServerConnection& server)
-{
-    QString error;
-    if (!db.openServer(server, &error))
-        throw BatchError{QStringLiteral("server %1: %2").arg(describeServer(server), error)};
-}
-
 // The note said in a sentence of the command's own: small letter, no stop.
 QString asLine(const QString& note)
 {
@@ -78,7 +71,7 @@ int backup(BatchRun& run)
     removeStaleTemporaries(QFileInfo(target).absolutePath());
     if (const auto server = settingsServer(run, false)) {
         Database db;
-        openServer(db, *server);
+        openServerDatabase(db, *server);
         QString error;
         if (!writeSnapshotFile(db, target, &error))
             throw BatchError{error};
@@ -98,7 +91,7 @@ int verifica(BatchRun& run)
     // program's archives; their integrity is the server's own care.
     if (const auto server = settingsServer(run)) {
         Database db;
-        openServer(db, *server);
+        openServerDatabase(db, *server);
         run.out() << asLine(serverRepairNote(db.location())) << '\n';
         return BatchStatus::Done;
     }
@@ -146,7 +139,7 @@ int compatta(BatchRun& run)
 {
     if (const auto server = settingsServer(run)) {
         Database db;
-        openServer(db, *server);
+        openServerDatabase(db, *server);
         QString error;
         if (!compactOnServer(db, &error))
             throw BatchError{QStringLiteral("compattamento non eseguito: %1").arg(error)};

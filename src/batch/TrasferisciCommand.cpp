@@ -21,13 +21,6 @@ ServerConnection serverArgument(const BatchRun& run, const QString& option)
     return server;
 }
 
-void openServer(Database& db, const ServerConnection& server)
-{
-    QString error;
-    if (!db.openServer(server, &error))
-        throw BatchError{QStringLiteral("server %1: %2").arg(describeServer(server), error)};
-}
-
 void report(BatchRun& run, const ArchiveTally& tally, const QString& done)
 {
     for (const QString& line : describeTally(tally))
@@ -47,7 +40,7 @@ int toServer(BatchRun& run)
     if (!source.open(file, &error))
         throw BatchError{QStringLiteral("%1: %2").arg(file, error)};
     Database target;
-    openServer(target, server);
+    openServerDatabase(target, server);
     ArchiveTally tally;
     if (!copyArchives(source, target, &error, &tally))
         throw BatchError{error};
@@ -70,7 +63,7 @@ int fromServer(BatchRun& run)
         throw BatchError{QStringLiteral("il file %1 esiste già: indicarne uno nuovo").arg(named)};
     const QString file = run.outputFile(named);
     Database source;
-    openServer(source, server);
+    openServerDatabase(source, server);
     ArchiveTally tally;
     QString error;
     if (!writeSnapshotFile(source, file, &error, &tally))
