@@ -196,12 +196,6 @@ void ArchiveTransferTest::tallyNamesWhatDiffers_data()
     QTest::newRow("one letter of a text")
         << "UPDATE Clienti SET Denominazione = 'Rossi Mario' WHERE CodCliente = 'C1'"
         << QStringList{"Clienti: " + sameTotals};
-    QTest::newRow("a trailing blank")
-        << "UPDATE Clienti SET Note = Note || ' ' WHERE CodCliente = 'C2'"
-        << QStringList{"Clienti: " + sameTotals};
-    QTest::newRow("an empty text for a Null")
-        << "UPDATE Clienti SET Note = '' WHERE CodCliente = 'C1'"
-        << QStringList{"Clienti: " + sameTotals};
     QTest::newRow("the heading") << "UPDATE datipers SET Citta = 'Roma'"
                                  << QStringList{"datipers: " + sameTotals};
     QTest::newRow("a row lost")

@@ -17,7 +17,6 @@ private slots:
     void savesCheckTheVersionLoaded();
     void namedRecordsSayWhoChanged();
     void writesRacingALookUp();
-    void newDocumentsUnderOneNumber();
     void headingChangedElsewhere();
     void sendingsAtOnce();
     void sendingStateChangedElsewhere();

@@ -1,4 +1,4 @@
-#include "CreditNotesTest.h"
+#include "FeeDocumentTest.h"
 
 #include "CreditNotes.h"
 #include "FeeDocument.h"
@@ -56,26 +56,18 @@ FeeDocument noteFor(const FeeDocument& invoice, qint64 number, qint64 fee)
     return note;
 }
 
-} // namespace
-
-void CreditNotesTest::init()
+// Every credit note here reverses invoice 12.
+void storeInvoice12(Database& db)
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_db = std::make_unique<Database>();
     QString error;
-    QVERIFY2(openTestDatabase(*m_db, m_dir->filePath("falmide.db"), &error), qPrintable(error));
     QCOMPARE(
-        FeeDocuments(*m_db, FeeDocumentKind::Invoice).save(invoice12(), SaveMode::AddOnly, &error),
+        FeeDocuments(db, FeeDocumentKind::Invoice).save(invoice12(), SaveMode::AddOnly, &error),
         SaveResult::StoredNew);
 }
 
-void CreditNotesTest::cleanup()
-{
-    m_db.reset();
-    m_dir.reset();
-}
+} // namespace
 
-void CreditNotesTest::limits_data()
+void FeeDocumentTest::creditLimits_data()
 {
     QTest::addColumn<qint64>("fee");
     QTest::addColumn<qint64>("expenses");
@@ -96,8 +88,9 @@ void CreditNotesTest::limits_data()
         << "La nota di credito non può precedere la fattura 12/2026 del 03/02/2026";
 }
 
-void CreditNotesTest::limits()
+void FeeDocumentTest::creditLimits()
 {
+    storeInvoice12(*m_db);
     QFETCH(qint64, fee);
     QFETCH(qint64, expenses);
     QFETCH(QDate, date);
@@ -113,8 +106,9 @@ void CreditNotesTest::limits()
     QCOMPARE(saved, refusal.isEmpty() ? SaveResult::StoredNew : SaveResult::Refused);
 }
 
-void CreditNotesTest::fullAndPartialNotes()
+void FeeDocumentTest::fullAndPartialNotes()
 {
+    storeInvoice12(*m_db);
     FeeDocuments invoices(*m_db, FeeDocumentKind::Invoice);
     QString error;
     // A partial note of 400, then one of 600: nothing is left; a third is
@@ -168,8 +162,9 @@ void CreditNotesTest::fullAndPartialNotes()
     QCOMPARE(error, QStringLiteral("Il documento 13/2026 è una nota di credito, non una fattura"));
 }
 
-void CreditNotesTest::creditedInvoiceKept()
+void FeeDocumentTest::creditedInvoiceKept()
 {
+    storeInvoice12(*m_db);
     FeeDocuments invoices(*m_db, FeeDocumentKind::Invoice);
     QString error;
     QCOMPARE(invoices.save(noteFor(invoice12(), 13, 100000), SaveMode::AddOnly, &error),
@@ -183,8 +178,9 @@ void CreditNotesTest::creditedInvoiceKept()
     QCOMPARE(invoices.remove(key(12), &error), DeleteResult::Deleted);
 }
 
-void CreditNotesTest::earlierFileUpgraded()
+void FeeDocumentTest::creditNotesFileUpgraded()
 {
+    storeInvoice12(*m_db);
     // A database as the program wrote it before credit notes: version 4,
     // without the three columns.
     Database& db = *m_db;

@@ -1,4 +1,4 @@
-#include "InvoiceRegimeTest.h"
+#include "FeeDocumentTest.h"
 
 #include "Client.h"
 #include "FeeDocument.h"
@@ -31,55 +31,27 @@ FeeDocument invoice(int year, qint64 number)
 
 } // namespace
 
-void InvoiceRegimeTest::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_db = std::make_unique<Database>();
-    QString error;
-    QVERIFY2(openTestDatabase(*m_db, m_dir->filePath("falmide.db"), &error), qPrintable(error));
-}
-
-void InvoiceRegimeTest::cleanup()
-{
-    m_db.reset();
-    m_dir.reset();
-}
-
-void InvoiceRegimeTest::townProvince_data()
+void FeeDocumentTest::townProvince_data()
 {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("town");
     QTest::addColumn<QString>("provincia");
-    QTest::newRow("province") << "Pisa (PI)"
-                              << "Pisa"
-                              << "PI";
-    QTest::newRow("lower case, blanks") << "Bolzano ( bz ) "
-                                        << "Bolzano"
-                                        << "BZ";
-    QTest::newRow("no blank") << "Empoli(FI)"
-                              << "Empoli"
-                              << "FI";
-    QTest::newRow("none") << "Roma"
-                          << "Roma"
-                          << "";
-    QTest::newRow("no province") << "Miami (US)"
-                                 << "Miami (US)"
-                                 << "";
-    QTest::newRow("not two letters") << "Reggio (Calabria)"
-                                     << "Reggio (Calabria)"
-                                     << "";
-    QTest::newRow("not trailing") << "Massa (MS) centro"
-                                  << "Massa (MS) centro"
-                                  << "";
-    QTest::newRow("only the province") << "(RM)"
-                                       << "(RM)"
-                                       << "";
-    QTest::newRow("empty") << ""
-                           << ""
-                           << "";
+    const auto row = [](const char* stored, const char* town, const char* provincia) {
+        QTest::newRow(stored) << QString::fromLatin1(stored) << QString::fromLatin1(town)
+                              << QString::fromLatin1(provincia);
+    };
+    row("Pisa (PI)", "Pisa", "PI");
+    row("Bolzano ( bz ) ", "Bolzano", "BZ");
+    row("Empoli(FI)", "Empoli", "FI");
+    row("Roma", "Roma", "");
+    row("Miami (US)", "Miami (US)", "");
+    row("Reggio (Calabria)", "Reggio (Calabria)", "");
+    row("Massa (MS) centro", "Massa (MS) centro", "");
+    row("(RM)", "(RM)", "");
+    row("", "", "");
 }
 
-void InvoiceRegimeTest::townProvince()
+void FeeDocumentTest::townProvince()
 {
     QFETCH(QString, stored);
     QFETCH(QString, town);
@@ -92,7 +64,7 @@ void InvoiceRegimeTest::townProvince()
                  QStringLiteral("%1 (%2)").arg(town, provincia));
 }
 
-void InvoiceRegimeTest::clientCountryAndProvince()
+void FeeDocumentTest::clientCountryAndProvince()
 {
     Clients clients(*m_db);
     QString error;
@@ -129,7 +101,7 @@ void InvoiceRegimeTest::clientCountryAndProvince()
     QVERIFY(f1->provincia.isEmpty());
 }
 
-void InvoiceRegimeTest::regimeRecordedAndKept()
+void FeeDocumentTest::regimeRecordedAndKept()
 {
     QFile ini(m_dir->filePath("falmide.ini"));
     QVERIFY(ini.open(QIODevice::WriteOnly));
@@ -184,7 +156,7 @@ void InvoiceRegimeTest::regimeRecordedAndKept()
     QCOMPARE(profileFor(ordinary, unrecorded), FeeProfile::General);
 }
 
-void InvoiceRegimeTest::earlierFileUpgraded()
+void FeeDocumentTest::regimeFileUpgraded()
 {
     // A database as the program wrote it before: version 5, without the
     // clients' country and province nor the invoices' regime.

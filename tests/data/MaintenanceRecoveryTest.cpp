@@ -5,6 +5,7 @@
 #include "DailyCopies.h"
 #include "Database.h"
 #include "DatabaseMaintenance.h"
+#include "FaultRuns.h"
 #include "InstanceLock.h"
 #include "SqliteFile.h"
 #include "TemporaryFiles.h"
@@ -25,14 +26,6 @@ namespace {
 const QString kHelper = QStringLiteral(FALMIDE_FAULT_HELPER);
 const QStringList kOwnTables{"Clienti",  "Fornitori", "Fatture",
                              "Parcelle", "Movimenti", "datipers"};
-
-QByteArray hashOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly)
-               ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
-               : QByteArray();
-}
 
 // An archive shaped as the program fills it: clients with notes long enough
 // to spill onto overflow pages, a few years of invoices and purchases.
@@ -134,21 +127,6 @@ void overwrite(const QString& path, qint64 at, qint64 bytes, quint32 seed)
     f.write(noise);
 }
 
-struct HelperRun
-{
-    int exitCode = -1;
-    QString output;
-};
-
-HelperRun runHelper(const QStringList& arguments)
-{
-    QProcess p;
-    p.start(kHelper, arguments);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput())};
-}
-
 QStringList hiddenFiles(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression("^\\."));
@@ -164,16 +142,14 @@ int links(const QString& path)
 
 void MaintenanceTest::repairRecoversWhatPagesHold_data()
 {
-    // Each row: how the file is damaged (cut at a size, pages overwritten
-    // with noise, or page 1 after its header), as audits damage files.
+    // Each row: how the file is damaged (cut at half or mid-page, pages
+    // overwritten with noise, or page 1 after its header), as audits damage files.
     QTest::addColumn<qint64>("cutAt");
     QTest::addColumn<int>("pages");
     QTest::addColumn<bool>("schemaPage");
-    QTest::newRow("cut at 94 208 bytes") << qint64(94208) << 0 << false;
     QTest::newRow("cut at half") << qint64(-2) << 0 << false;
     QTest::newRow("cut at three quarters, mid-page") << qint64(-3) << 0 << false;
     QTest::newRow("1 random page") << qint64(0) << 1 << false;
-    QTest::newRow("5 random pages") << qint64(0) << 5 << false;
     QTest::newRow("20 random pages") << qint64(0) << 20 << false;
     QTest::newRow("schema page") << qint64(0) << 0 << true;
     QTest::newRow("schema page and 5 pages") << qint64(0) << 5 << true;
@@ -201,9 +177,7 @@ void MaintenanceTest::repairRecoversWhatPagesHold()
     const qint64 size = QFileInfo(path).size();
     constexpr int kPage = 4096;
     if (cutAt != 0)
-        QVERIFY(QFile::resize(path, cutAt > 0     ? cutAt
-                                    : cutAt == -2 ? size / 2
-                                                  : size * 3 / 4 + 1000));
+        QVERIFY(QFile::resize(path, cutAt == -2 ? size / 2 : size * 3 / 4 + 1000));
     const quint32 seed = quint32(qHash(QString::fromLatin1(QTest::currentDataTag())));
     QRandomGenerator random(seed);
     for (int i = 0; i < pages; ++i)
@@ -238,13 +212,13 @@ void MaintenanceTest::repairStopsWhenTheDiskFails()
     const QString path = dir.filePath("falmide.db");
     QVERIFY(makeArchive(path));
     overwrite(path, 40 * 4096, 4096, 7);
-    const QByteArray before = hashOf(path);
+    const QByteArray before = fileHash(path);
     // Early (the check) and late (the rebuild's own reading).
     for (const char* reads : {"3", "300"}) {
         const HelperRun run = runHelper({"repair-eio", path, reads});
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.output.contains("Il disco non ha potuto leggere"), qPrintable(run.output));
-        QCOMPARE(hashOf(path), before);
+        QCOMPARE(fileHash(path), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 }
@@ -269,7 +243,7 @@ void MaintenanceTest::lockFileNeverLocksOut()
     InstanceLock second(dir.path());
     QString error;
     QVERIFY(!second.acquire(&error));
-    QVERIFY2(error.contains(lockFile) &&
+    QVERIFY2(error.contains("già aperto") && error.contains(lockFile) &&
                  error.contains(QString("processo %1").arg(holder.processId())),
              qPrintable(error));
     // Killed outright: the kernel lets the lock go.
@@ -310,7 +284,7 @@ void MaintenanceTest::compactionNeverSharesAFile()
         QFile previous(kept);
         QVERIFY(previous.open(QIODevice::WriteOnly) && previous.write("la copia precedente") > 0);
     }
-    const QByteArray original = hashOf(path);
+    const QByteArray original = fileHash(path);
     const auto rows = rowsOf(path);
 
     const HelperRun run = runHelper({"compact-kill", path, step});
@@ -322,18 +296,18 @@ void MaintenanceTest::compactionNeverSharesAFile()
     QCOMPARE(links(kept), 1);
     QCOMPARE(rowsOf(path), rows);
     if (step.endsWith("copia scritta")) {
-        QCOMPARE(hashOf(path), original);
-        QCOMPARE(hashOf(kept),
+        QCOMPARE(fileHash(path), original);
+        QCOMPARE(fileHash(kept),
                  QCryptographicHash::hash("la copia precedente", QCryptographicHash::Sha256));
     } else {
-        QCOMPARE(hashOf(kept), original);
+        QCOMPARE(fileHash(kept), original);
     }
     QCOMPARE(hiddenFiles(dir.path()), QStringList());
     // Later saves change the database only.
-    const QByteArray backup = hashOf(kept);
+    const QByteArray backup = fileHash(kept);
     SqliteFile file;
     QVERIFY(file.open(path) && file.exec("DELETE FROM Movimenti"));
-    QCOMPARE(hashOf(kept), backup);
+    QCOMPARE(fileHash(kept), backup);
 }
 
 void MaintenanceTest::readOnlyAndLinkedDatabases()
@@ -345,11 +319,11 @@ void MaintenanceTest::readOnlyAndLinkedDatabases()
 
     // Its owner may only read it: never compacted over.
     QFile::setPermissions(real, QFile::ReadOwner);
-    const QByteArray before = hashOf(real);
+    const QByteArray before = fileHash(real);
     MaintenanceResult result = compactDatabase(real);
     QVERIFY(!result.ok);
     QVERIFY2(result.error.description.contains("solo letto"), qPrintable(result.error.description));
-    QCOMPARE(hashOf(real), before);
+    QCOMPARE(fileHash(real), before);
     QVERIFY(!QFileInfo::exists(dir.filePath("altrove/falmide.BAK")));
     QFile::setPermissions(real, QFile::ReadOwner | QFile::WriteOwner);
 
@@ -371,11 +345,11 @@ void MaintenanceTest::readOnlyAndLinkedDatabases()
     QVERIFY(::link(QFile::encodeName(real).constData(),
                    QFile::encodeName(dir.filePath("stesso.db")).constData()) == 0);
     for (const QString& target : {link, dir.filePath("stesso.db")}) {
-        const QByteArray live = hashOf(real);
+        const QByteArray live = fileHash(real);
         result = backupDatabase(real, target);
         QVERIFY2(!result.ok && result.error.description.contains("archivio stesso"),
                  qPrintable(target));
-        QCOMPARE(hashOf(real), live);
+        QCOMPARE(fileHash(real), live);
     }
 }
 

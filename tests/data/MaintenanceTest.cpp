@@ -4,6 +4,7 @@
 #include "DamagedPage.h"
 #include "Database.h"
 #include "DatabaseMaintenance.h"
+#include "FaultRuns.h"
 #include "FileSizeLimit.h"
 #include "InstanceLock.h"
 #include "Recordset.h"
@@ -72,29 +73,6 @@ QStringList dump(const QString& path)
     return out;
 }
 
-QByteArray fileHash(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-}
-
-struct HelperRun
-{
-    int exitCode = -1;
-    QString output;
-};
-
-HelperRun runHelper(const QStringList& arguments)
-{
-    QProcess p;
-    p.start(kHelper, arguments);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput())};
-}
-
 } // namespace
 
 void MaintenanceTest::init()
@@ -148,12 +126,19 @@ void MaintenanceTest::openRefusesWhatItCannotTrust()
         QCOMPARE(fileHash(copy), before);
     }
 
-    QFile empty(dir.filePath("vuoto.db"));
-    QVERIFY(empty.open(QIODevice::WriteOnly));
-    empty.close();
-    Database db;
-    QVERIFY(!db.open(empty.fileName(), &error));
-    QCOMPARE(db.openFailure(), OpenFailure::Damaged);
+    // An empty file and a text file: refused, and no schema written into them.
+    for (const QByteArray& content :
+         {QByteArray(), QByteArray("non è un archivio\n").repeated(200)}) {
+        QFile junk(dir.filePath("altro.db"));
+        QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write(content) == content.size());
+        junk.close();
+        Database db;
+        QVERIFY(!db.open(junk.fileName(), &error));
+        QVERIFY(!db.isOpen());
+        QCOMPARE(db.openFailure(), OpenFailure::Damaged);
+        QCOMPARE(fileHash(junk.fileName()),
+                 QCryptographicHash::hash(content, QCryptographicHash::Sha256));
+    }
 }
 
 void MaintenanceTest::olderLayoutIsMigratedInPlace()
@@ -428,19 +413,6 @@ void MaintenanceTest::dailyCopiesKeepSeven()
     QVERIFY(QFileInfo::exists(today.file));
     QCOMPARE(today.removed, QStringList{"falmide-2026-03-03.db"});
     QCOMPARE(QDir(dailyCopyFolder(dir.path())).entryList(QDir::Files).size(), 15);
-}
-
-void MaintenanceTest::secondInstanceRefused()
-{
-    QTemporaryDir dir;
-    QString error;
-    auto first = std::make_unique<InstanceLock>(dir.path());
-    QVERIFY(first->acquire(&error));
-    InstanceLock second(dir.path());
-    QVERIFY(!second.acquire(&error));
-    QVERIFY2(error.contains("già aperto"), qPrintable(error));
-    first.reset();
-    QVERIFY(second.acquire(&error));
 }
 
 void MaintenanceTest::killedWhileSavingLosesNothing()

@@ -21,7 +21,6 @@ private slots:
     void failedStepLeavesOriginal_data();
     void failedStepLeavesOriginal();
     void dailyCopiesKeepSeven();
-    void secondInstanceRefused();
     void killedWhileSavingLosesNothing();
     void repairRecoversWhatPagesHold_data();
     void repairRecoversWhatPagesHold();

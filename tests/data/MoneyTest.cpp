@@ -23,60 +23,28 @@ void MoneyTest::reading_data()
     QTest::addColumn<QString>("whole");   // the whole text as an amount
     QTest::addColumn<QString>("leading"); // the amount the text starts with
 
-    QTest::newRow("display form") << "1 234.56"
-                                  << "123456"
-                                  << "123456";
-    QTest::newRow("below one") << "0.29"
-                               << "29"
-                               << "29";
-    QTest::newRow("comma as point") << "1234,5"
-                                    << "123450"
-                                    << "123450";
-    QTest::newRow("negative") << "-0.5"
-                              << "-50"
-                              << "-50";
-    QTest::newRow("plus sign") << "+5"
-                               << "500"
-                               << "500";
-    QTest::newRow("point first") << ".5"
-                                 << "50"
-                                 << "50";
-    QTest::newRow("half cent up") << "1.005"
-                                  << "101"
-                                  << "101";
-    QTest::newRow("under half a cent") << "1.00499"
-                                       << "100"
-                                       << "100";
-    QTest::newRow("negative half cent") << "-1.005"
-                                        << "-101"
-                                        << "-101";
-    QTest::newRow("not a number") << "abc"
-                                  << "none"
-                                  << "none";
-    QTest::newRow("point alone") << "."
-                                 << "none"
-                                 << "none";
-    QTest::newRow("sign alone") << "-"
-                                << "none"
-                                << "none";
-    QTest::newRow("empty") << ""
-                           << "none"
-                           << "none";
-    QTest::newRow("leading number") << "12abc"
-                                    << "none"
-                                    << "1200";
-    QTest::newRow("second comma") << "1,2,3"
-                                  << "none"
-                                  << "120";
-    QTest::newRow("fifteen digits") << "999999999999999.99"
-                                    << "99999999999999999"
-                                    << "99999999999999999";
-    QTest::newRow("sixteen digits") << "1000000000000000"
-                                    << "none"
-                                    << "none";
-    QTest::newRow("zeros count as digits") << "0000000000000001"
-                                           << "none"
-                                           << "none";
+    const auto row = [](const char* tag, const char* text, const char* whole, const char* leading) {
+        QTest::newRow(tag) << QString::fromLatin1(text) << QString::fromLatin1(whole)
+                           << QString::fromLatin1(leading);
+    };
+    row("display form", "1 234.56", "123456", "123456");
+    row("below one", "0.29", "29", "29");
+    row("comma as point", "1234,5", "123450", "123450");
+    row("negative", "-0.5", "-50", "-50");
+    row("plus sign", "+5", "500", "500");
+    row("point first", ".5", "50", "50");
+    row("half cent up", "1.005", "101", "101");
+    row("under half a cent", "1.00499", "100", "100");
+    row("negative half cent", "-1.005", "-101", "-101");
+    row("not a number", "abc", "none", "none");
+    row("point alone", ".", "none", "none");
+    row("sign alone", "-", "none", "none");
+    row("empty", "", "none", "none");
+    row("leading number", "12abc", "none", "1200");
+    row("second comma", "1,2,3", "none", "120");
+    row("fifteen digits", "999999999999999.99", "99999999999999999", "99999999999999999");
+    row("sixteen digits", "1000000000000000", "none", "none");
+    row("zeros count as digits", "0000000000000001", "none", "none");
 }
 
 void MoneyTest::reading()
@@ -141,79 +109,38 @@ void MoneyTest::typedAmounts()
 void MoneyTest::forms_data()
 {
     QTest::addColumn<qint64>("cents");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("grouped");
-    QTest::addColumn<QString>("printed");
-    QTest::addColumn<QString>("italian");
-    QTest::addColumn<QString>("english");
-    QTest::addColumn<QString>("plain");
+    QTest::addColumn<QStringList>("texts"); // field, grouped, printed, Italian, English, plain
 
-    QTest::newRow("thousands") << qint64(123456) << "1 234.56"
-                               << "1 234.56"
-                               << "1 234,56"
-                               << "1.234,56"
-                               << "1,234.56"
-                               << "1234.56";
-    QTest::newRow("zero") << qint64(0) << ""
-                          << "0.00"
-                          << ""
-                          << "0,00"
-                          << "0.00"
-                          << "0.00";
-    QTest::newRow("cents only") << qint64(-5) << "-0.05"
-                                << "-0.05"
-                                << "-0,05"
-                                << "-0,05"
-                                << "-0.05"
-                                << "-0.05";
-    QTest::newRow("three digits") << qint64(99999) << "999.99"
-                                  << "999.99"
-                                  << "999,99"
-                                  << "999,99"
-                                  << "999.99"
-                                  << "999.99";
-    QTest::newRow("net total") << qint64(106880) << "1 068.80"
-                               << "1 068.80"
-                               << "1 068,80"
-                               << "1.068,80"
-                               << "1,068.80"
-                               << "1068.80";
-    QTest::newRow("negative millions") << qint64(-123456700) << "-1 234 567.00"
-                                       << "-1 234 567.00"
-                                       << "-1 234 567,00"
-                                       << "-1.234.567,00"
-                                       << "-1,234,567.00"
-                                       << "-1234567.00";
-    QTest::newRow("beyond what a column holds")
-        << qint64(1234567890123456700) << "12 345 678 901 234 567.00"
-        << "12 345 678 901 234 567.00"
-        << "12 345 678 901 234 567,00"
-        << "12.345.678.901.234.567,00"
-        << "12,345,678,901,234,567.00"
-        << "12345678901234567.00";
+    const auto row = [](const char* tag, qint64 cents, const char* texts) {
+        QTest::newRow(tag) << cents << QString::fromLatin1(texts).split(QLatin1Char('|'));
+    };
+    row("thousands", 123456, "1 234.56|1 234.56|1 234,56|1.234,56|1,234.56|1234.56");
+    row("zero", 0, "|0.00||0,00|0.00|0.00");
+    row("cents only", -5, "-0.05|-0.05|-0,05|-0,05|-0.05|-0.05");
+    row("three digits", 99999, "999.99|999.99|999,99|999,99|999.99|999.99");
+    row("negative millions", -123456700,
+        "-1 234 567.00|-1 234 567.00|-1 234 567,00|-1.234.567,00|-1,234,567.00|-1234567.00");
+    row("beyond what a column holds", 1234567890123456700,
+        "12 345 678 901 234 567.00|12 345 678 901 234 567.00|12 345 678 901 234 567,00|"
+        "12.345.678.901.234.567,00|12,345,678,901,234,567.00|12345678901234567.00");
 }
 
 void MoneyTest::forms()
 {
     QFETCH(qint64, cents);
-    QFETCH(QString, field);
-    QFETCH(QString, grouped);
-    QFETCH(QString, printed);
-    QFETCH(QString, italian);
-    QFETCH(QString, english);
-    QFETCH(QString, plain);
+    QFETCH(QStringList, texts);
     const Money amount = Money::fromCents(cents);
-    QCOMPARE(amount.fieldText(), field);
-    QCOMPARE(amount.groupedText(), grouped);
-    QCOMPARE(amount.printText(), printed);
-    QCOMPARE(amount.localeText(".", ","), italian);
-    QCOMPARE(amount.localeText(",", "."), english);
-    QCOMPARE(amount.plainText(), plain);
+    QCOMPARE(amount.fieldText(), texts.at(0));
+    QCOMPARE(amount.groupedText(), texts.at(1));
+    QCOMPARE(amount.printText(), texts.at(2));
+    QCOMPARE(amount.localeText(".", ","), texts.at(3));
+    QCOMPARE(amount.localeText(",", "."), texts.at(4));
+    QCOMPARE(amount.plainText(), texts.at(5));
     // Every form but the locale's reads back as the same amount.
     constexpr int anyLength = 36;
-    QCOMPARE(Money::fromText(plain, anyLength), std::optional<Money>(amount));
-    QCOMPARE(Money::fromText(grouped, anyLength), std::optional<Money>(amount));
-    QCOMPARE(Money::fromText(printed, anyLength).value_or(Money()), amount);
+    QCOMPARE(Money::fromText(texts.at(5), anyLength), std::optional<Money>(amount));
+    QCOMPARE(Money::fromText(texts.at(1), anyLength), std::optional<Money>(amount));
+    QCOMPARE(Money::fromText(texts.at(2), anyLength).value_or(Money()), amount);
 }
 
 void MoneyTest::rounding_data()

@@ -20,9 +20,7 @@ private slots:
     void valuesConvertByType();
     void failedSaveLeavesTableAsItWas();
     void snapshotBindsValues();
-    void refusesWhatIsNotOurDatabase();
     void olderFileMigratedInPlace();
-    void version2InvoicesKeptWithEmptyXmlColumn();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;

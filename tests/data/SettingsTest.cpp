@@ -5,15 +5,6 @@
 #include <QFile>
 #include <QtTest>
 
-QString SettingsTest::write(const QByteArray& content)
-{
-    const QString file = m_dir.filePath("falmide.ini");
-    QFile f(file);
-    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
-        qWarning("cannot write %s", qPrintable(file));
-    return file;
-}
-
 void SettingsTest::defaultsWhenAbsent()
 {
     // Empty values count as absent.
@@ -31,7 +22,7 @@ void SettingsTest::defaultsWhenAbsent()
     QVERIFY(!s.proFormaOnLetterhead());
     QVERIFY(!s.consultColumnWidth(0));
     QVERIFY(!s.consultDocumentType());
-    QCOMPARE(Settings(m_dir.filePath("missing.ini")).feeProfile(), FeeProfile::General);
+    QCOMPARE(Settings(m_dir->filePath("missing.ini")).feeProfile(), FeeProfile::General);
     const FatturaPASettings e = s.fatturaPA();
     QVERIFY(e.regimeFiscale == "RF01" && e.tipoCassa == "TC03");
     QVERIFY(e.provincia.isEmpty() && e.iban.isEmpty() && !e.allegaPdf);
@@ -160,26 +151,19 @@ void SettingsTest::serverArguments_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("described"); // empty: refused
 
-    QTest::newRow("all") << "rossi@studio:5433/falmide"
-                         << "rossi@studio:5433/falmide";
-    QTest::newRow("host and database") << "studio/falmide"
-                                       << "studio:5432/falmide";
-    QTest::newRow("address") << " 127.0.0.1:6543/archivi "
-                             << "127.0.0.1:6543/archivi";
-    QTest::newRow("IPv6") << "rossi@[::1]:5432/falmide"
-                          << "rossi@[::1]:5432/falmide";
-    QTest::newRow("no database") << "studio:5432"
-                                 << "";
-    QTest::newRow("port zero") << "studio:0/falmide"
-                               << "";
-    QTest::newRow("port too high") << "studio:65536/falmide"
-                                   << "";
-    QTest::newRow("port not a number") << "studio:abc/falmide"
-                                       << "";
-    QTest::newRow("no host") << "rossi@/falmide"
-                             << "";
-    QTest::newRow("empty") << ""
-                           << "";
+    const auto row = [](const char* text, const char* described) {
+        QTest::newRow(text) << QString::fromLatin1(text) << QString::fromLatin1(described);
+    };
+    row("rossi@studio:5433/falmide", "rossi@studio:5433/falmide");
+    row("studio/falmide", "studio:5432/falmide");
+    row(" 127.0.0.1:6543/archivi ", "127.0.0.1:6543/archivi");
+    row("rossi@[::1]:5432/falmide", "rossi@[::1]:5432/falmide");
+    row("studio:5432", "");
+    row("studio:0/falmide", "");
+    row("studio:65536/falmide", "");
+    row("studio:abc/falmide", "");
+    row("rossi@/falmide", "");
+    row("", "");
 }
 
 void SettingsTest::serverArguments()

@@ -2,22 +2,20 @@
 
 #include <QObject>
 
-// The program's database on the tests' PostgreSQL server: opening, the
-// refusals said in Italian, and what must behave as on the embedded engine.
+// The program's database on the tests' PostgreSQL server: the refusals said
+// in Italian, and what must behave as on the embedded engine. The data
+// tests run on the server as well.
 class ServerEngineTest : public QObject
 {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void opensAnEmptyDatabaseThenReopensIt();
     void refusesDatabasesNotOfThisVersion_data();
     void refusesDatabasesNotOfThisVersion();
     void refusesLogins_data();
     void refusesLogins();
-    void refusesAServerThatDoesNotAnswer();
     void readOnlyLoginsAndDatabases();
     void keysSortByTheirBytesOnBothEngines();
-    void aKeyGivenTwiceIsAConstraint();
     void errorsByKind_data();
     void errorsByKind();
 };

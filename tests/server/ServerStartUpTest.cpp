@@ -6,32 +6,7 @@
 #include "TestDataFolder.h"
 #include "TestDatabase.h"
 
-#include <QProcess>
 #include <QtTest>
-
-namespace {
-
-const QString kProgram = QStringLiteral(FALMIDE_PROGRAM);
-
-struct Ran
-{
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-Ran runProgram(const QString& folder, const QStringList& arguments)
-{
-    QProcess p;
-    p.start(kProgram, QStringList{QStringLiteral("--dir"), folder} + arguments);
-    if (!p.waitForFinished(60000))
-        p.kill();
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
-
-} // namespace
 
 void ServerStartUpTest::initTestCase()
 {
@@ -81,31 +56,4 @@ void ServerStartUpTest::refusesAServerItCannotReach()
     QVERIFY2(error.contains("rossi@127.0.0.1:1/falmide non risponde"), qPrintable(error));
     QVERIFY(!desk.context().DbArchivi.isOpen());
     QVERIFY(!QFile::exists(desk.context().databaseFile()));
-
-    // A command says so on its error output and fails.
-    const Ran ran = runProgram(desk.path(), {"fattura-pdf", "2026", "1"});
-    QCOMPARE(ran.status, 1);
-    QVERIFY2(ran.err.contains("non risponde"), qPrintable(ran.err));
-    QVERIFY(!QFile::exists(desk.context().databaseFile()));
-}
-
-void ServerStartUpTest::commandsWorkOnTheServer()
-{
-    // The invoice stored on the server is printed by a command of a desk
-    // whose data folder holds no database at all.
-    TestDataFolder desk;
-    QString error;
-    QVERIFY2(desk.setUp(&error), qPrintable(error));
-    QVERIFY2(desk.addSendableInvoice(&error), qPrintable(error));
-    QVERIFY(desk.context().DbArchivi.onServer());
-    QVERIFY(desk.writeSettings(testDatabaseSettings(desk.context().databaseFile())));
-    desk.context().DbArchivi.close();
-
-    const Ran ran = runProgram(desk.path(), {"fattura-pdf", "2026", "1"});
-    QVERIFY2(ran.status == 0, qPrintable(ran.err));
-    const QString written = ran.out.trimmed();
-    QVERIFY2(written.endsWith("Fatture/2026/Fattura_2026_1.pdf"), qPrintable(written));
-    QVERIFY(QFile::exists(written));
-    QVERIFY(!QFile::exists(desk.context().databaseFile()));
-    QVERIFY(!QFile::exists(desk.filePath(QString::fromLatin1(kLockFileName))));
 }

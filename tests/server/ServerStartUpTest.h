@@ -2,9 +2,9 @@
 
 #include <QObject>
 
-// The program and its commands started on archives on the tests' server:
-// no folder lock, where the archives are said, and a server that cannot
-// be reached refused before anything starts.
+// The program started on archives on the tests' server: no folder lock,
+// where the archives are said, and a server that cannot be reached refused
+// before anything starts.
 class ServerStartUpTest : public QObject
 {
     Q_OBJECT
@@ -12,5 +12,4 @@ private slots:
     void initTestCase();
     void startsOnTheServerWithoutTheFolderLock();
     void refusesAServerItCannotReach();
-    void commandsWorkOnTheServer();
 };
