@@ -4,57 +4,16 @@
 #include "FatturaPAChecks.h"
 #include "FatturaPAFile.h"
 
+#include "InvoiceSamples.h"
+
 #include <QDir>
-#include <QFile>
 #include <QMultiHash>
-#include <QProcess>
 #include <QXmlStreamReader>
 #include <QtTest>
 
+using namespace samples;
+
 namespace {
-
-Money euro(const char* text)
-{
-    return Money::fromText(QString::fromLatin1(text)).value_or(Money());
-}
-
-std::optional<Money> amountOrNone(const char* text)
-{
-    return *text ? std::optional<Money>(euro(text)) : std::nullopt;
-}
-
-// A complete invoice of a professional in Rome to a company in Forlì whose
-// name needs escaping.
-FatturaPAInvoice sampleInvoice()
-{
-    FatturaPAInvoice e;
-    e.invoice.key = *DocumentKey::of(QDate(2026, 3, 15), 7);
-    e.invoice.date = QDate(2026, 3, 15);
-    e.invoice.clientCode = "C1";
-    e.invoice.subject = "Accatastamento";
-    e.invoice.description = "Pratica DOCFA\nvisura";
-    e.invoice.fee = euro("1000");
-    e.invoice.vatRate = 22;
-    e.invoice.vat = euro("220");
-    e.client = {"C1",
-                "D'Angelo & Figli <Srl>",
-                "Via Roma 1",
-                "Forlì",
-                "47121",
-                "01234567897",
-                "dngmra70a01d704y",
-                "",
-                "",
-                "d'angelo@pec.it",
-                "",
-                "IT",
-                ""};
-    e.datiUtente = {"Geom. Mario Rossi", "Via Appia 10",    "Roma", "00179",
-                    "09876543217",       "RSSMRA80A01H501U"};
-    e.settings.provincia = "RM";
-    e.settings.iban = "IT60 X054 2811 1010 0000 0123 456";
-    return e;
-}
 
 // The sample's client as a business in Lyon, the fee without VAT.
 void makeForeign(FatturaPAInvoice* e)
@@ -102,11 +61,9 @@ Money sumOf(const QMultiHash<QString, QString>& x, const QString& key)
 // xmllint's verdict against the official schema; empty when valid.
 QString schemaErrors(const QString& file)
 {
-    QProcess lint;
-    lint.start("xmllint", {"--noout", "--nonet", "--schema", FALMIDE_FATTURAPA_SCHEMA, file});
-    if (!lint.waitForFinished(30000))
-        return "xmllint did not run (Debian package libxml2-utils): " + lint.errorString();
-    return lint.exitCode() == 0 ? QString() : QString::fromUtf8(lint.readAllStandardError());
+    const auto [status, output] =
+        run("xmllint", {"--noout", "--nonet", "--schema", FALMIDE_FATTURAPA_SCHEMA, file});
+    return status == 0 ? QString() : output;
 }
 
 } // namespace
@@ -168,9 +125,7 @@ void FatturaPATest::validAndAddingUp()
     const QString errors = schemaErrors(file);
     QVERIFY2(errors.isEmpty(), qPrintable(errors));
 
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray xml = f.readAll();
+    const QByteArray xml = contents(file);
     QVERIFY(xml.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
     QVERIFY(xml.contains("<Denominazione>D'Angelo &amp; Figli &lt;Srl&gt;</Denominazione>"));
     QVERIFY(xml.contains("<Comune>Forl\xc3\xac</Comune>"));
@@ -354,9 +309,7 @@ void FatturaPATest::pdfAttached()
     const QString errors = schemaErrors(file);
     QVERIFY2(errors.isEmpty(), qPrintable(errors));
 
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray xml = f.readAll();
+    const QByteArray xml = contents(file);
     const auto x = leaves(xml);
     QCOMPARE(x.value("Allegati/NomeAttachment"), "Fattura_2026_7.pdf");
     QCOMPARE(x.value("Allegati/FormatoAttachment"), "PDF");
@@ -367,9 +320,7 @@ void FatturaPATest::pdfAttached()
     // The PDF is only carried: the amounts stay those of the invoice.
     e.attachment.reset();
     QVERIFY(writeFatturaPA(e, file, &message));
-    QFile again(file);
-    QVERIFY(again.open(QIODevice::ReadOnly));
-    QVERIFY(!again.readAll().contains("Allegati"));
+    QVERIFY(!contents(file).contains("Allegati"));
 }
 
 void FatturaPATest::progressivoInvio_data()
@@ -403,9 +354,7 @@ void FatturaPATest::foreignAndProvince()
     const QString italian = m_dir.filePath("italian.xml");
     QString message;
     QVERIFY2(writeFatturaPA(e, italian, &message), qPrintable(message));
-    QFile f(italian);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(leaves(f.readAll()).values("Sede/Provincia").count("FC"), 1);
+    QCOMPARE(leaves(contents(italian)).values("Sede/Provincia").count("FC"), 1);
 
     // A business abroad, with the integrative contribution and expenses:
     // its own country, the fixed postcode and recipient code, no province,
@@ -418,9 +367,7 @@ void FatturaPATest::foreignAndProvince()
     QVERIFY2(writeFatturaPA(e, file, &message), qPrintable(message));
     const QString errors = schemaErrors(file);
     QVERIFY2(errors.isEmpty(), qPrintable(errors));
-    QFile g(file);
-    QVERIFY(g.open(QIODevice::ReadOnly));
-    const QByteArray xml = g.readAll();
+    const QByteArray xml = contents(file);
     const auto x = leaves(xml);
     QCOMPARE(x.value("DatiTrasmissione/CodiceDestinatario"), "XXXXXXX");
     QVERIFY(!x.contains("DatiTrasmissione/PECDestinatario"));
@@ -437,4 +384,61 @@ void FatturaPATest::foreignAndProvince()
     QVERIFY(x.values("DatiRiepilogo/RiferimentoNormativo")
                 .contains("Operazione non soggetta ad IVA ai sensi dell'art. 7-ter DPR 633/72"));
     QCOMPARE(x.value("DatiGeneraliDocumento/ImportoTotaleDocumento"), "1070.00");
+}
+
+void FatturaPATest::stampDutyMissingRefusedNeedlessWarned_data()
+{
+    QTest::addColumn<QString>("regime");
+    QTest::addColumn<QStringList>("amounts"); // fee, contribution, expenses, stamp
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<QString>("warning");
+
+    QTest::newRow("VAT, expenses at the threshold")
+        << "RF01" << QStringList{"1000", "", "77.47", ""} << QString() << QString();
+    QTest::newRow("VAT, expenses a cent above, no stamp")
+        << "RF01" << QStringList{"1000", "", "77.48", ""}
+        << "manca il bollo di 2,00 €: gli importi senza IVA (77,48 €) superano 77,47 €"
+        << QString();
+    QTest::newRow("VAT, expenses a cent above, stamp")
+        << "RF01" << QStringList{"1000", "", "77.48", "2"} << QString() << QString();
+    QTest::newRow("VAT, stamp not due")
+        << "RF01" << QStringList{"1000", "", "50", "2"} << QString()
+        << "il bollo di 2,00 € non è dovuto: gli importi senza IVA (50,00 €) non superano 77,47 €";
+    QTest::newRow("flat rate, fee and contribution above")
+        << "RF19" << QStringList{"75", "3", "", ""} << "manca il bollo" << QString();
+    QTest::newRow("flat rate, stamp due and charged")
+        << "RF19" << QStringList{"1000", "40", "", "2"} << QString() << QString();
+    QTest::newRow("flat rate, small fee with a stamp")
+        << "RF19" << QStringList{"70", "", "", "2"} << QString() << "non è dovuto";
+}
+
+void FatturaPATest::stampDutyMissingRefusedNeedlessWarned()
+{
+    QFETCH(QString, regime);
+    QFETCH(QStringList, amounts);
+    QFETCH(QString, problem);
+    QFETCH(QString, warning);
+    FatturaPAInvoice e = sampleInvoice();
+    e.settings.regimeFiscale = regime;
+    FeeDocument& d = e.invoice;
+    const auto a = [&amounts](int i) { return amountOrNone(qPrintable(amounts[i])); };
+    std::tie(d.fee, d.contribution, d.expenses, d.stamp) = std::tuple(a(0), a(1), a(2), a(3));
+    d.contributionRate = d.contribution ? std::optional<int>(4) : std::nullopt;
+    const bool flatRate = regime == "RF19";
+    d.vatRate = flatRate ? std::nullopt : std::optional<int>(22);
+    d.vat = flatRate ? std::nullopt : d.fee->times(22, 100);
+
+    const QStringList problems = fatturaPAProblems(e);
+    const QStringList warnings = fatturaPAWarnings(e);
+    QCOMPARE(problems.size(), problem.isEmpty() ? 0 : 1);
+    QCOMPARE(warnings.size(), warning.isEmpty() ? 0 : 1);
+    if (!problem.isEmpty())
+        QVERIFY2(problems.first().startsWith(problem), qPrintable(problems.first()));
+    if (!warning.isEmpty())
+        QVERIFY2(warnings.first().contains(warning), qPrintable(warnings.first()));
+    // A warning leaves the file to be written; a problem writes none.
+    const QString file = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + ".xml");
+    QString message;
+    QCOMPARE(writeFatturaPA(e, file, &message), problem.isEmpty());
+    QCOMPARE(QFile::exists(file), problem.isEmpty());
 }
