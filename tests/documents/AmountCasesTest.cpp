@@ -13,6 +13,7 @@
 #include "PeriodSelection.h"
 #include "PlainFields.h"
 #include "PrintRun.h"
+#include "TestDatabase.h"
 #include "TextForms.h"
 
 #include <QBuffer>
@@ -254,7 +255,8 @@ void AmountCasesTest::everyUserShowsTheGoldenAmounts()
     QVERIFY(dir.isValid());
     Database db;
     QString error;
-    QVERIFY2(db.open(dir.filePath(QStringLiteral("falmide.db")), &error), qPrintable(error));
+    QVERIFY2(openTestDatabase(db, dir.filePath(QStringLiteral("falmide.db")), &error),
+             qPrintable(error));
     QVERIFY2(db.execute(QStringLiteral("INSERT INTO Clienti (Chiave, CodCliente, Denominazione) "
                                        "VALUES ('R1        ', 'R1', 'Rossi Mario')"),
                         {}, &error),

@@ -4,6 +4,7 @@
 #include "ReceiptImport.h"
 #include "SdiReceipt.h"
 #include "Sendings.h"
+#include "TestDatabase.h"
 #include "ZipFile.h"
 
 #include "InvoiceSamples.h"
@@ -211,7 +212,7 @@ void SdiReceiptTest::sentFilesTakeReceipts()
     QTemporaryDir dir;
     Database db;
     QString error;
-    QVERIFY2(db.open(dir.filePath("falmide.db"), &error), qPrintable(error));
+    QVERIFY2(openTestDatabase(db, dir.filePath("falmide.db"), &error), qPrintable(error));
     const DocumentKey invoice = *DocumentKey::of(QDate(2026, 12, 1), 7);
     QVERIFY2(db.execute("INSERT INTO Fatture (Chiave, Data, Numero, CodCli) VALUES (?, ?, 7, 'R1')",
                         {invoice.stored(), QDate(2026, 12, 1)}, &error),
