@@ -36,7 +36,8 @@ private:
     quint64 m_state;
 };
 
-// The cases the computation's own comments and tests name, first.
+// The cases that check the computation by name, first: the golden file keeps
+// their lines whole.
 std::vector<AmountCase> namedCases()
 {
     auto c = [](bool geometra, const char* fee, const char* vr, const char* cr, const char* rr,
@@ -57,6 +58,10 @@ std::vector<AmountCase> namedCases()
         c(false, "333.33", "22", "4", ""),
         c(true, "1.15", "", "", "50"),
         c(false, "1000", "22", "122", "20"),
+        // The VAT is the rate times the taxable amount as printed: fee plus
+        // the contribution rounded to the cent. 1000.15 + 40.01 = 1040.16,
+        // 22% of it 228.8352 (not 228.83432); 5.44 + 0.22 = 5.66, 22% 1.2452
+        // (not 1.24); 12.10 + 0.24 = 12.34, 22% 2.7148 (not 2.72).
         c(false, "1000.15", "22", "4", "20"),
         c(true, "1000.15", "22", "4", "20"),
         c(false, "5.44", "22", "4", ""),
@@ -64,6 +69,8 @@ std::vector<AmountCase> namedCases()
         c(false, "abc", "22", "", ""),
         c(false, "0", "22", "4", "20"),
         c(false, "1000", "22", "4", "20", "50", "2"),
+        // More digits than a double holds: 50% of 50 000 000 000 000.01 keeps
+        // its last half cent, which rounds up.
         c(false, "50000000000000.01", "50", "", "50"),
         c(true, "99999999999999.99", "100", "100", "100", "99999999999999.99", "2"),
         c(false, "-1000", "22", "4", "20", "10"),
@@ -71,6 +78,8 @@ std::vector<AmountCase> namedCases()
     };
     for (std::size_t i = 0; i < cases.size(); ++i)
         cases[i].invoice = i % 2 == 0 || i < 4;
+    // Leaving a field other than the fee or a rate only totals; a VAT
+    // computed later takes the typed contribution, as the page prints its base.
     AmountCase typed = c(false, "1000", "22", "", "");
     typed.contribution = QStringLiteral("250");
     typed.index = FeeField::Contribution;

@@ -13,6 +13,7 @@
 #include "PeriodSelection.h"
 #include "PlainFields.h"
 #include "PrintRun.h"
+#include "TestDatabase.h"
 #include "TextForms.h"
 
 #include <QBuffer>
@@ -148,20 +149,11 @@ QString layoutText(PrintRun& run, const DocumentToPrint& printed, bool invoice,
 // its file carries.
 QString fatturaPAText(const FatturaPAInvoice& e)
 {
-    static const QStringList kept = {"ImportoRitenuta",
-                                     "AliquotaRitenuta",
-                                     "ImportoBollo",
-                                     "AlCassa",
-                                     "ImportoContributoCassa",
-                                     "ImponibileCassa",
-                                     "Ritenuta",
-                                     "ImportoTotaleDocumento",
-                                     "PrezzoTotale",
-                                     "AliquotaIVA",
-                                     "Natura",
-                                     "ImponibileImporto",
-                                     "Imposta",
-                                     "ImportoPagamento"};
+    static const QStringList kept =
+        QStringLiteral("ImportoRitenuta AliquotaRitenuta ImportoBollo AlCassa "
+                       "ImportoContributoCassa ImponibileCassa Ritenuta ImportoTotaleDocumento "
+                       "PrezzoTotale AliquotaIVA Natura ImponibileImporto Imposta ImportoPagamento")
+            .split(QLatin1Char(' '));
     const FeeAmounts a = FeeAmounts::of(e.invoice, FeeDocumentKind::Invoice);
     QStringList xml;
     QXmlStreamReader reader(fatturaPAXml(e));
@@ -254,7 +246,8 @@ void AmountCasesTest::everyUserShowsTheGoldenAmounts()
     QVERIFY(dir.isValid());
     Database db;
     QString error;
-    QVERIFY2(db.open(dir.filePath(QStringLiteral("falmide.db")), &error), qPrintable(error));
+    QVERIFY2(openTestDatabase(db, dir.filePath(QStringLiteral("falmide.db")), &error),
+             qPrintable(error));
     QVERIFY2(db.execute(QStringLiteral("INSERT INTO Clienti (Chiave, CodCliente, Denominazione) "
                                        "VALUES ('R1        ', 'R1', 'Rossi Mario')"),
                         {}, &error),
@@ -273,21 +266,12 @@ void AmountCasesTest::everyUserShowsTheGoldenAmounts()
     const Settings general = settingsFile("generale.ini", "Ingegnere");
 
     Client client;
-    client.code = QStringLiteral("R1");
-    client.name = QStringLiteral("Rossi Mario");
-    client.address = QStringLiteral("Via Verdi 3");
-    client.town = QStringLiteral("Alba");
-    client.postcode = QStringLiteral("12051");
-    client.vatNumber = QStringLiteral("01234567897");
-    client.taxCode = QStringLiteral("RSSMRA80A01H501U");
-    client.definiz = QStringLiteral("Egr. Sig.");
-    client.codiceDestinatario = QStringLiteral("ABC1234");
-    const QStringList heading = {QStringLiteral("Geom. Bianchi Luca"),
-                                 QStringLiteral("Corso Alfieri 10"),
-                                 QStringLiteral("Asti"),
-                                 QStringLiteral("14100"),
-                                 QStringLiteral("09876543217"),
-                                 QStringLiteral("BNCLCU70B02A479J")};
+    std::tie(client.code, client.name, client.address, client.town, client.postcode) =
+        std::tuple("R1", "Rossi Mario", "Via Verdi 3", "Alba", "12051");
+    std::tie(client.vatNumber, client.taxCode, client.definiz, client.codiceDestinatario) =
+        std::tuple("01234567897", "RSSMRA80A01H501U", "Egr. Sig.", "ABC1234");
+    const QStringList heading = {"Geom. Bianchi Luca", "Corso Alfieri 10", "Asti", "14100",
+                                 "09876543217",        "BNCLCU70B02A479J"};
 
     QBuffer unused;
     unused.open(QIODevice::WriteOnly);

@@ -5,18 +5,15 @@
 #include <QObject>
 #include <memory>
 
-// The amount computation and the proposed numbers, without windows.
+// The purchase displays and the proposed numbers, without windows; the fee
+// documents' amounts are the amount cases' (test_amount_cases).
 class AmountsAndNumbersTest : public QObject
 {
     Q_OBJECT
 private slots:
     void init();
     void cleanup();
-    void writtenAmounts();
-    void feeComputation();
-    void exactWhereFloatsWereNot();
     void purchaseDisplays();
-    void proposedNumbers();
     void proposedNumbersNeverNameAStoredDocument_data();
     void proposedNumbersNeverNameAStoredDocument();
 

@@ -7,7 +7,8 @@
 #include <memory>
 
 // The invoice and pro-forma pages as recorded, against golden dumps, and
-// the invoice print window.
+// the invoice print window; electronic invoices shown as pages: a golden
+// dump, pages that flow, the PDF they export, the preview from the dialog.
 class DocumentLayoutTest : public QObject
 {
     Q_OBJECT
@@ -22,6 +23,10 @@ private slots:
     void numbersAsFieldsShowThem();
     void printWindowFillsAndArchives();
     void notFoundStillOpensPreview();
+    void supplierPages();
+    void manyLinesFlowOntoNumberedPages();
+    void exportedPdf();
+    void previewFromFileDialog();
 
 private:
     PrintFixture m_fixture;

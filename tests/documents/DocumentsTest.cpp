@@ -1,6 +1,7 @@
 #include "DocumentsTest.h"
 
 #include "Clock.h"
+#include "DocumentAmounts.h"
 #include "DocumentFieldTyping.h"
 #include "DocumentKey.h"
 #include "FArcFAT.h"
@@ -43,6 +44,11 @@ void addClient(AppContext& context)
     QVERIFY(clients->Update());
 }
 
+QString stamp(QWidget* window)
+{
+    return line(window, FeeField::Stamp)->text().trimmed();
+}
+
 } // namespace
 
 void DocumentsTest::init()
@@ -51,6 +57,7 @@ void DocumentsTest::init()
     Clock::setToday(QDate(2026, 12, 6));
     QString error;
     QVERIFY2(m_data.setUp(&error), qPrintable(error));
+    addClient(m_data.context());
 }
 
 void DocumentsTest::cleanup()
@@ -63,7 +70,6 @@ void DocumentsTest::invoiceWindowByKeyboard()
 {
     QVERIFY(m_data.writeSettings(
         "[Generale]\nCalcolo=GEOMETRA\nImporto=Compenso\nPrivacy_1=Informativa\n"));
-    addClient(m_data.context());
     {
         FArcFAT window(m_data.context());
         QCOMPARE(window.windowTitle(), QStringLiteral("Archivio FATTURE - versione EURO"));
@@ -175,7 +181,7 @@ void DocumentsTest::typedAmountsStayUntilTheirInputChanges()
     QCOMPARE(line(&window, 11)->text().trimmed(), QStringLiteral("105.00"));
 }
 
-void DocumentsTest::proFormaAndPurchaseWindows()
+void DocumentsTest::proFormaWindow()
 {
     {
         FParcella window(m_data.context());
@@ -201,25 +207,6 @@ void DocumentsTest::proFormaAndPurchaseWindows()
     QVERIFY(parcelle->Seek("=", "2026         1"));
     QCOMPARE(parcelle->value(10).toDate(), QDate(2026, 2, 1));
     QCOMPARE(parcelle->value(14).toLongLong(), 20800);
-
-    FArcMOV window(m_data.context());
-    QCOMPARE(window.windowTitle(), QStringLiteral("Archivio MOVIMENTI"));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    QCOMPARE(line(&window, 1)->text(), QStringLiteral("1"));
-    enter(&window, 4, "100");
-    enter(&window, 5, "22");
-    enter(&window, 6, "0.5");
-    QCOMPARE(window.Ombra(4)->text(), QStringLiteral("100.00"));
-    QCOMPARE(window.Ombra(5)->text(), QStringLiteral("22.00"));
-    QCOMPARE(window.Ombra(6)->text(), QStringLiteral("50.00"));
-    enter(&window, 6, "1");
-    QCOMPARE(window.Ombra(6)->text(), QStringLiteral("100.00"));
-    enter(&window, 8, "5");
-    QCOMPARE(window.Ombra(6)->text(), QStringLiteral("100.00"));
-    enter(&window, 4, "");
-    QCOMPARE(window.Ombra(4)->text() + window.Ombra(5)->text() + window.Ombra(6)->text(),
-             QString());
 }
 
 // An amount whose display form is longer than its field's MaxLength is shown
@@ -236,62 +223,33 @@ void DocumentsTest::longAndCommaAmountsStoredAsTyped()
         line(&window, 0)->setFocus(Qt::MouseFocusReason);
         QTest::keyClick(line(&window, 0), Qt::Key_Tab);
         QTest::keyClick(line(&window, 1), Qt::Key_Tab);
-        const struct
-        {
-            const char* typed;
-            const char* shown;
-            qint64 cents;
-        } cases[] = {
-            {"1234567.89", "1 234 567.89", 123456789},
-            {"-123456.78", "-123 456.78", -12345678},
-            {"12,5", "12.50", 1250},
-            {"0,05", "0.05", 5},
-            // Never cut to the field's length: the whole amount is stored.
-            {"12345678901", "12 345 678 901.00", 1234567890100},
-            {"123456789012.34", "123 456 789 012.34", 12345678901234},
-            // The Italian way, as the grids show amounts.
-            {"2.500,00", "2 500.00", 250000},
-            {"1.234.567,5", "1 234 567.50", 123456750},
-            {"1.234.567", "1 234 567.00", 123456700},
-            {"12.5", "12.50", 1250},
-            {"1 470,00", "1 470.00", 147000},
-        };
-        for (const auto& c : cases) {
-            enter(&window, 4, c.typed);
-            QCOMPARE(line(&window, 4)->text(), QString::fromLatin1(c.shown));
+        // Never cut to the field's length: the whole amount is stored.
+        for (const auto& [typed, shown, cents] :
+             {std::tuple("12345678901", "12 345 678 901.00", 1234567890100LL),
+              std::tuple("1 470,00", "1 470.00", 147000LL)}) {
+            enter(&window, 4, typed);
+            QCOMPARE(line(&window, 4)->text(), QString::fromLatin1(shown));
             QTest::mouseClick(window.BtMem(), Qt::LeftButton);
             QCOMPARE(MessageBox::shownCount(), 0);
             QVERIFY(purchases->Seek("=", key));
-            QCOMPARE(purchases->value(5).toLongLong(), c.cents);
+            QCOMPARE(purchases->value(5).toLongLong(), cents);
         }
-        // What cannot be read is said, naming the field, and nothing is stored.
-        const struct
-        {
-            const char* typed;
-            const char* said;
-        } refused[] = {
-            {"1.470", "Imponibile: \"1.470\" non è chiaro: il punto separa le migliaia o i "
-                      "decimali? Per 1 470 euro scrivere 1470 oppure 1.470,00; per 1,47 euro "
-                      "scrivere 1,47."},
-            {"1.47,00", "i punti separano le migliaia a gruppi di tre cifre"},
-            {"12,345", "ha più di due decimali"},
-            {"1,2,3", "non è un importo"},
-            {"12-", "non è un importo"},
-        };
-        for (const auto& r : refused) {
-            MessageBox::resetForTest();
-            MessageBox::setNextAnswer(QMessageBox::Ok);
-            enter(&window, 4, r.typed);
-            QTRY_VERIFY(line(&window, 4)->hasFocus());
-            QCOMPARE(MessageBox::shownCount(), 1);
-            QVERIFY2(MessageBox::lastText().contains(QString::fromUtf8(r.said)),
-                     qPrintable(MessageBox::lastText()));
-            QCOMPARE(line(&window, 4)->text(), QString::fromLatin1(r.typed));
-            MessageBox::setNextAnswer(QMessageBox::Ok);
-            QTest::mouseClick(window.BtMem(), Qt::LeftButton);
-            QVERIFY(purchases->Seek("=", key));
-            QCOMPARE(purchases->value(5).toLongLong(), 147000); // the last stored
-        }
+        // What cannot be read is said, naming the field, kept for correction,
+        // and nothing is stored.
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        enter(&window, 4, "1.470");
+        QTRY_VERIFY(line(&window, 4)->hasFocus());
+        QCOMPARE(MessageBox::shownCount(), 1);
+        QVERIFY2(
+            MessageBox::lastText().contains(
+                "Imponibile: \"1.470\" non è chiaro: il punto separa le migliaia o i decimali? "
+                "Per 1 470 euro scrivere 1470 oppure 1.470,00; per 1,47 euro scrivere 1,47."),
+            qPrintable(MessageBox::lastText()));
+        QCOMPARE(line(&window, 4)->text(), QStringLiteral("1.470"));
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        QTest::mouseClick(window.BtMem(), Qt::LeftButton);
+        QVERIFY(purchases->Seek("=", key));
+        QCOMPARE(purchases->value(5).toLongLong(), 147000); // the last stored
         MessageBox::resetForTest();
         enter(&window, 4, "1470");
 
@@ -368,7 +326,6 @@ void DocumentsTest::valuesBeyondTheirColumnKeepTheFocus()
 // ends the window; one typed but not saved is reported as not found.
 void DocumentsTest::proFormaPrintsThroughPreviewAndCloses()
 {
-    addClient(m_data.context());
 
     for (bool saved : {true, false}) {
         FParcella window(m_data.context());
@@ -434,7 +391,6 @@ void DocumentsTest::saveRefusesUnknownCodes()
 // was typed; saving and deleting are said in the status panel.
 void DocumentsTest::storedInvoiceEditedAndDeleted()
 {
-    addClient(m_data.context());
     QString error;
     auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "Fatture", &error);
     addInvoice(*rs, QDate(2026, 3, 10), 12);
@@ -505,7 +461,6 @@ void DocumentsTest::storedInvoiceEditedAndDeleted()
 // would have: with the amounts that follow from it.
 void DocumentsTest::escapeSavesTheFieldBeingTyped()
 {
-    addClient(m_data.context());
     {
         FArcFAT untouched(m_data.context());
         untouched.show();
@@ -536,107 +491,100 @@ void DocumentsTest::escapeSavesTheFieldBeingTyped()
     QCOMPARE(rs->value(12).toLongLong(), 44000);
 }
 
-void DocumentsTest::electronicInvoiceBesideThePdf()
+void DocumentsTest::proposedAboveTheThresholdUntilTyped()
 {
-    QString error;
-    Database& db = m_data.context().DbArchivi;
-    QVERIFY(
-        db.execute("UPDATE datipers SET Denominazione = 'Geom. Rossi', Indirizzo = 'Via Appia', "
-                   "Citta = 'Roma', CAP = '00179', PartitaIVA = '09876543217', "
-                   "CodiceFiscale = 'RSSMRA80A01H501U'",
-                   {}, &error));
-    QVERIFY(db.execute("INSERT INTO Clienti (Chiave, CodCliente, Denominazione, Indirizzo, Citta, "
-                       "PartitaIVA, CodDestinatario, PEC) VALUES ('B1        ', 'B1', 'Bianchi', "
-                       "'Via Po', 'Milano', '01234567897', 'abc1234', 'b@pec.it')",
-                       {}, &error));
-    QVERIFY(db.execute("INSERT INTO Fatture (Chiave, Data, Numero, CodCli, Oggetto, Onorario, "
-                       "AliqIVA, ImportoIVA) VALUES ('2026         1', '2026-12-01', 1, 'B1', "
-                       "'Rilievo', 100000, 22, 22000)",
-                       {}, &error));
-
     FArcFAT window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    QTRY_VERIFY(line(&window, 2)->hasFocus());
-    auto* button = window.findChild<QPushButton*>("FatturaElettronica");
-    QVERIFY(!button->isEnabled()); // number 2 is free
-    enter(&window, 1, "1");
-    QVERIFY(button->isEnabled() && window.Stampa()->isEnabled());
-    auto* written = window.findChild<QLabel*>("XmlScritto");
-    QCOMPARE(written->text(), QStringLiteral("XML non ancora scritto"));
+    enter(&window, FeeField::Client, "r1");
+    enter(&window, FeeField::Fee, "1000");
+    enter(&window, FeeField::VatRate, "22");
+    QCOMPARE(stamp(&window), QString());
 
-    // The client has no postcode: nothing is written and the message says so.
-    MessageBox::setNextAnswer(QMessageBox::Ok);
-    QTest::mouseClick(button, Qt::LeftButton);
-    QVERIFY2(MessageBox::lastText().contains("Manca il CAP del cliente B1."),
-             qPrintable(MessageBox::lastText()));
-    // The first sending's progressive.
-    const QString path = m_data.filePath("Fatture/2026/IT09876543217_A0001.xml");
-    QVERIFY(!QFile::exists(path));
+    // Under VAT only the expenses are without it.
+    enter(&window, FeeField::Expenses, "77.48");
+    QCOMPARE(stamp(&window), QStringLiteral("2.00"));
+    QCOMPARE(window.Totale()->text(), QStringLiteral("1 299.48"));
+    enter(&window, FeeField::Expenses, "77.47");
+    QCOMPARE(stamp(&window), QString());
+    QCOMPARE(window.Totale()->text(), QStringLiteral("1 297.47"));
 
-    QVERIFY(db.execute("UPDATE Clienti SET CAP = '20121'", {}, &error));
-    // An edit not yet stored is never left out of the file: "No" writes
-    // nothing, "Sì" stores the edit and writes it.
-    enter(&window, 3, "Frazionamento");
-    MessageBox::resetForTest();
-    MessageBox::setNextAnswer(QMessageBox::No);
-    QTest::mouseClick(button, Qt::LeftButton);
-    QCOMPARE(MessageBox::shownCount(), 1);
-    QVERIFY(MessageBox::lastText().contains("Memorizzarle e scrivere la fattura elettronica?"));
-    QVERIFY(!QFile::exists(path));
-    QCOMPARE(line(&window, 3)->text(), QStringLiteral("Frazionamento"));
-    MessageBox::setNextAnswer(QMessageBox::Yes);
-    MessageBox::setNextAnswer(QMessageBox::Ok);
-    QTest::mouseClick(button, Qt::LeftButton);
-    QCOMPARE(MessageBox::lastText(), "Fattura elettronica scritta in\n" + path);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    // The recipient code says where the file goes: no certified mail then.
-    const QByteArray xml = file.readAll();
-    QVERIFY(xml.contains("<CodiceDestinatario>ABC1234</CodiceDestinatario>"));
-    QVERIFY(!xml.contains("PECDestinatario"));
-    QVERIFY(xml.contains("Frazionamento"));
-    QCOMPARE(file.permissions() & 0x0077, QFile::Permissions()); // the owner's only
-    const QString today =
-        "XML scritto il " + QDate::currentDate().toString("dd/MM/yyyy") + " alle ";
-    QVERIFY2(written->text().startsWith(today), qPrintable(written->text()));
-    file.close();
-    QCOMPARE(FeeDocuments(db, FeeDocumentKind::Invoice)
-                 .find(*DocumentKey::of(QDate(2026, 12, 1), "1"), &error)
-                 ->subject,
-             QStringLiteral("Frazionamento"));
+    // Without a VAT rate the fee is without VAT too.
+    enter(&window, FeeField::VatRate, "");
+    QCOMPARE(stamp(&window), QStringLiteral("2.00"));
 
-    enter(&window, 1, "5");
-    QVERIFY(!button->isEnabled());
-    QCOMPARE(written->text(), QString());
-    enter(&window, 1, "1");
-    QVERIFY(written->text().startsWith(today));
+    // Typed by hand, it stays whatever the amounts do.
+    enter(&window, FeeField::Stamp, "16");
+    QCOMPARE(stamp(&window), QStringLiteral("16.00"));
+    enter(&window, FeeField::VatRate, "22");
+    enter(&window, FeeField::Expenses, "10");
+    QCOMPARE(stamp(&window), QStringLiteral("16.00"));
+    QCOMPARE(MessageBox::shownCount(), 0);
 }
 
-void DocumentsTest::electronicInvoiceCarriesItsPdf()
+void DocumentsTest::storedInvoiceKeepsItsStampDuty()
 {
-    QVERIFY(m_data.writeSettings("[FatturaPA]\nAllegaPDF=1\n"));
-    QString error;
-    QVERIFY2(m_data.addSendableInvoice(&error), qPrintable(error));
-
+    // The amount and the threshold come from the settings.
+    QVERIFY(m_data.writeSettings("[FatturaPA]\nRegimeFiscale=RF19\nBollo=16\nSogliaBollo=100\n"));
+    {
+        FArcFAT window(m_data.context());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        enter(&window, FeeField::Client, "r1");
+        enter(&window, FeeField::Fee, "100");
+        QCOMPARE(stamp(&window), QString());
+        enter(&window, FeeField::Fee, "100.01");
+        QCOMPARE(stamp(&window), QStringLiteral("16.00"));
+        // Stored without it, by the user's choice.
+        enter(&window, FeeField::Stamp, "");
+        QTest::mouseClick(window.BtMem(), Qt::LeftButton);
+        QCOMPARE(MessageBox::shownCount(), 0);
+    }
     FArcFAT window(m_data.context());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    enter(&window, 1, "1");
-    // No PDF in the archive yet: it is written there first, then carried.
-    const QString pdf = m_data.filePath("Fatture/2026/Fattura_2026_1.pdf");
-    QVERIFY(!QFile::exists(pdf));
-    MessageBox::setNextAnswer(QMessageBox::Ok);
-    QTest::mouseClick(window.findChild<QPushButton*>("FatturaElettronica"), Qt::LeftButton);
-    const QString path = m_data.filePath("Fatture/2026/IT09876543217_A0001.xml");
-    QCOMPARE(MessageBox::lastText(), "Fattura elettronica scritta in\n" + path);
-    QFile archived(pdf);
-    QVERIFY(archived.open(QIODevice::ReadOnly));
-    const QByteArray bytes = archived.readAll();
-    QVERIFY(bytes.startsWith("%PDF-"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray xml = file.readAll();
-    QVERIFY(xml.contains("<NomeAttachment>Fattura_2026_1.pdf</NomeAttachment>"));
-    QVERIFY(xml.contains("<Attachment>" + bytes.toBase64() + "</Attachment>"));
+    enter(&window, FeeField::Number, "1");
+    QCOMPARE(line(&window, FeeField::Fee)->text(), QStringLiteral("100.01"));
+    enter(&window, FeeField::Expenses, "10");
+    QCOMPARE(stamp(&window), QString());
+}
+
+void DocumentsTest::storedInvoiceComputedUnderItsOwnProfile()
+{
+    // Saved when the settings computed as a geometra: the withholding is on the
+    // fee alone. The settings have since moved to the general profile, which
+    // would withhold on the contribution too (208.03).
+    QString error;
+    QVERIFY2(m_data.context().DbArchivi.execute(
+                 "INSERT INTO Fatture (Chiave, Data, Numero, CodCli, Oggetto, Onorario, AliqIVA, "
+                 "AliqContributo, AliqRA, ImportoIVA, ImportoContributo, ImportoRA, Profilo, "
+                 "RegimeFiscale) "
+                 "VALUES ('2026         5', '2026-11-02', 5, 'R1', 'Rilievo', 100015, 22, 4, "
+                 "20, 22884, 4001, 20003, 'GEOMETRA', 'RF01')",
+                 {}, &error),
+             qPrintable(error));
+    FArcFAT window(m_data.context());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    enter(&window, FeeField::Number, "5");
+    QCOMPARE(line(&window, FeeField::Withholding)->text().trimmed(), QStringLiteral("200.03"));
+    enter(&window, FeeField::Fee, "1000.15");
+    QCOMPARE(line(&window, FeeField::Withholding)->text().trimmed(), QStringLiteral("200.03"));
+    enter(&window, FeeField::Subject, "Rilievo e frazionamento");
+    QTest::mouseClick(window.BtMem(), Qt::LeftButton);
+    QCOMPARE(MessageBox::shownCount(), 0);
+    const auto stored = FeeDocuments(m_data.context().DbArchivi, FeeDocumentKind::Invoice)
+                            .find(*DocumentKey::of(QDate(2026, 11, 2), 5), &error);
+    QVERIFY2(stored, qPrintable(error));
+    QVERIFY(stored->withholding == Money::fromCents(20003));
+    QVERIFY(stored->profile == FeeProfile::Geometra);
+    QCOMPARE(stored->subject, QStringLiteral("Rilievo e frazionamento"));
+
+    // A new invoice follows the settings.
+    enter(&window, FeeField::Number, "6");
+    enter(&window, FeeField::Client, "r1");
+    enter(&window, FeeField::Fee, "1000.15");
+    enter(&window, FeeField::ContributionRate, "4");
+    enter(&window, FeeField::WithholdingRate, "20");
+    QCOMPARE(line(&window, FeeField::Withholding)->text().trimmed(), QStringLiteral("208.03"));
 }

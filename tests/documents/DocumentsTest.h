@@ -13,15 +13,18 @@ private slots:
     void cleanup();
     void invoiceWindowByKeyboard();
     void typedAmountsStayUntilTheirInputChanges();
-    void proFormaAndPurchaseWindows();
+    void proFormaWindow();
     void longAndCommaAmountsStoredAsTyped();
     void valuesBeyondTheirColumnKeepTheFocus();
     void proFormaPrintsThroughPreviewAndCloses();
     void saveRefusesUnknownCodes();
     void storedInvoiceEditedAndDeleted();
     void escapeSavesTheFieldBeingTyped();
-    void electronicInvoiceBesideThePdf();
-    void electronicInvoiceCarriesItsPdf();
+    // The stamp duty the invoice window proposes, and the profile a stored
+    // invoice is computed under.
+    void proposedAboveTheThresholdUntilTyped();
+    void storedInvoiceKeepsItsStampDuty();
+    void storedInvoiceComputedUnderItsOwnProfile();
 
 private:
     TestDataFolder m_data;

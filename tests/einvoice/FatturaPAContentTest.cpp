@@ -5,73 +5,29 @@
 #include "FatturaPAXml.h"
 #include "SignedContent.h"
 
-#include <QFile>
+#include "InvoiceSamples.h"
+
 #include <QFileInfo>
-#include <QProcess>
 #include <QtTest>
+
+using namespace samples;
 
 namespace {
 
 const QString kSupplierFile =
     QStringLiteral(FALMIDE_SUPPLIERS) + QStringLiteral("/IT01234567897_00042.xml");
 
-Money euro(const char* text)
-{
-    return *Money::fromText(QString::fromLatin1(text));
-}
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool put(const QString& path, const QByteArray& data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
-}
-
-std::pair<int, QString> run(const QString& program, const QStringList& arguments)
-{
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, arguments);
-    if (!p.waitForFinished(60000))
-        return {-1, program + ": " + p.errorString()};
-    return {p.exitCode(), QString::fromUtf8(p.readAll())};
-}
-
-// An invoice of the program's own: a professional in Rome to a company in
-// Forlì.
+// One of the program's own, with everything a fee document may carry.
 FatturaPAInvoice ownInvoice()
 {
-    FatturaPAInvoice e;
-    e.invoice.key = *DocumentKey::of(QDate(2026, 3, 15), 7);
-    e.invoice.date = QDate(2026, 3, 15);
-    e.invoice.subject = "Accatastamento";
-    e.invoice.description = "Pratica DOCFA";
-    e.invoice.fee = euro("1000");
-    e.invoice.vatRate = 22;
-    e.invoice.vat = euro("228.80");
-    e.invoice.contributionRate = 4;
-    e.invoice.contribution = euro("40");
-    e.invoice.withholdingRate = 20;
-    e.invoice.withholding = euro("200");
-    e.invoice.expenses = euro("50");
-    e.invoice.stamp = euro("2");
+    FatturaPAInvoice e = sampleInvoice();
+    FeeDocument& d = e.invoice;
+    d.vat = euro("228.80");
+    std::tie(d.contributionRate, d.contribution) = std::pair(4, euro("40"));
+    std::tie(d.withholdingRate, d.withholding) = std::pair(20, euro("200"));
+    std::tie(d.expenses, d.stamp) = std::pair(euro("50"), euro("2"));
     e.profile = FeeProfile::Geometra;
-    e.client = {"C1",         "D'Angelo & Figli Srl",
-                "Via Roma 1", "Forlì",
-                "47121",      "01234567897",
-                "",           "",
-                "",           "",
-                "",           "IT",
-                "FC"};
-    e.datiUtente = {"Geom. Mario Rossi", "Via Appia 10",    "Roma", "00179",
-                    "09876543217",       "RSSMRA80A01H501U"};
-    e.settings.provincia = "RM";
-    e.settings.iban = "IT60X0542811101000000123456";
+    e.client.provincia = "FC";
     e.progressive = "A0007";
     return e;
 }
@@ -88,34 +44,17 @@ Money sum(const QList<FatturaPASummary>& summaries, QString FatturaPASummary::*f
 
 void FatturaPAContentTest::ownFilesReadBack_data()
 {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<QString>("total");
-    QTest::addColumn<QString>("net");
-    QTest::newRow("invoice") << "invoice"
-                             << "TD01"
-                             << "1320.80"
-                             << "1120.80";
-    QTest::newRow("flat rate") << "flat rate"
-                               << "TD01"
-                               << "1092.00"
-                               << "1092.00";
-    QTest::newRow("credit note") << "credit note"
-                                 << "TD04"
-                                 << "1320.80"
-                                 << "1120.80";
-    QTest::newRow("with its PDF") << "attachment"
-                                  << "TD01"
-                                  << "1320.80"
-                                  << "1120.80";
+    QTest::addColumn<QStringList>("row"); // the case, its type, total and net
+    QTest::newRow("invoice") << QStringList{"invoice", "TD01", "1320.80", "1120.80"};
+    QTest::newRow("flat rate") << QStringList{"flat rate", "TD01", "1092.00", "1092.00"};
+    QTest::newRow("credit note") << QStringList{"credit note", "TD04", "1320.80", "1120.80"};
+    QTest::newRow("with its PDF") << QStringList{"attachment", "TD01", "1320.80", "1120.80"};
 }
 
 void FatturaPAContentTest::ownFilesReadBack()
 {
-    QFETCH(QString, kind);
-    QFETCH(QString, type);
-    QFETCH(QString, total);
-    QFETCH(QString, net);
+    QFETCH(QStringList, row);
+    const QString kind = row[0], type = row[1], total = row[2], net = row[3];
     FatturaPAInvoice e = ownInvoice();
     if (kind == "flat rate") {
         e.settings.regimeFiscale = "RF19";
@@ -136,34 +75,18 @@ void FatturaPAContentTest::ownFilesReadBack()
     QString message;
     const auto c = readFatturaPAFile(name, &message);
     QVERIFY2(c, qPrintable(message));
-    QCOMPARE(c->fileName, "IT09876543217_A0007.xml");
-    QVERIFY(!c->isSigned);
-    QCOMPARE(c->progressive, "A0007");
-    QCOMPARE(c->format, "FPR12");
-    QCOMPARE(c->recipientCode, "0000000");
-    QCOMPARE(c->supplier.name, "Geom. Mario Rossi");
-    QCOMPARE(c->supplier.vatCountry + c->supplier.vatNumber, "IT09876543217");
-    QCOMPARE(c->supplier.taxCode, "RSSMRA80A01H501U");
+    // Each part as the supplier's file shows it on its page (the golden
+    // fatturapa_fornitore of the documents' tests); here what that file lacks.
     QCOMPARE(c->supplier.regime, e.settings.regimeFiscale);
-    QCOMPARE(c->supplier.province, "RM");
-    QCOMPARE(c->client.name, "D'Angelo & Figli Srl");
-    QCOMPARE(c->client.town, "Forlì");
-    QCOMPARE(c->client.province, "FC");
     QCOMPARE(c->bodies.size(), 1);
     const FatturaPABody& b = c->bodies.first();
     QCOMPARE(b.documentType, type);
-    QCOMPARE(b.number, "7");
-    QCOMPARE(b.date, QDate(2026, 3, 15));
-    QCOMPARE(b.currency, "EUR");
     QCOMPARE(b.total, total);
-    QCOMPARE(b.stampDuty, "2.00");
     // What the summaries hold adds up to the document's total.
     QCOMPARE(sum(b.summaries, &FatturaPASummary::taxable) +
                  sum(b.summaries, &FatturaPASummary::tax),
              *Money::fromText(total));
     QCOMPARE(b.lines.size(), 3);
-    QCOMPARE(b.lines.first().description, "Accatastamento - Pratica DOCFA");
-    QCOMPARE(b.lines.last().nature, "N1");
     QCOMPARE(b.funds.size(), 1);
     QCOMPARE(b.funds.first().type, "TC03");
     QCOMPARE(b.funds.first().amount, "40.00");
@@ -175,53 +98,9 @@ void FatturaPAContentTest::ownFilesReadBack()
     }
     QCOMPARE(b.payments.size(), 1);
     QCOMPARE(b.payments.first().instalments.first().amount, net);
-    QCOMPARE(b.payments.first().instalments.first().iban, "IT60X0542811101000000123456");
     QCOMPARE(b.attachments.size(), kind == "attachment" ? 1 : 0);
     if (kind == "attachment")
         QCOMPARE(b.attachments.first().name, "Fattura_2026_7.pdf");
-}
-
-void FatturaPAContentTest::supplierFile()
-{
-    QString message;
-    const auto c = readFatturaPAFile(kSupplierFile, &message);
-    QVERIFY2(c, qPrintable(message));
-    QCOMPARE(c->transmitter, "IT01879020517");
-    QCOMPARE(c->recipientPec, "studio.rossi@pec.it");
-    QCOMPARE(c->supplier.name, "Cartoleria Tecnica Bianchi S.r.l.");
-    QCOMPARE(c->supplier.address, "Via dei Mille, 24");
-    QCOMPARE(c->supplier.phone, "051 234567");
-    QCOMPARE(c->supplier.email, "amministrazione@bianchi.example");
-    // A person's name from its parts, the title first.
-    QCOMPARE(c->client.name, "Geom. Mario Rossi");
-    const FatturaPABody& b = c->bodies.first();
-    QCOMPARE(b.number, "FT/2026/1187");
-    QCOMPARE(b.reasons.size(), 1);
-    QCOMPARE(b.lines.size(), 3);
-    QCOMPARE(b.lines[0].quantity, "1.00");
-    QCOMPARE(b.lines[0].unit, "pz");
-    QCOMPARE(b.lines[1].unitPrice, "25.12345");
-    QCOMPARE(b.lines[2].quantity, "");
-    QCOMPARE(b.lines[2].nature, "N1");
-    QCOMPARE(b.summaries.size(), 3);
-    QCOMPARE(b.summaries[0].vatRate, "22.00");
-    QCOMPARE(b.summaries[1].tax, "7.54");
-    QCOMPARE(b.summaries[2].nature, "N1");
-    QCOMPARE(b.summaries[2].reference, "Escluse ex art. 15 DPR 633/72");
-    QCOMPARE(sum(b.summaries, &FatturaPASummary::taxable) +
-                 sum(b.summaries, &FatturaPASummary::tax),
-             *Money::fromText(b.total));
-    const FatturaPAInstalment& pay = b.payments.first().instalments.first();
-    QCOMPARE(b.payments.first().conditions, "TP02");
-    QCOMPARE(pay.mode, "MP05");
-    QCOMPARE(pay.due, QDate(2026, 12, 20));
-    QCOMPARE(pay.amount, "1304.91");
-    QCOMPARE(pay.bank, "Banca di Bologna");
-    QCOMPARE(pay.beneficiary, "Cartoleria Tecnica Bianchi S.r.l.");
-    QCOMPARE(b.attachments.size(), 1);
-    QCOMPARE(b.attachments.first().name, "FT_2026_1187.pdf");
-    QCOMPARE(b.attachments.first().format, "PDF");
-    QCOMPARE(b.attachments.first().description, "Copia di cortesia");
 }
 
 void FatturaPAContentTest::namespacesAndUnknownElements_data()
@@ -285,16 +164,12 @@ void FatturaPAContentTest::namespacesAndUnknownElements()
 
 void FatturaPAContentTest::signedFiles()
 {
-    const QString key = m_dir.filePath("firma.key");
-    const QString certificate = m_dir.filePath("firma.crt");
-    auto [status, output] = run("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes",
-                                            "-subj", "/CN=Fornitore di prova", "-days", "1",
-                                            "-keyout", key, "-out", certificate});
-    QVERIFY2(status == 0, qPrintable(output));
+    QString problem;
+    const QStringList sign =
+        signerOf(m_dir.path(), "Fornitore di prova", &problem) + QStringList{"-in", kSupplierFile};
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
     const QString p7m = m_dir.filePath("IT01234567897_00042.xml.p7m");
-    const QStringList sign{"cms",         "-sign",   "-binary",   "-outform", "DER", "-in",
-                           kSupplierFile, "-signer", certificate, "-inkey",   key};
-    std::tie(status, output) = run("openssl", sign + QStringList{"-nodetach", "-out", p7m});
+    auto [status, output] = run("openssl", sign + QStringList{"-nodetach", "-out", p7m});
     QVERIFY2(status == 0, qPrintable(output));
 
     QString message;
@@ -380,36 +255,21 @@ void FatturaPAContentTest::notFatturaPARefused()
 
 void FatturaPAContentTest::italianNumbers_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("decimal");
-    QTest::addColumn<QString>("percent");
+    QTest::addColumn<QStringList>("texts"); // as read, as a decimal, as a percent
     // The supplier's page in the documents' golden files shows a rate,
     // a quantity of eight decimals and a unit price of five as read.
-    QTest::newRow("negative, thousands") << "-1234567.5"
-                                         << "-1.234.567,50"
-                                         << "-1.234.567,5%";
-    QTest::newRow("half rate") << "5.50"
-                               << "5,50"
-                               << "5,5%";
-    QTest::newRow("leading zero") << "0100"
-                                  << "100,00"
-                                  << "100%";
-    QTest::newRow("no minus zero") << "-0.00"
-                                   << "0,00"
-                                   << "0%";
-    QTest::newRow("not a number") << "1,5"
-                                  << "1,5"
-                                  << "1,5";
-    QTest::newRow("empty") << ""
-                           << ""
-                           << "";
+    QTest::newRow("negative, thousands")
+        << QStringList{"-1234567.5", "-1.234.567,50", "-1.234.567,5%"};
+    QTest::newRow("half rate") << QStringList{"5.50", "5,50", "5,5%"};
+    QTest::newRow("leading zero") << QStringList{"0100", "100,00", "100%"};
+    QTest::newRow("no minus zero") << QStringList{"-0.00", "0,00", "0%"};
+    QTest::newRow("not a number") << QStringList{"1,5", "1,5", "1,5"};
+    QTest::newRow("empty") << QStringList{"", "", ""};
 }
 
 void FatturaPAContentTest::italianNumbers()
 {
-    QFETCH(QString, text);
-    QFETCH(QString, decimal);
-    QFETCH(QString, percent);
-    QCOMPARE(italianDecimal(text), decimal);
-    QCOMPARE(italianPercent(text), percent);
+    QFETCH(QStringList, texts);
+    QCOMPARE(italianDecimal(texts[0]), texts[1]);
+    QCOMPARE(italianPercent(texts[0]), texts[2]);
 }

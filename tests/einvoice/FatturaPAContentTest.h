@@ -11,7 +11,6 @@ class FatturaPAContentTest : public QObject
 private slots:
     void ownFilesReadBack_data();
     void ownFilesReadBack();
-    void supplierFile();
     void namespacesAndUnknownElements_data();
     void namespacesAndUnknownElements();
     void signedFiles();

@@ -4,57 +4,20 @@
 #include "FatturaPAChecks.h"
 #include "FatturaPAFile.h"
 
+#include "InvoiceSamples.h"
+
 #include <QDir>
-#include <QFile>
 #include <QMultiHash>
-#include <QProcess>
 #include <QXmlStreamReader>
 #include <QtTest>
+#include <functional>
+
+using namespace samples;
+
+using Change = std::function<void(FatturaPAInvoice&)>;
+Q_DECLARE_METATYPE(Change)
 
 namespace {
-
-Money euro(const char* text)
-{
-    return Money::fromText(QString::fromLatin1(text)).value_or(Money());
-}
-
-std::optional<Money> amountOrNone(const char* text)
-{
-    return *text ? std::optional<Money>(euro(text)) : std::nullopt;
-}
-
-// A complete invoice of a professional in Rome to a company in Forlì whose
-// name needs escaping.
-FatturaPAInvoice sampleInvoice()
-{
-    FatturaPAInvoice e;
-    e.invoice.key = *DocumentKey::of(QDate(2026, 3, 15), 7);
-    e.invoice.date = QDate(2026, 3, 15);
-    e.invoice.clientCode = "C1";
-    e.invoice.subject = "Accatastamento";
-    e.invoice.description = "Pratica DOCFA\nvisura";
-    e.invoice.fee = euro("1000");
-    e.invoice.vatRate = 22;
-    e.invoice.vat = euro("220");
-    e.client = {"C1",
-                "D'Angelo & Figli <Srl>",
-                "Via Roma 1",
-                "Forlì",
-                "47121",
-                "01234567897",
-                "dngmra70a01d704y",
-                "",
-                "",
-                "d'angelo@pec.it",
-                "",
-                "IT",
-                ""};
-    e.datiUtente = {"Geom. Mario Rossi", "Via Appia 10",    "Roma", "00179",
-                    "09876543217",       "RSSMRA80A01H501U"};
-    e.settings.provincia = "RM";
-    e.settings.iban = "IT60 X054 2811 1010 0000 0123 456";
-    return e;
-}
 
 // The sample's client as a business in Lyon, the fee without VAT.
 void makeForeign(FatturaPAInvoice* e)
@@ -102,11 +65,9 @@ Money sumOf(const QMultiHash<QString, QString>& x, const QString& key)
 // xmllint's verdict against the official schema; empty when valid.
 QString schemaErrors(const QString& file)
 {
-    QProcess lint;
-    lint.start("xmllint", {"--noout", "--nonet", "--schema", FALMIDE_FATTURAPA_SCHEMA, file});
-    if (!lint.waitForFinished(30000))
-        return "xmllint did not run (Debian package libxml2-utils): " + lint.errorString();
-    return lint.exitCode() == 0 ? QString() : QString::fromUtf8(lint.readAllStandardError());
+    const auto [status, output] =
+        run("xmllint", {"--noout", "--nonet", "--schema", FALMIDE_FATTURAPA_SCHEMA, file});
+    return status == 0 ? QString() : output;
 }
 
 } // namespace
@@ -168,9 +129,7 @@ void FatturaPATest::validAndAddingUp()
     const QString errors = schemaErrors(file);
     QVERIFY2(errors.isEmpty(), qPrintable(errors));
 
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray xml = f.readAll();
+    const QByteArray xml = contents(file);
     QVERIFY(xml.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
     QVERIFY(xml.contains("<Denominazione>D'Angelo &amp; Figli &lt;Srl&gt;</Denominazione>"));
     QVERIFY(xml.contains("<Comune>Forl\xc3\xac</Comune>"));
@@ -207,129 +166,103 @@ void FatturaPATest::validAndAddingUp()
 
 void FatturaPATest::missingDataRefusedWithoutFile_data()
 {
-    QTest::addColumn<QString>("change");
+    QTest::addColumn<Change>("change");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("professional's VAT number")
-        << "datiUtente4" << QStringList{"Manca la partita IVA del professionista."};
-    QTest::newRow("professional's tax code")
-        << "datiUtente5" << QStringList{"Manca il codice fiscale del professionista."};
-    QTest::newRow("professional's postcode and town")
-        << "datiUtente3 datiUtente2"
-        << QStringList{"Manca il CAP del professionista.", "Manca la città del professionista."};
-    QTest::newRow("client's VAT number and tax code")
-        << "vatNumber taxCode"
-        << QStringList{"Mancano la partita IVA e il codice fiscale del cliente C1."};
-    QTest::newRow("client's postcode and town")
-        << "postcode town"
-        << QStringList{"Manca il CAP del cliente C1.", "Manca la città del cliente C1."};
-    QTest::newRow("outside Latin-1")
-        << "euro" << QStringList{"contiene caratteri non ammessi (solo Latin-1): €"};
-    QTest::newRow("VAT not adding up")
-        << "vat" << QStringList{"L'IVA di 210.00 euro non è il 22% di 1000.00 euro (220.00 euro)."};
-    QTest::newRow("no VAT outside the flat rate")
-        << "vatRate" << QStringList{"Manca l'aliquota IVA"};
-    QTest::newRow("recipient code and certified mail")
-        << "code pec"
-        << QStringList{"codice destinatario", "La PEC del cliente C1 non è un indirizzo valido."};
-    QTest::newRow("names, addresses and towns too long")
-        << "longName longAddress longTown"
-        << QStringList{"La denominazione del cliente C1 supera il limite di 80 caratteri.",
-                       "L'indirizzo del cliente C1 supera il limite di 60 caratteri.",
-                       "La città del professionista supera il limite di 60 caratteri."};
-    QTest::newRow("check characters of both parties")
-        << "clientVat clientTaxCode ownVat ownTaxCode"
-        << QStringList{"La partita IVA del cliente C1 (01234567890) non è valida: la cifra di "
-                       "controllo dovrebbe essere 7.",
-                       "Il codice fiscale del cliente C1 (RSSMRA80A01H501X) non è valido: il "
-                       "carattere di controllo dovrebbe essere U.",
-                       "La partita IVA del professionista (09876543210) non è valida",
-                       "Il codice fiscale del professionista (RSSMRA80A01H501Z) non è valido"};
-    QTest::newRow("IBAN check digits")
-        << "iban" << QStringList{"le sue cifre di controllo non tornano"};
-    QTest::newRow("date in the future") << "future" << QStringList{"è futura."};
-    QTest::newRow("public administration")
-        << "publicOffice"
-        << QStringList{"è di un ufficio pubblico: fatture alla Pubblica Amministrazione non "
-                       "gestite."};
-    QTest::newRow("client's province not Italian")
-        << "province" << QStringList{"La provincia \"XY\" del cliente C1 non è una sigla"};
-    QTest::newRow("professional's province not Italian")
-        << "settingsProvince" << QStringList{"La provincia \"ZZ\" delle impostazioni non è una"};
-    QTest::newRow("foreign private client")
-        << "foreign vatNumber"
-        << QStringList{"Fatture a clienti esteri senza partita IVA (privati) non gestite"};
-    QTest::newRow("foreign client charged VAT")
-        << "foreign vatCharged" << QStringList{"Fatture con IVA a clienti esteri non gestite"};
-    QTest::newRow("foreign client withholding")
-        << "foreign withholding"
-        << QStringList{"Ritenuta d'acconto a un cliente estero non gestita"};
-    QTest::newRow("foreign country not a code")
-        << "foreign country" << QStringList{"La nazione \"Francia\" del cliente C1 non è"};
-    QTest::newRow("attached PDF too large")
-        << "pdf" << QStringList{"PDF allegato (3906 kB) renderebbe il file più grande dei 5 MB"};
+    const auto row = [](const char* name, const Change& change, const QStringList& expected) {
+        QTest::newRow(name) << change << expected;
+    };
+    using E = FatturaPAInvoice;
+    row("professional's VAT number", [](E& e) { e.datiUtente[4].clear(); },
+        {"Manca la partita IVA del professionista."});
+    row("professional's tax code", [](E& e) { e.datiUtente[5].clear(); },
+        {"Manca il codice fiscale del professionista."});
+    row("professional's postcode and town", [](E& e) { e.datiUtente[3] = e.datiUtente[2] = ""; },
+        {"Manca il CAP del professionista.", "Manca la città del professionista."});
+    row("client's VAT number and tax code",
+        [](E& e) { e.client.vatNumber = e.client.taxCode = ""; },
+        {"Mancano la partita IVA e il codice fiscale del cliente C1."});
+    row("client's postcode and town",
+        [](E& e) { std::tie(e.client.postcode, e.client.town) = std::tuple(" ", ""); },
+        {"Manca il CAP del cliente C1.", "Manca la città del cliente C1."});
+    row("outside Latin-1", [](E& e) { e.invoice.subject = "Rilievo € 100"; },
+        {"contiene caratteri non ammessi (solo Latin-1): €"});
+    row("VAT not adding up", [](E& e) { e.invoice.vat = euro("210"); },
+        {"L'IVA di 210.00 euro non è il 22% di 1000.00 euro (220.00 euro)."});
+    row("no VAT outside the flat rate",
+        [](E& e) { std::tie(e.invoice.vatRate, e.invoice.vat) = std::pair(0, std::nullopt); },
+        {"Manca l'aliquota IVA"});
+    row("recipient code and certified mail",
+        [](E& e) {
+            std::tie(e.client.codiceDestinatario, e.client.pec) =
+                std::tuple("ABC", "rossi..m@pec.it");
+        },
+        {"codice destinatario", "La PEC del cliente C1 non è un indirizzo valido."});
+    row("names, addresses and towns too long",
+        [](E& e) {
+            std::tie(e.client.name, e.datiUtente[0]) =
+                std::tuple(QString(81, 'n'), QString(80, 'n'));
+            std::tie(e.client.address, e.datiUtente[1]) =
+                std::tuple(QString(61, 'a'), QString(60, 'a'));
+            std::tie(e.datiUtente[2], e.client.town) =
+                std::tuple(QString(61, 't'), QString(60, 't'));
+        },
+        {"La denominazione del cliente C1 supera il limite di 80 caratteri.",
+         "L'indirizzo del cliente C1 supera il limite di 60 caratteri.",
+         "La città del professionista supera il limite di 60 caratteri."});
+    row("check characters of both parties",
+        [](E& e) {
+            std::tie(e.client.vatNumber, e.client.taxCode) =
+                std::tuple("01234567890", "RSSMRA80A01H501X");
+            std::tie(e.datiUtente[4], e.datiUtente[5]) =
+                std::tuple("09876543210", "RSSMRA80A01H501Z");
+        },
+        {"La partita IVA del cliente C1 (01234567890) non è valida: la cifra di controllo "
+         "dovrebbe essere 7.",
+         "Il codice fiscale del cliente C1 (RSSMRA80A01H501X) non è valido: il carattere di "
+         "controllo dovrebbe essere U.",
+         "La partita IVA del professionista (09876543210) non è valida",
+         "Il codice fiscale del professionista (RSSMRA80A01H501Z) non è valido"});
+    row("IBAN check digits", [](E& e) { e.settings.iban = "IT61 X054 2811 1010 0000 0123 456"; },
+        {"le sue cifre di controllo non tornano"});
+    row("date in the future", [](E& e) { e.invoice.date = Clock::today().addDays(1); },
+        {"è futura."});
+    row("public administration", [](E& e) { e.client.codiceDestinatario = "UFABCD"; },
+        {"è di un ufficio pubblico: fatture alla Pubblica Amministrazione non gestite."});
+    row("client's province not Italian", [](E& e) { e.client.provincia = "XY"; },
+        {"La provincia \"XY\" del cliente C1 non è una sigla"});
+    row("professional's province not Italian", [](E& e) { e.settings.provincia = "ZZ"; },
+        {"La provincia \"ZZ\" delle impostazioni non è una"});
+    const auto abroad = [](const Change& then) {
+        return Change([then](E& e) {
+            makeForeign(&e);
+            then(e);
+        });
+    };
+    row("foreign private client", abroad([](E& e) { e.client.vatNumber.clear(); }),
+        {"Fatture a clienti esteri senza partita IVA (privati) non gestite"});
+    row("foreign client charged VAT", abroad([](E& e) {
+            std::tie(e.invoice.vatRate, e.invoice.vat) = std::pair(22, euro("220"));
+        }),
+        {"Fatture con IVA a clienti esteri non gestite"});
+    row("foreign client withholding", abroad([](E& e) {
+            std::tie(e.invoice.withholdingRate, e.invoice.withholding) = std::pair(20, euro("200"));
+        }),
+        {"Ritenuta d'acconto a un cliente estero non gestita"});
+    row("foreign country not a code", abroad([](E& e) { e.client.nazione = "Francia"; }),
+        {"La nazione \"Francia\" del cliente C1 non è"});
+    row("attached PDF too large",
+        [](E& e) {
+            e.attachment = {"Fattura_2026_7.pdf", QByteArray(4000000, 'x')};
+        },
+        {"PDF allegato (3906 kB) renderebbe il file più grande dei 5 MB"});
 }
 
 void FatturaPATest::missingDataRefusedWithoutFile()
 {
-    QFETCH(QString, change);
+    QFETCH(Change, change);
     QFETCH(QStringList, expected);
     FatturaPAInvoice e = sampleInvoice();
-    for (const QString& c : change.split(' ')) {
-        if (c.startsWith("datiUtente"))
-            e.datiUtente[c.right(1).toInt()].clear();
-        else if (c == "vatNumber")
-            e.client.vatNumber.clear();
-        else if (c == "taxCode")
-            e.client.taxCode.clear();
-        else if (c == "postcode")
-            e.client.postcode = " ";
-        else if (c == "town")
-            e.client.town.clear();
-        else if (c == "euro")
-            e.invoice.subject = "Rilievo € 100";
-        else if (c == "vat")
-            e.invoice.vat = euro("210");
-        else if (c == "vatRate")
-            e.invoice.vatRate = 0, e.invoice.vat = std::nullopt;
-        else if (c == "code")
-            e.client.codiceDestinatario = "ABC";
-        else if (c == "pec")
-            e.client.pec = "rossi..m@pec.it";
-        else if (c == "longName")
-            e.client.name = QString(81, 'n'), e.datiUtente[0] = QString(80, 'n');
-        else if (c == "longAddress")
-            e.client.address = QString(61, 'a'), e.datiUtente[1] = QString(60, 'a');
-        else if (c == "longTown")
-            e.datiUtente[2] = QString(61, 't'), e.client.town = QString(60, 't');
-        else if (c == "clientVat")
-            e.client.vatNumber = "01234567890";
-        else if (c == "clientTaxCode")
-            e.client.taxCode = "RSSMRA80A01H501X";
-        else if (c == "ownVat")
-            e.datiUtente[4] = "09876543210";
-        else if (c == "ownTaxCode")
-            e.datiUtente[5] = "RSSMRA80A01H501Z";
-        else if (c == "iban")
-            e.settings.iban = "IT61 X054 2811 1010 0000 0123 456";
-        else if (c == "future")
-            e.invoice.date = Clock::today().addDays(1);
-        else if (c == "publicOffice")
-            e.client.codiceDestinatario = "UFABCD";
-        else if (c == "province")
-            e.client.provincia = "XY";
-        else if (c == "settingsProvince")
-            e.settings.provincia = "ZZ";
-        else if (c == "foreign")
-            makeForeign(&e);
-        else if (c == "vatCharged")
-            e.invoice.vatRate = 22, e.invoice.vat = euro("220");
-        else if (c == "withholding")
-            e.invoice.withholdingRate = 20, e.invoice.withholding = euro("200");
-        else if (c == "country")
-            e.client.nazione = "Francia";
-        else if (c == "pdf")
-            e.attachment = FatturaPAAttachment{"Fattura_2026_7.pdf", QByteArray(4000000, 'x')};
-    }
+    change(e);
     const QString folder = m_dir.filePath("refused");
     QString message;
     QVERIFY(!writeFatturaPA(e, folder + "/IT.xml", &message));
@@ -354,9 +287,7 @@ void FatturaPATest::pdfAttached()
     const QString errors = schemaErrors(file);
     QVERIFY2(errors.isEmpty(), qPrintable(errors));
 
-    QFile f(file);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray xml = f.readAll();
+    const QByteArray xml = contents(file);
     const auto x = leaves(xml);
     QCOMPARE(x.value("Allegati/NomeAttachment"), "Fattura_2026_7.pdf");
     QCOMPARE(x.value("Allegati/FormatoAttachment"), "PDF");
@@ -367,9 +298,7 @@ void FatturaPATest::pdfAttached()
     // The PDF is only carried: the amounts stay those of the invoice.
     e.attachment.reset();
     QVERIFY(writeFatturaPA(e, file, &message));
-    QFile again(file);
-    QVERIFY(again.open(QIODevice::ReadOnly));
-    QVERIFY(!again.readAll().contains("Allegati"));
+    QVERIFY(!contents(file).contains("Allegati"));
 }
 
 void FatturaPATest::progressivoInvio_data()
@@ -403,9 +332,7 @@ void FatturaPATest::foreignAndProvince()
     const QString italian = m_dir.filePath("italian.xml");
     QString message;
     QVERIFY2(writeFatturaPA(e, italian, &message), qPrintable(message));
-    QFile f(italian);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(leaves(f.readAll()).values("Sede/Provincia").count("FC"), 1);
+    QCOMPARE(leaves(contents(italian)).values("Sede/Provincia").count("FC"), 1);
 
     // A business abroad, with the integrative contribution and expenses:
     // its own country, the fixed postcode and recipient code, no province,
@@ -418,9 +345,7 @@ void FatturaPATest::foreignAndProvince()
     QVERIFY2(writeFatturaPA(e, file, &message), qPrintable(message));
     const QString errors = schemaErrors(file);
     QVERIFY2(errors.isEmpty(), qPrintable(errors));
-    QFile g(file);
-    QVERIFY(g.open(QIODevice::ReadOnly));
-    const QByteArray xml = g.readAll();
+    const QByteArray xml = contents(file);
     const auto x = leaves(xml);
     QCOMPARE(x.value("DatiTrasmissione/CodiceDestinatario"), "XXXXXXX");
     QVERIFY(!x.contains("DatiTrasmissione/PECDestinatario"));
@@ -437,4 +362,61 @@ void FatturaPATest::foreignAndProvince()
     QVERIFY(x.values("DatiRiepilogo/RiferimentoNormativo")
                 .contains("Operazione non soggetta ad IVA ai sensi dell'art. 7-ter DPR 633/72"));
     QCOMPARE(x.value("DatiGeneraliDocumento/ImportoTotaleDocumento"), "1070.00");
+}
+
+void FatturaPATest::stampDutyMissingRefusedNeedlessWarned_data()
+{
+    QTest::addColumn<QString>("regime");
+    QTest::addColumn<QStringList>("amounts"); // fee, contribution, expenses, stamp
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<QString>("warning");
+
+    QTest::newRow("VAT, expenses at the threshold")
+        << "RF01" << QStringList{"1000", "", "77.47", ""} << QString() << QString();
+    QTest::newRow("VAT, expenses a cent above, no stamp")
+        << "RF01" << QStringList{"1000", "", "77.48", ""}
+        << "manca il bollo di 2,00 €: gli importi senza IVA (77,48 €) superano 77,47 €"
+        << QString();
+    QTest::newRow("VAT, expenses a cent above, stamp")
+        << "RF01" << QStringList{"1000", "", "77.48", "2"} << QString() << QString();
+    QTest::newRow("VAT, stamp not due")
+        << "RF01" << QStringList{"1000", "", "50", "2"} << QString()
+        << "il bollo di 2,00 € non è dovuto: gli importi senza IVA (50,00 €) non superano 77,47 €";
+    QTest::newRow("flat rate, fee and contribution above")
+        << "RF19" << QStringList{"75", "3", "", ""} << "manca il bollo" << QString();
+    QTest::newRow("flat rate, stamp due and charged")
+        << "RF19" << QStringList{"1000", "40", "", "2"} << QString() << QString();
+    QTest::newRow("flat rate, small fee with a stamp")
+        << "RF19" << QStringList{"70", "", "", "2"} << QString() << "non è dovuto";
+}
+
+void FatturaPATest::stampDutyMissingRefusedNeedlessWarned()
+{
+    QFETCH(QString, regime);
+    QFETCH(QStringList, amounts);
+    QFETCH(QString, problem);
+    QFETCH(QString, warning);
+    FatturaPAInvoice e = sampleInvoice();
+    e.settings.regimeFiscale = regime;
+    FeeDocument& d = e.invoice;
+    const auto a = [&amounts](int i) { return amountOrNone(qPrintable(amounts[i])); };
+    std::tie(d.fee, d.contribution, d.expenses, d.stamp) = std::tuple(a(0), a(1), a(2), a(3));
+    d.contributionRate = d.contribution ? std::optional<int>(4) : std::nullopt;
+    const bool flatRate = regime == "RF19";
+    d.vatRate = flatRate ? std::nullopt : std::optional<int>(22);
+    d.vat = flatRate ? std::nullopt : d.fee->times(22, 100);
+
+    const QStringList problems = fatturaPAProblems(e);
+    const QStringList warnings = fatturaPAWarnings(e);
+    QCOMPARE(problems.size(), problem.isEmpty() ? 0 : 1);
+    QCOMPARE(warnings.size(), warning.isEmpty() ? 0 : 1);
+    if (!problem.isEmpty())
+        QVERIFY2(problems.first().startsWith(problem), qPrintable(problems.first()));
+    if (!warning.isEmpty())
+        QVERIFY2(warnings.first().contains(warning), qPrintable(warnings.first()));
+    // A warning leaves the file to be written; a problem writes none.
+    const QString file = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + ".xml");
+    QString message;
+    QCOMPARE(writeFatturaPA(e, file, &message), problem.isEmpty());
+    QCOMPARE(QFile::exists(file), problem.isEmpty());
 }

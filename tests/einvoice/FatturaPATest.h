@@ -16,6 +16,8 @@ private slots:
     void foreignAndProvince();
     void progressivoInvio_data();
     void progressivoInvio();
+    void stampDutyMissingRefusedNeedlessWarned_data();
+    void stampDutyMissingRefusedNeedlessWarned();
 
 private:
     QTemporaryDir m_dir;

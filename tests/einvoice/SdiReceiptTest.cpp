@@ -4,13 +4,16 @@
 #include "ReceiptImport.h"
 #include "SdiReceipt.h"
 #include "Sendings.h"
+#include "TestDatabase.h"
 #include "ZipFile.h"
 
+#include "InvoiceSamples.h"
+
 #include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
+
+using namespace samples;
 
 namespace {
 
@@ -19,88 +22,41 @@ QString receipt(const QString& name)
     return QStringLiteral(FALMIDE_RECEIPTS "/") + name;
 }
 
-// A program's exit status and what it printed; -1 when it did not run.
-std::pair<int, QString> run(const QString& program, const QStringList& arguments)
-{
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, arguments);
-    if (!p.waitForFinished(30000))
-        return {-1, program + QStringLiteral(" did not run: ") + p.errorString()};
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAll())};
-}
-
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool put(const QString& path, const QByteArray& data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
-
 } // namespace
 
 void SdiReceiptTest::receiptsOfEachKind_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<QString>("identificativo");
-    QTest::addColumn<QString>("nomeFile");
-    QTest::addColumn<QString>("messageId");
-    QTest::addColumn<QString>("text");
-
+    // the kind's code, IdentificativoSdI, NomeFile, MessageId, the state as said
+    QTest::addColumn<QStringList>("read");
     QTest::newRow("delivered") << "IT09876543217_26007_RC_001.xml"
-                               << "RC"
-                               << "4520150761"
-                               << "IT09876543217_26007.xml"
-                               << "7139461027"
-                               << "Consegnata il 08/12/2026";
+                               << QStringList{"RC", "4520150761", "IT09876543217_26007.xml",
+                                              "7139461027", "Consegnata il 08/12/2026"};
     QTest::newRow("rejected, two errors")
         << "IT09876543217_26008_NS_001.xml"
-        << "NS"
-        << "4520150988"
-        << "IT09876543217_26008.xml"
-        << "7139488210"
-        << "Scartata il 09/12/2026: 00305 IdFiscaleIVA del cessionario non valido; 00423 "
-           "PrezzoTotale non calcolato secondo le specifiche tecniche";
+        << QStringList{"NS", "4520150988", "IT09876543217_26008.xml", "7139488210",
+                       "Scartata il 09/12/2026: 00305 IdFiscaleIVA del cessionario non valido; "
+                       "00423 PrezzoTotale non calcolato secondo le specifiche tecniche"};
     QTest::newRow("not delivered")
         << "IT09876543217_26009_MC_001.xml"
-        << "MC"
-        << "4520151002"
-        << "IT09876543217_26009.xml"
-        << "7139490001"
-        << "Non recapitata: disponibile nel cassetto fiscale del cliente";
+        << QStringList{"MC", "4520151002", "IT09876543217_26009.xml", "7139490001",
+                       "Non recapitata: disponibile nel cassetto fiscale del cliente"};
     QTest::newRow("deadline passed")
         << "IT09876543217_26010_DT_001.xml"
-        << "DT"
-        << "4520151100"
-        << "IT09876543217_26010.xml"
-        << "7139500077"
-        << "Decorrenza termini: nessun esito del cliente entro 15 giorni";
+        << QStringList{"DT", "4520151100", "IT09876543217_26010.xml", "7139500077",
+                       "Decorrenza termini: nessun esito del cliente entro 15 giorni"};
     // RiferimentoArchivio names another file and identifier: not this one's.
     QTest::newRow("transmitted, not deliverable")
         << "IT09876543217_26011_AT_001.xml"
-        << "AT"
-        << "4520151200"
-        << "IT09876543217_26011.xml"
-        << "7139510450"
-        << "Trasmessa il 11/12/2026, non recapitabile: avvisare il cliente";
+        << QStringList{"AT", "4520151200", "IT09876543217_26011.xml", "7139510450",
+                       "Trasmessa il 11/12/2026, non recapitabile: avvisare il cliente"};
 }
 
 void SdiReceiptTest::receiptsOfEachKind()
 {
     QFETCH(QString, file);
-    QFETCH(QString, code);
-    QFETCH(QString, identificativo);
-    QFETCH(QString, nomeFile);
-    QFETCH(QString, messageId);
-    QFETCH(QString, text);
-
+    QFETCH(QStringList, read);
+    const QString code = read[0];
     // The hand-made receipts are what the SdI may send.
     const auto [status, lint] =
         run("xmllint", {"--noout", "--nonet", "--schema", FALMIDE_MESSAGES_SCHEMA, receipt(file)});
@@ -111,10 +67,8 @@ void SdiReceiptTest::receiptsOfEachKind()
     QVERIFY2(r, qPrintable(message));
     QCOMPARE(sdiReceiptCode(r->kind), code);
     QCOMPARE(sdiReceiptKindOfCode(code), r->kind);
-    QCOMPARE(r->identificativoSdI, identificativo);
-    QCOMPARE(r->nomeFile, nomeFile);
-    QCOMPARE(r->messageId, messageId);
-    QCOMPARE(sdiStateText(*r), text);
+    QCOMPARE((QStringList{r->identificativoSdI, r->nomeFile, r->messageId, sdiStateText(*r)}),
+             read.mid(1));
     QCOMPARE(r->errors.isEmpty(), code != "NS");
     if (code == "RC") {
         // Received before midnight, delivered the next morning: the
@@ -190,17 +144,13 @@ void SdiReceiptTest::signedReceipts()
 {
     // A signer of its own: the envelope's signature is checked against the
     // certificate it carries, never against an authority.
-    const QString key = m_dir.filePath("firma.key");
-    const QString certificate = m_dir.filePath("firma.crt");
-    auto [status, output] = run("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes",
-                                            "-subj", "/CN=Sistema di Interscambio di prova",
-                                            "-days", "1", "-keyout", key, "-out", certificate});
-    QVERIFY2(status == 0, qPrintable(output));
+    QString problem;
+    const QStringList sign = signerOf(m_dir.path(), "Sistema di Interscambio di prova", &problem);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
     const QString plain = receipt("IT09876543217_26008_NS_001.xml");
     const QString p7m = m_dir.filePath("IT09876543217_26008_NS_001.xml.p7m");
-    std::tie(status, output) =
-        run("openssl", {"cms", "-sign", "-binary", "-nodetach", "-outform", "DER", "-in", plain,
-                        "-signer", certificate, "-inkey", key, "-out", p7m});
+    const auto [status, output] =
+        run("openssl", sign + QStringList{"-nodetach", "-in", plain, "-out", p7m});
     QVERIFY2(status == 0, qPrintable(output));
 
     QString message;
@@ -225,13 +175,8 @@ void SdiReceiptTest::signedReceipts()
     QVERIFY2(message.startsWith("cambiata.xml.p7m: la firma del file .p7m non corrisponde"),
              qPrintable(message));
 
-    // A plain receipt given the signed name is no envelope.
-    const QString misnamed = m_dir.filePath("semplice.xml.p7m");
-    QVERIFY(QFile::copy(plain, misnamed));
-    QVERIFY(!readSdiReceiptFile(misnamed, &message));
-    QVERIFY2(message.contains("non è né un file XML né un file firmato"), qPrintable(message));
-
-    // The same bytes as a mail hands them, under their file's name.
+    // The same bytes as a mail hands them, under their file's name; a plain
+    // receipt given the signed name is no envelope.
     const auto fromMail =
         readSdiReceiptData("IT09876543217_26008_NS_001.xml.p7m", contents(p7m), &message);
     QVERIFY2(fromMail, qPrintable(message));
@@ -242,27 +187,15 @@ void SdiReceiptTest::signedReceipts()
     QVERIFY2(message == "grande.xml: troppo grande per essere una ricevuta", qPrintable(message));
 }
 
-void SdiReceiptTest::sentFilesTakeReceipts_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<SendingState>("state");
-    QTest::newRow("delivered") << "IT09876543217_26007_RC_001.xml" << SendingState::Delivered;
-    QTest::newRow("rejected") << "IT09876543217_26008_NS_001.xml" << SendingState::Rejected;
-    QTest::newRow("not delivered")
-        << "IT09876543217_26009_MC_001.xml" << SendingState::NotDelivered;
-    QTest::newRow("deadline passed")
-        << "IT09876543217_26010_DT_001.xml" << SendingState::TermsExpired;
-    QTest::newRow("not deliverable") << "IT09876543217_26011_AT_001.xml" << SendingState::Attested;
-}
-
+// Each kind's state is the command line's (SdiBatchTest); here the one it
+// does not read, on a file written and on one sent by certified mail.
 void SdiReceiptTest::sentFilesTakeReceipts()
 {
-    QFETCH(QString, file);
-    QFETCH(SendingState, state);
+    const QString file = "IT09876543217_26011_AT_001.xml";
     QTemporaryDir dir;
     Database db;
     QString error;
-    QVERIFY2(db.open(dir.filePath("falmide.db"), &error), qPrintable(error));
+    QVERIFY2(openTestDatabase(db, dir.filePath("falmide.db"), &error), qPrintable(error));
     const DocumentKey invoice = *DocumentKey::of(QDate(2026, 12, 1), 7);
     QVERIFY2(db.execute("INSERT INTO Fatture (Chiave, Data, Numero, CodCli) VALUES (?, ?, 7, 'R1')",
                         {invoice.stored(), QDate(2026, 12, 1)}, &error),
@@ -287,7 +220,7 @@ void SdiReceiptTest::sentFilesTakeReceipts()
         const auto imported = importSdiReceipts(db, {receipt(file)});
         QCOMPARE(imported.constFirst().outcome, ReceiptOutcome::Recorded);
         const Sending after = sendings.byId(id, &error).value();
-        QCOMPARE(after.state, state);
+        QCOMPARE(after.state, SendingState::Attested);
         QCOMPARE(after.messageId, sent ? QStringLiteral("<m1@pec.it>") : QString());
         // Read twice: already recorded, as for a written file.
         QCOMPARE(importSdiReceipts(db, {receipt(file)}).constFirst().outcome,

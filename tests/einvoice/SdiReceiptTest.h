@@ -14,7 +14,6 @@ private slots:
     void notReceiptsRefused_data();
     void notReceiptsRefused();
     void signedReceipts();
-    void sentFilesTakeReceipts_data();
     void sentFilesTakeReceipts();
     void zipOfFiles();
 

@@ -2,12 +2,11 @@
 #include "FatturaPATest.h"
 #include "MultiTestMain.h"
 #include "SdiReceiptTest.h"
-#include "StampDutyCheckTest.h"
 
 #include <QCoreApplication>
 
 int main(int argc, char* argv[])
 {
-    return runTests<QCoreApplication, FatturaPATest, FatturaPAContentTest, SdiReceiptTest,
-                    StampDutyCheckTest>(argc, argv);
+    return runTests<QCoreApplication, FatturaPATest, FatturaPAContentTest, SdiReceiptTest>(argc,
+                                                                                           argv);
 }
