@@ -32,21 +32,23 @@ int demo(BatchRun& run)
     AppContext& context = run.context();
     run.lockDataFolder(context.programFolder);
     QString error;
-    if (!context.DbArchivi.open(context.databaseFile(), &error) ||
+    // The server the settings name, or the file, made when it is not there.
+    const QString where = context.archivesLocation();
+    if (!context.openArchivesDatabase(&error) ||
         !loadHeadingData(context.DbArchivi, &context.DatiUtente, &error))
-        throw BatchError{QStringLiteral("%1: %2").arg(context.databaseFile(), error)};
+        throw BatchError{QStringLiteral("%1: %2").arg(where, error)};
     if (!archivesEmpty(context.DbArchivi, &error))
         throw BatchError{error.isEmpty()
                              ? QStringLiteral("il database %1 contiene già dei dati: i "
                                               "dati di prova vanno in un database vuoto")
-                                   .arg(context.databaseFile())
+                                   .arg(where)
                              : error};
     // The four years before this one: the same seed gives the same data all year.
     if (!fillDemoDatabase(context.DbArchivi, counts, quint32(seed.value_or(1)),
                           Clock::today().year() - 1, context.settings().feeProfile(),
                           &context.DatiUtente, &error))
         throw BatchError{error};
-    run.out() << QStringLiteral("Dati di prova scritti in %1\n").arg(context.databaseFile());
+    run.out() << QStringLiteral("Dati di prova scritti in %1\n").arg(where);
     return BatchStatus::Done;
 }
 

@@ -1,6 +1,5 @@
 // The database's care on a server: the commands, and the daily copies the
 // program takes at start-up, against the tests' own server.
-#include "ArchiveTally.h"
 #include "BatchTestSupport.h"
 #include "DailyCopies.h"
 #include "Database.h"
@@ -30,15 +29,6 @@ ArchiveTally tallyOf(Database& db)
     if (!tallyArchives(db, &tally, &error))
         qWarning("%s", qPrintable(error));
     return tally;
-}
-
-ArchiveTally tallyOfFile(const QString& path)
-{
-    Database db;
-    QString error;
-    if (!db.open(path, &error))
-        qWarning("%s: %s", qPrintable(path), qPrintable(error));
-    return tallyOf(db);
 }
 
 void writeFile(const QString& path, const QByteArray& bytes)

@@ -8,7 +8,7 @@
 
 void BatchTest::stampDutyCommands()
 {
-    const QString home = folder(m_dir, QStringLiteral("bollo"));
+    const QString home = dataHome(m_dir, QStringLiteral("bollo"));
     QCOMPARE(run({"demo", "--dir", home, "--fatture", "40"}).status, 0);
     const auto invoice = lastInvoice(home);
     QVERIFY(invoice);

@@ -1,9 +1,7 @@
 #include "BatchTest.h"
 
-#include "BatchCommand.h"
 #include "BatchRunner.h"
 #include "BatchTestSupport.h"
-#include "Client.h"
 #include "Clock.h"
 #include "Database.h"
 #include "FatturaPAFile.h"
@@ -11,9 +9,8 @@
 #include "PdfTestSupport.h"
 #include "Snapshot.h"
 #include "TaxCodes.h"
+#include "TestDatabase.h"
 
-#include <QBuffer>
-#include <QCryptographicHash>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -47,13 +44,6 @@ void BatchTest::badCommandLines_data()
     const QString rateBounds = "non è ammesso: sono ammessi i valori da 0 a 100";
     QTest::newRow("VAT rate over 100") << QStringList{"calcola", "--onorario", "1", "--iva", "1000"}
                                        << 2 << "--iva: il valore 1000 " + rateBounds;
-    QTest::newRow("negative VAT rate") << QStringList{"calcola", "--onorario", "1", "--iva", "-5"}
-                                       << 2 << "--iva: il valore -5 " + rateBounds;
-    QTest::newRow("withholding rate") << QStringList{"calcola", "--onorario", "1", "--ra", "101"}
-                                      << 2 << "--ra: il valore 101 " + rateBounds;
-    QTest::newRow("contribution rate")
-        << QStringList{"calcola", "--onorario", "1000", "--iva", "22", "--cassa", "122"} << 2
-        << "--cassa: il valore 122 " + rateBounds;
     QTest::newRow("negative expenses")
         << QStringList{"calcola", "--onorario", "1", "--spese", "-1"} << 2
         << "--spese: l'importo -1.00 non è ammesso: non può essere negativo";
@@ -85,13 +75,10 @@ void BatchTest::badCommandLines_data()
     QTest::newRow("report option")
         << QStringList{"report", "movimenti", "--inevase", "--output", "r.pdf"} << 2
         << "--inevase vale solo per il report fatturato";
-    QTest::newRow("report output") << QStringList{"report", "ritenute"} << 2 << "manca --output";
     // Never a start of the windows.
     QTest::newRow("lone dash") << QStringList{"-"} << 2
                                << "argomento non valido \"-\" (uso: falmide";
     QTest::newRow("double dash") << QStringList{"--"} << 2 << "argomento non valido \"--\"";
-    QTest::newRow("double dash, command")
-        << QStringList{"--", "verifica"} << 2 << "argomento non valido \"--\"";
     QTest::newRow("version with a value")
         << QStringList{"--version=1"} << 2
         << "l'opzione --version non vuole un valore (uso: falmide";
@@ -109,33 +96,6 @@ void BatchTest::badCommandLines()
     QVERIFY2(outcome.err.startsWith(QStringLiteral("falmide: ")) && outcome.err.contains(message) &&
                  outcome.err.count('\n') == 1,
              qPrintable(outcome.err));
-}
-
-void BatchTest::dates()
-{
-    // The reader the period commands take their dates with.
-    auto date = [](const QString& text) -> std::optional<QDate> {
-        BatchCommand command;
-        command.options = {valueOption("dal", {}, "data")};
-        QCommandLineParser parser;
-        parser.addOption(command.options.front());
-        parser.parse({"falmide", "prova", "--dal", text});
-        QTextStream out(stdout);
-        QBuffer data;
-        BatchRun run(command, parser, out, out, data, {}, [](AppContext&) {});
-        try {
-            return run.date("dal");
-        } catch (const BatchError& error) {
-            if (error.status != 2 || !error.message.contains("non è una data"))
-                return QDate(1, 1, 1);
-            return std::nullopt;
-        }
-    };
-    QCOMPARE(date("05/03/2024"), QDate(2024, 3, 5));
-    QCOMPARE(date("050324"), QDate(2024, 3, 5));
-    QCOMPARE(date("2024-03-05"), QDate(2024, 3, 5));
-    QCOMPARE(date("30/02/2024"), std::nullopt);
-    QCOMPARE(date("domani"), std::nullopt);
 }
 
 void BatchTest::calcola_data()
@@ -157,13 +117,7 @@ void BatchTest::calcola_data()
     QTest::newRow("expenses, stamp")
         << QStringList{"--onorario", "1 000,00", "--spese", "50", "--bollo", "2"} + rates
         << json("228.80", "40.00", "200.00", "1120.80");
-    QTest::newRow("rounding") << QStringList{"--onorario", "333.33", "--iva", "22", "--cassa", "4"}
-                              << json("76.27", "13.33", "", "422.93");
-    QTest::newRow("no rates") << QStringList{"--onorario", "1234567.89"}
-                              << json("", "", "", "1234567.89");
     QTest::newRow("zero fee") << QStringList{"--onorario", "0"} + rates << json("", "", "", "");
-    QTest::newRow("negative fee") << QStringList{"--onorario", "-100"} + rates
-                                  << json("-22.88", "-4.00", "-20.00", "-106.88");
     QTest::newRow("profile in any case")
         << QStringList{"--onorario", "1000", "--profilo", " geometra "} + rates
         << json("228.80", "40.00", "200.00", "1068.80");
@@ -189,28 +143,31 @@ void BatchTest::calcola()
 void BatchTest::demoIsReproducible()
 {
     auto demo = [this](const QString& name, const QString& seed) {
-        return run({"demo", "--dir", folder(m_dir, name), "--seed", seed, "--fatture", "60"});
+        return run({"demo", "--dir", dataHome(m_dir, name), "--seed", seed, "--fatture", "60"});
     };
     QCOMPARE(demo("a", "7").status, 0);
-    QCOMPARE(demo("b", "7").status, 0);
-    QCOMPARE(demo("c", "8").status, 0);
-    const QByteArray a = pdftest::readFile(folder(m_dir, "a/falmide.db"));
-    QVERIFY(a.size() > 50'000);
-    QVERIFY(a == pdftest::readFile(folder(m_dir, "b/falmide.db")));
-    QVERIFY(a != pdftest::readFile(folder(m_dir, "c/falmide.db")));
+    const QString file = folder(m_dir, "a/falmide.db");
+    const QByteArray a = pdftest::readFile(file);
+    if (testsOnServer()) {
+        // The server database the folder's settings name, not a file.
+        QVERIFY(!QFile::exists(file));
+    } else {
+        QCOMPARE(demo("b", "7").status, 0);
+        QCOMPARE(demo("c", "8").status, 0);
+        QVERIFY(a.size() > 50'000);
+        QVERIFY(a == pdftest::readFile(folder(m_dir, "b/falmide.db")));
+        QVERIFY(a != pdftest::readFile(folder(m_dir, "c/falmide.db")));
+    }
     // A database holding data is refused and left as it was.
     const Outcome again = demo("a", "9");
     QCOMPARE(again.status, 1);
     QVERIFY(again.err.contains("contiene già dei dati"));
-    QVERIFY(a == pdftest::readFile(folder(m_dir, "a/falmide.db")));
+    QVERIFY(a == pdftest::readFile(file));
 
-    // Tax codes carry their check characters; the amounts are the program's.
-    QCOMPARE(codiceFiscale("Rossi", "Mario", QDate(1980, 1, 1), false, "H501"),
-             QStringLiteral("RSSMRA80A01H501U"));
-    QCOMPARE(partitaIva("1234567890"), QStringLiteral("12345678903"));
+    // Tax codes carry their check characters.
     Database db;
     QString error;
-    QVERIFY2(db.open(folder(m_dir, "a/falmide.db"), &error), qPrintable(error));
+    QVERIFY2(openTestDatabase(db, file, &error), qPrintable(error));
     QSqlQuery q(db.connection());
     QVERIFY(q.exec("SELECT CodiceFiscale, PartitaIVA FROM Clienti"));
     int persons = 0;
@@ -233,7 +190,7 @@ void BatchTest::demoIsReproducible()
             "SELECT COUNT(*) FROM Clienti WHERE Denominazione || Indirizzo || Citta LIKE '%Ã%'") &&
         q.next());
     QCOMPARE(q.value(0).toInt(), 0);
-    QVERIFY(q.exec("SELECT COUNT(*), COUNT(DISTINCT strftime('%Y', Data)), COUNT(DataPag), "
+    QVERIFY(q.exec("SELECT COUNT(*), COUNT(DISTINCT substr(Chiave, 1, 4)), COUNT(DataPag), "
                    "SUM(Onorario * AliqIVA * (100 + AliqContributo) / 10000.0 - ImportoIVA), "
                    "SUM(Bollo) FROM Fatture"));
     QVERIFY(q.next());
@@ -246,8 +203,8 @@ void BatchTest::demoIsReproducible()
 
 void BatchTest::documentPdfs()
 {
-    const QString home = folder(m_dir, QStringLiteral("pdf"));
-    QCOMPARE(run({"demo", "--dir", home, "--fatture", "20", "--parcelle", "3"}).status, 0);
+    const QString home = dataHome(m_dir, QStringLiteral("pdf"));
+    QCOMPARE(run({"demo", "--dir", home, "--fatture", "20"}).status, 0);
     const auto invoice = lastInvoice(home);
     QVERIFY(invoice);
     const QString year = QString::number(invoice->key.year());
@@ -265,19 +222,6 @@ void BatchTest::documentPdfs()
     };
     CHECK_PDF(archived, QStringList{number, invoice->subject, printed(invoice->fee),
                                     printed(invoice->vat), printed(invoice->contribution)});
-    Database db;
-    QString error;
-    QVERIFY(db.open(home + "/falmide.db", &error));
-    const auto client = Clients(db).find(invoice->clientCode, &error);
-    QVERIFY(client);
-    QVERIFY(pdftest::output("pdftotext", {archived, "-"}).contains(client->name));
-
-    const QString proForma = m_dir.filePath("out/parcella.pdf");
-    outcome = run({"parcella-pdf", QString::number(Clock::today().year() - 1), "1", "--dir", home,
-                   "--output", proForma});
-    QCOMPARE(outcome.status, 0);
-    QCOMPARE(outcome.out, proForma + '\n');
-    QCOMPARE(pdftest::pageCount(proForma), 1);
 
     // No such invoice: the layout's message, nothing written.
     outcome = run({"fattura-pdf", year, "999", "--dir", home, "--output", m_dir.filePath("x.pdf")});
@@ -292,14 +236,14 @@ void BatchTest::documentPdfs()
 
 void BatchTest::fatturaPA()
 {
-    const QString home = folder(m_dir, QStringLiteral("xml"));
+    const QString home = dataHome(m_dir, QStringLiteral("xml"));
     QCOMPARE(run({"demo", "--dir", home, "--fatture", "24"}).status, 0);
     const auto invoice = lastInvoice(home);
     QVERIFY(invoice);
     const QString year = QString::number(invoice->key.year());
     Database db;
     QString error;
-    QVERIFY(db.open(home + "/falmide.db", &error));
+    QVERIFY(openTestDatabase(db, home + "/falmide.db", &error));
     auto xmlWritten = [&db](const QString& year) {
         QString error;
         const auto s = Snapshot::Open(db,
@@ -319,10 +263,7 @@ void BatchTest::fatturaPA()
     const QString xml = outcome.out.trimmed();
     QVERIFY2(xml.startsWith(home + "/Fatture/" + year + "/IT") && QFile::exists(xml),
              qPrintable(xml));
-    QProcess lint;
-    lint.start("xmllint", {"--noout", "--nonet", "--schema", FALMIDE_FATTURAPA_SCHEMA, xml});
-    QVERIFY(lint.waitForFinished(30000));
-    QVERIFY2(lint.exitCode() == 0, lint.readAllStandardError().constData());
+    QCOMPARE(schemaProblems(xml), QString());
     QCOMPARE(xmlWritten(year).first, 1);
 
     // The period: the others of the year; a second run has nothing left.
@@ -352,10 +293,7 @@ void BatchTest::fatturaPA()
     QVERIFY(flatRate.contains("<RegimeFiscale>RF19</RegimeFiscale>"));
     QVERIFY(flatRate.contains("<Natura>N2.2</Natura>"));
     QVERIFY(pdftest::readFile(files.last()).contains("<RegimeFiscale>RF01</RegimeFiscale>"));
-    lint.start("xmllint",
-               {"--noout", "--nonet", "--schema", FALMIDE_FATTURAPA_SCHEMA, files.first()});
-    QVERIFY(lint.waitForFinished(30000));
-    QVERIFY2(lint.exitCode() == 0, lint.readAllStandardError().constData());
+    QCOMPARE(schemaProblems(files.first()), QString());
 
     // Missing data: every problem on one line, no file; no such invoice.
     QVERIFY(db.execute("UPDATE datipers SET CAP = NULL, Citta = NULL", {}, &error));
@@ -372,80 +310,55 @@ void BatchTest::fatturaPA()
 
     // A client's name with control characters: shown escaped.
     QVERIFY(db.execute("UPDATE datipers SET CAP = '47100', Citta = 'Forlì'", {}, &error));
-    QVERIFY(db.execute("UPDATE Clienti SET Denominazione = 'Rossi' || char(27) || '[2J' WHERE "
-                       "CodCliente = ?",
-                       {invoice->clientCode}, &error));
+    QVERIFY(db.execute("UPDATE Clienti SET Denominazione = ? WHERE CodCliente = ?",
+                       {QStringLiteral("Rossi\x1B[2J"), invoice->clientCode}, &error));
     outcome = run({"fatturapa", year, number, "--dir", home, "--output", out});
     QCOMPARE(outcome.status, 1);
     QVERIFY2(outcome.err.contains("\\x1B") && !outcome.err.contains(QChar(27)),
              qPrintable(outcome.err));
-    // An archive that only reads: refused before any file is written.
-    Database readOnly;
-    QVERIFY(readOnly.openForCheck(home + "/falmide.db", &error));
-    QString message;
-    QVERIFY(!exportFatturaPA(readOnly, Settings(home + "/falmide.ini"), home, invoice->key, out,
-                             &message));
-    QVERIFY2(message.contains("solo letto"), qPrintable(message));
-    QVERIFY(!QFile::exists(out));
+    // A database file opened only to read: refused before any file is written.
+    if (!testsOnServer()) {
+        Database readOnly;
+        QVERIFY(readOnly.openForCheck(home + "/falmide.db", &error));
+        QString message;
+        QVERIFY(!exportFatturaPA(readOnly, Settings(home + "/falmide.ini"), home, invoice->key, out,
+                                 &message));
+        QVERIFY2(message.contains("solo letto"), qPrintable(message));
+        QVERIFY(!QFile::exists(out));
+    }
 
-    // AllegaPDF: the archived PDF inside the file, written first when the
-    // archive has none; one already there is taken as it is.
+    // AllegaPDF: a PDF already in the archive is carried as it is (one
+    // written first when there is none is the invoice window's test).
     QVERIFY(db.execute("UPDATE Clienti SET Denominazione = 'Rossi' WHERE CodCliente = ?",
                        {invoice->clientCode}, &error));
     QFile ini(home + "/falmide.ini");
     QVERIFY(ini.open(QIODevice::Append) && ini.write("\n[FatturaPA]\nAllegaPDF=1\n") > 0);
     ini.close();
     const QString pdf = home + "/Fatture/" + year + "/Fattura_" + year + "_" + number + ".pdf";
-    QVERIFY(!QFile::exists(pdf));
-    const auto attachment = [&]() {
-        const auto x = QString::fromUtf8(pdftest::readFile(out));
-        const auto tag = [&x](const QString& name) {
-            const qsizetype from = x.indexOf("<" + name + ">") + name.size() + 2;
-            return x.mid(from, x.indexOf("</" + name + ">") - from);
-        };
-        return std::pair(tag("NomeAttachment"),
-                         QByteArray::fromBase64(tag("Attachment").toLatin1()));
-    };
-    for (const bool archived : {false, true}) {
-        if (archived)
-            QVERIFY(pdftest::writeFile(pdf, "%PDF-1.4 gi\xc3\xa0 in archivio"));
-        // Written once already, at the start.
-        outcome = run({"fatturapa", year, number, "--dir", home, "--output", out, "--di-nuovo"});
-        QCOMPARE(outcome.err, QString());
-        QCOMPARE(outcome.status, 0);
-        lint.start("xmllint", {"--noout", "--nonet", "--schema", FALMIDE_FATTURAPA_SCHEMA, out});
-        QVERIFY(lint.waitForFinished(30000));
-        QVERIFY2(lint.exitCode() == 0, lint.readAllStandardError().constData());
-        const auto [name, bytes] = attachment();
-        QCOMPARE(name, QFileInfo(pdf).fileName());
-        QCOMPARE(bytes, pdftest::readFile(pdf));
-        if (!archived) {
-            const QString problems = pdftest::check(pdf, {"Rossi"});
-            QVERIFY2(problems.isEmpty(), qPrintable(problems));
-        }
-    }
+    QVERIFY(pdftest::writeFile(pdf, "%PDF-1.4 gi\xc3\xa0 in archivio"));
+    outcome = run({"fatturapa", year, number, "--dir", home, "--output", out, "--di-nuovo"});
+    QCOMPARE(outcome.err, QString());
+    QCOMPARE(schemaProblems(out), QString());
+    const QByteArray written = pdftest::readFile(out);
+    QVERIFY(written.contains("<NomeAttachment>" + QFileInfo(pdf).fileName().toUtf8() +
+                             "</NomeAttachment>"));
+    QVERIFY(written.contains("<Attachment>" + pdftest::readFile(pdf).toBase64() + "</Attachment>"));
 }
 
 void BatchTest::fatturaPAWrittenAgainAndWithdrawn()
 {
-    const QString home = folder(m_dir, QStringLiteral("sendings"));
+    const QString home = dataHome(m_dir, QStringLiteral("sendings"));
     QCOMPARE(run({"demo", "--dir", home, "--fatture", "8"}).status, 0);
     const auto invoice = lastInvoice(home);
     const QString year = QString::number(invoice->key.year());
     const QString number = QString::number(invoice->key.number());
     const QStringList write{"fatturapa", year, number, "--dir", home};
-    auto sha256 = [](const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly)
-                   ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
-                   : QByteArray();
-    };
 
     Outcome outcome = run(write);
     QCOMPARE(outcome.status, 0);
     const QString first = outcome.out.trimmed();
     QVERIFY2(first.endsWith("_A0001.xml"), qPrintable(first));
-    const QByteArray firstHash = sha256(first);
+    const QByteArray firstBytes = pdftest::readFile(first);
 
     // Written already: refused without --di-nuovo; with it, a new file.
     outcome = run(write);
@@ -458,10 +371,8 @@ void BatchTest::fatturaPAWrittenAgainAndWithdrawn()
     QCOMPARE(outcome.status, 0);
     const QString second = outcome.out.trimmed();
     QVERIFY2(second.endsWith("_A0002.xml") && QFile::exists(second), qPrintable(second));
-    QCOMPARE(sha256(first), firstHash);
-    QFile xml(second);
-    QVERIFY(xml.open(QIODevice::ReadOnly) &&
-            xml.readAll().contains("<ProgressivoInvio>A0002</ProgressivoInvio>"));
+    QCOMPARE(pdftest::readFile(first), firstBytes);
+    QVERIFY(pdftest::readFile(second).contains("<ProgressivoInvio>A0002</ProgressivoInvio>"));
 
     // The period leaves it alone while a sending stands; withdrawn, it is
     // written again, with the next progressive.
@@ -481,7 +392,7 @@ void BatchTest::fatturaPAWrittenAgainAndWithdrawn()
     QCOMPARE(outcome.out.count('\n'), 1);
     const QString third = outcome.out.trimmed();
     QVERIFY2(third != first && third != second && QFile::exists(third), qPrintable(third));
-    QCOMPARE(sha256(first), firstHash);
+    QCOMPARE(pdftest::readFile(first), firstBytes);
     QVERIFY(QFile::exists(second));
 }
 
@@ -494,7 +405,7 @@ void BatchTest::reports_data()
     QTest::addColumn<QString>("where");
     QTest::addColumn<QString>("error");
     const QString y = QString::number(Clock::today().year() - 2);
-    QTest::newRow("turnover") << QStringList{"fatturato"} << "1"
+    QTest::newRow("turnover") << QStringList{"fatturato"} << "1 = 1"
                               << "";
     QTest::newRow("one client, unpaid") << QStringList{"fatturato", "--cliente", "@", "--inevase"}
                                         << "CodCli = '@' AND DataPag IS NULL"
@@ -511,7 +422,7 @@ void BatchTest::reports_data()
     QTest::newRow("nothing selected") << QStringList{"movimenti", "--al", "01/01/2000"} << ""
                                       << "Nessun documento nel periodo indicato";
     QTest::newRow("output not writable")
-        << QStringList{"movimenti", "--output", "falmide.db/r.pdf"} << ""
+        << QStringList{"movimenti", "--output", "nota.txt/r.pdf"} << ""
         << "impossibile scrivere nella cartella";
 }
 
@@ -520,17 +431,19 @@ void BatchTest::reports()
     QFETCH(QStringList, arguments);
     QFETCH(QString, where);
     QFETCH(QString, error);
-    const QString home = folder(m_dir, QStringLiteral("reports"));
-    if (!QFile::exists(home + "/falmide.db"))
+    const QString home = dataHome(m_dir, QStringLiteral("reports"));
+    if (!lastInvoice(home)) {
         QCOMPARE(run({"demo", "--dir", home, "--fatture", "150", "--movimenti", "80"}).status, 0);
+        QVERIFY(pdftest::writeFile(home + "/nota.txt", "un file, non una cartella"));
+    }
     Database db;
     QString dbError;
-    QVERIFY(db.open(home + "/falmide.db", &dbError));
+    QVERIFY(openTestDatabase(db, home + "/falmide.db", &dbError));
     QSqlQuery q(db.connection());
     QVERIFY(q.exec("SELECT CodCli FROM Fatture WHERE DataPag IS NULL ORDER BY Chiave") && q.next());
     const QString client = q.value(0).toString();
     arguments.replaceInStrings(QRegularExpression("^@$"), client)
-        .replaceInStrings("falmide.db/", home + "/falmide.db/");
+        .replaceInStrings("nota.txt/", home + "/nota.txt/");
     where.replace('@', client);
     const QString output = home + "/r.pdf";
     if (!arguments.contains("--output"))
@@ -566,7 +479,7 @@ void BatchTest::reports()
 
 void BatchTest::theProgramRunsWithoutDisplay()
 {
-    const QString home = folder(m_dir, QStringLiteral("process"));
+    const QString home = dataHome(m_dir, QStringLiteral("process"));
     auto program = [&home](const QStringList& arguments) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -582,10 +495,6 @@ void BatchTest::theProgramRunsWithoutDisplay()
                        QString::fromUtf8(process.readAllStandardError()), out};
     };
     QCOMPARE(program({"--version"}).out, QStringLiteral("falmide " FALMIDE_TEST_VERSION "\n"));
-    const QString demoHelp = program({"demo", "--help"}).out;
-    for (const char* count : {"quanti clienti (", "quanti fornitori (", "quante fatture (",
-                              "quante parcelle (", "quanti acquisti ("})
-        QVERIFY2(demoHelp.contains(QString::fromUtf8(count)), qPrintable(demoHelp));
     // The windows without a screen: said in one line, not an abort.
     const Outcome windows = program({});
     QCOMPARE(windows.status, 1);
@@ -593,10 +502,7 @@ void BatchTest::theProgramRunsWithoutDisplay()
                  windows.err.count('\n') == 1,
              qPrintable(windows.err));
     QCOMPARE(program({"-"}).status, 2);
-    const Outcome help = program({"--help"});
-    for (const char* command : {"demo", "calcola", "fattura-pdf", "parcella-pdf", "report",
-                                "backup", "verifica", "compatta", "ripara"})
-        QVERIFY(help.out.contains(QLatin1String("\n  ") + command));
+    QVERIFY(program({"--help"}).out.contains("\n  verifica"));
     const Outcome bad = program({"calcola", "--onorario", "x"});
     QCOMPARE(bad.status, 2);
     QCOMPARE(bad.err.count('\n'), 1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QProcess>
 #include <QTemporaryDir>
 
 class BatchTest : public QObject
@@ -11,7 +12,6 @@ private slots:
 
     void badCommandLines_data();
     void badCommandLines();
-    void dates();
     void calcola_data();
     void calcola();
     void demoIsReproducible();
@@ -34,3 +34,13 @@ private slots:
 private:
     QTemporaryDir m_dir;
 };
+
+// What xmllint finds wrong with the file against the FatturaPA schema.
+inline QString schemaProblems(const QString& path)
+{
+    QProcess lint;
+    lint.start("xmllint", {"--noout", "--nonet", "--schema", FALMIDE_FATTURAPA_SCHEMA, path});
+    if (!lint.waitForFinished(30000))
+        return QStringLiteral("xmllint did not finish");
+    return lint.exitCode() == 0 ? QString() : QString::fromUtf8(lint.readAllStandardError());
+}

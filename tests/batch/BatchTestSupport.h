@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ArchiveTally.h"
 #include "FeeDocument.h"
 
 #include <QByteArray>
@@ -25,8 +26,18 @@ inline QString folder(const QTemporaryDir& dir, const QString& name)
     return dir.filePath(name);
 }
 
-// The last invoice of the data folder's database.
+// A data folder for the commands: on the tests' server, made already, with
+// settings that point it at the server database standing for its file.
+QString dataHome(const QTemporaryDir& dir, const QString& name);
+
+// The last invoice of the data folder's database (its file, or the server
+// database standing for it).
 std::optional<FeeDocument> lastInvoice(const QString& home);
 
-// The rows of the documents' tables, the file opened as the program opens it.
-QList<qint64> rowCounts(const QString& path);
+// The rows of the documents' tables, the file opened as the program opens it;
+// with `testDatabase`, the database standing for it on the tests' engine.
+QList<qint64> rowCounts(const QString& path, bool testDatabase = false);
+
+// Every table's rows and sums of the archives, the file opened as the
+// program opens it.
+ArchiveTally tallyOfFile(const QString& path);

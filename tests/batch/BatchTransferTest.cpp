@@ -1,6 +1,5 @@
 // `falmide trasferisci`: a desk's archives onto an empty server database and
 // back into a file, against the tests' own server.
-#include "ArchiveTally.h"
 #include "BatchTestSupport.h"
 #include "Database.h"
 #include "ServerConnection.h"
@@ -20,25 +19,6 @@ private:
     QTemporaryDir m_dir;
 };
 
-namespace {
-
-QString serverText(const ServerConnection& s)
-{
-    return QStringLiteral("%1@%2:%3/%4").arg(s.user, s.host).arg(s.port).arg(s.database);
-}
-
-ArchiveTally tallyOfFile(const QString& path)
-{
-    Database db;
-    QString error;
-    ArchiveTally tally;
-    if (!db.open(path, &error) || !tallyArchives(db, &tally, &error))
-        qWarning("%s: %s", qPrintable(path), qPrintable(error));
-    return tally;
-}
-
-} // namespace
-
 void BatchTransferTest::roundTrip()
 {
     if (!testsOnServer())
@@ -49,25 +29,25 @@ void BatchTransferTest::roundTrip()
     QString error;
     QVERIFY2(testServerDatabase(m_dir.filePath("studio"), &server, &error), qPrintable(error));
 
-    Outcome outcome = run({"trasferisci", "--dir", home, "--verso", serverText(server)});
+    Outcome outcome = run({"trasferisci", "--dir", home, "--verso", describeServer(server)});
     QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
     QVERIFY2(outcome.out.contains("Fatture: 40 record"), qPrintable(outcome.out));
     QVERIFY(outcome.out.contains("verificati"));
 
     // Back into a new file: every row, amount and text as on the desk.
     const QString back = m_dir.filePath(QStringLiteral("back/falmide.db"));
-    outcome = run({"trasferisci", "--dir", home, "--da", serverText(server), "--file", back});
+    outcome = run({"trasferisci", "--dir", home, "--da", describeServer(server), "--file", back});
     QVERIFY2(outcome.status == 0, qPrintable(outcome.err));
     const ArchiveTally original = tallyOfFile(home + "/falmide.db");
     QVERIFY(!original.tables.empty());
     QCOMPARE(compareTallies(original, tallyOfFile(back)), QStringList());
 
     // A server database that already holds archives is never written over.
-    outcome = run({"trasferisci", "--dir", home, "--verso", serverText(server)});
+    outcome = run({"trasferisci", "--dir", home, "--verso", describeServer(server)});
     QCOMPARE(outcome.status, 1);
     QVERIFY(!outcome.err.isEmpty());
     // Nor is a file that exists.
-    outcome = run({"trasferisci", "--dir", home, "--da", serverText(server), "--file", back});
+    outcome = run({"trasferisci", "--dir", home, "--da", describeServer(server), "--file", back});
     QCOMPARE(outcome.status, 1);
     QVERIFY2(outcome.err.contains("esiste già"), qPrintable(outcome.err));
     QCOMPARE(compareTallies(original, tallyOfFile(back)), QStringList());

@@ -8,6 +8,7 @@
 #include "Sendings.h"
 #include "Snapshot.h"
 #include "SupplierInvoiceXml.h"
+#include "TestDatabase.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -44,7 +45,7 @@ QString stateOf(const QString& home, const QString& file)
 {
     Database db;
     QString error;
-    if (!db.open(home + "/falmide.db", &error))
+    if (!openTestDatabase(db, home + "/falmide.db", &error))
         return error;
     const auto s = Sendings(db).byFileName(file, &error);
     return s ? storedState(s->state) + ' ' + s->stateDate.toString("dd/MM/yyyy") + ' ' + s->sdiId
@@ -61,7 +62,7 @@ void SdiBatchTest::init()
 
 void SdiBatchTest::receiptsRecordTheSendingsState()
 {
-    const QString home = folder(m_dir, QStringLiteral("receipts"));
+    const QString home = dataHome(m_dir, QStringLiteral("receipts"));
     const QString inbox = folder(m_dir, QStringLiteral("inbox"));
     QVERIFY(QDir().mkpath(inbox));
     QCOMPARE(run({"demo", "--dir", home, "--fatture", "8"}).status, 0);
@@ -145,7 +146,7 @@ void SdiBatchTest::receiptsRecordTheSendingsState()
 
 void SdiBatchTest::periodZip()
 {
-    const QString home = folder(m_dir, QStringLiteral("zip"));
+    const QString home = dataHome(m_dir, QStringLiteral("zip"));
     QCOMPARE(run({"demo", "--dir", home, "--fatture", "12"}).status, 0);
     const auto invoice = lastInvoice(home);
     QVERIFY(invoice);
@@ -207,13 +208,13 @@ void SdiBatchTest::periodZip()
 
 void SdiBatchTest::suppliersInvoicesImported()
 {
-    const QString home = folder(m_dir, QStringLiteral("suppliers"));
+    const QString home = dataHome(m_dir, QStringLiteral("suppliers"));
     const QString inbox = folder(m_dir, QStringLiteral("inbox-suppliers"));
     QVERIFY(QDir().mkpath(inbox) && QDir().mkpath(home));
     {
         Database db;
         QString error;
-        QVERIFY2(db.open(home + "/falmide.db", &error), qPrintable(error));
+        QVERIFY2(openTestDatabase(db, home + "/falmide.db", &error), qPrintable(error));
         QVERIFY(db.execute("UPDATE datipers SET PartitaIVA = '09876543217'", {}, &error));
     }
     const QString first = inbox + "/IT01234567890_00001.xml";
@@ -250,7 +251,7 @@ void SdiBatchTest::suppliersInvoicesImported()
 
 void SdiBatchTest::filesInTheSharedArchiveFolder()
 {
-    const QString home = folder(m_dir, QStringLiteral("desk"));
+    const QString home = dataHome(m_dir, QStringLiteral("desk"));
     const QString share = folder(m_dir, QStringLiteral("studio"));
     QCOMPARE(run({"demo", "--dir", home, "--fatture", "3"}).status, 0);
     QVERIFY(ScriviIni("Generale", "Archivio", home + "/falmide.ini", "../studio"));

@@ -121,36 +121,25 @@ void SmtpSenderTest::sent()
 
 void SmtpSenderTest::failures_data()
 {
+    // An untrusted certificate is trustSources' test.
     QTest::addColumn<int>("mode");
-    QTest::addColumn<bool>("trustedCertificate");
-    QTest::addColumn<bool>("withAuthority");
     QTest::addColumn<QString>("password");
     QTest::addColumn<MailErrorKind>("kind");
     QTest::addColumn<QString>("sentence");
-    const int accept = int(TestSmtpServer::Mode::Accept);
     QTest::newRow("wrong password")
-        << accept << true << true << "sbagliata" << MailErrorKind::LoginRefused
+        << int(TestSmtpServer::Mode::Accept) << "sbagliata" << MailErrorKind::LoginRefused
         << "Accesso alla PEC rifiutato: controllare utente e password (";
-    QTest::newRow("self-signed") << accept << false << true << Password
-                                 << MailErrorKind::UntrustedCertificate
-                                 << "Certificato del server PEC non attendibile (";
-    QTest::newRow("authority not trusted")
-        << accept << true << false << Password << MailErrorKind::UntrustedCertificate
-        << "Certificato del server PEC non attendibile (";
     QTest::newRow("closed during data")
-        << int(TestSmtpServer::Mode::DropDuringData) << true << true << Password
-        << MailErrorKind::Unreachable << "Collegamento con il server PEC interrotto (";
-    QTest::newRow("554") << int(TestSmtpServer::Mode::Reject) << true << true << Password
-                         << MailErrorKind::Refused << "Messaggio rifiutato dal server PEC (";
+        << int(TestSmtpServer::Mode::DropDuringData) << Password << MailErrorKind::Unreachable
+        << "Collegamento con il server PEC interrotto (";
+    QTest::newRow("554") << int(TestSmtpServer::Mode::Reject) << Password << MailErrorKind::Refused
+                         << "Messaggio rifiutato dal server PEC (";
     QTest::newRow("nothing listening")
-        << -1 << true << true << Password << MailErrorKind::Unreachable
-        << "Server PEC non raggiungibile (";
+        << -1 << Password << MailErrorKind::Unreachable << "Server PEC non raggiungibile (";
 }
 
 void SmtpSenderTest::failures()
 {
-    QFETCH(bool, trustedCertificate);
-    QFETCH(bool, withAuthority);
     QFETCH(QString, password);
     QFETCH(QString, sentence);
     QFETCH(int, mode);
@@ -158,12 +147,12 @@ void SmtpSenderTest::failures()
     QString problem;
     int port = freeLocalPort();
     if (mode >= 0) {
-        QVERIFY2(m_server.start(m_certificates, trustedCertificate, TestSmtpServer::Mode(mode),
-                                User, Password, &problem),
+        QVERIFY2(m_server.start(m_certificates, true, TestSmtpServer::Mode(mode), User, Password,
+                                &problem),
                  qPrintable(problem));
         port = m_server.port();
     }
-    PecAccount pec = account(port, withAuthority ? m_certificates.authorityFile() : QString());
+    PecAccount pec = account(port, m_certificates.authorityFile());
     pec.password = password;
     MailError error;
     const std::optional<SentMail> sent =

@@ -4,6 +4,7 @@
 #include "Database.h"
 #include "Sendings.h"
 #include "Settings.h"
+#include "SupplierInvoiceXml.h"
 #include "TestPecMessages.h"
 
 #include <QFile>
@@ -36,41 +37,6 @@ QByteArray deliveryReceipt(const QString& file)
     return xml.toUtf8();
 }
 
-// A supplier's invoice to the studio of VAT number `studioVat`: 100,00 at
-// 22 %, 50,00 at 10 % and 20,00 outside VAT (N1).
-QByteArray supplierInvoice(const QString& studioVat)
-{
-    return QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?>
-<p:FatturaElettronica versione="FPR12" xmlns:p="http://ivaservizi.agenziaentrate.gov.it/docs/xsd/fatture/v1.2">
-<FatturaElettronicaHeader>
-<DatiTrasmissione><IdTrasmittente><IdPaese>IT</IdPaese><IdCodice>%2</IdCodice></IdTrasmittente>
-<ProgressivoInvio>00007</ProgressivoInvio><FormatoTrasmissione>FPR12</FormatoTrasmissione>
-<CodiceDestinatario>0000000</CodiceDestinatario></DatiTrasmissione>
-<CedentePrestatore><DatiAnagrafici><IdFiscaleIVA><IdPaese>IT</IdPaese><IdCodice>%2</IdCodice></IdFiscaleIVA>
-<Anagrafica><Denominazione>Cartoleria Verdi Srl</Denominazione></Anagrafica><RegimeFiscale>RF01</RegimeFiscale></DatiAnagrafici>
-<Sede><Indirizzo>Via Roma 1</Indirizzo><CAP>00100</CAP><Comune>Roma</Comune><Provincia>RM</Provincia><Nazione>IT</Nazione></Sede></CedentePrestatore>
-<CessionarioCommittente><DatiAnagrafici><IdFiscaleIVA><IdPaese>IT</IdPaese><IdCodice>%1</IdCodice></IdFiscaleIVA>
-<Anagrafica><Denominazione>Studio</Denominazione></Anagrafica></DatiAnagrafici>
-<Sede><Indirizzo>Via Po 2</Indirizzo><CAP>10100</CAP><Comune>Torino</Comune><Nazione>IT</Nazione></Sede></CessionarioCommittente>
-</FatturaElettronicaHeader>
-<FatturaElettronicaBody>
-<DatiGenerali><DatiGeneraliDocumento><TipoDocumento>TD01</TipoDocumento><Divisa>EUR</Divisa>
-<Data>2026-11-03</Data><Numero>15/A</Numero><ImportoTotaleDocumento>197.00</ImportoTotaleDocumento></DatiGeneraliDocumento></DatiGenerali>
-<DatiBeniServizi>
-<DettaglioLinee><NumeroLinea>1</NumeroLinea><Descrizione>Carta per plotter</Descrizione><PrezzoUnitario>100.00</PrezzoUnitario><PrezzoTotale>100.00</PrezzoTotale><AliquotaIVA>22.00</AliquotaIVA></DettaglioLinee>
-<DettaglioLinee><NumeroLinea>2</NumeroLinea><Descrizione>Libri tecnici</Descrizione><PrezzoUnitario>50.00</PrezzoUnitario><PrezzoTotale>50.00</PrezzoTotale><AliquotaIVA>10.00</AliquotaIVA></DettaglioLinee>
-<DettaglioLinee><NumeroLinea>3</NumeroLinea><Descrizione>Spese di trasporto anticipate</Descrizione><PrezzoUnitario>20.00</PrezzoUnitario><PrezzoTotale>20.00</PrezzoTotale><AliquotaIVA>0.00</AliquotaIVA><Natura>N1</Natura></DettaglioLinee>
-<DatiRiepilogo><AliquotaIVA>22.00</AliquotaIVA><ImponibileImporto>100.00</ImponibileImporto><Imposta>22.00</Imposta><EsigibilitaIVA>I</EsigibilitaIVA></DatiRiepilogo>
-<DatiRiepilogo><AliquotaIVA>10.00</AliquotaIVA><ImponibileImporto>50.00</ImponibileImporto><Imposta>5.00</Imposta><EsigibilitaIVA>I</EsigibilitaIVA></DatiRiepilogo>
-<DatiRiepilogo><AliquotaIVA>0.00</AliquotaIVA><Natura>N1</Natura><ImponibileImporto>20.00</ImponibileImporto><Imposta>0.00</Imposta><RiferimentoNormativo>Escluse art. 15 DPR 633/72</RiferimentoNormativo></DatiRiepilogo>
-</DatiBeniServizi>
-</FatturaElettronicaBody>
-</p:FatturaElettronica>
-)")
-        .arg(studioVat, kSupplierVat)
-        .toUtf8();
-}
-
 QString stateOf(const QString& home, const QString& file)
 {
     Database db;
@@ -90,23 +56,23 @@ QString studioVat(const QString& home)
                                                                  : QString();
 }
 
-// The supplier's purchases as "taxable rate exempt" lines (cents, percent),
-// in key order.
-QStringList supplierPurchases(const QString& home)
+// The supplier's purchases: "taxable exempt lowest-rate highest-rate"
+// (cents, percent).
+QString supplierPurchases(const QString& home)
 {
     Database db;
     QString error;
     QSqlQuery q(db.open(home + "/falmide.db", &error) ? db.connection() : QSqlDatabase());
-    QStringList lines;
-    if (!q.exec("SELECT Imponibile, AliqIVA, Esente FROM Movimenti WHERE CodFor IN (SELECT "
-                "CodFornitore FROM Fornitori WHERE PartitaIVA = '09876543217') ORDER BY Chiave"))
-        return {q.lastError().text()};
-    while (q.next())
-        lines << QStringLiteral("%1 %2 %3")
-                     .arg(q.value(0).toLongLong())
-                     .arg(q.value(1).toDouble())
-                     .arg(q.value(2).toLongLong());
-    return lines;
+    if (!q.exec("SELECT SUM(Imponibile), SUM(Esente), MIN(NULLIF(AliqIVA, 0)), MAX(AliqIVA) "
+                "FROM Movimenti WHERE CodFor IN (SELECT CodFornitore FROM Fornitori WHERE "
+                "PartitaIVA = '09876543217')") ||
+        !q.next())
+        return q.lastError().text();
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(q.value(0).toLongLong())
+        .arg(q.value(1).toLongLong())
+        .arg(q.value(2).toDouble())
+        .arg(q.value(3).toDouble());
 }
 
 } // namespace
@@ -217,11 +183,14 @@ void PecBatchTest::periodSentThenReceiptsAndSupplierInvoiceReceived()
                                 deliveryReceipt(firstFile), "application/xml"}};
     const auto receiptPec = provider.certifiedMail(receiptMail, &error);
     QVERIFY2(receiptPec, qPrintable(error));
+    supplierxml::File supplied = supplierxml::twoRatesAndN1();
+    supplied.supplierVat = kSupplierVat;
+    supplied.customerVat = studioVat(home);
     pectest::OriginalMail invoiceMail;
     invoiceMail.from = QStringLiteral("sdi23@pec.fatturapa.it");
     invoiceMail.subject = QStringLiteral("Invio File 4520150999");
     invoiceMail.attachments = {
-        {"IT" + kSupplierVat + "_00007.xml", supplierInvoice(studioVat(home)), "application/xml"}};
+        {"IT" + kSupplierVat + "_00007.xml", supplierxml::xml(supplied), "application/xml"}};
     const auto invoicePec = provider.certifiedMail(invoiceMail, &error);
     QVERIFY2(invoicePec, qPrintable(error));
     pectest::OriginalMail other;
@@ -243,22 +212,8 @@ void PecBatchTest::periodSentThenReceiptsAndSupplierInvoiceReceived()
 
     // The supplier's invoice as purchases: its taxable amounts at their
     // rates, the N1 line outside VAT; the file kept.
-    const QStringList bought = supplierPurchases(home);
-    qint64 taxable = 0;
-    qint64 exempt = 0;
-    QStringList rates;
-    for (const QString& line : bought) {
-        const QStringList parts = line.split(' ');
-        taxable += parts.value(0).toLongLong();
-        if (parts.value(1) != "0")
-            rates << parts.value(1);
-        exempt += parts.value(2).toLongLong();
-    }
-    QVERIFY2(bought.size() >= 2, qPrintable(bought.join('\n')));
-    QCOMPARE(taxable, 15000);
-    QCOMPARE(exempt, 2000);
-    rates.sort();
-    QCOMPARE(rates, (QStringList{"10", "22"}));
+    const QString bought = supplierPurchases(home);
+    QCOMPARE(bought, QStringLiteral("150050 5000 10 22"));
     QVERIFY(QFileInfo::exists(home + "/Ricevute/2026/IT" + kSupplierVat + "_00007.xml"));
 
     // Read once: a second run finds nothing new, and the server still holds
@@ -273,11 +228,6 @@ void PecBatchTest::periodSentThenReceiptsAndSupplierInvoiceReceived()
 
 void PecBatchTest::failuresLeaveTheSendingUnsent()
 {
-    TestSmtpServer dropping;
-    QString error;
-    QVERIFY2(dropping.start(m_certificates, true, TestSmtpServer::Mode::DropDuringData, kUser,
-                            kPassword, &error),
-             qPrintable(error));
     const QString home = preparedHome(QStringLiteral("failures"), m_smtp.port(), m_imap.port());
     QVERIFY(!home.isEmpty());
     const auto last = lastInvoice(home);
@@ -289,52 +239,23 @@ void PecBatchTest::failuresLeaveTheSendingUnsent()
     const QString file = QFileInfo(outcome.out.trimmed()).fileName();
     const int before = int(m_smtp.received().size());
 
-    struct Case
-    {
-        const char* name;
-        std::function<void()> arrange;
-        const char* expected;
+    // Each: the password file (none, and no secret store to fall back on)
+    // and what is said.
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    const std::pair<QString, const char*> cases[] = {
+        {passwordFile("sbagliata"), "Accesso alla PEC rifiutato"},
+        {passwordFile(kPassword, 0644), "solo dal suo proprietario"},
+        {QString(), "password della PEC non disponibile"},
     };
-    const QString goodPassword = passwordFile(kPassword);
-    const QList<Case> cases = {
-        {"login refused",
-         [&] { qputenv("FALMIDE_PEC_PASSWORD_FILE", passwordFile("sbagliata").toUtf8()); },
-         "Accesso alla PEC rifiutato"},
-        {"no password file and no secret store",
-         [&] {
-             qunsetenv("FALMIDE_PEC_PASSWORD_FILE");
-             qunsetenv("DBUS_SESSION_BUS_ADDRESS");
-         },
-         "password della PEC non disponibile"},
-        {"password file others may read",
-         [&] { qputenv("FALMIDE_PEC_PASSWORD_FILE", passwordFile(kPassword, 0644).toUtf8()); },
-         "solo dal suo proprietario"},
-        {"certificate of an authority not trusted", [&] { qunsetenv("FALMIDE_PEC_CA_FILE"); },
-         "Certificato del server PEC non attendibile"},
-        {"server closing in the middle of the message",
-         [&] {
-             PecSettings pec = Settings(home + "/falmide.ini").pec();
-             pec.smtpPort = dropping.port();
-             Settings(home + "/falmide.ini").setPec(pec);
-         },
-         "non inviato"},
-        {"nothing listening",
-         [&] {
-             PecSettings pec = Settings(home + "/falmide.ini").pec();
-             pec.smtpPort = freeLocalPort();
-             Settings(home + "/falmide.ini").setPec(pec);
-         },
-         "non raggiungibile"},
-    };
-    for (const Case& c : cases) {
-        qputenv("FALMIDE_PEC_PASSWORD_FILE", goodPassword.toUtf8());
-        qputenv("FALMIDE_PEC_CA_FILE", m_certificates.authorityFile().toUtf8());
-        c.arrange();
+    for (const auto& [password, expected] : cases) {
+        if (password.isEmpty())
+            qunsetenv("FALMIDE_PEC_PASSWORD_FILE");
+        else
+            qputenv("FALMIDE_PEC_PASSWORD_FILE", password.toUtf8());
         outcome = run({"pec", "invia", year, number, "--dir", home});
-        QVERIFY2(outcome.status == 1, c.name);
-        QVERIFY2(outcome.err.contains(QString::fromUtf8(c.expected)),
-                 qPrintable(QString::fromUtf8(c.name) + ": " + outcome.err));
-        QVERIFY2(stateOf(home, file) == "SC", c.name);
+        QCOMPARE(outcome.status, 1);
+        QVERIFY2(outcome.err.contains(QString::fromUtf8(expected)), qPrintable(outcome.err));
+        QCOMPARE(stateOf(home, file), QStringLiteral("SC"));
     }
     QCOMPARE(m_smtp.received().size(), before);
 }

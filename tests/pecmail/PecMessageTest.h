@@ -16,7 +16,7 @@ private slots:
     void receiptsComeOutWhole_data();
     void receiptsComeOutWhole();
     void supplierInvoicesComeOutWhole();
-    void otherMails();
+    void fullDeliveryReceipt();
     void brokenMailsRefused_data();
     void brokenMailsRefused();
 

@@ -11,13 +11,12 @@ class ConsultaRulesTest : public QObject
 private slots:
     void init();
     void cleanup();
-    void statementsBindEveryFilter();
     void filtersOnTheDatabase();
     void yearSteps_data();
     void yearSteps();
     void yearsFollowTheKey();
     void cellsAndTotal();
-    void layoutRoundTrip();
+    void handEditedLayout();
     void wheelSteps();
 
 private:

@@ -13,7 +13,6 @@ class ReportWindowsTest : public QObject
 private slots:
     void init();
     void cleanup();
-    void periodWindowsOpenOnEveryDate();
     void invertedPeriodKeepsTheWindowOpen();
     void emptySelectionSaysSo();
     void riepilogoListsTheSelection();
