@@ -4,40 +4,23 @@
 #include "Clock.h"
 #include "DamagedPage.h"
 #include "DatabaseMaintenance.h"
+#include "FileDialogAnswer.h"
 #include "Main.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
+#include "PdfTestSupport.h"
 #include "Recordset.h"
 #include "Snapshot.h"
 #include "StartUp.h"
 
 #include <QAction>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-
-// Answers the next file dialog with path, and keeps its title. The name is
-// typed into the name field as a user would (selectFile leaves that field
-// alone while it has the focus); a dialog that refuses the answer is
-// answered again once it has settled.
-void chooseInDialog(QObject* context, const QString& path, QString* title)
-{
-    whenModal<QFileDialog>(context, [context, path, title](QFileDialog* dialog) {
-        *title = dialog->windowTitle();
-        dialog->setDirectory(QFileInfo(path).absolutePath());
-        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-            name->setText(QFileInfo(path).fileName());
-        static_cast<QDialog*>(dialog)->accept();
-        if (dialog->isVisible())
-            chooseInDialog(context, path, title);
-    });
-}
 
 int clients(AppContext& context)
 {
@@ -214,30 +197,6 @@ void ArchiveMaintenanceTest::damageFoundAtStartUpIsRepaired()
     QVERIFY(MessageBox::lastText().startsWith("Riparare ora l'archivio"));
 }
 
-void ArchiveMaintenanceTest::damagedDatabaseDeclinedStopsStartUp()
-{
-    QTemporaryDir dir;
-    QFile file(dir.filePath("falmide.db"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray("SQLite format 3") + QByteArray(4096, '\x5a'));
-    file.close();
-    AppContext context;
-    context.programFolder = dir.path();
-    Main main(context);
-    MessageBox::setNextAnswer(QMessageBox::Ok);
-    MessageBox::setNextAnswer(QMessageBox::No);
-    MessageBox::setNextAnswer(QMessageBox::Ok);
-    QString error;
-    QCOMPARE(main.MDIForm_Load(&error), StartUpOutcome::DatabaseDamaged);
-    // The question, then a last word on what to do.
-    QCOMPARE(MessageBox::shownCount(), 3);
-    QVERIFY2(MessageBox::lastText().startsWith("Il programma si chiude: l'archivio danneggiato " +
-                                               file.fileName()) &&
-                 MessageBox::lastText().contains("falmide ripara"),
-             qPrintable(MessageBox::lastText()));
-    QCOMPARE(QFileInfo(file.fileName()).size(), 15 + 4096);
-}
-
 void ArchiveMaintenanceTest::changeSinceCleanExitIsChecked()
 {
     QTemporaryDir dir;
@@ -260,8 +219,10 @@ void ArchiveMaintenanceTest::changeSinceCleanExitIsChecked()
         QCOMPARE(MessageBox::shownCount(), 0);
     }
     // Changed while the program was not running: checked again, and a repair
-    // declined stops the program with a last word.
-    QVERIFY(damageTablePage(dir.filePath("falmide.db")));
+    // declined stops the program with a last word, the file left as it is.
+    const QString file = dir.filePath("falmide.db");
+    QVERIFY(damageTablePage(file));
+    const QByteArray damaged = pdftest::readFile(file);
     AppContext context;
     context.programFolder = dir.path();
     Main main(context);
@@ -270,8 +231,13 @@ void ArchiveMaintenanceTest::changeSinceCleanExitIsChecked()
     MessageBox::setNextAnswer(QMessageBox::Ok);
     QString error;
     QCOMPARE(main.MDIForm_Load(&error), StartUpOutcome::DatabaseDamaged);
+    // The question, then a last word on what to do.
     QCOMPARE(MessageBox::shownCount(), 3);
-    QVERIFY2(MessageBox::lastText().contains("La copia giornaliera più recente è del 07/12/2026"),
-             qPrintable(MessageBox::lastText()));
+    const QString last = MessageBox::lastText();
+    QVERIFY2(last.startsWith("Il programma si chiude: l'archivio danneggiato " + file) &&
+                 last.contains("falmide ripara") &&
+                 last.contains("La copia giornaliera più recente è del 07/12/2026"),
+             qPrintable(last));
     QVERIFY(!context.DbArchivi.isOpen());
+    QCOMPARE(pdftest::readFile(file), damaged);
 }

@@ -12,6 +12,5 @@ private slots:
     void cleanup();
     void compactRepairAndCopyFromTheMenu();
     void damageFoundAtStartUpIsRepaired();
-    void damagedDatabaseDeclinedStopsStartUp();
     void changeSinceCleanExitIsChecked();
 };

@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "Consulta.h"
+#include "DocumentFieldTyping.h"
 #include "FArcFAT.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
@@ -17,22 +18,6 @@
 #include <QtTest>
 
 namespace {
-
-QLineEdit* line(QWidget* window, int index)
-{
-    return window->findChild<QLineEdit*>(QStringLiteral("Dati%1").arg(index));
-}
-
-// Types into a field, replacing what it holds, and leaves it with Tab.
-void enter(QWidget* window, int index, const QString& text)
-{
-    QLineEdit* field = line(window, index);
-    QVERIFY(field);
-    field->setFocus(Qt::MouseFocusReason);
-    field->selectAll();
-    QTest::keyClicks(field, text);
-    QTest::keyClick(field, Qt::Key_Tab);
-}
 
 bool addRow(Database& db, const QString& table, const QStringList& columns,
             const QVariantList& values)

@@ -4,6 +4,7 @@
 #include "DocumentKey.h"
 #include "ElectronicInvoiceFiles.h"
 #include "FatturaPAFile.h"
+#include "FileDialogAnswer.h"
 #include "Main.h"
 #include "MessageBox.h"
 #include "ModalHelper.h"
@@ -12,7 +13,6 @@
 #include "SupplierInvoiceXml.h"
 
 #include <QAction>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProcess>
@@ -22,20 +22,6 @@
 namespace {
 
 const DocumentKey kInvoice = *DocumentKey::of(QDate(2026, 12, 1), 1);
-
-// Chooses `path` in the next file dialog as a user types it; a dialog that
-// has not settled yet is answered again.
-void chooseInDialog(QObject* context, const QString& path)
-{
-    whenModal<QFileDialog>(context, [context, path](QFileDialog* dialog) {
-        dialog->setDirectory(QFileInfo(path).absolutePath());
-        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-            name->setText(QFileInfo(path).fileName());
-        static_cast<QDialog*>(dialog)->accept();
-        if (dialog->isVisible())
-            chooseInDialog(context, path);
-    });
-}
 
 } // namespace
 

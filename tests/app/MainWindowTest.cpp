@@ -4,6 +4,7 @@
 #include "ApplicationPrinter.h"
 #include "Clock.h"
 #include "Consulta.h"
+#include "DocumentFieldTyping.h"
 #include "F6.h"
 #include "FArcCLI.h"
 #include "FArcFAT.h"
@@ -26,7 +27,6 @@
 #include "PrintRun.h"
 #include "STAFAT.h"
 #include "StaETI.h"
-#include "StatusMessage.h"
 #include "Twips.h"
 #include "VidArch.h"
 #include "ViewerLauncher.h"
@@ -37,7 +37,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFile>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -47,8 +46,6 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QTimer>
 #include <QToolBar>
 #include <QtTest>
 
@@ -84,44 +81,36 @@ void MainWindowTest::captionsAndStartState()
     QCOMPARE(menus, (QStringList{"&Archivi", "&Stampe", "S&tatistiche", "Fattura &elettronica",
                                  "&Guida"}));
 
-    // Every entry with its caption; those whose windows are not in the
-    // program yet are present but disabled.
-    const struct
-    {
-        const char* name;
-        const char* caption;
-        bool enabled;
-    } entries[] = {
-        {"VoceClienti", "Archivio &Clienti", true},
-        {"VoceFatture", "Archivio &Fatture", true},
-        {"VoceFornitori", "Archivio F&ornitori", true},
-        {"VoceMovimenti", "&Movimenti passivi", true},
-        {"IntUT", "&Intestazione utente", true},
-        {"VoceStampante", "Imposta &stampante ...", true},
-        {"VoceRgnChv", "&Riparazione archivi", true},
-        {"VoceCompArc", "Com&pattamento archivi", true},
-        {"VoceSalvaCopia", "Salva copia &archivi ...", true},
-        {"MenuUscita", "&Uscita", true},
-        {"VoceStampaFattura", "Stampa F&attura", true},
-        {"VoceStampaEtichette", "Stampa &Etichette", true},
-        {"VoceFatturato", "&Fatturato per periodo", true},
-        {"VoceStampaMovimento", "Stampa &Movimenti passivi", true},
-        {"VoceRitenuta", "Situazione &Ritenuta d'imposta", true},
-        {"VoceBollo", "Imposta di &bollo", true},
-        {"VoceRicevute", "Importa &ricevute SdI ...", true},
-        {"VoceZip", "File &ZIP del periodo ...", true},
-        {"VoceFattureRicevute", "Importa &fatture ricevute ...", true},
-        {"VoceVisualizzaFE", "&Visualizza fattura elettronica ...", true},
-        {"VoceInviaPEC", "Invia con &PEC ...", true},
-        {"VoceRiceviPEC", "Ri&cevi dalla PEC", true},
-        {"VoceImpostazioniPEC", "Impostazioni PEC ...", true},
-        {"VoceAbout", "&About FALMIDE ...", true},
-    };
-    for (const auto& e : entries) {
-        QAction* a = m_main->voce(e.name);
-        QVERIFY2(a, e.name);
-        QCOMPARE(a->text(), QString::fromUtf8(e.caption));
-        QCOMPARE(a->isEnabled(), e.enabled);
+    // Every entry with its caption, enabled.
+    const QList<std::pair<const char*, const char*>> entries{
+        {"VoceClienti", "Archivio &Clienti"},
+        {"VoceFatture", "Archivio &Fatture"},
+        {"VoceFornitori", "Archivio F&ornitori"},
+        {"VoceMovimenti", "&Movimenti passivi"},
+        {"IntUT", "&Intestazione utente"},
+        {"VoceStampante", "Imposta &stampante ..."},
+        {"VoceRgnChv", "&Riparazione archivi"},
+        {"VoceCompArc", "Com&pattamento archivi"},
+        {"VoceSalvaCopia", "Salva copia &archivi ..."},
+        {"MenuUscita", "&Uscita"},
+        {"VoceStampaFattura", "Stampa F&attura"},
+        {"VoceStampaEtichette", "Stampa &Etichette"},
+        {"VoceFatturato", "&Fatturato per periodo"},
+        {"VoceStampaMovimento", "Stampa &Movimenti passivi"},
+        {"VoceRitenuta", "Situazione &Ritenuta d'imposta"},
+        {"VoceBollo", "Imposta di &bollo"},
+        {"VoceRicevute", "Importa &ricevute SdI ..."},
+        {"VoceZip", "File &ZIP del periodo ..."},
+        {"VoceFattureRicevute", "Importa &fatture ricevute ..."},
+        {"VoceVisualizzaFE", "&Visualizza fattura elettronica ..."},
+        {"VoceInviaPEC", "Invia con &PEC ..."},
+        {"VoceRiceviPEC", "Ri&cevi dalla PEC"},
+        {"VoceImpostazioniPEC", "Impostazioni PEC ..."},
+        {"VoceAbout", "&About FALMIDE ..."}};
+    for (const auto& [name, caption] : entries) {
+        QAction* a = m_main->voce(name);
+        QVERIFY2(a && a->isEnabled(), name);
+        QCOMPARE(a->text(), QString::fromUtf8(caption));
     }
     // Separators stand where the menu groups its entries.
     auto* archivi = m_main->findChild<QMenu*>("MenuArchivi");
@@ -340,7 +329,7 @@ void MainWindowTest::accessKeysAreUnique()
     QVERIFY(captions.at(6).contains("&Nuovo"));
 }
 
-void MainWindowTest::resizeKeepsDatePanelInside()
+void MainWindowTest::resizeKeepsDatePanelInsideThenExit()
 {
     QString error;
     QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
@@ -361,19 +350,9 @@ void MainWindowTest::resizeKeepsDatePanelInside()
     QTRY_COMPARE(m_main->width(), 700);
     QCOMPARE(panel->width(), wide - 200);
     QCOMPARE(giorno->width(), panel->width());
-}
 
-void MainWindowTest::statusMessages()
-{
-    QString error;
-    QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
-    auto* stato = m_main->findChild<QLabel*>("Stato");
-    MessaggioStato("Compattamento archivi", true);
-    QCOMPARE(stato->text(), QStringLiteral("Compattamento archivi, Prego attendere..."));
-    MessaggioStato("Stampa in corso", false);
-    QCOMPARE(stato->text(), QStringLiteral("Stampa in corso"));
-    MessaggioStato("", true);
-    QCOMPARE(stato->text(), QStringLiteral("Pronto"));
+    QTest::mouseClick(m_main->findChild<QPushButton*>("Exit"), Qt::LeftButton);
+    QVERIFY(!m_main->isVisible());
 }
 
 void MainWindowTest::printerSetupWithoutPrinters()
@@ -389,37 +368,12 @@ void MainWindowTest::printerSetupWithoutPrinters()
     QCOMPARE(MessageBox::shownCount(), 1);
 }
 
-void MainWindowTest::invoicesOpenTheConsultWindow()
-{
-    QString error;
-    QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
-    m_main->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
-    QString caption;
-    whenModal<QDialog>(this, [&caption](QDialog* window) {
-        caption = window->windowTitle();
-        window->reject();
-    });
-    QTest::mouseClick(m_main->opStaz(1), Qt::LeftButton);
-    QCOMPARE(caption, QStringLiteral("Documenti"));
-}
-
 void MainWindowTest::statisticsOpenTheirWindows()
 {
     QString error;
     QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
-    for (const auto& [entry, window] :
-         {std::pair{"VoceFatturato", "STAFatturato"}, std::pair{"VoceStampaMovimento", "STAMOV"},
-          std::pair{"VoceRitenuta", "STARA"}, std::pair{"VoceBollo", "STABOLLO"}}) {
-        QString opened;
-        whenModal<QDialog>(this, [&opened](QDialog* dialog) {
-            opened = dialog->objectName();
-            QTest::keyClick(dialog, Qt::Key_Escape);
-        });
-        m_main->voce(entry)->trigger();
-        QCOMPARE(opened, QString::fromLatin1(window));
-    }
-    // Every report kind has its entry there, beside the stamp duty's.
+    // Each entry opens its window; every report kind has its entry there,
+    // beside the stamp duty's.
     QStringList opened;
     for (QAction* entry : m_main->findChild<QMenu*>("MenuStatistiche")->actions()) {
         whenModal<QDialog>(this, [&opened](QDialog* dialog) {
@@ -428,6 +382,7 @@ void MainWindowTest::statisticsOpenTheirWindows()
         });
         entry->trigger();
     }
+    QCOMPARE(opened, (QStringList{"STAFatturato", "STAMOV", "STARA", "STABOLLO"}));
     QStringList kinds;
     for (const PeriodReportKind* kind : periodReportKinds())
         kinds << QString::fromUtf8(kind->windowName);
@@ -457,27 +412,7 @@ void MainWindowTest::codeListsOpenTheArchives()
     }
 }
 
-void MainWindowTest::exitButtonCloses()
-{
-    QString error;
-    QCOMPARE(m_main->MDIForm_Load(&error), StartUpOutcome::Ready);
-    m_main->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
-    QTest::mouseClick(m_main->findChild<QPushButton*>("Exit"), Qt::LeftButton);
-    QVERIFY(!m_main->isVisible());
-}
-
 namespace {
-
-// Types into a field of a window and leaves it with Tab, as the user does.
-void enter(QWidget* window, int index, const QString& text)
-{
-    auto* field = window->findChild<QLineEdit*>(QStringLiteral("Dati%1").arg(index));
-    QVERIFY(field);
-    field->setFocus(Qt::MouseFocusReason);
-    QTest::keyClicks(field, text);
-    QTest::keyClick(field, Qt::Key_Tab);
-}
 
 // Presses the print window's button and answers the preview that opens.
 void printFromWindow(FArcFAT* invoice, const std::function<void(frmPreview*)>& answer)
@@ -489,25 +424,11 @@ void printFromWindow(FArcFAT* invoice, const std::function<void(frmPreview*)>& a
     QTest::mouseClick(invoice->Stampa(), Qt::LeftButton);
 }
 
-// The texts appear in this order, runs of blanks taken as one.
-QString missingInOrder(QString text, const QStringList& expected)
-{
-    static const QRegularExpression blanks(QStringLiteral("[ \\t]+"));
-    text.replace(blanks, QStringLiteral(" "));
-    qsizetype from = 0;
-    for (QString s : expected) {
-        s.replace(blanks, QStringLiteral(" "));
-        from = text.indexOf(s, from);
-        if (from < 0)
-            return s;
-    }
-    return {};
-}
-
 } // namespace
 
 // The whole way of an invoice through the real windows: a new client, the
-// consult window, a new invoice saved, printed on paper and archived as PDF.
+// consult window, a new invoice saved and printed on paper. Its archive PDF
+// and its amounts are the document tests' own.
 void MainWindowTest::invoiceFromClientToArchive()
 {
     QVERIFY(ScriviIni("Generale", "Calcolo", m_data.context().settingsFile(), "GEOMETRA"));
@@ -520,11 +441,6 @@ void MainWindowTest::invoiceFromClientToArchive()
     paper.setPageSize(QPageSize(QPageSize::A4));
     paper.setOutputFileName(m_data.filePath("paper.pdf"));
     setApplicationPrinter(&paper);
-    QStringList opened;
-    setViewerLauncher([&opened](const QString& path) {
-        opened << path;
-        return true;
-    });
     m_main->show();
     QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
 
@@ -538,6 +454,7 @@ void MainWindowTest::invoiceFromClientToArchive()
     QTest::mouseClick(m_main->opStaz(0), Qt::LeftButton);
 
     whenModal<Consulta>(m_main.get(), [](Consulta* consult) {
+        QCOMPARE(consult->windowTitle(), QStringLiteral("Documenti"));
         whenModal<FArcFAT>(consult, [](FArcFAT* invoice) {
             QTRY_VERIFY(invoice->Dati(2)->hasFocus());
             enter(invoice, 2, "R1");
@@ -557,9 +474,6 @@ void MainWindowTest::invoiceFromClientToArchive()
                 });
                 QTest::mouseClick(preview->findChild<QPushButton*>("Stampa"), Qt::LeftButton);
             });
-            printFromWindow(invoice, [](frmPreview* preview) {
-                QTest::mouseClick(preview->findChild<QPushButton*>("PDF"), Qt::LeftButton);
-            });
             QTest::keyClick(invoice, Qt::Key_Escape);
         });
         auto* nuovo = consult->findChild<QToolBar*>("Toolbar1")->widgetForAction(consult->Nuovo());
@@ -570,13 +484,6 @@ void MainWindowTest::invoiceFromClientToArchive()
     PrinterSystem::setCurrent(nullptr);
 
     QCOMPARE(pdftest::pageCount(paper.outputFileName()), 1);
-    const QString archive = m_data.filePath("Fatture/2026/Fattura_2026_1.pdf");
-    QCOMPARE(opened, QStringList{archive});
-    CHECK_PDF(archive, {"FATTURA N. 1 / 2026"});
-    const QString text = pdftest::output("pdftotext", {"-layout", archive, "-"});
-    const QString missing = missingInOrder(
-        text, {"ONORARIO", "Contr.integr. 4% su euro:  1 000,00", "Totale imponibile",
-               "I.V.A. 22% su euro:  1 040,00", "TOTALE FATTURA", "R.A. 20% su euro:  1 000,00",
-               "NETTO A CORRISPONDERE", "1 068,80"});
-    QVERIFY2(missing.isEmpty(), qPrintable(missing + " missing from:\n" + text));
+    const QString printed = pdftest::output("pdftotext", {paper.outputFileName(), "-"});
+    QVERIFY2(printed.contains("FATTURA N. 1 / 2026"), qPrintable(printed));
 }

@@ -16,14 +16,11 @@ private slots:
     void captionWithProfession();
     void menusWorkFromTheKeyboard();
     void accessKeysAreUnique();
-    void resizeKeepsDatePanelInside();
-    void statusMessages();
+    void resizeKeepsDatePanelInsideThenExit();
     void printerSetupWithoutPrinters();
-    void invoicesOpenTheConsultWindow();
     void statisticsOpenTheirWindows();
     void codeListsOpenTheArchives();
     void invoiceFromClientToArchive();
-    void exitButtonCloses();
 
 private:
     TestDataFolder m_data;

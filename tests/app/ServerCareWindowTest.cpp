@@ -5,6 +5,7 @@
 #include "ArchiveMaintenance.h"
 #include "ArchiveTally.h"
 #include "Clock.h"
+#include "FileDialogAnswer.h"
 #include "HeadingData.h"
 #include "Main.h"
 #include "MessageBox.h"
@@ -12,8 +13,6 @@
 #include "TestDatabase.h"
 
 #include <QAction>
-#include <QFileDialog>
-#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -26,20 +25,6 @@ private slots:
 };
 
 namespace {
-
-// Answers the next file dialog with path, typing the name into its field.
-void chooseInDialog(QObject* context, const QString& path, QString* title)
-{
-    whenModal<QFileDialog>(context, [path, title](QFileDialog* dialog) {
-        *title = dialog->windowTitle();
-        dialog->setDirectory(QFileInfo(path).absolutePath());
-        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        QVERIFY(name);
-        name->clear();
-        QTest::keyClicks(name, QFileInfo(path).fileName());
-        QTest::keyClick(name, Qt::Key_Return);
-    });
-}
 
 ArchiveTally tallyOf(Database& db)
 {

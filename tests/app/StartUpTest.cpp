@@ -23,18 +23,9 @@ void StartUpTest::separators_data()
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("decimal");
     QTest::addColumn<QString>("thousands");
-    QTest::newRow("Italian") << "it_IT"
-                             << ","
-                             << ".";
-    QTest::newRow("German") << "de_DE"
-                            << ","
-                            << ".";
-    QTest::newRow("English") << "en_US"
-                             << "."
-                             << ",";
-    QTest::newRow("Swiss Italian") << "it_CH"
-                                   << "."
-                                   << ",";
+    QTest::newRow("Italian") << QStringLiteral("it_IT") << QStringLiteral(",") << ".";
+    QTest::newRow("English") << QStringLiteral("en_US") << QStringLiteral(".") << ",";
+    QTest::newRow("Swiss Italian") << QStringLiteral("it_CH") << QStringLiteral(".") << ",";
 }
 
 void StartUpTest::separators()
@@ -47,37 +38,12 @@ void StartUpTest::separators()
     QCOMPARE(s.thousands, thousands);
 }
 
-void StartUpTest::caption()
-{
-    QTemporaryDir dir;
-    const QString ini = dir.filePath("falmide.ini");
-    const QString design = QStringLiteral("Falmide - EURO");
-    auto captionFrom = [&](const QByteArray& content) {
-        QFile f(ini);
-        f.open(QIODevice::WriteOnly);
-        f.write(content);
-        f.close();
-        return mainCaption(design, Settings(ini).profession());
-    };
-    QCOMPARE(captionFrom("[Generale]\nCalcolo=GEOMETRA\n"),
-             QStringLiteral("Falmide - EURO versione GEOMETRA"));
-    QCOMPARE(captionFrom("[Generale]\nCalcolo=\n"), design);
-    QCOMPARE(captionFrom("[Altro]\nCalcolo=GEOMETRA\n"), design);
-    QFile::remove(ini);
-    QCOMPARE(mainCaption(design, Settings(ini).profession()), design);
-}
-
-void StartUpTest::longDateIsItalian()
+void StartUpTest::datePanel()
 {
     // Italian whatever the system's language.
-    QCOMPARE(::longDate(QDate(2026, 12, 6)), QStringLiteral("domenica 6 dicembre 2026"));
     QCOMPARE(::longDate(QDate(2024, 3, 1)), QStringLiteral("venerdì 1 marzo 2024"));
-}
-
-void StartUpTest::datePanelFollowsTheWindow()
-{
+    // The panel follows the window's width; too narrow, it keeps its last.
     QCOMPARE(::datePanelWidth(1500, 12000, 3000), 12000.0 - 1500 - 120 - 90);
-    // Too narrow: the panel keeps its last width.
     QCOMPARE(::datePanelWidth(1500, 1620, 3000), 3000.0);
     QCOMPARE(::datePanelWidth(1500, 1621, 3000), 1621.0 - 1500 - 210);
 }
@@ -100,6 +66,11 @@ void StartUpTest::freshFolderGetsDatabase()
             tables << nameOf(table);
         QCOMPARE(tables, (QStringList{"Clienti", "Fatture", "Fornitori", "Movimenti", "Parcelle"}));
         QCOMPARE(context.DatiUtente, QStringList(6));
+        // Without a heading record the data is six empty strings, not an error.
+        QVERIFY(context.DbArchivi.execute("DELETE FROM datipers", {}, &error));
+        QStringList dati;
+        QVERIFY(loadHeadingData(context.DbArchivi, &dati, &error));
+        QCOMPARE(dati, QStringList(6));
 
         auto rs = Recordset::OpenTable(context.DbArchivi, "Clienti", &error);
         rs->AddNew();
@@ -116,32 +87,6 @@ void StartUpTest::freshFolderGetsDatabase()
         auto rs = Recordset::OpenTable(context.DbArchivi, "Clienti", &error);
         QCOMPARE(rs->RecordCount(), 1);
     }
-}
-
-void StartUpTest::headingDataFromDatabase()
-{
-    QTemporaryDir dir;
-    AppContext context;
-    context.programFolder = dir.path();
-    QString error;
-    QCOMPARE(openArchives(context, &error), StartUpOutcome::Ready);
-    {
-        auto rs = Recordset::OpenTable(context.DbArchivi, "datipers", &error);
-        QVERIFY(rs->Edit());
-        rs->setValue(0, "Studio Bianchi");
-        rs->setValue(2, QString::fromUtf8("Forlì"));
-        rs->setValue(5, "BNCMRA70A01D704X");
-        QVERIFY(rs->Update());
-    }
-    QStringList dati;
-    QVERIFY(loadHeadingData(context.DbArchivi, &dati, &error));
-    QCOMPARE(dati, (QStringList{"Studio Bianchi", "", QString::fromUtf8("Forlì"), "", "",
-                                "BNCMRA70A01D704X"}));
-
-    // Without a heading record the data is six empty strings, not an error.
-    QVERIFY(context.DbArchivi.execute("DELETE FROM datipers", {}, &error));
-    QVERIFY(loadHeadingData(context.DbArchivi, &dati, &error));
-    QCOMPARE(dati, QStringList(6));
 }
 
 void StartUpTest::damagedDatabaseIsLeftAlone()

@@ -8,11 +8,8 @@ class StartUpTest : public QObject
 private slots:
     void separators_data();
     void separators();
-    void caption();
-    void longDateIsItalian();
-    void datePanelFollowsTheWindow();
+    void datePanel();
     void freshFolderGetsDatabase();
-    void headingDataFromDatabase();
     void damagedDatabaseIsLeftAlone();
     void unusableDataFolder();
     void qtDialogsSpeakItalian();

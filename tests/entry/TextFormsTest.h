@@ -8,8 +8,6 @@ class TextFormsTest : public QObject
 private slots:
     void numberForm_data();
     void numberForm();
-    void euroForm_data();
-    void euroForm();
     void plainAndLocaleForms();
     void keyFiltering_data();
     void keyFiltering();

@@ -1,5 +1,6 @@
 #include "WindowsTest.h"
 
+#include "DocumentFieldTyping.h"
 #include "F6.h"
 #include "FArcCLI.h"
 #include "FArcFOR.h"
@@ -52,9 +53,11 @@ public:
     bool formatsEuro() const override { return true; }
 };
 
-QLineEdit* line(QWidget* window, int index)
+// Shows a window and waits until it has the keyboard.
+bool shown(QWidget* window)
 {
-    return window->findChild<QLineEdit*>(QStringLiteral("Dati%1").arg(index));
+    window->show();
+    return QTest::qWaitForWindowActive(window);
 }
 
 void typeInto(QWidget* field, const QString& text)
@@ -103,8 +106,7 @@ void WindowsTest::clientArchiveByKeyboard()
 {
     {
         FArcCLI window(m_data.context());
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(shown(&window));
         QLineEdit* code = line(&window, 0);
         QTRY_VERIFY(code->hasFocus());
         QVERIFY(!window.BtMem()->isEnabled());
@@ -125,14 +127,11 @@ void WindowsTest::clientArchiveByKeyboard()
     QString error;
     auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "Clienti", &error);
     QVERIFY(rs->Seek("=", "AB1"));
-    QCOMPARE(rs->text(1), QStringLiteral("AB1"));
     QCOMPARE(rs->text(2), QStringLiteral("Rossi Mario"));
     QCOMPARE(rs->text(9), QStringLiteral("Spett.le"));
-    QVERIFY(rs->value(3).isNull());
 
     FArcCLI window(m_data.context());
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(shown(&window));
     QLineEdit* code = line(&window, 0);
     QTRY_VERIFY(code->hasFocus());
     QTest::keyClicks(code, "Ab1");
@@ -141,46 +140,15 @@ void WindowsTest::clientArchiveByKeyboard()
     QCOMPARE(code->text(), QStringLiteral("AB1"));
     QVERIFY(window.BtCanc()->isEnabled());
 
-    // A new code clears the other fields.
-    code->setFocus();
-    QTest::keyClicks(code, "nuovo");
-    QTest::keyClick(code, Qt::Key_Tab);
-    QCOMPARE(code->text(), QStringLiteral("nuovo"));
-    QCOMPARE(line(&window, 1)->text(), QString());
-    QVERIFY(!window.BtCanc()->isEnabled());
-
-    // Delete empties the fields and disables "&Elimina".
-    code->setFocus();
-    QTest::keyClicks(code, "ab1");
-    QTest::keyClick(code, Qt::Key_Tab);
-    QVERIFY(window.BtCanc()->isEnabled());
-    QTest::mouseClick(window.BtCanc(), Qt::LeftButton);
-    QCOMPARE(code->text(), QString());
-    QCOMPARE(line(&window, 1)->text(), QString());
-    QVERIFY(!window.BtCanc()->isEnabled());
-    QCOMPARE(rs->RecordCount(), 0);
-
-    // Esc closes the window.
-    QTRY_VERIFY(code->hasFocus());
-    QTest::keyClick(code, Qt::Key_Escape);
-    QVERIFY(!window.isVisible());
-
     // An archive that takes no more writes shows its records, offers no save.
     m_data.context().DbArchivi.noteDamage(QStringLiteral("pagina illeggibile"));
     FArcCLI damaged(m_data.context());
-    damaged.show();
-    QVERIFY(QTest::qWaitForWindowActive(&damaged));
+    QVERIFY(shown(&damaged));
     QTRY_VERIFY(line(&damaged, 0)->hasFocus());
     QTest::keyClicks(line(&damaged, 0), "nuovo");
     QTest::keyClick(line(&damaged, 0), Qt::Key_Tab);
     QVERIFY(!damaged.BtMem()->isEnabled());
     QVERIFY(!damaged.BtCanc()->isEnabled());
-
-    // How the status panel names what was stored or deleted.
-    QCOMPARE(outcomeText("Fattura", true, "1234/2026", false),
-             QStringLiteral("Fattura 1234/2026 memorizzata"));
-    QCOMPARE(outcomeText("Cliente", false, "ROSSI", true),
-             QStringLiteral("Cliente ROSSI eliminato"));
 }
 
 // A client or supplier that documents name stays, with a message that says
@@ -206,8 +174,7 @@ void WindowsTest::usedCodesAreNotDeleted()
     add("Movimenti", {"Chiave", "CodFor"}, {"2026         1", "R1"});
 
     auto elimina = [](ArchiveWindow& window, const QString& code) {
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(shown(&window));
         QLineEdit* field = line(&window, 0);
         field->setFocus(Qt::MouseFocusReason);
         field->selectAll();
@@ -253,8 +220,7 @@ void WindowsTest::usedCodesAreNotDeleted()
 void WindowsTest::enterWalksTheFields()
 {
     FArcCLI window(m_data.context());
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(shown(&window));
     QTRY_VERIFY(line(&window, 0)->hasFocus());
     QTest::keyClicks(line(&window, 0), "c1");
     // Tab order: code, definition, name, address, town, province, postcode, country, VAT,
@@ -280,104 +246,53 @@ void WindowsTest::enterWalksTheFields()
     QCOMPARE(postcode->text(), QStringLiteral("12345"));
 }
 
-void WindowsTest::typedAndPastedTextIsFiltered()
+// Keys and pasted text are filtered as typed. MaxLength counts what is typed;
+// the grouped display may be longer and is never cut.
+void WindowsTest::typedFieldsFilterAndForm()
 {
     TypedFields window(m_data.context());
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-
-    typeInto(line(&window, 1), "12.5a-");
-    QCOMPARE(line(&window, 1)->text(), QStringLiteral("125-"));
-    typeInto(line(&window, 2), "12a34.56");
-    QCOMPARE(line(&window, 2)->text(), QStringLiteral("1234.56"));
-    typeInto(line(&window, 3), "0.5.5");
-    QCOMPARE(line(&window, 3)->text(), QStringLiteral("0.55"));
+    QVERIFY(shown(&window));
+    QLineEdit* number = line(&window, 1);
+    QLineEdit* amount = line(&window, 2);
+    QLineEdit* single = line(&window, 3);
+    typeInto(number, "12,3.a45678901");
+    QCOMPARE(number->text(), QStringLiteral("1234567890"));
+    typeInto(amount, "1234.5");
+    typeInto(single, "-1234");
 
     // On leaving, numbers and amounts take their display form; on entering,
     // the grouping goes again so the number can be edited.
-    line(&window, 3)->setFocus();
-    QTest::keyClick(line(&window, 3), Qt::Key_Tab);
-    QCOMPARE(line(&window, 2)->text(), QStringLiteral("1 234.56"));
-    line(&window, 2)->setFocus();
-    QTRY_COMPARE(line(&window, 2)->text(), QStringLiteral("1234.56"));
-    line(&window, 1)->clear();
-    typeInto(line(&window, 1), "-123456");
-    QTest::keyClick(line(&window, 1), Qt::Key_Tab);
-    QCOMPARE(line(&window, 1)->text(), QStringLiteral("-123 456"));
+    QTest::keyClick(single, Qt::Key_Tab);
+    QCOMPARE(number->text(), QStringLiteral("1 234 567 890"));
+    QCOMPARE(single->text(), QStringLiteral("-1 234"));
+    QCOMPARE(amount->text(), QStringLiteral("1 234.50"));
+    amount->setFocus();
+    QTRY_COMPARE(amount->text(), QStringLiteral("1234.50"));
+    QVERIFY(showsWhole(number, "1 234 567 890"));
+    QVERIFY(showsWhole(amount, "12 345 678 901 234.00"));
+    QVERIFY(showsWhole(line(&window, 0), "28/12/2026"));
 
-    // Pasting is held to the same rules as typing.
-    QLineEdit* amount = line(&window, 2);
+    // Pasting is held to the same rules as typing. An amount arrives whole,
+    // written the Italian way too: leaving the field reads it.
     amount->setFocus();
     amount->clear();
     QApplication::clipboard()->setText("12a");
     QTest::keyClick(amount, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(amount->text(), QString());
-    // An amount arrives whole, written the Italian way too: leaving the
-    // field reads it.
     QApplication::clipboard()->setText("1.470,00");
     QTest::keyClick(amount, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(amount->text(), QStringLiteral("1.470,00"));
-    QLineEdit* date = line(&window, 0);
-    date->setFocus();
-    QApplication::clipboard()->setText("5 marzo");
-    QTest::keyClick(date, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(date->text(), QString());
-}
 
-void WindowsTest::commaIsTheDecimalPointOfNumbers()
-{
-    TypedFields window(m_data.context());
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    QLineEdit* amount = line(&window, 2);
-    typeInto(amount, "12,5");
-    QCOMPARE(amount->text(), QStringLiteral("12,5")); // an amount is read on leaving
-    QTest::keyClick(amount, Qt::Key_Tab);
-    QCOMPARE(amount->text(), QStringLiteral("12.50"));
-    typeInto(line(&window, 3), "0,5");
-    QCOMPARE(line(&window, 3)->text(), QStringLiteral("0.5"));
-    QTest::keyClicks(line(&window, 3), ",");
-    QCOMPARE(line(&window, 3)->text(), QStringLiteral("0.5")); // one point only
-    typeInto(line(&window, 1), "12,5");
-    QCOMPARE(line(&window, 1)->text(), QStringLiteral("125")); // a whole number has no point
-
-    amount->setFocus();
-    amount->clear();
-    QApplication::clipboard()->setText("1 234,5");
-    QTest::keyClick(amount, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(amount->text(), QStringLiteral("1 234,5"));
-    QTest::keyClick(amount, Qt::Key_Tab);
-    QCOMPARE(amount->text(), QStringLiteral("1 234.50"));
-
-    // Elsewhere a comma is a comma.
-    QLineEdit* client = line(&window, 4);
-    typeInto(client, "a,b");
-    QCOMPARE(client->text(), QStringLiteral("a,b"));
-}
-
-// MaxLength counts what is typed; the grouped display may be longer and is
-// never cut.
-void WindowsTest::numbersKeepTheirDisplayWhole()
-{
-    TypedFields window(m_data.context());
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    typeInto(line(&window, 1), "12345678901");
-    QCOMPARE(line(&window, 1)->text(), QStringLiteral("1234567890"));
-    typeInto(line(&window, 3), "-1234");
-    QTest::keyClick(line(&window, 3), Qt::Key_Tab);
-    QCOMPARE(line(&window, 1)->text(), QStringLiteral("1 234 567 890"));
-    QCOMPARE(line(&window, 3)->text(), QStringLiteral("-1 234"));
-    QVERIFY(showsWhole(line(&window, 1), "1 234 567 890"));
-    QVERIFY(showsWhole(line(&window, 2), "12 345 678 901 234.00"));
-    QVERIFY(showsWhole(line(&window, 0), "28/12/2026"));
+    // A comma is the point of a decimal number, and there is one only.
+    single->clear();
+    typeInto(single, "0,5,");
+    QCOMPARE(single->text(), QStringLiteral("0.5"));
 }
 
 void WindowsTest::fieldsShowTheirLengthWhole()
 {
     FArcCLI window(m_data.context());
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(shown(&window));
     QVERIFY(showsWhole(line(&window, 6), "RSSMRA70A01H501Z"));
     QVERIFY(showsWhole(line(&window, 1), "STUDIO TECNICO ASSOCIATO BIANCHI E ROSSI"));
     QVERIFY(showsWhole(line(&window, 0), "ABCDEFGHIJ"));
@@ -392,8 +307,7 @@ void WindowsTest::fieldsShowTheirLengthWhole()
     rs->setValue(2, "studio tecnico associato bianchi e rossi");
     QVERIFY(rs->Update());
     F6 list(m_data.context(), FieldDeclaration::parse("AOLA0002"), {});
-    list.show();
-    QVERIFY(QTest::qWaitForWindowActive(&list));
+    QVERIFY(shown(&list));
     const QString shown = list.Lista()->item(0)->text();
     QCOMPARE(shown.size(), 53);
     QVERIFY(list.Lista()->fontMetrics().horizontalAdvance(shown) <=
@@ -403,8 +317,7 @@ void WindowsTest::fieldsShowTheirLengthWhole()
 void WindowsTest::wrongDateKeepsTheFocus()
 {
     TypedFields window(m_data.context());
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(shown(&window));
     QLineEdit* date = line(&window, 0);
     typeInto(date, "31/02/2024");
     QTest::keyClick(date, Qt::Key_Tab);
@@ -429,8 +342,7 @@ void WindowsTest::taxCodesCheckedWhereTyped()
 {
     {
         FArcCLI window(m_data.context());
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(shown(&window));
         QLineEdit* code = line(&window, ClientField::Code);
         QTRY_VERIFY(code->hasFocus());
         QTest::keyClicks(code, "cf1");
@@ -476,8 +388,7 @@ void WindowsTest::taxCodesCheckedWhereTyped()
     }
     // The heading checks the professional's own codes when it is saved.
     FrmUtente heading(m_data.context());
-    heading.show();
-    QVERIFY(QTest::qWaitForWindowActive(&heading));
+    QVERIFY(shown(&heading));
     line(&heading, 5)->setText("00743110158");
     MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(heading.BtMem(), Qt::LeftButton);
@@ -503,8 +414,7 @@ void WindowsTest::codeList()
     // From the client archive's own code: no new code offered, Esc gives nothing.
     {
         F6 list(m_data.context(), FieldDeclaration::parse("AOLB0002"), {});
-        list.show();
-        QVERIFY(QTest::qWaitForWindowActive(&list));
+        QVERIFY(shown(&list));
         QCOMPARE(list.windowTitle(), QStringLiteral("Elenco codici disponibili"));
         QVERIFY(list.Nuovo()->isHidden());
         QCOMPARE(list.Lista()->count(), 2);
@@ -516,8 +426,7 @@ void WindowsTest::codeList()
     // From an invoice's client code: "&Nuovo codice ..." is there; Enter chooses.
     {
         F6 list(m_data.context(), FieldDeclaration::parse("AOLA0002"), {});
-        list.show();
-        QVERIFY(QTest::qWaitForWindowActive(&list));
+        QVERIFY(shown(&list));
         QVERIFY(!list.Nuovo()->isHidden());
         // A client created from the list shows up in it.
         whenModal<FArcCLI>(this, [](FArcCLI* archive) {
@@ -540,8 +449,7 @@ void WindowsTest::codeList()
     // F6 in a code field puts the chosen code into it, and leaving the field
     // shows the client's name.
     TypedFields window(m_data.context());
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(shown(&window));
     QLineEdit* client = line(&window, 4);
     client->setFocus();
     whenModal<F6>(this, [](F6* list) { QTest::keyClick(list->Lista(), Qt::Key_Return); });
@@ -574,8 +482,7 @@ void WindowsTest::recordGridAndArchiveList()
     QVERIFY(rs->Update());
 
     FconsCOD grid(m_data.context(), Table::Fornitori);
-    grid.show();
-    QVERIFY(QTest::qWaitForWindowActive(&grid));
+    QVERIFY(shown(&grid));
     QVERIFY(!grid.Gri()->isHidden());
     QCOMPARE(grid.model()->rowCount(), 1);
     QCOMPARE(grid.model()->cell(0, 2), QStringLiteral("Ferramenta Verdi"));
@@ -601,20 +508,6 @@ void WindowsTest::recordGridAndArchiveList()
     });
     archives.BtApri_Click();
     QCOMPARE(rows, 1); // the suppliers
-
-    // An amount shows in euros in the grid and in its zoom.
-    QVERIFY(m_data.context().DbArchivi.execute(
-        "INSERT INTO Fatture (Chiave, Onorario) VALUES ('2026         1', 100000)", {}, &error));
-    FconsCOD invoices(m_data.context(), Table::Fatture);
-    invoices.show();
-    QVERIFY(QTest::qWaitForWindowActive(&invoices));
-    invoices.Gri()->setCurrentIndex(invoices.model()->index(0, 6));
-    whenModal<fZoom>(this, [&zoomed](fZoom* zoom) {
-        zoomed = zoom->cData()->toPlainText();
-        QTest::keyClick(zoom, Qt::Key_Escape);
-    });
-    QTest::keyClick(invoices.Gri(), Qt::Key_F2);
-    QCOMPARE(zoomed, QStringLiteral("1 000.00"));
 }
 
 void WindowsTest::headingDataUsedAtOnce()
@@ -622,8 +515,7 @@ void WindowsTest::headingDataUsedAtOnce()
     QLabel panel;
     registerStatusPanel(&panel);
     FrmUtente window(m_data.context());
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(shown(&window));
     QCOMPARE(window.windowTitle(), QStringLiteral("Intestazione UTENTE"));
     QLineEdit* name = line(&window, 0);
     QTRY_VERIFY(name->hasFocus());
@@ -657,8 +549,7 @@ void WindowsTest::closingAsksAboutChanges()
     {
         // Nothing typed, or only a new code: nothing to ask.
         FArcCLI window(m_data.context());
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(shown(&window));
         QTRY_VERIFY(line(&window, 0)->hasFocus());
         QTest::keyClicks(line(&window, 0), "c1");
         QTest::keyClick(line(&window, 0), Qt::Key_Tab);
@@ -667,8 +558,7 @@ void WindowsTest::closingAsksAboutChanges()
         QCOMPARE(MessageBox::shownCount(), 0);
     }
     FArcCLI window(m_data.context());
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(shown(&window));
     QTRY_VERIFY(line(&window, 0)->hasFocus());
     QTest::keyClicks(line(&window, 0), "c1");
     QTest::keyClick(line(&window, 0), Qt::Key_Tab);
@@ -711,8 +601,7 @@ void WindowsTest::lookingUpAnotherRecordAsks()
     QLabel panel;
     registerStatusPanel(&panel);
     FArcCLI window(m_data.context());
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(shown(&window));
     QLineEdit* code = line(&window, 0);
     QLineEdit* name = line(&window, 1);
     QTRY_VERIFY(code->hasFocus());
@@ -767,8 +656,7 @@ void WindowsTest::lookingUpAnotherRecordAsks()
     QCOMPARE(MessageBox::shownCount(), 3);
 
     // A record typed without its code cannot be saved: the code is asked for.
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(shown(&window));
     typeInto(name, "Neri");
     MessageBox::setNextAnswer(QMessageBox::Yes);
     MessageBox::setNextAnswer(QMessageBox::Ok);

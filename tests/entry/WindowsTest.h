@@ -14,9 +14,7 @@ private slots:
     void clientArchiveByKeyboard();
     void usedCodesAreNotDeleted();
     void enterWalksTheFields();
-    void typedAndPastedTextIsFiltered();
-    void commaIsTheDecimalPointOfNumbers();
-    void numbersKeepTheirDisplayWhole();
+    void typedFieldsFilterAndForm();
     void fieldsShowTheirLengthWhole();
     void wrongDateKeepsTheFocus();
     void taxCodesCheckedWhereTyped();

@@ -70,12 +70,8 @@ QStringList filesIn(const QString& folder)
 void PdfExportTest::exportedPdfPlacesTexts()
 {
     PageRecorder& e = m_fixture.recorder();
-    const QString logo = m_fixture.dir->filePath("logo.bmp");
-    QVERIFY(pdftest::writeFile(logo,
-                               pdftest::makeBmp(4, 2, 24, QByteArray("\xc8\x1e\x1e").repeated(8))));
     QStringList launched;
     PdfExportRequest pdf;
-    pdf.logoFile = logo;
     pdf.openViewer = [&](const QString& path) { return launched << path, true; };
     e.BeginDocument();
     useFont(e, "Arial", 12);
@@ -86,7 +82,6 @@ void PdfExportTest::exportedPdfPlacesTexts()
     e.PrintTextCentred(14, 30, 0, "CENTRO");
     e.PrintTextStyled(16, 50, 0, 8, 1, "010", "PICCOLO");
     e.DrawBox(20, 5, 24, 50, 4, 1);
-    e.DrawImage(500, 500, 1134, 567, logo);
     e.NewPage();
     // Courier is written as Arial, and underline has no mark of its own in a PDF.
     e.SetFontName("Courier New");
@@ -109,7 +104,6 @@ void PdfExportTest::exportedPdfPlacesTexts()
     CHECK_PDF(pdf.path, {"SINISTRA", "SECONDA", "Grassetto", "TERZA"});
     QCOMPARE(pdftest::pageCount(pdf.path), 3);
     const QByteArray file = pdftest::readFile(pdf.path);
-    QVERIFY(pdftest::pageContent(file, 0).contains("/Img1 Do"));
     // Without a title of its own, the file's name alone: the folders stay private.
     QVERIFY(file.contains("/Title (Fattura_2026_7 \\(copia\\))\r"));
     const QByteArray second = pdftest::pageContent(file, 1);
@@ -311,14 +305,8 @@ void PdfExportTest::logoOfTheDataFolder()
     QVERIFY2(ExportPdf(*m_fixture.run, 1, 1, pdf, &error), qPrintable(error));
 
     CHECK_PDF(pdf.path, {"INTESTAZIONE"});
-    QVERIFY(ownerOnly(pdf.path));
     QVERIFY(pdftest::output("pdfinfo", {pdf.path})
                 .contains(QRegularExpression("^Title: +Fattura 3/2026\n")));
-    const QString images = pdftest::output("pdfimages", {"-list", pdf.path});
-    QVERIFY2(QRegularExpression(R"(\n\s+1\s+0\s+image\s+4\s+2\s+rgb\s+3\s+8\s)")
-                 .match(images)
-                 .hasMatch(),
-             qPrintable(images));
     QCOMPARE(pdftest::extractImages(pdf.path), QList<QByteArray>{blue});
     // Rendered at 72 dpi the middle of the logo is its colour.
     QTemporaryDir rendered;

@@ -6,6 +6,15 @@
 #include "TestLayout.h"
 
 #include <QObject>
+#include <QtTest>
+
+// Starts a document in the given units.
+inline void beginInUnits(PageRecorder& e, double unitY, double unitX)
+{
+    QVERIFY(e.BeginDocument());
+    e.UnitY = unitY;
+    e.UnitX = unitX;
+}
 
 // The page records and what the recorder writes into the page files.
 class PageRecorderTest : public QObject
