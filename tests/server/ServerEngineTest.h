@@ -18,6 +18,8 @@ private slots:
     void readOnlyLoginsAndDatabases();
     void keysSortByTheirBytesOnBothEngines();
     void aKeyGivenTwiceIsAConstraint();
+    void aLostConnectionIsSaidAsTheServer();
+    void aRecordStoredAgainIsNotTheOneLoaded();
     void errorsByKind_data();
     void errorsByKind();
 };
