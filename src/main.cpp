@@ -94,7 +94,7 @@ int main(int argc, char* argv[])
     case StartUpOutcome::DatabaseDamaged:
     case StartUpOutcome::DatabaseUnusable:
         // The window has said why; the reason goes to the log as well.
-        std::fprintf(stderr, "falmide: %s: %s\n", qPrintable(context.databaseFile()),
+        std::fprintf(stderr, "falmide: %s: %s\n", qPrintable(context.archivesLocation()),
                      qPrintable(error));
         return 2;
     }

@@ -23,8 +23,7 @@ QString nextConnectionName()
 
 QString describeWith(const SqlDialect& dialect, const QSqlError& e)
 {
-    const QString text = e.databaseText().isEmpty() ? e.text() : e.databaseText();
-    return describeDatabaseError(dialect.classify(e), text);
+    return describeDatabaseError(dialect.classify(e), dialect.engineText(e));
 }
 
 bool run(QSqlDatabase& db, const SqlDialect& dialect, const QString& sql, QString* error)

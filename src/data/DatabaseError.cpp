@@ -17,6 +17,8 @@ QString databaseErrorSentence(DatabaseErrorKind kind)
         return QStringLiteral("Il file non è un archivio");
     case DatabaseErrorKind::CannotOpen:
         return QStringLiteral("Impossibile aprire il file dell'archivio");
+    case DatabaseErrorKind::Unreachable:
+        return QStringLiteral("Impossibile raggiungere l'archivio sul server");
     case DatabaseErrorKind::Denied:
         return QStringLiteral("Permesso negato");
     case DatabaseErrorKind::Constraint:

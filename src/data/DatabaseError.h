@@ -14,7 +14,8 @@ enum class DatabaseErrorKind {
     DiskError,    // the disk failed to read or write
     Damaged,      // the engine finds the database damaged
     NotADatabase, // the file is no database at all
-    CannotOpen,   // the database cannot be reached
+    CannotOpen,   // the database file cannot be opened
+    Unreachable,  // the server cannot be reached, or its database is not there
     Denied,       // permission denied
     Constraint,   // the data breaks a rule of the tables (a key given twice)
     OutOfMemory,

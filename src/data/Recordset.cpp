@@ -180,11 +180,22 @@ qint64 Recordset::version() const
     return m_rowStored.value(m_versionIndex).toLongLong();
 }
 
-bool Recordset::write(const QString& sql, const QVariantList& values, QSqlQuery* q)
+bool Recordset::write(const QString& sql, QVariantList values, QSqlQuery* q, int versionAt,
+                      QVariant* version)
 {
     m_failure = Failure::Other;
     if (!m_db.begin(&m_error))
         return false;
+    const QString stamp = m_db.dialect().writeStamp();
+    if (versionAt >= 0 && !stamp.isEmpty()) {
+        QSqlQuery s(m_db.connection());
+        if (!s.exec(stamp) || !s.next()) {
+            m_error = m_db.failure(s.lastError());
+            m_db.rollback();
+            return false;
+        }
+        values[versionAt] = *version = s.value(0).toLongLong();
+    }
     bool ok = q->prepare(sql);
     if (ok) {
         for (const QVariant& v : values)
@@ -407,19 +418,23 @@ bool Recordset::Update()
         stored << value;
     }
 
-    // The row version is the recordset's own: 1 for a new record, one more
-    // than the row read for an edited one, whatever the buffer holds.
+    // The row version is the recordset's own, whatever the buffer holds:
+    // the engine's write stamp where it has one (write()), else 1 for a new
+    // record and one more than the row read for an edited one.
     if (m_versionIndex >= 0)
         stored[m_versionIndex] =
             m_mode == Mode::AddNew ? qint64(1) : m_rowStored.value(m_versionIndex).toLongLong() + 1;
 
     QStringList names;
     QVariantList values;
+    int versionAt = -1;
     for (int i = 0; i < m_fields.size(); ++i) {
         // A new record names the fields it fills: the database numbers a
         // counter key itself, and gives every other field Null.
         if (m_mode == Mode::AddNew && stored.at(i).isNull())
             continue;
+        if (i == m_versionIndex)
+            versionAt = int(values.size());
         names << m_columns.at(i);
         values << stored.at(i);
     }
@@ -447,8 +462,11 @@ bool Recordset::Update()
         sql += QStringLiteral(" RETURNING ") + m_columns.first();
 
     QSqlQuery q(m_db.connection());
-    if (!write(sql, values, &q))
+    QVariant version;
+    if (!write(sql, values, &q, versionAt, &version))
         return false;
+    if (version.isValid())
+        stored[m_versionIndex] = version;
     if (counted) {
         stored[0] = q.next() ? q.value(0) : QVariant();
         q.finish();

@@ -108,7 +108,11 @@ private:
     bool fail(const QString& error);
     // Runs a statement that writes in its own transaction (a savepoint
     // inside the caller's); false when it failed or changed no row.
-    bool write(const QString& sql, const QVariantList& values, QSqlQuery* q);
+    // Runs a change in a transaction of its own (nested in the caller's).
+    // When `versionAt` names the value of the row version, the engine's
+    // write stamp, where it has one, replaces it and lands in *version.
+    bool write(const QString& sql, QVariantList values, QSqlQuery* q, int versionAt = -1,
+               QVariant* version = nullptr);
 
     Database& m_db;
     QString m_table;

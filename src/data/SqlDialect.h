@@ -77,6 +77,12 @@ public:
     // file is compacted by the care of its file, into a checked copy with
     // the old file kept.
     virtual QStringList compactInPlace() const = 0;
+    // A query, run inside a write's transaction, for a number that no other
+    // transaction ever gets: the row version a written record takes, so that
+    // a record deleted and stored again by another desk never shows the
+    // version a desk loaded. Empty where one program alone writes (the
+    // embedded file): versions then count from 1 for a new record.
+    virtual QString writeStamp() const { return {}; }
 
     // The columns of a table of the open database, in position order; none
     // when there is no such table. False, with the engine's error, when the
@@ -87,6 +93,9 @@ public:
     // What a failure means, from Qt's error: its type, and the engine's own
     // code where the engine gives one.
     virtual DatabaseErrorKind classify(const QSqlError& error) const = 0;
+    // The engine's own words for a failure, on one line, to follow the
+    // Italian sentence.
+    virtual QString engineText(const QSqlError& error) const;
     // Once damage is met: the engine's own account of where, a few lines at
     // most (none when it has no such check).
     virtual QStringList damageDetails(QSqlDatabase& db) const = 0;

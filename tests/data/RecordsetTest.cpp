@@ -136,17 +136,19 @@ void RecordsetTest::addUpdateDelete()
 void RecordsetTest::recordsKnownByKey()
 {
     // A record deleted and stored anew under its key while a window holds
-    // it (another window's save) is still the one its edit changes.
+    // it (another window's save, at the version it had) is still the one its
+    // edit changes: records are known by their key, not by where they lie.
     QString error;
     auto rs = Recordset::OpenTable(*m_db, "Clienti", &error);
     addClient(*rs, "a1", "Alfa");
     addClient(*rs, "b2", "Beta");
     QVERIFY(rs->Seek("=", "a1") && rs->Edit());
-    auto storeAnew = [this, &error](const char* name) {
+    const qint64 version = rs->version();
+    auto storeAnew = [this, &error, version](const char* name) {
         return m_db->execute("DELETE FROM Clienti WHERE CodCliente = 'A1'", {}, &error) &&
-               m_db->execute("INSERT INTO Clienti (Chiave, CodCliente, Denominazione) VALUES "
-                             "('A1        ', 'A1', ?)",
-                             {name}, &error);
+               m_db->execute("INSERT INTO Clienti (Chiave, CodCliente, Denominazione, Versione) "
+                             "VALUES ('A1        ', 'A1', ?, ?)",
+                             {name, version}, &error);
     };
     QVERIFY2(storeAnew("Alfa bis"), qPrintable(error));
     QVERIFY(rs->setValue(8, "nota") && rs->Update());
@@ -156,7 +158,7 @@ void RecordsetTest::recordsKnownByKey()
     QCOMPARE(rs->text(2), QStringLiteral("Alfa"));
     QCOMPARE(rs->text(8), QStringLiteral("nota"));
     // Stored anew since it was read, it is not deleted until read again:
-    // the row version (1 for a new row) is no longer the one read.
+    // the row version is no longer the one read.
     QVERIFY(storeAnew("Alfa ter"));
     QVERIFY(!rs->Delete());
     QCOMPARE(rs->lastFailure(), Recordset::Failure::ChangedElsewhere);

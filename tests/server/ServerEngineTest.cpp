@@ -1,6 +1,7 @@
 #include "ServerEngineTest.h"
 
 #include "Database.h"
+#include "RecordWrite.h"
 #include "Recordset.h"
 #include "Schema.h"
 #include "ServerConnection.h"
@@ -278,6 +279,85 @@ void ServerEngineTest::keysSortByTheirBytesOnBothEngines()
     QCOMPARE(keysInOrder(server, QStringLiteral("Clienti")), expected);
 }
 
+void ServerEngineTest::aKeyGivenTwiceIsAConstraint()
+{
+    QTemporaryDir dir;
+    Database db;
+    QString error;
+    QVERIFY2(openTestDatabase(db, dir.filePath("doppio.db"), &error), qPrintable(error));
+    const QString insert = QStringLiteral("INSERT INTO Clienti (Chiave, CodCliente) VALUES (?, ?)");
+    QVERIFY2(db.execute(insert, {"R1        ", "R1"}, &error), qPrintable(error));
+    QVERIFY(!db.execute(insert, {"R1        ", "R1"}, &error));
+    QVERIFY2(error.startsWith("I dati non rispettano le regole dell'archivio ("),
+             qPrintable(error));
+    QVERIFY(!db.damaged());
+    // A failed statement leaves the connection usable.
+    QVERIFY2(db.execute(insert, {"R2        ", "R2"}, &error), qPrintable(error));
+}
+
+void ServerEngineTest::aLostConnectionIsSaidAsTheServer()
+{
+    // The server ends the desk's session (restarted, or an administrator's
+    // doing): the next write says the server, not a file, in Italian.
+    QTemporaryDir dir;
+    ServerConnection server;
+    QString error;
+    QVERIFY2(testServerDatabase(dir.filePath("persa.db"), &server, &error), qPrintable(error));
+    Database db;
+    QVERIFY2(db.openServer(server, &error), qPrintable(error));
+    AdminSql admin(server);
+    QVERIFY2(admin.run(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                                      "WHERE datname = '%1' AND pid <> pg_backend_pid()")
+                           .arg(server.database)),
+             qPrintable(admin.error()));
+    QVERIFY(!db.execute(QStringLiteral("INSERT INTO Clienti (Chiave, CodCliente) VALUES (?, ?)"),
+                        {"R1        ", "R1"}, &error));
+    QCOMPARE(int(db.lastErrorKind()), int(DatabaseErrorKind::Unreachable));
+    QVERIFY2(error.startsWith("Impossibile raggiungere l'archivio sul server (FATAL: terminating "),
+             qPrintable(error));
+    QVERIFY2(!error.contains('\n') && error.endsWith("request.)"), qPrintable(error));
+}
+
+void ServerEngineTest::aRecordStoredAgainIsNotTheOneLoaded()
+{
+    // One desk loads a client; another deletes it and stores a new one
+    // under the same code. The first desk's save must not overwrite it.
+    QTemporaryDir dir;
+    Database first;
+    Database second;
+    QString why;
+    QVERIFY2(openTestDatabase(first, dir.filePath("ancora.db"), &why), qPrintable(why));
+    QVERIFY2(openTestDatabase(second, dir.filePath("ancora.db"), &why), qPrintable(why));
+    const RecordName name{QStringLiteral("Il cliente ROSSI"), false};
+    const QString code = QStringLiteral("ROSSI");
+    QVariantList values{code, code, QStringLiteral("Rossi Mario")};
+    qint64 loaded = 0;
+    QCOMPARE(writeRecord(first, Table::Clienti, values, SaveMode::AddOnly, name, &why, {}, &loaded),
+             SaveResult::StoredNew);
+    QVERIFY(loaded > 0);
+    qint64 theirs = loaded;
+    QCOMPARE(deleteRecord(second, Table::Clienti, code, &why, name, theirs), DeleteResult::Deleted);
+    values[2] = QStringLiteral("Rossi Maria");
+    theirs = 0;
+    QCOMPARE(
+        writeRecord(second, Table::Clienti, values, SaveMode::AddOnly, name, &why, {}, &theirs),
+        SaveResult::StoredNew);
+    QVERIFY(theirs != loaded);
+
+    values[2] = QStringLiteral("Rossi Mario Luigi");
+    QCOMPARE(
+        writeRecord(first, Table::Clienti, values, SaveMode::AddOrReplace, name, &why, {}, &loaded),
+        SaveResult::ChangedElsewhere);
+    QCOMPARE(deleteRecord(first, Table::Clienti, code, &why, name, loaded),
+             DeleteResult::ChangedElsewhere);
+    QString error;
+    const auto clients = Recordset::OpenTable(first, QStringLiteral("Clienti"), &error);
+    QVERIFY2(clients && clients->Seek(QStringLiteral("="), code + QString(5, ' ')) &&
+                 !clients->NoMatch(),
+             qPrintable(error));
+    QCOMPARE(clients->text(2), QStringLiteral("Rossi Maria"));
+}
+
 void ServerEngineTest::errorsByKind_data()
 {
     QTest::addColumn<QString>("code");
@@ -287,15 +367,17 @@ void ServerEngineTest::errorsByKind_data()
     QTest::newRow("disk full") << "53100" << int(DatabaseErrorKind::DiskFull);
     QTest::newRow("wrong password") << "28P01" << int(DatabaseErrorKind::Denied);
     QTest::newRow("no privilege") << "42501" << int(DatabaseErrorKind::Denied);
-    QTest::newRow("connection lost") << "08006" << int(DatabaseErrorKind::CannotOpen);
-    QTest::newRow("server shut down") << "57P01" << int(DatabaseErrorKind::CannotOpen);
+    QTest::newRow("connection lost") << "08006" << int(DatabaseErrorKind::Unreachable);
+    QTest::newRow("server shut down") << "57P01" << int(DatabaseErrorKind::Unreachable);
     QTest::newRow("serialization") << "40001" << int(DatabaseErrorKind::Busy);
     QTest::newRow("lock not granted") << "55P03" << int(DatabaseErrorKind::Busy);
     QTest::newRow("deadlock") << "40P01" << int(DatabaseErrorKind::Busy);
     QTest::newRow("read-only transaction") << "25006" << int(DatabaseErrorKind::ReadOnly);
     QTest::newRow("no such table") << "42P01" << int(DatabaseErrorKind::Statement);
     QTest::newRow("damaged page") << "XX001" << int(DatabaseErrorKind::Damaged);
-    QTest::newRow("no code") << "" << int(DatabaseErrorKind::Other);
+    // The server gives a code with all it reports: without one, libpq
+    // itself failed, the connection gone.
+    QTest::newRow("no code") << "" << int(DatabaseErrorKind::Unreachable);
 }
 
 void ServerEngineTest::errorsByKind()

@@ -16,6 +16,9 @@ private slots:
     void refusesLogins();
     void readOnlyLoginsAndDatabases();
     void keysSortByTheirBytesOnBothEngines();
+    void aKeyGivenTwiceIsAConstraint();
+    void aLostConnectionIsSaidAsTheServer();
+    void aRecordStoredAgainIsNotTheOneLoaded();
     void errorsByKind_data();
     void errorsByKind();
 };

@@ -34,7 +34,7 @@ DatabaseErrorKind serverErrorKind(const QString& sqlState)
     // database, too many desks connected.
     if (errorClass == u"08" || code == u"57P01" || code == u"57P02" || code == u"57P03" ||
         code == u"3D000" || code == u"53300")
-        return DatabaseErrorKind::CannotOpen;
+        return DatabaseErrorKind::Unreachable;
     if (code == u"58030")
         return DatabaseErrorKind::DiskError;
     if (code == u"XX001" || code == u"XX002")
@@ -184,6 +184,12 @@ QStringList ServerDialect::resumeCounter(const QString& table, const QString& co
                 .arg(t, column.toLower(), quoted(column))};
 }
 
+QString ServerDialect::writeStamp() const
+{
+    // The transaction's own number: unique across the server's life.
+    return QStringLiteral("SELECT txid_current()");
+}
+
 QStringList ServerDialect::compactInPlace() const
 {
     // A plain vacuum takes no lock that stops other desks' reads or
@@ -226,9 +232,20 @@ DatabaseErrorKind ServerDialect::classify(const QSqlError& error) const
     const DatabaseErrorKind kind = serverErrorKind(error.nativeErrorCode());
     if (kind != DatabaseErrorKind::Other || error.nativeErrorCode().size() == 5)
         return kind;
-    // Without a code: the driver's own failures, a connection lost.
-    return error.type() == QSqlError::ConnectionError ? DatabaseErrorKind::CannotOpen
-                                                      : DatabaseErrorKind::Other;
+    // The server gives a code with everything it reports; a failure
+    // without one is libpq's own: the connection is gone.
+    return DatabaseErrorKind::Unreachable;
+}
+
+QString ServerDialect::engineText(const QSqlError& error) const
+{
+    // The driver ends its text with the code in brackets, "()" when there
+    // is none, and libpq spreads a message over indented lines.
+    QString text = SqlDialect::engineText(error);
+    const QString code = QLatin1Char('(') + error.nativeErrorCode() + QLatin1Char(')');
+    if (text.endsWith(code))
+        text.chop(code.size());
+    return text.simplified();
 }
 
 QStringList ServerDialect::damageDetails(QSqlDatabase&) const

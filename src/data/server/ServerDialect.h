@@ -27,11 +27,13 @@ public:
     QString beginReadSnapshot() const override;
     QStringList resumeCounter(const QString& table, const QString& column) const override;
     QStringList compactInPlace() const override;
+    QString writeStamp() const override;
 
     bool tableColumns(QSqlDatabase& db, const QString& table, std::vector<CatalogueColumn>* columns,
                       QSqlError* error) const override;
 
     DatabaseErrorKind classify(const QSqlError& error) const override;
+    QString engineText(const QSqlError& error) const override;
     QStringList damageDetails(QSqlDatabase& db) const override;
 };
 
