@@ -24,6 +24,7 @@
 #include "Recordset.h"
 #include "Sendings.h"
 #include "Table.h"
+#include "Validation.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -180,6 +181,15 @@ private:
         qint64 none = 0;
         if (!version)
             version = &none;
+        // Every field checked as leaving it does, codes looked up.
+        Database& db = m_db;
+        const auto refusal = checkFields(fields, [&db](Table t, const QString& key, int field) {
+            return Descrizione(db, t, key, field);
+        });
+        if (refusal) {
+            *why = refusal->message;
+            return SaveResult::Refused;
+        }
         if (kind.table == Table::Fatture) {
             const auto document = feeDocumentFromFields(fields, FeeDocumentKind::Invoice, why);
             if (!document)
