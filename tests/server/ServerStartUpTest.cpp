@@ -2,10 +2,13 @@
 
 #include "AppContext.h"
 #include "DataFolder.h"
+#include "Main.h"
 #include "StartUp.h"
 #include "TestDataFolder.h"
 #include "TestDatabase.h"
 
+#include <QLabel>
+#include <QStatusBar>
 #include <QtTest>
 
 void ServerStartUpTest::initTestCase()
@@ -22,10 +25,17 @@ void ServerStartUpTest::startsOnTheServerWithoutTheFolderLock()
     QVERIFY(!settings.isEmpty());
     QVERIFY(desk.writeSettings(settings));
 
+    // The main window says where its archives are, in the status panel.
     QString error;
-    QCOMPARE(openArchives(desk.context(), &error), StartUpOutcome::Ready);
+    Main window(desk.context());
+    QCOMPARE(window.MDIForm_Load(&error), StartUpOutcome::Ready);
     QVERIFY2(error.isEmpty(), qPrintable(error));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const auto* where = window.statusBar()->findChild<QLabel*>(QStringLiteral("Archivi"));
+    QVERIFY(where && where->isVisible());
     const Database& db = desk.context().DbArchivi;
+    QCOMPARE(where->text(), serverPanelText(db.location()));
     QVERIFY(db.onServer());
     QVERIFY(!desk.context().instanceLock);
     QVERIFY(!QFile::exists(desk.context().databaseFile()));

@@ -1,9 +1,9 @@
 #include "MultiTestMain.h"
 #include "ServerStartUpTest.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    return runTests<QCoreApplication, ServerStartUpTest>(argc, argv);
+    return runTests<QApplication, ServerStartUpTest>(argc, argv);
 }
