@@ -70,11 +70,11 @@ QString ArchiveMaintenance::chooseFile(const QString& title, const QString& prop
 bool ArchiveMaintenance::reopen()
 {
     QString error;
-    if (!m_context.DbArchivi.open(m_context.databaseFile(), &error) ||
+    if (!m_context.openArchivesDatabase(&error) ||
         !loadHeadingData(m_context.DbArchivi, &m_context.DatiUtente, &error)) {
         m_context.DbArchivi.close();
         MessageBox::error(m_parent, QStringLiteral("Impossibile riaprire l'archivio %1:\n%2")
-                                        .arg(m_context.databaseFile(), error));
+                                        .arg(m_context.archivesLocation(), error));
         return false;
     }
     return true;
