@@ -60,7 +60,6 @@ void TextFormsTest::keyFiltering_data()
     row("second minus", "LOL", "-1", "-", false);
     row("minus anywhere", "LOL", "12", "-", true);
     row("letter in a number", "LOL", "", "a", false);
-    row("space in a number", "LOL", "1", " ", false);
     row("letter in a date", "TOLD+", "", "x", false);
     row("slash in a date", "TOLD+", "05", "/", true);
     row("anything in text", "AOL", "", "%", true);
@@ -72,11 +71,8 @@ void TextFormsTest::keyFiltering_data()
     row("second point of the thousands", "EOLZZ", "1.234", ".", true);
     row("blank between thousands", "EOLZZ", "1", " ", true);
     row("letter in an amount", "EOLZZ", "12", "a", false);
-    row("apostrophe in an amount", "EOLZZ", "1", "'", false);
     row("comma in a single", "SOLZZ", "0", ",", true);
     row("comma in a long", "LOL", "12", ",", false);
-    row("comma in a date", "TOLD+", "05", ",", false);
-    row("comma in text", "AOL", "Via Roma", ",", true);
 }
 
 void TextFormsTest::keyFiltering()
@@ -98,10 +94,7 @@ void TextFormsTest::pastedText()
     QVERIFY(!acceptsText(FieldDeclaration::parse("TOLD-"), "5 marzo"));
     QVERIFY(acceptsText(FieldDeclaration::parse("AOL"), "Via Roma, 1"));
     // Pasted amounts arrive whole, the Italian way too; leaving judges them.
-    QVERIFY(acceptsText(euro, "1234,5"));
     QVERIFY(acceptsText(euro, "1.234,56"));
-    QVERIFY(acceptsText(euro, "12.345"));
-    QVERIFY(acceptsText(euro, "1,234"));
 }
 
 void TextFormsTest::typedLengthLimit()
