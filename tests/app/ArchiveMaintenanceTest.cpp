@@ -1,4 +1,4 @@
-#include "ArchiveMaintenanceTest.h"
+#include "AppTests.h"
 
 #include "AppContext.h"
 #include "Clock.h"
@@ -45,6 +45,19 @@ bool addClients(AppContext& context, int count)
     return context.DbArchivi.commit(&error);
 }
 
+// The program on a data folder, its main window made but not yet loaded.
+struct Program
+{
+    explicit Program(const QString& folder) { context.programFolder = folder; }
+    StartUpOutcome load()
+    {
+        QString error;
+        return main.MDIForm_Load(&error);
+    }
+    AppContext context;
+    Main main{context};
+};
+
 } // namespace
 
 void ArchiveMaintenanceTest::init()
@@ -61,23 +74,18 @@ void ArchiveMaintenanceTest::cleanup()
 void ArchiveMaintenanceTest::compactRepairAndCopyFromTheMenu()
 {
     QTemporaryDir dir;
-    AppContext context;
-    context.programFolder = dir.path();
-    Main main(context);
-    QString error;
-    QCOMPARE(main.MDIForm_Load(&error), StartUpOutcome::Ready);
+    Program program(dir.path());
+    AppContext& context = program.context;
+    Main& main = program.main;
+    QCOMPARE(program.load(), StartUpOutcome::Ready);
     QVERIFY(QFileInfo::exists(dir.filePath("Backup/falmide-2026-12-07.db")));
     QVERIFY(addClients(context, 50));
 
     // A second program on the same data folder is refused.
-    {
-        AppContext other;
-        other.programFolder = dir.path();
-        Main second(other);
-        MessageBox::setNextAnswer(QMessageBox::Ok);
-        QCOMPARE(second.MDIForm_Load(&error), StartUpOutcome::AlreadyRunning);
-        QVERIFY2(MessageBox::lastText().contains("già aperto"), qPrintable(MessageBox::lastText()));
-    }
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QCOMPARE(Program(dir.path()).load(), StartUpOutcome::AlreadyRunning);
+    QVERIFY2(MessageBox::lastText().contains("già aperto"), qPrintable(MessageBox::lastText()));
+    QString error;
 
     // Free pages for the compaction to drop; it says what it did.
     for (const char* sql : {"CREATE TABLE Zavorra AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
@@ -148,28 +156,23 @@ void ArchiveMaintenanceTest::damageFoundAtStartUpIsRepaired()
 {
     QTemporaryDir dir;
     {
-        AppContext context;
-        context.programFolder = dir.path();
-        Main main(context);
-        QString error;
-        QCOMPARE(main.MDIForm_Load(&error), StartUpOutcome::Ready);
-        QVERIFY(addClients(context, 1500));
+        Program first(dir.path());
+        QCOMPARE(first.load(), StartUpOutcome::Ready);
+        QVERIFY(addClients(first.context, 1500));
     }
     QVERIFY(damageTablePage(dir.filePath("falmide.db")));
     Clock::setToday(QDate(2026, 12, 8)); // the day's first start checks the file
 
-    AppContext context;
-    context.programFolder = dir.path();
-    Main main(context);
+    Program program(dir.path());
+    AppContext& context = program.context;
     QString warning;
-    whenModal<QMessageBox>(&main, [&warning](QMessageBox* box) {
+    whenModal<QMessageBox>(&program.main, [&warning](QMessageBox* box) {
         warning = box->text();
         MessageBox::setNextAnswer(QMessageBox::Yes); // repair now
         MessageBox::setNextAnswer(QMessageBox::Ok);  // the records recovered
         box->accept();
     });
-    QString error;
-    QCOMPARE(main.MDIForm_Load(&error), StartUpOutcome::Ready);
+    QCOMPARE(program.load(), StartUpOutcome::Ready);
     QVERIFY2(warning.startsWith("ATTENZIONE! DATABASE DANNEGGIATO\n\n"), qPrintable(warning));
     QVERIFY(warning.size() > 40); // the reason under it
     QVERIFY2(MessageBox::lastText().contains("Record recuperati:\n"),
@@ -191,6 +194,7 @@ void ArchiveMaintenanceTest::damageFoundAtStartUpIsRepaired()
     const int shown = MessageBox::shownCount();
     MessageBox::setNextAnswer(QMessageBox::Ok);
     MessageBox::setNextAnswer(QMessageBox::No);
+    QString error;
     QVERIFY(!Snapshot::Open(context.DbArchivi, "SELECT * FROM Clienti", {}, &error));
     QVERIFY(!context.DbArchivi.acceptsWrites());
     QTRY_COMPARE(MessageBox::shownCount(), shown + 2);
@@ -201,36 +205,24 @@ void ArchiveMaintenanceTest::changeSinceCleanExitIsChecked()
 {
     QTemporaryDir dir;
     {
-        AppContext context;
-        context.programFolder = dir.path();
-        Main main(context);
-        QString error;
-        QCOMPARE(main.MDIForm_Load(&error), StartUpOutcome::Ready);
-        QVERIFY(addClients(context, 1500));
-        noteCleanExit(context);
+        Program first(dir.path());
+        QCOMPARE(first.load(), StartUpOutcome::Ready);
+        QVERIFY(addClients(first.context, 1500));
+        noteCleanExit(first.context);
     }
     // The same day, after the day's check: unchanged, opened without a check.
-    {
-        AppContext context;
-        context.programFolder = dir.path();
-        Main main(context);
-        QString error;
-        QCOMPARE(main.MDIForm_Load(&error), StartUpOutcome::Ready);
-        QCOMPARE(MessageBox::shownCount(), 0);
-    }
+    QCOMPARE(Program(dir.path()).load(), StartUpOutcome::Ready);
+    QCOMPARE(MessageBox::shownCount(), 0);
     // Changed while the program was not running: checked again, and a repair
     // declined stops the program with a last word, the file left as it is.
     const QString file = dir.filePath("falmide.db");
     QVERIFY(damageTablePage(file));
     const QByteArray damaged = pdftest::readFile(file);
-    AppContext context;
-    context.programFolder = dir.path();
-    Main main(context);
+    Program program(dir.path());
     MessageBox::setNextAnswer(QMessageBox::Ok);
     MessageBox::setNextAnswer(QMessageBox::No);
     MessageBox::setNextAnswer(QMessageBox::Ok);
-    QString error;
-    QCOMPARE(main.MDIForm_Load(&error), StartUpOutcome::DatabaseDamaged);
+    QCOMPARE(program.load(), StartUpOutcome::DatabaseDamaged);
     // The question, then a last word on what to do.
     QCOMPARE(MessageBox::shownCount(), 3);
     const QString last = MessageBox::lastText();
@@ -238,6 +230,6 @@ void ArchiveMaintenanceTest::changeSinceCleanExitIsChecked()
                  last.contains("falmide ripara") &&
                  last.contains("La copia giornaliera più recente è del 07/12/2026"),
              qPrintable(last));
-    QVERIFY(!context.DbArchivi.isOpen());
+    QVERIFY(!program.context.DbArchivi.isOpen());
     QCOMPARE(pdftest::readFile(file), damaged);
 }

@@ -1,4 +1,4 @@
-#include "DocumentNumbersTest.h"
+#include "AppTests.h"
 
 #include "Clock.h"
 #include "Consulta.h"

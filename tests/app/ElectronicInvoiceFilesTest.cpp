@@ -1,4 +1,4 @@
-#include "ElectronicInvoiceFilesTest.h"
+#include "AppTests.h"
 
 #include "Clock.h"
 #include "DocumentKey.h"
@@ -22,6 +22,20 @@
 namespace {
 
 const DocumentKey kInvoice = *DocumentKey::of(QDate(2026, 12, 1), 1);
+
+// Chooses an entry of "Fattura elettronica" by its access key (Alt+E, then
+// key), with file answered in the file dialog.
+void chooseFromMenu(Main& main, Qt::Key key, const QString& file)
+{
+    main.show();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    chooseInDialog(&main, file);
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QTest::keyClick(&main, Qt::Key_E, Qt::AltModifier);
+    auto* menu = main.findChild<QMenu*>("MenuFatturaElettronica");
+    QTRY_VERIFY(menu->isVisible());
+    QTest::keyClick(menu, key);
+}
 
 } // namespace
 
@@ -56,14 +70,7 @@ void ElectronicInvoiceFilesTest::receiptsFromTheMenu()
         receipt, model.readAll().replace("IT09876543217_26007.xml", m_written.toUtf8())));
 
     Main main(m_data.context());
-    main.show();
-    QVERIFY(QTest::qWaitForWindowActive(&main));
-    chooseInDialog(&main, receipt);
-    MessageBox::setNextAnswer(QMessageBox::Ok);
-    // Alt+E opens "Fattura elettronica", R its first entry.
-    QTest::keyClick(&main, Qt::Key_E, Qt::AltModifier);
-    QTRY_VERIFY(main.findChild<QMenu*>("MenuFatturaElettronica")->isVisible());
-    QTest::keyClick(main.findChild<QMenu*>("MenuFatturaElettronica"), Qt::Key_R);
+    chooseFromMenu(main, Qt::Key_R, receipt); // "Importa &ricevute SdI ..."
     QTRY_COMPARE(MessageBox::shownCount(), 1);
     QCOMPARE(MessageBox::lastText(), "IT09876543217_A0001_RC_001.xml: fattura 1/2026 (" +
                                          m_written + "), Consegnata il 08/12/2026");
@@ -114,14 +121,7 @@ void ElectronicInvoiceFilesTest::supplierInvoicesFromTheMenu()
     const QString file = m_data.filePath("IT01234567890_00001.xml");
     QVERIFY(pdftest::writeFile(file, supplierxml::xml(supplierxml::twoRatesAndN1())));
     Main main(m_data.context());
-    main.show();
-    QVERIFY(QTest::qWaitForWindowActive(&main));
-    chooseInDialog(&main, file);
-    MessageBox::setNextAnswer(QMessageBox::Ok);
-    // Alt+E opens "Fattura elettronica", F "Importa fatture ricevute ...".
-    QTest::keyClick(&main, Qt::Key_E, Qt::AltModifier);
-    QTRY_VERIFY(main.findChild<QMenu*>("MenuFatturaElettronica")->isVisible());
-    QTest::keyClick(main.findChild<QMenu*>("MenuFatturaElettronica"), Qt::Key_F);
+    chooseFromMenu(main, Qt::Key_F, file); // "Importa &fatture ricevute ..."
     QTRY_COMPARE(MessageBox::shownCount(), 1);
     QCOMPARE(MessageBox::lastText(),
              "IT01234567890_00001.xml: fattura 15/A del 03/11/2026 di Rossi Srl registrata come "

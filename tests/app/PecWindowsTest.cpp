@@ -1,4 +1,4 @@
-#include "PecWindowsTest.h"
+#include "AppTests.h"
 
 #include "Clock.h"
 #include "DocumentAmounts.h"
@@ -34,15 +34,16 @@ void retype(QWidget* field, const QString& text)
     QTest::keyClicks(field, text);
 }
 
-PecSettings testAccount(int smtpPort, int imapPort)
+// Sets the test servers' account up, its password known for this run.
+bool useAccount(AppContext& context, int smtpPort, int imapPort)
 {
     PecSettings pec;
     pec.address = kUser;
-    pec.smtpHost = QStringLiteral("127.0.0.1");
+    pec.smtpHost = pec.imapHost = QStringLiteral("127.0.0.1");
     pec.smtpPort = smtpPort;
-    pec.imapHost = QStringLiteral("127.0.0.1");
     pec.imapPort = imapPort;
-    return pec;
+    PecSession::remember(pec, kPassword);
+    return context.settings().setPec(pec);
 }
 
 } // namespace
@@ -129,9 +130,7 @@ void PecWindowsTest::settingsTypedCheckedAndTried()
 
 void PecWindowsTest::periodSentFromItsWindow()
 {
-    const PecSettings pec = testAccount(m_smtp.port(), m_imap.port());
-    QVERIFY(m_data.context().settings().setPec(pec));
-    PecSession::remember(pec, kPassword);
+    QVERIFY(useAccount(m_data.context(), m_smtp.port(), m_imap.port()));
     const int before = int(m_smtp.received().size());
 
     PecPeriodDialog window(m_data.context());
@@ -165,9 +164,7 @@ void PecWindowsTest::periodSentFromItsWindow()
 
 void PecWindowsTest::invoiceWindowSendsItsFile()
 {
-    const PecSettings pec = testAccount(m_smtp.port(), m_imap.port());
-    QVERIFY(m_data.context().settings().setPec(pec));
-    PecSession::remember(pec, kPassword);
+    QVERIFY(useAccount(m_data.context(), m_smtp.port(), m_imap.port()));
     Main main(m_data.context()); // sets the window's way to the PEC
     FArcFAT window(m_data.context());
     window.show();

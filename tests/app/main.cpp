@@ -1,10 +1,5 @@
-#include "ArchiveMaintenanceTest.h"
-#include "DocumentNumbersTest.h"
-#include "ElectronicInvoiceFilesTest.h"
-#include "MainWindowTest.h"
+#include "AppTests.h"
 #include "MultiTestMain.h"
-#include "PecWindowsTest.h"
-#include "StartUpTest.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "RecordRulesTest.h"
+#include "EntryCoreTests.h"
 
 #include "CodeList.h"
 #include "FieldSnapshot.h"
@@ -10,6 +10,7 @@
 #include "Snapshot.h"
 
 #include <QtTest>
+#include <map>
 
 namespace {
 
@@ -20,6 +21,15 @@ FieldTable documentFields()
             {2, "Cliente", "AOLA0002", 10, 2, 3}, {3, "Oggetto", "AOL", 240, 3, 4},
             {4, "Descrizione", "MOL", 0, 4, 5},   {5, "Onorario", "EOLZZ", 14, 5, 6},
             {6, "IVA", "IOLZZ", 5, 6, 7}};
+}
+
+// Fields of table holding the given texts, the others empty.
+PlainFields filled(const FieldTable& table, const std::map<int, QString>& texts)
+{
+    PlainFields fields(table);
+    for (const auto& [index, text] : texts)
+        fields.setText(index, text);
+    return fields;
 }
 
 } // namespace
@@ -39,11 +49,9 @@ void RecordRulesTest::clientSavedAndFound()
 {
     QString error;
     auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "Clienti", &error);
-    PlainFields f(clientFields());
-    f.setText(0, "ab1");
-    f.setText(1, "Rossi Mario");
-    f.setText(8, "Sig.");
-    f.setText(7, "Prima riga\nSeconda riga");
+    PlainFields f =
+        filled(clientFields(),
+               {{0, "ab1"}, {1, "Rossi Mario"}, {8, "Sig."}, {7, "Prima riga\nSeconda riga"}});
     QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::StoredNew);
 
     // The key and the code in upper case; the other fields as typed; empty
@@ -127,11 +135,8 @@ void RecordRulesTest::documentKeysAndAmounts()
 {
     QString error;
     auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "Fatture", &error);
-    PlainFields f(documentFields());
-    f.setText(0, "05/03/2024");
-    f.setText(1, "12");
-    f.setText(5, "1 234.56");
-    f.setText(6, "22");
+    PlainFields f =
+        filled(documentFields(), {{0, "05/03/2024"}, {1, "12"}, {5, "1 234.56"}, {6, "22"}});
     QCOMPARE(MemorizzaRecord(*rs, 6, 1, f, ".", ",", &error), SaveOutcome::StoredNew);
     QVERIFY(rs->Seek("=", "2024" + QString(8, ' ') + "12"));
     QCOMPARE(rs->value(6).toLongLong(), 123456);
@@ -139,9 +144,7 @@ void RecordRulesTest::documentKeysAndAmounts()
     QCOMPARE(rs->text(1), QStringLiteral("05/03/2024"));
 
     // Another date of the same year and the same number is the same document.
-    PlainFields g(documentFields());
-    g.setText(0, "20/11/2024");
-    g.setText(1, "12");
+    PlainFields g = filled(documentFields(), {{0, "20/11/2024"}, {1, "12"}});
     QCOMPARE(CaricaRecord(*rs, 6, 1, g, &error), LoadOutcome::Found);
     QCOMPARE(g.text(0), QStringLiteral("05/03/2024"));
     QCOMPARE(g.text(5), QStringLiteral("1 234.56"));
@@ -167,10 +170,7 @@ void RecordRulesTest::refusedValuesLeaveTableAsItWas()
 {
     QString error;
     auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "Fatture", &error);
-    PlainFields f(documentFields());
-    f.setText(0, "05/03/2024");
-    f.setText(1, "1");
-    f.setText(3, "Primo");
+    PlainFields f = filled(documentFields(), {{0, "05/03/2024"}, {1, "1"}, {3, "Primo"}});
     QCOMPARE(MemorizzaRecord(*rs, 6, 1, f, ".", ",", &error), SaveOutcome::StoredNew);
 
     // A value the column cannot hold is reported and nothing is written.
@@ -196,9 +196,8 @@ void RecordRulesTest::codeListAndGrid()
     QCOMPARE(width, 10);
 
     auto rs = Recordset::OpenTable(m_data.context().DbArchivi, "Clienti", &error);
-    PlainFields f(clientFields());
-    f.setText(0, "b2");
-    f.setText(1, "BIANCHI Costruzioni S.r.l Sede di Milano");
+    PlainFields f =
+        filled(clientFields(), {{0, "b2"}, {1, "BIANCHI Costruzioni S.r.l Sede di Milano"}});
     QCOMPARE(MemorizzaRecord(*rs, 8, 0, f, ".", ",", &error), SaveOutcome::StoredNew);
     f.setText(0, "a1");
     f.setText(1, "");
@@ -227,10 +226,7 @@ void RecordRulesTest::codeListAndGrid()
 
     // Amount columns show euros, not the stored cents.
     auto invoiceTable = Recordset::OpenTable(m_data.context().DbArchivi, "Fatture", &error);
-    PlainFields invoice(documentFields());
-    invoice.setText(0, "05/03/2024");
-    invoice.setText(1, "1");
-    invoice.setText(5, "1 000.00");
+    PlainFields invoice = filled(documentFields(), {{0, "05/03/2024"}, {1, "1"}, {5, "1 000.00"}});
     QCOMPARE(MemorizzaRecord(*invoiceTable, 6, 1, invoice, ".", ",", &error),
              SaveOutcome::StoredNew);
     QVERIFY(m_data.context().DbArchivi.execute(
@@ -279,10 +275,7 @@ void RecordRulesTest::fieldChecksBeforeSaving()
                    ? QStringLiteral("Rossi")
                    : QString();
     };
-    PlainFields f(documentFields());
-    f.setText(0, "050324");
-    f.setText(1, "12");
-    f.setText(2, "r1");
+    PlainFields f = filled(documentFields(), {{0, "050324"}, {1, "12"}, {2, "r1"}});
     QCOMPARE(checkFields(f, clients), std::nullopt);
     QCOMPARE(f.text(0), QStringLiteral("05/03/2024")); // written back as leaving writes it
     f.setText(2, "");
@@ -295,9 +288,8 @@ void RecordRulesTest::fieldChecksBeforeSaving()
     QCOMPARE(refusal->message, QStringLiteral("Cliente: il codice \"XX\" non esiste in archivio."));
 
     // The first refused field in tab order, whatever its index.
-    PlainFields g({{0, "Cliente", "AOLA0002", 10, 1, 1}, {1, "Data", "TOLD+", 10, 0, 2}});
-    g.setText(0, "XX");
-    g.setText(1, "31/02/2024");
+    PlainFields g = filled({{0, "Cliente", "AOLA0002", 10, 1, 1}, {1, "Data", "TOLD+", 10, 0, 2}},
+                           {{0, "XX"}, {1, "31/02/2024"}});
     refusal = checkFields(g, clients);
     QVERIFY(refusal);
     QCOMPARE(refusal->index, 1);
@@ -323,10 +315,8 @@ void RecordRulesTest::changesToldFromShownTexts()
     PlainFields f(documentFields());
     FieldSnapshot shown;
     QVERIFY(!shown.differs(f)); // nothing remembered, nothing to lose
-    f.setText(0, "05/03/2024");
-    f.setText(1, "1 234");
-    f.setText(3, "Rilievo");
-    f.setText(5, "1 000.00");
+    f = filled(documentFields(),
+               {{0, "05/03/2024"}, {1, "1 234"}, {3, "Rilievo"}, {5, "1 000.00"}});
     shown.take(f, true);
     QVERIFY(!shown.differs(f));
 

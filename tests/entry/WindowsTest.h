@@ -3,7 +3,6 @@
 #include "TestDataFolder.h"
 
 #include <QObject>
-#include <memory>
 
 class WindowsTest : public QObject
 {
@@ -17,12 +16,25 @@ private slots:
     void typedFieldsFilterAndForm();
     void fieldsShowTheirLengthWhole();
     void wrongDateKeepsTheFocus();
-    void taxCodesCheckedWhereTyped();
     void codeList();
     void recordGridAndArchiveList();
     void headingDataUsedAtOnce();
     void closingAsksAboutChanges();
     void lookingUpAnotherRecordAsks();
+
+private:
+    TestDataFolder m_data;
+};
+
+// The client window's codes, country and province, typed and checked.
+class ClientWindowTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void countryAndProvince();
+    void taxCodesCheckedWhereTyped();
 
 private:
     TestDataFolder m_data;

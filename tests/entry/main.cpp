@@ -1,4 +1,3 @@
-#include "ClientWindowTest.h"
 #include "MultiTestMain.h"
 #include "WindowsTest.h"
 

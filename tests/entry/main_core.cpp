@@ -1,6 +1,5 @@
+#include "EntryCoreTests.h"
 #include "MultiTestMain.h"
-#include "RecordRulesTest.h"
-#include "TextFormsTest.h"
 
 #include <QGuiApplication>
 

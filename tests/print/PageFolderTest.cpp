@@ -1,4 +1,4 @@
-#include "PageFolderTest.h"
+#include "PrintTests.h"
 
 #include "PageFolder.h"
 #include "PageStore.h"

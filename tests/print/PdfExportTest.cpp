@@ -419,23 +419,22 @@ void PdfExportTest::desktopViewer()
             QVERIFY(pdftest::writeFile(dir.filePath("data/applications/" + place), entry));
     }
 
-    const char* const variables[] = {
-        "PATH",          "XDG_CURRENT_DESKTOP", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS",
-        "XDG_DATA_HOME", "XDG_DATA_DIRS"};
-    const QByteArray values[] = {
-        bin.toUtf8() + ':' + qgetenv("PATH"), "X-Generic",
-        dir.filePath("config").toUtf8(),      dir.filePath("config").toUtf8(),
-        dir.filePath("data").toUtf8(),        dir.filePath("system").toUtf8()};
+    const QByteArray config = dir.filePath("config").toUtf8();
+    const std::pair<const char*, QByteArray> environment[] = {
+        {"PATH", bin.toUtf8() + ':' + qgetenv("PATH")},
+        {"XDG_CURRENT_DESKTOP", "X-Generic"},
+        {"XDG_CONFIG_HOME", config},
+        {"XDG_CONFIG_DIRS", config},
+        {"XDG_DATA_HOME", dir.filePath("data").toUtf8()},
+        {"XDG_DATA_DIRS", dir.filePath("system").toUtf8()}};
     QList<std::optional<QByteArray>> saved;
-    for (int i = 0; i < 6; ++i) {
-        saved << (qEnvironmentVariableIsSet(variables[i])
-                      ? std::optional<QByteArray>(qgetenv(variables[i]))
-                      : std::nullopt);
-        qputenv(variables[i], values[i]);
+    for (const auto& [name, value] : environment) {
+        saved << (qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+        qputenv(name, value);
     }
     const auto restore = qScopeGuard([&] {
         for (int i = 0; i < 6; ++i)
-            saved.at(i) ? qputenv(variables[i], *saved.at(i)) : qunsetenv(variables[i]);
+            saved[i] ? qputenv(environment[i].first, *saved[i]) : qunsetenv(environment[i].first);
     });
 
     const QString file = dir.filePath("Fattura 1 (copia).pdf");

@@ -112,3 +112,11 @@ private:
     std::unique_ptr<Database> m_db;
     FakePrinterSystem m_printers;
 };
+
+class PageFolderTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void onlyFoldersOfEndedRunsAreSwept();
+    void storeFolderIsLockedWhileItLives();
+};

@@ -1,5 +1,4 @@
 #include "MultiTestMain.h"
-#include "PageFolderTest.h"
 #include "PrintTests.h"
 
 #include <QApplication>

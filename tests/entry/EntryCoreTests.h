@@ -3,7 +3,23 @@
 #include "TestDataFolder.h"
 
 #include <QObject>
-#include <memory>
+
+class TextFormsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void numberForm();
+    void plainAndLocaleForms();
+    void keyFiltering_data();
+    void keyFiltering();
+    void pastedText();
+    void typedLengthLimit();
+    void dates();
+    void codeAndDateValidation();
+    void valuesBeyondTheirColumn_data();
+    void valuesBeyondTheirColumn();
+    void windowPlacement();
+};
 
 class RecordRulesTest : public QObject
 {
