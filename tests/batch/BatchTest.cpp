@@ -27,61 +27,45 @@ void BatchTest::badCommandLines_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("message");
-    QTest::newRow("no command") << QStringList{"--dir", "x"} << 2 << "manca il comando";
-    QTest::newRow("unknown command")
-        << QStringList{"stampa"} << 2 << "comando sconosciuto \"stampa\"";
-    QTest::newRow("unknown option") << QStringList{"calcola", "--onorario", "1", "--sconto", "3"}
-                                    << 2 << "opzione sconosciuta --sconto";
-    QTest::newRow("missing option")
-        << QStringList{"calcola", "--iva", "22"} << 2 << "manca --onorario";
-    QTest::newRow("missing value")
-        << QStringList{"calcola", "--onorario"} << 2 << "manca il valore dell'opzione --onorario";
-    QTest::newRow("amount") << QStringList{"calcola", "--onorario", "12a"} << 2
-                            << "--onorario: \"12a\" non è un importo";
-    QTest::newRow("rate") << QStringList{"calcola", "--onorario", "1", "--iva", "2.5"} << 2
-                          << "--iva: \"2.5\" non è un numero intero";
-    // What the invoice window refuses, with its words.
-    const QString rateBounds = "non è ammesso: sono ammessi i valori da 0 a 100";
-    QTest::newRow("VAT rate over 100") << QStringList{"calcola", "--onorario", "1", "--iva", "1000"}
-                                       << 2 << "--iva: il valore 1000 " + rateBounds;
-    QTest::newRow("negative expenses")
-        << QStringList{"calcola", "--onorario", "1", "--spese", "-1"} << 2
-        << "--spese: l'importo -1.00 non è ammesso: non può essere negativo";
-    QTest::newRow("ambiguous fee") << QStringList{"calcola", "--onorario", "1.470"} << 2
-                                   << "--onorario: \"1.470\" non è chiaro";
-    QTest::newRow("count") << QStringList{"demo", "--fatture", "-1"} << 2
-                           << "--fatture: -1 è fuori dai limiti";
-    QTest::newRow("missing number") << QStringList{"fattura-pdf", "2025"} << 2 << "manca NUMERO";
-    QTest::newRow("extra argument")
-        << QStringList{"fattura-pdf", "2025", "1", "2"} << 2 << "argomento in più \"2\"";
-    QTest::newRow("year") << QStringList{"fattura-pdf", "duemila", "1"} << 2
-                          << "ANNO: \"duemila\" non è un numero intero";
-    QTest::newRow("no database") << QStringList{"fattura-pdf", "2025", "1"} << 1
-                                 << "nessun database in";
-    QTest::newRow("e-invoice period")
-        << QStringList{"fatturapa", "--dal", "01/01/2025"} << 2 << "fatturapa: manca --al";
-    QTest::newRow("e-invoice both")
-        << QStringList{"fatturapa", "2025", "1", "--al", "01/01/2025"} << 2 << "non entrambi";
-    QTest::newRow("pro-forma output")
-        << QStringList{"parcella-pdf", "2025", "1"} << 2 << "manca --output";
-    const QStringList report{"report", "fatturato", "--output", "r.pdf"};
-    QTest::newRow("report name") << QStringList{"report", "vendite", "--output", "r.pdf"} << 2
-                                 << "report sconosciuto \"vendite\"";
-    QTest::newRow("report date") << report + QStringList{"--al", "31/13/2024"} << 2
-                                 << "--al: \"31/13/2024\" non è una data";
-    QTest::newRow("inverted period")
-        << report + QStringList{"--dal", "2024-02-01", "--al", "310124"} << 2
-        << "falmide: Indicazione date non corretto";
-    QTest::newRow("report option")
-        << QStringList{"report", "movimenti", "--inevase", "--output", "r.pdf"} << 2
-        << "--inevase vale solo per il report fatturato";
-    // Never a start of the windows.
-    QTest::newRow("lone dash") << QStringList{"-"} << 2
-                               << "argomento non valido \"-\" (uso: falmide";
-    QTest::newRow("double dash") << QStringList{"--"} << 2 << "argomento non valido \"--\"";
-    QTest::newRow("version with a value")
-        << QStringList{"--version=1"} << 2
-        << "l'opzione --version non vuole un valore (uso: falmide";
+    // Each row: its name, the arguments split at blanks, the exit status and
+    // the message. The rate bounds are the invoice window's words; the lone
+    // dashes and --version never start the windows.
+    const QString rateBounds = " non è ammesso: sono ammessi i valori da 0 a 100";
+    const QString report = "report fatturato --output r.pdf";
+    const std::tuple<const char*, QString, int, QString> rows[] = {
+        {"no command", "--dir x", 2, "manca il comando"},
+        {"unknown command", "stampa", 2, "comando sconosciuto \"stampa\""},
+        {"unknown option", "calcola --onorario 1 --sconto 3", 2, "opzione sconosciuta --sconto"},
+        {"missing option", "calcola --iva 22", 2, "manca --onorario"},
+        {"missing value", "calcola --onorario", 2, "manca il valore dell'opzione --onorario"},
+        {"amount", "calcola --onorario 12a", 2, "--onorario: \"12a\" non è un importo"},
+        {"rate", "calcola --onorario 1 --iva 2.5", 2, "--iva: \"2.5\" non è un numero intero"},
+        {"VAT rate over 100", "calcola --onorario 1 --iva 1000", 2,
+         "--iva: il valore 1000" + rateBounds},
+        {"negative expenses", "calcola --onorario 1 --spese -1", 2,
+         "--spese: l'importo -1.00 non è ammesso: non può essere negativo"},
+        {"ambiguous fee", "calcola --onorario 1.470", 2, "--onorario: \"1.470\" non è chiaro"},
+        {"count", "demo --fatture -1", 2, "--fatture: -1 è fuori dai limiti"},
+        {"missing number", "fattura-pdf 2025", 2, "manca NUMERO"},
+        {"extra argument", "fattura-pdf 2025 1 2", 2, "argomento in più \"2\""},
+        {"year", "fattura-pdf duemila 1", 2, "ANNO: \"duemila\" non è un numero intero"},
+        {"no database", "fattura-pdf 2025 1", 1, "nessun database in"},
+        {"e-invoice period", "fatturapa --dal 01/01/2025", 2, "fatturapa: manca --al"},
+        {"e-invoice both", "fatturapa 2025 1 --al 01/01/2025", 2, "non entrambi"},
+        {"pro-forma output", "parcella-pdf 2025 1", 2, "manca --output"},
+        {"report name", "report vendite --output r.pdf", 2, "report sconosciuto \"vendite\""},
+        {"report date", report + " --al 31/13/2024", 2, "--al: \"31/13/2024\" non è una data"},
+        {"inverted period", report + " --dal 2024-02-01 --al 310124", 2,
+         "falmide: Indicazione date non corretto"},
+        {"report option", "report movimenti --inevase --output r.pdf", 2,
+         "--inevase vale solo per il report fatturato"},
+        {"lone dash", "-", 2, "argomento non valido \"-\" (uso: falmide"},
+        {"double dash", "--", 2, "argomento non valido \"--\""},
+        {"version with a value", "--version=1", 2,
+         "l'opzione --version non vuole un valore (uso: falmide"},
+    };
+    for (const auto& [name, arguments, status, message] : rows)
+        QTest::newRow(name) << arguments.split(' ') << status << message;
 }
 
 void BatchTest::badCommandLines()
@@ -405,18 +389,14 @@ void BatchTest::reports_data()
     QTest::addColumn<QString>("where");
     QTest::addColumn<QString>("error");
     const QString y = QString::number(Clock::today().year() - 2);
-    QTest::newRow("turnover") << QStringList{"fatturato"} << "1 = 1"
-                              << "";
+    QTest::newRow("turnover") << QStringList{"fatturato"} << "1 = 1" << QString();
     QTest::newRow("one client, unpaid") << QStringList{"fatturato", "--cliente", "@", "--inevase"}
-                                        << "CodCli = '@' AND DataPag IS NULL"
-                                        << "";
+                                        << "CodCli = '@' AND DataPag IS NULL" << QString();
     QTest::newRow("withholding of a year")
         << QStringList{"ritenute", "--dal", "01/01/" + y, "--al", y + "-12-31"}
-        << "DataPag LIKE '" + y + "%' AND ImportoRA <> 0"
-        << "";
+        << "DataPag LIKE '" + y + "%' AND ImportoRA <> 0" << QString();
     QTest::newRow("purchases") << QStringList{"movimenti", "--al", "31/12/" + y}
-                               << "Data <= '" + y + "-12-31'"
-                               << "";
+                               << "Data <= '" + y + "-12-31'" << QString();
     QTest::newRow("no such client") << QStringList{"fatturato", "--cliente", "ZZ9"} << ""
                                     << "--cliente: il codice \"ZZ9\" non esiste in archivio";
     QTest::newRow("nothing selected") << QStringList{"movimenti", "--al", "01/01/2000"} << ""

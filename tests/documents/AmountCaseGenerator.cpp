@@ -116,11 +116,8 @@ qint64 ordinaryCents(CaseRandom& r)
 
 QString rateText(CaseRandom& r, const std::vector<int>& usual)
 {
-    static const std::vector<QString> odd = {
-        QStringLiteral("22.5"), QStringLiteral("4.75"), QStringLiteral(" 20"),
-        QStringLiteral("-4"),   QStringLiteral("abc"),  QStringLiteral("12abc"),
-        QStringLiteral("0.5"),  QStringLiteral("100"),  QStringLiteral("1e2"),
-        QStringLiteral(".5"),   QStringLiteral("22,5"), QStringLiteral("+22")};
+    static const std::vector<QString> odd = {"22.5", "4.75", " 20", "-4", "abc",  "12abc",
+                                             "0.5",  "100",  "1e2", ".5", "22,5", "+22"};
     const int p = r.below(100);
     if (p < 10)
         return {};
@@ -172,18 +169,12 @@ qint64 halfCentFee(CaseRandom& r, const AmountCase& a, qint64 start)
 
 QString feeText(CaseRandom& r, const AmountCase& a)
 {
-    static const std::vector<QString> huge = {
-        QStringLiteral("99999999999999.99"), QStringLiteral("999999999999999.99"),
-        QStringLiteral("9999999999999999999999.99"), QStringLiteral("92233720368547758.07")};
-    static const std::vector<QString> zero = {QString(), QStringLiteral("0"),
-                                              QStringLiteral("0.00"), QStringLiteral("  0"),
-                                              QStringLiteral("-0")};
-    static const std::vector<QString> odd = {
-        QStringLiteral("abc"),   QStringLiteral("12abc"),    QStringLiteral("1000,50"),
-        QStringLiteral(",5"),    QStringLiteral("  250"),    QStringLiteral("1.5e3"),
-        QStringLiteral("+12"),   QStringLiteral("1.000,00"), QStringLiteral("1 000,5"),
-        QStringLiteral("0.005"), QStringLiteral("1.005"),    QStringLiteral("12.345"),
-        QStringLiteral("-0.015")};
+    static const std::vector<QString> huge = {"99999999999999.99", "999999999999999.99",
+                                              "9999999999999999999999.99", "92233720368547758.07"};
+    static const std::vector<QString> zero = {QString(), "0", "0.00", "  0", "-0"};
+    static const std::vector<QString> odd = {"abc",   "12abc",  "1000,50",  ",5",      "  250",
+                                             "1.5e3", "+12",    "1.000,00", "1 000,5", "0.005",
+                                             "1.005", "12.345", "-0.015"};
     const int p = r.below(100);
     if (p < 35)
         return amountText(r, ordinaryCents(r));
@@ -206,8 +197,7 @@ QString feeText(CaseRandom& r, const AmountCase& a)
 // An amount typed by hand into a computed field, or into expenses or stamp.
 QString typedAmount(CaseRandom& r)
 {
-    static const std::vector<QString> odd = {QStringLiteral("abc"), QStringLiteral("12abc"),
-                                             QStringLiteral("-5.00"), QStringLiteral("0,5")};
+    static const std::vector<QString> odd = {"abc", "12abc", "-5.00", "0,5"};
     const int p = r.below(100);
     if (p < 75) {
         // Two draws, in an order of their own: the operands of one

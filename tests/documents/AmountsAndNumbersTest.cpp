@@ -67,8 +67,6 @@ void AmountsAndNumbersTest::proposedNumbersNeverNameAStoredDocument_data()
     // The last in key order is 2027/1: its successor 2 is taken in 2026.
     QTest::newRow("invoice after a later year")
         << "Fatture" << QList<QDate>{jan26, jun26, jan27} << QList<int>{1, 2, 1} << "3";
-    QTest::newRow("pro-forma after a later year")
-        << "Parcelle" << QList<QDate>{jan26, jun26, jan27} << QList<int>{1, 2, 1} << "3";
     // 2026 has 1, 2 and 999: the next after the highest, whatever the gaps.
     QTest::newRow("highest of the year") << "Fatture" << QList<QDate>{jan26, jun26, jun26, jan27}
                                          << QList<int>{1, 2, 999, 1} << "1000";
@@ -84,8 +82,6 @@ void AmountsAndNumbersTest::proposedNumbersNeverNameAStoredDocument_data()
         << "Movimenti" << QList<QDate>{jan26, jun26, jan27} << QList<int>{1, 2, 1} << "3";
     QTest::newRow("purchase restart free")
         << "Movimenti" << QList<QDate>{jan25, jan27} << QList<int>{40, 6} << "1";
-    QTest::newRow("purchase restart")
-        << "Movimenti" << QList<QDate>{jan25} << QList<int>{40} << "1";
     QTest::newRow("purchase after this year's")
         << "Movimenti" << QList<QDate>{jan25, jun26} << QList<int>{40, 12} << "13";
 }

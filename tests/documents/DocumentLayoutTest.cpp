@@ -38,35 +38,38 @@ const QStringList kSettings = {"Generale/Calcolo=GEOMETRA",
                                "CartaIntestata/Ditta=Via Roma 1 - Asti",
                                "Generale/Privacy_1=Dati trattati a norma di legge"};
 
-// Invoice columns after the key, in table order; a test row changes some.
+// "key=value" changes one column; "key=" makes it Null.
+void apply(QVariantMap& row, const QStringList& changes)
+{
+    for (const QString& change : changes) {
+        const QString key = change.section('=', 0, 0);
+        const QString value = change.section('=', 1);
+        row.insert(key, value.isEmpty() ? QVariant() : QVariant(value));
+    }
+}
+
+QVariantMap fromChanges(const QString& changes)
+{
+    QVariantMap row;
+    apply(row, changes.split('|'));
+    return row;
+}
+
+// Invoice columns after the key; a test row changes some.
 QVariantMap usualDocument()
 {
-    return {{"Data", "2026-03-05"},
-            {"Numero", 12},
-            {"CodCli", "R1"},
-            {"Oggetto", "Frazionamento del mappale 12"},
-            {"Descrizione", "Rilievo topografico e redazione del tipo di frazionamento."},
-            {"Onorario", 100000},
-            {"AliqIVA", 22},
-            {"AliqContributo", 4},
-            {"AliqRA", 20},
-            {"Note", "Pagamento a 30 giorni."},
-            {"ImportoIVA", 22880},
-            {"ImportoContributo", 4000},
-            {"ImportoRA", 20000},
-            {"SpeseEsenti", 0}};
+    return fromChanges("Data=2026-03-05|Numero=12|CodCli=R1|Oggetto=Frazionamento del mappale 12|"
+                       "Descrizione=Rilievo topografico e redazione del tipo di frazionamento.|"
+                       "Onorario=100000|AliqIVA=22|AliqContributo=4|AliqRA=20|"
+                       "Note=Pagamento a 30 giorni.|ImportoIVA=22880|ImportoContributo=4000|"
+                       "ImportoRA=20000|SpeseEsenti=0");
 }
 
 QVariantMap usualClient()
 {
-    return {{"CodCliente", "R1"},
-            {"Denominazione", "Rossi Mario"},
-            {"Indirizzo", "Via Verdi 3"},
-            {"Citta", "Alba"},
-            {"CAP", "12051"},
-            {"PartitaIVA", "01234567897"},
-            {"CodiceFiscale", "rssmra80a01h501u"},
-            {"Definiz", "Egr. Sig."}};
+    return fromChanges("CodCliente=R1|Denominazione=Rossi Mario|Indirizzo=Via Verdi 3|Citta=Alba|"
+                       "CAP=12051|PartitaIVA=01234567897|CodiceFiscale=rssmra80a01h501u|"
+                       "Definiz=Egr. Sig.");
 }
 
 bool insert(Database& db, const QString& table, QVariantMap row, const QString& key)
@@ -80,16 +83,6 @@ bool insert(Database& db, const QString& table, QVariantMap row, const QString& 
     if (!ok)
         qWarning("%s", qPrintable(error));
     return ok;
-}
-
-// "key=value" changes one column; "key=" makes it Null.
-void apply(QVariantMap& row, const QStringList& changes)
-{
-    for (const QString& change : changes) {
-        const QString key = change.section('=', 0, 0);
-        const QString value = change.section('=', 1);
-        row.insert(key, value.isEmpty() ? QVariant() : QVariant(value));
-    }
 }
 
 // Page 0 of the recorded document.
@@ -158,18 +151,12 @@ FatturaPAContent lotOfLines()
     c.fileName = "IT01234567897_00043.xml";
     FatturaPABody first = c.bodies.first();
     first.lines.clear();
+    const FatturaPALine usual{{}, {}, "2.00", "pz", "10.50", "21.00", "22.00", {}, false};
     for (int i = 1; i <= 70; ++i) {
-        FatturaPALine line{QString::number(i),
-                           QString("Articolo numero %1").arg(i),
-                           "2.00",
-                           "pz",
-                           "10.50",
-                           "21.00",
-                           "22.00",
-                           "",
-                           false};
-        if (i == 40)
-            line.description = QString("Descrizione lunga ").repeated(30).trimmed();
+        FatturaPALine line = usual;
+        line.number = QString::number(i);
+        line.description = i == 40 ? QString("Descrizione lunga ").repeated(30).trimmed()
+                                   : QString("Articolo numero %1").arg(i);
         first.lines << line;
     }
     FatturaPABody second = c.bodies.first();
@@ -242,41 +229,33 @@ void DocumentLayoutTest::recordedPages_data()
     QTest::addColumn<QStringList>("client");
     QTest::addColumn<bool>("letterhead");
 
-    QTest::newRow("fattura_geometra")
-        << false << QStringList() << QStringList{"SpeseEsenti=1550", "Bollo=200"} << QStringList()
-        << false;
-    QTest::newRow("fattura_altro_profilo_senza_intesta")
-        << false << QStringList{"Generale/Calcolo=ALTRO", "Generale/Intesta=", "Generale/Nota_RA="}
-        << QStringList{"Note=", "Descrizione="} << QStringList() << false;
-    QTest::newRow("fattura_senza_contributo")
-        << false << QStringList() << QStringList{"ImportoContributo=", "AliqContributo="}
-        << QStringList() << false;
-    QTest::newRow("fattura_senza_ritenuta")
-        << false << QStringList() << QStringList{"ImportoRA=", "Oggetto="} << QStringList()
-        << false;
-    QTest::newRow("fattura_minimi")
-        << false << QStringList() << QStringList{"ImportoIVA=0", "AliqIVA=", "ImportoRA="}
-        << QStringList{"CodiceFiscale=", "Definiz="} << false;
-    QTest::newRow("fattura_cf_15_carta_senza_logo")
-        << false << QStringList() << QStringList() << QStringList{"CodiceFiscale=RSSMRA80A01H501"}
-        << true;
-    QTest::newRow("fattura_carta_con_logo_spostato")
-        << false
-        << QStringList{"CartaIntestata/logo_x=500", "CartaIntestata/logo_larg=4000",
-                       "CartaIntestata/Ditta="}
-        << QStringList() << QStringList() << true;
-    QTest::newRow("fattura_nota_ra_lunga")
-        << false
-        << QStringList{"Generale/Importo=Onorario per il frazionamento catastale e la pratica di "
-                       "accatastamento del fabbricato rurale",
-                       "Generale/Nota_RA=(ritenuta operata ai sensi dell'art. 25 del D.P.R. "
-                       "29/09/1973 n. 600, da versare entro il giorno 16 del mese successivo)"}
-        << QStringList{"SpeseEsenti=1550"} << QStringList() << false;
-    QTest::newRow("parcella") << true << QStringList{"CartaIntestata/Ditta="}
-                              << QStringList{"SpeseEsenti=1550"} << QStringList() << true;
-    QTest::newRow("parcella_con_logo_cf")
-        << true << QStringList{"CartaIntestata/LogoParcella=1", "Generale/Calcolo="}
-        << QStringList() << QStringList{"PartitaIVA="} << false;
+    // Each row: its name, then the changes to the usual case separated by "|".
+    const std::tuple<const char*, bool, QString, QString, QString, bool> rows[] = {
+        {"fattura_geometra", false, "", "SpeseEsenti=1550|Bollo=200", "", false},
+        {"fattura_altro_profilo_senza_intesta", false,
+         "Generale/Calcolo=ALTRO|Generale/Intesta=|Generale/Nota_RA=", "Note=|Descrizione=", "",
+         false},
+        {"fattura_senza_contributo", false, "", "ImportoContributo=|AliqContributo=", "", false},
+        {"fattura_senza_ritenuta", false, "", "ImportoRA=|Oggetto=", "", false},
+        {"fattura_minimi", false, "",
+         "ImportoIVA=0|AliqIVA=|ImportoRA=", "CodiceFiscale=|Definiz=", false},
+        {"fattura_cf_15_carta_senza_logo", false, "", "", "CodiceFiscale=RSSMRA80A01H501", true},
+        {"fattura_carta_con_logo_spostato", false,
+         "CartaIntestata/logo_x=500|CartaIntestata/logo_larg=4000|CartaIntestata/Ditta=", "", "",
+         true},
+        {"fattura_nota_ra_lunga", false,
+         "Generale/Importo=Onorario per il frazionamento catastale e la pratica di accatastamento "
+         "del fabbricato rurale|Generale/Nota_RA=(ritenuta operata ai sensi dell'art. 25 del "
+         "D.P.R. 29/09/1973 n. 600, da versare entro il giorno 16 del mese successivo)",
+         "SpeseEsenti=1550", "", false},
+        {"parcella", true, "CartaIntestata/Ditta=", "SpeseEsenti=1550", "", true},
+        {"parcella_con_logo_cf", true, "CartaIntestata/LogoParcella=1|Generale/Calcolo=", "",
+         "PartitaIVA=", false},
+    };
+    for (const auto& [name, proForma, settings, document, client, letterhead] : rows)
+        QTest::newRow(name) << proForma << settings.split('|', Qt::SkipEmptyParts)
+                            << document.split('|', Qt::SkipEmptyParts)
+                            << client.split('|', Qt::SkipEmptyParts) << letterhead;
 }
 
 // Each row's page is dumped record by record; a logo file is present only
@@ -355,16 +334,17 @@ void DocumentLayoutTest::missingDocumentsAndClients()
 
 void DocumentLayoutTest::archivePath()
 {
-    QCOMPARE(invoiceArchivePath("/dati", " 12 ", "05/03/2024"),
-             "/dati/Fatture/2024/Fattura_2024_12.pdf");
-    QCOMPARE(invoiceArchivePath("/dati", "12", "31/02/2024"), QString());
-    QCOMPARE(invoiceArchivePath("/dati", " ", "05/03/2024"), QString());
-    QCOMPARE(invoiceArchivePath("/dati", "../1", "05/03/2024"), QString());
-    // The number as stored, whether typed or as the field shows it once left.
-    QCOMPARE(invoiceArchivePath("/dati", "1 000", "05/03/2024"),
-             "/dati/Fatture/2024/Fattura_2024_1000.pdf");
-    QCOMPARE(invoiceArchivePath("/dati", "0012", "05/03/2024"),
-             "/dati/Fatture/2024/Fattura_2024_12.pdf");
+    // The number as stored, whether typed or as the field shows it once
+    // left; no path for a date or a number that cannot name the file.
+    const char* const cases[][3] = {{" 12 ", "05/03/2024", "Fattura_2024_12.pdf"},
+                                    {"1 000", "05/03/2024", "Fattura_2024_1000.pdf"},
+                                    {"0012", "05/03/2024", "Fattura_2024_12.pdf"},
+                                    {"12", "31/02/2024", ""},
+                                    {" ", "05/03/2024", ""},
+                                    {"../1", "05/03/2024", ""}};
+    for (const auto& [number, date, file] : cases)
+        QCOMPARE(invoiceArchivePath("/dati", number, date),
+                 *file ? QString("/dati/Fatture/2024/") + file : QString());
 }
 
 // The layouts find a document by its number however the field shows it, and

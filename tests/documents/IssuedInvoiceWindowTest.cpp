@@ -16,7 +16,6 @@
 #include "Sendings.h"
 
 #include <QApplication>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -32,17 +31,17 @@ DocumentKey key(qint64 number)
     return *DocumentKey::of(QDate(2026, 1, 1), number);
 }
 
-QByteArray sha256(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly)
-               ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
-               : QByteArray();
-}
-
 const QString kLocked =
     QStringLiteral("Fattura già emessa elettronicamente: per correggerla emettere una nota di "
                    "credito");
+// Shown, and on the stored invoice 1.
+void openInvoice(FArcFAT& window)
+{
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    enter(&window, 1, "1");
+}
+
 const QString kReversal = QStringLiteral("a storno della fattura n. 1 del 01/12/2026");
 
 } // namespace
@@ -65,9 +64,7 @@ void IssuedInvoiceWindowTest::cleanup()
 void IssuedInvoiceWindowTest::writtenInvoiceLockedUntilWithdrawn()
 {
     FArcFAT window(m_data.context());
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    enter(&window, 1, "1");
+    openInvoice(window);
     auto* write = window.findChild<QPushButton*>("FatturaElettronica");
     auto* withdraw = window.findChild<QPushButton*>("AnnullaInvio");
     auto* caption = window.findChild<QLabel*>("XmlScritto");
@@ -76,7 +73,7 @@ void IssuedInvoiceWindowTest::writtenInvoiceLockedUntilWithdrawn()
     QTest::mouseClick(write, Qt::LeftButton);
     const QString first = m_data.filePath("Fatture/2026/IT09876543217_A0001.xml");
     QCOMPARE(MessageBox::lastText(), "Fattura elettronica scritta in\n" + first);
-    const QByteArray firstHash = sha256(first);
+    const QByteArray firstBytes = pdftest::readFile(first);
     QVERIFY(caption->text().endsWith("(IT09876543217_A0001.xml)"));
     QVERIFY(withdraw->isEnabled());
 
@@ -125,7 +122,7 @@ void IssuedInvoiceWindowTest::writtenInvoiceLockedUntilWithdrawn()
     MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(write, Qt::LeftButton);
     QVERIFY(QFile::exists(m_data.filePath("Fatture/2026/IT09876543217_A0002.xml")));
-    QCOMPARE(sha256(first), firstHash);
+    QCOMPARE(pdftest::readFile(first), firstBytes);
 
     // Each file withdrawn ("No" keeps it); the last unlocks the invoice.
     MessageBox::setNextAnswer(QMessageBox::No);
@@ -147,7 +144,7 @@ void IssuedInvoiceWindowTest::writtenInvoiceLockedUntilWithdrawn()
     QCOMPARE(MessageBox::shownCount(), 0);
     QTest::mouseClick(window.BtMem(), Qt::LeftButton);
     QCOMPARE(invoices.find(key, &error)->subject, QStringLiteral("Frazionamento"));
-    QCOMPARE(sha256(first), firstHash);
+    QCOMPARE(pdftest::readFile(first), firstBytes);
 }
 
 void IssuedInvoiceWindowTest::keyTypedIsNotTheInvoiceWritten()
@@ -159,9 +156,7 @@ void IssuedInvoiceWindowTest::keyTypedIsNotTheInvoiceWritten()
         "11000)",
         {}, &error));
     FArcFAT window(m_data.context());
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    enter(&window, 1, "1");
+    openInvoice(window);
     // Invoice 2 typed over invoice 1 and not looked up: the screen shows
     // neither, so nothing is written without the question.
     line(&window, 1)->setFocus(Qt::MouseFocusReason);
@@ -215,22 +210,15 @@ void IssuedInvoiceWindowTest::clientChangedAfterItsInvoiceWasWritten()
 void IssuedInvoiceWindowTest::receiptsShownAndRejectionUnlocks()
 {
     FArcFAT window(m_data.context());
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    enter(&window, 1, "1");
+    openInvoice(window);
     MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(window.findChild<QPushButton*>("FatturaElettronica"), Qt::LeftButton);
     auto* caption = window.findChild<QLabel*>("XmlScritto");
     auto receipt = [this](const char* model, const QString& about) {
-        QFile file(QStringLiteral(FALMIDE_RECEIPTS "/") + QLatin1String(model));
-        const QString path = m_data.filePath(QLatin1String(model));
-        QFile out(path);
-        if (!file.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
-            return QString();
-        QByteArray xml = file.readAll();
+        QByteArray xml = pdftest::readFile(QStringLiteral(FALMIDE_RECEIPTS "/") + model);
         xml.replace(QByteArray(model).left(19) + ".xml", about.toUtf8());
-        out.write(xml);
-        return path;
+        const QString path = m_data.filePath(QLatin1String(model));
+        return pdftest::writeFile(path, xml) ? path : QString();
     };
 
     // Rejected: said under the buttons with the SdI's reasons, and the
@@ -268,9 +256,7 @@ void IssuedInvoiceWindowTest::receiptsShownAndRejectionUnlocks()
 void IssuedInvoiceWindowTest::fullAndPartialNotes()
 {
     FArcFAT window(m_data.context());
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    enter(&window, 1, "1");
+    openInvoice(window);
     auto* credit = window.findChild<QPushButton*>("NotaCredito");
     QVERIFY(credit->isEnabled());
     QCOMPARE(credit->text(), QStringLiteral("&Nota di credito"));
@@ -369,9 +355,7 @@ void IssuedInvoiceWindowTest::invoiceChangedOrDeletedElsewhere()
     FeeDocuments stored(m_data.context().DbArchivi, FeeDocumentKind::Invoice);
 
     FArcFAT window(m_data.context());
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    enter(&window, FeeField::Number, "1");
+    openInvoice(window);
     enter(&window, FeeField::Subject, "Rilievo ovest");
     auto changed = theirs.find(key(1), &error);
     changed->subject = QStringLiteral("Frazionamento");
@@ -499,18 +483,15 @@ void IssuedInvoiceWindowTest::electronicInvoiceBesideThePdf()
     MessageBox::setNextAnswer(QMessageBox::Ok);
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(MessageBox::lastText(), "Fattura elettronica scritta in\n" + path);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
     // The recipient code says where the file goes: no certified mail then.
-    const QByteArray xml = file.readAll();
+    const QByteArray xml = pdftest::readFile(path);
     QVERIFY(xml.contains("<CodiceDestinatario>ABC1234</CodiceDestinatario>"));
     QVERIFY(!xml.contains("PECDestinatario"));
     QVERIFY(xml.contains("Frazionamento"));
-    QCOMPARE(file.permissions() & 0x0077, QFile::Permissions()); // the owner's only
+    QCOMPARE(QFile::permissions(path) & 0x0077, QFile::Permissions()); // the owner's only
     const QString today =
         "XML scritto il " + QDate::currentDate().toString("dd/MM/yyyy") + " alle ";
     QVERIFY2(written->text().startsWith(today), qPrintable(written->text()));
-    file.close();
     QCOMPARE(FeeDocuments(db, FeeDocumentKind::Invoice)
                  .find(*DocumentKey::of(QDate(2026, 12, 1), "1"), &error)
                  ->subject,
@@ -528,9 +509,7 @@ void IssuedInvoiceWindowTest::electronicInvoiceCarriesItsPdf()
     QVERIFY(m_data.writeSettings("[FatturaPA]\nAllegaPDF=1\n"));
 
     FArcFAT window(m_data.context());
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    enter(&window, 1, "1");
+    openInvoice(window);
     // No PDF in the archive yet: it is written there first, then carried.
     const QString pdf = m_data.filePath("Fatture/2026/Fattura_2026_1.pdf");
     QVERIFY(!QFile::exists(pdf));
@@ -538,13 +517,9 @@ void IssuedInvoiceWindowTest::electronicInvoiceCarriesItsPdf()
     QTest::mouseClick(window.findChild<QPushButton*>("FatturaElettronica"), Qt::LeftButton);
     const QString path = m_data.filePath("Fatture/2026/IT09876543217_A0001.xml");
     QCOMPARE(MessageBox::lastText(), "Fattura elettronica scritta in\n" + path);
-    QFile archived(pdf);
-    QVERIFY(archived.open(QIODevice::ReadOnly));
-    const QByteArray bytes = archived.readAll();
+    const QByteArray bytes = pdftest::readFile(pdf);
     QVERIFY(bytes.startsWith("%PDF-"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray xml = file.readAll();
+    const QByteArray xml = pdftest::readFile(path);
     QVERIFY(xml.contains("<NomeAttachment>Fattura_2026_1.pdf</NomeAttachment>"));
     QVERIFY(xml.contains("<Attachment>" + bytes.toBase64() + "</Attachment>"));
 }

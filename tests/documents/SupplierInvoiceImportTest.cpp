@@ -128,11 +128,8 @@ void SupplierInvoiceImportTest::twoRatesAndNatureIntoPurchases()
     QCOMPARE(r.purchases.size(), 2);
 
     const Supplier made = Suppliers(db).find("ROSSISRL2", &error).value();
-    QCOMPARE(made.name, QStringLiteral("Rossi Srl"));
-    QCOMPARE(made.address, QStringLiteral("Via Roma 12"));
-    QCOMPARE(made.town, QStringLiteral("Pisa (PI)"));
-    QCOMPARE(made.postcode, QStringLiteral("56100"));
-    QCOMPARE(made.vatNumber, QStringLiteral("01234567890"));
+    QCOMPARE(QStringList({made.name, made.address, made.town, made.postcode, made.vatNumber}),
+             QStringList({"Rossi Srl", "Via Roma 12", "Pisa (PI)", "56100", "01234567890"}));
 
     // 22 %: the two summaries together, with the amount outside VAT.
     const Purchase first = purchase(db, 2026, 12).value();
@@ -201,11 +198,6 @@ void SupplierInvoiceImportTest::refusalsChangeNothing_data()
     QTest::newRow("an amount that cannot be read")
         << "importo.xml" << supplierxml::xml(unreadable)
         << "importo.xml: importo non leggibile in ImponibileImporto: \"300,00\"";
-    File cents = withNumber("22");
-    cents.bodies[0].summaries[0].taxable = "1000.005";
-    QTest::newRow("a fraction of a cent")
-        << "centesimi.xml" << supplierxml::xml(cents)
-        << "centesimi.xml: importo non leggibile in ImponibileImporto: \"1000.005\"";
     File dollars = withNumber("23");
     dollars.bodies[0].currency = "USD";
     QTest::newRow("not in euro") << "dollari.xml" << supplierxml::xml(dollars)

@@ -85,37 +85,21 @@ void ConsultaRulesTest::yearSteps_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("year");
     QTest::addColumn<QString>("next"); // "-": nothing further
-    QTest::newRow("invoice") << "2026        12"
-                             << "2026"
-                             << "2027";
-    QTest::newRow("last of a decade") << "20299999999999"
-                                      << "2029"
-                                      << "202:";
-    QTest::newRow("year 9999") << "9999         1"
-                               << "9999"
-                               << "999:";
-    QTest::newRow("early year") << "0999         1"
-                                << "0999"
-                                << "099:";
-    // Keys made by hand: the next bound is the first run of four digits above them.
-    QTest::newRow("letter after digits") << "20a5"
-                                         << ""
-                                         << "2100";
-    QTest::newRow("blank after digits") << "20 5"
-                                        << ""
-                                        << "2000";
-    QTest::newRow("short digits") << "20"
-                                  << ""
-                                  << "2000";
-    QTest::newRow("carry") << "199x"
-                           << ""
-                           << "2000";
-    QTest::newRow("nothing above nines") << "99z"
-                                         << ""
-                                         << "-";
-    QTest::newRow("letters") << "ABC"
-                             << ""
-                             << "-";
+    // Keys made by hand (no year) step to the first run of four digits above them.
+    const char* const rows[][4] = {
+        {"invoice", "2026        12", "2026", "2027"},
+        {"last of a decade", "20299999999999", "2029", "202:"},
+        {"year 9999", "9999         1", "9999", "999:"},
+        {"early year", "0999         1", "0999", "099:"},
+        {"letter after digits", "20a5", "", "2100"},
+        {"blank after digits", "20 5", "", "2000"},
+        {"short digits", "20", "", "2000"},
+        {"carry", "199x", "", "2000"},
+        {"nothing above nines", "99z", "", "-"},
+        {"letters", "ABC", "", "-"},
+    };
+    for (const auto& r : rows)
+        QTest::newRow(r[0]) << QString(r[1]) << QString(r[2]) << QString(r[3]);
 }
 
 void ConsultaRulesTest::yearSteps()
@@ -181,42 +165,15 @@ void ConsultaRulesTest::yearsFollowTheKey()
 
 void ConsultaRulesTest::cellsAndTotal()
 {
-    QVariantList invoice{"2024         7",
-                         QDate(2024, 3, 15),
-                         7,
-                         "C1",
-                         "Rilievo",
-                         "prima riga\nseconda",
-                         qint64(123450),
-                         22,
-                         4,
-                         20,
-                         QVariant(),
-                         QVariant(),
-                         qint64(0),
-                         qint64(-5),
-                         qint64(100000000),
-                         QVariant(),
-                         qint64(200),
-                         "2026-12-07 11:58:30"};
-    const QStringList italian{"7",
-                              "15/03/2024",
-                              "7",
-                              "C1",
-                              "Rilievo",
-                              "prima riga seconda",
-                              "1.234,50",
-                              "22",
-                              "4",
-                              "20",
-                              "",
-                              "",
-                              "0,00",
-                              "-0,05",
-                              "1.000.000,00",
-                              "",
-                              "07/12/2026 11:58",
-                              ""}; // the sending's state comes from the grid's model
+    QVariantList invoice{"2024         7", QDate(2024, 3, 15), 7, "C1", "Rilievo"};
+    invoice << QString("prima riga\nseconda") << qint64(123450) << 22 << 4 << 20 << QVariant()
+            << QVariant() << qint64(0) << qint64(-5) << qint64(100000000) << QVariant()
+            << qint64(200) << QString("2026-12-07 11:58:30");
+    // The sending's state, last, comes from the grid's model.
+    const QStringList italian =
+        QString("7|15/03/2024|7|C1|Rilievo|prima riga seconda|1.234,50|22|4|20|||0,00|-0,05|"
+                "1.000.000,00||07/12/2026 11:58|")
+            .split('|');
     const FeeDocument record = FeeDocument::fromColumns(invoice);
     for (int c = 0; c < kColumnCount; ++c)
         QCOMPARE(cellText(record, 6, c, ".", ","), italian.at(c));

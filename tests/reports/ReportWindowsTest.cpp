@@ -255,18 +255,15 @@ void ReportWindowsTest::eachReportOpensItsWindows_data()
     QTest::addColumn<QString>("list");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<int>("columns");
-    QTest::newRow("turnover") << PeriodReport::Fatturato << "STAFatturato"
-                              << "Stampa FATTURATO"
-                              << "DispFAT"
-                              << "Situazione FATTURATO" << 11;
-    QTest::newRow("withholding") << PeriodReport::Ritenuta << "STARA"
-                                 << "Stampa SITUAZIONE R.A."
-                                 << "DispRA"
-                                 << "Situazione Ritenuta d'imposta" << 10;
-    QTest::newRow("purchases") << PeriodReport::Movimenti << "STAMOV"
-                               << "Stampa MOVIMENTI"
-                               << "DispMOV"
-                               << "Situazione Movimenti" << 8;
+    QTest::newRow("turnover") << PeriodReport::Fatturato << QString("STAFatturato")
+                              << QString("Stampa FATTURATO") << QString("DispFAT")
+                              << QString("Situazione FATTURATO") << 11;
+    QTest::newRow("withholding") << PeriodReport::Ritenuta << QString("STARA")
+                                 << QString("Stampa SITUAZIONE R.A.") << QString("DispRA")
+                                 << QString("Situazione Ritenuta d'imposta") << 10;
+    QTest::newRow("purchases") << PeriodReport::Movimenti << QString("STAMOV")
+                               << QString("Stampa MOVIMENTI") << QString("DispMOV")
+                               << QString("Situazione Movimenti") << 8;
 }
 
 // The main window opens a report by its kind; its period window's
