@@ -1,0 +1,57 @@
+#pragma once
+
+#include "DocumentKey.h"
+#include "FeeDocument.h"
+#include "Money.h"
+
+#include <QDate>
+#include <QMap>
+#include <QString>
+#include <QVector>
+#include <array>
+#include <optional>
+
+class Database;
+
+// Unpaid invoices of one age, counted in days from the invoice's date.
+struct AgeBucket
+{
+    int fromDays = 0;
+    int toDays = 0; // the last day counted; -1 for "over fromDays"
+    int count = 0;
+    Money amount; // what is still to be paid: the nets, less their credit notes'
+    QVector<DocumentKey> invoices;
+};
+
+struct ClientFees
+{
+    QString code;
+    Money fee;
+};
+
+// The year at a glance: fees month by month beside the year before, unpaid
+// invoices by age, the withholding of every year, the clients with the most
+// fees. A credit note counts negative in the month, the year and the client
+// it is dated and made out to, and lowers what its invoice still asks.
+struct YearGlance
+{
+    int year = 0;
+    std::array<Money, 12> fees;         // by month of the invoice's date
+    std::array<Money, 12> previousFees; // the same, the year before
+    std::array<AgeBucket, 4> unpaid;    // 0-30, 31-60, 61-90, over 90 days
+    QMap<int, Money> withholding;       // every year with documents
+    QVector<ClientFees> topClients;     // at most ten, most fees first
+    int documents = 0;                  // invoices and credit notes in the year
+
+    // The fees up to and including `month` (1 to 12).
+    Money cumulated(int month, bool previous = false) const;
+};
+
+// The glance of `year` over `documents` (invoices and credit notes in any
+// order), as of `today`.
+YearGlance yearGlance(const QVector<FeeDocument>& documents, int year, const QDate& today);
+
+// The same over the invoice table, read once; nothing, with the reason, on
+// a failure.
+std::optional<YearGlance> readYearGlance(Database& db, int year, const QDate& today,
+                                         QString* error);

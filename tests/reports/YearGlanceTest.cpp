@@ -1,0 +1,116 @@
+#include "YearGlanceTest.h"
+
+#include "YearGlance.h"
+
+#include <QtTest>
+
+namespace {
+
+Money euro(qint64 cents)
+{
+    return Money::fromCents(cents);
+}
+
+// An invoice of `fee` cents at 22% VAT and 20% withholding.
+FeeDocument invoice(const QDate& date, qint64 number, const char* client, qint64 fee,
+                    const QDate& paid = {})
+{
+    FeeDocument d;
+    d.key = *DocumentKey::of(date, number);
+    d.date = date;
+    d.clientCode = QString::fromLatin1(client);
+    d.fee = euro(fee);
+    d.vat = euro(fee * 22 / 100);
+    d.withholding = euro(fee / 5);
+    d.paymentDate = paid;
+    return d;
+}
+
+FeeDocument creditNote(const FeeDocument& reversed, const QDate& date, qint64 number, qint64 fee)
+{
+    FeeDocument d = invoice(date, number, "", fee);
+    d.clientCode = reversed.clientCode;
+    d.type = DocumentType::CreditNote;
+    d.linkedInvoice = reversed.key;
+    d.linkedInvoiceDate = reversed.date;
+    return d;
+}
+
+} // namespace
+
+void YearGlanceTest::monthsClientsAndWithholding()
+{
+    QVector<FeeDocument> docs{
+        invoice({2024, 2, 29}, 1, "ROSSI", 100000, {2024, 3, 1}),
+        invoice({2024, 12, 31}, 2, "BIANCHI", 50000, {2025, 1, 10}),
+        invoice({2025, 1, 1}, 1, "ROSSI", 20000, {2025, 1, 2}),
+        invoice({2025, 2, 28}, 2, "VERDI", 30000, {2025, 3, 1}),
+    };
+    // A credit note of March takes half of January's invoice back: it counts
+    // in March and against the client, not in January.
+    docs << creditNote(docs[2], {2025, 3, 5}, 3, 10000);
+    for (int i = 0; i < 11; ++i)
+        docs << invoice({2025, 6, 1}, 10 + i,
+                        qPrintable(QStringLiteral("C%1").arg(i, 2, 10, QChar('0'))), 1000 * (i + 1),
+                        {2025, 6, 2});
+    const YearGlance g = yearGlance(docs, 2025, {2025, 12, 31});
+
+    QCOMPARE(g.documents, 14);
+    QCOMPARE(g.fees[0], euro(20000));
+    QCOMPARE(g.fees[1], euro(30000));
+    QCOMPARE(g.fees[2], euro(-10000));
+    QCOMPARE(g.fees[5], euro(66000));
+    QCOMPARE(g.previousFees[1], euro(100000)); // the leap day is February's
+    QCOMPARE(g.previousFees[11], euro(50000));
+    QCOMPARE(g.cumulated(3), euro(40000));
+    QCOMPARE(g.cumulated(12), euro(106000));
+    QCOMPARE(g.cumulated(12, true), euro(150000));
+    QCOMPARE(g.withholding.value(2024), euro(30000));
+    QCOMPARE(g.withholding.value(2025), euro(4000 + 6000 - 2000 + 13200));
+
+    // Ten clients at most, most fees first, ROSSI down to 100 after its note;
+    // ties go by code.
+    QCOMPARE(g.topClients.size(), 10);
+    QCOMPARE(g.topClients[0].code, QStringLiteral("VERDI"));
+    QCOMPARE(g.topClients[1].code, QStringLiteral("C10"));
+    QCOMPARE(g.topClients[1].fee, euro(11000));
+    QCOMPARE(g.topClients[2].code, QStringLiteral("C09"));
+    QCOMPARE(g.topClients[3].code, QStringLiteral("ROSSI"));
+    QCOMPARE(g.topClients[3].fee, euro(10000));
+    QCOMPARE(g.topClients.last().code, QStringLiteral("C03"));
+
+    // A year without documents: empty months and no clients, not a failure.
+    const YearGlance none = yearGlance(docs, 2030, {2030, 1, 1});
+    QCOMPARE(none.documents, 0);
+    QCOMPARE(none.cumulated(12), Money());
+    QVERIFY(none.topClients.isEmpty());
+}
+
+void YearGlanceTest::unpaidByAge()
+{
+    const QDate today(2024, 3, 31);
+    QVector<FeeDocument> docs{
+        invoice({2024, 3, 1}, 5, "A", 10000),               // 30 days: the first bucket
+        invoice({2024, 1, 31}, 2, "A", 10000),              // 60 days across the leap day
+        invoice({2024, 1, 30}, 1, "B", 10000),              // 61 days
+        invoice({2023, 12, 31}, 9, "C", 10000),             // 91 days
+        invoice({2024, 2, 1}, 3, "C", 10000, {2024, 2, 2}), // paid
+        invoice({2024, 4, 1}, 6, "C", 10000),               // after today: not yet due
+        invoice({2024, 2, 10}, 4, "D", 10000),              // fully credited below
+    };
+    docs << creditNote(docs[6], {2024, 2, 11}, 7, 10000);
+    // Half of invoice 1 credited: what is left is due.
+    docs << creditNote(docs[2], {2024, 2, 12}, 8, 5000);
+    const YearGlance g = yearGlance(docs, 2024, today);
+
+    const qint64 net = 10000 + 2200 - 2000;
+    const std::array<int, 4> counts{1, 1, 1, 1};
+    const std::array<qint64, 4> amounts{net, net, net - (5000 + 1100 - 1000), net};
+    for (std::size_t i = 0; i < 4; ++i) {
+        QCOMPARE(g.unpaid[i].count, counts[i]);
+        QCOMPARE(g.unpaid[i].amount, euro(amounts[i]));
+    }
+    QCOMPARE(g.unpaid[1].invoices, QVector<DocumentKey>{*DocumentKey::of({2024, 1, 31}, 2)});
+    QCOMPARE(g.unpaid[3].invoices, QVector<DocumentKey>{*DocumentKey::of({2023, 12, 31}, 9)});
+    QCOMPARE(g.unpaid[3].toDays, -1);
+}
