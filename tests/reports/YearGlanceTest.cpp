@@ -1,5 +1,6 @@
 #include "YearGlanceTest.h"
 
+#include "ExportSheet.h"
 #include "YearGlance.h"
 
 #include <QtTest>
@@ -113,4 +114,21 @@ void YearGlanceTest::unpaidByAge()
     QCOMPARE(g.unpaid[1].invoices, QVector<DocumentKey>{*DocumentKey::of({2024, 1, 31}, 2)});
     QCOMPARE(g.unpaid[3].invoices, QVector<DocumentKey>{*DocumentKey::of({2023, 12, 31}, 9)});
     QCOMPARE(g.unpaid[3].toDays, -1);
+}
+
+void YearGlanceTest::csvForItalianSpreadsheets()
+{
+    ExportSheet sheet;
+    sheet.headers = {"Data", "Cliente", "Onorario", "N."};
+    sheet.rows = {
+        {QDate(2024, 2, 29), QString("Rossi; Bianchi \"& C.\""), euro(-123456), qint64(7)},
+        {QDate(), QString("=HYPERLINK(\"x\")"), euro(5), std::monostate()},
+        {QDate(2026, 1, 2), QString(" Verdi\nS.r.l."), euro(0), qint64(-1)}};
+    const QByteArray csv = csvBytes(sheet);
+    QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
+    QCOMPARE(QString::fromUtf8(csv.mid(3)),
+             QStringLiteral("Data;Cliente;Onorario;N.\r\n"
+                            "29/02/2024;\"Rossi; Bianchi \"\"& C.\"\"\";-1234,56;7\r\n"
+                            ";\"'=HYPERLINK(\"\"x\"\")\";0,05;\r\n"
+                            "02/01/2026;\" Verdi\nS.r.l.\";0,00;-1\r\n"));
 }
