@@ -1,6 +1,10 @@
 #include "YearGlanceTest.h"
 
+#include "AccountantExport.h"
+#include "CreditNotes.h"
 #include "ExportSheet.h"
+#include "FeeAmounts.h"
+#include "InvoiceFixture.h"
 #include "YearGlance.h"
 
 #include <QtTest>
@@ -38,6 +42,17 @@ FeeDocument creditNote(const FeeDocument& reversed, const QDate& date, qint64 nu
 }
 
 } // namespace
+
+void YearGlanceTest::init()
+{
+    QString error;
+    QVERIFY2(m_data.setUp(&error), qPrintable(error));
+}
+
+void YearGlanceTest::cleanup()
+{
+    m_data.tearDown();
+}
 
 void YearGlanceTest::monthsClientsAndWithholding()
 {
@@ -131,4 +146,54 @@ void YearGlanceTest::csvForItalianSpreadsheets()
                             "29/02/2024;\"Rossi; Bianchi \"\"& C.\"\"\";-1234,56;7\r\n"
                             ";\"'=HYPERLINK(\"\"x\"\")\";0,05;\r\n"
                             "02/01/2026;\" Verdi\nS.r.l.\";0,00;-1\r\n"));
+}
+
+void YearGlanceTest::accountantSheetsOfAPeriod()
+{
+    Database& db = m_data.context().DbArchivi;
+    QString why;
+    QVERIFY(addClient(db, "R1", "Rossi Mario"));
+    QVERIFY(db.execute("UPDATE Clienti SET PartitaIVA = '01234567897' WHERE CodCliente = 'R1'", {},
+                       &why));
+    FeeDocuments invoices(db, FeeDocumentKind::Invoice);
+    FeeDocument first = invoice({2026, 1, 31}, 1, "R1", 100000);
+    QCOMPARE(invoices.save(first, SaveMode::AddOnly, &why), SaveResult::StoredNew);
+    QCOMPARE(invoices.save(invoice({2025, 12, 31}, 9, "R1", 7000), SaveMode::AddOnly, &why),
+             SaveResult::StoredNew);
+    QCOMPARE(invoices.save(invoice({2026, 3, 1}, 3, "R1", 7000), SaveMode::AddOnly, &why),
+             SaveResult::StoredNew);
+    FeeAmounts half = FeeAmounts::of(first, FeeDocumentKind::Invoice);
+    half.fee = euro(50000);
+    half.vat = euro(11000);
+    half.withholding = euro(10000);
+    FeeDocument note = creditNoteFor(first, half, *DocumentKey::of({2026, 2, 10}, 2));
+    note.date = {2026, 2, 10};
+    QCOMPARE(invoices.save(note, SaveMode::AddOnly, &why), SaveResult::StoredNew);
+    QVERIFY2(db.execute("INSERT INTO Fornitori (Chiave, CodFornitore, Denominazione) VALUES "
+                        "('F1        ', 'F1', 'Cartoleria')",
+                        {}, &why),
+             qPrintable(why));
+    QVERIFY2(db.execute("INSERT INTO Movimenti (Chiave, Data, Numero, CodFor, Imponibile, AliqIVA, "
+                        "Deducibilita) VALUES ('2026         7', '2026-02-02', 7, 'F1', 10000, 22, "
+                        "0.5)",
+                        {}, &why),
+             qPrintable(why));
+
+    const auto sheets = accountantSheets(db, {2026, 1, 1}, {2026, 2, 28}, &why);
+    QVERIFY2(sheets, qPrintable(why));
+    const auto& rows = sheets->invoices.rows;
+    QCOMPARE(rows.size(), 3); // the two of the period, then the totals
+    QCOMPARE(std::get<QString>(rows[0][3]), QStringLiteral("Rossi Mario"));
+    QCOMPARE(std::get<QString>(rows[0][4]), QStringLiteral("01234567897"));
+    QCOMPARE(std::get<QString>(rows[1][2]), QStringLiteral("Nota di credito"));
+    QCOMPARE(std::get<Money>(rows[1][5]), euro(-50000));
+    QCOMPARE(std::get<QString>(rows[2][0]), QStringLiteral("Totale"));
+    QCOMPARE(std::get<Money>(rows[2][5]), euro(50000));
+    QCOMPARE(std::get<Money>(rows[2][14]), euro(100000 + 22000 - 20000 - (50000 + 11000 - 10000)));
+    const auto& bought = sheets->purchases.rows;
+    QCOMPARE(bought.size(), 2);
+    QCOMPARE(std::get<QString>(bought[0][2]), QStringLiteral("Cartoleria"));
+    QCOMPARE(std::get<QString>(bought[0][5]), QStringLiteral("22"));
+    QCOMPARE(std::get<Money>(bought[0][6]), euro(2200));
+    QCOMPARE(std::get<Money>(bought[0][7]), euro(5000));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestDataFolder.h"
+
 #include <QObject>
 
 // The year at a glance and the sheets handed to the accountant.
@@ -7,7 +9,13 @@ class YearGlanceTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void init();
+    void cleanup();
     void monthsClientsAndWithholding();
     void unpaidByAge();
     void csvForItalianSpreadsheets();
+    void accountantSheetsOfAPeriod();
+
+private:
+    TestDataFolder m_data;
 };
