@@ -13,6 +13,7 @@ packages=(
     libbenchmark-dev libhpdf-dev
     libcurl4-openssl-dev qtkeychain-qt6-dev python3-aiosmtpd dovecot-imapd
     libqt6sql6-psql libpq-dev postgresql
+    libxlsxwriter-dev python3-openpyxl
     locales
 )
 

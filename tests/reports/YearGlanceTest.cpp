@@ -5,6 +5,7 @@
 #include "ExportSheet.h"
 #include "FeeAmounts.h"
 #include "InvoiceFixture.h"
+#include "XlsxExport.h"
 #include "YearGlance.h"
 
 #include <QtTest>
@@ -39,6 +40,31 @@ FeeDocument creditNote(const FeeDocument& reversed, const QDate& date, qint64 nu
     d.linkedInvoice = reversed.key;
     d.linkedInvoiceDate = reversed.date;
     return d;
+}
+
+// What Python's own readers make of the files: openpyxl for the spreadsheet
+// (each cell's Python type and value), csv for the CSV file as an Italian
+// spreadsheet would split it.
+QString readBack(const QString& xlsx, const QString& csv)
+{
+    static const char* script = R"(
+import csv, sys, openpyxl
+book = openpyxl.load_workbook(sys.argv[1])
+for ws in book.worksheets:
+    print(ws.title, ws['A2'].number_format, ws['F2'].number_format)
+    for row in ws.iter_rows(min_row=2, max_row=3, max_col=6, values_only=True):
+        print('|'.join('num:%.2f' % v if isinstance(v, (int, float)) else
+                       '%s:%s' % (type(v).__name__, v) for v in row))
+with open(sys.argv[2], encoding='utf-8-sig', newline='') as f:
+    rows = list(csv.reader(f, delimiter=';'))
+print(len(rows), rows[2][5], rows[-1][0])
+)";
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"), QString::fromUtf8(script), xlsx, csv});
+    if (!python.waitForFinished(60000) || python.exitCode() != 0)
+        return QString::fromUtf8(python.readAllStandardError());
+    return QString::fromUtf8(python.readAllStandardOutput());
 }
 
 } // namespace
@@ -196,4 +222,27 @@ void YearGlanceTest::accountantSheetsOfAPeriod()
     QCOMPARE(std::get<QString>(bought[0][5]), QStringLiteral("22"));
     QCOMPARE(std::get<Money>(bought[0][6]), euro(2200));
     QCOMPARE(std::get<Money>(bought[0][7]), euro(5000));
+
+    // Written out, the amounts are numbers and the dates dates.
+    QTemporaryDir dir;
+    const QString xlsx = dir.filePath("commercialista.xlsx");
+    const QString csv = dir.filePath("fatture.csv");
+    QVERIFY2(writeXlsx({sheets->invoices, sheets->purchases}, xlsx, &why), qPrintable(why));
+    QFile out(csv);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(csvBytes(sheets->invoices)) > 0);
+    out.close();
+    QCOMPARE(
+        readBack(xlsx, csv).split('\n'),
+        QStringLiteral("Fatture dd/mm/yyyy #,##0.00 \"€\";-#,##0.00 \"€\"\n"
+                       "datetime:2026-01-31 00:00:00|num:1.00|str:Fattura|str:Rossi Mario|"
+                       "str:01234567897|num:1000.00\n"
+                       "datetime:2026-02-10 00:00:00|num:2.00|str:Nota di credito|str:Rossi Mario|"
+                       "str:01234567897|num:-500.00\n"
+                       "Acquisti dd/mm/yyyy General\n"
+                       "datetime:2026-02-02 00:00:00|num:7.00|str:Cartoleria|NoneType:None|"
+                       "num:100.00|str:22\n"
+                       "str:Totale|NoneType:None|NoneType:None|NoneType:None|num:100.00|"
+                       "NoneType:None\n"
+                       "4 -500,00 Totale\n")
+            .split('\n'));
 }
