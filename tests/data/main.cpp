@@ -1,5 +1,6 @@
 #include "ArchiveFolderTest.h"
 #include "ConcurrentDesksTest.h"
+#include "ContactCsvTest.h"
 #include "DataFolderTest.h"
 #include "DocumentRulesTest.h"
 #include "FeeDocumentTest.h"
@@ -19,6 +20,6 @@ int main(int argc, char* argv[])
 {
     return runTests<QCoreApplication, KeyTextTest, RecordsetTest, DataFolderTest, DocumentRulesTest,
                     MoneyTest, FeeDocumentTest, SettingsTest, MaintenanceTest, SqlDialectTest,
-                    StampDutyTest, TaxCodesTest, ArchiveFolderTest, ConcurrentDesksTest>(argc,
-                                                                                         argv);
+                    StampDutyTest, TaxCodesTest, ArchiveFolderTest, ConcurrentDesksTest,
+                    ContactCsvTest>(argc, argv);
 }
