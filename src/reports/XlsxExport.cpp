@@ -2,6 +2,7 @@
 
 #include "StagedFile.h"
 
+#include <locale.h>
 #include <xlsxwriter.h>
 
 namespace {
@@ -18,6 +19,33 @@ double columnWidth(const ExportCell& sample)
     return 28;
 }
 
+// libxlsxwriter prints numbers with the C library, which follows the
+// program's locale: under an Italian one a width of 8.43 would be written
+// "8,43" and the file would not open. The C numbers hold on this thread
+// while the file is written.
+class CNumbers
+{
+public:
+    CNumbers() : m_c(newlocale(LC_NUMERIC_MASK, "C", locale_t(nullptr)))
+    {
+        if (m_c)
+            m_previous = uselocale(m_c);
+    }
+    ~CNumbers()
+    {
+        if (m_c) {
+            uselocale(m_previous);
+            freelocale(m_c);
+        }
+    }
+    CNumbers(const CNumbers&) = delete;
+    CNumbers& operator=(const CNumbers&) = delete;
+
+private:
+    locale_t m_c;
+    locale_t m_previous = nullptr;
+};
+
 } // namespace
 
 bool writeXlsx(const QVector<ExportSheet>& sheets, const QString& path, QString* error)
@@ -26,6 +54,7 @@ bool writeXlsx(const QVector<ExportSheet>& sheets, const QString& path, QString*
     if (!staged.create(error))
         return false;
     const QByteArray file = staged.path().toLocal8Bit();
+    const CNumbers cNumbers;
     lxw_workbook* book = workbook_new(file.constData());
     if (!book) {
         *error = QStringLiteral("Impossibile scrivere il file %1").arg(path);
