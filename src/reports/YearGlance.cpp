@@ -1,5 +1,6 @@
 #include "YearGlance.h"
 
+#include "Client.h"
 #include "CreditNotes.h"
 #include "FeeAmounts.h"
 #include "TableWalk.h"
@@ -77,7 +78,7 @@ YearGlance yearGlance(const QVector<FeeDocument>& documents, int year, const QDa
             [](const DocumentKey& a, const DocumentKey& b) { return a.stored() < b.stored(); });
     for (auto it = byClient.cbegin(); it != byClient.cend(); ++it)
         if (Money() < it.value())
-            g.topClients << ClientFees{it.key(), it.value()};
+            g.topClients << ClientFees{it.key(), it.value(), QString()};
     std::sort(g.topClients.begin(), g.topClients.end(),
               [](const ClientFees& a, const ClientFees& b) {
                   return b.fee < a.fee || (a.fee == b.fee && a.code < b.code);
@@ -101,5 +102,13 @@ std::optional<YearGlance> readYearGlance(Database& db, int year, const QDate& to
         error);
     if (!ok)
         return std::nullopt;
-    return yearGlance(documents, year, today);
+    YearGlance glance = yearGlance(documents, year, today);
+    const Clients clients(db);
+    for (ClientFees& top : glance.topClients) {
+        const std::optional<Client> client = clients.find(top.code, error);
+        if (!client && !error->isEmpty())
+            return std::nullopt;
+        top.name = client ? client->name : QString();
+    }
+    return glance;
 }

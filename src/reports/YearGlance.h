@@ -27,6 +27,7 @@ struct ClientFees
 {
     QString code;
     Money fee;
+    QString name; // filled by readYearGlance; empty for a code no longer in the archive
 };
 
 // The year at a glance: fees month by month beside the year before, unpaid

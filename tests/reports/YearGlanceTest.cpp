@@ -223,6 +223,12 @@ void YearGlanceTest::accountantSheetsOfAPeriod()
     QCOMPARE(std::get<Money>(bought[0][6]), euro(2200));
     QCOMPARE(std::get<Money>(bought[0][7]), euro(5000));
 
+    // The glance read from the archive names its clients.
+    const auto glance = readYearGlance(db, 2026, {2026, 3, 31}, &why);
+    QVERIFY2(glance, qPrintable(why));
+    QCOMPARE(glance->topClients.value(0).name, QStringLiteral("Rossi Mario"));
+    QCOMPARE(glance->topClients.value(0).fee, euro(100000 + 7000 - 50000));
+
     // Written out, the amounts are numbers and the dates dates.
     QTemporaryDir dir;
     const QString xlsx = dir.filePath("commercialista.xlsx");
