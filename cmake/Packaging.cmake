@@ -33,6 +33,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION office)
 # Opening a PDF and choosing the default printer use xdg-open and lpoptions
 # when they are there.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6, libstdc++6, libgcc-s1, libsqlite3-0, libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6printsupport6 (>= 6.4), libqt6sql6 (>= 6.4), libqt6sql6-sqlite (>= 6.4), libqt6sql6-psql (>= 6.4), libpq5, libzip4, libssl3, libcurl4, libgmime-3.0-0, libqt6keychain1, fonts-liberation2, fontconfig")
+    "libc6, libstdc++6, libgcc-s1, libsqlite3-0, libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6printsupport6 (>= 6.4), libqt6sql6 (>= 6.4), libqt6sql6-sqlite (>= 6.4), libqt6sql6-psql (>= 6.4), libpq5, libzip4, libssl3, libcurl4, libgmime-3.0-0, libqt6keychain1, libqt6charts6 (>= 6.4), libxlsxwriter4, fonts-liberation2, fontconfig")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils, cups-client")
 include(CPack)

@@ -13,7 +13,7 @@ packages=(
     libbenchmark-dev libhpdf-dev
     libcurl4-openssl-dev qtkeychain-qt6-dev python3-aiosmtpd dovecot-imapd
     libqt6sql6-psql libpq-dev postgresql
-    libxlsxwriter-dev python3-openpyxl
+    libxlsxwriter-dev python3-openpyxl qt6-charts-dev libqt6opengl6-dev
     locales
 )
 

@@ -22,6 +22,7 @@
 #include "StatusMessage.h"
 #include "Twips.h"
 #include "WindowGeometry.h"
+#include "YearGlanceWindow.h"
 #include "frmAbout.h"
 
 #include <QAction>
@@ -92,7 +93,9 @@ const std::vector<MenuDef>& menuDefs()
          {{"VoceFatturato", "&Fatturato per periodo", PeriodReport::Fatturato},
           {"VoceStampaMovimento", "Stampa &Movimenti passivi", PeriodReport::Movimenti},
           {"VoceRitenuta", "Situazione &Ritenuta d'imposta", PeriodReport::Ritenuta},
-          {"VoceBollo", "Imposta di &bollo"}}},
+          {"VoceBollo", "Imposta di &bollo"},
+          {"", ""},
+          {"VoceAndamento", "&Andamento"}}},
         {"MenuFatturaElettronica",
          "Fattura &elettronica",
          {{"VoceRicevute", "Importa &ricevute SdI ..."},
@@ -203,6 +206,7 @@ void Main::buildMenus()
     enable("VoceStampaFattura", &Main::VoceStampaFattura_Click);
     enable("VoceStampaEtichette", &Main::VoceStampaEtichette_Click);
     enable("VoceBollo", &Main::VoceBollo_Click);
+    enable("VoceAndamento", &Main::VoceAndamento_Click);
     enable("VoceCompArc", &Main::VoceCompArc_Click);
     enable("VoceRgnChv", &Main::VoceRgnChv_Click);
     enable("VoceSalvaCopia", &Main::VoceSalvaCopia_Click);
@@ -460,6 +464,12 @@ void Main::VoceStampaEtichette_Click()
 void Main::VoceBollo_Click()
 {
     StampDutyWindow window(m_context, this);
+    window.exec();
+}
+
+void Main::VoceAndamento_Click()
+{
+    YearGlanceWindow window(m_context, this);
     window.exec();
 }
 

@@ -35,6 +35,7 @@ public:
     void VoceStampaFattura_Click();
     void VoceStampaEtichette_Click();
     void VoceBollo_Click();
+    void VoceAndamento_Click();
     void VoceCompArc_Click();
     void VoceRgnChv_Click();
     void VoceSalvaCopia_Click();

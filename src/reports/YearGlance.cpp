@@ -70,12 +70,13 @@ YearGlance yearGlance(const QVector<FeeDocument>& documents, int year, const QDa
         AgeBucket& bucket = g.unpaid[std::size_t(bucketOf(int(d->date.daysTo(today))))];
         ++bucket.count;
         bucket.amount += due;
-        bucket.invoices << d->key;
+        bucket.invoices << UnpaidInvoice{d->key, d->date, d->clientCode, due};
     }
     for (AgeBucket& bucket : g.unpaid)
-        std::sort(
-            bucket.invoices.begin(), bucket.invoices.end(),
-            [](const DocumentKey& a, const DocumentKey& b) { return a.stored() < b.stored(); });
+        std::sort(bucket.invoices.begin(), bucket.invoices.end(),
+                  [](const UnpaidInvoice& a, const UnpaidInvoice& b) {
+                      return a.key.stored() < b.key.stored();
+                  });
     for (auto it = byClient.cbegin(); it != byClient.cend(); ++it)
         if (Money() < it.value())
             g.topClients << ClientFees{it.key(), it.value(), QString()};
@@ -111,4 +112,18 @@ std::optional<YearGlance> readYearGlance(Database& db, int year, const QDate& to
         top.name = client ? client->name : QString();
     }
     return glance;
+}
+
+QString ageLabel(const AgeBucket& bucket)
+{
+    if (bucket.toDays < 0)
+        return QStringLiteral("oltre %1 giorni").arg(bucket.fromDays - 1);
+    return QStringLiteral("%1-%2 giorni").arg(bucket.fromDays).arg(bucket.toDays);
+}
+
+QString shortMonthName(int month)
+{
+    static const char* const names[12] = {"gen", "feb", "mar", "apr", "mag", "giu",
+                                          "lug", "ago", "set", "ott", "nov", "dic"};
+    return month >= 1 && month <= 12 ? QString::fromLatin1(names[month - 1]) : QString();
 }

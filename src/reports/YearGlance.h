@@ -13,14 +13,23 @@
 
 class Database;
 
+// An invoice not yet paid, and what it still asks.
+struct UnpaidInvoice
+{
+    DocumentKey key;
+    QDate date;
+    QString clientCode;
+    Money due;
+};
+
 // Unpaid invoices of one age, counted in days from the invoice's date.
 struct AgeBucket
 {
     int fromDays = 0;
     int toDays = 0; // the last day counted; -1 for "over fromDays"
     int count = 0;
-    Money amount; // what is still to be paid: the nets, less their credit notes'
-    QVector<DocumentKey> invoices;
+    Money amount;                    // what is still to be paid: the nets, less their credit notes'
+    QVector<UnpaidInvoice> invoices; // oldest first
 };
 
 struct ClientFees
@@ -56,3 +65,9 @@ YearGlance yearGlance(const QVector<FeeDocument>& documents, int year, const QDa
 // a failure.
 std::optional<YearGlance> readYearGlance(Database& db, int year, const QDate& today,
                                          QString* error);
+
+// An age as the window and the page name it: "0-30 giorni" ... "oltre 90 giorni".
+QString ageLabel(const AgeBucket& bucket);
+
+// The month's short Italian name, "gen" to "dic" (1 to 12).
+QString shortMonthName(int month);

@@ -34,7 +34,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture"
 [ "$(field Section)" = office ] || fail "Section: $(field Section)"
 for dependency in libqt6widgets6 libqt6printsupport6 libqt6sql6 libqt6sql6-sqlite libqt6sql6-psql libpq5 libsqlite3-0 libzip4 libssl3 \
-    libcurl4 libgmime-3.0-0 libqt6keychain1 \
+    libcurl4 libgmime-3.0-0 libqt6keychain1 libqt6charts6 libxlsxwriter4 \
     fonts-liberation2; do
     field Depends | tr ',' '\n' | grep -q "^ *$dependency\( \|$\)" ||
         fail "Depends lacks $dependency: $(field Depends)"

@@ -2,11 +2,12 @@
 #include "MultiTestMain.h"
 #include "ReportWindowsTest.h"
 #include "StampDutyWindowTest.h"
+#include "YearGlanceWindowTest.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    return runTests<QApplication, ConsultaWindowTest, ReportWindowsTest, StampDutyWindowTest>(argc,
-                                                                                              argv);
+    return runTests<QApplication, ConsultaWindowTest, ReportWindowsTest, StampDutyWindowTest,
+                    YearGlanceWindowTest>(argc, argv);
 }
