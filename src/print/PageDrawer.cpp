@@ -134,3 +134,20 @@ void PageDrawer::DrawImage(double top, double left, double width, double height,
             return;
     m_target.drawImage(top, left, width, height, path);
 }
+
+void PageDrawer::DrawFilledBox(double top, double left, double bottom, double right,
+                               unsigned colour)
+{
+    const double y1 = top * UnitY, x1 = left * UnitX, y2 = bottom * UnitY, x2 = right * UnitX;
+    if (m_target.ready() && sane(y1) && sane(x1) && sane(y2) && sane(x2))
+        m_target.fillRect(y1, x1, y2, x2, colour & 0xFFFFFFu);
+}
+
+void PageDrawer::DrawColouredLine(double row1, double col1, double row2, double col2,
+                                  double lineWidth, unsigned colour)
+{
+    const double y1 = row1 * UnitY, x1 = col1 * UnitX, y2 = row2 * UnitY, x2 = col2 * UnitX;
+    if (m_target.ready() && sane(y1) && sane(x1) && sane(y2) && sane(x2))
+        m_target.drawColouredLine(x1, y1, x2, y2, std::clamp(lineWidth, 0.0, kMaxLineWidth),
+                                  colour & 0xFFFFFFu);
+}

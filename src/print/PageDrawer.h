@@ -38,6 +38,10 @@ public:
     void DrawVLine(double col, double row1, double row2, double lineWidth);
     // Position and size in twips.
     void DrawImage(double top, double left, double width, double height, const QString& path);
+    // Colours are 0xRRGGBB; rows and columns as the boxes'.
+    void DrawFilledBox(double top, double left, double bottom, double right, unsigned colour);
+    void DrawColouredLine(double row1, double col1, double row2, double col2, double lineWidth,
+                          unsigned colour);
 
 private:
     PageTarget& m_target;

@@ -28,6 +28,8 @@ enum Code : int {
     Box = 30,
     HLine = 31,
     VLine = 32,
+    FilledBox = 33,
+    ColouredLine = 34,
     Image = 90,
 };
 

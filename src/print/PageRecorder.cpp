@@ -389,3 +389,34 @@ void PageRecorder::DrawImage(double top, double left, double width, double heigh
         paper->DrawImage(top, left, width, height, path);
     }
 }
+
+void PageRecorder::DrawFilledBox(double top, double left, double bottom, double right,
+                                 unsigned colour)
+{
+    if (m_recording) {
+        const QChar d = m_decimalSeparator;
+        m_drawn = true;
+        m_writer.write(PageRecord::FilledBox,
+                       {PageRecord::number(top, d), PageRecord::number(left, d),
+                        PageRecord::number(bottom, d), PageRecord::number(right, d),
+                        PageRecord::number(colour & 0xFFFFFFu, d)});
+    } else if (PageDrawer* paper = straight()) {
+        paper->DrawFilledBox(top, left, bottom, right, colour);
+    }
+}
+
+void PageRecorder::DrawColouredLine(double row1, double col1, double row2, double col2,
+                                    double lineWidth, unsigned colour)
+{
+    if (m_recording) {
+        const QChar d = m_decimalSeparator;
+        m_drawn = true;
+        m_writer.write(PageRecord::ColouredLine,
+                       {PageRecord::number(row1, d), PageRecord::number(col1, d),
+                        PageRecord::number(row2, d), PageRecord::number(col2, d),
+                        PageRecord::number(lineWidth, d),
+                        PageRecord::number(colour & 0xFFFFFFu, d)});
+    } else if (PageDrawer* paper = straight()) {
+        paper->DrawColouredLine(row1, col1, row2, col2, lineWidth, colour);
+    }
+}

@@ -76,6 +76,11 @@ public:
     void DrawVLine(double col, double row1, double row2, double lineWidth);
     // Position and size in twips.
     void DrawImage(double top, double left, double width, double height, const QString& path);
+    // For charts, in colour (0xRRGGBB): a box filled without an outline, and
+    // a line between any two points.
+    void DrawFilledBox(double top, double left, double bottom, double right, unsigned colour);
+    void DrawColouredLine(double row1, double col1, double row2, double col2, double lineWidth,
+                          unsigned colour);
 
     void WritePageState();
 

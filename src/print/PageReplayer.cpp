@@ -7,6 +7,7 @@
 #include <QFile>
 #include <array>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -21,6 +22,14 @@ constexpr qint64 kWholePageBytes = 4 * 1024 * 1024;
 int wholeNumber(double value)
 {
     return std::abs(value) < 1e6 ? int(value) : -1;
+}
+
+// A colour as 0xRRGGBB; nothing for a value no recorder writes.
+std::optional<unsigned> colourValue(double value)
+{
+    if (value < 0 || value > 0xFFFFFF || value != std::floor(value))
+        return std::nullopt;
+    return unsigned(value);
 }
 
 } // namespace
@@ -136,6 +145,22 @@ bool PageReplayer::replayLine(PageDrawer& drawer, QByteArrayView line)
             drawer.DrawHLine((*v)[0], (*v)[1], (*v)[2], (*v)[3]);
         else
             drawer.DrawVLine((*v)[0], (*v)[1], (*v)[2], (*v)[3]);
+        return true;
+    }
+    case PageRecord::FilledBox: {
+        const auto v = numbers(5);
+        const auto colour = v ? colourValue((*v)[4]) : std::nullopt;
+        if (!colour)
+            return false;
+        drawer.DrawFilledBox((*v)[0], (*v)[1], (*v)[2], (*v)[3], *colour);
+        return true;
+    }
+    case PageRecord::ColouredLine: {
+        const auto v = numbers(6);
+        const auto colour = v ? colourValue((*v)[5]) : std::nullopt;
+        if (!colour)
+            return false;
+        drawer.DrawColouredLine((*v)[0], (*v)[1], (*v)[2], (*v)[3], (*v)[4], *colour);
         return true;
     }
     case PageRecord::Image: {

@@ -36,6 +36,13 @@ public:
     virtual void drawLine(double x1, double y1, double x2, double y2, double lineWidth) = 0;
     virtual void drawImage(double top, double left, double width, double height,
                            const QString& path) = 0;
+    // Charts: a rectangle filled in colour (0xRRGGBB) without an outline,
+    // and a line in colour, with round ends so that the segments of a
+    // polyline join without notches.
+    virtual void fillRect(double top, double left, double bottom, double right,
+                          unsigned colour) = 0;
+    virtual void drawColouredLine(double x1, double y1, double x2, double y2, double lineWidth,
+                                  unsigned colour) = 0;
 };
 
 // Paper that a layout draws straight onto, without recording: sheet after

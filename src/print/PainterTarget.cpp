@@ -130,3 +130,18 @@ void PainterTarget::drawImage(double top, double left, double width, double heig
     m_painter.drawImage(QRectF(left * m_scale, top * m_scale, width * m_scale, height * m_scale),
                         image);
 }
+
+void PainterTarget::fillRect(double top, double left, double bottom, double right, unsigned colour)
+{
+    const QRectF area(QPointF(left * m_scale, top * m_scale),
+                      QPointF(right * m_scale, bottom * m_scale));
+    m_painter.fillRect(area.normalized(), QColor::fromRgb(QRgb(colour)));
+}
+
+void PainterTarget::drawColouredLine(double x1, double y1, double x2, double y2, double lineWidth,
+                                     unsigned colour)
+{
+    m_painter.setPen(QPen(QColor::fromRgb(QRgb(colour)), penWidth(lineWidth), Qt::SolidLine,
+                          Qt::RoundCap, Qt::RoundJoin));
+    m_painter.drawLine(QPointF(x1 * m_scale, y1 * m_scale), QPointF(x2 * m_scale, y2 * m_scale));
+}

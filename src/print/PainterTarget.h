@@ -25,6 +25,9 @@ public:
     void drawLine(double x1, double y1, double x2, double y2, double lineWidth) override;
     void drawImage(double top, double left, double width, double height,
                    const QString& path) override;
+    void fillRect(double top, double left, double bottom, double right, unsigned colour) override;
+    void drawColouredLine(double x1, double y1, double x2, double y2, double lineWidth,
+                          unsigned colour) override;
 
 private:
     // The pen in device pixels for a line width of the page records.

@@ -30,6 +30,18 @@ char32_t codePointAt(const QString& text, qsizetype& i)
     return QChar::ReplacementCharacter;
 }
 
+// The writer takes colours with red in the lowest byte.
+int32_t writerColour(unsigned rgb)
+{
+    return int32_t(((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16));
+}
+
+// The writer's path styles.
+constexpr uint8_t kStrokePath = 1;
+constexpr uint8_t kFillPath = 4;
+constexpr int16_t kButtCap = 0;
+constexpr int16_t kRoundCap = 1;
+
 } // namespace
 
 PdfTarget::PdfTarget(PdfWriter& writer, bool logoLoaded)
@@ -143,4 +155,33 @@ void PdfTarget::drawImage(double top, double left, double width, double height, 
     m_writer.DrawImg("Img1", float(left / kTwipsPerCentimetre),
                      float(kPdfPageHeight - top / kTwipsPerCentimetre),
                      float(width / kTwipsPerCentimetre), float(height / kTwipsPerCentimetre));
+}
+
+// Every other record draws in black with square ends: the colour and the
+// round ends are put back after each coloured shape.
+void PdfTarget::fillRect(double top, double left, double bottom, double right, unsigned colour)
+{
+    const double x1 = std::min(left, right) / kTwipsPerCentimetre;
+    const double x2 = std::max(left, right) / kTwipsPerCentimetre;
+    const double yTop = std::min(top, bottom) / kTwipsPerCentimetre;
+    const double yBottom = std::max(top, bottom) / kTwipsPerCentimetre;
+    m_writer.SetColorFill(writerColour(colour));
+    float radius = 0;
+    m_writer.Rectangle(float(x1), float(kPdfPageHeight - yBottom), float(x2 - x1),
+                       float(yBottom - yTop), kFillPath, radius);
+    m_writer.SetColorFill(0);
+}
+
+void PdfTarget::drawColouredLine(double x1, double y1, double x2, double y2, double lineWidth,
+                                 unsigned colour)
+{
+    m_writer.SetColorStroke(writerColour(colour));
+    m_writer.SetLineCap(kRoundCap);
+    m_writer.SetLineWidth(float(lineWidth / kTwipsPerCentimetre));
+    m_writer.MoveTo(float(x1 / kTwipsPerCentimetre),
+                    float(kPdfPageHeight - y1 / kTwipsPerCentimetre));
+    m_writer.LineTo(float(x2 / kTwipsPerCentimetre),
+                    float(kPdfPageHeight - y2 / kTwipsPerCentimetre), kStrokePath);
+    m_writer.SetLineCap(kButtCap);
+    m_writer.SetColorStroke(0);
 }

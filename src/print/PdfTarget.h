@@ -29,6 +29,9 @@ public:
     void drawLine(double x1, double y1, double x2, double y2, double lineWidth) override;
     void drawImage(double top, double left, double width, double height,
                    const QString& path) override;
+    void fillRect(double top, double left, double bottom, double right, unsigned colour) override;
+    void drawColouredLine(double x1, double y1, double x2, double y2, double lineWidth,
+                          unsigned colour) override;
 
 private:
     // m_text becomes text in UTF-8, as the writer takes it.

@@ -129,6 +129,19 @@ void PrinterJob::drawImage(double top, double left, double width, double height,
         m_target->drawImage(top, left, width, height, path);
 }
 
+void PrinterJob::fillRect(double top, double left, double bottom, double right, unsigned colour)
+{
+    if (ready())
+        m_target->fillRect(top, left, bottom, right, colour);
+}
+
+void PrinterJob::drawColouredLine(double x1, double y1, double x2, double y2, double lineWidth,
+                                  unsigned colour)
+{
+    if (ready())
+        m_target->drawColouredLine(x1, y1, x2, y2, lineWidth, colour);
+}
+
 bool PrinterJob::newSheet(QString* error)
 {
     if (isActive() && !m_printer.newPage())

@@ -123,7 +123,7 @@ QString ageLabel(const AgeBucket& bucket)
 
 QString shortMonthName(int month)
 {
-    static const char* const names[12] = {"gen", "feb", "mar", "apr", "mag", "giu",
-                                          "lug", "ago", "set", "ott", "nov", "dic"};
+    static const char* const names[12] = {"Gen", "Feb", "Mar", "Apr", "Mag", "Giu",
+                                          "Lug", "Ago", "Set", "Ott", "Nov", "Dic"};
     return month >= 1 && month <= 12 ? QString::fromLatin1(names[month - 1]) : QString();
 }

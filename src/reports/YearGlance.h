@@ -69,5 +69,5 @@ std::optional<YearGlance> readYearGlance(Database& db, int year, const QDate& to
 // An age as the window and the page name it: "0-30 giorni" ... "oltre 90 giorni".
 QString ageLabel(const AgeBucket& bucket);
 
-// The month's short Italian name, "gen" to "dic" (1 to 12).
+// The month's short Italian name, "Gen" to "Dic" (1 to 12).
 QString shortMonthName(int month);

@@ -7,6 +7,8 @@
 #include "GlancePalette.h"
 #include "MessageBox.h"
 #include "WaitCursor.h"
+#include "YearGlancePage.h"
+#include "YearGlancePrint.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -104,11 +106,11 @@ YearGlanceWindow::YearGlanceWindow(AppContext& context, QWidget* parent)
     QChartView* withholdingView = nullptr;
     m_months = newChart(QStringLiteral("Compensi per mese"), this, &monthsView);
     m_clients = newChart(QStringLiteral("I dieci clienti con più compensi"), this, &clientsView);
-    m_withholding = newChart(QStringLiteral("Ritenuta d'acconto per anno"), this, &withholdingView);
+    m_withholding = newChart(QStringLiteral("Ritenute d'acconto per anno"), this, &withholdingView);
     m_withholding->legend()->hide();
     m_clients->legend()->hide();
 
-    auto* ages = new QGroupBox(QStringLiteral("Fatture da incassare per età"), this);
+    auto* ages = new QGroupBox(QStringLiteral("Fatture non pagate per anzianità"), this);
     m_eta = new QTableWidget(4, 3, ages);
     m_eta->setObjectName(QStringLiteral("Eta"));
     m_eta->setHorizontalHeaderLabels(
@@ -132,8 +134,10 @@ YearGlanceWindow::YearGlanceWindow(AppContext& context, QWidget* parent)
 
     m_stampa = commandButton(QStringLiteral("&Stampa"), "BtStampa", this);
     m_pdf = commandButton(QStringLiteral("&Esporta PDF ..."), "BtPdf", this);
-    m_stampa->setEnabled(false);
-    m_pdf->setEnabled(false);
+    connect(m_stampa, &QPushButton::clicked, this,
+            [this] { previewYearGlance(m_context, m_glance, this); });
+    connect(m_pdf, &QPushButton::clicked, this,
+            [this] { exportYearGlancePdf(m_context, m_glance, this); });
     QPushButton* close = commandButton(QStringLiteral("&Uscita"), "BtUscita", this);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -183,8 +187,7 @@ void YearGlanceWindow::showYear(int year)
         m_glance = *glance;
     }
     // An empty year still shows its empty charts, with the reason beside.
-    m_avviso->setText(m_glance.documents == 0 ? QStringLiteral("Nessuna fattura nel %1.").arg(year)
-                                              : QString());
+    m_avviso->setText(m_glance.documents == 0 ? yearGlanceEmptyText(year) : QString());
     fillMonths();
     fillAges();
     fillWithholding();

@@ -59,6 +59,16 @@ inline QStringList dumpPageFile(const QString& path)
             out << QString("hline %1 %2-%3 width %4")
                        .arg(number(n(1)), number(n(2)), number(n(3)), number(n(4)));
             break;
+        case PageRecord::FilledBox:
+            out << QString("fill %1 %2 - %3 %4 colour %5")
+                       .arg(number(n(1)), number(n(2)), number(n(3)), number(n(4)))
+                       .arg(qint64(n(5)), 6, 16, QChar('0'));
+            break;
+        case PageRecord::ColouredLine:
+            out << QString("cline %1 %2 - %3 %4 width %5 colour %6")
+                       .arg(number(n(1)), number(n(2)), number(n(3)), number(n(4)), number(n(5)))
+                       .arg(qint64(n(6)), 6, 16, QChar('0'));
+            break;
         case PageRecord::Image:
             out << QString("image %1 %2 %3 %4 %5")
                        .arg(number(n(1)), number(n(2)), number(n(3)), number(n(4)),

@@ -43,6 +43,15 @@ public:
     {
         note("image", {top, left, width, height}, path);
     }
+    void fillRect(double top, double left, double bottom, double right, unsigned colour) override
+    {
+        note("fill", {top, left, bottom, right}, QString::number(colour, 16));
+    }
+    void drawColouredLine(double x1, double y1, double x2, double y2, double lineWidth,
+                          unsigned colour) override
+    {
+        note("colourline", {x1, y1, x2, y2, lineWidth}, QString::number(colour, 16));
+    }
     void note(const char* kind, std::initializer_list<double> numbers, const QString& rest = {})
     {
         QStringList words{kind};

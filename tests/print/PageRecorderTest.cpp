@@ -132,6 +132,8 @@ void PageRecorderTest::recordsLayoutAsGoldenDump()
     e.DrawHLine(8.5, 5, 23, 4);
     e.DrawVLine(60, 5, 86, 2);
     e.DrawImage(100, 100, 3000, 1000, "/tmp/logo");
+    e.DrawFilledBox(40, 30, 45.5, 34, 0x2E6DB4);
+    e.DrawColouredLine(50, 31, 47.25, 43.5, 16, 0xD9822B);
     e.SetFontItalic(true);
     e.SetFontUnderline(false);
     e.PrintText(-2.5, 0.125, 0, "margine");
@@ -148,6 +150,8 @@ void PageRecorderTest::recordsLayoutAsGoldenDump()
                     "31\t 8.5 \t 5 \t 23 \t 4 \r\n"
                     "32\t 60 \t 5 \t 86 \t 2 \r\n"
                     "90\t 100 \t 100 \t 3000 \t 1000 \t/tmp/logo\r\n"
+                    "33\t 40 \t 30 \t 45.5 \t 34 \t 3042740 \r\n"
+                    "34\t 50 \t 31 \t 47.25 \t 43.5 \t 16 \t 14254635 \r\n"
                     "14\t-1\r\n13\t0\r\n"
                     "21\t-2.5 \t 0.125 \t 0 \tmargine\r\n";
     QString page1 = "0\t 276 \t 199.5 \tArial\t 12 \t-1\t0\t-1\r\n21\t 1 \t 1 \t 0 \tseconda\r\n";
@@ -160,6 +164,10 @@ void PageRecorderTest::recordsLayoutAsGoldenDump()
     QCOMPARE(target.log.value(0), "text 997.5 1104 0 [Fattura\tN 12]");
     QCOMPARE(target.texts.value(2).font, (FontState{"Arial", 8, false, true, true}));
     QCOMPARE(target.texts.value(3).font, (FontState{"Arial", 12, true, false, true}));
+    // Chart shapes come back in twips with their colours.
+    QCOMPARE(target.log.mid(7, 2),
+             (QStringList{"fill 11040 5985 12558 6783 2e6db4",
+                          "colourline 6184.5 13800 8678.25 13041 16 d9822b"}));
 }
 
 void PageRecorderTest::pageStateOnEveryPageButTheFirst()

@@ -67,6 +67,7 @@ void PageReplayTest::previewRulesFollowPaper()
     beginInUnits(e, 200, 200);
     e.DrawHLine(20, 5, 50, lineWidth);
     e.DrawBox(30, 5, 40, 50, lineWidth, 0);
+    e.DrawFilledBox(50, 5, 60, 50, 0x2E6DB4);
     QVERIFY(e.EndDocument());
 
     const PreviewGeometry g =
@@ -88,6 +89,7 @@ void PageReplayTest::previewRulesFollowPaper()
         return ink;
     };
     const int x = int(20 * 200 * pixelsPerTwip);
+    QCOMPARE(picture.pixel(x, int(55 * 200 * pixelsPerTwip)), qRgb(0x2E, 0x6D, 0xB4));
     for (const double row : {20.0 * 200, 30.0 * 200, 40.0 * 200}) {
         const double ink = inkAcross(x, row);
         QVERIFY2(std::abs(ink - expected) < 0.35,
@@ -102,8 +104,11 @@ void PageReplayTest::damagedPageFileReplaysWhatItCan()
     e.BeginDocument();
     e.EndDocument();
     const QByteArray damaged = "21\t 1 \t 2 \t 0 \tprima\r\n"
-                               "77\t 1 \t 2 \r\n21\t 1 \t 2 \r\n"      // unknown code, no text
-                               "21\t uno \t 2 \t 0 \tnumero rotto\r\n" // not a number
+                               "33\t 1 \t 2 \t 3 \t 4 \t 255 \r\n"
+                               "33\t 1 \t 2 \t 3 \t 4 \t 16777216 \r\n" // no such colour
+                               "34\t 1 \t 2 \t 3 \t 4 \t 5 \t 1,5 \r\n" // nor such
+                               "77\t 1 \t 2 \r\n21\t 1 \t 2 \r\n"       // unknown code, no text
+                               "21\t uno \t 2 \t 0 \tnumero rotto\r\n"  // not a number
                                "30\t 1 \t 2 \r\n11\t 1e308 \r\n" // box without corners, absurd size
                                "31\t 1e300 \t 2 \t 3 \t 4 \r\n"  // off any sheet
                                "21\t 1 \t 2 \t 0 \t" +
@@ -117,9 +122,9 @@ void PageReplayTest::damagedPageFileReplaysWhatItCan()
     e.UnitX = 10;
     int skipped = 0;
     QVERIFY(run.ReplayPage(0, target, nullptr, &skipped));
-    QCOMPARE(target.log, (QStringList{"text 20 100 0 [prima]", "line 50 100 50 900 2",
-                                      "text 20 350 0 [ultima]"}));
-    QCOMPARE(skipped, 7);
+    QCOMPARE(target.log, (QStringList{"text 20 100 0 [prima]", "fill 100 20 300 40 ff",
+                                      "line 50 100 50 900 2", "text 20 350 0 [ultima]"}));
+    QCOMPARE(skipped, 9);
 
     // A page that is gone is reported, not drawn.
     QFile::remove(run.pageFilePath(0));

@@ -82,6 +82,8 @@ void PdfExportTest::exportedPdfPlacesTexts()
     e.PrintTextCentred(14, 30, 0, "CENTRO");
     e.PrintTextStyled(16, 50, 0, 8, 1, "010", "PICCOLO");
     e.DrawBox(20, 5, 24, 50, 4, 1);
+    e.DrawFilledBox(26, 5, 28, 50, 0x2E6DB4);
+    e.DrawColouredLine(30, 5, 32, 50, 16, 0xD9822B);
     e.NewPage();
     // Courier is written as Arial, and underline has no mark of its own in a PDF.
     e.SetFontName("Courier New");
@@ -106,6 +108,13 @@ void PdfExportTest::exportedPdfPlacesTexts()
     const QByteArray file = pdftest::readFile(pdf.path);
     // Without a title of its own, the file's name alone: the folders stay private.
     QVERIFY(file.contains("/Title (Fattura_2026_7 \\(copia\\))\r"));
+    // Colours and round ends are set for a chart's shape only, then put back.
+    const QByteArray first = pdftest::pageContent(file, 0);
+    QVERIFY2(QRegularExpression(" rg\r\nn\r\n[^\r]* re\r\nf\r\n0 g\r\n[^\r]* RG\r\n1 J\r\n"
+                                "[^\r]* w\r\n[^\r]* m\r\n[^\r]* l\r\nS\r\n0 J\r\n0 G\r\n")
+                 .match(first)
+                 .hasMatch(),
+             first.constData());
     const QByteArray second = pdftest::pageContent(file, 1);
     QVERIFY2(second.contains("/Arial 10 Tf") && second.contains("/ArialB 10 Tf"),
              second.constData());

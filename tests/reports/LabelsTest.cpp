@@ -43,6 +43,8 @@ public:
     }
     void drawLine(double, double, double, double, double) override {}
     void drawImage(double, double, double, double, const QString&) override {}
+    void fillRect(double, double, double, double, unsigned) override {}
+    void drawColouredLine(double, double, double, double, double, unsigned) override {}
     bool newSheet(QString*) override { return ++sheet, true; }
     bool endSheets(QString*) override { return ended = true; }
 

@@ -8,6 +8,9 @@
 #include "PdfTestSupport.h"
 #include "PeriodReportWindows.h"
 #include "PeriodWindow.h"
+#include "ViewerLauncher.h"
+#include "YearGlance.h"
+#include "YearGlancePrint.h"
 #include "fZoom.h"
 #include "frmPreview.h"
 
@@ -245,6 +248,46 @@ void ReportWindowsTest::reportExportsToStampe()
                  QRegularExpression(R"(\n *1 000,00 +40,00 +228,80 +200,00 +50,00 +1 118,80 *\n)")),
              qPrintable(text));
     QVERIFY(text.contains("TOTALI"));
+}
+
+void ReportWindowsTest::yearGlancePrintsAndExports()
+{
+    Database& db = m_data.context().DbArchivi;
+    addPaidInvoice(db, QDate(2026, 3, 5), 12, "R1", QVariant());
+    QString error;
+    const auto glance = readYearGlance(db, 2026, QDate(2026, 4, 1), &error);
+    QVERIFY2(glance, qPrintable(error));
+    QWidget window;
+    showAndWait(window);
+    const QString stampe = m_data.context().programFolder + "/Stampe";
+    const QString path = stampe + "/Andamento 2026.pdf";
+
+    // The preview's PDF button writes it beside the period reports'.
+    QString offered;
+    whenModal<frmPreview>(&window, [&offered](frmPreview* preview) {
+        offered = preview->pdfPath();
+        QTest::mouseClick(preview->findChild<QPushButton*>("PDF"), Qt::LeftButton);
+    });
+    QVERIFY(previewYearGlance(m_data.context(), *glance, &window));
+    QCOMPARE(offered, path);
+    CHECK_PDF(path, {"Andamento 2026", "Rossi Mario", "1 000,00", "0 - 30"});
+
+    // The window's own export: no preview, the same file, then the viewer.
+    QVERIFY(QFile::remove(path));
+    QStringList opened;
+    setViewerLauncher([&opened](const QString& file) { return opened << file, true; });
+    QVERIFY(exportYearGlancePdf(m_data.context(), *glance, &window));
+    QCOMPARE(opened, QStringList{path});
+    CHECK_PDF(path, {"Andamento 2026"});
+
+    // A file in the way of the folder: a message, nothing opened.
+    QVERIFY(QDir(stampe).removeRecursively());
+    QVERIFY(pdftest::writeFile(stampe, "not a folder"));
+    MessageBox::setNextAnswer(QMessageBox::Ok);
+    QVERIFY(!exportYearGlancePdf(m_data.context(), *glance, &window));
+    QCOMPARE(MessageBox::lastIcon(), QMessageBox::Critical);
+    QVERIFY(!MessageBox::lastText().isEmpty());
+    QCOMPARE(opened.size(), 1);
 }
 
 void ReportWindowsTest::eachReportOpensItsWindows_data()

@@ -19,6 +19,7 @@ private slots:
     void listKeysTotalsAndResize();
     void invertedPeriodListsTitlesOnly();
     void reportExportsToStampe();
+    void yearGlancePrintsAndExports();
     void eachReportOpensItsWindows_data();
     void eachReportOpensItsWindows();
 

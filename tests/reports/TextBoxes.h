@@ -49,6 +49,8 @@ public:
         m_rulesRight = std::max({m_rulesRight, x1, x2});
     }
     void drawImage(double, double, double, double, const QString&) override {}
+    void fillRect(double, double, double, double, unsigned) override {}
+    void drawColouredLine(double, double, double, double, double, unsigned) override {}
 
     // Each text printed over another, or past the page's rules.
     QStringList faults() const

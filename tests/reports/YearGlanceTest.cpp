@@ -1,13 +1,21 @@
 #include "YearGlanceTest.h"
 
 #include "AccountantExport.h"
+#include "Clock.h"
 #include "CreditNotes.h"
 #include "ExportSheet.h"
 #include "FeeAmounts.h"
 #include "InvoiceFixture.h"
+#include "PageDump.h"
+#include "PdfExport.h"
+#include "PdfTestSupport.h"
+#include "PrintRun.h"
 #include "XlsxExport.h"
 #include "YearGlance.h"
+#include "YearGlancePage.h"
 
+#include <QImage>
+#include <QPdfWriter>
 #include <QtTest>
 
 namespace {
@@ -254,4 +262,98 @@ void YearGlanceTest::accountantSheetsOfAPeriod()
                        "NoneType:None\n"
                        "4 -500,00 Totale\n")
             .split('\n'));
+}
+
+void YearGlanceTest::glancePage_data()
+{
+    QTest::addColumn<YearGlance>("glance");
+    QTest::addColumn<QString>("golden");
+    QTest::addColumn<QStringList>("texts");
+    auto money = [](std::initializer_list<int> euros) {
+        std::array<Money, 12> months{};
+        int m = 0;
+        for (const int e : euros)
+            months[std::size_t(m++)] = euro(qint64(e) * 100);
+        return months;
+    };
+    YearGlance g;
+    g.year = 2026;
+    g.documents = 9;
+    // April's credit note takes back more than the month invoiced.
+    g.fees = money({1200, 800, 2500, -600, 1500, 0, 2000, 0, 900, 1800});
+    g.previousFees = money({900, 1000, 1100, 700, 1300, 1600, 1400, 0, 1000, 1200, 1500, 2000});
+    g.unpaid = {{{0, 30, 1, euro(180000), {}},
+                 {31, 60, 2, euro(270000), {}},
+                 {61, 90, 0, {}, {}},
+                 {91, -1, 1, euro(95050), {}}}};
+    g.withholding = {
+        {2024, euro(300000)}, {2025, euro(274000)}, {2026, euro(182000)}, {2027, euro(10000)}};
+    g.topClients = {{"ROSSI", euro(400000), "Rossi Mario"},
+                    {"B2", euro(250000), "Studio Bianchi & Associati con un nome da tagliare"},
+                    {"V3", euro(120000), ""},
+                    {"N4", euro(-60000), "Neri"}};
+    QTest::newRow("credit note below zero") << g << "andamento_2026.txt"
+                                            << QStringList{"Andamento 2026",
+                                                           "DATA 8/12/2026",
+                                                           "Compensi 2025",
+                                                           "Cumulato 2026",
+                                                           "-1 000",
+                                                           "15 000",
+                                                           "Apr",
+                                                           "oltre 90",
+                                                           "950,50",
+                                                           "5 450,50",
+                                                           "2 740,00",
+                                                           "Rossi Mario",
+                                                           "V3",
+                                                           "-600,00"};
+    YearGlance none = yearGlance({}, 2030, {2030, 1, 1});
+    none.withholding = {{2026, euro(182000)}};
+    QTest::newRow("empty year") << none << "andamento_vuoto.txt"
+                                << QStringList{"Andamento 2030", "Nessuna fattura nel 2030.",
+                                               "1 000", "61 - 90", "0,00"};
+}
+
+// The page as recorded (a golden dump, new shapes included), then as its PDF:
+// valid, with its texts, its colours where the screen has them.
+void YearGlanceTest::glancePage()
+{
+    QFETCH(YearGlance, glance);
+    QFETCH(QString, golden);
+    QFETCH(QStringList, texts);
+    Clock::setToday({2026, 12, 8});
+    QPdfWriter device(m_data.filePath("measure.pdf"));
+    device.setPageSize(QPageSize(QPageSize::A4));
+    PrintRun run(device);
+    QVERIFY(run.recorder().BeginDocument());
+    StampaAndamento(run.recorder(), glance);
+    QVERIFY(run.recorder().EndDocument());
+    Clock::setToday({});
+    QCOMPARE(run.pageCount(), 1);
+    const QStringList dump = dumpPageFile(run.pageFilePath(0));
+    compareWithGolden(dump, QStringLiteral(FALMIDE_GLANCE_GOLDEN_DIR "/") + golden);
+    if (glance.documents != 0) {
+        // The zero line; April's bar from it down to -600 euro, January's up
+        // to 1 200 (a step of 1 000 is 18.75 mm); the running total of
+        // March, 4 500 on steps of 5 000.
+        QVERIFY(dump.contains("hline 96.25 30.00-180.00 width 4.00"));
+        QVERIFY(dump.contains("fill 96.25 73.75 - 107.50 78.00 colour 2e6db4"));
+        QVERIFY(dump.contains("fill 73.75 36.25 - 96.25 40.50 colour 2e6db4"));
+        QVERIFY(dump.contains("fill 78.68 60.55 - 80.08 61.95 colour d9822b"));
+    }
+
+    PdfExportRequest request;
+    request.path = m_data.filePath("Andamento.pdf");
+    request.title = yearGlanceTitle(glance.year);
+    QString error;
+    QVERIFY2(ExportPdf(run, 1, 1, request, &error), qPrintable(error));
+    CHECK_PDF(request.path, texts);
+    // The legend's swatch of the year, 30 to 34 mm across and 123.7 to
+    // 126.3 down, rendered at a pixel a millimetre.
+    QVERIFY(pdftest::output("pdftoppm", {"-r", "25.4", "-png", "-singlefile", request.path,
+                                         m_data.filePath("page")})
+                .isEmpty());
+    const QImage page(m_data.filePath("page.png"));
+    QCOMPARE(page.width(), 210);
+    QCOMPARE(page.pixel(32, 125), qRgb(0x2E, 0x6D, 0xB4));
 }

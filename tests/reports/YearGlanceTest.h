@@ -15,6 +15,8 @@ private slots:
     void unpaidByAge();
     void csvForItalianSpreadsheets();
     void accountantSheetsOfAPeriod();
+    void glancePage_data();
+    void glancePage();
 
 private:
     TestDataFolder m_data;

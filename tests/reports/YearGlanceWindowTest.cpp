@@ -48,9 +48,8 @@ void YearGlanceWindowTest::yearAgesAndAnEmptyYear()
     QVERIFY(addInvoice(db, QDate(2026, 3, 10), 1, "R1", 120000));
     QVERIFY(addInvoice(db, QDate(2026, 11, 30), 2, "B2", 30000));
     QString error;
-    QVERIFY2(
-        db.execute("UPDATE Fatture SET DataPag = '2025-04-01' WHERE Numero = 4", {}, &error),
-        qPrintable(error));
+    QVERIFY2(db.execute("UPDATE Fatture SET DataPag = '2025-04-01' WHERE Numero = 4", {}, &error),
+             qPrintable(error));
 
     YearGlanceWindow window(m_data.context(), nullptr);
     window.show();
