@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "AccountantExportWindow.h"
 #include "AppContext.h"
 #include "ApplicationPrinter.h"
 #include "ArchiveMaintenance.h"
@@ -95,7 +96,8 @@ const std::vector<MenuDef>& menuDefs()
           {"VoceRitenuta", "Situazione &Ritenuta d'imposta", PeriodReport::Ritenuta},
           {"VoceBollo", "Imposta di &bollo"},
           {"", ""},
-          {"VoceAndamento", "&Andamento"}}},
+          {"VoceAndamento", "&Andamento"},
+          {"VoceCommercialista", "Esporta per il &commercialista ..."}}},
         {"MenuFatturaElettronica",
          "Fattura &elettronica",
          {{"VoceRicevute", "Importa &ricevute SdI ..."},
@@ -207,6 +209,7 @@ void Main::buildMenus()
     enable("VoceStampaEtichette", &Main::VoceStampaEtichette_Click);
     enable("VoceBollo", &Main::VoceBollo_Click);
     enable("VoceAndamento", &Main::VoceAndamento_Click);
+    enable("VoceCommercialista", &Main::VoceCommercialista_Click);
     enable("VoceCompArc", &Main::VoceCompArc_Click);
     enable("VoceRgnChv", &Main::VoceRgnChv_Click);
     enable("VoceSalvaCopia", &Main::VoceSalvaCopia_Click);
@@ -471,6 +474,11 @@ void Main::VoceAndamento_Click()
 {
     YearGlanceWindow window(m_context, this);
     window.exec();
+}
+
+void Main::VoceCommercialista_Click()
+{
+    openAccountantExport(m_context, this);
 }
 
 void Main::VoceCompArc_Click()

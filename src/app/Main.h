@@ -36,6 +36,7 @@ public:
     void VoceStampaEtichette_Click();
     void VoceBollo_Click();
     void VoceAndamento_Click();
+    void VoceCommercialista_Click();
     void VoceCompArc_Click();
     void VoceRgnChv_Click();
     void VoceSalvaCopia_Click();

@@ -3,11 +3,14 @@
 const std::vector<BatchCommand>& batchCommands()
 {
     static const std::vector<BatchCommand> commands = {
-        demoCommand(),         calcolaCommand(),  fatturaPdfCommand(),
-        parcellaPdfCommand(),  reportCommand(),   fatturaPACommand(),
-        annullaInvioCommand(), ricevuteCommand(), ricevuteFornitoriCommand(),
-        pecCommand(),          backupCommand(),   verificaCommand(),
-        compattaCommand(),     riparaCommand(),   ripristinaCommand(),
+        demoCommand(),        calcolaCommand(),
+        fatturaPdfCommand(),  parcellaPdfCommand(),
+        reportCommand(),      esportaCommand(),
+        fatturaPACommand(),   annullaInvioCommand(),
+        ricevuteCommand(),    ricevuteFornitoriCommand(),
+        pecCommand(),         backupCommand(),
+        verificaCommand(),    compattaCommand(),
+        riparaCommand(),      ripristinaCommand(),
         trasferisciCommand(),
     };
     return commands;

@@ -11,6 +11,7 @@ BatchCommand calcolaCommand();
 BatchCommand fatturaPdfCommand();
 BatchCommand parcellaPdfCommand();
 BatchCommand reportCommand();
+BatchCommand esportaCommand();
 BatchCommand backupCommand();
 BatchCommand verificaCommand();
 BatchCommand compattaCommand();

@@ -5,9 +5,9 @@
 #include "Sendings.h"
 #include "ZipFile.h"
 
-std::optional<PeriodZip> writePeriodZip(Database& db, const QString& archiveFolder,
-                                        const QDate& first, const QDate& last, const QString& path,
-                                        QString* message)
+std::optional<PeriodSendingFiles> periodSendingFiles(Database& db, const QString& archiveFolder,
+                                                     const QDate& first, const QDate& last,
+                                                     QString* message)
 {
     const auto sendings = Sendings(db).liveInPeriod(first, last, message);
     if (!sendings)
@@ -16,26 +16,37 @@ std::optional<PeriodZip> writePeriodZip(Database& db, const QString& archiveFold
         FeeDocuments(db, FeeDocumentKind::Invoice).withoutLiveSending(first, last, message);
     if (!unsent)
         return std::nullopt;
-    PeriodZip zip;
+    PeriodSendingFiles files;
     for (const FeeDocument& invoice : *unsent)
-        zip.unsent << invoiceName(invoice.key);
-
-    QList<ZipEntry> entries;
+        files.unsent << invoiceName(invoice.key);
     for (const Sending& s : *sendings) {
         const auto data = readSendingFile(archiveFolder, s, message);
         if (!data) {
             *message += QStringLiteral(": nessun file ZIP scritto");
             return std::nullopt;
         }
-        entries << ZipEntry{s.fileName, *data, s.written};
-        zip.files << s.fileName;
+        files.entries << ZipEntry{s.fileName, *data, s.written};
     }
-    if (entries.isEmpty()) {
+    return files;
+}
+
+std::optional<PeriodZip> writePeriodZip(Database& db, const QString& archiveFolder,
+                                        const QDate& first, const QDate& last, const QString& path,
+                                        QString* message)
+{
+    const auto files = periodSendingFiles(db, archiveFolder, first, last, message);
+    if (!files)
+        return std::nullopt;
+    PeriodZip zip;
+    zip.unsent = files->unsent;
+    for (const ZipEntry& entry : files->entries)
+        zip.files << entry.name;
+    if (files->entries.isEmpty()) {
         *message = QStringLiteral("Nessuna fattura elettronica scritta nel periodo: nessun file "
                                   "ZIP scritto");
         return std::nullopt;
     }
-    if (!writeZip(path, entries, message))
+    if (!writeZip(path, files->entries, message))
         return std::nullopt;
     return zip;
 }

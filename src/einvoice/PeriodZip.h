@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ZipFile.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -13,6 +15,23 @@ struct PeriodZip
     QStringList files;  // the names inside the archive, oldest invoice first
     QStringList unsent; // "fattura 3/2026": dated in the period, no live sending
 };
+
+// The files of a period's live sendings, ready to go into a ZIP, and the
+// invoices dated in the period without one.
+struct PeriodSendingFiles
+{
+    QList<ZipEntry> entries; // oldest invoice first
+    QStringList unsent;
+};
+
+// Reads the live sending's file of every invoice dated from `first` to
+// `last` from the archive under `archiveFolder`. Nothing, and why in
+// `message` ("…: nessun file ZIP scritto"), when a file is missing or changed
+// since it was written (its SHA-256 differs): whatever leaves the program
+// must be the file the sending stands for.
+std::optional<PeriodSendingFiles> periodSendingFiles(Database& db, const QString& archiveFolder,
+                                                     const QDate& first, const QDate& last,
+                                                     QString* message);
 
 // Writes one ZIP at `path` of the live sending's file of every invoice dated
 // from `first` to `last`, as the archive under `archiveFolder` keeps it: what

@@ -50,12 +50,14 @@ bool readPeriod(Database& db, Table table, const QDate& first, const QDate& last
         error);
 }
 
-void addTotals(ExportSheet* sheet)
+// The totals row closes the sheet even when the period is empty: the
+// accountant sees the columns and that they add up to nothing.
+void addTotals(ExportSheet* sheet, std::initializer_list<int> amountColumns)
 {
-    if (sheet->rows.isEmpty())
-        return;
     QVector<ExportCell> totals(sheet->headers.size());
     totals[0] = QStringLiteral("Totale");
+    for (const int column : amountColumns)
+        totals[column] = Money();
     for (const QVector<ExportCell>& row : std::as_const(sheet->rows))
         for (int i = 1; i < row.size(); ++i)
             if (const auto* amount = std::get_if<Money>(&row[i])) {
@@ -110,6 +112,7 @@ std::optional<AccountantSheets> accountantSheets(Database& db, const QDate& firs
         if (!live && !error->isEmpty())
             return std::nullopt;
         const FeeAmounts a = countedAmounts(d, FeeDocumentKind::Invoice);
+        sheets.invoiceKeys << d.key;
         sheets.invoices.rows << QVector<ExportCell>{
             d.date,
             d.key.number(),
@@ -129,7 +132,7 @@ std::optional<AccountantSheets> accountantSheets(Database& db, const QDate& firs
             d.paymentDate,
             live ? sendingStateCell(*live) : QString()};
     }
-    addTotals(&sheets.invoices);
+    addTotals(&sheets.invoices, {5, 6, 7, 9, 10, 11, 12, 13, 14});
 
     sheets.purchases.name = QStringLiteral("Acquisti");
     sheets.purchases.headers = {"Data",     "Numero", "Fornitore",  "Partita IVA", "Imponibile",
@@ -155,6 +158,6 @@ std::optional<AccountantSheets> accountantSheets(Database& db, const QDate& firs
             p.deductible(),
             p.exempt.value_or(Money())};
     }
-    addTotals(&sheets.purchases);
+    addTotals(&sheets.purchases, {4, 6, 7, 8});
     return sheets;
 }

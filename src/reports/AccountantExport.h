@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DocumentKey.h"
 #include "ExportSheet.h"
 
 #include <QDate>
@@ -9,11 +10,13 @@ class Database;
 
 // What the accountant gets for a period: the invoices and credit notes (a
 // credit note's amounts negative, as the period reports count them), and the
-// purchases, each sheet ending with a row of totals.
+// purchases, each sheet ending with a row of totals (zero in an empty
+// period).
 struct AccountantSheets
 {
     ExportSheet invoices;
     ExportSheet purchases;
+    QVector<DocumentKey> invoiceKeys; // of the invoice rows, in their order
 };
 
 // The sheets of the documents dated from `first` to `last`; nothing, with

@@ -59,6 +59,11 @@ void BatchTest::badCommandLines_data()
          "falmide: Indicazione date non corretto"},
         {"report option", "report movimenti --inevase --output r.pdf", 2,
          "--inevase vale solo per il report fatturato"},
+        {"export output", "esporta --dal 01/01/2025 --al 31/12/2025", 2,
+         "esporta: manca --output (uso: falmide esporta --dal DATA --al DATA --output "
+         "FILE.xlsx|FILE.csv [--zip])"},
+        {"export to stdout", "esporta --dal 01/01/2025 --al 31/12/2025 --output -", 2,
+         "-: il file deve finire in .xlsx"},
         {"lone dash", "-", 2, "argomento non valido \"-\" (uso: falmide"},
         {"double dash", "--", 2, "argomento non valido \"--\""},
         {"version with a value", "--version=1", 2,

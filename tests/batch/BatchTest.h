@@ -19,6 +19,7 @@ private slots:
     void fatturaPA();
     void fatturaPAWrittenAgainAndWithdrawn();
     void creditNoteCommands();
+    void accountantExport();
     void stampDutyCommands();
     void reports_data();
     void reports();

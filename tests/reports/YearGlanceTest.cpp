@@ -234,6 +234,13 @@ void YearGlanceTest::accountantSheetsOfAPeriod()
     QCOMPARE(std::get<Money>(bought[0][6]), euro(2200));
     QCOMPARE(std::get<Money>(bought[0][7]), euro(5000));
 
+    // A period without documents: the totals alone, at zero.
+    const auto empty = accountantSheets(db, {2027, 1, 1}, {2027, 12, 31}, &why);
+    QVERIFY2(empty, qPrintable(why));
+    QCOMPARE(empty->invoices.rows.size(), 1);
+    QCOMPARE(std::get<Money>(empty->invoices.rows[0][14]), Money());
+    QCOMPARE(std::get<Money>(empty->purchases.rows.value(0).value(8)), Money());
+
     // The glance read from the archive names its clients.
     const auto glance = readYearGlance(db, 2026, {2026, 3, 31}, &why);
     QVERIFY2(glance, qPrintable(why));

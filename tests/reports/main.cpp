@@ -1,3 +1,4 @@
+#include "AccountantExportWindowTest.h"
 #include "ConsultaWindowTest.h"
 #include "MultiTestMain.h"
 #include "ReportWindowsTest.h"
@@ -8,6 +9,6 @@
 
 int main(int argc, char* argv[])
 {
-    return runTests<QApplication, ConsultaWindowTest, ReportWindowsTest, StampDutyWindowTest,
-                    YearGlanceWindowTest>(argc, argv);
+    return runTests<QApplication, AccountantExportWindowTest, ConsultaWindowTest, ReportWindowsTest,
+                    StampDutyWindowTest, YearGlanceWindowTest>(argc, argv);
 }
