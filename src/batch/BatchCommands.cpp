@@ -8,7 +8,7 @@ const std::vector<BatchCommand>& batchCommands()
         annullaInvioCommand(), ricevuteCommand(), ricevuteFornitoriCommand(),
         pecCommand(),          backupCommand(),   verificaCommand(),
         compattaCommand(),     riparaCommand(),   ripristinaCommand(),
-        trasferisciCommand(),
+        trasferisciCommand(),  importaCommand(),
     };
     return commands;
 }

@@ -22,3 +22,4 @@ BatchCommand ricevuteCommand();
 BatchCommand ricevuteFornitoriCommand();
 BatchCommand pecCommand();
 BatchCommand trasferisciCommand();
+BatchCommand importaCommand();

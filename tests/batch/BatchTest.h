@@ -20,6 +20,7 @@ private slots:
     void fatturaPAWrittenAgainAndWithdrawn();
     void creditNoteCommands();
     void stampDutyCommands();
+    void importa();
     void reports_data();
     void reports();
     void maintenance();
