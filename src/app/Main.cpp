@@ -6,6 +6,7 @@
 #include "ArchiveMaintenance.h"
 #include "Clock.h"
 #include "Consulta.h"
+#include "ContactImportWindow.h"
 #include "ElectronicInvoiceFiles.h"
 #include "FArcCLI.h"
 #include "FArcFAT.h"
@@ -75,6 +76,9 @@ const std::vector<MenuDef>& menuDefs()
           {"VoceFatture", "Archivio &Fatture"},
           {"VoceFornitori", "Archivio F&ornitori"},
           {"VoceMovimenti", "&Movimenti passivi"},
+          {"", ""},
+          {"VoceImportaClienti", "Importa c&lienti ..."},
+          {"VoceImportaFornitori", "Importa for&nitori ..."},
           {"", ""},
           {"IntUT", "&Intestazione utente"},
           {"VoceStampante", "Imposta &stampante ..."},
@@ -209,6 +213,8 @@ void Main::buildMenus()
     enable("VoceStampaEtichette", &Main::VoceStampaEtichette_Click);
     enable("VoceBollo", &Main::VoceBollo_Click);
     enable("VoceAndamento", &Main::VoceAndamento_Click);
+    enable("VoceImportaClienti", &Main::VoceImportaClienti_Click);
+    enable("VoceImportaFornitori", &Main::VoceImportaFornitori_Click);
     enable("VoceCommercialista", &Main::VoceCommercialista_Click);
     enable("VoceCompArc", &Main::VoceCompArc_Click);
     enable("VoceRgnChv", &Main::VoceRgnChv_Click);
@@ -479,6 +485,16 @@ void Main::VoceAndamento_Click()
 void Main::VoceCommercialista_Click()
 {
     openAccountantExport(m_context, this);
+}
+
+void Main::VoceImportaClienti_Click()
+{
+    openContactImport(m_context, Table::Clienti, this);
+}
+
+void Main::VoceImportaFornitori_Click()
+{
+    openContactImport(m_context, Table::Fornitori, this);
 }
 
 void Main::VoceCompArc_Click()

@@ -37,6 +37,8 @@ public:
     void VoceBollo_Click();
     void VoceAndamento_Click();
     void VoceCommercialista_Click();
+    void VoceImportaClienti_Click();
+    void VoceImportaFornitori_Click();
     void VoceCompArc_Click();
     void VoceRgnChv_Click();
     void VoceSalvaCopia_Click();

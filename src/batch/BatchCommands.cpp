@@ -11,7 +11,7 @@ const std::vector<BatchCommand>& batchCommands()
         pecCommand(),         backupCommand(),
         verificaCommand(),    compattaCommand(),
         riparaCommand(),      ripristinaCommand(),
-        trasferisciCommand(),
+        trasferisciCommand(), importaCommand(),
     };
     return commands;
 }

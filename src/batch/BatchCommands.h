@@ -23,3 +23,4 @@ BatchCommand ricevuteCommand();
 BatchCommand ricevuteFornitoriCommand();
 BatchCommand pecCommand();
 BatchCommand trasferisciCommand();
+BatchCommand importaCommand();

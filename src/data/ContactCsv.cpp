@@ -36,14 +36,19 @@ std::optional<CsvTable> readCsvTable(const QByteArray& bytes, QString* error)
                           : QLatin1Char(',');
 
     QVector<QStringList> lines;
+    QVector<int> lineNumbers;
+    int lineNumber = 1;
+    int rowStart = 1;
     QStringList fields;
     QString field;
     bool quoted = false;
     bool any = false; // the line has something, a separator at least
     auto endLine = [&] {
         fields << field;
-        if (any || !field.trimmed().isEmpty())
+        if (any || !field.trimmed().isEmpty()) {
             lines << fields;
+            lineNumbers << rowStart;
+        }
         fields.clear();
         field.clear();
         any = false;
@@ -59,6 +64,8 @@ std::optional<CsvTable> readCsvTable(const QByteArray& bytes, QString* error)
                 quoted = false;
             } else {
                 field += c;
+                if (c == QLatin1Char('\n'))
+                    ++lineNumber;
             }
         } else if (c == QLatin1Char('"')) {
             quoted = true;
@@ -69,6 +76,7 @@ std::optional<CsvTable> readCsvTable(const QByteArray& bytes, QString* error)
             any = true;
         } else if (c == QLatin1Char('\n')) {
             endLine();
+            rowStart = ++lineNumber;
         } else if (c != QLatin1Char('\r')) {
             field += c;
         }
@@ -84,9 +92,11 @@ std::optional<CsvTable> readCsvTable(const QByteArray& bytes, QString* error)
         return std::nullopt;
     }
     table.header = lines.takeFirst();
+    lineNumbers.removeFirst();
     for (QString& h : table.header)
         h = h.trimmed();
     table.rows = lines;
+    table.lines = lineNumbers;
     return table;
 }
 
@@ -103,6 +113,9 @@ QHash<ContactField, int> recognisedColumns(const QStringList& header)
         {"ragionesociale", ContactField::Name},
         {"nominativo", ContactField::Name},
         {"nome", ContactField::Name},
+        {"ragsociale", ContactField::Name},
+        {"cognomenome", ContactField::Name},
+        {"cognomeenome", ContactField::Name},
         {"cliente", ContactField::Name},
         {"fornitore", ContactField::Name},
         {"indirizzo", ContactField::Address},
@@ -119,8 +132,11 @@ QHash<ContactField, int> recognisedColumns(const QStringList& header)
         {"stato", ContactField::Country},
         {"codicefiscale", ContactField::TaxCode},
         {"cf", ContactField::TaxCode},
+        {"codfiscale", ContactField::TaxCode},
+        {"codfisc", ContactField::TaxCode},
         {"partitaiva", ContactField::VatNumber},
         {"piva", ContactField::VatNumber},
+        {"partiva", ContactField::VatNumber},
         {"codicedestinatario", ContactField::RecipientCode},
         {"codicesdi", ContactField::RecipientCode},
         {"sdi", ContactField::RecipientCode},

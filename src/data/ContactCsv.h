@@ -17,6 +17,9 @@ struct CsvTable
 {
     QStringList header;
     QVector<QStringList> rows;
+    // The line of the file each row starts on, the header's being 1: what
+    // a message names, as a text editor counts lines.
+    QVector<int> lines;
     bool latin1 = false;
     QChar separator;
 };

@@ -1,6 +1,7 @@
 #include "ReceivedPurchases.h"
 
 #include "Database.h"
+#include "ProposedCode.h"
 #include "Rate.h"
 #include "ReceivedInvoice.h"
 #include "Schema.h"
@@ -190,26 +191,16 @@ std::optional<QString> matchingSupplier(Database& db, const InvoiceParty& party,
 
 std::optional<QString> proposedSupplierCode(Database& db, const QString& name, QString* error)
 {
-    const int size = width(Table::Fornitori, AddressColumn::Code);
-    QString base;
-    for (const QChar c : name.toUpper())
-        if ((c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
-            (c >= QLatin1Char('0') && c <= QLatin1Char('9')))
-            base += c;
-    if (base.isEmpty())
-        base = QStringLiteral("FORNITORE");
-    base = base.left(size);
     const Suppliers suppliers(db);
-    QString code = base;
-    for (int n = 2;; ++n) {
-        if (!suppliers.find(code, error)) {
-            if (!error->isEmpty())
-                return std::nullopt;
-            return code;
-        }
-        const QString suffix = QString::number(n);
-        code = base.left(size - suffix.size()) + suffix;
-    }
+    return proposedCode(name, width(Table::Fornitori, AddressColumn::Code),
+                        QStringLiteral("FORNITORE"),
+                        [&](const QString& code) -> std::optional<bool> {
+                            if (suppliers.find(code, error))
+                                return true;
+                            if (!error->isEmpty())
+                                return std::nullopt;
+                            return false;
+                        });
 }
 
 Supplier supplierFromParty(const InvoiceParty& party, const QString& code, const QString& fileName)

@@ -21,6 +21,7 @@ private slots:
     void creditNoteCommands();
     void accountantExport();
     void stampDutyCommands();
+    void importa();
     void reports_data();
     void reports();
     void maintenance();

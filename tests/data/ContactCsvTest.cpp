@@ -23,6 +23,7 @@ void ContactCsvTest::readsWhatSpreadsheetsWrite()
     QCOMPARE(utf8->rows[0],
              (QStringList{"R1", "Rossi; \"Mario\"\nS.r.l.", "Forlì", "01234567897"}));
     QCOMPARE(utf8->rows[1], (QStringList{"B2", "Bianchi", "", ""}));
+    QCOMPARE(utf8->lines, (QVector<int>{2, 5})); // the quoted line break counts
 
     // Latin-1 from an older spreadsheet, "," between fields, no final line break.
     const auto latin1 = readCsvTable("cod. cliente,Denominazione,CAP,Localit\xE0,C.F.,SDI,Pec\n"

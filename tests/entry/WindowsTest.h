@@ -39,3 +39,16 @@ private slots:
 private:
     TestDataFolder m_data;
 };
+
+// The preview of clients imported from a spreadsheet.
+class ContactImportWindowTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void previewMendAndImport();
+
+private:
+    TestDataFolder m_data;
+};

@@ -5,5 +5,6 @@
 
 int main(int argc, char* argv[])
 {
-    return runTests<QApplication, WindowsTest, ClientWindowTest>(argc, argv);
+    return runTests<QApplication, WindowsTest, ClientWindowTest, ContactImportWindowTest>(argc,
+                                                                                          argv);
 }

@@ -1,0 +1,5 @@
+#include "ContactImportTest.h"
+
+#include <QtTest>
+
+QTEST_GUILESS_MAIN(ContactImportTest)
