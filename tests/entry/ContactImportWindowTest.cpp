@@ -76,7 +76,7 @@ void ContactImportWindowTest::previewMendAndImport()
         seen.summary = window->findChild<QLabel*>(QStringLiteral("Riepilogo"))->text();
         seen.refusal = rows->item(1, 4)->text();
         seen.importBefore = import->isEnabled();
-        if (const QString dir = qEnvironmentVariable("FALMIDE_SCREENSHOT_DIR"); !dir.isEmpty())
+        if (const QString dir = qEnvironmentVariable("FALMIDE_SCREENSHOTS"); !dir.isEmpty())
             window->grab().save(dir + "/importa-clienti.png");
         QTest::keyClick(rows, Qt::Key_Down);
         seen.currentAfterDown = rows->currentRow();

@@ -62,8 +62,8 @@ void AccountantExportWindowTest::exportedFromTheKeyboard()
         auto* zip = window->findChild<QCheckBox*>("Zip");
         QTest::mouseClick(zip, Qt::LeftButton, {}, QPoint(8, zip->height() / 2));
         zipTicked = zip->isChecked();
-        // To look at the window: FALMIDE_GRAB_FOLDER=/tmp/grabs.
-        if (const QString grabs = qEnvironmentVariable("FALMIDE_GRAB_FOLDER"); !grabs.isEmpty())
+        // To look at the window: FALMIDE_SCREENSHOTS=/tmp/grabs.
+        if (const QString grabs = qEnvironmentVariable("FALMIDE_SCREENSHOTS"); !grabs.isEmpty())
             window->grab().save(QDir(grabs).filePath("accountant-export.png"));
         MessageBox::setNextAnswer(QMessageBox::Ok);
         QTest::keyClick(file, Qt::Key_Return);
