@@ -7,12 +7,56 @@
 
 namespace pdf {
 
+namespace {
+
+// Digits of a value in thousandths, trailing zeros of the fraction dropped.
+void appendThousandths(std::string& out, std::int64_t thousandths)
+{
+    if (thousandths == 0) {
+        out += '0';
+        return;
+    }
+    if (thousandths < 0) {
+        out += '-';
+        thousandths = -thousandths;
+    }
+    std::array<char, 24> digits;
+    char* const end = digits.data() + digits.size();
+    const std::int64_t whole = thousandths / 1000;
+    int fraction = int(thousandths % 1000);
+    char* first = std::to_chars(digits.data(), end, whole).ptr;
+    out.append(digits.data(), first);
+    if (fraction == 0)
+        return;
+    int places = 3;
+    while (fraction % 10 == 0) {
+        fraction /= 10;
+        --places;
+    }
+    out += '.';
+    for (int divisor = places == 3 ? 100 : places == 2 ? 10 : 1; divisor > 0; divisor /= 10)
+        out += char('0' + fraction / divisor % 10);
+}
+
+} // namespace
+
 void appendNumber(std::string& out, double value)
 {
     // A non-finite number would make the content stream unreadable.
     if (!std::isfinite(value)) {
         out += '0';
         return;
+    }
+    // Nearly every coordinate is the double nearest to a number of
+    // thousandths. Such a value lies far closer to it than half a
+    // thousandth, so its three-decimal rounding is that number: the digits
+    // can be written from an integer, without the general conversion.
+    if (std::fabs(value) < 1e12) {
+        const double thousandths = std::nearbyint(value * 1000);
+        if (thousandths / 1000 == value) {
+            appendThousandths(out, std::int64_t(thousandths));
+            return;
+        }
     }
     // Large enough for the fixed notation of any double.
     std::array<char, 400> buffer;
@@ -33,11 +77,17 @@ void appendNumber(std::string& out, double value)
 
 void appendEscaped(std::string& out, std::string_view text)
 {
-    for (const char c : text) {
-        if (c == '\\' || c == '(' || c == ')')
+    // Runs between the characters to escape go in whole.
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\\' || c == '(' || c == ')') {
+            out.append(text.data() + start, i - start);
             out += '\\';
-        out += c;
+            start = i;
+        }
     }
+    out.append(text.data() + start, text.size() - start);
 }
 
 namespace {
@@ -69,8 +119,12 @@ void toWinAnsi(std::string_view utf8, std::string& out)
     while (i < utf8.size()) {
         const auto lead = static_cast<unsigned char>(utf8[i]);
         if (lead < 0x80) {
-            out += static_cast<char>(lead);
-            ++i;
+            // A run of plain ASCII is the same in both encodings.
+            std::size_t end = i + 1;
+            while (end < utf8.size() && static_cast<unsigned char>(utf8[end]) < 0x80)
+                ++end;
+            out.append(utf8.data() + i, end - i);
+            i = end;
             continue;
         }
         int length = 0;

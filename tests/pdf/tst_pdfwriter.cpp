@@ -1,5 +1,6 @@
 #include "PdfDate.h"
 #include "PdfTestSupport.h"
+#include "PdfText.h"
 #include "PdfWriter.h"
 
 #include <QProcess>
@@ -7,6 +8,8 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <charconv>
+#include <random>
 
 class TestPdfWriter : public QObject
 {
@@ -23,6 +26,7 @@ private slots:
     void drawing();
     void fonts();
     void widths();
+    void numbersAndTexts();
 
 private:
     QTemporaryDir m_folder;
@@ -433,6 +437,43 @@ Courier New|3|32|)" +
     writer.BeginPage();
     writer.setScaleMode(3);
     QCOMPARE(writer.Length("A b", "TNR", 10), 14.72f / 72 * 2.54f);
+}
+
+// Numbers are written from integers when they can be; the digits must be
+// those of the general three-decimal rounding of the exact binary value.
+void TestPdfWriter::numbersAndTexts()
+{
+    const auto general = [](double value) {
+        char buffer[400];
+        char* last =
+            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 3).ptr;
+        while (last[-1] == '0')
+            --last;
+        if (last[-1] == '.')
+            --last;
+        std::string text(buffer, last);
+        return text == "-0" ? std::string("0") : text;
+    };
+    std::vector<double> values{0.0,    -0.0,    0.0005,  0.0015, -0.0005, 1.0005,     2.675,
+                               12.345, -12.345, 0.1,     1e11,   -1e12,   1e12 + 0.5, 1e300,
+                               0.001,  -0.001,  99.9999, 595.28, 841.89,  1.23456789};
+    std::mt19937_64 random(27);
+    for (int i = 0; i < 20000; ++i) {
+        const auto thousandths = std::int64_t(random() % 2000000000) - 1000000000;
+        values.push_back(double(thousandths) / 1000);
+        values.push_back(double(thousandths) / 1000 * 0.0254 / 72 * 1440);
+    }
+    for (const double value : values) {
+        std::string written;
+        pdf::appendNumber(written, value);
+        QCOMPARE(written, general(value));
+    }
+
+    std::string escaped = "x";
+    pdf::appendEscaped(escaped, "a(b)c\\d");
+    QCOMPARE(escaped, std::string("xa\\(b\\)c\\\\d"));
+    QCOMPARE(pdf::toWinAnsi("Società € 1.000, caffè\xC3"),
+             std::string("Societ\xE0 \x80 1.000, caff\xE8?"));
 }
 
 QTEST_GUILESS_MAIN(TestPdfWriter)
