@@ -181,10 +181,10 @@ private:
         const int col = m_columns.value(field, -1);
         return col < 0 ? QString() : row.value(col).trimmed();
     }
-    const FieldSpec& spec(int field) const { return m_specs.at(std::size_t(field)); }
+    const FieldSpec& fieldSpec(int field) const { return m_specs.at(std::size_t(field)); }
     QString refusal(int field, const QString& why) const
     {
-        return refusalMessage(spec(field), why);
+        return refusalMessage(fieldSpec(field), why);
     }
     Client contactOf(const QStringList& row) const;
     QString fieldProblem(Client* c) const;
@@ -239,7 +239,7 @@ QString Planner::fieldProblem(Client* c) const
     RowFields fields(m_table, c->nazione);
     for (int i = 0; i < fields.fieldCount(); ++i) {
         const QString text = fieldText(*c, i);
-        const int limit = spec(i).maxLength;
+        const int limit = fieldSpec(i).maxLength;
         if (limit > 0 && text.size() > limit)
             return refusal(i, QStringLiteral("il testo è lungo %1 caratteri, al massimo %2")
                                   .arg(text.size())
@@ -270,7 +270,7 @@ QStringList Planner::differences(const Client& row, const Client& stored) const
             continue;
         compared.insert(field);
         if (fieldText(row, field) != fieldText(stored, field))
-            captions << spec(field).caption;
+            captions << fieldSpec(field).caption;
     }
     std::sort(captions.begin(), captions.end(), [this](const QString& a, const QString& b) {
         auto tab = [this](const QString& caption) {
