@@ -36,6 +36,7 @@
 #include <QDialogButtonBox>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -45,7 +46,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTime>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -240,9 +240,12 @@ QWidget* Main::buildBarra()
     m_barra->setObjectName(QStringLiteral("Barra"));
     m_barra->setFixedHeight(kBarraHeight);
 
-    m_exit = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
-                             QStringLiteral("Uscita"), m_barra);
+    // Pictures made at the size drawn (tools/render-icons.sh): the first
+    // paint neither decodes large ones nor scales them.
+    m_exit = new QPushButton(QIcon(QStringLiteral(":/icons/uscita.png")), QStringLiteral("Uscita"),
+                             m_barra);
     m_exit->setObjectName(QStringLiteral("Exit"));
+    m_exit->setIconSize(QSize(16, 16));
     m_exit->setGeometry(6, 6, kP3D2Left - 12, kBarraHeight - 12);
     connect(m_exit, &QPushButton::clicked, this, &Main::Exit_Click);
 
@@ -271,11 +274,10 @@ QWidget* Main::buildPanOpStaz()
     panel->setObjectName(QStringLiteral("PanOpStaz"));
     panel->setFrameShape(QFrame::StyledPanel);
     auto* column = new QVBoxLayout(panel);
-    const QStyle::StandardPixmap icons[4] = {QStyle::SP_DirHomeIcon, QStyle::SP_FileIcon,
-                                             QStyle::SP_DriveHDIcon,
-                                             QStyle::SP_FileDialogDetailedView};
+    const char* const icons[4] = {":/icons/clienti.png", ":/icons/fatture.png",
+                                  ":/icons/movimenti.png", ":/icons/parcella.png"};
     for (int i = 0; i < 4; ++i) {
-        auto* b = new QPushButton(style()->standardIcon(icons[i]),
+        auto* b = new QPushButton(QIcon(QString::fromLatin1(icons[i])),
                                   QString::fromLatin1(kOpStazCaptions[i]), panel);
         b->setObjectName(QStringLiteral("OpStaz%1").arg(i));
         b->setMinimumSize(110, 56);
