@@ -99,24 +99,55 @@ QString sha256(const QByteArray& bytes)
 
 } // namespace
 
-std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
-                                       const QString& archiveFolder, const DocumentKey& key,
-                                       const QString& path, QString* message, QStringList* problems,
-                                       WriteAgain again,
-                                       const std::optional<FatturaPAAttachment>& attachment,
-                                       QStringList* warnings)
+FatturaPABatch::~FatturaPABatch()
 {
-    // The sending goes into the database: an archive that takes no saves is
-    // said so before any file is written.
-    if (!db.acceptsWrites(message))
-        return std::nullopt;
+    if (m_open)
+        m_db.rollback();
+}
+
+bool FatturaPABatch::begin(QString* message)
+{
+    m_folders.clear();
+    m_open = m_db.begin(message);
+    return m_open;
+}
+
+bool FatturaPABatch::commit(QString* message)
+{
+    if (!m_open)
+        return true;
+    m_open = false;
+    QString error;
+    for (const QString& folder : std::as_const(m_folders))
+        if (!StagedFile::syncFolder(folder, &error)) {
+            m_db.rollback();
+            *message = QStringLiteral("Fattura elettronica non scritta: %1").arg(error);
+            return false;
+        }
+    if (!m_db.commit(&error)) {
+        *message = QStringLiteral("Fattura elettronica non scritta: %1").arg(error);
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+std::optional<QString> writeSending(Database& db, const Settings& settings,
+                                    const QString& archiveFolder, const DocumentKey& key,
+                                    const QString& path, QString* message, QStringList* problems,
+                                    WriteAgain again,
+                                    const std::optional<FatturaPAAttachment>& attachment,
+                                    QStringList* warnings, FatturaPABatch* batch)
+{
     auto e = loadFatturaPAInvoice(db, settings, key, message);
     if (!e)
         return std::nullopt;
     e->attachment = attachment;
+    const QStringList found = fatturaPAProblems(*e);
     if (problems)
-        *problems = fatturaPAProblems(*e);
-    if (const QStringList found = fatturaPAProblems(*e); !found.isEmpty()) {
+        *problems = found;
+    if (!found.isEmpty()) {
         *message = fatturaPAProblemMessage(found);
         return std::nullopt;
     }
@@ -159,21 +190,69 @@ std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
     const QString target = path.isEmpty() ? fatturaPAArchivePath(archiveFolder, *e)
                                           : QFileInfo(path).absoluteFilePath();
     StagedFile staged(target);
+    const QString folder = QFileInfo(target).absolutePath();
     // Into the archive, its folder must be there: a shared folder not
     // mounted is said, never replaced by a local one.
     const auto folderMade = [&] {
-        return path.isEmpty()
-                   ? makeArchiveFolder(archiveFolder, QFileInfo(target).absolutePath(), message)
-                   : makeFolder(target, message);
+        if (batch && batch->hasFolder(folder))
+            return true;
+        const bool made = path.isEmpty() ? makeArchiveFolder(archiveFolder, folder, message)
+                                         : makeFolder(target, message);
+        if (made && batch)
+            batch->addFolder(folder);
+        return made;
     };
     if (!recorded || !folderMade() || !staged.create(message) ||
         !writeAll(staged.path(), xml, target, message) ||
         !FeeDocuments(db, FeeDocumentKind::Invoice).setXmlWritten(key, now, &error) ||
-        !staged.commit(message) || !db.commit(&error)) {
+        !staged.commit(message,
+                       batch ? StagedFile::FolderSync::ByCaller : StagedFile::FolderSync::Now)) {
         db.rollback();
         if (!error.isEmpty())
             *message = QStringLiteral("Fattura elettronica non scritta: %1").arg(error);
         return std::nullopt;
     }
+    // A commit that fails rolls back by itself: one more rollback would undo
+    // the transaction around this one, a batch's.
+    if (!db.commit(&error)) {
+        *message = QStringLiteral("Fattura elettronica non scritta: %1").arg(error);
+        return std::nullopt;
+    }
     return target;
+}
+
+} // namespace
+
+std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
+                                       const QString& archiveFolder, const DocumentKey& key,
+                                       const QString& path, QString* message, QStringList* problems,
+                                       WriteAgain again,
+                                       const std::optional<FatturaPAAttachment>& attachment,
+                                       QStringList* warnings, FatturaPABatch* batch)
+{
+    // The sending goes into the database: an archive that takes no saves is
+    // said so before any file is written.
+    if (!db.acceptsWrites(message))
+        return std::nullopt;
+    if (!batch)
+        return writeSending(db, settings, archiveFolder, key, path, message, problems, again,
+                            attachment, warnings, nullptr);
+    // In a batch the invoice is read and recorded under a savepoint of its
+    // own: whatever fails on the way (a server gives up a transaction at its
+    // first failed statement) leaves the batch as the others left it.
+    if (!db.begin(message))
+        return std::nullopt;
+    const auto written = writeSending(db, settings, archiveFolder, key, path, message, problems,
+                                      again, attachment, warnings, batch);
+    if (!written) {
+        db.rollback();
+        return std::nullopt;
+    }
+    // A savepoint that cannot be released is rolled back by the attempt.
+    QString error;
+    if (!db.commit(&error)) {
+        *message = QStringLiteral("Fattura elettronica non scritta: %1").arg(error);
+        return std::nullopt;
+    }
+    return written;
 }
