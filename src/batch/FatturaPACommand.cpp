@@ -146,6 +146,7 @@ int period(BatchRun& run)
         FatturaPABatch batch(context.DbArchivi);
         QString ignored;
         const bool batched = batch.begin(&ignored);
+        batch.hold(*keys);
         QVector<std::pair<DocumentKey, QString>> written;
         QElapsedTimer elapsed;
         elapsed.start();

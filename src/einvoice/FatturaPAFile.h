@@ -49,6 +49,16 @@ public:
     // where they are; a new sending never takes the name of one of them.
     bool commit(QString* message);
 
+    // Holds the invoices of these stored keys until the batch ends, as
+    // exportFatturaPA holds each invoice it writes, and reads which of them
+    // have a live sending: one statement each for the lot instead of two
+    // for each invoice. Nothing held when it fails: each invoice is then
+    // held as it is written.
+    void hold(const QStringList& keys);
+    // Of an invoice held by the batch, whether it had a live sending when
+    // held; nothing for an invoice not held.
+    std::optional<bool> heldWithLiveSending(const DocumentKey& key) const;
+
     // A folder made and checked once in the batch is taken as it is by the
     // batch's other files; each is synced on commit.
     bool hasFolder(const QString& folder) const { return m_folders.contains(folder); }
@@ -57,6 +67,8 @@ public:
 private:
     Database& m_db;
     QSet<QString> m_folders;
+    QSet<QString> m_held;
+    QSet<QString> m_live;
     bool m_open = false;
 };
 

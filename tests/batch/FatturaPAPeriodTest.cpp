@@ -15,7 +15,9 @@
 
 #include <QDir>
 #include <QSet>
+#include <QThread>
 #include <QtTest>
+#include <thread>
 
 namespace {
 
@@ -24,9 +26,8 @@ namespace {
 bool addCopies(Database& db, int year, int count, QString* error)
 {
     const auto template_ = Snapshot::Open(
-        db,
-        "SELECT Chiave FROM Fatture WHERE TipoDocumento = 'TD01' ORDER BY Chiave DESC LIMIT 1", {},
-        error);
+        db, "SELECT Chiave FROM Fatture WHERE TipoDocumento = 'TD01' ORDER BY Chiave DESC LIMIT 1",
+        {}, error);
     if (!template_ || template_->RecordCount() != 1)
         return false;
     QStringList copied;
@@ -56,9 +57,12 @@ bool addCopies(Database& db, int year, int count, QString* error)
 // The period command over one whole year.
 QStringList wholeYear(const QString& home, int year)
 {
-    return {"fatturapa", "--dir",
-            home,        "--dal",
-            QStringLiteral("01/01/%1").arg(year), "--al",
+    return {"fatturapa",
+            "--dir",
+            home,
+            "--dal",
+            QStringLiteral("01/01/%1").arg(year),
+            "--al",
             QStringLiteral("31/12/%1").arg(year)};
 }
 
@@ -80,9 +84,8 @@ QMap<int, QString> sendingsOf(Database& db, int year)
 int recordedAsWritten(Database& db, int year)
 {
     QString error;
-    const auto found = Snapshot::Open(
-        db, "SELECT count(XMLScritto) FROM Fatture WHERE Data LIKE ?",
-        {QStringLiteral("%1-%").arg(year)}, &error);
+    const auto found = Snapshot::Open(db, "SELECT count(XMLScritto) FROM Fatture WHERE Data LIKE ?",
+                                      {QStringLiteral("%1-%").arg(year)}, &error);
     return found ? found->rows().front().value(0).toInt() : -1;
 }
 
@@ -227,4 +230,43 @@ void BatchTest::fatturaPABatchRecordsOnlyFilesInPlace()
     QCOMPARE(pdftest::readFile(*orphan), orphanBytes);
     QCOMPARE(sendingsOf(db, year).size(), 3);
     QCOMPARE(recordedAsWritten(db, year), 3);
+    {
+        // Held by a batch, an invoice written already is still refused.
+        FatturaPABatch batch(db);
+        QVERIFY(batch.begin(&message));
+        batch.hold({key(1).stored(), key(2).stored()});
+        QCOMPARE(batch.heldWithLiveSending(key(1)), std::optional<bool>(true));
+        QCOMPARE(batch.heldWithLiveSending(key(3)), std::nullopt);
+        QVERIFY(!write(1, batch, &message));
+        QVERIFY2(message.contains(" è già stata scritta il "), qPrintable(message));
+    }
+
+    // Another desk writing an invoice of a batch not yet committed waits
+    // for it, or is turned away, but never records a second sending.
+    QVERIFY(addCopies(db, year + 1, 1, &error));
+    auto other = [year](int number) { return *DocumentKey::of(QDate(year + 1, 1, 1), number); };
+    FatturaPABatch batch(db);
+    QVERIFY(batch.begin(&message));
+    batch.hold({other(1).stored()});
+    QCOMPARE(batch.heldWithLiveSending(other(1)), std::optional<bool>(false));
+    QVERIFY2(exportFatturaPA(db, settings, home, other(1), {}, &message, nullptr,
+                             WriteAgain::Refuse, {}, nullptr, &batch),
+             qPrintable(message));
+    std::optional<QString> secondDesk;
+    QString secondMessage;
+    std::thread desk([&] {
+        Database own;
+        QString why;
+        if (!openTestDatabase(own, home + "/falmide.db", &why)) {
+            secondMessage = why;
+            return;
+        }
+        secondDesk = exportFatturaPA(own, settings, home, other(1), {}, &secondMessage);
+    });
+    QThread::msleep(300);
+    QVERIFY2(batch.commit(&message), qPrintable(message));
+    desk.join();
+    QVERIFY2(!secondDesk, qPrintable(*secondDesk));
+    QVERIFY(!secondMessage.isEmpty());
+    QCOMPARE(sendingsOf(db, year + 1).size(), 1);
 }
