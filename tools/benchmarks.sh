@@ -240,6 +240,12 @@ invoice = timed([falmide, "fattura-pdf", last[0], last[1], "--dir", home, "--out
                 shown=f"{falmide} fattura-pdf {last[0]} {last[1]} --dir DIR --output FILE  # 10 runs")
 version = timed([falmide, "--version"], 10, shown=f"{falmide} --version  # 10 runs")
 
+# The period's electronic invoices as a process: per file, and peak memory.
+fatturapa_run = subprocess.run([sys.executable, "tools/bench-fatturapa.py", falmide, work, "1000",
+                                "10000", "30000"], check=True, capture_output=True, text=True)
+fatturapa = [json.loads(line) for line in fatturapa_run.stdout.splitlines()]
+commands.append(f"tools/bench-fatturapa.py {falmide} DIR 1000 10000 30000  # /usr/bin/time -v")
+
 # Start-up to the first paint of the main window.
 quit_env = {"FALMIDE_QUIT_AFTER_PAINT": "1", "FALMIDE_HOME": home}
 startup = timed([falmide], 10, env=quit_env,
@@ -347,6 +353,15 @@ lines += [
         first_start[0], "minimal Qt Widgets program, same build", minimal_again[0],
         f"fastest {fmt(first_start[1])} ms; the day's copy begins after the paint"),
 ]
+small = fatturapa[0]
+for result in fatturapa:
+    size = f"{result['invoices']:,}".replace(",", " ")
+    larger = result is not small
+    lines.append(row(
+        f"`falmide fatturapa --dal --al`, {size} invoices, per file", result["ms_per_file"],
+        "the same, 1 000 invoices" if larger else "", small["ms_per_file"] if larger else None,
+        f"peak memory {result['peak_mib']:.1f} MiB; user {result['user_ms_per_file']:.2f} ms "
+        "per file; target 2 ms per file on 10 000, memory flat"))
 lines += ["", "## Other figures", "", "| benchmark | ms |", "|---|---:|"]
 for results in (periodo, entry, printing):
     for name, result in results.items():
