@@ -204,7 +204,12 @@ std::vector<TableDef> buildTables()
     tables.push_back(
         {QStringLiteral("STAMPA"), {longNumber("Chiave"), longNumber("Pagina")}, true, true});
 
-    tables.push_back({QStringLiteral("Invii"), sendingColumns(), true, true});
+    // An invoice's sendings are read by its key at every writing and check.
+    tables.push_back({QStringLiteral("Invii"),
+                      sendingColumns(),
+                      true,
+                      true,
+                      {{QStringLiteral("Fattura"), {QStringLiteral("Fattura")}}}});
     tables.push_back({QStringLiteral("FattureRicevute"), receivedInvoiceColumns(), true, true});
 
     for (TableDef& table : tables)

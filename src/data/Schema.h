@@ -175,9 +175,9 @@ constexpr int kPecVersion = 7;
 // record was loaded. Rows of an earlier file start at 1. The sendings'
 // counter became unique with it.
 constexpr int kRowVersionsVersion = 8;
-// The version that indexed the fee documents by client code, and the
-// invoices by key with the fee and document type: the consult window's
-// client list and invoice list read the indexes alone.
+// The version that indexed the fee documents by client code, the invoices
+// by key with the fee and document type (the consult window's client list
+// and invoice list read the indexes alone) and the sendings by invoice.
 constexpr int kIndexesVersion = 9;
 
 // The row version's column.
