@@ -40,14 +40,32 @@ bool ownerHasEnded(const QString& folder, int* fd)
 
 } // namespace
 
+bool isPrivateRuntimeFolder(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st;
+    // A session's runtime folder is the user's alone; one that others may
+    // enter, or that belongs to someone else, is no place for page files.
+    return ::stat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+           (st.st_mode & 077) == 0 && ::access(name.constData(), W_OK | X_OK) == 0;
+}
+
 QStringList pageFolderBases()
 {
     QStringList bases;
-    for (const char* variable : {"TEMP", "TMPDIR"}) {
-        const QString value = qEnvironmentVariable(variable);
+    auto add = [&bases](const QString& value) {
         if (!value.isEmpty() && !bases.contains(value))
             bases << value;
-    }
+    };
+    add(qEnvironmentVariable("TEMP"));
+    // Memory-backed and private to the session: pages are written and read
+    // back many times and never need to outlive the run.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (isPrivateRuntimeFolder(runtime))
+        add(runtime);
+    add(qEnvironmentVariable("TMPDIR"));
     if (!bases.contains(QStringLiteral("/tmp")))
         bases << QStringLiteral("/tmp");
     return bases;

@@ -8,8 +8,12 @@
 class QTemporaryDir;
 
 // The temporary folders a page folder may live in, in the order tried:
-// $TEMP, $TMPDIR, /tmp.
+// $TEMP, $XDG_RUNTIME_DIR when isPrivateRuntimeFolder(), $TMPDIR, /tmp.
 QStringList pageFolderBases();
+
+// Whether path is a folder of this user's that nobody else may enter and
+// that this user can write in.
+bool isPrivateRuntimeFolder(const QString& path);
 
 // One run's private folder of page files (mode 0700), named after the
 // process. A lock file inside is held for as long as the folder lives, so

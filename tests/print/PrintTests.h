@@ -119,4 +119,5 @@ class PageFolderTest : public QObject
 private slots:
     void onlyFoldersOfEndedRunsAreSwept();
     void storeFolderIsLockedWhileItLives();
+    void runtimeFolderWhenPrivate();
 };
