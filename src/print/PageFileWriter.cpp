@@ -50,7 +50,7 @@ bool PageFileWriter::finish(QString* error)
     if (!close(error))
         return false;
     if (m_page > 0 && m_drawingRecordsOnPage == 0) {
-        QFile::remove(m_store.pageFilePath(m_page));
+        m_store.deletePageFile(m_page);
         --m_page;
     }
     return true;
@@ -64,7 +64,7 @@ void PageFileWriter::abandon()
 
 bool PageFileWriter::open(int page, QString* error)
 {
-    const QString path = m_store.pageFilePath(page);
+    const QString path = m_store.reusePageFile(page);
     if (path.isEmpty())
         return fail(error,
                     QStringLiteral("Impossibile creare la cartella temporanea delle pagine."));

@@ -12,6 +12,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -82,6 +83,7 @@ PageFolder::PageFolder(const QStringList& bases)
         if (!dir->isValid())
             continue;
         m_dir = std::move(dir);
+        m_base = base;
         break;
     }
     if (!m_dir)
@@ -115,6 +117,79 @@ bool PageFolder::isValid() const
 QString PageFolder::path() const
 {
     return m_dir ? m_dir->path() : QString();
+}
+
+QString PageFolder::spareFilePath(int index) const
+{
+    return path() + QStringLiteral("/spare-%1").arg(index);
+}
+
+namespace {
+
+// Enough for a print run and one opened from its preview; more would only
+// hold files and locks.
+constexpr std::size_t kMostIdleFolders = 2;
+
+std::vector<std::unique_ptr<PageFolder>>& idleFolders()
+{
+    static std::vector<std::unique_ptr<PageFolder>> folders;
+    return folders;
+}
+
+bool isLive(const PageFolder& folder)
+{
+    return folder.isValid() && QFileInfo(folder.path()).isDir();
+}
+
+void dropDeadFolders()
+{
+    auto& folders = idleFolders();
+    std::erase_if(folders, [](const std::unique_ptr<PageFolder>& f) { return !isLive(*f); });
+}
+
+// Folders are removed while the application still runs, before the
+// statics they unregister from are gone.
+void removeIdleFolders()
+{
+    idleFolders().clear();
+}
+
+} // namespace
+
+std::unique_ptr<PageFolder> PageFolderPool::take(const QString& base)
+{
+    dropDeadFolders();
+    auto& folders = idleFolders();
+    for (auto it = folders.begin(); it != folders.end(); ++it) {
+        if ((*it)->base() == base) {
+            std::unique_ptr<PageFolder> folder = std::move(*it);
+            folders.erase(it);
+            return folder;
+        }
+    }
+    return nullptr;
+}
+
+void PageFolderPool::give(std::unique_ptr<PageFolder> folder)
+{
+    if (!folder || !isLive(*folder) || !QCoreApplication::instance())
+        return;
+    static QCoreApplication* cleanupRegisteredFor = nullptr;
+    if (cleanupRegisteredFor != QCoreApplication::instance()) {
+        qAddPostRoutine(removeIdleFolders);
+        cleanupRegisteredFor = QCoreApplication::instance();
+    }
+    dropDeadFolders();
+    auto& folders = idleFolders();
+    folders.push_back(std::move(folder));
+    while (folders.size() > kMostIdleFolders)
+        folders.erase(folders.begin());
+}
+
+int PageFolderPool::idleCount()
+{
+    dropDeadFolders();
+    return int(idleFolders().size());
 }
 
 int removeStalePageFolders(const QStringList& bases, uid_t owner)

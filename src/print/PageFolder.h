@@ -29,11 +29,34 @@ public:
 
     bool isValid() const;
     QString path() const;
+    // The temporary folder it was made in.
+    QString base() const { return m_base; }
+
+    // Emptied page files kept under other names for the next document, so
+    // that a report of a thousand pages does not make a thousand new files
+    // each time it is printed: on a disk file system a new file costs far
+    // more after many deletions.
+    QString spareFilePath(int index) const;
+    int spareCount() const { return m_spares; }
+    void setSpareCount(int count) { m_spares = count; }
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_base;
     int m_lockFd = -1;
+    int m_spares = 0;
 };
+
+// The folders of page stores that have ended, with their spare files, kept
+// until the application ends for the stores that follow. Without an
+// application a folder given back is removed at once.
+namespace PageFolderPool {
+// A live folder made under base, or nullptr.
+std::unique_ptr<PageFolder> take(const QString& base);
+void give(std::unique_ptr<PageFolder> folder);
+// How many folders wait; for the tests.
+int idleCount();
+} // namespace PageFolderPool
 
 // Removes the page folders in bases that belong to owner and whose process
 // has ended (nobody holds their lock). Anything else is left alone, and

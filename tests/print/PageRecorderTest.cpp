@@ -1,6 +1,7 @@
 #include "PrintTests.h"
 
 #include "LogTarget.h"
+#include "PageFolder.h"
 #include "PageRecord.h"
 #include "PageRecorder.h"
 #include "PdfTestSupport.h"
@@ -10,10 +11,18 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSet>
 #include <QtTest>
 #include <cmath>
+#include <sys/stat.h>
 
 namespace {
+
+ino_t inodeOf(const QString& path)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
 
 QString joinedTexts(const LogTarget& target)
 {
@@ -424,4 +433,59 @@ void PageRecorderTest::paragraphAlignments()
     QCOMPARE(replayed(run).log,
              (QStringList{"text 8100 2000 1 [ Minimi uno]", "text 8100 2400 1 [ Minimi due]",
                           "text 4500 4000 2 [ Minimi uno]", "text 4500 4400 2 [ Minimi due]"}));
+}
+
+void PageRecorderTest::pageFilesServeTheNextRun()
+{
+    QString folder;
+    QSet<ino_t> inodes;
+    {
+        PrintRun first(*m_fixture.printer);
+        recordReport(first.recorder(), 5, 3);
+        QCOMPARE(first.pageCount(), 5);
+        folder = first.pages().TempFolder();
+        for (int page = 0; page < 5; ++page)
+            inodes << inodeOf(first.pageFilePath(page));
+        // The preview closes: no page is left to read, and nothing of what
+        // the pages showed stays on disk.
+        first.pages().DeletePageFiles();
+        QCOMPARE(QDir(folder).entryList({"~WRK*.Tmp"}, QDir::Files), QStringList());
+        const QStringList spares = QDir(folder).entryList({"spare-*"}, QDir::Files);
+        QCOMPARE(spares.size(), 5);
+        for (const QString& spare : spares)
+            QCOMPARE(QFileInfo(QDir(folder).filePath(spare)).size(), 0);
+        LogTarget nothing;
+        QVERIFY(!first.ReplayPage(0, nothing));
+    }
+    QVERIFY(QFileInfo(folder).isDir());
+    QVERIFY(PageFolderPool::idleCount() >= 1);
+
+    // The next run writes into the same files, and reads only its own pages.
+    {
+        PrintRun second(*m_fixture.printer);
+        recordReport(second.recorder(), 2, 3);
+        QCOMPARE(second.pages().TempFolder(), folder);
+        QCOMPARE(second.pageCount(), 2);
+        for (int page = 0; page < 2; ++page)
+            QVERIFY(inodes.contains(inodeOf(second.pageFilePath(page))));
+        QCOMPARE(QDir(folder).entryList({"~WRK*.Tmp"}, QDir::Files),
+                 (QStringList{"~WRK0000.Tmp", "~WRK0001.Tmp"}));
+        QVERIFY(joinedTexts(replayed(second, 1)).contains("Fattura 2/1 "));
+        LogTarget target;
+        QString error;
+        QVERIFY(!second.ReplayPage(2, target, &error));
+        QVERIFY2(error.contains("pagina 3"), qPrintable(error));
+        QCOMPARE(target.log, QStringList());
+        // The same document recorded again, shorter: the page it leaves
+        // out is not there to be read.
+        recordReport(second.recorder(), 1, 3);
+        QVERIFY(!QFile::exists(second.pageFilePath(1)));
+        QVERIFY(!second.ReplayPage(1, target));
+    }
+    // Without a folder to come back to (a cleaner removed it), a new one is made.
+    QVERIFY(QDir(folder).removeRecursively());
+    PrintRun third(*m_fixture.printer);
+    recordReport(third.recorder(), 1, 1);
+    QVERIFY(third.pages().TempFolder() != folder);
+    QVERIFY(QFile::exists(third.pageFilePath(0)));
 }

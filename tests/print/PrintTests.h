@@ -31,6 +31,7 @@ private slots:
     void recordsLayoutAsGoldenDump();
     void pageStateOnEveryPageButTheFirst();
     void privateFolderAndFailedPageFile();
+    void pageFilesServeTheNextRun();
     void truncationKeepsLongestFittingPrefix_data();
     void truncationKeepsLongestFittingPrefix();
     void paragraphPastRowLimitReturnsRest();
