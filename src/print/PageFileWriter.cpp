@@ -1,14 +1,20 @@
 #include "PageFileWriter.h"
 
-#include "PageRecord.h"
 #include "PageStore.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
 // Page numbers are 16-bit: the layouts count pages that way.
 constexpr int kMaxPages = 32767;
+// A page's records are written in pieces of about this size at most.
+constexpr qsizetype kFlushBytes = 64 * 1024;
 
 bool fail(QString* error, const QString& text)
 {
@@ -17,9 +23,22 @@ bool fail(QString* error, const QString& text)
     return false;
 }
 
+QString systemError(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
 } // namespace
 
-PageFileWriter::PageFileWriter(PageStore& store) : m_store(store) {}
+PageFileWriter::PageFileWriter(PageStore& store) : m_store(store)
+{
+    m_buffer.reserve(kFlushBytes + 1024);
+}
+
+PageFileWriter::~PageFileWriter()
+{
+    abandon();
+}
 
 bool PageFileWriter::begin(QString* error)
 {
@@ -58,8 +77,10 @@ bool PageFileWriter::finish(QString* error)
 
 void PageFileWriter::abandon()
 {
-    if (m_file.isOpen())
-        m_file.close();
+    m_buffer.clear();
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
 }
 
 bool PageFileWriter::open(int page, QString* error)
@@ -73,39 +94,62 @@ bool PageFileWriter::open(int page, QString* error)
         m_documentFolder = QFileInfo(path).path();
     else if (QFileInfo(path).path() != m_documentFolder)
         return fail(error, QStringLiteral("La cartella temporanea delle pagine è stata rimossa."));
-    m_file.setFileName(path);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    m_path = path;
+    // The file of the page before in this folder, emptied, or a new one;
+    // never through a link.
+    m_fd = ::open(QFile::encodeName(path).constData(),
+                  O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (m_fd < 0)
         return fail(error, QStringLiteral("Impossibile creare il file di pagina %1: %2")
-                               .arg(path, m_file.errorString()));
+                               .arg(path, systemError(errno)));
+    m_buffer.clear();
     m_drawingRecordsOnPage = 0;
     return true;
 }
 
+bool PageFileWriter::flush()
+{
+    const char* data = m_buffer.constData();
+    qsizetype left = m_buffer.size();
+    while (left > 0 && !m_writeFailed) {
+        const ssize_t written = ::write(m_fd, data, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            m_writeFailed = true;
+            m_writeError = written < 0 ? systemError(errno) : QStringLiteral("disco pieno");
+            break;
+        }
+        data += written;
+        left -= written;
+    }
+    m_buffer.clear();
+    return !m_writeFailed;
+}
+
 bool PageFileWriter::close(QString* error)
 {
-    if (!m_file.isOpen())
+    if (m_fd < 0)
         return true;
-    const bool flushed = m_file.flush();
-    m_file.close();
-    if (!flushed && !m_writeFailed) {
+    flush();
+    if (::close(m_fd) != 0 && !m_writeFailed) {
         m_writeFailed = true;
-        m_writeError = m_file.errorString();
+        m_writeError = systemError(errno);
     }
+    m_fd = -1;
     if (m_writeFailed)
         return fail(error, QStringLiteral("Impossibile scrivere il file di pagina %1: %2")
-                               .arg(m_file.fileName(), m_writeError));
+                               .arg(m_path, m_writeError));
     return true;
 }
 
-void PageFileWriter::write(int code, const QStringList& fields)
+void PageFileWriter::write(int code, std::initializer_list<PageRecord::Field> fields)
 {
-    if (!m_file.isOpen() || m_writeFailed)
+    if (m_fd < 0 || m_writeFailed)
         return;
-    const QByteArray bytes = PageRecord::line(code, fields);
-    if (m_file.write(bytes) != bytes.size()) {
-        m_writeFailed = true;
-        m_writeError = m_file.errorString();
-    }
+    PageRecord::appendLine(m_buffer, code, fields, m_decimalSeparator);
+    if (m_buffer.size() >= kFlushBytes)
+        flush();
     if (code >= PageRecord::TextStyled)
         ++m_drawingRecordsOnPage;
 }

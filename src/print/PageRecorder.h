@@ -32,7 +32,7 @@ public:
 
     // Numbers go into page files with the user's decimal separator; tests
     // pick one.
-    void setDecimalSeparator(QChar separator) { m_decimalSeparator = separator; }
+    void setDecimalSeparator(QChar separator);
     // Where the calls go outside a recording; nullptr: nowhere.
     void drawStraightOn(SheetTarget* sheet);
 

@@ -124,6 +124,63 @@ void PageRecorderTest::numbersReadBackExactly()
     }
 }
 
+void PageRecorderTest::bufferedLinesAsFieldByField()
+{
+    // Numbers of every kind a layout or damage can give: whole, of a few
+    // decimals, of full precision, huge, tiny, not finite.
+    QRandomGenerator random(20261208);
+    QList<double> values;
+    values << 0 << -0.0 << 0.001 << -0.0005 << 0.1 << 0.2 + 0.1 << 1.0 / 3 << -2.675 << 6.15
+           << 37.25 << 999999999999.999 << 1e12 << 1e12 + 0.5 << 1e15 << 1e16 << 123456.75 << 1e-7
+           << 9007199254740993.0 << 1e22 << 5e-324 << 1e300 << -1e300 << -1e-300 << 1e63 << 1e64
+           << 1e65 << 1e-60 << 1e-63 << 1e-64 << qInf() << -qInf() << qQNaN() << 16777215.0
+           << -32768.0;
+    for (int i = 0; i < 20000; ++i) {
+        const double magnitude = std::pow(10.0, random.bounded(-8, 18));
+        values << (random.generateDouble() - 0.5) * magnitude;
+        values << std::round((random.generateDouble() - 0.3) * magnitude * 1000) / 1000;
+        values << double(random.bounded(-100000, 100000)) / (1 << random.bounded(0, 12));
+        values << double(random.bounded(0, 1000000)) / 100;
+    }
+    const QString texts[] = {"",
+                             "Fattura 12/2026 Rossi",
+                             "con\tTAB\tdentro",
+                             QString::fromUtf8("Società à € – “virgolette”\tfine"),
+                             QString::fromUtf8("😀 ok\t"),
+                             QString(QChar(0xD800)) + "a", // a lone surrogate
+                             QString(300, QLatin1Char('x')) + QString::fromUtf8("è")};
+    for (const char separator : {'.', ','}) {
+        QByteArray buffered;
+        QByteArray joined;
+        for (qsizetype i = 0; i + 3 < values.size(); i += 4) {
+            const QString& text = texts[i / 4 % std::size(texts)];
+            const bool on = (i / 4) % 2 == 0;
+            const int code = (i / 4) % 2 ? PageRecord::Text : PageRecord::State;
+            const PageRecord::Field fields[] = {
+                PageRecord::asNumber(values[i]), PageRecord::asNumber(values[i + 1]),
+                PageRecord::asText(text),        PageRecord::asNumber(values[i + 2]),
+                PageRecord::asBoolean(on),       PageRecord::asNumber(values[i + 3])};
+            PageRecord::appendLine(buffered, code, fields, separator);
+            const QChar s = QLatin1Char(separator);
+            joined += PageRecord::line(
+                code, {PageRecord::number(values[i], s), PageRecord::number(values[i + 1], s),
+                       PageRecord::escapeText(text), PageRecord::number(values[i + 2], s),
+                       PageRecord::boolean(on), PageRecord::number(values[i + 3], s)});
+            if (buffered != joined) {
+                const QByteArray got =
+                    buffered.mid(buffered.lastIndexOf("\r\n", buffered.size() - 3));
+                const QByteArray want = joined.mid(joined.lastIndexOf("\r\n", joined.size() - 3));
+                QCOMPARE(got, want);
+            }
+        }
+        QCOMPARE(buffered, joined);
+    }
+    // A line with no fields.
+    QByteArray bare;
+    PageRecord::appendLine(bare, PageRecord::FontBold, {}, '.');
+    QCOMPARE(bare, PageRecord::line(PageRecord::FontBold, {}));
+}
+
 void PageRecorderTest::recordsLayoutAsGoldenDump()
 {
     PageRecorder& e = m_fixture.recorder();
@@ -450,8 +507,9 @@ void PageRecorderTest::pageFilesServeTheNextRun()
         // the pages showed stays on disk.
         first.pages().DeletePageFiles();
         QCOMPARE(QDir(folder).entryList({"~WRK*.Tmp"}, QDir::Files), QStringList());
+        // The five pages and the blank one the layout's last NewPage began.
         const QStringList spares = QDir(folder).entryList({"spare-*"}, QDir::Files);
-        QCOMPARE(spares.size(), 5);
+        QCOMPARE(spares.size(), 6);
         for (const QString& spare : spares)
             QCOMPARE(QFileInfo(QDir(folder).filePath(spare)).size(), 0);
         LogTarget nothing;

@@ -28,6 +28,7 @@ private slots:
     void numbers();
     void recordLinesSplitIntoElevenFieldsAtMost();
     void numbersReadBackExactly();
+    void bufferedLinesAsFieldByField();
     void recordsLayoutAsGoldenDump();
     void pageStateOnEveryPageButTheFirst();
     void privateFolderAndFailedPageFile();
