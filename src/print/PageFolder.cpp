@@ -9,8 +9,10 @@
 #include <QTemporaryDir>
 #include <cerrno>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 #include <vector>
 
@@ -88,6 +90,9 @@ PageFolder::PageFolder(const QStringList& bases)
     }
     if (!m_dir)
         return;
+    struct statfs fs;
+    m_inMemory = ::statfs(QFile::encodeName(m_dir->path()).constData(), &fs) == 0 &&
+                 (fs.f_type == TMPFS_MAGIC || fs.f_type == RAMFS_MAGIC);
     // A command ended by a signal takes its pages with it.
     registerTemporary(m_dir->path(), true);
     // Without the lock the folder still works; it is only not swept if this

@@ -39,12 +39,18 @@ public:
     QString spareFilePath(int index) const;
     int spareCount() const { return m_spares; }
     void setSpareCount(int count) { m_spares = count; }
+    // Whether the folder is in memory (tmpfs): its spare files are emptied,
+    // which frees the memory and costs nothing. On a disk they keep their
+    // bytes until written over, since a file emptied and written again is
+    // flushed to the disk when closed.
+    bool inMemory() const { return m_inMemory; }
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_base;
     int m_lockFd = -1;
     int m_spares = 0;
+    bool m_inMemory = false;
 };
 
 // The folders of page stores that have ended, with their spare files, kept

@@ -70,11 +70,19 @@ QString PageStore::reusePageFile(int page)
     if (path.isEmpty() || m_folder->spareCount() == 0)
         return path;
     const int spare = m_folder->spareCount() - 1;
+    const QByteArray from = QFile::encodeName(m_folder->spareFilePath(spare));
+    const QByteArray to = QFile::encodeName(path);
     // Never over a file that is there: whatever it is, it is not ours to
     // replace, and writing the page will say so.
-    if (::renameat2(AT_FDCWD, QFile::encodeName(m_folder->spareFilePath(spare)).constData(),
-                    AT_FDCWD, QFile::encodeName(path).constData(), RENAME_NOREPLACE) == 0 ||
-        errno == ENOENT)
+    int moved = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+    if (moved != 0 && (errno == EINVAL || errno == ENOSYS)) {
+        // A file system that cannot promise it: looked at first instead.
+        struct stat st;
+        if (::lstat(to.constData(), &st) != 0 && errno == ENOENT)
+            moved = ::rename(from.constData(), to.constData());
+    }
+    // A spare that is gone is not looked for again.
+    if (moved == 0 || errno == ENOENT)
         m_folder->setSpareCount(spare);
     return path;
 }
@@ -84,10 +92,10 @@ void PageStore::setAside(const QString& path)
     const QByteArray name = QFile::encodeName(path);
     const int spare = m_folder->spareCount();
     struct stat st;
-    // Emptied first: what a page showed never stays on disk. Only a plain
-    // file of the folder's is kept; a link is removed, never followed.
+    // Only a plain file of the folder's is kept; a link is removed, never
+    // followed.
     if (::lstat(name.constData(), &st) == 0 && S_ISREG(st.st_mode) &&
-        ::truncate(name.constData(), 0) == 0 &&
+        (!m_folder->inMemory() || ::truncate(name.constData(), 0) == 0) &&
         ::rename(name.constData(), QFile::encodeName(m_folder->spareFilePath(spare)).constData()) ==
             0) {
         m_folder->setSpareCount(spare + 1);

@@ -33,8 +33,9 @@ public:
     // file, when there is one and the page has none, so that writing the
     // page makes no new file. Returns the page's path.
     QString reusePageFile(int page);
-    // No page file is left: each is emptied and kept aside for the next
-    // document, or removed when that fails.
+    // No page file is left: each is kept aside under another name for the
+    // next document (emptied when the folder is in memory), or removed when
+    // that fails.
     void DeletePageFiles();
     // The same for one page.
     void deletePageFile(int page);
