@@ -1,5 +1,6 @@
 #include "PageFileWriter.h"
 
+#include "PageRange.h"
 #include "PageStore.h"
 
 #include <QFile>
@@ -7,12 +8,12 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// Page numbers are 16-bit: the layouts count pages that way.
-constexpr int kMaxPages = 32767;
 // A page's records are written in pieces of about this size at most.
 constexpr qsizetype kFlushBytes = 64 * 1024;
 
@@ -30,7 +31,7 @@ QString systemError(int code)
 
 } // namespace
 
-PageFileWriter::PageFileWriter(PageStore& store) : m_store(store)
+PageFileWriter::PageFileWriter(PageStore& store) : m_store(store), m_pageLimit(kMostPages)
 {
     m_buffer.reserve(kFlushBytes + 1024);
 }
@@ -54,9 +55,9 @@ bool PageFileWriter::begin(QString* error)
 
 bool PageFileWriter::nextPage(QString* error)
 {
-    if (m_page + 1 >= kMaxPages) {
+    if (m_page + 1 >= m_pageLimit) {
         abandon();
-        return fail(error, QStringLiteral("Il documento supera le %1 pagine.").arg(kMaxPages));
+        return fail(error, QStringLiteral("Il documento supera le %1 pagine.").arg(m_pageLimit));
     }
     if (!close(error))
         return false;
@@ -95,14 +96,18 @@ bool PageFileWriter::open(int page, QString* error)
     else if (QFileInfo(path).path() != m_documentFolder)
         return fail(error, QStringLiteral("La cartella temporanea delle pagine è stata rimossa."));
     m_path = path;
-    // The file of the page before in this folder, emptied, or a new one;
-    // never through a link.
-    m_fd = ::open(QFile::encodeName(path).constData(),
-                  O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    // A file of an earlier page, written over and then cut to length (on a
+    // disk a file emptied and written again is flushed when closed), or a
+    // new one; never through a link.
+    m_fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
+                  0600);
     if (m_fd < 0)
         return fail(error, QStringLiteral("Impossibile creare il file di pagina %1: %2")
                                .arg(path, systemError(errno)));
-    m_buffer.clear();
+    struct stat st;
+    m_oldSize = ::fstat(m_fd, &st) == 0 ? st.st_size : std::numeric_limits<qint64>::max();
+    m_written = 0;
+    m_buffer.resize(0); // keeps its room for the next page
     m_drawingRecordsOnPage = 0;
     return true;
 }
@@ -122,8 +127,9 @@ bool PageFileWriter::flush()
         }
         data += written;
         left -= written;
+        m_written += written;
     }
-    m_buffer.clear();
+    m_buffer.resize(0);
     return !m_writeFailed;
 }
 
@@ -132,6 +138,11 @@ bool PageFileWriter::close(QString* error)
     if (m_fd < 0)
         return true;
     flush();
+    // What an earlier, longer page left after this one's end.
+    if (!m_writeFailed && m_oldSize > m_written && ::ftruncate(m_fd, m_written) != 0) {
+        m_writeFailed = true;
+        m_writeError = systemError(errno);
+    }
     if (::close(m_fd) != 0 && !m_writeFailed) {
         m_writeFailed = true;
         m_writeError = systemError(errno);

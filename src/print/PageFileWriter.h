@@ -34,6 +34,8 @@ public:
     int currentPage() const { return m_page; }
 
     void setDecimalSeparator(char separator) { m_decimalSeparator = separator; }
+    // The most pages a document may have; lowered by the tests.
+    void setPageLimit(int pages) { m_pageLimit = pages; }
     void write(int code, std::initializer_list<PageRecord::Field> fields);
 
 private:
@@ -44,10 +46,13 @@ private:
 
     PageStore& m_store;
     int m_fd = -1;
+    qint64 m_oldSize = 0; // of the file when opened
+    qint64 m_written = 0;
     QString m_path;
     QByteArray m_buffer;
     char m_decimalSeparator = '.';
     int m_page = 0;
+    int m_pageLimit;
     QString m_documentFolder;
     int m_drawingRecordsOnPage = 0;
     bool m_writeFailed = false;

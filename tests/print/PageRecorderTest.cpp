@@ -2,6 +2,7 @@
 
 #include "LogTarget.h"
 #include "PageFolder.h"
+#include "PageRange.h"
 #include "PageRecord.h"
 #include "PageRecorder.h"
 #include "PdfTestSupport.h"
@@ -14,7 +15,9 @@
 #include <QSet>
 #include <QtTest>
 #include <cmath>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 
 namespace {
 
@@ -496,6 +499,7 @@ void PageRecorderTest::pageFilesServeTheNextRun()
 {
     QString folder;
     QSet<ino_t> inodes;
+    QList<QByteArray> written;
     {
         PrintRun first(*m_fixture.printer);
         recordReport(first.recorder(), 5, 3);
@@ -503,25 +507,30 @@ void PageRecorderTest::pageFilesServeTheNextRun()
         folder = first.pages().TempFolder();
         for (int page = 0; page < 5; ++page)
             inodes << inodeOf(first.pageFilePath(page));
-        // The preview closes: no page is left to read, and nothing of what
-        // the pages showed stays on disk.
+        // The preview closes: no page is left to read. In memory the files
+        // are emptied; on a disk they keep their bytes until written over.
         first.pages().DeletePageFiles();
         QCOMPARE(QDir(folder).entryList({"~WRK*.Tmp"}, QDir::Files), QStringList());
         // The five pages and the blank one the layout's last NewPage began.
         const QStringList spares = QDir(folder).entryList({"spare-*"}, QDir::Files);
         QCOMPARE(spares.size(), 6);
+        struct statfs fs;
+        QCOMPARE(::statfs(QFile::encodeName(folder).constData(), &fs), 0);
+        const bool inMemory = fs.f_type == TMPFS_MAGIC;
         for (const QString& spare : spares)
-            QCOMPARE(QFileInfo(QDir(folder).filePath(spare)).size(), 0);
+            if (inMemory)
+                QCOMPARE(QFileInfo(QDir(folder).filePath(spare)).size(), 0);
         LogTarget nothing;
         QVERIFY(!first.ReplayPage(0, nothing));
     }
     QVERIFY(QFileInfo(folder).isDir());
     QVERIFY(PageFolderPool::idleCount() >= 1);
 
-    // The next run writes into the same files, and reads only its own pages.
+    // The next run writes into the same files, and reads only its own pages;
+    // its pages are shorter and nothing of the longer ones is left after them.
     {
         PrintRun second(*m_fixture.printer);
-        recordReport(second.recorder(), 2, 3);
+        recordReport(second.recorder(), 2, 1);
         QCOMPARE(second.pages().TempFolder(), folder);
         QCOMPARE(second.pageCount(), 2);
         for (int page = 0; page < 2; ++page)
@@ -529,6 +538,11 @@ void PageRecorderTest::pageFilesServeTheNextRun()
         QCOMPARE(QDir(folder).entryList({"~WRK*.Tmp"}, QDir::Files),
                  (QStringList{"~WRK0000.Tmp", "~WRK0001.Tmp"}));
         QVERIFY(joinedTexts(replayed(second, 1)).contains("Fattura 2/1 "));
+        for (int page = 0; page < 2; ++page) {
+            written << pdftest::readFile(second.pageFilePath(page));
+            QVERIFY(written.last().endsWith("\r\n"));
+            QVERIFY(!written.last().contains("Fattura " + QByteArray::number(page + 1) + "/2 "));
+        }
         LogTarget target;
         QString error;
         QVERIFY(!second.ReplayPage(2, target, &error));
@@ -543,7 +557,43 @@ void PageRecorderTest::pageFilesServeTheNextRun()
     // Without a folder to come back to (a cleaner removed it), a new one is made.
     QVERIFY(QDir(folder).removeRecursively());
     PrintRun third(*m_fixture.printer);
-    recordReport(third.recorder(), 1, 1);
+    recordReport(third.recorder(), 2, 1);
     QVERIFY(third.pages().TempFolder() != folder);
-    QVERIFY(QFile::exists(third.pageFilePath(0)));
+    // New files hold what the ones written over did.
+    QCOMPARE(pdftest::readFile(third.pageFilePath(0)), written.value(0));
+    QCOMPARE(pdftest::readFile(third.pageFilePath(1)), written.value(1));
+}
+
+void PageRecorderTest::pageLimitStopsTheDocument()
+{
+    PageRecorder& e = m_fixture.recorder();
+    PrintRun& run = *m_fixture.run;
+    // Page numbers past 16 bits name files of their own.
+    QCOMPARE(PageRecord::pageFileName(32767), "~WRK32767.Tmp");
+    QCOMPARE(PageRecord::pageFileName(1234567), "~WRK1234567.Tmp");
+
+    e.setPageLimit(3);
+    beginInUnits(e, 184, 140);
+    QString error;
+    bool added = true;
+    int pages = 1;
+    for (; added && pages < 10; ++pages) {
+        e.PrintText(1, 1, 0, QString("pagina %1").arg(pages));
+        added = e.NewPage(&error);
+    }
+    QCOMPARE(pages, 4); // the fourth page was refused
+    QCOMPARE(error, "Il documento supera le 3 pagine.");
+    QString endError;
+    QVERIFY(!e.EndDocument(&endError));
+    QCOMPARE(endError, error);
+    QCOMPARE(e.pageCount(), 0);
+    QCOMPARE(QDir(run.pages().TempFolder()).entryList({"~WRK*.Tmp"}, QDir::Files), QStringList());
+
+    // Below the limit a document is whole (the layout's NewPage after its
+    // last line opens the third page, which is dropped).
+    recordReport(e, 2, 2);
+    QCOMPARE(e.pageCount(), 2);
+    e.setPageLimit(kMostPages);
+    recordReport(e, 4, 2);
+    QCOMPARE(e.pageCount(), 4);
 }

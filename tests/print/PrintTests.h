@@ -33,6 +33,7 @@ private slots:
     void pageStateOnEveryPageButTheFirst();
     void privateFolderAndFailedPageFile();
     void pageFilesServeTheNextRun();
+    void pageLimitStopsTheDocument();
     void truncationKeepsLongestFittingPrefix_data();
     void truncationKeepsLongestFittingPrefix();
     void paragraphPastRowLimitReturnsRest();
