@@ -191,6 +191,11 @@ void PageFolderPool::give(std::unique_ptr<PageFolder> folder)
         folders.erase(folders.begin());
 }
 
+void PageFolderPool::clear()
+{
+    removeIdleFolders();
+}
+
 int PageFolderPool::idleCount()
 {
     dropDeadFolders();

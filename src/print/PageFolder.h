@@ -60,6 +60,8 @@ namespace PageFolderPool {
 // A live folder made under base, or nullptr.
 std::unique_ptr<PageFolder> take(const QString& base);
 void give(std::unique_ptr<PageFolder> folder);
+// Removes the folders that wait.
+void clear();
 // How many folders wait; for the tests.
 int idleCount();
 } // namespace PageFolderPool
