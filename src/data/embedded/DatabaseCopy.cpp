@@ -33,6 +33,21 @@ MaintenanceResult failed(MaintenanceResult result, const MaintenanceError& error
     return result;
 }
 
+// Whether a copy of `source` may be made as `target`: the source is a
+// database and the target is not the source itself.
+bool mayCopy(const QString& source, const QString& target, MaintenanceError* error)
+{
+    if (!isDatabaseFile(source, error))
+        return false;
+    if (isSameFile(source, target)) {
+        *error = failure(QStringLiteral("La copia non può sostituire l'archivio stesso: scegliere "
+                                        "un altro file."),
+                         EINVAL);
+        return false;
+    }
+    return true;
+}
+
 // Writes a copy of source into target (an empty file) and checks it against the
 // rows the source held when the copy was made.
 bool writeCheckedCopy(const QString& source, const QString& target, std::vector<TableRows>* tables,
@@ -265,12 +280,8 @@ MaintenanceResult backupDatabase(const QString& source, const QString& target)
     MaintenanceResult result;
     result.file = target;
     MaintenanceError error;
-    if (!isDatabaseFile(source, &error))
+    if (!mayCopy(source, target, &error))
         return failed(result, error);
-    if (isSameFile(source, target))
-        return failed(result, failure(QStringLiteral("La copia non può sostituire l'archivio "
-                                                     "stesso: scegliere un altro file."),
-                                      EINVAL));
     const QString folder = QFileInfo(target).absolutePath();
     if (!QFileInfo(folder).isDir())
         return failed(result,
@@ -332,12 +343,8 @@ MaintenanceResult checkedPageCopy(const QString& source, const QString& target,
     MaintenanceResult result;
     result.file = target;
     MaintenanceError error;
-    if (!isDatabaseFile(source, &error))
+    if (!mayCopy(source, target, &error))
         return failed(result, error);
-    if (isSameFile(source, target))
-        return failed(result, failure(QStringLiteral("La copia non può sostituire l'archivio "
-                                                     "stesso: scegliere un altro file."),
-                                      EINVAL));
     StagedFile staged(target);
     QString stagedError;
     if (!staged.create(&stagedError))
