@@ -63,8 +63,7 @@ int main(int argc, char* argv[])
                      "falmide: traduzione italiana di Qt non trovata (qt6-translations-l10n)\n");
     // A logout, kill or Ctrl+C ends the program as "Uscita" does, taking
     // the page files with it.
-    // A signal met while start-up still works (its copy of the database runs
-    // pending events) comes before the event loop, which quit() needs.
+    // A signal met before the event loop is seen below: quit() needs the loop.
     static bool quitRequested = false;
     const SignalQuit signalQuit([](int) {
         quitRequested = true;
@@ -82,28 +81,37 @@ int main(int argc, char* argv[])
         return 1;
     }
 
+    // The window shows first; the archives open right after its first
+    // paint, and a failure to open them ends the program as it did before
+    // anything was shown.
     Main window(context);
-    switch (window.MDIForm_Load(&error)) {
-    case StartUpOutcome::Ready:
-        break;
-    case StartUpOutcome::DataFolderUnusable:
-        MessageBox::error(nullptr, error);
-        return 1;
-    case StartUpOutcome::AlreadyRunning:
-        return 1;
-    case StartUpOutcome::DatabaseDamaged:
-    case StartUpOutcome::DatabaseUnusable:
-        // The window has said why; the reason goes to the log as well.
-        std::fprintf(stderr, "falmide: %s: %s\n", qPrintable(context.archivesLocation()),
-                     qPrintable(error));
-        return 2;
-    }
-    if (quitRequested) {
-        noteCleanExit(context);
+    QObject::connect(&window, &Main::loaded, &app,
+                     [&context](StartUpOutcome outcome, const QString& why) {
+                         switch (outcome) {
+                         case StartUpOutcome::Ready:
+                             return;
+                         case StartUpOutcome::DataFolderUnusable:
+                             MessageBox::error(nullptr, why);
+                             QApplication::exit(1);
+                             return;
+                         case StartUpOutcome::AlreadyRunning:
+                             QApplication::exit(1);
+                             return;
+                         case StartUpOutcome::DatabaseDamaged:
+                         case StartUpOutcome::DatabaseUnusable:
+                             // The window has said why; the reason goes to the log as well.
+                             std::fprintf(stderr, "falmide: %s: %s\n",
+                                          qPrintable(context.archivesLocation()), qPrintable(why));
+                             QApplication::exit(2);
+                             return;
+                         }
+                     });
+    // A signal met before the event loop: quit() needs the loop, and nothing
+    // was opened yet.
+    if (quitRequested)
         return 0;
-    }
     quitAfterFirstPaintIfAsked(window);
-    window.show();
+    window.showAndLoad();
     const int status = app.exec();
     noteCleanExit(context);
     return status;

@@ -1,7 +1,8 @@
 // What checking the database costs on 100 000 invoices (a tenth of them a
 // year over ten years, 500 clients): the open the program does at every
-// start, SQLite's quick check and full check, and the day's copy (a quick
-// check, then the copy), against the start of a minimal Qt Widgets program.
+// start, SQLite's quick check and full check, and the day's copy (the pages
+// copied, then the copy's full check), against the start of a minimal Qt
+// Widgets program.
 // Run from a release build:
 //   build-release/bench/data/bench_database_check
 #include "BenchInvoices.h"
@@ -92,7 +93,7 @@ void BM_IntegrityCheck(benchmark::State& state)
 }
 BENCHMARK(BM_IntegrityCheck)->Unit(benchmark::kMillisecond);
 
-// The first start of a day: quick check, copy, check of the copy.
+// The first start of a day: the copy, and the full check of the copy.
 void BM_DailyCopy(benchmark::State& state)
 {
     const QString& path = databasePath();

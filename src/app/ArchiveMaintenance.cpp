@@ -5,6 +5,7 @@
 #include "Clock.h"
 #include "CopyRestore.h"
 #include "DailyCopies.h"
+#include "DailyCopyJob.h"
 #include "DatabaseMaintenance.h"
 #include "HeadingData.h"
 #include "KeptFiles.h"
@@ -24,6 +25,15 @@ namespace {
 const QString kFilter = QStringLiteral("Archivi Falmide (*.db);;Tutti i file (*)");
 const QString kDamaged = QStringLiteral("ATTENZIONE! DATABASE DANNEGGIATO");
 
+// The day's copy reads the file being replaced: it ends first.
+void settleDailyCopy()
+{
+    if (!DailyCopyJob::anyRunning())
+        return;
+    const WaitCursor wait;
+    DailyCopyJob::settleRunning();
+}
+
 // The program's database is closed while a command works on a file, and
 // opened again however the command ends.
 class ClosedDatabase
@@ -32,6 +42,7 @@ public:
     explicit ClosedDatabase(ArchiveMaintenance& maintenance, AppContext& context)
         : m_maintenance(maintenance)
     {
+        settleDailyCopy();
         context.DbArchivi.close();
     }
     ~ClosedDatabase() { m_maintenance.reopen(); }
@@ -287,15 +298,18 @@ bool ArchiveMaintenance::offerRepair(const QString& reason)
         QMessageBox::Question, QMessageBox::Yes | QMessageBox::No);
     if (answer != QMessageBox::Yes)
         return false;
+    settleDailyCopy();
     m_context.DbArchivi.close();
     finishInterruptedCompaction(path);
     const bool repaired = repairFile(path);
     return reopen() && repaired;
 }
 
-bool ArchiveMaintenance::afterOpen()
+bool ArchiveMaintenance::afterOpen(bool* dailyCopyNext)
 {
     Database& db = m_context.DbArchivi;
+    if (dailyCopyNext)
+        *dailyCopyNext = false;
     QString why;
     if (db.readOnly()) {
         db.acceptsWrites(&why);
@@ -303,29 +317,29 @@ bool ArchiveMaintenance::afterOpen()
         return true;
     }
     // The file's quick check reads every page: on 100 000 invoices it takes
-    // about twice the whole start of a minimal Qt program, so it runs with
-    // the day's copy (the first start of a day), when the file changed while
-    // the program was not running (a crash, another program) and when a
-    // statement meets damage, not at every start
-    // (bench/data/bench_database_check).
-    // A server keeps its own integrity: its copy is taken through the open
-    // connection, and there is no file here to check.
-    const bool changed =
-        !db.onServer() && changedSinceCleanExit(m_context.settingsFile(), db.path());
-    DailyCopyOutcome copy;
-    if (m_context.settings().dailyCopies()) {
-        const WaitCursor wait;
-        copy = db.onServer() ? makeDailyCopy(db, m_context.programFolder, Clock::today())
-                             : makeDailyCopy(db.path(), m_context.programFolder, Clock::today());
-    }
-    if (copy.kind == DailyCopyOutcome::Kind::NotDue && changed) {
+    // about twice the whole start of a minimal Qt program, so it runs when
+    // the file changed while the program was not running (a crash, another
+    // program) and when a statement meets damage, not at every start
+    // (bench/data/bench_database_check). The day's copy checks the file as
+    // well, while the user works (afterDailyCopy()).
+    // A server keeps its own integrity: there is no file here to check.
+    if (!db.onServer() && changedSinceCleanExit(m_context.settingsFile(), db.path())) {
         const WaitCursor wait;
         const MaintenanceResult check = checkDatabase(db.path(), true);
         if (check.ok && check.damaged) {
-            copy.kind = DailyCopyOutcome::Kind::Damaged;
-            copy.problems = check.problems;
+            // The copies are left as they are this day, whatever the answer.
+            const QString report = foundDamageReport(check.problems);
+            db.noteDamage(report);
+            return offerRepair(report);
         }
     }
+    if (dailyCopyNext)
+        *dailyCopyNext = m_context.settings().dailyCopies();
+    return true;
+}
+
+void ArchiveMaintenance::afterDailyCopy(const DailyCopyOutcome& copy)
+{
     if (!copy.future.isEmpty())
         MessageBox::warning(m_parent, QStringLiteral("La cartella %1 contiene copie "
                                                      "giornaliere con una data futura (%2): "
@@ -337,19 +351,19 @@ bool ArchiveMaintenance::afterOpen()
     switch (copy.kind) {
     case DailyCopyOutcome::Kind::NotDue:
     case DailyCopyOutcome::Kind::Made:
-        return true;
+        return;
     case DailyCopyOutcome::Kind::Failed:
         MessageBox::warning(m_parent,
                             QStringLiteral("La copia giornaliera dell'archivio non è stata "
                                            "salvata:\n%1")
                                 .arg(copy.error.description));
-        return true;
+        return;
     case DailyCopyOutcome::Kind::Damaged:
-        break;
+        // Saves stop at once; the repair is offered as for damage met by a
+        // statement (the database's damage handler).
+        m_context.DbArchivi.noteDamage(foundDamageReport(copy.problems));
+        return;
     }
-    const QString report = foundDamageReport(copy.problems);
-    db.noteDamage(report);
-    return offerRepair(report);
 }
 
 void ArchiveMaintenance::lastWordOnDamage()

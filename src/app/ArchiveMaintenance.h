@@ -4,6 +4,7 @@
 
 class QWidget;
 struct AppContext;
+struct DailyCopyOutcome;
 
 // The maintenance commands of the "Archivi" menu, and the repair offered
 // when the program's own database turns out damaged. Compaction and repair
@@ -30,10 +31,16 @@ public:
     bool offerRepair(const QString& reason);
 
     // What start-up does once the database is open: says when it can only
-    // be read, and makes the day's copy (which checks the file first), or
-    // checks the file when it changed since the last clean exit. False when
-    // damage was found and not repaired.
-    bool afterOpen();
+    // be read, and checks the file when it changed since the last clean
+    // exit. False when damage was found and not repaired. *dailyCopyNext
+    // tells whether the day's copy is to follow (the settings want copies,
+    // the database can be written and no damage was met now).
+    bool afterOpen(bool* dailyCopyNext = nullptr);
+
+    // Says what the day's copy met: copies dated in the future, a failure;
+    // damage found stops the saves and goes to the database's damage
+    // handler, which offers the repair.
+    void afterDailyCopy(const DailyCopyOutcome& copy);
 
     // Opens the program's database and its heading data again; a failure
     // is shown.

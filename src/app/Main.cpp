@@ -7,6 +7,8 @@
 #include "Clock.h"
 #include "Consulta.h"
 #include "ContactImportWindow.h"
+#include "DailyCopyJob.h"
+#include "DatabaseMaintenance.h"
 #include "ElectronicInvoiceFiles.h"
 #include "FArcCLI.h"
 #include "FArcFAT.h"
@@ -15,6 +17,7 @@
 #include "FParcella.h"
 #include "FatturaPAPreview.h"
 #include "FrmUtente.h"
+#include "HeldKeys.h"
 #include "MessageBox.h"
 #include "PecActions.h"
 #include "PeriodReportWindows.h"
@@ -33,6 +36,7 @@
 #include <QDialogButtonBox>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -42,7 +46,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
-#include <QStyle>
+#include <QTime>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <optional>
@@ -174,7 +178,9 @@ Main::Main(AppContext& context, QWidget* parent) : QMainWindow(parent), m_contex
 
 Main::~Main()
 {
-    // The database may outlive the window that watches it for damage.
+    // The database may outlive the window that watches it for damage, and
+    // the day's copy must not outlive the window: it is called off.
+    m_dailyCopy.reset();
     m_context.DbArchivi.setDamageHandler({});
 }
 
@@ -234,9 +240,12 @@ QWidget* Main::buildBarra()
     m_barra->setObjectName(QStringLiteral("Barra"));
     m_barra->setFixedHeight(kBarraHeight);
 
-    m_exit = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton),
-                             QStringLiteral("Uscita"), m_barra);
+    // Pictures made at the size drawn (tools/render-icons.sh): the first
+    // paint neither decodes large ones nor scales them.
+    m_exit = new QPushButton(QIcon(QStringLiteral(":/icons/uscita.png")), QStringLiteral("Uscita"),
+                             m_barra);
     m_exit->setObjectName(QStringLiteral("Exit"));
+    m_exit->setIconSize(QSize(16, 16));
     m_exit->setGeometry(6, 6, kP3D2Left - 12, kBarraHeight - 12);
     connect(m_exit, &QPushButton::clicked, this, &Main::Exit_Click);
 
@@ -265,11 +274,10 @@ QWidget* Main::buildPanOpStaz()
     panel->setObjectName(QStringLiteral("PanOpStaz"));
     panel->setFrameShape(QFrame::StyledPanel);
     auto* column = new QVBoxLayout(panel);
-    const QStyle::StandardPixmap icons[4] = {QStyle::SP_DirHomeIcon, QStyle::SP_FileIcon,
-                                             QStyle::SP_DriveHDIcon,
-                                             QStyle::SP_FileDialogDetailedView};
+    const char* const icons[4] = {":/icons/clienti.png", ":/icons/fatture.png",
+                                  ":/icons/movimenti.png", ":/icons/parcella.png"};
     for (int i = 0; i < 4; ++i) {
-        auto* b = new QPushButton(style()->standardIcon(icons[i]),
+        auto* b = new QPushButton(QIcon(QString::fromLatin1(icons[i])),
                                   QString::fromLatin1(kOpStazCaptions[i]), panel);
         b->setObjectName(QStringLiteral("OpStaz%1").arg(i));
         b->setMinimumSize(110, 56);
@@ -296,6 +304,7 @@ StartUpOutcome Main::MDIForm_Load(QString* error)
     updateBorders();
     setWindowTitle(mainCaption(windowTitle(), m_context.settings().profession()));
 
+    bool dailyCopyNext = false;
     StartUpOutcome outcome = openArchives(m_context, error);
     ArchiveMaintenance maintenance(m_context, this);
     if (outcome == StartUpOutcome::DatabaseDamaged && maintenance.offerRepair(*error))
@@ -307,7 +316,7 @@ StartUpOutcome Main::MDIForm_Load(QString* error)
                                     ? *error
                                     : QStringLiteral("Impossibile aprire l'archivio %1:\n\n%2")
                                           .arg(m_context.archivesLocation(), *error));
-    if (outcome == StartUpOutcome::Ready && !maintenance.afterOpen()) {
+    if (outcome == StartUpOutcome::Ready && !maintenance.afterOpen(&dailyCopyNext)) {
         m_context.DbArchivi.close();
         outcome = StartUpOutcome::DatabaseDamaged;
         *error = QStringLiteral("archivio danneggiato, riparazione non eseguita");
@@ -328,7 +337,131 @@ StartUpOutcome Main::MDIForm_Load(QString* error)
         where->setObjectName(QStringLiteral("Archivi"));
         statusBar()->addPermanentWidget(where);
     }
+    if (dailyCopyNext)
+        startDailyCopy();
     return StartUpOutcome::Ready;
+}
+
+void Main::showAndLoad()
+{
+    setArchivesReady(false);
+    m_heldKeys = std::make_unique<HeldKeys>(this);
+    m_loadPending = true;
+    // Filters run last installed first: this one comes before the start-up
+    // benchmark's (QuitAfterFirstPaint), so the archives are opened before
+    // its quit and the figure includes them.
+    installEventFilter(this);
+    show();
+}
+
+bool Main::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == this && event->type() == QEvent::Paint && m_loadPending) {
+        m_loadPending = false;
+        // Queued: the window and its children are drawn in this pass first.
+        QMetaObject::invokeMethod(this, &Main::loadAfterFirstPaint, Qt::QueuedConnection);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Main::loadAfterFirstPaint()
+{
+    removeEventFilter(this);
+    QString error;
+    const StartUpOutcome outcome = MDIForm_Load(&error);
+    if (outcome == StartUpOutcome::Ready) {
+        setArchivesReady(true);
+        m_heldKeys->release();
+    } else {
+        m_heldKeys.reset();
+    }
+    emit loaded(outcome, error);
+}
+
+void Main::setArchivesReady(bool ready)
+{
+    m_archivesReady = ready;
+    // What needs no archives: leaving, the printer and the about box. The
+    // rest is disabled, and what was enabled comes back.
+    static const QStringList kFree{QStringLiteral("MenuUscita"), QStringLiteral("VoceStampante"),
+                                   QStringLiteral("VoceAbout")};
+    for (const MenuDef& def : menuDefs())
+        for (const MenuEntry& e : def.entries) {
+            QAction* a = *e.name ? voce(QString::fromLatin1(e.name)) : nullptr;
+            if (!a || kFree.contains(a->objectName()))
+                continue;
+            if (!ready && a->isEnabled()) {
+                a->setEnabled(false);
+                a->setProperty("falmideHeldBack", true);
+            } else if (ready && a->property("falmideHeldBack").toBool()) {
+                a->setEnabled(true);
+                a->setProperty("falmideHeldBack", QVariant());
+            }
+        }
+    for (QPushButton* b : m_opStaz) {
+        if (!ready && b->isEnabled()) {
+            b->setEnabled(false);
+            b->setProperty("falmideHeldBack", true);
+        } else if (ready && b->property("falmideHeldBack").toBool()) {
+            b->setEnabled(true);
+            b->setProperty("falmideHeldBack", QVariant());
+        }
+    }
+}
+
+bool Main::dailyCopyRunning() const
+{
+    return m_dailyCopy && m_dailyCopy->running();
+}
+
+void Main::startDailyCopy()
+{
+    const Database& db = m_context.DbArchivi;
+    DailyCopyJob::Source source{db.path(), std::nullopt, m_context.programFolder, Clock::today()};
+    if (db.onServer())
+        source.server = m_context.databaseServer();
+    // Most starts are not a day's first: no thread for them.
+    if (!dailyCopyDue(source.dataFolder, source.today))
+        return;
+    if (!m_dailyCopyPanel) {
+        m_dailyCopyPanel = new QLabel(this);
+        m_dailyCopyPanel->setObjectName(QStringLiteral("CopiaGiornaliera"));
+        statusBar()->addPermanentWidget(m_dailyCopyPanel);
+    }
+    m_dailyCopyPanel->setText(QStringLiteral("Copia giornaliera dell'archivio in corso..."));
+    m_dailyCopyPanel->show();
+    m_dailyCopy = std::make_unique<DailyCopyJob>(
+        std::move(source), [this](const DailyCopyOutcome& outcome) { dailyCopyDone(outcome); });
+}
+
+void Main::dailyCopyDone(const DailyCopyOutcome& outcome)
+{
+    // Called off by the closing window; one that was done by then is said.
+    if (outcome.kind == DailyCopyOutcome::Kind::Failed && m_dailyCopy->cancelled()) {
+        m_dailyCopyPanel->setText(QStringLiteral("Copia giornaliera dell'archivio interrotta"));
+        emit dailyCopyEnded();
+        return;
+    }
+    switch (outcome.kind) {
+    case DailyCopyOutcome::Kind::NotDue:
+        m_dailyCopyPanel->hide();
+        break;
+    case DailyCopyOutcome::Kind::Made:
+        m_dailyCopyPanel->setText(QStringLiteral("Copia giornaliera dell'archivio salvata alle %1")
+                                      .arg(QTime::currentTime().toString(QStringLiteral("HH:mm"))));
+        break;
+    case DailyCopyOutcome::Kind::Failed:
+        m_dailyCopyPanel->setText(QStringLiteral("Copia giornaliera dell'archivio non salvata"));
+        break;
+    case DailyCopyOutcome::Kind::Damaged:
+        m_dailyCopyPanel->setText(
+            QStringLiteral("Copia giornaliera non salvata: l'archivio è danneggiato"));
+        // The saves stop now, whatever window is open.
+        m_context.DbArchivi.noteDamage(foundDamageReport(outcome.problems));
+        break;
+    }
+    whenIdle([this, outcome] { ArchiveMaintenance(m_context, this).afterDailyCopy(outcome); });
+    emit dailyCopyEnded();
 }
 
 void Main::updateBorders()
@@ -366,6 +499,12 @@ void Main::moveEvent(QMoveEvent* event)
 
 void Main::closeEvent(QCloseEvent* event)
 {
+    // The program ends at once: a day's copy under way is called off, and
+    // the next start makes it.
+    if (m_dailyCopy) {
+        m_dailyCopy->cancel();
+        m_dailyCopy->finish();
+    }
     event->accept();
     QApplication::quit();
 }
@@ -549,14 +688,19 @@ void Main::VoceFattureRicevute_Click()
 
 void Main::offerRepairWhenIdle(const QString& report)
 {
+    whenIdle([this, report] { ArchiveMaintenance(m_context, this).offerRepair(report); });
+}
+
+void Main::whenIdle(std::function<void()> action)
+{
     auto* timer = new QTimer(this);
     timer->setInterval(200);
-    connect(timer, &QTimer::timeout, this, [this, timer, report] {
+    connect(timer, &QTimer::timeout, this, [timer, action = std::move(action)] {
         if (QApplication::activeModalWidget())
             return;
         timer->stop();
         timer->deleteLater();
-        ArchiveMaintenance(m_context, this).offerRepair(report);
+        action();
     });
     timer->start();
 }

@@ -3,6 +3,7 @@
 #include "BatchCommands.h"
 #include "DataFolder.h"
 #include "HeadingData.h"
+#include "PageFolder.h"
 #include "PrintableText.h"
 #include "TemporaryFiles.h"
 
@@ -275,6 +276,9 @@ int runBatch(const QStringList& arguments, QTextStream& out, QTextStream& err, Q
         err << "falmide: " << withControlsEscaped(message.trimmed()) << '\n';
         status = error.status;
     }
+    // A command prints once: the page folder kept for a next printout goes
+    // with it.
+    PageFolderPool::clear();
     out.flush();
     err.flush();
     return status;

@@ -2,11 +2,14 @@
 #include "BatchCommands.h"
 #include "FatturaPAChecks.h"
 #include "FatturaPAFile.h"
+#include "IniFile.h"
 #include "InvoicePdfAttachment.h"
 #include "PeriodOptions.h"
 #include "PeriodZip.h"
 #include "PrintableText.h"
 #include "Sendings.h"
+
+#include <QElapsedTimer>
 
 namespace {
 
@@ -17,7 +20,8 @@ QString invoiceName(const DocumentKey& key)
 
 // One invoice written, or the one line that says why not.
 std::optional<QString> exportOne(BatchRun& run, const DocumentKey& key, const QString& path,
-                                 QString* message, WriteAgain again = WriteAgain::Refuse)
+                                 QString* message, WriteAgain again = WriteAgain::Refuse,
+                                 FatturaPABatch* batch = nullptr)
 {
     AppContext& context = run.context();
     // The time the file was written goes into the invoice: a write.
@@ -31,7 +35,7 @@ std::optional<QString> exportOne(BatchRun& run, const DocumentKey& key, const QS
     QStringList warnings;
     const auto written =
         exportFatturaPA(context.DbArchivi, context.settings(), context.archiveFolder(), key, path,
-                        message, &problems, again, pdf, &warnings);
+                        message, &problems, again, pdf, &warnings, batch);
     // Written all the same: each warning one line on the error stream.
     for (const QString& warning : std::as_const(warnings))
         run.err() << "falmide: " << invoiceName(key)
@@ -89,8 +93,26 @@ void zipPeriod(BatchRun& run, const ParametriLista& selection, const QString& pa
                 .arg(zip->unsent.join(QStringLiteral(", ")))};
 }
 
+// How many invoices of a period are written in one transaction: enough
+// that the database's commit and the folder's sync are paid once for many
+// files, few enough that what the command holds stays small however long
+// the period. A batch slow to write (PDFs to lay out for AllegaPDF) ends
+// sooner: the desks that share a server wait for it to write their own.
+constexpr int kPeriodBatch = 200;
+constexpr qint64 kPeriodBatchMs = 1000;
+
+void reportNotWritten(BatchRun& run, const DocumentKey& key, QString message)
+{
+    message.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    if (!message.startsWith(invoiceName(key)))
+        message = invoiceName(key) + QStringLiteral(": ") + message;
+    run.err() << "falmide: " << withControlsEscaped(message) << '\n';
+}
+
 // Every invoice of the period without a live sending, each into the
-// archive; one that is refused does not stop the others.
+// archive; one that is refused does not stop the others. The period is
+// read a batch at a time, by key; a batch's files are named on the output
+// once the batch is recorded.
 int period(BatchRun& run)
 {
     for (const char* option : {"output", "di-nuovo"})
@@ -103,28 +125,65 @@ int period(BatchRun& run)
                             ? run.outputFile(run.value(QStringLiteral("zip")))
                             : QString();
 
-    QString error;
-    const auto invoices = FeeDocuments(run.context().DbArchivi, FeeDocumentKind::Invoice)
-                              .withoutLiveSending(selection.first, selection.last, &error);
-    if (!invoices)
-        throw BatchError{error};
+    AppContext& context = run.context();
+    const FeeDocuments invoices(context.DbArchivi, FeeDocumentKind::Invoice);
     int failed = 0;
-    for (const FeeDocument& invoice : *invoices) {
-        QString message;
-        if (const auto written = exportOne(run, invoice.key, {}, &message)) {
-            run.out() << *written << '\n';
-        } else {
-            ++failed;
-            message.replace(QLatin1Char('\n'), QLatin1Char(' '));
-            if (!message.startsWith(invoiceName(invoice.key)))
-                message = invoiceName(invoice.key) + QStringLiteral(": ") + message;
-            run.err() << "falmide: " << withControlsEscaped(message) << '\n';
+    int total = 0;
+    QString after;
+    for (;;) {
+        QString error;
+        const auto keys = invoices.withoutLiveSendingAfter(selection.first, selection.last, after,
+                                                           kPeriodBatch, &error);
+        if (!keys)
+            throw BatchError{error};
+        if (keys->isEmpty())
+            break;
+        run.lockDataFolder(context.programFolder);
+        // Each file reads a dozen settings: the file is read once a batch.
+        const IniReadOnce settingsOnce;
+        // An archive that cannot begin a transaction refuses each invoice
+        // with its own reason, as it would one alone.
+        FatturaPABatch batch(context.DbArchivi);
+        QString ignored;
+        const bool batched = batch.begin(&ignored);
+        batch.hold(*keys);
+        QVector<std::pair<DocumentKey, QString>> written;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        for (qsizetype i = 0; i < keys->size(); ++i) {
+            // The rest of the batch is read again with the next one.
+            if (i > 0 && elapsed.hasExpired(kPeriodBatchMs))
+                break;
+            const QString& stored = keys->at(i);
+            after = stored;
+            ++total;
+            const DocumentKey key = DocumentKey::fromStored(stored).value_or(DocumentKey());
+            QString message;
+            if (const auto path = exportOne(run, key, {}, &message, WriteAgain::Refuse,
+                                            batched ? &batch : nullptr)) {
+                if (batched)
+                    written.append({key, *path});
+                else
+                    run.out() << *path << '\n';
+            } else {
+                ++failed;
+                reportNotWritten(run, key, message);
+            }
         }
+        QString message;
+        if (batch.commit(&message)) {
+            for (const auto& [key, path] : std::as_const(written))
+                run.out() << path << '\n';
+        } else {
+            failed += int(written.size());
+            for (const auto& [key, path] : std::as_const(written))
+                reportNotWritten(run, key, message);
+        }
+        run.out().flush();
     }
     run.out().flush();
     if (failed > 0 && zip.isEmpty())
-        throw BatchError{
-            QStringLiteral("%1 fatture su %2 non scritte").arg(failed).arg(invoices->size())};
+        throw BatchError{QStringLiteral("%1 fatture su %2 non scritte").arg(failed).arg(total)};
     if (!zip.isEmpty())
         zipPeriod(run, selection, zip, failed);
     return BatchStatus::Done;

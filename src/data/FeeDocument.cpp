@@ -320,29 +320,72 @@ bool FeeDocuments::setXmlWritten(const DocumentKey& key, const QDateTime& when,
     return false;
 }
 
+namespace {
+
+// The invoices dated from the first to the last day bound to it, with no
+// sending other than rejected or withdrawn ones; `more` adds to the
+// condition.
+QString withoutLiveSendingWhere(const Database& db, const QString& more)
+{
+    const TableDef& def = tableDef(Table::Fatture);
+    auto column = [&db, &def](FeeColumn c) { return db.quoted(def.columns.at(int(c)).name); };
+    const TableDef& sendings = sendingsTableDef();
+    auto sendingColumn = [&db, &sendings](SendingColumn c) {
+        return db.quoted(sendings.columns.at(int(c)).name);
+    };
+    return QStringLiteral("FROM %1 WHERE %2 >= ? AND %2 <= ?%7 AND NOT EXISTS (SELECT 1 FROM %3 "
+                          "WHERE %4 = %1.%5 AND %6 NOT IN (?, ?)) ORDER BY %5")
+        .arg(db.quoted(def.name), column(FeeColumn::Date), db.quoted(sendings.name),
+             sendingColumn(SendingColumn::Invoice), column(FeeColumn::Key),
+             sendingColumn(SendingColumn::State), more);
+}
+
+QVariantList withoutLiveSendingValues(const QDate& first, const QDate& last)
+{
+    return {first.toString(Qt::ISODate), last.toString(Qt::ISODate),
+            storedState(SendingState::Rejected), storedState(SendingState::Withdrawn)};
+}
+
+} // namespace
+
 std::optional<QVector<FeeDocument>>
 FeeDocuments::withoutLiveSending(const QDate& first, const QDate& last, QString* error) const
 {
-    const TableDef& def = tableDef(Table::Fatture);
-    auto column = [this, &def](FeeColumn c) { return m_db.quoted(def.columns.at(int(c)).name); };
-    const TableDef& sendings = sendingsTableDef();
-    auto sendingColumn = [this, &sendings](SendingColumn c) {
-        return m_db.quoted(sendings.columns.at(int(c)).name);
-    };
-    const auto found = Snapshot::Open(
-        m_db,
-        QStringLiteral("SELECT * FROM %1 WHERE %2 >= ? AND %2 <= ? AND NOT EXISTS (SELECT 1 FROM "
-                       "%3 WHERE %4 = %1.%5 AND %6 NOT IN (?, ?)) ORDER BY %5")
-            .arg(m_db.quoted(def.name), column(FeeColumn::Date), m_db.quoted(sendings.name),
-                 sendingColumn(SendingColumn::Invoice), column(FeeColumn::Key),
-                 sendingColumn(SendingColumn::State)),
-        {first.toString(Qt::ISODate), last.toString(Qt::ISODate),
-         storedState(SendingState::Rejected), storedState(SendingState::Withdrawn)},
-        error);
+    const auto found =
+        Snapshot::Open(m_db, QStringLiteral("SELECT * ") + withoutLiveSendingWhere(m_db, QString()),
+                       withoutLiveSendingValues(first, last), error);
     if (!found)
         return std::nullopt;
     QVector<FeeDocument> invoices;
     for (const QVariantList& row : found->rows())
         invoices << FeeDocument::fromColumns(row);
     return invoices;
+}
+
+std::optional<QStringList> FeeDocuments::withoutLiveSendingAfter(const QDate& first,
+                                                                 const QDate& last,
+                                                                 const QString& after, int limit,
+                                                                 QString* error) const
+{
+    const TableDef& def = tableDef(Table::Fatture);
+    const QString key = m_db.quoted(def.name) + QLatin1Char('.') +
+                        m_db.quoted(def.columns.at(int(FeeColumn::Key)).name);
+    QVariantList values = withoutLiveSendingValues(first, last);
+    // The key's place among the values follows the order of the statement;
+    // no key yet is bound as Null, which no key follows: hence COALESCE.
+    values.insert(2, after);
+    // The limit is the caller's own whole number, not a value from outside.
+    const auto found = Snapshot::Open(
+        m_db,
+        QStringLiteral("SELECT %1 ").arg(key) +
+            withoutLiveSendingWhere(m_db, QStringLiteral(" AND %1 > COALESCE(?, '')").arg(key)) +
+            QStringLiteral(" LIMIT %1").arg(std::max(limit, 1)),
+        values, error);
+    if (!found)
+        return std::nullopt;
+    QStringList keys;
+    keys.reserve(found->RecordCount());
+    for (const QVariantList& row : found->rows())
+        keys << row.value(0).toString();
+    return keys;
 }

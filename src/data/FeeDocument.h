@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 #include <optional>
 
@@ -117,6 +118,13 @@ public:
     // order; nothing on a failure.
     std::optional<QVector<FeeDocument>> withoutLiveSending(const QDate& first, const QDate& last,
                                                            QString* error) const;
+    // Invoices only: the stored keys of those same invoices that come after
+    // the stored key `after` (from the first when it is empty), at most
+    // `limit` of them, in key order: a long period walked a batch at a time,
+    // each batch read afresh.
+    std::optional<QStringList> withoutLiveSendingAfter(const QDate& first, const QDate& last,
+                                                       const QString& after, int limit,
+                                                       QString* error) const;
 
 private:
     // A credit note within what its invoice leaves; an invoice not below

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -138,10 +139,46 @@ bool sameName(const QString& a, const QString& b)
 
 } // namespace
 
-std::optional<QString> LeggiIni(const QString& section, const QString& key, const QString& file)
+struct IniReadOnce::Files
+{
+    QHash<QString, IniText> read;
+};
+
+namespace {
+
+// The files of the IniReadOnce that lives on this thread, if one does.
+thread_local IniReadOnce::Files* t_readOnce = nullptr;
+
+IniText readIniOnce(const QString& path)
 {
     bool exists = false;
-    const IniText ini = readIni(file, &exists);
+    if (!t_readOnce)
+        return readIni(path, &exists);
+    const auto found = t_readOnce->read.constFind(path);
+    if (found != t_readOnce->read.cend())
+        return *found;
+    return *t_readOnce->read.insert(path, readIni(path, &exists));
+}
+
+} // namespace
+
+IniReadOnce::IniReadOnce()
+{
+    if (!t_readOnce) {
+        m_files = std::make_unique<Files>();
+        t_readOnce = m_files.get();
+    }
+}
+
+IniReadOnce::~IniReadOnce()
+{
+    if (m_files)
+        t_readOnce = nullptr;
+}
+
+std::optional<QString> LeggiIni(const QString& section, const QString& key, const QString& file)
+{
+    const IniText ini = readIniOnce(file);
     bool inSection = false;
     for (const QString& line : ini.lines) {
         if (const auto name = sectionName(line)) {
@@ -173,6 +210,8 @@ bool ScriviIni(const QString& section, const QString& key, const QString& file,
     // A line break inside the value would turn its rest into a line of its own.
     QString value = newValue;
     value.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    if (t_readOnce)
+        t_readOnce->read.remove(file);
     bool exists = false;
     IniText ini = readIni(file, &exists);
     // A file that cannot be read, or not decoded whole, would lose its

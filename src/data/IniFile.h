@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <optional>
 
 // Reads one key of a profile (INI) file. Nothing when the file, section or
@@ -18,3 +19,22 @@ bool ScriviIni(const QString& section, const QString& key, const QString& file,
                const QString& value);
 
 constexpr int kIniValueLimit = 254;
+
+// While one lives, each profile file its thread reads is read from disk
+// once, and every value after the first comes from that reading: a run that
+// reads the same settings for each of many documents. A file written through
+// ScriviIni meanwhile is read again. One made while another lives adds
+// nothing.
+class IniReadOnce
+{
+public:
+    IniReadOnce();
+    ~IniReadOnce();
+    IniReadOnce(const IniReadOnce&) = delete;
+    IniReadOnce& operator=(const IniReadOnce&) = delete;
+
+    struct Files;
+
+private:
+    std::unique_ptr<Files> m_files;
+};

@@ -1,6 +1,7 @@
 #include "Money.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 
 namespace {
@@ -13,16 +14,6 @@ constexpr int kMostDigits = 36;
 UInt128 magnitude(Int128 value)
 {
     return value < 0 ? UInt128(0) - UInt128(value) : UInt128(value);
-}
-
-QString decimalDigits(UInt128 value)
-{
-    QString digits;
-    do {
-        digits.prepend(QLatin1Char(char('0' + int(value % 10))));
-        value /= 10;
-    } while (value != 0);
-    return digits;
 }
 
 bool isAsciiDigit(QChar c)
@@ -86,14 +77,42 @@ std::optional<Int128> centsOf(const QString& t, int maxDigits)
     return negative ? -cents : cents;
 }
 
+// Built in one string: reports format hundreds of thousands of amounts.
 QString formatted(Int128 cents, const QString& thousands, const QString& point, bool zeroIsEmpty)
 {
     if (cents == 0 && zeroIsEmpty)
         return {};
     const UInt128 m = magnitude(cents);
-    const QString hundredths = decimalDigits(m % 100).rightJustified(2, QLatin1Char('0'));
-    return (cents < 0 ? QStringLiteral("-") : QString()) +
-           groupThousands(decimalDigits(m / 100), thousands) + point + hundredths;
+    const auto hundredths = unsigned(m % 100);
+    // The integer digits, least significant first.
+    char digits[40];
+    int n = 0;
+    if (m / 100 <= UINT64_MAX) {
+        auto whole = uint64_t(m / 100);
+        do {
+            digits[n++] = char('0' + whole % 10);
+            whole /= 10;
+        } while (whole != 0);
+    } else {
+        UInt128 whole = m / 100;
+        do {
+            digits[n++] = char('0' + int(whole % 10));
+            whole /= 10;
+        } while (whole != 0);
+    }
+    QString out;
+    out.reserve(1 + n + (n - 1) / 3 * thousands.size() + point.size() + 2);
+    if (cents < 0)
+        out += QLatin1Char('-');
+    for (int i = n - 1; i >= 0; --i) {
+        out += QLatin1Char(digits[i]);
+        if (i > 0 && i % 3 == 0)
+            out += thousands;
+    }
+    out += point;
+    out += QLatin1Char(char('0' + hundredths / 10));
+    out += QLatin1Char(char('0' + hundredths % 10));
+    return out;
 }
 
 } // namespace

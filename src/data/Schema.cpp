@@ -182,8 +182,20 @@ std::vector<TableDef> buildTables()
                        text("CAP", 5), text("PartitaIVA", 11), text("CodiceFiscale", 16)},
                       false});
 
+    // The consult window lists a year's clients one index step per code, and
+    // totals a year's invoices from the key index alone.
     for (const FeeDocumentKind kind : {FeeDocumentKind::Invoice, FeeDocumentKind::ProForma})
-        tables.push_back({nameOf(feeDocumentTable(kind)), feeDocumentColumns(kind)});
+        tables.push_back(
+            {nameOf(feeDocumentTable(kind)),
+             feeDocumentColumns(kind),
+             true,
+             false,
+             {{QStringLiteral("CodCli"), {QStringLiteral("CodCli"), QStringLiteral("Chiave")}}}});
+    for (TableDef& table : tables)
+        if (table.name == nameOf(Table::Fatture))
+            table.indexes.push_back({QStringLiteral("Chiave_Onorario"),
+                                     {QStringLiteral("Chiave"), QStringLiteral("Onorario"),
+                                      QStringLiteral("TipoDocumento")}});
 
     tables.push_back({nameOf(Table::Movimenti), purchaseColumns()});
 
@@ -192,7 +204,12 @@ std::vector<TableDef> buildTables()
     tables.push_back(
         {QStringLiteral("STAMPA"), {longNumber("Chiave"), longNumber("Pagina")}, true, true});
 
-    tables.push_back({QStringLiteral("Invii"), sendingColumns(), true, true});
+    // An invoice's sendings are read by its key at every writing and check.
+    tables.push_back({QStringLiteral("Invii"),
+                      sendingColumns(),
+                      true,
+                      true,
+                      {{QStringLiteral("Fattura"), {QStringLiteral("Fattura")}}}});
     tables.push_back({QStringLiteral("FattureRicevute"), receivedInvoiceColumns(), true, true});
 
     for (TableDef& table : tables)
@@ -290,10 +307,10 @@ QStringList createStatements(const TableDef& table, const SqlDialect& dialect)
     }
     return QStringList{QStringLiteral("CREATE TABLE %1 (%2)")
                            .arg(dialect.quoted(table.name), columns.join(QStringLiteral(", ")))} +
-           uniqueIndexStatements(table, dialect);
+           indexStatements(table, dialect);
 }
 
-QStringList uniqueIndexStatements(const TableDef& table, const SqlDialect& dialect)
+QStringList indexStatements(const TableDef& table, const SqlDialect& dialect)
 {
     QStringList statements;
     for (const ColumnDef& c : table.columns)
@@ -301,6 +318,14 @@ QStringList uniqueIndexStatements(const TableDef& table, const SqlDialect& diale
             statements << QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS %1 ON %2 (%3)")
                               .arg(dialect.quoted(table.name + QLatin1Char('_') + c.name),
                                    dialect.quoted(table.name), dialect.quoted(c.name));
+    for (const IndexDef& index : table.indexes) {
+        QStringList columns;
+        for (const QString& c : index.columns)
+            columns << dialect.quoted(c);
+        statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
+                          .arg(dialect.quoted(table.name + QLatin1Char('_') + index.name),
+                               dialect.quoted(table.name), columns.join(QStringLiteral(", ")));
+    }
     return statements;
 }
 

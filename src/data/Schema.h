@@ -21,12 +21,22 @@ struct ColumnDef
     bool unique = false;
 };
 
+// An index that only makes a search shorter: it holds no rule on the rows,
+// so a file of an earlier version gets it when opened and nothing is lost
+// where it is missing but time.
+struct IndexDef
+{
+    QString name;
+    QStringList columns;
+};
+
 struct TableDef
 {
     QString name;
     std::vector<ColumnDef> columns; // in record position order
     bool keyed = true;              // position 0 is the key column Chiave
     bool autoKey = false;           // Chiave is a counter the database assigns
+    std::vector<IndexDef> indexes = {};
 };
 
 // The columns of a client (Clienti) or supplier (Fornitori) by record
@@ -145,7 +155,7 @@ Table feeDocumentTable(FeeDocumentKind kind);
 // The version written into a new database. A later version only appends
 // tables and columns, which the check at open adds to older files in one
 // transaction (SchemaCheck.h).
-constexpr int kSchemaVersion = 8;
+constexpr int kSchemaVersion = 9;
 // The version that added the sendings (Invii): a file of an earlier one gets
 // a first sending for each invoice it records as written.
 constexpr int kSendingsVersion = 4;
@@ -165,6 +175,10 @@ constexpr int kPecVersion = 7;
 // record was loaded. Rows of an earlier file start at 1. The sendings'
 // counter became unique with it.
 constexpr int kRowVersionsVersion = 8;
+// The version that indexed the fee documents by client code, the invoices
+// by key with the fee and document type (the consult window's client list
+// and invoice list read the indexes alone) and the sendings by invoice.
+constexpr int kIndexesVersion = 9;
 
 // The row version's column.
 inline const QString kRowVersionColumn = QStringLiteral("Versione");
@@ -190,12 +204,13 @@ const TableDef* findTable(const std::vector<TableDef>& tables, const QString& na
 const ColumnDef* findColumn(const TableDef& table, const QString& name);
 
 // The CREATE statements of one table: the table, then the unique indexes of
-// its columns.
+// its columns and its other indexes.
 QStringList createStatements(const TableDef& table, const SqlDialect& dialect);
 // The declaration of a column appended to a table: a row version holds 1
 // in the rows already there.
 QString columnDeclaration(const ColumnDef& column, const SqlDialect& dialect);
-// The statements that make the unique indexes of a table, where missing.
-QStringList uniqueIndexStatements(const TableDef& table, const SqlDialect& dialect);
+// The statements that make the indexes of a table, unique or not, where
+// missing.
+QStringList indexStatements(const TableDef& table, const SqlDialect& dialect);
 // The table that holds the schema's version, as every version creates it.
 QString versionTableStatement(const SqlDialect& dialect);

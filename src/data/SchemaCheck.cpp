@@ -65,7 +65,7 @@ bool planTable(const SqlDialect& dialect, const TableDef& table,
                      .arg(dialect.quoted(table.name), columnDeclaration(c, dialect));
     }
     if (olderFile)
-        *plan << uniqueIndexStatements(table, dialect);
+        *plan << indexStatements(table, dialect);
     return true;
 }
 

@@ -273,10 +273,13 @@ std::optional<qint64> Sendings::add(const Sending& s, QString* error, bool* coun
                                             QStringLiteral("SELECT MAX(%1) FROM %2")
                                                 .arg(column(m_db, SendingColumn::Key), table(m_db)),
                                             {}, error);
-    if (!found || !m_db.commit(error)) {
+    if (!found) {
         m_db.rollback();
         return std::nullopt;
     }
+    // A failed commit has rolled its savepoint back: the caller's stays.
+    if (!m_db.commit(error))
+        return std::nullopt;
     return found->rows().value(0).value(0).toLongLong();
 }
 

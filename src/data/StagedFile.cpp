@@ -97,7 +97,7 @@ bool StagedFile::lockAgain(QString* error)
     return true;
 }
 
-bool StagedFile::commit(QString* error)
+bool StagedFile::commit(QString* error, FolderSync folder)
 {
     if (m_path.isEmpty())
         return fail(error, QStringLiteral("Nessun file da salvare in %1.").arg(m_target));
@@ -115,6 +115,19 @@ bool StagedFile::commit(QString* error)
     release();
     // The new name lasts through a crash once the folder is on disk too;
     // the file is in place already, whatever this says.
-    syncToDisk(QFileInfo(m_target).absolutePath(), O_RDONLY | O_DIRECTORY);
+    if (folder == FolderSync::Now)
+        syncToDisk(QFileInfo(m_target).absolutePath(), O_RDONLY | O_DIRECTORY);
     return true;
+}
+
+bool StagedFile::syncFolder(const QString& folder, QString* error)
+{
+    const int code = syncToDisk(folder, O_RDONLY | O_DIRECTORY);
+    // Some network and user-space file systems refuse to sync a folder:
+    // what they keep is out of the program's hands.
+    if (code == 0 || code == EINVAL || code == ENOTSUP || code == ENOSYS)
+        return true;
+    return fail(
+        error,
+        QStringLiteral("Impossibile salvare la cartella %1: %2").arg(folder, systemError(code)));
 }

@@ -26,8 +26,17 @@ public:
     // database built there by a staged creation of its own): the lock that
     // tells a live writer is taken on the new file.
     bool lockAgain(QString* error);
+    // Whether commit() also waits until the target's folder, which holds
+    // the new name, is on disk, or leaves that to the caller, who syncs it
+    // once after putting several files in place (syncFolder).
+    enum class FolderSync { Now, ByCaller };
     // Puts the written file on disk and in the target's place.
-    bool commit(QString* error);
+    bool commit(QString* error, FolderSync folder = FolderSync::Now);
+
+    // Waits until the names in `folder` are on disk. A file system that
+    // cannot sync a folder at all is taken at its word; false and why on
+    // any other failure.
+    static bool syncFolder(const QString& folder, QString* error);
 
 private:
     void release();

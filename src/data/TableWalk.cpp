@@ -6,6 +6,9 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStringList>
+#include <numeric>
+#include <vector>
 
 namespace {
 
@@ -19,32 +22,48 @@ bool fail(const QSqlQuery& q, QString* error)
 
 } // namespace
 
-bool walkTable(Database& db, Table table, const QString& from,
+bool walkTable(Database& db, Table table, const QString& from, std::span<const int> columns,
                const std::function<bool(const QVariantList& row)>& visit, QString* error)
 {
     const TableDef& def = tableDef(table);
     const ColumnDef& key = def.columns.front();
+    const int width = int(def.columns.size());
+    QStringList names;
+    for (const int column : columns) {
+        if (column < 0 || column >= width) {
+            if (error)
+                *error = QStringLiteral("Colonna %1 inesistente in %2").arg(column).arg(def.name);
+            return false;
+        }
+        names << db.quoted(def.columns.at(std::size_t(column)).name);
+    }
     QSqlQuery q(db.connection());
     q.setForwardOnly(true);
-    const QString sql = QStringLiteral("SELECT * FROM %1 WHERE %2 >= ? ORDER BY %2")
-                            .arg(db.quoted(def.name), db.quoted(key.name));
+    const QString sql =
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 >= ? ORDER BY %3")
+            .arg(names.join(QStringLiteral(", ")), db.quoted(def.name), db.quoted(key.name));
     if (!q.prepare(sql))
         return fail(q, error);
     // Every key is at or after the empty text; a bound of blanks would not be.
     q.addBindValue(from.isEmpty() ? QStringLiteral("") : normalizeKey(from, key.size));
     if (!q.exec())
         return fail(q, error);
-    const int columns = int(def.columns.size());
-    QVariantList row;
-    row.reserve(columns);
+    QVariantList row(width);
     while (q.next()) {
-        row.clear();
-        for (int i = 0; i < columns; ++i)
-            row << q.value(i);
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            row[columns[i]] = q.value(int(i));
         if (!visit(row))
             return true;
     }
     return q.lastError().isValid() ? fail(q, error) : true;
+}
+
+bool walkTable(Database& db, Table table, const QString& from,
+               const std::function<bool(const QVariantList& row)>& visit, QString* error)
+{
+    std::vector<int> every(tableDef(table).columns.size());
+    std::iota(every.begin(), every.end(), 0);
+    return walkTable(db, table, from, every, visit, error);
 }
 
 std::optional<bool> tableIsEmpty(Database& db, Table table, QString* error)

@@ -4,6 +4,7 @@
 #include "ProgressivoInvio.h"
 
 #include <QDateTime>
+#include <QSet>
 #include <QString>
 #include <optional>
 
@@ -26,6 +27,51 @@ QString fatturaPAWrittenText(const QDateTime& written);
 // Whether an invoice that has a live sending is written once more.
 enum class WriteAgain { Refuse, Allow };
 
+// Several invoices written by exportFatturaPA in one transaction of the
+// database. Each file is synced and put in place as it is written; the
+// folders that received them are synced once, when the batch is committed,
+// just before the transaction that records their sendings: a recorded
+// sending always names a file that lasts through a crash, and a batch
+// costs the database one commit instead of one per file. An invoice that
+// fails is left out alone: the others of the batch are still recorded.
+class FatturaPABatch
+{
+public:
+    explicit FatturaPABatch(Database& db) : m_db(db) {}
+    // A batch begun and not committed records nothing.
+    ~FatturaPABatch();
+    FatturaPABatch(const FatturaPABatch&) = delete;
+    FatturaPABatch& operator=(const FatturaPABatch&) = delete;
+
+    bool begin(QString* message);
+    // Syncs the folders, then records the sendings. False and why when
+    // either fails: nothing of the batch is recorded then. Its files stay
+    // where they are; a new sending never takes the name of one of them.
+    bool commit(QString* message);
+
+    // Holds the invoices of these stored keys until the batch ends, as
+    // exportFatturaPA holds each invoice it writes, and reads which of them
+    // have a live sending: one statement each for the lot instead of two
+    // for each invoice. Nothing held when it fails: each invoice is then
+    // held as it is written.
+    void hold(const QStringList& keys);
+    // Of an invoice held by the batch, whether it had a live sending when
+    // held; nothing for an invoice not held.
+    std::optional<bool> heldWithLiveSending(const DocumentKey& key) const;
+
+    // A folder made and checked once in the batch is taken as it is by the
+    // batch's other files; each is synced on commit.
+    bool hasFolder(const QString& folder) const { return m_folders.contains(folder); }
+    void addFolder(const QString& folder) { m_folders.insert(folder); }
+
+private:
+    Database& m_db;
+    QSet<QString> m_folders;
+    QSet<QString> m_held;
+    QSet<QString> m_live;
+    bool m_open = false;
+};
+
 // The invoice of this key, loaded, checked and written at `path`, into the
 // archive when `path` is empty, as a new sending: a progressive never used
 // before, so a new file name, never one already in the archive; the sending
@@ -36,11 +82,11 @@ enum class WriteAgain { Refuse, Allow };
 // sending is refused (the message says when and as what it was written)
 // unless `again` allows it. The file carries `attachment` when given
 // (InvoicePdfAttachment.h). `warnings` (if given) lists what the checks
-// found worth a look in a file they let through.
-std::optional<QString> exportFatturaPA(Database& db, const Settings& settings,
-                                       const QString& archiveFolder, const DocumentKey& key,
-                                       const QString& path, QString* message,
-                                       QStringList* problems = nullptr,
-                                       WriteAgain again = WriteAgain::Refuse,
-                                       const std::optional<FatturaPAAttachment>& attachment = {},
-                                       QStringList* warnings = nullptr);
+// found worth a look in a file they let through. Within a `batch` (begun)
+// the sending is recorded only when the batch is committed.
+std::optional<QString>
+exportFatturaPA(Database& db, const Settings& settings, const QString& archiveFolder,
+                const DocumentKey& key, const QString& path, QString* message,
+                QStringList* problems = nullptr, WriteAgain again = WriteAgain::Refuse,
+                const std::optional<FatturaPAAttachment>& attachment = {},
+                QStringList* warnings = nullptr, FatturaPABatch* batch = nullptr);

@@ -1,5 +1,7 @@
 #include "FrmStampa.h"
 
+#include <algorithm>
+
 #include "MessageBox.h"
 
 #include <QApplication>
@@ -11,6 +13,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QValidator>
+#include <algorithm>
 
 namespace {
 
@@ -44,7 +47,8 @@ FrmStampa::FrmStampa(PageRange proposed, QWidget* parent, PrinterSystem& printer
     auto makeField = [&](const char* name) {
         auto* field = new QLineEdit(this);
         field->setObjectName(QString::fromLatin1(name));
-        field->setMaxLength(5);
+        // Room for the last page's number, however long the document.
+        field->setMaxLength(std::max<int>(5, int(QString::number(proposed.last).size())));
         field->setValidator(validator);
         field->installEventFilter(this);
         return field;

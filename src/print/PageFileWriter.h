@@ -1,18 +1,24 @@
 #pragma once
 
-#include <QFile>
+#include "PageRecord.h"
+
+#include <QByteArray>
 #include <QString>
-#include <QStringList>
+#include <initializer_list>
 
 class PageStore;
 
 // Writes the pages of the document being recorded: one file per page in the
-// store, one record per line. A write that fails is remembered and reported
-// when the page is closed.
+// store, one record per line. A page's records are gathered in memory and
+// written when it is closed (or when they grow large). A write that fails is
+// remembered and reported when the page is closed.
 class PageFileWriter
 {
 public:
     explicit PageFileWriter(PageStore& store);
+    ~PageFileWriter();
+    PageFileWriter(const PageFileWriter&) = delete;
+    PageFileWriter& operator=(const PageFileWriter&) = delete;
 
     // Deletes the pages of an earlier document and opens page 0.
     bool begin(QString* error);
@@ -27,15 +33,26 @@ public:
     // The 0-based page being written; after finish() the last page.
     int currentPage() const { return m_page; }
 
-    void write(int code, const QStringList& fields);
+    void setDecimalSeparator(char separator) { m_decimalSeparator = separator; }
+    // The most pages a document may have; lowered by the tests.
+    void setPageLimit(int pages) { m_pageLimit = pages; }
+    void write(int code, std::initializer_list<PageRecord::Field> fields);
 
 private:
     bool open(int page, QString* error);
     bool close(QString* error);
+    // Writes what is gathered; false, with the reason kept, when it fails.
+    bool flush();
 
     PageStore& m_store;
-    QFile m_file;
+    int m_fd = -1;
+    qint64 m_oldSize = 0; // of the file when opened
+    qint64 m_written = 0;
+    QString m_path;
+    QByteArray m_buffer;
+    char m_decimalSeparator = '.';
     int m_page = 0;
+    int m_pageLimit;
     QString m_documentFolder;
     int m_drawingRecordsOnPage = 0;
     bool m_writeFailed = false;

@@ -9,9 +9,12 @@
 #include <QTemporaryDir>
 #include <cerrno>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -40,14 +43,32 @@ bool ownerHasEnded(const QString& folder, int* fd)
 
 } // namespace
 
+bool isPrivateRuntimeFolder(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st;
+    // A session's runtime folder is the user's alone; one that others may
+    // enter, or that belongs to someone else, is no place for page files.
+    return ::stat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+           (st.st_mode & 077) == 0 && ::access(name.constData(), W_OK | X_OK) == 0;
+}
+
 QStringList pageFolderBases()
 {
     QStringList bases;
-    for (const char* variable : {"TEMP", "TMPDIR"}) {
-        const QString value = qEnvironmentVariable(variable);
+    auto add = [&bases](const QString& value) {
         if (!value.isEmpty() && !bases.contains(value))
             bases << value;
-    }
+    };
+    add(qEnvironmentVariable("TEMP"));
+    // Memory-backed and private to the session: pages are written and read
+    // back many times and never need to outlive the run.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (isPrivateRuntimeFolder(runtime))
+        add(runtime);
+    add(qEnvironmentVariable("TMPDIR"));
     if (!bases.contains(QStringLiteral("/tmp")))
         bases << QStringLiteral("/tmp");
     return bases;
@@ -64,10 +85,14 @@ PageFolder::PageFolder(const QStringList& bases)
         if (!dir->isValid())
             continue;
         m_dir = std::move(dir);
+        m_base = base;
         break;
     }
     if (!m_dir)
         return;
+    struct statfs fs;
+    m_inMemory = ::statfs(QFile::encodeName(m_dir->path()).constData(), &fs) == 0 &&
+                 (fs.f_type == TMPFS_MAGIC || fs.f_type == RAMFS_MAGIC);
     // A command ended by a signal takes its pages with it.
     registerTemporary(m_dir->path(), true);
     // Without the lock the folder still works; it is only not swept if this
@@ -97,6 +122,84 @@ bool PageFolder::isValid() const
 QString PageFolder::path() const
 {
     return m_dir ? m_dir->path() : QString();
+}
+
+QString PageFolder::spareFilePath(int index) const
+{
+    return path() + QStringLiteral("/spare-%1").arg(index);
+}
+
+namespace {
+
+// Enough for a print run and one opened from its preview; more would only
+// hold files and locks.
+constexpr std::size_t kMostIdleFolders = 2;
+
+std::vector<std::unique_ptr<PageFolder>>& idleFolders()
+{
+    static std::vector<std::unique_ptr<PageFolder>> folders;
+    return folders;
+}
+
+bool isLive(const PageFolder& folder)
+{
+    return folder.isValid() && QFileInfo(folder.path()).isDir();
+}
+
+void dropDeadFolders()
+{
+    auto& folders = idleFolders();
+    std::erase_if(folders, [](const std::unique_ptr<PageFolder>& f) { return !isLive(*f); });
+}
+
+// Folders are removed while the application still runs, before the
+// statics they unregister from are gone.
+void removeIdleFolders()
+{
+    idleFolders().clear();
+}
+
+} // namespace
+
+std::unique_ptr<PageFolder> PageFolderPool::take(const QString& base)
+{
+    dropDeadFolders();
+    auto& folders = idleFolders();
+    for (auto it = folders.begin(); it != folders.end(); ++it) {
+        if ((*it)->base() == base) {
+            std::unique_ptr<PageFolder> folder = std::move(*it);
+            folders.erase(it);
+            return folder;
+        }
+    }
+    return nullptr;
+}
+
+void PageFolderPool::give(std::unique_ptr<PageFolder> folder)
+{
+    if (!folder || !isLive(*folder) || !QCoreApplication::instance())
+        return;
+    static QCoreApplication* cleanupRegisteredFor = nullptr;
+    if (cleanupRegisteredFor != QCoreApplication::instance()) {
+        qAddPostRoutine(removeIdleFolders);
+        cleanupRegisteredFor = QCoreApplication::instance();
+    }
+    dropDeadFolders();
+    auto& folders = idleFolders();
+    folders.push_back(std::move(folder));
+    while (folders.size() > kMostIdleFolders)
+        folders.erase(folders.begin());
+}
+
+void PageFolderPool::clear()
+{
+    removeIdleFolders();
+}
+
+int PageFolderPool::idleCount()
+{
+    dropDeadFolders();
+    return int(idleFolders().size());
 }
 
 int removeStalePageFolders(const QStringList& bases, uid_t owner)

@@ -18,6 +18,6 @@ int pageNumberFromText(const QString& text)
     bool ok = false;
     const qlonglong value = digits.left(12).toLongLong(&ok);
     if (!ok)
-        return digits.size() > 12 ? 32767 : 0;
-    return int(std::min<qlonglong>(value, 32767));
+        return digits.size() > 12 ? kMostPages : 0;
+    return int(std::min<qlonglong>(value, kMostPages));
 }

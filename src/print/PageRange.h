@@ -13,6 +13,11 @@ struct PageRange
 // The page fields of the printer selection take digits only.
 bool isDigitsOnly(const QString& text);
 
+// The most pages a document may have: far more than any archive prints
+// (a report of ten million invoices has about 140 000), few enough that a
+// page number fits every count and field that holds one.
+constexpr int kMostPages = 9'999'999;
+
 // A page field's text as a page number: 0 when empty or not a number, at
-// most 32767.
+// most kMostPages.
 int pageNumberFromText(const QString& text);

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <array>
 #include <optional>
+#include <span>
 
 // The line format of the page files: a command code, then each field after
 // one TAB, lines ended by CR LF. Numbers carry a blank before a non-negative
@@ -50,6 +51,35 @@ QString unescapeText(const QString& text);
 
 // Joins a code and its fields into one line, CR LF included, as UTF-8.
 QByteArray line(int code, const QStringList& fields);
+
+// A field of a record about to be written: a number, a boolean or a text.
+// A text is only looked at, so it must outlive the writing.
+struct Field
+{
+    enum class Kind { Number, Boolean, Text };
+    Kind kind;
+    double value = 0;
+    QStringView text;
+};
+inline Field asNumber(double value)
+{
+    return {Field::Kind::Number, value, {}};
+}
+inline Field asBoolean(bool on)
+{
+    return {Field::Kind::Boolean, on ? 1.0 : 0.0, {}};
+}
+inline Field asText(QStringView text)
+{
+    return {Field::Kind::Text, 0, text};
+}
+
+// Appends the line of a code and its fields to out, as line() writes them
+// from number(), boolean() and escapeText(), without a string per field: a
+// report writes millions of fields.
+void appendLine(QByteArray& out, int code, std::span<const Field> fields, char decimalSeparator);
+// The number alone, as number() writes it.
+void appendNumber(QByteArray& out, double value, char decimalSeparator);
 
 // Splits a line without its line end; the eleventh field keeps any TAB
 // that follows.

@@ -17,9 +17,14 @@ bool fail(QString* error, const QString& text)
     return false;
 }
 
-QString boolField(bool on)
+using PageRecord::asBoolean;
+using PageRecord::asNumber;
+using PageRecord::asText;
+
+// A text as recorded: cut to the longest a page line holds.
+QStringView recordedText(const QString& text)
 {
-    return PageRecord::boolean(on);
+    return QStringView(text).left(PageRecord::kMaxTextLength);
 }
 
 } // namespace
@@ -28,6 +33,13 @@ PageRecorder::PageRecorder(PageStore& store, QPagedPaintDevice& device)
     : m_device(device), m_store(store), m_writer(store), m_measure(device), m_probe(device),
       m_decimalSeparator(PageRecord::systemDecimalSeparator())
 {
+    m_writer.setDecimalSeparator(m_decimalSeparator.toLatin1());
+}
+
+void PageRecorder::setDecimalSeparator(QChar separator)
+{
+    m_decimalSeparator = separator;
+    m_writer.setDecimalSeparator(separator.toLatin1());
 }
 
 PageRecorder::~PageRecorder() = default;
@@ -123,12 +135,10 @@ void PageRecorder::WritePageState()
 {
     if (!m_recording)
         return;
-    const QChar d = m_decimalSeparator;
     m_writer.write(PageRecord::State,
-                   {PageRecord::number(UnitY, d), PageRecord::number(UnitX, d),
-                    PageRecord::escapeText(m_recordedFont.name),
-                    PageRecord::number(m_recordedFont.size, d), boolField(m_recordedFont.bold),
-                    boolField(m_recordedFont.underline), boolField(m_recordedFont.italic)});
+                   {asNumber(UnitY), asNumber(UnitX), asText(m_recordedFont.name),
+                    asNumber(m_recordedFont.size), asBoolean(m_recordedFont.bold),
+                    asBoolean(m_recordedFont.underline), asBoolean(m_recordedFont.italic)});
 }
 
 // ---- fonts and measuring --------------------------------------------------
@@ -171,7 +181,7 @@ void PageRecorder::SetFontName(const QString& name)
     f.name = name;
     setFont(f);
     if (m_recording) {
-        m_writer.write(PageRecord::FontName, {PageRecord::escapeText(name)});
+        m_writer.write(PageRecord::FontName, {asText(name)});
         m_recordedFont.name = name;
     }
 }
@@ -184,7 +194,7 @@ void PageRecorder::SetFontSize(double points)
     f.size = points;
     setFont(f);
     if (m_recording) {
-        m_writer.write(PageRecord::FontSize, {PageRecord::number(points, m_decimalSeparator)});
+        m_writer.write(PageRecord::FontSize, {asNumber(points)});
         m_recordedFont.size = points;
     }
 }
@@ -195,7 +205,7 @@ void PageRecorder::SetFontBold(bool on)
     f.bold = on;
     setFont(f);
     if (m_recording) {
-        m_writer.write(PageRecord::FontBold, {boolField(on)});
+        m_writer.write(PageRecord::FontBold, {asBoolean(on)});
         m_recordedFont.bold = on;
     }
 }
@@ -206,7 +216,7 @@ void PageRecorder::SetFontItalic(bool on)
     f.italic = on;
     setFont(f);
     if (m_recording) {
-        m_writer.write(PageRecord::FontItalic, {boolField(on)});
+        m_writer.write(PageRecord::FontItalic, {asBoolean(on)});
         m_recordedFont.italic = on;
     }
 }
@@ -217,7 +227,7 @@ void PageRecorder::SetFontUnderline(bool on)
     f.underline = on;
     setFont(f);
     if (m_recording) {
-        m_writer.write(PageRecord::FontUnderline, {boolField(on)});
+        m_writer.write(PageRecord::FontUnderline, {asBoolean(on)});
         m_recordedFont.underline = on;
     }
 }
@@ -227,11 +237,9 @@ void PageRecorder::SetFontUnderline(bool on)
 void PageRecorder::recordText(int code, double row, double col, double maxWidth,
                               const QString& text)
 {
-    const QChar d = m_decimalSeparator;
     m_drawn = true;
-    m_writer.write(code, {PageRecord::number(row, d), PageRecord::number(col, d),
-                          PageRecord::number(maxWidth, d),
-                          PageRecord::escapeText(text.left(PageRecord::kMaxTextLength))});
+    m_writer.write(code,
+                   {asNumber(row), asNumber(col), asNumber(maxWidth), asText(recordedText(text))});
 }
 
 void PageRecorder::PrintText(double row, double col, double maxWidth, const QString& text)
@@ -262,13 +270,10 @@ void PageRecorder::PrintTextStyled(double row, double col, double maxWidth, doub
                                    const QString& styleMask, const QString& text)
 {
     if (m_recording) {
-        const QChar d = m_decimalSeparator;
         m_drawn = true;
         m_writer.write(PageRecord::TextStyled,
-                       {PageRecord::number(row, d), PageRecord::number(col, d),
-                        PageRecord::number(maxWidth, d), PageRecord::number(size, d),
-                        PageRecord::number(align, d), PageRecord::escapeText(styleMask),
-                        PageRecord::escapeText(text.left(PageRecord::kMaxTextLength))});
+                       {asNumber(row), asNumber(col), asNumber(maxWidth), asNumber(size),
+                        asNumber(align), asText(styleMask), asText(recordedText(text))});
     } else if (PageDrawer* paper = straight()) {
         paper->PrintTextStyled(row, col, maxWidth, size, align, styleMask, text);
     }
@@ -338,12 +343,9 @@ void PageRecorder::DrawBox(double top, double left, double bottom, double right,
                            int shadow)
 {
     if (m_recording) {
-        const QChar d = m_decimalSeparator;
         m_drawn = true;
-        m_writer.write(PageRecord::Box,
-                       {PageRecord::number(top, d), PageRecord::number(left, d),
-                        PageRecord::number(bottom, d), PageRecord::number(right, d),
-                        PageRecord::number(lineWidth, d), PageRecord::number(shadow, d)});
+        m_writer.write(PageRecord::Box, {asNumber(top), asNumber(left), asNumber(bottom),
+                                         asNumber(right), asNumber(lineWidth), asNumber(shadow)});
     } else if (PageDrawer* paper = straight()) {
         paper->DrawBox(top, left, bottom, right, lineWidth, shadow);
     }
@@ -352,11 +354,9 @@ void PageRecorder::DrawBox(double top, double left, double bottom, double right,
 void PageRecorder::DrawHLine(double row, double col1, double col2, double lineWidth)
 {
     if (m_recording) {
-        const QChar d = m_decimalSeparator;
         m_drawn = true;
         m_writer.write(PageRecord::HLine,
-                       {PageRecord::number(row, d), PageRecord::number(col1, d),
-                        PageRecord::number(col2, d), PageRecord::number(lineWidth, d)});
+                       {asNumber(row), asNumber(col1), asNumber(col2), asNumber(lineWidth)});
     } else if (PageDrawer* paper = straight()) {
         paper->DrawHLine(row, col1, col2, lineWidth);
     }
@@ -365,11 +365,9 @@ void PageRecorder::DrawHLine(double row, double col1, double col2, double lineWi
 void PageRecorder::DrawVLine(double col, double row1, double row2, double lineWidth)
 {
     if (m_recording) {
-        const QChar d = m_decimalSeparator;
         m_drawn = true;
         m_writer.write(PageRecord::VLine,
-                       {PageRecord::number(col, d), PageRecord::number(row1, d),
-                        PageRecord::number(row2, d), PageRecord::number(lineWidth, d)});
+                       {asNumber(col), asNumber(row1), asNumber(row2), asNumber(lineWidth)});
     } else if (PageDrawer* paper = straight()) {
         paper->DrawVLine(col, row1, row2, lineWidth);
     }
@@ -379,12 +377,9 @@ void PageRecorder::DrawImage(double top, double left, double width, double heigh
                              const QString& path)
 {
     if (m_recording) {
-        const QChar d = m_decimalSeparator;
         m_drawn = true;
-        m_writer.write(PageRecord::Image,
-                       {PageRecord::number(top, d), PageRecord::number(left, d),
-                        PageRecord::number(width, d), PageRecord::number(height, d),
-                        PageRecord::escapeText(path)});
+        m_writer.write(PageRecord::Image, {asNumber(top), asNumber(left), asNumber(width),
+                                           asNumber(height), asText(path)});
     } else if (PageDrawer* paper = straight()) {
         paper->DrawImage(top, left, width, height, path);
     }
@@ -394,12 +389,9 @@ void PageRecorder::DrawFilledBox(double top, double left, double bottom, double 
                                  unsigned colour)
 {
     if (m_recording) {
-        const QChar d = m_decimalSeparator;
         m_drawn = true;
-        m_writer.write(PageRecord::FilledBox,
-                       {PageRecord::number(top, d), PageRecord::number(left, d),
-                        PageRecord::number(bottom, d), PageRecord::number(right, d),
-                        PageRecord::number(colour & 0xFFFFFFu, d)});
+        m_writer.write(PageRecord::FilledBox, {asNumber(top), asNumber(left), asNumber(bottom),
+                                               asNumber(right), asNumber(colour & 0xFFFFFFu)});
     } else if (PageDrawer* paper = straight()) {
         paper->DrawFilledBox(top, left, bottom, right, colour);
     }
@@ -409,13 +401,10 @@ void PageRecorder::DrawColouredLine(double row1, double col1, double row2, doubl
                                     double lineWidth, unsigned colour)
 {
     if (m_recording) {
-        const QChar d = m_decimalSeparator;
         m_drawn = true;
         m_writer.write(PageRecord::ColouredLine,
-                       {PageRecord::number(row1, d), PageRecord::number(col1, d),
-                        PageRecord::number(row2, d), PageRecord::number(col2, d),
-                        PageRecord::number(lineWidth, d),
-                        PageRecord::number(colour & 0xFFFFFFu, d)});
+                       {asNumber(row1), asNumber(col1), asNumber(row2), asNumber(col2),
+                        asNumber(lineWidth), asNumber(colour & 0xFFFFFFu)});
     } else if (PageDrawer* paper = straight()) {
         paper->DrawColouredLine(row1, col1, row2, col2, lineWidth, colour);
     }

@@ -32,7 +32,9 @@ public:
 
     // Numbers go into page files with the user's decimal separator; tests
     // pick one.
-    void setDecimalSeparator(QChar separator) { m_decimalSeparator = separator; }
+    void setDecimalSeparator(QChar separator);
+    // The most pages a document may have (kMostPages); lowered by the tests.
+    void setPageLimit(int pages) { m_writer.setPageLimit(pages); }
     // Where the calls go outside a recording; nullptr: nowhere.
     void drawStraightOn(SheetTarget* sheet);
 

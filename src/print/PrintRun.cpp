@@ -2,7 +2,10 @@
 
 #include "PageReplayer.h"
 
-PrintRun::PrintRun(QPagedPaintDevice& device) : m_device(device), m_recorder(m_store, device) {}
+PrintRun::PrintRun(QPagedPaintDevice& device)
+    : m_device(device), m_store(PageStore::Folder::Reusable), m_recorder(m_store, device)
+{
+}
 
 bool PrintRun::ReplayPage(int page, PageTarget& target, QString* error, int* skipped)
 {
@@ -11,6 +14,14 @@ bool PrintRun::ReplayPage(int page, PageTarget& target, QString* error, int* ski
     if (m_recorder.recording()) {
         if (error)
             *error = QStringLiteral("Il documento è ancora in registrazione.");
+        return false;
+    }
+    // The folder may hold the files of an earlier document: only the pages
+    // of this one are read.
+    if (page < 0 || page >= m_recorder.pageCount()) {
+        if (error)
+            *error =
+                QStringLiteral("Impossibile leggere la pagina %1 (non registrata).").arg(page + 1);
         return false;
     }
     // Page 0 has no state record: it is drawn in the units the layout left

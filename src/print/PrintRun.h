@@ -11,7 +11,8 @@ class QPagedPaintDevice;
 
 // One printout: its page files and the recorder its layout draws with.
 // Once recorded, the pages are replayed onto the preview, the printer or a
-// PDF as often as needed. The page files go with the run.
+// PDF as often as needed. The page files go with the run; their folder,
+// emptied, serves the next run.
 class PrintRun
 {
 public:

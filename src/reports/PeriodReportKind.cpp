@@ -1,6 +1,7 @@
 #include "PeriodReportKind.h"
 
 #include "PeriodSelection.h"
+#include "Schema.h"
 
 #include <algorithm>
 #include <array>
@@ -13,19 +14,30 @@ using P = ColumnPlace;
 
 constexpr ReportAmount kInvoiceAmounts[] = {
     A::Fee, A::Contribution, A::Vat, A::Withholding, A::Expenses, A::Total, A::TotalWithExpenses};
+constexpr int kInvoiceColumns[] = {
+    int(FeeColumn::Key),          int(FeeColumn::Date),        int(FeeColumn::Client),
+    int(FeeColumn::Fee),          int(FeeColumn::PaymentDate), int(FeeColumn::Vat),
+    int(FeeColumn::Contribution), int(FeeColumn::Withholding), int(FeeColumn::Expenses),
+    int(FeeColumn::Stamp),        int(FeeColumn::DocumentType)};
 constexpr ReportSource kInvoices{Table::Fatture,
                                  Table::Clienti,
                                  "Non sono state immesse fatture",
                                  "Non sono stati codificati i clienti",
                                  &readInvoiceRow,
+                                 kInvoiceColumns,
                                  kInvoiceAmounts};
 
 constexpr ReportAmount kPurchaseAmounts[] = {A::Taxable, A::Vat, A::Deductible, A::Exempt};
+constexpr int kPurchaseColumns[] = {
+    int(PurchaseColumn::Key),     int(PurchaseColumn::Date),    int(PurchaseColumn::Supplier),
+    int(PurchaseColumn::Taxable), int(PurchaseColumn::VatRate), int(PurchaseColumn::Deductibility),
+    int(PurchaseColumn::Exempt)};
 constexpr ReportSource kPurchases{Table::Movimenti,
                                   Table::Fornitori,
                                   "Non sono stati immessi movimenti",
                                   "Non sono stati codificati i fornitori",
                                   &readPurchaseRow,
+                                  kPurchaseColumns,
                                   kPurchaseAmounts};
 
 // Every printed text stays between the rules at 4.5 and 76.5. The amounts

@@ -41,6 +41,8 @@ struct ReportSource
     const char* noMasters;
     // One stored row of `documents` as the reports read it.
     ReportDocument (*read)(const QVariantList& row);
+    // The record positions `read` looks at: the only columns read.
+    std::span<const int> columns;
     // What `read` gives; a report shows no other amount.
     std::span<const ReportAmount> amounts;
 };

@@ -13,9 +13,27 @@ constexpr int kFirstAmount = 3;
 constexpr double kGap = 0.5;
 constexpr double kLastLineRow = 80; // a line that would follow row 81 goes to a new page
 
+// dd/MM/yyyy, as QDate::toString writes it, in one string: a report writes
+// one or two dates on each of a hundred thousand lines.
 QString dateText(const QDate& date)
 {
-    return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : QString();
+    int year = 0, month = 0, day = 0;
+    date.getDate(&year, &month, &day);
+    if (!date.isValid())
+        return {};
+    if (year < 1 || year > 9999)
+        return date.toString(QStringLiteral("dd/MM/yyyy"));
+    const char16_t text[] = {char16_t(u'0' + day / 10),
+                             char16_t(u'0' + day % 10),
+                             u'/',
+                             char16_t(u'0' + month / 10),
+                             char16_t(u'0' + month % 10),
+                             u'/',
+                             char16_t(u'0' + year / 1000),
+                             char16_t(u'0' + year / 100 % 10),
+                             char16_t(u'0' + year / 10 % 10),
+                             char16_t(u'0' + year % 10)};
+    return QString(reinterpret_cast<const QChar*>(text), 10);
 }
 
 class ReportPages

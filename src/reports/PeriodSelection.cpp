@@ -202,7 +202,7 @@ QString selectLines(Database& db, PeriodReport report, Reader reader,
 
     QString error;
     const QString from = seekYear ? yearText(selection.first) : QString();
-    if (!walkTable(db, kind.source->documents, from, visit, &error))
+    if (!walkTable(db, kind.source->documents, from, kind.source->columns, visit, &error))
         return error;
     return names.error();
 }

@@ -70,7 +70,7 @@ YearGlance yearGlance(const QVector<FeeDocument>& documents, int year, const QDa
         AgeBucket& bucket = g.unpaid[std::size_t(bucketOf(int(d->date.daysTo(today))))];
         ++bucket.count;
         bucket.amount += due;
-        bucket.invoices << UnpaidInvoice{d->key, d->date, d->clientCode, due};
+        bucket.invoices << UnpaidInvoice{d->key, d->date, d->clientCode, due, {}};
     }
     for (AgeBucket& bucket : g.unpaid)
         std::sort(bucket.invoices.begin(), bucket.invoices.end(),
@@ -111,7 +111,38 @@ std::optional<YearGlance> readYearGlance(Database& db, int year, const QDate& to
             return std::nullopt;
         top.name = client ? client->name : QString();
     }
+    QHash<QString, QString> names;
+    for (AgeBucket& bucket : glance.unpaid)
+        for (UnpaidInvoice& invoice : bucket.invoices) {
+            if (!names.contains(invoice.clientCode)) {
+                const std::optional<Client> client = clients.find(invoice.clientCode, error);
+                if (!client && !error->isEmpty())
+                    return std::nullopt;
+                names.insert(invoice.clientCode,
+                             client && !client->name.isEmpty() ? client->name : invoice.clientCode);
+            }
+            invoice.clientName = names.value(invoice.clientCode);
+        }
     return glance;
+}
+
+QVector<int> withholdingYears(const YearGlance& glance)
+{
+    constexpr int kYears = 8;
+    QVector<int> years;
+    for (int y = glance.year - kYears + 1; y <= glance.year; ++y)
+        if (!years.isEmpty() || y == glance.year || glance.withholding.contains(y))
+            years << y;
+    return years;
+}
+
+QString unpaidLine(const UnpaidInvoice& invoice, const QString& thousands, const QString& decimals)
+{
+    return QStringLiteral("%1/%2 del %3   %4   %5")
+        .arg(invoice.key.number())
+        .arg(invoice.key.year())
+        .arg(invoice.date.toString(QStringLiteral("dd/MM/yyyy")), invoice.clientName,
+             invoice.due.localeText(thousands, decimals));
 }
 
 QString ageLabel(const AgeBucket& bucket)

@@ -20,6 +20,7 @@ struct UnpaidInvoice
     QDate date;
     QString clientCode;
     Money due;
+    QString clientName; // filled by readYearGlance: the code when the client has no name
 };
 
 // Unpaid invoices of one age, counted in days from the invoice's date.
@@ -65,6 +66,16 @@ YearGlance yearGlance(const QVector<FeeDocument>& documents, int year, const QDa
 // a failure.
 std::optional<YearGlance> readYearGlance(Database& db, int year, const QDate& today,
                                          QString* error);
+
+// The years whose withholding the window and the page show, oldest first:
+// up to eight ending at the glance's year, starting at the first with
+// documents; the glance's year always, and a year between without any as
+// nothing withheld.
+QVector<int> withholdingYears(const YearGlance& glance);
+
+// An unpaid invoice as the window lists it: "12/2026 del 03/02/2026   name
+// amount", the amount with the given separators.
+QString unpaidLine(const UnpaidInvoice& invoice, const QString& thousands, const QString& decimals);
 
 // An age as the window and the page name it: "0-30 giorni" ... "oltre 90 giorni".
 QString ageLabel(const AgeBucket& bucket);

@@ -112,6 +112,8 @@ private:
     void font(double size, bool bold);
     // A bar of a table row, as long against `longest` as amount is.
     void bar(double row, double left, double room, double amount, double longest, unsigned colour);
+    double tableHead(double row, double left, double ruleEnd, const QString& title,
+                     const QString& first, std::initializer_list<std::pair<double, QString>> right);
     double rowOf(double value, double step) const;
 
     PageRecorder& e;
@@ -273,17 +275,27 @@ void GlancePage::bar(double row, double left, double room, double amount, double
                     colour);
 }
 
-void GlancePage::ageing(double row)
+double GlancePage::tableHead(double row, double left, double ruleEnd, const QString& title,
+                             const QString& first,
+                             std::initializer_list<std::pair<double, QString>> right)
 {
     font(10, true);
-    e.PrintText(row, kLeft, 0, QStringLiteral("Fatture non pagate per anzianità"));
+    e.PrintText(row, left, 0, title);
     row += kRowHeight;
     font(9, true);
-    e.PrintText(row, kLeft, 0, QStringLiteral("Giorni dalla fattura"));
-    e.PrintTextRight(row, 70, 0, QStringLiteral("Fatture"));
-    e.PrintTextRight(row, 100, 0, QStringLiteral("Importo"));
-    e.DrawHLine(row + 4.5, kLeft, kRight, kRule);
+    e.PrintText(row, left, 0, first);
+    for (const auto& [at, heading] : right)
+        e.PrintTextRight(row, at, 0, heading);
+    e.DrawHLine(row + 4.5, left, ruleEnd, kRule);
     font(9, false);
+    return row;
+}
+
+void GlancePage::ageing(double row)
+{
+    row = tableHead(row, kLeft, kRight, QStringLiteral("Fatture non pagate per anzianità"),
+                    QStringLiteral("Giorni dalla fattura"),
+                    {{70, QStringLiteral("Fatture")}, {100, QStringLiteral("Importo")}});
     double longest = 0;
     for (const AgeBucket& b : g.unpaid)
         longest = std::max(longest, euro(b.amount));
@@ -311,20 +323,10 @@ void GlancePage::ageing(double row)
 
 void GlancePage::withholding(double row)
 {
-    font(10, true);
-    e.PrintText(row, kLeft, 0, QStringLiteral("Ritenute d'acconto per anno"));
-    row += kRowHeight;
-    font(9, true);
-    e.PrintText(row, kLeft, 0, QStringLiteral("Anno"));
-    e.PrintTextRight(row, 60, 0, QStringLiteral("Ritenute"));
-    e.DrawHLine(row + 4.5, kLeft, 95, kRule);
-    font(9, false);
-    // The ten years up to the chosen one, the latest last.
-    QList<int> years;
-    for (auto it = g.withholding.constBegin(); it != g.withholding.constEnd(); ++it)
-        if (it.key() <= g.year)
-            years << it.key();
-    years = years.mid(std::max<qsizetype>(0, years.size() - 10));
+    row = tableHead(row, kLeft, 95, QStringLiteral("Ritenute d'acconto per anno"),
+                    QStringLiteral("Anno"), {{60, QStringLiteral("Ritenute")}});
+    // The same years as the window's chart.
+    const QVector<int> years = withholdingYears(g);
     double longest = 0;
     for (const int year : years)
         longest = std::max(longest, euro(g.withholding.value(year)));
@@ -343,14 +345,8 @@ void GlancePage::topClients(double row)
 {
     constexpr double kNameAt = 105;
     constexpr double kFeeAt = 167;
-    font(10, true);
-    e.PrintText(row, kNameAt, 0, QStringLiteral("I dieci clienti con più compensi"));
-    row += kRowHeight;
-    font(9, true);
-    e.PrintText(row, kNameAt, 0, QStringLiteral("Cliente"));
-    e.PrintTextRight(row, kFeeAt, 0, QStringLiteral("Compensi"));
-    e.DrawHLine(row + 4.5, kNameAt, kRight, kRule);
-    font(9, false);
+    row = tableHead(row, kNameAt, kRight, QStringLiteral("I dieci clienti con più compensi"),
+                    QStringLiteral("Cliente"), {{kFeeAt, QStringLiteral("Compensi")}});
     double longest = 0;
     for (const ClientFees& c : g.topClients)
         longest = std::max(longest, euro(c.fee));

@@ -1,7 +1,6 @@
 #include "YearGlanceWindow.h"
 
 #include "AppContext.h"
-#include "Client.h"
 #include "Clock.h"
 #include "CommandButtons.h"
 #include "GlancePalette.h"
@@ -35,8 +34,6 @@ namespace {
 
 // The withholding chart shows this many years up to the chosen one: more
 // bars would not leave room for their labels.
-constexpr int kWithholdingYears = 8;
-
 double euros(const Money& amount)
 {
     return double(amount.cents().value_or(0)) / 100.0;
@@ -281,21 +278,8 @@ void YearGlanceWindow::listAge(int row)
         m_insolute->addItem(QStringLiteral("Nessuna fattura da incassare di questa età."));
         return;
     }
-    const Clients clients(m_context.DbArchivi);
-    QHash<QString, QString> names;
-    for (const UnpaidInvoice& invoice : bucket.invoices) {
-        if (!names.contains(invoice.clientCode)) {
-            QString ignored;
-            const auto client = clients.find(invoice.clientCode, &ignored);
-            names.insert(invoice.clientCode,
-                         client && !client->name.isEmpty() ? client->name : invoice.clientCode);
-        }
-        m_insolute->addItem(QStringLiteral("%1/%2 del %3   %4   %5")
-                                .arg(invoice.key.number())
-                                .arg(invoice.key.year())
-                                .arg(invoice.date.toString(QStringLiteral("dd/MM/yyyy")),
-                                     names.value(invoice.clientCode), money(invoice.due)));
-    }
+    for (const UnpaidInvoice& invoice : bucket.invoices)
+        m_insolute->addItem(unpaidLine(invoice, m_context.SepMigliaia, m_context.SepDecimali));
 }
 
 void YearGlanceWindow::fillWithholding()
@@ -305,9 +289,7 @@ void YearGlanceWindow::fillWithholding()
     set->setColor(colour(GlancePalette::kWithholding));
     QStringList years;
     double high = 0;
-    for (int y = m_glance.year - kWithholdingYears + 1; y <= m_glance.year; ++y) {
-        if (!m_glance.withholding.contains(y) && years.isEmpty() && y != m_glance.year)
-            continue; // no empty years before the first with documents
+    for (const int y : withholdingYears(m_glance)) {
         years << QString::number(y);
         const double value = euros(m_glance.withholding.value(y));
         *set << value;

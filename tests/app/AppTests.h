@@ -29,6 +29,7 @@ private slots:
     void init();
     void cleanup();
     void captionsAndStartState();
+    void windowPaintedBeforeArchivesOpen();
     void menusWorkFromTheKeyboard();
     void accessKeysAreUnique();
     void resizeKeepsDatePanelInsideThenExit();
@@ -70,6 +71,7 @@ private slots:
     void compactRepairAndCopyFromTheMenu();
     void damageFoundAtStartUpIsRepaired();
     void changeSinceCleanExitIsChecked();
+    void dailyCopyWhileTheUserWorks();
 };
 
 // The "Fattura elettronica" menu: receipts chosen in the file dialog and

@@ -2,6 +2,7 @@
 
 #include "AppContext.h"
 #include "Clock.h"
+#include "DailyCopies.h"
 #include "DamagedPage.h"
 #include "DatabaseMaintenance.h"
 #include "FileDialogAnswer.h"
@@ -14,6 +15,7 @@
 #include "StartUp.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
@@ -52,7 +54,12 @@ struct Program
     StartUpOutcome load()
     {
         QString error;
-        return main.MDIForm_Load(&error);
+        const StartUpOutcome outcome = main.MDIForm_Load(&error);
+        // The day's copy goes on meanwhile, on a thread of its own; one
+        // that never ends fails the caller's comparison.
+        if (!QTest::qWaitFor([this] { return !main.dailyCopyRunning(); }, 30000))
+            return StartUpOutcome::DatabaseUnusable;
+        return outcome;
     }
     AppContext context;
     Main main{context};
@@ -232,4 +239,104 @@ void ArchiveMaintenanceTest::changeSinceCleanExitIsChecked()
              qPrintable(last));
     QVERIFY(!program.context.DbArchivi.isOpen());
     QCOMPARE(pdftest::readFile(file), damaged);
+}
+
+void ArchiveMaintenanceTest::dailyCopyWhileTheUserWorks()
+{
+    QTemporaryDir dir;
+    const QString backup = dir.filePath("Backup");
+    {
+        Program first(dir.path());
+        QCOMPARE(first.load(), StartUpOutcome::Ready);
+        QVERIFY(addClients(first.context, 3000));
+        noteCleanExit(first.context);
+    }
+    const QStringList firstCopies{"falmide-2026-12-07.db"};
+    QCOMPARE(QDir(backup).entryList(QDir::Files | QDir::Hidden), firstCopies);
+
+    // The day's first start: the copy is made while the program's own
+    // connection saves, and the status bar says when it is done.
+    Clock::setToday(QDate(2026, 12, 8));
+    {
+        Program program(dir.path());
+        QString error;
+        QCOMPARE(program.main.MDIForm_Load(&error), StartUpOutcome::Ready);
+        auto* panel = program.main.findChild<QLabel*>("CopiaGiornaliera");
+        QVERIFY(panel);
+        QVERIFY2(program.context.DbArchivi.execute(
+                     "UPDATE datipers SET Denominazione = 'Studio Rossi'", {}, &error),
+                 qPrintable(error));
+        QTRY_VERIFY(!program.main.dailyCopyRunning());
+        QVERIFY2(panel->text().startsWith("Copia giornaliera dell'archivio salvata alle "),
+                 qPrintable(panel->text()));
+        QVERIFY(QFileInfo::exists(dir.filePath("Backup/falmide-2026-12-08.db")));
+        QTest::qWait(300); // a message would come once the main window is idle
+        QCOMPARE(MessageBox::shownCount(), 0);
+        noteCleanExit(program.context);
+    }
+
+    // A copy that cannot be written: said in the status bar, then in a
+    // message.
+    Clock::setToday(QDate(2026, 12, 9));
+    QVERIFY(QDir(dir.path()).rename("Backup", "Copie"));
+    QFile(backup).open(QIODevice::WriteOnly);
+    {
+        Program program(dir.path());
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        QCOMPARE(program.load(), StartUpOutcome::Ready);
+        QCOMPARE(program.main.findChild<QLabel*>("CopiaGiornaliera")->text(),
+                 QStringLiteral("Copia giornaliera dell'archivio non salvata"));
+        QTRY_COMPARE(MessageBox::shownCount(), 1);
+        QVERIFY2(MessageBox::lastText().startsWith("La copia giornaliera dell'archivio non è "
+                                                   "stata salvata:\nImpossibile creare la "
+                                                   "cartella"),
+                 qPrintable(MessageBox::lastText()));
+        noteCleanExit(program.context);
+    }
+    QVERIFY(QFile::remove(backup));
+    QVERIFY(QDir(dir.path()).rename("Copie", "Backup"));
+    const QStringList copies{"falmide-2026-12-07.db", "falmide-2026-12-08.db"};
+
+    // Closing the window while the copy works calls it off: no file is
+    // left under today's name unless it is the whole checked copy.
+    Clock::setToday(QDate(2026, 12, 10));
+    {
+        Program program(dir.path());
+        QString error;
+        QCOMPARE(program.main.MDIForm_Load(&error), StartUpOutcome::Ready);
+        program.main.close();
+        QVERIFY(!program.main.dailyCopyRunning());
+        const QString today = dir.filePath("Backup/falmide-2026-12-10.db");
+        const QString said = program.main.findChild<QLabel*>("CopiaGiornaliera")->text();
+        if (QFileInfo::exists(today)) {
+            QVERIFY2(said.startsWith("Copia giornaliera dell'archivio salvata"), qPrintable(said));
+            const MaintenanceResult check = checkDatabase(today);
+            QVERIFY(check.ok && !check.damaged);
+            QVERIFY(QFile::remove(today));
+        } else {
+            QCOMPARE(said, QStringLiteral("Copia giornaliera dell'archivio interrotta"));
+        }
+        QCOMPARE(QDir(backup).entryList(QDir::Files | QDir::Hidden), copies);
+    }
+
+    // Damage the record of the last exit cannot see: the day's copy finds
+    // it, the saves stop at once and the repair is offered; declined, no
+    // copy of the damaged file joins the others.
+    QVERIFY(damageTablePage(dir.filePath("falmide.db")));
+    recordCleanExit(dir.filePath("falmide.ini"), dir.filePath("falmide.db"));
+    Clock::setToday(QDate(2026, 12, 11));
+    {
+        Program program(dir.path());
+        const int shown = MessageBox::shownCount();
+        MessageBox::setNextAnswer(QMessageBox::Ok);
+        MessageBox::setNextAnswer(QMessageBox::No);
+        QCOMPARE(program.load(), StartUpOutcome::Ready);
+        QVERIFY(!program.context.DbArchivi.acceptsWrites());
+        QCOMPARE(program.main.findChild<QLabel*>("CopiaGiornaliera")->text(),
+                 QString::fromUtf8("Copia giornaliera non salvata: l'archivio è danneggiato"));
+        QTRY_COMPARE(MessageBox::shownCount(), shown + 2);
+        QVERIFY2(MessageBox::lastText().startsWith("Riparare ora l'archivio"),
+                 qPrintable(MessageBox::lastText()));
+        QCOMPARE(QDir(backup).entryList(QDir::Files | QDir::Hidden), copies);
+    }
 }

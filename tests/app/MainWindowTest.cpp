@@ -48,6 +48,7 @@
 #include <QPushButton>
 #include <QToolBar>
 #include <QtTest>
+#include <optional>
 
 namespace {
 
@@ -139,6 +140,85 @@ void MainWindowTest::captionsAndStartState()
              qRound(twipsFromPixels(frame.y() + frame.height(), dpi)));
     QVERIFY(m_data.context().SepDecimali == "," || m_data.context().SepDecimali == ".");
     QVERIFY(m_data.context().SepDecimali != m_data.context().SepMigliaia);
+}
+
+namespace {
+
+// What the window looks like as it is first painted.
+class FirstPaint : public QObject
+{
+public:
+    FirstPaint(Main& main, AppContext& context) : m_main(main), m_context(context) {}
+    bool painted = false;
+    bool archivesOpen = true;
+    QStringList enabled; // the menu entries and buttons enabled
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::Paint || painted)
+            return false;
+        painted = true;
+        archivesOpen = m_context.DbArchivi.isOpen();
+        for (const char* name : {"VoceClienti", "VoceFatture", "VoceFatturato", "VoceCompArc",
+                                 "VoceInviaPEC", "VoceStampante", "VoceAbout", "MenuUscita"})
+            if (m_main.voce(QString::fromLatin1(name))->isEnabled())
+                enabled << QString::fromLatin1(name);
+        for (int i = 0; i < 4; ++i)
+            if (m_main.opStaz(i)->isEnabled())
+                enabled << m_main.opStaz(i)->objectName();
+        if (m_main.findChild<QPushButton*>("Exit")->isEnabled())
+            enabled << QStringLiteral("Exit");
+        return false;
+    }
+
+private:
+    Main& m_main;
+    AppContext& m_context;
+};
+
+} // namespace
+
+void MainWindowTest::windowPaintedBeforeArchivesOpen()
+{
+    std::optional<StartUpOutcome> outcome;
+    connect(m_main.get(), &Main::loaded, this,
+            [&outcome](StartUpOutcome loaded, const QString&) { outcome = loaded; });
+    FirstPaint firstPaint(*m_main, m_data.context());
+    m_main->showAndLoad();
+    // Installed last, it sees the paint before the window's own watcher.
+    m_main->installEventFilter(&firstPaint);
+
+    // Keys typed before the archives are open act once they are: Alt+A C
+    // opens the clients' archive.
+    QObject scope;
+    QString opened;
+    whenModal<QDialog>(&scope, [&opened](QDialog* window) {
+        opened = window->objectName();
+        window->reject();
+    });
+    QTest::keyClick(m_main.get(), Qt::Key_A, Qt::AltModifier);
+    QTest::keyClick(m_main.get(), Qt::Key_C);
+    QVERIFY(!m_data.context().DbArchivi.isOpen());
+    QVERIFY(!m_main->archivesReady());
+
+    QTRY_VERIFY(outcome.has_value());
+    QCOMPARE(*outcome, StartUpOutcome::Ready);
+    QVERIFY(firstPaint.painted);
+    QVERIFY(!firstPaint.archivesOpen);
+    // Only what needs no archives could be used at the first paint.
+    QCOMPARE(firstPaint.enabled, (QStringList{"VoceStampante", "VoceAbout", "MenuUscita", "Exit"}));
+    QVERIFY(m_data.context().DbArchivi.isOpen());
+    QVERIFY(m_main->archivesReady());
+    for (const char* name : {"VoceClienti", "VoceFatture", "VoceFatturato", "VoceCompArc",
+                             "VoceInviaPEC", "VoceStampante", "VoceAbout", "MenuUscita"})
+        QVERIFY2(m_main->voce(QString::fromLatin1(name))->isEnabled(), name);
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(m_main->opStaz(i)->isEnabled());
+    QCOMPARE(m_main->findChild<QLabel*>("Giorno")->text(),
+             QStringLiteral("domenica 6 dicembre 2026"));
+    QTRY_COMPARE(opened, QStringLiteral("FArcCLI"));
+    QVERIFY(!m_main->findChild<QMenu*>("MenuArchivi")->isVisible());
 }
 
 void MainWindowTest::menusWorkFromTheKeyboard()

@@ -5,6 +5,7 @@
 #include "ArchiveMaintenance.h"
 #include "ArchiveTally.h"
 #include "Clock.h"
+#include "DailyCopyJob.h"
 #include "FileDialogAnswer.h"
 #include "HeadingData.h"
 #include "Main.h"
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <optional>
 
 class ServerCareWindowTest : public QObject
 {
@@ -59,8 +61,19 @@ void ServerCareWindowTest::menuOnServer()
     Main main(context);
     main.show();
 
-    // Start-up's day copy: a file of the embedded engine in Backup/.
-    QVERIFY(ArchiveMaintenance(context, &main).afterOpen());
+    // Start-up's day copy: a file of the embedded engine in Backup/, made
+    // on a thread of its own with a connection of its own once the
+    // database is open.
+    bool dailyCopyNext = false;
+    QVERIFY(ArchiveMaintenance(context, &main).afterOpen(&dailyCopyNext));
+    QVERIFY(dailyCopyNext);
+    ServerConnection server;
+    QVERIFY2(testServerDatabase(dir.filePath("studio"), &server, &error), qPrintable(error));
+    std::optional<DailyCopyOutcome> made;
+    DailyCopyJob job({QString(), server, context.programFolder, Clock::today()},
+                     [&made](const DailyCopyOutcome& outcome) { made = outcome; });
+    QTRY_VERIFY_WITH_TIMEOUT(made.has_value(), 30000);
+    QVERIFY2(made->kind == DailyCopyOutcome::Kind::Made, qPrintable(made->error.description));
     const QString daily = dir.filePath("Backup/falmide-2026-12-08.db");
     {
         Database copy;

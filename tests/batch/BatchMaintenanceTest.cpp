@@ -8,6 +8,7 @@
 #include "Database.h"
 #include "InstanceLock.h"
 #include "PdfTestSupport.h"
+#include "Schema.h"
 #include "SqliteFile.h"
 #include "TestDatabase.h"
 
@@ -73,8 +74,10 @@ void BatchTest::maintenanceRefusals_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("repair junk") << "ripara" << QByteArray("not a database").repeated(300)
                                  << "non è un archivio del programma (SQLite)";
-    QTest::newRow("check newer") << "verifica" << QByteArray("9")
-                                 << "versione più recente del programma (versione 9";
+    QTest::newRow("check newer") << "verifica" << QByteArray("NEWER")
+                                 << QStringLiteral(
+                                        "versione più recente del programma (versione %1")
+                                        .arg(kSchemaVersion + 1);
     QTest::newRow("check another database")
         << "verifica" << QByteArray("CREATE TABLE Clienti (Codice)")
         << "non è un archivio del programma";
@@ -99,7 +102,7 @@ void BatchTest::maintenanceRefusals()
     const QString file = m_dir.filePath(QStringLiteral("refused/falmide.db"));
     QVERIFY(QDir(m_dir.filePath("refused")).removeRecursively());
     QVERIFY(QDir().mkpath(m_dir.filePath("refused")));
-    if (content == "9" || content.startsWith("CREATE") || content.startsWith("SQL:")) {
+    if (content == "NEWER" || content.startsWith("CREATE") || content.startsWith("SQL:")) {
         // An SQLite file: one of a later version, or another program's.
         Database db;
         QString error;
@@ -107,9 +110,11 @@ void BatchTest::maintenanceRefusals()
         db.close();
         SqliteFile changed;
         QVERIFY(changed.open(file) &&
-                changed.exec(content == "9"               ? "UPDATE SchemaVersion SET Version = 9"
-                             : content.startsWith("SQL:") ? QString::fromUtf8(content.mid(4))
-                                                          : "DROP TABLE SchemaVersion"));
+                changed.exec(
+                    content == "NEWER" ? QStringLiteral("UPDATE SchemaVersion SET Version = %1")
+                                             .arg(kSchemaVersion + 1)
+                    : content.startsWith("SQL:") ? QString::fromUtf8(content.mid(4))
+                                                 : QStringLiteral("DROP TABLE SchemaVersion")));
     } else {
         QVERIFY(pdftest::writeFile(file, content));
     }

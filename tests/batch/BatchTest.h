@@ -18,6 +18,8 @@ private slots:
     void documentPdfs();
     void fatturaPA();
     void fatturaPAWrittenAgainAndWithdrawn();
+    void fatturaPAPeriodInBatches();
+    void fatturaPABatchRecordsOnlyFilesInPlace();
     void creditNoteCommands();
     void accountantExport();
     void stampDutyCommands();

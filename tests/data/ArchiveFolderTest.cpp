@@ -6,6 +6,7 @@
 #include "IniFile.h"
 #include "InvoiceArchive.h"
 #include "KeptFiles.h"
+#include "StagedFile.h"
 #include "TemporaryFiles.h"
 
 #include <QDir>
@@ -122,4 +123,34 @@ void ArchiveFolderTest::sharedLogoKeptAndTemporariesLeftToTheirDesk()
     const QString own = dataFolder() + "/Fatture/2026/.Fattura_2026_1.pdf.999999999.AbC123";
     QVERIFY(QFile::copy(fresh, own));
     QCOMPARE(removeStaleDataFolderTemporaries(dataFolder(), dataFolder()), QStringList{own});
+}
+
+void ArchiveFolderTest::stagedFilesWithTheFolderSyncedOnce()
+{
+    // Several files put in place, their folder left to the caller: each is
+    // whole under its name, no temporary is left, an earlier file replaced.
+    const QString folder = dataFolder() + "/Fatture/2026";
+    QVERIFY(QDir().mkpath(folder));
+    QFile earlier(folder + "/b.xml");
+    QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("prima") == 5);
+    earlier.close();
+    QString error;
+    for (const char* name : {"a.xml", "b.xml"}) {
+        StagedFile staged(folder + "/" + name);
+        QVERIFY2(staged.create(&error), qPrintable(error));
+        QFile file(staged.path());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(name) == 5);
+        file.close();
+        QVERIFY2(staged.commit(&error, StagedFile::FolderSync::ByCaller), qPrintable(error));
+    }
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), (QStringList{"a.xml", "b.xml"}));
+    QFile replaced(folder + "/b.xml");
+    QVERIFY(replaced.open(QIODevice::ReadOnly));
+    QCOMPARE(replaced.readAll(), QByteArray("b.xml"));
+    QVERIFY2(StagedFile::syncFolder(folder, &error), qPrintable(error));
+
+    // A folder that is not there cannot be synced, and says so.
+    QVERIFY(!StagedFile::syncFolder(folder + "/2027", &error));
+    QVERIFY2(error.startsWith("Impossibile salvare la cartella " + folder + "/2027: "),
+             qPrintable(error));
 }

@@ -14,6 +14,7 @@ private slots:
     void pathsFollowTheSetting();
     void archiveFolderNeverMade();
     void sharedLogoKeptAndTemporariesLeftToTheirDesk();
+    void stagedFilesWithTheFolderSyncedOnce();
 
 private:
     QString dataFolder() const { return m_dir.filePath(QStringLiteral("dati")); }

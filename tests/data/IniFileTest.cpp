@@ -221,3 +221,29 @@ void SettingsTest::unwritableFileIsReported()
     QVERIFY(!ScriviIni("A", "b", blocked, "c"));
     QVERIFY(!LeggiIni("A", "b", blocked));
 }
+
+void SettingsTest::readOnceWhileARunLasts()
+{
+    write("[FatturaPA]\nAllegaPDF=1\nBollo=2,00\n");
+    const std::optional<QString> one("1");
+    {
+        const IniReadOnce once;
+        QCOMPARE(LeggiIni("FatturaPA", "AllegaPDF", m_file), one);
+        // Changed behind the run's back: the run goes on with what it read,
+        // in a run within it too.
+        write("[FatturaPA]\nAllegaPDF=0\n");
+        {
+            const IniReadOnce inner;
+        }
+        QCOMPARE(LeggiIni("FatturaPA", "AllegaPDF", m_file), one);
+        QCOMPARE(LeggiIni("fatturapa", "Bollo", m_file), std::optional<QString>("2,00"));
+        // What the run writes itself it reads back.
+        QVERIFY(ScriviIni("FatturaPA", "Bollo", m_file, "4,00"));
+        QCOMPARE(LeggiIni("FatturaPA", "Bollo", m_file), std::optional<QString>("4,00"));
+        QCOMPARE(LeggiIni("FatturaPA", "AllegaPDF", m_file), std::optional<QString>("0"));
+    }
+    // After the run, the file as it is.
+    write("[FatturaPA]\nAllegaPDF=si\n");
+    QCOMPARE(LeggiIni("FatturaPA", "AllegaPDF", m_file), std::optional<QString>("si"));
+    QCOMPARE(LeggiIni("FatturaPA", "Bollo", m_file), std::nullopt);
+}

@@ -22,6 +22,7 @@
 #include <QtTest>
 #include <csignal>
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -413,6 +414,55 @@ void MaintenanceTest::dailyCopiesKeepSeven()
     QVERIFY(QFileInfo::exists(today.file));
     QCOMPARE(today.removed, QStringList{"falmide-2026-03-03.db"});
     QCOMPARE(QDir(dailyCopyFolder(dir.path())).entryList(QDir::Files).size(), 15);
+}
+
+void MaintenanceTest::pageCopyIsCheckedAndCalledOff()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("falmide.db");
+    QVERIFY(makeDatabase(path, 500));
+    const QString target = dir.filePath("copia.db");
+    MaintenanceResult copy = checkedPageCopy(path, target);
+    QVERIFY2(copy.ok && !copy.damaged, qPrintable(copy.error.description));
+    QCOMPARE(dump(target), dump(path));
+    // Nothing else is left in the folder: no journal, no temporary name.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"copia.db", "falmide.db"}));
+
+    // The copy's check is the file's own: a damaged file is found by it,
+    // with the problems a full check of the file reports, and no copy stays.
+    const QString other = dir.filePath("altro.db");
+    QVERIFY(makeDatabase(other, 2000));
+    QVERIFY(damageTablePage(other));
+    copy = checkedPageCopy(other, dir.filePath("rifiutata.db"));
+    QVERIFY2(copy.ok && copy.damaged, qPrintable(copy.error.description));
+    QVERIFY(!copy.problems.isEmpty());
+    QCOMPARE(copy.problems, checkDatabase(other).problems);
+    const DailyCopyOutcome daily = makeDailyCopy(other, dir.path(), QDate(2026, 3, 1));
+    QCOMPARE(daily.kind, DailyCopyOutcome::Kind::Damaged);
+    QCOMPARE(daily.problems, copy.problems);
+    QVERIFY(QDir(dailyCopyFolder(dir.path())).entryList(QDir::Files).isEmpty());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+             (QStringList{"altro.db", "copia.db", "falmide.db"}));
+
+    // Another program holds the file: the copy waits for it, and a cancel
+    // from another thread ends the wait with nothing left behind (without
+    // it the wait would end as busy).
+    SqliteFile holder;
+    QVERIFY(holder.open(path));
+    QVERIFY(holder.exec("BEGIN EXCLUSIVE"));
+    std::atomic<bool> cancel{false};
+    MaintenanceResult stopped;
+    std::thread worker(
+        [&] { stopped = checkedPageCopy(path, dir.filePath("interrotta.db"), &cancel); });
+    QTest::qWait(50);
+    cancel = true;
+    worker.join();
+    QVERIFY(!stopped.ok);
+    QVERIFY2(stopped.error.description.contains("interrotta"),
+             qPrintable(stopped.error.description));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+             (QStringList{"altro.db", "copia.db", "falmide.db"}));
+    QVERIFY(holder.exec("ROLLBACK"));
 }
 
 void MaintenanceTest::killedWhileSavingLosesNothing()

@@ -21,6 +21,7 @@ private slots:
     void failedStepLeavesOriginal_data();
     void failedStepLeavesOriginal();
     void dailyCopiesKeepSeven();
+    void pageCopyIsCheckedAndCalledOff();
     void killedWhileSavingLosesNothing();
     void repairRecoversWhatPagesHold_data();
     void repairRecoversWhatPagesHold();

@@ -10,6 +10,7 @@
 #include <QCryptographicHash>
 #include <QDate>
 #include <QFile>
+#include <QSqlQuery>
 
 #include <QtTest>
 
@@ -340,6 +341,14 @@ void RecordsetTest::olderFileMigratedInPlace()
     QVERIFY(m_db->execute("INSERT INTO Clienti (Chiave, CodCliente, Denominazione) VALUES "
                           "('AB1       ', 'AB1', 'Rossi Mario')",
                           {}, &error));
+    const QString indexes = QStringLiteral(
+        "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN "
+        "('Fatture_CodCli', 'Parcelle_CodCli', 'Fatture_Chiave_Onorario', 'Invii_Fattura')");
+    const auto indexCount = [&] {
+        QSqlQuery q(m_db->connection());
+        return q.exec(indexes) && q.next() ? q.value(0).toInt() : -1;
+    };
+    QCOMPARE(indexCount(), 0);
     const QString older = m_dir->filePath("older.db");
     QVERIFY(m_db->execute("VACUUM INTO ?", {older}, &error));
 
@@ -355,6 +364,7 @@ void RecordsetTest::olderFileMigratedInPlace()
 
     QVERIFY2(m_db->open(older, &error), qPrintable(error));
     QCOMPARE(m_db->schemaVersion(), kSchemaVersion);
+    QCOMPARE(indexCount(), 4); // made at the update
     auto clienti = Recordset::OpenTable(*m_db, "Clienti", &error);
     QCOMPARE(clienti->fieldCount(), 15);
     QVERIFY(clienti->Seek("=", "ab1") && !clienti->NoMatch());

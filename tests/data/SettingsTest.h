@@ -21,6 +21,7 @@ private slots:
     void undecodableFileIsNotRewritten();
     void newFileIsPrivate();
     void unwritableFileIsReported();
+    void readOnceWhileARunLasts();
     void defaultsWhenAbsent();
     void valuesAsTheirReadersTakeThem();
     void privacyNotice();

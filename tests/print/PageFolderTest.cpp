@@ -104,3 +104,75 @@ void PageFolderTest::storeFolderIsLockedWhileItLives()
     QVERIFY(!QFileInfo::exists(folder));
     qputenv("TEMP", oldTemp);
 }
+
+namespace {
+
+// Sets an environment variable for as long as it lives.
+class ScopedVariable
+{
+public:
+    ScopedVariable(const char* name, const QByteArray& value)
+        : m_name(name), m_old(qgetenv(name)), m_wasSet(qEnvironmentVariableIsSet(name))
+    {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    ~ScopedVariable()
+    {
+        if (m_wasSet)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* m_name;
+    QByteArray m_old;
+    bool m_wasSet;
+};
+
+} // namespace
+
+void PageFolderTest::runtimeFolderWhenPrivate()
+{
+    QTemporaryDir runtime, tmpdir;
+    const ScopedVariable temp("TEMP", QByteArray());
+    const ScopedVariable xdg("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    const ScopedVariable tmp("TMPDIR", QFile::encodeName(tmpdir.path()));
+
+    // A session's own folder comes before the shared ones.
+    QCOMPARE(pageFolderBases(), (QStringList{runtime.path(), tmpdir.path(), "/tmp"}));
+    {
+        PageStore store;
+        QVERIFY(store.TempFolder().startsWith(runtime.path() + "/falmide-"));
+    }
+    // An explicit TEMP still wins.
+    {
+        const ScopedVariable explicitTemp("TEMP", QFile::encodeName(tmpdir.path()));
+        QCOMPARE(pageFolderBases(), (QStringList{tmpdir.path(), runtime.path(), "/tmp"}));
+    }
+
+    // A runtime folder others may enter, one that is a file, or one that is
+    // not there, is passed over.
+    QVERIFY(QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                      QFile::ExeOwner | QFile::ReadGroup |
+                                                      QFile::ExeGroup));
+    QVERIFY(!isPrivateRuntimeFolder(runtime.path()));
+    QCOMPARE(pageFolderBases(), (QStringList{tmpdir.path(), "/tmp"}));
+    {
+        PageStore store;
+        QVERIFY(store.TempFolder().startsWith(tmpdir.path() + "/falmide-"));
+    }
+    const QString file = tmpdir.filePath("not-a-folder");
+    touch(file);
+    QVERIFY(!isPrivateRuntimeFolder(file));
+    QVERIFY(!isPrivateRuntimeFolder(tmpdir.filePath("missing")));
+    QVERIFY(!isPrivateRuntimeFolder(QString()));
+    QVERIFY(QFile::setPermissions(runtime.path(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(isPrivateRuntimeFolder(runtime.path()));
+}

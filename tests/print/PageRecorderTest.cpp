@@ -1,6 +1,8 @@
 #include "PrintTests.h"
 
 #include "LogTarget.h"
+#include "PageFolder.h"
+#include "PageRange.h"
 #include "PageRecord.h"
 #include "PageRecorder.h"
 #include "PdfTestSupport.h"
@@ -10,10 +12,20 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSet>
 #include <QtTest>
 #include <cmath>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
 
 namespace {
+
+ino_t inodeOf(const QString& path)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
 
 QString joinedTexts(const LogTarget& target)
 {
@@ -113,6 +125,63 @@ void PageRecorderTest::numbersReadBackExactly()
             QVERIFY2(read && *read == value, qPrintable(field));
         }
     }
+}
+
+void PageRecorderTest::bufferedLinesAsFieldByField()
+{
+    // Numbers of every kind a layout or damage can give: whole, of a few
+    // decimals, of full precision, huge, tiny, not finite.
+    QRandomGenerator random(20261208);
+    QList<double> values;
+    values << 0 << -0.0 << 0.001 << -0.0005 << 0.1 << 0.2 + 0.1 << 1.0 / 3 << -2.675 << 6.15
+           << 37.25 << 999999999999.999 << 1e12 << 1e12 + 0.5 << 1e15 << 1e16 << 123456.75 << 1e-7
+           << 9007199254740993.0 << 1e22 << 5e-324 << 1e300 << -1e300 << -1e-300 << 1e63 << 1e64
+           << 1e65 << 1e-60 << 1e-63 << 1e-64 << qInf() << -qInf() << qQNaN() << 16777215.0
+           << -32768.0;
+    for (int i = 0; i < 20000; ++i) {
+        const double magnitude = std::pow(10.0, random.bounded(-8, 18));
+        values << (random.generateDouble() - 0.5) * magnitude;
+        values << std::round((random.generateDouble() - 0.3) * magnitude * 1000) / 1000;
+        values << double(random.bounded(-100000, 100000)) / (1 << random.bounded(0, 12));
+        values << double(random.bounded(0, 1000000)) / 100;
+    }
+    const QString texts[] = {"",
+                             "Fattura 12/2026 Rossi",
+                             "con\tTAB\tdentro",
+                             QString::fromUtf8("Società à € – “virgolette”\tfine"),
+                             QString::fromUtf8("😀 ok\t"),
+                             QString(QChar(0xD800)) + "a", // a lone surrogate
+                             QString(300, QLatin1Char('x')) + QString::fromUtf8("è")};
+    for (const char separator : {'.', ','}) {
+        QByteArray buffered;
+        QByteArray joined;
+        for (qsizetype i = 0; i + 3 < values.size(); i += 4) {
+            const QString& text = texts[i / 4 % std::size(texts)];
+            const bool on = (i / 4) % 2 == 0;
+            const int code = (i / 4) % 2 ? PageRecord::Text : PageRecord::State;
+            const PageRecord::Field fields[] = {
+                PageRecord::asNumber(values[i]), PageRecord::asNumber(values[i + 1]),
+                PageRecord::asText(text),        PageRecord::asNumber(values[i + 2]),
+                PageRecord::asBoolean(on),       PageRecord::asNumber(values[i + 3])};
+            PageRecord::appendLine(buffered, code, fields, separator);
+            const QChar s = QLatin1Char(separator);
+            joined += PageRecord::line(
+                code, {PageRecord::number(values[i], s), PageRecord::number(values[i + 1], s),
+                       PageRecord::escapeText(text), PageRecord::number(values[i + 2], s),
+                       PageRecord::boolean(on), PageRecord::number(values[i + 3], s)});
+            if (buffered != joined) {
+                const QByteArray got =
+                    buffered.mid(buffered.lastIndexOf("\r\n", buffered.size() - 3));
+                const QByteArray want = joined.mid(joined.lastIndexOf("\r\n", joined.size() - 3));
+                QCOMPARE(got, want);
+            }
+        }
+        QCOMPARE(buffered, joined);
+    }
+    // A line with no fields.
+    QByteArray bare;
+    PageRecord::appendLine(bare, PageRecord::FontBold, {}, '.');
+    QCOMPARE(bare, PageRecord::line(PageRecord::FontBold, {}));
 }
 
 void PageRecorderTest::recordsLayoutAsGoldenDump()
@@ -424,4 +493,107 @@ void PageRecorderTest::paragraphAlignments()
     QCOMPARE(replayed(run).log,
              (QStringList{"text 8100 2000 1 [ Minimi uno]", "text 8100 2400 1 [ Minimi due]",
                           "text 4500 4000 2 [ Minimi uno]", "text 4500 4400 2 [ Minimi due]"}));
+}
+
+void PageRecorderTest::pageFilesServeTheNextRun()
+{
+    QString folder;
+    QSet<ino_t> inodes;
+    QList<QByteArray> written;
+    {
+        PrintRun first(*m_fixture.printer);
+        recordReport(first.recorder(), 5, 3);
+        QCOMPARE(first.pageCount(), 5);
+        folder = first.pages().TempFolder();
+        for (int page = 0; page < 5; ++page)
+            inodes << inodeOf(first.pageFilePath(page));
+        // The preview closes: no page is left to read. In memory the files
+        // are emptied; on a disk they keep their bytes until written over.
+        first.pages().DeletePageFiles();
+        QCOMPARE(QDir(folder).entryList({"~WRK*.Tmp"}, QDir::Files), QStringList());
+        // The five pages and the blank one the layout's last NewPage began.
+        const QStringList spares = QDir(folder).entryList({"spare-*"}, QDir::Files);
+        QCOMPARE(spares.size(), 6);
+        struct statfs fs;
+        QCOMPARE(::statfs(QFile::encodeName(folder).constData(), &fs), 0);
+        const bool inMemory = fs.f_type == TMPFS_MAGIC;
+        for (const QString& spare : spares)
+            if (inMemory)
+                QCOMPARE(QFileInfo(QDir(folder).filePath(spare)).size(), 0);
+        LogTarget nothing;
+        QVERIFY(!first.ReplayPage(0, nothing));
+    }
+    QVERIFY(QFileInfo(folder).isDir());
+    QVERIFY(PageFolderPool::idleCount() >= 1);
+
+    // The next run writes into the same files, and reads only its own pages;
+    // its pages are shorter and nothing of the longer ones is left after them.
+    {
+        PrintRun second(*m_fixture.printer);
+        recordReport(second.recorder(), 2, 1);
+        QCOMPARE(second.pages().TempFolder(), folder);
+        QCOMPARE(second.pageCount(), 2);
+        for (int page = 0; page < 2; ++page)
+            QVERIFY(inodes.contains(inodeOf(second.pageFilePath(page))));
+        QCOMPARE(QDir(folder).entryList({"~WRK*.Tmp"}, QDir::Files),
+                 (QStringList{"~WRK0000.Tmp", "~WRK0001.Tmp"}));
+        QVERIFY(joinedTexts(replayed(second, 1)).contains("Fattura 2/1 "));
+        for (int page = 0; page < 2; ++page) {
+            written << pdftest::readFile(second.pageFilePath(page));
+            QVERIFY(written.last().endsWith("\r\n"));
+            QVERIFY(!written.last().contains("Fattura " + QByteArray::number(page + 1) + "/2 "));
+        }
+        LogTarget target;
+        QString error;
+        QVERIFY(!second.ReplayPage(2, target, &error));
+        QVERIFY2(error.contains("pagina 3"), qPrintable(error));
+        QCOMPARE(target.log, QStringList());
+        // The same document recorded again, shorter: the page it leaves
+        // out is not there to be read.
+        recordReport(second.recorder(), 1, 3);
+        QVERIFY(!QFile::exists(second.pageFilePath(1)));
+        QVERIFY(!second.ReplayPage(1, target));
+    }
+    // Without a folder to come back to (a cleaner removed it), a new one is made.
+    QVERIFY(QDir(folder).removeRecursively());
+    PrintRun third(*m_fixture.printer);
+    recordReport(third.recorder(), 2, 1);
+    QVERIFY(third.pages().TempFolder() != folder);
+    // New files hold what the ones written over did.
+    QCOMPARE(pdftest::readFile(third.pageFilePath(0)), written.value(0));
+    QCOMPARE(pdftest::readFile(third.pageFilePath(1)), written.value(1));
+}
+
+void PageRecorderTest::pageLimitStopsTheDocument()
+{
+    PageRecorder& e = m_fixture.recorder();
+    PrintRun& run = *m_fixture.run;
+    // Page numbers past 16 bits name files of their own.
+    QCOMPARE(PageRecord::pageFileName(32767), "~WRK32767.Tmp");
+    QCOMPARE(PageRecord::pageFileName(1234567), "~WRK1234567.Tmp");
+
+    e.setPageLimit(3);
+    beginInUnits(e, 184, 140);
+    QString error;
+    bool added = true;
+    int pages = 1;
+    for (; added && pages < 10; ++pages) {
+        e.PrintText(1, 1, 0, QString("pagina %1").arg(pages));
+        added = e.NewPage(&error);
+    }
+    QCOMPARE(pages, 4); // the fourth page was refused
+    QCOMPARE(error, "Il documento supera le 3 pagine.");
+    QString endError;
+    QVERIFY(!e.EndDocument(&endError));
+    QCOMPARE(endError, error);
+    QCOMPARE(e.pageCount(), 0);
+    QCOMPARE(QDir(run.pages().TempFolder()).entryList({"~WRK*.Tmp"}, QDir::Files), QStringList());
+
+    // Below the limit a document is whole (the layout's NewPage after its
+    // last line opens the third page, which is dropped).
+    recordReport(e, 2, 2);
+    QCOMPARE(e.pageCount(), 2);
+    e.setPageLimit(kMostPages);
+    recordReport(e, 4, 2);
+    QCOMPARE(e.pageCount(), 4);
 }

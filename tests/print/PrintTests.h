@@ -28,9 +28,12 @@ private slots:
     void numbers();
     void recordLinesSplitIntoElevenFieldsAtMost();
     void numbersReadBackExactly();
+    void bufferedLinesAsFieldByField();
     void recordsLayoutAsGoldenDump();
     void pageStateOnEveryPageButTheFirst();
     void privateFolderAndFailedPageFile();
+    void pageFilesServeTheNextRun();
+    void pageLimitStopsTheDocument();
     void truncationKeepsLongestFittingPrefix_data();
     void truncationKeepsLongestFittingPrefix();
     void paragraphPastRowLimitReturnsRest();
@@ -119,4 +122,5 @@ class PageFolderTest : public QObject
 private slots:
     void onlyFoldersOfEndedRunsAreSwept();
     void storeFolderIsLockedWhileItLives();
+    void runtimeFolderWhenPrivate();
 };

@@ -85,8 +85,9 @@ void PrintWindowsTest::pageNumbers_data()
     QTest::newRow("empty") << "" << 0;
     QTest::newRow("leading zeros") << "007" << 7;
     QTest::newRow("blanks") << " 3 " << 3;
-    QTest::newRow("too large") << "99999" << 32767;
-    QTest::newRow("far too large") << "123456789012345678971234" << 32767;
+    QTest::newRow("beyond 16 bits") << "99999" << 99999;
+    QTest::newRow("too large") << "123456789" << kMostPages;
+    QTest::newRow("far too large") << "123456789012345678971234" << kMostPages;
     QTest::newRow("sign") << "-2" << 0;
     QTest::newRow("arabic digit") << QString::fromUtf8("٣") << 0;
 }
@@ -125,6 +126,19 @@ void PrintWindowsTest::selectionLoadsRangeAndTakesDigitsOnly()
     QTest::mouseClick(button(&window, "Command1"), Qt::LeftButton);
     QCOMPARE(window.chosenRange().value_or(PageRange{}).first, 12);
     QCOMPARE(window.chosenRange().value_or(PageRange{}).last, 3);
+
+    // A document of more pages than five digits count: its last page is
+    // offered whole, and the range can reach it.
+    FrmStampa longer(PageRange{1, 1234567}, nullptr, m_printers);
+    longer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&longer));
+    QLineEdit* last = field(&longer, "Dati1");
+    QCOMPARE(last->text(), "1234567");
+    last->setFocus();
+    last->selectAll();
+    QTest::keyClicks(last, "40001");
+    QTest::mouseClick(button(&longer, "Command1"), Qt::LeftButton);
+    QCOMPARE(longer.chosenRange().value_or(PageRange{}).last, 40001);
 }
 
 void PrintWindowsTest::choosingPrinters_data()

@@ -4,6 +4,11 @@
 #include "IniFile.h"
 #include "InvoiceFixture.h"
 
+#include "Database.h"
+#include "SqlDialect.h"
+#include "TestDatabase.h"
+
+#include <QSqlQuery>
 #include <QtTest>
 
 using namespace consulta;
@@ -78,6 +83,33 @@ void ConsultaRulesTest::filtersOnTheDatabase()
     QCOMPARE(again->at(0).date, QDate(2023, 5, 3));
     QVERIFY(again->at(0).fee == Money::fromCents(10500));
     QVERIFY(all->keys.mid(5, 1).isEmpty() && all->keys.at(5).isEmpty());
+
+    // On a million invoices the lists must not read every row: the clients
+    // go from code to code through their index, the invoices come from the
+    // covering one.
+    if (!testsOnServer()) {
+        const auto plan = [&](const SqlStatement& s) {
+            QSqlQuery q(db.connection());
+            QStringList steps;
+            q.prepare("EXPLAIN QUERY PLAN " + s.sql);
+            for (const QVariant& v : s.values)
+                q.addBindValue(v);
+            if (q.exec())
+                while (q.next())
+                    steps << q.value(3).toString();
+            return steps.join('|');
+        };
+        const QString clientsPlan =
+            plan(consulta::clientsStatement(db.dialect(), "Fatture", "2024"));
+        QVERIFY2(clientsPlan.contains("INDEX Fatture_CodCli") &&
+                     !clientsPlan.contains("SCAN Fatture") &&
+                     !clientsPlan.contains("SCAN TABLE Fatture"),
+                 qPrintable(clientsPlan));
+        const QString invoicesPlan =
+            plan(consulta::invoicesStatement(db.dialect(), "Fatture", "2024", ""));
+        QVERIFY2(invoicesPlan.contains("COVERING INDEX Fatture_Chiave_Onorario"),
+                 qPrintable(invoicesPlan));
+    }
 }
 
 void ConsultaRulesTest::yearSteps_data()

@@ -9,6 +9,7 @@
 #include "PrintRun.h"
 #include "Purchase.h"
 #include "ReportExport.h"
+#include "TableWalk.h"
 #include "TextBoxes.h"
 
 #include <QDir>
@@ -157,6 +158,49 @@ void ReportGoldenTest::cases()
     if (!message.isEmpty())
         dump.prepend("messaggio: " + message);
     compareWithGolden(dump, folder + "/expected.txt");
+}
+
+void ReportGoldenTest::selectedColumnsReadAsWholeRows_data()
+{
+    cases_data();
+}
+
+// A report reads only the columns its documents are made from: every case's
+// documents come out of those as they do out of whole rows.
+void ReportGoldenTest::selectedColumnsReadAsWholeRows()
+{
+    QFETCH(QString, folder);
+    QString error;
+    QVERIFY2(loadRows(m_data.context().DbArchivi, folder + "/rows.txt", &error), qPrintable(error));
+    for (const PeriodReportKind* kind : periodReportKinds()) {
+        const ReportSource& source = *kind->source;
+        QList<ReportDocument> whole, selected;
+        QVERIFY(walkTable(
+            m_data.context().DbArchivi, source.documents, {},
+            [&](const QVariantList& row) { return whole << source.read(row), true; }, &error));
+        QVERIFY(walkTable(
+            m_data.context().DbArchivi, source.documents, {}, source.columns,
+            [&](const QVariantList& row) { return selected << source.read(row), true; }, &error));
+        QCOMPARE(selected.size(), whole.size());
+        for (qsizetype i = 0; i < whole.size(); ++i) {
+            const ReportDocument& w = whole[i];
+            const ReportDocument& s = selected[i];
+            QCOMPARE(s.date, w.date);
+            QCOMPARE(s.number, w.number);
+            QCOMPARE(s.code, w.code);
+            QCOMPARE(s.paymentDate, w.paymentDate);
+            QCOMPARE(s.paid, w.paid);
+            for (int a = 0; a <= int(ReportAmount::Exempt); ++a)
+                QVERIFY2(s.amount(ReportAmount(a)) == w.amount(ReportAmount(a)),
+                         qPrintable(QString("%1 amount %2").arg(i).arg(a)));
+        }
+    }
+    // A position the table does not have is refused, not read.
+    const int outside[] = {0, 99};
+    QVERIFY(!walkTable(
+        m_data.context().DbArchivi, Table::Fatture, {}, outside,
+        [](const QVariantList&) { return true; }, &error));
+    QVERIFY(error.contains("99"));
 }
 
 void ReportGoldenTest::exportNames()

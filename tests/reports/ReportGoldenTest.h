@@ -17,6 +17,8 @@ private slots:
     void cleanup();
     void cases_data();
     void cases();
+    void selectedColumnsReadAsWholeRows_data();
+    void selectedColumnsReadAsWholeRows();
     void exportNames();
     void storedRates_data();
     void storedRates();

@@ -134,6 +134,17 @@ void YearGlanceTest::monthsClientsAndWithholding()
     QCOMPARE(none.documents, 0);
     QCOMPARE(none.cumulated(12), Money());
     QVERIFY(none.topClients.isEmpty());
+
+    // The window and the page show the same withholding years: from the
+    // first with documents, the years between too, at most eight.
+    QCOMPARE(withholdingYears(g), (QVector<int>{2024, 2025}));
+    QCOMPARE(withholdingYears(none), (QVector<int>{2024, 2025, 2026, 2027, 2028, 2029, 2030}));
+    YearGlance far = none;
+    far.year = 2031;
+    QCOMPARE(withholdingYears(far).size(), 8);
+    QCOMPARE(withholdingYears(far).constFirst(), 2024);
+    far.year = 2040;
+    QCOMPARE(withholdingYears(far), (QVector<int>{2040}));
 }
 
 void YearGlanceTest::unpaidByAge()
@@ -246,6 +257,11 @@ void YearGlanceTest::accountantSheetsOfAPeriod()
     QVERIFY2(glance, qPrintable(why));
     QCOMPARE(glance->topClients.value(0).name, QStringLiteral("Rossi Mario"));
     QCOMPARE(glance->topClients.value(0).fee, euro(100000 + 7000 - 50000));
+    // So do its unpaid invoices, as the window lists them.
+    const UnpaidInvoice march = glance->unpaid[0].invoices.value(0);
+    QCOMPARE(march.clientName, QStringLiteral("Rossi Mario"));
+    QCOMPARE(unpaidLine(march, ".", ","), QStringLiteral("3/2026 del 01/03/2026   Rossi Mario   "
+                                                         "71,40"));
 
     // Written out, the amounts are numbers and the dates dates.
     QTemporaryDir dir;

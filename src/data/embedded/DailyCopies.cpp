@@ -90,31 +90,23 @@ bool isDailyCopyName(const QString& name)
 }
 
 DailyCopyOutcome makeDailyCopy(const QString& database, const QString& dataFolder,
-                               const QDate& today, int keep)
+                               const QDate& today, int keep, const std::atomic<bool>* cancel)
 {
     DailyCopyOutcome outcome;
     if (!dailyCopyDue(dataFolder, today))
         return outcome;
     outcome.file = dailyCopyPath(dataFolder, today);
-
-    const MaintenanceResult check = checkDatabase(database, true);
-    if (!check.ok) {
-        outcome.kind = DailyCopyOutcome::Kind::Failed;
-        outcome.error = check.error;
-        return outcome;
-    }
-    if (check.damaged) {
-        outcome.kind = DailyCopyOutcome::Kind::Damaged;
-        outcome.problems = check.problems;
-        return outcome;
-    }
-
     if (!makeCopyFolder(dataFolder, &outcome))
         return outcome;
-    const MaintenanceResult copy = backupDatabase(database, outcome.file);
+    const MaintenanceResult copy = checkedPageCopy(database, outcome.file, cancel);
     if (!copy.ok) {
         outcome.kind = DailyCopyOutcome::Kind::Failed;
         outcome.error = copy.error;
+        return outcome;
+    }
+    if (copy.damaged) {
+        outcome.kind = DailyCopyOutcome::Kind::Damaged;
+        outcome.problems = copy.problems;
         return outcome;
     }
     outcome.kind = DailyCopyOutcome::Kind::Made;

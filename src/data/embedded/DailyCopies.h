@@ -37,12 +37,14 @@ bool isDailyCopyName(const QString& name);
 // The copies in Backup/ with their dates, newest first.
 QList<QPair<QDate, QString>> dailyCopies(const QString& dataFolder);
 
-// Checks the database (SQLite's quick check) and, when it is sound and
-// today's copy is missing, writes the copy and removes all but the newest
-// `keep` copies not after today. A damaged database is never copied over
-// good copies.
+// When today's copy is missing: copies the database and checks the copy in
+// full (which checks the database: checkedPageCopy), and when it is sound
+// removes all but the newest `keep` copies not after today. A damaged
+// database is never copied over good copies. Setting *cancel, from any
+// thread, stops the copy: Failed, and no file of today's name.
 DailyCopyOutcome makeDailyCopy(const QString& database, const QString& dataFolder,
-                               const QDate& today, int keep = 7);
+                               const QDate& today, int keep = 7,
+                               const std::atomic<bool>* cancel = nullptr);
 // The same for a database on a server, through its open connection: today's
 // copy is a file of the embedded engine, under the same name, written from
 // one consistent state of the server (ArchiveTransfer.h's snapshot file),

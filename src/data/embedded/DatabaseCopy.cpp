@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,6 +31,21 @@ MaintenanceResult failed(MaintenanceResult result, const MaintenanceError& error
     result.ok = false;
     result.error = error;
     return result;
+}
+
+// Whether a copy of `source` may be made as `target`: the source is a
+// database and the target is not the source itself.
+bool mayCopy(const QString& source, const QString& target, MaintenanceError* error)
+{
+    if (!isDatabaseFile(source, error))
+        return false;
+    if (isSameFile(source, target)) {
+        *error = failure(QStringLiteral("La copia non può sostituire l'archivio stesso: scegliere "
+                                        "un altro file."),
+                         EINVAL);
+        return false;
+    }
+    return true;
 }
 
 // Writes a copy of source into target (an empty file) and checks it against the
@@ -264,12 +280,8 @@ MaintenanceResult backupDatabase(const QString& source, const QString& target)
     MaintenanceResult result;
     result.file = target;
     MaintenanceError error;
-    if (!isDatabaseFile(source, &error))
+    if (!mayCopy(source, target, &error))
         return failed(result, error);
-    if (isSameFile(source, target))
-        return failed(result, failure(QStringLiteral("La copia non può sostituire l'archivio "
-                                                     "stesso: scegliere un altro file."),
-                                      EINVAL));
     const QString folder = QFileInfo(target).absolutePath();
     if (!QFileInfo(folder).isDir())
         return failed(result,
@@ -281,6 +293,113 @@ MaintenanceResult backupDatabase(const QString& source, const QString& target)
         return failed(result, failure(stagedError, EIO));
     if (!writeCheckedCopy(source, staged.path(), &result.tables, &error))
         return failed(result, error);
+    if (!staged.commit(&stagedError))
+        return failed(result, failure(stagedError, EIO));
+    result.ok = true;
+    return result;
+}
+
+namespace {
+
+// Lets SQLite stop a statement under way when the copy is called off.
+int stopWhenCancelled(void* cancel)
+{
+    return static_cast<const std::atomic<bool>*>(cancel)->load() ? 1 : 0;
+}
+
+bool cancelled(const std::atomic<bool>* cancel)
+{
+    return cancel && cancel->load();
+}
+
+// While another program holds the file: waits as the connection's busy
+// timeout would, but gives up at once when the copy is called off.
+int waitUnlessCancelled(void* cancel, int tries)
+{
+    if (cancelled(static_cast<const std::atomic<bool>*>(cancel)) || tries >= 500)
+        return 0;
+    sqlite3_sleep(10);
+    return 1;
+}
+
+MaintenanceError cancelledCopy(const QString& target)
+{
+    return failure(QStringLiteral("Copia %1 interrotta.").arg(target), SQLITE_INTERRUPT);
+}
+
+// The last failure of a connection SqliteFile did not run a statement on.
+MaintenanceError handleFailure(const QString& what, SqliteFile& file)
+{
+    file.setError(sqlite3_extended_errcode(file.handle()),
+                  QString::fromUtf8(sqlite3_errmsg(file.handle())));
+    return sqliteFailure(what, file);
+}
+
+} // namespace
+
+MaintenanceResult checkedPageCopy(const QString& source, const QString& target,
+                                  const std::atomic<bool>* cancel)
+{
+    MaintenanceResult result;
+    result.file = target;
+    MaintenanceError error;
+    if (!mayCopy(source, target, &error))
+        return failed(result, error);
+    StagedFile staged(target);
+    QString stagedError;
+    if (!staged.create(&stagedError))
+        return failed(result, failure(stagedError, EIO));
+    {
+        SqliteFile from;
+        SqliteFile to;
+        if (!from.open(source))
+            return failed(
+                result, sqliteFailure(
+                            QStringLiteral("Impossibile aprire l'archivio %1").arg(source), from));
+        if (!to.open(staged.path()))
+            return failed(
+                result,
+                sqliteFailure(QStringLiteral("Impossibile scrivere la copia %1").arg(target), to));
+        const QString writing =
+            QStringLiteral("Impossibile scrivere la copia dell'archivio %1").arg(source);
+        if (cancel)
+            sqlite3_busy_handler(from.handle(), waitUnlessCancelled,
+                                 const_cast<std::atomic<bool>*>(cancel));
+        sqlite3_backup* backup = sqlite3_backup_init(to.handle(), "main", from.handle(), "main");
+        if (!backup)
+            return failed(result, handleFailure(writing, to));
+        // A few megabytes at a time, so that a cancel is heard soon. A save
+        // made meanwhile by another connection starts the copy over, so the
+        // copy is always of one state of the file.
+        int rc = SQLITE_OK;
+        while (rc == SQLITE_OK && !cancelled(cancel))
+            rc = sqlite3_backup_step(backup, 1024);
+        sqlite3_backup_finish(backup);
+        if (cancelled(cancel))
+            return failed(result, cancelledCopy(target));
+        if (rc != SQLITE_DONE) {
+            to.setError(rc, QString::fromUtf8(sqlite3_errstr(rc)));
+            return failed(result, sqliteFailure(writing, to));
+        }
+
+        // The one full reading of the pages: every table and index, and
+        // each index against its table.
+        if (cancel)
+            sqlite3_progress_handler(to.handle(), 1000, stopWhenCancelled,
+                                     const_cast<std::atomic<bool>*>(cancel));
+        result.problems = integrityProblems(to, false, &error);
+        if (cancelled(cancel))
+            return failed(result, cancelledCopy(target));
+        if (error.number != 0)
+            return failed(result, error);
+        if (!result.problems.isEmpty()) {
+            // The copy is removed with the staged file: a damaged file never
+            // joins the copies.
+            result.damaged = true;
+            result.ok = true;
+            return result;
+        }
+    }
     if (!staged.commit(&stagedError))
         return failed(result, failure(stagedError, EIO));
     result.ok = true;

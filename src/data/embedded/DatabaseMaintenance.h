@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <vector>
 
 // The care of the embedded engine's file: copies, compaction, checks and
@@ -72,6 +73,15 @@ void finishInterruptedCompaction(const QString& path);
 // A consistent copy of a database (which may be open elsewhere in the
 // program) written to target, checked before it takes the target's name.
 MaintenanceResult backupDatabase(const QString& source, const QString& target);
+
+// A copy of the database page for page, taken from one consistent state of
+// it while the program may be working on it, then fully checked before it
+// takes the target's name. Its pages being the source's own, the copy's
+// check is the source's: a damaged source gives a result with damaged set
+// and the problems found, and no copy. Setting *cancel, from any thread,
+// stops the work soon after: a failure, with nothing left behind.
+MaintenanceResult checkedPageCopy(const QString& source, const QString& target,
+                                  const std::atomic<bool>* cancel = nullptr);
 
 // SQLite's integrity check (or its quicker form, which skips the indexes'
 // contents) and the rows of every table. A damaged file is a result with
