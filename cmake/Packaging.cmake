@@ -26,8 +26,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION office)
-# The libraries the program links (objdump -p: NEEDED: libcurl, GMime and
-# QtKeychain for the PEC among them, and libpq), the SQLite and PostgreSQL
+# The libraries the program links (objdump -p: NEEDED) and those it loads
+# on first use (cmake/LazyLibrary.cmake: libcurl and GMime for the PEC,
+# OpenSSL, libzip, libxlsxwriter, libpq), the SQLite and PostgreSQL
 # drivers Qt loads as plug-ins (the second for archives on a database
 # server), and the fonts the page layouts are measured with.
 # Opening a PDF and choosing the default printer use xdg-open and lpoptions
