@@ -6,8 +6,9 @@
 #   (data/icons/<size>/falmide.png). Needs ImageMagick's convert.
 # - The main window's button pictures (src/app/icons/), taken from Qt's
 #   Fusion style at the size the buttons draw them, and at twice that for
-#   screens that double the pixels: the window decodes one small PNG for
-#   each and scales nothing as it first paints. Needs qt6-base-dev and a
+#   screens that double the pixels. The build compiles them into the
+#   program as pixels (src/app/icons/IconPixels.cpp): the window decodes
+#   nothing and scales nothing as it first paints. Needs qt6-base-dev and a
 #   C++ compiler.
 #
 #   tools/render-icons.sh            both

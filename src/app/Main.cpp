@@ -1,4 +1,5 @@
 #include "Main.h"
+#include "ButtonIcons.h"
 
 #include "AccountantExportWindow.h"
 #include "AppContext.h"
@@ -242,8 +243,7 @@ QWidget* Main::buildBarra()
 
     // Pictures made at the size drawn (tools/render-icons.sh): the first
     // paint neither decodes large ones nor scales them.
-    m_exit = new QPushButton(QIcon(QStringLiteral(":/icons/uscita.png")), QStringLiteral("Uscita"),
-                             m_barra);
+    m_exit = new QPushButton(buttonIcon("uscita"), QStringLiteral("Uscita"), m_barra);
     m_exit->setObjectName(QStringLiteral("Exit"));
     m_exit->setIconSize(QSize(16, 16));
     m_exit->setGeometry(6, 6, kP3D2Left - 12, kBarraHeight - 12);
@@ -274,11 +274,10 @@ QWidget* Main::buildPanOpStaz()
     panel->setObjectName(QStringLiteral("PanOpStaz"));
     panel->setFrameShape(QFrame::StyledPanel);
     auto* column = new QVBoxLayout(panel);
-    const char* const icons[4] = {":/icons/clienti.png", ":/icons/fatture.png",
-                                  ":/icons/movimenti.png", ":/icons/parcella.png"};
+    const char* const icons[4] = {"clienti", "fatture", "movimenti", "parcella"};
     for (int i = 0; i < 4; ++i) {
-        auto* b = new QPushButton(QIcon(QString::fromLatin1(icons[i])),
-                                  QString::fromLatin1(kOpStazCaptions[i]), panel);
+        auto* b =
+            new QPushButton(buttonIcon(icons[i]), QString::fromLatin1(kOpStazCaptions[i]), panel);
         b->setObjectName(QStringLiteral("OpStaz%1").arg(i));
         b->setMinimumSize(110, 56);
         b->setIconSize(QSize(24, 24));

@@ -20,7 +20,10 @@ void runJob(QKeychain::Job& job)
 {
     job.setAutoDelete(false);
     QEventLoop loop;
-    QObject::connect(&job, &QKeychain::Job::finished, &loop, &QEventLoop::quit);
+    // Connected by name: the job's class description is a variable of the
+    // keychain library, which is loaded on first use and lends the program
+    // its functions only (cmake/LazyLibrary.cmake).
+    QObject::connect(&job, SIGNAL(finished(QKeychain::Job*)), &loop, SLOT(quit()));
     job.start();
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }

@@ -29,6 +29,7 @@ private slots:
     void init();
     void cleanup();
     void captionsAndStartState();
+    void buttonPicturesAreTheirFiles();
     void windowPaintedBeforeArchivesOpen();
     void menusWorkFromTheKeyboard();
     void accessKeysAreUnique();

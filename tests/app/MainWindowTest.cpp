@@ -2,6 +2,7 @@
 
 #include "AppContext.h"
 #include "ApplicationPrinter.h"
+#include "ButtonIcons.h"
 #include "Clock.h"
 #include "Consulta.h"
 #include "DocumentFieldTyping.h"
@@ -178,6 +179,34 @@ private:
 };
 
 } // namespace
+
+// The pictures compiled into the program are the committed PNG files pixel
+// for pixel, at both sizes, and the buttons show them at the size drawn.
+void MainWindowTest::buttonPicturesAreTheirFiles()
+{
+    for (const char* name : {"clienti", "fatture", "movimenti", "parcella", "uscita"}) {
+        const QIcon icon = buttonIcon(name);
+        QVERIFY2(!icon.isNull(), name);
+        for (const auto& [suffix, ratio] : {std::pair{"", 1.0}, std::pair{"@2x", 2.0}}) {
+            const QString file = QStringLiteral(FALMIDE_BUTTON_PICTURES "/%1%2.png")
+                                     .arg(QLatin1String(name), QLatin1String(suffix));
+            const QImage expected =
+                QImage(file).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            QVERIFY2(!expected.isNull(), qPrintable(file));
+            const QSize drawn = expected.size() / ratio;
+            QImage shown = icon.pixmap(drawn, ratio)
+                               .toImage()
+                               .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            shown.setDevicePixelRatio(1.0);
+            QVERIFY2(shown == expected, qPrintable(file));
+        }
+    }
+    QVERIFY(buttonIcon("altro").isNull());
+
+    auto* exit = m_main->findChild<QPushButton*>("Exit");
+    QCOMPARE(exit->iconSize(), QSize(16, 16));
+    QVERIFY(!exit->icon().isNull());
+}
 
 void MainWindowTest::windowPaintedBeforeArchivesOpen()
 {

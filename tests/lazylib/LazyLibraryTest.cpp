@@ -63,8 +63,8 @@ void LazyLibraryTest::threadsRacingToTheFirstCall()
     for (int i = 0; i < kThreads; ++i) {
         threads.emplace_back([&] {
             start.arrive_and_wait();
-            if (curl_strnequal("parcella", "PARCELLE", 7) == 1
-                && curl_strnequal("parcella", "fattura", 3) == 0)
+            if (curl_strnequal("parcella", "PARCELLE", 7) == 1 &&
+                curl_strnequal("parcella", "fattura", 3) == 0)
                 ++right;
         });
     }

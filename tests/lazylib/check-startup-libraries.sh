@@ -5,7 +5,8 @@
 set -eu
 needed=$(readelf -d "$1" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
 status=0
-for library in libcurl libgmime libgobject libcrypto libssl libzip libpq libxlsxwriter; do
+for library in libcurl libgmime libgobject libcrypto libssl libzip libpq libxlsxwriter \
+    libQt6Charts libQt6PrintSupport libqt6keychain; do
     if printf '%s\n' "$needed" | grep -q "^$library[.-]"; then
         echo "FAIL: $1 is linked with $library at start-up" >&2
         status=1
