@@ -270,7 +270,26 @@ fatturapa_run = subprocess.run([sys.executable, "tools/bench-fatturapa.py", falm
 fatturapa = [json.loads(line) for line in fatturapa_run.stdout.splitlines()]
 commands.append(f"tools/bench-fatturapa.py {falmide} DIR 1000 10000 30000  # /usr/bin/time -v")
 
-# Start-up to the first paint of the main window.
+# Start-up to the first paint of the main window, as on every start of a day
+# but the first (measured below): today's copy of the archives is there
+# already. One run, untimed, makes it and is ended once it is on disk.
+def make_todays_copy(folder):
+    copy = os.path.join(folder, "Backup", time.strftime("falmide-%Y-%m-%d.db"))
+    program = subprocess.Popen([falmide], env={**os.environ, "FALMIDE_HOME": folder},
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        deadline = time.monotonic() + 300
+        while not os.path.exists(copy):
+            if program.poll() is not None or time.monotonic() > deadline:
+                sys.exit("benchmarks: the program did not make the day's copy")
+            time.sleep(0.05)
+    finally:
+        program.terminate()
+        program.wait()
+
+
+make_todays_copy(home)
+commands.append(f"FALMIDE_HOME=DIR {falmide}  # untimed, ended once DIR/Backup has today's copy")
 quit_env = {"FALMIDE_QUIT_AFTER_PAINT": "1", "FALMIDE_HOME": home}
 startup = timed([falmide], 10, env=quit_env,
                 shown=f"FALMIDE_QUIT_AFTER_PAINT=1 FALMIDE_HOME=DIR {falmide}  # 10 runs")
@@ -377,7 +396,8 @@ lines += [
     row("one invoice PDF, `falmide fattura-pdf` as a process (median of 10)", invoice[0],
         "`falmide --version` as a process", version[0], f"fastest {fmt(invoice[1])} ms"),
     row("start-up to the main window painted (median of 10)", startup[0],
-        "minimal Qt Widgets program, same build", minimal[0], f"fastest {fmt(startup[1])} ms"),
+        "minimal Qt Widgets program, same build", minimal[0],
+        f"fastest {fmt(startup[1])} ms; demo archives, today's copy made already"),
     row("first start of a day, 100 000 invoices, to the main window painted (median of 10)",
         first_start[0], "minimal Qt Widgets program, same build", minimal_again[0],
         f"fastest {fmt(first_start[1])} ms; the day's copy begins after the paint"),
