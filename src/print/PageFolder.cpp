@@ -5,8 +5,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <linux/magic.h>
@@ -20,11 +20,34 @@ namespace {
 
 constexpr auto kLockName = "/.lock";
 
-// "falmide-<process id>-" and the six letters QTemporaryDir picks.
-const QRegularExpression& folderName()
+bool allOf(QStringView text, bool (*test)(char16_t))
 {
-    static const QRegularExpression pattern(QStringLiteral("^falmide-[0-9]+-[A-Za-z0-9]{6}$"));
-    return pattern;
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [test](QChar c) { return test(c.unicode()); });
+}
+
+bool isAsciiDigit(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+bool isAsciiLetterOrDigit(char16_t c)
+{
+    return isAsciiDigit(c) || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+// "falmide-<process id>-" and the six letters QTemporaryDir picks. Matched
+// by hand: this runs before the main window shows, and a regular
+// expression's compilation costs more than the whole folder walk.
+bool isPageFolderName(QStringView name)
+{
+    constexpr QLatin1StringView prefix("falmide-");
+    if (!name.startsWith(prefix))
+        return false;
+    const QStringView rest = name.mid(prefix.size());
+    const qsizetype dash = rest.indexOf(u'-');
+    return dash > 0 && allOf(rest.left(dash), isAsciiDigit) && rest.size() - dash - 1 == 6 &&
+           allOf(rest.mid(dash + 1), isAsciiLetterOrDigit);
 }
 
 // True when nobody holds the folder's lock; the lock is then ours until fd
@@ -210,7 +233,7 @@ int removeStalePageFolders(const QStringList& bases, uid_t owner)
         const QStringList names =
             dir.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
         for (const QString& name : names) {
-            if (!folderName().match(name).hasMatch())
+            if (!isPageFolderName(name))
                 continue;
             const QString folder = dir.filePath(name);
             struct stat st;

@@ -3,6 +3,7 @@
 #include "Database.h"
 #include "Schema.h"
 #include "SqlDialect.h"
+#include "SqliteDialect.h"
 #include "TestDatabase.h"
 
 #include <QSqlError>
@@ -91,4 +92,28 @@ void SqlDialectTest::catalogueReadsTheSchemaBack()
     QCOMPARE(oddColumns.size(), std::size_t(2));
     QCOMPARE(oddColumns.front().name.toLower(), odd.columns.front().name.toLower());
     QCOMPARE(oddColumns.back().type.size, 8);
+}
+
+void SqlDialectTest::declaredTypesOfOlderFiles()
+{
+    // Files written by other programs declare text widths with blanks and in
+    // any case; anything unknown is read as a memo.
+    const struct
+    {
+        const char* declared;
+        FieldType type;
+        int size;
+    } cases[] = {
+        {"VARCHAR(10)", FieldType::Text, 10},     {" char ( 12 ) ", FieldType::Text, 12},
+        {"VarChar(\t255)", FieldType::Text, 255}, {"CHAR(0)", FieldType::Text, 0},
+        {"VARCHAR()", FieldType::Memo, 0},        {"VARCHAR(10", FieldType::Memo, 0},
+        {"CHARACTER(5)", FieldType::Memo, 0},     {"VARVARCHAR(5)", FieldType::Memo, 0},
+        {"CHAR(1 0)", FieldType::Memo, 0},        {"CHAR(-3)", FieldType::Memo, 0},
+        {"INTEGER", FieldType::Long, 4},          {"bigint", FieldType::Long, 8},
+        {"LONGTEXT", FieldType::Memo, 0},         {"", FieldType::Memo, 0},
+    };
+    for (const auto& c : cases) {
+        const ColumnType read = sqliteColumnType(QString::fromLatin1(c.declared));
+        QVERIFY2(read.type == c.type && read.size == c.size, c.declared);
+    }
 }

@@ -58,7 +58,11 @@ void PageFolderTest::onlyFoldersOfEndedRunsAreSwept()
     // Names that are not page folders, and page folders that are links.
     const QString unrelated[] = {
         leftBehind(base, "falmide-notes"), leftBehind(base, "altro-" + pid + "-aB3dE9"),
-        base.filePath("falmide-2024-backup"), base.filePath("falmide-" + pid + "-Fi1e00")};
+        base.filePath("falmide-2024-backup"), base.filePath("falmide-" + pid + "-Fi1e00"),
+        // Near misses: letters short or long, no process, a sign in the letters.
+        leftBehind(base, "falmide-" + pid + "-aB3dE"),
+        leftBehind(base, "falmide-" + pid + "-aB3dE9x"), leftBehind(base, "falmide--aB3dE9"),
+        leftBehind(base, "falmide-" + pid + "-aB3d.9")};
     QVERIFY(base.mkdir("falmide-2024-backup"));
     touch(unrelated[3]);
     const QString linked = leftBehind(outside, "target");

@@ -14,7 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QRegularExpression>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -137,21 +137,43 @@ QString backupFileName(const QString& path)
     return path.left(path.size() - suffix.size()) + QStringLiteral("BAK");
 }
 
+namespace {
+
+// ".<database>.<inode>.compattato": the compacted copy of <database> made
+// while the database was the file of that inode. Read by hand, as the
+// archives open before the main window is ready.
+bool isCompactionLeftover(QStringView name, QStringView database, quint64* inode)
+{
+    constexpr QStringView suffix(u".compattato");
+    if (!name.startsWith(u'.') || !name.endsWith(suffix))
+        return false;
+    name = name.mid(1, name.size() - 1 - suffix.size());
+    if (!name.startsWith(database) || name.size() <= database.size() + 1 ||
+        name[database.size()] != u'.')
+        return false;
+    const QStringView digits = name.mid(database.size() + 1);
+    if (!std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return false;
+    bool ok = false;
+    *inode = digits.toULongLong(&ok);
+    return ok;
+}
+
+} // namespace
+
 void finishInterruptedCompaction(const QString& given)
 {
     const QString path = linkTarget(given);
     const QFileInfo info(path);
-    const QRegularExpression pattern(QStringLiteral("^\\.%1\\.([0-9]+)\\.compattato$")
-                                         .arg(QRegularExpression::escape(info.fileName())));
     const QDir folder(info.absolutePath());
     for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        const auto match = pattern.match(name);
+        quint64 inode = 0;
         struct stat st;
         const QString leftover = folder.filePath(name);
-        if (!match.hasMatch() || ::lstat(encoded(leftover).constData(), &st) != 0 ||
-            !S_ISREG(st.st_mode))
+        if (!isCompactionLeftover(name, info.fileName(), &inode) ||
+            ::lstat(encoded(leftover).constData(), &st) != 0 || !S_ISREG(st.st_mode))
             continue;
-        if (quint64(st.st_ino) == match.captured(1).toULongLong()) {
+        if (quint64(st.st_ino) == inode) {
             // The exchange was made: the old file becomes the .BAK.
             if (std::rename(encoded(leftover).constData(),
                             encoded(backupFileName(path)).constData()) == 0)

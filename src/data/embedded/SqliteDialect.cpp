@@ -1,6 +1,5 @@
 #include "SqliteDialect.h"
 
-#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -57,12 +56,40 @@ DatabaseErrorKind sqliteErrorKind(int code)
     }
 }
 
+namespace {
+
+// The size of "CHAR(n)" or "VARCHAR(n)", blanks allowed around the
+// parentheses' content; -1 for any other type. Read by hand: every opening
+// of the archives reads the columns, before the main window is ready, and a
+// regular expression's compilation costs more than all of them.
+int charSize(QStringView type)
+{
+    if (type.startsWith(u"VAR"))
+        type = type.mid(3);
+    if (!type.startsWith(u"CHAR"))
+        return -1;
+    type = type.mid(4).trimmed();
+    if (!type.startsWith(u'(') || !type.endsWith(u')'))
+        return -1;
+    const QStringView digits = type.mid(1, type.size() - 2).trimmed();
+    if (digits.isEmpty())
+        return -1;
+    int size = 0;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9' || size > 100000000)
+            return -1;
+        size = size * 10 + (c.unicode() - u'0');
+    }
+    return size;
+}
+
+} // namespace
+
 ColumnType sqliteColumnType(const QString& declared)
 {
     const QString d = declared.trimmed().toUpper();
-    static const QRegularExpression sized(QStringLiteral(R"(^(?:VAR)?CHAR\s*\(\s*(\d+)\s*\)$)"));
-    if (const auto m = sized.match(d); m.hasMatch())
-        return {FieldType::Text, m.captured(1).toInt()};
+    if (const int size = charSize(d); size >= 0)
+        return {FieldType::Text, size};
     if (d == QLatin1String("LONGTEXT"))
         return {FieldType::Memo, 0};
     if (d == QLatin1String("SMALLINT"))
