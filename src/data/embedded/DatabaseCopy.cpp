@@ -240,7 +240,8 @@ MaintenanceResult compactDatabase(const QString& given)
                                             errno));
     if (!writeCheckedCopy(path, compacted, &result.tables, &error))
         return failed(result, error);
-    copyPermissions(path, compacted);
+    // The database is the model of its compacted copy's permissions.
+    copyPermissions(path, compacted); // NOLINT(readability-suspicious-call-argument)
     result.sizeBefore = QFileInfo(path).size();
     result.sizeAfter = QFileInfo(compacted).size();
     if (const int fd = ::open(encoded(compacted).constData(), O_RDONLY | O_CLOEXEC); fd >= 0) {
