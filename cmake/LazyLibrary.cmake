@@ -80,6 +80,7 @@ function(falmide_lazy_library target imported)
 
     # One assembler macro per entry keeps the generated file short; the
     # macros themselves live in LazyEntries.h.
+    set_property(GLOBAL APPEND PROPERTY FALMIDE_LAZY_SONAMES ${soname})
     string(MAKE_C_IDENTIFIER "${target}" id)
     set(body "// Made by cmake/LazyLibrary.cmake from ${library}: do not edit.\n")
     string(APPEND body "#include \"LazyEntries.h\"\n\n")
@@ -107,5 +108,17 @@ function(falmide_lazy_library target imported)
     get_target_property(definitions ${imported} INTERFACE_COMPILE_DEFINITIONS)
     if(definitions)
         target_compile_definitions(${target} INTERFACE ${definitions})
+    endif()
+endfunction()
+
+# The same for a C++ library. The sanitizers' check of virtual calls reads
+# each class's type description, a variable of the library, which entries
+# cannot stand for: the sanitizer build links these libraries as usual.
+function(falmide_lazy_cxx_library target imported)
+    if(FALMIDE_SANITIZE)
+        add_library(${target} INTERFACE)
+        target_link_libraries(${target} INTERFACE ${imported})
+    else()
+        falmide_lazy_library(${target} ${imported} ${ARGN})
     endif()
 endfunction()
