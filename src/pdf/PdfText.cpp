@@ -1,44 +1,79 @@
 #include "PdfText.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace pdf {
 
 namespace {
 
-// Digits of a value in thousandths, trailing zeros of the fraction dropped.
-void appendThousandths(std::string& out, std::int64_t thousandths)
+constexpr std::uint64_t kEveryByte = 0x0101010101010101;
+constexpr std::uint64_t kHighBits = 0x8080808080808080;
+
+std::uint64_t eightBytes(const char* p)
 {
-    if (thousandths == 0) {
-        out += '0';
-        return;
-    }
-    if (thousandths < 0) {
-        out += '-';
-        thousandths = -thousandths;
-    }
-    std::array<char, 24> digits;
-    char* const end = digits.data() + digits.size();
-    const std::int64_t whole = thousandths / 1000;
-    int fraction = int(thousandths % 1000);
-    char* first = std::to_chars(digits.data(), end, whole).ptr;
-    out.append(digits.data(), first);
-    if (fraction == 0)
-        return;
-    int places = 3;
-    while (fraction % 10 == 0) {
-        fraction /= 10;
-        --places;
-    }
-    out += '.';
-    for (int divisor = places == 3 ? 100 : places == 2 ? 10 : 1; divisor > 0; divisor /= 10)
-        out += char('0' + fraction / divisor % 10);
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// True when one of the eight bytes of word is byte.
+bool holdsByte(std::uint64_t word, unsigned char byte)
+{
+    const std::uint64_t v = word ^ (kEveryByte * byte);
+    return ((v - kEveryByte) & ~v & kHighBits) != 0;
+}
+
+// True when one of the eight bytes is "(", ")" or a backslash: setting the
+// lowest bit makes "(" of ")", and nothing else becomes ")".
+bool holdsEscaped(std::uint64_t word)
+{
+    return holdsByte(word | kEveryByte, ')') || holdsByte(word, '\\');
+}
+
+// The index of the first byte from i on that is not plain ASCII, or size.
+std::size_t asciiRunEnd(std::string_view text, std::size_t i)
+{
+    while (i + 8 <= text.size() && (eightBytes(text.data() + i) & kHighBits) == 0)
+        i += 8;
+    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80)
+        ++i;
+    return i;
 }
 
 } // namespace
+
+char* writeThousandths(char* out, double value)
+{
+    const double magnitude = std::fabs(value);
+    if (!(magnitude < 1e12))
+        return nullptr;
+    const double thousandths = std::nearbyint(magnitude * 1000);
+    if (thousandths / 1000 != magnitude)
+        return nullptr;
+    const auto whole = std::uint64_t(thousandths) / 1000;
+    auto fraction = unsigned(std::uint64_t(thousandths) % 1000);
+    if (value < 0 && thousandths != 0)
+        *out++ = '-';
+    out = std::to_chars(out, out + 20, whole).ptr;
+    if (fraction != 0) {
+        *out++ = '.';
+        for (unsigned unit = 100; fraction != 0; unit /= 10) {
+            *out++ = char('0' + fraction / unit);
+            fraction %= unit;
+        }
+    }
+    return out;
+}
+
+bool isAscii(std::string_view text)
+{
+    return asciiRunEnd(text, 0) == text.size();
+}
 
 void appendNumber(std::string& out, double value)
 {
@@ -47,16 +82,11 @@ void appendNumber(std::string& out, double value)
         out += '0';
         return;
     }
-    // Nearly every coordinate is the double nearest to a number of
-    // thousandths. Such a value lies far closer to it than half a
-    // thousandth, so its three-decimal rounding is that number: the digits
-    // can be written from an integer, without the general conversion.
-    if (std::fabs(value) < 1e12) {
-        const double thousandths = std::nearbyint(value * 1000);
-        if (thousandths / 1000 == value) {
-            appendThousandths(out, std::int64_t(thousandths));
-            return;
-        }
+    // The general conversion below is many times slower.
+    char digits[kThousandthsDigits];
+    if (const char* end = writeThousandths(digits, value)) {
+        out.append(digits, static_cast<std::size_t>(end - digits));
+        return;
     }
     // Large enough for the fixed notation of any double.
     std::array<char, 400> buffer;
@@ -77,17 +107,24 @@ void appendNumber(std::string& out, double value)
 
 void appendEscaped(std::string& out, std::string_view text)
 {
-    // Runs between the characters to escape go in whole.
+    // Runs between the characters to escape go in whole; they are looked
+    // for eight bytes at a time, as most texts have none.
+    const std::size_t size = text.size();
     std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\\' || c == '(' || c == ')') {
-            out.append(text.data() + start, i - start);
-            out += '\\';
-            start = i;
+    std::size_t i = 0;
+    while (i < size) {
+        while (i + 8 <= size && !holdsEscaped(eightBytes(text.data() + i)))
+            i += 8;
+        for (const std::size_t stop = std::min(size, i + 8); i < stop; ++i) {
+            const char c = text[i];
+            if (c == '\\' || c == '(' || c == ')') {
+                out.append(text.data() + start, i - start);
+                out += '\\';
+                start = i;
+            }
         }
     }
-    out.append(text.data() + start, text.size() - start);
+    out.append(text.data() + start, size - start);
 }
 
 namespace {
@@ -120,9 +157,7 @@ void toWinAnsi(std::string_view utf8, std::string& out)
         const auto lead = static_cast<unsigned char>(utf8[i]);
         if (lead < 0x80) {
             // A run of plain ASCII is the same in both encodings.
-            std::size_t end = i + 1;
-            while (end < utf8.size() && static_cast<unsigned char>(utf8[end]) < 0x80)
-                ++end;
+            const std::size_t end = asciiRunEnd(utf8, i + 1);
             out.append(utf8.data() + i, end - i);
             i = end;
             continue;

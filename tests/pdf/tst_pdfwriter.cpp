@@ -27,6 +27,7 @@ private slots:
     void fonts();
     void widths();
     void numbersAndTexts();
+    void fontLookedUpBeforeLoading();
 
 private:
     QTemporaryDir m_folder;
@@ -474,6 +475,64 @@ void TestPdfWriter::numbersAndTexts()
     QCOMPARE(escaped, std::string("xa\\(b\\)c\\\\d"));
     QCOMPARE(pdf::toWinAnsi("Società € 1.000, caffè\xC3"),
              std::string("Societ\xE0 \x80 1.000, caff\xE8?"));
+
+    // Texts are scanned eight bytes at a time: a character to escape or
+    // convert is found wherever it falls, also next to bytes that differ from
+    // it by one bit ("'", "*", "[", "]").
+    const std::string pieces[] = {"(", ")",        "\\",           "'",   "*", "[",
+                                  "]", "\xC3\xA8", "\xE2\x82\xAC", "\xC3"};
+    for (std::size_t length = 0; length < 20; ++length) {
+        for (std::size_t at = 0; at < length; ++at) {
+            for (const std::string& piece : pieces) {
+                const std::string text =
+                    std::string(at, 'a') + piece + std::string(length - at, 'b');
+                std::string oneByOne;
+                for (const char c : text) {
+                    if (c == '(' || c == ')' || c == '\\')
+                        oneByOne += '\\';
+                    oneByOne += c;
+                }
+                std::string written;
+                pdf::appendEscaped(written, text);
+                QCOMPARE(written, oneByOne);
+                QCOMPARE(pdf::isAscii(text), static_cast<unsigned char>(piece[0]) < 0x80);
+                const std::string converted = pdf::toWinAnsi(text);
+                QCOMPARE(converted.substr(0, at), std::string(at, 'a'));
+                QCOMPARE(converted.substr(converted.size() - (length - at)),
+                         std::string(length - at, 'b'));
+            }
+        }
+    }
+}
+
+// The writer keeps the font it last looked up: loading a font under that
+// name, or starting a new file, must be seen by the next text.
+void TestPdfWriter::fontLookedUpBeforeLoading()
+{
+    const QString file = path("late-font.pdf");
+    PdfWriter writer;
+    pdftest::openInPoints(writer, file);
+    writer.BeginPage();
+    float x = 100;
+    writer.DrawText(x, 10, "Ab", "TNR", 10, 1, 0);
+    QCOMPARE(x, 100.f); // no widths under that name yet
+    QCOMPARE(writer.Length("Ab", "TNR", 10), 0.f);
+    writer.EndPage();
+    std::string times = "Times New Roman";
+    writer.LoadFont("TNR", times, 0);
+    writer.BeginPage();
+    writer.DrawText(x, 20, "Ab", "TNR", 10, 1, 0);
+    QCOMPARE(x, 87.78f);
+    writer.EndPage();
+    writer.ClosePDFFile();
+    QVERIFY(pdftest::readFile(file).contains("/TNR 10 Tf\r\n87.78 20 Td"));
+    CHECK_PDF(file);
+
+    pdftest::openInPoints(writer, path("late-font-2.pdf"));
+    writer.BeginPage();
+    QCOMPARE(writer.Length("Ab", "TNR", 10), 0.f);
+    writer.EndPage();
+    writer.ClosePDFFile();
 }
 
 QTEST_GUILESS_MAIN(TestPdfWriter)
