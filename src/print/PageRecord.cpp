@@ -1,5 +1,7 @@
 #include "PageRecord.h"
 
+#include "PdfText.h"
+
 #include <QLocale>
 #include <algorithm>
 #include <charconv>
@@ -73,46 +75,13 @@ QByteArray line(int code, const QStringList& fields)
 
 namespace {
 
-// The digits of a whole number, most significant first, at out.
-char* wholeDigits(char* out, uint64_t value)
-{
-    char digits[20];
-    int n = 0;
-    do {
-        digits[n++] = char('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    while (n > 0)
-        *out++ = digits[--n];
-    return out;
-}
-
 // The shortest digits that read back as value, in plain notation, as
-// std::to_chars gives them, '.' as the point. Whole numbers and those of at
-// most three decimals, nearly every number a layout writes, are written
-// straight: below 1e12 no two such decimals read as the same double, so the
-// shortest digits are those.
+// std::to_chars gives them, '.' as the point. Nearly every number a layout
+// writes has at most three decimals, and is written from an integer.
 char* plainDigits(char* out, char* end, double value)
 {
-    const double magnitude = std::fabs(value);
-    if (magnitude < 1e12) {
-        const double thousandths = std::round(magnitude * 1000);
-        if (thousandths / 1000 == magnitude) {
-            if (value < 0)
-                *out++ = '-';
-            const auto whole = uint64_t(thousandths) / 1000;
-            auto fraction = unsigned(uint64_t(thousandths) % 1000);
-            out = wholeDigits(out, whole);
-            if (fraction != 0) {
-                *out++ = '.';
-                for (unsigned unit = 100; fraction != 0; unit /= 10) {
-                    *out++ = char('0' + fraction / unit);
-                    fraction %= unit;
-                }
-            }
-            return out;
-        }
-    }
+    if (char* written = pdf::writeThousandths(out, value))
+        return written;
     auto result = std::to_chars(out, end, value, std::chars_format::fixed);
     // Magnitudes whose plain digits do not fit take an exponent; the reader
     // accepts both.
