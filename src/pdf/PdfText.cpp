@@ -47,17 +47,14 @@ std::size_t asciiRunEnd(std::string_view text, std::size_t i)
 
 } // namespace
 
-char* writeThousandths(char* out, double value)
+namespace {
+
+// The digits of a number of thousandths, as writeThousandths describes them.
+char* thousandthsText(char* out, bool negative, std::uint64_t thousandths)
 {
-    const double magnitude = std::fabs(value);
-    if (!(magnitude < 1e12))
-        return nullptr;
-    const double thousandths = std::nearbyint(magnitude * 1000);
-    if (thousandths / 1000 != magnitude)
-        return nullptr;
-    const auto whole = std::uint64_t(thousandths) / 1000;
-    auto fraction = unsigned(std::uint64_t(thousandths) % 1000);
-    if (value < 0 && thousandths != 0)
+    const std::uint64_t whole = thousandths / 1000;
+    auto fraction = unsigned(thousandths % 1000);
+    if (negative && thousandths != 0)
         *out++ = '-';
     out = std::to_chars(out, out + 20, whole).ptr;
     if (fraction != 0) {
@@ -68,6 +65,46 @@ char* writeThousandths(char* out, double value)
         }
     }
     return out;
+}
+
+// Value rounded to three decimals, ties to even, from its exact binary
+// form: the mantissa times 1000 fits in 64 bits, so no step rounds.
+// Below 2^50 in magnitude; false for larger values.
+bool roundedThousandths(double magnitude, std::uint64_t& thousandths)
+{
+    int exponent = 0;
+    const double fraction = std::frexp(magnitude, &exponent); // in [0.5, 1)
+    if (magnitude == 0) {
+        thousandths = 0;
+        return true;
+    }
+    if (exponent > 50)
+        return false;
+    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+    const std::uint64_t scaled = mantissa * 1000; // below 2^63
+    const int shift = 53 - exponent;              // magnitude = mantissa / 2^shift
+    if (shift >= 64) {
+        thousandths = 0; // less than half a thousandth
+        return true;
+    }
+    const std::uint64_t quotient = scaled >> shift;
+    const std::uint64_t rest = scaled & ((std::uint64_t{1} << shift) - 1);
+    const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+    thousandths = quotient + ((rest > half || (rest == half && (quotient & 1) != 0)) ? 1 : 0);
+    return true;
+}
+
+} // namespace
+
+char* writeThousandths(char* out, double value)
+{
+    const double magnitude = std::fabs(value);
+    if (!(magnitude < 1e12))
+        return nullptr;
+    const double thousandths = std::nearbyint(magnitude * 1000);
+    if (thousandths / 1000 != magnitude)
+        return nullptr;
+    return thousandthsText(out, value < 0, std::uint64_t(thousandths));
 }
 
 bool isAscii(std::string_view text)
@@ -84,7 +121,11 @@ void appendNumber(std::string& out, double value)
     }
     // The general conversion below is many times slower.
     char digits[kThousandthsDigits];
-    if (const char* end = writeThousandths(digits, value)) {
+    const char* end = writeThousandths(digits, value);
+    std::uint64_t thousandths = 0;
+    if (end == nullptr && roundedThousandths(std::fabs(value), thousandths))
+        end = thousandthsText(digits, value < 0, thousandths);
+    if (end != nullptr) {
         out.append(digits, static_cast<std::size_t>(end - digits));
         return;
     }

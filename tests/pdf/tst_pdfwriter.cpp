@@ -455,14 +455,28 @@ void TestPdfWriter::numbersAndTexts()
         std::string text(buffer, last);
         return text == "-0" ? std::string("0") : text;
     };
-    std::vector<double> values{0.0,    -0.0,    0.0005,  0.0015, -0.0005, 1.0005,     2.675,
-                               12.345, -12.345, 0.1,     1e11,   -1e12,   1e12 + 0.5, 1e300,
-                               0.001,  -0.001,  99.9999, 595.28, 841.89,  1.23456789};
+    std::vector<double> values{0.0,        -0.0,
+                               0.0005,     0.0015,
+                               -0.0005,    1.0005,
+                               2.675,      12.345,
+                               -12.345,    0.1,
+                               1e11,       -1e12,
+                               1e12 + 0.5, 1e300,
+                               0.001,      -0.001,
+                               99.9999,    595.28,
+                               841.89,     1.23456789,
+                               0.0625,     -0.1875,
+                               1e15,       -1e15 - 0.3,
+                               5e-324,     0.00049999999999999};
     std::mt19937_64 random(27);
     for (int i = 0; i < 20000; ++i) {
         const auto thousandths = std::int64_t(random() % 2000000000) - 1000000000;
         values.push_back(double(thousandths) / 1000);
         values.push_back(double(thousandths) / 1000 * 0.0254 / 72 * 1440);
+        // Odd sixteenths lie exactly halfway between two thousandths.
+        values.push_back(double(2 * (thousandths % 100000000) + 1) / 16);
+        // Any bits, from far below a thousandth to beyond a trillion.
+        values.push_back(std::ldexp(double(random() >> 11), int(random() % 100) - 110));
     }
     for (const double value : values) {
         std::string written;
