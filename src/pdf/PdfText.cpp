@@ -53,16 +53,17 @@ namespace {
 char* thousandthsText(char* out, bool negative, std::uint64_t thousandths)
 {
     const std::uint64_t whole = thousandths / 1000;
-    auto fraction = unsigned(thousandths % 1000);
+    const auto fraction = unsigned(thousandths % 1000);
     if (negative && thousandths != 0)
         *out++ = '-';
     out = std::to_chars(out, out + 20, whole).ptr;
     if (fraction != 0) {
+        // Three digits, less those that are trailing zeros.
+        const char digits[3] = {char('0' + fraction / 100), char('0' + fraction / 10 % 10),
+                                char('0' + fraction % 10)};
+        const int kept = fraction % 100 == 0 ? 1 : fraction % 10 == 0 ? 2 : 3;
         *out++ = '.';
-        for (unsigned unit = 100; fraction != 0; unit /= 10) {
-            *out++ = char('0' + fraction / unit);
-            fraction %= unit;
-        }
+        out = std::copy(digits, digits + kept, out);
     }
     return out;
 }
