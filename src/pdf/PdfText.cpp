@@ -1,44 +1,117 @@
 #include "PdfText.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace pdf {
 
 namespace {
 
-// Digits of a value in thousandths, trailing zeros of the fraction dropped.
-void appendThousandths(std::string& out, std::int64_t thousandths)
+constexpr std::uint64_t kEveryByte = 0x0101010101010101;
+constexpr std::uint64_t kHighBits = 0x8080808080808080;
+
+std::uint64_t eightBytes(const char* p)
 {
-    if (thousandths == 0) {
-        out += '0';
-        return;
-    }
-    if (thousandths < 0) {
-        out += '-';
-        thousandths = -thousandths;
-    }
-    std::array<char, 24> digits;
-    char* const end = digits.data() + digits.size();
-    const std::int64_t whole = thousandths / 1000;
-    int fraction = int(thousandths % 1000);
-    char* first = std::to_chars(digits.data(), end, whole).ptr;
-    out.append(digits.data(), first);
-    if (fraction == 0)
-        return;
-    int places = 3;
-    while (fraction % 10 == 0) {
-        fraction /= 10;
-        --places;
-    }
-    out += '.';
-    for (int divisor = places == 3 ? 100 : places == 2 ? 10 : 1; divisor > 0; divisor /= 10)
-        out += char('0' + fraction / divisor % 10);
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// True when one of the eight bytes of word is byte.
+bool holdsByte(std::uint64_t word, unsigned char byte)
+{
+    const std::uint64_t v = word ^ (kEveryByte * byte);
+    return ((v - kEveryByte) & ~v & kHighBits) != 0;
+}
+
+// True when one of the eight bytes is "(", ")" or a backslash: setting the
+// lowest bit makes "(" of ")", and nothing else becomes ")".
+bool holdsEscaped(std::uint64_t word)
+{
+    return holdsByte(word | kEveryByte, ')') || holdsByte(word, '\\');
+}
+
+// The index of the first byte from i on that is not plain ASCII, or size.
+std::size_t asciiRunEnd(std::string_view text, std::size_t i)
+{
+    while (i + 8 <= text.size() && (eightBytes(text.data() + i) & kHighBits) == 0)
+        i += 8;
+    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80)
+        ++i;
+    return i;
 }
 
 } // namespace
+
+namespace {
+
+// The digits of a number of thousandths, as writeThousandths describes them.
+char* thousandthsText(char* out, bool negative, std::uint64_t thousandths)
+{
+    const std::uint64_t whole = thousandths / 1000;
+    const auto fraction = unsigned(thousandths % 1000);
+    if (negative && thousandths != 0)
+        *out++ = '-';
+    out = std::to_chars(out, out + 20, whole).ptr;
+    if (fraction != 0) {
+        // Three digits, less those that are trailing zeros.
+        const char digits[3] = {char('0' + fraction / 100), char('0' + fraction / 10 % 10),
+                                char('0' + fraction % 10)};
+        const int kept = fraction % 100 == 0 ? 1 : fraction % 10 == 0 ? 2 : 3;
+        *out++ = '.';
+        out = std::copy(digits, digits + kept, out);
+    }
+    return out;
+}
+
+// Value rounded to three decimals, ties to even, from its exact binary
+// form: the mantissa times 1000 fits in 64 bits, so no step rounds.
+// Below 2^50 in magnitude; false for larger values.
+bool roundedThousandths(double magnitude, std::uint64_t& thousandths)
+{
+    int exponent = 0;
+    const double fraction = std::frexp(magnitude, &exponent); // in [0.5, 1)
+    if (magnitude == 0) {
+        thousandths = 0;
+        return true;
+    }
+    if (exponent > 50)
+        return false;
+    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+    const std::uint64_t scaled = mantissa * 1000; // below 2^63
+    const int shift = 53 - exponent;              // magnitude = mantissa / 2^shift
+    if (shift >= 64) {
+        thousandths = 0; // less than half a thousandth
+        return true;
+    }
+    const std::uint64_t quotient = scaled >> shift;
+    const std::uint64_t rest = scaled & ((std::uint64_t{1} << shift) - 1);
+    const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+    thousandths = quotient + ((rest > half || (rest == half && (quotient & 1) != 0)) ? 1 : 0);
+    return true;
+}
+
+} // namespace
+
+char* writeThousandths(char* out, double value)
+{
+    const double magnitude = std::fabs(value);
+    if (!(magnitude < 1e12))
+        return nullptr;
+    const double thousandths = std::nearbyint(magnitude * 1000);
+    if (thousandths / 1000 != magnitude)
+        return nullptr;
+    return thousandthsText(out, value < 0, std::uint64_t(thousandths));
+}
+
+bool isAscii(std::string_view text)
+{
+    return asciiRunEnd(text, 0) == text.size();
+}
 
 void appendNumber(std::string& out, double value)
 {
@@ -47,16 +120,15 @@ void appendNumber(std::string& out, double value)
         out += '0';
         return;
     }
-    // Nearly every coordinate is the double nearest to a number of
-    // thousandths. Such a value lies far closer to it than half a
-    // thousandth, so its three-decimal rounding is that number: the digits
-    // can be written from an integer, without the general conversion.
-    if (std::fabs(value) < 1e12) {
-        const double thousandths = std::nearbyint(value * 1000);
-        if (thousandths / 1000 == value) {
-            appendThousandths(out, std::int64_t(thousandths));
-            return;
-        }
+    // The general conversion below is many times slower.
+    char digits[kThousandthsDigits];
+    const char* end = writeThousandths(digits, value);
+    std::uint64_t thousandths = 0;
+    if (end == nullptr && roundedThousandths(std::fabs(value), thousandths))
+        end = thousandthsText(digits, value < 0, thousandths);
+    if (end != nullptr) {
+        out.append(digits, static_cast<std::size_t>(end - digits));
+        return;
     }
     // Large enough for the fixed notation of any double.
     std::array<char, 400> buffer;
@@ -77,17 +149,24 @@ void appendNumber(std::string& out, double value)
 
 void appendEscaped(std::string& out, std::string_view text)
 {
-    // Runs between the characters to escape go in whole.
+    // Runs between the characters to escape go in whole; they are looked
+    // for eight bytes at a time, as most texts have none.
+    const std::size_t size = text.size();
     std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\\' || c == '(' || c == ')') {
-            out.append(text.data() + start, i - start);
-            out += '\\';
-            start = i;
+    std::size_t i = 0;
+    while (i < size) {
+        while (i + 8 <= size && !holdsEscaped(eightBytes(text.data() + i)))
+            i += 8;
+        for (const std::size_t stop = std::min(size, i + 8); i < stop; ++i) {
+            const char c = text[i];
+            if (c == '\\' || c == '(' || c == ')') {
+                out.append(text.data() + start, i - start);
+                out += '\\';
+                start = i;
+            }
         }
     }
-    out.append(text.data() + start, text.size() - start);
+    out.append(text.data() + start, size - start);
 }
 
 namespace {
@@ -120,9 +199,7 @@ void toWinAnsi(std::string_view utf8, std::string& out)
         const auto lead = static_cast<unsigned char>(utf8[i]);
         if (lead < 0x80) {
             // A run of plain ASCII is the same in both encodings.
-            std::size_t end = i + 1;
-            while (end < utf8.size() && static_cast<unsigned char>(utf8[end]) < 0x80)
-                ++end;
+            const std::size_t end = asciiRunEnd(utf8, i + 1);
             out.append(utf8.data() + i, end - i);
             i = end;
             continue;

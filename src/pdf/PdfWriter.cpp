@@ -18,7 +18,7 @@ constexpr int32_t kInfoObject = 1;
 constexpr int32_t kCatalogObject = 2;
 constexpr int32_t kPagesObject = 3;
 constexpr int32_t kResourcesObject = 4;
-constexpr std::size_t kFlushSize = 1 << 16;
+constexpr std::size_t kFlushSize = 1 << 20;
 
 struct PaperDimensions
 {
@@ -270,7 +270,9 @@ void PdfWriter::resetFileState()
     m_fontNames.clear();
     m_xobjectNames.clear();
     m_fontMetrics.clear();
+    m_fontWidths.clear();
     m_fontIndex.clear();
+    m_fontInUseValid = false;
     m_formObjects.clear();
     m_charSpacing = 0;
     m_wordSpacing = 0;

@@ -2,6 +2,7 @@
 
 #include "PdfFontMetrics.h"
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -85,6 +86,16 @@ private:
         std::string Name;
         int32_t Flags = 0;
     };
+    using WidthTable = std::array<int32_t, 256>; // by Windows-1252 byte
+    static constexpr std::size_t kNoFont = static_cast<std::size_t>(-1);
+    // A font name as the drawing calls give it, its resource name and the
+    // index of its metrics (kNoFont when none was loaded under it).
+    struct FontUse
+    {
+        std::string name;
+        std::string resourceName;
+        std::size_t metric = kNoFont;
+    };
 
     // Output: records are gathered in m_buffer and handed to the file in large blocks.
     void put(std::string_view text) { m_buffer.append(text); }
@@ -104,8 +115,8 @@ private:
 
     double ToPoints(float value) const;
     float FromPoints(double value) const;
-    float measure(std::string_view winAnsiText, const pdf::FontMetric& metric,
-                  float fontSize) const;
+    float measure(std::string_view winAnsiText, const WidthTable& widths, float fontSize) const;
+    const FontUse& fontInUse(const std::string& name);
     void PaintPath(uint8_t style);
     void setColor(int32_t color, std::string_view rgbOperator, std::string_view grayOperator);
     void DrawAutoObjects();
@@ -138,6 +149,7 @@ private:
     std::unordered_set<std::string> m_fontNames;
     std::unordered_set<std::string> m_xobjectNames; // images and form objects share one dictionary
     std::vector<pdf::FontMetric> m_fontMetrics;
+    std::vector<WidthTable> m_fontWidths; // of m_fontMetrics, index for index
     std::unordered_map<std::string, std::size_t>
         m_fontIndex; // converted resource name -> m_fontMetrics
     std::vector<FormObjectEntry> m_formObjects;
@@ -147,5 +159,7 @@ private:
     float m_horizontalScaling = 100.0f;
 
     std::string m_scratch; // reused for converted texts
-    std::string m_scratchName;
+    // Texts come in runs of one font: the last font looked up is kept.
+    FontUse m_fontInUse;
+    bool m_fontInUseValid = false;
 };

@@ -53,18 +53,19 @@ void PdfWriter::SetTextRenderingMode(float Mode)
 void PdfWriter::DrawText(float& X, float Y, const std::string& Text, const std::string& FontName,
                          float FontSize, int32_t Align, float Rotation)
 {
-    pdf::toWinAnsi(Text, m_scratch);
-    pdf::toWinAnsi(FontName, m_scratchName);
-    if (Align == 1 || Align == 2) {
-        const auto found = m_fontIndex.find(m_scratchName);
-        if (found != m_fontIndex.end()) {
-            const float length = measure(m_scratch, m_fontMetrics[found->second], FontSize);
-            X -= Align == 1 ? length : length / 2;
-        }
+    // Plain ASCII, most texts, is the same in Windows-1252: no copy.
+    std::string_view text = Text;
+    if (!pdf::isAscii(text)) {
+        pdf::toWinAnsi(Text, m_scratch);
+        text = m_scratch;
     }
-    WriteLine("BT");
-    put("/");
-    put(m_scratchName);
+    const FontUse& font = fontInUse(FontName);
+    if ((Align == 1 || Align == 2) && font.metric != kNoFont) {
+        const float length = measure(text, m_fontWidths[font.metric], FontSize);
+        X -= Align == 1 ? length : length / 2;
+    }
+    put("BT\r\n/");
+    put(font.resourceName);
     put(" ");
     putNumber(FontSize);
     put(" Tf");
@@ -93,10 +94,9 @@ void PdfWriter::DrawText(float& X, float Y, const std::string& Text, const std::
     }
     endRecord();
     put("(");
-    pdf::appendEscaped(m_buffer, m_scratch);
-    put(") Tj");
+    pdf::appendEscaped(m_buffer, text);
+    put(") Tj\r\nET");
     endRecord();
-    WriteLine("ET");
 }
 
 void PdfWriter::setColor(int32_t color, std::string_view rgbOperator, std::string_view grayOperator)

@@ -39,6 +39,10 @@ void PdfWriter::LoadFont(const std::string& Name, std::string& FontName, int32_t
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     m_fontMetrics.push_back(pdf::fontMetricFor(FontName, Style));
     const pdf::FontMetric& metric = m_fontMetrics.back();
+    WidthTable& widths = m_fontWidths.emplace_back();
+    for (std::size_t code = 0; code < widths.size(); ++code)
+        widths[code] = metric.width(static_cast<uint8_t>(code));
+    m_fontInUseValid = false;
 
     const std::string name = pdf::toWinAnsi(Name);
     const int32_t object = BeginIndirectObject(0);
@@ -77,14 +81,14 @@ void PdfWriter::LoadFont(const std::string& Name, std::string& FontName, int32_t
     WriteEndObj();
 }
 
-float PdfWriter::measure(std::string_view winAnsiText, const pdf::FontMetric& metric,
+float PdfWriter::measure(std::string_view winAnsiText, const WidthTable& widths,
                          float fontSize) const
 {
     int64_t sum = 0;
     int64_t blanks = 0;
     for (const char c : winAnsiText) {
         const auto code = static_cast<uint8_t>(c);
-        sum += metric.width(code);
+        sum += widths[code];
         blanks += code == ' ' ? 1 : 0;
     }
     const double count = static_cast<double>(winAnsiText.size());
@@ -92,6 +96,18 @@ float PdfWriter::measure(std::string_view winAnsiText, const pdf::FontMetric& me
                            static_cast<double>(blanks) * m_wordSpacing + count * m_charSpacing) *
                           m_horizontalScaling / 100;
     return FromPoints(points);
+}
+
+const PdfWriter::FontUse& PdfWriter::fontInUse(const std::string& name)
+{
+    if (m_fontInUseValid && m_fontInUse.name == name)
+        return m_fontInUse;
+    m_fontInUse.name = name;
+    pdf::toWinAnsi(name, m_fontInUse.resourceName);
+    const auto found = m_fontIndex.find(m_fontInUse.resourceName);
+    m_fontInUse.metric = found == m_fontIndex.end() ? kNoFont : found->second;
+    m_fontInUseValid = true;
+    return m_fontInUse;
 }
 
 const pdf::FontMetric* PdfWriter::LoadedFont(const std::string& Name) const
@@ -102,10 +118,9 @@ const pdf::FontMetric* PdfWriter::LoadedFont(const std::string& Name) const
 
 float PdfWriter::Length(const std::string& Text, const std::string& FontName, float FontSize)
 {
-    pdf::toWinAnsi(FontName, m_scratchName);
-    const auto found = m_fontIndex.find(m_scratchName);
-    if (found == m_fontIndex.end())
+    const std::size_t metric = fontInUse(FontName).metric;
+    if (metric == kNoFont)
         return 0;
     pdf::toWinAnsi(Text, m_scratch);
-    return measure(m_scratch, m_fontMetrics[found->second], FontSize);
+    return measure(m_scratch, m_fontWidths[metric], FontSize);
 }

@@ -1,5 +1,7 @@
 #include "PageRecord.h"
 
+#include "PdfText.h"
+
 #include <QLocale>
 #include <algorithm>
 #include <charconv>
@@ -73,46 +75,13 @@ QByteArray line(int code, const QStringList& fields)
 
 namespace {
 
-// The digits of a whole number, most significant first, at out.
-char* wholeDigits(char* out, uint64_t value)
-{
-    char digits[20];
-    int n = 0;
-    do {
-        digits[n++] = char('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    while (n > 0)
-        *out++ = digits[--n];
-    return out;
-}
-
 // The shortest digits that read back as value, in plain notation, as
-// std::to_chars gives them, '.' as the point. Whole numbers and those of at
-// most three decimals, nearly every number a layout writes, are written
-// straight: below 1e12 no two such decimals read as the same double, so the
-// shortest digits are those.
+// std::to_chars gives them, '.' as the point. Nearly every number a layout
+// writes has at most three decimals, and is written from an integer.
 char* plainDigits(char* out, char* end, double value)
 {
-    const double magnitude = std::fabs(value);
-    if (magnitude < 1e12) {
-        const double thousandths = std::round(magnitude * 1000);
-        if (thousandths / 1000 == magnitude) {
-            if (value < 0)
-                *out++ = '-';
-            const auto whole = uint64_t(thousandths) / 1000;
-            auto fraction = unsigned(uint64_t(thousandths) % 1000);
-            out = wholeDigits(out, whole);
-            if (fraction != 0) {
-                *out++ = '.';
-                for (unsigned unit = 100; fraction != 0; unit /= 10) {
-                    *out++ = char('0' + fraction / unit);
-                    fraction %= unit;
-                }
-            }
-            return out;
-        }
-    }
+    if (char* written = pdf::writeThousandths(out, value))
+        return written;
     auto result = std::to_chars(out, end, value, std::chars_format::fixed);
     // Magnitudes whose plain digits do not fit take an exponent; the reader
     // accepts both.
@@ -121,67 +90,82 @@ char* plainDigits(char* out, char* end, double value)
     return result.ptr;
 }
 
-void appendText(QByteArray& out, QStringView text)
+// As much room as a number may take: its blank, 64 characters (as in
+// number(), so that the same numbers take an exponent) and a blank.
+constexpr qsizetype kNumberRoom = 66;
+
+char* writeNumber(char* out, double value, char decimalSeparator)
+{
+    if (!std::isfinite(value))
+        value = 0;
+    if (value == 0)
+        value = 0; // no "-0"
+    if (value >= 0)
+        *out++ = ' ';
+    char* const digits = out;
+    out = plainDigits(out, out + 64, value);
+    if (decimalSeparator != '.')
+        std::replace(digits, out, '.', decimalSeparator);
+    *out++ = ' ';
+    return out;
+}
+
+// At most three bytes for each UTF-16 unit of text.
+char* writeText(char* out, QStringView text)
 {
     const char16_t* p = text.utf16();
     const char16_t* const end = p + text.size();
     // Plain ASCII goes byte for byte; the rest of a text with anything else
     // is converted in one go.
-    const qsizetype start = out.size();
-    out.resize(start + text.size());
-    char* o = out.data() + start;
     for (; p < end && *p < 0x80; ++p)
-        *o++ = *p == 9 ? char(27) : char(*p);
-    out.resize(o - out.constData());
+        *out++ = *p == 9 ? char(27) : char(*p);
     if (p == end)
-        return;
-    const qsizetype from = out.size();
-    out += QStringView(p, end).toUtf8();
-    std::replace(out.begin() + from, out.end(), '\t', char(27));
+        return out;
+    // Converted as QString does it: a lone surrogate becomes "?".
+    const QByteArray rest = QStringView(p, end).toUtf8();
+    char* const from = out;
+    out = std::copy(rest.cbegin(), rest.cend(), out);
+    std::replace(from, out, '\t', char(27));
+    return out;
 }
 
 } // namespace
 
 void appendNumber(QByteArray& out, double value, char decimalSeparator)
 {
-    if (!std::isfinite(value))
-        value = 0;
-    if (value == 0)
-        value = 0; // no "-0"
-    char buffer[72];
-    char* p = buffer;
-    if (value >= 0)
-        *p++ = ' ';
-    char* const digits = p;
-    // As much room as number() gives, so that the same numbers take an
-    // exponent.
-    p = plainDigits(p, p + 64, value);
-    if (decimalSeparator != '.')
-        std::replace(digits, p, '.', decimalSeparator);
-    *p++ = ' ';
-    out.append(buffer, p - buffer);
+    char buffer[kNumberRoom];
+    out.append(buffer, writeNumber(buffer, value, decimalSeparator) - buffer);
 }
 
 void appendLine(QByteArray& out, int code, std::span<const Field> fields, char decimalSeparator)
 {
-    char buffer[16];
-    const auto written = std::to_chars(buffer, buffer + sizeof buffer, code);
-    out.append(buffer, written.ptr - buffer);
+    // The line is written in place, in room for the longest it can be.
+    qsizetype room = 16 + 2;
+    for (const Field& f : fields)
+        room += 1 + (f.kind == Field::Kind::Text ? 3 * f.text.size() : kNumberRoom);
+    const qsizetype start = out.size();
+    out.resize(start + room);
+    char* const first = out.data() + start;
+    char* o = std::to_chars(first, first + 16, code).ptr;
     for (const Field& f : fields) {
-        out.append('\t');
+        *o++ = '\t';
         switch (f.kind) {
         case Field::Kind::Number:
-            appendNumber(out, f.value, decimalSeparator);
+            o = writeNumber(o, f.value, decimalSeparator);
             break;
         case Field::Kind::Boolean:
-            out.append(f.value != 0 ? "-1" : "0");
+            if (f.value != 0)
+                *o++ = '-';
+            *o++ = f.value != 0 ? '1' : '0';
             break;
         case Field::Kind::Text:
-            appendText(out, f.text);
+            o = writeText(o, f.text);
             break;
         }
     }
-    out.append("\r\n", 2);
+    *o++ = '\r';
+    *o++ = '\n';
+    out.resize(start + (o - first));
 }
 
 QStringList split(const QString& line)

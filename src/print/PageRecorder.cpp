@@ -153,6 +153,11 @@ double PageRecorder::TextWidth(const QString& text) const
     return m_measure.width(text);
 }
 
+bool PageRecorder::TextClearlyNarrower(const QString& text, double twips) const
+{
+    return m_measure.clearlyNarrower(text, twips);
+}
+
 double PageRecorder::TextHeight(const QString&) const
 {
     return m_measure.lineHeight();

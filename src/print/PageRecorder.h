@@ -88,6 +88,9 @@ public:
 
     // Measuring on the device, in twips, with the font last set.
     double TextWidth(const QString& text) const;
+    // True when the text is clearly narrower than twips (TextMeasure);
+    // false says nothing.
+    bool TextClearlyNarrower(const QString& text, double twips) const;
     double TextHeight(const QString& text) const;
     const FontState& printerFont() const { return m_measure.font(); }
     // Measuring in a font of the caller's, recording nothing and leaving

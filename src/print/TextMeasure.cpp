@@ -8,7 +8,10 @@ namespace {
 constexpr double kTwipsPerInch = 1440;
 } // namespace
 
-TextMeasure::TextMeasure(QPaintDevice& device) : m_device(device) {}
+TextMeasure::TextMeasure(QPaintDevice& device) : m_device(device)
+{
+    m_advances.fill(-1);
+}
 
 void TextMeasure::setFont(const FontState& font)
 {
@@ -16,6 +19,7 @@ void TextMeasure::setFont(const FontState& font)
         return;
     m_font = font;
     m_metrics.reset();
+    m_advances.fill(-1);
 }
 
 const QFontMetricsF& TextMeasure::metrics() const
@@ -36,6 +40,22 @@ double TextMeasure::width(const QString& text) const
 {
     const double advance = metrics().horizontalAdvance(text);
     return advance * kTwipsPerInch / m_dpi;
+}
+
+bool TextMeasure::clearlyNarrower(const QString& text, double twips) const
+{
+    constexpr double kShapingAllowance = 1.1;
+    const QFontMetricsF& fm = metrics();
+    double plain = 0;
+    for (const QChar c : text) {
+        if (c.unicode() >= m_advances.size())
+            return false;
+        double& advance = m_advances[c.unicode()];
+        if (advance < 0)
+            advance = std::max(0.0, fm.horizontalAdvance(c));
+        plain += advance;
+    }
+    return plain * kShapingAllowance * kTwipsPerInch / m_dpi < twips;
 }
 
 double TextMeasure::lineHeight() const

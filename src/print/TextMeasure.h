@@ -4,6 +4,7 @@
 
 #include <QFontMetricsF>
 #include <QString>
+#include <array>
 #include <memory>
 
 class QPaintDevice;
@@ -19,6 +20,11 @@ public:
     const FontState& font() const { return m_font; }
 
     double width(const QString& text) const;
+    // True when text is clearly narrower than twips: its characters'
+    // advances add up to well inside, and kerning moves a line of figures by
+    // far less than the tenth allowed. False says nothing: width() tells.
+    // It spares shaping the text, most of the cost of measuring it.
+    bool clearlyNarrower(const QString& text, double twips) const;
     // The distance from one text line to the next.
     double lineHeight() const;
 
@@ -29,4 +35,7 @@ private:
     FontState m_font;
     mutable std::unique_ptr<QFontMetricsF> m_metrics;
     mutable double m_dpi = 0;
+    // Advances of the first 256 characters in the font, in device units,
+    // found as they are met (negative: not yet).
+    mutable std::array<double, 256> m_advances;
 };

@@ -142,9 +142,13 @@ void ReportPages::addLine(const ReportLine& line)
         if (i == kName) {
             // A fee wider than its column has taken leaves the name less room.
             const PrintedColumn& amount = m_kind.columns[kFirstAmount];
-            const double room =
-                amount.valueAt - widthInColumns(values.value(kFirstAmount)) - kGap - c.valueAt;
-            maxWidth = std::max(1.0, std::min(maxWidth, room));
+            const QString& fee = values.value(kFirstAmount);
+            // Most fees are measured only roughly: they are far from the name.
+            const double feeRoom = amount.valueAt - kGap - c.valueAt - maxWidth;
+            if (maxWidth < 1 || !e.TextClearlyNarrower(fee, feeRoom * e.UnitX)) {
+                const double room = amount.valueAt - widthInColumns(fee) - kGap - c.valueAt;
+                maxWidth = std::max(1.0, std::min(maxWidth, room));
+            }
         }
         print(m_row, c.valuePlace, c.valueAt, maxWidth, values.value(int(i)));
     }

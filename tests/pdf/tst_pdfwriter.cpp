@@ -27,6 +27,7 @@ private slots:
     void fonts();
     void widths();
     void numbersAndTexts();
+    void fontLookedUpBeforeLoading();
 
 private:
     QTemporaryDir m_folder;
@@ -454,14 +455,28 @@ void TestPdfWriter::numbersAndTexts()
         std::string text(buffer, last);
         return text == "-0" ? std::string("0") : text;
     };
-    std::vector<double> values{0.0,    -0.0,    0.0005,  0.0015, -0.0005, 1.0005,     2.675,
-                               12.345, -12.345, 0.1,     1e11,   -1e12,   1e12 + 0.5, 1e300,
-                               0.001,  -0.001,  99.9999, 595.28, 841.89,  1.23456789};
+    std::vector<double> values{0.0,        -0.0,
+                               0.0005,     0.0015,
+                               -0.0005,    1.0005,
+                               2.675,      12.345,
+                               -12.345,    0.1,
+                               1e11,       -1e12,
+                               1e12 + 0.5, 1e300,
+                               0.001,      -0.001,
+                               99.9999,    595.28,
+                               841.89,     1.23456789,
+                               0.0625,     -0.1875,
+                               1e15,       -1e15 - 0.3,
+                               5e-324,     0.00049999999999999};
     std::mt19937_64 random(27);
     for (int i = 0; i < 20000; ++i) {
         const auto thousandths = std::int64_t(random() % 2000000000) - 1000000000;
         values.push_back(double(thousandths) / 1000);
         values.push_back(double(thousandths) / 1000 * 0.0254 / 72 * 1440);
+        // Odd sixteenths lie exactly halfway between two thousandths.
+        values.push_back(double(2 * (thousandths % 100000000) + 1) / 16);
+        // Any bits, from far below a thousandth to beyond a trillion.
+        values.push_back(std::ldexp(double(random() >> 11), int(random() % 100) - 110));
     }
     for (const double value : values) {
         std::string written;
@@ -474,6 +489,64 @@ void TestPdfWriter::numbersAndTexts()
     QCOMPARE(escaped, std::string("xa\\(b\\)c\\\\d"));
     QCOMPARE(pdf::toWinAnsi("Società € 1.000, caffè\xC3"),
              std::string("Societ\xE0 \x80 1.000, caff\xE8?"));
+
+    // Texts are scanned eight bytes at a time: a character to escape or
+    // convert is found wherever it falls, also next to bytes that differ from
+    // it by one bit ("'", "*", "[", "]").
+    const std::string pieces[] = {"(", ")",        "\\",           "'",   "*", "[",
+                                  "]", "\xC3\xA8", "\xE2\x82\xAC", "\xC3"};
+    for (std::size_t length = 0; length < 20; ++length) {
+        for (std::size_t at = 0; at < length; ++at) {
+            for (const std::string& piece : pieces) {
+                const std::string text =
+                    std::string(at, 'a') + piece + std::string(length - at, 'b');
+                std::string oneByOne;
+                for (const char c : text) {
+                    if (c == '(' || c == ')' || c == '\\')
+                        oneByOne += '\\';
+                    oneByOne += c;
+                }
+                std::string written;
+                pdf::appendEscaped(written, text);
+                QCOMPARE(written, oneByOne);
+                QCOMPARE(pdf::isAscii(text), static_cast<unsigned char>(piece[0]) < 0x80);
+                const std::string converted = pdf::toWinAnsi(text);
+                QCOMPARE(converted.substr(0, at), std::string(at, 'a'));
+                QCOMPARE(converted.substr(converted.size() - (length - at)),
+                         std::string(length - at, 'b'));
+            }
+        }
+    }
+}
+
+// The writer keeps the font it last looked up: loading a font under that
+// name, or starting a new file, must be seen by the next text.
+void TestPdfWriter::fontLookedUpBeforeLoading()
+{
+    const QString file = path("late-font.pdf");
+    PdfWriter writer;
+    pdftest::openInPoints(writer, file);
+    writer.BeginPage();
+    float x = 100;
+    writer.DrawText(x, 10, "Ab", "TNR", 10, 1, 0);
+    QCOMPARE(x, 100.f); // no widths under that name yet
+    QCOMPARE(writer.Length("Ab", "TNR", 10), 0.f);
+    writer.EndPage();
+    std::string times = "Times New Roman";
+    writer.LoadFont("TNR", times, 0);
+    writer.BeginPage();
+    writer.DrawText(x, 20, "Ab", "TNR", 10, 1, 0);
+    QCOMPARE(x, 87.78f);
+    writer.EndPage();
+    writer.ClosePDFFile();
+    QVERIFY(pdftest::readFile(file).contains("/TNR 10 Tf\r\n87.78 20 Td"));
+    CHECK_PDF(file);
+
+    pdftest::openInPoints(writer, path("late-font-2.pdf"));
+    writer.BeginPage();
+    QCOMPARE(writer.Length("Ab", "TNR", 10), 0.f);
+    writer.EndPage();
+    writer.ClosePDFFile();
 }
 
 QTEST_GUILESS_MAIN(TestPdfWriter)

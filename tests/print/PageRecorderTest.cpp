@@ -597,3 +597,38 @@ void PageRecorderTest::pageLimitStopsTheDocument()
     recordReport(e, 4, 2);
     QCOMPARE(e.pageCount(), 4);
 }
+
+// A text is called clearly narrower than a room only when its shaped width
+// really is; amounts far from their limit are found so without shaping.
+void PageRecorderTest::roughMeasureNeverUnderstates()
+{
+    PageRecorder& e = m_fixture.recorder();
+    e.BeginDocument();
+    const QStringList texts{QString(),
+                            QStringLiteral("0,00"),
+                            QStringLiteral("1.234,56"),
+                            QStringLiteral("-987.654.321,00"),
+                            QStringLiteral("AVATAR WAVE To Ty"),
+                            QStringLiteral("fi ffl"),
+                            QString::fromUtf8("Società € 1.000")};
+    for (const char* face : {"Times New Roman", "Arial"}) {
+        for (const bool bold : {false, true}) {
+            useFont(e, face, 8);
+            e.SetFontBold(bold);
+            for (const QString& text : texts) {
+                const double width = e.TextWidth(text);
+                for (double room = 0; room < 2 * width + 200; room += 7) {
+                    if (e.TextClearlyNarrower(text, room))
+                        QVERIFY2(width < room, qPrintable(text));
+                }
+                // Figures are not kerned: their rough measure is close.
+                if (!text.contains(QLatin1Char('A')) && !text.contains(QLatin1Char('f')) &&
+                    !text.contains(QChar(0x20AC)))
+                    QVERIFY2(e.TextClearlyNarrower(text, 1.2 * width + 1), qPrintable(text));
+                if (text.contains(QChar(0x20AC)))
+                    QVERIFY(!e.TextClearlyNarrower(text, 10 * width));
+            }
+        }
+    }
+    e.EndDocument();
+}

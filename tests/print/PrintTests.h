@@ -41,6 +41,7 @@ private slots:
     void paragraphLineCountsAgree_data();
     void paragraphLineCountsAgree();
     void paragraphAlignments();
+    void roughMeasureNeverUnderstates();
 
 private:
     PrintFixture m_fixture;
