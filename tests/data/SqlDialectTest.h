@@ -10,4 +10,5 @@ private slots:
     void errorsByKind_data();
     void errorsByKind();
     void catalogueReadsTheSchemaBack();
+    void rowsAreReadAsStored();
 };
