@@ -16,7 +16,9 @@ namespace {
 PGconn* connectionOf(const QSqlDatabase& db)
 {
     const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "PGconn*") == 0)
+    // The driver names the type by libpq's structure.
+    if (handle.isValid() &&
+        (qstrcmp(handle.typeName(), "pg_conn*") == 0 || qstrcmp(handle.typeName(), "PGconn*") == 0))
         return *static_cast<PGconn* const*>(handle.constData());
     return nullptr;
 }
