@@ -379,6 +379,17 @@ void Database::noteDamage(const QString& reason)
         m_damageHandler(m_damageReport);
 }
 
+bool Database::readRows(const QString& sql, const QVariantList& values, const RowVisitor& visit,
+                        QString* error)
+{
+    QSqlError failed;
+    if (m_dialect->readRows(m_db, sql, values, visit, &failed))
+        return true;
+    if (error)
+        *error = failure(failed);
+    return false;
+}
+
 bool Database::execute(const QString& sql, const QVariantList& values, QString* error, int* changed)
 {
     m_lastErrorKind = DatabaseErrorKind::Other;

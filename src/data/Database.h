@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DatabaseError.h"
+#include "RowValues.h"
 #include "ServerConnection.h"
 
 #include <QSqlDatabase>
@@ -92,6 +93,14 @@ public:
     // What made the last statement run by execute() fail: a key given twice
     // is a Constraint on every engine. Other when it did not fail.
     DatabaseErrorKind lastErrorKind() const { return m_lastErrorKind; }
+
+    // Reads a query's rows in order, its values bound, handing each to
+    // `visit` until they end or it returns false; `visit` runs no statement
+    // of its own on the database. The fastest way through many rows: values
+    // are read where the engine keeps them. False, with the reason in
+    // `error`, when the query or any row failed.
+    bool readRows(const QString& sql, const QVariantList& values, const RowVisitor& visit,
+                  QString* error);
 
     // Savepoints nest, so a saved record can run inside a wider transaction.
     // A write begins here: it is refused while writes are not accepted.

@@ -73,6 +73,12 @@ DocumentType documentTypeFromStored(const QVariant& stored)
                                                                 : DocumentType::Invoice;
 }
 
+DocumentType documentTypeFromStored(QByteArrayView stored)
+{
+    return stored.trimmed() == QByteArrayView("TD04") ? DocumentType::CreditNote
+                                                      : DocumentType::Invoice;
+}
+
 QString storedDateTime(const QDateTime& when)
 {
     return when.toString(kStoredDateTime);

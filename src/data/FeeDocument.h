@@ -6,6 +6,7 @@
 #include "RecordWrite.h"
 #include "Schema.h"
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -30,6 +31,8 @@ enum class DocumentType { Invoice, CreditNote };
 // version) reads as an invoice.
 QString storedDocumentType(DocumentType type);
 DocumentType documentTypeFromStored(const QVariant& stored);
+// The same, from the stored text in UTF-8.
+DocumentType documentTypeFromStored(QByteArrayView stored);
 
 // An invoice or a pro-forma as stored. Amounts and rates the database holds
 // as Null are nothing here: a view of the columns shows them blank, a sum

@@ -1,9 +1,76 @@
 #include "SqlDialect.h"
 
 #include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <algorithm>
 
 QString SqlDialect::engineText(const QSqlError& error) const
 {
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     return text.trimmed();
+}
+
+namespace {
+
+// A row of a Qt SQL query. Each column's text is converted once per row,
+// when asked for.
+class QueryRow final : public RowValues
+{
+public:
+    explicit QueryRow(QSqlQuery& query) : m_query(query), m_columns(query.record().count())
+    {
+        m_texts.resize(std::size_t(m_columns));
+        m_converted.resize(std::size_t(m_columns));
+    }
+
+    void advance() { std::fill(m_converted.begin(), m_converted.end(), false); }
+
+    int columnCount() const override { return m_columns; }
+    bool isNull(int column) const override { return m_query.isNull(column); }
+    qint64 integer(int column) const override { return m_query.value(column).toLongLong(); }
+    QByteArrayView utf8(int column) const override
+    {
+        if (column < 0 || column >= m_columns)
+            return {};
+        const auto at = std::size_t(column);
+        if (!m_converted[at]) {
+            m_texts[at] = m_query.value(column).toString().toUtf8();
+            m_converted[at] = true;
+        }
+        return m_texts[at];
+    }
+
+private:
+    QSqlQuery& m_query;
+    int m_columns;
+    mutable std::vector<QByteArray> m_texts;
+    mutable std::vector<bool> m_converted;
+};
+
+} // namespace
+
+bool SqlDialect::readRows(QSqlDatabase& db, const QString& sql, const QVariantList& values,
+                          const RowVisitor& visit, QSqlError* error) const
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    bool ok = q.prepare(sql);
+    if (ok) {
+        for (const QVariant& v : values)
+            q.addBindValue(v);
+        ok = q.exec();
+    }
+    if (ok) {
+        QueryRow row(q);
+        while (q.next()) {
+            row.advance();
+            if (!visit(row))
+                return true;
+        }
+        ok = !q.lastError().isValid();
+    }
+    if (!ok && error)
+        *error = q.lastError();
+    return ok;
 }

@@ -2,9 +2,11 @@
 
 #include "DatabaseError.h"
 #include "FieldType.h"
+#include "RowValues.h"
 
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 #include <vector>
 
 class QSqlDatabase;
@@ -83,6 +85,14 @@ public:
     // version a desk loaded. Empty where one program alone writes (the
     // embedded file): versions then count from 1 for a new record.
     virtual QString writeStamp() const { return {}; }
+
+    // Runs a query with its values bound and hands its rows to `visit` in
+    // order, until they end or `visit` returns false. This one reads them
+    // through a forward-only Qt SQL query; an engine that can hand out its
+    // own buffers does so instead. False, with the engine's error, when the
+    // query or any row failed: a list cut short never passes for the whole.
+    virtual bool readRows(QSqlDatabase& db, const QString& sql, const QVariantList& values,
+                          const RowVisitor& visit, QSqlError* error) const;
 
     // The columns of a table of the open database, in position order; none
     // when there is no such table. False, with the engine's error, when the

@@ -353,24 +353,25 @@ std::optional<InvoiceList> AggiornaElenco(Database& db, const QString& table, co
                                           const QString& clientCode, QString* error)
 {
     const SqlStatement s = consulta::invoicesStatement(db.dialect(), table, year, clientCode);
-    QSqlQuery q(db.connection());
-    q.setForwardOnly(true);
-    bool ok = q.prepare(s.sql);
-    for (const QVariant& v : s.values)
-        q.addBindValue(v);
-    if (!ok || !q.exec()) {
-        if (error)
-            *error = q.lastError().text();
-        return std::nullopt;
-    }
     InvoiceList list;
-    while (q.next()) {
-        list.keys.append(q.value(0).toString());
-        if (!q.isNull(1))
-            list.totalFees += documentTypeFromStored(q.value(2)) == DocumentType::CreditNote
-                                  ? -q.value(1).toLongLong()
-                                  : q.value(1).toLongLong();
-    }
+    // Read where the engine keeps the values: a million rows cost no more
+    // than the engine's own stepping and one copy of each key.
+    const bool ok = db.readRows(
+        s.sql, s.values,
+        [&list](const RowValues& row) {
+            list.keys.appendUtf8(row.utf8(0));
+            if (!row.isNull(1)) {
+                const qint64 fee = row.integer(1);
+                const bool creditNote =
+                    row.columnCount() > 2 &&
+                    documentTypeFromStored(row.utf8(2)) == DocumentType::CreditNote;
+                list.totalFees += creditNote ? -fee : fee;
+            }
+            return true;
+        },
+        error);
+    if (!ok)
+        return std::nullopt;
     return list;
 }
 

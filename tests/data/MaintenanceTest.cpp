@@ -229,6 +229,13 @@ void MaintenanceTest::damageStopsWritesAndRepairRecovers()
         db.setDamageHandler([&reports](const QString&) { ++reports; });
         // The header and schema are intact: the damage shows when it is read.
         QVERIFY2(db.open(path, &error), qPrintable(error));
+        // Rows read straight from the engine meet it as a query does.
+        int read = 0;
+        QVERIFY(!db.readRows(
+            QStringLiteral("SELECT * FROM Clienti"), {},
+            [&read](const RowValues&) { return ++read > 0; }, &error));
+        QVERIFY2(error.contains("danneggiato"), qPrintable(error));
+        QVERIFY(db.damaged());
         QVERIFY(!Snapshot::Open(db, QStringLiteral("SELECT * FROM Clienti"), {}, &error));
         QVERIFY(db.damaged());
         QCOMPARE(reports, 1);

@@ -117,3 +117,99 @@ void SqlDialectTest::declaredTypesOfOlderFiles()
         QVERIFY2(read.type == c.type && read.size == c.size, c.declared);
     }
 }
+
+namespace {
+
+// Each row read as "key|amount|note", Null as "-".
+QStringList readAll(const std::function<bool(const RowVisitor&)>& read, int stopAfter = -1)
+{
+    QStringList rows;
+    const bool ok = read([&rows, stopAfter](const RowValues& row) {
+        const auto value = [&row](int c) {
+            return row.isNull(c) ? QStringLiteral("-") : QString::fromUtf8(row.utf8(c));
+        };
+        rows << QStringLiteral("%1|%2|%3|%4")
+                    .arg(value(0), value(1), QString::number(row.integer(1)))
+                    .arg(row.columnCount() == 3 ? value(2) : QStringLiteral("?"));
+        return rows.size() != stopAfter;
+    });
+    return ok ? rows : QStringList{QStringLiteral("failed")};
+}
+
+} // namespace
+
+void SqlDialectTest::rowsAreReadAsStored()
+{
+    QTemporaryDir dir;
+    Database db;
+    QString error;
+    QVERIFY2(openTestDatabase(db, dir.filePath("falmide.db"), &error), qPrintable(error));
+    const TableDef table{QStringLiteral("Prova"),
+                         {{QStringLiteral("Chiave"), FieldType::Text, 12},
+                          {QStringLiteral("Importo"), FieldType::Long, 8},
+                          {QStringLiteral("Nota"), FieldType::Memo, 0}}};
+    QVERIFY2(db.execute(createStatements(table, db.dialect()).constFirst(), {}, &error),
+             qPrintable(error));
+    const QString insert =
+        QStringLiteral("INSERT INTO %1 VALUES (?, ?, ?)").arg(db.quoted("Prova"));
+    const QList<QVariantList> stored{{QStringLiteral("A1"), 150, QStringLiteral("città")},
+                                     {QStringLiteral("B2"), QVariant(), QVariant()},
+                                     {QStringLiteral("C3"), -7, QStringLiteral(" TD04 ")},
+                                     {QStringLiteral("D4"), qint64(1) << 40, QString()}};
+    for (const QVariantList& row : stored)
+        QVERIFY2(db.execute(insert, row, &error), qPrintable(error));
+
+    const QString sql =
+        QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE %1 >= ? AND (%2 IS NULL OR %2 > ?) "
+                       "ORDER BY %1")
+            .arg(db.quoted("Chiave"), db.quoted("Importo"), db.quoted("Nota"), db.quoted("Prova"));
+    const QVariantList bounds{QStringLiteral("B"), -100};
+    const QStringList expected{"B2|-|0|-", "C3|-7|-7| TD04 ", "D4|1099511627776|1099511627776|-"};
+    // The engine's own way and Qt's query read the same rows alike.
+    QCOMPARE(readAll([&](const RowVisitor& v) { return db.readRows(sql, bounds, v, &error); }),
+             expected);
+    QCOMPARE(readAll([&](const RowVisitor& v) {
+                 QSqlError failed;
+                 return db.dialect().SqlDialect::readRows(db.connection(), sql, bounds, v, &failed);
+             }),
+             expected);
+    // Text other than ASCII comes as UTF-8; a visitor may stop early.
+    const QString all =
+        QStringLiteral("SELECT %1, %2, %3 FROM %4 ORDER BY %1")
+            .arg(db.quoted("Chiave"), db.quoted("Importo"), db.quoted("Nota"), db.quoted("Prova"));
+    QCOMPARE(readAll([&](const RowVisitor& v) { return db.readRows(all, {}, v, &error); }, 1),
+             QStringList{"A1|150|150|città"});
+    // Two columns are two; a failed statement, or values that do not match
+    // its placeholders, is a failure with the reason, never an empty list.
+    const QString two = QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 = ?")
+                            .arg(db.quoted("Chiave"), db.quoted("Importo"), db.quoted("Prova"));
+    QCOMPARE(readAll([&](const RowVisitor& v) {
+                 return db.readRows(two, {QStringLiteral("A1")}, v, &error);
+             }),
+             QStringList{"A1|150|150|?"});
+    error.clear();
+    QCOMPARE(readAll([&](const RowVisitor& v) {
+                 return db.readRows(QStringLiteral("SELECT * FROM Nessuna"), {}, v, &error);
+             }),
+             QStringList{"failed"});
+    QVERIFY(!error.isEmpty());
+    error.clear();
+    QCOMPARE(readAll([&](const RowVisitor& v) { return db.readRows(two, {}, v, &error); }),
+             QStringList{"failed"});
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!db.damaged());
+
+    // A question mark in quotes is text, not a placeholder; inside a read
+    // snapshot the rows are read in its transaction, which goes on after.
+    const QString literal = QStringLiteral("SELECT %1, '?', %2 FROM %3 WHERE %1 = ?")
+                                .arg(db.quoted("Chiave"), db.quoted("Nota"), db.quoted("Prova"));
+    QVERIFY2(db.beginReadSnapshot(&error), qPrintable(error));
+    QCOMPARE(readAll([&](const RowVisitor& v) {
+                 return db.readRows(literal, {QStringLiteral("A1")}, v, &error);
+             }),
+             QStringList{"A1|?|0|città"});
+    QVERIFY(db.inReadSnapshot());
+    QCOMPARE(readAll([&](const RowVisitor& v) { return db.readRows(two, {"C3"}, v, &error); }),
+             QStringList{"C3|-7|-7|?"});
+    db.endReadSnapshot();
+}

@@ -11,4 +11,5 @@ private slots:
     void errorsByKind();
     void catalogueReadsTheSchemaBack();
     void declaredTypesOfOlderFiles();
+    void rowsAreReadAsStored();
 };

@@ -84,6 +84,27 @@ void ConsultaRulesTest::filtersOnTheDatabase()
     QVERIFY(again->at(0).fee == Money::fromCents(10500));
     QVERIFY(all->keys.mid(5, 1).isEmpty() && all->keys.at(5).isEmpty());
 
+    // A credit note takes its fee off the total; the fee notes have no
+    // type. A failed read is no empty list.
+    QVERIFY2(
+        db.execute("UPDATE Fatture SET TipoDocumento = ? WHERE CodCli = ?", {"TD04", "N0"}, &error),
+        qPrintable(error));
+    QCOMPARE(AggiornaElenco(db, "Fatture", "", "", &error)->totalFees, qint64(70500));
+    QVERIFY2(AggiornaElenco(db, "Parcelle", "", "", &error)->keys.isEmpty(), qPrintable(error));
+    error.clear();
+    QVERIFY(!AggiornaElenco(db, "Nessuna", "", "", &error));
+    QVERIFY(!error.isEmpty());
+
+    // The keys are kept as UTF-8 and come back as they went in.
+    KeyList keys;
+    keys.append(u"2024 città");
+    keys.appendUtf8("2024         2");
+    keys.append(u"");
+    QCOMPARE(keys.size(), 3);
+    QCOMPARE(keys.at(0), QStringLiteral("2024 città"));
+    QCOMPARE(keys.mid(1, 5), (QStringList{"2024         2", ""}));
+    QVERIFY(keys.at(-1).isEmpty() && keys.mid(3, 1).isEmpty());
+
     // On a million invoices the lists must not read every row: the clients
     // go from code to code through their index, the invoices come from the
     // covering one.

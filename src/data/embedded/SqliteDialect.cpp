@@ -1,9 +1,11 @@
 #include "SqliteDialect.h"
 
+#include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <memory>
 #include <sqlite3.h>
 
 namespace {
@@ -14,6 +16,96 @@ sqlite3* handleOf(const QSqlDatabase& db)
     if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
         return *static_cast<sqlite3* const*>(handle.constData());
     return nullptr;
+}
+
+// A row of a statement stepped through SQLite itself: the text is read as
+// the file stores it, with no conversion to UTF-16 and no copy.
+class StatementRow final : public RowValues
+{
+public:
+    explicit StatementRow(sqlite3_stmt* statement)
+        : m_statement(statement), m_columns(sqlite3_column_count(statement))
+    {
+    }
+
+    int columnCount() const override { return m_columns; }
+    bool isNull(int column) const override
+    {
+        return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
+    }
+    qint64 integer(int column) const override
+    {
+        // As Qt's conversion of a real: rounded, not cut.
+        if (sqlite3_column_type(m_statement, column) == SQLITE_FLOAT)
+            return qRound64(sqlite3_column_double(m_statement, column));
+        return sqlite3_column_int64(m_statement, column);
+    }
+    QByteArrayView utf8(int column) const override
+    {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+        return text ? QByteArrayView(text, sqlite3_column_bytes(m_statement, column))
+                    : QByteArrayView();
+    }
+
+private:
+    sqlite3_stmt* m_statement;
+    int m_columns;
+};
+
+struct StatementFinalizer
+{
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+
+// Binds as Qt's driver does, so a statement finds the same rows whichever
+// way it runs: a null string or byte array is Null, dates and times are
+// ISO text.
+int bindValue(sqlite3_stmt* statement, int at, const QVariant& value)
+{
+    const int type = value.typeId();
+    if (value.isNull() || (type == QMetaType::QString && value.toString().isNull()) ||
+        (type == QMetaType::QByteArray && value.toByteArray().isNull()))
+        return sqlite3_bind_null(statement, at);
+    switch (type) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+        return sqlite3_bind_int64(statement, at, value.toLongLong());
+    case QMetaType::ULongLong:
+        return sqlite3_bind_int64(statement, at, qint64(value.toULongLong()));
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return sqlite3_bind_double(statement, at, value.toDouble());
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        return sqlite3_bind_blob64(statement, at, bytes.constData(), sqlite3_uint64(bytes.size()),
+                                   SQLITE_TRANSIENT);
+    }
+    default:
+        break;
+    }
+    QString text;
+    if (type == QMetaType::QDateTime)
+        text = value.toDateTime().toString(Qt::ISODateWithMs);
+    else if (type == QMetaType::QTime)
+        text = value.toTime().toString(QStringLiteral("hh:mm:ss.zzz"));
+    else
+        text = value.toString();
+    return sqlite3_bind_text16(statement, at, text.utf16(), int(text.size() * sizeof(QChar)),
+                               SQLITE_TRANSIENT);
+}
+
+QSqlError statementError(sqlite3* handle, int code)
+{
+    return QSqlError(QStringLiteral("Unable to read rows"),
+                     QString::fromUtf8(sqlite3_errmsg(handle)), QSqlError::StatementError,
+                     QString::number(code));
 }
 
 } // namespace
@@ -222,6 +314,42 @@ bool SqliteDialect::tableColumns(QSqlDatabase& db, const QString& table,
         columns->push_back({q.value(1).toString(), declared, sqliteColumnType(declared)});
     }
     return true;
+}
+
+bool SqliteDialect::readRows(QSqlDatabase& db, const QString& sql, const QVariantList& values,
+                             const RowVisitor& visit, QSqlError* error) const
+{
+    sqlite3* handle = handleOf(db);
+    if (!handle || !db.isOpen())
+        return SqlDialect::readRows(db, sql, values, visit, error);
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt* prepared = nullptr;
+    int rc = sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &prepared, nullptr);
+    const std::unique_ptr<sqlite3_stmt, StatementFinalizer> statement(prepared);
+    if (rc == SQLITE_OK && !statement)
+        rc = SQLITE_MISUSE; // no statement in the text
+    if (rc == SQLITE_OK && sqlite3_bind_parameter_count(statement.get()) != values.size()) {
+        if (error)
+            *error = QSqlError(QStringLiteral("Parameter count mismatch"), QString(),
+                               QSqlError::StatementError);
+        return false;
+    }
+    for (int i = 0; rc == SQLITE_OK && i < values.size(); ++i)
+        rc = bindValue(statement.get(), i + 1, values.at(i));
+    if (rc == SQLITE_OK) {
+        const StatementRow row(statement.get());
+        while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+            if (!visit(row))
+                return true;
+        }
+        if (rc == SQLITE_DONE)
+            return true;
+    }
+    if (error) {
+        const int code = sqlite3_extended_errcode(handle);
+        *error = statementError(handle, code != SQLITE_OK ? code : rc);
+    }
+    return false;
 }
 
 DatabaseErrorKind SqliteDialect::classify(const QSqlError& error) const

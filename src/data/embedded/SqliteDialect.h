@@ -24,6 +24,9 @@ public:
     QStringList resumeCounter(const QString& table, const QString& column) const override;
     QStringList compactInPlace() const override;
 
+    bool readRows(QSqlDatabase& db, const QString& sql, const QVariantList& values,
+                  const RowVisitor& visit, QSqlError* error) const override;
+
     bool tableColumns(QSqlDatabase& db, const QString& table, std::vector<CatalogueColumn>* columns,
                       QSqlError* error) const override;
 

@@ -1,8 +1,141 @@
 #include "ServerDialect.h"
 
+#include <QDateTime>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <cmath>
+#include <cstdlib>
+#include <libpq-fe.h>
+#include <memory>
+#include <vector>
+
+namespace {
+
+PGconn* connectionOf(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    // The driver names the type by libpq's structure.
+    if (handle.isValid() &&
+        (qstrcmp(handle.typeName(), "pg_conn*") == 0 || qstrcmp(handle.typeName(), "PGconn*") == 0))
+        return *static_cast<PGconn* const*>(handle.constData());
+    return nullptr;
+}
+
+struct ResultFreer
+{
+    void operator()(PGresult* result) const { PQclear(result); }
+};
+using Result = std::unique_ptr<PGresult, ResultFreer>;
+
+// The program writes its placeholders as "?"; the server numbers them. A
+// question mark inside quotes is text.
+QByteArray numberedPlaceholders(const QString& sql)
+{
+    QString numbered;
+    numbered.reserve(sql.size() + 8);
+    QChar quote;
+    int count = 0;
+    for (const QChar c : sql) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+        } else if (c == QLatin1Char('?')) {
+            numbered += QLatin1Char('$') + QString::number(++count);
+            continue;
+        }
+        numbered += c;
+    }
+    return numbered.toUtf8();
+}
+
+// A bound value as the server reads it from text, as Qt's driver writes
+// it: a null string or byte array is Null, dates and times ISO text; bytes
+// go as they are.
+struct Parameter
+{
+    QByteArray data;
+    bool null = false;
+    bool binary = false;
+};
+
+Parameter parameterOf(const QVariant& value)
+{
+    const int type = value.typeId();
+    if (value.isNull() || (type == QMetaType::QString && value.toString().isNull()) ||
+        (type == QMetaType::QByteArray && value.toByteArray().isNull()))
+        return {{}, true, false};
+    switch (type) {
+    case QMetaType::Bool:
+        return {value.toBool() ? "true" : "false"};
+    case QMetaType::QByteArray:
+        return {value.toByteArray(), false, true};
+    case QMetaType::QDateTime:
+        return {value.toDateTime().toString(Qt::ISODateWithMs).toUtf8()};
+    case QMetaType::QTime:
+        return {value.toTime().toString(QStringLiteral("hh:mm:ss.zzz")).toUtf8()};
+    default:
+        return {value.toString().toUtf8()};
+    }
+}
+
+// A row of a batch the server sent as text, in UTF-8 (the driver's
+// connection speaks it).
+class ResultRow final : public RowValues
+{
+public:
+    void point(const PGresult* result, int row)
+    {
+        m_result = result;
+        m_row = row;
+    }
+
+    int columnCount() const override { return PQnfields(m_result); }
+    bool isNull(int column) const override { return PQgetisnull(m_result, m_row, column) != 0; }
+    qint64 integer(int column) const override
+    {
+        if (isNull(column))
+            return 0;
+        const char* text = PQgetvalue(m_result, m_row, column);
+        // As Qt's conversion of what its driver reads: a boolean is 0 or 1,
+        // a number with a fraction is rounded, not cut.
+        if (text[0] == 't' && text[1] == '\0')
+            return 1;
+        char* end = nullptr;
+        const long long whole = std::strtoll(text, &end, 10);
+        if (*end == '.' || *end == 'e' || *end == 'E')
+            return qRound64(std::strtod(text, nullptr));
+        return whole;
+    }
+    QByteArrayView utf8(int column) const override
+    {
+        return QByteArrayView(PQgetvalue(m_result, m_row, column),
+                              PQgetlength(m_result, m_row, column));
+    }
+
+private:
+    const PGresult* m_result = nullptr;
+    int m_row = 0;
+};
+
+QSqlError resultError(PGconn* connection, const PGresult* result)
+{
+    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    const char* message = result ? PQresultErrorMessage(result) : PQerrorMessage(connection);
+    return QSqlError(QStringLiteral("Unable to read rows"), QString::fromUtf8(message).trimmed(),
+                     QSqlError::StatementError, state ? QString::fromLatin1(state) : QString());
+}
+
+bool succeeded(const Result& result)
+{
+    const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+    return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+}
+
+} // namespace
 
 const SqlDialect& serverDialect()
 {
@@ -223,6 +356,76 @@ bool ServerDialect::tableColumns(QSqlDatabase& db, const QString& table,
             declared += QStringLiteral("(%1)").arg(characters);
         columns->push_back(
             {q.value(0).toString(), declared, serverColumnType(dataType, characters, precision)});
+    }
+    return true;
+}
+
+bool ServerDialect::readRows(QSqlDatabase& db, const QString& sql, const QVariantList& values,
+                             const RowVisitor& visit, QSqlError* error) const
+{
+    PGconn* connection = connectionOf(db);
+    const PGTransactionStatusType state =
+        connection ? PQtransactionStatus(connection) : PQTRANS_UNKNOWN;
+    // The driver's own query may still be receiving: only a connection at
+    // rest takes a statement of ours.
+    if (!db.isOpen() || (state != PQTRANS_IDLE && state != PQTRANS_INTRANS))
+        return SqlDialect::readRows(db, sql, values, visit, error);
+
+    // The rows come through a cursor in batches: as fast as the whole result
+    // at once, in the memory of one batch, where Qt's driver takes a round
+    // of the protocol for every row.
+    std::vector<Parameter> parameters;
+    parameters.reserve(std::size_t(values.size()));
+    for (const QVariant& v : values)
+        parameters.push_back(parameterOf(v));
+    std::vector<const char*> data;
+    std::vector<int> lengths;
+    std::vector<int> formats;
+    for (const Parameter& p : parameters) {
+        data.push_back(p.null ? nullptr : p.data.constData());
+        lengths.push_back(int(p.data.size()));
+        formats.push_back(p.binary ? 1 : 0);
+    }
+    const auto run = [connection](const char* statement) {
+        return Result(PQexec(connection, statement));
+    };
+    // A cursor lives in a transaction: one of ours when none is open.
+    const bool ownTransaction = state == PQTRANS_IDLE;
+    const auto fail = [&](const Result& result) {
+        if (error)
+            *error = resultError(connection, result.get());
+        if (ownTransaction)
+            run("ROLLBACK");
+        return false;
+    };
+    if (ownTransaction) {
+        if (Result begun = run("BEGIN READ ONLY"); !succeeded(begun))
+            return fail(begun);
+    }
+    const QByteArray declare =
+        "DECLARE falmide_rows NO SCROLL CURSOR FOR " + numberedPlaceholders(sql);
+    Result declared(PQexecParams(connection, declare.constData(), int(parameters.size()), nullptr,
+                                 data.data(), lengths.data(), formats.data(), 0));
+    if (!succeeded(declared))
+        return fail(declared);
+    ResultRow row;
+    bool more = true;
+    while (more) {
+        Result batch = run("FETCH FORWARD 20000 FROM falmide_rows");
+        if (!succeeded(batch))
+            return fail(batch);
+        const int count = PQntuples(batch.get());
+        for (int i = 0; i < count && more; ++i) {
+            row.point(batch.get(), i);
+            more = visit(row);
+        }
+        more = more && count > 0;
+    }
+    if (Result closed = run("CLOSE falmide_rows"); !succeeded(closed))
+        return fail(closed);
+    if (ownTransaction) {
+        if (Result ended = run("COMMIT"); !succeeded(ended))
+            return fail(ended);
     }
     return true;
 }

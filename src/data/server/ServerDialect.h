@@ -29,6 +29,9 @@ public:
     QStringList compactInPlace() const override;
     QString writeStamp() const override;
 
+    bool readRows(QSqlDatabase& db, const QString& sql, const QVariantList& values,
+                  const RowVisitor& visit, QSqlError* error) const override;
+
     bool tableColumns(QSqlDatabase& db, const QString& table, std::vector<CatalogueColumn>* columns,
                       QSqlError* error) const override;
 
