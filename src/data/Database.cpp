@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include "PreparedQuery.h"
 #include "Schema.h"
 #include "SchemaCheck.h"
 #include "SqlDialect.h"
@@ -398,12 +399,7 @@ bool Database::execute(const QString& sql, const QVariantList& values, QString* 
     // A statement without values runs as it stands: an engine may prepare
     // only queries and changes of rows, not changes of tables.
     QSqlQuery q(m_db);
-    bool ok = values.isEmpty() ? q.exec(sql) : q.prepare(sql);
-    if (ok && !values.isEmpty()) {
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        ok = q.exec();
-    }
+    const bool ok = values.isEmpty() ? q.exec(sql) : execPrepared(q, sql, values);
     if (!ok) {
         m_lastErrorKind = m_dialect->classify(q.lastError());
         if (error)

@@ -2,6 +2,7 @@
 
 #include "Database.h"
 #include "KeyText.h"
+#include "PreparedQuery.h"
 #include "Schema.h"
 #include "SqlDialect.h"
 
@@ -196,13 +197,7 @@ bool Recordset::write(const QString& sql, QVariantList values, QSqlQuery* q, int
         }
         values[versionAt] = *version = s.value(0).toLongLong();
     }
-    bool ok = q->prepare(sql);
-    if (ok) {
-        for (const QVariant& v : values)
-            q->addBindValue(v);
-        ok = q->exec();
-    }
-    if (!ok) {
+    if (!execPrepared(*q, sql, values)) {
         if (m_mode == Mode::AddNew &&
             m_db.dialect().classify(q->lastError()) == DatabaseErrorKind::Constraint)
             m_failure = Failure::KeyTaken;
@@ -230,11 +225,7 @@ bool Recordset::fetchOne(const QString& where, bool last, const QVariantList& va
                       .arg(m_quotedTable, where, last ? m_reverseOrder : m_order);
     if (offset > 0)
         sql += QStringLiteral(" OFFSET %1").arg(offset);
-    if (!q.prepare(sql))
-        return fail(m_db.failure(q.lastError()));
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec())
+    if (!execPrepared(q, sql, values))
         return fail(m_db.failure(q.lastError()));
     m_hasCurrent = q.next();
     m_row.clear();

@@ -1,6 +1,7 @@
 #include "Snapshot.h"
 
 #include "Database.h"
+#include "PreparedQuery.h"
 #include "Recordset.h"
 #include "Schema.h"
 
@@ -14,12 +15,7 @@ std::unique_ptr<Snapshot> Snapshot::Open(Database& db, const QString& sql,
 {
     QSqlQuery q(db.connection());
     q.setForwardOnly(true);
-    bool ok = q.prepare(sql);
-    if (ok) {
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        ok = q.exec();
-    }
+    const bool ok = execPrepared(q, sql, values);
     if (!ok) {
         if (error)
             *error = db.failure(q.lastError());

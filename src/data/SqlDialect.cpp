@@ -1,4 +1,5 @@
 #include "SqlDialect.h"
+#include "PreparedQuery.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -55,12 +56,7 @@ bool SqlDialect::readRows(QSqlDatabase& db, const QString& sql, const QVariantLi
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    bool ok = q.prepare(sql);
-    if (ok) {
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        ok = q.exec();
-    }
+    bool ok = execPrepared(q, sql, values);
     if (ok) {
         QueryRow row(q);
         while (q.next()) {
