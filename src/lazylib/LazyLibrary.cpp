@@ -26,15 +26,17 @@ extern "C" void* falmide_lazy_resolve(LazyLibrary* library, unsigned long index)
     // run, and dlerror() is per thread but dlopen's work is not worth racing.
     static std::mutex mutex;
     const std::lock_guard lock(mutex);
+    const char* soname = library->text;
     if (!library->handle) {
-        void* handle = dlopen(library->soname, RTLD_LAZY | RTLD_LOCAL);
+        void* handle = dlopen(soname, RTLD_LAZY | RTLD_LOCAL);
         if (!handle)
-            cannotLoad("la libreria", library->soname);
+            cannotLoad("la libreria", soname);
         library->handle = handle;
     }
-    void* function = dlsym(library->handle, library->names[index]);
+    const char* name = library->text + library->names[index];
+    void* function = dlsym(library->handle, name);
     if (!function)
-        cannotLoad(library->names[index], library->soname);
+        cannotLoad(name, soname);
     // Other threads read the table without the lock: one aligned store.
     __atomic_store_n(&library->table[index], function, __ATOMIC_RELEASE);
     return function;

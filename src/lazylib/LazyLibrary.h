@@ -3,13 +3,14 @@
 // LazyEntries.h). The entries call falmide_lazy_resolve(); the rest of the
 // program only asks whether a library is loaded yet.
 
-#include <cstddef>
+#include <cstdint>
 
-// Laid out as LazyEntries.h writes it.
+// Laid out as LazyEntries.h writes it: the file name first in `text`, each
+// function's name at its offset in `names`, `table` zero until resolved.
 struct LazyLibrary
 {
-    const char* soname;
-    const char* const* names;
+    const char* text;
+    const std::int32_t* names;
     void** table;
     unsigned long count;
     void* handle;
