@@ -391,6 +391,17 @@ bool Database::readRows(const QString& sql, const QVariantList& values, const Ro
     return false;
 }
 
+bool Database::readValueRows(const QString& sql, const QVariantList& values,
+                             const ValueRowVisitor& visit, QString* error)
+{
+    QSqlError failed;
+    if (m_dialect->readValueRows(m_db, sql, values, visit, &failed))
+        return true;
+    if (error)
+        *error = failure(failed);
+    return false;
+}
+
 bool Database::execute(const QString& sql, const QVariantList& values, QString* error, int* changed)
 {
     m_lastErrorKind = DatabaseErrorKind::Other;

@@ -101,6 +101,11 @@ public:
     // `error`, when the query or any row failed.
     bool readRows(const QString& sql, const QVariantList& values, const RowVisitor& visit,
                   QString* error);
+    // The same with each row's values as a Qt SQL query gives them, for
+    // code that works on variants: the embedded file makes them without the
+    // driver's row cache.
+    bool readValueRows(const QString& sql, const QVariantList& values, const ValueRowVisitor& visit,
+                       QString* error);
 
     // Savepoints nest, so a saved record can run inside a wider transaction.
     // A write begins here: it is refused while writes are not accepted.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QVariantList>
 #include <QtGlobal>
 #include <functional>
 
@@ -24,3 +25,7 @@ public:
 
 // Called for each row in turn; returning false ends the reading early.
 using RowVisitor = std::function<bool(const RowValues& row)>;
+
+// The same for a row of values as Qt's driver gives them (QSqlQuery::value):
+// the same types and contents, one variant per column.
+using ValueRowVisitor = std::function<bool(const QVariantList& row)>;

@@ -70,3 +70,24 @@ bool SqlDialect::readRows(QSqlDatabase& db, const QString& sql, const QVariantLi
         *error = q.lastError();
     return ok;
 }
+
+bool SqlDialect::readValueRows(QSqlDatabase& db, const QString& sql, const QVariantList& values,
+                               const ValueRowVisitor& visit, QSqlError* error) const
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    bool ok = execPrepared(q, sql, values);
+    if (ok) {
+        QVariantList row(q.record().count());
+        while (q.next()) {
+            for (int i = 0; i < row.size(); ++i)
+                row[i] = q.value(i);
+            if (!visit(row))
+                return true;
+        }
+        ok = !q.lastError().isValid();
+    }
+    if (!ok && error)
+        *error = q.lastError();
+    return ok;
+}

@@ -93,6 +93,11 @@ public:
     // query or any row failed: a list cut short never passes for the whole.
     virtual bool readRows(QSqlDatabase& db, const QString& sql, const QVariantList& values,
                           const RowVisitor& visit, QSqlError* error) const;
+    // The same handing out each row's values as variants, exactly as a
+    // forward-only Qt SQL query gives them; an engine that can make them
+    // straight from its own buffers, skipping the driver's row cache, does.
+    virtual bool readValueRows(QSqlDatabase& db, const QString& sql, const QVariantList& values,
+                               const ValueRowVisitor& visit, QSqlError* error) const;
 
     // The columns of a table of the open database, in position order; none
     // when there is no such table. False, with the engine's error, when the

@@ -37,25 +37,20 @@ bool walkTable(Database& db, Table table, const QString& from, std::span<const i
         }
         names << db.quoted(def.columns.at(std::size_t(column)).name);
     }
-    QSqlQuery q(db.connection());
-    q.setForwardOnly(true);
     const QString sql =
         QStringLiteral("SELECT %1 FROM %2 WHERE %3 >= ? ORDER BY %3")
             .arg(names.join(QStringLiteral(", ")), db.quoted(def.name), db.quoted(key.name));
-    if (!q.prepare(sql))
-        return fail(q, error);
     // Every key is at or after the empty text; a bound of blanks would not be.
-    q.addBindValue(from.isEmpty() ? QStringLiteral("") : normalizeKey(from, key.size));
-    if (!q.exec())
-        return fail(q, error);
+    const QVariantList bound{from.isEmpty() ? QStringLiteral("") : normalizeKey(from, key.size)};
     QVariantList row(width);
-    while (q.next()) {
-        for (std::size_t i = 0; i < columns.size(); ++i)
-            row[columns[i]] = q.value(int(i));
-        if (!visit(row))
-            return true;
-    }
-    return q.lastError().isValid() ? fail(q, error) : true;
+    return db.readValueRows(
+        sql, bound,
+        [&](const QVariantList& read) {
+            for (std::size_t i = 0; i < columns.size(); ++i)
+                row[columns[i]] = read.at(qsizetype(i));
+            return visit(row);
+        },
+        error);
 }
 
 bool walkTable(Database& db, Table table, const QString& from,

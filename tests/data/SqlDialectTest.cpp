@@ -213,3 +213,75 @@ void SqlDialectTest::rowsAreReadAsStored()
              QStringList{"C3|-7|-7|?"});
     db.endReadSnapshot();
 }
+
+void SqlDialectTest::valueRowsAreTheDriversValues()
+{
+    QTemporaryDir dir;
+    Database db;
+    QString error;
+    QVERIFY2(openTestDatabase(db, dir.filePath("falmide.db"), &error), qPrintable(error));
+    const TableDef table{QStringLiteral("Tipi"),
+                         {{QStringLiteral("Chiave"), FieldType::Text, 12},
+                          {QStringLiteral("N"), FieldType::Long, 8},
+                          {QStringLiteral("R"), FieldType::Single, 0},
+                          {QStringLiteral("M"), FieldType::Memo, 0}}};
+    QVERIFY2(db.execute(createStatements(table, db.dialect()).constFirst(), {}, &error),
+             qPrintable(error));
+    const QString insert =
+        QStringLiteral("INSERT INTO %1 VALUES (?, ?, ?, ?)").arg(db.quoted("Tipi"));
+    const QList<QVariantList> stored{
+        {QStringLiteral("A"), qint64(1) << 40, 22.5, QStringLiteral("città €")},
+        {QStringLiteral("B"), QVariant(), QVariant(), QVariant()},
+        {QStringLiteral("C"), -7, 4.0, QString()}};
+    for (const QVariantList& row : stored)
+        QVERIFY2(db.execute(insert, row, &error), qPrintable(error));
+    // Every value the engine's own reading makes is the one Qt's driver
+    // makes, down to its type and nullness: reports that read variants
+    // cannot tell which ran.
+    const QString sql =
+        QStringLiteral("SELECT %1, %2, %3, %4, %2 * 2, 'x' FROM %5 WHERE %2 >= ? OR %2 IS NULL "
+                       "ORDER BY %1")
+            .arg(db.quoted("Chiave"), db.quoted("N"), db.quoted("R"), db.quoted("M"),
+                 db.quoted("Tipi"));
+    const auto readAll = [&](auto read) {
+        QList<QVariantList> rows;
+        const bool ok = read([&rows](const QVariantList& row) {
+            rows << row;
+            return true;
+        });
+        return ok ? rows : QList<QVariantList>{};
+    };
+    const QList<QVariantList> engine =
+        readAll([&](const ValueRowVisitor& v) { return db.readValueRows(sql, {-100}, v, &error); });
+    const QList<QVariantList> driver = readAll([&](const ValueRowVisitor& v) {
+        QSqlError failed;
+        return db.dialect().SqlDialect::readValueRows(db.connection(), sql, {-100}, v, &failed);
+    });
+    QCOMPARE(engine.size(), 3);
+    QCOMPARE(driver.size(), 3);
+    for (int r = 0; r < 3; ++r) {
+        QCOMPARE(engine[r].size(), 6);
+        for (int c = 0; c < 6; ++c) {
+            const QByteArray where = QByteArray::number(r) + ',' + QByteArray::number(c);
+            QVERIFY2(engine[r][c].metaType() == driver[r][c].metaType(), where.constData());
+            QVERIFY2(engine[r][c].isNull() == driver[r][c].isNull(), where.constData());
+            QVERIFY2(engine[r][c] == driver[r][c], where.constData());
+        }
+    }
+    QCOMPARE(engine[0][3].toString(), QStringLiteral("città €"));
+    QCOMPARE(engine[0][1].toLongLong(), qint64(1) << 40);
+    QCOMPARE(engine[0][2].toDouble(), 22.5);
+
+    // A visitor may stop early; a failed statement is a failure with the
+    // reason, never an empty list.
+    int seen = 0;
+    QVERIFY(db.readValueRows(
+        sql, {-100}, [&seen](const QVariantList&) { return ++seen < 2; }, &error));
+    QCOMPARE(seen, 2);
+    error.clear();
+    QVERIFY(!db.readValueRows(
+        QStringLiteral("SELECT * FROM Nessuna"), {}, [](const QVariantList&) { return true; },
+        &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!db.damaged());
+}

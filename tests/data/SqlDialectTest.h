@@ -12,4 +12,5 @@ private slots:
     void catalogueReadsTheSchemaBack();
     void declaredTypesOfOlderFiles();
     void rowsAreReadAsStored();
+    void valueRowsAreTheDriversValues();
 };

@@ -6,6 +6,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <memory>
+#include <optional>
 #include <sqlite3.h>
 
 namespace {
@@ -316,12 +317,15 @@ bool SqliteDialect::tableColumns(QSqlDatabase& db, const QString& table,
     return true;
 }
 
-bool SqliteDialect::readRows(QSqlDatabase& db, const QString& sql, const QVariantList& values,
-                             const RowVisitor& visit, QSqlError* error) const
+namespace {
+
+// Prepares the statement on SQLite's own connection, binds the values as
+// Qt's driver would and hands each row's statement to `visit` until the
+// rows end or it returns false.
+template <typename Visit>
+bool stepRows(sqlite3* handle, const QString& sql, const QVariantList& values, Visit&& visit,
+              QSqlError* error)
 {
-    sqlite3* handle = handleOf(db);
-    if (!handle || !db.isOpen())
-        return SqlDialect::readRows(db, sql, values, visit, error);
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt* prepared = nullptr;
     int rc = sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &prepared, nullptr);
@@ -337,9 +341,8 @@ bool SqliteDialect::readRows(QSqlDatabase& db, const QString& sql, const QVarian
     for (int i = 0; rc == SQLITE_OK && i < values.size(); ++i)
         rc = bindValue(statement.get(), i + 1, values.at(i));
     if (rc == SQLITE_OK) {
-        const StatementRow row(statement.get());
         while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
-            if (!visit(row))
+            if (!visit(statement.get()))
                 return true;
         }
         if (rc == SQLITE_DONE)
@@ -350,6 +353,68 @@ bool SqliteDialect::readRows(QSqlDatabase& db, const QString& sql, const QVarian
         *error = statementError(handle, code != SQLITE_OK ? code : rc);
     }
     return false;
+}
+
+// A column's value as Qt's SQLite driver makes it, its numbers at the
+// default precision: whole numbers as 64-bit integers, reals as doubles,
+// Null as a null text.
+QVariant driverValue(sqlite3_stmt* statement, int column)
+{
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qint64(sqlite3_column_int64(statement, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(statement, column));
+    case SQLITE_NULL:
+        return QVariant(QMetaType::fromType<QString>());
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, column)),
+                                   sqlite3_column_bytes(statement, column)));
+    default:
+        // The driver asks SQLite for UTF-16; both are made from the same
+        // UTF-8 the file stores.
+        return QVariant(
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+                              sqlite3_column_bytes(statement, column)));
+    }
+}
+
+} // namespace
+
+bool SqliteDialect::readRows(QSqlDatabase& db, const QString& sql, const QVariantList& values,
+                             const RowVisitor& visit, QSqlError* error) const
+{
+    sqlite3* handle = handleOf(db);
+    if (!handle || !db.isOpen())
+        return SqlDialect::readRows(db, sql, values, visit, error);
+    std::optional<StatementRow> row;
+    return stepRows(
+        handle, sql, values,
+        [&](sqlite3_stmt* statement) {
+            if (!row)
+                row.emplace(statement);
+            return visit(*row);
+        },
+        error);
+}
+
+bool SqliteDialect::readValueRows(QSqlDatabase& db, const QString& sql, const QVariantList& values,
+                                  const ValueRowVisitor& visit, QSqlError* error) const
+{
+    sqlite3* handle = handleOf(db);
+    if (!handle || !db.isOpen())
+        return SqlDialect::readValueRows(db, sql, values, visit, error);
+    QVariantList row;
+    return stepRows(
+        handle, sql, values,
+        [&](sqlite3_stmt* statement) {
+            const int columns = sqlite3_column_count(statement);
+            row.resize(columns);
+            for (int i = 0; i < columns; ++i)
+                row[i] = driverValue(statement, i);
+            return visit(row);
+        },
+        error);
 }
 
 DatabaseErrorKind SqliteDialect::classify(const QSqlError& error) const

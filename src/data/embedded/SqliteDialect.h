@@ -24,6 +24,8 @@ public:
     QStringList resumeCounter(const QString& table, const QString& column) const override;
     QStringList compactInPlace() const override;
 
+    bool readValueRows(QSqlDatabase& db, const QString& sql, const QVariantList& values,
+                       const ValueRowVisitor& visit, QSqlError* error) const override;
     bool readRows(QSqlDatabase& db, const QString& sql, const QVariantList& values,
                   const RowVisitor& visit, QSqlError* error) const override;
 
