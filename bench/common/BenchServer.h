@@ -16,6 +16,8 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
+#include <QThread>
+#include <cstdio>
 #include <optional>
 
 namespace benchdata {
@@ -110,12 +112,35 @@ inline void copyRowsInBulk(Database& from, Database& to, const QString& table)
 }
 
 // What the server knows of a table after a bulk load, and the pages it can
-// read from the index alone, as its own maintenance would leave them.
+// read from the index alone, as its own maintenance would leave them. A
+// vacuum marks a page all-visible only when no snapshot still open in the
+// database predates the load's commit (the server's own background analysis
+// of a table just loaded may hold one for a moment): it runs again until
+// every table's pages are marked, as they would be by the time a user
+// opens the window.
 inline void analyzeTables(Database& db)
 {
     QSqlQuery q(db.connection());
-    if (!q.exec(QStringLiteral("VACUUM ANALYZE")))
-        qFatal("%s", qPrintable(q.lastError().text()));
+    for (int attempt = 1;; ++attempt) {
+        if (!q.exec(QStringLiteral("VACUUM ANALYZE")))
+            qFatal("%s", qPrintable(q.lastError().text()));
+        if (!q.exec(
+                QStringLiteral("SELECT count(*) FROM pg_class c JOIN pg_namespace n ON "
+                               "n.oid = c.relnamespace WHERE c.relkind = 'r' AND "
+                               "n.nspname = current_schema() AND c.relallvisible < c.relpages")) ||
+            !q.next())
+            qFatal("%s", qPrintable(q.lastError().text()));
+        const int unmarked = q.value(0).toInt();
+        if (unmarked == 0)
+            return;
+        if (attempt == 50) {
+            // Measured all the same, and said: the figures are the server's
+            // without its index-only reads.
+            std::fprintf(stderr, "%d tables still have pages a vacuum could not mark\n", unmarked);
+            return;
+        }
+        QThread::msleep(200);
+    }
 }
 
 } // namespace benchdata
