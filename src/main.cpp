@@ -2,6 +2,7 @@
 #include "AppContext.h"
 #include "BatchMain.h"
 #include "DataFolder.h"
+#include "DeferredIconStyle.h"
 #include "MessageBox.h"
 #include "PageFolder.h"
 #include "QtTranslations.h"
@@ -58,6 +59,7 @@ int main(int argc, char* argv[])
     for (const QString& notice : std::as_const(heldNotices()))
         std::fprintf(stderr, "%s\n", qPrintable(notice));
     QApplication::setApplicationName(QStringLiteral("Falmide"));
+    QApplication::setStyle(new DeferredIconStyle(QApplication::style()));
     if (!installQtItalian())
         std::fprintf(stderr,
                      "falmide: traduzione italiana di Qt non trovata (qt6-translations-l10n)\n");

@@ -30,6 +30,7 @@ private slots:
     void cleanup();
     void captionsAndStartState();
     void buttonPicturesAreTheirFiles();
+    void extensionButtonPictureMadeWhenDrawn();
     void windowPaintedBeforeArchivesOpen();
     void menusWorkFromTheKeyboard();
     void accessKeysAreUnique();

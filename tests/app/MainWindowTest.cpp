@@ -5,6 +5,7 @@
 #include "ButtonIcons.h"
 #include "Clock.h"
 #include "Consulta.h"
+#include "DeferredIconStyle.h"
 #include "DocumentFieldTyping.h"
 #include "F6.h"
 #include "FArcCLI.h"
@@ -46,7 +47,10 @@
 #include <QMenuBar>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QStyleFactory>
+#include <QStyleOption>
 #include <QToolBar>
 #include <QtTest>
 #include <optional>
@@ -182,6 +186,56 @@ private:
 
 // The pictures compiled into the program are the committed PNG files pixel
 // for pixel, at both sizes, and the buttons show them at the size drawn.
+namespace {
+
+// Counts what the style underneath is asked for.
+class CountingStyle : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+    QIcon standardIcon(StandardPixmap which, const QStyleOption* option,
+                       const QWidget* widget) const override
+    {
+        ++asked[which];
+        return QProxyStyle::standardIcon(which, option, widget);
+    }
+    mutable QHash<int, int> asked;
+};
+
+} // namespace
+
+void MainWindowTest::extensionButtonPictureMadeWhenDrawn()
+{
+    const auto image = [](const QIcon& icon) { return icon.pixmap(16).toImage(); };
+    const QImage expected =
+        image(QApplication::style()->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton));
+    QVERIFY(!expected.isNull());
+
+    auto* counting = new CountingStyle(QStyleFactory::create(QApplication::style()->name()));
+    auto style = std::make_unique<DeferredIconStyle>(counting);
+    const QIcon icon = style->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
+    QVERIFY(!icon.isNull());
+    QCOMPARE(counting->asked.value(QStyle::SP_ToolBarHorizontalExtensionButton), 0);
+    // Made once, when first drawn, and the style's very picture; copies
+    // share it.
+    QCOMPARE(image(icon), expected);
+    const QIcon copy = icon;
+    QCOMPARE(image(copy), expected);
+    QCOMPARE(counting->asked.value(QStyle::SP_ToolBarHorizontalExtensionButton), 1);
+
+    // Other icons, and any asked for with an option, come at once.
+    style->standardIcon(QStyle::SP_DialogOkButton);
+    QCOMPARE(counting->asked.value(QStyle::SP_DialogOkButton), 1);
+    QStyleOption option;
+    style->standardIcon(QStyle::SP_ToolBarVerticalExtensionButton, &option);
+    QCOMPARE(counting->asked.value(QStyle::SP_ToolBarVerticalExtensionButton), 1);
+
+    // An icon drawn after its style went comes from the application's.
+    const QIcon orphan = style->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
+    style.reset();
+    QCOMPARE(image(orphan), expected);
+}
+
 void MainWindowTest::buttonPicturesAreTheirFiles()
 {
     for (const char* name : {"clienti", "fatture", "movimenti", "parcella", "uscita"}) {
