@@ -163,4 +163,12 @@ void StartUpTest::signalEndsTheProgramCleanly()
     QVERIFY(program.waitForFinished(30000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
+    // Everything a clean end does is done before the process goes: the
+    // archive's lock released, the clean end noted, no page folder left.
+    QVERIFY(!QFileInfo::exists(home.filePath("falmide.lock")));
+    QFile settings(home.filePath("falmide.ini"));
+    QVERIFY(settings.open(QIODevice::ReadOnly));
+    QVERIFY(settings.readAll().contains("Chiusura="));
+    QCOMPARE(QDir(temp.path()).entryList({QStringLiteral("falmide-*")}, QDir::AllEntries),
+             QStringList());
 }
