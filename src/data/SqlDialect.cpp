@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <algorithm>
+#include <optional>
 
 QString SqlDialect::engineText(const QSqlError& error) const
 {
@@ -51,17 +52,20 @@ private:
 
 } // namespace
 
-bool SqlDialect::readRows(QSqlDatabase& db, const QString& sql, const QVariantList& values,
-                          const RowVisitor& visit, QSqlError* error) const
+namespace {
+
+// Runs the query forward only, its values bound, handing it to `visit` at
+// each row until the rows end or it returns false.
+template <typename Visit>
+bool stepQuery(QSqlDatabase& db, const QString& sql, const QVariantList& values, Visit&& visit,
+               QSqlError* error)
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
     bool ok = execPrepared(q, sql, values);
     if (ok) {
-        QueryRow row(q);
         while (q.next()) {
-            row.advance();
-            if (!visit(row))
+            if (!visit(q))
                 return true;
         }
         ok = !q.lastError().isValid();
@@ -71,23 +75,35 @@ bool SqlDialect::readRows(QSqlDatabase& db, const QString& sql, const QVariantLi
     return ok;
 }
 
+} // namespace
+
+bool SqlDialect::readRows(QSqlDatabase& db, const QString& sql, const QVariantList& values,
+                          const RowVisitor& visit, QSqlError* error) const
+{
+    std::optional<QueryRow> row;
+    return stepQuery(
+        db, sql, values,
+        [&](QSqlQuery& q) {
+            if (!row)
+                row.emplace(q);
+            row->advance();
+            return visit(*row);
+        },
+        error);
+}
+
 bool SqlDialect::readValueRows(QSqlDatabase& db, const QString& sql, const QVariantList& values,
                                const ValueRowVisitor& visit, QSqlError* error) const
 {
-    QSqlQuery q(db);
-    q.setForwardOnly(true);
-    bool ok = execPrepared(q, sql, values);
-    if (ok) {
-        QVariantList row(q.record().count());
-        while (q.next()) {
+    QVariantList row;
+    return stepQuery(
+        db, sql, values,
+        [&](QSqlQuery& q) {
+            if (row.isEmpty())
+                row.resize(q.record().count());
             for (int i = 0; i < row.size(); ++i)
                 row[i] = q.value(i);
-            if (!visit(row))
-                return true;
-        }
-        ok = !q.lastError().isValid();
-    }
-    if (!ok && error)
-        *error = q.lastError();
-    return ok;
+            return visit(row);
+        },
+        error);
 }

@@ -6,7 +6,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <memory>
-#include <optional>
 #include <sqlite3.h>
 
 namespace {
@@ -387,15 +386,9 @@ bool SqliteDialect::readRows(QSqlDatabase& db, const QString& sql, const QVarian
     sqlite3* handle = handleOf(db);
     if (!handle || !db.isOpen())
         return SqlDialect::readRows(db, sql, values, visit, error);
-    std::optional<StatementRow> row;
     return stepRows(
         handle, sql, values,
-        [&](sqlite3_stmt* statement) {
-            if (!row)
-                row.emplace(statement);
-            return visit(*row);
-        },
-        error);
+        [&visit](sqlite3_stmt* statement) { return visit(StatementRow(statement)); }, error);
 }
 
 bool SqliteDialect::readValueRows(QSqlDatabase& db, const QString& sql, const QVariantList& values,
