@@ -1,4 +1,5 @@
 #include "SqliteDialect.h"
+#include "SqliteFile.h"
 
 #include <QDateTime>
 #include <QSqlDatabase>
@@ -355,27 +356,11 @@ bool stepRows(sqlite3* handle, const QString& sql, const QVariantList& values, V
 }
 
 // A column's value as Qt's SQLite driver makes it, its numbers at the
-// default precision: whole numbers as 64-bit integers, reals as doubles,
-// Null as a null text.
+// default precision: as stored, Null as a null text.
 QVariant driverValue(sqlite3_stmt* statement, int column)
 {
-    switch (sqlite3_column_type(statement, column)) {
-    case SQLITE_INTEGER:
-        return QVariant(qint64(sqlite3_column_int64(statement, column)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(statement, column));
-    case SQLITE_NULL:
-        return QVariant(QMetaType::fromType<QString>());
-    case SQLITE_BLOB:
-        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(statement, column)),
-                                   sqlite3_column_bytes(statement, column)));
-    default:
-        // The driver asks SQLite for UTF-16; both are made from the same
-        // UTF-8 the file stores.
-        return QVariant(
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
-                              sqlite3_column_bytes(statement, column)));
-    }
+    QVariant value = sqliteColumnValue(statement, column);
+    return value.isValid() ? value : QVariant(QMetaType::fromType<QString>());
 }
 
 } // namespace

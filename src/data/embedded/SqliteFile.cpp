@@ -173,19 +173,24 @@ int SqliteStatement::columnCount() const
 
 QVariant SqliteStatement::column(int i) const
 {
-    switch (sqlite3_column_type(m_statement, i)) {
+    return sqliteColumnValue(m_statement, i);
+}
+
+QVariant sqliteColumnValue(sqlite3_stmt* statement, int column)
+{
+    switch (sqlite3_column_type(statement, column)) {
     case SQLITE_INTEGER:
-        return QVariant(qint64(sqlite3_column_int64(m_statement, i)));
+        return QVariant(qint64(sqlite3_column_int64(statement, column)));
     case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(m_statement, i));
+        return QVariant(sqlite3_column_double(statement, column));
     case SQLITE_TEXT:
         return QVariant(
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(m_statement, i)),
-                              sqlite3_column_bytes(m_statement, i)));
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, column)),
+                              sqlite3_column_bytes(statement, column)));
     case SQLITE_BLOB: {
-        const void* data = sqlite3_column_blob(m_statement, i);
+        const void* data = sqlite3_column_blob(statement, column);
         return QVariant(
-            QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(m_statement, i)));
+            QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(statement, column)));
     }
     default:
         return {};

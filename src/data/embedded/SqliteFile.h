@@ -69,6 +69,11 @@ private:
     bool m_failed = false;
 };
 
+// The value of a column of the statement's current row: whole numbers as
+// 64-bit integers, reals as doubles, text from its UTF-8, blobs as bytes,
+// Null as an invalid variant.
+QVariant sqliteColumnValue(sqlite3_stmt* statement, int column);
+
 // An Italian sentence for a SQLite result code, followed by SQLite's own
 // English text: "Spazio esaurito sul disco (database or disk is full)".
 QString italianSqliteError(int code, const QString& sqliteText);
