@@ -88,6 +88,13 @@ Database::~Database()
     close();
 }
 
+QSqlDatabase& Database::db()
+{
+    if (!m_connection)
+        m_connection.emplace();
+    return *m_connection;
+}
+
 bool Database::createFile(const QString& path, QString* error)
 {
     // Built under a temporary name and moved into place, so that an
@@ -156,24 +163,24 @@ bool Database::openServer(const ServerConnection& server, QString* error)
                           .arg(server.host),
                       error);
     m_dialect = &serverDialect();
-    m_db = QSqlDatabase::addDatabase(m_dialect->driverName(), m_connectionName);
-    m_db.setHostName(server.host);
-    m_db.setPort(server.port);
-    m_db.setDatabaseName(server.database);
+    m_connection = QSqlDatabase::addDatabase(m_dialect->driverName(), m_connectionName);
+    db().setHostName(server.host);
+    db().setPort(server.port);
+    db().setDatabaseName(server.database);
     if (!server.user.isEmpty())
-        m_db.setUserName(server.user);
-    m_db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=falmide"));
-    if (!m_db.open()) {
-        const LoginDiagnosis why = diagnoseServerLogin(server, m_db.lastError().databaseText());
+        db().setUserName(server.user);
+    db().setConnectOptions(QStringLiteral("connect_timeout=10;application_name=falmide"));
+    if (!db().open()) {
+        const LoginDiagnosis why = diagnoseServerLogin(server, db().lastError().databaseText());
         return refuse(OpenFailure::Unavailable, why.message, error);
     }
     m_server = server;
-    m_readOnly = m_dialect->onlyReads(m_db);
-    m_dialect->tune(m_db);
+    m_readOnly = m_dialect->onlyReads(db());
+    m_dialect->tune(db());
 
     bool empty = false;
     QSqlError sqlError;
-    if (!serverSchemaEmpty(m_db, &empty, &sqlError))
+    if (!serverSchemaEmpty(db(), &empty, &sqlError))
         return refuse(openFailureOf(m_dialect->classify(sqlError)), describe(sqlError), error);
     if (empty) {
         if (m_readOnly)
@@ -185,15 +192,15 @@ bool Database::openServer(const ServerConnection& server, QString* error)
         // Two desks starting on a new database at once: one makes the
         // schema, the other fails to and then finds it made.
         QString creationError;
-        if (!createSchema(m_db, *m_dialect, &creationError) &&
-            (!serverSchemaEmpty(m_db, &empty, &sqlError) || empty))
+        if (!createSchema(db(), *m_dialect, &creationError) &&
+            (!serverSchemaEmpty(db(), &empty, &sqlError) || empty))
             return refuse(OpenFailure::Unavailable,
                           QStringLiteral("Impossibile creare l'archivio nel database %1: %2")
                               .arg(describeServer(server), creationError),
                           error);
     } else {
         std::vector<CatalogueColumn> versionTable;
-        if (!m_dialect->tableColumns(m_db, QStringLiteral("SchemaVersion"), &versionTable,
+        if (!m_dialect->tableColumns(db(), QStringLiteral("SchemaVersion"), &versionTable,
                                      &sqlError))
             return refuse(openFailureOf(m_dialect->classify(sqlError)), describe(sqlError), error);
         if (versionTable.empty())
@@ -233,19 +240,19 @@ bool Database::openFile(const QString& path, bool checkOnly, QString* error)
                       error);
     }
 
-    m_db = QSqlDatabase::addDatabase(m_dialect->driverName(), m_connectionName);
-    m_db.setDatabaseName(path);
+    m_connection = QSqlDatabase::addDatabase(m_dialect->driverName(), m_connectionName);
+    db().setDatabaseName(path);
     if (checkOnly)
-        m_db.setConnectOptions(m_dialect->readOnlyOptions());
-    if (!m_db.open())
-        return refuse(OpenFailure::Unavailable, describe(m_db.lastError()), error);
+        db().setConnectOptions(m_dialect->readOnlyOptions());
+    if (!db().open())
+        return refuse(OpenFailure::Unavailable, describe(db().lastError()), error);
     m_path = path;
-    m_readOnly = m_dialect->onlyReads(m_db);
-    m_dialect->tune(m_db);
+    m_readOnly = m_dialect->onlyReads(db());
+    m_dialect->tune(db());
     if (!checkSchema(checkOnly, error))
         return false;
     QSqlError prepareError;
-    if (!m_readOnly && !checkOnly && !m_dialect->prepareForWrites(m_db, &prepareError))
+    if (!m_readOnly && !checkOnly && !m_dialect->prepareForWrites(db(), &prepareError))
         return refuse(openFailureOf(m_dialect->classify(prepareError)), describe(prepareError),
                       error);
     return true;
@@ -256,7 +263,7 @@ bool Database::checkSchema(bool checkOnly, QString* error)
     // Reading the version is the first access to the file: a file that is
     // no database of the engine fails here, before anything could be
     // written to it.
-    QSqlQuery q(m_db);
+    QSqlQuery q(db());
     if (!q.exec(
             QStringLiteral("SELECT %1 FROM %2")
                 .arg(quoted(QStringLiteral("Version")), quoted(QStringLiteral("SchemaVersion")))) ||
@@ -304,9 +311,9 @@ bool Database::checkSchema(bool checkOnly, QString* error)
 
 void Database::close()
 {
-    if (m_db.isValid()) {
-        m_db.close();
-        m_db = QSqlDatabase();
+    if (m_connection && m_connection->isValid()) {
+        m_connection->close();
+        m_connection.reset();
         QSqlDatabase::removeDatabase(m_connectionName);
     }
     m_path.clear();
@@ -323,7 +330,7 @@ void Database::close()
 
 bool Database::isOpen() const
 {
-    return m_db.isValid() && m_db.isOpen();
+    return m_connection && m_connection->isValid() && m_connection->isOpen();
 }
 
 bool Database::acceptsWrites(QString* why) const
@@ -374,7 +381,7 @@ void Database::noteDamage(const QString& reason)
     if (m_damaged)
         return;
     m_damaged = true;
-    const QStringList report = QStringList{reason} + m_dialect->damageDetails(m_db);
+    const QStringList report = QStringList{reason} + m_dialect->damageDetails(db());
     m_damageReport = report.join(QLatin1Char('\n'));
     if (m_damageHandler)
         m_damageHandler(m_damageReport);
@@ -384,7 +391,7 @@ bool Database::readRows(const QString& sql, const QVariantList& values, const Ro
                         QString* error)
 {
     QSqlError failed;
-    if (m_dialect->readRows(m_db, sql, values, visit, &failed))
+    if (m_dialect->readRows(db(), sql, values, visit, &failed))
         return true;
     if (error)
         *error = failure(failed);
@@ -395,7 +402,7 @@ bool Database::readValueRows(const QString& sql, const QVariantList& values,
                              const ValueRowVisitor& visit, QString* error)
 {
     QSqlError failed;
-    if (m_dialect->readValueRows(m_db, sql, values, visit, &failed))
+    if (m_dialect->readValueRows(db(), sql, values, visit, &failed))
         return true;
     if (error)
         *error = failure(failed);
@@ -409,7 +416,7 @@ bool Database::execute(const QString& sql, const QVariantList& values, QString* 
         return false;
     // A statement without values runs as it stands: an engine may prepare
     // only queries and changes of rows, not changes of tables.
-    QSqlQuery q(m_db);
+    QSqlQuery q(db());
     const bool ok = values.isEmpty() ? q.exec(sql) : execPrepared(q, sql, values);
     if (!ok) {
         m_lastErrorKind = m_dialect->classify(q.lastError());
@@ -437,7 +444,7 @@ bool Database::begin(QString* error)
     const QString sql = m_savepointDepth == 0
                             ? QStringLiteral("BEGIN")
                             : QStringLiteral("SAVEPOINT sp%1").arg(m_savepointDepth + 1);
-    if (!run(m_db, *m_dialect, sql, error))
+    if (!run(db(), *m_dialect, sql, error))
         return false;
     ++m_savepointDepth;
     return true;
@@ -447,7 +454,7 @@ bool Database::commit(QString* error)
 {
     if (m_savepointDepth == 0)
         return true;
-    QSqlQuery release(m_db);
+    QSqlQuery release(db());
     if (!release.exec(m_savepointDepth == 1
                           ? QStringLiteral("COMMIT")
                           : QStringLiteral("RELEASE sp%1").arg(m_savepointDepth))) {
@@ -466,10 +473,10 @@ void Database::rollback()
         return;
     QString ignored;
     if (m_savepointDepth == 1) {
-        run(m_db, *m_dialect, QStringLiteral("ROLLBACK"), &ignored);
+        run(db(), *m_dialect, QStringLiteral("ROLLBACK"), &ignored);
     } else {
-        run(m_db, *m_dialect, QStringLiteral("ROLLBACK TO sp%1").arg(m_savepointDepth), &ignored);
-        run(m_db, *m_dialect, QStringLiteral("RELEASE sp%1").arg(m_savepointDepth), &ignored);
+        run(db(), *m_dialect, QStringLiteral("ROLLBACK TO sp%1").arg(m_savepointDepth), &ignored);
+        run(db(), *m_dialect, QStringLiteral("RELEASE sp%1").arg(m_savepointDepth), &ignored);
     }
     --m_savepointDepth;
 }
@@ -482,7 +489,7 @@ bool Database::beginReadSnapshot(QString* error)
                                     "lettura o una modifica.");
         return false;
     }
-    if (!run(m_db, *m_dialect, m_dialect->beginReadSnapshot(), error))
+    if (!run(db(), *m_dialect, m_dialect->beginReadSnapshot(), error))
         return false;
     m_readSnapshot = true;
     return true;
@@ -495,6 +502,6 @@ void Database::endReadSnapshot()
     // Nothing was written: ending it keeps nothing and cannot fail in a way
     // that matters to the reads already made.
     QString ignored;
-    run(m_db, *m_dialect, QStringLiteral("ROLLBACK"), &ignored);
+    run(db(), *m_dialect, QStringLiteral("ROLLBACK"), &ignored);
     m_readSnapshot = false;
 }

@@ -73,7 +73,7 @@ public:
     // Why the last open failed.
     OpenFailure openFailure() const { return m_openFailure; }
 
-    QSqlDatabase& connection() { return m_db; }
+    QSqlDatabase& connection() { return db(); }
     const SqlDialect& dialect() const { return *m_dialect; }
     // An identifier (a table or column name) as the engine's SQL writes it.
     QString quoted(const QString& identifier) const;
@@ -157,8 +157,12 @@ private:
     bool checkSchema(bool checkOnly, QString* error);
     bool refuse(OpenFailure kind, const QString& reason, QString* error);
 
+    QSqlDatabase& db();
+
     const SqlDialect* m_dialect;
-    QSqlDatabase m_db;
+    // Made when first needed: a database never opened has called nothing of
+    // Qt's SQL module, which the program's start loads meanwhile on a thread.
+    std::optional<QSqlDatabase> m_connection;
     QString m_connectionName;
     std::vector<TableDef> m_layout;
     QString m_path;

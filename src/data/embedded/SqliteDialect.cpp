@@ -209,6 +209,11 @@ QString SqliteDialect::driverName() const
     return QStringLiteral("QSQLITE");
 }
 
+QString SqliteDialect::driverFile() const
+{
+    return QStringLiteral("sqldrivers/libqsqlite.so");
+}
+
 QString SqliteDialect::readOnlyOptions() const
 {
     return QStringLiteral("QSQLITE_OPEN_READONLY");
