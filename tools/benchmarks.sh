@@ -128,6 +128,31 @@ def timed(argv, runs, env=None, shown=None, before=None):
     return statistics.median(times), min(times)
 
 
+def timed_together(runs, *programs):
+    """Whole processes timed in turns, as `timed` does: each program is a
+    dict with `argv` and optionally `env`, `shown` and `before`. One round
+    runs each once, and the next round starts one program later, so that
+    neither a machine growing slower or faster during the runs nor the
+    place in a round favours one. The median and lowest wall time in ms of
+    each, in the order given."""
+    for program in programs:
+        commands.append(program.get("shown") or " ".join(program["argv"]))
+        print("running", commands[-1], flush=True)
+    times = [[] for _ in programs]
+    for round_number in range(runs):
+        for step in range(len(programs)):
+            index = (round_number + step) % len(programs)
+            program = programs[index]
+            if program.get("before"):
+                program["before"]()
+            start = time.perf_counter()
+            subprocess.run(program["argv"], check=True,
+                           env={**os.environ, **program.get("env", {})},
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            times[index].append((time.perf_counter() - start) * 1e3)
+    return [(statistics.median(t), min(t)) for t in times]
+
+
 def sqlite_ms(database, statement, runs=5):
     """The sqlite3 shell's own timer for the statement, output discarded."""
     script = ".timer on\n.output /dev/null\n" + statement
@@ -299,11 +324,15 @@ def make_todays_copy(folder):
 make_todays_copy(home)
 commands.append(f"FALMIDE_HOME=DIR {falmide}  # untimed, ended once DIR/Backup has today's copy")
 quit_env = {"FALMIDE_QUIT_AFTER_PAINT": "1", "FALMIDE_HOME": home}
-startup = timed([falmide], 10, env=quit_env,
-                shown=f"FALMIDE_QUIT_AFTER_PAINT=1 FALMIDE_HOME=DIR {falmide}  # 10 runs")
 minimal_program = os.path.join(build, "bench", "startup", "bench_minimal_window")
-minimal = timed([minimal_program], 10, env=quit_env,
-                shown=f"FALMIDE_QUIT_AFTER_PAINT=1 {minimal_program}  # 10 runs")
+startup_runs = 30
+startup, minimal = timed_together(
+    startup_runs,
+    {"argv": [falmide], "env": quit_env,
+     "shown": f"FALMIDE_QUIT_AFTER_PAINT=1 FALMIDE_HOME=DIR {falmide}  # {startup_runs} runs, "
+              "in turns with the next"},
+    {"argv": [minimal_program], "env": quit_env,
+     "shown": f"FALMIDE_QUIT_AFTER_PAINT=1 {minimal_program}  # {startup_runs} runs"})
 
 # The first start of a day on 100 000 invoices: today's copy is removed
 # before each run, so that every run starts it (once the window is painted;
@@ -324,11 +353,13 @@ def no_copy_today():
         os.remove(copy)
 
 
-first_start = timed([falmide], 10, env=day_env, before=no_copy_today,
-                    shown=f"rm -f DIR100000/Backup/falmide-$(date +%F).db; "
-                    f"FALMIDE_QUIT_AFTER_PAINT=1 FALMIDE_HOME=DIR100000 {falmide}  # 10 runs")
-minimal_again = timed([minimal_program], 10, env=quit_env,
-                      shown=f"FALMIDE_QUIT_AFTER_PAINT=1 {minimal_program}  # 10 runs")
+first_start, minimal_again = timed_together(
+    startup_runs,
+    {"argv": [falmide], "env": day_env, "before": no_copy_today,
+     "shown": f"rm -f DIR100000/Backup/falmide-$(date +%F).db; FALMIDE_QUIT_AFTER_PAINT=1 "
+              f"FALMIDE_HOME=DIR100000 {falmide}  # {startup_runs} runs, in turns with the next"},
+    {"argv": [minimal_program], "env": quit_env,
+     "shown": f"FALMIDE_QUIT_AFTER_PAINT=1 {minimal_program}  # {startup_runs} runs"})
 
 
 # The machine.
@@ -410,10 +441,11 @@ lines += [
         f"PDF {mb(million)}"),
     row("one invoice PDF, `falmide fattura-pdf` as a process (median of 10)", invoice[0],
         "`falmide --version` as a process", version[0], f"fastest {fmt(invoice[1])} ms"),
-    row("start-up to the main window painted (median of 10)", startup[0],
+    row(f"start-up to the main window painted (median of {startup_runs})", startup[0],
         "minimal Qt Widgets program, same build", minimal[0],
         f"fastest {fmt(startup[1])} ms; demo archives, today's copy made already"),
-    row("first start of a day, 100 000 invoices, to the main window painted (median of 10)",
+    row(f"first start of a day, 100 000 invoices, to the main window painted (median of "
+        f"{startup_runs})",
         first_start[0], "minimal Qt Widgets program, same build", minimal_again[0],
         f"fastest {fmt(first_start[1])} ms; the day's copy begins after the paint"),
 ]
