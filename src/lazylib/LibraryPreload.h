@@ -13,7 +13,8 @@ class LibraryPreload
 {
 public:
     explicit LibraryPreload(std::vector<std::string> files);
-    // Waits for the thread: by then long done in practice.
+    // Waits for the thread, if one was started: by then long done in
+    // practice.
     ~LibraryPreload();
 
     LibraryPreload(const LibraryPreload&) = delete;
