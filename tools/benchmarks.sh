@@ -115,21 +115,12 @@ def ms(result):
 def timed(argv, runs, env=None, shown=None, before=None):
     """Runs a whole process `runs` times, `before()` ahead of each run, untimed;
     the median and lowest wall time in ms."""
-    commands.append(shown or " ".join(argv))
-    print("running", commands[-1], flush=True)
-    times = []
-    for _ in range(runs):
-        if before:
-            before()
-        start = time.perf_counter()
-        subprocess.run(argv, check=True, env={**os.environ, **(env or {})},
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        times.append((time.perf_counter() - start) * 1e3)
-    return statistics.median(times), min(times)
+    return timed_together(runs, {"argv": argv, "env": env or {}, "shown": shown,
+                                 "before": before})[0]
 
 
 def timed_together(runs, *programs):
-    """Whole processes timed in turns, as `timed` does: each program is a
+    """Whole processes timed in turns, output discarded: each program is a
     dict with `argv` and optionally `env`, `shown` and `before`. One round
     runs each once, and the next round starts one program later, so that
     neither a machine growing slower or faster during the runs nor the
