@@ -3,7 +3,6 @@
 #include "BatchMain.h"
 #include "DataFolder.h"
 #include "DeferredIconStyle.h"
-#include "LibraryPreload.h"
 #include "MessageBox.h"
 #include "PageFolder.h"
 #include "QtTranslations.h"
@@ -78,11 +77,6 @@ int runWindows(int argc, char* argv[])
         MessageBox::error(nullptr, error);
         return 1;
     }
-
-    // The archives open once the window is painted; what they need is
-    // loaded meanwhile, on the second core most machines have. Nothing
-    // before the opening touches Qt's SQL module.
-    const LibraryPreload archiveLibraries(archiveLibraryFiles(context));
 
     // The window shows first; the archives open right after its first
     // paint, and a failure to open them ends the program as it did before

@@ -5,11 +5,7 @@
 #include "DataFolder.h"
 #include "DatabaseMaintenance.h"
 #include "HeadingData.h"
-#include "SqlDialect.h"
 #include "TemporaryFiles.h"
-
-#include <QCoreApplication>
-#include <QFileInfo>
 
 Separators separatorsFromLocale(const QLocale& locale)
 {
@@ -83,16 +79,4 @@ void noteCleanExit(AppContext& context)
     Database& db = context.DbArchivi;
     if (db.isOpen() && !db.onServer() && !db.damaged() && !db.readOnly())
         recordCleanExit(context.settingsFile(), db.path());
-}
-
-std::vector<std::string> archiveLibraryFiles(const AppContext& context)
-{
-    const SqlDialect& dialect = context.databaseServer() ? serverDialect() : embeddedDialect();
-    // Looked for where Qt's SQL module will look for it, in the same order.
-    for (const QString& folder : QCoreApplication::libraryPaths()) {
-        const QString driver = folder + QLatin1Char('/') + dialect.driverFile();
-        if (QFileInfo::exists(driver))
-            return {QFile::encodeName(driver).toStdString()};
-    }
-    return {};
 }

@@ -4,8 +4,6 @@
 #include <QLocale>
 #include <QString>
 #include <optional>
-#include <string>
-#include <vector>
 
 struct AppContext;
 
@@ -50,12 +48,6 @@ enum class StartUpOutcome {
 // compaction, which are the file's. Every path is built from the data folder: the
 // current directory is left as it is. On failure, error says why.
 StartUpOutcome openArchives(AppContext& context, QString* error);
-
-// The shared libraries the archives' opening needs, for loading ahead while
-// the main window is built: the database driver the settings call for,
-// which brings Qt's SQL module and the engine's library. Empty when Qt has
-// no such driver, which the opening then reports.
-std::vector<std::string> archiveLibraryFiles(const AppContext& context);
 
 // At a clean exit: remembers the database as it is left, so that the next
 // start notices a change made while the program was not running.

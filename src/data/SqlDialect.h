@@ -39,9 +39,6 @@ public:
 
     // Qt's driver for the engine.
     virtual QString driverName() const = 0;
-    // The file of that driver under one of Qt's plug-in folders; it brings
-    // Qt's SQL module and the engine's own library with it.
-    virtual QString driverFile() const = 0;
 
     // The connection options of a database opened only to be checked, which
     // must not be written even by accident.

@@ -2,7 +2,6 @@
 // call, arguments of every kind reach the function through the first call's
 // detour, and threads racing to the first call all get the real function.
 #include "LazyLibrary.h"
-#include "LibraryPreload.h"
 
 #include <QtTest>
 #include <curl/curl.h>
@@ -21,7 +20,6 @@ class LazyLibraryTest : public QObject
 private slots:
     void loadsOnFirstCallWithEveryKindOfArgument();
     void threadsRacingToTheFirstCall();
-    void preloadedOnAThreadOfItsOwn();
 };
 
 void LazyLibraryTest::loadsOnFirstCallWithEveryKindOfArgument()
@@ -73,18 +71,6 @@ void LazyLibraryTest::threadsRacingToTheFirstCall()
     for (std::thread& thread : threads)
         thread.join();
     QCOMPARE(right.load(), kThreads);
-}
-
-void LazyLibraryTest::preloadedOnAThreadOfItsOwn()
-{
-    // Nothing of this test uses libzip: only the preload can load it. A
-    // file that cannot be loaded is passed over, and the rest still loads.
-    QVERIFY(!lazyLibraryLoaded("libzip.so.4"));
-    {
-        const LibraryPreload preload({"libfalmide-nessuna.so.0", "libzip.so.4"});
-    }
-    QVERIFY(lazyLibraryLoaded("libzip.so.4"));
-    QVERIFY(!lazyLibraryLoaded("libfalmide-nessuna.so.0"));
 }
 
 QTEST_GUILESS_MAIN(LazyLibraryTest)

@@ -209,11 +209,6 @@ QString SqliteDialect::driverName() const
     return QStringLiteral("QSQLITE");
 }
 
-QString SqliteDialect::driverFile() const
-{
-    return QStringLiteral("sqldrivers/libqsqlite.so");
-}
-
 QString SqliteDialect::readOnlyOptions() const
 {
     return QStringLiteral("QSQLITE_OPEN_READONLY");

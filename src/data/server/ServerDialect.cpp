@@ -209,11 +209,6 @@ QString ServerDialect::driverName() const
     return QStringLiteral("QPSQL");
 }
 
-QString ServerDialect::driverFile() const
-{
-    return QStringLiteral("sqldrivers/libqsqlpsql.so");
-}
-
 QString ServerDialect::readOnlyOptions() const
 {
     // Every transaction of the connection starts read-only: a write is

@@ -15,7 +15,6 @@ class ServerDialect final : public SqlDialect
 {
 public:
     QString driverName() const override;
-    QString driverFile() const override;
     QString readOnlyOptions() const override;
     bool onlyReads(const QSqlDatabase& db) const override;
     void tune(QSqlDatabase& db) const override;
