@@ -160,6 +160,9 @@ Main::Main(AppContext& context, QWidget* parent) : QMainWindow(parent), m_contex
     body->addWidget(buildPanOpStaz());
     auto* backdrop = new QMdiArea(central);
     backdrop->setObjectName(QStringLiteral("Sfondo"));
+    // The area paints all of itself: the window's background is not
+    // painted beneath it first.
+    backdrop->viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     body->addWidget(backdrop, 1);
     layout->addLayout(body, 1);
     setCentralWidget(central);
