@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -229,13 +230,14 @@ int removeStalePageFolders(const QStringList& bases, uid_t owner)
 {
     int removed = 0;
     for (const QString& base : bases) {
-        const QDir dir(base);
-        const QStringList names =
-            dir.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
-        for (const QString& name : names) {
-            if (!isPageFolderName(name))
+        // In the order the system lists them: a shared /tmp can hold
+        // thousands of entries, and sorting them would serve nothing.
+        QDirIterator entries(base,
+                             QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+        while (entries.hasNext()) {
+            const QString folder = entries.next();
+            if (!isPageFolderName(entries.fileName()))
                 continue;
-            const QString folder = dir.filePath(name);
             struct stat st;
             if (::lstat(QFile::encodeName(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode) ||
                 st.st_uid != owner)
