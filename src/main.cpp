@@ -66,9 +66,6 @@ int runWindows(int argc, char* argv[])
         quitRequested = true;
         QApplication::quit();
     });
-    // Runs that were killed left their page files behind: invoice contents.
-    removeStalePageFolders(pageFolderBases(), getuid());
-
     QString error;
     AppContext context;
     context.programFolder = dataFolderPath(&error);
@@ -84,8 +81,14 @@ int runWindows(int argc, char* argv[])
     Main window(context);
     QObject::connect(&window, &Main::loaded, &app,
                      [&context](StartUpOutcome outcome, const QString& why) {
+                         // Runs killed earlier left their page files behind:
+                         // invoice contents. Looked for once the window is
+                         // up, which needs none of them.
+                         removeStalePageFolders(pageFolderBases(), getuid());
                          switch (outcome) {
                          case StartUpOutcome::Ready:
+                             if (quitWhenReadyAsked())
+                                 QApplication::quit();
                              return;
                          case StartUpOutcome::DataFolderUnusable:
                              MessageBox::error(nullptr, why);
@@ -107,8 +110,10 @@ int runWindows(int argc, char* argv[])
     // was opened yet.
     if (quitRequested)
         return 0;
-    quitAfterFirstPaintIfAsked(window);
     window.showAndLoad();
+    // Installed after the window's own watch, so that it runs first: its
+    // quit comes ahead of the opening, which the closed window then skips.
+    quitAfterFirstPaintIfAsked(window);
     const int status = app.exec();
     noteCleanExit(context);
     return status;

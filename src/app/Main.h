@@ -34,7 +34,8 @@ public:
     // Start-up as the program runs it: the window is shown at once, the
     // commands that need the archives disabled, and the archives are
     // opened (MDIForm_Load) right after its first paint; keys typed
-    // meanwhile act once they are open. loaded() tells the outcome.
+    // meanwhile act once they are open. loaded() tells the outcome; a
+    // window closed before then opens nothing and tells none.
     void showAndLoad();
     bool archivesReady() const { return m_archivesReady; }
     // The day's copy is under way.

@@ -66,9 +66,6 @@ void Main::showAndLoad()
     setArchivesReady(false);
     m_heldKeys = std::make_unique<HeldKeys>(this);
     m_loadPending = true;
-    // Filters run last installed first: this one comes before the start-up
-    // benchmark's (QuitAfterFirstPaint), so the archives are opened before
-    // its quit and the figure includes them.
     installEventFilter(this);
     show();
 }
@@ -86,6 +83,12 @@ bool Main::eventFilter(QObject* watched, QEvent* event)
 void Main::loadAfterFirstPaint()
 {
     removeEventFilter(this);
+    // Closed before its archives were opened (a quit or a logout met
+    // first): there is nothing to open them for.
+    if (!isVisible()) {
+        m_heldKeys.reset();
+        return;
+    }
     QString error;
     const StartUpOutcome outcome = MDIForm_Load(&error);
     if (outcome == StartUpOutcome::Ready) {

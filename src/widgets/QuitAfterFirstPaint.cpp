@@ -10,6 +10,11 @@ void quitAfterFirstPaintIfAsked(QWidget& window)
         window.installEventFilter(new QuitAfterFirstPaint(&window));
 }
 
+bool quitWhenReadyAsked()
+{
+    return qEnvironmentVariableIsSet("FALMIDE_QUIT_WHEN_READY");
+}
+
 bool QuitAfterFirstPaint::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Paint && !m_painted) {

@@ -10,6 +10,11 @@ class QWidget;
 // process measures start-up to a painted main window. Otherwise nothing.
 void quitAfterFirstPaintIfAsked(QWidget& window);
 
+// For the same benchmark: whether FALMIDE_QUIT_WHEN_READY is set, asking the
+// program to quit once it is ready for use, its data opened after the first
+// paint.
+bool quitWhenReadyAsked();
+
 // Watches a window's paint events and quits the application once the first
 // one has been handled.
 class QuitAfterFirstPaint : public QObject

@@ -32,6 +32,7 @@ private slots:
     void buttonPicturesAreTheirFiles();
     void extensionButtonPictureMadeWhenDrawn();
     void windowPaintedBeforeArchivesOpen();
+    void windowClosedBeforeArchivesOpenOpensNothing();
     void menusWorkFromTheKeyboard();
     void accessKeysAreUnique();
     void resizeKeepsDatePanelInsideThenExit();

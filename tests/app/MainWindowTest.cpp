@@ -156,7 +156,8 @@ public:
     FirstPaint(Main& main, AppContext& context) : m_main(main), m_context(context) {}
     bool painted = false;
     bool archivesOpen = true;
-    QStringList enabled; // the menu entries and buttons enabled
+    bool closeWindow = false; // ahead of anything the paint itself queues
+    QStringList enabled;      // the menu entries and buttons enabled
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override
@@ -174,6 +175,8 @@ protected:
                 enabled << m_main.opStaz(i)->objectName();
         if (m_main.findChild<QPushButton*>("Exit")->isEnabled())
             enabled << QStringLiteral("Exit");
+        if (closeWindow)
+            QMetaObject::invokeMethod(&m_main, &QWidget::close, Qt::QueuedConnection);
         return false;
     }
 
@@ -302,6 +305,24 @@ void MainWindowTest::windowPaintedBeforeArchivesOpen()
              QStringLiteral("domenica 6 dicembre 2026"));
     QTRY_COMPARE(opened, QStringLiteral("FArcCLI"));
     QVERIFY(!m_main->findChild<QMenu*>("MenuArchivi")->isVisible());
+}
+
+void MainWindowTest::windowClosedBeforeArchivesOpenOpensNothing()
+{
+    // As a quit met right after the first paint: the opening the paint
+    // queued comes after the close, and finds nothing to open for.
+    bool told = false;
+    connect(m_main.get(), &Main::loaded, this, [&told] { told = true; });
+    FirstPaint firstPaint(*m_main, m_data.context());
+    firstPaint.closeWindow = true;
+    m_main->showAndLoad();
+    m_main->installEventFilter(&firstPaint);
+    QTRY_VERIFY(firstPaint.painted);
+    QTRY_VERIFY(!m_main->isVisible());
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(!told);
+    QVERIFY(!m_data.context().DbArchivi.isOpen());
+    QVERIFY(!m_main->archivesReady());
 }
 
 void MainWindowTest::menusWorkFromTheKeyboard()
