@@ -262,29 +262,10 @@ bool Database::checkSchema(bool checkOnly, QString* error)
 {
     // The version and every table's columns are read in one transaction:
     // one state of the archives, and a file locked once rather than once
-    // per statement. One that cannot begin is left to the reads to report.
-    class Reading
-    {
-    public:
-        explicit Reading(Database& database) : m_database(database)
-        {
-            QString ignored;
-            m_active = database.beginReadSnapshot(&ignored);
-        }
-        ~Reading() { end(); }
-        Reading(const Reading&) = delete;
-        Reading& operator=(const Reading&) = delete;
-        void end()
-        {
-            if (m_active)
-                m_database.endReadSnapshot();
-            m_active = false;
-        }
-
-    private:
-        Database& m_database;
-        bool m_active = false;
-    } reading(*this);
+    // per statement. One that cannot begin is left to the reads to report;
+    // a refusal closes the connection, and the transaction with it.
+    QString ignored;
+    const bool reading = beginReadSnapshot(&ignored);
 
     // Reading the version is the first access to the file: a file that is
     // no database of the engine fails here, before anything could be
@@ -313,7 +294,8 @@ bool Database::checkSchema(bool checkOnly, QString* error)
     QStringList plan;
     SchemaStatus status = planSchemaTables(*this, schemaTables(), m_version, kSchemaVersion, &plan,
                                            &reason, &sqlError);
-    reading.end();
+    if (reading)
+        endReadSnapshot();
     // An earlier version is brought up to this one in a transaction of its
     // own, which looks at the tables again.
     if (status == SchemaStatus::Migrated && !checkOnly)
